@@ -1,0 +1,31 @@
+# The commands a newcomer needs; see README.md.
+.PHONY: all deps test asan bench run package clean format
+
+JOBS ?= $(shell nproc)
+
+all: test
+
+deps:
+	@scripts/install-deps
+
+test: deps
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev -j $(JOBS)
+	ctest --preset dev -j $(JOBS)
+
+asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+	scripts/run-fuzzers build/asan
+
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+	scripts/run-benchmarks build/release
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
