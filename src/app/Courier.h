@@ -6,6 +6,8 @@
 
 namespace parcelo {
 
+class CIniReader;
+
 // One courier company from parcelo.ini. Text fields are fixed, zero-terminated
 // UTF-16 arrays; longer values are truncated when the table is loaded.
 struct Courier {
@@ -23,6 +25,10 @@ std::u16string CourierFilePath(const std::u16string& installPath);
 // Fills `out` from keys ID01..ID99 of parcelo.ini, stopping at the first empty key.
 // Returns false when the file cannot be opened; `out` is then left empty.
 bool LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out);
+
+// Fills `out` from the keys ID01..ID99 of a reader that is already loaded; the
+// step of LoadCourierTable after the file has been read.
+void BuildCourierTable(const CIniReader& reader, std::vector<Courier>& out);
 
 // The courier at `index`, or nullptr when a stored index no longer has an entry.
 const Courier* FindCourier(const std::vector<Courier>& couriers, int index);

@@ -1,1 +1,228 @@
-namespace parcelo {}
+#include "platform/CodePage.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <iconv.h>
+
+namespace parcelo {
+
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+constexpr char16_t kByteOrderMark = u'\uFEFF';
+constexpr const char* kFallbackCodePage = "CP949";
+
+// Owns one iconv conversion descriptor towards UTF-16LE.
+class IconvHandle {
+public:
+    explicit IconvHandle(const char* fromCodePage) : m_cd(iconv_open("UTF-16LE", fromCodePage)) {}
+    ~IconvHandle() {
+        if (IsOpen()) {
+            iconv_close(m_cd);
+        }
+    }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+
+    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return m_cd; }
+
+private:
+    iconv_t m_cd;
+};
+
+void AppendUtf16Le(std::u16string& out, const char* begin, const char* end) {
+    for (const char* p = begin; p + 1 < end; p += 2) {
+        const auto low = static_cast<unsigned char>(p[0]);
+        const auto high = static_cast<unsigned char>(p[1]);
+        out.push_back(static_cast<char16_t>(low | (high << 8)));
+    }
+}
+
+void AppendCodePoint(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+        return;
+    }
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+std::u16string Convert(const IconvHandle& handle, std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    std::array<char, 4096> buffer;
+
+    char* in = const_cast<char*>(bytes.data()); // iconv never writes through its input pointer
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* outPtr = buffer.data();
+        size_t outLeft = buffer.size();
+        const size_t result = iconv(handle.Get(), &in, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        AppendUtf16Le(out, buffer.data(), outPtr);
+        if (result != static_cast<size_t>(-1) || error == E2BIG) {
+            continue;
+        }
+        // EILSEQ, or EINVAL for a sequence cut off by the end: mark it and go on
+        // with the next byte, from the initial shift state.
+        out.push_back(kReplacement);
+        ++in;
+        --inLeft;
+        iconv(handle.Get(), nullptr, nullptr, nullptr, nullptr);
+    }
+
+    char* outPtr = buffer.data();
+    size_t outLeft = buffer.size();
+    iconv(handle.Get(), nullptr, nullptr, &outPtr, &outLeft);
+    AppendUtf16Le(out, buffer.data(), outPtr);
+    return out;
+}
+
+// Last resort when iconv has no CP949 tables: ASCII survives, the rest is marked.
+std::u16string DecodeAsciiOnly(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto unit = static_cast<unsigned char>(byte);
+        out.push_back(unit < 0x80 ? static_cast<char16_t>(unit) : kReplacement);
+    }
+    return out;
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Length of the UTF-8 sequence that starts with `lead` and the allowed range of its
+// second byte, which is what rules out overlong forms, surrogates and values past U+10FFFF.
+struct Utf8Lead {
+    int length;
+    unsigned char secondMin;
+    unsigned char secondMax;
+};
+
+Utf8Lead ClassifyLead(unsigned char lead) {
+    if (lead < 0x80) {
+        return {1, 0, 0};
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return {2, 0x80, 0xBF};
+    }
+    if (lead == 0xE0) {
+        return {3, 0xA0, 0xBF};
+    }
+    if (lead == 0xED) {
+        return {3, 0x80, 0x9F};
+    }
+    if (lead >= 0xE1 && lead <= 0xEF) {
+        return {3, 0x80, 0xBF};
+    }
+    if (lead == 0xF0) {
+        return {4, 0x90, 0xBF};
+    }
+    if (lead >= 0xF1 && lead <= 0xF3) {
+        return {4, 0x80, 0xBF};
+    }
+    if (lead == 0xF4) {
+        return {4, 0x80, 0x8F};
+    }
+    return {0, 0, 0};
+}
+
+} // namespace
+
+std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes) {
+    static constexpr char32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    std::u16string out;
+    out.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const Utf8Lead kind = ClassifyLead(lead);
+        if (kind.length == 0 || bytes.size() - i < static_cast<size_t>(kind.length)) {
+            return std::nullopt;
+        }
+        char32_t cp = lead & kLeadMask[kind.length];
+        for (int k = 1; k < kind.length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            const bool inRange = k == 1 ? (next >= kind.secondMin && next <= kind.secondMax) : IsContinuation(next);
+            if (!inRange) {
+                return std::nullopt;
+            }
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        AppendCodePoint(out, cp);
+        i += kind.length;
+    }
+    return out;
+}
+
+std::optional<std::u16string> DecodeWithCodePage(std::string_view bytes, const char* codePage) {
+    const IconvHandle handle(codePage);
+    if (!handle.IsOpen()) {
+        return std::nullopt;
+    }
+    return Convert(handle, bytes);
+}
+
+std::u16string DecodeConfigText(std::string_view bytes) {
+    std::u16string text;
+    const char* forced = std::getenv("PARCELO_CODEPAGE");
+    std::optional<std::u16string> decoded;
+    if (forced != nullptr && *forced != '\0') {
+        decoded = DecodeWithCodePage(bytes, forced);
+    }
+    if (!decoded) {
+        decoded = DecodeStrictUtf8(bytes);
+    }
+    if (!decoded) {
+        decoded = DecodeWithCodePage(bytes, kFallbackCodePage);
+    }
+    text = decoded ? std::move(*decoded) : DecodeAsciiOnly(bytes);
+
+    // Editors often put a byte-order mark before UTF-8 text; left in place it would
+    // become part of the first key and hide it from every look-up.
+    if (!text.empty() && text.front() == kByteOrderMark) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        const bool high = cp >= 0xD800 && cp <= 0xDBFF;
+        const bool low = cp >= 0xDC00 && cp <= 0xDFFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (high || low) {
+            cp = kReplacement;
+        }
+
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+} // namespace parcelo

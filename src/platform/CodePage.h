@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace parcelo {
+
+// Decodes the bytes of a configuration file into UTF-16. PARCELO_CODEPAGE, when set to
+// a name iconv knows (for example "CP949" or "UTF-8"), picks the code page; otherwise
+// text that is valid UTF-8 is read as UTF-8 and anything else as CP949, the code page
+// of the Korean devices these files were first written for. Invalid byte sequences
+// become U+FFFD and the text after them is kept.
+std::u16string DecodeConfigText(std::string_view bytes);
+
+// Decodes with one named iconv code page; std::nullopt when iconv does not know the name.
+std::optional<std::u16string> DecodeWithCodePage(std::string_view bytes, const char* codePage);
+
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF);
+// std::nullopt when the bytes are not valid UTF-8.
+std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes);
+
+// UTF-16 to UTF-8, as needed to hand a path to the file system; a lone surrogate
+// becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+} // namespace parcelo

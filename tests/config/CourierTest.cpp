@@ -1,0 +1,136 @@
+#include "app/Courier.h"
+
+#include "config/IniReader.h"
+#include "config/TempFolder.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace parcelo {
+namespace {
+
+using namespace std::string_view_literals;
+
+std::vector<Courier> BuildFrom(std::string_view text) {
+    CIniReader reader;
+    reader.LoadText(text);
+    std::vector<Courier> couriers;
+    BuildCourierTable(reader, couriers);
+    return couriers;
+}
+
+template <size_t N> std::u16string Text(const char16_t (&field)[N]) {
+    return std::u16string(field, std::char_traits<char16_t>::length(field));
+}
+
+class CourierTest : public ::testing::Test {
+protected:
+    void SetUp() override { unsetenv("PARCELO_CODEPAGE"); }
+};
+
+TEST_F(CourierTest, SplitsAndTrimsTheFiveFields) {
+    // ID02 is padded with ideographic spaces (E3 80 80); ID03 is missing, so ID04 is never read.
+    const auto couriers = BuildFrom("ID01= A ; 12 ; B ; C ; D;E \n"
+                                    "ID02=\xE3\x80\x80N\xE3\x80\x80;7;\tnote\t;\xE3\x80\x80 010\n"
+                                    "ID04=ignored;1;;;\n"
+                                    "ID1=never;1;;;\n"sv);
+    ASSERT_EQ(couriers.size(), 2u);
+    EXPECT_EQ(Text(couriers[0].name), u"A");
+    EXPECT_EQ(couriers[0].code, 12);
+    EXPECT_EQ(Text(couriers[0].note), u"B");
+    EXPECT_EQ(Text(couriers[0].phone), u"C");
+    EXPECT_EQ(Text(couriers[0].trackingUrl), u"D;E");
+
+    EXPECT_EQ(Text(couriers[1].name), u"N");
+    EXPECT_EQ(couriers[1].code, 7);
+    EXPECT_EQ(Text(couriers[1].note), u"note");
+    EXPECT_EQ(Text(couriers[1].phone), u"010");
+    EXPECT_EQ(Text(couriers[1].trackingUrl), u"") << "fewer than four separators leave the last fields empty";
+
+    const auto partial = BuildFrom("ID01=Only\nID02=N;5;memo\n"sv);
+    ASSERT_EQ(partial.size(), 2u);
+    EXPECT_EQ(Text(partial[0].name), u"Only");
+    EXPECT_EQ(partial[0].code, 0);
+    EXPECT_EQ(Text(partial[0].note), u"");
+    EXPECT_EQ(Text(partial[1].note), u"memo");
+    EXPECT_EQ(Text(partial[1].phone), u"");
+}
+
+TEST_F(CourierTest, ListEndsAtTheFirstEmptyKeyAndHoldsAtMost99) {
+    EXPECT_TRUE(BuildFrom("ID01=\nID02=B;1;;;\n"sv).empty());
+
+    std::string text;
+    for (int n = 1; n <= 100; ++n) {
+        char line[48];
+        std::snprintf(line, sizeof line, "ID%02d=C%d;%d;;;\n", n, n, n);
+        text += line;
+    }
+    const auto couriers = BuildFrom(text);
+    ASSERT_EQ(couriers.size(), 99u);
+    EXPECT_EQ(Text(couriers[98].name), u"C99");
+    EXPECT_EQ(couriers[98].code, 99);
+}
+
+TEST_F(CourierTest, CodeFollowsDecimalStrtolAndClampsTo32Bits) {
+    const auto couriers = BuildFrom("ID01=a;abc\nID02=a;42abc\nID03=a; -7 \nID04=a;+3\nID05=a;- 3\n"
+                                    "ID06=a;2147483647\nID07=a;2147483648\nID08=a;-2147483648\n"
+                                    "ID09=a;-99999999999999999999\nID10=a;0x1F\n"sv);
+    const std::vector<int32_t> expected = {0, 42, -7, 3, 0, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, 0};
+    ASSERT_EQ(couriers.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(couriers[i].code, expected[i]) << "ID" << i + 1;
+    }
+}
+
+TEST_F(CourierTest, LongFieldsAreTruncatedAndTerminated) {
+    const std::string longNote(40, 'n'), longPhone(20, '1'), longUrl(300, 'u');
+    // Six letters and U+1F4E6 (a surrogate pair at units 7 and 8): the pair does not fit.
+    const auto couriers = BuildFrom("ID01=ABCDEFGHIJ;1;" + longNote + ";" + longPhone + ";" + longUrl +
+                                    "\nID02=ABCDEF\xF0\x9F\x93\xA6;2;;;\n"
+                                    "ID03=\xEB\x8C\x80\xED\x95\x9C\xED\x86\xB5\xEC\x9A\xB4\xEB\x8C\x80\xED\x95\x9C"
+                                    "\xED\x86\xB5\xEC\x9A\xB4;3;;;\n");
+    ASSERT_EQ(couriers.size(), 3u);
+    EXPECT_EQ(Text(couriers[0].name), u"ABCDEFG");
+    EXPECT_EQ(Text(couriers[0].note), std::u16string(31, u'n'));
+    EXPECT_EQ(Text(couriers[0].phone), std::u16string(14, u'1'));
+    EXPECT_EQ(Text(couriers[0].trackingUrl), std::u16string(255, u'u'));
+    EXPECT_EQ(Text(couriers[1].name), u"ABCDEF");
+    EXPECT_EQ(Text(couriers[2].name), u"대한통운대한통");
+}
+
+TEST_F(CourierTest, LoadsFromTheInstallFolder) {
+    EXPECT_EQ(CourierFilePath(u""), u"/parcelo.ini");
+    EXPECT_EQ(CourierFilePath(u"/opt/p"), u"/opt/p/parcelo.ini");
+    EXPECT_EQ(CourierFilePath(u"/opt/p/"), u"/opt/p//parcelo.ini");
+
+    const test::TempFolder folder;
+    const auto install = folder.Path().u16string();
+    std::vector<Courier> couriers(3);
+    EXPECT_FALSE(LoadCourierTable(install, couriers)) << "missing file";
+    EXPECT_TRUE(couriers.empty());
+
+    // CP949 file: "대한통운" as the name.
+    folder.Write("parcelo.ini", "ID01=\xB4\xEB\xC7\xD1\xC5\xEB\xBF\xEE;1;;1588-1255;http://x/?n=%s\r\n");
+    ASSERT_TRUE(LoadCourierTable(install + u"/", couriers));
+    ASSERT_EQ(couriers.size(), 1u);
+    EXPECT_EQ(Text(couriers[0].name), u"대한통운");
+    EXPECT_EQ(Text(couriers[0].trackingUrl), u"http://x/?n=%s");
+
+    // A folder in place of the file opens but cannot be read: reported as missing, not thrown.
+    std::filesystem::create_directories(folder.Path() / "sub" / "parcelo.ini");
+    EXPECT_FALSE(LoadCourierTable((folder.Path() / "sub").u16string(), couriers));
+    EXPECT_TRUE(couriers.empty());
+}
+
+TEST_F(CourierTest, FindCourierIgnoresStaleIndexes) {
+    const std::vector<Courier> couriers(2);
+    EXPECT_EQ(FindCourier(couriers, 0), &couriers[0]);
+    EXPECT_EQ(FindCourier(couriers, 1), &couriers[1]);
+    EXPECT_EQ(FindCourier(couriers, 2), nullptr);
+    EXPECT_EQ(FindCourier(couriers, -1), nullptr);
+    EXPECT_EQ(FindCourier({}, 0), nullptr);
+}
+
+} // namespace
+} // namespace parcelo

@@ -1,0 +1,190 @@
+#include "config/IniReader.h"
+
+#include "config/TempFolder.h"
+#include "platform/CodePage.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <system_error>
+
+namespace parcelo {
+namespace {
+
+using namespace std::string_literals;
+using namespace std::string_view_literals;
+
+// "대한통운" in CP949 and in UTF-8.
+constexpr auto kCp949Korean = "\xB4\xEB\xC7\xD1\xC5\xEB\xBF\xEE"sv;
+constexpr auto kUtf8Korean = "\xEB\x8C\x80\xED\x95\x9C\xED\x86\xB5\xEC\x9A\xB4"sv;
+
+class IniReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { unsetenv("PARCELO_CODEPAGE"); }
+    void TearDown() override { unsetenv("PARCELO_CODEPAGE"); }
+
+    static CIniReader Parse(std::string_view bytes) {
+        CIniReader reader;
+        reader.LoadText(bytes);
+        return reader;
+    }
+};
+
+TEST_F(IniReaderTest, SplitsEntryLinesAtTheFirstEqualsSign) {
+    const auto reader = Parse("ID01 = A;B\n"
+                              "  ID02=x\n"
+                              "ID03=x  \n"
+                              "ID04=a=b\n"
+                              " =under the empty key\n"
+                              "=skipped\n"
+                              "ID05\t=\t\v\f tabbed\n"
+                              "ID06=\n"
+                              "   \n"
+                              "[section]\n"
+                              "[ID07]=bracketed\n"
+                              "; comment\n"
+                              "# comment\n"
+                              ";ID08=not a comment\n"
+                              "DUP=first\n"
+                              "DUP=second"sv);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"A;B");
+    EXPECT_EQ(reader.GetValue(u"ID02"), u"");
+    EXPECT_EQ(reader.GetValue(u"  ID02"), u"x");
+    EXPECT_EQ(reader.GetValue(u"ID03"), u"x  ");
+    EXPECT_EQ(reader.GetValue(u"ID04"), u"a=b");
+    EXPECT_EQ(reader.GetValue(u""), u"under the empty key");
+    EXPECT_EQ(reader.GetValue(u"ID05"), u"tabbed");
+    EXPECT_EQ(reader.GetValue(u"ID06"), u"");
+    EXPECT_EQ(reader.GetValue(u"[section]"), u"");
+    EXPECT_EQ(reader.GetValue(u"[ID07]"), u"bracketed");
+    EXPECT_EQ(reader.GetValue(u";ID08"), u"not a comment");
+    EXPECT_EQ(reader.GetValue(u"DUP"), u"second");
+    EXPECT_EQ(reader.GetValue(u"dup"), u"");
+    EXPECT_EQ(reader.GetValue(u"id01"), u"");
+}
+
+TEST_F(IniReaderTest, AnyRunOfLineBreaksSeparatesLines) {
+    for (const auto text :
+         {"A=1\r\nB=2\r\n\r\nC=3"sv, "A=1\nB=2\n\nC=3\n"sv, "A=1\rB=2\r\rC=3\r"sv, "\n\rA=1\n\r\r\nB=2\r\r\n\nC=3"sv}) {
+        const auto reader = Parse(text);
+        EXPECT_EQ(reader.GetValue(u"A"), u"1");
+        EXPECT_EQ(reader.GetValue(u"B"), u"2");
+        EXPECT_EQ(reader.GetValue(u"C"), u"3");
+    }
+}
+
+TEST_F(IniReaderTest, IdeographicSpaceIsTrimmedLikeBlanks) {
+    // U+3000 in UTF-8 is E3 80 80.
+    const auto reader = Parse("ID01\xE3\x80\x80=\xE3\x80\x80 x\xE3\x80\x80\n"sv);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"x\u3000");
+}
+
+TEST_F(IniReaderTest, DecodesKoreanFromCp949OrUtf8) {
+    const std::string cp949 = "ID01=" + std::string(kCp949Korean) + "\n";
+    const std::string utf8 = "ID01=" + std::string(kUtf8Korean) + "\n";
+    EXPECT_EQ(Parse(cp949).GetValue(u"ID01"), u"대한통운");
+    EXPECT_EQ(Parse(utf8).GetValue(u"ID01"), u"대한통운");
+    EXPECT_EQ(Parse("\xEF\xBB\xBFID01=x"sv).GetValue(u"ID01"), u"x") << "a leading byte-order mark is dropped";
+
+    setenv("PARCELO_CODEPAGE", "CP949", 1);
+    EXPECT_EQ(Parse(cp949).GetValue(u"ID01"), u"대한통운");
+    EXPECT_NE(Parse(utf8).GetValue(u"ID01"), u"대한통운") << "forced CP949 must not detect UTF-8";
+
+    setenv("PARCELO_CODEPAGE", "UTF-8", 1);
+    EXPECT_EQ(Parse(utf8).GetValue(u"ID01"), u"대한통운");
+    EXPECT_EQ(Parse(cp949).GetValue(u"ID01").find(u"대"), std::u16string::npos);
+
+    setenv("PARCELO_CODEPAGE", "NO-SUCH-CODEPAGE", 1);
+    EXPECT_EQ(Parse(cp949).GetValue(u"ID01"), u"대한통운") << "an unknown name falls back to detection";
+}
+
+TEST_F(IniReaderTest, InvalidSequencesBecomeReplacementsAndTheRestSurvives) {
+    // 0xFF is neither UTF-8 nor CP949; a lone CP949 lead byte at the very end is cut off.
+    auto reader = Parse("ID01=a\xFF"
+                        "b\nID02=" +
+                        std::string(kCp949Korean) + "\nID03=\xB4"s);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"a\uFFFDb");
+    EXPECT_EQ(reader.GetValue(u"ID02"), u"대한통운");
+    EXPECT_EQ(reader.GetValue(u"ID03"), u"\uFFFD");
+
+    setenv("PARCELO_CODEPAGE", "UTF-8", 1);
+    reader = Parse("ID01=a\xC0\xAF"
+                   "b\nID02=c"sv);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(reader.GetValue(u"ID02"), u"c");
+}
+
+TEST(CodePageTest, StrictUtf8RejectsOverlongsSurrogatesAndTruncation) {
+    EXPECT_FALSE(DecodeStrictUtf8("\xC0\xAF"sv)) << "overlong '/'";
+    EXPECT_FALSE(DecodeStrictUtf8("\xE0\x80\xAF"sv)) << "overlong three-byte form";
+    EXPECT_FALSE(DecodeStrictUtf8("\xED\xA0\x80"sv)) << "surrogate U+D800";
+    EXPECT_FALSE(DecodeStrictUtf8("\xF4\x90\x80\x80"sv)) << "past U+10FFFF";
+    EXPECT_FALSE(DecodeStrictUtf8("\xEB\x8C"sv)) << "cut short";
+    EXPECT_EQ(DecodeStrictUtf8("\xF0\x9F\x93\xA6"sv), u"\U0001F4E6");
+    EXPECT_EQ(Utf16ToUtf8(u"\U0001F4E6대"), "\xF0\x9F\x93\xA6\xEB\x8C\x80");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
+}
+
+TEST_F(IniReaderTest, ZeroByteEndsTheText) {
+    const auto reader = Parse("ID01=a\nID02=b\0c\nID03=d"sv);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"a");
+    EXPECT_EQ(reader.GetValue(u"ID02"), u"b");
+    EXPECT_EQ(reader.GetValue(u"ID03"), u"");
+}
+
+TEST_F(IniReaderTest, LoadsFilesAndMergesASecondOne) {
+    const test::TempFolder folder;
+    const auto first = folder.Write("first.ini", "ID01=a\nX=1\n");
+    const auto second = folder.Write(u8"두번째.ini", "ID01=b\r\nY=2");
+    const auto empty = folder.Write("empty.ini", "");
+
+    CIniReader reader;
+    EXPECT_TRUE(reader.Load(first.u16string()));
+    EXPECT_TRUE(reader.Load(second.u16string()));
+    EXPECT_TRUE(reader.Load(empty.u16string()));
+    EXPECT_FALSE(reader.Load((folder.Path() / "missing.ini").u16string()));
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"b");
+    EXPECT_EQ(reader.GetValue(u"X"), u"1");
+    EXPECT_EQ(reader.GetValue(u"Y"), u"2");
+}
+
+TEST_F(IniReaderTest, FolderOpensButFailsToReadWithTheSystemError) {
+    const test::TempFolder folder;
+    CIniReader reader;
+    reader.LoadText("KEEP=1"sv);
+    try {
+        reader.Load(folder.Path().u16string());
+        FAIL() << "reading a folder must throw";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), EISDIR);
+    }
+    EXPECT_EQ(reader.GetValue(u"KEEP"), u"1");
+}
+
+TEST_F(IniReaderTest, PathsOf260UnitsOrMoreAreRefused) {
+    const test::TempFolder folder;
+    // Pad the folder name so that the file's full path has exactly `units` units.
+    auto fileWithPathLength = [&](size_t units) {
+        const std::string base = folder.Path().string() + "/";
+        const std::string name = "f.ini";
+        const size_t padding = units - base.size() - name.size() - 1;
+        const auto sub = folder.Path() / std::string(padding, 'd');
+        std::filesystem::create_directories(sub);
+        const auto file = sub / name;
+        std::ofstream(file) << "ID01=x\n";
+        return file.u16string();
+    };
+    const auto path259 = fileWithPathLength(259);
+    const auto path260 = fileWithPathLength(260);
+    ASSERT_EQ(path259.size(), 259u);
+    ASSERT_EQ(path260.size(), 260u);
+
+    CIniReader reader;
+    EXPECT_FALSE(reader.Load(path260));
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"");
+    EXPECT_TRUE(reader.Load(path259));
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"x");
+}
+
+} // namespace
+} // namespace parcelo
