@@ -1,0 +1,146 @@
+#pragma once
+
+#include "listui/HTMLListItem.h"
+#include "platform/DrawingContext.h"
+#include "platform/GdiTypes.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace parcelo {
+
+class CHTMLListCtrl;
+class QtDrawingContext;
+class QtImageList;
+
+// What the list tells its parent. The record lives for one emission only: a
+// handler copies what it wants to keep.
+struct HTMLListNotify {
+    const CHTMLListCtrl* from = nullptr;
+    int idFrom = 0;
+    uint32_t code = 0; // HTMLLIST_SELCHANGED ... HTMLLIST_RETURN
+    int item = -1;     // the item's index, or -1
+    std::u16string text;
+    uint32_t data = 0;
+    bool ticked = false;
+    // HTMLLIST_CONTEXTMENU only: where the menu was asked for, in screen coordinates.
+    Point point;
+};
+
+// A vertical list of items of varying height, each a block of marked-up or plain
+// text with an optional check box and image at its left. Scrolls by pixels, keeps
+// one selected item and reports taps, keys and context-menu requests through
+// `notify`, synchronously. Lengths are plain pixels.
+class CHTMLListCtrl : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    CHTMLListCtrl(QWidget* parent, int controlId);
+    ~CHTMLListCtrl() override;
+
+    int ControlId() const { return m_controlId; }
+
+    // Appends an item and returns its index. With `height` 0 the item is measured
+    // (and measured again whenever the width or the style changes); otherwise it keeps
+    // `height` for good. `kind` is ITEM_HTML, ITEM_TEXT or ITEM_SINGLELINE. Nothing is
+    // repainted: the caller calls update() when it has finished adding.
+    int InsertItem(std::u16string text, int image, uint32_t data, int kind, int height = 0);
+    // Removes every item. The selected index and the scroll position stay as they are,
+    // so a refilled list selects the same position again.
+    void DeleteAllItems();
+    int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    int GetTotalHeight() const { return m_totalHeight; }
+
+    // -1 for none; may point past the last item after a refill with fewer items.
+    int GetSelectedIndex() const { return m_selected; }
+    // Selects `index` (-1 for none) without notifying and repaints.
+    void SetSelectedIndex(int index);
+
+    // 0 / an empty rectangle / false when there is no item at `index`.
+    uint32_t GetItemData(int index) const;
+    // Where the item was drawn at the last paint, in client (viewport) coordinates.
+    Rect GetItemRect(int index) const;
+    bool GetItemCheck(int index) const;
+    void SetItemCheck(int index, bool ticked);
+
+    // HTMLLIST_STYLE_CHECKBOXES | HTMLLIST_STYLE_GRIDLINES | HTMLLIST_STYLE_IMAGES.
+    void SetExtendedStyle(uint32_t style);
+    uint32_t GetExtendedStyle() const { return m_style; }
+
+    // Attaches the item images; the list borrows them (nullptr detaches).
+    void SetImageList(const ImageList* images);
+    const ImageList* GetImageList() const { return m_images; }
+
+    // Scrolls the least amount that shows the whole item (its top if it is taller
+    // than the client area).
+    void EnsureVisible(int index);
+
+    // Paints one item into `rect`; items outside the context's clip box are skipped.
+    virtual void DrawItem(DrawingContext& dc, const Rect& rect, const HTMLListItem& item, bool selected);
+    // The height an item of this text and kind needs at client width `width`.
+    int MeasureItem(const std::u16string& text, int kind, int image, int width);
+
+signals:
+    void notify(const HTMLListNotify& notification);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    bool HasItem(int index) const { return index >= 0 && index < GetItemCount(); }
+    void RemeasureAll();
+    void UpdateScrollRange();
+    int ScrollPos() const;
+    void SetScrollPos(int position);
+    void OnScrollAction(int action);
+    void OnPress(QPoint at);
+    void MoveSelection(int key);
+    void OnHoldTimeout();
+    void Send(uint32_t code, int index);
+    void SendContextMenu(QPoint globalPoint);
+    void InvalidateItem(int index);
+    DrawingContext& MeasuringContext();
+    void DropMeasuringContext();
+
+    std::vector<HTMLListItem> m_items;
+    int m_controlId = 0;
+    int m_totalHeight = 0;
+    ColorRef m_selectionColor = 0;
+    int m_selected = -1;
+    bool m_hasFocus = false;
+    uint32_t m_style = 0;
+    std::unique_ptr<QtImageList> m_checkBoxes;
+    const ImageList* m_images = nullptr;
+
+    QImage m_backBuffer;
+    // Kept across inserts so that measuring many items does not set up a painter each time.
+    QImage m_measureSurface;
+    std::unique_ptr<QPainter> m_measurePainter;
+    std::unique_ptr<QtDrawingContext> m_measureContext;
+
+    QTimer m_holdTimer;
+    QPoint m_pressPos;
+    int m_wheelRemainder = 0;
+};
+
+} // namespace parcelo
