@@ -26,8 +26,8 @@ class QtImageList;
 struct HTMLListNotify {
     const CHTMLListCtrl* from = nullptr;
     int idFrom = 0;
-    uint32_t code = 0; // HTMLLIST_SELCHANGED ... HTMLLIST_RETURN
-    int item = -1;     // the item's index, or -1
+    int code = 0;  // HTMLLIST_SELCHANGED ... HTMLLIST_RETURN
+    int item = -1; // the item's index, or -1
     std::u16string text;
     uint32_t data = 0;
     bool ticked = false;
@@ -116,7 +116,8 @@ private:
     void OnPress(QPoint at);
     void MoveSelection(int key);
     void OnHoldTimeout();
-    void Send(uint32_t code, int index);
+    HTMLListNotify MakeNotify(int code, int index) const;
+    void Send(int code, int index);
     void SendContextMenu(QPoint globalPoint);
     void InvalidateItem(int index);
     DrawingContext& MeasuringContext();
@@ -125,6 +126,8 @@ private:
     std::vector<HTMLListItem> m_items;
     int m_controlId = 0;
     int m_totalHeight = 0;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
     ColorRef m_selectionColor = 0;
     int m_selected = -1;
     bool m_hasFocus = false;

@@ -1,0 +1,300 @@
+#include "listui/HTMLListCtrl.h"
+
+#include "platform/QtImageList.h"
+#include "res/resource.h"
+#include "support/FakeDrawingContext.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace parcelo {
+namespace {
+
+constexpr int kClientWidth = 200;
+constexpr int kClientHeight = 300;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "HTMLListCtrlTest";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class HTMLListCtrlTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { App(); }
+
+    void SetUp() override {
+        // The frame's one-pixel border lies around a 200 x 300 client area.
+        list.resize(kClientWidth + 2, kClientHeight + 2);
+        list.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list.show();
+        QObject::connect(&list, &CHTMLListCtrl::notify, [this](const HTMLListNotify& n) { log.push_back(n); });
+    }
+
+    void AddFixed(int count, int height) {
+        for (int i = 0; i < count; ++i) {
+            list.InsertItem(u"item", 0, 100 + i, ITEM_TEXT, height);
+        }
+    }
+    QImage Paint() { return list.viewport()->grab().toImage(); }
+    QWidget* Client() { return list.viewport(); }
+    int ScrollPos() { return list.verticalScrollBar()->value(); }
+    std::vector<int> Codes() const {
+        std::vector<int> codes;
+        for (const HTMLListNotify& n : log) {
+            codes.push_back(n.code);
+        }
+        return codes;
+    }
+    void Wheel(int delta) {
+        const QPointF at(50, 50);
+        QWheelEvent event(at, Client()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Client(), &event);
+    }
+
+    CHTMLListCtrl list{nullptr, 77};
+    std::vector<HTMLListNotify> log;
+};
+
+TEST_F(HTMLListCtrlTest, TapsAndDoubleTapsNotifyInOrder) {
+    AddFixed(3, 60);
+    Paint();
+
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 90));
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    EXPECT_EQ(log[0].item, -1);
+    EXPECT_EQ(log[1].item, 1);
+    EXPECT_EQ(log[1].data, 101u);
+    EXPECT_EQ(log[1].text, u"item");
+    EXPECT_EQ(log[1].idFrom, 77);
+    EXPECT_EQ(log[1].from, &list);
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+
+    log.clear();
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 250));
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    EXPECT_EQ(log[1].item, -1);
+    EXPECT_TRUE(log[1].text.empty());
+    EXPECT_EQ(list.GetSelectedIndex(), -1);
+
+    log.clear();
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 150));
+    QTest::mouseDClick(Client(), Qt::LeftButton, {}, QPoint(100, 150));
+    QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(100, 150));
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_DBLCLICK}));
+    EXPECT_EQ(log[2].item, -1);
+    EXPECT_EQ(list.GetSelectedIndex(), 2);
+}
+
+TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
+    list.SetExtendedStyle(HTMLLIST_STYLE_CHECKBOXES);
+    AddFixed(2, 60);
+    Paint();
+
+    // The box of item 0 spans x 3..17 and y 22..36 around the item's centre at 30.
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(10, 30));
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
+    EXPECT_TRUE(log[1].ticked);
+    EXPECT_TRUE(list.GetItemCheck(0));
+
+    // Beside the box only selects.
+    log.clear();
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 30));
+    EXPECT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+
+    log.clear();
+    QTest::keyClick(&list, Qt::Key_Space);
+    ASSERT_EQ(Codes(), std::vector<int>{HTMLLIST_CHECKCHANGED});
+    EXPECT_EQ(log[0].item, 0);
+    EXPECT_FALSE(log[0].ticked);
+    EXPECT_FALSE(list.GetItemCheck(0));
+}
+
+TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
+    AddFixed(5, 100); // 500 pixels in a client area of 300
+    Paint();
+
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(list.GetSelectedIndex(), 4);
+    EXPECT_EQ(ScrollPos(), 200);
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(list.GetSelectedIndex(), 4);
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_SELCHANGED, HTMLLIST_SELCHANGED}));
+    EXPECT_EQ(log[1].item, 4);
+    EXPECT_EQ(log[1].data, 104u);
+
+    list.SetSelectedIndex(-1);
+    log.clear();
+    QTest::keyClick(&list, Qt::Key_Up);
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_EQ(list.GetSelectedIndex(), 0);
+    EXPECT_EQ(ScrollPos(), 0);
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_SELCHANGED, HTMLLIST_SELCHANGED}));
+    EXPECT_EQ(log[1].item, 0);
+
+    // A selection left past the end by a shorter refill continues from the last item.
+    list.DeleteAllItems();
+    AddFixed(2, 100);
+    list.SetSelectedIndex(4);
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+
+    list.DeleteAllItems();
+    list.SetSelectedIndex(-1);
+    log.clear();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_EQ(list.GetSelectedIndex(), -1);
+    EXPECT_TRUE(log.empty());
+
+    QTest::keyClick(&list, Qt::Key_Return);
+    QTest::keyClick(&list, Qt::Key_Enter);
+    EXPECT_EQ(Codes(), (std::vector<int>{HTMLLIST_RETURN, HTMLLIST_RETURN}));
+}
+
+TEST_F(HTMLListCtrlTest, ScrollsByFixedStepsAndEnsuresVisibility) {
+    list.InsertItem(u"top", 0, 0, ITEM_TEXT, 60);
+    list.InsertItem(u"tall", 0, 0, ITEM_TEXT, 400);
+    list.InsertItem(u"bottom", 0, 0, ITEM_TEXT, 60);
+    EXPECT_EQ(list.verticalScrollBar()->maximum(), 220);
+
+    list.verticalScrollBar()->setValue(200);
+    Paint();
+    EXPECT_EQ(list.GetItemRect(1), (Rect{0, -140, kClientWidth, 260}));
+    list.EnsureVisible(1);
+    EXPECT_EQ(ScrollPos(), 60);
+    list.EnsureVisible(2);
+    EXPECT_EQ(ScrollPos(), 220);
+    list.EnsureVisible(7);
+    EXPECT_EQ(ScrollPos(), 220);
+
+    Wheel(120);
+    EXPECT_EQ(ScrollPos(), 180);
+    Wheel(-120);
+    Wheel(-120);
+    EXPECT_EQ(ScrollPos(), 220);
+    Wheel(60); // half a notch moves half a step
+    EXPECT_EQ(ScrollPos(), 200);
+
+    QScrollBar* bar = list.verticalScrollBar();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(ScrollPos(), 150);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(ScrollPos(), 100);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(ScrollPos(), 220);
+}
+
+TEST_F(HTMLListCtrlTest, ShortListCannotScrollAndShowsWhiteBelow) {
+    AddFixed(3, 60);
+    list.SetSelectedIndex(1);
+    const QImage image = Paint();
+    EXPECT_EQ(list.verticalScrollBar()->maximum(), 0);
+    Wheel(-120);
+    EXPECT_EQ(ScrollPos(), 0);
+    EXPECT_EQ(image.pixelColor(150, 250), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(150, 30), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(150, 90), list.palette().color(QPalette::Button));
+}
+
+TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) {
+    const std::u16string longText = u"several words that wrap onto more lines when the list is narrow";
+    list.InsertItem(longText, 0, 0, ITEM_TEXT);
+    list.InsertItem(longText, 0, 0, ITEM_TEXT, 70);
+    list.InsertItem(u"<b>bold</b> words and <font color=#0000ff>blue words</font> that wrap", 0, 0, ITEM_HTML);
+    Paint();
+    const int wideHeight = list.GetItemRect(0).Height();
+    const int wideMarkupHeight = list.GetItemRect(2).Height();
+    EXPECT_GT(wideHeight, 10);
+    EXPECT_GT(wideMarkupHeight, 10);
+
+    list.resize(82, kClientHeight + 2);
+    Paint();
+    EXPECT_GT(list.GetItemRect(0).Height(), wideHeight);
+    EXPECT_GT(list.GetItemRect(2).Height(), wideMarkupHeight);
+    EXPECT_EQ(list.GetItemRect(1).Height(), 70);
+
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(40, list.GetItemRect(1).top + 5));
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    list.DeleteAllItems();
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    EXPECT_EQ(list.GetItemData(0), 0u);
+    EXPECT_TRUE(list.GetItemRect(0).IsEmpty());
+    AddFixed(3, 60);
+    const QImage image = Paint();
+    EXPECT_EQ(image.pixelColor(75, 110), list.palette().color(QPalette::Button));
+}
+
+TEST_F(HTMLListCtrlTest, ItemWithoutImageIsMeasuredNarrowerButDrawnShifted) {
+    QPixmap strip(60, 20); // two 30 x 20 images
+    strip.fill(Qt::red);
+    const QtImageList images(strip, 30);
+    list.SetImageList(&images);
+    const std::u16string text = u"a few words to wrap at some width";
+
+    const int plain = list.MeasureItem(text, ITEM_TEXT, 9, 120);
+    list.SetExtendedStyle(HTMLLIST_STYLE_IMAGES);
+    EXPECT_EQ(list.MeasureItem(text, ITEM_TEXT, 9, 120), plain);
+    EXPECT_GT(list.MeasureItem(text, ITEM_TEXT, 0, 120), plain);
+
+    FakeDrawingContext dc;
+    HTMLListItem item;
+    item.text = u"x";
+    item.image = 9;
+    list.DrawItem(dc, Rect{0, 0, 200, 60}, item, false);
+    ASSERT_EQ(dc.TextCalls().size(), 1u);
+    EXPECT_EQ(dc.TextCalls()[0].rect.left, 30 + 10 + 5);
+    EXPECT_EQ(dc.TextCalls()[0].rect.top, 5);
+    for (const FakeDrawCall& call : dc.Calls()) {
+        EXPECT_NE(call.kind, FakeDrawCall::Kind::Image);
+    }
+
+    // Items below the clip box draw nothing.
+    dc.ClearCalls();
+    list.DrawItem(dc, Rect{0, 400, 200, 460}, item, false);
+    EXPECT_TRUE(dc.Calls().empty());
+}
+
+TEST_F(HTMLListCtrlTest, HoldAndRightButtonAskForTheContextMenu) {
+    AddFixed(2, 60);
+    Paint();
+    const QPoint at(40, 30);
+
+    QTest::mousePress(Client(), Qt::LeftButton, {}, at);
+    QTest::qWait(700);
+    QTest::mouseRelease(Client(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_CONTEXTMENU}));
+    const QPoint global = Client()->mapToGlobal(at);
+    EXPECT_EQ(log[2].point, (Point{global.x(), global.y()}));
+
+    // A press that moves away is a drag, not a hold.
+    log.clear();
+    QTest::mousePress(Client(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(Client(), at + QPoint(30, 0));
+    QTest::qWait(700);
+    QTest::mouseRelease(Client(), Qt::LeftButton, {}, at + QPoint(30, 0));
+    EXPECT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+
+    log.clear();
+    QTest::mousePress(Client(), Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, global);
+    QApplication::sendEvent(Client(), &request);
+    QTest::mouseRelease(Client(), Qt::RightButton, {}, at);
+    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_RBUTTONDOWN, HTMLLIST_CONTEXTMENU}));
+    EXPECT_EQ(log[1].point, (Point{global.x(), global.y()}));
+}
+
+} // namespace
+} // namespace parcelo
