@@ -1,1 +1,143 @@
-namespace parcelo {}
+#include "platform/LocalTime.h"
+
+#include <climits>
+#include <ctime>
+
+namespace parcelo {
+
+namespace {
+
+static_assert(sizeof(time_t) == sizeof(int64_t), "instants need a 64-bit time_t");
+
+constexpr int64_t kSecondsPerDay = 86400;
+// Beyond this many days from 1970 the calendar year no longer fits the C library's int.
+constexpr int64_t kMaxDays = 700'000'000;
+
+int64_t FloorDiv(int64_t value, int64_t divisor) {
+    int64_t quotient = value / divisor;
+    return (value % divisor < 0) ? quotient - 1 : quotient;
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1 to 12).
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = FloorDiv(year, 400);
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(int64_t days, LocalDateTime& fields) {
+    days += 719468;
+    const int64_t era = FloorDiv(days, 146097);
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    fields.year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    fields.month = static_cast<int>(month);
+    fields.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+}
+
+} // namespace
+
+int64_t CurrentInstant() {
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+bool BreakDownLocalTime(int64_t instant, LocalDateTime& fields) {
+    tzset(); // localtime_r alone may keep a stale TZ
+    const time_t time = instant;
+    std::tm local{};
+    if (localtime_r(&time, &local) == nullptr || local.tm_year > INT_MAX - 1900) {
+        return false;
+    }
+    fields.year = local.tm_year + 1900;
+    fields.month = local.tm_mon + 1;
+    fields.day = local.tm_mday;
+    fields.hour = local.tm_hour;
+    fields.minute = local.tm_min;
+    fields.second = local.tm_sec;
+    fields.dayOfWeek = local.tm_wday;
+    return true;
+}
+
+bool ComposeLocalTime(const LocalDateTime& fields, int64_t& instant) {
+    if (fields.year < INT_MIN + 1900) {
+        return false;
+    }
+    std::tm local{};
+    local.tm_year = fields.year - 1900;
+    local.tm_mon = fields.month - 1;
+    local.tm_mday = fields.day;
+    local.tm_hour = fields.hour;
+    local.tm_min = fields.minute;
+    local.tm_sec = fields.second;
+    local.tm_isdst = -1;
+    local.tm_wday = -1; // mktime sets it on success, so -1 tells a failure from 1969-12-31 23:59:59
+    const time_t result = std::mktime(&local);
+    if (result == static_cast<time_t>(-1) && local.tm_wday == -1) {
+        return false;
+    }
+    instant = result;
+    return true;
+}
+
+int64_t WallClockSeconds(const LocalDateTime& fields) {
+    const int64_t days = DaysFromCivil(fields.year, fields.month, fields.day);
+    return days * kSecondsPerDay + int64_t{fields.hour} * 3600 + int64_t{fields.minute} * 60 + fields.second;
+}
+
+LocalDateTime WallClockFields(int64_t wallSeconds) {
+    LocalDateTime fields;
+    const int64_t days = FloorDiv(wallSeconds, kSecondsPerDay);
+    const int64_t secondOfDay = wallSeconds - days * kSecondsPerDay;
+    CivilFromDays(days, fields);
+    fields.hour = static_cast<int>(secondOfDay / 3600);
+    fields.minute = static_cast<int>(secondOfDay / 60 % 60);
+    fields.second = static_cast<int>(secondOfDay % 60);
+    const int64_t weekday = (days + 4) % 7; // 1970-01-01 was a Thursday
+    fields.dayOfWeek = static_cast<int>(weekday < 0 ? weekday + 7 : weekday);
+    return fields;
+}
+
+bool CLocalTimeComposer::Compose(int64_t wallSeconds, int64_t& instant) {
+    const int64_t day = FloorDiv(wallSeconds, kSecondsPerDay);
+    if (day > -kMaxDays && day < kMaxDays) {
+        const DayOffset& offset = OffsetOfDay(day);
+        if (offset.uniform) {
+            instant = wallSeconds - offset.offset;
+            return true;
+        }
+    }
+    return ComposeLocalTime(WallClockFields(wallSeconds), instant);
+}
+
+// A day whose midnight and following midnight have the same offset is taken to have
+// no daylight-saving change in between; every wall-clock time in it then exists once.
+const CLocalTimeComposer::DayOffset& CLocalTimeComposer::OffsetOfDay(int64_t day) {
+    if (day == m_lastDay) {
+        return m_last;
+    }
+    auto found = m_days.find(day);
+    if (found == m_days.end()) {
+        DayOffset offset;
+        const int64_t start = day * kSecondsPerDay;
+        const int64_t end = start + kSecondsPerDay;
+        int64_t startInstant = 0;
+        int64_t endInstant = 0;
+        if (ComposeLocalTime(WallClockFields(start), startInstant) &&
+            ComposeLocalTime(WallClockFields(end), endInstant)) {
+            offset.offset = start - startInstant;
+            offset.uniform = offset.offset == end - endInstant;
+        }
+        found = m_days.emplace(day, offset).first;
+    }
+    m_lastDay = day;
+    m_last = found->second;
+    return m_last;
+}
+
+} // namespace parcelo

@@ -1,1 +1,127 @@
-namespace parcelo {}
+#include "store/ShipmentCollection.h"
+
+#include "platform/LocalTime.h"
+#include "store/ShipmentDatabase.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
+namespace parcelo {
+
+namespace {
+
+struct SortCommand {
+    uint32_t command;
+    uint32_t keyTag;
+    uint32_t flags;
+};
+
+constexpr uint32_t kNewestFirst = CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST;
+constexpr SortCommand kSortCommands[] = {
+    {ID_SORT_ENTRY_NEWEST, PROP_ENTRY_DATE, kNewestFirst},
+    {ID_SORT_ENTRY_OLDEST, PROP_ENTRY_DATE, CEDB_SORT_UNKNOWNFIRST},
+    {ID_SORT_ORDER_NEWEST, PROP_ORDER_DATE, kNewestFirst},
+    {ID_SORT_ORDER_OLDEST, PROP_ORDER_DATE, CEDB_SORT_UNKNOWNFIRST},
+};
+
+void AppendNumber(std::u16string& text, int64_t number) {
+    if (number < 0) {
+        text += u'-';
+    }
+    char16_t digits[20];
+    size_t count = 0;
+    uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
+    do {
+        digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (count > 0) {
+        text += digits[--count];
+    }
+}
+
+std::u16string_view CourierName(const Courier* courier) {
+    if (courier == nullptr) {
+        return {};
+    }
+    const auto* end = std::find(std::begin(courier->name), std::end(courier->name), u'\0');
+    return {courier->name, static_cast<size_t>(end - std::begin(courier->name))};
+}
+
+// "Y-M-D" of the local order date, "0-0-0" when it has no local date.
+void AppendOrderDate(std::u16string& text, Instant orderDate) {
+    LocalDateTime fields;
+    if (!BreakDownLocalTime(orderDate, fields)) {
+        fields.year = fields.month = fields.day = 0;
+    }
+    AppendNumber(text, fields.year);
+    text += u'-';
+    AppendNumber(text, fields.month);
+    text += u'-';
+    AppendNumber(text, fields.day);
+}
+
+} // namespace
+
+bool PassesFilter(const Shipment& shipment, int filter) {
+    return filter == FILTER_ALL || filter == shipment.status;
+}
+
+bool SortOrderForCommand(uint32_t command, uint32_t& keyTag, uint32_t& flags) {
+    for (const SortCommand& sort : kSortCommands) {
+        if (sort.command == command) {
+            keyTag = sort.keyTag;
+            flags = sort.flags;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FilterForCommand(uint32_t command, int& filter) {
+    if (command < ID_FILTER_ALL || command > ID_FILTER_CANCELLED) {
+        return false;
+    }
+    filter = static_cast<int>(command - ID_FILTER_ALL) - 1;
+    return true;
+}
+
+std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now) {
+    const bool inDelivery = shipment.status != Done && shipment.status != Cancelled;
+    std::u16string text;
+    text.reserve(96 + shipment.itemName.size() + shipment.invoiceNumber.size());
+    if (shipment.status == Done) {
+        text += u"<font color=#aaaaaa>";
+    } else if (shipment.status == Cancelled) {
+        text += u"<font color=#ff0000>";
+    }
+    text += u"상품명: <h>";
+    text += shipment.itemName;
+    text += u"</h> <br> ";
+    if (inDelivery) {
+        text += u"<font color=#0000ff>";
+    }
+    text += CourierName(courier);
+    text += u": ";
+    text += shipment.invoiceNumber;
+    text += inDelivery ? u"</font> <br> 주문일: " : u" <br> 주문일: ";
+    AppendOrderDate(text, shipment.orderDate);
+    if (inDelivery) {
+        text += u" (";
+        AppendNumber(text, DaysElapsed(shipment.orderDate, now));
+        text += u"일 경과)";
+    } else {
+        text += u"</font>";
+    }
+    return text;
+}
+
+int DaysElapsed(Instant orderDate, Instant now) {
+    // Extreme instants would overflow a signed subtraction; the difference wraps instead.
+    const auto difference = static_cast<int64_t>(static_cast<uint64_t>(now) - static_cast<uint64_t>(orderDate));
+    const auto hours = static_cast<int32_t>(difference / 3600);
+    return hours / 24;
+}
+
+} // namespace parcelo
