@@ -1,5 +1,5 @@
 # The commands a newcomer needs; see README.md.
-.PHONY: all deps test asan bench run package clean format
+.PHONY: all deps test asan bench run package clean format artwork
 
 JOBS ?= $(shell nproc)
 
@@ -23,6 +23,12 @@ bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release -j $(JOBS)
 	scripts/run-benchmarks build/release
+
+# Redraws the pictures in res/images from tools/make-artwork.cpp.
+artwork: deps
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev --target make-artwork
+	build/dev/tools/make-artwork res/images
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

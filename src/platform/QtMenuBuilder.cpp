@@ -1,0 +1,91 @@
+#include "platform/QtMenuBuilder.h"
+
+#include "res/Menus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <functional>
+
+namespace parcelo {
+namespace {
+
+void ForEachAction(const QMenu& menu, const std::function<void(QAction*)>& visit) {
+    for (QAction* action : menu.actions()) {
+        if (const QMenu* subMenu = action->menu()) {
+            ForEachAction(*subMenu, visit);
+        } else {
+            visit(action);
+        }
+    }
+}
+
+} // namespace
+
+QString QtMenuBuilder::ToQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QMenu* QtMenuBuilder::BuildMenu(MenuItems items, QWidget* parent, const QString& title) {
+    auto* menu = new QMenu(title, parent);
+    AddItems(*menu, items);
+    return menu;
+}
+
+QMenu* QtMenuBuilder::BuildSubMenu(int menuId, std::size_t position, QWidget* parent) {
+    const MenuItems menu = LoadMenuResource(menuId);
+    const MenuItems items = SubMenu(menu, position);
+    if (items.empty()) {
+        return nullptr;
+    }
+    return BuildMenu(items, parent, ToQString(menu[position].text));
+}
+
+void QtMenuBuilder::AddItems(QMenu& menu, MenuItems items) {
+    for (const MenuItem& item : items) {
+        if (item.IsSeparator()) {
+            menu.addSeparator();
+        } else if (item.IsPopup()) {
+            AddItems(*menu.addMenu(ToQString(item.text)), item.popup);
+        } else {
+            menu.addAction(ToQString(item.text))->setData(item.command);
+        }
+    }
+}
+
+int QtMenuBuilder::CommandOf(const QAction* action) {
+    if (action == nullptr || action->isSeparator() || action->menu() != nullptr) {
+        return 0;
+    }
+    bool ok = false;
+    const int command = action->data().toInt(&ok);
+    return ok ? command : 0;
+}
+
+QAction* QtMenuBuilder::FindCommand(const QMenu& menu, int command) {
+    QAction* found = nullptr;
+    ForEachAction(menu, [&](QAction* action) {
+        if (found == nullptr && CommandOf(action) == command) {
+            found = action;
+        }
+    });
+    return found;
+}
+
+void QtMenuBuilder::EnableCommand(QMenu& menu, int command, bool enabled) {
+    ForEachAction(menu, [&](QAction* action) {
+        if (CommandOf(action) == command) {
+            action->setEnabled(enabled);
+        }
+    });
+}
+
+void QtMenuBuilder::CheckCommand(QMenu& menu, int command, bool checked) {
+    ForEachAction(menu, [&](QAction* action) {
+        if (CommandOf(action) == command) {
+            action->setCheckable(true);
+            action->setChecked(checked);
+        }
+    });
+}
+
+} // namespace parcelo
