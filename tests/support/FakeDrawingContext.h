@@ -1,0 +1,116 @@
+#pragma once
+
+#include "platform/DrawingContext.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parcelo {
+
+// One recorded drawing call of FakeDrawingContext.
+struct FakeDrawCall {
+    enum class Kind { Text, Fill, Line, Edge, FocusRect, Image };
+    Kind kind = Kind::Text;
+    std::u16string text; // Text
+    Rect rect;           // Text (as passed in), Fill, Edge, FocusRect
+    uint32_t format = 0; // Text: DT_* flags; Edge: edge kind
+    uint32_t sides = 0;  // Edge
+    ColorRef color = 0;  // Text: the text colour; Fill, Line: the colour given
+    LogFont font;        // Text: the selected font
+    Point at;            // Line: start; Image: position
+    Point to;            // Line: end
+    int image = -1;      // Image: index in the list
+};
+
+// A drawing context with fixed metrics that records what is drawn.
+//
+// A font of height h (negative or positive) is |h| pixels high and every UTF-16
+// unit is |h| * 2 / 3 pixels wide, one pixel more when bold: the default font
+// (height -15) gives lines of 15 and units of 10 (11 bold), its 7/10 variant
+// (height -10) lines of 10 and units of 6. The font selected at construction is
+// the default font; the stock system font has height 16. Every font made by
+// CreateFont is counted, so tests can check that each one is deleted again.
+class FakeDrawingContext final : public DrawingContext {
+public:
+    static constexpr int DefaultFontHeight = 15;
+    static constexpr int StockFontHeight = 16;
+
+    FakeDrawingContext();
+
+    static int UnitWidth(const LogFont& font);
+    static int LineHeightOf(const LogFont& font);
+    static Size Extent(const LogFont& font, std::u16string_view text);
+
+    // Set-up.
+    void SetCurrentPosition(Point position) { position_ = position; }
+    void SetHorizontalResolution(int pixels) { resolution_ = pixels; }
+    void SetClipBox(const Rect& clip) { clip_ = clip; }
+    void FailFontCreation(bool fail) { failCreation_ = fail; }
+    FontHandle DefaultFont() const { return defaultFont_; }
+
+    // Inspection.
+    const std::vector<FakeDrawCall>& Calls() const { return calls_; }
+    std::vector<FakeDrawCall> TextCalls() const;
+    void ClearCalls() { calls_.clear(); }
+    FontHandle SelectedFont() const { return state_.font; }
+    const LogFont& SelectedFontDescription() const;
+    int FontsCreated() const { return fontsCreated_; }
+    int FontsAlive() const; // created and not yet deleted
+    int SavedStates() const { return static_cast<int>(saved_.size()); }
+    int Measurements() const { return measurements_; }
+    // Deleting the stock font, a font in use or an unknown one, selecting a
+    // deleted one, or restoring a state that was never saved.
+    int Misuses() const { return misuses_; }
+
+    int SaveState() override;
+    void RestoreState(int state) override;
+    FontHandle StockSystemFont() override { return stockFont_; }
+    FontHandle SelectFont(FontHandle font) override;
+    bool DescribeFont(FontHandle font, LogFont& description) override;
+    FontHandle CreateFont(const LogFont& description) override;
+    void DeleteFont(FontHandle font) override;
+    Size MeasureText(std::u16string_view text) override;
+    int DrawText(std::u16string_view text, Rect& rect, uint32_t format) override;
+    ColorRef GetTextColor() override { return state_.color; }
+    ColorRef SetTextColor(ColorRef color) override;
+    Point GetCurrentPosition() override { return position_; }
+    int HorizontalResolution() override { return resolution_; }
+    Rect GetClipBox() override { return clip_; }
+    void FillRect(const Rect& rect, ColorRef color) override;
+    void DrawLine(Point from, Point to, ColorRef color, int width) override;
+    void DrawEdge(const Rect& rect, uint32_t edge, uint32_t sides) override;
+    void DrawFocusRect(const Rect& rect) override;
+    void DrawImage(const ImageList& images, int index, Point at) override;
+
+private:
+    struct FontRecord {
+        LogFont description;
+        bool created = false;
+        bool alive = true;
+    };
+    struct State {
+        FontHandle font = FontHandle::None;
+        ColorRef color = 0;
+    };
+
+    FontHandle AddFont(const LogFont& description, bool created);
+    const FontRecord* Find(FontHandle font) const;
+    int WrappedLines(std::u16string_view text, int width) const;
+
+    std::vector<FontRecord> fonts_;
+    std::vector<State> saved_;
+    std::vector<FakeDrawCall> calls_;
+    State state_;
+    FontHandle stockFont_ = FontHandle::None;
+    FontHandle defaultFont_ = FontHandle::None;
+    Point position_;
+    int resolution_ = 240;
+    Rect clip_{0, 0, 240, 320};
+    bool failCreation_ = false;
+    int fontsCreated_ = 0;
+    int measurements_ = 0;
+    int misuses_ = 0;
+};
+
+} // namespace parcelo
