@@ -1,0 +1,215 @@
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace parcelo;
+
+namespace {
+
+// Set up in main(): every path the instances use lies in here.
+QTemporaryDir* g_home = nullptr;
+
+// Runs the probe program (a second start) until it reports its first line,
+// while this process keeps serving its own event loop so that an instance
+// listening here can answer.
+class Probe {
+public:
+    explicit Probe(const QString& key, int timeoutMs = 3000, const QProcessEnvironment& environment = {}) {
+        if (!environment.isEmpty()) {
+            m_process.setProcessEnvironment(environment);
+        }
+        m_process.start(QStringLiteral(PARCELO_PROBE), {key, QString::number(timeoutMs)});
+    }
+    ~Probe() {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    QByteArray NextLine(int timeoutMs = 10000) {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!m_process.canReadLine() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+        return m_process.readLine().trimmed();
+    }
+
+    // The exit code, or -1 when it has not ended normally within the time.
+    int ExitCode() {
+        const QDeadlineTimer deadline(10000);
+        while (m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+        return m_process.exitStatus() == QProcess::NormalExit && m_process.state() == QProcess::NotRunning
+                   ? m_process.exitCode()
+                   : -1;
+    }
+
+    // Ends the probe the way a crash would: no clean-up runs.
+    void Crash() {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+private:
+    QProcess m_process;
+};
+
+void PumpEventsFor(int ms) {
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+}
+
+TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
+    int activations = 0;
+    {
+        SingleInstance first(QStringLiteral("handover"));
+        ASSERT_FALSE(first.HandOverToRunning());
+        ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+        EXPECT_TRUE(first.ServerName().startsWith(QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"))));
+        EXPECT_TRUE(QFile::exists(first.LockFileName()));
+
+        Probe second(QStringLiteral("handover"));
+        EXPECT_EQ(second.NextLine(), "handed-over");
+        EXPECT_EQ(second.ExitCode(), 0);
+        EXPECT_EQ(activations, 1);
+
+        // A program left running for hours never touches its lock; it must still count.
+        QFile lock(first.LockFileName());
+        ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+        lock.close();
+        Probe third(QStringLiteral("handover"));
+        EXPECT_EQ(third.NextLine(), "handed-over");
+        EXPECT_EQ(activations, 2);
+    }
+    // After a clean end the next start is the first again and leaves nothing behind.
+    Probe next(QStringLiteral("handover"));
+    EXPECT_EQ(next.NextLine(), "listening");
+    EXPECT_EQ(activations, 2);
+}
+
+TEST(SingleInstanceTest, CrashedInstanceNeverBlocksAStart) {
+    Probe crashed(QStringLiteral("crash"));
+    ASSERT_EQ(crashed.NextLine(), "listening");
+    crashed.Crash();
+
+    SingleInstance next(QStringLiteral("crash"));
+    // The crash left both the lock and the socket file behind.
+    ASSERT_TRUE(QFile::exists(next.LockFileName()));
+    ASSERT_TRUE(QFile::exists(next.ServerName()));
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(next.HandOverToRunning(5000));
+    EXPECT_LT(timer.elapsed(), 2000) << "a dead owner is recognised at once, without waiting";
+    int activations = 0;
+    ASSERT_TRUE(next.Listen([&activations] { ++activations; }));
+
+    Probe later(QStringLiteral("crash"));
+    EXPECT_EQ(later.NextLine(), "handed-over");
+    EXPECT_EQ(activations, 1);
+}
+
+TEST(SingleInstanceTest, OwnerThatDoesNotAnswerDoesNotBlockAStart) {
+    SingleInstance owner(QStringLiteral("silent"));
+    ASSERT_FALSE(owner.HandOverToRunning()); // holds the lock but never listens
+
+    SingleInstance other(QStringLiteral("silent"));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(other.HandOverToRunning(300));
+    EXPECT_GE(timer.elapsed(), 250) << "it keeps trying while the owner may still be starting";
+    EXPECT_FALSE(other.Listen([] {})) << "only the lock owner listens";
+
+    Probe probe(QStringLiteral("silent"), 300);
+    EXPECT_EQ(probe.NextLine(), "not-listening");
+}
+
+TEST(SingleInstanceTest, OtherKeysAndOtherUserFoldersRunTheirOwnInstance) {
+    int activations = 0;
+    SingleInstance first(QStringLiteral("separate"));
+    ASSERT_FALSE(first.HandOverToRunning());
+    ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+
+    Probe otherKey(QStringLiteral("separate-too"));
+    EXPECT_EQ(otherKey.NextLine(), "listening");
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), g_home->filePath(QStringLiteral("other-data")));
+    Probe otherFolders(QStringLiteral("separate"), 3000, environment);
+    EXPECT_EQ(otherFolders.NextLine(), "listening");
+    EXPECT_EQ(activations, 0);
+}
+
+TEST(SingleInstanceTest, StrayConnectionsAreIgnored) {
+    int activations = 0;
+    SingleInstance first(QStringLiteral("stray"));
+    ASSERT_FALSE(first.HandOverToRunning());
+    ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+
+    QLocalSocket wrongWord;
+    wrongWord.connectToServer(first.ServerName());
+    wrongWord.write("quit\n");
+    QLocalSocket endless;
+    endless.connectToServer(first.ServerName());
+    endless.write(QByteArray(200, 'x'));
+    PumpEventsFor(200);
+
+    EXPECT_EQ(activations, 0);
+    EXPECT_EQ(wrongWord.state(), QLocalSocket::UnconnectedState);
+    EXPECT_EQ(endless.state(), QLocalSocket::UnconnectedState);
+    EXPECT_TRUE(wrongWord.readAll().isEmpty()) << "nothing is acknowledged but the activation request";
+
+    Probe probe(QStringLiteral("stray"));
+    EXPECT_EQ(probe.NextLine(), "handed-over");
+    EXPECT_EQ(activations, 1);
+}
+
+TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
+    QWidget window;
+    window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
+    SingleInstance::BringToFront(window);
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isVisible());
+
+    window.hide();
+    SingleInstance::BringToFront(window);
+    EXPECT_TRUE(window.isVisible());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Keep every socket, lock and folder away from a program the developer may be running.
+    QTemporaryDir home;
+    g_home = &home;
+    const QString runtime = home.filePath(QStringLiteral("run"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
