@@ -80,10 +80,10 @@ bool SortOrderForCommand(uint32_t command, uint32_t& keyTag, uint32_t& flags) {
 }
 
 bool FilterForCommand(uint32_t command, int& filter) {
-    if (command < ID_FILTER_ALL || command > ID_FILTER_CANCELLED) {
+    if (command < ID_FILTER_SHOW_ALL || command > ID_FILTER_SHOW_CANCELLED) {
         return false;
     }
-    filter = static_cast<int>(command - ID_FILTER_ALL) - 1;
+    filter = static_cast<int>(command - ID_FILTER_SHOW_ALL) - 1;
     return true;
 }
 

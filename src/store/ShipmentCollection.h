@@ -16,10 +16,10 @@ constexpr uint32_t ID_SORT_ENTRY_NEWEST = 32800;
 constexpr uint32_t ID_SORT_ENTRY_OLDEST = 32801;
 constexpr uint32_t ID_SORT_ORDER_NEWEST = 32802;
 constexpr uint32_t ID_SORT_ORDER_OLDEST = 32803;
-constexpr uint32_t ID_FILTER_ALL = 32900;
-constexpr uint32_t ID_FILTER_IN_DELIVERY = 32901;
-constexpr uint32_t ID_FILTER_DONE = 32902;
-constexpr uint32_t ID_FILTER_CANCELLED = 32903;
+constexpr uint32_t ID_FILTER_SHOW_ALL = 32900;
+constexpr uint32_t ID_FILTER_SHOW_IN_DELIVERY = 32901;
+constexpr uint32_t ID_FILTER_SHOW_DONE = 32902;
+constexpr uint32_t ID_FILTER_SHOW_CANCELLED = 32903;
 
 // True if the filter shows the shipment: FILTER_ALL, or the shipment's status.
 bool PassesFilter(const Shipment& shipment, int filter);
