@@ -40,14 +40,6 @@ ColorRef ToColorRef(const QColor& color) {
     return Rgb(color.red(), color.green(), color.blue());
 }
 
-// Off-screen images take the screen's resolution so that fonts given in points
-// come out as large as on the widget itself.
-void MatchResolution(QImage& image, const QWidget& widget) {
-    constexpr double kInchesPerMeter = 39.3700787;
-    image.setDotsPerMeterX(static_cast<int>(widget.logicalDpiX() * kInchesPerMeter + 0.5));
-    image.setDotsPerMeterY(static_cast<int>(widget.logicalDpiY() * kInchesPerMeter + 0.5));
-}
-
 std::unique_ptr<QtImageList> LoadCheckBoxes() {
     return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES)), kCheckBoxImageSize);
 }
@@ -263,7 +255,6 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     }
     if (m_backBuffer.size() != size) {
         m_backBuffer = QImage(size, QImage::Format_RGB32);
-        MatchResolution(m_backBuffer, *this);
     }
     {
         QPainter painter(&m_backBuffer);
@@ -522,7 +513,6 @@ void CHTMLListCtrl::InvalidateItem(int index) {
 DrawingContext& CHTMLListCtrl::MeasuringContext() {
     if (!m_measureContext) {
         m_measureSurface = QImage(1, 1, QImage::Format_RGB32);
-        MatchResolution(m_measureSurface, *this);
         m_measurePainter = std::make_unique<QPainter>(&m_measureSurface);
         m_measureContext = std::make_unique<QtDrawingContext>(*m_measurePainter, font());
     }

@@ -20,18 +20,8 @@ namespace {
 constexpr int kClientWidth = 200;
 constexpr int kClientHeight = 300;
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "HTMLListCtrlTest";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 class HTMLListCtrlTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { App(); }
-
     void SetUp() override {
         // The frame's one-pixel border lies around a 200 x 300 client area.
         list.resize(kClientWidth + 2, kClientHeight + 2);
@@ -244,10 +234,10 @@ TEST_F(HTMLListCtrlTest, ItemWithoutImageIsMeasuredNarrowerButDrawnShifted) {
     list.SetImageList(&images);
     const std::u16string text = u"a few words to wrap at some width";
 
-    const int plain = list.MeasureItem(text, ITEM_TEXT, 9, 120);
+    const int plain = list.MeasureItem(text, ITEM_TEXT, 9, 100);
     list.SetExtendedStyle(HTMLLIST_STYLE_IMAGES);
-    EXPECT_EQ(list.MeasureItem(text, ITEM_TEXT, 9, 120), plain);
-    EXPECT_GT(list.MeasureItem(text, ITEM_TEXT, 0, 120), plain);
+    EXPECT_EQ(list.MeasureItem(text, ITEM_TEXT, 9, 100), plain);
+    EXPECT_GT(list.MeasureItem(text, ITEM_TEXT, 0, 100), plain);
 
     FakeDrawingContext dc;
     HTMLListItem item;
@@ -298,3 +288,12 @@ TEST_F(HTMLListCtrlTest, HoldAndRightButtonAskForTheContextMenu) {
 
 } // namespace
 } // namespace parcelo
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
