@@ -367,13 +367,14 @@ bool CPropertyDatabase::ReadRecordAt(int position, const RecordVisitor& visit) {
     });
 }
 
-bool CPropertyDatabase::ReadRecords(const RecordVisitor& visit) {
+bool CPropertyDatabase::ReadRecords(const std::function<void(size_t)>& expect, const RecordVisitor& visit) {
     if (!IsOpen()) {
         return false;
     }
     try {
         SQLite::Transaction transaction(*m_connection);
         const int64_t version = ReadDataVersion(*m_connection);
+        expect(static_cast<size_t>(m_connection->execAndGet("SELECT count(*) FROM " + m_table).getInt64()));
         {
             Query read(m_connection->getHandle(), "SELECT " + SelectColumns() + " FROM " + m_table + OrderByClause());
             const RecordView record(read.Get(), m_description.properties);

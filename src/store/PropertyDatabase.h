@@ -109,9 +109,10 @@ protected:
     bool AddRecord(std::span<const PropertyValue> values);
     bool WriteRecordAt(int position, std::span<const PropertyValue> values);
     bool ReadRecordAt(int position, const RecordVisitor& visit);
-    // Visits every record in the current sort order. Positions read this way stay valid
-    // for the positional operations until another connection changes the volume.
-    bool ReadRecords(const RecordVisitor& visit);
+    // Visits every record in the current sort order, after telling `expect` how many
+    // there are. Positions read this way stay valid for the positional operations until
+    // another connection changes the volume.
+    bool ReadRecords(const std::function<void(size_t count)>& expect, const RecordVisitor& visit);
 
 private:
     // Runs `work` on the row id at a position inside one transaction, refusing if another

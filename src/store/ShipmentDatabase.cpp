@@ -73,7 +73,8 @@ void CShipmentDatabase::ReadAll(std::vector<Shipment>& shipments) {
     const size_t originalSize = shipments.size();
     CLocalTimeComposer composer;
     const bool complete =
-        ReadRecords([&](const RecordView& record) { FromRecord(record, composer, shipments.emplace_back()); });
+        ReadRecords([&](size_t count) { shipments.reserve(originalSize + count); },
+                    [&](const RecordView& record) { FromRecord(record, composer, shipments.emplace_back()); });
     if (!complete) {
         shipments.resize(originalSize);
     }
