@@ -1,0 +1,110 @@
+#include "app/DropDownButton.h"
+
+#include "platform/DpiCache.h"
+#include "platform/QtMenuBuilder.h"
+#include "platform/ResourceImages.h"
+#include "res/resource.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace parcelo {
+
+namespace {
+
+constexpr int kHighResolutionDpi = 192; // the large arrow is made for exactly this
+constexpr int kPopupTop = 47;           // screen y of the menus on a full-screen phone window
+constexpr int kNavigationBar = 26;      // the phone's bar above the window's client area
+constexpr int kArrowSpace = 14;         // room for the arrow right of a right-aligned caption
+
+DpiCache& ButtonDpi() {
+    static DpiCache dpi;
+    return dpi;
+}
+
+QPixmap LoadArrowIcon() {
+    const bool large = ButtonDpi().DpiX() == kHighResolutionDpi;
+    return QPixmap::fromImage(LoadResourceImage(large ? IDI_ARROW_DOWN_HIRES : IDI_ARROW_DOWN));
+}
+
+} // namespace
+
+CDropDownButton::CDropDownButton(int menuId, int subMenuIndex, bool iconAfterText, QWidget* parent)
+    : QWidget(parent), m_menu(QtMenuBuilder::BuildSubMenu(menuId, static_cast<std::size_t>(subMenuIndex), this)),
+      m_subMenuIndex(subMenuIndex), m_iconAfterText(iconAfterText), m_arrowIcon(LoadArrowIcon()) {
+    if (m_menu != nullptr) {
+        connect(m_menu, &QMenu::triggered, this,
+                [this](QAction* action) { OnChoice(QtMenuBuilder::CommandOf(action)); });
+    }
+}
+
+QString CDropDownButton::Caption() const {
+    if (m_menu == nullptr || m_selection < 0 || m_selection >= m_menu->actions().size()) {
+        return {};
+    }
+    return m_menu->actions().at(m_selection)->text();
+}
+
+QPoint CDropDownButton::PopupPosition() const {
+    // The phone's menus opened just below the bar of a full-screen window. On a
+    // desktop the same place is found from the top of this window's client area.
+    DpiCache& dpi = ButtonDpi();
+    const int top = window()->mapToGlobal(QPoint(0, 0)).y() + dpi.ScaleY(kPopupTop) - dpi.ScaleY(kNavigationBar);
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    if (m_iconAfterText || m_menu == nullptr) {
+        return {origin.x(), top};
+    }
+    return {origin.x() + width() - m_menu->sizeHint().width(), top};
+}
+
+void CDropDownButton::OpenMenu() {
+    if (m_menu != nullptr) {
+        m_menu->popup(PopupPosition());
+    }
+}
+
+void CDropDownButton::OnChoice(int command) {
+    unsigned message = 0;
+    if (command >= ID_FILTER_ALL && command <= ID_FILTER_CANCELLED) {
+        m_selection = command - ID_FILTER_ALL;
+        message = WM_FILTER_CHANGED;
+    } else if (command >= ID_SORT_ENTRY_DESC && command <= ID_SORT_ORDER_ASC) {
+        m_selection = command - ID_SORT_ENTRY_DESC;
+        message = WM_SORT_CHANGED;
+    } else {
+        return;
+    }
+    update();
+    emit notifyMainWindow(message, static_cast<uint32_t>(command));
+}
+
+void CDropDownButton::paintEvent(QPaintEvent*) {
+    DpiCache& dpi = ButtonDpi();
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Button));
+
+    const int left = dpi.ScaleX(3);
+    const int top = dpi.ScaleY(1);
+    const QString caption = Caption();
+    painter.setPen(Qt::black);
+    painter.setFont(font());
+    if (m_iconAfterText) {
+        const int textWidth = fontMetrics().horizontalAdvance(caption);
+        painter.drawText(QRect(left, top, width() - left, height() - top), Qt::AlignLeft | Qt::AlignTop, caption);
+        painter.drawPixmap(left + dpi.ScaleX(2) + textWidth, top, m_arrowIcon);
+    } else {
+        const int arrowLeft = width() - dpi.ScaleX(kArrowSpace);
+        painter.drawText(QRect(left, top, arrowLeft - left, height() - top), Qt::AlignRight | Qt::AlignTop, caption);
+        painter.drawPixmap(arrowLeft, top, m_arrowIcon);
+    }
+}
+
+void CDropDownButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        OpenMenu();
+    }
+}
+
+} // namespace parcelo

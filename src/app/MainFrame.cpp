@@ -1,0 +1,134 @@
+#include "app/MainFrame.h"
+
+#include "platform/DpiCache.h"
+#include "platform/MessageBoxService.h"
+#include "platform/Profile.h"
+#include "platform/ResourceImages.h"
+#include "res/resource.h"
+
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace parcelo {
+
+namespace {
+
+constexpr int kFilterSortBarHeight = 22;
+constexpr char16_t kIniMissing[] = u"parcelo.ini! 없습니다. 프로그램을 종료합니다.";
+constexpr char16_t kStoreUnavailable[] =
+    u"배송정보 데이터베이스를 열 수 없습니다.\n배송정보를 보거나 저장할 수 없습니다.";
+constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_CALL_COURIER, ID_TRACK_SHIPMENT};
+
+DpiCache& FrameDpi() {
+    static DpiCache dpi;
+    return dpi;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame() : m_wndFilterSortBar(this), m_wndCommandBar(this), m_wndView(m_couriers, m_store, this) {
+    setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
+    setWindowIcon(ApplicationIcon());
+    setFocusProxy(&m_wndView);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::LoadFrame() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_wndView.setObjectName(QStringLiteral("ShipmentListView"));
+    layout->addWidget(&m_wndView, 1);
+
+    if (!m_wndCommandBar.InsertMenuBar(IDR_MENUBAR)) {
+        return false;
+    }
+    connect(&m_wndCommandBar, &CCommandBar::commandChosen, this,
+            [this](uint32_t id) { OnCmdMsg(static_cast<int>(id)); });
+    connect(&m_wndCommandBar, &CCommandBar::popupAboutToShow, this, [this] { UpdateCommandStates(); });
+    layout->addWidget(&m_wndCommandBar);
+
+    m_wndFilterSortBar.setFixedHeight(FrameDpi().ScaleY(kFilterSortBarHeight));
+    layout->insertWidget(0, &m_wndFilterSortBar);
+    connect(&m_wndFilterSortBar, &CFilterSortBar::notifyMainWindow, this,
+            [this](unsigned message, uint32_t command) { SendMessage(message, command); });
+    m_wndFilterSortBar.CreateDropDowns();
+    BindKeys();
+
+    const bool couriersLoaded = LoadCouriers();
+    // After a missing parcelo.ini the program is ending; one message is enough.
+    OpenStore(couriersLoaded);
+    m_wndView.OnInitialUpdate();
+    return true;
+}
+
+bool CMainFrame::LoadCouriers() {
+    const QString folder = Profile().InstallPath();
+    if (LoadCourierTable(folder.toStdU16String(), m_couriers)) {
+        return true;
+    }
+    ShowMessage(this, QString::fromUtf16(kIniMissing), MB_OK | MB_ICONEXCLAMATION);
+    PostQuitMessage(0);
+    return false;
+}
+
+void CMainFrame::OpenStore(bool tellOnFailure) {
+    const bool mounted = m_store.MountVolume(u"VELDAN.EDB");
+    const bool opened = mounted && m_store.Open(u"TRACKDB");
+    if (!opened && tellOnFailure) {
+        ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void CMainFrame::BindKeys() {
+    const auto bind = [this](QKeySequence keys, CCommandBar::Key key) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, key] { m_wndCommandBar.PressKey(key); });
+    };
+    bind(QKeySequence(Qt::Key_F1), CCommandBar::Key::Left);
+    bind(QKeySequence(Qt::Key_F2), CCommandBar::Key::Right);
+    bind(QKeySequence(Qt::Key_F10), CCommandBar::Key::Right);
+    bind(QKeySequence(Qt::Key_Menu), CCommandBar::Key::Right);
+}
+
+bool CMainFrame::OnCmdMsg(int command) {
+    if (m_wndView.OnCommand(command)) {
+        return true;
+    }
+    if (command == ID_EXIT) {
+        PostQuitMessage(0);
+        return true;
+    }
+    return m_appCommands && m_appCommands(command);
+}
+
+intptr_t CMainFrame::SendMessage(unsigned message, uint32_t wParam) {
+    if (message == WM_FILTER_CHANGED) {
+        m_wndView.FilterBy(wParam);
+    } else if (message == WM_SORT_CHANGED) {
+        m_wndView.SortBy(wParam);
+    }
+    return 0;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (const int command : kSelectionCommands) {
+        m_wndCommandBar.EnableCommand(command, m_wndView.IsCommandEnabled(command));
+    }
+}
+
+const Courier& CMainFrame::GetCourier(std::size_t position) const {
+    static const Courier blank{};
+    return position < m_couriers.size() ? m_couriers[position] : blank;
+}
+
+void CMainFrame::PostQuitMessage(int code) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+}
+
+} // namespace parcelo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/Courier.h"
+#include "app/FilterSortBar.h"
+#include "listui/ShipmentListView.h"
+#include "platform/CommandBar.h"
+#include "store/ShipmentDatabase.h"
+
+#include <QWidget>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace parcelo {
+
+// The program's only top-level window. It owns every long-lived object: the
+// filter and sort bar at the top, the soft-key bar at the bottom, the shipment
+// list between them, the courier table and the shipment store. Members are
+// destroyed in reverse order, so the store closes first.
+class CMainFrame : public QWidget {
+    Q_OBJECT
+
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Builds the window: list view, soft-key bar, filter and sort bar, then loads the
+    // couriers, opens the store and fills the list. False when the soft-key bar could
+    // not be built. A missing parcelo.ini has been reported and the quit is already
+    // posted when this returns.
+    bool LoadFrame();
+
+    // Offers a command to the list view, then to the frame itself (exit), then to the
+    // application; false when nobody takes it.
+    bool OnCmdMsg(int command);
+    // Handles WM_FILTER_CHANGED and WM_SORT_CHANGED synchronously; returns 0.
+    intptr_t SendMessage(unsigned message, uint32_t wParam);
+    // Greys edit, delete, call and track in the soft-key menu unless an item is selected.
+    void UpdateCommandStates();
+
+    // Where commands that neither the view nor the frame handle go (the about box).
+    void SetApplicationCommands(std::function<bool(int command)> handler) { m_appCommands = std::move(handler); }
+
+    std::size_t GetCourierCount() const { return m_couriers.size(); }
+    // The entry at `position`; a blank entry for a position beyond the table.
+    const Courier& GetCourier(std::size_t position) const;
+    const std::vector<Courier>& Couriers() const { return m_couriers; }
+    CShipmentDatabase& Store() { return m_store; }
+    bool StoreIsOpen() const { return m_store.IsOpen(); }
+
+    CFilterSortBar& FilterSortBar() { return m_wndFilterSortBar; }
+    CCommandBar& CommandBar() { return m_wndCommandBar; }
+    CShipmentListView& View() { return m_wndView; }
+
+    // Asks the running event loop to end with `code` once it gets control; works
+    // before the loop has started, too.
+    static void PostQuitMessage(int code);
+
+private:
+    bool LoadCouriers();
+    void OpenStore(bool tellOnFailure);
+    void BindKeys();
+
+    CFilterSortBar m_wndFilterSortBar;
+    CCommandBar m_wndCommandBar;
+    CShipmentListView m_wndView;
+    std::vector<Courier> m_couriers;
+    CShipmentDatabase m_store;
+    std::function<bool(int)> m_appCommands;
+};
+
+} // namespace parcelo
