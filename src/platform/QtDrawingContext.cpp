@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
@@ -52,8 +53,20 @@ QColor ToQColor(ColorRef color) {
     return QColor(static_cast<int>(RedOf(color)), static_cast<int>(GreenOf(color)), static_cast<int>(BlueOf(color)));
 }
 
+int32_t Clamped(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Width and height that do not overflow for rectangles spanning the whole coordinate range.
+int32_t WidthOf(const Rect& rect) {
+    return Clamped(int64_t{rect.right} - rect.left);
+}
+int32_t HeightOf(const Rect& rect) {
+    return Clamped(int64_t{rect.bottom} - rect.top);
+}
+
 QRect ToQRect(const Rect& rect) {
-    return {rect.left, rect.top, rect.Width(), rect.Height()};
+    return {rect.left, rect.top, WidthOf(rect), HeightOf(rect)};
 }
 
 std::u16string_view FaceOf(const LogFont& description) {
@@ -276,22 +289,23 @@ int QtDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t fo
     const QtFontData& font = Current();
     const QString shown = (format & DT_NOPREFIX) != 0 ? ToQString(text) : WithoutPrefixes(ToQString(text));
     const int lineHeight = font.metrics.height() + ((format & DT_EXTERNALLEADING) != 0 ? font.metrics.leading() : 0);
-    std::vector<TextLine> lines = LayOutLines(shown, rect.Width(), format);
+    const int rectWidth = WidthOf(rect);
+    std::vector<TextLine> lines = LayOutLines(shown, rectWidth, format);
     const int blockHeight = static_cast<int>(lines.size()) * lineHeight;
 
     if ((format & DT_CALCRECT) != 0) {
         const auto widest = std::max_element(lines.begin(), lines.end(),
                                              [](const TextLine& a, const TextLine& b) { return a.width < b.width; });
-        rect.right = rect.left + widest->width;
-        rect.bottom = rect.top + blockHeight;
+        rect.right = Clamped(int64_t{rect.left} + widest->width);
+        rect.bottom = Clamped(int64_t{rect.top} + blockHeight);
         return blockHeight;
     }
 
-    int y = rect.top;
+    int64_t y = rect.top;
     if ((format & DT_BOTTOM) != 0) {
-        y = rect.bottom - blockHeight;
+        y = int64_t{rect.bottom} - blockHeight;
     } else if ((format & DT_VCENTER) != 0) {
-        y = rect.top + (rect.Height() - blockHeight) / 2;
+        y = rect.top + (int64_t{HeightOf(rect)} - blockHeight) / 2;
     }
     painter_.save();
     if ((format & DT_NOCLIP) == 0) {
@@ -302,17 +316,17 @@ int QtDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t fo
     for (const TextLine& line : lines) {
         QString part = shown.mid(line.start, line.length);
         int width = line.width;
-        if ((format & DT_END_ELLIPSIS) != 0 && width > rect.Width()) {
-            part = font.metrics.elidedText(part, Qt::ElideRight, std::max(rect.Width(), 0));
+        if ((format & DT_END_ELLIPSIS) != 0 && width > rectWidth) {
+            part = font.metrics.elidedText(part, Qt::ElideRight, std::max(rectWidth, 0));
             width = font.metrics.horizontalAdvance(part);
         }
-        int x = rect.left;
+        int64_t x = rect.left;
         if ((format & DT_RIGHT) != 0) {
-            x = rect.right - width;
+            x = int64_t{rect.right} - width;
         } else if ((format & DT_CENTER) != 0) {
-            x = rect.left + (rect.Width() - width) / 2;
+            x = rect.left + (int64_t{rectWidth} - width) / 2;
         }
-        painter_.drawText(QPoint(x, y + font.metrics.ascent()), part);
+        painter_.drawText(QPoint(Clamped(x), Clamped(y + font.metrics.ascent())), part);
         y += lineHeight;
     }
     painter_.restore();

@@ -1,6 +1,7 @@
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <iterator>
 #include <utility>
@@ -8,6 +9,11 @@
 namespace parcelo {
 
 namespace {
+
+// Rectangles may span the whole coordinate range, where right - left overflows.
+int32_t Clamped(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 LogFont MakeFont(int32_t height, std::u16string_view face) {
     LogFont font;
@@ -114,11 +120,12 @@ int FakeDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t 
     const LogFont& font = SelectedFontDescription();
     const int lineHeight = LineHeightOf(font);
     const bool wraps = (format & DT_WORDBREAK) != 0 && (format & DT_SINGLELINE) == 0;
-    const int lines = wraps ? WrappedLines(text, rect.Width()) : 1;
+    const int32_t rectWidth = Clamped(std::max<int64_t>(0, int64_t{rect.right} - rect.left));
+    const int lines = wraps ? WrappedLines(text, rectWidth) : 1;
     if ((format & DT_CALCRECT) != 0) {
         const int width = Extent(font, text).cx;
-        rect.right = rect.left + (lines > 1 ? std::max(rect.Width(), 0) : width);
-        rect.bottom = rect.top + lines * lineHeight;
+        rect.right = Clamped(int64_t{rect.left} + (lines > 1 ? rectWidth : width));
+        rect.bottom = Clamped(int64_t{rect.top} + int64_t{lines} * lineHeight);
         return lines * lineHeight;
     }
     FakeDrawCall call;
