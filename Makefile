@@ -30,6 +30,14 @@ artwork: deps
 	cmake --build --preset dev --target make-artwork
 	build/dev/tools/make-artwork res/images
 
+# Builds the Debian package (build/release/parcelo_<version>_<arch>.deb) and
+# checks what it installs; see tests/install/check-package.sh.
+package: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS) --target parcelo
+	ctest --test-dir build/release -L package --output-on-failure
+	@ls build/release/parcelo_*.deb
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

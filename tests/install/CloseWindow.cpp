@@ -1,0 +1,128 @@
+// Asks the X11 window of a process to close, as a window manager's close button
+// does: a WM_DELETE_WINDOW message to the mapped top-level window that carries
+// the process id. The install test uses it to end the installed program the way
+// a user would.
+// Usage: parcelo-close-window <process id> [seconds to wait for the window]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <xcb/xcb.h>
+
+namespace {
+
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T> Reply<T> Wrap(T* reply) {
+    return Reply<T>(reply, &std::free);
+}
+
+xcb_atom_t Atom(xcb_connection_t* connection, const std::string& name) {
+    const auto reply = Wrap(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
+    return reply ? reply->atom : XCB_ATOM_NONE;
+}
+
+struct Atoms {
+    xcb_atom_t pid;
+    xcb_atom_t protocols;
+    xcb_atom_t deleteWindow;
+};
+
+bool HasPid(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms, uint32_t pid) {
+    const auto reply = Wrap(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, atoms.pid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+    return reply && xcb_get_property_value_length(reply.get()) == 4 &&
+           *static_cast<const uint32_t*>(xcb_get_property_value(reply.get())) == pid;
+}
+
+bool AcceptsDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms) {
+    const auto reply = Wrap(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, atoms.protocols, XCB_ATOM_ATOM, 0, 32), nullptr));
+    if (!reply) {
+        return false;
+    }
+    const auto* protocols = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / static_cast<int>(sizeof(xcb_atom_t));
+    for (int i = 0; i < count; ++i) {
+        if (protocols[i] == atoms.deleteWindow) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsMapped(xcb_connection_t* connection, xcb_window_t window) {
+    const auto reply =
+        Wrap(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
+    return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+std::optional<xcb_window_t> FindWindow(xcb_connection_t* connection, xcb_window_t root, const Atoms& atoms,
+                                       uint32_t pid) {
+    const auto tree = Wrap(xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr));
+    if (!tree) {
+        return std::nullopt;
+    }
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const xcb_window_t window = children[i];
+        if (IsMapped(connection, window) && HasPid(connection, window, atoms, pid) &&
+            AcceptsDelete(connection, window, atoms)) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
+
+void SendDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atoms.protocols;
+    event.data.data32[0] = atoms.deleteWindow;
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <process id> [seconds]\n", argv[0]);
+        return 2;
+    }
+    const auto pid = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
+
+    int screenNumber = 0;
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(xcb_connect(nullptr, &screenNumber),
+                                                                                  &xcb_disconnect);
+    if (xcb_connection_has_error(connection.get()) != 0) {
+        std::fprintf(stderr, "cannot connect to the X display\n");
+        return 2;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
+    for (int i = 0; i < screenNumber; ++i) {
+        xcb_screen_next(&screens);
+    }
+    const xcb_window_t root = screens.data->root;
+    const Atoms atoms{Atom(connection.get(), "_NET_WM_PID"), Atom(connection.get(), "WM_PROTOCOLS"),
+                      Atom(connection.get(), "WM_DELETE_WINDOW")};
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (const auto window = FindWindow(connection.get(), root, atoms, pid)) {
+            SendDelete(connection.get(), *window, atoms);
+            return 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::fprintf(stderr, "no window of process %u appeared\n", static_cast<unsigned>(pid));
+    return 1;
+}
