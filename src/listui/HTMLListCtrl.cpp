@@ -260,11 +260,17 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         QPainter painter(&m_backBuffer);
         QtDrawingContext dc(painter, font());
         dc.FillRect(Rect{0, 0, size.width(), size.height()}, kWhite);
+        // Every item gets its rectangle; only those that reach into the clip box are
+        // handed to DrawItem, which would skip the others anyway. Asking once here
+        // keeps a paint of a very long list as cheap as one of a short list.
+        const Rect clip = dc.GetClipBox();
         Rect rect{0, -ScrollPos(), size.width(), -ScrollPos()};
         int position = 0;
         for (HTMLListItem& item : m_items) {
             rect.bottom = rect.top + item.height;
-            DrawItem(dc, rect, item, position == m_selected);
+            if (rect.bottom >= clip.top && rect.top <= clip.bottom) {
+                DrawItem(dc, rect, item, position == m_selected);
+            }
             item.rect = rect;
             rect.top = rect.bottom;
             ++position;

@@ -5,7 +5,6 @@
 #include "platform/GdiTypes.h"
 
 #include <QAbstractScrollArea>
-#include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
