@@ -138,12 +138,13 @@ void SingleInstance::AcceptConnections() {
     }
 }
 
-void SingleInstance::BringToFront(QWidget& window) {
-    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window.show();
-    window.raise();
-    window.activateWindow();
-    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != &window) {
+void SingleInstance::BringToFront(QWidget* window) {
+    if (window != nullptr && window->isVisible()) {
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->raise();
+        window->activateWindow();
+    }
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != window) {
         modal->raise();
         modal->activateWindow();
     }

@@ -41,9 +41,11 @@ public:
     QString ServerName() const { return m_serverName; }
     QString LockFileName() const { return m_lockFileName; }
 
-    // Shows `window` unminimised, raises and activates it; a modal dialog open
-    // above it is raised too, since that is where the user has to continue.
-    static void BringToFront(QWidget& window);
+    // Raises and activates `window`, unminimised, when it is shown; a window not
+    // shown yet (the program is still starting) stays hidden. An open modal
+    // dialog, such as a start-up message, is raised above it, since that is
+    // where the user has to continue.
+    static void BringToFront(QWidget* window);
 
 private:
     bool TakeLock();

@@ -181,17 +181,19 @@ TEST(SingleInstanceTest, StrayConnectionsAreIgnored) {
     EXPECT_EQ(activations, 1);
 }
 
-TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
+TEST(SingleInstanceTest, BringToFrontRestoresAShownWindowOnly) {
     QWidget window;
     window.showMinimized();
     ASSERT_TRUE(window.isMinimized());
-    SingleInstance::BringToFront(window);
+    SingleInstance::BringToFront(&window);
     EXPECT_FALSE(window.isMinimized());
     EXPECT_TRUE(window.isVisible());
 
-    window.hide();
-    SingleInstance::BringToFront(window);
-    EXPECT_TRUE(window.isVisible());
+    // While the program is still starting its window is not shown yet.
+    QWidget starting;
+    SingleInstance::BringToFront(&starting);
+    EXPECT_FALSE(starting.isVisible());
+    SingleInstance::BringToFront(nullptr);
 }
 
 } // namespace

@@ -63,7 +63,7 @@ for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
         owner=$(dpkg -S "$library" | head -n1 | cut -d: -f1)
     [[ ", $depends," == *", $owner "* ]] || fail "Depends lacks $owner (for $soname): $depends"
 done
-field Maintainer | grep -q '<.*@.*>' || fail "no maintainer address: $(field Maintainer)"
+field Maintainer | grep '<.*@.*>' >/dev/null || fail "no maintainer address: $(field Maintainer)"
 [ -n "$(field Description)" ] || fail "no description"
 
 dpkg-deb --control "$package" "$scratch/control"
