@@ -74,6 +74,7 @@ public:
     QMenu* OpenItemMenu() const { return m_itemMenu.get(); }
 
     CHTMLListCtrl& List() { return m_wndList; }
+    const CHTMLListCtrl& List() const { return m_wndList; }
     const QtImageList* Logos() const { return m_imageList.get(); }
 
 protected:

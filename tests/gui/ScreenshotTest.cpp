@@ -1,0 +1,77 @@
+// Renders the main window with shipments of every status to
+// <build>/screenshots/main-window.png for reviewers, and checks the status colours.
+#include "app/MainFrame.h"
+#include "gui/ShellTestSupport.h"
+#include "platform/LocalTime.h"
+#include "support/FakeMessageBoxService.h"
+
+namespace parcelo::test {
+namespace {
+
+struct Inks {
+    int dark = 0, grey = 0, red = 0, blue = 0;
+};
+
+// The colours of an item's text, right of the logo and inside the grid lines.
+Inks InksOf(const QImage& shot, const QRect& item) {
+    Inks inks;
+    for (int y = item.top() + 2; y < item.bottom() - 2; ++y) {
+        for (int x = item.left() + 40; x < item.right() - 2; ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            const int r = c.red(), g = c.green(), b = c.blue();
+            inks.dark += r < 90 && g < 90 && b < 90;
+            inks.grey += std::abs(r - g) < 12 && std::abs(g - b) < 12 && r > 150 && r < 190;
+            inks.red += r > 180 && g < 80 && b < 80;
+            inks.blue += b > 180 && r < 80 && g < 80;
+        }
+    }
+    return inks;
+}
+
+TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
+    FakeMessageBoxService messages;
+    ClearProfileAndData();
+    QFile sample(PARCELO_SOURCE_DIR "/res/parcelo.ini");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    InstallCourierFile(sample.readAll());
+
+    const Instant now = CurrentInstant(), hour = 3600;
+    // Newest entry first, so the list shows them in this order.
+    const std::vector<Shipment> shipments{
+        {0, u"684512930571", u"무선 이어폰", now - 1 * hour, now - 50 * hour, InDelivery},
+        {1, u"6069912345671", u"겨울 코트", now - 2 * hour, now - 240 * hour, Done},
+        {2, u"420193857211", u"책 세 권", now - 3 * hour, now - 100 * hour, Cancelled},
+        {3, u"309875421136", u"커피 원두", now - 4 * hour, now - 5 * hour, InDelivery},
+        {4, u"97531086420", u"운동화", now - 5 * hour, now - 400 * hour, Done},
+    };
+    AddToProgramVolume(shipments);
+    CMainFrame frame;
+    ASSERT_TRUE(frame.LoadFrame());
+    frame.resize(480, 640);
+    frame.show();
+    QCoreApplication::processEvents(); // the list settles its scroll bar, as on screen
+    const QImage shot = frame.grab().toImage();
+    ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
+    ASSERT_TRUE(shot.save(PARCELO_SCREENSHOT_DIR "/main-window.png"));
+    EXPECT_TRUE(messages.Calls().empty());
+
+    const CHTMLListCtrl& list = frame.View().List();
+    ASSERT_EQ(list.GetItemCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const Rect r = list.GetItemRect(i);
+        const Inks inks =
+            InksOf(shot, QRect(list.viewport()->mapTo(&frame, QPoint(r.left, r.top)), QSize(r.Width(), r.Height())));
+        SCOPED_TRACE(i);
+        const int status = shipments[static_cast<size_t>(i)].status;
+        EXPECT_EQ(inks.dark > 50 && inks.blue > 20, status == InDelivery); // black with a blue courier line
+        EXPECT_EQ(inks.grey > 50 && inks.dark + inks.blue + inks.red == 0, status == Done);
+        EXPECT_EQ(inks.red > 50 && inks.dark + inks.blue == 0, status == Cancelled);
+    }
+}
+
+} // namespace
+} // namespace parcelo::test
+
+int main(int argc, char** argv) {
+    return parcelo::test::RunShellTests(argc, argv, "96");
+}
