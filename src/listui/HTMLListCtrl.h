@@ -78,8 +78,8 @@ public:
     void SetImageList(const ImageList* images);
     const ImageList* GetImageList() const { return m_images; }
 
-    // Scrolls the least amount that shows the whole item (its top if it is taller
-    // than the client area).
+    // Scrolls the least amount that brings the item into view: up to its top when it
+    // starts above the client area, otherwise down until its bottom shows.
     void EnsureVisible(int index);
 
     // Paints one item into `rect`; items outside the context's clip box are skipped.
