@@ -56,6 +56,7 @@ void CCommandBar::BuildKey(Key key, const MenuItem& item) {
     SoftKey& softKey = m_keys[Index(key)];
     softKey.button = new QPushButton(QtMenuBuilder::ToQString(item.text), this);
     softKey.button->setFlat(true);
+    softKey.button->setAutoDefault(false); // Return belongs to the dialog, not to a key
     softKey.button->setFocusPolicy(Qt::NoFocus);
     softKey.button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     static_cast<QHBoxLayout*>(layout())->insertWidget(key == Key::Left ? 0 : -1, softKey.button);

@@ -2,11 +2,11 @@
 
 #include "platform/MenuResource.h"
 
+#include <QMenu>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 
-class QMenu;
 class QPushButton;
 
 namespace parcelo {

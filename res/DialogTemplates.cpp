@@ -1,0 +1,68 @@
+#include "res/DialogTemplates.h"
+
+#include "res/resource.h"
+
+namespace parcelo {
+namespace {
+
+constexpr std::u16string_view kPhoneFont = u"Microsoft Sans Serif";
+
+// About box: the same controls in portrait and landscape.
+constexpr ControlTemplate kAboutControls[] = {
+    IconControl(IDC_ABOUT_ICON, IDR_MAINFRAME, 12, 14, 20, 20),
+    LabelControl(u"ver. 1.0.007", 36, 23, 66, 8, true, IDC_ABOUT_VERSION),
+};
+
+constexpr DialogTemplate kAboutBox{IDD_ABOUTBOX, u"Parcelo 정보", kPhoneFont, 9, 156, 129, kAboutControls};
+constexpr DialogTemplate kAboutBoxWide{IDD_ABOUTBOX_WIDE, u"Parcelo 정보", kPhoneFont, 9, 210, 129, kAboutControls};
+
+// Tracking page: the HTML view is created at run time over the whole client area.
+constexpr DialogTemplate kHtmlDialog{IDD_HTML_DIALOG, u"Dialog", u"MS Shell Dlg", 8, 186, 153, {}};
+
+// Shipment editor. The status items are in status-code order.
+constexpr std::u16string_view kStatusItems[] = {u"배송중", u"완료", u"취소"};
+
+constexpr ControlTemplate kNewTrackControls[] = {
+    ComboControl(IDC_COURIER_COMBO, 41, 21, 75, 94),
+    EditControl(IDC_ITEM_NAME, 41, 38, 75, 12),
+    EditControl(IDC_INVOICE_NUMBER, 41, 55, 75, 12),
+    DateTimeControl(IDC_ORDER_DATE, 41, 84, 75, 12),
+    ComboControl(IDC_STATUS_COMBO, 41, 102, 75, 41, kStatusItems),
+    LabelControl({}, 42, 70, 120, 10, true, IDC_COURIER_NOTE),
+    LabelControl(u"택배회사", 7, 22, 33, 10),
+    LabelControl(u"물품명", 6, 39, 34, 10),
+    LabelControl(u"송장번호", 7, 56, 34, 10),
+    LabelControl(u"주문날짜", 6, 85, 34, 10),
+    LabelControl(u"상태", 6, 103, 33, 10),
+};
+
+constexpr DialogTemplate kNewTrackDialog{IDD_NEWTRACK_DIALOG, u"Dialog", kPhoneFont, 9, 167, 143, kNewTrackControls};
+
+// Options. The font-size choice is carried through hidden; the item index is the stored value.
+constexpr std::u16string_view kDoubleClickItems[] = {u"배송 조회", u"전화 걸기", u"편집", u"삭제"};
+constexpr std::u16string_view kFontSizeItems[] = {u"작게", u"보통", u"크게"};
+
+constexpr ControlTemplate kOptionControls[] = {
+    ComboControl(IDC_DBLCLICK_COMBO, 48, 27, 68, 74, kDoubleClickItems),
+    ComboControl(IDC_FONTSIZE_COMBO, 48, 45, 68, 43, kFontSizeItems, false),
+    LabelControl(u"더블 클릭", 7, 28, 41, 10),
+    LabelControl(u"글자 크기", 7, 46, 41, 10, false),
+};
+
+constexpr DialogTemplate kOptionDialog{IDD_OPTION_DIALOG, u"Dialog", kPhoneFont, 9, 123, 119, kOptionControls};
+
+constexpr const DialogTemplate* kTemplates[] = {&kAboutBox, &kAboutBoxWide, &kHtmlDialog, &kNewTrackDialog,
+                                                &kOptionDialog};
+
+} // namespace
+
+const DialogTemplate* LoadDialogTemplate(int id) {
+    for (const DialogTemplate* dialogTemplate : kTemplates) {
+        if (dialogTemplate->id == id) {
+            return dialogTemplate;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace parcelo

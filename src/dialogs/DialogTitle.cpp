@@ -1,0 +1,64 @@
+#include "dialogs/DialogTitle.h"
+
+#include "platform/DpiCache.h"
+#include "platform/DrawingContext.h"
+#include "platform/QtDrawingContext.h"
+
+#include <QPainter>
+#include <QWidget>
+
+namespace parcelo {
+namespace {
+
+constexpr int kBandHeight = 24; // at 96 dots per inch
+constexpr int kTextIndent = 8;
+constexpr ColorRef kTitleColor = Rgb(0, 0, 156);
+constexpr ColorRef kRuleColor = Rgb(0, 0, 0);
+
+DpiCache& TitleDpi() {
+    static DpiCache dpi;
+    return dpi;
+}
+
+} // namespace
+
+int TitleBandHeight(int dpiY) {
+    return ScaleLength(kBandHeight, dpiY);
+}
+
+void DrawDialogTitle(DrawingContext& dc, std::u16string_view title, int dpiY) {
+    const int width = dc.HorizontalResolution();
+
+    // SelectFont answers with the font it replaces: swap in the stock font to learn the current one.
+    const FontHandle current = dc.SelectFont(dc.StockSystemFont());
+    dc.SelectFont(current);
+    LogFont bold;
+    dc.DescribeFont(current, bold);
+    bold.weight = FW_BOLD;
+    const FontHandle boldFont = dc.CreateFont(bold);
+    const FontHandle previous = boldFont != FontHandle::None ? dc.SelectFont(boldFont) : current;
+
+    const ColorRef previousColor = dc.SetTextColor(kTitleColor);
+    const int height = TitleBandHeight(dpiY);
+    Rect band{kTextIndent, 0, width, height};
+    dc.DrawText(title, band, DT_SINGLELINE | DT_LEFT | DT_VCENTER | DT_NOPREFIX);
+    dc.SetTextColor(previousColor);
+    dc.SelectFont(previous);
+
+    dc.DrawLine({0, height}, {width, height}, kRuleColor, 1);
+    if (boldFont != FontHandle::None) {
+        dc.DeleteFont(boldFont);
+    }
+}
+
+void DrawDialogTitle(DrawingContext& dc, std::u16string_view title) {
+    DrawDialogTitle(dc, title, TitleDpi().DpiY());
+}
+
+void DrawDialogTitle(QWidget& widget, std::u16string_view title) {
+    QPainter painter(&widget);
+    QtDrawingContext dc(painter, widget.font());
+    DrawDialogTitle(dc, title);
+}
+
+} // namespace parcelo

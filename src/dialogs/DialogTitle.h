@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+class QWidget;
+
+namespace parcelo {
+
+class DrawingContext;
+
+// The height of the title band: 24 pixels at 96 dots per inch.
+int TitleBandHeight(int dpiY);
+
+// Paints the title band at the top of a dialog: `title` in a bold copy of the
+// current font, dark blue, on one line left aligned and vertically centred,
+// and a black rule under the band across the whole width.
+void DrawDialogTitle(DrawingContext& dc, std::u16string_view title, int dpiY);
+// The same with the screen's vertical dots per inch, read once per process.
+void DrawDialogTitle(DrawingContext& dc, std::u16string_view title);
+// The same on `widget`, in its own font; call from its paint handler.
+void DrawDialogTitle(QWidget& widget, std::u16string_view title);
+
+} // namespace parcelo

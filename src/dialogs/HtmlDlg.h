@@ -1,0 +1,59 @@
+#pragma once
+
+#include "dialogs/Dialog.h"
+#include "dialogs/HtmlViewCtrl.h"
+
+#include <string>
+
+class QMenu;
+
+namespace parcelo {
+
+// The tracking page: shows "연결 중..." and then the courier's page at the
+// address the caller set, in a web view made only when the dialog opens. The
+// "도구" pop-up fits the page to the width and sets the text size. While a page
+// loads, the loading flag is set and a wait cursor shows; the dialog never
+// leaves a wait cursor behind, however it is closed.
+class CHtmlDlg : public CDialog {
+    Q_OBJECT
+public:
+    static constexpr std::u16string_view kConnectingPage = u"<html><body>연결 중...</body></html>";
+
+    explicit CHtmlDlg(QWidget* parent = nullptr);
+    ~CHtmlDlg() override;
+
+    void SetAddress(std::u16string address) { m_address = std::move(address); }
+    const std::u16string& Address() const { return m_address; }
+
+    bool IsLoading() const { return m_loading; }
+    bool IsFitToScreen() const { return m_fitToScreen; }
+    int ZoomLevel() const { return m_zoomLevel; }
+    // Wait cursors this dialog has begun and not yet ended.
+    int WaitCursors() const { return m_waitCursors; }
+    CHtmlViewCtrl& View() { return m_view; }
+
+    void OnOK() override;
+    void OnCancel() override;
+
+protected:
+    void OnInitDialog() override;
+    void OnCommand(int command) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnViewNotify(int code);
+    void UpdateToolsMenu(QMenu* popup);
+    // Stops a page that is still loading and ends every wait cursor of this dialog.
+    void StopLoading();
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
+    CHtmlViewCtrl m_view;
+    bool m_loading = false;
+    std::u16string m_address;
+    bool m_fitToScreen = false;
+    int m_zoomLevel = 2;
+    int m_waitCursors = 0;
+};
+
+} // namespace parcelo

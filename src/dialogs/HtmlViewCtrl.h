@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QWebEngineView>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace parcelo {
+
+// Notifications of the HTML view to its owner.
+inline constexpr int NM_BEFORENAVIGATE = 1133;   // a page starts loading
+inline constexpr int NM_DOCUMENTCOMPLETE = 1134; // a page has finished loading, or failed
+
+// Web engine set-up: Chromium refuses to run as root with its sandbox, so the
+// sandbox is turned off then. Call before the first web view is made; Create
+// calls it, so the web engine starts only when a tracking page opens. (The
+// application attribute the web view needs is set by PrepareHighDpiEnvironment.)
+void PrepareWebEngineEnvironment();
+
+// The HTML view of the tracking page: a web view owned by this wrapper, made
+// only when Create is called. Text size runs on a scale from 0 (smallest) to
+// 4 (largest); shrink makes a page wider than the view fit its width.
+class CHtmlViewCtrl {
+public:
+    using NotifyHandler = std::function<void(int code)>;
+
+    CHtmlViewCtrl() = default;
+    virtual ~CHtmlViewCtrl();
+    CHtmlViewCtrl(const CHtmlViewCtrl&) = delete;
+    CHtmlViewCtrl& operator=(const CHtmlViewCtrl&) = delete;
+
+    // Creates the view as a child of `parent` over `rect`, gives it the focus
+    // and clears it. Always true.
+    bool Create(QWidget* parent, const QRect& rect);
+    QWebEngineView* View() const { return m_view; }
+    void SetNotifyHandler(NotifyHandler handler) { m_notify = std::move(handler); }
+
+    // Shows `html` as the page. Returns 0.
+    int SetHtmlText(std::u16string_view html);
+    // Loads `address`. A page set with SetHtmlText that is still on its way is
+    // shown first, so the address is loaded once it is complete. Returns 0.
+    int Navigate(std::u16string_view address);
+    // Stops the current download and any navigation still waiting. False without a view.
+    bool Stop();
+    // Sets the text size (clamped to 0..4). False without a view.
+    bool SetZoomLevel(int level);
+    // Fits pages wider than the view to its width, or shows them at the text size. False without a view.
+    bool EnableShrink(bool enable);
+
+    int ZoomLevel() const { return m_zoomLevel; }
+    bool IsShrinkEnabled() const { return m_shrink; }
+    // The zoom factor of a text size; level 2 is the view's own 1.0.
+    static double ZoomFactorForLevel(int level);
+
+private:
+    void OnLoadStarted();
+    void OnLoadFinished();
+    void ApplyZoom();
+    void Notify(int code) const;
+
+    QPointer<QWebEngineView> m_view;
+    NotifyHandler m_notify;
+    bool m_htmlPending = false;      // a SetHtmlText page that has not finished loading
+    std::u16string m_pendingAddress; // waits for that page
+    int m_zoomLevel = 2;
+    bool m_shrink = false;
+};
+
+} // namespace parcelo

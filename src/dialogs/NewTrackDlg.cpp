@@ -1,0 +1,176 @@
+#include "dialogs/NewTrackDlg.h"
+
+#include "dialogs/DialogTitle.h"
+#include "platform/LocalTime.h"
+#include "platform/MessageBoxService.h"
+#include "platform/QtMenuBuilder.h"
+#include "res/resource.h"
+#include "store/ShipmentDatabase.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace parcelo {
+namespace {
+
+constexpr unsigned kWarning = MB_OK | MB_ICONEXCLAMATION;
+
+template <std::size_t N> QString FieldText(const char16_t (&field)[N]) {
+    const auto* end = std::find(std::begin(field), std::end(field), u'\0');
+    return QString::fromUtf16(field, end - field);
+}
+
+std::u16string ToU16(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.constData()), static_cast<std::size_t>(text.size())};
+}
+
+} // namespace
+
+CNewTrackDlg::CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent)
+    : CDialog(IDD_NEWTRACK_DIALOG, parent), m_couriers(couriers), m_store(store) {}
+
+std::u16string_view CNewTrackDlg::Title() const {
+    return m_editPosition == kNewShipment ? u"새 배송조회" : u"배송조회 편집";
+}
+
+void CNewTrackDlg::OnInitDialog() {
+    m_courierCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_COURIER_COMBO));
+    m_note = qobject_cast<QLabel*>(GetDlgItem(IDC_COURIER_NOTE));
+    m_itemName = qobject_cast<QLineEdit*>(GetDlgItem(IDC_ITEM_NAME));
+    m_invoiceNumber = qobject_cast<QLineEdit*>(GetDlgItem(IDC_INVOICE_NUMBER));
+    m_orderDate = qobject_cast<QDateTimeEdit*>(GetDlgItem(IDC_ORDER_DATE));
+    m_statusCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_STATUS_COMBO));
+    if (!CreateMenuBar(IDR_NEWTRACK_MENU)) {
+        return;
+    }
+    // The picker carries the local wall-clock fields as they are; Qt must not
+    // move them across time zones or daylight-saving gaps.
+    m_orderDate->setTimeSpec(Qt::UTC);
+
+    FillCouriers();
+    connect(m_courierCombo, &QComboBox::currentIndexChanged, this, &CNewTrackDlg::ShowCourierNote);
+    if (m_editPosition == kNewShipment) {
+        m_statusCombo->setCurrentIndex(InDelivery);
+        SetPickerTo(CurrentInstant());
+    } else {
+        LoadShipment();
+    }
+}
+
+void CNewTrackDlg::FillCouriers() {
+    for (const Courier& courier : m_couriers) {
+        m_courierCombo->addItem(FieldText(courier.name));
+    }
+    m_courierCombo->setCurrentIndex(-1);
+}
+
+void CNewTrackDlg::LoadShipment() {
+    Shipment shipment;
+    if (!m_store.ReadAt(m_editPosition, shipment)) {
+        // No record there any more: an empty form. Saving it fails in UpdateAt
+        // and says so; a record that reappears keeps a sensible entry date.
+        m_statusCombo->setCurrentIndex(InDelivery);
+        SetPickerTo(CurrentInstant());
+        m_savedEntryDate = CurrentInstant();
+        return;
+    }
+    // A courier the configuration no longer lists: no selection and no note.
+    const bool knownCourier = FindCourier(m_couriers, shipment.courierIndex) != nullptr;
+    m_courierCombo->setCurrentIndex(knownCourier ? shipment.courierIndex : -1);
+    ShowCourierNote(m_courierCombo->currentIndex());
+    m_invoiceNumber->setText(QtMenuBuilder::ToQString(shipment.invoiceNumber));
+    m_itemName->setText(QtMenuBuilder::ToQString(shipment.itemName));
+    SetPickerTo(shipment.orderDate);
+    m_savedEntryDate = shipment.entryDate;
+    m_savedStatus = shipment.status;
+    // An unknown status code shows no selection and is written back unchanged.
+    const bool knownStatus = shipment.status >= 0 && shipment.status < m_statusCombo->count();
+    m_statusCombo->setCurrentIndex(knownStatus ? shipment.status : -1);
+}
+
+void CNewTrackDlg::ShowCourierNote(int courierIndex) {
+    const Courier* courier = FindCourier(m_couriers, courierIndex);
+    m_note->setText(courier != nullptr ? FieldText(courier->note) : QString());
+}
+
+void CNewTrackDlg::SetPickerTo(Instant instant) {
+    LocalDateTime fields;
+    if (!BreakDownLocalTime(instant, fields)) {
+        BreakDownLocalTime(CurrentInstant(), fields);
+    }
+    m_orderDate->setDateTime(QDateTime(QDate(fields.year, fields.month, fields.day),
+                                       QTime(fields.hour, fields.minute, fields.second), Qt::UTC));
+}
+
+Instant CNewTrackDlg::OrderDateFromPicker() const {
+    const QDateTime value = m_orderDate->dateTime();
+    LocalDateTime fields;
+    fields.year = value.date().year();
+    fields.month = value.date().month();
+    fields.day = value.date().day();
+    fields.hour = value.time().hour();
+    fields.minute = value.time().minute();
+    fields.second = value.time().second();
+    Instant instant = 0;
+    ComposeLocalTime(fields, instant);
+    return instant;
+}
+
+bool CNewTrackDlg::Validate() {
+    if (m_courierCombo->currentIndex() < 0) {
+        ShowMessage(this, QStringLiteral("택배 회사를 선택하십시오."), kWarning);
+        return false;
+    }
+    if (m_itemName->text().isEmpty()) {
+        ShowMessage(this, QStringLiteral("물품명을 입력하십시오"), kWarning);
+        return false;
+    }
+    if (m_invoiceNumber->text().isEmpty()) {
+        ShowMessage(this, QStringLiteral("송장번호를 입력하십시오"), kWarning);
+        return false;
+    }
+    return true;
+}
+
+Shipment CNewTrackDlg::ShipmentFromControls() const {
+    Shipment shipment;
+    shipment.courierIndex = m_courierCombo->currentIndex();
+    shipment.itemName = ToU16(m_itemName->text());
+    shipment.invoiceNumber = ToU16(m_invoiceNumber->text());
+    shipment.orderDate = OrderDateFromPicker();
+    const int status = m_statusCombo->currentIndex();
+    shipment.status = status >= 0 ? status : m_savedStatus;
+    return shipment;
+}
+
+void CNewTrackDlg::OnOK() {
+    if (m_courierCombo == nullptr || !Validate()) {
+        return;
+    }
+    Shipment shipment = ShipmentFromControls();
+    bool written = false;
+    if (m_editPosition == kNewShipment) {
+        shipment.entryDate = CurrentInstant();
+        written = m_store.Add(shipment);
+    } else {
+        shipment.entryDate = m_savedEntryDate;
+        written = m_store.UpdateAt(m_editPosition, shipment);
+    }
+    if (!written) {
+        // Closing now would lose what the user typed: say so and stay open.
+        ShowMessage(this, QStringLiteral("배송정보를 저장하지 못했습니다. 다시 시도해 주십시오."),
+                    MB_OK | MB_ICONERROR);
+        return;
+    }
+    EndDialog(IDOK);
+}
+
+void CNewTrackDlg::paintEvent(QPaintEvent* event) {
+    CDialog::paintEvent(event);
+    DrawDialogTitle(*this, Title());
+}
+
+} // namespace parcelo

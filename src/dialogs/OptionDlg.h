@@ -1,0 +1,29 @@
+#pragma once
+
+#include "dialogs/Dialog.h"
+
+class QComboBox;
+
+namespace parcelo {
+
+// The options: what a double tap on a shipment does (DBLCLICK). The stored
+// list font size (FONTSIZE) rides along in a hidden combo box and is written
+// back as it was. OK writes both, a combo box without a selection as -1;
+// Cancel writes nothing.
+class COptionDlg : public CDialog {
+    Q_OBJECT
+public:
+    explicit COptionDlg(QWidget* parent = nullptr);
+
+    void OnOK() override;
+
+protected:
+    void OnInitDialog() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QComboBox* m_fontSizeCombo = nullptr;
+    QComboBox* m_doubleClickCombo = nullptr;
+};
+
+} // namespace parcelo
