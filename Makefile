@@ -24,6 +24,19 @@ bench: deps
 	cmake --build --preset release -j $(JOBS)
 	scripts/run-benchmarks build/release
 
+# Builds the program and starts it from a staged install: the sample parcelo.ini
+# in build/stage/share/parcelo, and INSTALLPATH in the system scope of the
+# settings, where an installer puts it (the program never writes it).
+STAGE := $(abspath build/stage)
+
+run: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS) --target parcelo
+	mkdir -p $(STAGE)/share/parcelo $(STAGE)/etc/xdg/VELDAN
+	cp res/parcelo.ini $(STAGE)/share/parcelo/parcelo.ini
+	printf '[SETTINGS]\nINSTALLPATH=%s\n' '$(STAGE)/share/parcelo' > $(STAGE)/etc/xdg/VELDAN/Parcelo.conf
+	XDG_CONFIG_DIRS="$(STAGE)/etc/xdg:$${XDG_CONFIG_DIRS:-/etc/xdg}" build/release/src/app/parcelo
+
 # Redraws the pictures in res/images from tools/make-artwork.cpp.
 artwork: deps
 	cmake --preset dev >/dev/null
