@@ -34,6 +34,7 @@ void CDialog::InitDialog() {
         m_controls = DialogBuilder::Build(*dialogTemplate, *this);
     }
     OnInitDialog();
+    PlaceCommandBar();
 }
 
 QRect CDialog::ClientRect() const {
@@ -59,6 +60,7 @@ bool CDialog::CreateMenuBar(int menuId) {
 bool CDialog::CreateMenuBar(MenuItems items) {
     const bool created = m_commandBar->InsertMenuBar(items);
     m_commandBar->raise();
+    PlaceCommandBar();
     return created;
 }
 
@@ -82,15 +84,22 @@ void CDialog::DispatchCommand(uint32_t command) {
     }
 }
 
-void CDialog::showEvent(QShowEvent* event) {
-    InitDialog();
-    QDialog::showEvent(event);
+void CDialog::setVisible(bool visible) {
+    // Built before Qt shows the window, so that it shows every control at once.
+    if (visible) {
+        InitDialog();
+    }
+    QDialog::setVisible(visible);
 }
 
 void CDialog::resizeEvent(QResizeEvent* event) {
+    PlaceCommandBar();
+    QDialog::resizeEvent(event);
+}
+
+void CDialog::PlaceCommandBar() {
     const int barHeight = m_commandBar->sizeHint().expandedTo(m_commandBar->minimumSize()).height();
     m_commandBar->setGeometry(0, height() - barHeight, width(), barHeight);
-    QDialog::resizeEvent(event);
 }
 
 void CDialog::keyPressEvent(QKeyEvent* event) {

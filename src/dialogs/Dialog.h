@@ -8,7 +8,7 @@
 namespace parcelo {
 
 // Base of the program's modal dialogs. A dialog is built from its template
-// when it is first shown: the controls of the template, then OnInitDialog.
+// just before it is first shown: the controls of the template, then OnInitDialog.
 // It covers its parent's window, as the phone showed dialogs full screen, and
 // has the soft-key bar at its bottom. Commands from the bar, Return and Escape
 // arrive as OnOK, OnCancel and OnCommand; the dialog ends with IDOK or IDCANCEL.
@@ -46,12 +46,13 @@ protected:
 
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
-    void showEvent(QShowEvent* event) override;
+    void setVisible(bool visible) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void DispatchCommand(uint32_t command);
+    void PlaceCommandBar();
 
     int m_templateId;
     bool m_initialised = false;

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 
 namespace parcelo {
@@ -26,6 +27,8 @@ CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     setMinimumHeight(BarDpi().ScaleY(kBarHeight));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
@@ -95,6 +98,13 @@ void CCommandBar::OpenPopup(const SoftKey& key) {
         at.rx() += key.button->width() - size.width();
     }
     key.popup->popup(at);
+}
+
+void CCommandBar::paintEvent(QPaintEvent* /*event*/) {
+    // A rule along the top sets the bar off from the window's content.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(0, 0, width(), 0);
 }
 
 void CCommandBar::EnableCommand(int command, bool enabled) {

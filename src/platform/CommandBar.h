@@ -50,6 +50,9 @@ signals:
     void commandChosen(uint32_t id);
     void popupAboutToShow(QMenu* popup);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     struct SoftKey {
         QPushButton* button = nullptr;
