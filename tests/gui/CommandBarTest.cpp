@@ -76,18 +76,6 @@ TEST(CommandBarTest, OwnerPreparesThePopupBeforeItOpens) {
     EXPECT_EQ(chosen.count(), 0);
 }
 
-TEST(CommandBarTest, ToolsPopupCarriesCheckMarks) {
-    CCommandBar bar;
-    ASSERT_TRUE(bar.InsertMenuBar(IDR_HTMLDLG_MENU));
-    EXPECT_EQ(bar.KeyCommand(CCommandBar::Key::Left), IDOK);
-    bar.CheckCommand(ID_TOOLS_TEXT_NORMAL, true);
-    QMenu& tools = *bar.KeyMenu(CCommandBar::Key::Right);
-    EXPECT_TRUE(QtMenuBuilder::FindCommand(tools, ID_TOOLS_TEXT_NORMAL)->isChecked());
-    EXPECT_FALSE(QtMenuBuilder::FindCommand(tools, ID_TOOLS_TEXT_LARGER)->isChecked());
-    bar.CheckCommand(ID_TOOLS_TEXT_NORMAL, false);
-    EXPECT_FALSE(QtMenuBuilder::FindCommand(tools, ID_TOOLS_TEXT_NORMAL)->isChecked());
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
