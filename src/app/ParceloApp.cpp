@@ -1,6 +1,10 @@
 #include "app/ParceloApp.h"
 
 #include "app/MainFrame.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/HtmlDlg.h"
+#include "dialogs/NewTrackDlg.h"
+#include "dialogs/OptionDlg.h"
 #include "platform/DpiCache.h"
 #include "res/resource.h"
 
@@ -55,9 +59,34 @@ void CParceloApp::OnAppAbout() {
 }
 
 // The one place where the dialogs meet the main window: the list view's New, Edit,
-// Track and Options hooks and the about box. Hooks left empty do nothing.
+// Track and Options hooks and the about box. Every dialog is modal, built on the
+// stack when its command runs and gone when it returns.
 void CParceloApp::ConnectDialogs() {
-    m_mainFrame->View().SetActions(ShipmentActions{});
+    CMainFrame* frame = m_mainFrame.get();
+    ShipmentActions actions;
+    actions.newShipment = [frame] {
+        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+        return dialog.DoModal() == IDOK;
+    };
+    actions.editShipment = [frame](int position) {
+        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+        dialog.SetEditPosition(position);
+        return dialog.DoModal() == IDOK;
+    };
+    actions.trackShipment = [frame](const QString& address) {
+        CHtmlDlg dialog(frame);
+        dialog.SetAddress(address.toStdU16String());
+        dialog.DoModal();
+    };
+    actions.options = [frame] {
+        COptionDlg dialog(frame);
+        dialog.DoModal();
+    };
+    frame->View().SetActions(std::move(actions));
+    SetAboutBox([frame] {
+        CAboutDlg dialog(frame);
+        dialog.DoModal();
+    });
 }
 
 } // namespace parcelo

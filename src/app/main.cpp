@@ -1,12 +1,24 @@
+#include "app/MainFrame.h"
 #include "app/ParceloApp.h"
 #include "platform/DpiCache.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 
+// Parcelo takes no arguments of its own; QApplication takes the usual Qt ones.
 int main(int argc, char** argv) {
     parcelo::PrepareHighDpiEnvironment();
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
+
+    // One Parcelo per user: a second start brings the running window forward and ends.
+    parcelo::SingleInstance instance(QStringLiteral("parcelo"));
+    if (instance.HandOverToRunning()) {
+        return 0;
+    }
     parcelo::CParceloApp parcelo;
+    // Listening starts before the main window so that a start-up message box is raised too.
+    instance.Listen([&parcelo] { parcelo::SingleInstance::BringToFront(parcelo.MainFrame()); });
     if (!parcelo.InitInstance()) {
         return 1;
     }

@@ -154,9 +154,9 @@ TEST_F(MainFrameTest, FilterAndSortLeaveEachOtherAloneAndResetOnRestart) {
 
 TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindow) {
     CParceloApp app;
+    ASSERT_TRUE(app.InitInstance());
     int aboutBoxes = 0;
     app.SetAboutBox([&] { ++aboutBoxes; });
-    ASSERT_TRUE(app.InitInstance());
     const CMainFrame* main = app.MainFrame();
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->windowTitle(), "Parcelo");

@@ -23,7 +23,7 @@ template <typename T> Reply<T> Wrap(T* reply) {
 xcb_atom_t Atom(xcb_connection_t* connection, const std::string& name) {
     const auto reply = Wrap(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 struct Atoms {
