@@ -8,6 +8,15 @@
 
 namespace parcelo {
 
+namespace {
+
+// Most templates carry the generic caption "Dialog"; their window shows the program's name.
+QString WindowTitleFor(const QString& caption) {
+    return caption == QStringLiteral("Dialog") ? QStringLiteral("Parcelo") : caption;
+}
+
+} // namespace
+
 CDialog::CDialog(int templateId, QWidget* parent)
     : QDialog(parent), m_templateId(templateId), m_commandBar(new CCommandBar(this)) {
     connect(m_commandBar, &CCommandBar::commandChosen, this, &CDialog::DispatchCommand);
@@ -24,7 +33,7 @@ void CDialog::InitDialog() {
     }
     m_initialised = true;
     if (const DialogTemplate* dialogTemplate = LoadDialogTemplate(m_templateId)) {
-        setWindowTitle(QtMenuBuilder::ToQString(dialogTemplate->caption));
+        setWindowTitle(WindowTitleFor(QtMenuBuilder::ToQString(dialogTemplate->caption)));
         setFont(DialogBuilder::TemplateFont(*dialogTemplate));
         if (const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr) {
             setGeometry(owner->geometry());

@@ -55,9 +55,12 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
     case ControlKind::Edit:
         return new QLineEdit(&parent);
     case ControlKind::DateTime: {
+        // The interface is Korean whatever the desktop's language: dates read "26. 12. 6.".
+        const QLocale korean(QLocale::Korean, QLocale::SouthKorea);
         auto* picker = new QDateTimeEdit(&parent);
+        picker->setLocale(korean);
         picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        picker->setDisplayFormat(korean.dateFormat(QLocale::ShortFormat));
         return picker;
     }
     case ControlKind::Icon: {
