@@ -1,7 +1,10 @@
 #include "platform/LocalTime.h"
 
+#include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <ctime>
+#include <string>
 
 namespace parcelo {
 
@@ -41,6 +44,25 @@ void CivilFromDays(int64_t days, LocalDateTime& fields) {
     fields.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
 }
 
+// Re-reads the time-zone rules when TZ has changed, or at most once a second for
+// a change of the system zone. glibc's tzset looks at /etc/localtime on every call,
+// which costs more than the breakdown itself when a whole list is formatted.
+void RefreshTimeZone() {
+    static std::string lastTz;
+    static bool lastTzSet = false;
+    static std::chrono::steady_clock::time_point lastRefresh;
+    const char* tz = std::getenv("TZ");
+    const auto now = std::chrono::steady_clock::now();
+    const bool tzChanged = (tz != nullptr) != lastTzSet || (tz != nullptr && lastTz != tz);
+    if (!tzChanged && lastRefresh.time_since_epoch().count() != 0 && now - lastRefresh < std::chrono::seconds(1)) {
+        return;
+    }
+    tzset();
+    lastTzSet = tz != nullptr;
+    lastTz = tz != nullptr ? tz : "";
+    lastRefresh = now;
+}
+
 } // namespace
 
 int64_t CurrentInstant() {
@@ -48,7 +70,7 @@ int64_t CurrentInstant() {
 }
 
 bool BreakDownLocalTime(int64_t instant, LocalDateTime& fields) {
-    tzset(); // localtime_r alone may keep a stale TZ
+    RefreshTimeZone(); // localtime_r alone may keep a stale TZ
     const time_t time = instant;
     std::tm local{};
     if (localtime_r(&time, &local) == nullptr || local.tm_year > INT_MAX - 1900) {

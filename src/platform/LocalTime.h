@@ -20,7 +20,8 @@ struct LocalDateTime {
 int64_t CurrentInstant();
 
 // The local calendar fields of an instant under the C library's time-zone rules
-// (TZ is re-read on every call). False when the year does not fit the C library.
+// (a changed TZ takes effect at the next call, a changed system zone within a second). False when the year does not fit
+// the C library.
 bool BreakDownLocalTime(int64_t instant, LocalDateTime& fields);
 
 // The instant at which the local wall clock shows `fields`; the time-zone rules decide
