@@ -19,6 +19,8 @@ namespace {
 constexpr int kClientWidth = 200;
 constexpr int kClientHeight = 300;
 
+using Codes = std::vector<int>;
+
 class HTMLListCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,13 +39,20 @@ protected:
     QImage Paint() { return list.viewport()->grab().toImage(); }
     QWidget* Client() { return list.viewport(); }
     int ScrollPos() { return list.verticalScrollBar()->value(); }
-    std::vector<int> Codes() const {
-        std::vector<int> codes;
+    // Clears the log, taps at (x, y) and returns the codes the tap sent.
+    Codes Tap(int x, int y) {
+        log.clear();
+        QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(x, y));
+        return Sent();
+    }
+    Codes Sent() const {
+        Codes codes;
         for (const HTMLListNotify& n : log) {
             codes.push_back(n.code);
         }
         return codes;
     }
+    void Key(Qt::Key key) { QTest::keyClick(&list, key); }
     void Wheel(int delta) {
         const QPointF at(50, 50);
         QWheelEvent event(at, Client()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
@@ -58,9 +67,7 @@ protected:
 TEST_F(HTMLListCtrlTest, TapsAndDoubleTapsNotifyInOrder) {
     AddFixed(3, 60);
     Paint();
-
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 90));
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    ASSERT_EQ(Tap(100, 90), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(log[1].item, 1);
     EXPECT_EQ(log[1].data, 101u);
     EXPECT_EQ(log[1].idFrom, 77);
@@ -74,17 +81,14 @@ TEST_F(HTMLListCtrlTest, TapsAndDoubleTapsNotifyInOrder) {
     EXPECT_EQ(list.verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(ScrollPos(), 0);
 
-    log.clear();
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 250));
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    ASSERT_EQ(Tap(100, 250), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(log[1].item, -1);
     EXPECT_EQ(list.GetSelectedIndex(), -1);
 
-    log.clear();
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 150));
+    Tap(100, 150);
     QTest::mouseDClick(Client(), Qt::LeftButton, {}, QPoint(100, 150));
     QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(100, 150));
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_DBLCLICK}));
+    ASSERT_EQ(Sent(), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_DBLCLICK}));
     EXPECT_EQ(log[2].item, -1);
     EXPECT_EQ(list.GetSelectedIndex(), 2);
 }
@@ -100,24 +104,19 @@ TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
         }
     });
 
-    // The box of item 0 spans x 3..17 and y 22..36 around the item's centre at 30.
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, 30));
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(10, 30));
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_LBUTTONDOWN,
-                                         HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
-    EXPECT_TRUE(log[3].ticked);
+    Tap(100, 30); // selects item 0 without touching its box, which spans x 3..17 and y 22..36
+    ASSERT_EQ(Tap(10, 30), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
+    EXPECT_TRUE(log[1].ticked);
     EXPECT_TRUE(list.GetItemCheck(0));
 
     log.clear();
-    QTest::keyClick(&list, Qt::Key_Space);
-    ASSERT_EQ(Codes(), std::vector<int>{HTMLLIST_CHECKCHANGED});
+    Key(Qt::Key_Space);
+    ASSERT_EQ(Sent(), Codes{HTMLLIST_CHECKCHANGED});
     EXPECT_EQ(log[0].item, 0);
     EXPECT_FALSE(log[0].ticked);
     EXPECT_FALSE(list.GetItemCheck(0));
 
-    log.clear();
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(10, 90));
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
+    ASSERT_EQ(Tap(10, 90), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(log[2].data, 101u);
     EXPECT_TRUE(log[2].ticked);
     EXPECT_EQ(list.GetItemCount(), 0);
@@ -126,20 +125,19 @@ TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
 TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
     AddFixed(5, 100); // 500 pixels in a client area of 300
     Paint();
-
-    QTest::keyClick(&list, Qt::Key_Down);
+    Key(Qt::Key_Down);
     EXPECT_EQ(list.GetSelectedIndex(), 4);
     EXPECT_EQ(ScrollPos(), 200);
-    QTest::keyClick(&list, Qt::Key_Down);
+    Key(Qt::Key_Down);
     EXPECT_EQ(list.GetSelectedIndex(), 4);
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_SELCHANGED, HTMLLIST_SELCHANGED}));
+    ASSERT_EQ(Sent(), (Codes{HTMLLIST_SELCHANGED, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(log[1].item, 4);
     EXPECT_EQ(log[1].data, 104u);
 
     list.SetSelectedIndex(-1);
     log.clear();
-    QTest::keyClick(&list, Qt::Key_Up);
-    QTest::keyClick(&list, Qt::Key_Up);
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Up);
     EXPECT_EQ(list.GetSelectedIndex(), 0);
     EXPECT_EQ(ScrollPos(), 0);
     EXPECT_EQ(log.size(), 2u);
@@ -148,19 +146,18 @@ TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
     list.DeleteAllItems();
     AddFixed(2, 100);
     list.SetSelectedIndex(4);
-    QTest::keyClick(&list, Qt::Key_Up);
+    Key(Qt::Key_Up);
     EXPECT_EQ(list.GetSelectedIndex(), 1);
 
     list.DeleteAllItems();
     list.SetSelectedIndex(-1);
     log.clear();
-    QTest::keyClick(&list, Qt::Key_Down);
-    QTest::keyClick(&list, Qt::Key_Up);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Up);
     EXPECT_EQ(list.GetSelectedIndex(), -1);
     EXPECT_TRUE(log.empty());
-
-    QTest::keyClick(&list, Qt::Key_Return);
-    EXPECT_EQ(Codes(), std::vector<int>{HTMLLIST_RETURN});
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(), Codes{HTMLLIST_RETURN});
 }
 
 TEST_F(HTMLListCtrlTest, ScrollsByFixedStepsAndEnsuresVisibility) {
@@ -184,12 +181,12 @@ TEST_F(HTMLListCtrlTest, ScrollsByFixedStepsAndEnsuresVisibility) {
     EXPECT_EQ(ScrollPos(), 200);
 
     QScrollBar* bar = list.verticalScrollBar();
-    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    EXPECT_EQ(ScrollPos(), 150);
-    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(ScrollPos(), 100);
-    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(ScrollPos(), 150);
+    for (const auto& [action, position] : {std::pair{QAbstractSlider::SliderSingleStepSub, 150},
+                                           {QAbstractSlider::SliderPageStepSub, 100},
+                                           {QAbstractSlider::SliderPageStepAdd, 150}}) {
+        bar->triggerAction(action);
+        EXPECT_EQ(ScrollPos(), position) << action;
+    }
 }
 
 TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) {
@@ -207,14 +204,12 @@ TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) 
     EXPECT_GT(list.GetItemRect(2).Height(), wideMarkupHeight);
     EXPECT_EQ(list.GetItemRect(1).Height(), 70);
 
-    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(40, list.GetItemRect(1).top + 5));
-    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    Tap(40, list.GetItemRect(1).top + 5);
     list.DeleteAllItems();
     EXPECT_EQ(list.GetSelectedIndex(), 1);
     EXPECT_TRUE(list.GetItemRect(0).IsEmpty());
     AddFixed(3, 60);
-    const QImage image = Paint();
-    EXPECT_EQ(image.pixelColor(75, 110), list.palette().color(QPalette::Button));
+    EXPECT_EQ(Paint().pixelColor(75, 110), list.palette().color(QPalette::Button));
 }
 
 TEST_F(HTMLListCtrlTest, ItemWithoutImageIsMeasuredNarrowerButDrawnShifted) {
@@ -246,28 +241,27 @@ TEST_F(HTMLListCtrlTest, HoldAndRightButtonAskForTheContextMenu) {
     AddFixed(2, 60);
     Paint();
     const QPoint at(40, 30);
-
-    QTest::mousePress(Client(), Qt::LeftButton, {}, at);
-    QTest::qWait(700);
-    QTest::mouseRelease(Client(), Qt::LeftButton, {}, at);
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_CONTEXTMENU}));
     const QPoint global = Client()->mapToGlobal(at);
-    EXPECT_EQ(log[2].point, (Point{global.x(), global.y()}));
-
-    // A press that moves away is a drag, not a hold.
-    log.clear();
-    QTest::mousePress(Client(), Qt::LeftButton, {}, at);
-    QTest::mouseMove(Client(), at + QPoint(30, 0));
-    QTest::qWait(700);
-    QTest::mouseRelease(Client(), Qt::LeftButton, {}, at + QPoint(30, 0));
-    EXPECT_EQ(Codes(), (std::vector<int>{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    for (const QPoint& moved : {QPoint(0, 0), QPoint(30, 0)}) { // a press that moves away is a drag, not a hold
+        log.clear();
+        QTest::mousePress(Client(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(Client(), at + moved);
+        QTest::qWait(700);
+        QTest::mouseRelease(Client(), Qt::LeftButton, {}, at + moved);
+        if (moved.isNull()) {
+            ASSERT_EQ(Sent(), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_CONTEXTMENU}));
+            EXPECT_EQ(log[2].point, (Point{global.x(), global.y()}));
+        } else {
+            EXPECT_EQ(Sent(), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+        }
+    }
 
     log.clear();
     QTest::mousePress(Client(), Qt::RightButton, {}, at);
     QContextMenuEvent request(QContextMenuEvent::Mouse, at, global);
     QApplication::sendEvent(Client(), &request);
     QTest::mouseRelease(Client(), Qt::RightButton, {}, at);
-    ASSERT_EQ(Codes(), (std::vector<int>{HTMLLIST_RBUTTONDOWN, HTMLLIST_CONTEXTMENU}));
+    ASSERT_EQ(Sent(), (Codes{HTMLLIST_RBUTTONDOWN, HTMLLIST_CONTEXTMENU}));
     EXPECT_EQ(log[1].point, (Point{global.x(), global.y()}));
 }
 
