@@ -82,8 +82,7 @@ TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEachCacheReadsOnce) {
 }
 
 TEST(MessageBoxTest, YesNoOffersYesFirstAndEscapesToNo) {
-    const MessageBoxLayout yesNo = MessageBoxLayoutFor(MB_YESNO | MB_ICONEXCLAMATION);
-    EXPECT_EQ(yesNo.icon, MessageIcon::Warning);
+    const MessageBoxLayout yesNo = MessageBoxLayoutFor(MB_YESNO | MB_ICONQUESTION);
     ASSERT_EQ(yesNo.buttons.size(), 2u);
     EXPECT_EQ(std::pair(yesNo.buttons[0].text, yesNo.buttons[0].result), std::pair(QString("예"), IDYES));
     EXPECT_EQ(std::pair(yesNo.buttons[1].text, yesNo.buttons[1].result), std::pair(QString("아니요"), IDNO));
@@ -147,10 +146,6 @@ TEST(MenuTest, MenusHoldTheirTextsAndCommandIds) {
     }
 }
 
-bool IsMagenta(QRgb pixel) {
-    return (pixel & 0xFFFFFF) == 0xFF00FF;
-}
-
 TEST(ArtworkTest, PicturesHaveTheirSizesAndArrowTriangles) {
     const std::pair<int, QSize> sizes[] = {
         {IDI_ARROW_DOWN, {32, 32}},           {IDI_ARROW_DOWN_HIRES, {32, 32}},
@@ -179,14 +174,15 @@ TEST(ArtworkTest, PicturesHaveTheirSizesAndArrowTriangles) {
 }
 
 TEST(ArtworkTest, CheckBoxesAndLogosStandOnPureMagenta) {
+    const auto isMagenta = [](QRgb pixel) { return (pixel & 0xFFFFFF) == 0xFF00FF; };
     const QImage boxes = LoadResourceImage(IDB_CHECKBOXES);
     EXPECT_EQ(boxes.pixel(8, 8) & 0xFFFFFF, 0xFFFFFFu);       // empty box
     EXPECT_EQ(boxes.pixel(16 + 7, 10) & 0xFFFFFF, 0x000000u); // tick
-    EXPECT_TRUE(IsMagenta(boxes.pixel(0, 0)) && IsMagenta(boxes.pixel(127, 15)));
+    EXPECT_TRUE(isMagenta(boxes.pixel(0, 0)) && isMagenta(boxes.pixel(127, 15)));
 
     for (const auto& [id, size] : {std::pair{IDB_COURIER_LOGOS_LARGE, 50}, std::pair{IDB_COURIER_LOGOS_SMALL, 25}}) {
         const QImage logos = LoadResourceImage(id);
-        const auto magentaAt = [&logos](int x, int y) { return IsMagenta(logos.pixel(x, y)); };
+        const auto magentaAt = [&](int x, int y) { return isMagenta(logos.pixel(x, y)); };
         for (int left = 0, right = size - 1; left < kCourierLogoCount * size; left += size, right += size) {
             EXPECT_TRUE(magentaAt(left, 0) && magentaAt(right, 0) && magentaAt(left, size - 1) &&
                         magentaAt(right, size - 1))
@@ -197,7 +193,7 @@ TEST(ArtworkTest, CheckBoxesAndLogosStandOnPureMagenta) {
             for (int x = 0; x < logos.width(); ++x) {
                 const QRgb pixel = logos.pixel(x, y);
                 const bool nearMagenta = qRed(pixel) > 160 && qBlue(pixel) > 160 && qGreen(pixel) < 96;
-                ASSERT_TRUE(IsMagenta(pixel) || !nearMagenta) << id << " blends into magenta at " << x << "," << y;
+                ASSERT_TRUE(isMagenta(pixel) || !nearMagenta) << id << " blends into magenta at " << x << "," << y;
             }
         }
     }
