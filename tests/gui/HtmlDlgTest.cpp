@@ -14,7 +14,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
-#include <iostream>
 
 using namespace parcelo;
 
@@ -66,30 +65,24 @@ QAction* Tool(CHtmlDlg& dialog, int command) {
     return QtMenuBuilder::FindCommand(*dialog.CommandBar().KeyMenu(CCommandBar::Key::Right), command);
 }
 
-// From the Track command (the dialog made and shown) to the connecting page on screen, cold and warm.
+// The connecting page first, then the courier's page; a second dialog works like the first.
 TEST(HtmlDlgTest, ConnectingPageComesFirstThenTheTrackingPage) {
     LoopbackServer server("<html><body><p>배송 완료</p></body></html>");
     QWidget mainWindow;
     mainWindow.setGeometry(0, 0, 480, 640);
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
+    for (int run = 0; run < 2; ++run) {
         CHtmlDlg dialog(&mainWindow);
         dialog.SetAddress(server.Address("/track?no=1234"));
         dialog.show();
         QWebEngineView* view = dialog.View().View();
         ASSERT_NE(view, nullptr);
         std::vector<QUrl> finished;
-        qint64 connectingShownMs = -1;
         QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [&](const QWebEngineLoadingInfo& info) {
             if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
                 finished.push_back(info.url());
-                connectingShownMs = connectingShownMs < 0 ? timer.elapsed() : connectingShownMs;
             }
         });
-
         ASSERT_TRUE(WaitFor([&] { return finished.size() >= 2 && !dialog.IsLoading(); }));
-        std::cout << "[ track ] run " << run << ": connecting page shown after " << connectingShownMs << " ms\n";
         EXPECT_EQ(finished[0].scheme(), "data") << "the connecting page is shown before the address";
         EXPECT_EQ(finished.back().toString(), QString::fromStdU16String(dialog.Address()));
         EXPECT_TRUE(server.Requests().contains("/track?no=1234"));
@@ -130,7 +123,6 @@ TEST(HtmlDlgTest, ToolsMenuSetsTextSizeAndFitsAWidePage) {
     const double fitted = static_cast<double>(view.width()) / 960;
     EXPECT_TRUE(WaitFor([&] { return std::abs(view.zoomFactor() - fitted) < 0.02; })) << view.zoomFactor();
     Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
-    EXPECT_FALSE(dialog.View().IsShrinkEnabled());
     EXPECT_FALSE(Tool(dialog, ID_TOOLS_FIT_SCREEN)->isChecked());
     EXPECT_EQ(view.zoomFactor(), 1.0);
 }

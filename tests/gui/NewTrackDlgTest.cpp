@@ -1,9 +1,9 @@
 #include "dialogs/NewTrackDlg.h"
 
 #include "dialogs/DialogTitle.h"
+#include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "res/resource.h"
-#include "store/StoreTestSupport.h"
 #include "support/FakeDrawingContext.h"
 #include "support/FakeMessageBoxService.h"
 
@@ -12,35 +12,28 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
-#include <gtest/gtest.h>
 #include <tuple>
 
 #ifndef PARCELO_TEST_DPI
 #define PARCELO_TEST_DPI 96
 #endif
 
-using namespace parcelo;
-
+namespace parcelo::test {
 namespace {
 
 // What the form shows: courier choice, its note, item name, invoice number and status.
 using Form = std::tuple<int, QString, QString, QString, QString>;
 const QString kNoSave = "배송정보를 저장하지 못했습니다. 다시 시도해 주십시오.";
 
-Courier MakeCourier(std::u16string_view name, std::u16string_view note) {
-    Courier courier{};
-    std::copy(name.begin(), name.end(), courier.name);
-    std::copy(note.begin(), note.end(), courier.note);
-    return courier;
-}
 auto Fields(const Shipment& s) {
     return std::tie(s.courierIndex, s.invoiceNumber, s.itemName, s.entryDate, s.orderDate, s.status);
 }
 
 class NewTrackDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB")); }
+    void SetUp() override {
+        ASSERT_TRUE(m_store.MountVolume(m_folder.filePath("VELDAN.EDB").toStdU16String()) && m_store.Open(u"TRACKDB"));
+    }
 
     // The dialog as the list view opens it, shown without a modal loop.
     std::unique_ptr<CNewTrackDlg> Open(int position, CShipmentDatabase* store = nullptr) {
@@ -75,9 +68,9 @@ protected:
         Edit(dialog, IDC_INVOICE_NUMBER).setText(invoiceNumber);
     }
 
-    test::TempFolder m_folder;
+    QTemporaryDir m_folder;
     CShipmentDatabase m_store;
-    std::vector<Courier> m_couriers{MakeCourier(u"우체국", u"평일 9시-18시"), MakeCourier(u"한진", u"주말 휴무")};
+    std::vector<Courier> m_couriers = NumberedCouriers(2);
     FakeMessageBoxService m_messages;
 };
 
@@ -102,7 +95,7 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
     Fill(*dialog, 1, " ", "");
     dialog->OnOK();
     EXPECT_EQ(TakeMessage(), "송장번호를 입력하십시오");
-    EXPECT_EQ(FormOf(*dialog), (Form{1, "주말 휴무", " ", "", "배송중"})) << "the note follows the courier";
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "note 1", " ", "", "배송중"})) << "the note follows the courier";
     EXPECT_TRUE(Stored().empty());
 
     Fill(*dialog, 0, " ", " 1234 ");
@@ -117,13 +110,12 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
 }
 
 TEST_F(NewTrackDlgTest, EditShowsTheShipmentKeepsItsEntryDateAndCancelWritesNothing) {
-    Shipment original = test::MakeShipment(u"555", 1'600'000'000, 1'599'000'000, Done);
-    original.courierIndex = 1;
+    Shipment original = MakeShipment(1, u"555", 1'600'000'000, 1'599'000'000, Done);
     ASSERT_TRUE(m_store.Add(original));
 
     auto cancelled = Open(0);
     EXPECT_EQ(cancelled->Title(), u"배송조회 편집");
-    EXPECT_EQ(FormOf(*cancelled), (Form{1, "주말 휴무", "물품 555", "555", "완료"}));
+    EXPECT_EQ(FormOf(*cancelled), (Form{1, "note 1", "555", "INV-555", "완료"}));
     Edit(*cancelled, IDC_ITEM_NAME).setText("바뀐 이름");
     cancelled->OnCancel();
     EXPECT_EQ(Fields(Stored()[0]), Fields(original));
@@ -145,13 +137,11 @@ TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
     dialog->OnOK();
     EXPECT_EQ(TakeMessage(), kNoSave);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(FormOf(*dialog), (Form{0, "평일 9시-18시", "책", "1234", "배송중"}));
+    EXPECT_EQ(FormOf(*dialog), (Form{0, "note 0", "책", "1234", "배송중"}));
 
     // A courier the table no longer has: no selection and no note.
-    Shipment orphan = test::MakeShipment(u"9", 1'600'000'000, 1'600'000'000);
-    orphan.courierIndex = 40;
-    ASSERT_TRUE(m_store.Add(orphan));
-    EXPECT_EQ(FormOf(*Open(0)), (Form{-1, "", "물품 9", "9", "배송중"}));
+    ASSERT_TRUE(m_store.Add(MakeShipment(40, u"9", 1'600'000'000, 1'600'000'000, InDelivery)));
+    EXPECT_EQ(FormOf(*Open(0)), (Form{-1, "", "9", "INV-9", "배송중"}));
 
     // A position without a record: an empty form, and saving it fails like above.
     auto missing = Open(5);
@@ -192,3 +182,4 @@ TEST(DialogTitleTest, BandIsBoldDarkBlueOverARuleAcrossTheWidth) {
 }
 
 } // namespace
+} // namespace parcelo::test

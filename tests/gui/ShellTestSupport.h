@@ -51,7 +51,7 @@ inline void ClearProfileAndData() {
     QDir(DataFolder()).removeRecursively();
 }
 
-// Couriers named C0, C1, ... with phones 0000-000n and addresses https://tn.example/?n=%s.
+// Couriers named C0, C1, ... with phones 0000-000n, addresses https://tn.example/?n=%s and notes "note n".
 inline std::vector<Courier> NumberedCouriers(int count) {
     const auto copy = [](auto& field, const QString& text) {
         std::fill(std::begin(field), std::end(field), u'\0');
@@ -62,6 +62,7 @@ inline std::vector<Courier> NumberedCouriers(int count) {
         copy(couriers[i].name, QString("C%1").arg(i));
         copy(couriers[i].phone, QString("0000-000%1").arg(i));
         copy(couriers[i].trackingUrl, QString("https://t%1.example/?n=%s").arg(i));
+        copy(couriers[i].note, QString("note %1").arg(i));
     }
     return couriers;
 }

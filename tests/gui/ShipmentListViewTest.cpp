@@ -39,10 +39,6 @@ protected:
         view.OnInitialUpdate();
         list.viewport()->grab(); // a paint places the items for hit testing
     }
-    QPoint CentreOf(int index) {
-        const Rect r = list.GetItemRect(index);
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
     void DoubleTap(QPoint at) { // the first press selects, the second is the double tap
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
@@ -109,7 +105,8 @@ TEST_F(ShipmentListViewTest, MissingCourierNeverFails) {
 
 TEST_F(ShipmentListViewTest, DoubleTapAndReturnRunTheActionReadAtEachCall) {
     Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(3, u"B", 0, now, InDelivery)});
-    DoubleTap(CentreOf(1));
+    const Rect second = list.GetItemRect(1);
+    DoubleTap({(second.left + second.right) / 2, (second.top + second.bottom) / 2});
     EXPECT_EQ(tracked, Strings{"https://t3.example/?n=INV-B"});
     ReturnWith(1);
     EXPECT_EQ(phone.Numbers(), Strings{"0000-0003"});
@@ -129,31 +126,26 @@ TEST_F(ShipmentListViewTest, DoubleTapAndReturnRunTheActionReadAtEachCall) {
 
 TEST_F(ShipmentListViewTest, ItemMenuIsGreyedWithoutASelection) {
     Load({MakeShipment(4, u"A", 0, now, InDelivery)});
-    const auto texts = [](const QMenu* menu) {
-        QStringList list;
-        for (const QAction* action : menu->actions()) {
-            list << action->text();
-        }
-        return list;
-    };
     // A request over empty space opens the greyed menu without waiting for it.
     const QPoint below(150, 390);
     QContextMenuEvent request(QContextMenuEvent::Mouse, below, list.viewport()->mapToGlobal(below));
     QApplication::sendEvent(list.viewport(), &request);
     QMenu* menu = view.OpenItemMenu();
     ASSERT_TRUE(menu != nullptr && menu->isVisible());
-    EXPECT_EQ(texts(menu), QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제"}));
+    QStringList texts;
     for (const QAction* action : menu->actions()) {
+        texts << action->text();
         EXPECT_EQ(action->isEnabled(), action->isSeparator());
         EXPECT_EQ(QtMenuBuilder::CommandOf(action), 0);
     }
+    EXPECT_EQ(texts, QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제"}));
     menu->close();
 
     // With a selection the normal menu opens, and acts on the selected shipment.
     list.SetSelectedIndex(0);
-    view.ShowItemMenu(list.viewport()->mapToGlobal(CentreOf(0)));
+    view.ShowItemMenu(list.viewport()->mapToGlobal(QPoint(10, 10)));
     menu = view.OpenItemMenu();
-    EXPECT_EQ(texts(menu), QStringList({"배송 조회", "전화 걸기", "", "편집", "삭제"}));
+    EXPECT_EQ(menu->actions().front()->text(), "배송 조회");
     QtMenuBuilder::FindCommand(*menu, ID_CALL_COURIER)->trigger();
     EXPECT_EQ(phone.Numbers(), Strings{"0000-0004"});
     menu->close();
