@@ -24,6 +24,13 @@ template <size_t N> std::u16string Text(const char16_t (&field)[N]) {
     return std::u16string(field, std::char_traits<char16_t>::length(field));
 }
 
+// The five fields of a courier as "name|code|note|phone|url".
+std::u16string Fields(const Courier& courier) {
+    const std::string code = std::to_string(courier.code);
+    return Text(courier.name) + u"|" + std::u16string(code.begin(), code.end()) + u"|" + Text(courier.note) + u"|" +
+           Text(courier.phone) + u"|" + Text(courier.trackingUrl);
+}
+
 class CourierTest : public ::testing::Test {
 protected:
     void SetUp() override { unsetenv("PARCELO_CODEPAGE"); }
@@ -33,28 +40,11 @@ TEST_F(CourierTest, SplitsAndTrimsTheFiveFields) {
     // ID02 is padded with ideographic spaces (E3 80 80); ID03 is missing, so ID04 is never read.
     const auto couriers = BuildFrom("ID01= A ; 12 ; B ; C ; D;E \n"
                                     "ID02=\xE3\x80\x80N\xE3\x80\x80;7;\tnote\t;\xE3\x80\x80 010\n"
-                                    "ID04=ignored;1;;;\n"
-                                    "ID1=never;1;;;\n"sv);
+                                    "ID04=ignored;1;;;\nID1=never;1;;;\n"sv);
     ASSERT_EQ(couriers.size(), 2u);
-    EXPECT_EQ(Text(couriers[0].name), u"A");
-    EXPECT_EQ(couriers[0].code, 12);
-    EXPECT_EQ(Text(couriers[0].note), u"B");
-    EXPECT_EQ(Text(couriers[0].phone), u"C");
-    EXPECT_EQ(Text(couriers[0].trackingUrl), u"D;E");
-
-    EXPECT_EQ(Text(couriers[1].name), u"N");
-    EXPECT_EQ(couriers[1].code, 7);
-    EXPECT_EQ(Text(couriers[1].note), u"note");
-    EXPECT_EQ(Text(couriers[1].phone), u"010");
-    EXPECT_EQ(Text(couriers[1].trackingUrl), u"") << "fewer than four separators leave the last fields empty";
-
-    const auto partial = BuildFrom("ID01=Only\nID02=N;5;memo\n"sv);
-    ASSERT_EQ(partial.size(), 2u);
-    EXPECT_EQ(Text(partial[0].name), u"Only");
-    EXPECT_EQ(partial[0].code, 0);
-    EXPECT_EQ(Text(partial[0].note), u"");
-    EXPECT_EQ(Text(partial[1].note), u"memo");
-    EXPECT_EQ(Text(partial[1].phone), u"");
+    EXPECT_EQ(Fields(couriers[0]), u"A|12|B|C|D;E");
+    EXPECT_EQ(Fields(couriers[1]), u"N|7|note|010|") << "fewer than four separators leave the last fields empty";
+    EXPECT_EQ(Fields(BuildFrom("ID01=Only\n"sv).at(0)), u"Only|0|||");
 }
 
 TEST_F(CourierTest, ListEndsAtTheFirstEmptyKeyAndHoldsAtMost99) {
@@ -68,8 +58,7 @@ TEST_F(CourierTest, ListEndsAtTheFirstEmptyKeyAndHoldsAtMost99) {
     }
     const auto couriers = BuildFrom(text);
     ASSERT_EQ(couriers.size(), 99u);
-    EXPECT_EQ(Text(couriers[98].name), u"C99");
-    EXPECT_EQ(couriers[98].code, 99);
+    EXPECT_EQ(Fields(couriers[98]), u"C99|99|||");
 }
 
 TEST_F(CourierTest, CodeFollowsDecimalStrtolAndClampsTo32Bits) {
@@ -91,10 +80,8 @@ TEST_F(CourierTest, LongFieldsAreTruncatedAndTerminated) {
                                     "ID03=\xEB\x8C\x80\xED\x95\x9C\xED\x86\xB5\xEC\x9A\xB4\xEB\x8C\x80\xED\x95\x9C"
                                     "\xED\x86\xB5\xEC\x9A\xB4;3;;;\n");
     ASSERT_EQ(couriers.size(), 3u);
-    EXPECT_EQ(Text(couriers[0].name), u"ABCDEFG");
-    EXPECT_EQ(Text(couriers[0].note), std::u16string(31, u'n'));
-    EXPECT_EQ(Text(couriers[0].phone), std::u16string(14, u'1'));
-    EXPECT_EQ(Text(couriers[0].trackingUrl), std::u16string(255, u'u'));
+    EXPECT_EQ(Fields(couriers[0]), u"ABCDEFG|1|" + std::u16string(31, u'n') + u"|" + std::u16string(14, u'1') + u"|" +
+                                       std::u16string(255, u'u'));
     EXPECT_EQ(Text(couriers[1].name), u"ABCDEF");
     EXPECT_EQ(Text(couriers[2].name), u"대한통운대한통");
 }
@@ -114,8 +101,7 @@ TEST_F(CourierTest, LoadsFromTheInstallFolder) {
     folder.Write("parcelo.ini", "ID01=\xB4\xEB\xC7\xD1\xC5\xEB\xBF\xEE;1;;1588-1255;http://x/?n=%s\r\n");
     ASSERT_TRUE(LoadCourierTable(install + u"/", couriers));
     ASSERT_EQ(couriers.size(), 1u);
-    EXPECT_EQ(Text(couriers[0].name), u"대한통운");
-    EXPECT_EQ(Text(couriers[0].trackingUrl), u"http://x/?n=%s");
+    EXPECT_EQ(Fields(couriers[0]), u"대한통운|1||1588-1255|http://x/?n=%s");
 
     // A folder in place of the file opens but cannot be read: reported as missing, not thrown.
     std::filesystem::create_directories(folder.Path() / "sub" / "parcelo.ini");

@@ -31,47 +31,25 @@ protected:
 };
 
 TEST_F(IniReaderTest, SplitsEntryLinesAtTheFirstEqualsSign) {
-    const auto reader = Parse("ID01 = A;B\n"
-                              "  ID02=x\n"
-                              "ID03=x  \n"
-                              "ID04=a=b\n"
-                              " =under the empty key\n"
-                              "=skipped\n"
-                              "ID05\t=\t\v\f tabbed\n"
-                              "ID09\xE3\x80\x80=\xE3\x80\x80 y\xE3\x80\x80\n" // U+3000 around the '='
-                              "ID06=\n"
-                              "   \n"
-                              "[section]\n"
-                              "[ID07]=bracketed\n"
-                              "; comment\n"
-                              "# comment\n"
-                              ";ID08=not a comment\n"
-                              "DUP=first\n"
-                              "DUP=second"sv);
-    EXPECT_EQ(reader.GetValue(u"ID01"), u"A;B");
-    EXPECT_EQ(reader.GetValue(u"ID02"), u"");
-    EXPECT_EQ(reader.GetValue(u"  ID02"), u"x");
-    EXPECT_EQ(reader.GetValue(u"ID03"), u"x  ");
-    EXPECT_EQ(reader.GetValue(u"ID04"), u"a=b");
-    EXPECT_EQ(reader.GetValue(u""), u"under the empty key");
-    EXPECT_EQ(reader.GetValue(u"ID05"), u"tabbed");
-    EXPECT_EQ(reader.GetValue(u"ID09"), u"y\u3000");
-    EXPECT_EQ(reader.GetValue(u"ID06"), u"");
-    EXPECT_EQ(reader.GetValue(u"[section]"), u"");
-    EXPECT_EQ(reader.GetValue(u"[ID07]"), u"bracketed");
-    EXPECT_EQ(reader.GetValue(u";ID08"), u"not a comment");
-    EXPECT_EQ(reader.GetValue(u"DUP"), u"second");
-    EXPECT_EQ(reader.GetValue(u"dup"), u"");
-    EXPECT_EQ(reader.GetValue(u"id01"), u"");
-}
+    // U+3000 (E3 80 80) around the '=' of ID09; a zero byte ends the text.
+    const auto reader = Parse("ID01 = A;B\n  ID02=x\nID03=x  \nID04=a=b\n =under the empty key\n=skipped\n"
+                              "ID05\t=\t\v\f tabbed\nID09\xE3\x80\x80=\xE3\x80\x80 y\xE3\x80\x80\n[ID07]=bracketed\n"
+                              ";ID08=not a comment\nDUP=first\nDUP=second\nLAST=b\0c\nAFTER=d"sv);
+    const std::pair<std::u16string, std::u16string> expected[] = {
+        {u"ID01", u"A;B"},         {u"ID02", u""},
+        {u"  ID02", u"x"},         {u"ID03", u"x  "},
+        {u"ID04", u"a=b"},         {u"", u"under the empty key"},
+        {u"ID05", u"tabbed"},      {u"ID09", u"y\u3000"},
+        {u"[ID07]", u"bracketed"}, {u";ID08", u"not a comment"},
+        {u"DUP", u"second"},       {u"dup", u""},
+        {u"LAST", u"b"},           {u"AFTER", u""}};
+    for (const auto& [key, value] : expected) {
+        EXPECT_EQ(reader.GetValue(key), value) << testing::PrintToString(key);
+    }
 
-TEST_F(IniReaderTest, AnyRunOfLineBreaksSeparatesLines) {
-    for (const auto text :
-         {"A=1\r\nB=2\r\n\r\nC=3"sv, "A=1\nB=2\n\nC=3\n"sv, "A=1\rB=2\r\rC=3\r"sv, "\n\rA=1\n\r\r\nB=2\r\r\n\nC=3"sv}) {
-        const auto reader = Parse(text);
-        EXPECT_EQ(reader.GetValue(u"A"), u"1");
-        EXPECT_EQ(reader.GetValue(u"B"), u"2");
-        EXPECT_EQ(reader.GetValue(u"C"), u"3");
+    for (const auto text : {"A=1\r\nB=2\r\n\r\nC=3"sv, "A=1\rB=2\r\rC=3\r"sv, "\n\rA=1\n\r\r\nB=2\r\r\n\nC=3"sv}) {
+        const auto lines = Parse(text);
+        EXPECT_EQ(lines.GetValue(u"A") + lines.GetValue(u"B") + lines.GetValue(u"C"), u"123");
     }
 }
 
@@ -116,27 +94,14 @@ TEST_F(IniReaderTest, InvalidSequencesBecomeReplacementsAndTheRestSurvives) {
     EXPECT_EQ(DecodeStrictUtf8("\xF0\x9F\x93\xA6"sv), u"\U0001F4E6");
 }
 
-TEST_F(IniReaderTest, ZeroByteEndsTheText) {
-    const auto reader = Parse("ID01=a\nID02=b\0c\nID03=d"sv);
-    EXPECT_EQ(reader.GetValue(u"ID01"), u"a");
-    EXPECT_EQ(reader.GetValue(u"ID02"), u"b");
-    EXPECT_EQ(reader.GetValue(u"ID03"), u"");
-}
-
 TEST_F(IniReaderTest, LoadsFilesMergesThemAndLetsReadErrorsEscape) {
     const test::TempFolder folder;
-    const auto first = folder.Write("first.ini", "ID01=a\nX=1\n");
-    const auto second = folder.Write(u8"두번째.ini", "ID01=b\r\nY=2");
-    const auto empty = folder.Write("empty.ini", "");
-
     CIniReader reader;
-    EXPECT_TRUE(reader.Load(first.u16string()));
-    EXPECT_TRUE(reader.Load(second.u16string()));
-    EXPECT_TRUE(reader.Load(empty.u16string()));
-    EXPECT_FALSE(reader.Load((folder.Path() / "missing.ini").u16string()));
-    EXPECT_EQ(reader.GetValue(u"ID01"), u"b");
-    EXPECT_EQ(reader.GetValue(u"X"), u"1");
-    EXPECT_EQ(reader.GetValue(u"Y"), u"2");
+    EXPECT_TRUE(reader.Load(folder.Write("first.ini", "ID01=a\nX=1\n").u16string()));
+    EXPECT_TRUE(reader.Load(folder.Write(u8"두번째.ini", "ID01=b\r\nY=2").u16string()));
+    EXPECT_TRUE(reader.Load(folder.Write("empty.ini", "").u16string()));
+    EXPECT_FALSE(reader.Load(folder.File("missing.ini")));
+    EXPECT_EQ(reader.GetValue(u"ID01") + reader.GetValue(u"X") + reader.GetValue(u"Y"), u"b12");
 
     // A folder opens but cannot be read: the system error escapes and the table stays.
     try {
@@ -150,16 +115,11 @@ TEST_F(IniReaderTest, LoadsFilesMergesThemAndLetsReadErrorsEscape) {
 
 TEST_F(IniReaderTest, PathsOf260UnitsOrMoreAreRefused) {
     const test::TempFolder folder;
-    // Pad the folder name so that the file's full path has exactly `units` units.
+    // A file whose full path has exactly `units` units, padded out in its folder's name.
     auto fileWithPathLength = [&](size_t units) {
-        const std::string base = folder.Path().string() + "/";
-        const std::string name = "f.ini";
-        const size_t padding = units - base.size() - name.size() - 1;
-        const auto sub = folder.Path() / std::string(padding, 'd');
-        std::filesystem::create_directories(sub);
-        const auto file = sub / name;
-        std::ofstream(file) << "ID01=x\n";
-        return file.u16string();
+        const std::string padding(units - folder.Path().string().size() - 7, 'd');
+        std::filesystem::create_directory(folder.Path() / padding);
+        return folder.Write(padding + "/f.ini", "ID01=x\n").u16string();
     };
     const auto path259 = fileWithPathLength(259);
     const auto path260 = fileWithPathLength(260);

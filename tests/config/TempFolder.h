@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -12,9 +12,8 @@ namespace parcelo::test {
 class TempFolder {
 public:
     TempFolder() {
-        std::random_device random;
-        m_path = std::filesystem::temp_directory_path() / ("parcelo-config-" + std::to_string(random()));
-        std::filesystem::create_directories(m_path);
+        std::string pattern = (std::filesystem::temp_directory_path() / "parcelo-test-XXXXXX").string();
+        m_path = mkdtemp(pattern.data());
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -24,6 +23,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
+    std::u16string File(const std::string& name) const { return (m_path / name).u16string(); }
 
     std::filesystem::path Write(const std::filesystem::path& name, std::string_view bytes) const {
         const auto file = m_path / name;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "config/TempFolder.h"
 #include "store/ShipmentDatabase.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -13,27 +15,6 @@
 
 namespace parcelo::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "parcelo-store-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::filesystem::path& Path() const { return m_path; }
-    std::u16string File(const std::string& name) const {
-        const std::string path = (m_path / name).string();
-        return std::u16string(path.begin(), path.end()); // temporary paths are ASCII
-    }
-
-private:
-    std::filesystem::path m_path;
-};
-
 // Sets an environment variable (TZ among them) for one scope.
 class ScopedEnv {
 public:
@@ -41,19 +22,18 @@ public:
         if (const char* old = std::getenv(name)) {
             m_old = old;
         }
-        setenv(name, value, 1);
-        tzset();
+        Set(value);
     }
-    ~ScopedEnv() {
-        if (m_old) {
-            setenv(m_name.c_str(), m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name.c_str());
-        }
+    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    void Set(const char* value) {
+        value != nullptr ? setenv(m_name.c_str(), value, 1) : unsetenv(m_name.c_str());
         tzset();
     }
 
-private:
     std::string m_name;
     std::optional<std::string> m_old;
 };
@@ -70,23 +50,15 @@ inline std::string FileBytes(const std::filesystem::path& path) {
 }
 
 inline Shipment MakeShipment(const std::u16string& invoice, Instant entry, Instant order, int status = InDelivery) {
-    Shipment shipment;
-    shipment.courierIndex = 3;
-    shipment.invoiceNumber = invoice;
-    shipment.itemName = u"물품 " + invoice;
-    shipment.entryDate = entry;
-    shipment.orderDate = order;
-    shipment.status = status;
-    return shipment;
+    return {3, invoice, u"물품 " + invoice, entry, order, status};
 }
 
 inline std::vector<std::u16string> Invoices(CShipmentDatabase& store) {
     std::vector<Shipment> all;
     store.ReadAll(all);
     std::vector<std::u16string> invoices;
-    for (const Shipment& shipment : all) {
-        invoices.push_back(shipment.invoiceNumber);
-    }
+    std::transform(all.begin(), all.end(), std::back_inserter(invoices),
+                   [](const Shipment& s) { return s.invoiceNumber; });
     return invoices;
 }
 

@@ -15,6 +15,10 @@ int32_t Clamped(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+int UnitWidth(const LogFont& font) {
+    return std::max(1, std::abs(font.height) * 2 / 3) + (font.weight >= FW_BOLD ? 1 : 0);
+}
+
 LogFont MakeFont(int32_t height, std::u16string_view face) {
     LogFont font;
     font.height = height;
@@ -30,16 +34,8 @@ FakeDrawingContext::FakeDrawingContext() {
     state_.font = defaultFont_;
 }
 
-int FakeDrawingContext::UnitWidth(const LogFont& font) {
-    return std::max(1, std::abs(font.height) * 2 / 3) + (font.weight >= FW_BOLD ? 1 : 0);
-}
-
-int FakeDrawingContext::LineHeightOf(const LogFont& font) {
-    return std::abs(font.height);
-}
-
 Size FakeDrawingContext::Extent(const LogFont& font, std::u16string_view text) {
-    return {static_cast<int32_t>(text.size()) * UnitWidth(font), LineHeightOf(font)};
+    return {static_cast<int32_t>(text.size()) * UnitWidth(font), std::abs(font.height)};
 }
 
 std::vector<FakeDrawCall> FakeDrawingContext::TextCalls() const {
@@ -60,23 +56,20 @@ int FakeDrawingContext::FontsAlive() const {
 
 int FakeDrawingContext::SaveState() {
     saved_.push_back(state_);
-    return static_cast<int>(saved_.size());
+    return SavedStates();
 }
 
 void FakeDrawingContext::RestoreState(int state) {
-    const int size = static_cast<int>(saved_.size());
-    const int target = state < 0 ? size + 1 + state : state;
-    if (target < 1 || target > size) {
+    if (state < 1 || state > SavedStates()) {
         ++misuses_;
         return;
     }
-    state_ = saved_[target - 1];
-    saved_.resize(target - 1);
+    state_ = saved_[state - 1];
+    saved_.resize(state - 1);
 }
 
 FontHandle FakeDrawingContext::SelectFont(FontHandle font) {
-    const FontRecord* record = Find(font);
-    if (record == nullptr || !record->alive) {
+    if (Find(font) == nullptr) {
         ++misuses_;
         return FontHandle::None;
     }
@@ -85,11 +78,10 @@ FontHandle FakeDrawingContext::SelectFont(FontHandle font) {
 
 bool FakeDrawingContext::DescribeFont(FontHandle font, LogFont& description) {
     const FontRecord* record = Find(font);
-    if (record == nullptr || !record->alive) {
-        return false;
+    if (record != nullptr) {
+        description = record->description;
     }
-    description = record->description;
-    return true;
+    return record != nullptr;
 }
 
 FontHandle FakeDrawingContext::CreateFont(const LogFont& description) {
@@ -118,70 +110,33 @@ Size FakeDrawingContext::MeasureText(std::u16string_view text) {
 
 int FakeDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t format) {
     const LogFont& font = SelectedFontDescription();
-    const int lineHeight = LineHeightOf(font);
-    const bool wraps = (format & DT_WORDBREAK) != 0 && (format & DT_SINGLELINE) == 0;
-    const int32_t rectWidth = Clamped(std::max<int64_t>(0, int64_t{rect.right} - rect.left));
-    const int lines = wraps ? WrappedLines(text, rectWidth) : 1;
+    const Size extent = Extent(font, text);
     if ((format & DT_CALCRECT) != 0) {
-        const int width = Extent(font, text).cx;
-        rect.right = Clamped(int64_t{rect.left} + (lines > 1 ? rectWidth : width));
-        rect.bottom = Clamped(int64_t{rect.top} + int64_t{lines} * lineHeight);
-        return lines * lineHeight;
+        rect.right = Clamped(int64_t{rect.left} + extent.cx);
+        rect.bottom = Clamped(int64_t{rect.top} + extent.cy);
+        return extent.cy;
     }
-    FakeDrawCall call;
+    FakeDrawCall& call = Record(Kind::Text, rect);
     call.text = text;
-    call.rect = rect;
     call.format = format;
     call.color = state_.color;
     call.font = font;
-    calls_.push_back(std::move(call));
-    return lines * lineHeight;
-}
-
-ColorRef FakeDrawingContext::SetTextColor(ColorRef color) {
-    return std::exchange(state_.color, color);
-}
-
-void FakeDrawingContext::FillRect(const Rect& rect, ColorRef color) {
-    FakeDrawCall call;
-    call.kind = FakeDrawCall::Kind::Fill;
-    call.rect = rect;
-    call.color = color;
-    calls_.push_back(std::move(call));
+    return extent.cy;
 }
 
 void FakeDrawingContext::DrawLine(Point from, Point to, ColorRef color, int /*width*/) {
-    FakeDrawCall call;
-    call.kind = FakeDrawCall::Kind::Line;
-    call.at = from;
+    FakeDrawCall& call = Record(Kind::Line, {}, from);
     call.to = to;
     call.color = color;
-    calls_.push_back(std::move(call));
     position_ = to;
 }
 
-void FakeDrawingContext::DrawEdge(const Rect& rect, uint32_t edge, uint32_t sides) {
-    FakeDrawCall call;
-    call.kind = FakeDrawCall::Kind::Edge;
+FakeDrawCall& FakeDrawingContext::Record(Kind kind, const Rect& rect, Point at) {
+    FakeDrawCall& call = calls_.emplace_back();
+    call.kind = kind;
     call.rect = rect;
-    call.format = edge;
-    call.sides = sides;
-    calls_.push_back(std::move(call));
-}
-
-void FakeDrawingContext::DrawFocusRect(const Rect& rect) {
-    FakeDrawCall call;
-    call.kind = FakeDrawCall::Kind::FocusRect;
-    call.rect = rect;
-    calls_.push_back(std::move(call));
-}
-
-void FakeDrawingContext::DrawImage(const ImageList& /*images*/, int index, Point at) {
-    FakeDrawCall call;
-    call.kind = FakeDrawCall::Kind::Image;
-    call.image = index;
     call.at = at;
-    calls_.push_back(std::move(call));
+    return call;
 }
 
 FontHandle FakeDrawingContext::AddFont(const LogFont& description, bool created) {
@@ -191,29 +146,7 @@ FontHandle FakeDrawingContext::AddFont(const LogFont& description, bool created)
 
 const FakeDrawingContext::FontRecord* FakeDrawingContext::Find(FontHandle font) const {
     const auto index = static_cast<size_t>(font) - 1;
-    return index < fonts_.size() ? &fonts_[index] : nullptr;
-}
-
-// Lines of `text` broken greedily at spaces to fit `width`; a word too long
-// for a line gets a line of its own.
-int FakeDrawingContext::WrappedLines(std::u16string_view text, int width) const {
-    const int unit = UnitWidth(SelectedFontDescription());
-    int lines = 1;
-    int lineWidth = 0;
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t end = std::min(text.find(u' ', start), text.size());
-        const int wordWidth = static_cast<int>(end - start) * unit;
-        const int needed = lineWidth == 0 ? wordWidth : lineWidth + unit + wordWidth;
-        if (lineWidth != 0 && needed > width) {
-            ++lines;
-            lineWidth = wordWidth;
-        } else {
-            lineWidth = needed;
-        }
-        start = end + 1;
-    }
-    return lines;
+    return index < fonts_.size() && fonts_[index].alive ? &fonts_[index] : nullptr;
 }
 
 } // namespace parcelo

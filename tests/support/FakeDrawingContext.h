@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace parcelo {
@@ -15,7 +16,6 @@ struct FakeDrawCall {
     std::u16string text; // Text
     Rect rect;           // Text (as passed in), Fill, Edge, FocusRect
     uint32_t format = 0; // Text: DT_* flags; Edge: edge kind
-    uint32_t sides = 0;  // Edge
     ColorRef color = 0;  // Text: the text colour; Fill, Line: the colour given
     LogFont font;        // Text: the selected font
     Point at;            // Line: start; Image: position
@@ -25,27 +25,24 @@ struct FakeDrawCall {
 
 // A drawing context with fixed metrics that records what is drawn.
 //
-// A font of height h (negative or positive) is |h| pixels high and every UTF-16
-// unit is |h| * 2 / 3 pixels wide, one pixel more when bold: the default font
-// (height -15) gives lines of 15 and units of 10 (11 bold), its 7/10 variant
-// (height -10) lines of 10 and units of 6. The font selected at construction is
-// the default font; the stock system font has height 16. Every font made by
-// CreateFont is counted, so tests can check that each one is deleted again.
+// A font of height h is |h| pixels high and every UTF-16 unit is |h| * 2 / 3 pixels
+// wide, one more when bold: the default font (height -15) gives lines of 15 and units
+// of 10 (11 bold), its 7/10 variant lines of 10 and units of 6. The stock system font
+// has height 16. DrawText lays a run out on one line. Fonts made by CreateFont are
+// counted, so tests can check that each one is deleted again.
 class FakeDrawingContext final : public DrawingContext {
 public:
     static constexpr int DefaultFontHeight = 15;
     static constexpr int StockFontHeight = 16;
+    using Kind = FakeDrawCall::Kind;
 
     FakeDrawingContext();
 
-    static int UnitWidth(const LogFont& font);
-    static int LineHeightOf(const LogFont& font);
     static Size Extent(const LogFont& font, std::u16string_view text);
 
     // Set-up.
     void SetCurrentPosition(Point position) { position_ = position; }
     void SetHorizontalResolution(int pixels) { resolution_ = pixels; }
-    void SetClipBox(const Rect& clip) { clip_ = clip; }
     void FailFontCreation(bool fail) { failCreation_ = fail; }
     FontHandle DefaultFont() const { return defaultFont_; }
 
@@ -54,7 +51,6 @@ public:
     std::vector<FakeDrawCall> TextCalls() const;
     void ClearCalls() { calls_.clear(); }
     FontHandle SelectedFont() const { return state_.font; }
-    const LogFont& SelectedFontDescription() const;
     int FontsCreated() const { return fontsCreated_; }
     int FontsAlive() const; // created and not yet deleted
     int SavedStates() const { return static_cast<int>(saved_.size()); }
@@ -73,15 +69,15 @@ public:
     Size MeasureText(std::u16string_view text) override;
     int DrawText(std::u16string_view text, Rect& rect, uint32_t format) override;
     ColorRef GetTextColor() override { return state_.color; }
-    ColorRef SetTextColor(ColorRef color) override;
+    ColorRef SetTextColor(ColorRef color) override { return std::exchange(state_.color, color); }
     Point GetCurrentPosition() override { return position_; }
     int HorizontalResolution() override { return resolution_; }
-    Rect GetClipBox() override { return clip_; }
-    void FillRect(const Rect& rect, ColorRef color) override;
+    Rect GetClipBox() override { return {0, 0, 240, 320}; }
+    void FillRect(const Rect& rect, ColorRef color) override { Record(Kind::Fill, rect).color = color; }
     void DrawLine(Point from, Point to, ColorRef color, int width) override;
-    void DrawEdge(const Rect& rect, uint32_t edge, uint32_t sides) override;
-    void DrawFocusRect(const Rect& rect) override;
-    void DrawImage(const ImageList& images, int index, Point at) override;
+    void DrawEdge(const Rect& rect, uint32_t edge, uint32_t) override { Record(Kind::Edge, rect).format = edge; }
+    void DrawFocusRect(const Rect& rect) override { Record(Kind::FocusRect, rect); }
+    void DrawImage(const ImageList&, int index, Point at) override { Record(Kind::Image, {}, at).image = index; }
 
 private:
     struct FontRecord {
@@ -94,9 +90,10 @@ private:
         ColorRef color = 0;
     };
 
+    FakeDrawCall& Record(Kind kind, const Rect& rect = {}, Point at = {});
     FontHandle AddFont(const LogFont& description, bool created);
-    const FontRecord* Find(FontHandle font) const;
-    int WrappedLines(std::u16string_view text, int width) const;
+    const FontRecord* Find(FontHandle font) const; // a live font, or nullptr
+    const LogFont& SelectedFontDescription() const;
 
     std::vector<FontRecord> fonts_;
     std::vector<State> saved_;
@@ -106,7 +103,6 @@ private:
     FontHandle defaultFont_ = FontHandle::None;
     Point position_;
     int resolution_ = 240;
-    Rect clip_{0, 0, 240, 320};
     bool failCreation_ = false;
     int fontsCreated_ = 0;
     int measurements_ = 0;
