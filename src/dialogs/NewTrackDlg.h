@@ -25,6 +25,8 @@ public:
     static constexpr int kNewShipment = -1;
 
     CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent = nullptr);
+    // The courier table is kept by reference: a temporary one would dangle.
+    CNewTrackDlg(std::vector<Courier>&& couriers, CShipmentDatabase& store, QWidget* parent = nullptr) = delete;
 
     void SetEditPosition(int position) { m_editPosition = position; }
     int EditPosition() const { return m_editPosition; }

@@ -41,6 +41,8 @@ class CShipmentListView : public QWidget {
 public:
     // The courier table and the store belong to the main window and outlive the view.
     CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent = nullptr);
+    // The courier table is kept by reference: a temporary one would dangle.
+    CShipmentListView(std::vector<Courier>&& couriers, CShipmentDatabase& store, QWidget* parent = nullptr) = delete;
     ~CShipmentListView() override;
 
     void SetActions(ShipmentActions actions) { m_actions = std::move(actions); }
