@@ -7,6 +7,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@ constexpr char kActivateRequest[] = "activate\n";
 constexpr char kAcknowledgement[] = "ok\n";
 // A request is one short line; anything longer is not from us.
 constexpr qint64 kLongestRequest = 64;
+constexpr int kRequestTimeoutMs = 5000;
 constexpr int kRetryPauseMs = 50;
 
 // The per-user folder for sockets and locks; it is private to the user and
@@ -118,6 +120,8 @@ bool SingleInstance::IsListening() const {
 void SingleInstance::AcceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A client that never sends its request is dropped rather than kept open.
+        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
         QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
             if (!socket->canReadLine()) {
                 if (socket->bytesAvailable() > kLongestRequest) {
