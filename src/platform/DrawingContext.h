@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/GdiTypes.h"
+
 #include <cstdint>
 #include <string_view>
-
-#include "platform/GdiTypes.h"
 
 // The drawing services that layout and painting code use. Layout code sees only
 // this interface; QtDrawingContext draws with QPainter, and the tests use a

@@ -11,9 +11,15 @@ using ColorRef = uint32_t;
 constexpr ColorRef Rgb(uint32_t red, uint32_t green, uint32_t blue) {
     return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
 }
-constexpr uint32_t RedOf(ColorRef color) { return color & 0xFF; }
-constexpr uint32_t GreenOf(ColorRef color) { return (color >> 8) & 0xFF; }
-constexpr uint32_t BlueOf(ColorRef color) { return (color >> 16) & 0xFF; }
+constexpr uint32_t RedOf(ColorRef color) {
+    return color & 0xFF;
+}
+constexpr uint32_t GreenOf(ColorRef color) {
+    return (color >> 8) & 0xFF;
+}
+constexpr uint32_t BlueOf(ColorRef color) {
+    return (color >> 16) & 0xFF;
+}
 
 struct Point {
     int32_t x = 0;
