@@ -3,7 +3,6 @@
 #include "config/TempFolder.h"
 #include "store/ShipmentDatabase.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -57,8 +56,9 @@ inline std::vector<std::u16string> Invoices(CShipmentDatabase& store) {
     std::vector<Shipment> all;
     store.ReadAll(all);
     std::vector<std::u16string> invoices;
-    std::transform(all.begin(), all.end(), std::back_inserter(invoices),
-                   [](const Shipment& s) { return s.invoiceNumber; });
+    for (const Shipment& shipment : all) {
+        invoices.push_back(shipment.invoiceNumber);
+    }
     return invoices;
 }
 
