@@ -2,10 +2,13 @@
 
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
+#include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/FakePhoneService.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTest>
 
 namespace parcelo::test {
@@ -101,6 +104,29 @@ TEST_F(ShipmentListViewTest, DoubleTapAndReturnRunTheActionReadAtEachCall) {
     SetProfileValue("DBLCLICK", 0);
     DoubleTap(QPoint(150, 390)); // below the items: no selection, nothing happens
     EXPECT_EQ(messages.Calls().size() + phone.Numbers().size() + edited.size() + tracked.size(), 2u);
+}
+
+TEST_F(ShipmentListViewTest, ItemMenuIsGreyedWithoutASelection) {
+    Load({MakeShipment(4, u"A", 0, now, InDelivery)});
+    view.ShowItemMenu(list.viewport()->mapToGlobal(QPoint(150, 390)));
+    QMenu* menu = view.OpenItemMenu();
+    ASSERT_TRUE(menu != nullptr && menu->isVisible());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        texts << action->text();
+        EXPECT_EQ(action->isEnabled(), action->isSeparator());
+    }
+    EXPECT_EQ(texts, QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제"}));
+    menu->close();
+
+    // With a selection the normal menu acts on the selected shipment.
+    list.SetSelectedIndex(0);
+    view.ShowItemMenu(list.viewport()->mapToGlobal(QPoint(10, 10)));
+    menu = view.OpenItemMenu();
+    EXPECT_EQ(menu->actions().front()->text(), "배송 조회");
+    QtMenuBuilder::FindCommand(*menu, ID_CALL_COURIER)->trigger();
+    EXPECT_EQ(phone.Numbers(), Strings{"0000-0004"});
+    menu->close();
 }
 
 TEST_F(ShipmentListViewTest, StoreFailuresAreToldToTheUser) {

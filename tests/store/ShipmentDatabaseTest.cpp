@@ -5,9 +5,11 @@
 
 #include <SQLiteCpp/Database.h>
 #include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
@@ -134,6 +136,31 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
 
 // A child adds in a loop and writes the number of each Add that returned true to a pipe; it
 // is killed at a random moment, again and again. Every acknowledged shipment must be there.
+// A full disk (here a file-size limit) makes Add report failure: exactly the
+// acknowledged shipments are there afterwards and the file is intact.
+TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit unlimited = limit;
+    limit.rlim_cur = 256 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    uint32_t acknowledged = 0;
+    while (acknowledged < 10000 &&
+           store.Add(MakeShipment(std::u16string(3000, u'x') + Numbered(0, acknowledged), kNow, kNow))) {
+        ++acknowledged;
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    EXPECT_GT(acknowledged, 0u);
+    EXPECT_LT(acknowledged, 10000u);
+    CShipmentDatabase reopened;
+    ASSERT_TRUE(OpenStore(reopened));
+    EXPECT_EQ(Invoices(reopened).size(), acknowledged);
+    EXPECT_EQ(IntegrityCheck(), "ok");
+}
+
 TEST_F(ShipmentDatabaseTest, AcknowledgedAddsSurviveKills) {
     std::mt19937 random(42);
     std::set<std::u16string> acknowledged;
