@@ -86,7 +86,7 @@ void CMainFrame::OpenStore(bool tellOnFailure) {
 }
 
 void CMainFrame::BindKeys() {
-    const auto bind = [this](QKeySequence keys, CCommandBar::Key key) {
+    const auto bind = [this](const QKeySequence& keys, CCommandBar::Key key) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, key] { m_wndCommandBar.PressKey(key); });
     };
     bind(QKeySequence(Qt::Key_F1), CCommandBar::Key::Left);

@@ -37,7 +37,7 @@ private:
 
 std::string ReadToEnd(const FileDescriptor& file) {
     std::string bytes;
-    std::array<char, 64 * 1024> chunk;
+    std::array<char, std::size_t{64} * 1024> chunk;
     for (;;) {
         const ssize_t count = ::read(file.Get(), chunk.data(), chunk.size());
         if (count == 0) {

@@ -356,8 +356,9 @@ void CHTMLListCtrl::keyPressEvent(QKeyEvent* event) {
         Send(HTMLLIST_RETURN, -1);
         break;
     default:
-        // Other keys go to the parent, as they would without this control.
-        QWidget::keyPressEvent(event);
+        // Other keys go to the parent, as they would without this control; the scroll
+        // area's own handling would scroll by keys the list does not define.
+        QWidget::keyPressEvent(event); // NOLINT(bugprone-parent-virtual-call)
         return;
     }
     event->accept();

@@ -26,7 +26,8 @@ public:
     IconvHandle(const IconvHandle&) = delete;
     IconvHandle& operator=(const IconvHandle&) = delete;
 
-    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open reports failure as (iconv_t)-1.
+    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); } // NOLINT(performance-no-int-to-ptr)
     iconv_t Get() const { return m_cd; }
 
 private:

@@ -454,8 +454,14 @@ bool CPropertyDatabase::CreateSchema() {
         const auto property = std::find_if(m_description.properties.begin(), m_description.properties.end(),
                                            [&](const PropertyDescription& p) { return p.tag == order.keyTag; });
         const std::string index = QuoteIdentifier(table + "_by_" + property->column + (descending ? "_desc" : "_asc"));
-        m_connection->exec("CREATE INDEX IF NOT EXISTS " + index + " ON " + m_table + " (" +
-                           QuoteIdentifier(property->column) + direction + ", " + kRowIdColumn + direction + ")");
+        std::string statement = "CREATE INDEX IF NOT EXISTS " + index + " ON " + m_table + " (";
+        statement += QuoteIdentifier(property->column);
+        statement += direction;
+        statement += ", ";
+        statement += kRowIdColumn;
+        statement += direction;
+        statement += ")";
+        m_connection->exec(statement);
     }
 
     std::set<std::string> existing;
