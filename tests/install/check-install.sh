@@ -16,21 +16,6 @@ build_dir=$2
 program=${3:-}
 close_window=${4:-}
 
-scratch=$(mktemp -d)
-started=()
-cleanup() {
-    for pid in "${started[@]}"; do
-        kill -9 "$pid" 2>/dev/null || true
-    done
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
 # shellcheck source=tests/install/install-checks.sh
 source "$source_dir/tests/install/install-checks.sh"
 

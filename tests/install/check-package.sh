@@ -25,21 +25,6 @@ for tool in cpack dpkg-deb dpkg-shlibdeps; do
     }
 done
 
-scratch=$(mktemp -d)
-started=()
-cleanup() {
-    for pid in "${started[@]}"; do
-        kill -9 "$pid" 2>/dev/null || true
-    done
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
 # shellcheck source=tests/install/install-checks.sh
 source "$source_dir/tests/install/install-checks.sh"
 

@@ -1,6 +1,22 @@
-# Checks shared by the install and package tests. Sourced; the caller defines
-# fail(), $source_dir, the scratch folder $scratch and the array $started of
-# process ids to end on exit.
+# Checks shared by the install and package tests. Sourced by them after their
+# arguments are read; the caller defines $source_dir.
+
+# Every check works in a scratch folder that goes, with the programs it started,
+# when the script ends.
+scratch=$(mktemp -d)
+started=()
+cleanup() {
+    for pid in "${started[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
 
 # Every file the desktop expects, below <root> for a program installed to
 # <prefix> with its system configuration in <sysconfdir>. <with program> empty
