@@ -19,6 +19,12 @@ int main(int argc, char** argv) {
     parcelo::CParceloApp parcelo;
     // Listening starts before the main window so that a start-up message box is raised too.
     instance.Listen([&parcelo] { parcelo::SingleInstance::BringToFront(parcelo.MainFrame()); });
+    // Closing the window ends the program with 0 even when the window system delivers the
+    // close before the event loop runs, where Qt's own quit-on-last-window would be lost.
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application, [] {
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    });
     if (!parcelo.InitInstance()) {
         return 1;
     }
