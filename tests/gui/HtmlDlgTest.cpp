@@ -65,65 +65,34 @@ QAction* Tool(CHtmlDlg& dialog, int command) {
     return QtMenuBuilder::FindCommand(*dialog.CommandBar().KeyMenu(CCommandBar::Key::Right), command);
 }
 
-// The connecting page first, then the courier's page; a second dialog works like the first.
-TEST(HtmlDlgTest, ConnectingPageComesFirstThenTheTrackingPage) {
-    LoopbackServer server("<html><body><p>배송 완료</p></body></html>");
-    QWidget mainWindow;
-    mainWindow.setGeometry(0, 0, 480, 640);
-    for (int run = 0; run < 2; ++run) {
-        CHtmlDlg dialog(&mainWindow);
-        dialog.SetAddress(server.Address("/track?no=1234"));
-        dialog.show();
-        QWebEngineView* view = dialog.View().View();
-        ASSERT_NE(view, nullptr);
-        std::vector<QUrl> finished;
-        QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [&](const QWebEngineLoadingInfo& info) {
-            if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
-                finished.push_back(info.url());
-            }
-        });
-        ASSERT_TRUE(WaitFor([&] { return finished.size() >= 2 && !dialog.IsLoading(); }));
-        EXPECT_EQ(finished[0].scheme(), "data") << "the connecting page is shown before the address";
-        EXPECT_EQ(finished.back().toString(), QString::fromStdU16String(dialog.Address()));
-        EXPECT_TRUE(server.Requests().contains("/track?no=1234"));
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(view->geometry(), dialog.ClientRect());
-        dialog.OnOK();
-    }
-}
-
-TEST(HtmlDlgTest, ToolsMenuSetsTextSizeAndFitsAWidePage) {
-    LoopbackServer server(R"(<html><body style="margin:0"><div style="width:960px">wide</div></body></html>)");
-    QWidget mainWindow;
-    mainWindow.setGeometry(0, 0, 480, 640);
-    CHtmlDlg dialog(&mainWindow);
-    dialog.SetAddress(server.Address("/wide"));
-    EXPECT_EQ(dialog.View().View(), nullptr) << "the web view is made only when the dialog opens";
+// The connecting page first, then the courier's page, whose text size and fit the tools menu sets.
+TEST(HtmlDlgTest, ConnectingPageThenTheTrackingPageWithTextSizeAndFit) {
+    LoopbackServer server(R"(<html><body style="margin:0"><div style="width:960px">배송 완료</div></body></html>)");
+    CHtmlDlg dialog;
+    dialog.SetAddress(server.Address("/track?no=1234"));
     dialog.show();
     QWebEngineView& view = *dialog.View().View();
-    EXPECT_TRUE(Tool(dialog, ID_TOOLS_TEXT_NORMAL)->isChecked());
-    EXPECT_FALSE(Tool(dialog, ID_TOOLS_FIT_SCREEN)->isChecked());
-    EXPECT_EQ(view.zoomFactor(), 1.0) << "nothing is sent at open";
-    ASSERT_TRUE(WaitFor([&] { return view.url().path() == "/wide" && !dialog.IsLoading(); }));
+    std::vector<QUrl> finished;
+    QObject::connect(view.page(), &QWebEnginePage::loadingChanged, &view, [&](const QWebEngineLoadingInfo& info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+            finished.push_back(info.url());
+        }
+    });
+    ASSERT_TRUE(WaitFor([&] { return finished.size() >= 2 && !dialog.IsLoading(); }));
+    EXPECT_EQ(finished[0].scheme(), "data");
+    EXPECT_EQ(finished.back().toString(), QString::fromStdU16String(dialog.Address()));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(view.geometry(), dialog.ClientRect());
 
     Tool(dialog, ID_TOOLS_TEXT_LARGER)->trigger();
-    Tool(dialog, ID_TOOLS_TEXT_LARGER)->trigger();
-    EXPECT_EQ(dialog.View().ZoomLevel(), 3);
-    EXPECT_TRUE(Tool(dialog, ID_TOOLS_TEXT_LARGER)->isChecked());
     EXPECT_GT(view.zoomFactor(), 1.0);
-    Tool(dialog, ID_TOOLS_TEXT_SMALLER)->trigger();
-    EXPECT_TRUE(Tool(dialog, ID_TOOLS_TEXT_SMALLER)->isChecked());
-    EXPECT_FALSE(Tool(dialog, ID_TOOLS_TEXT_LARGER)->isChecked());
-    EXPECT_LT(view.zoomFactor(), 1.0);
     Tool(dialog, ID_TOOLS_TEXT_NORMAL)->trigger();
-
     // Fit shrinks the 960 pixels of content to the view's width; twice turns it off again.
     Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
     EXPECT_TRUE(Tool(dialog, ID_TOOLS_FIT_SCREEN)->isChecked());
     const double fitted = static_cast<double>(view.width()) / 960;
     EXPECT_TRUE(WaitFor([&] { return std::abs(view.zoomFactor() - fitted) < 0.02; })) << view.zoomFactor();
     Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
-    EXPECT_FALSE(Tool(dialog, ID_TOOLS_FIT_SCREEN)->isChecked());
     EXPECT_EQ(view.zoomFactor(), 1.0);
 }
 
@@ -136,7 +105,6 @@ TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
         dialog.show();
         ASSERT_TRUE(WaitFor([&] { return silent.Requests().contains("/slow") && dialog.IsLoading(); }));
         ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         if (byEscape) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
         } else {
