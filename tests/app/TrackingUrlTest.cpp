@@ -1,6 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "app/TrackingUrl.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
 namespace parcelo {
 namespace {
@@ -20,8 +22,24 @@ TEST(TrackingUrl, KeepsEveryOtherPercentSequenceLiterally) {
     EXPECT_EQ(FormatTrackingUrl(u"%10s|%-s", u"7"), u"%10s|%-s");
 }
 
-TEST(TrackingUrl, InsertsTheInvoiceNumberAsStored) {
-    EXPECT_EQ(FormatTrackingUrl(u"n=%s", u"%s%n 12"), u"n=%s%n 12");
+// The server must receive exactly the number the user typed: nothing in it may add a
+// parameter, start a fragment, or be read as an escape or a space.
+TEST(TrackingUrl, PercentEncodesTheInvoiceNumberAsOneQueryComponent) {
+    constexpr std::u16string_view pattern = u"https://t.example/?wblNo=%s&lang=ko";
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"12&lang=en&x=1", u"12%26lang%3Den%26x%3D1"},
+        {u"123#frag", u"123%23frag"},
+        {u"a%41b", u"a%2541b"},
+        {u"12+34", u"12%2B34"},
+        {u"%s%n 12", u"%25s%25n%2012"},
+        {u"Az09-._~", u"Az09-._~"},
+        {u"송장 1", u"%EC%86%A1%EC%9E%A5%201"},
+        {u"\U0001F4E6\xD800", u"%F0%9F%93%A6%EF%BF%BD"}, // a pair, then a lone surrogate
+    };
+    for (const auto& [number, encoded] : cases) {
+        EXPECT_EQ(FormatTrackingUrl(pattern, number),
+                  u"https://t.example/?wblNo=" + std::u16string(encoded) + u"&lang=ko");
+    }
 }
 
 } // namespace
