@@ -1,5 +1,7 @@
 // Lays out random markup with the recording drawing context, once measuring and
 // once drawing, and checks that both agree and that the context is left as found.
+// The same text, as the item name of a list item, must come out word for word as
+// written, in the item's own colour and font.
 //
 // Input: 12 header bytes, then the text.
 //   byte 0      bit 0 a rectangle is given, bit 1 negative count, bit 2 count far
@@ -10,6 +12,8 @@
 // Text bytes below 0x80 are themselves, 0x80 to 0xEF pick a unit from a table of
 // interesting ones, 0xF0 and above take the next two bytes as a raw unit.
 #include "listui/MarkupRenderer.h"
+#include "platform/CharClass.h"
+#include "store/ShipmentCollection.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>
@@ -71,6 +75,33 @@ void CheckLeftAsFound(const FakeDrawingContext& dc) {
     Check(dc.SelectedFont() == dc.DefaultFont(), "the caller's font was not restored");
 }
 
+// The item name is the first line of an item in delivery, after the label "상품명:".
+void CheckItemNameIsLiteral(const std::u16string& name) {
+    parcelo::Shipment shipment;
+    shipment.itemName = name;
+    const std::u16string item = parcelo::FormatShipmentItem(shipment, nullptr, 0);
+    FakeDrawingContext dc;
+    Rect rect{0, 0, INT32_MAX, 0};
+    parcelo::DrawMarkupText(&dc, item.c_str(), static_cast<int>(item.size()), &rect, 0);
+
+    std::u16string expected = u"상품명:";
+    for (const char16_t unit : name) {
+        if (!parcelo::IsPlatformSpace(unit)) {
+            expected += unit == u'\0' ? u'\uFFFD' : unit;
+        }
+    }
+    std::u16string firstLine;
+    for (const FakeDrawCall& call : dc.TextCalls()) {
+        if (call.rect.top == 0) {
+            firstLine += call.text;
+            Check(call.color == 0 && call.font.weight == parcelo::FW_NORMAL && !call.font.italic &&
+                      !call.font.underline && call.font.height == -FakeDrawingContext::DefaultFontHeight,
+                  "the item name changed its colour or font");
+        }
+    }
+    Check(firstLine == expected, "the item name was not drawn as written");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -124,5 +155,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(measured.bottom == ClampToInt(int64_t{rect.top} + measuredResult + lineHeight),
               "measured height differs from the last line");
     }
+    CheckItemNameIsLiteral(text);
     return 0;
 }

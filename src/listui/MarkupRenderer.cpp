@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 namespace parcelo {
-
-MarkupColorStack ColorStack;
 
 namespace {
 
@@ -18,6 +17,14 @@ constexpr std::u16string_view COLOR_ATTRIBUTE = u"color=";
 // "<font" plus exactly one separating unit.
 constexpr size_t COLOR_ATTRIBUTE_OFFSET = 6;
 constexpr int COLOR_DIGITS = 6;
+constexpr int COLOR_STACK_CAPACITY = 8;
+
+// The escapes of text that is not markup, and the units they stand for.
+struct MarkupEscape {
+    std::u16string_view written;
+    char16_t unit;
+};
+constexpr std::array<MarkupEscape, 2> ESCAPES{{{u"&lt;", u'<'}, {u"&amp;", u'&'}}};
 
 constexpr char16_t ToLowerAscii(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
@@ -203,10 +210,9 @@ class MarkupLayout {
 public:
     MarkupLayout(DrawingContext& dc, FontSlots& fonts, std::u16string_view text, LayoutArea area, uint32_t format)
         : dc_(dc), fonts_(fonts), text_(text), area_(area), format_(format),
-          lineHeight_(dc.MeasureText(LINE_HEIGHT_SAMPLE).cy) {}
+          lineHeight_(dc.MeasureText(LINE_HEIGHT_SAMPLE).cy), startColor_(dc.GetTextColor()) {}
 
     void Run() {
-        ColorStack.depth = 0;
         const char16_t* position = text_.data();
         int remaining = ClampToInt(static_cast<int64_t>(text_.size()));
         int length = 0;
@@ -245,8 +251,32 @@ private:
         } else if (code == MARKUP_TOKEN_COLOR) {
             OpenColor(text_.substr(offset));
         } else if (token == MARKUP_TOKEN_WORD) {
-            PlaceWord(text_.substr(offset, length));
+            PlaceWord(Unescape(text_.substr(offset, length)));
         }
+    }
+
+    // The word as it is to be seen: its escapes replaced by the units they stand
+    // for. Words without "&" are used in place; the others are decoded into a
+    // buffer that the call reuses.
+    std::u16string_view Unescape(std::u16string_view word) {
+        if (word.find(u'&') == std::u16string_view::npos) {
+            return word;
+        }
+        literal_.clear();
+        size_t i = 0;
+        while (i < word.size()) {
+            const auto escape = std::find_if(ESCAPES.begin(), ESCAPES.end(), [&](const MarkupEscape& e) {
+                return word.substr(i, e.written.size()) == e.written;
+            });
+            if (escape != ESCAPES.end()) {
+                literal_ += escape->unit;
+                i += escape->written.size();
+            } else {
+                literal_ += word[i];
+                ++i;
+            }
+        }
+        return literal_;
     }
 
     void PlaceWord(std::u16string_view word) {
@@ -303,17 +333,20 @@ private:
             ++digits;
         }
         const ColorRef color = ParseColor(tag.substr(std::min(digits, tag.size()), COLOR_DIGITS));
-        if (ColorStack.depth < MarkupColorStack::Capacity) {
-            ColorStack.entries[ColorStack.depth++] = dc_.GetTextColor();
+        if (colorDepth_ < COLOR_STACK_CAPACITY) {
+            colors_[colorDepth_++] = dc_.GetTextColor();
         }
         dc_.SetTextColor(color);
     }
 
+    // Beyond the remembered colours an end tag gives back the colour the call started with.
     void CloseColor() {
-        if (ColorStack.depth > 0) {
-            --ColorStack.depth;
+        if (colorDepth_ > 0) {
+            --colorDepth_;
+            dc_.SetTextColor(colors_[colorDepth_]);
+        } else {
+            dc_.SetTextColor(startColor_);
         }
-        dc_.SetTextColor(ColorStack.entries[ColorStack.depth]);
     }
 
     DrawingContext& dc_;
@@ -322,6 +355,10 @@ private:
     LayoutArea area_;
     uint32_t format_;
     int64_t lineHeight_;
+    ColorRef startColor_;
+    std::array<ColorRef, COLOR_STACK_CAPACITY> colors_{};
+    int colorDepth_ = 0;
+    std::u16string literal_;
     int64_t x_ = 0;
     int64_t y_ = 0;
     int64_t widest_ = 0;

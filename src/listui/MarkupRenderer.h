@@ -10,6 +10,10 @@
 // The list items' mini-HTML: a flat set of style tags, one colour attribute and
 // line/paragraph breaks, laid out word by word into a rectangle of a drawing
 // context. Anything that is not a recognised tag is drawn as text.
+//
+// Text that must not be read as markup (what the user typed) is written with two
+// escapes: "&lt;" for "<" and "&amp;" for "&". A word is measured, wrapped and
+// drawn as the text they stand for; any other "&" is drawn as it is.
 namespace parcelo {
 
 // Token codes returned by NextMarkupToken. An end tag yields its opening token
@@ -61,15 +65,6 @@ inline constexpr std::array<MarkupTag, 12> TagTable{{
     {u"h", MARKUP_TOKEN_HEADING, false, false},
 }};
 
-// The colours pushed by "font" tags. One stack serves every call for the whole
-// run: each call starts at depth 0, the entries keep their values.
-struct MarkupColorStack {
-    static constexpr int Capacity = 8;
-    std::array<ColorRef, Capacity> entries{};
-    int depth = 0;
-};
-extern MarkupColorStack ColorStack;
-
 // Reads the next token at `position` (`remaining` units left). White space in
 // front of it is skipped by advancing `position` and decreasing `remaining`;
 // the token itself starts at `position` on return and the caller advances past
@@ -81,6 +76,9 @@ int NextMarkupToken(const char16_t*& position, int& remaining, int* tokenLength,
 // text never runs past a NUL) into `rect`, or from the current position when
 // `rect` is null. With DT_CALCRECT nothing is drawn and `rect` receives the
 // size the text needs. Returns the offset of the last line from the top.
+// The colours pushed by "font" tags belong to this one call: an end tag without
+// its opening tag gives back the colour the call started with, never a colour
+// left over from another call.
 int DrawMarkupText(DrawingContext* dc, const char16_t* text, int count, Rect* rect, uint32_t format);
 
 // A variant of `baseFont` with the weight, slant, underline and script size of

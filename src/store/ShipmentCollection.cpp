@@ -49,6 +49,24 @@ std::u16string_view CourierName(const Courier* courier) {
     return {courier->name, static_cast<size_t>(end - std::begin(courier->name))};
 }
 
+// Appends text the user typed (item name, invoice number) or that came from
+// parcelo.ini (courier name) so that the list draws it literally: "<" and "&" are
+// written as the renderer's escapes, and a NUL, which would end the item text for
+// the renderer, is shown as U+FFFD.
+void AppendLiteral(std::u16string& text, std::u16string_view literal) {
+    for (const char16_t unit : literal) {
+        if (unit == u'<') {
+            text += u"&lt;";
+        } else if (unit == u'&') {
+            text += u"&amp;";
+        } else if (unit == u'\0') {
+            text += u'\uFFFD';
+        } else {
+            text += unit;
+        }
+    }
+}
+
 // "Y-M-D" of the local order date, "0-0-0" when it has no local date.
 void AppendOrderDate(std::u16string& text, Instant orderDate) {
     LocalDateTime fields;
@@ -97,14 +115,14 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
         text += u"<font color=#ff0000>";
     }
     text += u"상품명: <h>";
-    text += shipment.itemName;
+    AppendLiteral(text, shipment.itemName);
     text += u"</h> <br> ";
     if (inDelivery) {
         text += u"<font color=#0000ff>";
     }
-    text += CourierName(courier);
+    AppendLiteral(text, CourierName(courier));
     text += u": ";
-    text += shipment.invoiceNumber;
+    AppendLiteral(text, shipment.invoiceNumber);
     text += inDelivery ? u"</font> <br> 주문일: " : u" <br> 주문일: ";
     AppendOrderDate(text, shipment.orderDate);
     if (inDelivery) {

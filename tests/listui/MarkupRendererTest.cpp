@@ -14,8 +14,6 @@ namespace {
 
 class MarkupRendererTest : public ::testing::Test {
 protected:
-    void SetUp() override { ColorStack = {}; }
-
     // Every call must give back the caller's font and colour and delete what it made.
     void TearDown() override {
         EXPECT_EQ(dc.FontsAlive(), 0);
@@ -57,6 +55,9 @@ TEST_F(MarkupRendererTest, PlacesWordsBreaksAndParagraphs) {
     EXPECT_EQ(Runs(), (RunList{"a@0,0", "b@10,0", "c@21,0"}));
     EXPECT_EQ(Draw(u"aaa bbb ccc", DT_WORDBREAK, {5, 7, 80, 100}), 15);
     EXPECT_EQ(Runs(), (RunList{"aaa@5,7", "bbb@45,7", "ccc@5,22"}));
+    // A word that ends exactly at the right edge stays on its line.
+    EXPECT_EQ(Draw(u"aaa bbb ccc", DT_WORDBREAK, {0, 0, 70, 100}), 15);
+    EXPECT_EQ(Runs(), (RunList{"aaa@0,0", "bbb@40,0", "ccc@0,15"}));
     // A word longer than the line widens it.
     EXPECT_EQ(Measure(u"abcdefghij ab", DT_WORDBREAK, {0, 0, 50, 100}), (Rect{0, 0, 100, 30}));
 
@@ -96,13 +97,15 @@ TEST_F(MarkupRendererTest, ColourTags) {
     EXPECT_EQ(calls[1].color, 3u);
     EXPECT_EQ(calls[9].color, 0u);
 
-    // The stack outlives the call: a later stray end tag restores what was pushed first.
+    // The colours belong to one call: a stray end tag gives back the colour this call
+    // started with, not one pushed by an earlier call.
     dc.SetTextColor(0x123456);
-    Draw(u"<font color=#ff0000>a");
-    callerColor = 0x000001;
+    Draw(u"<font color=#ff0000>a<font color=#00ff00>b");
     dc.SetTextColor(callerColor);
-    Draw(u"</font>x");
-    EXPECT_EQ(dc.TextCalls()[0].color, 0x123456u);
+    Draw(u"</font>x <font color=#0000ff>y</font></font></font>z");
+    EXPECT_EQ(Runs(), (RunList{"x@0,0", "y@20,0", "z@30,0"}));
+    EXPECT_EQ(dc.TextCalls()[0].color, callerColor);
+    EXPECT_EQ(dc.TextCalls()[2].color, callerColor);
 }
 
 TEST_F(MarkupRendererTest, ColourDigitsStopAtTheEndOfTheText) {
@@ -111,10 +114,27 @@ TEST_F(MarkupRendererTest, ColourDigitsStopAtTheEndOfTheText) {
         const std::vector<char16_t> exact(value.begin(), value.end());
         Rect rect{0, 0, 100, 100};
         EXPECT_EQ(DrawMarkupText(&dc, exact.data(), static_cast<int>(exact.size()), &rect, 0), 0);
-        EXPECT_EQ(ColorStack.depth, 1);
     }
     Draw(u"<font color=#abc>x"); // digits run on into the text: a, b, c, >, x, then padding
     EXPECT_EQ(dc.TextCalls()[0].color, Rgb(0xAB, 0xC0, 0x00));
+}
+
+// "&lt;" and "&amp;" stand for "<" and "&": a word is measured, wrapped and drawn as
+// the units it stands for, and never read as a tag. Other "&" sequences stay as written.
+TEST_F(MarkupRendererTest, EscapesAreDrawnAsTheTextTheyStandFor) {
+    Draw(u"&lt;b>A&lt;/b> x&lt;br>y &lt;font color=#aaaaaa>z&lt;/font> &amp;lt; &gt;&amp&Lt;", DT_WORDBREAK,
+         {0, 0, 1000, 100});
+    EXPECT_EQ(Runs(), (RunList{"<b>A</b>@0,0", "x<br>y@90,0", "<font@160,0", "color=#aaaaaa>z</font>@220,0",
+                               "&lt;@450,0", "&gt;&amp&Lt;@500,0"}));
+    for (const FakeDrawCall& call : dc.TextCalls()) {
+        EXPECT_EQ(call.color, callerColor);
+        EXPECT_EQ(call.font.weight, FW_NORMAL);
+    }
+
+    // "<<< &&&" fills 70 exactly: the escaped words fit and do not widen the line.
+    Draw(u"&lt;&lt;&lt; &amp;&amp;&amp; &lt;", DT_WORDBREAK, {0, 0, 70, 100});
+    EXPECT_EQ(Runs(), (RunList{"<<<@0,0", "&&&@40,0", "<@0,15"}));
+    EXPECT_EQ(Measure(u"&lt;&lt;&lt; &amp;&amp;&amp; &lt;", DT_WORDBREAK, {0, 0, 70, 100}), (Rect{0, 0, 70, 30}));
 }
 
 TEST_F(MarkupRendererTest, StyledFonts) {

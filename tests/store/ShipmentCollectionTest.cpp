@@ -24,18 +24,19 @@ TEST(ShipmentCollection, ItemTexts) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     Courier courier{};
     std::copy_n(u"대한통운택배사", 7, courier.name);
-    courier.name[7] = u'\x5C0F';                                            // a full name with no terminator
-    Shipment shipment = test::MakeShipment(u"6012%s345", 0, 1'704'063'600); // 2024-01-01 00:00 local
+    courier.name[7] = u'\x5C0F';                                             // a full name with no terminator
+    Shipment shipment = test::MakeShipment(u"60&12%s345", 0, 1'704'063'600); // 2024-01-01 00:00 local
     shipment.itemName = u"<b>%d</b>";
     const Instant now = shipment.orderDate + 47 * kHour;
 
-    EXPECT_EQ(FormatShipmentItem(shipment, &courier, now),
-              u"상품명: <h><b>%d</b></h> <br> <font color=#0000ff>대한통운택배사\x5C0F: 6012%s345</font> <br> "
-              u"주문일: 2024-1-1 (1일 경과)");
+    EXPECT_EQ(
+        FormatShipmentItem(shipment, &courier, now),
+        u"상품명: <h>&lt;b>%d&lt;/b></h> <br> <font color=#0000ff>대한통운택배사\x5C0F: 60&amp;12%s345</font> <br> "
+        u"주문일: 2024-1-1 (1일 경과)");
     shipment.status = Cancelled;
     shipment.orderDate = INT64_MAX; // no local date
     EXPECT_EQ(FormatShipmentItem(shipment, nullptr, now),
-              u"<font color=#ff0000>상품명: <h><b>%d</b></h> <br> : 6012%s345 <br> 주문일: 0-0-0</font>");
+              u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
 }
 
 TEST(ShipmentCollection, DaysElapsedCountsWholeHours) {
