@@ -21,6 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();
         }
     }
+    // UTF-16 always decodes to one unit per byte pair, and one more for an odd byte.
+    for (const bool bigEndian : {false, true}) {
+        if (parcelo::DecodeUtf16(bytes, bigEndian).size() != (size + 1) / 2) {
+            __builtin_trap();
+        }
+    }
     (void)parcelo::DecodeWithCodePage(bytes, "CP949");
     (void)parcelo::DecodeWithCodePage(bytes, "UTF-8");
     return 0;

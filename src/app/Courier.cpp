@@ -117,20 +117,27 @@ void BuildCourierTable(const CIniReader& reader, std::vector<Courier>& out) {
     }
 }
 
-bool LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out) {
+CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out) {
     out.clear();
     CIniReader reader;
     try {
-        if (!reader.Load(CourierFilePath(installPath))) {
-            return false;
+        switch (reader.LoadFile(CourierFilePath(installPath))) {
+        case IniFileStatus::Loaded:
+            break;
+        case IniFileStatus::PathTooLong:
+            return CourierFileStatus::PathTooLong;
+        case IniFileStatus::NotFound:
+        case IniFileStatus::NotRegularFile:
+        case IniFileStatus::TooLarge:
+            return CourierFileStatus::Missing;
         }
     } catch (const std::system_error&) {
-        // A file that opens but cannot be read (a folder, an I/O error) is as good as
-        // missing: the caller tells the user instead of the program stopping here.
-        return false;
+        // A file that opens but cannot be read (an I/O error) is as good as missing:
+        // the caller tells the user instead of the program stopping here.
+        return CourierFileStatus::Missing;
     }
     BuildCourierTable(reader, out);
-    return true;
+    return out.empty() ? CourierFileStatus::NoCouriers : CourierFileStatus::Loaded;
 }
 
 const Courier* FindCourier(const std::vector<Courier>& couriers, int index) {

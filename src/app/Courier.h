@@ -22,9 +22,17 @@ struct Courier {
 // The separator is appended unconditionally: an empty folder gives "/parcelo.ini".
 std::u16string CourierFilePath(const std::u16string& installPath);
 
+// What loading parcelo.ini gave.
+enum class CourierFileStatus {
+    Loaded,      // at least one courier
+    NoCouriers,  // the file was read, but it has no ID01 entry
+    Missing,     // missing, unreadable, or refused: not a regular file, or over the size limit
+    PathTooLong, // the path has 260 UTF-16 units or more
+};
+
 // Fills `out` from keys ID01..ID99 of parcelo.ini, stopping at the first empty key.
-// Returns false when the file cannot be opened; `out` is then left empty.
-bool LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out);
+// `out` is left empty unless the result is Loaded.
+CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out);
 
 // Fills `out` from the keys ID01..ID99 of a reader that is already loaded; the
 // step of LoadCourierTable after the file has been read.

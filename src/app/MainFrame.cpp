@@ -18,6 +18,13 @@ namespace {
 
 constexpr int kFilterSortBarHeight = 22;
 constexpr char16_t kIniMissing[] = u"parcelo.ini! 없습니다. 프로그램을 종료합니다.";
+// The file's path goes after the first line: a message box reads text as markup only
+// when something like a tag comes before the first line break.
+constexpr char16_t kIniPathTooLong[] = u"parcelo.ini의 경로가 너무 길어 읽을 수 없습니다.\n%1\n경로는 259자까지 쓸 수 "
+                                       u"있습니다. INSTALLPATH를 더 짧은 폴더로 바꾸십시오. 프로그램을 종료합니다.";
+constexpr char16_t kIniWithoutCouriers[] = u"택배 회사 목록이 비어 있습니다.\n%1\n이 파일에 ID01 항목이 없습니다. "
+                                           u"ID01=이름;코드;설명;전화번호;조회 주소 형식으로 택배 회사를 적고 "
+                                           u"프로그램을 다시 시작하십시오.";
 constexpr char16_t kStoreUnavailable[] =
     u"배송정보 데이터베이스를 열 수 없습니다.\n배송정보를 보거나 저장할 수 없습니다.";
 constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_CALL_COURIER, ID_TRACK_SHIPMENT};
@@ -61,18 +68,31 @@ bool CMainFrame::LoadFrame() {
     BindKeys();
 
     const bool couriersLoaded = LoadCouriers();
-    // After a missing parcelo.ini the program is ending; one message is enough.
+    // After an unreadable parcelo.ini the program is ending; one message is enough.
     OpenStore(couriersLoaded);
     m_wndView.OnInitialUpdate();
     return true;
 }
 
+// False when the program is ending because the courier file could not be read.
 bool CMainFrame::LoadCouriers() {
     const QString folder = Profile().InstallPath();
-    if (LoadCourierTable(folder.toStdU16String(), m_couriers)) {
+    const std::u16string path = CourierFilePath(folder.toStdU16String());
+    const QString file = QString::fromStdU16String(path);
+    switch (LoadCourierTable(folder.toStdU16String(), m_couriers)) {
+    case CourierFileStatus::Loaded:
         return true;
+    case CourierFileStatus::NoCouriers:
+        // The program runs on with an empty courier table.
+        ShowMessage(this, QString::fromUtf16(kIniWithoutCouriers).arg(file), MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    case CourierFileStatus::PathTooLong:
+        ShowMessage(this, QString::fromUtf16(kIniPathTooLong).arg(file), MB_OK | MB_ICONEXCLAMATION);
+        break;
+    case CourierFileStatus::Missing:
+        ShowMessage(this, QString::fromUtf16(kIniMissing), MB_OK | MB_ICONEXCLAMATION);
+        break;
     }
-    ShowMessage(this, QString::fromUtf16(kIniMissing), MB_OK | MB_ICONEXCLAMATION);
     PostQuitMessage(0);
     return false;
 }

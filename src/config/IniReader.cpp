@@ -3,9 +3,12 @@
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -35,13 +38,16 @@ private:
     int m_fd;
 };
 
-std::string ReadToEnd(const FileDescriptor& file) {
+// Reads at most `limit` bytes and one more, so that a file that grew past the
+// limit after it was checked is still noticed.
+std::string ReadAtMost(const FileDescriptor& file, size_t limit) {
     std::string bytes;
     std::array<char, std::size_t{64} * 1024> chunk;
-    for (;;) {
-        const ssize_t count = ::read(file.Get(), chunk.data(), chunk.size());
+    while (bytes.size() <= limit) {
+        const size_t wanted = std::min(chunk.size(), limit + 1 - bytes.size());
+        const ssize_t count = ::read(file.Get(), chunk.data(), wanted);
         if (count == 0) {
-            return bytes;
+            break;
         }
         if (count < 0) {
             if (errno == EINTR) {
@@ -51,6 +57,17 @@ std::string ReadToEnd(const FileDescriptor& file) {
         }
         bytes.append(chunk.data(), static_cast<size_t>(count));
     }
+    return bytes;
+}
+
+IniFileStatus CheckFile(const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) {
+        return IniFileStatus::NotRegularFile;
+    }
+    if (static_cast<uintmax_t>(info.st_size) > IniMaxFileBytes) {
+        return IniFileStatus::TooLarge;
+    }
+    return IniFileStatus::Loaded;
 }
 
 std::u16string_view TrimEnd(std::u16string_view text) {
@@ -73,22 +90,50 @@ CIniReader::CIniReader() = default;
 
 CIniReader::~CIniReader() = default;
 
-bool CIniReader::Load(const std::u16string& path) {
-    if (path.size() >= kMaxPathUnits || path.find(u'\0') != std::u16string::npos) {
-        return false;
+IniFileStatus CIniReader::LoadFile(const std::u16string& path) {
+    if (path.size() >= kMaxPathUnits) {
+        return IniFileStatus::PathTooLong;
     }
-    const FileDescriptor file(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (path.find(u'\0') != std::u16string::npos) {
+        return IniFileStatus::NotFound;
+    }
+    // Looked at before it is opened, so that a device or a FIFO is never opened at
+    // all; looked at again once open, in case the path was swapped in between.
+    const std::string name = Utf16ToUtf8(path);
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) {
+        return IniFileStatus::NotFound;
+    }
+    if (const IniFileStatus status = CheckFile(info); status != IniFileStatus::Loaded) {
+        return status;
+    }
+    const FileDescriptor file(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.IsOpen()) {
-        return false;
+        return IniFileStatus::NotFound;
     }
-    LoadText(ReadToEnd(file));
-    return true;
+    if (::fstat(file.Get(), &info) != 0) {
+        throw std::system_error(errno, std::generic_category(), "reading the configuration file");
+    }
+    if (const IniFileStatus status = CheckFile(info); status != IniFileStatus::Loaded) {
+        return status;
+    }
+    const std::string bytes = ReadAtMost(file, IniMaxFileBytes);
+    if (bytes.size() > IniMaxFileBytes) {
+        return IniFileStatus::TooLarge;
+    }
+    LoadText(bytes);
+    return IniFileStatus::Loaded;
+}
+
+bool CIniReader::Load(const std::u16string& path) {
+    return LoadFile(path) == IniFileStatus::Loaded;
 }
 
 void CIniReader::LoadText(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
     const std::u16string text = DecodeConfigText(bytes);
-    const std::u16string_view rest(text);
+    // The text ends at its first NUL; a UTF-16 file has zero bytes all through
+    // it, so this is decided on the decoded text, not on the bytes.
+    const std::u16string_view rest = std::u16string_view(text).substr(0, text.find(u'\0'));
 
     constexpr std::u16string_view kLineBreaks = u"\r\n";
     size_t start = rest.find_first_not_of(kLineBreaks);

@@ -13,6 +13,17 @@ namespace {
 constexpr char16_t kReplacement = u'\uFFFD';
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 constexpr const char* kFallbackCodePage = "CP949";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+constexpr bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+constexpr bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Owns one iconv conversion descriptor towards UTF-16LE.
 class IconvHandle {
@@ -170,23 +181,64 @@ std::optional<std::u16string> DecodeWithCodePage(std::string_view bytes, const c
     return Convert(handle, bytes);
 }
 
-std::u16string DecodeConfigText(std::string_view bytes) {
+std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2 + 1);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        units.push_back(static_cast<char16_t>(bigEndian ? (first << 8) | second : first | (second << 8)));
+    }
     std::u16string text;
-    const char* forced = std::getenv("PARCELO_CODEPAGE");
+    text.reserve(units.size() + 1);
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            text.push_back(unit);
+            text.push_back(units[++i]);
+        } else {
+            text.push_back(IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacement : unit);
+        }
+    }
+    if (bytes.size() % 2 != 0) {
+        text.push_back(kReplacement); // half a unit at the end
+    }
+    return text;
+}
+
+std::u16string DecodeConfigText(std::string_view bytes) {
+    if (bytes.starts_with(kUtf16LeMark)) {
+        return DecodeUtf16(bytes.substr(kUtf16LeMark.size()), false);
+    }
+    if (bytes.starts_with(kUtf16BeMark)) {
+        return DecodeUtf16(bytes.substr(kUtf16BeMark.size()), true);
+    }
+
     std::optional<std::u16string> decoded;
-    if (forced != nullptr && *forced != '\0') {
+    if (bytes.starts_with(kUtf8Mark)) {
+        bytes.remove_prefix(kUtf8Mark.size());
+        decoded = DecodeStrictUtf8(bytes);
+        if (!decoded) {
+            decoded = DecodeWithCodePage(bytes, "UTF-8");
+        }
+    }
+    const char* forced = std::getenv("PARCELO_CODEPAGE");
+    if (!decoded && forced != nullptr && *forced != '\0') {
         decoded = DecodeWithCodePage(bytes, forced);
     }
     if (!decoded) {
-        decoded = DecodeStrictUtf8(bytes);
+        // The reader ends the text at its first NUL, so only the bytes before the
+        // first zero byte (a NUL in UTF-8 and in CP949 alike) decide the code page.
+        const bool utf8 = DecodeStrictUtf8(bytes.substr(0, bytes.find('\0'))).has_value();
+        decoded = utf8 ? DecodeStrictUtf8(bytes) : std::nullopt;
+        if (!decoded) {
+            decoded = DecodeWithCodePage(bytes, utf8 ? "UTF-8" : kFallbackCodePage);
+        }
     }
-    if (!decoded) {
-        decoded = DecodeWithCodePage(bytes, kFallbackCodePage);
-    }
-    text = decoded ? std::move(*decoded) : DecodeAsciiOnly(bytes);
+    std::u16string text = decoded ? std::move(*decoded) : DecodeAsciiOnly(bytes);
 
-    // Editors often put a byte-order mark before UTF-8 text; left in place it would
-    // become part of the first key and hide it from every look-up.
+    // A byte-order mark left at the start (a forced code page, or a second mark)
+    // would become part of the first key and hide it from every look-up.
     if (!text.empty() && text.front() == kByteOrderMark) {
         text.erase(0, 1);
     }

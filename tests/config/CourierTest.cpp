@@ -2,6 +2,7 @@
 
 #include "config/IniReader.h"
 #include "config/TempFolder.h"
+#include "config/Utf16Bytes.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -84,14 +85,30 @@ TEST_F(CourierTest, LoadsFromTheInstallFolder) {
     std::vector<Courier> couriers;
     // CP949 file: "대한통운" as the name.
     folder.Write("parcelo.ini", "ID01=\xB4\xEB\xC7\xD1\xC5\xEB\xBF\xEE;1;;1588-1255;http://x/?n=%s\r\n");
-    ASSERT_TRUE(LoadCourierTable(folder.Path().u16string() + u"/", couriers));
+    ASSERT_EQ(LoadCourierTable(folder.Path().u16string() + u"/", couriers), CourierFileStatus::Loaded);
     ASSERT_EQ(couriers.size(), 1u);
     EXPECT_EQ(Fields(couriers[0]), u"대한통운|1||1588-1255|http://x/?n=%s");
 
-    // A folder in place of the file opens but cannot be read: reported as missing, not thrown.
-    std::filesystem::create_directories(folder.Path() / "sub" / "parcelo.ini");
-    EXPECT_FALSE(LoadCourierTable((folder.Path() / "sub").u16string(), couriers));
+    folder.Write("parcelo.ini", test::Utf16Bytes(u"ID01=A;1\r\nID02=대;2\r\n"));
+    ASSERT_EQ(LoadCourierTable(folder.Path().u16string(), couriers), CourierFileStatus::Loaded);
+    ASSERT_EQ(couriers.size(), 2u);
+    EXPECT_EQ(Fields(couriers[1]), u"대|2|||");
+
+    // A file without ID01 is told apart from a missing one.
+    folder.Write("parcelo.ini", "ID02=B;2;;;\n");
+    EXPECT_EQ(LoadCourierTable(folder.Path().u16string(), couriers), CourierFileStatus::NoCouriers);
     EXPECT_TRUE(couriers.empty());
+
+    // A folder in place of the file: reported as missing, not thrown.
+    std::filesystem::create_directories(folder.Path() / "sub" / "parcelo.ini");
+    EXPECT_EQ(LoadCourierTable((folder.Path() / "sub").u16string(), couriers), CourierFileStatus::Missing);
+    EXPECT_TRUE(couriers.empty());
+
+    // An existing file behind a path that is too long is not called missing.
+    const std::u16string longFolder = folder.Path().u16string() + u"/" + std::u16string(240, u'x');
+    std::filesystem::create_directories(longFolder);
+    std::filesystem::copy_file(folder.Path() / "parcelo.ini", std::filesystem::path(longFolder) / "parcelo.ini");
+    EXPECT_EQ(LoadCourierTable(longFolder, couriers), CourierFileStatus::PathTooLong);
 }
 
 TEST_F(CourierTest, FindCourierIgnoresStaleIndexes) {

@@ -1,9 +1,17 @@
 #include "config/IniReader.h"
 
 #include "config/TempFolder.h"
+#include "config/Utf16Bytes.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace parcelo {
 namespace {
@@ -51,6 +59,27 @@ TEST_F(IniReaderTest, DecodesKoreanFromCp949OrUtf8) {
     EXPECT_EQ(Parse(cp949).GetValue(u"ID01"), u"대한통운") << "an unknown name falls back to detection";
 }
 
+// The text is decoded first and ends at its first NUL only then: a UTF-16 file has
+// zero bytes all through it. A byte-order mark wins over PARCELO_CODEPAGE.
+TEST_F(IniReaderTest, HonoursAByteOrderMarkAndEndsTheDecodedTextAtItsFirstNul) {
+    setenv("PARCELO_CODEPAGE", "CP949", 1);
+    const std::u16string text = u"ID01=대한통운\r\nID02=\U0001F4E6\nCUT=a\0b\nAFTER=c"s;
+    for (const bool bigEndian : {false, true}) {
+        const auto reader = Parse(test::Utf16Bytes(text, bigEndian));
+        EXPECT_EQ(reader.GetValue(u"ID01") + u"|" + reader.GetValue(u"ID02") + u"|" + reader.GetValue(u"CUT") + u"|" +
+                      reader.GetValue(u"AFTER"),
+                  u"대한통운|\U0001F4E6|a|")
+            << bigEndian;
+    }
+    EXPECT_EQ(Parse("\xEF\xBB\xBFID01=\xEB\x8C\x80"sv).GetValue(u"ID01"), u"대");
+    // An unpaired surrogate and half a unit at the end are marked, not dropped.
+    EXPECT_EQ(Parse(test::Utf16Bytes(u"ID01=a\xD800") + "x").GetValue(u"ID01"), u"a\uFFFD\uFFFD");
+
+    // Without a mark, what follows the first zero byte does not decide the code page.
+    unsetenv("PARCELO_CODEPAGE");
+    EXPECT_EQ(Parse("ID01=\xEB\x8C\x80\n\0\xFF"sv).GetValue(u"ID01"), u"대");
+}
+
 TEST_F(IniReaderTest, InvalidSequencesBecomeReplacementsAndTheRestSurvives) {
     // 0xFF is neither UTF-8 nor CP949; a lone CP949 lead byte at the very end is cut off.
     auto reader = Parse("ID01=a\xFF"
@@ -68,6 +97,65 @@ TEST_F(IniReaderTest, LoadsAndMergesFiles) {
     EXPECT_TRUE(reader.Load(folder.Write(u8"두번째.ini", "ID01=b\r\nY=2").u16string()));
     EXPECT_FALSE(reader.Load(folder.File("missing.ini")));
     EXPECT_EQ(reader.GetValue(u"ID01") + reader.GetValue(u"X") + reader.GetValue(u"Y"), u"b12");
+}
+
+// Only a regular file (links followed) of at most 1 MiB is read; the rest is refused
+// without a read, and the table stays as it was.
+TEST_F(IniReaderTest, RefusesWhatIsNotASmallRegularFile) {
+    const test::TempFolder folder;
+    CIniReader reader;
+    std::string text = "ID01=x\n";
+    text.resize(IniMaxFileBytes, '\n');
+    EXPECT_EQ(reader.LoadFile(folder.Write("limit.ini", text).u16string()), IniFileStatus::Loaded);
+    text.replace(0, 7, "ID01=y\n");
+    EXPECT_EQ(reader.LoadFile(folder.Write("large.ini", text + "\n").u16string()), IniFileStatus::TooLarge);
+
+    std::filesystem::create_symlink(folder.Path() / "limit.ini", folder.Path() / "link.ini");
+    std::filesystem::create_symlink("/dev/zero", folder.Path() / "zero.ini");
+    EXPECT_EQ(reader.LoadFile(folder.File("link.ini")), IniFileStatus::Loaded);
+    EXPECT_EQ(reader.LoadFile(folder.File("zero.ini")), IniFileStatus::NotRegularFile);
+    EXPECT_EQ(reader.LoadFile(folder.Path().u16string()), IniFileStatus::NotRegularFile);
+
+    // Nothing ever writes to this FIFO: a reader that opened it would wait for ever. A
+    // helper opens the other end after a while, so that such a reader fails instead.
+    const auto fifo = folder.Path() / "fifo.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); // fails unless a reader waits
+        if (fd >= 0) {
+            close(fd);
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(reader.LoadFile(fifo.u16string()), IniFileStatus::NotRegularFile);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    writer.join();
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"x");
+}
+
+// The limit counts UTF-16 units: a path of 259 is loaded, one of 260 refused, however
+// many bytes or characters they are (Korean takes three bytes, U+1F4E6 two units).
+TEST_F(IniReaderTest, RefusesPathsOf260UnitsAndPathsWithANul) {
+    const test::TempFolder folder;
+    const std::u16string dir = folder.Path().u16string() + u"/" + std::u16string(80, u'가') + u"\U0001F4E6";
+    ASSERT_LT(dir.size(), 200u);
+    std::filesystem::create_directories(dir);
+    const auto pathOf = [&](size_t units) {
+        const std::u16string path = dir + u"/" + std::u16string(units - dir.size() - 5, u'n') + u".ini";
+        std::ofstream(std::filesystem::path(path)) << "ID01=" << units;
+        return path;
+    };
+    CIniReader reader;
+    EXPECT_EQ(reader.LoadFile(pathOf(260)), IniFileStatus::PathTooLong);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"");
+    EXPECT_EQ(reader.LoadFile(pathOf(259)), IniFileStatus::Loaded);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"259");
+
+    // A NUL ends the path for the file system: it is refused, not cut short to the file before it.
+    const std::u16string before = folder.Write("a.ini", "ID01=a").u16string();
+    EXPECT_EQ(reader.LoadFile(before + u'\0' + u"b.ini"), IniFileStatus::NotFound);
+    EXPECT_EQ(reader.GetValue(u"ID01"), u"259");
 }
 
 } // namespace

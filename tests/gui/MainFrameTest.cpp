@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTextDocument>
 #include <memory>
 
 namespace parcelo::test {
@@ -69,6 +70,35 @@ TEST_F(MainFrameTest, UnopenableStoreIsToldAndMissingCouriersEndTheProgramWithZe
     ASSERT_EQ(messages.Calls().size(), 1u);
     EXPECT_EQ(messages.Calls()[0].text, "parcelo.ini! 없습니다. 프로그램을 종료합니다.");
     EXPECT_EQ(frame->GetCourierCount(), 0u);
+    EXPECT_EQ(RunEventLoop(5000), 0);
+}
+
+// A courier file without ID01 is told once, naming the file, and the program runs on;
+// an existing file behind a path that is too long is told as such and ends the program.
+TEST_F(MainFrameTest, CourierFileWithoutCouriersOrBehindATooLongPathIsTold) {
+    const QString folder = TestRoot().filePath("<i>x");
+    QDir().mkpath(folder);
+    QFile file(folder + "/parcelo.ini");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("ID02=둘;2;;2222;https://two/%s\n") > 0);
+    file.close();
+    SetProfileValue("INSTALLPATH", folder);
+    Start();
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    const QString told = messages.Calls()[0].text;
+    EXPECT_TRUE(told.contains(folder + "/parcelo.ini") && told.contains("ID01")) << told.toStdString();
+    EXPECT_FALSE(Qt::mightBeRichText(told)) << "the path is shown as written";
+    EXPECT_EQ(frame->GetCourierCount(), 0u);
+    EXPECT_EQ(RunEventLoop(50), -1);
+
+    messages.Clear();
+    const QString deep = folder + "/" + QString(250, 'd');
+    QDir().mkpath(deep);
+    ASSERT_TRUE(QFile::copy(folder + "/parcelo.ini", deep + "/parcelo.ini"));
+    SetProfileValue("INSTALLPATH", deep);
+    Start();
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("parcelo.ini의 경로가 너무 길어"));
+    EXPECT_TRUE(messages.Calls()[0].text.contains("259자"));
     EXPECT_EQ(RunEventLoop(5000), 0);
 }
 
