@@ -30,7 +30,7 @@ void BM_LoadCourierTable99(benchmark::State& state) {
     const std::u16string install = folder.Path().u16string();
     std::vector<parcelo::Courier> couriers;
     for (auto _ : state) {
-        const bool loaded = parcelo::LoadCourierTable(install, couriers);
+        const auto loaded = parcelo::LoadCourierTable(install, couriers);
         benchmark::DoNotOptimize(loaded);
         benchmark::DoNotOptimize(couriers.data());
     }

@@ -142,7 +142,7 @@ TEST_F(IniReaderTest, RefusesPathsOf260UnitsAndPathsWithANul) {
     ASSERT_LT(dir.size(), 200u);
     std::filesystem::create_directories(dir);
     const auto pathOf = [&](size_t units) {
-        const std::u16string path = dir + u"/" + std::u16string(units - dir.size() - 5, u'n') + u".ini";
+        std::u16string path = dir + u"/" + std::u16string(units - dir.size() - 5, u'n') + u".ini";
         std::ofstream(std::filesystem::path(path)) << "ID01=" << units;
         return path;
     };

@@ -30,7 +30,7 @@ std::vector<std::u16string> DrawItem(const std::u16string& text) {
 // `hostile`, as item name and invoice number, must draw exactly like the same text with
 // its markup characters swapped for harmless ones of the same width, then swapped back:
 // same words, places, colours and fonts.
-void ExpectDrawnLiterally(std::u16string hostile, int status) {
+void ExpectDrawnLiterally(const std::u16string& hostile, int status) {
     Courier courier{};
     std::copy_n(u"A&<b>", 5, courier.name);
     Shipment shipment{0, hostile, hostile, 0, 0, status};
