@@ -7,8 +7,12 @@ namespace parcelo {
 
 namespace {
 
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr bool IsUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 // Both texts are ASCII; `lowerName` is already lower case.
 bool EqualsIgnoringCase(std::u16string_view text, std::string_view lowerName) {
@@ -29,7 +33,9 @@ bool EqualsIgnoringCase(std::u16string_view text, std::string_view lowerName) {
 
 } // namespace
 
-bool CheckNone(std::string_view /*number*/) { return true; }
+bool CheckNone(std::string_view /*number*/) {
+    return true;
+}
 
 bool CheckMod7(std::string_view number) {
     if (number.size() < 2) {

@@ -236,7 +236,9 @@ CourierDetector::Verdict CourierDetector::Accepts(int courierIndex, std::u16stri
     return Verdict::Accepted;
 }
 
-bool CourierDetector::HasRule(int courierIndex) const { return m_impl && m_impl->Find(courierIndex) != nullptr; }
+bool CourierDetector::HasRule(int courierIndex) const {
+    return m_impl && m_impl->Find(courierIndex) != nullptr;
+}
 
 std::vector<CourierDetector::Rule> CourierDetector::ReadRules(const CIniReader& reader, size_t courierCount) {
     std::vector<Rule> rules;

@@ -23,7 +23,7 @@ class CIniReader;
 class CourierDetector {
 public:
     struct Rule {
-        int courierIndex = 0;  // position in the courier table; ID01 is 0
+        int courierIndex = 0;   // position in the courier table; ID01 is 0
         std::u16string pattern; // empty: the courier is not detected
         std::u16string check;   // empty: no check rule
     };

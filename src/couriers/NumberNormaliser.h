@@ -33,12 +33,13 @@ constexpr bool IsNumberDash(char16_t c) {
 // Blanks that never belong to a number: the platform's white space and the
 // zero-width characters that copied web text often carries.
 constexpr bool IsNumberBlank(char16_t c) {
-    return IsPlatformSpace(c) || c == u'\u200B' || c == u'\u200C' || c == u'\u200D' || c == u'\u2060' ||
-           c == u'\uFEFF';
+    return IsPlatformSpace(c) || c == u'\u200B' || c == u'\u200C' || c == u'\u200D' || c == u'\u2060' || c == u'\uFEFF';
 }
 
 // An ASCII or full-width decimal digit.
-constexpr bool IsNumberDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'\uFF10' && c <= u'\uFF19'); }
+constexpr bool IsNumberDigit(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'\uFF10' && c <= u'\uFF19');
+}
 
 // An ASCII or full-width Latin letter.
 constexpr bool IsNumberLetter(char16_t c) {

@@ -2,6 +2,7 @@
 
 #include "couriers/NumberNormaliser.h"
 
+#include <span>
 #include <unordered_set>
 
 namespace parcelo {
@@ -12,11 +13,17 @@ constexpr size_t kS10Digits = 9;
 constexpr size_t kMinGroupDigits = 3;
 
 // A single one of these between two digit groups joins them.
-constexpr bool IsJoiner(char16_t c) { return c == u' ' || c == u'\u00A0' || c == u'\u3000' || IsNumberDash(c); }
+constexpr bool IsJoiner(char16_t c) {
+    return c == u' ' || c == u'\u00A0' || c == u'\u3000' || IsNumberDash(c);
+}
 
-constexpr bool IsWordChar(char16_t c) { return IsNumberLetter(c) || IsNumberDigit(c); }
+constexpr bool IsWordChar(char16_t c) {
+    return IsNumberLetter(c) || IsNumberDigit(c);
+}
 
-constexpr bool IsColumnSeparator(char16_t c) { return c == u'\t' || c == u'|' || c == u'\uFF5C'; }
+constexpr bool IsColumnSeparator(char16_t c) {
+    return c == u'\t' || c == u'|' || c == u'\uFF5C';
+}
 
 // Trimmed from both ends of an item name.
 constexpr bool IsNameSeparator(char16_t c) {
@@ -38,7 +45,9 @@ constexpr bool IsNameSeparator(char16_t c) {
     }
 }
 
-constexpr bool IsAmountMark(char16_t c) { return c == u'.' || c == u','; }
+constexpr bool IsAmountMark(char16_t c) {
+    return c == u'.' || c == u',';
+}
 
 struct Span {
     size_t begin = 0;
@@ -46,7 +55,9 @@ struct Span {
     size_t Length() const { return end - begin; }
 };
 
-constexpr bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
 
 // At most `length` units from the start of the text, not splitting a surrogate pair.
 std::u16string_view CutAt(std::u16string_view text, size_t length) {
@@ -209,34 +220,59 @@ private:
         return digits >= NumberPasteParser::kMinDigits && digits <= NumberPasteParser::kMaxDigits;
     }
 
-    bool LooksLikePhone(const std::vector<Span>& groups) const {
+    // Only numbers written in groups are taken for phone numbers.
+    bool LooksLikePhone(std::span<const Span> groups) const {
+        if (groups.size() < 2) {
+            return false;
+        }
         const char16_t first = FoldNumberChar(m_line[groups.front().begin]);
-        return first == u'0' || (groups.size() == 2 && first == u'1' && groups[0].Length() == 4 &&
-                                 groups[1].Length() == 4);
+        return first == u'0' ||
+               (groups.size() == 2 && first == u'1' && groups[0].Length() == 4 && groups[1].Length() == 4);
     }
 
-    void Keep(const std::vector<Span>& groups) {
+    // Whether the groups make one number: one group of 8 to 20 digits, or groups of
+    // at least 3 digits that together have 8 to 20.
+    static bool MakeOneNumber(std::span<const Span> groups) {
+        size_t digits = 0;
+        for (const Span& group : groups) {
+            if (groups.size() > 1 && group.Length() < kMinGroupDigits) {
+                return false;
+            }
+            digits += group.Length();
+        }
+        return InRange(digits);
+    }
+
+    bool JoinedBySpace(const Span& group) const { return !IsNumberDash(m_line[group.begin - 1]); }
+
+    // The whole chain of groups when it makes one number; otherwise the parts
+    // between spaces (hyphens bind closer), and failing that each group alone.
+    void Keep(std::span<const Span> groups) {
         if (groups.empty()) {
             return;
         }
-        if (groups.size() > 1) {
-            size_t digits = 0;
-            bool allLong = true;
-            for (const Span& group : groups) {
-                digits += group.Length();
-                allLong = allLong && group.Length() >= kMinGroupDigits;
-            }
-            if (allLong && InRange(digits)) {
-                if (!LooksLikePhone(groups)) {
-                    m_found.push_back({groups.front().begin, groups.back().end});
-                }
-                return;
-            }
+        if (MakeOneNumber(groups) && !LooksLikePhone(groups)) {
+            m_found.push_back({groups.front().begin, groups.back().end});
+            return;
         }
-        for (const Span& group : groups) {
-            if (InRange(group.Length())) {
-                m_found.push_back(group);
+        size_t first = 0;
+        for (size_t i = 1; i <= groups.size(); ++i) {
+            if (i < groups.size() && !JoinedBySpace(groups[i])) {
+                continue;
             }
+            const std::span<const Span> part = groups.subspan(first, i - first);
+            if (MakeOneNumber(part)) {
+                if (!LooksLikePhone(part)) {
+                    m_found.push_back({part.front().begin, part.back().end});
+                }
+            } else {
+                for (const Span& group : part) {
+                    if (InRange(group.Length())) {
+                        m_found.push_back(group);
+                    }
+                }
+            }
+            first = i;
         }
     }
 

@@ -25,12 +25,13 @@ struct PasteResult {
 // mail, a spreadsheet column. Lines end at CR, LF or CR LF. What counts as a number:
 //
 // - a run of 8 to 20 digits (ASCII or full-width). Groups of at least 3 digits
-//   joined by one hyphen, dash or space make one number ("6012-3456-7890"); where
-//   a group is shorter, or the joined number would be longer than 20 digits, each
-//   group stands alone, so that dates, counts and neighbouring numbers are not glued
-//   on. Grouped numbers shaped like Korean phone numbers (a first group starting
-//   with 0, or two groups of four starting with 1, e.g. "1588-1255") are skipped;
-//   an unbroken run of digits is always taken;
+//   joined by one hyphen, dash or space make one number ("6012-3456-7890"). When
+//   the whole chain does not make a number, hyphens bind closer than spaces: the
+//   parts between spaces are tried, and where a part has a shorter group or more
+//   than 20 digits each of its groups stands alone; so dates, counts and numbers
+//   side by side are not glued together. Grouped numbers shaped like Korean phone
+//   numbers (a first group starting with 0, or two groups of four starting with 1,
+//   e.g. "1588-1255") are skipped; an unbroken run of digits is always taken;
 // - an S10 identifier: two Latin letters, nine digits, two letters
 //   ("EE123456785KR"), where one space or hyphen may stand after the first letters,
 //   between digits and before the last letters ("EE 123 456 785 KR").
