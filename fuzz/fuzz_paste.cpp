@@ -48,19 +48,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::set<std::u16string> seen;
     size_t lastLine = 1;
+    size_t from = 0; // numbers come in text order
     for (const parcelo::PastedNumber& number : result.numbers) {
         const std::u16string_view n = number.normalised;
         const bool plain =
             IsDigits(n) && n.size() >= NumberPasteParser::kMinDigits && n.size() <= NumberPasteParser::kMaxDigits;
         const bool s10 =
             n.size() == 13 && IsLetters(n.substr(0, 2)) && IsDigits(n.substr(2, 9)) && IsLetters(n.substr(11));
+        from = text.find(number.found, from);
         if ((!plain && !s10) || number.normalised != parcelo::NormaliseNumber(number.found) ||
-            text.find(number.found) == std::u16string::npos ||
-            number.itemName.size() > NumberPasteParser::kMaxItemName || number.line < lastLine || number.line > lines ||
+            from == std::u16string::npos || number.itemName.size() > NumberPasteParser::kMaxItemName ||
+            number.line < lastLine || number.line > lines ||
             number.duplicate != !seen.insert(number.normalised).second) {
             __builtin_trap();
         }
         lastLine = number.line;
+        ++from;
     }
     return 0;
 }

@@ -44,16 +44,21 @@ std::string KeyName(const char* prefix, int courierIndex) {
 }
 
 // Text from the courier file or from RE2, made safe for one log line: control
-// characters become '?', and long text is cut at a character boundary.
+// characters (C0, DEL and the C1 range) become '?', and long text is cut at a
+// character boundary.
 std::string Quote(std::string_view utf8) {
     std::string quoted;
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
         if (quoted.size() >= kMaxQuotedBytes && (byte & 0xC0) != 0x80) {
             quoted += "...";
             break;
         }
-        quoted += byte < 0x20 || byte == 0x7F ? '?' : c;
+        const bool c1 = byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        if (c1) {
+            ++i;
+        }
+        quoted += byte < 0x20 || byte == 0x7F || c1 ? '?' : utf8[i];
     }
     return quoted;
 }

@@ -115,11 +115,12 @@ TEST(CourierDetectorTest, FaultyRulesAreLoggedOnceAndLeaveTheOthersWorking) {
 
 TEST(CourierDetectorTest, LogLinesQuoteFaultyValuesSafely) {
     LogLines log;
-    const CourierDetector detector({{0, u"", u"bad\x1B[2Jname" + std::u16string(300, u'가')}}, log.Sink());
+    const CourierDetector detector({{0, u"", u"bad\x1B[2Jname\u009B" + std::u16string(300, u'가')}}, log.Sink());
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].find('\x1B'), std::string::npos);
+    EXPECT_EQ(log.lines[0].find("\xC2\x9B"), std::string::npos);
     EXPECT_LT(log.lines[0].size(), 200u);
-    EXPECT_THAT(log.lines[0], HasSubstr("bad?[2Jname"));
+    EXPECT_THAT(log.lines[0], HasSubstr("bad?[2Jname?가"));
 }
 
 TEST(CourierDetectorTest, PatternsAreUtf8AndIgnoreCase) {
