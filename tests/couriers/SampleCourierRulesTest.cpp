@@ -82,13 +82,5 @@ TEST_F(SampleCourierRulesTest, SuggestsTheCouriersWhoseNumbersHaveThatShape) {
     }
 }
 
-TEST_F(SampleCourierRulesTest, WarnsOnlyForCouriersWithARule) {
-    using Verdict = CourierDetector::Verdict;
-    EXPECT_EQ(m_detector->Accepts(HANJIN, u"684512930570"), Verdict::Accepted);
-    EXPECT_EQ(m_detector->Accepts(HANJIN, u"601234567890"), Verdict::Rejected);
-    EXPECT_EQ(m_detector->Accepts(LOGEN, u"601234567890"), Verdict::Rejected);
-    EXPECT_EQ(m_detector->Accepts(LOGEN + 1, u"601234567890"), Verdict::NoRule);
-}
-
 } // namespace
 } // namespace parcelo
