@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parcelo {
+
+class CIniReader;
+
+// Tells which couriers an invoice number can belong to. Each courier may have a
+// pattern (key NUMBERnn of parcelo.ini, an RE2 regular expression that the whole
+// normalised number must match; letters match either case) and a check rule (key
+// CHECKnn: none, mod7 or s10, see CheckRules.h). A courier is detected only when
+// it has a pattern; a check rule without a pattern is still used by Accepts.
+//
+// The rules are compiled once. A pattern that does not compile or an unknown rule
+// name leaves that courier without detection and writes one line naming the key to
+// the log; the other couriers are not affected. Nothing here throws on bad rules.
+class CourierDetector {
+public:
+    struct Rule {
+        int courierIndex = 0;   // position in the courier table; ID01 is 0
+        std::u16string pattern; // empty: the courier is not detected
+        std::u16string check;   // empty: no check rule
+    };
+
+    // Receives each log line, without a line end. The default writes to stderr.
+    using LogSink = std::function<void(std::string_view line)>;
+
+    enum class Verdict {
+        NoRule,   // the courier has no usable rule: nothing can be said
+        Accepted, // the number matches the pattern and passes the check
+        Rejected, // the courier has a rule and the number fails it
+    };
+
+    // Longer normalised numbers match nothing.
+    static constexpr size_t kMaxNumberLength = 64;
+
+    // An empty `log` writes to stderr. A later rule for the same courier replaces
+    // an earlier one; rules with a negative index are ignored.
+    explicit CourierDetector(const std::vector<Rule>& rules, LogSink log = {});
+    ~CourierDetector();
+    CourierDetector(CourierDetector&&) noexcept;
+    CourierDetector& operator=(CourierDetector&&) noexcept;
+    CourierDetector(const CourierDetector&) = delete;
+    CourierDetector& operator=(const CourierDetector&) = delete;
+
+    // The couriers whose pattern and check accept the number (compared in its
+    // normalised form), best first: couriers whose check rule passed come before
+    // couriers that have only a pattern, and within each group the lower index
+    // comes first.
+    std::vector<int> Detect(std::u16string_view number) const;
+
+    // Whether the courier's pattern and check accept the number; NoRule when the
+    // courier has neither (or its rules were faulty), so that no warning is due.
+    Verdict Accepts(int courierIndex, std::u16string_view number) const;
+
+    // True when Accepts can say more than NoRule for this courier.
+    bool HasRule(int courierIndex) const;
+
+    // The rules of keys NUMBER01/CHECK01 up to those of the courier `courierCount`
+    // (at most 99): one rule for each courier that has either key.
+    static std::vector<Rule> ReadRules(const CIniReader& reader, size_t courierCount);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace parcelo

@@ -1,0 +1,16 @@
+#include "couriers/NumberNormaliser.h"
+
+namespace parcelo {
+
+std::u16string NormaliseNumber(std::u16string_view typed) {
+    std::u16string normalised;
+    normalised.reserve(typed.size());
+    for (const char16_t c : typed) {
+        if (!IsNumberBlank(c) && !IsNumberDash(c)) {
+            normalised.push_back(FoldNumberChar(c));
+        }
+    }
+    return normalised;
+}
+
+} // namespace parcelo

@@ -1,0 +1,180 @@
+#include "couriers/CourierDetector.h"
+
+#include "config/IniReader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace parcelo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Verdict = CourierDetector::Verdict;
+
+// Collects the log lines instead of writing them to stderr.
+struct LogLines {
+    std::vector<std::string> lines;
+    CourierDetector::LogSink Sink() {
+        return [this](std::string_view line) { lines.emplace_back(line); };
+    }
+};
+
+// 0: 10 or 12 digits; 2: the same with mod7; 3: 12 digits; 5: S10 for EMS.
+std::vector<CourierDetector::Rule> ParcelRules() {
+    return {{0, u"\\d{10}|\\d{12}", u""},
+            {2, u"\\d{10}|\\d{12}", u"mod7"},
+            {3, u"\\d{12}", u"none"},
+            {5, u"E[A-Z]\\d{9}[A-Z]{2}", u"s10"}};
+}
+
+TEST(CourierDetectorTest, RanksPassedChecksBeforePatternsAlone) {
+    LogLines log;
+    const CourierDetector detector(ParcelRules(), log.Sink());
+    EXPECT_TRUE(log.lines.empty());
+
+    // 507812345670 passes mod7: courier 2 first, then 0 and 3 by index.
+    EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre(2, 0, 3));
+    EXPECT_THAT(detector.Detect(u"507812345671"), ElementsAre(0, 3));
+    EXPECT_THAT(detector.Detect(u"1234567891"), ElementsAre(2, 0));
+    EXPECT_THAT(detector.Detect(u"1234567892"), ElementsAre(0));
+    EXPECT_THAT(detector.Detect(u"EE123456785KR"), ElementsAre(5));
+    EXPECT_THAT(detector.Detect(u"EE123456789KR"), ElementsAre()); // the check fails
+    EXPECT_THAT(detector.Detect(u"RR100000140KR"), ElementsAre()); // not an EMS service code
+}
+
+TEST(CourierDetectorTest, MatchesTheWholeNormalisedNumber) {
+    const CourierDetector detector(ParcelRules(), [](std::string_view) {});
+    EXPECT_THAT(detector.Detect(u" 5078-1234-5670 "), ElementsAre(2, 0, 3));
+    EXPECT_THAT(detector.Detect(u"５０７８１２３４５６７０"), ElementsAre(2, 0, 3));
+    EXPECT_THAT(detector.Detect(u"ee 123 456 785 kr"), ElementsAre(5));
+    // The alternation is anchored as a whole: 11 and 13 digits match neither branch.
+    EXPECT_THAT(detector.Detect(u"12345678912"), ElementsAre());
+    EXPECT_THAT(detector.Detect(u"5078123456701"), ElementsAre());
+    EXPECT_THAT(detector.Detect(u"x507812345670"), ElementsAre());
+    EXPECT_THAT(detector.Detect(u""), ElementsAre());
+    EXPECT_THAT(detector.Detect(u" - "), ElementsAre());
+}
+
+TEST(CourierDetectorTest, LongNumbersMatchNothing) {
+    const CourierDetector detector({{0, u"\\d+", u""}, {1, u".*", u""}}, [](std::string_view) {});
+    const std::u16string longest(CourierDetector::kMaxNumberLength, u'7');
+    EXPECT_THAT(detector.Detect(longest), ElementsAre(0, 1));
+    EXPECT_THAT(detector.Detect(longest + u"7"), ElementsAre());
+    EXPECT_EQ(detector.Accepts(0, longest + u"7"), Verdict::Rejected);
+    // Blanks do not count, but typed text is bounded before it is normalised.
+    EXPECT_THAT(detector.Detect(std::u16string(500, u' ') + u"123"), ElementsAre(0, 1));
+    EXPECT_THAT(detector.Detect(std::u16string(100000, u'-') + u"123"), ElementsAre());
+}
+
+TEST(CourierDetectorTest, AcceptsSaysWhetherTheChosenCourierHasARule) {
+    const CourierDetector detector(
+        {{0, u"\\d{12}", u""}, {1, u"", u"mod7"}, {2, u"\\d{10}|\\d{12}", u"mod7"}, {4, u"", u"none"}},
+        [](std::string_view) {});
+    EXPECT_EQ(detector.Accepts(0, u"5078-1234-5671"), Verdict::Accepted);
+    EXPECT_EQ(detector.Accepts(0, u"50781234567"), Verdict::Rejected);
+    EXPECT_EQ(detector.Accepts(2, u"507812345670"), Verdict::Accepted);
+    EXPECT_EQ(detector.Accepts(2, u"507812345671"), Verdict::Rejected); // pattern passes, check fails
+    EXPECT_EQ(detector.Accepts(2, u""), Verdict::Rejected);
+    // A check without a pattern is used for the warning but never for detection.
+    EXPECT_EQ(detector.Accepts(1, u"1234567891"), Verdict::Accepted);
+    EXPECT_EQ(detector.Accepts(1, u"1234567892"), Verdict::Rejected);
+    EXPECT_THAT(detector.Detect(u"1234567891"), ElementsAre(2));
+    // No rule, "none" alone, and indices outside the table: nothing to warn about.
+    for (const int index : {3, 4, 99, -1}) {
+        EXPECT_FALSE(detector.HasRule(index)) << index;
+        EXPECT_EQ(detector.Accepts(index, u"1234567891"), Verdict::NoRule) << index;
+    }
+    EXPECT_TRUE(detector.HasRule(0) && detector.HasRule(1) && detector.HasRule(2));
+}
+
+TEST(CourierDetectorTest, FaultyRulesAreLoggedOnceAndLeaveTheOthersWorking) {
+    LogLines log;
+    const CourierDetector detector({{0, u"\\d{12}", u""},
+                                    {1, u"(\\d{12}", u""},
+                                    {2, u"\\d{12}", u"mod8"},
+                                    {3, u"\\d{12}", u""},
+                                    {4, u"\\d{1001}", u""},
+                                    {6, u"\\d{12}", u" mod7\t"}},
+                                   log.Sink());
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_THAT(log.lines[0], HasSubstr("NUMBER02"));
+    EXPECT_THAT(log.lines[1], HasSubstr("CHECK03"));
+    EXPECT_THAT(log.lines[1], HasSubstr("mod8"));
+    EXPECT_THAT(log.lines[2], HasSubstr("NUMBER05"));
+    for (const auto& line : log.lines) {
+        EXPECT_EQ(line.find('\n'), std::string::npos);
+    }
+
+    EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre(6, 0, 3));
+    EXPECT_FALSE(detector.HasRule(1));
+    EXPECT_EQ(detector.Accepts(2, u"507812345670"), Verdict::NoRule);
+}
+
+TEST(CourierDetectorTest, LogLinesQuoteFaultyValuesSafely) {
+    LogLines log;
+    const CourierDetector detector({{0, u"", u"bad\x1B[2Jname\u009B" + std::u16string(300, u'가')}}, log.Sink());
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].find('\x1B'), std::string::npos);
+    EXPECT_EQ(log.lines[0].find("\xC2\x9B"), std::string::npos);
+    EXPECT_LT(log.lines[0].size(), 200u);
+    EXPECT_THAT(log.lines[0], HasSubstr("bad?[2Jname?가"));
+}
+
+TEST(CourierDetectorTest, PatternsAreUtf8AndIgnoreCase) {
+    const CourierDetector detector({{0, u"가\\d{8}", u""}, {1, u"ee\\d{9}kr", u""}, {2, u"[^0-9]\\d{8}", u""}},
+                                   [](std::string_view) {});
+    EXPECT_THAT(detector.Detect(u"가12345678"), ElementsAre(0, 2));
+    EXPECT_THAT(detector.Detect(u"EE123456785KR"), ElementsAre(1));
+    EXPECT_THAT(detector.Detect(u"\xD800"
+                                u"12345678"),
+                ElementsAre(2)); // a lone surrogate is one character
+}
+
+TEST(CourierDetectorTest, LaterRulesForACourierWinAndNegativeIndicesAreIgnored) {
+    const CourierDetector detector({{1, u"\\d{10}", u""}, {1, u"\\d{12}", u""}, {-1, u".*", u""}},
+                                   [](std::string_view) {});
+    EXPECT_THAT(detector.Detect(u"123456789012"), ElementsAre(1));
+    EXPECT_THAT(detector.Detect(u"1234567890"), ElementsAre());
+}
+
+TEST(CourierDetectorTest, NinetyNineCouriersAreRankedAndAMovedDetectorFindsNothing) {
+    std::vector<CourierDetector::Rule> rules;
+    for (int index = 0; index < 99; ++index) {
+        const std::u16string digits = index % 2 == 0 ? u"12" : u"10";
+        rules.push_back({index, u"\\d{" + digits + u"}", index % 3 == 0 ? u"mod7" : u""});
+    }
+    CourierDetector detector(rules, [](std::string_view) {});
+    const std::vector<int> found = detector.Detect(u"507812345670");
+    ASSERT_EQ(found.size(), 50u);
+    // Indices 0, 6, 12 ... 96 have the check; the rest of the even ones follow.
+    EXPECT_EQ(found[0], 0);
+    EXPECT_EQ(found[16], 96);
+    EXPECT_EQ(found[17], 2);
+    EXPECT_EQ(found.back(), 98);
+
+    CourierDetector moved(std::move(detector));
+    EXPECT_EQ(moved.Detect(u"507812345670"), found);
+    EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre()); // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(detector.Accepts(0, u"507812345670"), Verdict::NoRule);
+}
+
+TEST(CourierDetectorTest, ReadsTheRulesOfTheTableFromTheIniKeys) {
+    CIniReader reader;
+    reader.LoadText("NUMBER01=\\d{12}\nCHECK02=mod7\nNUMBER03=\nNUMBER04=x\nCHECK04=s10 \nNUMBER05=\\d+\n"
+                    "NUMBER100=\\d+\nnumber06=\\d+\n");
+    const auto rules = CourierDetector::ReadRules(reader, 4);
+    ASSERT_EQ(rules.size(), 3u);
+    EXPECT_EQ(rules[0].courierIndex, 0);
+    EXPECT_EQ(rules[0].pattern, u"\\d{12}");
+    EXPECT_EQ(rules[1].courierIndex, 1);
+    EXPECT_EQ(rules[1].check, u"mod7");
+    EXPECT_EQ(rules[2].courierIndex, 3);
+    EXPECT_EQ(rules[2].check, u"s10 ");
+    EXPECT_EQ(CourierDetector::ReadRules(reader, 1000).size(), 4u); // NUMBER05 too; NUMBER100 is never read
+}
+
+} // namespace
+} // namespace parcelo
