@@ -8,9 +8,11 @@
 #include "support/FakeMessageBoxService.h"
 
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 #include <tuple>
 
 #ifndef PARCELO_TEST_DPI
@@ -108,6 +110,52 @@ TEST_F(NewTrackDlgTest, EditKeepsTheEntryDate) {
     original.itemName = u"바뀐 이름";
     original.status = Cancelled;
     EXPECT_EQ(Fields(Stored()[0]), Fields(original)) << "entry date kept; the picker gives back date and time";
+}
+
+// A status code this program does not know (another program wrote it) survives an edit
+// that leaves the status alone; choosing a status replaces it.
+TEST_F(NewTrackDlgTest, UnknownStatusIsKeptUnlessChanged) {
+    ASSERT_TRUE(m_store.Add(MakeShipment(1, u"7", 1'600'000'000, 1'599'000'000, 7)));
+    auto dialog = Open(0);
+    Edit(*dialog, IDC_ITEM_NAME).setText("이름");
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), IDOK);
+    EXPECT_EQ(Stored()[0].status, 7);
+    EXPECT_EQ(Stored()[0].itemName, u"이름");
+
+    dialog = Open(0);
+    Combo(*dialog, IDC_STATUS_COMBO).setCurrentIndex(Done);
+    dialog->OnOK();
+    EXPECT_EQ(Stored()[0].status, Done);
+}
+
+// The picker offers only dates the store keeps as picked: from 1900 to the end of 2100.
+TEST_F(NewTrackDlgTest, OrderDateIsStoredAsPicked) {
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
+    Fill(*dialog, 0, "책", "1");
+    auto& picker = *qobject_cast<QDateTimeEdit*>(dialog->GetDlgItem(IDC_ORDER_DATE));
+    picker.setDate(QDate(1850, 6, 1));
+    EXPECT_EQ(picker.date(), QDate(1900, 1, 1));
+    picker.setTime(QTime(0, 0));
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), IDOK);
+
+    dialog = Open(CNewTrackDlg::kNewShipment);
+    Fill(*dialog, 1, "책", "2");
+    auto& latest = *qobject_cast<QDateTimeEdit*>(dialog->GetDlgItem(IDC_ORDER_DATE));
+    latest.setDateTime(QDateTime(QDate(2400, 1, 1), QTime(12, 0), Qt::UTC));
+    EXPECT_EQ(latest.dateTime(), QDateTime(QDate(2100, 12, 31), QTime(23, 59, 59), Qt::UTC));
+    dialog->OnOK();
+
+    // Both ends read back as the dates and times that were on the picker.
+    std::vector<LocalDateTime> dates;
+    for (const Shipment& shipment : Stored()) {
+        ASSERT_TRUE(BreakDownLocalTime(shipment.orderDate, dates.emplace_back()));
+    }
+    ASSERT_EQ(dates.size(), 2u);
+    std::sort(dates.begin(), dates.end(), [](const auto& a, const auto& b) { return a.year < b.year; });
+    EXPECT_EQ(std::tie(dates[0].year, dates[0].month, dates[0].day, dates[0].hour), std::tuple(1900, 1, 1, 0));
+    EXPECT_EQ(std::tie(dates[1].year, dates[1].month, dates[1].day, dates[1].second), std::tuple(2100, 12, 31, 59));
 }
 
 TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
