@@ -175,6 +175,45 @@ TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
     EXPECT_EQ(FormOf(*Open(5)), (Form{-1, "", "", "", "배송중"}));
 }
 
+// Fields and the note take the width of the window the dialog covers, upright or on
+// its side, with the template's left edges and order: a courier note of the longest
+// kind shows whole on one line.
+TEST(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
+    constexpr int scale = PARCELO_TEST_DPI / 96;
+    std::vector<Courier> couriers = NumberedCouriers(1);
+    const QString note = QString::fromUtf16(u"송장번호는숫자열두자리이며하이픈없이붙여서입력하십시오확인바랍");
+    ASSERT_EQ(note.size(), 31);
+    std::copy_n(note.utf16(), note.size(), couriers[0].note);
+    CShipmentDatabase store;
+    QWidget owner;
+    owner.resize(480 * scale, 640 * scale);
+    CNewTrackDlg dialog(couriers, store, &owner);
+    dialog.show();
+    qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_COURIER_COMBO))->setCurrentIndex(0);
+    const auto* noteLabel = qobject_cast<QLabel*>(dialog.GetDlgItem(IDC_COURIER_NOTE));
+    ASSERT_EQ(noteLabel->text(), note);
+
+    // Top to bottom as in the template.
+    const int fields[] = {IDC_COURIER_COMBO, IDC_ITEM_NAME,  IDC_INVOICE_NUMBER,
+                          IDC_COURIER_NOTE,  IDC_ORDER_DATE, IDC_STATUS_COMBO};
+    std::vector<int> lefts;
+    for (const QSize shape : {QSize(480, 640), QSize(640, 480)}) {
+        dialog.resize(shape * scale);
+        SCOPED_TRACE(dialog.width());
+        int previousTop = -1;
+        for (const int id : fields) {
+            const QRect field = dialog.GetDlgItem(id)->geometry();
+            EXPECT_GT(field.top(), previousTop) << id;
+            previousTop = field.top();
+            EXPECT_GE(field.right(), dialog.width() * 19 / 20) << id;
+            EXPECT_LT(field.right(), dialog.width()) << id;
+            lefts.push_back(field.left());
+        }
+        EXPECT_LE(noteLabel->fontMetrics().horizontalAdvance(note), noteLabel->contentsRect().width());
+    }
+    EXPECT_TRUE(std::equal(lefts.begin(), lefts.begin() + 6, lefts.begin() + 6)) << "left edges stay";
+}
+
 // The band's height at either resolution shows in the real dialog, built at 96 and at 192 dpi.
 TEST(DialogTitleTest, BandIsARuleAcrossTheWidthAndRestoresTheFont) {
     FakeDrawingContext dc;
