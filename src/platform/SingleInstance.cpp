@@ -70,13 +70,9 @@ SingleInstance::~SingleInstance() {
 bool SingleInstance::HandOverToRunning(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        switch (TakeLock()) {
-        case LockState::Taken:
+        // Without a lock file (a folder that is not writable) the program runs unguarded.
+        if (TakeLock() != LockState::HeldByAnother) {
             return false;
-        case LockState::Unavailable:
-            return false; // the folder is not writable: run without the single-instance guard
-        case LockState::HeldByAnother:
-            break;
         }
         // The owner is alive, but it may not be listening yet while it starts up.
         if (AskRunningToActivate(static_cast<int>(deadline.remainingTime()))) {
