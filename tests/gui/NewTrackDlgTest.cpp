@@ -50,7 +50,7 @@ protected:
     // The text of the one message box shown since the last call, or "" when none was.
     QString TakeMessage() {
         EXPECT_LE(m_messages.Calls().size(), 1u);
-        const QString text = m_messages.Calls().empty() ? QString() : m_messages.Calls()[0].text;
+        QString text = m_messages.Calls().empty() ? QString() : m_messages.Calls()[0].text;
         m_messages.Clear();
         return text;
     }
