@@ -38,7 +38,7 @@ QString RuntimeFolder() {
 }
 
 // What makes the data folder itself, not the path that names it: its device and
-// inode, or (when it cannot be examined) its canonical path.
+// inode, or (when it cannot be examined) its absolute path.
 QString FolderIdentity(const QString& folder) {
     struct stat status {};
     if (::stat(QFile::encodeName(folder).constData(), &status) == 0) {
