@@ -16,8 +16,9 @@ namespace parcelo {
 
 // The program's only top-level window. It owns every long-lived object: the
 // filter and sort bar at the top, the soft-key bar at the bottom, the shipment
-// list between them, the courier table and the shipment store. Members are
-// destroyed in reverse order, so the store closes first.
+// list between them, the courier table and the shipment store. The courier table
+// and the store are declared first: the list view keeps references to them, so
+// they are built before it and destroyed after it, and the store closes last.
 class CMainFrame : public QWidget {
     Q_OBJECT
 
@@ -62,11 +63,11 @@ private:
     void OpenStore(bool tellOnFailure);
     void BindKeys();
 
+    std::vector<Courier> m_couriers;
+    CShipmentDatabase m_store;
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;
-    std::vector<Courier> m_couriers;
-    CShipmentDatabase m_store;
     std::function<bool(int)> m_appCommands;
 };
 

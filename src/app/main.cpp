@@ -4,6 +4,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 // Parcelo takes no arguments of its own; QApplication takes the usual Qt ones.
 int main(int argc, char** argv) {
@@ -11,8 +12,12 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
 
-    // One Parcelo per user: a second start brings the running window forward and ends.
-    parcelo::SingleInstance instance(QStringLiteral("parcelo"));
+    // One Parcelo per shipment store: a second start on the same data folder, by
+    // whatever path, brings the running window forward and ends. The folder is the
+    // one the store keeps VELDAN.EDB in.
+    const QString dataFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/VELDAN/Parcelo");
+    parcelo::SingleInstance instance(QStringLiteral("parcelo"), dataFolder);
     if (instance.HandOverToRunning()) {
         return 0;
     }

@@ -18,6 +18,15 @@ namespace {
 
 constexpr unsigned kWarning = MB_OK | MB_ICONEXCLAMATION;
 
+// The order dates the picker offers. The store reads a date before 1900 back as
+// 1970-01-01, so none is offered; the end is far enough for any real order.
+QDateTime EarliestOrderDate() {
+    return {QDate(1900, 1, 1), QTime(0, 0), Qt::UTC};
+}
+QDateTime LatestOrderDate() {
+    return {QDate(2100, 12, 31), QTime(23, 59, 59), Qt::UTC};
+}
+
 template <std::size_t N> QString FieldText(const char16_t (&field)[N]) {
     const auto* end = std::find(std::begin(field), std::end(field), u'\0');
     return QString::fromUtf16(field, end - field);
@@ -49,6 +58,7 @@ void CNewTrackDlg::OnInitDialog() {
     // The picker carries the local wall-clock fields as they are; Qt must not
     // move them across time zones or daylight-saving gaps.
     m_orderDate->setTimeSpec(Qt::UTC);
+    m_orderDate->setDateTimeRange(EarliestOrderDate(), LatestOrderDate());
 
     FillCouriers();
     connect(m_courierCombo, &QComboBox::currentIndexChanged, this, &CNewTrackDlg::ShowCourierNote);
@@ -101,8 +111,13 @@ void CNewTrackDlg::SetPickerTo(Instant instant) {
     if (!BreakDownLocalTime(instant, fields)) {
         BreakDownLocalTime(CurrentInstant(), fields);
     }
-    m_orderDate->setDateTime(QDateTime(QDate(fields.year, fields.month, fields.day),
-                                       QTime(fields.hour, fields.minute, fields.second), Qt::UTC));
+    const QDateTime value(QDate(fields.year, fields.month, fields.day),
+                          QTime(fields.hour, fields.minute, fields.second), Qt::UTC);
+    // A later date that another program stored is shown and saved as it is, not cut to the range.
+    if (value > m_orderDate->maximumDateTime()) {
+        m_orderDate->setMaximumDateTime(value);
+    }
+    m_orderDate->setDateTime(value);
 }
 
 Instant CNewTrackDlg::OrderDateFromPicker() const {

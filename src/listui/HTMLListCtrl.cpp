@@ -335,6 +335,12 @@ void CHTMLListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CHTMLListCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    // A right click acts on what lies under the pointer: that item is selected first,
+    // as a tap would, so the menu offers its entries. A menu asked for from the
+    // keyboard is about the selection as it stands.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        SelectForMenu(HitTest(event->pos()));
+    }
     SendContextMenu(event->globalPos());
     event->accept();
 }
@@ -431,13 +437,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     setFocus(Qt::MouseFocusReason);
     Send(HTMLLIST_LBUTTONDOWN, -1);
 
-    int hit = -1;
-    for (int i = 0; i < GetItemCount(); ++i) {
-        if (m_items[i].rect.Contains(Point{at.x(), at.y()})) {
-            hit = i;
-            break;
-        }
-    }
+    const int hit = HitTest(at);
     m_selected = hit;
     if (hit < 0) {
         Send(HTMLLIST_SELCHANGED, -1);
@@ -457,6 +457,24 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     }
     emit notify(selectionChanged);
     viewport()->update();
+}
+
+int CHTMLListCtrl::HitTest(QPoint at) const {
+    for (int i = 0; i < GetItemCount(); ++i) {
+        if (m_items[i].rect.Contains(Point{at.x(), at.y()})) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void CHTMLListCtrl::SelectForMenu(int index) {
+    if (index == m_selected) {
+        return;
+    }
+    m_selected = index;
+    viewport()->update();
+    Send(HTMLLIST_SELCHANGED, index);
 }
 
 void CHTMLListCtrl::MoveSelection(int key) {

@@ -113,6 +113,10 @@ private:
     void SetScrollPos(int position);
     void OnScrollAction(int action);
     void OnPress(QPoint at);
+    // The item whose rectangle of the last paint holds `at`; -1 for none.
+    int HitTest(QPoint at) const;
+    // Selects `index` (-1 for none) before a context menu opens, telling the parent when it changes.
+    void SelectForMenu(int index);
     void MoveSelection(int key);
     void OnHoldTimeout();
     HTMLListNotify MakeNotify(int code, int index) const;

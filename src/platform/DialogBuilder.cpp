@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,14 @@ namespace {
 // The height of a combo box's selection field and of one line of its list, in dialog units.
 constexpr int kComboFieldHeight = 12;
 constexpr int kComboLineHeight = 8;
+
+// A control with nothing to its right on its rows keeps its template left edge and
+// stretches to the dialog's right edge, less the template's right margin: fields and
+// notes use the width of whatever screen the dialog covers. The template rectangle
+// and the margin ride on the control, so that a resize can stretch it again.
+constexpr char kTemplateRectProperty[] = "parcelo.templateRect";
+constexpr char kRightMarginProperty[] = "parcelo.rightMargin"; // in pixels; absent for a fixed control
+constexpr char kStretchFollowerName[] = "parcelo.stretchFollower";
 
 constexpr char16_t kAlphabet[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
@@ -35,9 +44,12 @@ QIcon IconOf(int iconId) {
     return QIcon(QPixmap::fromImage(LoadResourceImage(iconId)));
 }
 
+int FieldHeight(const ControlTemplate& control) {
+    return control.kind == ControlKind::Combo ? std::min(control.cy, kComboFieldHeight) : control.cy;
+}
+
 QRect ControlRect(const ControlTemplate& control, const DialogBaseUnits& units, QPoint origin) {
-    const int height = control.kind == ControlKind::Combo ? std::min(control.cy, kComboFieldHeight) : control.cy;
-    return units.ToPixels(control.x, control.y, control.cx, height).translated(origin);
+    return units.ToPixels(control.x, control.y, control.cx, FieldHeight(control)).translated(origin);
 }
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
@@ -77,8 +89,77 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
     return label;
 }
 
-void Place(const ControlTemplate& control, QWidget& widget, const DialogBaseUnits& units, QPoint origin) {
-    const QRect rect = ControlRect(control, units, origin);
+// True when another control of the template starts right of `control` on rows it shares.
+bool HasRightNeighbour(const DialogTemplate& dialogTemplate, const ControlTemplate& control) {
+    const int right = control.x + control.cx;
+    const int bottom = control.y + FieldHeight(control);
+    return std::any_of(dialogTemplate.controls.begin(), dialogTemplate.controls.end(),
+                       [&](const ControlTemplate& other) {
+                           return &other != &control && other.x >= right && other.y < bottom &&
+                                  control.y < other.y + FieldHeight(other);
+                       });
+}
+
+// The template's margin right of its rightmost control, in dialog units.
+int TemplateRightMargin(const DialogTemplate& dialogTemplate) {
+    int rightmost = 0;
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        rightmost = std::max(rightmost, control.x + control.cx);
+    }
+    return std::max(0, dialogTemplate.cx - rightmost);
+}
+
+// The control's rectangle in a parent of the given width: stretched to the right
+// margin when it stretches, never narrower than its template.
+QRect StretchedRect(const QWidget& widget, int parentWidth) {
+    QRect rect = widget.property(kTemplateRectProperty).toRect();
+    const QVariant margin = widget.property(kRightMarginProperty);
+    if (margin.isValid()) {
+        rect.setWidth(std::max(rect.width(), parentWidth - margin.toInt() - rect.left()));
+    }
+    return rect;
+}
+
+// Stretches the parent's stretching controls again whenever the parent changes size.
+class StretchFollower : public QObject {
+public:
+    explicit StretchFollower(QWidget& parent) : QObject(&parent) {
+        setObjectName(QString::fromLatin1(kStretchFollowerName));
+        parent.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && watched == parent()) {
+            auto& dialog = static_cast<QWidget&>(*watched);
+            for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (child->property(kRightMarginProperty).isValid()) {
+                    child->setGeometry(StretchedRect(*child, dialog.width()));
+                }
+            }
+        }
+        return false;
+    }
+};
+
+void FollowParentWidth(QWidget& widget) {
+    QWidget* parent = widget.parentWidget();
+    if (parent != nullptr &&
+        parent->findChild<QObject*>(QString::fromLatin1(kStretchFollowerName), Qt::FindDirectChildrenOnly) == nullptr) {
+        new StretchFollower(*parent);
+    }
+}
+
+void Place(const DialogTemplate& dialogTemplate, const ControlTemplate& control, QWidget& widget,
+           const DialogBaseUnits& units, QPoint origin) {
+    widget.setProperty(kTemplateRectProperty, ControlRect(control, units, origin));
+    if (HasRightNeighbour(dialogTemplate, control)) {
+        widget.setProperty(kRightMarginProperty, QVariant());
+    } else {
+        widget.setProperty(kRightMarginProperty, units.ToPixelsX(TemplateRightMargin(dialogTemplate)));
+        FollowParentWidth(widget);
+    }
+    const QWidget* parent = widget.parentWidget();
+    const QRect rect = StretchedRect(widget, parent != nullptr ? parent->width() : 0);
     widget.setGeometry(rect);
     if (control.kind == ControlKind::Icon) {
         static_cast<QLabel&>(widget).setPixmap(IconOf(control.iconId).pixmap(rect.size()));
@@ -135,7 +216,7 @@ DialogControls DialogBuilder::Build(const DialogTemplate& dialogTemplate, QWidge
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = CreateControl(control, parent);
         widget->setFont(font);
-        Place(control, *widget, units, origin);
+        Place(dialogTemplate, control, *widget, units, origin);
         widget->setVisible(control.visible);
         if (previous != nullptr && widget->focusPolicy() != Qt::NoFocus) {
             QWidget::setTabOrder(previous, widget);
@@ -152,7 +233,7 @@ void DialogBuilder::ApplyLayout(const DialogTemplate& dialogTemplate, const Dial
     const DialogBaseUnits units = BaseUnits(TemplateFont(dialogTemplate));
     const std::size_t count = std::min(dialogTemplate.controls.size(), controls.All().size());
     for (std::size_t i = 0; i < count; ++i) {
-        Place(dialogTemplate.controls[i], *controls.All()[i].second, units, origin);
+        Place(dialogTemplate, dialogTemplate.controls[i], *controls.All()[i].second, units, origin);
     }
 }
 

@@ -4,11 +4,17 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace parcelo {
@@ -20,41 +26,53 @@ constexpr char kAcknowledgement[] = "ok\n";
 constexpr qint64 kLongestRequest = 64;
 constexpr int kRequestTimeoutMs = 5000;
 constexpr int kRetryPauseMs = 50;
+// The lock file holds one line, the running program's socket path.
+constexpr int kLongestServerName = 4096;
 
-// The per-user folder for sockets and locks; it is private to the user and
-// emptied at logout. Without one the temporary folder serves, and the user id
-// in the name keeps users apart.
+// The per-user folder for sockets; it is private to the user and emptied at
+// logout. Without one the temporary folder serves, and the user id in the name
+// keeps users apart.
 QString RuntimeFolder() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
 }
 
-QString FolderDigest() {
-    const QString folders = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'\n' +
-                            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QString::fromLatin1(QCryptographicHash::hash(folders.toUtf8(), QCryptographicHash::Sha256).toHex().left(12));
-}
-
-QString InstanceBaseName(const QString& key) {
-    return RuntimeFolder() + u'/' + key + u'-' + QString::number(::getuid()) + u'-' + FolderDigest();
+// What makes the data folder itself, not the path that names it: its device and
+// inode, or (when it cannot be examined) its absolute path.
+QString FolderIdentity(const QString& folder) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) == 0) {
+        return QString::number(status.st_dev, 16) + u'-' + QString::number(status.st_ino, 16);
+    }
+    const QByteArray path = QFileInfo(folder).absoluteFilePath().toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(16));
 }
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& key)
-    : m_serverName(InstanceBaseName(key) + QStringLiteral(".socket")),
-      m_lockFileName(InstanceBaseName(key) + QStringLiteral(".lock")) {}
+SingleInstance::SingleInstance(const QString& key, const QString& dataFolder)
+    : m_lockFileName(QDir(dataFolder).filePath(key + QStringLiteral(".lock"))) {
+    QDir().mkpath(dataFolder);
+    m_serverName = RuntimeFolder() + u'/' + key + u'-' + QString::number(::getuid()) + u'-' +
+                   FolderIdentity(dataFolder) + QStringLiteral(".socket");
+}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    m_server.reset();
+    if (m_lockFd >= 0) {
+        if (m_locked) {
+            PublishServerName({});
+        }
+        ::close(m_lockFd); // releases the lock
+    }
+}
 
 bool SingleInstance::HandOverToRunning(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        if (TakeLock()) {
+        // Without a lock file (a folder that is not writable) the program runs unguarded.
+        if (TakeLock() != LockState::HeldByAnother) {
             return false;
-        }
-        if (m_lock->error() != QLockFile::LockFailedError) {
-            return false; // the folder is not writable: run without the single-instance guard
         }
         // The owner is alive, but it may not be listening yet while it starts up.
         if (AskRunningToActivate(static_cast<int>(deadline.remainingTime()))) {
@@ -67,20 +85,54 @@ bool SingleInstance::HandOverToRunning(int timeoutMs) {
     }
 }
 
-bool SingleInstance::TakeLock() {
-    if (!m_lock) {
-        m_lock = std::make_unique<QLockFile>(m_lockFileName);
-        // The owner may run for weeks without touching the file: only a dead
-        // owner (by process id and name, on this machine and boot) makes it stale.
-        m_lock->setStaleLockTime(0);
+SingleInstance::LockState SingleInstance::TakeLock() {
+    if (m_locked) {
+        return LockState::Taken;
     }
-    return m_lock->isLocked() || m_lock->tryLock(0);
+    if (m_lockFd < 0) {
+        m_lockFd = ::open(QFile::encodeName(m_lockFileName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_lockFd < 0) {
+            return LockState::Unavailable;
+        }
+    }
+    // The lock belongs to the open file, not to a process id: it ends with the
+    // process, however that ends, and holds across every path to the file.
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0) {
+        m_locked = true;
+        PublishServerName({}); // whatever an earlier owner wrote is out of date
+        return LockState::Taken;
+    }
+    return errno == EWOULDBLOCK || errno == EINTR ? LockState::HeldByAnother : LockState::Unavailable;
+}
+
+// The socket the lock's owner announced; empty while it has announced none.
+QString SingleInstance::RunningServerName() const {
+    QByteArray content(kLongestServerName, '\0');
+    const ssize_t size = ::pread(m_lockFd, content.data(), static_cast<size_t>(content.size()), 0);
+    // Only a whole line counts: the owner may be writing it right now.
+    if (size <= 0 || content.at(size - 1) != '\n') {
+        return {};
+    }
+    return QFile::decodeName(content.left(size - 1));
+}
+
+void SingleInstance::PublishServerName(const QString& name) const {
+    const QByteArray line = name.isEmpty() ? QByteArray() : QFile::encodeName(name) + '\n';
+    if (::ftruncate(m_lockFd, 0) == 0 && !line.isEmpty()) {
+        // A reader that sees part of the line waits for the rest (RunningServerName).
+        [[maybe_unused]] const ssize_t written =
+            ::pwrite(m_lockFd, line.constData(), static_cast<size_t>(line.size()), 0);
+    }
 }
 
 bool SingleInstance::AskRunningToActivate(int timeoutMs) const {
+    const QString serverName = RunningServerName();
+    if (serverName.isEmpty()) {
+        return false;
+    }
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
-    socket.connectToServer(m_serverName);
+    socket.connectToServer(serverName);
     if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
         return false;
     }
@@ -97,20 +149,24 @@ bool SingleInstance::AskRunningToActivate(int timeoutMs) const {
 }
 
 bool SingleInstance::Listen(std::function<void()> onActivateRequest) {
-    if (!m_lock || !m_lock->isLocked()) {
+    if (!m_locked) {
         return false;
     }
     m_onActivateRequest = std::move(onActivateRequest);
     if (m_server) {
         return m_server->isListening();
     }
-    // We hold the lock, so a socket file still there was left by a run that
-    // ended without closing it.
+    // We hold the lock of this data folder, and the socket's name belongs to the
+    // folder, so a socket file still there was left by a run that ended without closing it.
     QLocalServer::removeServer(m_serverName);
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] { AcceptConnections(); });
-    return m_server->listen(m_serverName);
+    if (!m_server->listen(m_serverName)) {
+        return false;
+    }
+    PublishServerName(m_server->fullServerName());
+    return true;
 }
 
 bool SingleInstance::IsListening() const {

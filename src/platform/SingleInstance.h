@@ -1,34 +1,35 @@
 #pragma once
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QString>
 #include <functional>
 #include <memory>
 
 class QWidget;
 
-// Keeps one running program per user and per set of user folders. The first
-// start takes a lock file and listens on a local socket next to it; a later
-// start finds the lock taken and asks the running program, over the socket, to
-// bring its window to the front, then ends. The lock records its owner's
-// process id, so a lock left behind by a crash is taken over at the next start.
+// Keeps one running program per data folder, however the folder is reached (a
+// symbolic link, another XDG_RUNTIME_DIR). The first start takes an exclusive
+// lock on a lock file in the data folder, listens on a local socket in its own
+// runtime folder and writes the socket's path into the lock file. A later start
+// for the same folder finds the lock taken, reads that path and asks the running
+// program, over the socket, to bring its window to the front, then ends. The lock
+// goes with the process that holds it, so a crash leaves nothing that blocks a start.
 namespace parcelo {
 
 class SingleInstance {
 public:
-    // `key` names the program. The user id and a digest of the user's
-    // configuration and data folders are added, so that another account or
-    // another XDG home (a test, a second profile) runs its own instance.
-    explicit SingleInstance(const QString& key);
+    // `key` names the program; `dataFolder` holds the data that one running
+    // program at a time may use (created when missing).
+    SingleInstance(const QString& key, const QString& dataFolder);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // True when another instance is running and has acknowledged the request to
     // come to the front: this process should then end with code 0. False when
-    // this process is the first (it now holds the lock) or when the running one
-    // does not answer within `timeoutMs`; a start is never refused.
+    // this process is the first (it now holds the lock), when the lock file
+    // cannot be made, or when the running one does not answer within
+    // `timeoutMs`; a start is never refused.
     bool HandOverToRunning(int timeoutMs = 3000);
 
     // Answers later starts from now on; `onActivateRequest` runs on this
@@ -37,7 +38,7 @@ public:
     bool Listen(std::function<void()> onActivateRequest);
 
     bool IsListening() const;
-    // Full paths of the socket and of the lock file.
+    // Full paths of the socket this process listens on as the first, and of the lock file.
     QString ServerName() const { return m_serverName; }
     QString LockFileName() const { return m_lockFileName; }
 
@@ -48,15 +49,20 @@ public:
     static void BringToFront(QWidget* window);
 
 private:
-    bool TakeLock();
+    enum class LockState { Taken, HeldByAnother, Unavailable };
+
+    LockState TakeLock();
+    QString RunningServerName() const;
     bool AskRunningToActivate(int timeoutMs) const;
+    void PublishServerName(const QString& name) const;
     void AcceptConnections();
 
     QString m_serverName;
     QString m_lockFileName;
     std::function<void()> m_onActivateRequest;
-    // Declared before the server so that the socket closes before the lock goes.
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFd = -1;
+    bool m_locked = false;
+    // Closed before the lock goes, so that nobody is sent to a socket of a program that has ended.
     std::unique_ptr<QLocalServer> m_server;
 };
 

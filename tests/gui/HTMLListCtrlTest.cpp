@@ -116,6 +116,14 @@ TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
     Key(Qt::Key_Up);
     EXPECT_EQ(list.GetSelectedIndex(), 1);
 
+    // Up on the first item keeps it selected and says so again.
+    list.SetSelectedIndex(0);
+    log.clear();
+    Key(Qt::Key_Up);
+    EXPECT_EQ(list.GetSelectedIndex(), 0);
+    ASSERT_EQ(Sent(), Codes{HTMLLIST_SELCHANGED});
+    EXPECT_EQ(log[0].item, 0);
+
     list.DeleteAllItems();
     list.SetSelectedIndex(-1);
     log.clear();
@@ -142,6 +150,38 @@ TEST_F(HTMLListCtrlTest, WheelScrollsByFixedStepsAndATallItemShowsItsTop) {
     Wheel(-240);
     Wheel(60); // half a notch moves half a step
     EXPECT_EQ(ScrollPos(), 80);
+}
+
+// Records which items a paint draws and where.
+class RecordingList : public CHTMLListCtrl {
+public:
+    using CHTMLListCtrl::CHTMLListCtrl;
+    void DrawItem(DrawingContext& dc, const Rect& rect, const HTMLListItem& item, bool selected) override {
+        drawn.emplace_back(item.data, rect.top);
+        CHTMLListCtrl::DrawItem(dc, rect, item, selected);
+    }
+    std::vector<std::pair<uint32_t, int>> drawn;
+};
+
+TEST(HTMLListCtrlScrollTest, AScrolledListPaintsAndHitsTheItemsInView) {
+    RecordingList scrolled(nullptr, 5);
+    scrolled.resize(kClientWidth + 2, kClientHeight + 2);
+    scrolled.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrolled.show();
+    for (uint32_t i = 0; i < 6; ++i) {
+        scrolled.InsertItem(u"item", 0, 100 + i, ITEM_TEXT, 100);
+    }
+    scrolled.verticalScrollBar()->setValue(250);
+    scrolled.viewport()->grab();
+    // The client area shows the list from 250 to 550: items 2 to 5.
+    for (const auto& [data, top] : scrolled.drawn) {
+        EXPECT_GE(data, 102u);
+        EXPECT_EQ(top, static_cast<int>(data - 100) * 100 - 250);
+    }
+    EXPECT_EQ(scrolled.GetItemRect(3).top, 50);
+
+    QTest::mouseClick(scrolled.viewport(), Qt::LeftButton, {}, QPoint(100, 60)); // 310 down the list
+    EXPECT_EQ(scrolled.GetSelectedIndex(), 3);
 }
 
 TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) {

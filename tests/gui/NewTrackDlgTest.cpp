@@ -8,9 +8,11 @@
 #include "support/FakeMessageBoxService.h"
 
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 #include <tuple>
 
 #ifndef PARCELO_TEST_DPI
@@ -48,7 +50,7 @@ protected:
     // The text of the one message box shown since the last call, or "" when none was.
     QString TakeMessage() {
         EXPECT_LE(m_messages.Calls().size(), 1u);
-        const QString text = m_messages.Calls().empty() ? QString() : m_messages.Calls()[0].text;
+        QString text = m_messages.Calls().empty() ? QString() : m_messages.Calls()[0].text;
         m_messages.Clear();
         return text;
     }
@@ -110,6 +112,52 @@ TEST_F(NewTrackDlgTest, EditKeepsTheEntryDate) {
     EXPECT_EQ(Fields(Stored()[0]), Fields(original)) << "entry date kept; the picker gives back date and time";
 }
 
+// A status code this program does not know (another program wrote it) survives an edit
+// that leaves the status alone; choosing a status replaces it.
+TEST_F(NewTrackDlgTest, UnknownStatusIsKeptUnlessChanged) {
+    ASSERT_TRUE(m_store.Add(MakeShipment(1, u"7", 1'600'000'000, 1'599'000'000, 7)));
+    auto dialog = Open(0);
+    Edit(*dialog, IDC_ITEM_NAME).setText("이름");
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), IDOK);
+    EXPECT_EQ(Stored()[0].status, 7);
+    EXPECT_EQ(Stored()[0].itemName, u"이름");
+
+    dialog = Open(0);
+    Combo(*dialog, IDC_STATUS_COMBO).setCurrentIndex(Done);
+    dialog->OnOK();
+    EXPECT_EQ(Stored()[0].status, Done);
+}
+
+// The picker offers only dates the store keeps as picked: from 1900 to the end of 2100.
+TEST_F(NewTrackDlgTest, OrderDateIsStoredAsPicked) {
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
+    Fill(*dialog, 0, "책", "1");
+    auto& picker = *qobject_cast<QDateTimeEdit*>(dialog->GetDlgItem(IDC_ORDER_DATE));
+    picker.setDate(QDate(1850, 6, 1));
+    EXPECT_EQ(picker.date(), QDate(1900, 1, 1));
+    picker.setTime(QTime(0, 0));
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), IDOK);
+
+    dialog = Open(CNewTrackDlg::kNewShipment);
+    Fill(*dialog, 1, "책", "2");
+    auto& latest = *qobject_cast<QDateTimeEdit*>(dialog->GetDlgItem(IDC_ORDER_DATE));
+    latest.setDateTime(QDateTime(QDate(2400, 1, 1), QTime(12, 0), Qt::UTC));
+    EXPECT_EQ(latest.dateTime(), QDateTime(QDate(2100, 12, 31), QTime(23, 59, 59), Qt::UTC));
+    dialog->OnOK();
+
+    // Both ends read back as the dates and times that were on the picker.
+    std::vector<LocalDateTime> dates;
+    for (const Shipment& shipment : Stored()) {
+        ASSERT_TRUE(BreakDownLocalTime(shipment.orderDate, dates.emplace_back()));
+    }
+    ASSERT_EQ(dates.size(), 2u);
+    std::sort(dates.begin(), dates.end(), [](const auto& a, const auto& b) { return a.year < b.year; });
+    EXPECT_EQ(std::tie(dates[0].year, dates[0].month, dates[0].day, dates[0].hour), std::tuple(1900, 1, 1, 0));
+    EXPECT_EQ(std::tie(dates[1].year, dates[1].month, dates[1].day, dates[1].second), std::tuple(2100, 12, 31, 59));
+}
+
 TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
     CShipmentDatabase closed; // never opened: every write fails
     auto dialog = Open(CNewTrackDlg::kNewShipment, &closed);
@@ -125,6 +173,45 @@ TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
 
     // A position without a record: an empty form.
     EXPECT_EQ(FormOf(*Open(5)), (Form{-1, "", "", "", "배송중"}));
+}
+
+// Fields and the note take the width of the window the dialog covers, upright or on
+// its side, with the template's left edges and order: a courier note of the longest
+// kind shows whole on one line.
+TEST(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
+    constexpr int scale = PARCELO_TEST_DPI / 96;
+    std::vector<Courier> couriers = NumberedCouriers(1);
+    const QString note = QString::fromUtf16(u"송장번호는숫자열두자리이며하이픈없이붙여서입력하십시오확인바랍");
+    ASSERT_EQ(note.size(), 31);
+    std::copy_n(note.utf16(), note.size(), couriers[0].note);
+    CShipmentDatabase store;
+    QWidget owner;
+    owner.resize(480 * scale, 640 * scale);
+    CNewTrackDlg dialog(couriers, store, &owner);
+    dialog.show();
+    qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_COURIER_COMBO))->setCurrentIndex(0);
+    const auto* noteLabel = qobject_cast<QLabel*>(dialog.GetDlgItem(IDC_COURIER_NOTE));
+    ASSERT_EQ(noteLabel->text(), note);
+
+    // Top to bottom as in the template.
+    const int fields[] = {IDC_COURIER_COMBO, IDC_ITEM_NAME,  IDC_INVOICE_NUMBER,
+                          IDC_COURIER_NOTE,  IDC_ORDER_DATE, IDC_STATUS_COMBO};
+    std::vector<int> lefts;
+    for (const QSize shape : {QSize(480, 640), QSize(640, 480)}) {
+        dialog.resize(shape * scale);
+        SCOPED_TRACE(dialog.width());
+        int previousTop = -1;
+        for (const int id : fields) {
+            const QRect field = dialog.GetDlgItem(id)->geometry();
+            EXPECT_GT(field.top(), previousTop) << id;
+            previousTop = field.top();
+            EXPECT_GE(field.right(), dialog.width() * 19 / 20) << id;
+            EXPECT_LT(field.right(), dialog.width()) << id;
+            lefts.push_back(field.left());
+        }
+        EXPECT_LE(noteLabel->fontMetrics().horizontalAdvance(note), noteLabel->contentsRect().width());
+    }
+    EXPECT_TRUE(std::equal(lefts.begin(), lefts.begin() + 6, lefts.begin() + 6)) << "left edges stay";
 }
 
 // The band's height at either resolution shows in the real dialog, built at 96 and at 192 dpi.

@@ -8,6 +8,7 @@
 #include "support/FakePhoneService.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -126,6 +127,42 @@ TEST_F(ShipmentListViewTest, ItemMenuIsGreyedWithoutASelection) {
     EXPECT_EQ(menu->actions().front()->text(), "배송 조회");
     QtMenuBuilder::FindCommand(*menu, ID_CALL_COURIER)->trigger();
     EXPECT_EQ(phone.Numbers(), Strings{"0000-0004"});
+    menu->close();
+}
+
+// A right click, or a held press, on an item that is not selected selects it first and
+// offers the menu of that item; a right click on empty space offers the greyed menu.
+TEST_F(ShipmentListViewTest, ItemMenuActsOnTheItemUnderThePointer) {
+    Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(3, u"B", 0, now, InDelivery)});
+    const auto rightClick = [this](QPoint at) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list.viewport(), &event);
+        return view.OpenItemMenu();
+    };
+    const Rect first = list.GetItemRect(0);
+    const Rect second = list.GetItemRect(1);
+    list.SetSelectedIndex(0);
+    QMenu* menu = rightClick({50, (second.top + second.bottom) / 2});
+    ASSERT_TRUE(menu != nullptr && menu->isVisible());
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    QtMenuBuilder::FindCommand(*menu, ID_CALL_COURIER)->trigger();
+    EXPECT_EQ(phone.Numbers(), Strings{"0000-0003"});
+    menu->close();
+
+    list.SetSelectedIndex(-1);
+    const QPoint firstCentre(50, (first.top + first.bottom) / 2);
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, firstCentre);
+    QTest::qWait(700);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, firstCentre);
+    menu = view.OpenItemMenu();
+    ASSERT_TRUE(menu != nullptr && menu->isVisible());
+    EXPECT_EQ(menu->actions().front()->text(), "배송 조회");
+    EXPECT_TRUE(menu->actions().front()->isEnabled());
+    menu->close();
+
+    menu = rightClick({50, 390});
+    EXPECT_EQ(list.GetSelectedIndex(), -1);
+    EXPECT_EQ(menu->actions().front()->text(), "배송 정보");
     menu->close();
 }
 

@@ -1,6 +1,6 @@
 // A second program for SingleInstanceTest: it starts like the real program
 // would and reports on stdout what happened.
-// Arguments: the instance key, then the hand-over timeout in milliseconds.
+// Arguments: the instance key, the data folder, then the hand-over timeout in milliseconds.
 #include "platform/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -19,8 +19,8 @@ void Report(const char* line) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    parcelo::SingleInstance instance(arguments.value(1));
-    if (instance.HandOverToRunning(arguments.value(2, QStringLiteral("3000")).toInt())) {
+    parcelo::SingleInstance instance(arguments.value(1), arguments.value(2));
+    if (instance.HandOverToRunning(arguments.value(3, QStringLiteral("3000")).toInt())) {
         Report("handed-over");
         return 0;
     }
