@@ -1,16 +1,25 @@
 #include "store/PropertyDatabase.h"
 
+#include "store/StoreError.h"
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sqlite3.h>
+#include <stdexcept>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace parcelo {
 
@@ -20,6 +29,7 @@ constexpr int kSchemaVersion = 1;
 constexpr int kBusyTimeoutMs = 2000;
 constexpr size_t kMaxNameLength = 127;
 constexpr const char* kRowIdColumn = "\"id\"";
+constexpr size_t kUserVersionOffset = 60; // in the database file's header
 
 uint32_t ValueType(uint32_t tag) {
     return tag & 0xFFFF;
@@ -104,6 +114,20 @@ std::optional<std::string> ResolveVolumeFile(const std::u16string& path) {
     return (*folder / *name).string();
 }
 
+// A failed step, with its kind taken while the connection still knows the system's errno.
+class StoreFailure : public std::runtime_error {
+public:
+    // `callErrno` is errno right after the failed call, for when SQLite did not keep it.
+    StoreFailure(sqlite3* connection, int result, int callErrno)
+        : std::runtime_error(sqlite3_errstr(result)),
+          m_error(StoreErrorFromSqlite(result, sqlite3_system_errno(connection) != 0 ? sqlite3_system_errno(connection)
+                                                                                     : callErrno)) {}
+    StoreError Error() const { return m_error; }
+
+private:
+    StoreError m_error;
+};
+
 // A prepared statement on the raw handle, for UTF-16 text in and out.
 class Query {
 public:
@@ -149,6 +173,7 @@ public:
 
     // True while a row is available.
     bool Step() {
+        errno = 0;
         const int result = sqlite3_step(m_statement);
         if (result == SQLITE_ROW) {
             return true;
@@ -156,13 +181,13 @@ public:
         if (result == SQLITE_DONE) {
             return false;
         }
-        throw SQLite::Exception(m_connection, result);
+        throw StoreFailure(m_connection, result, errno);
     }
 
 private:
     void Check(int result) const {
         if (result != SQLITE_OK) {
-            throw SQLite::Exception(m_connection, result);
+            throw StoreFailure(m_connection, result, 0);
         }
     }
 
@@ -172,6 +197,123 @@ private:
 
 int64_t ReadDataVersion(SQLite::Database& connection) {
     return connection.execAndGet("PRAGMA data_version").getInt64();
+}
+
+// The files SQLite keeps beside a database while it is in use: which of them exist, as a
+// bit mask, so that those a refused volume made can be removed again.
+constexpr std::array<const char*, 3> kSideFileSuffixes = {"-wal", "-shm", "-journal"};
+
+unsigned ExistingSideFiles(const std::string& file) {
+    unsigned mask = 0;
+    for (size_t i = 0; i < kSideFileSuffixes.size(); ++i) {
+        std::error_code ignored;
+        if (std::filesystem::exists(file + kSideFileSuffixes[i], ignored)) {
+            mask |= 1u << i;
+        }
+    }
+    return mask;
+}
+
+void RemoveNewSideFiles(const std::string& file, unsigned existedBefore) {
+    for (size_t i = 0; i < kSideFileSuffixes.size(); ++i) {
+        if ((existedBefore & (1u << i)) == 0) {
+            std::error_code ignored;
+            std::filesystem::remove(file + kSideFileSuffixes[i], ignored);
+        }
+    }
+}
+
+bool CanWrite(const std::string& path) {
+    return access(path.c_str(), R_OK | W_OK) == 0;
+}
+
+// A side file that an earlier run left unwritable (SQLite gives it the mode of the
+// database file, so a read-only database leaves read-only side files) would keep a
+// writable database from opening; it takes the database file's mode again.
+bool MakeSideFileWritable(const std::string& side, const struct stat& database) {
+    struct stat info {};
+    if (stat(side.c_str(), &info) != 0) {
+        return errno == ENOENT;
+    }
+    if (CanWrite(side)) {
+        return true;
+    }
+    return S_ISREG(info.st_mode) && info.st_uid == geteuid() && chmod(side.c_str(), database.st_mode & 07777) == 0 &&
+           CanWrite(side);
+}
+
+uint32_t BigEndian32(const unsigned char* bytes) {
+    return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
+}
+
+StoreError ErrorOf(const std::exception& exception, SQLite::Database* connection) {
+    if (const auto* failure = dynamic_cast<const StoreFailure*>(&exception)) {
+        return failure->Error();
+    }
+    const auto* sqlite = dynamic_cast<const SQLite::Exception*>(&exception);
+    if (sqlite == nullptr) {
+        return StoreError::Io;
+    }
+    const int systemErrno = connection != nullptr ? sqlite3_system_errno(connection->getHandle()) : 0;
+    return StoreErrorFromSqlite(sqlite->getExtendedErrorCode(), systemErrno);
+}
+
+// Looks at a volume file without writing to it: it must be absent (then its folder
+// must be writable), empty, or a sound SQLite database no newer than this program,
+// writable together with its folder. A database is handed back open read-only.
+StoreError InspectVolume(const std::string& file, std::unique_ptr<SQLite::Database>& inspection) {
+    const std::filesystem::path path(file);
+    const std::string folder = path.has_parent_path() ? path.parent_path().string() : std::string(".");
+    struct stat info {};
+    const bool exists = stat(file.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) {
+        return errno == EACCES ? StoreError::ReadOnly : StoreError::Io;
+    }
+    if (exists && !S_ISREG(info.st_mode)) {
+        return StoreError::Foreign;
+    }
+    // SQLite creates its side files in the folder, so the folder must be writable too.
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return StoreError::ReadOnly;
+    }
+    if (!exists) {
+        return StoreError::None;
+    }
+    if (!CanWrite(file)) {
+        return StoreError::ReadOnly;
+    }
+    for (const char* suffix : {"-wal", "-shm"}) {
+        if (!MakeSideFileWritable(file + suffix, info)) {
+            return StoreError::ReadOnly;
+        }
+    }
+    if (info.st_size == 0) {
+        return StoreError::None; // an empty file is an empty database
+    }
+    std::array<unsigned char, 100> header{};
+    std::ifstream in(file, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) {
+        return StoreError::Damaged;
+    }
+    if (std::memcmp(header.data(), "SQLite format 3", 16) != 0) {
+        return StoreError::Damaged;
+    }
+    if (BigEndian32(&header[kUserVersionOffset]) > static_cast<uint32_t>(kSchemaVersion)) {
+        return StoreError::TooNew;
+    }
+    try {
+        inspection = std::make_unique<SQLite::Database>(file, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+        if (inspection->execAndGet("PRAGMA quick_check").getString() != "ok") {
+            return StoreError::Damaged;
+        }
+        if (inspection->execAndGet("PRAGMA user_version").getInt() > kSchemaVersion) {
+            return StoreError::TooNew;
+        }
+    } catch (const std::exception& exception) {
+        const StoreError error = ErrorOf(exception, inspection.get());
+        return error == StoreError::Busy || error == StoreError::Io ? error : StoreError::Damaged;
+    }
+    return StoreError::None;
 }
 
 } // namespace
@@ -201,28 +343,30 @@ bool CPropertyDatabase::MountVolume(const std::u16string& path) {
     m_connection.reset();
     m_volumeFile.clear();
     m_volumePath = path;
+    m_mounted = false;
+    m_writable = false;
     try {
         std::optional<std::string> file = ResolveVolumeFile(path);
         if (!file) {
-            return false;
+            return Fail(StoreError::Io);
         }
-        auto connection =
-            std::make_unique<SQLite::Database>(*file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
-        // Reading comes first: a file that is not a sound database fails here, before
-        // anything could be written to it.
-        if (connection->execAndGet("PRAGMA quick_check").getString() != "ok" ||
-            sqlite3_db_readonly(connection->getHandle(), "main") != 0) {
-            return false;
+        // Nothing is opened for writing here: the file is only read until Open has seen
+        // that it holds this program's database.
+        const unsigned sideFiles = ExistingSideFiles(*file);
+        std::unique_ptr<SQLite::Database> inspection;
+        const StoreError error = InspectVolume(*file, inspection);
+        if (error != StoreError::None) {
+            inspection.reset();
+            RemoveNewSideFiles(*file, sideFiles);
+            return Fail(error);
         }
-        connection->exec("PRAGMA encoding = 'UTF-16le'"); // ignored by an existing volume
-        connection->execAndGet("PRAGMA journal_mode = WAL");
-        // Every commit reaches the disk before the call that made it returns.
-        connection->exec("PRAGMA synchronous = FULL");
-        m_connection = std::move(connection);
+        m_sideFilesBefore = sideFiles;
+        m_connection = std::move(inspection);
         m_volumeFile = *file;
-        return true;
+        m_mounted = true;
+        return Succeed();
     } catch (const std::exception&) {
-        return false;
+        return Fail(StoreError::Io);
     }
 }
 
@@ -231,37 +375,97 @@ bool CPropertyDatabase::Open(const std::u16string& name) {
     m_databaseName = name;
     DatabaseDescription description;
     if (!DescribeDatabase(description)) {
-        return false;
+        return Fail(StoreError::NotOpen);
     }
     description.name = name.substr(0, kMaxNameLength);
     std::optional<std::string> table = ToUtf8Name(description.name);
     const bool described = !description.sortOrders.empty() &&
                            std::all_of(description.properties.begin(), description.properties.end(),
                                        [](const PropertyDescription& p) { return IsSupportedType(p.tag); });
-    if (!m_connection || !table || table->empty() || !described) {
-        return false;
+    if (!m_mounted || !table || table->empty() || !described) {
+        return Fail(StoreError::NotOpen);
     }
     m_description = std::move(description);
     m_table = QuoteIdentifier(*table);
     for (const SortOrderDescription& order : m_description.sortOrders) {
         if (ColumnOf(order.keyTag).empty()) {
-            return false;
+            return Fail(StoreError::NotOpen);
         }
     }
     try {
-        if (!CreateSchema()) {
-            return false;
+        if (m_connection && !m_writable) {
+            // The volume was only read so far: it is written to once it shows this database.
+            if (!HoldsThisDatabase(*m_connection)) {
+                Unmount();
+                return Fail(StoreError::Foreign);
+            }
+            m_connection.reset();
         }
+        if (!m_writable) {
+            auto connection = std::make_unique<SQLite::Database>(
+                m_volumeFile, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
+            connection->exec("PRAGMA encoding = 'UTF-16le'"); // ignored by an existing volume
+            // Every commit reaches the disk before the call that made it returns.
+            connection->exec("PRAGMA synchronous = FULL");
+            m_connection = std::move(connection);
+            m_writable = true;
+        }
+        const StoreError error = CreateSchema();
+        if (error != StoreError::None) {
+            Unmount();
+            return Fail(error);
+        }
+        m_connection->execAndGet("PRAGMA journal_mode = WAL");
         m_open = true;
         m_sortOrder = 0;
         m_sortKeyTag = m_description.sortOrders[0].keyTag;
         m_sortFlags = m_description.sortOrders[0].flags;
         TakePositionsSnapshot();
-        return true;
-    } catch (const std::exception&) {
+        return Succeed();
+    } catch (const std::exception& exception) {
+        const StoreError error = ErrorOf(exception, m_connection.get());
         Close();
-        return false;
+        return Fail(error);
     }
+}
+
+// Either an empty volume, or one whose table of this name has every declared column.
+bool CPropertyDatabase::HoldsThisDatabase(SQLite::Database& connection) const {
+    if (connection.execAndGet("SELECT count(*) FROM sqlite_master").getInt64() == 0) {
+        return true;
+    }
+    std::set<std::string> existing;
+    SQLite::Statement tableInfo(connection, "PRAGMA table_info(" + m_table + ")");
+    while (tableInfo.executeStep()) {
+        existing.insert(tableInfo.getColumn(1).getString());
+    }
+    return std::all_of(m_description.properties.begin(), m_description.properties.end(),
+                       [&](const PropertyDescription& p) { return existing.count(p.column) != 0; });
+}
+
+// Gives up the volume, removing the side files that looking at it made.
+void CPropertyDatabase::Unmount() {
+    Close();
+    m_connection.reset();
+    if (!m_writable && m_mounted) {
+        RemoveNewSideFiles(m_volumeFile, m_sideFilesBefore);
+    }
+    m_writable = false;
+    m_mounted = false;
+}
+
+bool CPropertyDatabase::Fail(StoreError error) {
+    m_lastError = error;
+    return false;
+}
+
+bool CPropertyDatabase::Succeed() {
+    m_lastError = StoreError::None;
+    return true;
+}
+
+bool CPropertyDatabase::Fail(const std::exception& exception) {
+    return Fail(ErrorOf(exception, m_connection.get()));
 }
 
 void CPropertyDatabase::Close() {
@@ -274,16 +478,16 @@ bool CPropertyDatabase::SetSortOrder(uint32_t keyTag, uint32_t sortFlags) {
     m_sortFlags = sortFlags;
     m_sortOrder.reset();
     if (!m_open) {
-        return false;
+        return Fail(StoreError::NotOpen);
     }
     const auto& orders = m_description.sortOrders;
     for (size_t i = 0; i < orders.size(); ++i) {
         if (orders[i].keyTag == keyTag && orders[i].flags == sortFlags) {
             m_sortOrder = i;
-            return true;
+            return Succeed();
         }
     }
-    return false;
+    return Fail(StoreError::NotOpen);
 }
 
 bool CPropertyDatabase::IsOpen() const {
@@ -305,7 +509,7 @@ bool CPropertyDatabase::DeleteAt(int position) {
 
 bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values) {
     if (!IsOpen() || values.empty()) {
-        return false;
+        return Fail(StoreError::NotOpen);
     }
     std::string columns;
     std::string placeholders;
@@ -324,9 +528,9 @@ bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values) {
             insert.BindValue(static_cast<int>(i) + 1, values[i]);
         }
         insert.Step(); // commits on its own, durably
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
     }
 }
 
@@ -369,7 +573,7 @@ bool CPropertyDatabase::ReadRecordAt(int position, const RecordVisitor& visit) {
 
 bool CPropertyDatabase::ReadRecords(const std::function<void(size_t)>& expect, const RecordVisitor& visit) {
     if (!IsOpen()) {
-        return false;
+        return Fail(StoreError::NotOpen);
     }
     try {
         SQLite::Transaction transaction(*m_connection);
@@ -384,15 +588,18 @@ bool CPropertyDatabase::ReadRecords(const std::function<void(size_t)>& expect, c
         }
         transaction.commit();
         m_dataVersion = version;
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
     }
 }
 
 bool CPropertyDatabase::WithRecordAt(int position, bool write, const std::function<bool(int64_t)>& work) {
-    if (!IsOpen() || position < 0) {
-        return false;
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    if (position < 0) {
+        return Fail(StoreError::NotFound);
     }
     try {
         // An immediate transaction holds the write lock from the start, so nobody can
@@ -400,7 +607,7 @@ bool CPropertyDatabase::WithRecordAt(int position, bool write, const std::functi
         SQLite::Transaction transaction(*m_connection, write ? SQLite::TransactionBehavior::IMMEDIATE
                                                              : SQLite::TransactionBehavior::DEFERRED);
         if (!PositionsAreCurrent()) {
-            return false;
+            return Fail(StoreError::NotFound);
         }
         int64_t rowId = 0;
         {
@@ -408,17 +615,17 @@ bool CPropertyDatabase::WithRecordAt(int position, bool write, const std::functi
                                                       OrderByClause() + " LIMIT 1 OFFSET ?");
             find.BindInt64(1, position);
             if (!find.Step()) {
-                return false;
+                return Fail(StoreError::NotFound);
             }
             rowId = sqlite3_column_int64(find.Get(), 0);
         }
         if (!work(rowId)) {
-            return false;
+            return Fail(StoreError::NotFound);
         }
         transaction.commit();
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
     }
 }
 
@@ -432,11 +639,15 @@ void CPropertyDatabase::TakePositionsSnapshot() {
     m_dataVersion = ReadDataVersion(*m_connection);
 }
 
-bool CPropertyDatabase::CreateSchema() {
+StoreError CPropertyDatabase::CreateSchema() {
     SQLite::Transaction transaction(*m_connection, SQLite::TransactionBehavior::IMMEDIATE);
+    // Looked at again under the write lock: another program may have written meanwhile.
+    if (!HoldsThisDatabase(*m_connection)) {
+        return StoreError::Foreign;
+    }
     const int version = m_connection->execAndGet("PRAGMA user_version").getInt();
     if (version > kSchemaVersion) {
-        return false; // written by a newer program
+        return StoreError::TooNew; // written by a newer program
     }
     std::string columns = std::string(kRowIdColumn) + " INTEGER PRIMARY KEY";
     for (const PropertyDescription& property : m_description.properties) {
@@ -463,22 +674,11 @@ bool CPropertyDatabase::CreateSchema() {
         statement += ")";
         m_connection->exec(statement);
     }
-
-    std::set<std::string> existing;
-    SQLite::Statement tableInfo(*m_connection, "PRAGMA table_info(" + m_table + ")");
-    while (tableInfo.executeStep()) {
-        existing.insert(tableInfo.getColumn(1).getString());
-    }
-    for (const PropertyDescription& property : m_description.properties) {
-        if (existing.count(property.column) == 0) {
-            return false; // an older or foreign table of the same name
-        }
-    }
     if (version < kSchemaVersion) {
         m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
     }
     transaction.commit();
-    return true;
+    return StoreError::None;
 }
 
 // Records that lack the key cannot occur (every column is NOT NULL), so the

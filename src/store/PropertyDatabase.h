@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/StoreError.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -78,12 +80,15 @@ public:
     CPropertyDatabase(const CPropertyDatabase&) = delete;
     CPropertyDatabase& operator=(const CPropertyDatabase&) = delete;
 
-    // Opens the volume file, creating it if missing. A bare file name lies in the user's
-    // data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.
-    // A file that is not a sound, writable database is refused and left untouched.
+    // Mounts the volume file; Open creates it if missing. A bare file name lies in the
+    // user's data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.
+    // A file that is not a sound, writable database (or whose folder is not writable) is
+    // refused without being written, and no side file of it is left behind.
     bool MountVolume(const std::u16string& path);
 
-    // Creates the named database if it does not exist yet and opens it on its first sort order.
+    // Creates the named database if it does not exist yet and opens it on its first sort
+    // order. A volume holding anything but an empty database or this one is refused
+    // untouched (LastError Foreign).
     bool Open(const std::u16string& name);
 
     // Closes the database; the volume stays mounted.
@@ -98,10 +103,17 @@ public:
     // True while record operations can work: mounted, open and on a declared sort order.
     bool IsOpen() const;
 
+    // The kind of failure of the last operation; None after a success.
+    StoreError LastError() const { return m_lastError; }
+
     // The volume file in use after MountVolume resolved the path (empty before).
     const std::string& VolumeFile() const { return m_volumeFile; }
 
 protected:
+    bool Fail(StoreError error);
+    bool Fail(const std::exception& exception);
+    bool Succeed();
+
     // Fills the description of the database to create; the base class describes nothing,
     // so only a derived class can create a database.
     virtual bool DescribeDatabase(DatabaseDescription& description);
@@ -120,7 +132,9 @@ private:
     bool WithRecordAt(int position, bool write, const std::function<bool(int64_t rowId)>& work);
     bool PositionsAreCurrent();
     void TakePositionsSnapshot();
-    bool CreateSchema();
+    StoreError CreateSchema();
+    bool HoldsThisDatabase(SQLite::Database& connection) const;
+    void Unmount();
     std::string OrderByClause() const;
     std::string SelectColumns() const;
     std::string ColumnOf(uint32_t tag) const;
@@ -133,6 +147,10 @@ private:
     std::string m_table; // quoted
     uint32_t m_sortKeyTag = 0;
     uint32_t m_sortFlags = 0;
+    bool m_mounted = false;
+    bool m_writable = false;        // the connection may write: the volume holds this database
+    unsigned m_sideFilesBefore = 0; // side files that existed when the volume was mounted
+    StoreError m_lastError = StoreError::None;
     bool m_open = false;
     std::optional<size_t> m_sortOrder; // index into the declared orders; empty when broken
     int64_t m_dataVersion = 0;         // of the volume when positions were last read

@@ -108,6 +108,29 @@ TEST_F(ShipmentDatabaseTest, PositionsGoStaleWhenAnotherProgramWrites) {
     EXPECT_FALSE(mine.DeleteAt(0));
     EXPECT_TRUE(mine.Add(MakeShipment(u"C", kNow - 2 * kDay, kNow)));
     EXPECT_EQ(Invoices(mine), (Names{u"B", u"A", u"C"}));
+    // Reading the list again makes the positions current.
+    EXPECT_TRUE(mine.UpdateAt(1, MakeShipment(u"A2", kNow - kDay, kNow)));
+    EXPECT_EQ(Invoices(theirs), (Names{u"B", u"A2", u"C"}));
+}
+
+// Among equal dates the shipment entered later counts as the newer one.
+TEST_F(ShipmentDatabaseTest, EqualDatesKeepEntryOrderInEachDirection) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    for (const char16_t* invoice : {u"first", u"second", u"third"}) {
+        ASSERT_TRUE(store.Add(MakeShipment(invoice, kNow, kNow)));
+    }
+    const Names entered{u"first", u"second", u"third"};
+    const Names newestFirst{u"third", u"second", u"first"};
+    for (uint32_t key : {PROP_ENTRY_DATE, PROP_ORDER_DATE}) {
+        ASSERT_TRUE(store.SetSortOrder(key, CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST));
+        EXPECT_EQ(Invoices(store), newestFirst) << key;
+        Shipment atZero;
+        ASSERT_TRUE(store.ReadAt(0, atZero));
+        EXPECT_EQ(atZero.invoiceNumber, u"third") << "a seek agrees with the list";
+        ASSERT_TRUE(store.SetSortOrder(key, CEDB_SORT_UNKNOWNFIRST));
+        EXPECT_EQ(Invoices(store), entered) << key;
+    }
 }
 
 TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
@@ -153,6 +176,8 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
         ++acknowledged;
     }
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    EXPECT_EQ(store.LastError(), StoreError::Full);
+    EXPECT_TRUE(IsTransient(store.LastError()));
     EXPECT_GT(acknowledged, 0u);
     EXPECT_LT(acknowledged, 10000u);
     CShipmentDatabase reopened;
