@@ -1,5 +1,8 @@
 #pragma once
 
+#include <stdexcept>
+#include <string>
+
 namespace parcelo {
 
 // Why the last store operation failed, so that the caller can tell a failure worth
@@ -15,6 +18,16 @@ enum class StoreError {
     Damaged,  // the file is not a sound database
     Foreign,  // a database of another program, or not a file at all
     TooNew,   // written by a newer version of the program
+};
+
+// Thrown inside the store when a database call fails; never leaves it.
+class StoreFailure : public std::runtime_error {
+public:
+    StoreFailure(StoreError error, const std::string& message) : std::runtime_error(message), m_error(error) {}
+    StoreError Error() const { return m_error; }
+
+private:
+    StoreError m_error;
 };
 
 // True for the kinds of failure that may go away when the same call is made again.
