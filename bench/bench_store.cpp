@@ -55,7 +55,7 @@ std::vector<parcelo::test::Version1Row> Rows() {
         shipment.invoiceNumber.assign(digits.begin(), digits.end());
         shipment.itemName = u"무선 이어폰 " + shipment.invoiceNumber.substr(8);
         shipment.entryDate = kStart + i * 947LL;
-        shipment.orderDate = shipment.entryDate - (i % 40) * 3600;
+        shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
         shipment.status = i % 3;
         rows.push_back({i + 1, shipment, parcelo::test::Version1Ticks(shipment.entryDate),
                         parcelo::test::Version1Ticks(shipment.orderDate)});
@@ -70,6 +70,7 @@ public:
         const std::vector<parcelo::test::Version1Row> rows = Rows();
         parcelo::test::WriteVersion1Volume(m_folder.Path() / "version1.edb", rows);
         std::vector<Shipment> shipments;
+        shipments.reserve(rows.size());
         for (const auto& row : rows) {
             shipments.push_back(row.shipment);
         }

@@ -533,13 +533,18 @@ StoreError CPropertyDatabase::PrepareSchema() {
     } else {
         m_connection->exec(CreateTableStatement(m_table));
     }
+    // One index per sort key; read backwards it serves the other direction too.
     std::set<uint32_t> keys;
     for (const SortOrderDescription& order : m_description.sortOrders) {
-        if (keys.insert(order.keyTag).second) {
-            const std::string column = ColumnOf(order.keyTag);
-            const std::string index = QuoteIdentifier(m_tableName + "_by_" + column.substr(1, column.size() - 2));
-            m_connection->exec("CREATE INDEX " + index + " ON " + m_table + " (" + column + ", " + kRowIdColumn + ")");
+        if (!keys.insert(order.keyTag).second) {
+            continue;
         }
+        const auto property = std::find_if(m_description.properties.begin(), m_description.properties.end(),
+                                           [&](const PropertyDescription& p) { return p.tag == order.keyTag; });
+        std::string statement = "CREATE INDEX ";
+        statement += QuoteIdentifier(m_tableName + "_by_" + property->column);
+        statement += " ON " + m_table + " (" + QuoteIdentifier(property->column) + ", " + kRowIdColumn + ")";
+        m_connection->exec(statement);
     }
     m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
     transaction.commit();

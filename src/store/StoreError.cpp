@@ -36,10 +36,7 @@ StoreError StoreErrorFromSqlite(int resultCode, int systemErrno) {
     case SQLITE_CONSTRAINT:
     case SQLITE_ERROR:
         return StoreError::Foreign; // a table that is not what this program made
-    case SQLITE_CANTOPEN:
-    case SQLITE_NOTFOUND:
-        return StoreError::Io;
-    default:
+    default:                        // the file could not be opened, read or written, or memory ran out
         return StoreError::Io;
     }
 }

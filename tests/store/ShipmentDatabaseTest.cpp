@@ -324,7 +324,7 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     rlimit limit{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit unlimited = limit;
-    limit.rlim_cur = 256 * 1024;
+    limit.rlim_cur = rlim_t{256} * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     uint32_t acknowledged = 0;
     while (acknowledged < 10000 &&

@@ -37,7 +37,7 @@ std::vector<test::Version1Row> Version1Rows(int count) {
         shipment.itemName = i % 5 == 0 ? u"" : i % 5 == 1 ? u"\xFFFE뒤집힌 표시 " + number : u"무선 이어폰 " + number;
         shipment.status = i % 3;
         shipment.entryDate = kStart + i * 947LL;
-        shipment.orderDate = shipment.entryDate - (i % 40) * 3600;
+        shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
         rows.push_back(
             {1 + 2LL * i, shipment, test::Version1Ticks(shipment.entryDate), test::Version1Ticks(shipment.orderDate)});
     }
