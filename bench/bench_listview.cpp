@@ -48,8 +48,8 @@ public:
             insert.bind(1, i % kCourierLogoCount);
             insert.bind(2, invoice);
             insert.bind(3, "무선 이어폰 " + invoice.substr(8));
-            insert.bind(4, static_cast<int64_t>(InstantToStoredTime(entry)));
-            insert.bind(5, static_cast<int64_t>(InstantToStoredTime(entry - (i % 40) * 3600)));
+            insert.bind(4, static_cast<int64_t>(entry));
+            insert.bind(5, static_cast<int64_t>(entry - (i % 40) * 3600));
             insert.bind(6, i % 3);
             insert.exec();
             insert.reset();

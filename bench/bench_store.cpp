@@ -1,15 +1,18 @@
-// The shipment store's two hot paths: loading every shipment for a refresh, measured
-// against a bare SELECT of the same rows, and one durable Add.
+// The shipment store's hot paths, each measured against what a bare SQLite call costs
+// for the same work: a query of 100,000 shipments with each filter and sort, a read by
+// id, one durable update, 1,000 adds in one batch against 1,000 single adds, and the
+// migration of a version-1 volume of 100,000 shipments.
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 
 #include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Transaction.h>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <malloc.h>
+#include <random>
 #include <sqlite3.h>
 #include <string>
 #include <vector>
@@ -19,12 +22,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using parcelo::CShipmentDatabase;
 using parcelo::Shipment;
+using parcelo::ShipmentQuery;
+using parcelo::ShipmentSortKey;
 
 constexpr int kShipments = 100'000;
 constexpr parcelo::Instant kStart = 1'609'459'200; // 2021-01-01
-
-const char* const kSelectAll = "SELECT courier, invoice_number, item_name, entry_date, order_date, status "
-                               "FROM TRACKDB ORDER BY entry_date DESC, id DESC";
 
 double MedianMs(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
@@ -42,70 +44,71 @@ double ThreadCpuMs() {
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-// A volume of 100,000 shipments spread over three years, written once for the whole run.
-class LargeVolume {
+// The shipments of the large volumes: spread over three years, every status.
+std::vector<parcelo::test::Version1Row> Rows() {
+    std::vector<parcelo::test::Version1Row> rows;
+    rows.reserve(kShipments);
+    for (int i = 0; i < kShipments; ++i) {
+        const std::string digits = std::to_string(601234500000LL + i * 7919LL);
+        Shipment shipment;
+        shipment.courierIndex = i % 15;
+        shipment.invoiceNumber.assign(digits.begin(), digits.end());
+        shipment.itemName = u"무선 이어폰 " + shipment.invoiceNumber.substr(8);
+        shipment.entryDate = kStart + i * 947LL;
+        shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
+        shipment.status = i % 3;
+        rows.push_back({i + 1, shipment, parcelo::test::Version1Ticks(shipment.entryDate),
+                        parcelo::test::Version1Ticks(shipment.orderDate)});
+    }
+    return rows;
+}
+
+// The current volume of 100,000 shipments and a version-1 one, written once for the run.
+class LargeVolumes {
 public:
-    LargeVolume() {
-        {
-            CShipmentDatabase store;
-            store.MountVolume(File());
-            store.Open(u"TRACKDB");
+    LargeVolumes() {
+        const std::vector<parcelo::test::Version1Row> rows = Rows();
+        parcelo::test::WriteVersion1Volume(m_folder.Path() / "version1.edb", rows);
+        std::vector<Shipment> shipments;
+        shipments.reserve(rows.size());
+        for (const auto& row : rows) {
+            shipments.push_back(row.shipment);
         }
-        SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READWRITE);
-        SQLite::Transaction transaction(raw);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(raw.getHandle(),
-                           "INSERT INTO TRACKDB (courier, invoice_number, item_name, entry_date, order_date, status) "
-                           "VALUES (?, ?, ?, ?, ?, ?)",
-                           -1, &insert, nullptr);
-        for (int i = 0; i < kShipments; ++i) {
-            const std::string digits = std::to_string(601234500000LL + i * 7919LL);
-            const std::u16string invoice(digits.begin(), digits.end());
-            const std::u16string item = u"무선 이어폰 " + invoice.substr(8);
-            const parcelo::Instant entry = kStart + i * 947LL;
-            sqlite3_bind_int(insert, 1, i % 15);
-            sqlite3_bind_text16(insert, 2, invoice.data(), static_cast<int>(invoice.size() * 2), SQLITE_TRANSIENT);
-            sqlite3_bind_text16(insert, 3, item.data(), static_cast<int>(item.size() * 2), SQLITE_TRANSIENT);
-            sqlite3_bind_int64(insert, 4, static_cast<int64_t>(parcelo::InstantToStoredTime(entry)));
-            sqlite3_bind_int64(insert, 5, static_cast<int64_t>(parcelo::InstantToStoredTime(entry - (i % 40) * 3600)));
-            sqlite3_bind_int(insert, 6, i % 3);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        transaction.commit();
+        CShipmentDatabase store;
+        store.MountVolume(File());
+        store.Open(u"TRACKDB");
+        store.AddBatch(shipments);
     }
 
     std::u16string File() const { return m_folder.File("VELDAN.EDB"); }
+    std::filesystem::path Version1() const { return m_folder.Path() / "version1.edb"; }
+    const parcelo::test::TempFolder& Folder() const { return m_folder; }
 
 private:
     parcelo::test::TempFolder m_folder;
 };
 
-const LargeVolume& Volume() {
+const LargeVolumes& Volumes() {
     static const parcelo::test::ScopedEnv zone("TZ", parcelo::test::kBerlinRule);
-    static const LargeVolume volume;
-    return volume;
+    static const LargeVolumes volumes;
+    return volumes;
 }
 
-size_t ReadAllOnce(CShipmentDatabase& store) {
-    std::vector<Shipment> shipments;
-    store.ReadAll(shipments);
-    benchmark::DoNotOptimize(shipments.data());
-    return shipments.size();
-}
-
-// Steps the same rows and touches every column, as the least any loader has to do.
-size_t BareSelectOnce(sqlite3* connection) {
+// Steps the rows of the same SQL and touches every column, as the least any loader
+// has to do.
+size_t BareSelectOnce(sqlite3* connection, const std::string& sql, int status) {
     sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(connection, kSelectAll, -1, &select, nullptr);
+    sqlite3_prepare_v2(connection, sql.c_str(), -1, &select, nullptr);
+    if (status != parcelo::FILTER_ALL) {
+        sqlite3_bind_int(select, 1, status);
+    }
     size_t rows = 0;
     int64_t sum = 0;
     while (sqlite3_step(select) == SQLITE_ROW) {
-        for (int column : {0, 3, 4, 5}) {
+        for (int column : {0, 1, 4, 5, 6}) {
             sum += sqlite3_column_int64(select, column);
         }
-        for (int column : {1, 2}) {
+        for (int column : {2, 3}) {
             benchmark::DoNotOptimize(sqlite3_column_text16(select, column));
             sum += sqlite3_column_bytes16(select, column);
         }
@@ -116,85 +119,153 @@ size_t BareSelectOnce(sqlite3* connection) {
     return rows;
 }
 
+// Argument 0: sort 0..3 (entry newest, entry oldest, order newest, order oldest);
+// argument 1: filter -1..2. Query and the bare SELECT alternate in one run, in CPU time;
+// `ratio` is the figure to watch.
+void BM_QueryVersusBareSelect(benchmark::State& state) {
+    CShipmentDatabase store;
+    store.MountVolume(Volumes().File());
+    store.Open(u"TRACKDB");
+    SQLite::Database raw(std::string(store.VolumeFile()), SQLite::OPEN_READONLY);
+    ShipmentQuery query;
+    query.key = state.range(0) >= 2 ? ShipmentSortKey::OrderDate : ShipmentSortKey::EntryDate;
+    query.newestFirst = state.range(0) % 2 == 0;
+    query.filter = static_cast<int>(state.range(1));
+    const std::string key = query.key == ShipmentSortKey::OrderDate ? "order_date" : "entry_date";
+    const std::string direction = query.newestFirst ? " DESC" : "";
+    const std::string sql = "SELECT id, courier, invoice_number, item_name, entry_date, order_date, status "
+                            "FROM TRACKDB" +
+                            std::string(query.filter == parcelo::FILTER_ALL ? "" : " WHERE status = ?") + " ORDER BY " +
+                            key + direction + ", id" + direction;
+    std::vector<double> queried;
+    std::vector<double> bare;
+    std::vector<Shipment> shipments;
+    for (auto _ : state) {
+        double start = ThreadCpuMs();
+        store.Query(query, shipments);
+        queried.push_back(ThreadCpuMs() - start);
+        start = ThreadCpuMs();
+        const size_t rows = BareSelectOnce(raw.getHandle(), sql, query.filter);
+        bare.push_back(ThreadCpuMs() - start);
+        if (rows != shipments.size() || rows == 0) {
+            state.SkipWithError("row counts differ");
+        }
+    }
+    state.counters["query_ms"] = MedianMs(queried);
+    state.counters["select_ms"] = MedianMs(bare);
+    state.counters["ratio"] = MedianMs(queried) / MedianMs(bare);
+}
+BENCHMARK(BM_QueryVersusBareSelect)
+    ->ArgsProduct({{0, 1, 2, 3}, {-1, 0, 1, 2}})
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+// The refresh of the list view: every shipment in the chosen order, remembering positions.
 void BM_ReadAll100k(benchmark::State& state) {
     CShipmentDatabase store;
-    store.MountVolume(Volume().File());
+    store.MountVolume(Volumes().File());
     store.Open(u"TRACKDB");
     for (auto _ : state) {
-        if (ReadAllOnce(store) != kShipments) {
+        std::vector<Shipment> shipments;
+        store.ReadAll(shipments);
+        if (shipments.size() != kShipments) {
             state.SkipWithError("wrong row count");
         }
     }
 }
 BENCHMARK(BM_ReadAll100k)->Unit(benchmark::kMillisecond);
 
-void BM_BareSelect100k(benchmark::State& state) {
-    CShipmentDatabase store; // the same connection settings
-    store.MountVolume(Volume().File());
-    SQLite::Database raw(std::string(store.VolumeFile()), SQLite::OPEN_READONLY);
+void BM_ReadById(benchmark::State& state) {
+    CShipmentDatabase store;
+    store.MountVolume(Volumes().File());
+    store.Open(u"TRACKDB");
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int64_t> ids(1, kShipments);
     for (auto _ : state) {
-        if (BareSelectOnce(raw.getHandle()) != kShipments) {
-            state.SkipWithError("wrong row count");
+        if (!store.Read(ids(random))) {
+            state.SkipWithError("read failed");
         }
     }
 }
-BENCHMARK(BM_BareSelect100k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadById)->Unit(benchmark::kMicrosecond);
 
-// Both loaders alternately in one run, in CPU time; the ratio of their medians is the
-// figure to watch (ReadAll must stay within twice the bare SELECT). `ratio_fresh_pages`
-// is the worst case in which the allocator handed the last refresh's memory back to the
-// kernel, so that every page of the new collection is faulted in again.
-void BM_ReadAllVersusBareSelect(benchmark::State& state) {
+void BM_UpdateDurable(benchmark::State& state) {
+    parcelo::test::TempFolder folder;
     CShipmentDatabase store;
-    store.MountVolume(Volume().File());
+    store.MountVolume(folder.File("update.edb"));
     store.Open(u"TRACKDB");
-    SQLite::Database raw(std::string(store.VolumeFile()), SQLite::OPEN_READONLY);
-    std::vector<double> readAll;
-    std::vector<double> readAllFreshPages;
-    std::vector<double> bare;
+    Shipment shipment = parcelo::test::MakeShipment(u"601234567890", kStart, kStart);
+    store.Add(shipment);
+    std::vector<double> samples;
     for (auto _ : state) {
-        double start = ThreadCpuMs();
-        ReadAllOnce(store);
-        readAll.push_back(ThreadCpuMs() - start);
-        start = ThreadCpuMs();
-        BareSelectOnce(raw.getHandle());
-        bare.push_back(ThreadCpuMs() - start);
-        malloc_trim(0);
-        start = ThreadCpuMs();
-        ReadAllOnce(store);
-        readAllFreshPages.push_back(ThreadCpuMs() - start);
+        ++shipment.orderDate;
+        const auto start = Clock::now();
+        if (!store.Update(shipment)) {
+            state.SkipWithError("Update failed");
+        }
+        samples.push_back(ElapsedMs(start));
     }
-    state.counters["readall_ms"] = MedianMs(readAll);
-    state.counters["select_ms"] = MedianMs(bare);
-    state.counters["ratio"] = MedianMs(readAll) / MedianMs(bare);
-    state.counters["ratio_fresh_pages"] = MedianMs(readAllFreshPages) / MedianMs(bare);
+    state.counters["median_us"] = MedianMs(samples) * 1000;
 }
-BENCHMARK(BM_ReadAllVersusBareSelect)->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateDurable)->Iterations(200)->Unit(benchmark::kMicrosecond);
 
-void BM_AddDurable(benchmark::State& state) {
+// 1,000 single adds (each synced) and one batch of 1,000 (one sync), alternately.
+void BM_BatchVersusSingleAdds(benchmark::State& state) {
     parcelo::test::TempFolder folder;
     CShipmentDatabase store;
     store.MountVolume(folder.File("add.edb"));
     store.Open(u"TRACKDB");
-    Shipment shipment = parcelo::test::MakeShipment(u"601234567890", kStart, kStart);
+    std::vector<Shipment> batch(1000, parcelo::test::MakeShipment(u"601234567890", kStart, kStart));
+    std::vector<double> singles;
+    std::vector<double> batches;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        for (Shipment& shipment : batch) {
+            if (!store.Add(shipment)) {
+                state.SkipWithError("Add failed");
+            }
+        }
+        singles.push_back(ElapsedMs(start));
+        start = Clock::now();
+        if (!store.AddBatch(batch)) {
+            state.SkipWithError("AddBatch failed");
+        }
+        batches.push_back(ElapsedMs(start));
+    }
+    state.counters["singles_ms"] = MedianMs(singles);
+    state.counters["batch_ms"] = MedianMs(batches);
+    state.counters["ratio"] = MedianMs(singles) / MedianMs(batches);
+}
+BENCHMARK(BM_BatchVersusSingleAdds)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Opening a version-1 volume of 100,000 shipments: the copy, the rebuild with every
+// date turned to UTC, the new indexes and the sync, in wall-clock time.
+void BM_MigrateVersion1_100k(benchmark::State& state) {
+    const std::filesystem::path work = Volumes().Folder().Path() / "migrating.edb";
     std::vector<double> samples;
     for (auto _ : state) {
+        state.PauseTiming();
+        for (const char* suffix : {"", "-wal", "-shm", ".v1.bak"}) {
+            std::filesystem::remove(work.string() + suffix);
+        }
+        std::filesystem::copy_file(Volumes().Version1(), work);
+        state.ResumeTiming();
         const auto start = Clock::now();
-        if (!store.Add(shipment)) {
-            state.SkipWithError("Add failed");
+        CShipmentDatabase store;
+        if (!store.MountVolume(work.u16string()) || !store.Open(u"TRACKDB")) {
+            state.SkipWithError("migration failed");
         }
         samples.push_back(ElapsedMs(start));
-        ++shipment.entryDate;
     }
-    state.counters["median_us"] = MedianMs(samples) * 1000;
+    state.counters["median_ms"] = MedianMs(samples);
 }
-BENCHMARK(BM_AddDurable)->Iterations(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MigrateVersion1_100k)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // Start-up: mounting checks the whole volume before anything is written to it.
 void BM_MountAndOpen100k(benchmark::State& state) {
     for (auto _ : state) {
         CShipmentDatabase store;
-        if (!store.MountVolume(Volume().File()) || !store.Open(u"TRACKDB")) {
+        if (!store.MountVolume(Volumes().File()) || !store.Open(u"TRACKDB")) {
             state.SkipWithError("open failed");
         }
     }

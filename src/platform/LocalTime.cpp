@@ -134,7 +134,31 @@ bool CLocalTimeComposer::Compose(int64_t wallSeconds, int64_t& instant) {
             return true;
         }
     }
-    return ComposeLocalTime(WallClockFields(wallSeconds), instant);
+    return ComposeEarliest(wallSeconds, instant);
+}
+
+// On a day with a clock change: the earliest instant at which the wall clock shows the
+// value, so that the hour repeated in autumn takes its first pass. A wall-clock time
+// skipped in spring is left to the C library, which moves it on by the change.
+bool CLocalTimeComposer::ComposeEarliest(int64_t wallSeconds, int64_t& instant) {
+    int64_t earliest = 0;
+    if (!ComposeLocalTime(WallClockFields(wallSeconds), earliest)) {
+        return false;
+    }
+    // The offsets that can apply are those in effect half a day on either side.
+    for (const int64_t probe : {earliest - kSecondsPerDay / 2, earliest + kSecondsPerDay / 2}) {
+        LocalDateTime fields;
+        if (!BreakDownLocalTime(probe, fields)) {
+            continue;
+        }
+        const int64_t candidate = wallSeconds - (WallClockSeconds(fields) - probe);
+        LocalDateTime shown;
+        if (candidate < earliest && BreakDownLocalTime(candidate, shown) && WallClockSeconds(shown) == wallSeconds) {
+            earliest = candidate;
+        }
+    }
+    instant = earliest;
+    return true;
 }
 
 // A day whose midnight and following midnight have the same offset is taken to have

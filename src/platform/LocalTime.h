@@ -36,8 +36,10 @@ LocalDateTime WallClockFields(int64_t wallSeconds);
 
 // ComposeLocalTime for many values in a row: remembers, per calendar day, the zone
 // offset of days without a daylight-saving change so that only the first value of such
-// a day goes to the C library. Gives the same instants as ComposeLocalTime. Keep one
-// only as long as the time-zone settings cannot change.
+// a day goes to the C library. Gives the same instants as ComposeLocalTime, except that
+// a wall-clock time shown twice (the hour repeated when daylight saving ends) always
+// gives the first of its two instants. Keep one only as long as the time-zone settings
+// cannot change.
 class CLocalTimeComposer {
 public:
     bool Compose(int64_t wallSeconds, int64_t& instant);
@@ -49,6 +51,7 @@ private:
     };
 
     const DayOffset& OffsetOfDay(int64_t day);
+    static bool ComposeEarliest(int64_t wallSeconds, int64_t& instant);
 
     std::unordered_map<int64_t, DayOffset> m_days;
     int64_t m_lastDay = INT64_MIN;

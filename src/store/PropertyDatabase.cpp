@@ -1,22 +1,45 @@
 #include "store/PropertyDatabase.h"
 
+#include "platform/LocalTime.h"
+#include "store/RecordStatement.h"
+#include "store/StoreError.h"
+#include "store/StoredTime.h"
+#include "store/VolumeFile.h"
+
 #include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Exception.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <sqlite3.h>
-#include <system_error>
+
+// The volume is an SQLite database (UTF-16le text, write-ahead log, every commit
+// synced). Schema version 2 (PRAGMA user_version), for a database described with
+// properties p1..pn:
+//
+//   CREATE TABLE <name> (
+//       "id" INTEGER PRIMARY KEY AUTOINCREMENT, -- stable; never given out twice
+//       <p> INTEGER NOT NULL DEFAULT 0,         -- 16-bit values (CEVT_UI2), low 16 bits
+//       <p> TEXT NOT NULL DEFAULT '',           -- strings (CEVT_LPWSTR), whole
+//       <p> INTEGER NOT NULL DEFAULT 0,         -- date-times (CEVT_FILETIME): seconds since
+//       ...                                     --   1970-01-01 00:00:00 UTC
+//   );
+//   CREATE INDEX <name>_by_<key> ON <name> (<key>, "id"); -- one per sort key
+//
+// Version 1 had the same table without AUTOINCREMENT and kept each date-time as the
+// local wall-clock time of the instant, in 100-nanosecond ticks since 1601-01-01 (so
+// that it depended on the time zone it was written in). Opening a version-1 volume
+// copies it to "<volume>.v1.bak" and then, in one transaction, rebuilds the table with
+// every row and id, the text as it was, and each date-time read as a local wall-clock
+// time under the time-zone rules in force now and turned into UTC; a wall-clock time
+// that the end of daylight saving shows twice takes its first pass. Columns the
+// program never had are not carried over (the copy keeps them).
 
 namespace parcelo {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyTimeoutMs = 2000;
 constexpr size_t kMaxNameLength = 127;
 constexpr const char* kRowIdColumn = "\"id\"";
@@ -30,41 +53,6 @@ bool IsSupportedType(uint32_t tag) {
     return type == CEVT_UI2 || type == CEVT_LPWSTR || type == CEVT_FILETIME;
 }
 
-// Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
-// has no faithful name and is refused.
-std::optional<std::string> ToUtf8Name(std::u16string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t code = text[i];
-        if (code == 0 || (code >= 0xDC00 && code <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return std::nullopt;
-            }
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
-        if (code < 0x80) {
-            result += static_cast<char>(code);
-        } else if (code < 0x800) {
-            result += static_cast<char>(0xC0 | (code >> 6));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            result += static_cast<char>(0xE0 | (code >> 12));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            result += static_cast<char>(0xF0 | (code >> 18));
-            result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return result;
-}
-
 std::string QuoteIdentifier(const std::string& name) {
     std::string quoted = "\"";
     for (char c : name) {
@@ -76,113 +64,41 @@ std::string QuoteIdentifier(const std::string& name) {
     return quoted + "\"";
 }
 
-std::optional<std::filesystem::path> DataFolder() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        return std::filesystem::path(dataHome) / "VELDAN" / "Parcelo";
+void BindValue(CRecordStatement& statement, int index, const PropertyValue& value) {
+    switch (ValueType(value.tag)) {
+    case CEVT_LPWSTR:
+        statement.BindText(index, value.text);
+        break;
+    case CEVT_UI2:
+        statement.BindInt64(index, static_cast<int64_t>(value.number & 0xFFFF));
+        break;
+    default:
+        statement.BindInt64(index, static_cast<int64_t>(value.number));
+        break;
     }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return std::filesystem::path(home) / ".local" / "share" / "VELDAN" / "Parcelo";
-    }
-    return std::nullopt;
 }
 
-std::optional<std::string> ResolveVolumeFile(const std::u16string& path) {
-    std::optional<std::string> name = ToUtf8Name(path);
-    if (!name || name->empty()) {
-        return std::nullopt;
-    }
-    if (name->find('/') != std::string::npos) {
-        return name;
-    }
-    std::optional<std::filesystem::path> folder = DataFolder();
-    std::error_code error;
-    if (!folder || (std::filesystem::create_directories(*folder, error), error)) {
-        return std::nullopt;
-    }
-    return (*folder / *name).string();
-}
-
-// A prepared statement on the raw handle, for UTF-16 text in and out.
-class Query {
-public:
-    Query(sqlite3* connection, const std::string& sql) : m_connection(connection) {
-        Check(sqlite3_prepare_v2(connection, sql.c_str(), static_cast<int>(sql.size()) + 1, &m_statement, nullptr));
-    }
-    ~Query() { sqlite3_finalize(m_statement); }
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
-
-    sqlite3_stmt* Get() const { return m_statement; }
-
-    void BindInt64(int index, int64_t value) { Check(sqlite3_bind_int64(m_statement, index, value)); }
-
-    void BindValue(int index, const PropertyValue& value) {
-        switch (ValueType(value.tag)) {
-        case CEVT_LPWSTR: {
-            if (value.text.size() >= INT_MAX / 2) {
-                throw SQLite::Exception("text too long", SQLITE_TOOBIG);
-            }
-            // SQLite takes a leading U+FEFF or U+FFFE for a byte-order mark and drops it (and
-            // byte-swaps the rest after U+FFFE); a mark of its own in front keeps the text whole.
-            if (!value.text.empty() && (value.text.front() == u'\xFEFF' || value.text.front() == u'\xFFFE')) {
-                const std::u16string marked = u'\xFEFF' + std::u16string(value.text);
-                Check(sqlite3_bind_text16(m_statement, index, marked.data(), static_cast<int>(marked.size() * 2),
-                                          SQLITE_TRANSIENT));
-                break;
-            }
-            // An empty view may have no data pointer, which would bind NULL instead of "".
-            const void* data = value.text.empty() ? static_cast<const void*>(u"") : value.text.data();
-            Check(
-                sqlite3_bind_text16(m_statement, index, data, static_cast<int>(value.text.size() * 2), SQLITE_STATIC));
-            break;
-        }
-        case CEVT_UI2:
-            BindInt64(index, static_cast<int64_t>(value.number & 0xFFFF));
-            break;
-        default:
-            BindInt64(index, static_cast<int64_t>(value.number));
-            break;
-        }
-    }
-
-    // True while a row is available.
-    bool Step() {
-        const int result = sqlite3_step(m_statement);
-        if (result == SQLITE_ROW) {
-            return true;
-        }
-        if (result == SQLITE_DONE) {
-            return false;
-        }
-        throw SQLite::Exception(m_connection, result);
-    }
-
-private:
-    void Check(int result) const {
-        if (result != SQLITE_OK) {
-            throw SQLite::Exception(m_connection, result);
-        }
-    }
-
-    sqlite3* m_connection;
-    sqlite3_stmt* m_statement = nullptr;
-};
-
-int64_t ReadDataVersion(SQLite::Database& connection) {
-    return connection.execAndGet("PRAGMA data_version").getInt64();
+// The SQL function that turns a version-1 date-time (local wall-clock ticks) into
+// seconds since 1970 UTC; its user data is the composer for the whole migration.
+void WallClockTicksToUtc(sqlite3_context* context, int, sqlite3_value** arguments) {
+    auto* composer = static_cast<CLocalTimeComposer*>(sqlite3_user_data(context));
+    const auto ticks = static_cast<uint64_t>(sqlite3_value_int64(arguments[0]));
+    sqlite3_result_int64(context, StoredTimeToInstant(ticks, *composer));
 }
 
 } // namespace
 
+int64_t RecordView::Id() const {
+    return sqlite3_column_int64(m_statement, 0);
+}
+
 uint64_t RecordView::Number(size_t index) const {
-    const auto value = static_cast<uint64_t>(sqlite3_column_int64(m_statement, static_cast<int>(index)));
+    const auto value = static_cast<uint64_t>(sqlite3_column_int64(m_statement, static_cast<int>(index) + 1));
     return ValueType(Tag(index)) == CEVT_UI2 ? (value & 0xFFFF) : value;
 }
 
 std::u16string_view RecordView::Text(size_t index) const {
-    const auto column = static_cast<int>(index);
+    const auto column = static_cast<int>(index) + 1;
     const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(m_statement, column));
     if (text == nullptr) {
         return {};
@@ -201,28 +117,30 @@ bool CPropertyDatabase::MountVolume(const std::u16string& path) {
     m_connection.reset();
     m_volumeFile.clear();
     m_volumePath = path;
+    m_mounted = false;
+    m_writable = false;
     try {
         std::optional<std::string> file = ResolveVolumeFile(path);
         if (!file) {
-            return false;
+            return Fail(StoreError::Io);
         }
-        auto connection =
-            std::make_unique<SQLite::Database>(*file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
-        // Reading comes first: a file that is not a sound database fails here, before
-        // anything could be written to it.
-        if (connection->execAndGet("PRAGMA quick_check").getString() != "ok" ||
-            sqlite3_db_readonly(connection->getHandle(), "main") != 0) {
-            return false;
+        // Nothing is opened for writing here: the file is only read until Open has seen
+        // that it holds this program's database.
+        const unsigned sideFiles = ExistingSideFiles(*file);
+        std::unique_ptr<SQLite::Database> inspection;
+        const StoreError error = InspectVolume(*file, kSchemaVersion, inspection);
+        if (error != StoreError::None) {
+            inspection.reset();
+            RemoveNewSideFiles(*file, sideFiles);
+            return Fail(error);
         }
-        connection->exec("PRAGMA encoding = 'UTF-16le'"); // ignored by an existing volume
-        connection->execAndGet("PRAGMA journal_mode = WAL");
-        // Every commit reaches the disk before the call that made it returns.
-        connection->exec("PRAGMA synchronous = FULL");
-        m_connection = std::move(connection);
+        m_sideFilesBefore = sideFiles;
+        m_connection = std::move(inspection);
         m_volumeFile = *file;
-        return true;
+        m_mounted = true;
+        return Succeed();
     } catch (const std::exception&) {
-        return false;
+        return Fail(StoreError::Io);
     }
 }
 
@@ -231,152 +149,279 @@ bool CPropertyDatabase::Open(const std::u16string& name) {
     m_databaseName = name;
     DatabaseDescription description;
     if (!DescribeDatabase(description)) {
-        return false;
+        return Fail(StoreError::NotOpen);
     }
     description.name = name.substr(0, kMaxNameLength);
     std::optional<std::string> table = ToUtf8Name(description.name);
     const bool described = !description.sortOrders.empty() &&
                            std::all_of(description.properties.begin(), description.properties.end(),
                                        [](const PropertyDescription& p) { return IsSupportedType(p.tag); });
-    if (!m_connection || !table || table->empty() || !described) {
-        return false;
+    if (!m_mounted || !table || table->empty() || !described) {
+        return Fail(StoreError::NotOpen);
     }
     m_description = std::move(description);
+    m_tableName = *table;
     m_table = QuoteIdentifier(*table);
     for (const SortOrderDescription& order : m_description.sortOrders) {
         if (ColumnOf(order.keyTag).empty()) {
-            return false;
+            return Fail(StoreError::NotOpen);
         }
     }
     try {
-        if (!CreateSchema()) {
-            return false;
+        if (m_connection && !m_writable) {
+            // The volume was only read so far: it is written to once it shows this database.
+            if (!HoldsThisDatabase(*m_connection)) {
+                Unmount();
+                return Fail(StoreError::Foreign);
+            }
+            m_connection.reset();
+        }
+        if (!m_writable) {
+            auto connection = std::make_unique<SQLite::Database>(
+                m_volumeFile, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
+            connection->exec("PRAGMA encoding = 'UTF-16le'"); // ignored by an existing volume
+            // Every commit reaches the disk before the call that made it returns.
+            connection->exec("PRAGMA synchronous = FULL");
+            connection->execAndGet("PRAGMA journal_mode = WAL");
+            m_connection = std::move(connection);
+            m_writable = true;
+        }
+        const StoreError error = PrepareSchema();
+        if (error != StoreError::None) {
+            Unmount();
+            return Fail(error);
         }
         m_open = true;
         m_sortOrder = 0;
         m_sortKeyTag = m_description.sortOrders[0].keyTag;
         m_sortFlags = m_description.sortOrders[0].flags;
-        TakePositionsSnapshot();
-        return true;
-    } catch (const std::exception&) {
+        m_positionIds.clear();
+        m_positionsCurrent = false;
+        m_dataVersion = DataVersion();
+        return Succeed();
+    } catch (const std::exception& exception) {
+        const StoreError error = ErrorOf(exception);
         Close();
-        return false;
+        return Fail(error);
     }
+}
+
+bool CPropertyDatabase::HoldsThisDatabase(SQLite::Database& connection) const {
+    if (connection.execAndGet("SELECT count(*) FROM sqlite_master").getInt64() == 0) {
+        return true;
+    }
+    std::set<std::string> existing;
+    SQLite::Statement tableInfo(connection, "PRAGMA table_info(" + m_table + ")");
+    while (tableInfo.executeStep()) {
+        existing.insert(tableInfo.getColumn(1).getString());
+    }
+    return std::all_of(m_description.properties.begin(), m_description.properties.end(),
+                       [&](const PropertyDescription& p) { return existing.count(p.column) != 0; });
 }
 
 void CPropertyDatabase::Close() {
     m_open = false;
     m_sortOrder.reset();
-}
-
-bool CPropertyDatabase::SetSortOrder(uint32_t keyTag, uint32_t sortFlags) {
-    m_sortKeyTag = keyTag;
-    m_sortFlags = sortFlags;
-    m_sortOrder.reset();
-    if (!m_open) {
-        return false;
-    }
-    const auto& orders = m_description.sortOrders;
-    for (size_t i = 0; i < orders.size(); ++i) {
-        if (orders[i].keyTag == keyTag && orders[i].flags == sortFlags) {
-            m_sortOrder = i;
-            return true;
-        }
-    }
-    return false;
+    m_positionIds.clear();
+    m_positionsCurrent = false;
 }
 
 bool CPropertyDatabase::IsOpen() const {
-    return m_connection && m_open && m_sortOrder.has_value();
+    return m_connection && m_open;
 }
 
 bool CPropertyDatabase::DescribeDatabase(DatabaseDescription&) {
     return false;
 }
 
-bool CPropertyDatabase::DeleteAt(int position) {
-    return WithRecordAt(position, true, [this](int64_t rowId) {
-        Query remove(m_connection->getHandle(), "DELETE FROM " + m_table + " WHERE " + kRowIdColumn + " = ?");
-        remove.BindInt64(1, rowId);
-        remove.Step();
-        return sqlite3_changes(m_connection->getHandle()) == 1;
-    });
+bool CPropertyDatabase::SetSortOrder(uint32_t keyTag, uint32_t sortFlags) {
+    m_sortKeyTag = keyTag;
+    m_sortFlags = sortFlags;
+    m_sortOrder.reset();
+    m_positionsCurrent = false;
+    if (!m_open) {
+        return Fail(StoreError::NotOpen);
+    }
+    const auto& orders = m_description.sortOrders;
+    for (size_t i = 0; i < orders.size(); ++i) {
+        if (orders[i].keyTag == keyTag && orders[i].flags == sortFlags) {
+            m_sortOrder = i;
+            return Succeed();
+        }
+    }
+    return Fail(StoreError::NotOpen);
 }
 
-bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values) {
-    if (!IsOpen() || values.empty()) {
-        return false;
+std::optional<RecordQuery> CPropertyDatabase::CurrentOrder() const {
+    if (!m_sortOrder) {
+        return std::nullopt;
+    }
+    const SortOrderDescription& order = m_description.sortOrders[*m_sortOrder];
+    return RecordQuery{order.keyTag, (order.flags & CEDB_SORT_DESCENDING) != 0, std::nullopt};
+}
+
+std::optional<int64_t> CPropertyDatabase::IdAtPosition(int position) {
+    if (!IsOpen() || !m_sortOrder) {
+        Fail(StoreError::NotOpen);
+        return std::nullopt;
+    }
+    if (position < 0 || (m_positionsCurrent && static_cast<size_t>(position) >= m_positionIds.size())) {
+        Fail(StoreError::NotFound);
+        return std::nullopt;
+    }
+    if (m_positionsCurrent) {
+        return m_positionIds[static_cast<size_t>(position)];
+    }
+    // This object changed the records or their order since its last full read: the
+    // position is one in the order as it is now.
+    try {
+        CRecordStatement find(m_connection->getHandle(), std::string("SELECT ") + kRowIdColumn + " FROM " + m_table +
+                                                             OrderBy(*CurrentOrder()) + " LIMIT 1 OFFSET ?");
+        find.BindInt64(1, position);
+        if (!find.Step()) {
+            Fail(StoreError::NotFound);
+            return std::nullopt;
+        }
+        return find.ColumnInt64(0);
+    } catch (const std::exception& exception) {
+        Fail(exception);
+        return std::nullopt;
+    }
+}
+
+void CPropertyDatabase::RememberPositions(std::vector<int64_t> ids) {
+    m_positionIds = std::move(ids);
+    m_positionsCurrent = true;
+}
+
+// Records with equal keys keep the order of their ids, in the same direction.
+std::string CPropertyDatabase::OrderBy(const RecordQuery& query) const {
+    const std::string direction = query.descending ? " DESC" : "";
+    return " ORDER BY " + ColumnOf(query.keyTag) + direction + ", " + kRowIdColumn + direction;
+}
+
+bool CPropertyDatabase::DeleteAt(int position) {
+    const std::optional<int64_t> id = IdAtPosition(position);
+    return id && Delete(*id);
+}
+
+bool CPropertyDatabase::Delete(int64_t id) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    try {
+        CRecordStatement remove(m_connection->getHandle(),
+                                "DELETE FROM " + m_table + " WHERE " + kRowIdColumn + " = ?");
+        remove.BindInt64(1, id);
+        remove.Step();
+        return Changed() ? Succeed() : Fail(StoreError::NotFound);
+    } catch (const std::exception& exception) {
+        return Fail(exception);
+    }
+}
+
+bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values, int64_t& id) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
     }
     std::string columns;
     std::string placeholders;
     for (const PropertyValue& value : values) {
         const std::string column = ColumnOf(value.tag);
         if (column.empty()) {
-            return false;
+            return Fail(StoreError::Foreign);
         }
         columns += (columns.empty() ? "" : ", ") + column;
         placeholders += placeholders.empty() ? "?" : ", ?";
     }
+    const std::string statement = columns.empty()
+                                      ? "INSERT INTO " + m_table + " DEFAULT VALUES"
+                                      : "INSERT INTO " + m_table + " (" + columns + ") VALUES (" + placeholders + ")";
     try {
-        Query insert(m_connection->getHandle(),
-                     "INSERT INTO " + m_table + " (" + columns + ") VALUES (" + placeholders + ")");
+        CRecordStatement insert(m_connection->getHandle(), statement);
         for (size_t i = 0; i < values.size(); ++i) {
-            insert.BindValue(static_cast<int>(i) + 1, values[i]);
+            BindValue(insert, static_cast<int>(i) + 1, values[i]);
         }
-        insert.Step(); // commits on its own, durably
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        insert.Step(); // commits on its own, durably, unless inside a batch
+        m_positionsCurrent = false;
+        id = sqlite3_last_insert_rowid(m_connection->getHandle());
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
     }
 }
 
-bool CPropertyDatabase::WriteRecordAt(int position, std::span<const PropertyValue> values) {
+bool CPropertyDatabase::WriteRecord(int64_t id, std::span<const PropertyValue> values) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
     std::string assignments;
     for (const PropertyValue& value : values) {
         const std::string column = ColumnOf(value.tag);
         if (column.empty()) {
-            return false;
+            return Fail(StoreError::Foreign);
         }
         assignments += (assignments.empty() ? "" : ", ") + column + " = ?";
     }
     if (assignments.empty()) {
-        return false;
-    }
-    return WithRecordAt(position, true, [&](int64_t rowId) {
-        Query update(m_connection->getHandle(),
-                     "UPDATE " + m_table + " SET " + assignments + " WHERE " + kRowIdColumn + " = ?");
-        for (size_t i = 0; i < values.size(); ++i) {
-            update.BindValue(static_cast<int>(i) + 1, values[i]);
-        }
-        update.BindInt64(static_cast<int>(values.size()) + 1, rowId);
-        update.Step();
-        return sqlite3_changes(m_connection->getHandle()) == 1;
-    });
-}
-
-bool CPropertyDatabase::ReadRecordAt(int position, const RecordVisitor& visit) {
-    return WithRecordAt(position, false, [&](int64_t rowId) {
-        Query read(m_connection->getHandle(),
-                   "SELECT " + SelectColumns() + " FROM " + m_table + " WHERE " + kRowIdColumn + " = ?");
-        read.BindInt64(1, rowId);
-        if (!read.Step()) {
-            return false;
-        }
-        visit(RecordView(read.Get(), m_description.properties));
-        return true;
-    });
-}
-
-bool CPropertyDatabase::ReadRecords(const std::function<void(size_t)>& expect, const RecordVisitor& visit) {
-    if (!IsOpen()) {
-        return false;
+        assignments = std::string(kRowIdColumn) + " = " + kRowIdColumn;
     }
     try {
-        SQLite::Transaction transaction(*m_connection);
-        const int64_t version = ReadDataVersion(*m_connection);
+        CRecordStatement update(m_connection->getHandle(),
+                                "UPDATE " + m_table + " SET " + assignments + " WHERE " + kRowIdColumn + " = ?");
+        for (size_t i = 0; i < values.size(); ++i) {
+            BindValue(update, static_cast<int>(i) + 1, values[i]);
+        }
+        update.BindInt64(static_cast<int>(values.size()) + 1, id);
+        update.Step();
+        return Changed() ? Succeed() : Fail(StoreError::NotFound);
+    } catch (const std::exception& exception) {
+        return Fail(exception);
+    }
+}
+
+bool CPropertyDatabase::ReadRecord(int64_t id, const RecordVisitor& visit) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    try {
+        CRecordStatement read(m_connection->getHandle(),
+                              "SELECT " + SelectColumns() + " FROM " + m_table + " WHERE " + kRowIdColumn + " = ?");
+        read.BindInt64(1, id);
+        if (!read.Step()) {
+            return Fail(StoreError::NotFound);
+        }
+        visit(RecordView(read.Get(), m_description.properties));
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
+    }
+}
+
+bool CPropertyDatabase::ReadRecords(const RecordQuery& query, const std::function<void(size_t)>& expect,
+                                    const RecordVisitor& visit) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    const std::string key = ColumnOf(query.keyTag);
+    const std::string filter = query.equals ? ColumnOf(query.equals->tag) : std::string();
+    if (key.empty() || (query.equals && filter.empty())) {
+        return Fail(StoreError::NotFound);
+    }
+    std::string sql = "SELECT " + SelectColumns() + " FROM " + m_table;
+    if (query.equals) {
+        sql += " WHERE " + filter + " = ?";
+    }
+    sql += OrderBy(query);
+    try {
+        SQLite::Transaction transaction(*m_connection); // one snapshot for the count and the rows
+        const int64_t version = DataVersion();
         expect(static_cast<size_t>(m_connection->execAndGet("SELECT count(*) FROM " + m_table).getInt64()));
         {
-            Query read(m_connection->getHandle(), "SELECT " + SelectColumns() + " FROM " + m_table + OrderByClause());
+            CRecordStatement read(m_connection->getHandle(), sql);
+            if (query.equals) {
+                BindValue(read, 1, *query.equals);
+            }
             const RecordView record(read.Get(), m_description.properties);
             while (read.Step()) {
                 visit(record);
@@ -384,114 +429,169 @@ bool CPropertyDatabase::ReadRecords(const std::function<void(size_t)>& expect, c
         }
         transaction.commit();
         m_dataVersion = version;
-        return true;
-    } catch (const std::exception&) {
-        return false;
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
     }
 }
 
-bool CPropertyDatabase::WithRecordAt(int position, bool write, const std::function<bool(int64_t)>& work) {
-    if (!IsOpen() || position < 0) {
+bool CPropertyDatabase::Batch(const std::function<bool()>& work) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    if (sqlite3_get_autocommit(m_connection->getHandle()) == 0) {
+        return work(); // inside another batch: that one commits or rolls back
+    }
+    try {
+        SQLite::Transaction transaction(*m_connection, SQLite::TransactionBehavior::IMMEDIATE);
+        if (!work()) {
+            const StoreError error = m_lastError == StoreError::None ? StoreError::NotFound : m_lastError;
+            return Fail(error); // the transaction rolls back
+        }
+        transaction.commit();
+        return Succeed();
+    } catch (const std::exception& exception) {
+        return Fail(exception);
+    }
+}
+
+bool CPropertyDatabase::ChangedElsewhere() {
+    if (!IsOpen()) {
         return false;
     }
     try {
-        // An immediate transaction holds the write lock from the start, so nobody can
-        // commit between the staleness check and the write.
-        SQLite::Transaction transaction(*m_connection, write ? SQLite::TransactionBehavior::IMMEDIATE
-                                                             : SQLite::TransactionBehavior::DEFERRED);
-        if (!PositionsAreCurrent()) {
-            return false;
-        }
-        int64_t rowId = 0;
-        {
-            Query find(m_connection->getHandle(), std::string("SELECT ") + kRowIdColumn + " FROM " + m_table +
-                                                      OrderByClause() + " LIMIT 1 OFFSET ?");
-            find.BindInt64(1, position);
-            if (!find.Step()) {
-                return false;
-            }
-            rowId = sqlite3_column_int64(find.Get(), 0);
-        }
-        if (!work(rowId)) {
-            return false;
-        }
-        transaction.commit();
-        return true;
+        return DataVersion() != m_dataVersion;
     } catch (const std::exception&) {
         return false;
     }
 }
 
-// Another connection's commit changes the data version seen by this one; positions read
-// before it may name other records now.
-bool CPropertyDatabase::PositionsAreCurrent() {
-    return ReadDataVersion(*m_connection) == m_dataVersion;
-}
-
-void CPropertyDatabase::TakePositionsSnapshot() {
-    m_dataVersion = ReadDataVersion(*m_connection);
-}
-
-bool CPropertyDatabase::CreateSchema() {
-    SQLite::Transaction transaction(*m_connection, SQLite::TransactionBehavior::IMMEDIATE);
-    const int version = m_connection->execAndGet("PRAGMA user_version").getInt();
-    if (version > kSchemaVersion) {
-        return false; // written by a newer program
+// True if the last statement changed one record; the positions of the last full read
+// then no longer give the current order.
+bool CPropertyDatabase::Changed() {
+    if (sqlite3_changes(m_connection->getHandle()) != 1) {
+        return false;
     }
-    std::string columns = std::string(kRowIdColumn) + " INTEGER PRIMARY KEY";
+    m_positionsCurrent = false;
+    return true;
+}
+
+int64_t CPropertyDatabase::DataVersion() {
+    return m_connection->execAndGet("PRAGMA data_version").getInt64();
+}
+
+// Gives up the volume, removing the side files that looking at it made.
+void CPropertyDatabase::Unmount() {
+    Close();
+    m_connection.reset();
+    if (!m_writable && m_mounted) {
+        RemoveNewSideFiles(m_volumeFile, m_sideFilesBefore);
+    }
+    m_writable = false;
+    m_mounted = false;
+}
+
+bool CPropertyDatabase::Fail(StoreError error) {
+    m_lastError = error;
+    return false;
+}
+
+bool CPropertyDatabase::Succeed() {
+    m_lastError = StoreError::None;
+    return true;
+}
+
+bool CPropertyDatabase::Fail(const std::exception& exception) {
+    return Fail(ErrorOf(exception));
+}
+
+std::string CPropertyDatabase::CreateTableStatement(const std::string& table) const {
+    std::string columns = std::string(kRowIdColumn) + " INTEGER PRIMARY KEY AUTOINCREMENT";
     for (const PropertyDescription& property : m_description.properties) {
         const bool text = ValueType(property.tag) == CEVT_LPWSTR;
         columns += ", " + QuoteIdentifier(property.column) +
                    (text ? " TEXT NOT NULL DEFAULT ''" : " INTEGER NOT NULL DEFAULT 0");
     }
-    m_connection->exec("CREATE TABLE IF NOT EXISTS " + m_table + " (" + columns + ")");
-
-    // One index per sort order, ending in the row id that breaks ties among equal keys.
-    const std::string table = ToUtf8Name(m_description.name).value_or("");
-    for (const SortOrderDescription& order : m_description.sortOrders) {
-        const bool descending = (order.flags & CEDB_SORT_DESCENDING) != 0;
-        const std::string direction = descending ? " DESC" : "";
-        const auto property = std::find_if(m_description.properties.begin(), m_description.properties.end(),
-                                           [&](const PropertyDescription& p) { return p.tag == order.keyTag; });
-        const std::string index = QuoteIdentifier(table + "_by_" + property->column + (descending ? "_desc" : "_asc"));
-        std::string statement = "CREATE INDEX IF NOT EXISTS " + index + " ON " + m_table + " (";
-        statement += QuoteIdentifier(property->column);
-        statement += direction;
-        statement += ", ";
-        statement += kRowIdColumn;
-        statement += direction;
-        statement += ")";
-        m_connection->exec(statement);
-    }
-
-    std::set<std::string> existing;
-    SQLite::Statement tableInfo(*m_connection, "PRAGMA table_info(" + m_table + ")");
-    while (tableInfo.executeStep()) {
-        existing.insert(tableInfo.getColumn(1).getString());
-    }
-    for (const PropertyDescription& property : m_description.properties) {
-        if (existing.count(property.column) == 0) {
-            return false; // an older or foreign table of the same name
-        }
-    }
-    if (version < kSchemaVersion) {
-        m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
-    }
-    transaction.commit();
-    return true;
+    return "CREATE TABLE " + table + " (" + columns + ")";
 }
 
-// Records that lack the key cannot occur (every column is NOT NULL), so the
-// "unknown first" flag needs no clause of its own.
-std::string CPropertyDatabase::OrderByClause() const {
-    const std::string direction = (m_sortFlags & CEDB_SORT_DESCENDING) != 0 ? " DESC" : "";
-    return " ORDER BY " + ColumnOf(m_sortKeyTag) + direction + ", " + kRowIdColumn + direction;
+StoreError CPropertyDatabase::PrepareSchema() {
+    SQLite::Transaction transaction(*m_connection, SQLite::TransactionBehavior::IMMEDIATE);
+    // Looked at again under the write lock: another program may have written meanwhile.
+    if (!HoldsThisDatabase(*m_connection)) {
+        return StoreError::Foreign;
+    }
+    const int version = m_connection->execAndGet("PRAGMA user_version").getInt();
+    if (version > kSchemaVersion) {
+        return StoreError::TooNew; // written by a newer program
+    }
+    if (version == kSchemaVersion) {
+        return StoreError::None;
+    }
+    if (m_connection->tableExists(m_tableName)) {
+        MigrateFromVersion1(); // a volume without a version number predates version 2 too
+    } else {
+        m_connection->exec(CreateTableStatement(m_table));
+    }
+    // One index per sort key; read backwards it serves the other direction too.
+    std::set<uint32_t> keys;
+    for (const SortOrderDescription& order : m_description.sortOrders) {
+        if (!keys.insert(order.keyTag).second) {
+            continue;
+        }
+        const auto property = std::find_if(m_description.properties.begin(), m_description.properties.end(),
+                                           [&](const PropertyDescription& p) { return p.tag == order.keyTag; });
+        std::string statement = "CREATE INDEX ";
+        statement += QuoteIdentifier(m_tableName + "_by_" + property->column);
+        statement += " ON " + m_table + " (" + QuoteIdentifier(property->column) + ", " + kRowIdColumn + ")";
+        m_connection->exec(statement);
+    }
+    m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+    transaction.commit();
+    return StoreError::None;
+}
+
+// Runs inside PrepareSchema's transaction, which holds the write lock throughout. The
+// copy is read by a connection of its own, which sees the volume as it is before the
+// migration writes anything.
+void CPropertyDatabase::MigrateFromVersion1() {
+    {
+        SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+        BackUpDatabase(snapshot, m_volumeFile + ".v1.bak");
+    }
+
+    const std::string old = QuoteIdentifier(m_tableName + "_v1");
+    m_connection->exec("ALTER TABLE " + m_table + " RENAME TO " + old);
+    m_connection->exec(CreateTableStatement(m_table));
+    std::string columns = kRowIdColumn;
+    std::string values = kRowIdColumn;
+    for (const PropertyDescription& property : m_description.properties) {
+        const std::string column = QuoteIdentifier(property.column);
+        columns += ", " + column;
+        values +=
+            ValueType(property.tag) == CEVT_FILETIME ? ", wall_clock_ticks_to_utc(" + column + ")" : ", " + column;
+    }
+    CLocalTimeComposer composer;
+    sqlite3* handle = m_connection->getHandle();
+    if (sqlite3_create_function(handle, "wall_clock_ticks_to_utc", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, &composer,
+                                WallClockTicksToUtc, nullptr, nullptr) != SQLITE_OK) {
+        throw StoreFailure(StoreError::Io, "no conversion function");
+    }
+    try {
+        m_connection->exec("INSERT INTO " + m_table + " (" + columns + ") SELECT " + values + " FROM " + old +
+                           " ORDER BY " + kRowIdColumn);
+    } catch (...) {
+        sqlite3_create_function(handle, "wall_clock_ticks_to_utc", 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr);
+        throw;
+    }
+    sqlite3_create_function(handle, "wall_clock_ticks_to_utc", 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr);
+    m_connection->exec("DROP TABLE " + old); // with the version-1 indexes
 }
 
 std::string CPropertyDatabase::SelectColumns() const {
-    std::string columns;
+    std::string columns = kRowIdColumn;
     for (const PropertyDescription& property : m_description.properties) {
-        columns += (columns.empty() ? "" : ", ") + QuoteIdentifier(property.column);
+        columns += ", " + QuoteIdentifier(property.column);
     }
     return columns;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/StoreError.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,11 +45,20 @@ struct DatabaseDescription {
     std::vector<SortOrderDescription> sortOrders; // the first is the one Open starts on
 };
 
-// One property value to write; `number` serves the integer and date-time types.
+// One property value to write. `number` serves the integer types and, as a signed
+// count of seconds since 1970-01-01 00:00:00 UTC, the date-time type.
 struct PropertyValue {
     uint32_t tag = 0;
     uint64_t number = 0;
     std::u16string_view text;
+};
+
+// Which records a read visits and in which order. Records with equal keys come in the
+// order they were added, reversed when descending (the later one counts as the newer).
+struct RecordQuery {
+    uint32_t keyTag = 0;
+    bool descending = false;
+    std::optional<PropertyValue> equals; // only records with this value of this property
 };
 
 // The properties of one record while it is being read; valid only inside the visitor.
@@ -56,6 +67,7 @@ public:
     RecordView(sqlite3_stmt* statement, const std::vector<PropertyDescription>& properties)
         : m_statement(statement), m_properties(properties) {}
 
+    int64_t Id() const;
     size_t Count() const { return m_properties.size(); }
     uint32_t Tag(size_t index) const { return m_properties[index].tag; }
     uint64_t Number(size_t index) const;
@@ -68,9 +80,14 @@ private:
 
 using RecordVisitor = std::function<void(const RecordView&)>;
 
-// A database of typed property records in one volume file (SQLite), addressed by
-// position: the zero-based index of a record in the sort order the database is open on.
-// Every failure is reported as false; nothing here throws.
+// A database of typed property records in one volume file (SQLite). Every record has
+// a stable id, never given to another record, even after a delete; reads, writes and
+// deletes go by id. Every failure is reported as false, with its kind in LastError();
+// nothing here throws.
+//
+// For callers that still address records by position (the zero-based index in the
+// chosen sort order at the last full read), the positional calls map a position to
+// the id read there; a change made by another program meanwhile does not move it.
 class CPropertyDatabase {
 public:
     CPropertyDatabase();
@@ -78,25 +95,45 @@ public:
     CPropertyDatabase(const CPropertyDatabase&) = delete;
     CPropertyDatabase& operator=(const CPropertyDatabase&) = delete;
 
-    // Opens the volume file, creating it if missing. A bare file name lies in the user's
-    // data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.
-    // A file that is not a sound, writable database is refused and left untouched.
+    // Mounts the volume file; Open creates it if missing. A bare file name lies in the
+    // user's data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.
+    // A file that is not a sound, writable database (or whose folder is not writable) is
+    // refused without being written, and no side file of it is left behind.
     bool MountVolume(const std::u16string& path);
 
-    // Creates the named database if it does not exist yet and opens it on its first sort order.
+    // Creates the named database if it does not exist yet, or brings an older one up to
+    // date (see the schema in PropertyDatabase.cpp), and opens it on its first sort order.
+    // A volume holding anything but an empty database or this one is refused untouched
+    // (LastError Foreign), as is one written by a newer program (TooNew).
     bool Open(const std::u16string& name);
 
     // Closes the database; the volume stays mounted.
     void Close();
 
-    // Reopens the database on one of its declared sort orders. Any other order fails and
-    // leaves the database unusable until a declared one is chosen.
-    bool SetSortOrder(uint32_t keyTag, uint32_t sortFlags);
-
-    bool DeleteAt(int position);
-
     // True while record operations can work: mounted, open and on a declared sort order.
     bool IsOpen() const;
+
+    // The kind of failure of the last operation; None after a success.
+    StoreError LastError() const { return m_lastError; }
+
+    // Deletes a record; false (NotFound) and nothing changed when there is no such id.
+    bool Delete(int64_t id);
+
+    // Runs `work` as one transaction: every write in it is kept, durably and with one
+    // sync, when it returns true, and none of them when it returns false or a write in
+    // it fails. A batch inside a batch joins the outer one.
+    bool Batch(const std::function<bool()>& work);
+
+    // True when another program has changed the volume since this object last read
+    // every record, so that a list made from that read is out of date.
+    bool ChangedElsewhere();
+
+    // The sort order of full reads made for positional callers. Any order but a
+    // declared one fails and leaves record reads failing until a declared one is chosen.
+    bool SetSortOrder(uint32_t keyTag, uint32_t sortFlags);
+
+    // Delete of the record at a position of the last full read.
+    bool DeleteAt(int position);
 
     // The volume file in use after MountVolume resolved the path (empty before).
     const std::string& VolumeFile() const { return m_volumeFile; }
@@ -106,36 +143,60 @@ protected:
     // so only a derived class can create a database.
     virtual bool DescribeDatabase(DatabaseDescription& description);
 
-    bool AddRecord(std::span<const PropertyValue> values);
-    bool WriteRecordAt(int position, std::span<const PropertyValue> values);
-    bool ReadRecordAt(int position, const RecordVisitor& visit);
-    // Visits every record in the current sort order, after telling `expect` how many
-    // there are. Positions read this way stay valid for the positional operations until
-    // another connection changes the volume.
-    bool ReadRecords(const std::function<void(size_t count)>& expect, const RecordVisitor& visit);
+    bool Fail(StoreError error);
+    bool Fail(const std::exception& exception);
+    bool Succeed();
+
+    // Adds a record and gives its new id.
+    bool AddRecord(std::span<const PropertyValue> values, int64_t& id);
+    // Replaces the given properties of a record; NotFound when there is no such id.
+    bool WriteRecord(int64_t id, std::span<const PropertyValue> values);
+    // Visits the record with this id; NotFound when there is none.
+    bool ReadRecord(int64_t id, const RecordVisitor& visit);
+    // Visits the records a query selects, in its order, after telling `expect` how many
+    // records there are in all (an upper bound of how many will be visited).
+    bool ReadRecords(const RecordQuery& query, const std::function<void(size_t count)>& expect,
+                     const RecordVisitor& visit);
+
+    // The sort order chosen with SetSortOrder, as a query; empty when none is.
+    std::optional<RecordQuery> CurrentOrder() const;
+    // The ids of a full read in its order, for the positional calls.
+    void RememberPositions(std::vector<int64_t> ids);
+    // The id at a position of the last full read, or, once this object has changed the
+    // records or their order since, at that position in the order as it is now; fails
+    // (NotFound) when there is none.
+    std::optional<int64_t> IdAtPosition(int position);
 
 private:
-    // Runs `work` on the row id at a position inside one transaction, refusing if another
-    // connection committed since the positions were read.
-    bool WithRecordAt(int position, bool write, const std::function<bool(int64_t rowId)>& work);
-    bool PositionsAreCurrent();
-    void TakePositionsSnapshot();
-    bool CreateSchema();
-    std::string OrderByClause() const;
+    StoreError PrepareSchema();
+    bool HoldsThisDatabase(SQLite::Database& connection) const;
+    void Unmount();
     std::string SelectColumns() const;
+    std::string OrderBy(const RecordQuery& query) const;
     std::string ColumnOf(uint32_t tag) const;
+    std::string CreateTableStatement(const std::string& table) const;
+    void MigrateFromVersion1();
+    int64_t DataVersion();
+    bool Changed();
 
     std::unique_ptr<SQLite::Database> m_connection;
     DatabaseDescription m_description;
     std::u16string m_volumePath;
     std::u16string m_databaseName;
     std::string m_volumeFile;
-    std::string m_table; // quoted
+    std::string m_tableName; // unquoted
+    std::string m_table;     // quoted
     uint32_t m_sortKeyTag = 0;
     uint32_t m_sortFlags = 0;
+    bool m_mounted = false;
+    bool m_writable = false;        // the connection may write: the volume holds this database
+    unsigned m_sideFilesBefore = 0; // side files that existed when the volume was mounted
+    StoreError m_lastError = StoreError::None;
     bool m_open = false;
-    std::optional<size_t> m_sortOrder; // index into the declared orders; empty when broken
-    int64_t m_dataVersion = 0;         // of the volume when positions were last read
+    std::optional<size_t> m_sortOrder; // index into the declared orders; empty when none is chosen
+    std::vector<int64_t> m_positionIds;
+    bool m_positionsCurrent = false; // m_positionIds still give the positions
+    int64_t m_dataVersion = 0;       // of the volume at the last full read
 };
 
 } // namespace parcelo

@@ -8,9 +8,6 @@
 
 namespace parcelo {
 
-// Filter value that shows every shipment; any other value is a status code.
-constexpr int FILTER_ALL = -1;
-
 // Sort commands 32800..32803 and filter commands 32900..32903 of the list menus.
 constexpr uint32_t ID_SORT_ENTRY_NEWEST = 32800;
 constexpr uint32_t ID_SORT_ENTRY_OLDEST = 32801;

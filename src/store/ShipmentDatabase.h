@@ -4,6 +4,9 @@
 #include "store/Shipment.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace parcelo {
@@ -16,18 +19,50 @@ constexpr uint32_t PROP_ENTRY_DATE = 0x00680040;
 constexpr uint32_t PROP_ORDER_DATE = 0x00690040;
 constexpr uint32_t PROP_STATUS = 0x006A0012;
 
-// The shipment database TRACKDB. Positions come from the latest ReadAll; once another
-// program has changed the volume, positional calls refuse until the next ReadAll.
+enum class ShipmentSortKey { EntryDate, OrderDate };
+
+// Which shipments a query gives, and in which order.
+struct ShipmentQuery {
+    int filter = FILTER_ALL; // FILTER_ALL, or the status to show
+    ShipmentSortKey key = ShipmentSortKey::EntryDate;
+    bool newestFirst = true; // of two equal dates, the shipment added later counts as newer
+    // Shown only when the item name holds it, ignoring the case of Latin letters, or
+    // when the invoice number holds it once blanks and hyphens are dropped from both.
+    // Empty shows every shipment. Courier names are not in the store: a caller that
+    // matches them too adds those shipments itself.
+    std::u16string text;
+};
+
+// True if a shipment passes a query's text.
+bool MatchesText(const Shipment& shipment, std::u16string_view text);
+
+// The shipment database TRACKDB. Shipments are addressed by id (Shipment::id).
 class CShipmentDatabase : public CPropertyDatabase {
 public:
-    // Appends a record; true once it is on disk.
+    // Adds a shipment and sets its id; true once it is on disk.
+    bool Add(Shipment& shipment);
+    // Adds a copy of a shipment.
     bool Add(const Shipment& shipment);
-    // Replaces all six properties of the record at a position.
-    bool UpdateAt(int position, const Shipment& shipment);
-    // Copies the record at a position; false and `shipment` untouched when there is none.
-    bool ReadAt(int position, Shipment& shipment);
-    // Appends every record in the current sort order; appends nothing if reading fails.
+    // Adds every shipment in one transaction, setting their ids, or none of them
+    // (their ids then stay 0).
+    bool AddBatch(std::span<Shipment> shipments);
+    // The shipment with this id; empty (LastError NotFound) when there is none.
+    std::optional<Shipment> Read(int64_t id);
+    // Replaces the six properties of the shipment with `shipment.id`; false (NotFound)
+    // and nothing changed when there is none.
+    bool Update(const Shipment& shipment);
+    // The shipments a query selects, in its order, in place of what `shipments` held;
+    // `shipments` is left empty when reading fails.
+    bool Query(const ShipmentQuery& query, std::vector<Shipment>& shipments);
+
+    // For callers that address shipments by position: every shipment in the order of
+    // SetSortOrder, appended to `shipments`; appends nothing if reading fails. The
+    // positions of ReadAt, UpdateAt and DeleteAt are indexes into what it appended, and
+    // keep naming the same shipments whatever another program changes afterwards (see
+    // CPropertyDatabase for changes made through this object).
     void ReadAll(std::vector<Shipment>& shipments);
+    bool ReadAt(int position, Shipment& shipment);
+    bool UpdateAt(int position, const Shipment& shipment);
 
 protected:
     bool DescribeDatabase(DatabaseDescription& description) override;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <set>
 #include <sys/resource.h>
@@ -62,7 +63,7 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactlyAndLeavesNewerVolumesAlone) {
     EXPECT_EQ(back.invoiceNumber, odd.invoiceNumber);
     EXPECT_EQ(back.itemName, odd.itemName);
 
-    Raw().exec("PRAGMA user_version = 2");
+    Raw().exec("PRAGMA user_version = 3");
     CShipmentDatabase newer;
     EXPECT_FALSE(OpenStore(newer)) << "a volume written by a newer program is left alone";
 }
@@ -94,20 +95,198 @@ TEST_F(ShipmentDatabaseTest, SortOrdersAndPositions) {
     EXPECT_EQ(Invoices(store), (Names{u"new", u"old", u"mid2"}));
 }
 
-TEST_F(ShipmentDatabaseTest, PositionsGoStaleWhenAnotherProgramWrites) {
+// A position names the shipment read there, whatever another program does meanwhile.
+TEST_F(ShipmentDatabaseTest, PositionsKeepNamingTheShipmentReadThere) {
     CShipmentDatabase mine;
     CShipmentDatabase theirs;
     ASSERT_TRUE(OpenStore(mine) && OpenStore(theirs));
     ASSERT_TRUE(mine.Add(MakeShipment(u"A", kNow - kDay, kNow)));
-    ASSERT_EQ(Invoices(mine).size(), 1u);
-    ASSERT_TRUE(theirs.Add(MakeShipment(u"B", kNow, kNow))); // now at position 0 of mine
+    ASSERT_EQ(Invoices(mine), Names{u"A"});
+    EXPECT_FALSE(mine.ChangedElsewhere()) << "its own writes are no news";
+    ASSERT_TRUE(theirs.Add(MakeShipment(u"B", kNow, kNow))); // sorts before A now
+    EXPECT_TRUE(mine.ChangedElsewhere());
 
     Shipment shipment;
-    EXPECT_FALSE(mine.ReadAt(0, shipment));
-    EXPECT_FALSE(mine.UpdateAt(0, MakeShipment(u"A2", kNow - kDay, kNow)));
-    EXPECT_FALSE(mine.DeleteAt(0));
-    EXPECT_TRUE(mine.Add(MakeShipment(u"C", kNow - 2 * kDay, kNow)));
-    EXPECT_EQ(Invoices(mine), (Names{u"B", u"A", u"C"}));
+    ASSERT_TRUE(mine.ReadAt(0, shipment));
+    EXPECT_EQ(shipment.invoiceNumber, u"A");
+    ASSERT_TRUE(mine.UpdateAt(0, MakeShipment(u"A2", kNow - kDay, kNow)));
+    ASSERT_EQ(Invoices(theirs), (Names{u"B", u"A2"}));
+    ASSERT_EQ(Invoices(mine), (Names{u"B", u"A2"}));
+
+    // Gone meanwhile: nothing is touched in its place.
+    ASSERT_TRUE(theirs.DeleteAt(1));
+    EXPECT_FALSE(mine.UpdateAt(1, MakeShipment(u"A3", kNow - kDay, kNow)) || mine.DeleteAt(1));
+    EXPECT_EQ(mine.LastError(), StoreError::NotFound);
+    EXPECT_FALSE(IsTransient(mine.LastError()));
+    EXPECT_EQ(Invoices(mine), Names{u"B"});
+    EXPECT_FALSE(mine.ChangedElsewhere());
+}
+
+TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    Shipment a = MakeShipment(u"A", kNow, kNow);
+    Shipment b = MakeShipment(u"B", kNow, kNow);
+    Shipment c = MakeShipment(u"C", kNow, kNow);
+    ASSERT_TRUE(store.Add(a) && store.Add(b) && store.Add(c));
+    EXPECT_TRUE(a.id > 0 && a.id < b.id && b.id < c.id);
+
+    b.itemName = u"바뀐 물품";
+    b.status = Done;
+    ASSERT_TRUE(store.Update(b));
+    const std::optional<Shipment> read = store.Read(b.id);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(std::tie(read->id, read->itemName, read->status, read->entryDate),
+              std::tie(b.id, b.itemName, b.status, b.entryDate));
+
+    // The newest id deleted: it is not given to the next shipment, so an update or delete
+    // through it fails instead of reaching that one.
+    ASSERT_TRUE(store.Delete(c.id));
+    Shipment d = MakeShipment(u"D", kNow, kNow);
+    ASSERT_TRUE(store.Add(d));
+    EXPECT_GT(d.id, c.id);
+    std::vector<Shipment> before;
+    ASSERT_TRUE(store.Query({}, before));
+    c.invoiceNumber = u"C2";
+    for (const int64_t missing : {c.id, int64_t{0}, int64_t{-1}}) {
+        c.id = missing;
+        EXPECT_FALSE(store.Update(c));
+        EXPECT_EQ(store.LastError(), StoreError::NotFound);
+        EXPECT_FALSE(store.Delete(missing) || store.Read(missing).has_value());
+    }
+    std::vector<Shipment> after;
+    ASSERT_TRUE(store.Query({}, after));
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(std::tie(after[i].id, after[i].invoiceNumber, after[i].itemName),
+                  std::tie(before[i].id, before[i].invoiceNumber, before[i].itemName));
+    }
+}
+
+TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    // Entered in this order; equal entry dates for "b" and "c", equal order dates for "a" and "d".
+    std::vector<Shipment> added = {
+        MakeShipment(u"6012-3456-7890", kNow - 3 * kDay, kNow - 5 * kDay, InDelivery),
+        MakeShipment(u"b", kNow - 2 * kDay, kNow - 9 * kDay, Done),
+        MakeShipment(u"c", kNow - 2 * kDay, kNow - 7 * kDay, InDelivery),
+        MakeShipment(u"d", kNow - 1 * kDay, kNow - 5 * kDay, Cancelled),
+    };
+    added[0].itemName = u"iPhone 케이스";
+    added[2].itemName = u"USB-C 케이블";
+    ASSERT_TRUE(store.AddBatch(added));
+    const std::u16string a = added[0].invoiceNumber;
+    struct Case {
+        ShipmentSortKey key;
+        bool newestFirst;
+        Names all;
+    };
+    const Case cases[] = {
+        {ShipmentSortKey::EntryDate, true, {u"d", u"c", u"b", a}},
+        {ShipmentSortKey::EntryDate, false, {a, u"b", u"c", u"d"}},
+        {ShipmentSortKey::OrderDate, true, {u"d", a, u"c", u"b"}},
+        {ShipmentSortKey::OrderDate, false, {u"b", u"c", a, u"d"}},
+    };
+    for (const Case& sort : cases) {
+        for (const int filter : {FILTER_ALL, int{InDelivery}, int{Done}, int{Cancelled}, 7, 0x10001}) {
+            ShipmentQuery query;
+            query.key = sort.key;
+            query.newestFirst = sort.newestFirst;
+            query.filter = filter;
+            std::vector<Shipment> shipments{MakeShipment(u"replaced", 0, 0)};
+            ASSERT_TRUE(store.Query(query, shipments));
+            Names expected;
+            for (const std::u16string& invoice : sort.all) {
+                const auto& shipment = *std::find_if(added.begin(), added.end(),
+                                                     [&](const Shipment& s) { return s.invoiceNumber == invoice; });
+                if (filter == FILTER_ALL || shipment.status == filter) {
+                    expected.push_back(invoice);
+                }
+            }
+            Names got;
+            for (const Shipment& shipment : shipments) {
+                got.push_back(shipment.invoiceNumber);
+                const auto& original =
+                    *std::find_if(added.begin(), added.end(), [&](const Shipment& s) { return s.id == shipment.id; });
+                EXPECT_EQ(original.invoiceNumber, shipment.invoiceNumber) << "the id comes with its shipment";
+            }
+            EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
+        }
+    }
+
+    const auto matching = [&](const std::u16string& text) {
+        ShipmentQuery query;
+        query.text = text;
+        query.newestFirst = false;
+        std::vector<Shipment> shipments;
+        EXPECT_TRUE(store.Query(query, shipments));
+        Names invoices;
+        for (const Shipment& shipment : shipments) {
+            invoices.push_back(shipment.invoiceNumber);
+        }
+        return invoices;
+    };
+    EXPECT_EQ(matching(u"IPHONE"), Names{a});
+    EXPECT_EQ(matching(u"케이스"), Names{a});
+    EXPECT_EQ(matching(u"3456 78"), Names{a}) << "blanks and hyphens do not count in the invoice number";
+    EXPECT_EQ(matching(u"물품 B"), Names{u"b"});
+    EXPECT_EQ(matching(u"b-c"), Names{u"c"}) << "in the item name they do";
+    EXPECT_EQ(matching(u"-"), Names{u"c"}) << "a hyphen alone is no invoice number to look for";
+    EXPECT_EQ(matching(u"없는"), Names{});
+    EXPECT_EQ(matching(u""), (Names{a, u"b", u"c", u"d"}));
+}
+
+TEST_F(ShipmentDatabaseTest, BatchesKeepAllOrNothing) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    Shipment kept = MakeShipment(u"kept", kNow, kNow);
+    ASSERT_TRUE(store.Add(kept));
+
+    std::vector<Shipment> many;
+    for (uint32_t i = 0; i < 1000; ++i) {
+        many.push_back(MakeShipment(Numbered(1, i), kNow + i, kNow));
+    }
+    ASSERT_TRUE(store.AddBatch(many));
+    EXPECT_TRUE(std::all_of(many.begin(), many.end(), [](const Shipment& s) { return s.id > 0; }));
+    EXPECT_EQ(Invoices(store).size(), 1001u);
+
+    // A write that fails undoes the batch's earlier ones.
+    Shipment gone = MakeShipment(u"gone", kNow, kNow);
+    gone.id = 999'999;
+    EXPECT_FALSE(store.Batch(
+        [&] { return store.Add(MakeShipment(u"undone", kNow, kNow)) && store.Delete(kept.id) && store.Update(gone); }));
+    EXPECT_EQ(store.LastError(), StoreError::NotFound);
+    // So does a batch that gives up.
+    EXPECT_FALSE(store.Batch([&] { return store.Add(MakeShipment(u"undone", kNow, kNow)) && false; }));
+    const Names all = Invoices(store);
+    EXPECT_EQ(all.size(), 1001u);
+    EXPECT_EQ(std::count(all.begin(), all.end(), u"undone"), 0);
+    EXPECT_TRUE(store.Read(kept.id).has_value());
+
+    // A batch inside a batch joins it.
+    EXPECT_TRUE(store.Batch([&] { return store.Batch([&] { return store.Delete(kept.id); }); }));
+    EXPECT_FALSE(store.Read(kept.id).has_value());
+}
+
+// Among equal dates the shipment entered later counts as the newer one.
+TEST_F(ShipmentDatabaseTest, EqualDatesKeepEntryOrderInEachDirection) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    for (const char16_t* invoice : {u"first", u"second", u"third"}) {
+        ASSERT_TRUE(store.Add(MakeShipment(invoice, kNow, kNow)));
+    }
+    const Names entered{u"first", u"second", u"third"};
+    const Names newestFirst{u"third", u"second", u"first"};
+    for (uint32_t key : {PROP_ENTRY_DATE, PROP_ORDER_DATE}) {
+        ASSERT_TRUE(store.SetSortOrder(key, CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST));
+        EXPECT_EQ(Invoices(store), newestFirst) << key;
+        Shipment atZero;
+        ASSERT_TRUE(store.ReadAt(0, atZero));
+        EXPECT_EQ(atZero.invoiceNumber, u"third") << "a seek agrees with the list";
+        ASSERT_TRUE(store.SetSortOrder(key, CEDB_SORT_UNKNOWNFIRST));
+        EXPECT_EQ(Invoices(store), entered) << key;
+    }
 }
 
 TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
@@ -145,7 +324,7 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     rlimit limit{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit unlimited = limit;
-    limit.rlim_cur = 256 * 1024;
+    limit.rlim_cur = rlim_t{256} * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     uint32_t acknowledged = 0;
     while (acknowledged < 10000 &&
@@ -153,6 +332,8 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
         ++acknowledged;
     }
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    EXPECT_EQ(store.LastError(), StoreError::Full);
+    EXPECT_TRUE(IsTransient(store.LastError()));
     EXPECT_GT(acknowledged, 0u);
     EXPECT_LT(acknowledged, 10000u);
     CShipmentDatabase reopened;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/StoreError.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace SQLite {
+class Database;
+}
+
+namespace parcelo {
+
+// Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
+// has no faithful name and is refused.
+std::optional<std::string> ToUtf8Name(std::u16string_view text);
+
+// Where a volume lies: a bare file name in the user's data folder
+// ($XDG_DATA_HOME/VELDAN/Parcelo, created if need be), any other path as given.
+// Empty when the name cannot be a file name or the folder cannot be made.
+std::optional<std::string> ResolveVolumeFile(std::u16string_view path);
+
+// Which of the files SQLite keeps beside a database exist now, as a bit mask, and the
+// removal of those that did not exist then.
+unsigned ExistingSideFiles(const std::string& file);
+void RemoveNewSideFiles(const std::string& file, unsigned existedBefore);
+
+// Looks at a volume file without writing to it: it must be absent (its folder
+// writable), empty, or a sound SQLite database of a schema version up to
+// `newestVersion`, writable together with its folder. A database is handed back
+// open read-only in `inspection`.
+StoreError InspectVolume(const std::string& file, int newestVersion, std::unique_ptr<SQLite::Database>& inspection);
+
+// The kind of failure an exception from the store's SQLite calls stands for.
+StoreError ErrorOf(const std::exception& exception);
+
+// Copies a database durably to `target` (written beside it first, then renamed), so
+// that `target` is either absent, as it was, or a complete copy.
+void BackUpDatabase(SQLite::Database& source, const std::string& target);
+
+} // namespace parcelo

@@ -1,0 +1,199 @@
+#include "store/ShipmentDatabase.h"
+#include "store/StoreTestSupport.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace parcelo {
+namespace {
+
+namespace fs = std::filesystem;
+using Rows = std::vector<std::string>;
+
+constexpr Instant kStart = 1'609'459'200; // 2021-01-01 00:00:00 UTC
+// 2024-10-27 02:30 in Berlin happens twice; the first time is 00:30 UTC.
+constexpr int64_t kRepeatedWallClock = 1'729'996'200;
+constexpr Instant kRepeatedFirstPass = 1'729'989'000;
+
+// `count` rows with gaps between their ids: Korean, empty and mark-led text, and one
+// date-time in the hour that the end of daylight saving repeats.
+std::vector<test::Version1Row> Version1Rows(int count) {
+    std::vector<test::Version1Row> rows;
+    for (int i = 0; i < count; ++i) {
+        const std::string digits = std::to_string(601234500000LL + i * 7919LL);
+        const std::u16string number(digits.begin(), digits.end());
+        Shipment shipment;
+        shipment.courierIndex = i % 15;
+        shipment.invoiceNumber = i % 4 == 0 ? u"" : i % 4 == 1 ? u'\xFEFF' + number : number;
+        shipment.itemName = i % 5 == 0 ? u"" : i % 5 == 1 ? u"\xFFFE뒤집힌 표시 " + number : u"무선 이어폰 " + number;
+        shipment.status = i % 3;
+        shipment.entryDate = kStart + i * 947LL;
+        shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
+        rows.push_back(
+            {1 + 2LL * i, shipment, test::Version1Ticks(shipment.entryDate), test::Version1Ticks(shipment.orderDate)});
+    }
+    rows[1].entryTicks = test::TicksOfWallClock(kRepeatedWallClock);
+    rows[1].shipment.entryDate = kRepeatedFirstPass;
+    rows[2].orderTicks = 0; // before 1900: the instant 0
+    rows[2].shipment.orderDate = 0;
+    return rows;
+}
+
+int UserVersion(const fs::path& file) {
+    return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
+}
+
+// Every row's id, courier, status and the exact bytes of its text.
+Rows TextDump(const fs::path& file) {
+    SQLite::Database raw(file, SQLite::OPEN_READONLY);
+    SQLite::Statement select(raw, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || ' ' "
+                                  "|| hex(item_name) FROM TRACKDB ORDER BY id");
+    Rows rows;
+    while (select.executeStep()) {
+        rows.push_back(select.getColumn(0).getString());
+    }
+    return rows;
+}
+
+Rows DateDump(const fs::path& file) {
+    SQLite::Database raw(file, SQLite::OPEN_READONLY);
+    SQLite::Statement select(raw, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB ORDER BY id");
+    Rows rows;
+    while (select.executeStep()) {
+        rows.push_back(select.getColumn(0).getString());
+    }
+    return rows;
+}
+
+Rows ExpectedDates(const std::vector<test::Version1Row>& rows, bool utc) {
+    Rows dates;
+    for (const test::Version1Row& row : rows) {
+        dates.push_back(std::to_string(row.id) + " " + std::to_string(utc ? row.shipment.entryDate : row.entryTicks) +
+                        " " + std::to_string(utc ? row.shipment.orderDate : row.orderTicks));
+    }
+    return dates;
+}
+
+class StoreMigrationTest : public ::testing::Test {
+protected:
+    fs::path PathOf(const std::string& name) const { return m_folder.Path() / name; }
+
+    test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
+    test::TempFolder m_folder;
+};
+
+TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
+    const std::vector<test::Version1Row> rows = Version1Rows(10'000);
+    test::WriteVersion1Volume(PathOf("VELDAN.EDB"), rows);
+    const Rows text = TextDump(PathOf("VELDAN.EDB"));
+    ASSERT_EQ(DateDump(PathOf("VELDAN.EDB")), ExpectedDates(rows, false));
+
+    CShipmentDatabase store;
+    ASSERT_TRUE(store.MountVolume(m_folder.File("VELDAN.EDB")) && store.Open(u"TRACKDB"));
+    EXPECT_EQ(UserVersion(PathOf("VELDAN.EDB")), 2);
+    EXPECT_TRUE(TextDump(PathOf("VELDAN.EDB")) == text) << "text changed";
+    EXPECT_TRUE(DateDump(PathOf("VELDAN.EDB")) == ExpectedDates(rows, true)) << "dates not in UTC";
+
+    // The copy holds the version-1 volume as it was.
+    EXPECT_EQ(UserVersion(PathOf("VELDAN.EDB.v1.bak")), 1);
+    EXPECT_TRUE(TextDump(PathOf("VELDAN.EDB.v1.bak")) == text);
+    EXPECT_TRUE(DateDump(PathOf("VELDAN.EDB.v1.bak")) == ExpectedDates(rows, false));
+
+    // Read back through the store, the shipments are what was written.
+    std::vector<Shipment> all;
+    ShipmentQuery oldestFirst;
+    oldestFirst.newestFirst = false;
+    ASSERT_TRUE(store.Query(oldestFirst, all));
+    ASSERT_EQ(all.size(), rows.size());
+    for (const test::Version1Row& row : {rows[0], rows[1], rows[2], rows[5], rows[9999]}) {
+        const std::optional<Shipment> read = store.Read(row.id);
+        ASSERT_TRUE(read.has_value()) << row.id;
+        EXPECT_EQ(std::tie(read->invoiceNumber, read->itemName, read->entryDate, read->orderDate, read->status),
+                  std::tie(row.shipment.invoiceNumber, row.shipment.itemName, row.shipment.entryDate,
+                           row.shipment.orderDate, row.shipment.status));
+    }
+    Shipment added = test::MakeShipment(u"new", kStart, kStart);
+    ASSERT_TRUE(store.Add(added));
+    EXPECT_GT(added.id, rows.back().id);
+
+    // Opening again changes nothing more.
+    CShipmentDatabase again;
+    ASSERT_TRUE(again.MountVolume(m_folder.File("VELDAN.EDB")) && again.Open(u"TRACKDB"));
+    EXPECT_EQ(test::Invoices(again).size(), rows.size() + 1);
+}
+
+// A child opens (and so migrates) a version-1 volume and is killed at a random moment,
+// again and again: the volume is then either the version-1 volume as it was or the
+// complete version-2 one, and a copy beside it is either absent or complete.
+TEST_F(StoreMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
+    const std::vector<test::Version1Row> rows = Version1Rows(20'000);
+    test::WriteVersion1Volume(PathOf("pristine.edb"), rows);
+    const Rows text = TextDump(PathOf("pristine.edb"));
+    const Rows version1Dates = ExpectedDates(rows, false);
+    const Rows version2Dates = ExpectedDates(rows, true);
+    const fs::path work = PathOf("VELDAN.EDB");
+
+    const auto runChild = [&] {
+        const pid_t child = fork();
+        if (child == 0) {
+            CShipmentDatabase store;
+            _exit(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB") ? 0 : 1);
+        }
+        return child;
+    };
+    const auto restore = [&] {
+        for (const char* suffix : {"", "-wal", "-shm", ".v1.bak", ".v1.bak.partial"}) {
+            fs::remove(work.string() + suffix);
+        }
+        fs::copy_file(PathOf("pristine.edb"), work);
+    };
+
+    restore();
+    const auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    waitpid(runChild(), &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+
+    std::mt19937 random(7);
+    int stillVersion1 = 0;
+    int version2 = 0;
+    for (int round = 0; round < 30; ++round) {
+        restore();
+        const pid_t child = runChild();
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::uniform_int_distribution<int64_t>(0, whole.count() * 13 / 10)(random)));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+
+        const int version = UserVersion(work);
+        ASSERT_TRUE(version == 1 || version == 2) << "round " << round;
+        EXPECT_TRUE(TextDump(work) == text) << "round " << round;
+        EXPECT_TRUE(DateDump(work) == (version == 1 ? version1Dates : version2Dates)) << "round " << round;
+        (version == 1 ? stillVersion1 : version2)++;
+        if (fs::exists(work.string() + ".v1.bak")) {
+            EXPECT_EQ(UserVersion(work.string() + ".v1.bak"), 1);
+            EXPECT_TRUE(DateDump(work.string() + ".v1.bak") == version1Dates) << "round " << round;
+        } else {
+            EXPECT_EQ(version, 1) << "no change before the copy is made";
+        }
+    }
+    EXPECT_GT(stillVersion1, 0);
+    EXPECT_GT(version2, 0);
+
+    CShipmentDatabase store;
+    ASSERT_TRUE(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB"));
+    EXPECT_TRUE(DateDump(work) == version2Dates);
+}
+
+} // namespace
+} // namespace parcelo
