@@ -63,15 +63,22 @@ inline std::vector<TransferRecord> AwkwardRecords(size_t count) {
         if (i % 3 != 0) {
             record.courierIndex = static_cast<int32_t>(i % 20);
         }
-        record.invoiceNumber =
-            i % 11 == 0 ? texts[(i / 11 + 3) % texts.size()] : u"6" + std::u16string(12, u'0' + i % 10);
+        if (i % 11 == 0) {
+            record.invoiceNumber = texts[(i / 11 + 3) % texts.size()];
+        } else {
+            record.invoiceNumber.assign(13, static_cast<char16_t>(u'0' + i % 10));
+            record.invoiceNumber[0] = u'6';
+        }
         if (record.courierName.empty() && !record.courierCode) {
             record.courierCode = 7; // a courier needs a name or a code
         }
         if (record.invoiceNumber.empty()) {
-            record.invoiceNumber = u"0"; // blank numbers are refused on import
+            record.invoiceNumber.assign(1, u'0'); // blank numbers are refused on import
         }
-        record.itemName = texts[i % texts.size()] + (i % 2 == 0 ? u"" : u" 상품");
+        record.itemName = texts[i % texts.size()];
+        if (i % 2 != 0) {
+            record.itemName.append(u" 상품");
+        }
         record.orderDate = 1'600'000'000 + static_cast<int64_t>(i) * 3607;
         record.entryDate = record.orderDate + static_cast<int64_t>(i % 86'400);
         record.status = static_cast<int32_t>(i % 3);
