@@ -13,7 +13,7 @@ struct CsvLimits {
     size_t maxTextUnits = size_t{64} * 1024 * 1024; // UTF-16 units of the whole text
     size_t maxColumns = 1000;
     size_t maxRows = 1'000'000;
-    size_t maxFieldUnits = 64 * 1024;
+    size_t maxFieldUnits = size_t{64} * 1024;
 };
 
 struct CsvRow {

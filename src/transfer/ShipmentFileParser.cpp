@@ -363,11 +363,25 @@ ParseResult ShipmentFileParser::ParseJson(std::string_view bytes) const {
     if (JsonDepth(bytes, kMaxDepth) > kMaxDepth) {
         return Failure(1, u"JSON이 너무 깊게 중첩되었습니다");
     }
+    struct TooManyValues {};
+    size_t values = 0;
+    const size_t maxValues = m_options.maxJsonValues;
+    const auto countValues = [&values, maxValues](int /*depth*/, Json::parse_event_t event, Json& /*parsed*/) {
+        if (event == Json::parse_event_t::value || event == Json::parse_event_t::object_start ||
+            event == Json::parse_event_t::array_start) {
+            if (++values > maxValues) {
+                throw TooManyValues{};
+            }
+        }
+        return true;
+    };
     Json document;
     try {
-        document = Json::parse(bytes.begin(), bytes.end());
+        document = Json::parse(bytes.begin(), bytes.end(), countValues);
     } catch (const Json::parse_error& error) {
         return Failure(LineOfByte(bytes, error.byte), u"JSON 형식이 잘못되었습니다");
+    } catch (const TooManyValues&) {
+        return Failure(1, u"항목이 너무 많습니다");
     }
     const auto format = document.is_object() ? document.find("format") : document.end();
     if (!document.is_object() || format == document.end() || *format != "parcelo") {

@@ -40,6 +40,10 @@ struct ParseOptions {
     size_t maxBytes = size_t{64} * 1024 * 1024;
     CsvLimits csvLimits;
     size_t maxJsonShipments = 1'000'000;
+    // Values (numbers, strings, arrays, objects) in a JSON file. A shipment takes about
+    // ten; the byte limit already keeps real exports below 250,000 shipments. Bounds the
+    // memory that a file of many tiny values ("[{},{},...]") could make the parser take.
+    size_t maxJsonValues = 3'000'000;
 };
 
 // Reads the shipments of an import file: the JSON or CSV that ShipmentExporter writes,

@@ -31,7 +31,7 @@ std::u16string Number(size_t value) {
 
 } // namespace
 
-ShipmentImporter::ShipmentImporter(std::vector<std::u16string> courierNames, std::vector<int32_t> courierCodes,
+ShipmentImporter::ShipmentImporter(const std::vector<std::u16string>& courierNames, std::vector<int32_t> courierCodes,
                                    StoredPredicate alreadyStored)
     : m_codes(std::move(courierCodes)), m_alreadyStored(std::move(alreadyStored)) {
     m_names.reserve(courierNames.size());

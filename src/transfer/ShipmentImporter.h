@@ -33,7 +33,7 @@ class ShipmentImporter {
 public:
     using StoredPredicate = std::function<bool(int32_t courierIndex, std::u16string_view normalisedNumber)>;
 
-    ShipmentImporter(std::vector<std::u16string> courierNames, std::vector<int32_t> courierCodes,
+    ShipmentImporter(const std::vector<std::u16string>& courierNames, std::vector<int32_t> courierCodes,
                      StoredPredicate alreadyStored);
 
     ImportPlan Plan(const ParseResult& parsed) const;

@@ -35,9 +35,9 @@ std::u16string NormaliseInvoiceNumber(std::u16string_view number) {
         }
         const char16_t lower = FoldLatinCase(c);
         // Back to capitals: the small letters that folding produced, and the ASCII ones.
-        if (lower >= u'a' && lower <= u'z') {
-            key.push_back(static_cast<char16_t>(lower - 0x20));
-        } else if ((lower >= 0xE0 && lower <= 0xFE && lower != 0xF7) || (lower >= 0xFF41 && lower <= 0xFF5A)) {
+        const bool small = (lower >= u'a' && lower <= u'z') || (lower >= 0xE0 && lower <= 0xFE && lower != 0xF7) ||
+                           (lower >= 0xFF41 && lower <= 0xFF5A);
+        if (small) {
             key.push_back(static_cast<char16_t>(lower - 0x20));
         } else {
             key.push_back(c);

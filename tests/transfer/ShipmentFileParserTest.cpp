@@ -153,6 +153,15 @@ TEST(ShipmentFileParserTest, HostileJsonGivesOneErrorAndNoRecords) {
     ParseOptions options;
     options.maxJsonShipments = 2;
     ExpectFailure(ShipmentFileParser(options).Parse(JsonWith("{},{},{}")), u"항목이 너무 많습니다");
+
+    // Tiny values in bulk are turned away while parsing, before they take memory.
+    std::string zeros = "[0";
+    for (int i = 0; i < 2000; ++i) {
+        zeros += ",0";
+    }
+    options = {};
+    options.maxJsonValues = 1000;
+    ExpectFailure(ShipmentFileParser(options).Parse(JsonWith(zeros + "]")), u"항목이 너무 많습니다");
 }
 
 } // namespace
