@@ -127,13 +127,13 @@ std::optional<int32_t> ParseStatus(std::u16string_view text) {
         return 0;
     }
     const std::u16string key = HeaderKey(text);
-    if (key == u"배송중") {
+    if (key == u"배송중" || key == u"indelivery") {
         return 0;
     }
-    if (key == u"완료") {
+    if (key == u"완료" || key == u"done") {
         return 1;
     }
-    if (key == u"취소") {
+    if (key == u"취소" || key == u"cancelled" || key == u"canceled") {
         return 2;
     }
     const auto code = ParseInteger<int32_t>(text);

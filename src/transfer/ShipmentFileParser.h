@@ -59,7 +59,8 @@ struct ParseOptions {
 //   their formula guard (UnguardCsvText). Missing cells at the end of a row are empty.
 // Per shipment: the invoice number must not be blank, and the courier needs a name or
 // a code. A missing or empty date is `now`; status is 0, 1 or 2 (or 배송중, 완료,
-// 취소), empty meaning 0. A faulty shipment becomes an ImportError, the others are kept.
+// 취소, or in delivery, done, cancelled), empty meaning 0. A faulty shipment becomes an ImportError, the others are
+// kept.
 class ShipmentFileParser {
 public:
     explicit ShipmentFileParser(ParseOptions options);

@@ -78,16 +78,17 @@ TEST(ShipmentFileParserTest, ReadsCp949AndUtf16) {
 
 TEST(ShipmentFileParserTest, FaultyRowsBecomeErrorsWithTheirLines) {
     const ParseResult result = Parse("courier,invoice,status,orderDate,courierCode\n"
-                                     "CJ,1,1,,\n"
-                                     "CJ, - ,0,,\n"                                  // 2: blank number
-                                     ",5,0,,\n"                                      // 3: no courier name nor code
+                                     "CJ,1,Done,,\n"
+                                     "CJ, - ,0,,\n"                                  // line 3: blank number
+                                     ",5,0,,\n"                                      // line 4: no courier name nor code
                                      ",5,0,,12\n"                                    // a code is enough
-                                     "CJ,2,3,,\n"                                    // 5: unknown status
-                                     "CJ,3,완료,2026-02-30,\n"                       // 6: impossible date
-                                     "CJ,4,,,x\n"                                    // 7: code not a number
+                                     "CJ,2,3,,\n"                                    // line 6: unknown status
+                                     "CJ,3,완료,2026-02-30,\n"                       // line 7: impossible date
+                                     "CJ,4,,,x\n"                                    // line 8: code not a number
                                      "\"CJ\",\"6\"\"\",\xEC\xB7\xA8\xEC\x86\x8C\n"); // 취소, short row
     EXPECT_FALSE(result.failed);
     ASSERT_EQ(result.shipments.size(), 3u);
+    EXPECT_EQ(result.shipments[0].record.status, 1);
     EXPECT_EQ(result.shipments[1].record.courierCode, 12);
     EXPECT_EQ(result.shipments[2].record.status, 2);
     EXPECT_EQ(result.shipments[2].line, 9u);
