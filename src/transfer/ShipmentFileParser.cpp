@@ -3,6 +3,7 @@
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
 #include "transfer/CsvWriter.h"
+#include "transfer/ImportText.h"
 #include "transfer/IsoDateTime.h"
 #include "transfer/TextFolding.h"
 
@@ -145,24 +146,6 @@ std::optional<int32_t> ParseStatus(std::u16string_view text) {
 
 std::u16string Invalid(Column column) {
     return std::u16string(kColumnLabels[column]) + u" 값이 잘못되었습니다";
-}
-
-// The text of a file: see ShipmentFileParser for the rules.
-std::optional<std::u16string> DecodeImportText(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        return DecodeUtf16(bytes.substr(2), bytes[0] == '\xFE');
-    }
-    if (bytes.starts_with(kUtf8Mark)) {
-        bytes.remove_prefix(kUtf8Mark.size());
-        if (auto text = DecodeStrictUtf8(bytes)) {
-            return text;
-        }
-        return DecodeWithCodePage(bytes, "UTF-8"); // marked as UTF-8: bad bytes become U+FFFD
-    }
-    if (auto text = DecodeStrictUtf8(bytes)) {
-        return text;
-    }
-    return DecodeWithCodePage(bytes, "CP949");
 }
 
 ParseResult Failure(size_t line, std::u16string reason) {
@@ -380,6 +363,8 @@ ParseResult ShipmentFileParser::ParseJson(std::string_view bytes) const {
         document = Json::parse(bytes.begin(), bytes.end(), countValues);
     } catch (const Json::parse_error& error) {
         return Failure(LineOfByte(bytes, error.byte), u"JSON 형식이 잘못되었습니다");
+    } catch (const Json::exception&) {
+        return Failure(1, u"JSON 형식이 잘못되었습니다"); // a number out of range, for one
     } catch (const TooManyValues&) {
         return Failure(1, u"항목이 너무 많습니다");
     }

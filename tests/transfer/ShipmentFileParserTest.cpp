@@ -1,5 +1,6 @@
 #include "transfer/ShipmentFileParser.h"
 
+#include "transfer/ImportText.h"
 #include "transfer/TransferTestData.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,12 @@ TEST(ShipmentFileParserTest, ReadsCp949AndUtf16) {
     EXPECT_EQ(result.shipments[0].record.itemName, u"노트북 가방");
     EXPECT_EQ(result.shipments[0].record.status, 1);
     EXPECT_EQ(result.shipments[1].record.itemName, u"똠방각하");
+
+    // glibc consumes an unassigned pair at the very end before it reports it.
+    EXPECT_EQ(DecodeCp949("L\xA2\xE8"), u"L\uFFFD");
+    result = Parse("courier,invoice\nCJ,1\xA2\xE8");
+    ASSERT_EQ(result.shipments.size(), 1u);
+    EXPECT_EQ(result.shipments[0].record.invoiceNumber, u"1\uFFFD");
 
     std::string utf16le = "\xFF\xFE";
     for (const char16_t c : std::u16string_view(u"courier,invoice\n택배,9")) {
@@ -144,6 +151,7 @@ TEST(ShipmentFileParserTest, HostileJsonGivesOneErrorAndNoRecords) {
     ExpectFailure(Parse(R"({"format": "parcelo", "version": 1, "shipments": {}})"));
     ExpectFailure(Parse(R"({"format": "parcelo", "version": "1", "shipments": []})"));
     ExpectFailure(Parse("{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}")); // not UTF-8
+    ExpectFailure(Parse(JsonWith(R"({"courier": "CJ", "invoiceNumber": "1", "id": 1E400})")));
     ExpectFailure(Parse("{\"a\":" + std::string(100'000, '[')), u"JSON이 너무 깊게 중첩되었습니다");
 
     const ParseResult broken = Parse("{\n\"format\": \"parcelo\",\n\"version\": 1,\n\"shipments\": [,]}");
