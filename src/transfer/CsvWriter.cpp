@@ -1,5 +1,7 @@
 #include "transfer/CsvWriter.h"
 
+#include "transfer/Utf8Output.h"
+
 namespace parcelo {
 
 namespace {
@@ -10,24 +12,6 @@ bool IsFormulaStart(char16_t c) {
 
 bool NeedsQuotes(char16_t c) {
     return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 } // namespace
@@ -93,18 +77,12 @@ void CsvWriter::AppendQuotedUtf8(std::u16string_view text, bool apostrophe) {
     if (apostrophe) {
         m_out.push_back('\'');
     }
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD; // a lone surrogate has no UTF-8 form
-        } else if (cp == u'"') {
+    ForEachCodePoint(text, [this](char32_t cp) {
+        if (cp == U'"') {
             m_out.push_back('"');
         }
         AppendUtf8(m_out, cp);
-    }
+    });
     if (quoted) {
         m_out.push_back('"');
     }

@@ -1,9 +1,7 @@
 #include "transfer/ShipmentExporter.h"
 
-#include "platform/CodePage.h"
 #include "transfer/CsvWriter.h"
-
-#include <nlohmann/json.hpp>
+#include "transfer/Utf8Output.h"
 
 namespace parcelo {
 
@@ -39,28 +37,39 @@ std::string ShipmentExporter::ToCsv(std::span<const TransferRecord> records) con
 }
 
 std::string ShipmentExporter::ToJson(std::span<const TransferRecord> records) const {
-    using Json = nlohmann::ordered_json;
-    Json shipments = Json::array();
-    const auto optionalNumber = [](const std::optional<int32_t>& value) { return value ? Json(*value) : Json(); };
+    // Written directly, one shipment per line: a DOM of 100,000 shipments would cost
+    // more than the text itself.
+    std::string out = "{\n  \"format\": \"parcelo\",\n  \"version\": 1,\n  \"shipments\": [";
+    out.reserve(records.size() * 300 + 64);
+    const auto optionalNumber = [&out](const std::optional<int32_t>& value) {
+        out += value ? std::to_string(*value) : std::string("null");
+    };
+    const char* separator = "\n    ";
     for (const TransferRecord& record : records) {
-        Json shipment = Json::object();
-        shipment["id"] = record.id;
-        shipment["courier"] = Utf16ToUtf8(record.courierName);
-        shipment["courierCode"] = optionalNumber(record.courierCode);
-        shipment["courierIndex"] = optionalNumber(record.courierIndex);
-        shipment["invoiceNumber"] = Utf16ToUtf8(record.invoiceNumber);
-        shipment["itemName"] = Utf16ToUtf8(record.itemName);
-        shipment["orderDate"] = Date(record.orderDate);
-        shipment["entryDate"] = Date(record.entryDate);
-        shipment["status"] = record.status;
-        shipments.push_back(std::move(shipment));
+        out += separator;
+        separator = ",\n    ";
+        out += "{\"id\": ";
+        out += std::to_string(record.id);
+        out += ", \"courier\": ";
+        AppendJsonString(out, record.courierName);
+        out += ", \"courierCode\": ";
+        optionalNumber(record.courierCode);
+        out += ", \"courierIndex\": ";
+        optionalNumber(record.courierIndex);
+        out += ", \"invoiceNumber\": ";
+        AppendJsonString(out, record.invoiceNumber);
+        out += ", \"itemName\": ";
+        AppendJsonString(out, record.itemName);
+        out += ", \"orderDate\": \"";
+        out += Date(record.orderDate);
+        out += "\", \"entryDate\": \"";
+        out += Date(record.entryDate);
+        out += "\", \"status\": ";
+        out += std::to_string(record.status);
+        out += "}";
     }
-    Json document = Json::object();
-    document["format"] = "parcelo";
-    document["version"] = 1;
-    document["shipments"] = std::move(shipments);
-    // Utf16ToUtf8 only ever gives valid UTF-8, so dump cannot meet a bad byte.
-    return document.dump(2) + "\n";
+    out += records.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return out;
 }
 
 } // namespace parcelo

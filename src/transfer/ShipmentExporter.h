@@ -17,7 +17,8 @@ namespace parcelo {
 // the formula guard.
 // JSON: UTF-8 without a mark, one object
 //   {"format": "parcelo", "version": 1, "shipments": [{"id": ..., "courier": ...}, ...]}
-// with the same names and values as the CSV columns; an absent courier code or index is null.
+// with the same names and values as the CSV columns, one shipment per line; an absent
+// courier code or index is null.
 class ShipmentExporter {
 public:
     explicit ShipmentExporter(UtcOffsetFunction utcOffset = LocalUtcOffset);

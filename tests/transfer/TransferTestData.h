@@ -44,6 +44,7 @@ inline const std::vector<std::u16string>& AwkwardTexts() {
         u"\\back\\slash",
         u"\"",
         u"'",
+        std::u16string(u"nul\0ctl\x01\x1F\x7F", 10),
     };
     return texts;
 }
