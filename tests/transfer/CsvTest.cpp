@@ -1,0 +1,136 @@
+#include "transfer/CsvReader.h"
+#include "transfer/CsvWriter.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace parcelo {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::vector<CsvRow> ReadAll(std::u16string_view text, CsvLimits limits = {}, std::optional<CsvError>* error = nullptr) {
+    CsvReader reader(text, limits);
+    std::vector<CsvRow> rows;
+    CsvRow row;
+    while (reader.Next(row)) {
+        rows.push_back(row);
+    }
+    if (error != nullptr) {
+        *error = reader.Error();
+    }
+    return rows;
+}
+
+TEST(CsvWriterTest, WritesMarkQuotesWhereNeededAndCrlf) {
+    CsvWriter csv;
+    csv.TextField(u"plain");
+    csv.TextField(u"a,b");
+    csv.TextField(u"say \"hi\"");
+    csv.TextField(u"two\nlines");
+    csv.TextField(u"");
+    csv.PlainField("12");
+    csv.EndRow();
+    csv.TextField(u"상자 \U0001F4E6");
+    csv.EndRow();
+    EXPECT_EQ(csv.Bytes(), "\xEF\xBB\xBF"
+                           "plain,\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\",,12\r\n"
+                           "\xEC\x83\x81\xEC\x9E\x90 \xF0\x9F\x93\xA6\r\n");
+}
+
+TEST(CsvWriterTest, FormulaGuardIsReversibleForEveryApostropheCount) {
+    const struct {
+        std::u16string text;
+        std::string written;
+    } cases[] = {
+        {u"=1+2", "'=1+2"},    {u"+82", "'+82"},     {u"-5", "'-5"},   {u"@a", "'@a"},
+        {u"\tx", "'\tx"},      {u"\rx", "\"'\rx\""}, {u"'=1", "''=1"}, {u"''-x", "'''-x"},
+        {u"'plain", "'plain"}, {u"'", "'"},          {u"a=b", "a=b"},  {u"=\"q\"", "\"'=\"\"q\"\"\""},
+    };
+    for (const auto& c : cases) {
+        CsvWriter csv;
+        csv.TextField(c.text);
+        EXPECT_EQ(csv.Bytes().substr(3), c.written) << "text: " << std::string(c.text.begin(), c.text.end());
+        const std::u16string read = ReadAll(std::u16string(c.written.begin(), c.written.end()))[0].fields[0];
+        EXPECT_EQ(UnguardCsvText(read), c.text);
+    }
+}
+
+TEST(CsvReaderTest, AcceptsCrlfLfCrAndQuotedLineEndsWithLineNumbers) {
+    const auto rows = ReadAll(u"a,b\r\n\"x\r\ny\",\"q\"\"\"\n\nlast,\ncr\rend");
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_THAT(rows[0].fields, ElementsAre(u"a", u"b"));
+    EXPECT_THAT(rows[1].fields, ElementsAre(u"x\r\ny", u"q\""));
+    EXPECT_THAT(rows[2].fields, ElementsAre(u"last", u""));
+    EXPECT_THAT(rows[3].fields, ElementsAre(u"cr"));
+    EXPECT_THAT(rows[4].fields, ElementsAre(u"end"));
+    EXPECT_EQ(rows[0].line, 1u);
+    EXPECT_EQ(rows[1].line, 2u);
+    EXPECT_EQ(rows[2].line, 5u); // after the quoted line end and the empty line
+    EXPECT_EQ(rows[3].line, 6u);
+    EXPECT_EQ(rows[4].line, 7u);
+}
+
+TEST(CsvReaderTest, KeepsStrayQuotesInUnquotedFieldsAndEmptyFields) {
+    const auto rows = ReadAll(u"5\" disk,,\"\"\n");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_THAT(rows[0].fields, ElementsAre(u"5\" disk", u"", u""));
+}
+
+TEST(CsvReaderTest, BrokenQuotingStopsWithTheLine) {
+    std::optional<CsvError> error;
+    auto rows = ReadAll(u"a\nb\n\"open\n\nnever closed", {}, &error);
+    EXPECT_EQ(rows.size(), 2u);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, 3u);
+    EXPECT_EQ(error->reason, u"따옴표가 닫히지 않았습니다");
+
+    rows = ReadAll(u"a\n\"x\"y,z\n", {}, &error);
+    EXPECT_EQ(rows.size(), 1u);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, 2u);
+}
+
+TEST(CsvReaderTest, LimitsStopWithAnErrorInsteadOfGrowing) {
+    std::optional<CsvError> error;
+    // A million columns in one line.
+    EXPECT_TRUE(ReadAll(std::u16string(1'000'000, u','), {}, &error).empty());
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->reason, u"열이 너무 많습니다");
+
+    CsvLimits limits;
+    limits.maxFieldUnits = 8;
+    EXPECT_EQ(ReadAll(u"12345678\n123456789\n", limits, &error).size(), 1u);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, 2u);
+    EXPECT_TRUE(ReadAll(u"\"1234\"\"5678\"", limits, &error).empty()); // 9 units once unquoted
+    EXPECT_TRUE(error);
+
+    limits = {};
+    limits.maxRows = 2;
+    EXPECT_EQ(ReadAll(u"a\nb\nc\n", limits, &error).size(), 2u);
+    EXPECT_TRUE(error);
+
+    limits = {};
+    limits.maxTextUnits = 4;
+    EXPECT_TRUE(ReadAll(u"abcde", limits, &error).empty());
+    EXPECT_TRUE(error);
+}
+
+TEST(CsvReaderTest, HostileShapesReadInLinearTime) {
+    // Quote pairs and separators in bulk: each would be slow if the reader rescanned.
+    std::u16string quotes = u"\"";
+    quotes.append(4'000'000, u'"');
+    std::optional<CsvError> error;
+    ReadAll(quotes, {}, &error); // one field of 2,000,000 quotes: over the field limit
+    EXPECT_TRUE(error);
+
+    std::u16string lines(4'000'000, u'\n');
+    EXPECT_TRUE(ReadAll(lines, {}, &error).empty());
+    EXPECT_FALSE(error);
+}
+
+} // namespace
+} // namespace parcelo
