@@ -81,9 +81,13 @@ std::u16string Convert(const IconvHandle& handle, std::string_view bytes) {
         }
         // EILSEQ, or EINVAL for a sequence cut off by the end: mark it and go on
         // with the next byte, from the initial shift state.
+        // Some converters consume a whole unassigned pair and still report EILSEQ, so
+        // there may be nothing left to step over.
         out.push_back(kReplacement);
-        ++in;
-        --inLeft;
+        if (inLeft > 0) {
+            ++in;
+            --inLeft;
+        }
         iconv(handle.Get(), nullptr, nullptr, nullptr, nullptr);
     }
 

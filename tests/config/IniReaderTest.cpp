@@ -2,6 +2,7 @@
 
 #include "config/TempFolder.h"
 #include "config/Utf16Bytes.h"
+#include "platform/CodePage.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -88,6 +89,10 @@ TEST_F(IniReaderTest, InvalidSequencesBecomeReplacementsAndTheRestSurvives) {
     EXPECT_EQ(reader.GetValue(u"ID01"), u"a\uFFFDb");
     EXPECT_EQ(reader.GetValue(u"ID02"), u"대한통운");
     EXPECT_EQ(reader.GetValue(u"ID03"), u"\uFFFD");
+    // An unassigned pair at the very end is consumed whole by the converter and still
+    // reported as invalid: nothing past the input may be read.
+    const std::string unassignedAtEnd = "L\xA2\xE8";
+    EXPECT_EQ(DecodeWithCodePage(unassignedAtEnd, "CP949"), std::u16string(u"L\uFFFD"));
 }
 
 TEST_F(IniReaderTest, LoadsAndMergesFiles) {
