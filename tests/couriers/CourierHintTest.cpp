@@ -14,8 +14,9 @@ using Kind = CourierHint::Kind;
 // courier 2: twelve digits with mod7; courier 3: any twelve digits; courier 4: no rule.
 class CourierHintTest : public ::testing::Test {
 protected:
-    CourierDetector detector{{{0, u"1\\d{9}", u""}, {1, u"2\\d{9}", u""}, {2, u"\\d{12}", u"mod7"}, {3, u"\\d{12}", u""}},
-                             [](std::string_view) {}};
+    CourierDetector detector{
+        {{0, u"1\\d{9}", u""}, {1, u"2\\d{9}", u""}, {2, u"\\d{12}", u"mod7"}, {3, u"\\d{12}", u""}},
+        [](std::string_view) {}};
 
     static auto Of(const CourierHint::Outcome& outcome) {
         return std::tuple(outcome.selection, outcome.kind, outcome.couriers);
