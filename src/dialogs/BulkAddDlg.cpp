@@ -152,6 +152,12 @@ void CBulkAddDlg::ShowRow(int row) {
     QTableWidgetItem* courier = m_table->item(row, kCourierColumn);
     courier->setData(kCourierRole, data.courierIndex);
     courier->setText(data.courierIndex >= 0 ? CourierName(data.courierIndex) : QStringLiteral("(선택)"));
+    QStringList candidates;
+    for (const int candidate : data.candidates) {
+        candidates << CourierName(candidate);
+    }
+    courier->setToolTip(candidates.isEmpty() ? QString()
+                                             : QStringLiteral("후보: ") + candidates.join(QStringLiteral(", ")));
     QStringList marks;
     if (data.stored) {
         marks << QStringLiteral("등록됨");
