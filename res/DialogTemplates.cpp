@@ -38,6 +38,10 @@ constexpr ControlTemplate kNewTrackControls[] = {
 
 constexpr DialogTemplate kNewTrackDialog{IDD_NEWTRACK_DIALOG, u"Dialog", kPhoneFont, 9, 167, 143, kNewTrackControls};
 
+// Adding many shipments: the text box and the review table are created at run time
+// over the client area.
+constexpr DialogTemplate kBulkAddDialog{IDD_BULKADD_DIALOG, u"Dialog", kPhoneFont, 9, 167, 143, {}};
+
 // Options. The font-size choice is carried through hidden; the item index is the stored value.
 constexpr std::u16string_view kDoubleClickItems[] = {u"배송 조회", u"전화 걸기", u"편집", u"삭제"};
 constexpr std::u16string_view kFontSizeItems[] = {u"작게", u"보통", u"크게"};
@@ -51,8 +55,8 @@ constexpr ControlTemplate kOptionControls[] = {
 
 constexpr DialogTemplate kOptionDialog{IDD_OPTION_DIALOG, u"Dialog", kPhoneFont, 9, 123, 119, kOptionControls};
 
-constexpr const DialogTemplate* kTemplates[] = {&kAboutBox, &kAboutBoxWide, &kHtmlDialog, &kNewTrackDialog,
-                                                &kOptionDialog};
+constexpr const DialogTemplate* kTemplates[] = {&kAboutBox,       &kAboutBoxWide,  &kHtmlDialog,
+                                                &kNewTrackDialog, &kBulkAddDialog, &kOptionDialog};
 
 } // namespace
 

@@ -16,6 +16,7 @@ constexpr MenuItem kMenuBarMenu[] = {
     {u"배송 조회", ID_TRACK_SHIPMENT},
     {u"전화 걸기", ID_CALL_COURIER},
     {u"도구", 0, kMenuBarTools},
+    {u"여러 건 추가", ID_BULK_ADD},
     kSeparator,
     {u"옵션", ID_OPTIONS},
     {u"정보", ID_APP_ABOUT},
@@ -31,7 +32,8 @@ constexpr MenuItem kMenuBar[] = {
 // position of a filter or sort item is its command id minus the first id.
 constexpr MenuItem kItemMenu[] = {
     {u"배송 조회", ID_TRACK_SHIPMENT}, {u"전화 걸기", ID_CALL_COURIER}, kSeparator,
-    {u"편집", ID_EDIT_SHIPMENT},       {u"삭제", ID_DELETE_SHIPMENT},
+    {u"편집", ID_EDIT_SHIPMENT},       {u"삭제", ID_DELETE_SHIPMENT},   kSeparator,
+    {u"여러 건 추가", ID_BULK_ADD},
 };
 constexpr MenuItem kFilterMenu[] = {
     {u"모두 표시", ID_FILTER_ALL},
@@ -79,6 +81,7 @@ MenuItems LoadMenuResource(int id) {
     case IDR_HTMLDLG_MENU:
         return kHtmlDialogMenu;
     case IDR_NEWTRACK_MENU:
+    case IDR_BULKADD_MENU:
     case IDR_OPTION_MENU:
         return kOkCancelMenu;
     default:

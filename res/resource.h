@@ -16,6 +16,7 @@ inline constexpr std::u16string_view kMainFrameTitle = u"Parcelo";
 // Menus.
 inline constexpr int IDR_HTMLDLG_MENU = 135;  // tracking page: "확인" and the "도구" pop-up
 inline constexpr int IDR_NEWTRACK_MENU = 136; // shipment editor: "확인", "취소"
+inline constexpr int IDR_BULKADD_MENU = 137;  // adding many shipments: "확인", "취소"
 inline constexpr int IDR_MENUBAR = 138;       // main window soft keys
 inline constexpr int IDR_POPUPS = 143;        // 0 item menu, 1 filter, 2 sort
 inline constexpr int IDR_OPTION_MENU = 150;   // options: "확인", "취소"
@@ -44,6 +45,7 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_ABOUTBOX_WIDE = 200;
 inline constexpr int IDD_HTML_DIALOG = 131;
 inline constexpr int IDD_NEWTRACK_DIALOG = 132;
+inline constexpr int IDD_BULKADD_DIALOG = 133;
 inline constexpr int IDD_OPTION_DIALOG = 146;
 
 // Controls of the about box.
@@ -83,6 +85,7 @@ inline constexpr int ID_EDIT_SHIPMENT = 32781;
 inline constexpr int ID_DELETE_SHIPMENT = 32782;
 inline constexpr int ID_CALL_COURIER = 32783;
 inline constexpr int ID_TRACK_SHIPMENT = 32784;
+inline constexpr int ID_BULK_ADD = 32785;
 inline constexpr int ID_OPTIONS = 32798;
 inline constexpr int ID_APP_ABOUT = 57664;
 

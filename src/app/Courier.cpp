@@ -118,7 +118,14 @@ void BuildCourierTable(const CIniReader& reader, std::vector<Courier>& out) {
 }
 
 CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out) {
+    std::vector<CourierDetector::Rule> rules;
+    return LoadCourierTable(installPath, out, rules);
+}
+
+CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out,
+                                   std::vector<CourierDetector::Rule>& rules) {
     out.clear();
+    rules.clear();
     CIniReader reader;
     try {
         switch (reader.LoadFile(CourierFilePath(installPath))) {
@@ -137,6 +144,9 @@ CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vecto
         return CourierFileStatus::Missing;
     }
     BuildCourierTable(reader, out);
+    if (!out.empty()) {
+        rules = CourierDetector::ReadRules(reader, out.size());
+    }
     return out.empty() ? CourierFileStatus::NoCouriers : CourierFileStatus::Loaded;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "couriers/CourierDetector.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +35,10 @@ enum class CourierFileStatus {
 // Fills `out` from keys ID01..ID99 of parcelo.ini, stopping at the first empty key.
 // `out` is left empty unless the result is Loaded.
 CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out);
+// The same, and the detection rules (keys NUMBERnn and CHECKnn) of the couriers
+// read into `rules`; `rules` is left empty unless the result is Loaded.
+CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out,
+                                   std::vector<CourierDetector::Rule>& rules);
 
 // Fills `out` from the keys ID01..ID99 of a reader that is already loaded; the
 // step of LoadCourierTable after the file has been read.

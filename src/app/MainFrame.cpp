@@ -79,7 +79,11 @@ bool CMainFrame::LoadCouriers() {
     const QString folder = Profile().InstallPath();
     const std::u16string path = CourierFilePath(folder.toStdU16String());
     const QString file = QString::fromStdU16String(path);
-    switch (LoadCourierTable(folder.toStdU16String(), m_couriers)) {
+    std::vector<CourierDetector::Rule> rules;
+    const CourierFileStatus status = LoadCourierTable(folder.toStdU16String(), m_couriers, rules);
+    // Faulty rules are logged and leave only their courier undetected.
+    m_detector = CourierDetector(rules);
+    switch (status) {
     case CourierFileStatus::Loaded:
         return true;
     case CourierFileStatus::NoCouriers:

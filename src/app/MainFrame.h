@@ -47,6 +47,8 @@ public:
     // The entry at `position`; a blank entry for a position beyond the table.
     const Courier& GetCourier(std::size_t position) const;
     const std::vector<Courier>& Couriers() const { return m_couriers; }
+    // Which couriers an invoice number can belong to, from the rules beside the couriers.
+    const CourierDetector& Detector() const { return m_detector; }
     CShipmentDatabase& Store() { return m_store; }
     bool StoreIsOpen() const { return m_store.IsOpen(); }
 
@@ -64,6 +66,7 @@ private:
     void BindKeys();
 
     std::vector<Courier> m_couriers;
+    CourierDetector m_detector{{}};
     CShipmentDatabase m_store;
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/BulkAddDlg.h"
 #include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
@@ -59,17 +60,19 @@ void CParceloApp::OnAppAbout() {
 }
 
 // The one place where the dialogs meet the main window: the list view's New, Edit,
-// Track and Options hooks and the about box. Every dialog is modal, built on the
+// Track, bulk-add and Options hooks and the about box. Every dialog is modal, built on the
 // stack when its command runs and gone when it returns.
 void CParceloApp::ConnectDialogs() {
     CMainFrame* frame = m_mainFrame.get();
     ShipmentActions actions;
     actions.newShipment = [frame] {
         CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+        dialog.SetDetector(frame->Detector());
         return dialog.DoModal() == IDOK;
     };
     actions.editShipment = [frame](int position) {
         CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+        dialog.SetDetector(frame->Detector());
         dialog.SetEditPosition(position);
         return dialog.DoModal() == IDOK;
     };
@@ -77,6 +80,10 @@ void CParceloApp::ConnectDialogs() {
         CHtmlDlg dialog(frame);
         dialog.SetAddress(address.toStdU16String());
         dialog.DoModal();
+    };
+    actions.bulkAdd = [frame] {
+        CBulkAddDlg dialog(frame->Couriers(), frame->Detector(), frame->Store(), frame);
+        return dialog.DoModal() == IDOK;
     };
     actions.options = [frame] {
         COptionDlg dialog(frame);

@@ -11,6 +11,7 @@
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace parcelo {
@@ -60,8 +61,18 @@ void CNewTrackDlg::OnInitDialog() {
     m_orderDate->setTimeSpec(Qt::UTC);
     m_orderDate->setDateTimeRange(EarliestOrderDate(), LatestOrderDate());
 
+    // Courier names and notes come from parcelo.ini: text, never markup.
+    m_note->setTextFormat(Qt::PlainText);
     FillCouriers();
-    connect(m_courierCombo, &QComboBox::currentIndexChanged, this, &CNewTrackDlg::ShowCourierNote);
+    m_hint.emplace(m_detector, m_editPosition == kNewShipment);
+    // The hint changes the selection only with the combo's signals blocked, so every
+    // change seen here is the user's (or the caller's) own choice.
+    connect(m_courierCombo, &QComboBox::currentIndexChanged, this, [this] {
+        m_hint->UserChose();
+        UpdateHint();
+    });
+    connect(m_courierCombo, &QComboBox::activated, this, [this] { m_hint->UserChose(); });
+    connect(m_invoiceNumber, &QLineEdit::textChanged, this, &CNewTrackDlg::UpdateHint);
     if (m_editPosition == kNewShipment) {
         m_statusCombo->setCurrentIndex(InDelivery);
         SetPickerTo(CurrentInstant());
@@ -103,7 +114,45 @@ void CNewTrackDlg::LoadShipment() {
 
 void CNewTrackDlg::ShowCourierNote(int courierIndex) {
     const Courier* courier = FindCourier(m_couriers, courierIndex);
-    m_note->setText(courier != nullptr ? FieldText(courier->note) : QString());
+    SetNote(courier != nullptr ? FieldText(courier->note) : QString(), false);
+}
+
+void CNewTrackDlg::UpdateHint() {
+    const CourierHint::Outcome outcome = m_hint->Update(m_courierCombo->currentIndex(), ToU16(m_invoiceNumber->text()));
+    if (outcome.selection != m_courierCombo->currentIndex()) {
+        const QSignalBlocker blocker(m_courierCombo);
+        m_courierCombo->setCurrentIndex(outcome.selection);
+    }
+    QStringList names;
+    for (const int index : outcome.couriers) {
+        if (const Courier* courier = FindCourier(m_couriers, index)) {
+            names << FieldText(courier->name);
+        }
+    }
+    switch (outcome.kind) {
+    case CourierHint::Kind::CourierNote:
+        ShowCourierNote(outcome.selection);
+        break;
+    case CourierHint::Kind::AutoSelected:
+        SetNote(QStringLiteral("자동 선택: ") + names.join(QString()), false);
+        break;
+    case CourierHint::Kind::Candidates:
+        SetNote(QStringLiteral("후보: ") + names.join(QStringLiteral(", ")), false);
+        break;
+    case CourierHint::Kind::Warning:
+        SetNote(QStringLiteral("송장번호를 다시 확인하십시오"), true);
+        break;
+    }
+}
+
+void CNewTrackDlg::SetNote(const QString& text, bool warning) {
+    QPalette palette; // without a role of its own: the label's colours are inherited again
+    if (warning) {
+        palette = m_note->palette();
+        palette.setColor(QPalette::WindowText, Qt::red);
+    }
+    m_note->setPalette(palette);
+    m_note->setText(text);
 }
 
 void CNewTrackDlg::SetPickerTo(Instant instant) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/Courier.h"
+#include "couriers/CourierHint.h"
 #include "dialogs/Dialog.h"
 #include "store/Shipment.h"
 
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -13,12 +15,15 @@ class QLineEdit;
 
 namespace parcelo {
 
+class CourierDetector;
 class CShipmentDatabase;
 
 // The shipment editor: creates a new shipment (edit position -1) or edits the
 // one at a position of the database's current sort order. On OK it checks
 // courier, item name and invoice number in that order, writes the shipment
-// itself and ends with IDOK only once the write has succeeded.
+// itself and ends with IDOK only once the write has succeeded. With a courier
+// detector, the line under the invoice number tells what the number suggests
+// (see CourierHint); it never blocks saving.
 class CNewTrackDlg : public CDialog {
     Q_OBJECT
 public:
@@ -29,6 +34,9 @@ public:
     CNewTrackDlg(std::vector<Courier>&& couriers, CShipmentDatabase& store, QWidget* parent = nullptr) = delete;
 
     void SetEditPosition(int position) { m_editPosition = position; }
+    // The rules that suggest a courier from the number; kept by reference. Set before
+    // the dialog is shown.
+    void SetDetector(const CourierDetector& detector) { m_detector = &detector; }
     int EditPosition() const { return m_editPosition; }
     // "새 배송조회" for a new shipment, "배송조회 편집" for an edit.
     std::u16string_view Title() const;
@@ -43,6 +51,9 @@ private:
     void FillCouriers();
     void LoadShipment();
     void ShowCourierNote(int courierIndex);
+    // Picks or keeps the courier and fills the note line from the number.
+    void UpdateHint();
+    void SetNote(const QString& text, bool warning);
     // Checks the input in order; shows the first complaint and returns false.
     bool Validate();
     Shipment ShipmentFromControls() const;
@@ -54,6 +65,8 @@ private:
     int m_editPosition = kNewShipment;
     Instant m_savedEntryDate = 0;
     int32_t m_savedStatus = InDelivery;
+    const CourierDetector* m_detector = nullptr;
+    std::optional<CourierHint> m_hint;
 
     QComboBox* m_courierCombo = nullptr;
     QLabel* m_note = nullptr;

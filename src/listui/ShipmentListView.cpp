@@ -129,6 +129,11 @@ bool CShipmentListView::OnCommand(int command) {
     case ID_OPTIONS:
         OnOptions();
         return true;
+    case ID_BULK_ADD:
+        if (m_actions.bulkAdd && m_actions.bulkAdd()) {
+            FillList(true);
+        }
+        return true;
     default:
         return false;
     }
@@ -172,9 +177,12 @@ std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
     QtMenuBuilder::AddItems(*menu, SubMenu(LoadMenuResource(IDR_POPUPS), kPopupItemMenu));
     int position = 0;
     if (!SelectedPosition(position)) {
+        // Only the entries that act on the selected shipment are greyed.
         for (QAction* action : menu->actions()) {
-            action->setData(0);
-            action->setEnabled(action->isSeparator());
+            if (!action->isSeparator() && !IsCommandEnabled(QtMenuBuilder::CommandOf(action))) {
+                action->setData(0);
+                action->setEnabled(false);
+            }
         }
         if (!menu->actions().isEmpty()) {
             menu->actions().front()->setText(Text(kNoSelectionTitle));

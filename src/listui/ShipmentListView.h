@@ -29,6 +29,8 @@ struct ShipmentActions {
     std::function<void(const QString& url)> trackShipment;
     // Runs the options dialog.
     std::function<void()> options;
+    // Runs the dialog that adds many shipments at once; true when it added them.
+    std::function<bool()> bulkAdd;
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace parcelo {
 namespace {
@@ -109,6 +110,28 @@ TEST_F(CourierTest, LoadsFromTheInstallFolder) {
     std::filesystem::create_directories(longFolder);
     std::filesystem::copy_file(folder.Path() / "parcelo.ini", std::filesystem::path(longFolder) / "parcelo.ini");
     EXPECT_EQ(LoadCourierTable(longFolder, couriers), CourierFileStatus::PathTooLong);
+}
+
+// The detection rules come with the table: only for the couriers it holds, none from a
+// file without the keys, and a faulty rule is handed on for the detector to refuse.
+TEST_F(CourierTest, LoadsTheDetectionRulesOfTheCouriersRead) {
+    const test::TempFolder folder;
+    std::vector<Courier> couriers;
+    std::vector<CourierDetector::Rule> rules;
+    folder.Write("parcelo.ini", "ID01=A;1;;;\nID02=B;2;;;\nNUMBER02=\\d{10}\nCHECK02=mod7\nCHECK01=bogus\n"
+                                "NUMBER03=\\d{12}\n");
+    ASSERT_EQ(LoadCourierTable(folder.Path().u16string(), couriers, rules), CourierFileStatus::Loaded);
+    ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(std::tie(rules[0].courierIndex, rules[0].pattern, rules[0].check), std::tuple(0, u"", u"bogus"));
+    EXPECT_EQ(std::tie(rules[1].courierIndex, rules[1].pattern, rules[1].check), std::tuple(1, u"\\d{10}", u"mod7"));
+
+    folder.Write("parcelo.ini", "ID01=A;1;;;\n");
+    ASSERT_EQ(LoadCourierTable(folder.Path().u16string(), couriers, rules), CourierFileStatus::Loaded);
+    EXPECT_TRUE(rules.empty());
+
+    folder.Write("parcelo.ini", "ID02=B;2;;;\nNUMBER01=\\d{10}\n");
+    EXPECT_EQ(LoadCourierTable(folder.Path().u16string(), couriers, rules), CourierFileStatus::NoCouriers);
+    EXPECT_TRUE(rules.empty());
 }
 
 TEST_F(CourierTest, FindCourierIgnoresStaleIndexes) {

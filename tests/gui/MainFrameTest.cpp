@@ -102,6 +102,24 @@ TEST_F(MainFrameTest, CourierFileWithoutCouriersOrBehindATooLongPathIsTold) {
     EXPECT_EQ(RunEventLoop(5000), 0);
 }
 
+// The detection rules are read with the couriers; a faulty one costs only its courier's
+// detection, and the menu offers adding many without a selection.
+TEST_F(MainFrameTest, DetectionRulesAreReadBesideTheCouriers) {
+    InstallCourierFile("ID01=하나;1;;1111;https://one/%s\nID02=둘;2;;2222;https://two/%s\n"
+                       "NUMBER01=(\nNUMBER02=\\d{10}\nNUMBER03=\\d{10}\n");
+    Start();
+    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_EQ(frame->GetCourierCount(), 2u);
+    EXPECT_EQ(frame->Detector().Detect(u"1234-567890"), std::vector<int>{1});
+    EXPECT_FALSE(frame->Detector().HasRule(0));
+    frame->UpdateCommandStates();
+    const QAction* bulkAdd =
+        QtMenuBuilder::FindCommand(*frame->CommandBar().KeyMenu(CCommandBar::Key::Right), ID_BULK_ADD);
+    ASSERT_NE(bulkAdd, nullptr);
+    EXPECT_EQ(bulkAdd->text(), "여러 건 추가");
+    EXPECT_TRUE(bulkAdd->isEnabled());
+}
+
 TEST_F(MainFrameTest, FilterAndSortLeaveEachOtherAloneAndResetOnRestart) {
     // Entry dates newest first: A B C D. Order dates oldest first: C D A B. B is done.
     AddToProgramVolume({MakeShipment(0, u"D", now - 4 * kDay, now - 9 * kDay, InDelivery),
@@ -136,7 +154,7 @@ TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     EXPECT_TRUE(main.OnCmdMsg(ID_APP_ABOUT)); // past the view and the frame
     EXPECT_EQ(aboutBoxes, 1);
 
-    main.View().SetActions({[&] { return ++newShipments, false; }, {}, {}, {}});
+    main.View().SetActions({[&] { return ++newShipments, false; }, {}, {}, {}, {}});
     main.CommandBar().PressKey(CCommandBar::Key::Left);
     EXPECT_EQ(newShipments, 1);
     QMenu& menu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);

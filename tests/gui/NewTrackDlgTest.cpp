@@ -1,5 +1,6 @@
 #include "dialogs/NewTrackDlg.h"
 
+#include "couriers/CourierDetector.h"
 #include "dialogs/DialogTitle.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <algorithm>
 #include <tuple>
 
@@ -173,6 +175,68 @@ TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
 
     // A position without a record: an empty form.
     EXPECT_EQ(FormOf(*Open(5)), (Form{-1, "", "", "", "배송중"}));
+}
+
+// Courier 0: ten digits starting with 1; courier 1: twelve digits with mod7; courier 2:
+// any twelve digits.
+class NewTrackDlgDetectionTest : public NewTrackDlgTest {
+protected:
+    std::unique_ptr<CNewTrackDlg> OpenDetecting(int position) {
+        auto dialog = std::make_unique<CNewTrackDlg>(m_couriers, m_store);
+        dialog->SetDetector(m_detector);
+        dialog->SetEditPosition(position);
+        dialog->show();
+        return dialog;
+    }
+    static bool NoteIsRed(CNewTrackDlg& dialog) {
+        return qobject_cast<QLabel*>(dialog.GetDlgItem(IDC_COURIER_NOTE))->palette().color(QPalette::WindowText) ==
+               QColor(Qt::red);
+    }
+
+    const CourierDetector m_detector{{{0, u"1\\d{9}", u""}, {1, u"\\d{12}", u"mod7"}, {2, u"\\d{12}", u""}},
+                                     [](std::string_view) {}};
+};
+
+// Typing picks the one courier that accepts the number and follows further typing;
+// several are listed with the combo left empty; the user's own pick then stands and
+// a number it rejects is warned about in red, which does not stop saving.
+TEST_F(NewTrackDlgDetectionTest, NumberSuggestsTheCourierUntilTheUserPicks) {
+    m_couriers = NumberedCouriers(3);
+    auto dialog = OpenDetecting(CNewTrackDlg::kNewShipment);
+    QLineEdit& number = Edit(*dialog, IDC_INVOICE_NUMBER);
+    QTest::keyClicks(&number, "1234-567890");
+    EXPECT_EQ(FormOf(*dialog), (Form{0, "자동 선택: C0", "", "1234-567890", "배송중"}));
+    number.setText("1234 5678 9013"); // passes mod7: the checked courier comes first
+    EXPECT_EQ(FormOf(*dialog), (Form{-1, "후보: C1, C2", "", "1234 5678 9013", "배송중"}));
+    number.clear();
+    EXPECT_EQ(FormOf(*dialog), (Form{-1, "", "", "", "배송중"}));
+
+    Combo(*dialog, IDC_COURIER_COMBO).setCurrentIndex(1);
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "note 1", "", "", "배송중"})) << "no warning before a number is typed";
+    QTest::keyClicks(&number, "1234567890");
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "송장번호를 다시 확인하십시오", "", "1234567890", "배송중"}));
+    EXPECT_TRUE(NoteIsRed(*dialog));
+
+    Edit(*dialog, IDC_ITEM_NAME).setText("책");
+    dialog->OnOK();
+    EXPECT_EQ(TakeMessage(), "");
+    ASSERT_EQ(dialog->result(), IDOK);
+    ASSERT_EQ(Stored().size(), 1u);
+    EXPECT_EQ(std::tie(Stored()[0].courierIndex, Stored()[0].invoiceNumber), std::tuple(1, u"1234567890"));
+}
+
+// An edit keeps the stored courier whatever the number says, and the warning goes once
+// the number is right.
+TEST_F(NewTrackDlgDetectionTest, EditWarnsButNeverPicks) {
+    m_couriers = NumberedCouriers(3);
+    Shipment stored = MakeShipment(1, u"x", 1'600'000'000, 1'600'000'000, InDelivery);
+    stored.invoiceNumber = u"1234567890";
+    ASSERT_TRUE(m_store.Add(stored));
+    auto dialog = OpenDetecting(0);
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "송장번호를 다시 확인하십시오", "x", "1234567890", "배송중"}));
+    Edit(*dialog, IDC_INVOICE_NUMBER).setText("123456789013");
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "note 1", "x", "123456789013", "배송중"}));
+    EXPECT_FALSE(NoteIsRed(*dialog));
 }
 
 // Fields and the note take the width of the window the dialog covers, upright or on

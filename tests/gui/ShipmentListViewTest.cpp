@@ -25,6 +25,7 @@ protected:
         view.SetActions({[] { return false; },
                          [this](int position) { return edited.push_back(position), true; },
                          [this](const QString& url) { tracked.push_back(url); },
+                         {},
                          {}});
         view.resize(300, 400);
         view.show();
@@ -115,9 +116,16 @@ TEST_F(ShipmentListViewTest, ItemMenuIsGreyedWithoutASelection) {
     QStringList texts;
     for (const QAction* action : menu->actions()) {
         texts << action->text();
-        EXPECT_EQ(action->isEnabled(), action->isSeparator());
+        EXPECT_EQ(action->isEnabled(), action->isSeparator() || action->text() == "여러 건 추가")
+            << action->text().toStdString();
     }
-    EXPECT_EQ(texts, QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제"}));
+    EXPECT_EQ(texts, QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제", "", "여러 건 추가"}));
+    // Adding many needs no selection; the list shows what was added.
+    ShipmentActions actions;
+    actions.bulkAdd = [this] { return store.Add(MakeShipment(2, u"B", now - 100, now, InDelivery)); };
+    view.SetActions(std::move(actions));
+    QtMenuBuilder::FindCommand(*menu, ID_BULK_ADD)->trigger();
+    EXPECT_EQ(list.GetItemCount(), 2);
     menu->close();
 
     // With a selection the normal menu acts on the selected shipment.
