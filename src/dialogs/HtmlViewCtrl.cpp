@@ -42,7 +42,7 @@ constexpr char kMeasureScript[] =
 // content is wider than its viewport, zoom out until it fits the view. The page
 // takes a new zoom factor a moment after it is set; a measurement made before
 // (the viewport does not match the factor yet) is repeated a little later.
-void FitToWidth(QPointer<QWebEngineView> view, double textFactor, int attemptsLeft) {
+void FitToWidth(const QPointer<QWebEngineView>& view, double textFactor, int attemptsLeft) {
     view->page()->runJavaScript(
         QString::fromLatin1(kMeasureScript), QWebEngineScript::ApplicationWorld,
         [view, textFactor, attemptsLeft](const QVariant& result) {

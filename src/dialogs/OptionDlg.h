@@ -6,7 +6,7 @@ class QComboBox;
 
 namespace parcelo {
 
-// The options: what a double tap on a shipment does (DBLCLICK). The stored
+// The options: what a double click (or Return) on a shipment does (DBLCLICK). The stored
 // list font size (FONTSIZE) rides along in a hidden combo box and is written
 // back as it was. OK writes both, a combo box without a selection as -1;
 // Cancel writes nothing. When the settings file cannot be written, OK says so
