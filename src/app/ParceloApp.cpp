@@ -76,9 +76,12 @@ void CParceloApp::ConnectDialogs() {
         dialog.SetEditPosition(position);
         return dialog.DoModal() == IDOK;
     };
-    actions.trackShipment = [frame](const QString& address) {
+    actions.trackShipment = [frame](const QString& address, int courierIndex) {
         CHtmlDlg dialog(frame);
         dialog.SetAddress(address.toStdU16String());
+        if (const Courier* courier = FindCourier(frame->Couriers(), courierIndex)) {
+            dialog.SetCourier(courier->name, courierIndex);
+        }
         dialog.DoModal();
     };
     actions.bulkAdd = [frame] {

@@ -1,10 +1,15 @@
 #include "dialogs/HtmlDlg.h"
 
+#include "dialogs/TrackingWebPage.h"
+#include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QMenu>
+#include <QShortcut>
+#include <QUrl>
 #include <QWebEngineView>
 
 namespace parcelo {
@@ -18,13 +23,42 @@ constexpr int kSmallText = 1;
 
 CHtmlDlg::CHtmlDlg(QWidget* parent) : CDialog(IDD_HTML_DIALOG, parent) {
     connect(&CommandBar(), &CCommandBar::popupAboutToShow, this, &CHtmlDlg::UpdateToolsMenu);
+    // Window-wide keys: the web view holds the focus and keeps every key it is given.
+    const auto openTools = [this] { CommandBar().PressKey(CCommandBar::Key::Right); };
+    connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this, openTools);
+    connect(new QShortcut(QKeySequence(Qt::Key_Menu), this), &QShortcut::activated, this, openTools);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &CHtmlDlg::OnCancel);
 }
 
 CHtmlDlg::~CHtmlDlg() {
     StopLoading();
 }
 
+int CHtmlDlg::exec() {
+    InitDialog();
+    if (m_refused) {
+        setResult(IDCANCEL);
+        return IDCANCEL;
+    }
+    return CDialog::exec();
+}
+
+void CHtmlDlg::setVisible(bool visible) {
+    if (visible) {
+        InitDialog();
+        if (m_refused) {
+            return; // the user has been told; there is nothing to show
+        }
+    }
+    CDialog::setVisible(visible);
+}
+
 void CHtmlDlg::OnInitDialog() {
+    if (!IsWebAddress(QUrl(QtMenuBuilder::ToQString(m_address)))) {
+        m_refused = true;
+        TellAddressRefused();
+        return;
+    }
     if (!CreateMenuBar(IDR_HTMLDLG_MENU)) {
         return;
     }
@@ -33,6 +67,25 @@ void CHtmlDlg::OnInitDialog() {
     m_view.SetHtmlText(kConnectingPage);
     m_view.Navigate(m_address);
     UpdateToolsMenu(CommandBar().KeyMenu(CCommandBar::Key::Right));
+}
+
+void CHtmlDlg::TellAddressRefused() {
+    // The first line is fixed text: what follows comes from parcelo.ini.
+    QString text = QStringLiteral("배송 조회 페이지를 열 수 없습니다.\n\n");
+    if (m_courierIndex >= 0) {
+        const QString key = QStringLiteral("ID%1").arg(m_courierIndex + 1, 2, 10, QLatin1Char('0'));
+        text += QStringLiteral("택배사 '%1'의 조회 주소(parcelo.ini의 %2 줄)가 http:// 또는 https:// 주소가 아닙니다:\n"
+                               "%3\n\n"
+                               "parcelo.ini의 %2 줄에 http:// 또는 https://로 시작하는 주소를 적은 뒤 "
+                               "Parcelo를 다시 시작하십시오.")
+                    .arg(QtMenuBuilder::ToQString(m_courierName), key, QtMenuBuilder::ToQString(m_address));
+    } else {
+        text += QStringLiteral("조회 주소가 http:// 또는 https:// 주소가 아닙니다:\n%1\n\n"
+                               "parcelo.ini의 택배사 주소를 http:// 또는 https://로 시작하도록 고친 뒤 "
+                               "Parcelo를 다시 시작하십시오.")
+                    .arg(QtMenuBuilder::ToQString(m_address));
+    }
+    ShowMessage(parentWidget(), text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CHtmlDlg::OnViewNotify(int code) {
@@ -116,7 +169,7 @@ void CHtmlDlg::EndWaitCursor() {
 
 void CHtmlDlg::resizeEvent(QResizeEvent* event) {
     CDialog::resizeEvent(event);
-    // The phone never resized the view; a desktop window can change its size at any time.
+    // The view covers the area above the soft-key bar whatever size the window takes.
     if (QWebEngineView* view = m_view.View()) {
         view->setGeometry(ClientRect());
     }

@@ -1,16 +1,19 @@
 #include "dialogs/HtmlViewCtrl.h"
 
+#include "dialogs/TrackingWebPage.h"
 #include "platform/QtMenuBuilder.h"
 
 #include <QTimer>
 #include <QUrl>
-#include <QWebEnginePage>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <unistd.h>
+#include <utility>
 
 namespace parcelo {
 namespace {
@@ -19,9 +22,17 @@ constexpr std::array<double, 5> kZoomFactors = {0.6, 0.8, 1.0, 1.25, 1.5};
 constexpr double kSmallestFactor = 0.25; // the web engine's own limits
 constexpr double kLargestFactor = 5.0;
 constexpr int kNormalLevel = 2;
+constexpr int kBaseDpi = 96;
 constexpr int kFitAttempts = 10;
 constexpr int kFitRetryMs = 50;
 constexpr double kFactorTolerance = 0.03;
+
+// Network error numbers of the web engine that get a reason of their own.
+constexpr int kConnectionRefused = -102;
+constexpr int kInternetDisconnected = -106;
+constexpr int kTimedOut = -7;
+constexpr int kConnectionTimedOut = -118;
+constexpr int kNameNotResolved = -105;
 
 // Width of the page's content and of its viewport, in CSS pixels.
 constexpr char kMeasureScript[] =
@@ -31,7 +42,7 @@ constexpr char kMeasureScript[] =
 // content is wider than its viewport, zoom out until it fits the view. The page
 // takes a new zoom factor a moment after it is set; a measurement made before
 // (the viewport does not match the factor yet) is repeated a little later.
-void FitToWidth(QPointer<QWebEngineView> view, double textFactor, int attemptsLeft) {
+void FitToWidth(const QPointer<QWebEngineView>& view, double textFactor, int attemptsLeft) {
     view->page()->runJavaScript(
         QString::fromLatin1(kMeasureScript), QWebEngineScript::ApplicationWorld,
         [view, textFactor, attemptsLeft](const QVariant& result) {
@@ -60,6 +71,75 @@ void FitToWidth(QPointer<QWebEngineView> view, double textFactor, int attemptsLe
         });
 }
 
+// The program's own pages carry their scale themselves. The view's zoom
+// factor does not do for them: while the next page is on its way (the
+// connecting page is shown just then) the engine draws the page on screen at
+// the zoom of the coming one's site, which is 1. The page's script sets its CSS
+// zoom to make up the difference, again whenever the factor changes (that
+// resizes the page); the scale wanted is kept in the page's data-parcelo-scale.
+constexpr char kOwnPageScript[] = "<script>document.documentElement.dataset.parceloScale = %1;"
+                                  "(window.onresize = function () {"
+                                  " var page = document.documentElement;"
+                                  " page.style.zoom = page.dataset.parceloScale / window.devicePixelRatio; })();"
+                                  "</script>";
+// A new scale for the page shown, when it is one of the program's own.
+constexpr char kOwnPageRescale[] = "(function () { var page = document.documentElement;"
+                                   " if (page && page.dataset.parceloScale) { page.dataset.parceloScale = %1;"
+                                   " page.style.zoom = %1 / window.devicePixelRatio; } })()";
+
+QString ScaledOwnPage(const QString& html, double scale) {
+    return QString::fromLatin1(kOwnPageScript).arg(scale) + html;
+}
+
+// What went wrong, in words the user can act on.
+QString FailureReason(const QWebEngineLoadingInfo& info) {
+    switch (info.errorDomain()) {
+    case QWebEngineLoadingInfo::DnsErrorDomain:
+        return QStringLiteral("서버 주소를 찾을 수 없습니다. 인터넷 연결과 주소를 확인하십시오.");
+    case QWebEngineLoadingInfo::ConnectionErrorDomain:
+        switch (info.errorCode()) {
+        case kNameNotResolved:
+            return QStringLiteral("서버 주소를 찾을 수 없습니다. 인터넷 연결과 주소를 확인하십시오.");
+        case kInternetDisconnected:
+            return QStringLiteral("인터넷에 연결되어 있지 않습니다. 연결을 확인하십시오.");
+        case kConnectionRefused:
+            return QStringLiteral("서버가 연결을 거부했습니다. 잠시 후 다시 시도하십시오.");
+        case kTimedOut:
+        case kConnectionTimedOut:
+            return QStringLiteral("서버가 응답하지 않습니다. 잠시 후 다시 시도하십시오.");
+        default:
+            return QStringLiteral("서버에 연결할 수 없습니다. 인터넷 연결을 확인하고 잠시 후 다시 시도하십시오.");
+        }
+    case QWebEngineLoadingInfo::CertificateErrorDomain:
+        return QStringLiteral("서버의 보안 인증서를 믿을 수 없어 연결하지 않았습니다. "
+                              "parcelo.ini에 적힌 택배사 주소가 맞는지 확인하십시오.");
+    case QWebEngineLoadingInfo::HttpErrorDomain:
+        return QStringLiteral("서버의 응답을 읽을 수 없습니다. 잠시 후 다시 시도하십시오.");
+    default:
+        return QStringLiteral("페이지를 불러오지 못했습니다. 잠시 후 다시 시도하십시오.");
+    }
+}
+
+// The page shown in place of one that could not be loaded. The address and the
+// engine's error text come from outside and are escaped.
+QString LoadErrorPage(const QWebEngineLoadingInfo& info) {
+    const QString address = info.url().toDisplayString().toHtmlEscaped();
+    const QString retry = info.url().toString(QUrl::FullyEncoded).toHtmlEscaped();
+    QString detail = info.errorString();
+    if (detail.isEmpty()) {
+        detail = QString::number(info.errorCode());
+    }
+    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>배송 조회 실패</title></head>"
+                          "<body style=\"font-family:sans-serif\">"
+                          "<p><b>배송 조회 페이지를 열지 못했습니다.</b></p>"
+                          "<p id=\"reason\">%1</p>"
+                          "<p>주소: <span id=\"address\" style=\"word-break:break-all\">%2</span></p>"
+                          "<p>오류: <span id=\"detail\">%3</span></p>"
+                          "<p><a id=\"retry\" href=\"%4\">다시 시도</a></p>"
+                          "</body></html>")
+        .arg(FailureReason(info).toHtmlEscaped(), address, detail.toHtmlEscaped(), retry);
+}
+
 } // namespace
 
 void PrepareWebEngineEnvironment() {
@@ -76,10 +156,19 @@ CHtmlViewCtrl::~CHtmlViewCtrl() {
 bool CHtmlViewCtrl::Create(QWidget* parent, const QRect& rect) {
     PrepareWebEngineEnvironment();
     m_view = new QWebEngineView(parent);
+    m_page = new TrackingWebPage(m_view);
+    // A failed load shows the program's own page, in Korean, instead of the engine's.
+    m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // Links to other programs' schemes (mailto:, tel:, ...) start nothing.
+    m_page->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    m_view->setPage(m_page);
     m_view->setGeometry(rect);
     m_view->setObjectName(QStringLiteral("htmlView"));
     QObject::connect(m_view, &QWebEngineView::loadStarted, m_view, [this] { OnLoadStarted(); });
     QObject::connect(m_view, &QWebEngineView::loadFinished, m_view, [this](bool) { OnLoadFinished(); });
+    QObject::connect(m_page, &QWebEnginePage::loadingChanged, m_view,
+                     [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); });
+    ApplyZoom(); // pages are drawn at the program's resolution from the first one on
     m_view->show();
     m_view->setFocus();
     // A new view is already empty; clearing it again would start a load of
@@ -88,9 +177,9 @@ bool CHtmlViewCtrl::Create(QWidget* parent, const QRect& rect) {
 }
 
 int CHtmlViewCtrl::SetHtmlText(std::u16string_view html) {
-    if (m_view != nullptr) {
+    if (m_page != nullptr) {
         m_htmlPending = true;
-        m_view->setHtml(QtMenuBuilder::ToQString(html));
+        ShowOwnPage(QtMenuBuilder::ToQString(html));
     }
     return 0;
 }
@@ -99,13 +188,17 @@ int CHtmlViewCtrl::Navigate(std::u16string_view address) {
     if (m_view == nullptr) {
         return 0;
     }
+    const QUrl url(QtMenuBuilder::ToQString(address));
+    if (!IsWebAddress(url)) {
+        return 0;
+    }
     if (m_htmlPending) {
         // Loading at once would cancel the page that is on its way, and the
         // user would see a blank view instead of it.
         m_pendingAddress = address;
         return 0;
     }
-    m_view->setUrl(QUrl(QtMenuBuilder::ToQString(address)));
+    m_view->setUrl(url);
     return 0;
 }
 
@@ -115,6 +208,7 @@ bool CHtmlViewCtrl::Stop() {
     }
     m_pendingAddress.clear();
     m_htmlPending = false;
+    m_stopped = true;
     m_view->stop();
     return true;
 }
@@ -138,18 +232,28 @@ double CHtmlViewCtrl::ZoomFactorForLevel(int level) {
     return kZoomFactors[static_cast<std::size_t>(level)];
 }
 
+double CHtmlViewCtrl::ZoomFactor() {
+    // The rest of the program draws at the screen's resolution, a 96-dpi pixel
+    // being dpi / 96 screen pixels; the page follows suit.
+    const int dpi = m_dpi.DpiY();
+    const double resolution = dpi > 0 ? static_cast<double>(dpi) / kBaseDpi : 1.0;
+    return std::clamp(ZoomFactorForLevel(m_zoomLevel) * resolution, kSmallestFactor, kLargestFactor);
+}
+
 void CHtmlViewCtrl::ApplyZoom() {
     if (m_view == nullptr) {
         return;
     }
-    const double textFactor = ZoomFactorForLevel(m_zoomLevel);
+    const double textFactor = ZoomFactor();
     m_view->setZoomFactor(textFactor);
+    m_page->runJavaScript(QString::fromLatin1(kOwnPageRescale).arg(textFactor), QWebEngineScript::ApplicationWorld);
     if (m_shrink) {
         FitToWidth(m_view, textFactor, kFitAttempts);
     }
 }
 
 void CHtmlViewCtrl::OnLoadStarted() {
+    m_stopped = false;
     Notify(NM_BEFORENAVIGATE);
 }
 
@@ -169,6 +273,21 @@ void CHtmlViewCtrl::OnLoadFinished() {
     if (m_shrink) {
         ApplyZoom(); // every new page is fitted again
     }
+}
+
+void CHtmlViewCtrl::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+    // A web page that could not be fetched is replaced by the program's own
+    // error page. A page the server answered with an error status is shown as
+    // the server sent it, and a load stopped on purpose shows nothing new.
+    if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus || m_stopped || m_page == nullptr ||
+        info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain || !IsWebAddress(info.url())) {
+        return;
+    }
+    ShowOwnPage(LoadErrorPage(info));
+}
+
+void CHtmlViewCtrl::ShowOwnPage(const QString& html) {
+    m_page->ShowOwnHtml(ScaledOwnPage(html, ZoomFactor()));
 }
 
 void CHtmlViewCtrl::Notify(int code) const {

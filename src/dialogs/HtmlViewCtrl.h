@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DpiCache.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QWebEngineView>
@@ -7,9 +9,12 @@
 #include <string>
 #include <string_view>
 
+class QWebEngineLoadingInfo;
 class QWidget;
 
 namespace parcelo {
+
+class TrackingWebPage;
 
 // Notifications of the HTML view to its owner.
 inline constexpr int NM_BEFORENAVIGATE = 1133;   // a page starts loading
@@ -22,8 +27,13 @@ inline constexpr int NM_DOCUMENTCOMPLETE = 1134; // a page has finished loading,
 void PrepareWebEngineEnvironment();
 
 // The HTML view of the tracking page: a web view owned by this wrapper, made
-// only when Create is called. Text size runs on a scale from 0 (smallest) to
-// 4 (largest); shrink makes a page wider than the view fit its width.
+// only when Create is called. It opens only http and https addresses and never
+// lets a page lead it elsewhere (TrackingWebPage). A page that cannot be
+// fetched is replaced by a Korean page naming the address and the failure, with
+// a "다시 시도" link that loads the address again. Pages are drawn at the
+// program's resolution, like everything else it draws: twice the size at 192
+// dpi. Text size runs on a scale from 0 (smallest) to 4 (largest); shrink makes
+// a page wider than the view fit its width.
 class CHtmlViewCtrl {
 public:
     using NotifyHandler = std::function<void(int code)>;
@@ -41,8 +51,9 @@ public:
 
     // Shows `html` as the page. Returns 0.
     int SetHtmlText(std::u16string_view html);
-    // Loads `address`. A page set with SetHtmlText that is still on its way is
-    // shown first, so the address is loaded once it is complete. Returns 0.
+    // Loads `address`, when it is an http or https address; anything else is
+    // not loaded. A page set with SetHtmlText that is still on its way is shown
+    // first, so the address is loaded once it is complete. Returns 0.
     int Navigate(std::u16string_view address);
     // Stops the current download and any navigation still waiting. False without a view.
     bool Stop();
@@ -53,21 +64,29 @@ public:
 
     int ZoomLevel() const { return m_zoomLevel; }
     bool IsShrinkEnabled() const { return m_shrink; }
-    // The zoom factor of a text size; level 2 is the view's own 1.0.
+    // The zoom factor of a text size at 96 dpi; level 2 is the view's own 1.0.
     static double ZoomFactorForLevel(int level);
+    // The zoom factor the view gets: that of the text size, at the screen's resolution.
+    double ZoomFactor();
 
 private:
     void OnLoadStarted();
     void OnLoadFinished();
+    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    // Shows a page of the program's own making at the view's scale.
+    void ShowOwnPage(const QString& html);
     void ApplyZoom();
     void Notify(int code) const;
 
     QPointer<QWebEngineView> m_view;
+    QPointer<TrackingWebPage> m_page; // a child of the view
     NotifyHandler m_notify;
     bool m_htmlPending = false;      // a SetHtmlText page that has not finished loading
     std::u16string m_pendingAddress; // waits for that page
     int m_zoomLevel = 2;
     bool m_shrink = false;
+    bool m_stopped = false; // Stop was called since the last load started
+    DpiCache m_dpi;
 };
 
 } // namespace parcelo

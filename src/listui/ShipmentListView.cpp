@@ -314,7 +314,7 @@ void CShipmentListView::OnTrack() {
     }
     const std::u16string url = FormatTrackingUrl(FieldView(courier->trackingUrl), shipment.invoiceNumber);
     if (m_actions.trackShipment) {
-        m_actions.trackShipment(QString::fromStdU16String(url));
+        m_actions.trackShipment(QString::fromStdU16String(url), shipment.courierIndex);
     }
 }
 

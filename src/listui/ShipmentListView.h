@@ -25,8 +25,8 @@ struct ShipmentActions {
     std::function<bool()> newShipment;
     // Runs the editor on the shipment at `position`; true when it ended with OK.
     std::function<bool(int position)> editShipment;
-    // Opens the tracking page at `url`.
-    std::function<void(const QString& url)> trackShipment;
+    // Opens the tracking page at `url`, the address of the courier at `courierIndex`.
+    std::function<void(const QString& url, int courierIndex)> trackShipment;
     // Runs the options dialog.
     std::function<void()> options;
     // Runs the dialog that adds many shipments at once; true when it added them.

@@ -47,6 +47,10 @@ bool Profile::WriteProfileInt(const QString& section, const QString& key, int va
     return settings.status() == QSettings::NoError;
 }
 
+QString Profile::UserFileName() const {
+    return OpenSettings().fileName();
+}
+
 QString Profile::InstallPath() const {
     return GetProfileString(QString::fromUtf16(kSettingsSection), QString::fromUtf16(kInstallPathKey));
 }

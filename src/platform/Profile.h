@@ -23,8 +23,11 @@ public:
     // The integer at `key`, or `defaultValue` when it is missing, not a whole
     // number or out of the 32-bit range.
     int GetProfileInt(const QString& section, const QString& key, int defaultValue) const;
-    // Stores `value` as a number in the user's file; false when it could not be written.
+    // Stores `value` as a number in the user's file; false when it could not be
+    // written (the file or its folder is not writable, the disk is full).
     bool WriteProfileInt(const QString& section, const QString& key, int value);
+    // The user's settings file, where WriteProfileInt writes.
+    QString UserFileName() const;
 
     // The settings the program uses, with their defaults.
     QString InstallPath() const;

@@ -1,9 +1,12 @@
 #include "dialogs/OptionDlg.h"
 
 #include "gui/ShellTestSupport.h"
+#include "platform/Profile.h"
 #include "res/resource.h"
+#include "support/FakeMessageBoxService.h"
 
 #include <QComboBox>
+#include <QDir>
 
 namespace parcelo::test {
 namespace {
@@ -42,6 +45,34 @@ TEST_F(OptionDlgTest, FirstRunStoresTheDefaultsAndTheHiddenFontSizeIsCarried) {
     odd.OnOK();
     EXPECT_EQ(Stored("DBLCLICK"), -1);
     EXPECT_EQ(Stored("FONTSIZE"), -1);
+}
+
+// A settings file that cannot be written (here a folder stands in its place, which
+// stops root too) keeps the dialog open with the choice and tells the user where;
+// once the file can be written, OK saves and closes.
+TEST_F(OptionDlgTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
+    const QString file = UserSettings().fileName();
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file));
+    FakeMessageBoxService messages;
+    COptionDlg dialog;
+    dialog.show();
+    Combo(dialog, IDC_DBLCLICK_COMBO).setCurrentIndex(2);
+    dialog.OnOK();
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("설정을 저장하지 못했습니다."))
+        << messages.Calls()[0].text.toStdString();
+    EXPECT_TRUE(messages.Calls()[0].text.contains(file));
+    EXPECT_EQ(messages.Calls()[0].parent, &dialog);
+    EXPECT_EQ(Profile().DoubleClickAction(), 0) << "the list goes by what is saved";
+
+    ASSERT_TRUE(QDir(file).removeRecursively());
+    dialog.OnOK();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), IDOK);
+    EXPECT_EQ(messages.Calls().size(), 1U);
+    EXPECT_EQ(Stored("DBLCLICK"), 2);
 }
 
 } // namespace

@@ -24,7 +24,7 @@ protected:
         ASSERT_TRUE(store.MountVolume(folder.filePath("list.edb").toStdU16String()) && store.Open(u"TRACKDB"));
         view.SetActions({[] { return false; },
                          [this](int position) { return edited.push_back(position), true; },
-                         [this](const QString& url) { tracked.push_back(url); },
+                         [this](const QString& url, int /*courierIndex*/) { tracked.push_back(url); },
                          {},
                          {}});
         view.resize(300, 400);
