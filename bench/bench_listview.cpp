@@ -49,7 +49,7 @@ public:
             insert.bind(2, invoice);
             insert.bind(3, "무선 이어폰 " + invoice.substr(8));
             insert.bind(4, static_cast<int64_t>(InstantToStoredTime(entry)));
-            insert.bind(5, static_cast<int64_t>(InstantToStoredTime(entry - (i % 40) * 3600)));
+            insert.bind(5, static_cast<int64_t>(InstantToStoredTime(entry - (i % 40) * 3600LL)));
             insert.bind(6, i % 3);
             insert.exec();
             insert.reset();
