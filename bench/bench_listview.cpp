@@ -49,7 +49,7 @@ public:
             insert.bind(2, invoice);
             insert.bind(3, "무선 이어폰 " + invoice.substr(8));
             insert.bind(4, static_cast<int64_t>(entry));
-            insert.bind(5, static_cast<int64_t>(entry - (i % 40) * 3600));
+            insert.bind(5, static_cast<int64_t>(entry - (i % 40) * 3600LL));
             insert.bind(6, i % 3);
             insert.exec();
             insert.reset();
@@ -78,9 +78,17 @@ struct Fixture {
     CShipmentListView view{couriers, store};
 };
 
-Fixture& SharedFixture(int count) {
+// One fixture per shipment count, shared by the benchmarks of that count. The
+// widgets in them must go before the QApplication does, so main() empties the
+// map while the application still exists instead of leaving it to static
+// destruction.
+std::map<int, std::unique_ptr<Fixture>>& Fixtures() {
     static std::map<int, std::unique_ptr<Fixture>> fixtures;
-    std::unique_ptr<Fixture>& fixture = fixtures[count];
+    return fixtures;
+}
+
+Fixture& SharedFixture(int count) {
+    std::unique_ptr<Fixture>& fixture = Fixtures()[count];
     if (!fixture) {
         fixture = std::make_unique<Fixture>(count);
     }
@@ -122,5 +130,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    parcelo::Fixtures().clear();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "res/DialogTemplates.h"
 
+#include "ProjectVersion.h"
 #include "res/resource.h"
 
 namespace parcelo {
@@ -10,7 +11,7 @@ constexpr std::u16string_view kPhoneFont = u"Microsoft Sans Serif";
 // About box: the same controls in portrait and landscape.
 constexpr ControlTemplate kAboutControls[] = {
     IconControl(IDC_ABOUT_ICON, IDR_MAINFRAME, 12, 14, 20, 20),
-    LabelControl(u"ver. 1.0.007", 36, 23, 66, 8, true, IDC_ABOUT_VERSION),
+    LabelControl(kAboutVersionText, 36, 23, 66, 8, true, IDC_ABOUT_VERSION),
 };
 
 constexpr DialogTemplate kAboutBox{IDD_ABOUTBOX, u"Parcelo 정보", kPhoneFont, 9, 156, 129, kAboutControls};

@@ -15,9 +15,12 @@ namespace parcelo {
 namespace {
 
 constexpr int kHighResolutionDpi = 192; // the large arrow is made for exactly this
-constexpr int kPopupTop = 47;           // screen y of the menus on a full-screen phone window
-constexpr int kNavigationBar = 26;      // the phone's bar above the window's client area
-constexpr int kArrowSpace = 14;         // room for the arrow right of a right-aligned caption
+// The menus open kMenuTop - kMenuTopOrigin (21) pixels below the top of the
+// window's client area, at the bar's lower edge, so that they seem to drop out
+// of it. The two lengths are scaled each on its own before they are subtracted.
+constexpr int kMenuTop = 47;
+constexpr int kMenuTopOrigin = 26;
+constexpr int kArrowSpace = 14; // room for the arrow right of a right-aligned caption
 
 DpiCache& ButtonDpi() {
     static DpiCache dpi;
@@ -48,10 +51,10 @@ QString CDropDownButton::Caption() const {
 }
 
 QPoint CDropDownButton::PopupPosition() const {
-    // The phone's menus opened just below the bar of a full-screen window. On a
-    // desktop the same place is found from the top of this window's client area.
+    // Measured from the window's client area, so the menus follow the window
+    // wherever it is on the screen.
     DpiCache& dpi = ButtonDpi();
-    const int top = window()->mapToGlobal(QPoint(0, 0)).y() + dpi.ScaleY(kPopupTop) - dpi.ScaleY(kNavigationBar);
+    const int top = window()->mapToGlobal(QPoint(0, 0)).y() + dpi.ScaleY(kMenuTop) - dpi.ScaleY(kMenuTopOrigin);
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     if (m_iconAfterText || m_menu == nullptr) {
         return {origin.x(), top};

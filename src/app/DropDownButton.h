@@ -11,7 +11,7 @@ class QMenu;
 namespace parcelo {
 
 // A caption with a small downward arrow that shows the current item of one
-// pop-up sub-menu and opens that sub-menu when tapped. Picking an item makes it
+// pop-up sub-menu and opens that sub-menu when clicked. Picking an item makes it
 // the caption and tells the main window at once (notifyMainWindow, meant for a
 // direct connection), even when the item was already the current one.
 class CDropDownButton : public QWidget {

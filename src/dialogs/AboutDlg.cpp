@@ -17,7 +17,7 @@ constexpr int kLogoTop = 100;
 constexpr int kHighDpiLogo = 130; // above this many dots per inch the large logo is used
 constexpr ColorRef kRuleColor = Rgb(32, 32, 32);
 
-// The phone's title-bar OK button, as a soft key.
+// The about box's only command: a soft key that closes it.
 constexpr MenuItem kAboutMenu[] = {{u"확인", IDOK}};
 
 DpiCache& AboutDpi() {

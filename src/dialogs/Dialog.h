@@ -9,8 +9,8 @@ namespace parcelo {
 
 // Base of the program's modal dialogs. A dialog is built from its template
 // just before it is first shown: the controls of the template, then OnInitDialog.
-// It covers its parent's window, as the phone showed dialogs full screen, and
-// has the soft-key bar at its bottom. Commands from the bar, Return and Escape
+// It covers its parent's window, so that a dialog takes the whole program window
+// like a page of its own, and has the soft-key bar at its bottom. Commands from the bar, Return and Escape
 // arrive as OnOK, OnCancel and OnCommand; the dialog ends with IDOK or IDCANCEL.
 class CDialog : public QDialog {
     Q_OBJECT

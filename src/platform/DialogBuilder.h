@@ -9,9 +9,9 @@
 
 class QWidget;
 
-// Creates the controls of a dialog template as Qt widgets and places them the
-// way the phone laid out dialogs: positions in dialog units turned into pixels
-// with the base units of the dialog font.
+// Creates the controls of a dialog template as Qt widgets and places them:
+// positions in dialog units turned into pixels with the base units of the
+// dialog font, so that a dialog grows with its font.
 namespace parcelo {
 
 // Base units of a dialog font: x is the average width of "A".."Z" and "a".."z",
@@ -42,8 +42,9 @@ private:
 
 class DialogBuilder {
 public:
-    // The template's font: the phone's faces are not on this system, so the
-    // system's user-interface font at the template's point size.
+    // The template's font: the system's user-interface font at the template's
+    // point size. The face named in the template is not used, as it is seldom
+    // installed and would fall back to an arbitrary face.
     static QFont TemplateFont(const DialogTemplate& dialogTemplate);
     static DialogBaseUnits BaseUnits(const QFont& font);
     // The template's own size in pixels.

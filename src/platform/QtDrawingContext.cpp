@@ -149,8 +149,8 @@ private:
     std::unordered_map<LogFont, std::shared_ptr<const QtFontData>, DescriptionHash, DescriptionEqual> byDescription_;
 };
 
-// Point sizes turn into pixels at the screen's resolution, as on the phone,
-// so that measuring on a memory image agrees with painting on the window.
+// Point sizes turn into pixels at the screen's resolution, whatever the device
+// painted on, so that measuring on a memory image agrees with painting on the window.
 QFont InPixels(QFont font, const QPaintDevice* device) {
     if (font.pixelSize() <= 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();

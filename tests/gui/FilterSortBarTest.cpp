@@ -1,4 +1,4 @@
-// Built at 96 and, in a second executable, at 192 dots per inch: every length is checked at both scales.
+// Built at 96 and, in a second executable, at 192 dots per inch: the bar is checked at both scales.
 #include "app/FilterSortBar.h"
 
 #include "app/MainFrame.h"
@@ -32,7 +32,7 @@ protected:
         InstallCourierFile("[COURIERS]\nID01=하나;1;;1111;https://one.example/%s\n");
         frame = std::make_unique<CMainFrame>();
         ASSERT_TRUE(frame->LoadFrame());
-        frame->setGeometry(300, 40, S(240), S(320)); // a phone screen at this resolution
+        frame->setGeometry(300, 40, S(240), S(320));
         frame->show();
         bar = &frame->FilterSortBar();
         QObject::connect(bar, &CFilterSortBar::notifyMainWindow, [this](unsigned message, uint32_t command) {
@@ -46,40 +46,82 @@ protected:
     Sent sent;
 };
 
-TEST_F(FilterSortBarTest, HalvesOfTheWindowOnTopOfTheListWithMenusOpeningBelowIt) {
+TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
     ASSERT_EQ(DpiCache().DpiX(), kDpi);
     CDropDownButton& filter = bar->FilterButton();
     CDropDownButton& sort = bar->SortButton();
     const CShipmentListView& view = frame->View();
     for (const QSize size : {QSize(S(320), S(240)), QSize(S(240), S(320))}) { // turned, then upright
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
         frame->resize(size);
-        const int half = size.width() / 2;
-        EXPECT_EQ(bar->geometry(), QRect(0, 0, size.width(), S(22)));
-        EXPECT_EQ(filter.geometry(), QRect(0, S(2), half - S(5), S(200)));
-        EXPECT_EQ(sort.geometry(), QRect(half + S(5), S(2), half - S(5), S(200)));
-        EXPECT_EQ(view.y(), S(22));
-        EXPECT_EQ(view.List().geometry(), QRect(-S(1), -S(1), view.width() + S(2), view.height() + S(2)));
+        const int width = size.width();
+        ASSERT_GT(bar->height(), 0);
+        EXPECT_EQ(bar->geometry(), QRect(0, 0, width, bar->height())) << "the bar spans the top of the window";
+        EXPECT_EQ(view.geometry(), QRect(0, bar->height(), width, frame->CommandBar().y() - bar->height()))
+            << "the list fills the room between the bar and the soft keys, neither under them nor leaving a gap";
+
+        // Each button keeps to its half, both are as wide, and together they reach both ends.
+        ASSERT_TRUE(filter.isVisible() && sort.isVisible());
+        EXPECT_EQ(filter.x(), 0);
+        EXPECT_EQ(sort.geometry().right(), width - 1);
+        EXPECT_LT(filter.geometry().right(), width / 2);
+        EXPECT_GE(sort.x(), width / 2);
+        EXPECT_EQ(filter.width(), sort.width());
+        for (const CDropDownButton* button : {&filter, &sort}) {
+            EXPECT_LT(button->y(), bar->height() / 2);
+            EXPECT_GE(button->geometry().bottom(), bar->height() - 1) << "the button covers the bar's height";
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->Caption()) + button->ArrowIcon().width(),
+                      button->width())
+                << "the caption and its arrow fit";
+        }
+
+        // The menus open at the bar's lower edge, the filter's under its left end, the sort's
+        // under its right end, wherever the window is.
+        const int barBottom = bar->mapToGlobal(QPoint(0, bar->height())).y();
+        for (const CDropDownButton* button : {&filter, &sort}) {
+            EXPECT_GE(button->PopupPosition().y(), barBottom - S(2));
+            EXPECT_LE(button->PopupPosition().y(), barBottom);
+        }
+        EXPECT_EQ(filter.PopupPosition().x(), filter.mapToGlobal(QPoint(0, 0)).x());
+        EXPECT_EQ(sort.PopupPosition().x() + sort.Menu()->sizeHint().width(),
+                  sort.mapToGlobal(QPoint(sort.width(), 0)).x());
     }
-    // Menus open at the phone's screen y of 47 less its 26-pixel navigation bar, from the window's client top.
-    const int menuTop = frame->mapToGlobal(QPoint(0, 0)).y() + S(47) - S(26);
-    EXPECT_EQ(filter.PopupPosition(), QPoint(filter.mapToGlobal(QPoint(0, 0)).x(), menuTop));
-    EXPECT_EQ(sort.PopupPosition() + QPoint(sort.Menu()->sizeHint().width(), 0),
-              QPoint(sort.mapToGlobal(QPoint(sort.width(), 0)).x(), menuTop));
+    const QPoint before = bar->FilterButton().PopupPosition();
+    frame->move(frame->pos() + QPoint(S(7), S(11)));
+    EXPECT_EQ(bar->FilterButton().PopupPosition(), before + QPoint(S(7), S(11)));
 }
 
-TEST_F(FilterSortBarTest, ChoicesChangeTheCaptionAndTellTheMainWindowEachTime) {
-    QMenu& filters = *bar->FilterButton().Menu();
+// Every entry of both menus becomes its button's caption, is drawn, and is sent to the
+// main window as the button's message with the entry's command, each time it is picked.
+TEST_F(FilterSortBarTest, EveryChoiceShowsInItsButtonAndIsSentEachTime) {
     QTest::mousePress(&bar->FilterButton(), Qt::LeftButton, {}, QPoint(10, 5));
-    EXPECT_TRUE(filters.isVisible());
-    QtMenuBuilder::FindCommand(filters, ID_FILTER_DONE)->trigger();
-    filters.close();
-    QtMenuBuilder::FindCommand(filters, ID_FILTER_DONE)->trigger(); // the same choice again is told again
-    QtMenuBuilder::FindCommand(*bar->SortButton().Menu(), ID_SORT_ORDER_ASC)->trigger();
-    EXPECT_EQ(bar->FilterButton().Caption(), "완료 표시");
-    EXPECT_EQ(bar->SortButton().Caption(), "주문일 순");
-    EXPECT_EQ(sent, (Sent{{WM_FILTER_CHANGED, ID_FILTER_DONE},
-                          {WM_FILTER_CHANGED, ID_FILTER_DONE},
-                          {WM_SORT_CHANGED, ID_SORT_ORDER_ASC}}));
+    EXPECT_TRUE(bar->FilterButton().Menu()->isVisible());
+    bar->FilterButton().Menu()->close();
+
+    const std::pair<CDropDownButton*, unsigned> buttons[] = {{&bar->FilterButton(), WM_FILTER_CHANGED},
+                                                             {&bar->SortButton(), WM_SORT_CHANGED}};
+    for (const auto& [button, message] : buttons) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        const QList<QAction*> entries = button->Menu()->actions();
+        ASSERT_GE(entries.size(), 2);
+        EXPECT_EQ(button->Caption(), entries.front()->text()) << "the first entry is chosen at the start";
+        std::vector<QImage> drawn;
+        for (QAction* entry : entries) {
+            sent.clear();
+            entry->trigger();
+            EXPECT_EQ(button->Caption(), entry->text());
+            const auto command = static_cast<uint32_t>(QtMenuBuilder::CommandOf(entry));
+            EXPECT_EQ(sent, (Sent{{message, command}}));
+            const QImage image = button->grab().toImage();
+            for (const QImage& other : drawn) {
+                EXPECT_FALSE(image == other) << "two entries look the same in the button";
+            }
+            drawn.push_back(image);
+        }
+        sent.clear();
+        entries.back()->trigger(); // the current entry again is sent again
+        EXPECT_EQ(sent.size(), 1U);
+    }
 }
 
 } // namespace

@@ -1,12 +1,56 @@
 // Renders the main window with shipments of every status to
-// <build>/screenshots/main-window.png for reviewers, and checks the status colours.
+// <build>/screenshots/main-window.png for reviewers, checks the status colours
+// and compares the picture with tests/gui/reference/main-window.png, so that a
+// change in the drawing shows. The picture is made the same on every run: the
+// program's clock is fixed (the executable is linked with --wrap=time), the
+// time zone is fixed, and fontconfig sees only the Noto CJK fonts.
+//
+// After an intended change of the drawing, look at the new screenshot and run
+// the test once with PARCELO_UPDATE_REFERENCE=1 to make it the reference.
 #include "app/MainFrame.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
 
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+constexpr std::time_t kFixedNow = 1'796'526'000; // 2026-12-06 12:00 in Seoul
+} // namespace
+
+// The program's own calls of time() land here; Qt's do not.
+extern "C" std::time_t __wrap_time(std::time_t* result) { // NOLINT(bugprone-reserved-identifier): a linker name
+    if (result != nullptr) {
+        *result = kFixedNow;
+    }
+    return kFixedNow;
+}
+
 namespace parcelo::test {
 namespace {
+
+constexpr const char* kReference = PARCELO_SOURCE_DIR "/tests/gui/reference/main-window.png";
+constexpr int kChannelTolerance = 48;      // per red, green or blue value, for anti-aliasing
+constexpr double kDifferingShare = 0.0003; // of all pixels: about 90, fewer than one changed word
+
+// The pixels of `shot` whose colour is further than the tolerance from the
+// reference's, marked red on a faded copy of the shot in `marked`.
+int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& marked) {
+    marked = shot.convertToFormat(QImage::Format_RGB32);
+    int differing = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor a = shot.pixelColor(x, y), b = reference.pixelColor(x, y);
+            const bool same = std::abs(a.red() - b.red()) <= kChannelTolerance &&
+                              std::abs(a.green() - b.green()) <= kChannelTolerance &&
+                              std::abs(a.blue() - b.blue()) <= kChannelTolerance;
+            differing += same ? 0 : 1;
+            marked.setPixelColor(x, y, same ? a.lighter(160) : QColor(Qt::red));
+        }
+    }
+    return differing;
+}
 
 struct Inks {
     int dark = 0, grey = 0, red = 0, blue = 0;
@@ -36,6 +80,7 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     InstallCourierFile(sample.readAll());
 
     const Instant now = CurrentInstant(), hour = 3600;
+    ASSERT_EQ(now, kFixedNow);
     // Newest entry first, so the list shows them in this order.
     const std::vector<Shipment> shipments{
         {0, u"684512930571", u"무선 이어폰", now - 1 * hour, now - 50 * hour, InDelivery},
@@ -55,6 +100,23 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     ASSERT_TRUE(shot.save(PARCELO_SCREENSHOT_DIR "/main-window.png"));
     EXPECT_TRUE(messages.Calls().empty());
 
+    if (qEnvironmentVariableIntValue("PARCELO_UPDATE_REFERENCE") != 0) {
+        ASSERT_TRUE(shot.save(kReference));
+        GTEST_SKIP() << "wrote the new reference " << kReference;
+    }
+    const QImage reference(kReference);
+    ASSERT_FALSE(reference.isNull()) << "no reference picture " << kReference;
+    ASSERT_EQ(shot.size(), reference.size());
+    QFile::remove(PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
+    QImage marked;
+    const int differing = CountDifferingPixels(shot, reference, marked);
+    if (differing > 0) {
+        marked.save(PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
+    }
+    EXPECT_LE(differing, static_cast<int>(kDifferingShare * shot.width() * shot.height()))
+        << "the main window is drawn differently from " << kReference << "; the differing pixels are red in "
+        << PARCELO_SCREENSHOT_DIR "/main-window-differences.png";
+
     const CHTMLListCtrl& list = frame.View().List();
     ASSERT_EQ(list.GetItemCount(), 5);
     for (int i = 0; i < 5; ++i) {
@@ -73,5 +135,7 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
 } // namespace parcelo::test
 
 int main(int argc, char** argv) {
+    setenv("TZ", "KST-9", 1); // the order dates shown depend on the zone
+    setenv("FONTCONFIG_FILE", PARCELO_SOURCE_DIR "/tests/gui/reference/fonts.conf", 1);
     return parcelo::test::RunShellTests(argc, argv, "96");
 }

@@ -59,7 +59,8 @@ fi
 echo "the installed program found parcelo.ini and created $(database_of "$home" | sed "s|$scratch/||")"
 
 # 2. A second start hands over to the running one and ends with 0.
-if nm -C "$program" 2>/dev/null | grep -F 'parcelo::SingleInstance::HandOverToRunning' >/dev/null; then
+symbols=$(nm -C "$program" 2>/dev/null || true)
+if [[ "$symbols" == *'parcelo::SingleInstance::HandOverToRunning'* ]]; then
     start_program "$prefix/bin/parcelo" "$home" "$system_config" -- -platform offscreen
     second=$last_pid
     wait_for_exit "$second" 15 || fail "a second start kept running beside the first"

@@ -28,7 +28,6 @@ done
 # shellcheck source=tests/install/install-checks.sh
 source "$source_dir/tests/install/install-checks.sh"
 
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
 architecture=$(dpkg --print-architecture)
 package="$output_dir/parcelo_${version}_${architecture}.deb"
 rm -f "$package"
@@ -38,17 +37,24 @@ cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$output_dir" >"$scratch
 
 field() { dpkg-deb --field "$package" "$1"; }
 [ "$(field Package)" = parcelo ] || fail "the package is called $(field Package)"
-[ "$(field Version)" = 1.0.7 ] || fail "the package version is $(field Version)"
+[ "$(field Version)" = "$version" ] || fail "the package version is $(field Version), not $version"
 # Each shared library the program loads must come from a package it depends on.
+# Every command's output is read whole before it is searched: a reader that stops
+# at the first match would kill the writer with SIGPIPE, which pipefail reports.
 depends=$(field Depends)
-for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
-    library=$(ldconfig -p | awk -v name="$soname" '$1 == name { print $NF; exit }')
+headers=$(objdump -p "$program")
+library_cache=$(ldconfig -p)
+for soname in $(awk '$1 == "NEEDED" { print $2 }' <<<"$headers"); do
+    library=$(awk -v name="$soname" '$1 == name { print $NF; exit }' <<<"$library_cache")
     [ -n "$library" ] || fail "$soname is not installed on this machine"
-    owner=$(dpkg -S "$(readlink -f "$library")" 2>/dev/null | head -n1 | cut -d: -f1) ||
-        owner=$(dpkg -S "$library" | head -n1 | cut -d: -f1)
+    owners=$(dpkg -S "$(readlink -f "$library")" 2>/dev/null) || owners=$(dpkg -S "$library" 2>/dev/null) ||
+        fail "no installed package owns $library"
+    owner=${owners%%$'\n'*}
+    owner=${owner%%:*}
     [[ ", $depends," == *", $owner "* ]] || fail "Depends lacks $owner (for $soname): $depends"
 done
-field Maintainer | grep '<.*@.*>' >/dev/null || fail "no maintainer address: $(field Maintainer)"
+maintainer=$(field Maintainer)
+[[ "$maintainer" =~ \<.*@.*\> ]] || fail "no maintainer address: $maintainer"
 [ -n "$(field Description)" ] || fail "no description"
 
 dpkg-deb --control "$package" "$scratch/control"
@@ -58,7 +64,8 @@ for script in preinst postinst prerm postrm; do
     [ ! -e "$scratch/control/$script" ] || fail "the package has a $script script"
 done
 
-outside=$(dpkg-deb --contents "$package" | awk '{print $6}' | grep -Ev '^\./(usr|etc)(/|$)|^\./$' || true)
+contents=$(dpkg-deb --contents "$package")
+outside=$(awk '$6 !~ /^\.\/((usr|etc)(\/|$)|$)/ { print $6 }' <<<"$contents")
 [ -z "$outside" ] || fail "the package installs outside /usr and /etc: $outside"
 
 root="$scratch/root"

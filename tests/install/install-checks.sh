@@ -1,5 +1,5 @@
 # Checks shared by the install and package tests. Sourced by them after their
-# arguments are read; the caller defines $source_dir.
+# arguments are read; the caller defines $source_dir and $build_dir.
 
 # Every check works in a scratch folder that goes, with the programs it started,
 # when the script ends.
@@ -17,6 +17,11 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+# The version the build folder was configured with (project() in CMakeLists.txt);
+# the caller defines $build_dir.
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
+[ -n "$version" ] || fail "no CPACK_PACKAGE_VERSION in $build_dir/CPackConfig.cmake"
 
 # Every file the desktop expects, below <root> for a program installed to
 # <prefix> with its system configuration in <sysconfdir>. <with program> empty
@@ -51,7 +56,7 @@ check_installed_tree() { # <root> <prefix> <sysconfdir> <with program>
     [ -f "$metainfo" ] || fail "no AppStream data at $prefix/share/metainfo"
     grep -q '<launchable type="desktop-id">parcelo.desktop</launchable>' "$metainfo" ||
         fail "the AppStream data does not point at the desktop entry"
-    grep -q '<release version="1.0.7"' "$metainfo" || fail "the AppStream data lacks release 1.0.7"
+    grep -qF "<release version=\"$version\"" "$metainfo" || fail "the AppStream data lacks release $version"
     if command -v appstreamcli >/dev/null; then
         appstreamcli validate --no-net --no-color "$metainfo" >/dev/null ||
             fail "appstreamcli rejects the AppStream data: $(appstreamcli validate --no-net "$metainfo")"
