@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Courier.h"
 #include "app/FilterSortBar.h"
+#include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/CommandBar.h"
 #include "store/ShipmentDatabase.h"

@@ -1,6 +1,8 @@
 #include "listui/ShipmentListView.h"
 
-#include "app/TrackingUrl.h"
+#include "couriers/TrackingUrl.h"
+#include "listui/ShipmentItemText.h"
+#include "listui/ShipmentListCommands.h"
 #include "platform/DpiCache.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
@@ -11,7 +13,6 @@
 #include "platform/ResourceImages.h"
 #include "res/Menus.h"
 #include "res/resource.h"
-#include "store/ShipmentCollection.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QAction>

@@ -1,6 +1,5 @@
 #include "store/ShipmentDatabase.h"
 
-#include "store/ShipmentCollection.h"
 #include "store/StoreTestSupport.h"
 
 #include <SQLiteCpp/Database.h>
@@ -77,11 +76,11 @@ TEST_F(ShipmentDatabaseTest, SortOrdersAndPositions) {
     ASSERT_TRUE(store.Add(MakeShipment(u"new", kNow - 1 * kDay, kNow - 7 * kDay)));
     const std::vector<Names> expected = {
         {u"new", u"mid", u"old"}, {u"old", u"mid", u"new"}, {u"old", u"new", u"mid"}, {u"mid", u"new", u"old"}};
-    for (uint32_t command = 32800; command <= 32803; ++command) {
-        uint32_t key = 0;
-        uint32_t flags = 0;
-        ASSERT_TRUE(SortOrderForCommand(command, key, flags) && store.SetSortOrder(key, flags));
-        EXPECT_EQ(Invoices(store), expected[command - 32800]) << command;
+    const SortOrderDescription orders[] = {
+        {PROP_ENTRY_DATE, 5}, {PROP_ENTRY_DATE, 4}, {PROP_ORDER_DATE, 5}, {PROP_ORDER_DATE, 4}};
+    for (size_t order = 0; order < std::size(orders); ++order) {
+        ASSERT_TRUE(store.SetSortOrder(orders[order].keyTag, orders[order].flags));
+        EXPECT_EQ(Invoices(store), expected[order]) << order;
     }
 
     Shipment shipment = MakeShipment(u"untouched", 0, 0);

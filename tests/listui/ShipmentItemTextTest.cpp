@@ -1,5 +1,7 @@
-#include "store/ShipmentCollection.h"
+#include "listui/ShipmentItemText.h"
 
+#include "listui/ShipmentListCommands.h"
+#include "res/resource.h"
 #include "store/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,18 +11,18 @@ namespace {
 
 constexpr Instant kHour = 3600;
 
-TEST(ShipmentCollection, CommandsOutsideTheirRangeChangeNothing) {
+TEST(ShipmentListCommands, CommandsOutsideTheirRangeChangeNothing) {
     // The list view passes any command on; one that is not a filter leaves the filter alone.
     int filter = 99;
     uint32_t key = 0;
     uint32_t flags = 0;
     EXPECT_FALSE(FilterForCommand(32899, filter) || FilterForCommand(32904, filter));
     EXPECT_EQ(filter, 99);
-    EXPECT_TRUE(FilterForCommand(ID_FILTER_SHOW_CANCELLED, filter) && filter == Cancelled);
+    EXPECT_TRUE(FilterForCommand(ID_FILTER_CANCELLED, filter) && filter == Cancelled);
     EXPECT_FALSE(SortOrderForCommand(32799, key, flags) || SortOrderForCommand(32804, key, flags));
 }
 
-TEST(ShipmentCollection, ItemTexts) {
+TEST(ShipmentItemText, ItemTexts) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     Courier courier{};
     std::copy_n(u"대한통운택배사", 7, courier.name);
@@ -39,7 +41,7 @@ TEST(ShipmentCollection, ItemTexts) {
               u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
 }
 
-TEST(ShipmentCollection, DaysElapsedCountsWholeHours) {
+TEST(ShipmentItemText, DaysElapsedCountsWholeHours) {
     EXPECT_EQ(DaysElapsed(0, 47 * kHour + 3599), 1);
     EXPECT_EQ(DaysElapsed(0, -47 * kHour), -1);
     DaysElapsed(0, INT64_MAX); // extreme instants must not trap
