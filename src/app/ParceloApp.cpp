@@ -65,12 +65,12 @@ void CParceloApp::ConnectDialogs() {
     CMainFrame* frame = m_mainFrame.get();
     ShipmentActions actions;
     actions.newShipment = [frame] {
-        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame->GetClock(), frame);
         return dialog.DoModal() == IDOK;
     };
-    actions.editShipment = [frame](int position) {
-        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
-        dialog.SetEditPosition(position);
+    actions.editShipment = [frame](int64_t id) {
+        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame->GetClock(), frame);
+        dialog.SetEditId(id);
         return dialog.DoModal() == IDOK;
     };
     actions.trackShipment = [frame](const QString& address) {

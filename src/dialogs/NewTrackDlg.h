@@ -4,6 +4,7 @@
 #include "dialogs/Dialog.h"
 #include "store/Shipment.h"
 
+#include <cstdint>
 #include <vector>
 
 class QComboBox;
@@ -14,22 +15,27 @@ class QLineEdit;
 namespace parcelo {
 
 class CShipmentDatabase;
+class Clock;
 
-// The shipment editor: creates a new shipment (edit position -1) or edits the
-// one at a position of the database's current sort order. On OK it checks
-// courier, item name and invoice number in that order, writes the shipment
-// itself and ends with IDOK only once the write has succeeded.
+// The shipment editor: creates a new shipment (edit id kNewShipment) or edits the
+// shipment with an id. On OK it checks courier, item name and invoice number in
+// that order, writes the shipment itself and ends with IDOK only once the write has
+// succeeded. A shipment that can no longer be read is not edited: the editor says
+// so and ends with IDCANCEL.
 class CNewTrackDlg : public CDialog {
     Q_OBJECT
 public:
-    static constexpr int kNewShipment = -1;
+    static constexpr int64_t kNewShipment = 0;
 
-    CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent = nullptr);
+    // The courier table, the store and the clock outlive the dialog.
+    CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
+                 QWidget* parent = nullptr);
     // The courier table is kept by reference: a temporary one would dangle.
-    CNewTrackDlg(std::vector<Courier>&& couriers, CShipmentDatabase& store, QWidget* parent = nullptr) = delete;
+    CNewTrackDlg(std::vector<Courier>&& couriers, CShipmentDatabase& store, const Clock& clock,
+                 QWidget* parent = nullptr) = delete;
 
-    void SetEditPosition(int position) { m_editPosition = position; }
-    int EditPosition() const { return m_editPosition; }
+    void SetEditId(int64_t id) { m_editId = id; }
+    int64_t EditId() const { return m_editId; }
     // "새 배송조회" for a new shipment, "배송조회 편집" for an edit.
     std::u16string_view Title() const;
 
@@ -41,7 +47,9 @@ protected:
 
 private:
     void FillCouriers();
-    void LoadShipment();
+    // False, after telling the user, when the shipment cannot be read.
+    bool LoadShipment();
+    void TellWriteFailure();
     void ShowCourierNote(int courierIndex);
     // Checks the input in order; shows the first complaint and returns false.
     bool Validate();
@@ -51,7 +59,9 @@ private:
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
-    int m_editPosition = kNewShipment;
+    const Clock& m_clock;
+    int64_t m_editId = kNewShipment;
+    bool m_loaded = false; // the form holds what it may write
     Instant m_savedEntryDate = 0;
     int32_t m_savedStatus = InDelivery;
 

@@ -1,49 +1,44 @@
 #include "listui/ShipmentListCommands.h"
 
 #include "res/resource.h"
-#include "store/ShipmentDatabase.h"
 
 namespace parcelo {
 
 namespace {
 
 struct SortCommand {
-    uint32_t command;
-    uint32_t keyTag;
-    uint32_t flags;
+    int command;
+    ShipmentSortKey key;
+    bool newestFirst;
 };
 
-constexpr uint32_t kNewestFirst = CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST;
 constexpr SortCommand kSortCommands[] = {
-    {ID_SORT_ENTRY_DESC, PROP_ENTRY_DATE, kNewestFirst},
-    {ID_SORT_ENTRY_ASC, PROP_ENTRY_DATE, CEDB_SORT_UNKNOWNFIRST},
-    {ID_SORT_ORDER_DESC, PROP_ORDER_DATE, kNewestFirst},
-    {ID_SORT_ORDER_ASC, PROP_ORDER_DATE, CEDB_SORT_UNKNOWNFIRST},
+    {ID_SORT_ENTRY_DESC, ShipmentSortKey::EntryDate, true},
+    {ID_SORT_ENTRY_ASC, ShipmentSortKey::EntryDate, false},
+    {ID_SORT_ORDER_DESC, ShipmentSortKey::OrderDate, true},
+    {ID_SORT_ORDER_ASC, ShipmentSortKey::OrderDate, false},
 };
 
 } // namespace
 
-bool PassesFilter(const Shipment& shipment, int filter) {
-    return filter == FILTER_ALL || filter == shipment.status;
-}
-
-bool SortOrderForCommand(uint32_t command, uint32_t& keyTag, uint32_t& flags) {
+bool SortOrderForCommand(uint32_t command, ShipmentQuery& query) {
     for (const SortCommand& sort : kSortCommands) {
-        if (sort.command == command) {
-            keyTag = sort.keyTag;
-            flags = sort.flags;
+        if (static_cast<uint32_t>(sort.command) == command) {
+            query.key = sort.key;
+            query.newestFirst = sort.newestFirst;
             return true;
         }
     }
     return false;
 }
 
-bool FilterForCommand(uint32_t command, int& filter) {
+bool FilterForCommand(uint32_t command, ShipmentQuery& query) {
     const auto first = static_cast<uint32_t>(ID_FILTER_ALL);
     if (command < first || command > static_cast<uint32_t>(ID_FILTER_CANCELLED)) {
         return false;
     }
-    filter = static_cast<int>(command - first) - 1;
+    // "모두 표시" shows every status; the others one status each, in status order.
+    query.filter = command == first ? FILTER_ALL : static_cast<int>(command - first) - 1;
     return true;
 }
 

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "store/Shipment.h"
+#include "store/ShipmentDatabase.h"
 
 #include <cstdint>
 
 namespace parcelo {
 
-// True if the filter shows the shipment: FILTER_ALL, or the shipment's status.
-bool PassesFilter(const Shipment& shipment, int filter);
+// A sort command of the list (ID_SORT_ENTRY_DESC .. ID_SORT_ORDER_ASC) sets the key
+// and the direction of `query`; false and `query` unchanged for any other command.
+bool SortOrderForCommand(uint32_t command, ShipmentQuery& query);
 
-// The sort order (key property and sort flags) a sort command selects; false for any
-// other command.
-bool SortOrderForCommand(uint32_t command, uint32_t& keyTag, uint32_t& flags);
-
-// The status filter a filter command selects; false for any other command.
-bool FilterForCommand(uint32_t command, int& filter);
+// A filter command of the list (ID_FILTER_ALL .. ID_FILTER_CANCELLED) sets the status
+// filter of `query`; false and `query` unchanged for any other command.
+bool FilterForCommand(uint32_t command, ShipmentQuery& query);
 
 } // namespace parcelo

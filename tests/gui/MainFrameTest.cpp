@@ -32,13 +32,12 @@ protected:
         frame->show();
         return *frame;
     }
-    // Item names from top to bottom, found through the positions the items carry.
+    // Item names from top to bottom, found through the shipment ids of the rows.
     Names Listed() {
-        std::vector<Shipment> stored;
-        frame->Store().ReadAll(stored);
         Names names;
         for (int i = 0; i < frame->View().List().GetItemCount(); ++i) {
-            names.push_back(stored.at(frame->View().List().GetItemData(i)).itemName);
+            const std::optional<Shipment> shipment = frame->Store().Read(frame->View().IdAt(i));
+            names.push_back(shipment ? shipment->itemName : u"?");
         }
         return names;
     }

@@ -5,21 +5,32 @@
 #include "store/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace parcelo {
 namespace {
 
 constexpr Instant kHour = 3600;
 
-TEST(ShipmentListCommands, CommandsOutsideTheirRangeChangeNothing) {
-    // The list view passes any command on; one that is not a filter leaves the filter alone.
-    int filter = 99;
-    uint32_t key = 0;
-    uint32_t flags = 0;
-    EXPECT_FALSE(FilterForCommand(32899, filter) || FilterForCommand(32904, filter));
-    EXPECT_EQ(filter, 99);
-    EXPECT_TRUE(FilterForCommand(ID_FILTER_CANCELLED, filter) && filter == Cancelled);
-    EXPECT_FALSE(SortOrderForCommand(32799, key, flags) || SortOrderForCommand(32804, key, flags));
+// Each menu command sets its part of the query and leaves the other alone; a command
+// outside the range changes nothing.
+TEST(ShipmentListCommands, CommandsSetTheirPartOfTheQuery) {
+    ShipmentQuery query;
+    ASSERT_TRUE(SortOrderForCommand(ID_SORT_ORDER_ASC, query));
+    ASSERT_TRUE(FilterForCommand(ID_FILTER_DONE, query));
+    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter), std::tuple(ShipmentSortKey::OrderDate, false, 1));
+    ASSERT_TRUE(SortOrderForCommand(ID_SORT_ENTRY_DESC, query) && FilterForCommand(ID_FILTER_ALL, query));
+    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter),
+              std::tuple(ShipmentSortKey::EntryDate, true, FILTER_ALL));
+    ASSERT_TRUE(FilterForCommand(ID_FILTER_CANCELLED, query));
+    EXPECT_EQ(query.filter, Cancelled);
+
+    EXPECT_FALSE(FilterForCommand(ID_FILTER_ALL - 1, query) || FilterForCommand(ID_FILTER_CANCELLED + 1, query) ||
+                 FilterForCommand(ID_SORT_ORDER_ASC, query));
+    EXPECT_FALSE(SortOrderForCommand(ID_SORT_ENTRY_DESC - 1, query) ||
+                 SortOrderForCommand(ID_SORT_ORDER_ASC + 1, query) || SortOrderForCommand(ID_FILTER_DONE, query));
+    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter),
+              std::tuple(ShipmentSortKey::EntryDate, true, Cancelled));
 }
 
 TEST(ShipmentItemText, ItemTexts) {
