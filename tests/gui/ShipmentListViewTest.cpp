@@ -141,6 +141,7 @@ TEST_F(ShipmentListViewTest, SelectedRowIsKeptAfterASortChangeAndADelete) {
 // changes on its own.
 TEST_F(ShipmentListViewTest, SelectionFollowsItsShipmentThroughAChangeMadeElsewhere) {
     std::vector<Shipment> many;
+    many.reserve(12);
     for (int i = 0; i < 12; ++i) {
         many.push_back(MakeShipment(i % 6, std::u16string(1, static_cast<char16_t>(u'A' + i)), 0, now, InDelivery));
     }
