@@ -1,6 +1,6 @@
 // Start-up cost of the courier table: reading a full parcelo.ini from disk.
-#include "app/Courier.h"
 #include "config/TempFolder.h"
+#include "couriers/Courier.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

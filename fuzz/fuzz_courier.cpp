@@ -1,7 +1,7 @@
 // Builds the courier table from arbitrary file content and checks that every
 // text field stays terminated inside its array.
-#include "app/Courier.h"
 #include "config/IniReader.h"
+#include "couriers/Courier.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -12,8 +12,8 @@
 // Text bytes below 0x80 are themselves, 0x80 to 0xEF pick a unit from a table of
 // interesting ones, 0xF0 and above take the next two bytes as a raw unit.
 #include "listui/MarkupRenderer.h"
+#include "listui/ShipmentItemText.h"
 #include "platform/CharClass.h"
-#include "store/ShipmentCollection.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>

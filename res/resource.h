@@ -109,23 +109,4 @@ inline constexpr unsigned WM_USER = 0x0400;
 inline constexpr unsigned WM_FILTER_CHANGED = WM_USER + 2000; // 0x0BD0
 inline constexpr unsigned WM_SORT_CHANGED = WM_USER + 2001;   // 0x0BD1
 
-// Notifications of the HTML list control.
-inline constexpr int HTMLLIST_SELCHANGED = 1;
-inline constexpr int HTMLLIST_LBUTTONDOWN = 2;
-inline constexpr int HTMLLIST_RBUTTONDOWN = 3;
-inline constexpr int HTMLLIST_DBLCLICK = 4;
-inline constexpr int HTMLLIST_CHECKCHANGED = 5;
-inline constexpr int HTMLLIST_CONTEXTMENU = 6;
-inline constexpr int HTMLLIST_RETURN = 7;
-
-// Style bits of the HTML list control.
-inline constexpr int HTMLLIST_STYLE_CHECKBOXES = 1;
-inline constexpr int HTMLLIST_STYLE_GRIDLINES = 2;
-inline constexpr int HTMLLIST_STYLE_IMAGES = 4;
-
-// Kinds of HTML list items.
-inline constexpr int ITEM_HTML = 1;
-inline constexpr int ITEM_TEXT = 2;
-inline constexpr int ITEM_SINGLELINE = 3;
-
 } // namespace parcelo

@@ -7,6 +7,7 @@
 #include "res/resource.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -36,13 +37,21 @@ DpiCache& FrameDpi() {
 
 } // namespace
 
-CMainFrame::CMainFrame() : m_wndFilterSortBar(this), m_wndCommandBar(this), m_wndView(m_couriers, m_store, this) {
+CMainFrame::CMainFrame()
+    : m_wndFilterSortBar(this), m_wndCommandBar(this), m_wndView(m_couriers, m_store, m_clock, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setWindowIcon(ApplicationIcon());
     setFocusProxy(&m_wndView);
 }
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_wndView.RefreshIfChangedElsewhere();
+    }
+}
 
 bool CMainFrame::LoadFrame() {
     auto* layout = new QVBoxLayout(this);

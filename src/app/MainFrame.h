@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/Courier.h"
 #include "app/FilterSortBar.h"
+#include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
+#include "platform/Clock.h"
 #include "platform/CommandBar.h"
 #include "store/ShipmentDatabase.h"
 
@@ -16,9 +17,10 @@ namespace parcelo {
 
 // The program's only top-level window. It owns every long-lived object: the
 // filter and sort bar at the top, the soft-key bar at the bottom, the shipment
-// list between them, the courier table and the shipment store. The courier table
-// and the store are declared first: the list view keeps references to them, so
-// they are built before it and destroyed after it, and the store closes last.
+// list between them, the courier table, the shipment store and the clock. The
+// courier table, the store and the clock are declared first: the list view keeps
+// references to them, so they are built before it and destroyed after it, and the
+// store closes last.
 class CMainFrame : public QWidget {
     Q_OBJECT
 
@@ -50,6 +52,7 @@ public:
     // Which couriers an invoice number can belong to, from the rules beside the couriers.
     const CourierDetector& Detector() const { return m_detector; }
     CShipmentDatabase& Store() { return m_store; }
+    const Clock& GetClock() const { return m_clock; }
     bool StoreIsOpen() const { return m_store.IsOpen(); }
 
     CFilterSortBar& FilterSortBar() { return m_wndFilterSortBar; }
@@ -60,6 +63,10 @@ public:
     // before the loop has started, too.
     static void PostQuitMessage(int code);
 
+protected:
+    // Coming to the front reads the list again if another program changed the store.
+    void changeEvent(QEvent* event) override;
+
 private:
     bool LoadCouriers();
     void OpenStore(bool tellOnFailure);
@@ -68,6 +75,7 @@ private:
     std::vector<Courier> m_couriers;
     CourierDetector m_detector{{}};
     CShipmentDatabase m_store;
+    Clock m_clock;
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;

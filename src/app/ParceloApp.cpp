@@ -66,14 +66,14 @@ void CParceloApp::ConnectDialogs() {
     CMainFrame* frame = m_mainFrame.get();
     ShipmentActions actions;
     actions.newShipment = [frame] {
-        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame->GetClock(), frame);
         dialog.SetDetector(frame->Detector());
         return dialog.DoModal() == IDOK;
     };
-    actions.editShipment = [frame](int position) {
-        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame);
+    actions.editShipment = [frame](int64_t id) {
+        CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame->GetClock(), frame);
         dialog.SetDetector(frame->Detector());
-        dialog.SetEditPosition(position);
+        dialog.SetEditId(id);
         return dialog.DoModal() == IDOK;
     };
     actions.trackShipment = [frame](const QString& address, int courierIndex) {

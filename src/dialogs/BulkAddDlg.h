@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Courier.h"
+#include "couriers/Courier.h"
 #include "dialogs/BulkAddReview.h"
 #include "dialogs/Dialog.h"
 

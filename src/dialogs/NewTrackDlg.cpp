@@ -1,6 +1,8 @@
 #include "dialogs/NewTrackDlg.h"
 
 #include "dialogs/DialogTitle.h"
+#include "listui/StoreFailureText.h"
+#include "platform/Clock.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
@@ -18,6 +20,9 @@ namespace parcelo {
 namespace {
 
 constexpr unsigned kWarning = MB_OK | MB_ICONEXCLAMATION;
+constexpr char16_t kSaveFailed[] = u"배송정보를 저장하지 못했습니다.";
+constexpr char16_t kDeletedElsewhere[] = u"이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.";
+constexpr char16_t kReadFailed[] = u"배송정보를 읽지 못했습니다.";
 
 // The order dates the picker offers. The store reads a date before 1900 back as
 // 1970-01-01, so none is offered; the end is far enough for any real order.
@@ -39,11 +44,12 @@ std::u16string ToU16(const QString& text) {
 
 } // namespace
 
-CNewTrackDlg::CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent)
-    : CDialog(IDD_NEWTRACK_DIALOG, parent), m_couriers(couriers), m_store(store) {}
+CNewTrackDlg::CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
+                           QWidget* parent)
+    : CDialog(IDD_NEWTRACK_DIALOG, parent), m_couriers(couriers), m_store(store), m_clock(clock) {}
 
 std::u16string_view CNewTrackDlg::Title() const {
-    return m_editPosition == kNewShipment ? u"새 배송조회" : u"배송조회 편집";
+    return m_editId == kNewShipment ? u"새 배송조회" : u"배송조회 편집";
 }
 
 void CNewTrackDlg::OnInitDialog() {
@@ -64,7 +70,7 @@ void CNewTrackDlg::OnInitDialog() {
     // Courier names and notes come from parcelo.ini: text, never markup.
     m_note->setTextFormat(Qt::PlainText);
     FillCouriers();
-    m_hint.emplace(m_detector, m_editPosition == kNewShipment);
+    m_hint.emplace(m_detector, m_editId == kNewShipment);
     // The hint changes the selection only with the combo's signals blocked, so every
     // change seen here is the user's (or the caller's) own choice.
     connect(m_courierCombo, &QComboBox::currentIndexChanged, this, [this] {
@@ -73,11 +79,14 @@ void CNewTrackDlg::OnInitDialog() {
     });
     connect(m_courierCombo, &QComboBox::activated, this, [this] { m_hint->UserChose(); });
     connect(m_invoiceNumber, &QLineEdit::textChanged, this, &CNewTrackDlg::UpdateHint);
-    if (m_editPosition == kNewShipment) {
+    if (m_editId == kNewShipment) {
         m_statusCombo->setCurrentIndex(InDelivery);
-        SetPickerTo(CurrentInstant());
-    } else {
-        LoadShipment();
+        SetPickerTo(m_clock.Now());
+        m_loaded = true;
+    } else if (!LoadShipment()) {
+        // Nothing to edit: the dialog ends as soon as it runs.
+        QMetaObject::invokeMethod(
+            this, [this] { EndDialog(IDCANCEL); }, Qt::QueuedConnection);
     }
 }
 
@@ -88,16 +97,16 @@ void CNewTrackDlg::FillCouriers() {
     m_courierCombo->setCurrentIndex(-1);
 }
 
-void CNewTrackDlg::LoadShipment() {
-    Shipment shipment;
-    if (!m_store.ReadAt(m_editPosition, shipment)) {
-        // No record there any more: an empty form. Saving it fails in UpdateAt
-        // and says so; a record that reappears keeps a sensible entry date.
-        m_statusCombo->setCurrentIndex(InDelivery);
-        SetPickerTo(CurrentInstant());
-        m_savedEntryDate = CurrentInstant();
-        return;
+bool CNewTrackDlg::LoadShipment() {
+    const std::optional<Shipment> read = m_store.Read(m_editId);
+    if (!read) {
+        const StoreError error = m_store.LastError();
+        const std::u16string text =
+            error == StoreError::NotFound ? std::u16string(kDeletedElsewhere) : StoreFailureText(kReadFailed, error);
+        ShowMessage(this, QString::fromStdU16String(text), kWarning);
+        return false;
     }
+    const Shipment& shipment = *read;
     // A courier the configuration no longer lists: no selection and no note.
     const bool knownCourier = FindCourier(m_couriers, shipment.courierIndex) != nullptr;
     m_courierCombo->setCurrentIndex(knownCourier ? shipment.courierIndex : -1);
@@ -110,6 +119,8 @@ void CNewTrackDlg::LoadShipment() {
     // An unknown status code shows no selection and is written back unchanged.
     const bool knownStatus = shipment.status >= 0 && shipment.status < m_statusCombo->count();
     m_statusCombo->setCurrentIndex(knownStatus ? shipment.status : -1);
+    m_loaded = true;
+    return true;
 }
 
 void CNewTrackDlg::ShowCourierNote(int courierIndex) {
@@ -158,7 +169,7 @@ void CNewTrackDlg::SetNote(const QString& text, bool warning) {
 void CNewTrackDlg::SetPickerTo(Instant instant) {
     LocalDateTime fields;
     if (!BreakDownLocalTime(instant, fields)) {
-        BreakDownLocalTime(CurrentInstant(), fields);
+        BreakDownLocalTime(m_clock.Now(), fields);
     }
     const QDateTime value(QDate(fields.year, fields.month, fields.day),
                           QTime(fields.hour, fields.minute, fields.second), Qt::UTC);
@@ -211,25 +222,39 @@ Shipment CNewTrackDlg::ShipmentFromControls() const {
 }
 
 void CNewTrackDlg::OnOK() {
+    if (!m_loaded) {
+        EndDialog(IDCANCEL); // nothing was read, so nothing may be written
+        return;
+    }
     if (m_courierCombo == nullptr || !Validate()) {
         return;
     }
     Shipment shipment = ShipmentFromControls();
     bool written = false;
-    if (m_editPosition == kNewShipment) {
-        shipment.entryDate = CurrentInstant();
+    if (m_editId == kNewShipment) {
+        shipment.entryDate = m_clock.Now();
         written = m_store.Add(shipment);
     } else {
+        shipment.id = m_editId;
         shipment.entryDate = m_savedEntryDate;
-        written = m_store.UpdateAt(m_editPosition, shipment);
+        written = m_store.Update(shipment);
     }
     if (!written) {
-        // Closing now would lose what the user typed: say so and stay open.
-        ShowMessage(this, QStringLiteral("배송정보를 저장하지 못했습니다. 다시 시도해 주십시오."),
-                    MB_OK | MB_ICONERROR);
+        TellWriteFailure();
         return;
     }
     EndDialog(IDOK);
+}
+
+// A failure a retry may mend keeps the dialog open with what the user typed. A
+// shipment deleted elsewhere meanwhile cannot be saved: the dialog ends and the list
+// is read again.
+void CNewTrackDlg::TellWriteFailure() {
+    const StoreError error = m_store.LastError();
+    ShowMessage(this, QString::fromStdU16String(StoreFailureText(kSaveFailed, error)), MB_OK | MB_ICONERROR);
+    if (error == StoreError::NotFound) {
+        EndDialog(IDCANCEL);
+    }
 }
 
 void CNewTrackDlg::paintEvent(QPaintEvent* event) {

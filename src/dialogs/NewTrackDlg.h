@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/Courier.h"
+#include "couriers/Courier.h"
 #include "couriers/CourierHint.h"
 #include "dialogs/Dialog.h"
 #include "store/Shipment.h"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -17,27 +18,31 @@ namespace parcelo {
 
 class CourierDetector;
 class CShipmentDatabase;
+class Clock;
 
-// The shipment editor: creates a new shipment (edit position -1) or edits the
-// one at a position of the database's current sort order. On OK it checks
-// courier, item name and invoice number in that order, writes the shipment
-// itself and ends with IDOK only once the write has succeeded. With a courier
-// detector, the line under the invoice number tells what the number suggests
-// (see CourierHint); it never blocks saving.
+// The shipment editor: creates a new shipment (edit id kNewShipment) or edits the
+// shipment with an id. On OK it checks courier, item name and invoice number in
+// that order, writes the shipment itself and ends with IDOK only once the write has
+// succeeded. A shipment that can no longer be read is not edited: the editor says
+// so and ends with IDCANCEL. With a courier detector, the line under the invoice
+// number tells what the number suggests (see CourierHint); it never blocks saving.
 class CNewTrackDlg : public CDialog {
     Q_OBJECT
 public:
-    static constexpr int kNewShipment = -1;
+    static constexpr int64_t kNewShipment = 0;
 
-    CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent = nullptr);
+    // The courier table, the store and the clock outlive the dialog.
+    CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
+                 QWidget* parent = nullptr);
     // The courier table is kept by reference: a temporary one would dangle.
-    CNewTrackDlg(std::vector<Courier>&& couriers, CShipmentDatabase& store, QWidget* parent = nullptr) = delete;
+    CNewTrackDlg(std::vector<Courier>&& couriers, CShipmentDatabase& store, const Clock& clock,
+                 QWidget* parent = nullptr) = delete;
 
-    void SetEditPosition(int position) { m_editPosition = position; }
+    void SetEditId(int64_t id) { m_editId = id; }
+    int64_t EditId() const { return m_editId; }
     // The rules that suggest a courier from the number; kept by reference. Set before
     // the dialog is shown.
     void SetDetector(const CourierDetector& detector) { m_detector = &detector; }
-    int EditPosition() const { return m_editPosition; }
     // "새 배송조회" for a new shipment, "배송조회 편집" for an edit.
     std::u16string_view Title() const;
 
@@ -49,7 +54,9 @@ protected:
 
 private:
     void FillCouriers();
-    void LoadShipment();
+    // False, after telling the user, when the shipment cannot be read.
+    bool LoadShipment();
+    void TellWriteFailure();
     void ShowCourierNote(int courierIndex);
     // Picks or keeps the courier and fills the note line from the number.
     void UpdateHint();
@@ -62,7 +69,9 @@ private:
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
-    int m_editPosition = kNewShipment;
+    const Clock& m_clock;
+    int64_t m_editId = kNewShipment;
+    bool m_loaded = false; // the form holds what it may write
     Instant m_savedEntryDate = 0;
     int32_t m_savedStatus = InDelivery;
     const CourierDetector* m_detector = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listui/HTMLListDefs.h"
 #include "listui/HTMLListItem.h"
 #include "platform/DrawingContext.h"
 #include "platform/GdiTypes.h"

@@ -1,8 +1,11 @@
 #include "listui/ShipmentListView.h"
 
-#include "app/TrackingUrl.h"
+#include "couriers/TrackingUrl.h"
+#include "listui/ShipmentItemText.h"
+#include "listui/ShipmentListCommands.h"
+#include "listui/StoreFailureText.h"
+#include "platform/Clock.h"
 #include "platform/DpiCache.h"
-#include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PhoneService.h"
 #include "platform/Profile.h"
@@ -11,7 +14,6 @@
 #include "platform/ResourceImages.h"
 #include "res/Menus.h"
 #include "res/resource.h"
-#include "store/ShipmentCollection.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QAction>
@@ -30,6 +32,7 @@ constexpr int kLargeLogoDpi = 130; // above this the 50 x 50 logos are used
 constexpr char16_t kDeleteQuestion[] = u"선택하신 배송정보를 삭제하시겠습니까?";
 constexpr char16_t kDeleteFailed[] = u"배송정보를 삭제하지 못했습니다.";
 constexpr char16_t kReadFailed[] = u"배송정보를 읽지 못했습니다. 목록을 다시 읽습니다.";
+constexpr char16_t kDeletedElsewhere[] = u"이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.";
 constexpr char16_t kCourierMissing[] = u"이 배송정보의 택배 회사가 parcelo.ini에 없습니다.";
 constexpr char16_t kNoSelectionTitle[] = u"배송 정보";
 
@@ -61,10 +64,13 @@ std::unique_ptr<QtImageList> LoadCourierLogos() {
 
 } // namespace
 
-CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent)
-    : QWidget(parent), m_couriers(couriers), m_store(store), m_wndList(this, IDC_SHIPMENT_LIST) {
+CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
+                                     QWidget* parent)
+    : QWidget(parent), m_couriers(couriers), m_store(store), m_clock(clock), m_wndList(this, IDC_SHIPMENT_LIST) {
     setFocusProxy(&m_wndList);
     connect(&m_wndList, &CHTMLListCtrl::notify, this, &CShipmentListView::OnListNotify);
+    m_pollTimer.setInterval(kPollIntervalMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, [this] { RefreshIfChangedElsewhere(); });
 }
 
 CShipmentListView::~CShipmentListView() = default;
@@ -73,40 +79,62 @@ void CShipmentListView::OnInitialUpdate() {
     m_imageList = LoadCourierLogos();
     m_wndList.SetImageList(m_imageList.get());
     m_wndList.SetExtendedStyle(HTMLLIST_STYLE_GRIDLINES | HTMLLIST_STYLE_IMAGES);
-    FillList(false);
+    FillList();
+    m_pollTimer.start();
 }
 
-void CShipmentListView::FillList(bool clearFirst) {
-    if (clearFirst) {
-        m_wndList.DeleteAllItems();
+void CShipmentListView::Refresh(RefillCause cause) {
+    const int64_t selectedId = SelectedId();
+    FillList();
+    if (cause == RefillCause::User) {
+        return; // the list keeps its selected row
     }
+    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), selectedId);
+    const int index = selectedId != 0 && row != m_rowIds.end() ? static_cast<int>(row - m_rowIds.begin()) : -1;
+    m_wndList.SetSelectedIndex(index);
+    m_wndList.EnsureVisible(index);
+}
+
+bool CShipmentListView::RefreshIfChangedElsewhere() {
+    if (!m_store.ChangedElsewhere()) {
+        return false;
+    }
+    Refresh(RefillCause::Elsewhere);
+    return true;
+}
+
+// Fills the list from the store; the list's selected index is left as it is.
+void CShipmentListView::FillList() {
+    m_wndList.DeleteAllItems();
+    m_rowIds.clear();
     std::vector<Shipment> shipments;
-    m_store.ReadAll(shipments);
-    const Instant now = CurrentInstant();
-    for (std::size_t position = 0; position < shipments.size(); ++position) {
-        const Shipment& shipment = shipments[position];
-        if (!PassesFilter(shipment, m_nFilter)) {
-            continue;
-        }
+    m_store.Query(m_query, shipments);
+    const Instant now = m_clock.Now();
+    m_rowIds.reserve(shipments.size());
+    for (const Shipment& shipment : shipments) {
         const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
         m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now), shipment.courierIndex,
-                             static_cast<uint32_t>(position), ITEM_HTML, 0);
+                             static_cast<uint32_t>(shipment.id), ITEM_HTML, 0);
+        m_rowIds.push_back(shipment.id);
     }
     m_wndList.viewport()->update();
 }
 
 void CShipmentListView::SortBy(uint32_t command) {
-    uint32_t keyTag = 0;
-    uint32_t flags = 0;
-    if (SortOrderForCommand(command, keyTag, flags)) {
-        m_store.SetSortOrder(keyTag, flags);
-    }
-    FillList(true);
+    SortOrderForCommand(command, m_query);
+    Refresh(RefillCause::User);
 }
 
 void CShipmentListView::FilterBy(uint32_t command) {
-    FilterForCommand(command, m_nFilter);
-    FillList(true);
+    FilterForCommand(command, m_query);
+    Refresh(RefillCause::User);
+}
+
+int64_t CShipmentListView::IdAt(int row) const {
+    if (row < 0 || row >= m_wndList.GetItemCount() || static_cast<size_t>(row) >= m_rowIds.size()) {
+        return 0;
+    }
+    return m_rowIds[static_cast<size_t>(row)];
 }
 
 bool CShipmentListView::OnCommand(int command) {
@@ -131,7 +159,7 @@ bool CShipmentListView::OnCommand(int command) {
         return true;
     case ID_BULK_ADD:
         if (m_actions.bulkAdd && m_actions.bulkAdd()) {
-            FillList(true);
+            Refresh(RefillCause::User);
         }
         return true;
     default:
@@ -144,10 +172,8 @@ bool CShipmentListView::IsCommandEnabled(int command) const {
     case ID_EDIT_SHIPMENT:
     case ID_DELETE_SHIPMENT:
     case ID_CALL_COURIER:
-    case ID_TRACK_SHIPMENT: {
-        int position = 0;
-        return SelectedPosition(position);
-    }
+    case ID_TRACK_SHIPMENT:
+        return SelectedId() != 0;
     default:
         return true;
     }
@@ -175,8 +201,7 @@ void CShipmentListView::RunDoubleTapAction() {
 std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
     auto menu = std::make_unique<QMenu>();
     QtMenuBuilder::AddItems(*menu, SubMenu(LoadMenuResource(IDR_POPUPS), kPopupItemMenu));
-    int position = 0;
-    if (!SelectedPosition(position)) {
+    if (SelectedId() == 0) {
         // Only the entries that act on the selected shipment are greyed.
         for (QAction* action : menu->actions()) {
             if (!action->isSeparator() && !IsCommandEnabled(QtMenuBuilder::CommandOf(action))) {
@@ -226,27 +251,23 @@ void CShipmentListView::OnListNotify(const HTMLListNotify& notification) {
     }
 }
 
-bool CShipmentListView::SelectedPosition(int& position) const {
-    const int index = m_wndList.GetSelectedIndex();
-    if (index < 0 || index >= m_wndList.GetItemCount()) {
-        return false;
+std::optional<Shipment> CShipmentListView::ReadSelected() {
+    const int64_t id = SelectedId();
+    if (id == 0) {
+        return std::nullopt;
     }
-    position = static_cast<int>(m_wndList.GetItemData(index));
-    return true;
+    std::optional<Shipment> shipment = m_store.Read(id);
+    if (!shipment) {
+        TellReadFailure(m_store.LastError());
+    }
+    return shipment;
 }
 
-// The selected shipment as the store has it now. A failed read means the positions
-// are out of date, so the user is told and the list is read again.
-bool CShipmentListView::ReadSelected(Shipment& shipment, int& position) {
-    if (!SelectedPosition(position)) {
-        return false;
-    }
-    if (!m_store.ReadAt(position, shipment)) {
-        Tell(Text(kReadFailed));
-        FillList(true);
-        return false;
-    }
-    return true;
+// A shipment deleted elsewhere leaves no selection behind; after any other failure
+// the list is read again as it is.
+void CShipmentListView::TellReadFailure(StoreError error) {
+    Tell(Text(error == StoreError::NotFound ? kDeletedElsewhere : kReadFailed));
+    Refresh(RefillCause::Elsewhere);
 }
 
 const Courier* CShipmentListView::CourierOrTell(const Shipment& shipment) {
@@ -263,58 +284,62 @@ void CShipmentListView::Tell(const QString& text) {
 
 void CShipmentListView::OnNew() {
     if (m_actions.newShipment && m_actions.newShipment()) {
-        FillList(true);
+        Refresh(RefillCause::User);
     }
 }
 
 void CShipmentListView::OnEdit() {
-    int position = 0;
-    if (!SelectedPosition(position)) {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment) {
         return;
     }
-    if (m_actions.editShipment && m_actions.editShipment(position)) {
-        FillList(true);
+    if (m_actions.editShipment && m_actions.editShipment(shipment->id)) {
+        Refresh(RefillCause::User);
+    } else {
+        // The editor may have found the shipment gone meanwhile.
+        RefreshIfChangedElsewhere();
     }
 }
 
 void CShipmentListView::OnDelete() {
-    int position = 0;
-    if (!SelectedPosition(position)) {
+    const int64_t id = SelectedId();
+    if (id == 0) {
         return;
     }
     if (ShowMessage(window(), Text(kDeleteQuestion), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
-    if (!m_store.DeleteAt(position)) {
-        Tell(Text(kDeleteFailed));
+    if (m_store.Delete(id)) {
+        Refresh(RefillCause::User);
+        return;
     }
-    FillList(true);
+    const StoreError error = m_store.LastError();
+    Tell(QString::fromStdU16String(StoreFailureText(kDeleteFailed, error)));
+    Refresh(error == StoreError::NotFound ? RefillCause::Elsewhere : RefillCause::User);
 }
 
 void CShipmentListView::OnCall() {
-    Shipment shipment;
-    int position = 0;
-    if (!ReadSelected(shipment, position)) {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment) {
         return;
     }
-    if (const Courier* courier = CourierOrTell(shipment)) {
+    if (const Courier* courier = CourierOrTell(*shipment)) {
         PhoneMakeCall(window(), FieldText(courier->phone));
     }
 }
 
 void CShipmentListView::OnTrack() {
-    Shipment shipment;
-    int position = 0;
-    if (!ReadSelected(shipment, position)) {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment) {
         return;
     }
-    const Courier* courier = CourierOrTell(shipment);
+    const Courier* courier = CourierOrTell(*shipment);
     if (courier == nullptr) {
         return;
     }
-    const std::u16string url = FormatTrackingUrl(FieldView(courier->trackingUrl), shipment.invoiceNumber);
+    const std::u16string url = FormatTrackingUrl(FieldView(courier->trackingUrl), shipment->invoiceNumber);
     if (m_actions.trackShipment) {
-        m_actions.trackShipment(QString::fromStdU16String(url), shipment.courierIndex);
+        m_actions.trackShipment(QString::fromStdU16String(url), shipment->courierIndex);
     }
 }
 

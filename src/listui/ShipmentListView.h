@@ -1,30 +1,45 @@
 #pragma once
 
-#include "app/Courier.h"
+#include "couriers/Courier.h"
 #include "listui/HTMLListCtrl.h"
-#include "store/Shipment.h"
+#include "store/ShipmentDatabase.h"
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMenu;
 
 namespace parcelo {
 
+class Clock;
 class CShipmentDatabase;
 class QtImageList;
+
+// Why the list is filled again.
+enum class RefillCause {
+    // The user changed the list: a sort, a filter, an edit, a new shipment or a delete.
+    // The selected row stays the same row, so after a delete the next shipment is
+    // selected, and past the last row nothing is.
+    User,
+    // Something else changed the store (another program, an import, a status update).
+    // The selected shipment stays selected wherever it moves, and nothing is selected
+    // when it is no longer shown: the highlight never jumps to another shipment.
+    Elsewhere,
+};
 
 // What the list view asks of the dialogs. The application fills these in; an
 // empty hook does nothing.
 struct ShipmentActions {
     // Runs the editor for a new shipment; true when it ended with OK.
     std::function<bool()> newShipment;
-    // Runs the editor on the shipment at `position`; true when it ended with OK.
-    std::function<bool(int position)> editShipment;
+    // Runs the editor on the shipment with this id; true when it ended with OK.
+    std::function<bool(int64_t id)> editShipment;
     // Opens the tracking page at `url`, the address of the courier at `courierIndex`.
     std::function<void(const QString& url, int courierIndex)> trackShipment;
     // Runs the options dialog.
@@ -34,32 +49,48 @@ struct ShipmentActions {
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list
-// control, and every action on the selected shipment. Each item carries the
-// shipment's position in the store; the row is never used as a position, since
-// under a filter the two differ.
+// control, and every action on the selected shipment. The view keeps the id of the
+// shipment on every row; an action acts on the id of the row selected when the
+// command was given.
 class CShipmentListView : public QWidget {
     Q_OBJECT
 
 public:
-    // The courier table and the store belong to the main window and outlive the view.
-    CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, QWidget* parent = nullptr);
+    // How often the view looks whether another program changed the store.
+    static constexpr int kPollIntervalMs = 2000;
+
+    // The courier table, the store and the clock belong to the main window and outlive the view.
+    CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
+                      QWidget* parent = nullptr);
     // The courier table is kept by reference: a temporary one would dangle.
-    CShipmentListView(std::vector<Courier>&& couriers, CShipmentDatabase& store, QWidget* parent = nullptr) = delete;
+    CShipmentListView(std::vector<Courier>&& couriers, CShipmentDatabase& store, const Clock& clock,
+                      QWidget* parent = nullptr) = delete;
     ~CShipmentListView() override;
 
     void SetActions(ShipmentActions actions) { m_actions = std::move(actions); }
 
-    // Once the store is open: attaches the courier logos, sets the list's style and fills it.
+    // Once the store is open: attaches the courier logos, sets the list's style, fills
+    // it and starts looking for changes made elsewhere.
     void OnInitialUpdate();
 
-    // Reloads every shipment in the store's current order and lists those that pass
-    // the filter. The selected row is kept.
-    void FillList(bool clearFirst);
-    // A sort command (32800..32803) reorders the store; a filter command
-    // (32900..32903) sets the filter. Either way the list is refilled.
+    // Fills the list again with the shipments the filter and sort order select; the
+    // selection afterwards depends on the cause (see RefillCause).
+    void Refresh(RefillCause cause);
+    // Refreshes (cause Elsewhere) when another program changed the store since the
+    // last fill; true when it did.
+    bool RefreshIfChangedElsewhere();
+
+    // A sort command (ID_SORT_ENTRY_DESC..) or a filter command (ID_FILTER_ALL..) sets
+    // the order or the filter; any command refills the list.
     void SortBy(uint32_t command);
     void FilterBy(uint32_t command);
-    int Filter() const { return m_nFilter; }
+    int Filter() const { return m_query.filter; }
+    const ShipmentQuery& Query() const { return m_query; }
+
+    // The id of the shipment shown at `row`; 0 when there is no such row.
+    int64_t IdAt(int row) const;
+    // The id of the selected shipment; 0 when no row is selected.
+    int64_t SelectedId() const { return IdAt(m_wndList.GetSelectedIndex()); }
 
     // Runs a menu command; false when the command is not the view's.
     bool OnCommand(int command);
@@ -85,9 +116,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void FillList();
     void OnListNotify(const HTMLListNotify& notification);
-    bool SelectedPosition(int& position) const;
-    bool ReadSelected(Shipment& shipment, int& position);
+    // The selected shipment as the store has it now. When it cannot be read the user
+    // is told and the list is read again.
+    std::optional<Shipment> ReadSelected();
+    void TellReadFailure(StoreError error);
     const Courier* CourierOrTell(const Shipment& shipment);
     void Tell(const QString& text);
     void OnNew();
@@ -99,11 +133,14 @@ private:
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
+    const Clock& m_clock;
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;
-    int m_nFilter = -1;
+    ShipmentQuery m_query;
+    std::vector<int64_t> m_rowIds; // the shipment id of each row, top to bottom
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
+    QTimer m_pollTimer;
 };
 
 } // namespace parcelo

@@ -192,11 +192,6 @@ bool CPropertyDatabase::Open(const std::u16string& name) {
             return Fail(error);
         }
         m_open = true;
-        m_sortOrder = 0;
-        m_sortKeyTag = m_description.sortOrders[0].keyTag;
-        m_sortFlags = m_description.sortOrders[0].flags;
-        m_positionIds.clear();
-        m_positionsCurrent = false;
         m_dataVersion = DataVersion();
         return Succeed();
     } catch (const std::exception& exception) {
@@ -221,9 +216,6 @@ bool CPropertyDatabase::HoldsThisDatabase(SQLite::Database& connection) const {
 
 void CPropertyDatabase::Close() {
     m_open = false;
-    m_sortOrder.reset();
-    m_positionIds.clear();
-    m_positionsCurrent = false;
 }
 
 bool CPropertyDatabase::IsOpen() const {
@@ -234,75 +226,10 @@ bool CPropertyDatabase::DescribeDatabase(DatabaseDescription&) {
     return false;
 }
 
-bool CPropertyDatabase::SetSortOrder(uint32_t keyTag, uint32_t sortFlags) {
-    m_sortKeyTag = keyTag;
-    m_sortFlags = sortFlags;
-    m_sortOrder.reset();
-    m_positionsCurrent = false;
-    if (!m_open) {
-        return Fail(StoreError::NotOpen);
-    }
-    const auto& orders = m_description.sortOrders;
-    for (size_t i = 0; i < orders.size(); ++i) {
-        if (orders[i].keyTag == keyTag && orders[i].flags == sortFlags) {
-            m_sortOrder = i;
-            return Succeed();
-        }
-    }
-    return Fail(StoreError::NotOpen);
-}
-
-std::optional<RecordQuery> CPropertyDatabase::CurrentOrder() const {
-    if (!m_sortOrder) {
-        return std::nullopt;
-    }
-    const SortOrderDescription& order = m_description.sortOrders[*m_sortOrder];
-    return RecordQuery{order.keyTag, (order.flags & CEDB_SORT_DESCENDING) != 0, std::nullopt};
-}
-
-std::optional<int64_t> CPropertyDatabase::IdAtPosition(int position) {
-    if (!IsOpen() || !m_sortOrder) {
-        Fail(StoreError::NotOpen);
-        return std::nullopt;
-    }
-    if (position < 0 || (m_positionsCurrent && static_cast<size_t>(position) >= m_positionIds.size())) {
-        Fail(StoreError::NotFound);
-        return std::nullopt;
-    }
-    if (m_positionsCurrent) {
-        return m_positionIds[static_cast<size_t>(position)];
-    }
-    // This object changed the records or their order since its last full read: the
-    // position is one in the order as it is now.
-    try {
-        CRecordStatement find(m_connection->getHandle(), std::string("SELECT ") + kRowIdColumn + " FROM " + m_table +
-                                                             OrderBy(*CurrentOrder()) + " LIMIT 1 OFFSET ?");
-        find.BindInt64(1, position);
-        if (!find.Step()) {
-            Fail(StoreError::NotFound);
-            return std::nullopt;
-        }
-        return find.ColumnInt64(0);
-    } catch (const std::exception& exception) {
-        Fail(exception);
-        return std::nullopt;
-    }
-}
-
-void CPropertyDatabase::RememberPositions(std::vector<int64_t> ids) {
-    m_positionIds = std::move(ids);
-    m_positionsCurrent = true;
-}
-
 // Records with equal keys keep the order of their ids, in the same direction.
 std::string CPropertyDatabase::OrderBy(const RecordQuery& query) const {
     const std::string direction = query.descending ? " DESC" : "";
     return " ORDER BY " + ColumnOf(query.keyTag) + direction + ", " + kRowIdColumn + direction;
-}
-
-bool CPropertyDatabase::DeleteAt(int position) {
-    const std::optional<int64_t> id = IdAtPosition(position);
-    return id && Delete(*id);
 }
 
 bool CPropertyDatabase::Delete(int64_t id) {
@@ -343,7 +270,6 @@ bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values, int64_t
             BindValue(insert, static_cast<int>(i) + 1, values[i]);
         }
         insert.Step(); // commits on its own, durably, unless inside a batch
-        m_positionsCurrent = false;
         id = sqlite3_last_insert_rowid(m_connection->getHandle());
         return Succeed();
     } catch (const std::exception& exception) {
@@ -466,14 +392,9 @@ bool CPropertyDatabase::ChangedElsewhere() {
     }
 }
 
-// True if the last statement changed one record; the positions of the last full read
-// then no longer give the current order.
+// True if the last statement changed one record.
 bool CPropertyDatabase::Changed() {
-    if (sqlite3_changes(m_connection->getHandle()) != 1) {
-        return false;
-    }
-    m_positionsCurrent = false;
-    return true;
+    return sqlite3_changes(m_connection->getHandle()) == 1;
 }
 
 int64_t CPropertyDatabase::DataVersion() {

@@ -42,7 +42,7 @@ struct SortOrderDescription {
 struct DatabaseDescription {
     std::u16string name; // filled in by Open
     std::vector<PropertyDescription> properties;
-    std::vector<SortOrderDescription> sortOrders; // the first is the one Open starts on
+    std::vector<SortOrderDescription> sortOrders; // the orders records are read in; each key is indexed
 };
 
 // One property value to write. `number` serves the integer types and, as a signed
@@ -84,10 +84,6 @@ using RecordVisitor = std::function<void(const RecordView&)>;
 // a stable id, never given to another record, even after a delete; reads, writes and
 // deletes go by id. Every failure is reported as false, with its kind in LastError();
 // nothing here throws.
-//
-// For callers that still address records by position (the zero-based index in the
-// chosen sort order at the last full read), the positional calls map a position to
-// the id read there; a change made by another program meanwhile does not move it.
 class CPropertyDatabase {
 public:
     CPropertyDatabase();
@@ -102,7 +98,7 @@ public:
     bool MountVolume(const std::u16string& path);
 
     // Creates the named database if it does not exist yet, or brings an older one up to
-    // date (see the schema in PropertyDatabase.cpp), and opens it on its first sort order.
+    // date (see the schema in PropertyDatabase.cpp), and opens it.
     // A volume holding anything but an empty database or this one is refused untouched
     // (LastError Foreign), as is one written by a newer program (TooNew).
     bool Open(const std::u16string& name);
@@ -110,7 +106,7 @@ public:
     // Closes the database; the volume stays mounted.
     void Close();
 
-    // True while record operations can work: mounted, open and on a declared sort order.
+    // True while record operations can work: mounted and open.
     bool IsOpen() const;
 
     // The kind of failure of the last operation; None after a success.
@@ -127,13 +123,6 @@ public:
     // True when another program has changed the volume since this object last read
     // every record, so that a list made from that read is out of date.
     bool ChangedElsewhere();
-
-    // The sort order of full reads made for positional callers. Any order but a
-    // declared one fails and leaves record reads failing until a declared one is chosen.
-    bool SetSortOrder(uint32_t keyTag, uint32_t sortFlags);
-
-    // Delete of the record at a position of the last full read.
-    bool DeleteAt(int position);
 
     // The volume file in use after MountVolume resolved the path (empty before).
     const std::string& VolumeFile() const { return m_volumeFile; }
@@ -158,15 +147,6 @@ protected:
     bool ReadRecords(const RecordQuery& query, const std::function<void(size_t count)>& expect,
                      const RecordVisitor& visit);
 
-    // The sort order chosen with SetSortOrder, as a query; empty when none is.
-    std::optional<RecordQuery> CurrentOrder() const;
-    // The ids of a full read in its order, for the positional calls.
-    void RememberPositions(std::vector<int64_t> ids);
-    // The id at a position of the last full read, or, once this object has changed the
-    // records or their order since, at that position in the order as it is now; fails
-    // (NotFound) when there is none.
-    std::optional<int64_t> IdAtPosition(int position);
-
 private:
     StoreError PrepareSchema();
     bool HoldsThisDatabase(SQLite::Database& connection) const;
@@ -186,17 +166,12 @@ private:
     std::string m_volumeFile;
     std::string m_tableName; // unquoted
     std::string m_table;     // quoted
-    uint32_t m_sortKeyTag = 0;
-    uint32_t m_sortFlags = 0;
     bool m_mounted = false;
     bool m_writable = false;        // the connection may write: the volume holds this database
     unsigned m_sideFilesBefore = 0; // side files that existed when the volume was mounted
     StoreError m_lastError = StoreError::None;
     bool m_open = false;
-    std::optional<size_t> m_sortOrder; // index into the declared orders; empty when none is chosen
-    std::vector<int64_t> m_positionIds;
-    bool m_positionsCurrent = false; // m_positionIds still give the positions
-    int64_t m_dataVersion = 0;       // of the volume at the last full read
+    int64_t m_dataVersion = 0; // of the volume at the last full read
 };
 
 } // namespace parcelo

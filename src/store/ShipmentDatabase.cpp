@@ -152,54 +152,6 @@ bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>&
     return complete;
 }
 
-void CShipmentDatabase::ReadAll(std::vector<Shipment>& shipments) {
-    const std::optional<RecordQuery> order = CurrentOrder();
-    if (!order) {
-        Fail(StoreError::NotOpen);
-        return;
-    }
-    const size_t originalSize = shipments.size();
-    std::vector<int64_t> ids;
-    const bool complete = ReadRecords(
-        *order,
-        [&](size_t count) {
-            shipments.reserve(originalSize + count);
-            ids.reserve(count);
-        },
-        [&](const RecordView& record) {
-            FromRecord(record, shipments.emplace_back());
-            ids.push_back(shipments.back().id);
-        });
-    if (!complete) {
-        shipments.resize(originalSize);
-        return;
-    }
-    RememberPositions(std::move(ids));
-}
-
-bool CShipmentDatabase::ReadAt(int position, Shipment& shipment) {
-    const std::optional<int64_t> id = IdAtPosition(position);
-    if (!id) {
-        return false;
-    }
-    std::optional<Shipment> read = Read(*id);
-    if (!read) {
-        return false;
-    }
-    shipment = std::move(*read);
-    return true;
-}
-
-bool CShipmentDatabase::UpdateAt(int position, const Shipment& shipment) {
-    const std::optional<int64_t> id = IdAtPosition(position);
-    if (!id) {
-        return false;
-    }
-    Shipment atPosition = shipment;
-    atPosition.id = *id;
-    return Update(atPosition);
-}
-
 bool CShipmentDatabase::DescribeDatabase(DatabaseDescription& description) {
     description = {};
     description.properties = {

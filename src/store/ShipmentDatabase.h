@@ -55,15 +55,6 @@ public:
     // `shipments` is left empty when reading fails.
     bool Query(const ShipmentQuery& query, std::vector<Shipment>& shipments);
 
-    // For callers that address shipments by position: every shipment in the order of
-    // SetSortOrder, appended to `shipments`; appends nothing if reading fails. The
-    // positions of ReadAt, UpdateAt and DeleteAt are indexes into what it appended, and
-    // keep naming the same shipments whatever another program changes afterwards (see
-    // CPropertyDatabase for changes made through this object).
-    void ReadAll(std::vector<Shipment>& shipments);
-    bool ReadAt(int position, Shipment& shipment);
-    bool UpdateAt(int position, const Shipment& shipment);
-
 protected:
     bool DescribeDatabase(DatabaseDescription& description) override;
 };

@@ -1,7 +1,7 @@
 // The detection keys of the sample courier file, checked against numbers of the
 // shape each courier issues.
-#include "app/Courier.h"
 #include "config/IniReader.h"
+#include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 
 #include <gmock/gmock.h>

@@ -8,7 +8,9 @@
 #include "support/FakeMessageBoxService.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
+#include <QTest>
 #include <QTextDocument>
 #include <memory>
 
@@ -32,13 +34,12 @@ protected:
         frame->show();
         return *frame;
     }
-    // Item names from top to bottom, found through the positions the items carry.
+    // Item names from top to bottom, found through the shipment ids of the rows.
     Names Listed() {
-        std::vector<Shipment> stored;
-        frame->Store().ReadAll(stored);
         Names names;
         for (int i = 0; i < frame->View().List().GetItemCount(); ++i) {
-            names.push_back(stored.at(frame->View().List().GetItemData(i)).itemName);
+            const std::optional<Shipment> shipment = frame->Store().Read(frame->View().IdAt(i));
+            names.push_back(shipment ? shipment->itemName : u"?");
         }
         return names;
     }
@@ -138,6 +139,20 @@ TEST_F(MainFrameTest, FilterAndSortLeaveEachOtherAloneAndResetOnRestart) {
     EXPECT_EQ(frame->FilterSortBar().SortButton().Caption(), "입력일 역순");
     EXPECT_EQ(Listed(), (Names{u"A", u"B", u"C", u"D"}));
     EXPECT_TRUE(messages.Calls().empty());
+}
+
+// Coming to the front shows what another program changed, with the same shipment selected.
+TEST_F(MainFrameTest, ComingToTheFrontReadsChangesMadeElsewhere) {
+    AddToProgramVolume({MakeShipment(0, u"A", now - 2 * kDay, now - 2 * kDay, InDelivery)});
+    Start().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    frame->View().List().SetSelectedIndex(0);
+    AddToProgramVolume({MakeShipment(1, u"B", now - 1 * kDay, now - 1 * kDay, InDelivery)}); // newest: on top
+    EXPECT_EQ(Listed(), Names{u"A"});
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(frame.get(), &activation);
+    EXPECT_EQ(Listed(), (Names{u"B", u"A"}));
+    EXPECT_EQ(frame->View().List().GetSelectedIndex(), 1);
 }
 
 // The left soft key is "new"; the right one's menu greys the item commands while nothing

@@ -5,6 +5,7 @@
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "res/resource.h"
+#include "support/FakeClock.h"
 #include "support/FakeDrawingContext.h"
 #include "support/FakeMessageBoxService.h"
 
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Transaction.h>
 #include <algorithm>
 #include <tuple>
 
@@ -23,6 +26,8 @@
 
 namespace parcelo::test {
 namespace {
+
+constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
 
 // What the form shows: courier choice, its note, item name, invoice number and status.
 using Form = std::tuple<int, QString, QString, QString, QString>;
@@ -38,16 +43,21 @@ protected:
     }
 
     // The dialog as the list view opens it, shown without a modal loop.
-    std::unique_ptr<CNewTrackDlg> Open(int position, CShipmentDatabase* store = nullptr) {
-        auto dialog = std::make_unique<CNewTrackDlg>(m_couriers, store != nullptr ? *store : m_store);
-        dialog->SetEditPosition(position);
+    std::unique_ptr<CNewTrackDlg> Open(int64_t id, CShipmentDatabase* store = nullptr) {
+        auto dialog = std::make_unique<CNewTrackDlg>(m_couriers, store != nullptr ? *store : m_store, m_clock);
+        dialog->SetEditId(id);
         dialog->show();
         return dialog;
     }
     std::vector<Shipment> Stored() {
         std::vector<Shipment> all;
-        m_store.ReadAll(all);
+        m_store.Query({}, all);
         return all;
+    }
+    // Adds a shipment and gives its id.
+    int64_t Add(Shipment shipment) {
+        EXPECT_TRUE(m_store.Add(shipment));
+        return shipment.id;
     }
     // The text of the one message box shown since the last call, or "" when none was.
     QString TakeMessage() {
@@ -71,14 +81,19 @@ protected:
     }
 
     QTemporaryDir m_folder;
+    FakeClock m_clock{kNow};
     CShipmentDatabase m_store;
     std::vector<Courier> m_couriers = NumberedCouriers(2);
     FakeMessageBoxService m_messages;
 };
 
 TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
-    const Instant before = CurrentInstant();
     auto dialog = Open(CNewTrackDlg::kNewShipment);
+    LocalDateTime today;
+    ASSERT_TRUE(BreakDownLocalTime(kNow, today));
+    EXPECT_EQ(qobject_cast<QDateTimeEdit*>(dialog->GetDlgItem(IDC_ORDER_DATE))->date(),
+              QDate(today.year, today.month, today.day))
+        << "the picker starts on the clock's day";
 
     // Courier, then item name, then invoice number (a blank is text); each time the form stays as it was.
     dialog->OnOK();
@@ -98,14 +113,14 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
     const std::vector<Shipment> stored = Stored();
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(Fields(stored[0]), Fields({0, u" 1234 ", u" ", stored[0].entryDate, stored[0].orderDate, InDelivery}));
-    EXPECT_GE(stored[0].entryDate, before);
+    EXPECT_EQ(stored[0].entryDate, kNow) << "a new shipment is entered at the clock's instant";
 }
 
 TEST_F(NewTrackDlgTest, EditKeepsTheEntryDate) {
     Shipment original = MakeShipment(1, u"555", 1'600'000'000, 1'599'000'000, Done);
     ASSERT_TRUE(m_store.Add(original));
 
-    auto edited = Open(0);
+    auto edited = Open(original.id);
     Edit(*edited, IDC_ITEM_NAME).setText("바뀐 이름");
     Combo(*edited, IDC_STATUS_COMBO).setCurrentIndex(Cancelled);
     edited->OnOK();
@@ -117,15 +132,15 @@ TEST_F(NewTrackDlgTest, EditKeepsTheEntryDate) {
 // A status code this program does not know (another program wrote it) survives an edit
 // that leaves the status alone; choosing a status replaces it.
 TEST_F(NewTrackDlgTest, UnknownStatusIsKeptUnlessChanged) {
-    ASSERT_TRUE(m_store.Add(MakeShipment(1, u"7", 1'600'000'000, 1'599'000'000, 7)));
-    auto dialog = Open(0);
+    const int64_t id = Add(MakeShipment(1, u"7", 1'600'000'000, 1'599'000'000, 7));
+    auto dialog = Open(id);
     Edit(*dialog, IDC_ITEM_NAME).setText("이름");
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), IDOK);
     EXPECT_EQ(Stored()[0].status, 7);
     EXPECT_EQ(Stored()[0].itemName, u"이름");
 
-    dialog = Open(0);
+    dialog = Open(id);
     Combo(*dialog, IDC_STATUS_COMBO).setCurrentIndex(Done);
     dialog->OnOK();
     EXPECT_EQ(Stored()[0].status, Done);
@@ -160,31 +175,67 @@ TEST_F(NewTrackDlgTest, OrderDateIsStoredAsPicked) {
     EXPECT_EQ(std::tie(dates[1].year, dates[1].month, dates[1].day, dates[1].second), std::tuple(2100, 12, 31, 59));
 }
 
-TEST_F(NewTrackDlgTest, FailedWriteOrOddRecordNeverLosesInputOrFails) {
-    CShipmentDatabase closed; // never opened: every write fails
-    auto dialog = Open(CNewTrackDlg::kNewShipment, &closed);
+// A failure a retry may mend (another program holds the file locked) keeps the form
+// and invites a retry; one a retry cannot mend says why instead.
+TEST_F(NewTrackDlgTest, FailedWriteKeepsTheInputAndSaysWhetherARetryCanHelp) {
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
     Fill(*dialog, 0, "책", "1234");
-    dialog->OnOK();
+    {
+        SQLite::Database other(m_folder.filePath("VELDAN.EDB").toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Transaction lock(other, SQLite::TransactionBehavior::EXCLUSIVE);
+        dialog->OnOK();
+    }
     EXPECT_EQ(TakeMessage(), "배송정보를 저장하지 못했습니다. 다시 시도해 주십시오.");
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(FormOf(*dialog), (Form{0, "note 0", "책", "1234", "배송중"}));
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), IDOK) << "the retry works once the lock is gone";
 
-    // A courier the table no longer has: no selection and no note.
-    ASSERT_TRUE(m_store.Add(MakeShipment(40, u"9", 1'600'000'000, 1'600'000'000, InDelivery)));
-    EXPECT_EQ(FormOf(*Open(0)), (Form{-1, "", "9", "INV-9", "배송중"}));
+    CShipmentDatabase closed; // never opened
+    dialog = Open(CNewTrackDlg::kNewShipment, &closed);
+    Fill(*dialog, 0, "책", "1234");
+    dialog->OnOK();
+    const QString refusal = TakeMessage();
+    EXPECT_TRUE(refusal.startsWith("배송정보를 저장하지 못했습니다. 배송정보 데이터베이스가 열려 있지"));
+    EXPECT_FALSE(refusal.contains("다시 시도")) << refusal.toStdString();
+    EXPECT_TRUE(dialog->isVisible());
+}
 
-    // A position without a record: an empty form.
-    EXPECT_EQ(FormOf(*Open(5)), (Form{-1, "", "", "", "배송중"}));
+// A shipment deleted elsewhere before the editor opens, or while it is open, is not
+// saved as an empty or a lost record: the editor says so and ends with Cancel.
+TEST_F(NewTrackDlgTest, ShipmentDeletedElsewhereIsToldAndNotEdited) {
+    const int64_t gone = Add(MakeShipment(1, u"1", 1'600'000'000, 1'600'000'000, InDelivery));
+    const int64_t kept = Add(MakeShipment(0, u"2", 1'600'000'000, 1'600'000'000, InDelivery));
+    ASSERT_TRUE(m_store.Delete(gone));
+    auto dialog = Open(gone);
+    EXPECT_EQ(TakeMessage(), "이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.");
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), IDCANCEL);
+    EXPECT_TRUE(m_messages.Calls().empty()) << "no save was tried";
+
+    dialog = Open(kept);
+    Edit(*dialog, IDC_ITEM_NAME).setText("바뀐 이름");
+    ASSERT_TRUE(m_store.Delete(kept));
+    dialog->OnOK();
+    EXPECT_EQ(TakeMessage(), "배송정보를 저장하지 못했습니다. 이 배송정보가 다른 곳에서 삭제되었습니다.");
+    EXPECT_EQ(dialog->result(), IDCANCEL);
+    EXPECT_TRUE(Stored().empty()) << "nothing came back";
+}
+
+// A courier the table no longer has: no selection and no note.
+TEST_F(NewTrackDlgTest, UnknownCourierShowsNoSelection) {
+    const int64_t id = Add(MakeShipment(40, u"9", 1'600'000'000, 1'600'000'000, InDelivery));
+    EXPECT_EQ(FormOf(*Open(id)), (Form{-1, "", "9", "INV-9", "배송중"}));
 }
 
 // Courier 0: ten digits starting with 1; courier 1: twelve digits with mod7; courier 2:
 // any twelve digits.
 class NewTrackDlgDetectionTest : public NewTrackDlgTest {
 protected:
-    std::unique_ptr<CNewTrackDlg> OpenDetecting(int position) {
-        auto dialog = std::make_unique<CNewTrackDlg>(m_couriers, m_store);
+    std::unique_ptr<CNewTrackDlg> OpenDetecting(int64_t id) {
+        auto dialog = std::make_unique<CNewTrackDlg>(m_couriers, m_store, m_clock);
         dialog->SetDetector(m_detector);
-        dialog->SetEditPosition(position);
+        dialog->SetEditId(id);
         dialog->show();
         return dialog;
     }
@@ -232,7 +283,7 @@ TEST_F(NewTrackDlgDetectionTest, EditWarnsButNeverPicks) {
     Shipment stored = MakeShipment(1, u"x", 1'600'000'000, 1'600'000'000, InDelivery);
     stored.invoiceNumber = u"1234567890";
     ASSERT_TRUE(m_store.Add(stored));
-    auto dialog = OpenDetecting(0);
+    auto dialog = OpenDetecting(stored.id);
     EXPECT_EQ(FormOf(*dialog), (Form{1, "송장번호를 다시 확인하십시오", "x", "1234567890", "배송중"}));
     Edit(*dialog, IDC_INVOICE_NUMBER).setText("123456789013");
     EXPECT_EQ(FormOf(*dialog), (Form{1, "note 1", "x", "123456789013", "배송중"}));
@@ -249,9 +300,10 @@ TEST(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
     ASSERT_EQ(note.size(), 31);
     std::copy_n(note.utf16(), note.size(), couriers[0].note);
     CShipmentDatabase store;
+    const Clock clock;
     QWidget owner;
     owner.resize(480 * scale, 640 * scale);
-    CNewTrackDlg dialog(couriers, store, &owner);
+    CNewTrackDlg dialog(couriers, store, clock, &owner);
     dialog.show();
     qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_COURIER_COMBO))->setCurrentIndex(0);
     const auto* noteLabel = qobject_cast<QLabel*>(dialog.GetDlgItem(IDC_COURIER_NOTE));
@@ -288,7 +340,8 @@ TEST(DialogTitleTest, BandIsARuleAcrossTheWidthAndRestoresTheFont) {
 
     CShipmentDatabase store;
     const std::vector<Courier> couriers;
-    CNewTrackDlg dialog(couriers, store);
+    const Clock clock;
+    CNewTrackDlg dialog(couriers, store, clock);
     dialog.resize(320, 400);
     dialog.show();
     const QImage image = dialog.grab().toImage();

@@ -2,7 +2,7 @@
 
 // Shared set-up of the shell's GUI tests: fresh settings and data folders for the
 // process, couriers and shipments made to order, and a bounded run of the event loop.
-#include "app/Courier.h"
+#include "couriers/Courier.h"
 #include "platform/DpiCache.h"
 #include "store/ShipmentDatabase.h"
 

@@ -1,9 +1,9 @@
 #include "listui/ShipmentListView.h"
 
 #include "gui/ShellTestSupport.h"
-#include "platform/LocalTime.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
+#include "support/FakeClock.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/FakePhoneService.h"
 
@@ -16,6 +16,10 @@ namespace parcelo::test {
 namespace {
 
 using Strings = std::vector<QString>;
+using Ids = std::vector<int64_t>;
+
+constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
+constexpr Instant kHour = 3600;
 
 class ShipmentListViewTest : public ::testing::Test {
 protected:
@@ -23,22 +27,38 @@ protected:
         ClearProfileAndData();
         ASSERT_TRUE(store.MountVolume(folder.filePath("list.edb").toStdU16String()) && store.Open(u"TRACKDB"));
         view.SetActions({[] { return false; },
-                         [this](int position) { return edited.push_back(position), true; },
+                         [this](int64_t id) { return edited.push_back(id), true; },
                          [this](const QString& url, int /*courierIndex*/) { tracked.push_back(url); },
                          {},
                          {}});
         view.resize(300, 400);
         view.show();
     }
-    // The first shipment gets the newest entry date and so position 0.
+    // The first shipment gets the newest entry date and so the first row; `ids` gets their ids.
     void Load(std::vector<Shipment> shipments) {
         Instant entry = now;
         for (Shipment& shipment : shipments) {
             shipment.entryDate = entry--;
             ASSERT_TRUE(store.Add(shipment));
+            ids.push_back(shipment.id);
         }
         view.OnInitialUpdate();
         list.viewport()->grab(); // a paint places the items for hit testing
+    }
+    // The shipment ids of the rows, top to bottom.
+    Ids Rows() const {
+        Ids rows;
+        for (int row = 0; row < list.GetItemCount(); ++row) {
+            rows.push_back(view.IdAt(row));
+        }
+        return rows;
+    }
+    // Another program's connection to the same file.
+    std::unique_ptr<CShipmentDatabase> Elsewhere() {
+        auto other = std::make_unique<CShipmentDatabase>();
+        EXPECT_TRUE(other->MountVolume(QString::fromStdString(store.VolumeFile()).toStdU16String()) &&
+                    other->Open(u"TRACKDB"));
+        return other;
     }
     void DoubleTap(QPoint at) { // the first press selects, the second is the double tap
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
@@ -49,36 +69,152 @@ protected:
     QTemporaryDir folder;
     FakeMessageBoxService messages;
     FakePhoneService phone;
-    const Instant now = CurrentInstant();
+    FakeClock clock{kNow};
+    const Instant now = kNow;
     std::vector<Courier> couriers = NumberedCouriers(6);
     CShipmentDatabase store;
-    CShipmentListView view{couriers, store};
+    CShipmentListView view{couriers, store, clock};
     CHTMLListCtrl& list = view.List();
-    std::vector<int> edited;
+    Ids ids;
+    Ids edited;
     Strings tracked;
 };
 
-TEST_F(ShipmentListViewTest, ItemsCarryStorePositionsUnderAFilter) {
+// Every action takes the id of the selected row, whatever the row is under a filter.
+TEST_F(ShipmentListViewTest, ActionsActOnTheSelectedShipmentsId) {
     Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(5, u"B", 0, now, InDelivery),
           MakeShipment(2, u"C", 0, now, Done)});
+    EXPECT_EQ(Rows(), ids);
     list.SetSelectedIndex(1);
     view.OnCommand(ID_CALL_COURIER);
     EXPECT_EQ(phone.Numbers(), Strings{"0000-0005"});
 
     view.FilterBy(ID_FILTER_DONE);
-    ASSERT_EQ(list.GetItemCount(), 1);
+    ASSERT_EQ(Rows(), Ids{ids[2]});
     list.SetSelectedIndex(0);
     view.OnCommand(ID_TRACK_SHIPMENT);
     EXPECT_EQ(tracked, Strings{"https://t2.example/?n=INV-C"});
     view.OnCommand(ID_EDIT_SHIPMENT);
-    EXPECT_EQ(edited, std::vector<int>{2});
+    EXPECT_EQ(edited, Ids{ids[2]});
 
     messages.QueueAnswer(IDYES);
     view.OnCommand(ID_DELETE_SHIPMENT);
     ASSERT_EQ(messages.Calls().size(), 1u);
     EXPECT_EQ(messages.Calls()[0].text, "선택하신 배송정보를 삭제하시겠습니까?");
     view.FilterBy(ID_FILTER_ALL);
-    EXPECT_EQ(list.GetItemCount(), 2) << "only the done one is gone";
+    EXPECT_EQ(Rows(), (Ids{ids[0], ids[1]})) << "only the done one is gone";
+}
+
+// After a sort, a filter or a delete the user made, the same row stays selected: after a
+// delete the next shipment, and past the last row nothing, so the item commands do nothing.
+TEST_F(ShipmentListViewTest, SelectedRowIsKeptAfterASortChangeAndADelete) {
+    // Entry order A B C D; order-date order, oldest first, D C B A.
+    Load({MakeShipment(1, u"A", 0, now - 1 * kHour, InDelivery), MakeShipment(2, u"B", 0, now - 2 * kHour, Done),
+          MakeShipment(3, u"C", 0, now - 3 * kHour, InDelivery), MakeShipment(4, u"D", 0, now - 4 * kHour, Done)});
+    list.SetSelectedIndex(1);
+    view.SortBy(ID_SORT_ORDER_ASC);
+    EXPECT_EQ(Rows(), (Ids{ids[3], ids[2], ids[1], ids[0]}));
+    EXPECT_EQ(view.SelectedId(), ids[2]) << "row 1 of the new order";
+
+    messages.QueueAnswer(IDYES);
+    view.OnCommand(ID_DELETE_SHIPMENT);
+    EXPECT_EQ(Rows(), (Ids{ids[3], ids[1], ids[0]}));
+    EXPECT_EQ(view.SelectedId(), ids[1]) << "the one that followed the deleted one";
+
+    list.SetSelectedIndex(2);
+    messages.QueueAnswer(IDYES);
+    view.OnCommand(ID_DELETE_SHIPMENT);
+    EXPECT_EQ(Rows(), (Ids{ids[3], ids[1]}));
+    EXPECT_EQ(view.SelectedId(), 0) << "the last row was deleted";
+    EXPECT_FALSE(view.IsCommandEnabled(ID_EDIT_SHIPMENT) || view.IsCommandEnabled(ID_DELETE_SHIPMENT));
+    view.OnCommand(ID_DELETE_SHIPMENT);
+    view.OnCommand(ID_EDIT_SHIPMENT);
+    EXPECT_EQ(messages.Calls().size(), 2u);
+    EXPECT_TRUE(edited.empty());
+
+    list.SetSelectedIndex(1);
+    view.FilterBy(ID_FILTER_DONE); // D and B both done
+    EXPECT_EQ(view.SelectedId(), ids[1]);
+}
+
+// A change another program made keeps the selected shipment selected at its new row,
+// scrolled into view, and selects nothing once it is gone. The view looks for such
+// changes on its own.
+TEST_F(ShipmentListViewTest, SelectionFollowsItsShipmentThroughAChangeMadeElsewhere) {
+    std::vector<Shipment> many;
+    many.reserve(12);
+    for (int i = 0; i < 12; ++i) {
+        many.push_back(MakeShipment(i % 6, std::u16string(1, static_cast<char16_t>(u'A' + i)), 0, now, InDelivery));
+    }
+    Load(many);
+    list.SetSelectedIndex(11);
+    list.EnsureVisible(11);
+    const int64_t selected = ids[11];
+    EXPECT_FALSE(view.RefreshIfChangedElsewhere());
+
+    const std::unique_ptr<CShipmentDatabase> other = Elsewhere();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(other->Add(MakeShipment(0, u"new", now + 10 + i, now, InDelivery))); // newest: at the top
+    }
+    ASSERT_TRUE(other->Delete(ids[10]));
+    EXPECT_TRUE(view.RefreshIfChangedElsewhere());
+    EXPECT_EQ(list.GetItemCount(), 14);
+    EXPECT_EQ(list.GetSelectedIndex(), 13);
+    EXPECT_EQ(view.SelectedId(), selected);
+    list.viewport()->grab();
+    const Rect shown = list.GetItemRect(13);
+    EXPECT_TRUE(shown.top >= 0 && shown.bottom <= list.viewport()->height()) << "scrolled into view";
+
+    // Nothing selected once it is gone, found by the view's own look at the store.
+    ASSERT_TRUE(other->Delete(selected));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return list.GetItemCount() == 13; }, 3 * CShipmentListView::kPollIntervalMs));
+    EXPECT_EQ(list.GetSelectedIndex(), -1);
+    EXPECT_EQ(view.SelectedId(), 0);
+}
+
+// Editing a shipment another program deleted says so and reads the list again; the
+// editor is not opened on it.
+TEST_F(ShipmentListViewTest, EditOfAShipmentDeletedElsewhereIsToldAndTheListReadAgain) {
+    Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(2, u"B", 0, now, InDelivery)});
+    list.SetSelectedIndex(0);
+    ASSERT_TRUE(Elsewhere()->Delete(ids[0]));
+    view.OnCommand(ID_EDIT_SHIPMENT);
+    EXPECT_TRUE(edited.empty());
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Calls()[0].text, "이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.");
+    EXPECT_EQ(Rows(), Ids{ids[1]});
+    EXPECT_EQ(view.SelectedId(), 0) << "the highlight does not move to another shipment";
+
+    // A delete of a shipment that is already gone says so, without inviting a retry.
+    list.SetSelectedIndex(0);
+    ASSERT_TRUE(Elsewhere()->Delete(ids[1]));
+    messages.QueueAnswer(IDYES);
+    view.OnCommand(ID_DELETE_SHIPMENT);
+    ASSERT_EQ(messages.Calls().size(), 3u);
+    EXPECT_EQ(messages.Calls()[2].text, "배송정보를 삭제하지 못했습니다. 이 배송정보가 다른 곳에서 삭제되었습니다.");
+    EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+// The days since the order come from the view's clock, at every refill.
+TEST_F(ShipmentListViewTest, ItemTextCountsDaysFromTheClock) {
+    Load({MakeShipment(1, u"A", 0, kNow - 50 * kHour, InDelivery)});
+    QString text;
+    QObject::connect(&list, &CHTMLListCtrl::notify, [&text](const HTMLListNotify& notification) {
+        if (notification.code == HTMLLIST_SELCHANGED) {
+            text = QString::fromStdU16String(notification.text);
+        }
+    });
+    const auto tapFirst = [this] {
+        const Rect item = list.GetItemRect(0);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, {(item.left + item.right) / 2, item.top + 5});
+    };
+    tapFirst();
+    EXPECT_TRUE(text.endsWith("(2일 경과)")) << text.toStdString();
+    clock.Advance(24 * kHour);
+    view.Refresh(RefillCause::User);
+    list.viewport()->grab();
+    tapFirst();
+    EXPECT_TRUE(text.endsWith("(3일 경과)")) << text.toStdString();
 }
 
 // A courier the table no longer has, on a shipment of an unknown status: no call, no page, a word why.
@@ -99,7 +235,7 @@ TEST_F(ShipmentListViewTest, DoubleTapAndReturnRunTheActionReadAtEachCall) {
     EXPECT_EQ(tracked, Strings{"https://t3.example/?n=INV-B"});
     SetProfileValue("DBLCLICK", 2);
     QTest::keyClick(&list, Qt::Key_Return);
-    EXPECT_EQ(edited, std::vector<int>{1});
+    EXPECT_EQ(edited, Ids{ids[1]});
 
     SetProfileValue("DBLCLICK", 7);
     QTest::keyClick(&list, Qt::Key_Return);
@@ -185,12 +321,14 @@ TEST_F(ShipmentListViewTest, StoreFailuresAreToldToTheUser) {
     EXPECT_TRUE(tracked.empty());
 
     ASSERT_TRUE(store.Open(u"TRACKDB"));
-    view.FillList(true);
+    view.Refresh(RefillCause::User);
+    list.SetSelectedIndex(0);
     store.Close();
     messages.QueueAnswer(IDYES);
     view.OnCommand(ID_DELETE_SHIPMENT);
     ASSERT_EQ(messages.Calls().size(), 3u);
-    EXPECT_EQ(messages.Calls()[2].text, "배송정보를 삭제하지 못했습니다.");
+    EXPECT_TRUE(
+        messages.Calls()[2].text.startsWith("배송정보를 삭제하지 못했습니다. 배송정보 데이터베이스가 열려 있지"));
 }
 
 } // namespace

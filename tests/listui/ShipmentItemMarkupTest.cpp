@@ -1,7 +1,7 @@
 // List items built from shipments, drawn through the renderer: whatever the user
 // typed shows as typed and cannot restyle its own item or the next one.
 #include "listui/MarkupRenderer.h"
-#include "store/ShipmentCollection.h"
+#include "listui/ShipmentItemText.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>

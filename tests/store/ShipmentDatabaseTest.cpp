@@ -1,6 +1,5 @@
 #include "store/ShipmentDatabase.h"
 
-#include "store/ShipmentCollection.h"
 #include "store/StoreTestSupport.h"
 
 #include <SQLiteCpp/Database.h>
@@ -53,11 +52,10 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactlyAndLeavesNewerVolumesAlone) {
     Raw().exec("ALTER TABLE TRACKDB ADD COLUMN extra TEXT DEFAULT 'ignored'");
     CShipmentDatabase reopened;
     ASSERT_TRUE(OpenStore(reopened));
-    std::vector<Shipment> all{MakeShipment(u"kept", 0, 0)};
-    reopened.ReadAll(all);
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0].invoiceNumber, u"kept") << "ReadAll appends";
-    const Shipment& back = all[1];
+    std::vector<Shipment> all{MakeShipment(u"replaced", 0, 0)};
+    ASSERT_TRUE(reopened.Query({}, all));
+    ASSERT_EQ(all.size(), 1u);
+    const Shipment& back = all[0];
     EXPECT_EQ(std::tie(back.courierIndex, back.status, back.entryDate, back.orderDate),
               std::make_tuple(0xFFFF, 0xFFFF, odd.entryDate, odd.orderDate));
     EXPECT_EQ(back.invoiceNumber, odd.invoiceNumber);
@@ -68,58 +66,53 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactlyAndLeavesNewerVolumesAlone) {
     EXPECT_FALSE(OpenStore(newer)) << "a volume written by a newer program is left alone";
 }
 
-TEST_F(ShipmentDatabaseTest, SortOrdersAndPositions) {
+TEST_F(ShipmentDatabaseTest, SortOrders) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
     // Entered 3, 2 and 1 days ago; ordered in another sequence.
     ASSERT_TRUE(store.Add(MakeShipment(u"old", kNow - 3 * kDay, kNow - 5 * kDay)));
-    ASSERT_TRUE(store.Add(MakeShipment(u"mid", kNow - 2 * kDay, kNow - 9 * kDay)));
+    Shipment mid = MakeShipment(u"mid", kNow - 2 * kDay, kNow - 9 * kDay);
+    ASSERT_TRUE(store.Add(mid));
     ASSERT_TRUE(store.Add(MakeShipment(u"new", kNow - 1 * kDay, kNow - 7 * kDay)));
     const std::vector<Names> expected = {
         {u"new", u"mid", u"old"}, {u"old", u"mid", u"new"}, {u"old", u"new", u"mid"}, {u"mid", u"new", u"old"}};
-    for (uint32_t command = 32800; command <= 32803; ++command) {
-        uint32_t key = 0;
-        uint32_t flags = 0;
-        ASSERT_TRUE(SortOrderForCommand(command, key, flags) && store.SetSortOrder(key, flags));
-        EXPECT_EQ(Invoices(store), expected[command - 32800]) << command;
+    const ShipmentQuery orders[] = {{FILTER_ALL, ShipmentSortKey::EntryDate, true, {}},
+                                    {FILTER_ALL, ShipmentSortKey::EntryDate, false, {}},
+                                    {FILTER_ALL, ShipmentSortKey::OrderDate, true, {}},
+                                    {FILTER_ALL, ShipmentSortKey::OrderDate, false, {}}};
+    for (size_t order = 0; order < std::size(orders); ++order) {
+        EXPECT_EQ(Invoices(store, orders[order]), expected[order]) << order;
     }
 
-    Shipment shipment = MakeShipment(u"untouched", 0, 0);
-    EXPECT_FALSE(store.ReadAt(3, shipment) || store.ReadAt(-1, shipment));
-    EXPECT_FALSE(store.UpdateAt(3, shipment) || store.DeleteAt(3));
-    EXPECT_EQ(shipment.invoiceNumber, u"untouched");
-
     // An update keeps the record but moves it in the order-date orders.
-    ASSERT_TRUE(store.SetSortOrder(PROP_ORDER_DATE, 4));
-    ASSERT_TRUE(store.UpdateAt(0, MakeShipment(u"mid2", kNow - 2 * kDay, kNow - 1 * kDay, Done)));
-    EXPECT_EQ(Invoices(store), (Names{u"new", u"old", u"mid2"}));
+    Shipment changed = MakeShipment(u"mid2", kNow - 2 * kDay, kNow - 1 * kDay, Done);
+    changed.id = mid.id;
+    ASSERT_TRUE(store.Update(changed));
+    EXPECT_EQ(Invoices(store, orders[3]), (Names{u"new", u"old", u"mid2"}));
 }
 
-// A position names the shipment read there, whatever another program does meanwhile.
-TEST_F(ShipmentDatabaseTest, PositionsKeepNamingTheShipmentReadThere) {
+// A list made by one connection is out of date once another changes the file, and
+// only then; reading it again brings it up to date.
+TEST_F(ShipmentDatabaseTest, ChangesElsewhereAreNoticed) {
     CShipmentDatabase mine;
     CShipmentDatabase theirs;
     ASSERT_TRUE(OpenStore(mine) && OpenStore(theirs));
-    ASSERT_TRUE(mine.Add(MakeShipment(u"A", kNow - kDay, kNow)));
+    Shipment shipment = MakeShipment(u"A", kNow - kDay, kNow);
+    ASSERT_TRUE(mine.Add(shipment));
     ASSERT_EQ(Invoices(mine), Names{u"A"});
     EXPECT_FALSE(mine.ChangedElsewhere()) << "its own writes are no news";
-    ASSERT_TRUE(theirs.Add(MakeShipment(u"B", kNow, kNow))); // sorts before A now
+    ASSERT_TRUE(theirs.Add(MakeShipment(u"B", kNow, kNow)));
     EXPECT_TRUE(mine.ChangedElsewhere());
-
-    Shipment shipment;
-    ASSERT_TRUE(mine.ReadAt(0, shipment));
-    EXPECT_EQ(shipment.invoiceNumber, u"A");
-    ASSERT_TRUE(mine.UpdateAt(0, MakeShipment(u"A2", kNow - kDay, kNow)));
-    ASSERT_EQ(Invoices(theirs), (Names{u"B", u"A2"}));
-    ASSERT_EQ(Invoices(mine), (Names{u"B", u"A2"}));
+    ASSERT_EQ(Invoices(mine), (Names{u"B", u"A"}));
+    EXPECT_FALSE(mine.ChangedElsewhere());
 
     // Gone meanwhile: nothing is touched in its place.
-    ASSERT_TRUE(theirs.DeleteAt(1));
-    EXPECT_FALSE(mine.UpdateAt(1, MakeShipment(u"A3", kNow - kDay, kNow)) || mine.DeleteAt(1));
+    ASSERT_TRUE(theirs.Delete(shipment.id));
+    shipment.invoiceNumber = u"A2";
+    EXPECT_FALSE(mine.Update(shipment) || mine.Delete(shipment.id));
     EXPECT_EQ(mine.LastError(), StoreError::NotFound);
     EXPECT_FALSE(IsTransient(mine.LastError()));
     EXPECT_EQ(Invoices(mine), Names{u"B"});
-    EXPECT_FALSE(mine.ChangedElsewhere());
 }
 
 TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
@@ -278,14 +271,9 @@ TEST_F(ShipmentDatabaseTest, EqualDatesKeepEntryOrderInEachDirection) {
     }
     const Names entered{u"first", u"second", u"third"};
     const Names newestFirst{u"third", u"second", u"first"};
-    for (uint32_t key : {PROP_ENTRY_DATE, PROP_ORDER_DATE}) {
-        ASSERT_TRUE(store.SetSortOrder(key, CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST));
-        EXPECT_EQ(Invoices(store), newestFirst) << key;
-        Shipment atZero;
-        ASSERT_TRUE(store.ReadAt(0, atZero));
-        EXPECT_EQ(atZero.invoiceNumber, u"third") << "a seek agrees with the list";
-        ASSERT_TRUE(store.SetSortOrder(key, CEDB_SORT_UNKNOWNFIRST));
-        EXPECT_EQ(Invoices(store), entered) << key;
+    for (const ShipmentSortKey key : {ShipmentSortKey::EntryDate, ShipmentSortKey::OrderDate}) {
+        EXPECT_EQ(Invoices(store, {FILTER_ALL, key, true, {}}), newestFirst);
+        EXPECT_EQ(Invoices(store, {FILTER_ALL, key, false, {}}), entered);
     }
 }
 
@@ -308,7 +296,7 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
         const std::string before = test::FileBytes(m_folder.Path() / name);
         CShipmentDatabase store;
         EXPECT_FALSE(store.MountVolume(m_folder.File(name)) && store.Open(u"TRACKDB")) << name;
-        EXPECT_FALSE(store.Add(MakeShipment(u"A", kNow, kNow)) || store.DeleteAt(0));
+        EXPECT_FALSE(store.Add(MakeShipment(u"A", kNow, kNow)) || store.Delete(1));
         EXPECT_EQ(test::FileBytes(m_folder.Path() / name), before) << name;
     }
 }

@@ -162,8 +162,7 @@ TEST_F(StoreRefusalTest, FailuresSayWhetherARetryCanHelp) {
     ASSERT_TRUE(OpenStore(store, "VELDAN.EDB") && store.Add(MakeShipment(u"x", kNow, kNow)));
     EXPECT_EQ(store.LastError(), StoreError::None);
 
-    Shipment shipment;
-    EXPECT_FALSE(store.ReadAt(1, shipment));
+    EXPECT_FALSE(store.Read(12345).has_value());
     EXPECT_EQ(store.LastError(), StoreError::NotFound);
 
     // Another program holds the write lock longer than the store waits.

@@ -55,9 +55,9 @@ inline Shipment MakeShipment(const std::u16string& invoice, Instant entry, Insta
     return {3, invoice, u"물품 " + invoice, entry, order, status};
 }
 
-inline std::vector<std::u16string> Invoices(CShipmentDatabase& store) {
+inline std::vector<std::u16string> Invoices(CShipmentDatabase& store, const ShipmentQuery& query = {}) {
     std::vector<Shipment> all;
-    store.ReadAll(all);
+    store.Query(query, all);
     std::vector<std::u16string> invoices;
     for (const Shipment& shipment : all) {
         invoices.push_back(shipment.invoiceNumber);

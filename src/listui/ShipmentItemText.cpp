@@ -1,7 +1,6 @@
-#include "store/ShipmentCollection.h"
+#include "listui/ShipmentItemText.h"
 
 #include "platform/LocalTime.h"
-#include "store/ShipmentDatabase.h"
 
 #include <algorithm>
 #include <iterator>
@@ -10,20 +9,6 @@
 namespace parcelo {
 
 namespace {
-
-struct SortCommand {
-    uint32_t command;
-    uint32_t keyTag;
-    uint32_t flags;
-};
-
-constexpr uint32_t kNewestFirst = CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST;
-constexpr SortCommand kSortCommands[] = {
-    {ID_SORT_ENTRY_NEWEST, PROP_ENTRY_DATE, kNewestFirst},
-    {ID_SORT_ENTRY_OLDEST, PROP_ENTRY_DATE, CEDB_SORT_UNKNOWNFIRST},
-    {ID_SORT_ORDER_NEWEST, PROP_ORDER_DATE, kNewestFirst},
-    {ID_SORT_ORDER_OLDEST, PROP_ORDER_DATE, CEDB_SORT_UNKNOWNFIRST},
-};
 
 void AppendNumber(std::u16string& text, int64_t number) {
     if (number < 0) {
@@ -81,29 +66,6 @@ void AppendOrderDate(std::u16string& text, Instant orderDate) {
 }
 
 } // namespace
-
-bool PassesFilter(const Shipment& shipment, int filter) {
-    return filter == FILTER_ALL || filter == shipment.status;
-}
-
-bool SortOrderForCommand(uint32_t command, uint32_t& keyTag, uint32_t& flags) {
-    for (const SortCommand& sort : kSortCommands) {
-        if (sort.command == command) {
-            keyTag = sort.keyTag;
-            flags = sort.flags;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool FilterForCommand(uint32_t command, int& filter) {
-    if (command < ID_FILTER_SHOW_ALL || command > ID_FILTER_SHOW_CANCELLED) {
-        return false;
-    }
-    filter = static_cast<int>(command - ID_FILTER_SHOW_ALL) - 1;
-    return true;
-}
 
 std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now) {
     const bool inDelivery = shipment.status != Done && shipment.status != Cancelled;

@@ -1,4 +1,4 @@
-#include "app/TrackingUrl.h"
+#include "couriers/TrackingUrl.h"
 
 #include "platform/CodePage.h"
 

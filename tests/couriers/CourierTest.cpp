@@ -1,4 +1,4 @@
-#include "app/Courier.h"
+#include "couriers/Courier.h"
 
 #include "config/IniReader.h"
 #include "config/TempFolder.h"

@@ -1,0 +1,63 @@
+#include "listui/ShipmentItemText.h"
+
+#include "listui/ShipmentListCommands.h"
+#include "res/resource.h"
+#include "store/StoreTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace parcelo {
+namespace {
+
+constexpr Instant kHour = 3600;
+
+// Each menu command sets its part of the query and leaves the other alone; a command
+// outside the range changes nothing.
+TEST(ShipmentListCommands, CommandsSetTheirPartOfTheQuery) {
+    ShipmentQuery query;
+    ASSERT_TRUE(SortOrderForCommand(ID_SORT_ORDER_ASC, query));
+    ASSERT_TRUE(FilterForCommand(ID_FILTER_DONE, query));
+    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter), std::tuple(ShipmentSortKey::OrderDate, false, 1));
+    ASSERT_TRUE(SortOrderForCommand(ID_SORT_ENTRY_DESC, query) && FilterForCommand(ID_FILTER_ALL, query));
+    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter),
+              std::tuple(ShipmentSortKey::EntryDate, true, FILTER_ALL));
+    ASSERT_TRUE(FilterForCommand(ID_FILTER_CANCELLED, query));
+    EXPECT_EQ(query.filter, Cancelled);
+
+    EXPECT_FALSE(FilterForCommand(ID_FILTER_ALL - 1, query) || FilterForCommand(ID_FILTER_CANCELLED + 1, query) ||
+                 FilterForCommand(ID_SORT_ORDER_ASC, query));
+    EXPECT_FALSE(SortOrderForCommand(ID_SORT_ENTRY_DESC - 1, query) ||
+                 SortOrderForCommand(ID_SORT_ORDER_ASC + 1, query) || SortOrderForCommand(ID_FILTER_DONE, query));
+    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter),
+              std::tuple(ShipmentSortKey::EntryDate, true, Cancelled));
+}
+
+TEST(ShipmentItemText, ItemTexts) {
+    test::ScopedEnv zone("TZ", test::kBerlinRule);
+    Courier courier{};
+    std::copy_n(u"대한통운택배사", 7, courier.name);
+    courier.name[7] = u'\x5C0F';                                             // a full name with no terminator
+    Shipment shipment = test::MakeShipment(u"60&12%s345", 0, 1'704'063'600); // 2024-01-01 00:00 local
+    shipment.itemName = u"<b>%d</b>";
+    const Instant now = shipment.orderDate + 47 * kHour;
+
+    EXPECT_EQ(
+        FormatShipmentItem(shipment, &courier, now),
+        u"상품명: <h>&lt;b>%d&lt;/b></h> <br> <font color=#0000ff>대한통운택배사\x5C0F: 60&amp;12%s345</font> <br> "
+        u"주문일: 2024-1-1 (1일 경과)");
+    shipment.status = Cancelled;
+    shipment.orderDate = INT64_MAX; // no local date
+    EXPECT_EQ(FormatShipmentItem(shipment, nullptr, now),
+              u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
+}
+
+TEST(ShipmentItemText, DaysElapsedCountsWholeHours) {
+    EXPECT_EQ(DaysElapsed(0, 47 * kHour + 3599), 1);
+    EXPECT_EQ(DaysElapsed(0, -47 * kHour), -1);
+    DaysElapsed(0, INT64_MAX); // extreme instants must not trap
+    EXPECT_EQ(DaysElapsed(INT64_MAX, INT64_MIN), 0) << "the difference wraps to one second";
+}
+
+} // namespace
+} // namespace parcelo
