@@ -129,19 +129,66 @@ StoreError PrepareCopy(const std::string& file, const std::string& copy) {
     return error;
 }
 
-// Turns the store from write-ahead logging to a rollback journal, which SQLite does only
-// when no other connection has it open: the log is folded into the file and removed, so
-// that nothing beside the file belongs to it any more. False when another program has it
-// open.
+// True when another process has the database open: every SQLite connection in WAL mode
+// holds a shared lock on the "dead man switch" byte of the shared-memory index while it
+// is open. fcntl locks belong to the process, so this is asked with no connection of our
+// own open.
+bool OpenElsewhere(const std::string& storeFile) {
+    constexpr off_t kDeadManSwitchByte = 128;
+    const int descriptor = open((storeFile + "-shm").c_str(), O_RDWR | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false; // without an index no connection is open in WAL mode
+    }
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kDeadManSwitchByte;
+    lock.l_len = 1;
+    const bool held = fcntl(descriptor, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
+    close(descriptor);
+    return held;
+}
+
+// Folds the write-ahead log into the store file and removes the log and its index, so
+// that nothing beside the file belongs to it any more. The store stays in WAL mode: a
+// change of journal mode would write the header through a rollback journal, which a kill
+// could leave behind. False when another program has the store open.
 bool DetachLog(const std::string& storeFile) {
-    SQLite::Database database(storeFile, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
-    try {
-        return database.execAndGet("PRAGMA journal_mode = DELETE").getString() == "delete";
-    } catch (const std::exception& exception) {
-        if (ErrorOf(exception) == StoreError::Busy) {
+    {
+        SQLite::Database database(storeFile, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
+        SQLite::Statement checkpoint(database, "PRAGMA wal_checkpoint(TRUNCATE)");
+        if (!checkpoint.executeStep() || checkpoint.getColumn(0).getInt() != 0) {
             return false;
         }
-        throw;
+    }
+    if (OpenElsewhere(storeFile)) {
+        return false;
+    }
+    std::error_code error;
+    const bool logEmpty = !fs::exists(storeFile + "-wal") || fs::file_size(storeFile + "-wal", error) == 0;
+    if (!logEmpty || error) {
+        return false; // written to since the checkpoint
+    }
+    fs::remove(storeFile + "-wal");
+    fs::remove(storeFile + "-shm");
+    return true;
+}
+
+// Puts the checked copy in WAL mode, as the store opens it, and syncs it: opening it then
+// changes no journal mode.
+void PrepareForStore(const std::string& copy) {
+    {
+        SQLite::Database database(copy, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
+        if (database.execAndGet("PRAGMA journal_mode = WAL").getString() != "wal") {
+            throw StoreFailure(StoreError::Io, "journal mode");
+        }
+    }
+    for (const char* suffix : {"-wal", "-shm"}) {
+        std::error_code ignored;
+        fs::remove(copy + suffix, ignored);
+    }
+    if (!SyncFileSystemEntry(copy, false)) {
+        throw StoreFailure(ErrnoError(errno), "sync");
     }
 }
 
@@ -204,6 +251,7 @@ StoreError StoreBackup::Restore(CShipmentDatabase& store, const std::string& fil
             RemoveWithSideFiles(copy);
             return error;
         }
+        PrepareForStore(copy);
         {
             SQLite::Database current(storeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
             BackUpDatabase(current, KeptCopyOf(storeFile));
@@ -214,11 +262,6 @@ StoreError StoreBackup::Restore(CShipmentDatabase& store, const std::string& fil
             RemoveWithSideFiles(copy);
             Reopen(store, storeFile);
             return StoreError::Busy;
-        }
-        // A shared-memory index without its log holds nothing; no connection uses it now.
-        if (!fs::exists(storeFile + "-wal")) {
-            std::error_code ignored;
-            fs::remove(storeFile + "-shm", ignored);
         }
         if (std::rename(copy.c_str(), storeFile.c_str()) != 0) {
             error = ErrnoError(errno);
