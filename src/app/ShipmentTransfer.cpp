@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <ctime>
 #include <set>
+#include <tuple>
 #include <unordered_set>
 #include <utility>
 
@@ -239,10 +240,21 @@ ShipmentTransfer::Error ShipmentTransfer::CommitImport(const ImportPlan& plan) {
     if (plan.failed) {
         return Error::Unrecognised;
     }
-    std::vector<Shipment> shipments;
-    shipments.reserve(plan.toAdd.size());
+    // Added oldest entry first, so that the store's order of shipments with equal entry
+    // dates (the one added later counts as newer) comes back from a file of ours whatever
+    // order it lists them in: their ids there tell the order they were added in.
+    std::vector<const TransferRecord*> records;
+    records.reserve(plan.toAdd.size());
     for (const ParsedShipment& parsed : plan.toAdd) {
-        shipments.push_back(ToShipment(parsed.record));
+        records.push_back(&parsed.record);
+    }
+    std::stable_sort(records.begin(), records.end(), [](const TransferRecord* a, const TransferRecord* b) {
+        return std::tie(a->entryDate, a->id) < std::tie(b->entryDate, b->id);
+    });
+    std::vector<Shipment> shipments;
+    shipments.reserve(records.size());
+    for (const TransferRecord* record : records) {
+        shipments.push_back(ToShipment(*record));
     }
     if (shipments.empty()) {
         return Error::None;

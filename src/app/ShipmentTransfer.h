@@ -66,7 +66,8 @@ public:
     Error PlanImport(const std::string& file, ImportPlan& plan);
     // The plan of bytes already read.
     ImportPlan PlanImportBytes(std::string_view bytes);
-    // Adds every shipment of `plan.toAdd` in one transaction, or none of them.
+    // Adds every shipment of `plan.toAdd` in one transaction, or none of them, in the order
+    // of their entry dates (equal ones in the order of the ids the file gives them).
     Error CommitImport(const ImportPlan& plan);
 
 private:
