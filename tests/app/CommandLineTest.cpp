@@ -10,9 +10,8 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace parcelo {
 namespace {
@@ -72,8 +71,12 @@ public:
         variables["XDG_CONFIG_DIRS"] = (m_folder.Path() / "no-system-settings").string();
         variables["TZ"] = "KST-9";
         std::vector<std::string> environment;
+        environment.reserve(variables.size());
         for (const auto& [name, value] : variables) {
-            environment.push_back(name + "=" + value);
+            std::string entry = name;
+            entry += '=';
+            entry += value;
+            environment.push_back(std::move(entry));
         }
         std::vector<std::string> argv = {PARCELO_PROGRAM};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -86,11 +89,13 @@ public:
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (std::string& argument : argv) {
             args.push_back(argument.data());
         }
         args.push_back(nullptr);
         std::vector<char*> env;
+        env.reserve(environment.size() + 1);
         for (std::string& variable : environment) {
             env.push_back(variable.data());
         }

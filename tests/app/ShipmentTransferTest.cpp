@@ -38,6 +38,7 @@ std::vector<Row> Rows(CShipmentDatabase& store) {
     std::vector<Shipment> shipments;
     EXPECT_TRUE(store.Query({}, shipments));
     std::vector<Row> rows;
+    rows.reserve(shipments.size());
     for (const Shipment& s : shipments) {
         rows.emplace_back(s.courierIndex, s.invoiceNumber, s.itemName, s.orderDate, s.entryDate, s.status);
     }
@@ -94,7 +95,7 @@ TEST_F(ShipmentTransferTest, ExportGivesEachShipmentItsCourierAndKeepsAnUnknownO
 TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipments) {
     Add(0, u"111122223333", u"이어폰, \"큰\" 상자\n두 줄", 1);
     Add(1, u"6012-3456-7890-1", u"@cmd", 2, kStart + 7);
-    Add(2, u"EE123456785KR", u"", 0, kStart - 86'400 * 400);
+    Add(2, u"EE123456785KR", u"", 0, kStart - 86'400LL * 400);
     for (const char* name : {"all.csv", "all.json"}) {
         const auto format = ShipmentTransfer::FormatOf(name);
         ASSERT_TRUE(format.has_value());
