@@ -28,15 +28,20 @@ namespace {
 constexpr const char* kCommandOptions[] = {"-h",     "--help", "-v",       "--version", "--list",
                                            "--json", "--add",  "--export", "--import",  "--backup"};
 
-void Print(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+// Set when standard output could not take what was written (a full disk, a closed
+// pipe): the command then fails instead of reporting a success nobody received.
+bool g_outputLost = false;
+
+void PrintBytes(FILE* stream, std::string_view bytes) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    if ((std::fflush(stream) != 0 || !written) && stream == stdout) {
+        g_outputLost = true;
+    }
 }
 
-void PrintBytes(std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+void Print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    PrintBytes(stream, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 int Refuse(const QString& message) {
@@ -158,7 +163,7 @@ int List(bool json) {
             return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
                           Q(DescribeStoreError(session.Store().LastError())));
         }
-        PrintBytes(*bytes);
+        PrintBytes(stdout, *bytes);
         return CommandLine::Success;
     }
     std::vector<Shipment> shipments;
@@ -328,6 +333,15 @@ bool CommandLine::IsRequested(int argc, const char* const* argv) {
 }
 
 int CommandLine::Run(const QStringList& arguments) {
+    g_outputLost = false;
+    const int code = RunCommand(arguments);
+    if (code == Success && g_outputLost) {
+        return Refuse(QStringLiteral("표준 출력에 쓰지 못했습니다."));
+    }
+    return code;
+}
+
+int CommandLine::RunCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Parcelo: 택배 배송 조회 목록"));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -18,6 +18,9 @@ public:
     // Runs the command the arguments (QCoreApplication::arguments()) ask for; the
     // application object must exist.
     int Run(const QStringList& arguments);
+
+private:
+    int RunCommand(const QStringList& arguments);
 };
 
 } // namespace parcelo

@@ -59,7 +59,8 @@ public:
             << "[SETTINGS]\nINSTALLPATH=" << installPath.string() << "\n";
     }
 
-    Outcome Run(const std::vector<std::string>& arguments) const {
+    // Runs the program; its standard output goes to `output` when one is given.
+    Outcome Run(const std::vector<std::string>& arguments, const std::string& output = {}) const {
         std::map<std::string, std::string> variables;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string text = *entry;
@@ -81,7 +82,7 @@ public:
         std::vector<std::string> argv = {PARCELO_PROGRAM};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
 
-        const std::string out = (m_folder.Path() / "stdout").string();
+        const std::string out = output.empty() ? (m_folder.Path() / "stdout").string() : output;
         const std::string err = (m_folder.Path() / "stderr").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -108,7 +109,7 @@ public:
             outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         posix_spawn_file_actions_destroy(&actions);
-        outcome.out = Read(out);
+        outcome.out = output.empty() ? Read(out) : std::string();
         outcome.err = Read(err);
         return outcome;
     }
@@ -226,6 +227,10 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     EXPECT_EQ(mixed.out, "1건 추가, 0건 중복, 1건 오류\n");
     EXPECT_NE(mixed.err.find("3번째 줄: 택배사를 찾을 수 없습니다: 없는택배"), std::string::npos) << mixed.err;
     EXPECT_EQ(Lines(profile.Run({"--list"}).out).size(), 1u);
+
+    const Outcome full = profile.Run({"--list"}, "/dev/full");
+    EXPECT_EQ(full.code, 1) << "a list nobody received";
+    EXPECT_NE(full.err.find("표준 출력에 쓰지 못했습니다"), std::string::npos) << full.err;
 
     const Profile withoutCouriers(PARCELO_SOURCE_DIR "/no-such-folder");
     const Outcome missing = withoutCouriers.Run({"--list"});
