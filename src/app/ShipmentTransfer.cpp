@@ -16,9 +16,13 @@ namespace parcelo {
 
 namespace {
 
+// The text of a fixed field, up to its terminating zero or its end.
 std::u16string FixedText(const char16_t* text, size_t capacity) {
-    return {text,
-            std::char_traits<char16_t>::length(text) < capacity ? std::char_traits<char16_t>::length(text) : capacity};
+    size_t length = 0;
+    while (length < capacity && text[length] != 0) {
+        ++length;
+    }
+    return {text, length};
 }
 
 ShipmentTransfer::Error ErrorOfFile(FileStatus status) {
