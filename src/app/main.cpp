@@ -1,13 +1,20 @@
+#include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ParceloApp.h"
 #include "platform/DpiCache.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStandardPaths>
 
-// Parcelo takes no arguments of its own; QApplication takes the usual Qt ones.
+// With one of the command-line options (see CommandLine) Parcelo runs without a window
+// and ends; otherwise QApplication takes the usual Qt options and the window opens.
 int main(int argc, char** argv) {
+    if (parcelo::CommandLine::IsRequested(argc, argv)) {
+        QCoreApplication application(argc, argv);
+        return parcelo::CommandLine().Run(QCoreApplication::arguments());
+    }
     parcelo::PrepareHighDpiEnvironment();
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));

@@ -1,0 +1,421 @@
+#include "app/CommandLine.h"
+
+#include "couriers/Courier.h"
+#include "transfer/ShipmentTransfer.h"
+#include "config/IniReader.h"
+#include "couriers/CourierDetector.h"
+#include "platform/CharClass.h"
+#include "platform/Profile.h"
+#include "store/ShipmentDatabase.h"
+#include "store/StoreBackup.h"
+#include "transfer/IsoDateTime.h"
+#include "transfer/TextFolding.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace parcelo {
+
+namespace {
+
+constexpr const char* kCommandOptions[] = {"-h",     "--help", "-v",       "--version", "--list",
+                                           "--json", "--add",  "--export", "--import",  "--backup"};
+
+// Set when standard output could not take what was written (a full disk, a closed
+// pipe): the command then fails instead of reporting a success nobody received.
+bool g_outputLost = false;
+
+void PrintBytes(FILE* stream, std::string_view bytes) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    if ((std::fflush(stream) != 0 || !written) && stream == stdout) {
+        g_outputLost = true;
+    }
+}
+
+void Print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    PrintBytes(stream, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+int Refuse(const QString& message) {
+    Print(stderr, QStringLiteral("parcelo: ") + message + u'\n');
+    return CommandLine::Refused;
+}
+
+int Misuse(const QString& message) {
+    Print(stderr, QStringLiteral("parcelo: ") + message + QStringLiteral("\n'parcelo --help'를 참고하십시오.\n"));
+    return CommandLine::BadUsage;
+}
+
+QString Q(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+std::u16string CourierName(const Courier& courier) {
+    size_t length = 0;
+    while (length < std::size(courier.name) && courier.name[length] != 0) {
+        ++length;
+    }
+    return {courier.name, length};
+}
+
+std::u16string FoldedName(std::u16string_view name) {
+    while (!name.empty() && IsPlatformSpace(name.front())) {
+        name.remove_prefix(1);
+    }
+    while (!name.empty() && IsPlatformSpace(name.back())) {
+        name.remove_suffix(1);
+    }
+    std::u16string folded(name);
+    for (char16_t& c : folded) {
+        c = FoldLatinCase(c);
+    }
+    return folded;
+}
+
+// One line of --list: a text field with tabs, line ends and other control characters
+// made blanks, so that every shipment stays on one line of tab-separated fields.
+QString ListField(const std::u16string& text) {
+    QString field = Q(text);
+    for (QChar& c : field) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0) ||
+            c.unicode() == 0x2028 || c.unicode() == 0x2029) {
+            c = u' ';
+        }
+    }
+    return field;
+}
+
+QString Date(int64_t instant) {
+    return QString::fromStdString(FormatIsoDateTime(instant, LocalUtcOffset(instant)));
+}
+
+// The shipment store and the courier list, as the window opens them.
+class Session {
+public:
+    // False, after telling why, when the store cannot be opened.
+    bool OpenStore() {
+        if (m_store.MountVolume(u"VELDAN.EDB") && m_store.Open(u"TRACKDB")) {
+            return true;
+        }
+        Refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
+               Q(DescribeStoreError(m_store.LastError())));
+        return false;
+    }
+
+    // False, after telling why, when parcelo.ini cannot be read.
+    bool LoadCouriers(bool withDetection) {
+        const std::u16string folder = Profile().InstallPath().toStdU16String();
+        const QString file = Q(CourierFilePath(folder));
+        switch (LoadCourierTable(folder, m_couriers)) {
+        case CourierFileStatus::Loaded:
+        case CourierFileStatus::NoCouriers:
+            break;
+        case CourierFileStatus::PathTooLong:
+            Refuse(QStringLiteral("택배사 목록 파일의 경로가 너무 깁니다: ") + file);
+            return false;
+        case CourierFileStatus::Missing:
+            Refuse(QStringLiteral("택배사 목록 파일을 찾을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") + file);
+            return false;
+        }
+        if (withDetection) {
+            CIniReader reader;
+            try {
+                reader.LoadFile(CourierFilePath(folder));
+            } catch (const std::exception&) {
+                // The table was just read from this file; without rules there is no detection.
+            }
+            m_detector = std::make_unique<CourierDetector>(CourierDetector::ReadRules(reader, m_couriers.size()));
+        }
+        return true;
+    }
+
+    CShipmentDatabase& Store() { return m_store; }
+    const std::vector<Courier>& Couriers() const { return m_couriers; }
+    const CourierDetector* Detector() const { return m_detector.get(); }
+
+private:
+    CShipmentDatabase m_store;
+    std::vector<Courier> m_couriers;
+    std::unique_ptr<CourierDetector> m_detector;
+};
+
+int List(bool json) {
+    Session session;
+    if (!session.LoadCouriers(false) || !session.OpenStore()) {
+        return CommandLine::Refused;
+    }
+    if (json) {
+        ShipmentTransfer transfer(session.Store(), session.Couriers());
+        const std::optional<std::string> bytes = transfer.ExportBytes(ShipmentTransfer::Format::Json);
+        if (!bytes) {
+            return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+                          Q(DescribeStoreError(session.Store().LastError())));
+        }
+        PrintBytes(stdout, *bytes);
+        return CommandLine::Success;
+    }
+    std::vector<Shipment> shipments;
+    if (!session.Store().Query({}, shipments)) {
+        return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+                      Q(DescribeStoreError(session.Store().LastError())));
+    }
+    QString out;
+    for (const Shipment& shipment : shipments) {
+        const Courier* courier = FindCourier(session.Couriers(), shipment.courierIndex);
+        out += QString::number(shipment.id) + u'\t' + (courier ? ListField(CourierName(*courier)) : QString()) + u'\t' +
+               ListField(shipment.invoiceNumber) + u'\t' + ListField(shipment.itemName) + u'\t' +
+               Date(shipment.orderDate) + u'\t' + Date(shipment.entryDate) + u'\t' + QString::number(shipment.status) +
+               u'\n';
+        if (out.size() > 65536) {
+            Print(stdout, out);
+            out.clear();
+        }
+    }
+    Print(stdout, out);
+    return CommandLine::Success;
+}
+
+int Add(const QStringList& values) {
+    Session session;
+    if (!session.LoadCouriers(true) || !session.OpenStore()) {
+        return CommandLine::Refused;
+    }
+    const std::u16string number = values[1].trimmed().toStdU16String();
+    if (number.empty()) {
+        return Refuse(QStringLiteral("송장번호가 비어 있습니다."));
+    }
+    const std::vector<Courier>& couriers = session.Couriers();
+    std::optional<int> index;
+    if (values[0].trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) {
+        const std::vector<int> found = session.Detector()->Detect(number);
+        if (found.size() != 1 || FindCourier(couriers, found.front()) == nullptr) {
+            QStringList names;
+            for (int candidate : found) {
+                if (const Courier* courier = FindCourier(couriers, candidate)) {
+                    names << Q(CourierName(*courier));
+                }
+            }
+            return Refuse(names.isEmpty() ? QStringLiteral("송장번호로 택배사를 알 수 없습니다: ") + values[1]
+                                          : QStringLiteral("송장번호에 맞는 택배사가 여럿입니다 (%1): %2")
+                                                .arg(names.join(QStringLiteral(", ")), values[1]));
+        }
+        index = found.front();
+    } else {
+        const std::u16string wanted = FoldedName(values[0].toStdU16String());
+        for (size_t i = 0; i < couriers.size() && !index; ++i) {
+            if (!wanted.empty() && FoldedName(CourierName(couriers[i])) == wanted) {
+                index = static_cast<int>(i);
+            }
+        }
+        if (!index) {
+            return Refuse(QStringLiteral("택배사 목록에 없는 택배사입니다: ") + values[0]);
+        }
+    }
+    std::vector<Shipment> stored;
+    if (!session.Store().Query({}, stored)) {
+        return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+                      Q(DescribeStoreError(session.Store().LastError())));
+    }
+    const std::u16string normalised = NormaliseInvoiceNumber(number);
+    for (const Shipment& shipment : stored) {
+        if (shipment.courierIndex == *index && NormaliseInvoiceNumber(shipment.invoiceNumber) == normalised) {
+            return Refuse(QStringLiteral("이미 등록된 송장번호입니다 (번호 %1): %2").arg(shipment.id).arg(values[1]));
+        }
+    }
+    Shipment shipment;
+    shipment.courierIndex = *index;
+    shipment.invoiceNumber = number;
+    shipment.itemName = values.size() > 2 ? values[2].trimmed().toStdU16String() : std::u16string();
+    shipment.entryDate = shipment.orderDate = static_cast<Instant>(std::time(nullptr));
+    shipment.status = InDelivery;
+    if (!session.Store().Add(shipment)) {
+        return Refuse(QStringLiteral("배송을 저장하지 못했습니다: ") +
+                      Q(DescribeStoreError(session.Store().LastError())));
+    }
+    Print(stdout, QString::number(shipment.id) + u'\n');
+    return CommandLine::Success;
+}
+
+int Export(const QString& file) {
+    const std::optional<ShipmentTransfer::Format> format = ShipmentTransfer::FormatOf(LocalPath(file));
+    if (!format) {
+        return Refuse(QStringLiteral("파일 형식을 알 수 없습니다 (.csv 또는 .json): ") + file);
+    }
+    Session session;
+    if (!session.LoadCouriers(false) || !session.OpenStore()) {
+        return CommandLine::Refused;
+    }
+    ShipmentTransfer transfer(session.Store(), session.Couriers());
+    size_t count = 0;
+    const ShipmentTransfer::Error error = transfer.Export(LocalPath(file), *format, {}, &count);
+    if (error != ShipmentTransfer::Error::None) {
+        return Refuse(Q(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
+    }
+    Print(stdout, QStringLiteral("%1건을 내보냈습니다.\n").arg(count));
+    return CommandLine::Success;
+}
+
+int Import(const QString& file) {
+    Session session;
+    if (!session.LoadCouriers(true) || !session.OpenStore()) {
+        return CommandLine::Refused;
+    }
+    ShipmentTransfer transfer(session.Store(), session.Couriers(), session.Detector());
+    ImportPlan plan;
+    const ShipmentTransfer::Error error = transfer.PlanImport(LocalPath(file), plan);
+    for (const ImportError& line : plan.errors) {
+        Print(stderr, (line.line > 0 ? QStringLiteral("%1: %2번째 줄: ").arg(file).arg(line.line)
+                                     : file + QStringLiteral(": ")) +
+                          Q(line.reason) + u'\n');
+    }
+    if (error != ShipmentTransfer::Error::None) {
+        return Refuse(Q(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
+    }
+    Print(stdout, Q(plan.summary) + u'\n');
+    if (!plan.errors.empty()) {
+        return Refuse(QStringLiteral("오류가 있어 아무것도 가져오지 않았습니다: ") + file);
+    }
+    const ShipmentTransfer::Error committed = transfer.CommitImport(plan);
+    if (committed != ShipmentTransfer::Error::None) {
+        return Refuse(QStringLiteral("가져오지 못했습니다: ") + Q(DescribeStoreError(session.Store().LastError())));
+    }
+    return CommandLine::Success;
+}
+
+int Backup(const QString& file) {
+    Session session;
+    if (!session.OpenStore()) {
+        return CommandLine::Refused;
+    }
+    const StoreError error = StoreBackup::BackUp(session.Store(), LocalPath(file));
+    if (error != StoreError::None) {
+        return Refuse(QStringLiteral("백업하지 못했습니다: ") + Q(DescribeStoreError(error)) + QStringLiteral(" ") +
+                      file);
+    }
+    return CommandLine::Success;
+}
+
+QString HelpText(const QCommandLineParser& parser) {
+    return parser.helpText() +
+           QStringLiteral("\n"
+                          "--list 의 각 줄 (탭으로 구분): 번호, 택배사, 송장번호, 상품명, 주문일, 등록일, "
+                          "상태 (0 배송중, 1 완료, 2 취소)\n"
+                          "\n"
+                          "종료 코드: 0 성공, 1 입력을 거부함 (이유는 표준 오류에), 2 잘못된 사용법\n");
+}
+
+} // namespace
+
+bool CommandLine::IsRequested(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        for (const char* option : kCommandOptions) {
+            const std::string_view name = option;
+            if (argument == name || (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
+                                     argument[name.size()] == '=' && name.substr(0, 2) == "--")) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+int CommandLine::Run(const QStringList& arguments) {
+    g_outputLost = false;
+    const int code = RunCommand(arguments);
+    if (code == Success && g_outputLost) {
+        return Refuse(QStringLiteral("표준 출력에 쓰지 못했습니다."));
+    }
+    return code;
+}
+
+int CommandLine::RunCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Parcelo: 택배 배송 조회 목록"));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("이 도움말을 보입니다."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("버전을 보입니다."));
+    const QCommandLineOption list(QStringLiteral("list"), QStringLiteral("배송 목록을 한 줄에 하나씩 보입니다."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("--list 와 함께: 내보내기와 같은 JSON으로 보입니다."));
+    const QCommandLineOption add(QStringLiteral("add"),
+                                 QStringLiteral("배송을 추가합니다: 택배사 이름 (또는 auto: 송장번호로 찾기), "
+                                                "송장번호, 상품명 (생략 가능). 주문일과 등록일은 지금입니다."));
+    const QCommandLineOption exportFile(QStringLiteral("export"),
+                                        QStringLiteral("모든 배송을 파일로 내보냅니다 (.csv 또는 .json)."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption importFile(QStringLiteral("import"),
+                                        QStringLiteral("파일의 배송을 가져옵니다. 오류가 하나라도 있으면 아무것도 "
+                                                       "가져오지 않습니다."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption backup(QStringLiteral("backup"),
+                                    QStringLiteral("실행 중에도 배송 목록 데이터베이스를 파일로 백업합니다."),
+                                    QStringLiteral("FILE"));
+    parser.addOptions({help, version, list, json, add, exportFile, importFile, backup});
+    parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("--add 의 택배사, 송장번호, 상품명"),
+                                 QStringLiteral("[COURIER NUMBER [ITEM]]"));
+
+    if (!parser.parse(arguments)) {
+        return Misuse(parser.errorText());
+    }
+    if (parser.isSet(help)) {
+        Print(stdout, HelpText(parser));
+        return Success;
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QStringLiteral("parcelo %1\n").arg(QStringLiteral(PARCELO_VERSION)));
+        return Success;
+    }
+    int actions = 0;
+    for (const QCommandLineOption* option : {&list, &add, &exportFile, &importFile, &backup}) {
+        actions += parser.isSet(*option) ? 1 : 0;
+    }
+    if (actions != 1) {
+        return Misuse(actions == 0 ? QStringLiteral("할 일을 하나 지정하십시오.")
+                                   : QStringLiteral("한 번에 하나만 지정할 수 있습니다."));
+    }
+    for (const QCommandLineOption* option : {&exportFile, &importFile, &backup}) {
+        if (parser.isSet(*option) && parser.values(*option).size() > 1) {
+            return Misuse(QStringLiteral("--%1 은 한 번만 쓸 수 있습니다.").arg(option->names().constLast()));
+        }
+    }
+    if (parser.isSet(json) && !parser.isSet(list)) {
+        return Misuse(QStringLiteral("--json 은 --list 와 함께만 쓸 수 있습니다."));
+    }
+    const QStringList values = parser.positionalArguments();
+    if (parser.isSet(add)) {
+        if (values.size() < 2 || values.size() > 3) {
+            return Misuse(QStringLiteral("--add 에는 택배사와 송장번호 (그리고 상품명)가 필요합니다."));
+        }
+        return Add(values);
+    }
+    if (!values.isEmpty()) {
+        return Misuse(QStringLiteral("알 수 없는 인수: ") + values.first());
+    }
+    if (parser.isSet(list)) {
+        return List(parser.isSet(json));
+    }
+    if (parser.isSet(exportFile)) {
+        return Export(parser.value(exportFile));
+    }
+    if (parser.isSet(importFile)) {
+        return Import(parser.value(importFile));
+    }
+    return Backup(parser.value(backup));
+}
+
+} // namespace parcelo

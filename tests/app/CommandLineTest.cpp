@@ -1,0 +1,242 @@
+#include "config/TempFolder.h"
+
+#include <SQLiteCpp/Database.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace parcelo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// A profile of its own (data, settings, the sample courier list) for the real program.
+class Profile {
+public:
+    explicit Profile(const fs::path& installPath = PARCELO_SOURCE_DIR "/res") {
+        fs::create_directories(m_folder.Path() / "config" / "VELDAN");
+        fs::create_directories(m_folder.Path() / "data");
+        std::ofstream(m_folder.Path() / "config" / "VELDAN" / "Parcelo.conf")
+            << "[SETTINGS]\nINSTALLPATH=" << installPath.string() << "\n";
+    }
+
+    // Runs the program; its standard output goes to `output` when one is given.
+    Outcome Run(const std::vector<std::string>& arguments, const std::string& output = {}) const {
+        std::map<std::string, std::string> variables;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            const size_t equals = text.find('=');
+            variables[text.substr(0, equals)] = equals == std::string::npos ? "" : text.substr(equals + 1);
+        }
+        variables["XDG_DATA_HOME"] = (m_folder.Path() / "data").string();
+        variables["XDG_CONFIG_HOME"] = (m_folder.Path() / "config").string();
+        variables["XDG_CONFIG_DIRS"] = (m_folder.Path() / "no-system-settings").string();
+        variables["TZ"] = "KST-9";
+        std::vector<std::string> environment;
+        environment.reserve(variables.size());
+        for (const auto& [name, value] : variables) {
+            std::string entry = name;
+            entry += '=';
+            entry += value;
+            environment.push_back(std::move(entry));
+        }
+        std::vector<std::string> argv = {PARCELO_PROGRAM};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+
+        const std::string out = output.empty() ? (m_folder.Path() / "stdout").string() : output;
+        const std::string err = (m_folder.Path() / "stderr").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        std::vector<char*> args;
+        args.reserve(argv.size() + 1);
+        for (std::string& argument : argv) {
+            args.push_back(argument.data());
+        }
+        args.push_back(nullptr);
+        std::vector<char*> env;
+        env.reserve(environment.size() + 1);
+        for (std::string& variable : environment) {
+            env.push_back(variable.data());
+        }
+        env.push_back(nullptr);
+        Outcome outcome;
+        pid_t child = 0;
+        if (posix_spawn(&child, PARCELO_PROGRAM, &actions, nullptr, args.data(), env.data()) == 0) {
+            int status = 0;
+            waitpid(child, &status, 0);
+            outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        outcome.out = output.empty() ? Read(out) : std::string();
+        outcome.err = Read(err);
+        return outcome;
+    }
+
+    std::string File(const std::string& name) const { return (m_folder.Path() / name).string(); }
+    fs::path Store() const { return m_folder.Path() / "data" / "VELDAN" / "Parcelo" / "VELDAN.EDB"; }
+
+private:
+    test::TempFolder m_folder;
+};
+
+// The list without its first field, the id, which an import gives anew.
+std::vector<std::string> WithoutIds(const std::string& list) {
+    std::vector<std::string> rows;
+    for (const std::string& line : Lines(list)) {
+        rows.push_back(line.substr(line.find('\t')));
+    }
+    return rows;
+}
+
+TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipments) {
+    const Profile first;
+    ASSERT_EQ(first.Run({"--add", "CJ대한통운", "1234-5678-9012", "무선 이어폰"}).code, 0);
+    const Outcome detected = first.Run({"--add", "auto", "EE123456785KR", "서류\t두 장\n급함"});
+    ASSERT_EQ(detected.code, 0) << detected.err;
+    EXPECT_EQ(detected.out, "2\n") << "the new id";
+    ASSERT_EQ(first.Run({"--add", "  한진택배 ", "30000000002"}).code, 0);
+
+    const Outcome list = first.Run({"--list"});
+    ASSERT_EQ(list.code, 0) << list.err;
+    const std::vector<std::string> lines = Lines(list.out);
+    ASSERT_EQ(lines.size(), 3u) << list.out;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(Fields(line).size(), 7u) << line;
+    }
+    const std::vector<std::string> ems = Fields(lines[1]);
+    EXPECT_EQ(ems[0], "2");
+    EXPECT_EQ(ems[1], "우체국EMS");
+    EXPECT_EQ(ems[2], "EE123456785KR");
+    EXPECT_EQ(ems[3], "서류 두 장 급함") << "tabs and line ends kept off the line";
+    EXPECT_EQ(ems[4].size(), 25u) << ems[4];
+    EXPECT_EQ(ems[4].substr(19), "+09:00");
+    EXPECT_EQ(ems[6], "0");
+
+    ASSERT_EQ(first.Run({"--export", first.File("list.json")}).code, 0);
+    ASSERT_EQ(first.Run({"--export", first.File("list.csv")}).code, 0);
+    EXPECT_EQ(first.Run({"--list", "--json"}).out, Read(first.File("list.json")));
+    EXPECT_EQ(Read(first.File("list.csv")).substr(0, 6), "\xEF\xBB\xBFid,");
+
+    for (const char* name : {"list.json", "list.csv"}) {
+        const Profile fresh;
+        const Outcome imported = fresh.Run({"--import", first.File(name)});
+        ASSERT_EQ(imported.code, 0) << imported.err;
+        EXPECT_EQ(imported.out, "3건 추가, 0건 중복, 0건 오류\n");
+        EXPECT_EQ(WithoutIds(fresh.Run({"--list"}).out), WithoutIds(list.out)) << name;
+        // Importing again only finds duplicates.
+        EXPECT_EQ(fresh.Run({"--import", first.File(name)}).out, "0건 추가, 3건 중복, 0건 오류\n");
+        EXPECT_EQ(Lines(fresh.Run({"--list"}).out).size(), 3u);
+    }
+
+    ASSERT_EQ(first.Run({"--backup", first.File("backup.edb")}).code, 0);
+    SQLite::Database backup(first.File("backup.edb"), SQLite::OPEN_READONLY);
+    EXPECT_EQ(backup.execAndGet("SELECT count(*) FROM TRACKDB").getInt(), 3);
+}
+
+TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
+    const Profile profile;
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--list", "extra"},
+                                               {"--add", "CJ대한통운"},
+                                               {"--add", "a", "b", "c", "d"},
+                                               {"--list", "--export", "x.csv"},
+                                               {"--json"},
+                                               {"--export"},
+                                               {"--list", "--no-such-option"},
+                                               {"--import", "a.csv", "--import", "b.csv"}}) {
+        const Outcome outcome = profile.Run(arguments);
+        EXPECT_EQ(outcome.code, 2) << arguments.front() << " " << arguments.back();
+        EXPECT_NE(outcome.err.find("parcelo: "), std::string::npos) << outcome.err;
+    }
+    EXPECT_FALSE(fs::exists(profile.Store())) << "bad usage opened the store";
+
+    const Outcome help = profile.Run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("--import <FILE>"), std::string::npos);
+    EXPECT_NE(help.out.find("종료 코드"), std::string::npos);
+    const Outcome version = profile.Run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "parcelo " PARCELO_VERSION "\n");
+}
+
+TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
+    const Profile profile;
+    ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "111122223333"}).code, 0);
+    const auto refused = [&](const std::vector<std::string>& arguments, const std::string& said) {
+        const Outcome outcome = profile.Run(arguments);
+        EXPECT_EQ(outcome.code, 1) << arguments.front() << " " << arguments.back();
+        EXPECT_NE(outcome.err.find(said), std::string::npos) << outcome.err;
+    };
+    refused({"--import", profile.File("missing.csv")}, "파일이 없습니다: " + profile.File("missing.csv"));
+    refused({"--import", profile.File("")}, "일반 파일이 아닙니다");
+    refused({"--export", profile.File("list.txt")}, ".csv 또는 .json");
+    refused({"--export", profile.File("missing/list.csv")}, "파일이 없습니다");
+    refused({"--add", "모르는택배", "1"}, "택배사 목록에 없는 택배사입니다: 모르는택배");
+    refused({"--add", "auto", "12"}, "송장번호로 택배사를 알 수 없습니다");
+    refused({"--add", "auto", "123456789012"}, "여럿입니다");
+    refused({"--add", "cj대한통운", "1111 2222 3333"}, "이미 등록된 송장번호입니다");
+    refused({"--add", "CJ대한통운", "   "}, "송장번호가 비어 있습니다");
+    refused({"--backup", profile.Store().string()}, "백업하지 못했습니다");
+
+    // One bad line: the summary, the line, and nothing imported.
+    std::ofstream(profile.File("mixed.csv")) << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\n";
+    const Outcome mixed = profile.Run({"--import", profile.File("mixed.csv")});
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_EQ(mixed.out, "1건 추가, 0건 중복, 1건 오류\n");
+    EXPECT_NE(mixed.err.find("3번째 줄: 택배사를 찾을 수 없습니다: 없는택배"), std::string::npos) << mixed.err;
+    EXPECT_EQ(Lines(profile.Run({"--list"}).out).size(), 1u);
+
+    const Outcome full = profile.Run({"--list"}, "/dev/full");
+    EXPECT_EQ(full.code, 1) << "a list nobody received";
+    EXPECT_NE(full.err.find("표준 출력에 쓰지 못했습니다"), std::string::npos) << full.err;
+
+    const Profile withoutCouriers(PARCELO_SOURCE_DIR "/no-such-folder");
+    const Outcome missing = withoutCouriers.Run({"--list"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("INSTALLPATH"), std::string::npos) << missing.err;
+}
+
+} // namespace
+} // namespace parcelo

@@ -1,0 +1,225 @@
+#include "transfer/ShipmentTransfer.h"
+
+#include "config/TempFolder.h"
+#include "couriers/CourierDetector.h"
+#include "platform/AtomicFile.h"
+
+#include <SQLiteCpp/Database.h>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace parcelo {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Instant kStart = 1'700'000'000;
+
+Courier MakeCourier(std::u16string_view name, int32_t code) {
+    Courier courier{};
+    std::copy(name.begin(), name.end(), courier.name);
+    courier.code = code;
+    return courier;
+}
+
+std::string Read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+using Row = std::tuple<int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>;
+
+std::vector<Row> Rows(CShipmentDatabase& store) {
+    std::vector<Shipment> shipments;
+    EXPECT_TRUE(store.Query({}, shipments));
+    std::vector<Row> rows;
+    rows.reserve(shipments.size());
+    for (const Shipment& s : shipments) {
+        rows.emplace_back(s.courierIndex, s.invoiceNumber, s.itemName, s.orderDate, s.entryDate, s.status);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+class ShipmentTransferTest : public ::testing::Test {
+protected:
+    void SetUp() override { Open(m_store, "VELDAN.EDB"); }
+
+    void Open(CShipmentDatabase& store, const std::string& name) {
+        ASSERT_TRUE(store.MountVolume(m_folder.File(name)) && store.Open(u"TRACKDB"));
+    }
+
+    void Add(int32_t courier, std::u16string number, std::u16string item, int32_t status = 0, Instant at = kStart) {
+        Shipment shipment{courier, std::move(number), std::move(item), at, at - 3600, status};
+        ASSERT_TRUE(m_store.Add(shipment));
+    }
+
+    // UTC, so that the dates in the files are fixed.
+    ShipmentTransfer Transfer(CShipmentDatabase& store, const CourierDetector* detector = nullptr) {
+        return ShipmentTransfer(store, m_couriers, detector, [](int64_t) { return 0; });
+    }
+
+    test::TempFolder m_folder;
+    CShipmentDatabase m_store;
+    std::vector<Courier> m_couriers = {MakeCourier(u"CJ대한통운", 1), MakeCourier(u"우체국택배", 2),
+                                       MakeCourier(u"Hanjin", 5)};
+};
+
+TEST_F(ShipmentTransferTest, ExportGivesEachShipmentItsCourierAndKeepsAnUnknownOnesIndex) {
+    Add(0, u"111122223333", u"이어폰", 1);
+    Add(7, u"999", u"=SUM(A1)", 0, kStart + 60);
+    const std::optional<std::string> json = Transfer(m_store).ExportBytes(ShipmentTransfer::Format::Json);
+    ASSERT_TRUE(json.has_value());
+    EXPECT_NE(
+        json->find(R"("courier": "CJ대한통운", "courierCode": 1, "courierIndex": 0, "invoiceNumber": "111122223333")"),
+        std::string::npos)
+        << *json;
+    EXPECT_NE(json->find(R"("courier": "", "courierCode": null, "courierIndex": 7, "invoiceNumber": "999")"),
+              std::string::npos)
+        << *json;
+    // Newest entry first, as the list shows them; a query narrows the export.
+    EXPECT_LT(json->find("\"999\""), json->find("\"111122223333\""));
+    ShipmentQuery done;
+    done.filter = Done;
+    const std::optional<std::string> csv = Transfer(m_store).ExportBytes(ShipmentTransfer::Format::Csv, done);
+    ASSERT_TRUE(csv.has_value());
+    EXPECT_NE(csv->find("111122223333"), std::string::npos);
+    EXPECT_EQ(csv->find("999"), std::string::npos);
+}
+
+TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipments) {
+    Add(0, u"111122223333", u"이어폰, \"큰\" 상자\n두 줄", 1);
+    Add(1, u"6012-3456-7890-1", u"@cmd", 2, kStart + 7);
+    Add(2, u"EE123456785KR", u"", 0, kStart - 86'400LL * 400);
+    for (const char* name : {"all.csv", "all.json"}) {
+        const auto format = ShipmentTransfer::FormatOf(name);
+        ASSERT_TRUE(format.has_value());
+        size_t exported = 0;
+        ASSERT_EQ(Transfer(m_store).Export((m_folder.Path() / name).string(), *format, {}, &exported),
+                  ShipmentTransfer::Error::None);
+        EXPECT_EQ(exported, 3u);
+
+        CShipmentDatabase fresh;
+        Open(fresh, std::string("fresh-") + name + ".edb");
+        ShipmentTransfer transfer = Transfer(fresh);
+        ImportPlan plan;
+        ASSERT_EQ(transfer.PlanImport((m_folder.Path() / name).string(), plan), ShipmentTransfer::Error::None);
+        EXPECT_EQ(plan.summary, u"3건 추가, 0건 중복, 0건 오류") << name;
+        EXPECT_TRUE(Rows(fresh).empty()) << "planning wrote";
+        ASSERT_EQ(transfer.CommitImport(plan), ShipmentTransfer::Error::None);
+        EXPECT_EQ(Rows(fresh), Rows(m_store)) << name;
+
+        // The same file again adds nothing.
+        ASSERT_EQ(transfer.PlanImport((m_folder.Path() / name).string(), plan), ShipmentTransfer::Error::None);
+        EXPECT_EQ(plan.summary, u"0건 추가, 3건 중복, 0건 오류") << name;
+    }
+    EXPECT_FALSE(ShipmentTransfer::FormatOf("list.txt").has_value());
+    EXPECT_FALSE(ShipmentTransfer::FormatOf("folder.csv/list").has_value());
+    EXPECT_EQ(ShipmentTransfer::FormatOf("LIST.JSON"), ShipmentTransfer::Format::Json);
+}
+
+TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTellsDuplicates) {
+    Add(0, u"111122223333", u"stored");
+    const CourierDetector detector({{0, u"\\d{12}", u""}, {1, u"\\d{13}", u""}, {2, u"\\d{13}", u""}},
+                                   [](std::string_view) {});
+    const std::string file = "courier,courierCode,invoiceNumber,itemName\n"
+                             "cj대한통운,,1111-2222-3333,stored again\n" // by name, stored with hyphens dropped
+                             "아무개,2,1234567890123,by code\n"
+                             "hanjin,,X1,by name ignoring case\n"
+                             "hanjin,,X1,twice in the file\n"
+                             "모르는 택배,,222233334444,detected\n"
+                             "모르는 택배,,1234567890123,two couriers accept it\n"
+                             "모르는 택배,,abc,none accepts it\n";
+    const ImportPlan withDetection = Transfer(m_store, &detector).PlanImportBytes(file);
+    EXPECT_EQ(withDetection.summary, u"3건 추가, 2건 중복, 2건 오류");
+    std::vector<std::pair<int32_t, std::u16string>> added;
+    for (const ParsedShipment& shipment : withDetection.toAdd) {
+        added.emplace_back(*shipment.record.courierIndex, shipment.record.itemName);
+    }
+    EXPECT_EQ(added, (std::vector<std::pair<int32_t, std::u16string>>{
+                         {1, u"by code"}, {2, u"by name ignoring case"}, {0, u"detected"}}));
+    ASSERT_EQ(withDetection.errors.size(), 2u);
+    EXPECT_EQ(withDetection.errors[0].line, 7u);
+    EXPECT_EQ(withDetection.errors[1].line, 8u);
+
+    const ImportPlan without = Transfer(m_store).PlanImportBytes(file);
+    EXPECT_EQ(without.summary, u"2건 추가, 2건 중복, 3건 오류");
+}
+
+TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadAndWritesNothing) {
+    Add(0, u"111122223333", u"stored");
+    ImportPlan plan;
+    ShipmentTransfer transfer = Transfer(m_store);
+    EXPECT_EQ(transfer.PlanImport((m_folder.Path() / "missing.csv").string(), plan), ShipmentTransfer::Error::NotFound);
+    EXPECT_EQ(transfer.PlanImport(m_folder.Path().string(), plan), ShipmentTransfer::Error::NotRegularFile);
+    const fs::path fifo = m_folder.Path() / "pipe.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(transfer.PlanImport(fifo.string(), plan), ShipmentTransfer::Error::NotRegularFile) << "or it blocked";
+    const fs::path huge = m_folder.Path() / "huge.csv";
+    { std::ofstream(huge) << "courier,invoiceNumber\n"; }
+    fs::resize_file(huge, ShipmentTransfer::kMaxImportBytes + 1); // sparse: nothing is written
+    EXPECT_EQ(transfer.PlanImport(huge.string(), plan), ShipmentTransfer::Error::TooLarge);
+    const fs::path garbage = m_folder.Write("garbage.json", "{\"format\": \"other\"}");
+    EXPECT_EQ(transfer.PlanImport(garbage.string(), plan), ShipmentTransfer::Error::Unrecognised);
+    EXPECT_TRUE(plan.failed);
+    EXPECT_EQ(transfer.CommitImport(plan), ShipmentTransfer::Error::Unrecognised);
+    EXPECT_EQ(Rows(m_store).size(), 1u);
+}
+
+TEST_F(ShipmentTransferTest, AnImportTheStoreCannotTakeAddsNothingAndSaysSo) {
+    const ImportPlan plan = Transfer(m_store).PlanImportBytes("courier,invoiceNumber\nCJ대한통운,1\nHanjin,2\n");
+    ASSERT_EQ(plan.toAdd.size(), 2u);
+    SQLite::Database other(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READWRITE);
+    other.exec("BEGIN IMMEDIATE"); // holds the write lock past the store's busy timeout
+    EXPECT_EQ(Transfer(m_store).CommitImport(plan), ShipmentTransfer::Error::StoreFailed);
+    other.exec("ROLLBACK");
+    EXPECT_TRUE(Rows(m_store).empty());
+    EXPECT_EQ(Transfer(m_store).CommitImport(plan), ShipmentTransfer::Error::None);
+    EXPECT_EQ(Rows(m_store).size(), 2u);
+}
+
+TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
+    Add(0, u"111122223333", u"이어폰");
+    const fs::path target = m_folder.Write("list.csv", "old contents");
+    chmod(target.c_str(), 0640);
+    ASSERT_EQ(Transfer(m_store).Export(target.string(), ShipmentTransfer::Format::Csv), ShipmentTransfer::Error::None);
+    EXPECT_NE(Read(target).find("111122223333"), std::string::npos);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "mode of the file kept";
+
+    fs::create_directory(m_folder.Path() / "folder.csv");
+    EXPECT_EQ(Transfer(m_store).Export((m_folder.Path() / "folder.csv").string(), ShipmentTransfer::Format::Csv),
+              ShipmentTransfer::Error::NotRegularFile);
+    EXPECT_TRUE(fs::is_directory(m_folder.Path() / "folder.csv"));
+    EXPECT_EQ(
+        Transfer(m_store).Export((m_folder.Path() / "missing" / "list.csv").string(), ShipmentTransfer::Format::Csv),
+        ShipmentTransfer::Error::NotFound);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_folder.Path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"VELDAN.EDB", "VELDAN.EDB-shm", "VELDAN.EDB-wal", "folder.csv", "list.csv"}))
+        << "a temporary file was left";
+}
+
+TEST(AtomicFileTest, ReadsAFileThatGrowsNoFurtherThanTheLimit) {
+    test::TempFolder folder;
+    const fs::path file = folder.Write("data", std::string(100, 'a'));
+    std::string bytes;
+    EXPECT_EQ(ReadFileBounded(file.string(), 100, bytes), FileStatus::Ok);
+    EXPECT_EQ(bytes.size(), 100u);
+    EXPECT_EQ(ReadFileBounded(file.string(), 99, bytes), FileStatus::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(ReadFileBounded("/proc/self/status", 1 << 20, bytes), FileStatus::Ok) << "size 0 in stat, yet content";
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_EQ(ReadFileBounded("/dev/zero", 1 << 20, bytes), FileStatus::NotRegularFile);
+}
+
+} // namespace
+} // namespace parcelo
