@@ -167,6 +167,11 @@ protected:
     // (NotFound) when there is none.
     std::optional<int64_t> IdAtPosition(int position);
 
+    // The open connection and the unquoted name of the record table, for the tables
+    // kept beside it; only while IsOpen().
+    SQLite::Database& Connection() { return *m_connection; }
+    const std::string& TableName() const { return m_tableName; }
+
 private:
     StoreError PrepareSchema();
     bool HoldsThisDatabase(SQLite::Database& connection) const;
@@ -176,6 +181,7 @@ private:
     std::string ColumnOf(uint32_t tag) const;
     std::string CreateTableStatement(const std::string& table) const;
     void MigrateFromVersion1();
+    void MigrateFromVersion2();
     int64_t DataVersion();
     bool Changed();
 
