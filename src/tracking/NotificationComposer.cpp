@@ -1,6 +1,7 @@
 #include "tracking/NotificationComposer.h"
 
 #include "platform/CodePage.h"
+#include "tracking/RefreshRun.h"
 #include "tracking/StatusNames.h"
 
 namespace parcelo {
@@ -70,8 +71,25 @@ std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange>
     return items;
 }
 
-std::u16string OfflineStatusLine() {
-    return u"오프라인: 배송 상태를 확인하지 못했습니다";
+std::u16string RefreshStatusLine(const RefreshSummary& summary) {
+    if (summary.offline > 0) {
+        return u"오프라인: 배송 상태를 확인하지 못했습니다";
+    }
+    const auto number = [](size_t n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    std::u16string line = u"배송 조회 " + number(summary.checked) + u"건";
+    if (summary.changed > 0) {
+        line += u", 변경 " + number(summary.changed) + u"건";
+    }
+    if (summary.failed > 0) {
+        line += u", 실패 " + number(summary.failed) + u"건";
+    }
+    if (summary.deferred > 0) {
+        line += u", 나중에 " + number(summary.deferred) + u"건";
+    }
+    return line;
 }
 
 } // namespace parcelo

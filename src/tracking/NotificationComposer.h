@@ -29,7 +29,10 @@ struct NotificationItem {
 // notification for all of them that names the first few.
 std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange> changes, size_t groupFrom = 3);
 
-// The one status line of a refresh that found the network unreachable.
-std::u16string OfflineStatusLine();
+struct RefreshSummary;
+
+// The one status-bar line that sums up a refresh, e.g. "배송 조회 12건: 변경 3건, 실패 1건";
+// a refresh that found the network unreachable says only that.
+std::u16string RefreshStatusLine(const RefreshSummary& summary);
 
 } // namespace parcelo

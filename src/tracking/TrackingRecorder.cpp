@@ -18,6 +18,7 @@ std::optional<RecordedCheck> TrackingRecorder::Record(int64_t shipmentId, std::s
         }
         result.latest = record.latest;
         result.itemName = shipment->itemName;
+        result.latestChanged = record.latest != record.latestBefore;
         result.notify = ShouldNotify(record.firstCheck, record.latestBefore, record.latest);
         if (ShouldMarkDone(autoDone, shipment->status, record.latest, record.doneBy)) {
             shipment->status = Done;

@@ -13,6 +13,7 @@ namespace parcelo {
 struct RecordedCheck {
     bool notify = false;     // the latest event is news for the user (see ShouldNotify)
     bool markedDone = false; // the shipment was set to done
+    bool latestChanged = false; // the latest event is another than before the check
     std::optional<TrackingEvent> latest;
     std::u16string itemName;
 };
