@@ -203,7 +203,7 @@ void QtTrackingClient::OnFinished(QNetworkReply* reply) {
             result.retryAfter = ParseRetryAfter(reply->rawHeader("Retry-After").toStdString());
             m_backOff.Failed(EndpointKey(), m_clock.Now(), result.retryAfter);
         } else {
-            m_backOff.Succeeded(EndpointKey());
+            m_backOff.Succeeded(EndpointKey(), m_clock.Now());
         }
     }
     if (active.done) {

@@ -3,6 +3,7 @@
 #include "tracking/TrackingSchedule.h"
 
 #include <QTimer>
+#include <algorithm>
 
 namespace parcelo {
 
@@ -50,7 +51,7 @@ void TrackingRefresher::Cancel() {
     if (!m_run) {
         return;
     }
-    m_run->Stop();
+    m_run->Cancel();
     ++m_generation;
     m_service.CancelAll();
     Finish();
@@ -103,6 +104,9 @@ void TrackingRefresher::Finish() {
     m_run.reset();
     std::vector<StatusChange> changes;
     changes.swap(m_changes);
+    // In the order the shipments were entered, whatever order the answers came in.
+    std::sort(changes.begin(), changes.end(),
+              [](const StatusChange& a, const StatusChange& b) { return a.shipmentId < b.shipmentId; });
     const std::vector<NotificationItem> items = ComposeNotifications(changes, m_options.groupNotificationsFrom);
     if (!items.empty()) {
         emit notificationsReady(items);

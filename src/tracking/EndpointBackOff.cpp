@@ -18,8 +18,11 @@ void EndpointBackOff::Failed(const std::string& endpoint, Instant now, std::opti
     state.readyAt = now + delay;
 }
 
-void EndpointBackOff::Succeeded(const std::string& endpoint) {
-    m_endpoints.erase(endpoint);
+void EndpointBackOff::Succeeded(const std::string& endpoint, Instant now) {
+    const auto found = m_endpoints.find(endpoint);
+    if (found != m_endpoints.end() && now >= found->second.readyAt) {
+        m_endpoints.erase(found);
+    }
 }
 
 bool EndpointBackOff::Ready(const std::string& endpoint, Instant now) const {

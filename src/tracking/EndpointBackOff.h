@@ -11,7 +11,8 @@ namespace parcelo {
 
 // Exponential back-off per endpoint after a 429 or 5xx: the first failure waits
 // `firstDelay`, each further one in a row twice as long, up to `maxDelay`. A
-// Retry-After delay replaces the computed one, up to `maxRetryAfter`. A success ends it.
+// Retry-After delay replaces the computed one, up to `maxRetryAfter`. A success once
+// the delay has passed ends it (an answer to a request sent before the failure does not).
 class EndpointBackOff {
 public:
     struct Settings {
@@ -24,7 +25,7 @@ public:
     explicit EndpointBackOff(Settings settings) : m_settings(settings) {}
 
     void Failed(const std::string& endpoint, Instant now, std::optional<int64_t> retryAfter = std::nullopt);
-    void Succeeded(const std::string& endpoint);
+    void Succeeded(const std::string& endpoint, Instant now);
     // True when requests may go to the endpoint at `now`.
     bool Ready(const std::string& endpoint, Instant now) const;
     // When the endpoint may be asked again; 0 when it is not backing off.

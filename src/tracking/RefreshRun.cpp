@@ -57,6 +57,12 @@ void RefreshRun::Stop() {
     m_stopped = true;
 }
 
+void RefreshRun::Cancel() {
+    m_summary.deferred += m_inFlight.size();
+    m_inFlight.clear();
+    Stop();
+}
+
 RefreshSummary RefreshRun::Summary() const {
     RefreshSummary summary = m_summary;
     if (m_stopped) {

@@ -35,6 +35,8 @@ public:
     void NoteChanged() { ++m_summary.changed; }
     // Sends nothing more; what was not sent is deferred.
     void Stop();
+    // Stop, and the requests under way are given up: deferred too, their answers ignored.
+    void Cancel();
 
     // True when nothing is in flight and nothing more will be sent.
     bool Done() const { return m_inFlight.empty() && (m_pending.empty() || m_stopped); }

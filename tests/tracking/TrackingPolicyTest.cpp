@@ -80,7 +80,9 @@ TEST(EndpointBackOffTest, DoublesUpToTheCapHonoursRetryAfterAndEndsOnSuccess) {
     EXPECT_EQ(backOff.ReadyAt(a), 2300);
     backOff.Failed(a, 2000, 999'999'999);
     EXPECT_EQ(backOff.ReadyAt(a), 2600) << "capped";
-    backOff.Succeeded(a);
+    backOff.Succeeded(a, 2599);
+    EXPECT_EQ(backOff.ReadyAt(a), 2600) << "an answer to a request sent before the failure";
+    backOff.Succeeded(a, 2600);
     EXPECT_TRUE(backOff.Ready(a, 0));
     backOff.Failed(a, 3000);
     EXPECT_EQ(backOff.ReadyAt(a), 3010) << "starts over after a success";
