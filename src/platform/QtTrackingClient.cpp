@@ -84,7 +84,8 @@ Instant QtTrackingClient::BackingOffUntil() const {
 }
 
 void QtTrackingClient::Later(Callback done, TrackingReply reply) {
-    QTimer::singleShot(0, this, [done = std::move(done), reply = std::move(reply)]() mutable { done(std::move(reply)); });
+    QTimer::singleShot(0, this,
+                       [done = std::move(done), reply = std::move(reply)]() mutable { done(std::move(reply)); });
 }
 
 void QtTrackingClient::Track(const TrackingQuery& query, Callback done) {

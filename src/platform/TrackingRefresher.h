@@ -24,8 +24,8 @@ class TrackingRefresher : public QObject {
 
 public:
     struct Options {
-        bool autoDone = true;             // DELIVERED sets the shipment done
-        int64_t intervalSeconds = 3600;   // a shipment is due when its last check is older
+        bool autoDone = true;           // DELIVERED sets the shipment done
+        int64_t intervalSeconds = 3600; // a shipment is due when its last check is older
         size_t maxInFlight = 4;
         size_t groupNotificationsFrom = 3; // this many changes at once make one notification
     };

@@ -13,9 +13,8 @@ namespace {
 constexpr const char* kEventColumns = "\"time\", \"status_code\", \"status_name\", \"location\", \"description\"";
 
 TrackingEvent EventAt(SQLite::Statement& row, int first) {
-    return {row.getColumn(first).getInt64(), row.getColumn(first + 1).getString(),
-            row.getColumn(first + 2).getString(), row.getColumn(first + 3).getString(),
-            row.getColumn(first + 4).getString()};
+    return {row.getColumn(first).getInt64(), row.getColumn(first + 1).getString(), row.getColumn(first + 2).getString(),
+            row.getColumn(first + 3).getString(), row.getColumn(first + 4).getString()};
 }
 
 } // namespace
@@ -61,9 +60,10 @@ bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> eve
             result.stored = insert.exec() > 0 || result.stored;
             insert.reset();
         }
-        SQLite::Statement stamp(db, "INSERT INTO " + checks +
-                                        " (\"shipment_id\", \"last_check\") VALUES (?, ?) ON CONFLICT (\"shipment_id\") "
-                                        "DO UPDATE SET \"last_check\" = excluded.\"last_check\"");
+        SQLite::Statement stamp(db,
+                                "INSERT INTO " + checks +
+                                    " (\"shipment_id\", \"last_check\") VALUES (?, ?) ON CONFLICT (\"shipment_id\") "
+                                    "DO UPDATE SET \"last_check\" = excluded.\"last_check\"");
         stamp.bind(1, id);
         stamp.bind(2, checkedAt);
         stamp.exec();
@@ -116,11 +116,12 @@ bool CTrackingDatabase::LatestEvents(std::span<const int64_t> ids, std::map<int6
     }
     list += "]";
     try {
-        SQLite::Statement read(
-            Connection(),
-            std::string("SELECT \"shipment_id\", ") + kEventColumns + " FROM (SELECT *, row_number() OVER (PARTITION BY "
-                "\"shipment_id\" ORDER BY \"time\" DESC, rowid DESC) AS \"rank\" FROM " + EventsTable(TableName()) +
-                " WHERE \"shipment_id\" IN (SELECT value FROM json_each(?))) WHERE \"rank\" = 1");
+        SQLite::Statement read(Connection(),
+                               std::string("SELECT \"shipment_id\", ") + kEventColumns +
+                                   " FROM (SELECT *, row_number() OVER (PARTITION BY "
+                                   "\"shipment_id\" ORDER BY \"time\" DESC, rowid DESC) AS \"rank\" FROM " +
+                                   EventsTable(TableName()) +
+                                   " WHERE \"shipment_id\" IN (SELECT value FROM json_each(?))) WHERE \"rank\" = 1");
         read.bind(1, list);
         while (read.executeStep()) {
             latest.emplace(read.getColumn(0).getInt64(), EventAt(read, 1));
@@ -138,8 +139,7 @@ bool CTrackingDatabase::LastChecks(std::map<int64_t, Instant>& checks) {
         return Fail(StoreError::NotOpen);
     }
     try {
-        SQLite::Statement read(Connection(),
-                               "SELECT \"shipment_id\", \"last_check\" FROM " + ChecksTable(TableName()));
+        SQLite::Statement read(Connection(), "SELECT \"shipment_id\", \"last_check\" FROM " + ChecksTable(TableName()));
         while (read.executeStep()) {
             checks.emplace(read.getColumn(0).getInt64(), read.getColumn(1).getInt64());
         }
@@ -176,8 +176,8 @@ bool CTrackingDatabase::SetDoneBy(int64_t id, Instant eventTime) {
         return Fail(StoreError::NotOpen);
     }
     try {
-        SQLite::Statement update(Connection(),
-                                 "UPDATE " + ChecksTable(TableName()) + " SET \"done_by\" = ? WHERE \"shipment_id\" = ?");
+        SQLite::Statement update(Connection(), "UPDATE " + ChecksTable(TableName()) +
+                                                   " SET \"done_by\" = ? WHERE \"shipment_id\" = ?");
         update.bind(1, eventTime);
         update.bind(2, id);
         return update.exec() == 1 ? Succeed() : Fail(StoreError::NotFound);

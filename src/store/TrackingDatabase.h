@@ -13,8 +13,8 @@ namespace parcelo {
 
 // What storing one check of a shipment found.
 struct CheckRecord {
-    bool stored = false;                      // at least one event was new
-    bool firstCheck = false;                  // the shipment had no successful check before
+    bool stored = false;                       // at least one event was new
+    bool firstCheck = false;                   // the shipment had no successful check before
     std::optional<TrackingEvent> latestBefore; // the latest stored event before this check
     std::optional<TrackingEvent> latest;       // the latest stored event after it
     std::optional<Instant> doneBy;             // the event time that last set the shipment done

@@ -13,8 +13,8 @@ constexpr size_t kMaxCouriers = 99;
 constexpr size_t kMaxCarrierIdLength = 64;
 
 bool IsCarrierIdChar(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
-           c == u'_' || c == u'-';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' || c == u'_' ||
+           c == u'-';
 }
 
 } // namespace

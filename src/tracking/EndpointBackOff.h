@@ -16,8 +16,8 @@ namespace parcelo {
 class EndpointBackOff {
 public:
     struct Settings {
-        int64_t firstDelay = 30;     // seconds
-        int64_t maxDelay = 30 * 60;  // seconds
+        int64_t firstDelay = 30;    // seconds
+        int64_t maxDelay = 30 * 60; // seconds
         int64_t maxRetryAfter = 6 * 3600;
     };
 

@@ -11,8 +11,8 @@ namespace parcelo {
 
 // What writing one check changed.
 struct RecordedCheck {
-    bool notify = false;     // the latest event is news for the user (see ShouldNotify)
-    bool markedDone = false; // the shipment was set to done
+    bool notify = false;        // the latest event is news for the user (see ShouldNotify)
+    bool markedDone = false;    // the shipment was set to done
     bool latestChanged = false; // the latest event is another than before the check
     std::optional<TrackingEvent> latest;
     std::u16string itemName;

@@ -18,17 +18,17 @@ struct TrackingQuery {
 };
 
 enum class TrackingOutcome {
-    Ok,          // events read (possibly none yet)
-    NotFound,    // the service knows no such parcel
-    Rejected,    // the service refused the query (BAD_REQUEST: unknown carrier, malformed number)
+    Ok,           // events read (possibly none yet)
+    NotFound,     // the service knows no such parcel
+    Rejected,     // the service refused the query (BAD_REQUEST: unknown carrier, malformed number)
     ServiceError, // the service answered with another error (INTERNAL, ...)
-    RateLimited, // HTTP 429
-    ServerError, // HTTP 5xx
-    BackingOff,  // not sent: the endpoint is still backing off after a 429 or 5xx
-    Offline,     // no route, no name resolution, connection refused
-    TimedOut,    // no complete answer in time
-    Invalid,     // an answer too large, not of the expected shape, or an unsafe redirect
-    Cancelled,   // given up by CancelAll
+    RateLimited,  // HTTP 429
+    ServerError,  // HTTP 5xx
+    BackingOff,   // not sent: the endpoint is still backing off after a 429 or 5xx
+    Offline,      // no route, no name resolution, connection refused
+    TimedOut,     // no complete answer in time
+    Invalid,      // an answer too large, not of the expected shape, or an unsafe redirect
+    Cancelled,    // given up by CancelAll
 };
 
 // True for the outcomes after which the endpoint should not be asked again for a while.

@@ -138,8 +138,8 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
         const pid_t child = runChild();
         // One kill in each twelfth of the time a whole run takes (and a little beyond).
         const int64_t slice = whole.count() * 13 / 10 / 12;
-        std::this_thread::sleep_for(std::chrono::microseconds(
-            round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)));
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
 

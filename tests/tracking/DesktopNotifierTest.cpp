@@ -1,4 +1,5 @@
 #include "platform/DesktopNotifier.h"
+
 #include "tracking/EventLoop.h"
 
 #include <QDBusConnection>
@@ -125,8 +126,8 @@ TEST_F(DesktopNotifierTest, PlainTextServiceGetsTheTextAsItIs) {
 }
 
 TEST(DesktopNotifierWithoutServiceTest, ShowsNothingAndDoesNotBlock) {
-    QDBusConnection nowhere = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                            QStringLiteral("nowhere"));
+    QDBusConnection nowhere =
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere"));
     DesktopNotifier notifier(nowhere);
     notifier.Show({{u"펜", u"배송완료", 7, {7}}});
     test::WaitUntil([] { return false; }, 50);

@@ -1,4 +1,5 @@
 #include "platform/QtTrackingClient.h"
+
 #include "tracking/EventLoop.h"
 #include "tracking/FakeClock.h"
 #include "tracking/FakeTrackingServer.h"

@@ -65,10 +65,10 @@ protected:
     void AddShipments(int count) {
         std::vector<Shipment> shipments;
         for (int i = 0; i < count; ++i) {
-            Shipment shipment = test::MakeShipment(u"60" + std::u16string(1, u'0' + i % 10) +
-                                                       std::u16string(1, u'0' + (i / 10) % 10) +
-                                                       std::u16string(1, u'0' + i / 100),
-                                                   0, 0);
+            Shipment shipment =
+                test::MakeShipment(u"60" + std::u16string(1, u'0' + i % 10) + std::u16string(1, u'0' + (i / 10) % 10) +
+                                       std::u16string(1, u'0' + i / 100),
+                                   0, 0);
             shipment.courierIndex = 0;
             shipments.push_back(shipment);
         }

@@ -37,16 +37,16 @@ TEST(TrackingScheduleTest, PicksShipmentsInDeliveryWithACarrierNotCheckedWithinT
     const Instant now = clock.Now();
     const std::vector<std::string> carriers{"kr.cjlogistics", "", "kr.epost"};
     const std::vector<Shipment> shipments{
-        Parcel(1, 0, u"6012-3456-7890"),       // checked long ago
-        Parcel(2, 0, u"111", Done),             // done
-        Parcel(3, 1, u"222"),                   // courier without a carrier id
-        Parcel(4, 2, u"333"),                   // never checked
-        Parcel(5, 2, u"444"),                   // checked recently
-        Parcel(6, 7, u"555"),                   // courier beyond the table
-        Parcel(7, 0, u" - "),                   // no number
-        Parcel(8, 0, u"888", Cancelled),        // cancelled
-        Parcel(9, 0, u"999"),                   // checked "in the future": the clock went back
-        Parcel(10, 0, u"１２３"),               // full-width digits
+        Parcel(1, 0, u"6012-3456-7890"), // checked long ago
+        Parcel(2, 0, u"111", Done),      // done
+        Parcel(3, 1, u"222"),            // courier without a carrier id
+        Parcel(4, 2, u"333"),            // never checked
+        Parcel(5, 2, u"444"),            // checked recently
+        Parcel(6, 7, u"555"),            // courier beyond the table
+        Parcel(7, 0, u" - "),            // no number
+        Parcel(8, 0, u"888", Cancelled), // cancelled
+        Parcel(9, 0, u"999"),            // checked "in the future": the clock went back
+        Parcel(10, 0, u"１２３"),        // full-width digits
     };
     const std::map<int64_t, Instant> lastChecks{{1, now - 5 * kHour}, {5, now - kHour / 2}, {9, now + kHour}};
     const TrackingSchedule schedule(clock, kHour);

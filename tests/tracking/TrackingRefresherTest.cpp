@@ -1,5 +1,6 @@
-#include "platform/QtTrackingClient.h"
 #include "platform/TrackingRefresher.h"
+
+#include "platform/QtTrackingClient.h"
 #include "store/StoreTestSupport.h"
 #include "tracking/EventLoop.h"
 #include "tracking/FakeClock.h"
@@ -43,8 +44,7 @@ protected:
                          [this](const std::vector<NotificationItem>& items) { m_outcome.notifications = items; });
         QObject::connect(&m_refresher, &TrackingRefresher::shipmentChanged,
                          [this](qint64 id) { m_outcome.changed.push_back(id); });
-        QObject::connect(&m_refresher, &TrackingRefresher::progress,
-                         [this](int, int) { ++m_outcome.progressSignals; });
+        QObject::connect(&m_refresher, &TrackingRefresher::progress, [this](int, int) { ++m_outcome.progressSignals; });
     }
 
     // Adds a shipment in delivery with courier 2 (kr.epost) and number `number`.
@@ -246,12 +246,12 @@ TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing
     EXPECT_EQ(m_store.Read(kept)->status, Done);
     EXPECT_FALSE(m_store.Read(deleted).has_value());
     SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
-    EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events WHERE shipment_id = " + std::to_string(deleted))
-                  .getInt(),
-              0);
-    EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_checks WHERE shipment_id = " + std::to_string(deleted))
-                  .getInt(),
-              0);
+    EXPECT_EQ(
+        raw.execAndGet("SELECT count(*) FROM TRACKDB_events WHERE shipment_id = " + std::to_string(deleted)).getInt(),
+        0);
+    EXPECT_EQ(
+        raw.execAndGet("SELECT count(*) FROM TRACKDB_checks WHERE shipment_id = " + std::to_string(deleted)).getInt(),
+        0);
 }
 
 TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {

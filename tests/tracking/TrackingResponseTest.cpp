@@ -2,8 +2,8 @@
 #include "tracking/StatusNames.h"
 #include "tracking/TrackingRequest.h"
 #include "tracking/TrackingResponseParser.h"
-#include "tracking/TrackingService.h"
 #include "tracking/TrackingSamples.h"
+#include "tracking/TrackingService.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -77,17 +77,28 @@ TEST(TrackingResponseParserTest, ReadsErrorCodes) {
 TEST(TrackingResponseParserTest, RefusesWhatIsNotTheExpectedShape) {
     const std::string good = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "IN_TRANSIT", "x")});
     ASSERT_TRUE(Parse(good).has_value());
-    for (const char* bad : {
-             "", "{", "[]", "null", "{}", R"({"data":{}})", R"({"data":[]})", R"({"data":{"track":1}})",
-             R"({"errors":{}})", R"({"errors":[1]})",
-             R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00","status":{"code":"X"}}}]}}}})",
-             R"({"data":{"track":{"events":{"edges":[{"node":{"time":1,"status":{"code":"X"}}}]}}}})",
-             R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z"}}]}}}})",
-             R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":7}}}]}}}})",
-             R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":"X"},"location":"here"}}]}}}})",
-             R"({"data":{"track":{"events":{"edges":[{}]}}}})", R"({"data":{"track":{"events":{"edges":{}}}}})",
-             "{\"data\":{\"track\":{\"lastEvent\":{\"time\":\"2024-03-05T05:07:00Z\",\"status\":{\"code\":\"\xC0\xAF\"}}}}}",
-         }) {
+    for (
+        const char* bad : {
+            "",
+            "{",
+            "[]",
+            "null",
+            "{}",
+            R"({"data":{}})",
+            R"({"data":[]})",
+            R"({"data":{"track":1}})",
+            R"({"errors":{}})",
+            R"({"errors":[1]})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00","status":{"code":"X"}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":1,"status":{"code":"X"}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z"}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":7}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":"X"},"location":"here"}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{}]}}}})",
+            R"({"data":{"track":{"events":{"edges":{}}}}})",
+            "{\"data\":{\"track\":{\"lastEvent\":{\"time\":\"2024-03-05T05:07:00Z\",\"status\":{\"code\":\"\xC0\xAF\"}}"
+            "}}}",
+        }) {
         EXPECT_FALSE(Parse(bad).has_value()) << bad;
     }
     // Over 1 MB is refused however well formed.
@@ -110,7 +121,8 @@ TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomes) {
     EXPECT_EQ(interpret(429, "").outcome, TrackingOutcome::RateLimited);
     EXPECT_EQ(interpret(503, events).outcome, TrackingOutcome::ServerError);
     EXPECT_EQ(interpret(200, "<html>").outcome, TrackingOutcome::Invalid);
-    EXPECT_EQ(interpret(404, events).outcome, TrackingOutcome::Invalid) << "events with an error status are not trusted";
+    EXPECT_EQ(interpret(404, events).outcome, TrackingOutcome::Invalid)
+        << "events with an error status are not trusted";
 
     EXPECT_EQ(ParseRetryAfter(" 120 "), 120);
     EXPECT_EQ(ParseRetryAfter("99999999999999999999"), 999'999'999);
