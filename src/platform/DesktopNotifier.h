@@ -34,7 +34,7 @@ private slots:
     void OnActionInvoked(uint id, const QString& action);
     void OnClosed(uint id, uint reason);
 
-private:
+private: // NOLINT(readability-redundant-access-specifiers): the slots above are private too
     QDBusConnection m_bus;
     bool m_markup = false; // the service reads markup in the body: text is escaped
     std::map<uint, qint64> m_shown;

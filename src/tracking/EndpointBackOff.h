@@ -16,9 +16,9 @@ namespace parcelo {
 class EndpointBackOff {
 public:
     struct Settings {
-        int64_t firstDelay = 30;    // seconds
-        int64_t maxDelay = 30 * 60; // seconds
-        int64_t maxRetryAfter = 6 * 3600;
+        int64_t firstDelay = 30;             // seconds
+        int64_t maxDelay = int64_t{30} * 60; // seconds
+        int64_t maxRetryAfter = int64_t{6} * 3600;
     };
 
     EndpointBackOff() = default;

@@ -104,7 +104,7 @@ std::optional<Instant> ParseIsoInstant(std::string_view text) {
         return std::nullopt;
     }
     const int64_t days = DaysFromCivil(year, month, day);
-    return days * 86400 + hour * 3600 + minute * 60 + second - offsetMinutes * 60LL;
+    return days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second - offsetMinutes * int64_t{60};
 }
 
 } // namespace parcelo

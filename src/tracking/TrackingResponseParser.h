@@ -10,7 +10,7 @@
 namespace parcelo {
 
 // Larger bodies are refused unread.
-constexpr size_t kMaxTrackingResponseBytes = 1024 * 1024;
+constexpr size_t kMaxTrackingResponseBytes = size_t{1024} * 1024;
 
 // What one answer of the tracking service says.
 struct TrackingResponse {

@@ -37,7 +37,7 @@ public:
         m_bus.send(signal);
     }
 
-public slots:
+public slots: // NOLINT(readability-redundant-access-specifiers)
     QStringList GetCapabilities() { return capabilities; }
     uint Notify(const QString& appName, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap&, int) {

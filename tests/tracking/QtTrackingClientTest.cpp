@@ -99,7 +99,7 @@ TEST_F(QtTrackingClientTest, BacksOffAfterServerErrorsAndRateLimits) {
 TEST_F(QtTrackingClientTest, GivesUpSlowLargeAndRedirectedAnswers) {
     m_server.SetAnswer("slow", {200, Bytes(kDelivered), {}, 5000});
     m_server.SetAnswer("never", {200, {}, {}, 0, true, true});
-    const QByteArray huge = "{\"data\":{\"track\":null},\"x\":\"" + QByteArray(5 * 1024 * 1024, 'x') + "\"}";
+    const QByteArray huge = "{\"data\":{\"track\":null},\"x\":\"" + QByteArray(qsizetype{5} * 1024 * 1024, 'x') + "\"}";
     m_server.SetAnswer("huge", {200, huge});
     m_server.SetAnswer("huge-unsized", {200, huge, {}, 0, false});
     m_server.SetAnswer("file", {302, "", {{"Location", "file:///etc/passwd"}}});
@@ -121,7 +121,7 @@ TEST_F(QtTrackingClientTest, SendsAtMostFourAtOnce) {
     m_server.SetFallback({200, Bytes(kDelivered), {}, 40});
     int answered = 0;
     for (int i = 0; i < 12; ++i) {
-        m_client.Track({i, "kr.epost", std::to_string(i)}, [&](TrackingReply reply) {
+        m_client.Track({i, "kr.epost", std::to_string(i)}, [&](const TrackingReply& reply) {
             EXPECT_EQ(reply.outcome, TrackingOutcome::Ok);
             ++answered;
         });
@@ -136,7 +136,7 @@ TEST_F(QtTrackingClientTest, CancelAllCallsEveryRequestBack) {
     std::vector<TrackingOutcome> outcomes;
     for (int i = 0; i < 6; ++i) {
         m_client.Track({i, "kr.epost", std::to_string(i)},
-                       [&](TrackingReply reply) { outcomes.push_back(reply.outcome); });
+                       [&](const TrackingReply& reply) { outcomes.push_back(reply.outcome); });
     }
     ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() == 4; }));
     m_client.CancelAll();

@@ -26,6 +26,7 @@ Shipment Parcel(int64_t id, int courier, const std::u16string& invoice, int stat
 
 std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
     std::vector<int64_t> ids;
+    ids.reserve(queries.size());
     for (const TrackingQuery& query : queries) {
         ids.push_back(query.shipmentId);
     }
@@ -191,7 +192,7 @@ TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
     EXPECT_EQ(group[0].shipmentIds.size(), 6u);
     EXPECT_TRUE(group[0].body.starts_with(u"무선 이어폰: 배송출발 · 서울강남\n이름 없는 물품: 배송완료\n"));
     EXPECT_NE(group[0].body.find(u"줄 바꿈 "), std::u16string::npos) << "one line per item";
-    EXPECT_NE(group[0].body.find(u"…"), std::u16string::npos) << "long names cut";
+    EXPECT_NE(group[0].body.find(u'…'), std::u16string::npos) << "long names cut";
     EXPECT_TRUE(group[0].body.ends_with(u"\n외 2건"));
     EXPECT_TRUE(ComposeNotifications({}).empty());
 }

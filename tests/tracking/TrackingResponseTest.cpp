@@ -75,6 +75,9 @@ TEST(TrackingResponseParserTest, ReadsErrorCodes) {
 }
 
 TEST(TrackingResponseParserTest, RefusesWhatIsNotTheExpectedShape) {
+    const char* const kBadUtf8 = R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z","status":{"code":")"
+                                 "\xC0\xAF"
+                                 R"("}}}}})";
     const std::string good = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "IN_TRANSIT", "x")});
     ASSERT_TRUE(Parse(good).has_value());
     for (
@@ -96,8 +99,7 @@ TEST(TrackingResponseParserTest, RefusesWhatIsNotTheExpectedShape) {
             R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":"X"},"location":"here"}}]}}}})",
             R"({"data":{"track":{"events":{"edges":[{}]}}}})",
             R"({"data":{"track":{"events":{"edges":{}}}}})",
-            "{\"data\":{\"track\":{\"lastEvent\":{\"time\":\"2024-03-05T05:07:00Z\",\"status\":{\"code\":\"\xC0\xAF\"}}"
-            "}}}",
+            kBadUtf8,
         }) {
         EXPECT_FALSE(Parse(bad).has_value()) << bad;
     }
