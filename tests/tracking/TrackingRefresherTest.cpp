@@ -148,17 +148,6 @@ TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterCh
     EXPECT_EQ(m_store.Read(earphones)->status, InDelivery);
 }
 
-TEST_F(TrackingRefresherTest, AutomaticDoneCanBeTurnedOff) {
-    const int64_t id = AddShipment("2001", u"신발");
-    m_events["2001"] = {test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울")};
-    m_refresher.SetOptions({false, 3600, 4, 3});
-    Refresh();
-    EXPECT_EQ(m_store.Read(id)->status, InDelivery);
-    std::vector<TrackingEvent> events;
-    ASSERT_TRUE(m_store.Events(id, events));
-    EXPECT_EQ(events.size(), 1u);
-}
-
 TEST_F(TrackingRefresherTest, BacksOffAfterARateLimitAndGoesOnLater) {
     for (int i = 0; i < 10; ++i) {
         AddShipment(std::to_string(3000 + i), u"물품");

@@ -1,7 +1,5 @@
 #include "store/StoreTestSupport.h"
 #include "store/TrackingDatabase.h"
-#include "tracking/FakeClock.h"
-#include "tracking/TrackingRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -93,47 +91,6 @@ TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
     SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events").getInt(), 0);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_checks").getInt(), 0);
-}
-
-TEST_F(TrackingStoreTest, RecorderMarksDoneOnceAndRespectsTheUsersEdit) {
-    test::FakeClock clock(5000);
-    TrackingRecorder recorder(m_store, clock);
-    const int64_t id = m_ids[0];
-
-    std::vector<TrackingEvent> events{Event(100, "OUT_FOR_DELIVERY")};
-    auto result = recorder.Record(id, events, true);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_FALSE(result->notify) << "first check";
-    EXPECT_FALSE(result->markedDone);
-
-    events.push_back(Event(200, "DELIVERED"));
-    result = recorder.Record(id, events, true);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_TRUE(result->notify && result->markedDone && result->latestChanged);
-    EXPECT_EQ(result->itemName, u"물품 601234567890");
-    EXPECT_EQ(m_store.Read(id)->status, Done);
-
-    // The user puts it back in delivery; the same answer does not overrule that.
-    Shipment edited = *m_store.Read(id);
-    edited.status = InDelivery;
-    ASSERT_TRUE(m_store.Update(edited));
-    result = recorder.Record(id, events, true);
-    EXPECT_FALSE(result->markedDone || result->notify);
-    EXPECT_EQ(m_store.Read(id)->status, InDelivery);
-    // A newer DELIVERED event does.
-    events.push_back(Event(300, "DELIVERED", "부산"));
-    result = recorder.Record(id, events, true);
-    EXPECT_TRUE(result->markedDone && result->notify);
-    EXPECT_EQ(m_store.Read(id)->status, Done);
-
-    // Option off: events stored, status untouched.
-    result = recorder.Record(m_ids[1], std::vector{Event(100, "DELIVERED")}, false);
-    EXPECT_FALSE(result->markedDone);
-    EXPECT_EQ(m_store.Read(m_ids[1])->status, InDelivery);
-    EXPECT_EQ(m_store.LastCheck(m_ids[1]), 5000);
-
-    ASSERT_TRUE(m_store.Delete(m_ids[2]));
-    EXPECT_FALSE(recorder.Record(m_ids[2], events, true).has_value());
 }
 
 } // namespace
