@@ -123,23 +123,25 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
         fs::copy_file(PathOf("pristine.edb"), work);
     };
 
-    restore();
-    const auto start = std::chrono::steady_clock::now();
-    int status = 0;
-    waitpid(runChild(), &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    // The longest of three whole runs: the machine may be busy.
+    std::chrono::microseconds whole{0};
+    for (int run = 0; run < 3; ++run) {
+        restore();
+        const auto start = std::chrono::steady_clock::now();
+        int status = 0;
+        waitpid(runChild(), &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        whole = std::max(
+            whole, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start));
+    }
 
     std::mt19937 random(11);
     int unchanged = 0;
     int migrated = 0;
-    for (int round = 0; round < 12; ++round) {
+    const auto killAfter = [&](std::chrono::microseconds delay, int round) {
         restore();
         const pid_t child = runChild();
-        // One kill in each twelfth of the time a whole run takes (and a little beyond).
-        const int64_t slice = whole.count() * 13 / 10 / 12;
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)));
+        std::this_thread::sleep_for(delay);
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
 
@@ -154,6 +156,19 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
         } else {
             EXPECT_EQ(version, 2) << "no change before the copy is made";
         }
+    };
+    // One kill in each twelfth of the time a whole run takes (and a little beyond).
+    const int64_t slice = whole.count() * 13 / 10 / 12;
+    for (int round = 0; round < 12; ++round) {
+        killAfter(std::chrono::microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)),
+                  round);
+    }
+    // Both ends at least once, however the machine's load moved the kills.
+    for (int round = 12; round < 16 && migrated == 0; ++round) {
+        killAfter(whole * (round - 10), round);
+    }
+    for (int round = 16; round < 20 && unchanged == 0; ++round) {
+        killAfter(std::chrono::microseconds(0), round);
     }
     EXPECT_GT(unchanged, 0);
     EXPECT_GT(migrated, 0);
