@@ -52,8 +52,14 @@ QtTrackingClient::~QtTrackingClient() {
 }
 
 void QtTrackingClient::SetSettings(const Settings& settings) {
+    const EndpointBackOff::Settings& old = m_settings.backOff;
+    const bool sameBackOff = old.firstDelay == settings.backOff.firstDelay &&
+                             old.maxDelay == settings.backOff.maxDelay &&
+                             old.maxRetryAfter == settings.backOff.maxRetryAfter;
     m_settings = settings;
-    m_backOff = EndpointBackOff(settings.backOff);
+    if (!sameBackOff) {
+        m_backOff = EndpointBackOff(settings.backOff);
+    }
 }
 
 bool QtTrackingClient::IsAllowedUrl(const QUrl& url) {

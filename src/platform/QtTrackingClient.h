@@ -42,6 +42,7 @@ public:
     explicit QtTrackingClient(const Clock& clock, QObject* parent = nullptr);
     ~QtTrackingClient() override;
 
+    // Applies new settings; a back-off under way goes on unless its own settings change.
     void SetSettings(const Settings& settings);
     const Settings& CurrentSettings() const { return m_settings; }
 

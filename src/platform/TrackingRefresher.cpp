@@ -27,11 +27,13 @@ bool TrackingRefresher::Start(bool force) {
     ShipmentQuery inDelivery;
     inDelivery.filter = InDelivery;
     std::vector<TrackingQuery> due;
-    if (m_store.Query(inDelivery, shipments) && m_store.LastChecks(lastChecks)) {
+    const bool read = m_store.Query(inDelivery, shipments) && m_store.LastChecks(lastChecks);
+    if (read) {
         due = TrackingSchedule(m_clock, m_options.intervalSeconds).Due(shipments, m_carrierIds, lastChecks, force);
     }
     ++m_generation;
     m_run = std::make_unique<RefreshRun>(std::move(due), m_options.maxInFlight);
+    m_storeFailed = !read;
     m_changes.clear();
     emit started(static_cast<int>(m_run->Summary().due));
     if (m_run->Done()) {
@@ -100,7 +102,8 @@ void TrackingRefresher::OnReply(uint64_t generation, int64_t shipmentId, Trackin
 }
 
 void TrackingRefresher::Finish() {
-    const RefreshSummary summary = m_run->Summary();
+    RefreshSummary summary = m_run->Summary();
+    summary.storeFailed = m_storeFailed;
     m_run.reset();
     std::vector<StatusChange> changes;
     changes.swap(m_changes);

@@ -69,6 +69,7 @@ private:
     std::unique_ptr<RefreshRun> m_run;
     std::vector<StatusChange> m_changes;
     uint64_t m_generation = 0;
+    bool m_storeFailed = false;
 };
 
 } // namespace parcelo

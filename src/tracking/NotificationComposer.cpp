@@ -72,6 +72,9 @@ std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange>
 }
 
 std::u16string RefreshStatusLine(const RefreshSummary& summary) {
+    if (summary.storeFailed) {
+        return u"배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다";
+    }
     if (summary.offline > 0) {
         return u"오프라인: 배송 상태를 확인하지 못했습니다";
     }

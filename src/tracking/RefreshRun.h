@@ -13,12 +13,13 @@ namespace parcelo {
 
 // The counts of one refresh.
 struct RefreshSummary {
-    size_t due = 0;      // shipments the refresh set out to check
-    size_t checked = 0;  // answered (events read, or the parcel not known yet)
-    size_t changed = 0;  // whose latest event changed
-    size_t failed = 0;   // the service refused or answered badly
-    size_t offline = 0;  // the network was unreachable
-    size_t deferred = 0; // left for a later refresh (offline or backing off)
+    size_t due = 0;           // shipments the refresh set out to check
+    size_t checked = 0;       // answered (events read, or the parcel not known yet)
+    size_t changed = 0;       // whose latest event changed
+    size_t failed = 0;        // the service refused or answered badly
+    size_t offline = 0;       // the network was unreachable
+    size_t deferred = 0;      // left for a later refresh (offline or backing off)
+    bool storeFailed = false; // the shipments could not be read: nothing was checked
 };
 
 // The order of the requests of one refresh: at most `maxInFlight` at once; after an

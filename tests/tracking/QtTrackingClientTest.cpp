@@ -77,6 +77,8 @@ TEST_F(QtTrackingClientTest, BacksOffAfterServerErrorsAndRateLimits) {
 
     EXPECT_EQ(Ask("500").outcome, TrackingOutcome::ServerError);
     EXPECT_EQ(m_client.BackingOffUntil(), m_clock.Now() + 10);
+    m_client.SetSettings(m_client.CurrentSettings()); // the options applied again
+    EXPECT_EQ(m_client.BackingOffUntil(), m_clock.Now() + 10);
     const int sent = m_server.Requests();
     const TrackingReply held = Ask("1");
     EXPECT_EQ(held.outcome, TrackingOutcome::BackingOff);

@@ -218,6 +218,15 @@ TEST_F(TrackingRefresherTest, OfflineIsOneQuietStatusLine) {
     EXPECT_TRUE(offline.notifications.empty());
 }
 
+TEST_F(TrackingRefresherTest, AStoreThatCannotBeReadIsNotASuccess) {
+    AddShipment("8001", u"물품");
+    m_store.Close();
+    Outcome outcome = Refresh();
+    EXPECT_TRUE(outcome.summary.storeFailed);
+    EXPECT_EQ(outcome.statusLine, QStringLiteral("배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다"));
+    EXPECT_EQ(m_server.Requests(), 0);
+}
+
 TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing) {
     const int64_t kept = AddShipment("6001", u"남는 것");
     const int64_t deleted = AddShipment("6002", u"지울 것");
