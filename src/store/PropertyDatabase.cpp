@@ -4,6 +4,7 @@
 #include "store/RecordStatement.h"
 #include "store/StoreError.h"
 #include "store/StoredTime.h"
+#include "store/TrackingSchema.h"
 #include "store/VolumeFile.h"
 
 #include <SQLiteCpp/Database.h>
@@ -14,7 +15,7 @@
 #include <sqlite3.h>
 
 // The volume is an SQLite database (UTF-16le text, write-ahead log, every commit
-// synced). Schema version 2 (PRAGMA user_version), for a database described with
+// synced). Schema version 3 (PRAGMA user_version), for a database described with
 // properties p1..pn:
 //
 //   CREATE TABLE <name> (
@@ -25,6 +26,21 @@
 //       ...                                     --   1970-01-01 00:00:00 UTC
 //   );
 //   CREATE INDEX <name>_by_<key> ON <name> (<key>, "id"); -- one per sort key
+//
+// and the tracking of each record (see TrackingSchema.cpp), removed with the record:
+//
+//   CREATE TABLE <name>_events (
+//       "shipment_id" INTEGER NOT NULL, "time" INTEGER NOT NULL, -- seconds since 1970 UTC
+//       "status_code" TEXT, "status_name" TEXT, "location" TEXT, "description" TEXT,
+//       UNIQUE ("shipment_id", "time", "status_code", "location", "description"));
+//   CREATE TABLE <name>_checks (
+//       "shipment_id" INTEGER PRIMARY KEY,
+//       "last_check" INTEGER NOT NULL, -- the last successful check, seconds since 1970 UTC
+//       "done_by" INTEGER);            -- the time of the event that last set the record done
+//   CREATE TRIGGER <name>_delete_tracking AFTER DELETE ON <name> ...;
+//
+// Version 2 had the record table only; opening it copies it to "<volume>.v2.bak" and
+// adds the tracking tables in one transaction.
 //
 // Version 1 had the same table without AUTOINCREMENT and kept each date-time as the
 // local wall-clock time of the instant, in 100-nanosecond ticks since 1601-01-01 (so
@@ -39,7 +55,7 @@ namespace parcelo {
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr int kBusyTimeoutMs = 2000;
 constexpr size_t kMaxNameLength = 127;
 constexpr const char* kRowIdColumn = "\"id\"";
@@ -449,11 +465,19 @@ StoreError CPropertyDatabase::PrepareSchema() {
     if (version == kSchemaVersion) {
         return StoreError::None;
     }
-    if (m_connection->tableExists(m_tableName)) {
+    const bool exists = m_connection->tableExists(m_tableName);
+    if (exists && version == 2) {
+        MigrateFromVersion2();
+        m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+        transaction.commit();
+        return StoreError::None;
+    }
+    if (exists) {
         MigrateFromVersion1(); // a volume without a version number predates version 2 too
     } else {
         m_connection->exec(CreateTableStatement(m_table));
     }
+    CreateTrackingTables(*m_connection, m_tableName);
     // One index per sort key; read backwards it serves the other direction too.
     std::set<uint32_t> keys;
     for (const SortOrderDescription& order : m_description.sortOrders) {
@@ -470,6 +494,16 @@ StoreError CPropertyDatabase::PrepareSchema() {
     m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
     transaction.commit();
     return StoreError::None;
+}
+
+// Version 2 had the record table alone: the copy "<volume>.v2.bak" is made, then the
+// tracking tables are added, in PrepareSchema's transaction.
+void CPropertyDatabase::MigrateFromVersion2() {
+    {
+        SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+        BackUpDatabase(snapshot, m_volumeFile + ".v2.bak");
+    }
+    CreateTrackingTables(*m_connection, m_tableName);
 }
 
 // Runs inside PrepareSchema's transaction, which holds the write lock throughout. The

@@ -147,6 +147,11 @@ protected:
     bool ReadRecords(const RecordQuery& query, const std::function<void(size_t count)>& expect,
                      const RecordVisitor& visit);
 
+    // The open connection and the unquoted name of the record table, for the tables
+    // kept beside it; only while IsOpen().
+    SQLite::Database& Connection() { return *m_connection; }
+    const std::string& TableName() const { return m_tableName; }
+
 private:
     StoreError PrepareSchema();
     bool HoldsThisDatabase(SQLite::Database& connection) const;
@@ -156,6 +161,7 @@ private:
     std::string ColumnOf(uint32_t tag) const;
     std::string CreateTableStatement(const std::string& table) const;
     void MigrateFromVersion1();
+    void MigrateFromVersion2();
     int64_t DataVersion();
     bool Changed();
 

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "tracking/EndpointBackOff.h"
+#include "tracking/TrackingService.h"
+
+#include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <deque>
+#include <map>
+
+class QNetworkReply;
+class QTimer;
+
+namespace parcelo {
+
+// The GraphQL tracking service over HTTP with QNetworkAccessManager, on the event
+// loop: at most `maxInFlight` requests at once (more wait in turn), each given up
+// after `timeoutMs`; an answer over 1 MB is dropped unread. Only https is used, or
+// http to a loopback address (a self-hosted server on this machine), and a redirect
+// must keep to the same rules. After a 429 or 5xx the endpoint backs off
+// exponentially (Retry-After honoured): requests to it then fail at once with
+// BackingOff until the delay has passed.
+class QtTrackingClient : public QObject, public TrackingService {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kDefaultEndpoint = "https://apis.tracker.delivery/graphql";
+
+    struct Settings {
+        QString endpoint = QString::fromLatin1(kDefaultEndpoint);
+        QString clientId; // with clientSecret, sent as "Authorization: TRACKQL-API-KEY id:secret"
+        QString clientSecret;
+        int timeoutMs = 15'000;
+        int maxInFlight = 4;
+        EndpointBackOff::Settings backOff;
+    };
+
+    explicit QtTrackingClient(const Clock& clock, QObject* parent = nullptr);
+    ~QtTrackingClient() override;
+
+    // Applies new settings; a back-off under way goes on unless its own settings change.
+    void SetSettings(const Settings& settings);
+    const Settings& CurrentSettings() const { return m_settings; }
+
+    void Track(const TrackingQuery& query, Callback done) override;
+    void CancelAll() override;
+
+    // When the current endpoint may be asked again; 0 when it is not backing off.
+    Instant BackingOffUntil() const;
+    // Requests running now.
+    int InFlight() const { return static_cast<int>(m_active.size()); }
+
+    // True for an https URL, or an http URL whose host is a loopback address.
+    static bool IsAllowedUrl(const QUrl& url);
+
+private:
+    struct Waiting {
+        TrackingQuery query;
+        Callback done;
+    };
+    struct Active {
+        Callback done;
+        QTimer* timer = nullptr;
+        QByteArray body;
+        std::optional<TrackingOutcome> verdict; // decided before the reply finished
+    };
+
+    void StartWaiting();
+    void Send(Waiting waiting);
+    void OnReadyRead(QNetworkReply* reply);
+    void OnFinished(QNetworkReply* reply);
+    void Abort(QNetworkReply* reply, TrackingOutcome verdict);
+    void Later(Callback done, TrackingReply reply);
+    std::string EndpointKey() const;
+
+    const Clock& m_clock;
+    Settings m_settings;
+    QNetworkAccessManager m_network;
+    EndpointBackOff m_backOff;
+    std::deque<Waiting> m_waiting;
+    std::map<QNetworkReply*, Active> m_active;
+};
+
+} // namespace parcelo

@@ -1,0 +1,189 @@
+#include "store/TrackingDatabase.h"
+
+#include "store/TrackingSchema.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <string>
+
+namespace parcelo {
+
+namespace {
+
+constexpr const char* kEventColumns = "\"time\", \"status_code\", \"status_name\", \"location\", \"description\"";
+
+TrackingEvent EventAt(SQLite::Statement& row, int first) {
+    return {row.getColumn(first).getInt64(), row.getColumn(first + 1).getString(), row.getColumn(first + 2).getString(),
+            row.getColumn(first + 3).getString(), row.getColumn(first + 4).getString()};
+}
+
+} // namespace
+
+bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> events, Instant checkedAt,
+                                  CheckRecord& record) {
+    record = {};
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    const std::string eventTable = EventsTable(TableName());
+    const std::string checks = ChecksTable(TableName());
+    CheckRecord result;
+    const auto work = [&]() -> bool {
+        SQLite::Database& db = Connection();
+        SQLite::Statement exists(db, "SELECT 1 FROM \"" + TableName() + "\" WHERE \"id\" = ?");
+        exists.bind(1, id);
+        if (!exists.executeStep()) {
+            return Fail(StoreError::NotFound); // deleted meanwhile: nothing is written
+        }
+        const std::string latestSql = std::string("SELECT ") + kEventColumns + " FROM " + eventTable +
+                                      " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, rowid DESC LIMIT 1";
+        SQLite::Statement before(db, latestSql);
+        before.bind(1, id);
+        if (before.executeStep()) {
+            result.latestBefore = EventAt(before, 0);
+        }
+        SQLite::Statement check(db, "SELECT \"done_by\" FROM " + checks + " WHERE \"shipment_id\" = ?");
+        check.bind(1, id);
+        result.firstCheck = !check.executeStep();
+        if (!result.firstCheck && !check.getColumn(0).isNull()) {
+            result.doneBy = check.getColumn(0).getInt64();
+        }
+        SQLite::Statement insert(db, "INSERT OR IGNORE INTO " + eventTable + " (\"shipment_id\", " + kEventColumns +
+                                         ") VALUES (?, ?, ?, ?, ?, ?)");
+        for (const TrackingEvent& event : events) {
+            insert.bind(1, id);
+            insert.bind(2, event.time);
+            insert.bind(3, event.statusCode);
+            insert.bind(4, event.statusName);
+            insert.bind(5, event.location);
+            insert.bind(6, event.description);
+            result.stored = insert.exec() > 0 || result.stored;
+            insert.reset();
+        }
+        SQLite::Statement stamp(db,
+                                "INSERT INTO " + checks +
+                                    " (\"shipment_id\", \"last_check\") VALUES (?, ?) ON CONFLICT (\"shipment_id\") "
+                                    "DO UPDATE SET \"last_check\" = excluded.\"last_check\"");
+        stamp.bind(1, id);
+        stamp.bind(2, checkedAt);
+        stamp.exec();
+        SQLite::Statement after(db, latestSql);
+        after.bind(1, id);
+        if (after.executeStep()) {
+            result.latest = EventAt(after, 0);
+        }
+        return true;
+    };
+    try {
+        if (!Batch(work)) {
+            return false;
+        }
+    } catch (const std::exception& exception) {
+        return Fail(exception);
+    }
+    record = std::move(result);
+    return Succeed();
+}
+
+bool CTrackingDatabase::Events(int64_t id, std::vector<TrackingEvent>& events) {
+    events.clear();
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    try {
+        SQLite::Statement read(Connection(), std::string("SELECT ") + kEventColumns + " FROM " +
+                                                 EventsTable(TableName()) +
+                                                 " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, rowid DESC");
+        read.bind(1, id);
+        while (read.executeStep()) {
+            events.push_back(EventAt(read, 0));
+        }
+        return Succeed();
+    } catch (const std::exception& exception) {
+        events.clear();
+        return Fail(exception);
+    }
+}
+
+bool CTrackingDatabase::LatestEvents(std::span<const int64_t> ids, std::map<int64_t, TrackingEvent>& latest) {
+    latest.clear();
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    std::string list = "[";
+    for (const int64_t id : ids) {
+        list += (list.size() > 1 ? "," : "") + std::to_string(id);
+    }
+    list += "]";
+    try {
+        SQLite::Statement read(Connection(),
+                               std::string("SELECT \"shipment_id\", ") + kEventColumns +
+                                   " FROM (SELECT *, row_number() OVER (PARTITION BY "
+                                   "\"shipment_id\" ORDER BY \"time\" DESC, rowid DESC) AS \"rank\" FROM " +
+                                   EventsTable(TableName()) +
+                                   " WHERE \"shipment_id\" IN (SELECT value FROM json_each(?))) WHERE \"rank\" = 1");
+        read.bind(1, list);
+        while (read.executeStep()) {
+            latest.emplace(read.getColumn(0).getInt64(), EventAt(read, 1));
+        }
+        return Succeed();
+    } catch (const std::exception& exception) {
+        latest.clear();
+        return Fail(exception);
+    }
+}
+
+bool CTrackingDatabase::LastChecks(std::map<int64_t, Instant>& checks) {
+    checks.clear();
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    try {
+        SQLite::Statement read(Connection(), "SELECT \"shipment_id\", \"last_check\" FROM " + ChecksTable(TableName()));
+        while (read.executeStep()) {
+            checks.emplace(read.getColumn(0).getInt64(), read.getColumn(1).getInt64());
+        }
+        return Succeed();
+    } catch (const std::exception& exception) {
+        checks.clear();
+        return Fail(exception);
+    }
+}
+
+std::optional<Instant> CTrackingDatabase::LastCheck(int64_t id) {
+    if (!IsOpen()) {
+        Fail(StoreError::NotOpen);
+        return std::nullopt;
+    }
+    try {
+        SQLite::Statement read(Connection(),
+                               "SELECT \"last_check\" FROM " + ChecksTable(TableName()) + " WHERE \"shipment_id\" = ?");
+        read.bind(1, id);
+        if (!read.executeStep()) {
+            Fail(StoreError::NotFound);
+            return std::nullopt;
+        }
+        Succeed();
+        return read.getColumn(0).getInt64();
+    } catch (const std::exception& exception) {
+        Fail(exception);
+        return std::nullopt;
+    }
+}
+
+bool CTrackingDatabase::SetDoneBy(int64_t id, Instant eventTime) {
+    if (!IsOpen()) {
+        return Fail(StoreError::NotOpen);
+    }
+    try {
+        SQLite::Statement update(Connection(), "UPDATE " + ChecksTable(TableName()) +
+                                                   " SET \"done_by\" = ? WHERE \"shipment_id\" = ?");
+        update.bind(1, eventTime);
+        update.bind(2, id);
+        return update.exec() == 1 ? Succeed() : Fail(StoreError::NotFound);
+    } catch (const std::exception& exception) {
+        return Fail(exception);
+    }
+}
+
+} // namespace parcelo

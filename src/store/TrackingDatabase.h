@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/ShipmentDatabase.h"
+#include "store/TrackingEvent.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace parcelo {
+
+// What storing one check of a shipment found.
+struct CheckRecord {
+    bool stored = false;                       // at least one event was new
+    bool firstCheck = false;                   // the shipment had no successful check before
+    std::optional<TrackingEvent> latestBefore; // the latest stored event before this check
+    std::optional<TrackingEvent> latest;       // the latest stored event after it
+    std::optional<Instant> doneBy;             // the event time that last set the shipment done
+};
+
+// The shipment database with the tracking of each shipment: its events, de-duplicated,
+// and the time of its last successful check. Deleting a shipment deletes both. Events
+// are ordered by time, and events of the same time in the order they were stored.
+class CTrackingDatabase : public CShipmentDatabase {
+public:
+    // Stores the events of a successful check made at `checkedAt` and that time, in one
+    // transaction. A shipment that no longer exists gets nothing (false, NotFound).
+    bool AddEvents(int64_t id, std::span<const TrackingEvent> events, Instant checkedAt, CheckRecord& record);
+    // The events of a shipment, newest first, in place of what `events` held.
+    bool Events(int64_t id, std::vector<TrackingEvent>& events);
+    // The latest event of each of the shipments that has one, in one query.
+    bool LatestEvents(std::span<const int64_t> ids, std::map<int64_t, TrackingEvent>& latest);
+    // The time of the last successful check of every shipment checked so far.
+    bool LastChecks(std::map<int64_t, Instant>& checks);
+    // The time of the last successful check of one shipment; empty when never checked.
+    std::optional<Instant> LastCheck(int64_t id);
+    // Notes the time of the event that set a shipment done; false (NotFound) when the
+    // shipment was never checked.
+    bool SetDoneBy(int64_t id, Instant eventTime);
+};
+
+} // namespace parcelo

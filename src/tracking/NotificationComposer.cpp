@@ -1,0 +1,98 @@
+#include "tracking/NotificationComposer.h"
+
+#include "platform/CodePage.h"
+#include "tracking/RefreshRun.h"
+#include "tracking/StatusNames.h"
+
+namespace parcelo {
+
+namespace {
+
+constexpr size_t kLinesInGroup = 4;
+constexpr size_t kMaxNameLength = 40;
+
+std::u16string FromUtf8(const std::string& text) {
+    return DecodeStrictUtf8(text).value_or(std::u16string());
+}
+
+// The item's name on one line, cut to a readable length.
+std::u16string ItemName(const StatusChange& change) {
+    std::u16string name;
+    for (char16_t c : change.itemName) {
+        name += (c < 0x20 || c == 0x7F) ? u' ' : c;
+    }
+    if (name.size() > kMaxNameLength) {
+        name.resize(kMaxNameLength);
+        if (name.back() >= 0xD800 && name.back() <= 0xDBFF) {
+            name.pop_back();
+        }
+        name += u"…";
+    }
+    return name.empty() ? std::u16string(u"이름 없는 물품") : name;
+}
+
+// "배송출발 · 서울강남" or "배송출발".
+std::u16string StatusAndPlace(const TrackingEvent& event) {
+    std::u16string text(ShortStatusName(event.statusCode));
+    const std::u16string place = FromUtf8(event.location);
+    if (!place.empty()) {
+        text += u" · " + place;
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange> changes, size_t groupFrom) {
+    std::vector<NotificationItem> items;
+    if (changes.empty()) {
+        return items;
+    }
+    if (changes.size() < std::max<size_t>(groupFrom, 2)) {
+        for (const StatusChange& change : changes) {
+            items.push_back({ItemName(change), StatusAndPlace(change.latest), change.shipmentId, {change.shipmentId}});
+        }
+        return items;
+    }
+    NotificationItem group;
+    const std::string count = std::to_string(changes.size());
+    group.summary = u"배송 상태 변경 " + std::u16string(count.begin(), count.end()) + u"건";
+    for (size_t i = 0; i < changes.size(); ++i) {
+        group.shipmentIds.push_back(changes[i].shipmentId);
+        if (i < kLinesInGroup) {
+            group.body += (i == 0 ? u"" : u"\n") + ItemName(changes[i]) + u": " + StatusAndPlace(changes[i].latest);
+        }
+    }
+    if (changes.size() > kLinesInGroup) {
+        const std::string rest = std::to_string(changes.size() - kLinesInGroup);
+        group.body += u"\n외 " + std::u16string(rest.begin(), rest.end()) + u"건";
+    }
+    items.push_back(std::move(group));
+    return items;
+}
+
+std::u16string RefreshStatusLine(const RefreshSummary& summary) {
+    if (summary.storeFailed) {
+        return u"배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다";
+    }
+    if (summary.offline > 0) {
+        return u"오프라인: 배송 상태를 확인하지 못했습니다";
+    }
+    const auto number = [](size_t n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    std::u16string line = u"배송 조회 " + number(summary.checked) + u"건";
+    if (summary.changed > 0) {
+        line += u", 변경 " + number(summary.changed) + u"건";
+    }
+    if (summary.failed > 0) {
+        line += u", 실패 " + number(summary.failed) + u"건";
+    }
+    if (summary.deferred > 0) {
+        line += u", 나중에 " + number(summary.deferred) + u"건";
+    }
+    return line;
+}
+
+} // namespace parcelo

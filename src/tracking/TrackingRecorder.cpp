@@ -1,0 +1,38 @@
+#include "tracking/TrackingRecorder.h"
+
+#include "tracking/TrackingRules.h"
+
+namespace parcelo {
+
+std::optional<RecordedCheck> TrackingRecorder::Record(int64_t shipmentId, std::span<const TrackingEvent> events,
+                                                      bool autoDone) {
+    RecordedCheck result;
+    const bool written = m_store.Batch([&] {
+        CheckRecord record;
+        if (!m_store.AddEvents(shipmentId, events, m_clock.Now(), record)) {
+            return false;
+        }
+        std::optional<Shipment> shipment = m_store.Read(shipmentId);
+        if (!shipment) {
+            return false;
+        }
+        result.latest = record.latest;
+        result.itemName = shipment->itemName;
+        result.latestChanged = record.latest != record.latestBefore;
+        result.notify = ShouldNotify(record.firstCheck, record.latestBefore, record.latest);
+        if (ShouldMarkDone(autoDone, shipment->status, record.latest, record.doneBy)) {
+            shipment->status = Done;
+            if (!m_store.Update(*shipment) || !m_store.SetDoneBy(shipmentId, record.latest->time)) {
+                return false;
+            }
+            result.markedDone = true;
+        }
+        return true;
+    });
+    if (!written) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+} // namespace parcelo

@@ -1,0 +1,60 @@
+#include "tracking/TrackingService.h"
+
+#include "tracking/TrackingResponseParser.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace parcelo {
+
+TrackingReply InterpretTrackingAnswer(int status, const char* body, size_t size) {
+    TrackingReply reply;
+    if (status == 429) {
+        reply.outcome = TrackingOutcome::RateLimited;
+        return reply;
+    }
+    if (status >= 500 && status <= 599) {
+        reply.outcome = TrackingOutcome::ServerError;
+        return reply;
+    }
+    // GraphQL servers answer errors with 200 or with 4xx and an error body.
+    std::optional<TrackingResponse> response = ParseTrackingResponse(body, size);
+    if ((status < 200 || status >= 500) || !response) {
+        reply.outcome = TrackingOutcome::Invalid;
+        return reply;
+    }
+    reply.errorCode = response->errorCode;
+    if (response->errorCode.empty()) {
+        reply.outcome = status < 300 ? TrackingOutcome::Ok : TrackingOutcome::Invalid;
+        reply.events = std::move(response->events);
+    } else if (response->errorCode == "NOT_FOUND") {
+        reply.outcome = TrackingOutcome::NotFound;
+    } else if (response->errorCode == "BAD_REQUEST") {
+        reply.outcome = TrackingOutcome::Rejected;
+    } else {
+        reply.outcome = TrackingOutcome::ServiceError;
+    }
+    return reply;
+}
+
+std::optional<int64_t> ParseRetryAfter(std::string_view value) {
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+        value.remove_prefix(1);
+    }
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) {
+        value.remove_suffix(1);
+    }
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    int64_t seconds = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9') {
+            return std::nullopt; // an HTTP date: the computed back-off applies
+        }
+        seconds = std::min<int64_t>(seconds * 10 + (c - '0'), 999'999'999);
+    }
+    return seconds;
+}
+
+} // namespace parcelo

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QTcpServer>
+#include <QUrl>
+#include <functional>
+#include <map>
+#include <string>
+
+class QTcpSocket;
+
+namespace parcelo::test {
+
+// A small HTTP/1.1 server on a loopback port that answers tracking queries the way the
+// tracking service does. Every answer closes its connection.
+class FakeTrackingServer : public QObject {
+    Q_OBJECT
+
+public:
+    struct Answer {
+        Answer(int status = 200, QByteArray body = {}, QList<QPair<QByteArray, QByteArray>> headers = {},
+               int delayMs = 0, bool withLength = true, bool never = false)
+            : status(status), body(std::move(body)), headers(std::move(headers)), delayMs(delayMs),
+              withLength(withLength), never(never) {}
+
+        int status;
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        int delayMs;     // before answering
+        bool withLength; // Content-Length given; else the body ends with the connection
+        bool never;      // never answers
+    };
+
+    FakeTrackingServer();
+    ~FakeTrackingServer() override;
+
+    QUrl Url() const;
+
+    // The answer for a tracking number; others get `fallback`.
+    void SetAnswer(const std::string& trackingNumber, Answer answer) { m_answers[trackingNumber] = std::move(answer); }
+    void SetFallback(Answer answer) { m_fallback = std::move(answer); }
+    // Decides every answer instead, from the request's tracking number.
+    void SetHandler(std::function<Answer(const std::string& trackingNumber)> handler) {
+        m_handler = std::move(handler);
+    }
+
+    int Requests() const { return m_requests; }
+    int MostAtOnce() const { return m_mostAtOnce; }
+    const QByteArray& LastAuthorization() const { return m_lastAuthorization; }
+    const QByteArray& LastBody() const { return m_lastBody; }
+
+private:
+    void OnConnection();
+    void OnData(QTcpSocket* socket);
+    void Respond(QTcpSocket* socket, const Answer& answer);
+
+    QTcpServer m_server;
+    std::map<std::string, Answer> m_answers;
+    Answer m_fallback;
+    std::function<Answer(const std::string&)> m_handler;
+    std::map<QTcpSocket*, QByteArray> m_buffers;
+    int m_requests = 0;
+    int m_atOnce = 0;
+    int m_mostAtOnce = 0;
+    QByteArray m_lastAuthorization;
+    QByteArray m_lastBody;
+};
+
+} // namespace parcelo::test

@@ -1,0 +1,221 @@
+#include "config/IniReader.h"
+#include "tracking/CarrierIds.h"
+#include "tracking/EndpointBackOff.h"
+#include "tracking/FakeClock.h"
+#include "tracking/NotificationComposer.h"
+#include "tracking/RefreshRun.h"
+#include "tracking/TrackingRules.h"
+#include "tracking/TrackingSchedule.h"
+
+#include <gtest/gtest.h>
+
+namespace parcelo {
+namespace {
+
+constexpr int64_t kHour = 3600;
+
+Shipment Parcel(int64_t id, int courier, const std::u16string& invoice, int status = InDelivery) {
+    Shipment shipment;
+    shipment.id = id;
+    shipment.courierIndex = courier;
+    shipment.invoiceNumber = invoice;
+    shipment.itemName = u"물품";
+    shipment.status = status;
+    return shipment;
+}
+
+std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
+    std::vector<int64_t> ids;
+    ids.reserve(queries.size());
+    for (const TrackingQuery& query : queries) {
+        ids.push_back(query.shipmentId);
+    }
+    return ids;
+}
+
+TEST(TrackingScheduleTest, PicksShipmentsInDeliveryWithACarrierNotCheckedWithinTheInterval) {
+    test::FakeClock clock;
+    const Instant now = clock.Now();
+    const std::vector<std::string> carriers{"kr.cjlogistics", "", "kr.epost"};
+    const std::vector<Shipment> shipments{
+        Parcel(1, 0, u"6012-3456-7890"), // checked long ago
+        Parcel(2, 0, u"111", Done),      // done
+        Parcel(3, 1, u"222"),            // courier without a carrier id
+        Parcel(4, 2, u"333"),            // never checked
+        Parcel(5, 2, u"444"),            // checked recently
+        Parcel(6, 7, u"555"),            // courier beyond the table
+        Parcel(7, 0, u" - "),            // no number
+        Parcel(8, 0, u"888", Cancelled), // cancelled
+        Parcel(9, 0, u"999"),            // checked "in the future": the clock went back
+        Parcel(10, 0, u"１２３"),        // full-width digits
+    };
+    const std::map<int64_t, Instant> lastChecks{{1, now - 5 * kHour}, {5, now - kHour / 2}, {9, now + kHour}};
+    const TrackingSchedule schedule(clock, kHour);
+
+    const std::vector<TrackingQuery> due = schedule.Due(shipments, carriers, lastChecks);
+    EXPECT_EQ(Ids(due), (std::vector<int64_t>{4, 10, 1, 9})) << "never checked first, then the oldest check";
+    EXPECT_EQ(due[2].trackingNumber, "601234567890");
+    EXPECT_EQ(due[2].carrierId, "kr.cjlogistics");
+    EXPECT_EQ(due[1].trackingNumber, "123");
+
+    EXPECT_EQ(Ids(schedule.Due(shipments, carriers, lastChecks, true)), (std::vector<int64_t>{4, 10, 1, 5, 9}));
+    clock.Advance(kHour);
+    EXPECT_EQ(Ids(schedule.Due(shipments, carriers, lastChecks)), (std::vector<int64_t>{4, 10, 1, 5}));
+}
+
+TEST(EndpointBackOffTest, DoublesUpToTheCapHonoursRetryAfterAndEndsOnSuccess) {
+    EndpointBackOff backOff({10, 60, 600});
+    const std::string a = "https://a/graphql";
+    EXPECT_TRUE(backOff.Ready(a, 0));
+    std::vector<Instant> delays;
+    for (int i = 0; i < 5; ++i) {
+        backOff.Failed(a, 1000);
+        delays.push_back(backOff.ReadyAt(a) - 1000);
+    }
+    EXPECT_EQ(delays, (std::vector<Instant>{10, 20, 40, 60, 60}));
+    EXPECT_FALSE(backOff.Ready(a, 1059));
+    EXPECT_TRUE(backOff.Ready(a, 1060));
+    EXPECT_TRUE(backOff.Ready("https://b/graphql", 1000)) << "per endpoint";
+
+    backOff.Failed(a, 2000, 300);
+    EXPECT_EQ(backOff.ReadyAt(a), 2300);
+    backOff.Failed(a, 2000, 999'999'999);
+    EXPECT_EQ(backOff.ReadyAt(a), 2600) << "capped";
+    backOff.Succeeded(a, 2599);
+    EXPECT_EQ(backOff.ReadyAt(a), 2600) << "an answer to a request sent before the failure";
+    backOff.Succeeded(a, 2600);
+    EXPECT_TRUE(backOff.Ready(a, 0));
+    backOff.Failed(a, 3000);
+    EXPECT_EQ(backOff.ReadyAt(a), 3010) << "starts over after a success";
+    for (int i = 0; i < 200; ++i) {
+        backOff.Failed(a, 3000);
+    }
+    EXPECT_EQ(backOff.ReadyAt(a), 3060) << "no overflow after many failures";
+}
+
+std::vector<TrackingQuery> Queries(int count) {
+    std::vector<TrackingQuery> queries;
+    for (int i = 1; i <= count; ++i) {
+        queries.push_back({i, "kr.epost", std::to_string(i)});
+    }
+    return queries;
+}
+
+TEST(RefreshRunTest, KeepsAtMostFourInFlightAndCountsOutcomes) {
+    RefreshRun run(Queries(7));
+    std::vector<int64_t> sent;
+    while (auto query = run.Next()) {
+        sent.push_back(query->shipmentId);
+    }
+    EXPECT_EQ(sent, (std::vector<int64_t>{1, 2, 3, 4}));
+    run.Finished(2, TrackingOutcome::Ok);
+    run.Finished(2, TrackingOutcome::Ok); // twice: counted once
+    run.Finished(99, TrackingOutcome::Ok);
+    ASSERT_EQ(run.Next()->shipmentId, 5);
+    EXPECT_FALSE(run.Next().has_value());
+    run.Finished(1, TrackingOutcome::NotFound);
+    run.Finished(3, TrackingOutcome::Rejected);
+    run.Finished(4, TrackingOutcome::TimedOut);
+    run.Finished(5, TrackingOutcome::Invalid);
+    while (auto query = run.Next()) {
+        run.Finished(query->shipmentId, TrackingOutcome::Ok);
+    }
+    EXPECT_TRUE(run.Done());
+    const RefreshSummary summary = run.Summary();
+    EXPECT_EQ(std::tie(summary.due, summary.checked, summary.failed, summary.deferred),
+              std::make_tuple(size_t{7}, size_t{4}, size_t{3}, size_t{0}));
+}
+
+TEST(RefreshRunTest, StopsSendingAfterBackOffOrOfflineAndDefersTheRest) {
+    for (const TrackingOutcome outcome :
+         {TrackingOutcome::RateLimited, TrackingOutcome::ServerError, TrackingOutcome::Offline}) {
+        RefreshRun run(Queries(10));
+        while (run.Next()) {
+        }
+        run.Finished(1, outcome);
+        EXPECT_FALSE(run.Next().has_value());
+        EXPECT_FALSE(run.Done()) << "three still in flight";
+        run.Finished(2, TrackingOutcome::Ok);
+        run.Finished(3, TrackingOutcome::BackingOff);
+        run.Finished(4, TrackingOutcome::Offline);
+        EXPECT_TRUE(run.Done());
+        const RefreshSummary summary = run.Summary();
+        EXPECT_EQ(summary.checked, 1u);
+        EXPECT_EQ(summary.deferred, 7u) << "six not sent and one backing off";
+        EXPECT_EQ(run.Offline(), true) << "the last answer was offline";
+    }
+}
+
+std::optional<TrackingEvent> Event(Instant time, const std::string& code, const std::string& place = "") {
+    return TrackingEvent{time, code, "", place, ""};
+}
+
+TEST(TrackingRulesTest, MarksDoneOnceAndRespectsTheUserUntilANewerEvent) {
+    EXPECT_TRUE(ShouldMarkDone(true, InDelivery, Event(100, "DELIVERED"), std::nullopt));
+    EXPECT_FALSE(ShouldMarkDone(false, InDelivery, Event(100, "DELIVERED"), std::nullopt)) << "option off";
+    EXPECT_FALSE(ShouldMarkDone(true, Cancelled, Event(100, "DELIVERED"), std::nullopt));
+    EXPECT_FALSE(ShouldMarkDone(true, InDelivery, Event(100, "OUT_FOR_DELIVERY"), std::nullopt));
+    EXPECT_FALSE(ShouldMarkDone(true, InDelivery, std::nullopt, std::nullopt));
+    // Set done by the event of time 100, put back in delivery by the user.
+    EXPECT_FALSE(ShouldMarkDone(true, InDelivery, Event(100, "DELIVERED"), 100));
+    EXPECT_TRUE(ShouldMarkDone(true, InDelivery, Event(200, "DELIVERED"), 100));
+}
+
+TEST(TrackingRulesTest, NotifiesOnlyOfANewerLatestEventAfterTheFirstCheck) {
+    EXPECT_FALSE(ShouldNotify(true, std::nullopt, Event(100, "IN_TRANSIT")));
+    EXPECT_TRUE(ShouldNotify(false, std::nullopt, Event(100, "IN_TRANSIT")));
+    EXPECT_FALSE(ShouldNotify(false, Event(100, "IN_TRANSIT"), Event(100, "IN_TRANSIT")));
+    EXPECT_TRUE(ShouldNotify(false, Event(100, "IN_TRANSIT"), Event(200, "DELIVERED")));
+    EXPECT_TRUE(ShouldNotify(false, Event(100, "IN_TRANSIT", "a"), Event(100, "IN_TRANSIT", "b")));
+    EXPECT_FALSE(ShouldNotify(false, Event(200, "DELIVERED"), Event(100, "IN_TRANSIT")));
+    EXPECT_FALSE(ShouldNotify(false, Event(100, "IN_TRANSIT"), std::nullopt));
+}
+
+TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
+    std::vector<StatusChange> changes{{11, u"무선 이어폰", *Event(1, "OUT_FOR_DELIVERY", "서울강남")},
+                                      {12, u"", *Event(1, "DELIVERED")}};
+    const std::vector<NotificationItem> single = ComposeNotifications(changes);
+    ASSERT_EQ(single.size(), 2u);
+    EXPECT_EQ(single[0].summary, u"무선 이어폰");
+    EXPECT_EQ(single[0].body, u"배송출발 · 서울강남");
+    EXPECT_EQ(single[0].shipmentId, 11);
+    EXPECT_EQ(single[1].summary, u"이름 없는 물품");
+    EXPECT_EQ(single[1].body, u"배송완료");
+
+    for (int i = 0; i < 4; ++i) {
+        changes.push_back({20 + i, u"줄\n바꿈 " + std::u16string(60, u'가'), *Event(1, "IN_TRANSIT", "대전")});
+    }
+    const std::vector<NotificationItem> group = ComposeNotifications(changes);
+    ASSERT_EQ(group.size(), 1u);
+    EXPECT_EQ(group[0].summary, u"배송 상태 변경 6건");
+    EXPECT_EQ(group[0].shipmentId, 0);
+    EXPECT_EQ(group[0].shipmentIds.size(), 6u);
+    EXPECT_TRUE(group[0].body.starts_with(u"무선 이어폰: 배송출발 · 서울강남\n이름 없는 물품: 배송완료\n"));
+    EXPECT_NE(group[0].body.find(u"줄 바꿈 "), std::u16string::npos) << "one line per item";
+    EXPECT_NE(group[0].body.find(u'…'), std::u16string::npos) << "long names cut";
+    EXPECT_TRUE(group[0].body.ends_with(u"\n외 2건"));
+    EXPECT_TRUE(ComposeNotifications({}).empty());
+}
+
+TEST(NotificationComposerTest, StatusLineIsOneQuietLineWhenOffline) {
+    RefreshSummary summary;
+    summary.checked = 12;
+    summary.changed = 3;
+    summary.failed = 1;
+    EXPECT_EQ(RefreshStatusLine(summary), u"배송 조회 12건, 변경 3건, 실패 1건");
+    summary.offline = 4;
+    EXPECT_EQ(RefreshStatusLine(summary), u"오프라인: 배송 상태를 확인하지 못했습니다");
+}
+
+TEST(CarrierIdsTest, ReadsCarrierKeysByCourierAndSkipsUnsafeValues) {
+    CIniReader reader;
+    reader.LoadText("ID01=CJ대한통운;1;;;\nCARRIER01= kr.cjlogistics \nCARRIER03=kr.epost\nCARRIER04=a b\n"
+                    "CARRIER05=kr.x\"}\nCARRIER99=last\n");
+    const std::vector<std::string> ids = ReadCarrierIds(reader, 5);
+    EXPECT_EQ(ids, (std::vector<std::string>{"kr.cjlogistics", "", "kr.epost", "", ""}));
+    EXPECT_EQ(ReadCarrierIds(reader, 120).size(), 120u);
+    EXPECT_EQ(ReadCarrierIds(reader, 120)[98], "last");
+}
+
+} // namespace
+} // namespace parcelo

@@ -1,0 +1,277 @@
+#include "platform/TrackingRefresher.h"
+
+#include "platform/QtTrackingClient.h"
+#include "store/StoreTestSupport.h"
+#include "tracking/EventLoop.h"
+#include "tracking/FakeClock.h"
+#include "tracking/FakeTrackingServer.h"
+#include "tracking/TrackingSamples.h"
+
+#include <gtest/gtest.h>
+
+namespace parcelo {
+namespace {
+
+using Answer = test::FakeTrackingServer::Answer;
+
+// The end of a refresh as its signals told it.
+struct Outcome {
+    RefreshSummary summary;
+    QString statusLine;
+    std::vector<NotificationItem> notifications;
+    std::vector<qint64> changed;
+    int progressSignals = 0;
+};
+
+class TrackingRefresherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        QtTrackingClient::Settings settings;
+        settings.endpoint = m_server.Url().toString();
+        settings.timeoutMs = 300;
+        settings.backOff = {60, 600, 3600};
+        m_client.SetSettings(settings);
+        m_refresher.SetCarrierIds({"kr.cjlogistics", "", "kr.epost"});
+        m_server.SetHandler([this](const std::string& number) { return AnswerFor(number); });
+        QObject::connect(&m_refresher, &TrackingRefresher::finished,
+                         [this](const RefreshSummary& summary, const QString& line) {
+                             m_outcome.summary = summary;
+                             m_outcome.statusLine = line;
+                             m_finished = true;
+                         });
+        QObject::connect(&m_refresher, &TrackingRefresher::notificationsReady,
+                         [this](const std::vector<NotificationItem>& items) { m_outcome.notifications = items; });
+        QObject::connect(&m_refresher, &TrackingRefresher::shipmentChanged,
+                         [this](qint64 id) { m_outcome.changed.push_back(id); });
+        QObject::connect(&m_refresher, &TrackingRefresher::progress, [this](int, int) { ++m_outcome.progressSignals; });
+    }
+
+    // Adds a shipment in delivery with courier 2 (kr.epost) and number `number`.
+    int64_t AddShipment(const std::string& number, const std::u16string& item, int courier = 2) {
+        Shipment shipment = test::MakeShipment(std::u16string(number.begin(), number.end()), 0, 0);
+        shipment.courierIndex = courier;
+        shipment.itemName = item;
+        EXPECT_TRUE(m_store.Add(shipment));
+        return shipment.id;
+    }
+
+    // Each number's events, as the server will answer them.
+    Answer AnswerFor(const std::string& number) {
+        if (const auto found = m_special.find(number); found != m_special.end()) {
+            return found->second;
+        }
+        const auto events = m_events.find(number);
+        if (events == m_events.end()) {
+            return {200, QByteArray::fromStdString(test::ErrorAnswer("NOT_FOUND"))};
+        }
+        return {200, QByteArray::fromStdString(test::TrackAnswer(events->second))};
+    }
+
+    Outcome Refresh(bool force = false) {
+        m_outcome = {};
+        m_finished = false;
+        EXPECT_TRUE(m_refresher.Start(force));
+        EXPECT_FALSE(m_refresher.Start(force)) << "one at a time";
+        EXPECT_TRUE(test::WaitUntil([this] { return m_finished; }));
+        EXPECT_FALSE(m_refresher.IsRunning());
+        return m_outcome;
+    }
+
+    test::TempFolder m_folder;
+    CTrackingDatabase m_store;
+    test::FakeTrackingServer m_server;
+    test::FakeClock m_clock;
+    QtTrackingClient m_client{m_clock};
+    TrackingRefresher m_refresher{m_store, m_client, m_clock};
+    std::map<std::string, std::vector<nlohmann::json>> m_events;
+    std::map<std::string, Answer> m_special;
+    Outcome m_outcome;
+    bool m_finished = false;
+};
+
+TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterChanges) {
+    const int64_t earphones = AddShipment("1001", u"무선 이어폰");
+    const int64_t book = AddShipment("1002", u"책 <b>굵게</b>");
+    const int64_t unknown = AddShipment("1003", u"모르는 번호");
+    const int64_t noCarrier = AddShipment("1004", u"택배사 없음", 1);
+    m_events["1001"] = {test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", "대전")};
+    m_events["1002"] = {test::EventNode("2024-03-04T10:00:00+09:00", "IN_TRANSIT", "옥천")};
+
+    Outcome first = Refresh();
+    EXPECT_EQ(first.summary.due, 3u);
+    EXPECT_EQ(first.summary.checked, 3u) << "not found counts as checked";
+    EXPECT_EQ(first.summary.changed, 2u);
+    EXPECT_TRUE(first.notifications.empty()) << "nothing on a first check";
+    EXPECT_EQ(first.progressSignals, 3);
+    EXPECT_EQ(first.statusLine, QStringLiteral("배송 조회 3건, 변경 2건"));
+    std::map<int64_t, TrackingEvent> latest;
+    ASSERT_TRUE(m_store.LatestEvents(std::vector{earphones, book, unknown, noCarrier}, latest));
+    EXPECT_EQ(latest.size(), 2u);
+    EXPECT_EQ(latest[earphones].location, "대전");
+    EXPECT_EQ(m_store.LastCheck(unknown), m_clock.Now());
+    EXPECT_FALSE(m_store.LastCheck(noCarrier).has_value());
+
+    // Within the interval nothing is due; the user's refresh forces it.
+    EXPECT_EQ(Refresh().summary.due, 0u);
+    m_events["1001"].push_back(test::EventNode("2024-03-05T14:07:00+09:00", "OUT_FOR_DELIVERY", "서울강남"));
+    Outcome forced = Refresh(true);
+    EXPECT_EQ(forced.summary.due, 3u);
+    EXPECT_EQ(forced.summary.changed, 1u);
+    ASSERT_EQ(forced.notifications.size(), 1u);
+    EXPECT_EQ(forced.notifications[0].summary, u"무선 이어폰");
+    EXPECT_EQ(forced.notifications[0].body, u"배송출발 · 서울강남");
+    EXPECT_EQ(forced.notifications[0].shipmentId, earphones);
+    EXPECT_EQ(forced.changed, std::vector<qint64>{earphones});
+
+    // Three at once make one notification; the parcel that arrives is set done.
+    m_clock.Advance(3600);
+    m_events["1001"].push_back(test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울강남"));
+    m_events["1002"].push_back(test::EventNode("2024-03-05T11:00:00+09:00", "IN_TRANSIT", "부산"));
+    m_events["1003"] = {test::EventNode("2024-03-05T12:00:00+09:00", "INFORMATION_RECEIVED", "")};
+    Outcome grouped = Refresh();
+    EXPECT_EQ(grouped.summary.changed, 3u);
+    ASSERT_EQ(grouped.notifications.size(), 1u);
+    EXPECT_EQ(grouped.notifications[0].summary, u"배송 상태 변경 3건");
+    EXPECT_EQ(grouped.notifications[0].body,
+              u"무선 이어폰: 배송완료 · 서울강남\n책 <b>굵게</b>: 이동중 · 부산\n모르는 번호: 접수");
+    EXPECT_EQ(m_store.Read(earphones)->status, Done);
+    EXPECT_EQ(m_store.Read(book)->status, InDelivery);
+
+    // The user puts it back in delivery: the same answer leaves it so.
+    Shipment edited = *m_store.Read(earphones);
+    edited.status = InDelivery;
+    ASSERT_TRUE(m_store.Update(edited));
+    Outcome again = Refresh(true);
+    EXPECT_EQ(again.summary.changed, 0u);
+    EXPECT_TRUE(again.notifications.empty());
+    EXPECT_EQ(m_store.Read(earphones)->status, InDelivery);
+}
+
+TEST_F(TrackingRefresherTest, BacksOffAfterARateLimitAndGoesOnLater) {
+    for (int i = 0; i < 10; ++i) {
+        AddShipment(std::to_string(3000 + i), u"물품");
+    }
+    int requests = 0;
+    m_server.SetHandler([&](const std::string& number) {
+        Answer answer = ++requests == 1 ? Answer{429, "", {{"Retry-After", "120"}}} : AnswerFor(number);
+        answer.delayMs = requests == 1 ? 0 : 50; // the others are still under way when it comes
+        return answer;
+    });
+    Outcome limited = Refresh();
+    EXPECT_EQ(limited.summary.failed, 1u);
+    EXPECT_EQ(limited.summary.checked, 3u) << "those already sent with it";
+    EXPECT_EQ(limited.summary.deferred, 6u);
+    EXPECT_EQ(m_server.Requests(), 4);
+
+    Outcome held = Refresh();
+    EXPECT_EQ(held.summary.checked, 0u);
+    EXPECT_EQ(m_server.Requests(), 4) << "nothing sent while backing off";
+
+    m_clock.Advance(120);
+    Outcome later = Refresh();
+    EXPECT_EQ(later.summary.checked, 7u) << "the shipments not checked yet";
+    EXPECT_EQ(later.summary.failed + later.summary.deferred, 0u);
+}
+
+TEST_F(TrackingRefresherTest, ServerErrorsAndBadAnswersFailOnlyTheirShipments) {
+    for (int i = 0; i < 6; ++i) {
+        AddShipment(std::to_string(4000 + i), u"물품");
+    }
+    m_special["4000"] = Answer{200, "not json"};
+    m_special["4001"] = Answer{400, QByteArray::fromStdString(test::ErrorAnswer("BAD_REQUEST"))};
+    m_special["4002"] = Answer{200, "{}", {}, 2000}; // past the timeout
+    Outcome outcome = Refresh();
+    EXPECT_EQ(outcome.summary.failed, 3u);
+    EXPECT_EQ(outcome.summary.checked, 3u);
+    std::map<int64_t, Instant> checks;
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    EXPECT_EQ(checks.size(), 3u) << "a failed check is not a check";
+
+    m_special.clear();
+    int requests = 0;
+    m_server.SetHandler([&](const std::string& number) {
+        Answer answer = ++requests == 1 ? Answer{503, "busy"} : AnswerFor(number);
+        answer.delayMs = requests == 1 ? 0 : 50;
+        return answer;
+    });
+    m_clock.Advance(7200);
+    Outcome busy = Refresh();
+    EXPECT_EQ(busy.summary.failed, 1u);
+    EXPECT_GT(busy.summary.deferred, 0u);
+}
+
+TEST_F(TrackingRefresherTest, OfflineIsOneQuietStatusLine) {
+    for (int i = 0; i < 8; ++i) {
+        AddShipment(std::to_string(5000 + i), u"물품");
+    }
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    QtTrackingClient::Settings settings = m_client.CurrentSettings();
+    settings.endpoint = QStringLiteral("http://127.0.0.1:%1/graphql").arg(closed.serverPort());
+    closed.close();
+    m_client.SetSettings(settings);
+    Outcome offline = Refresh();
+    EXPECT_GT(offline.summary.offline, 0u);
+    EXPECT_EQ(offline.summary.offline + offline.summary.deferred, 8u);
+    EXPECT_EQ(offline.statusLine, QStringLiteral("오프라인: 배송 상태를 확인하지 못했습니다"));
+    EXPECT_TRUE(offline.notifications.empty());
+}
+
+TEST_F(TrackingRefresherTest, AStoreThatCannotBeReadIsNotASuccess) {
+    AddShipment("8001", u"물품");
+    m_store.Close();
+    Outcome outcome = Refresh();
+    EXPECT_TRUE(outcome.summary.storeFailed);
+    EXPECT_EQ(outcome.statusLine, QStringLiteral("배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다"));
+    EXPECT_EQ(m_server.Requests(), 0);
+}
+
+TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing) {
+    const int64_t kept = AddShipment("6001", u"남는 것");
+    const int64_t deleted = AddShipment("6002", u"지울 것");
+    m_events["6001"] = {test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울")};
+    m_events["6002"] = m_events["6001"];
+    m_special["6002"] = Answer{200, QByteArray::fromStdString(test::TrackAnswer(m_events["6002"])), {}, 100};
+    m_server.SetHandler([&](const std::string& number) {
+        if (number == "6002") {
+            EXPECT_TRUE(m_store.Delete(deleted)); // the user deletes it meanwhile
+        }
+        return AnswerFor(number);
+    });
+    Outcome outcome = Refresh();
+    EXPECT_EQ(outcome.summary.checked, 2u);
+    EXPECT_EQ(m_store.Read(kept)->status, Done);
+    EXPECT_FALSE(m_store.Read(deleted).has_value());
+    SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
+    EXPECT_EQ(
+        raw.execAndGet("SELECT count(*) FROM TRACKDB_events WHERE shipment_id = " + std::to_string(deleted)).getInt(),
+        0);
+    EXPECT_EQ(
+        raw.execAndGet("SELECT count(*) FROM TRACKDB_checks WHERE shipment_id = " + std::to_string(deleted)).getInt(),
+        0);
+}
+
+TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {
+    for (int i = 0; i < 6; ++i) {
+        AddShipment(std::to_string(7000 + i), u"물품");
+    }
+    m_special["7000"] = Answer{200, "{}", {}, 0, true, true};
+    m_finished = false;
+    ASSERT_TRUE(m_refresher.Start());
+    ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() >= 4; }));
+    m_refresher.Cancel();
+    EXPECT_TRUE(m_finished);
+    EXPECT_FALSE(m_refresher.IsRunning());
+    const RefreshSummary summary = m_outcome.summary;
+    EXPECT_EQ(summary.checked + summary.failed + summary.deferred, 6u);
+    std::map<int64_t, Instant> checks;
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    const size_t written = checks.size();
+    test::WaitUntil([] { return false; }, 200);
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    EXPECT_EQ(checks.size(), written) << "no writes after the cancel";
+}
+
+} // namespace
+} // namespace parcelo

@@ -1,0 +1,139 @@
+#include "tracking/IsoInstant.h"
+#include "tracking/StatusNames.h"
+#include "tracking/TrackingRequest.h"
+#include "tracking/TrackingResponseParser.h"
+#include "tracking/TrackingSamples.h"
+#include "tracking/TrackingService.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace parcelo {
+namespace {
+
+constexpr Instant kMarch5 = 1'709'615'220; // 2024-03-05 05:07:00 UTC
+
+std::optional<TrackingResponse> Parse(const std::string& body) {
+    return ParseTrackingResponse(body.data(), body.size());
+}
+
+TEST(IsoInstantTest, ReadsOffsetsAndRefusesTimesWithoutOne) {
+    EXPECT_EQ(ParseIsoInstant("2024-03-05T14:07:00+09:00"), kMarch5);
+    EXPECT_EQ(ParseIsoInstant("2024-03-05T14:07:00.123+0900"), kMarch5);
+    EXPECT_EQ(ParseIsoInstant("2024-03-05T05:07:00Z"), kMarch5);
+    EXPECT_EQ(ParseIsoInstant("2024-03-04T23:07:00-06:00"), kMarch5);
+    EXPECT_EQ(ParseIsoInstant("1969-12-31T23:59:59Z"), -1);
+    EXPECT_EQ(ParseIsoInstant("2024-02-29T00:00:00Z"), 1'709'164'800);
+    for (const char* bad : {"2024-03-05T14:07:00", "2024-03-05", "2023-02-29T00:00:00Z", "2024-13-01T00:00:00Z",
+                            "2024-03-05T24:00:00Z", "2024-03-05T14:07:00+09:00 ", "2024-03-05T14:07:00.Z",
+                            "2024-03-05T14:07:00+9", "", "+2024-03-05T14:07:00Z"}) {
+        EXPECT_FALSE(ParseIsoInstant(bad).has_value()) << bad;
+    }
+}
+
+TEST(TrackingRequestTest, SendsTheNumberAsAVariableNotAsQueryText) {
+    const std::string body = BuildTrackingRequest("kr.cjlogistics", "123\"}) { x } #\n\xff");
+    const nlohmann::json parsed = nlohmann::json::parse(body);
+    EXPECT_EQ(parsed["variables"]["carrierId"], "kr.cjlogistics");
+    EXPECT_EQ(parsed["variables"]["trackingNumber"], "123\"}) { x } #\n\xEF\xBF\xBD");
+    const std::string query = parsed["query"];
+    EXPECT_EQ(query.find("123"), std::string::npos);
+    for (const char* field : {"track(carrierId: $carrierId, trackingNumber: $trackingNumber)", "lastEvent",
+                              "events(last: 30)", "location { name }", "status { code name }"}) {
+        EXPECT_NE(query.find(field), std::string::npos) << field;
+    }
+}
+
+TEST(TrackingResponseParserTest, ReadsEventsOldestFirstWithTheLatestOnce) {
+    const auto response = Parse(test::TrackAnswer({
+        test::EventNode("2024-03-05T14:07:00+09:00", "OUT_FOR_DELIVERY", "서울강남", "배송출발"),
+        test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", ""),
+        test::EventNode("2024-03-05T18:30:00+09:00", "DELIVERED", "서울강남"),
+    }));
+    ASSERT_TRUE(response.has_value());
+    EXPECT_TRUE(response->errorCode.empty());
+    ASSERT_EQ(response->events.size(), 3u) << "the last event is not repeated";
+    EXPECT_EQ(response->events[0].statusCode, "AT_PICKUP");
+    EXPECT_EQ(response->events[0].location, "");
+    EXPECT_EQ(response->events[1], (TrackingEvent{kMarch5, "OUT_FOR_DELIVERY", "이동중", "서울강남", "배송출발"}));
+    EXPECT_EQ(response->events[2].statusCode, "DELIVERED");
+
+    // A parcel known but without events yet, and one whose history is only its last event.
+    EXPECT_TRUE(Parse(R"({"data":{"track":{"lastEvent":null,"events":{"edges":[]}}}})")->events.empty());
+    const auto onlyLast = Parse(R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z",)"
+                                R"("status":{"code":"IN_TRANSIT","name":null},"description":null,"location":null}}}})");
+    ASSERT_TRUE(onlyLast.has_value());
+    ASSERT_EQ(onlyLast->events.size(), 1u);
+    EXPECT_EQ(onlyLast->events[0].time, kMarch5);
+}
+
+TEST(TrackingResponseParserTest, ReadsErrorCodes) {
+    EXPECT_EQ(Parse(test::ErrorAnswer("NOT_FOUND"))->errorCode, "NOT_FOUND");
+    EXPECT_EQ(Parse(R"({"errors":[{"message":"x"}]})")->errorCode, "INTERNAL");
+    EXPECT_EQ(Parse(R"({"errors":[{"extensions":{"code":"BAD_REQUEST"}}],"data":{"track":null}})")->errorCode,
+              "BAD_REQUEST");
+}
+
+TEST(TrackingResponseParserTest, RefusesWhatIsNotTheExpectedShape) {
+    const char* const kBadUtf8 = R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z","status":{"code":")"
+                                 "\xC0\xAF"
+                                 R"("}}}}})";
+    const std::string good = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "IN_TRANSIT", "x")});
+    ASSERT_TRUE(Parse(good).has_value());
+    for (
+        const char* bad : {
+            "",
+            "{",
+            "[]",
+            "null",
+            "{}",
+            R"({"data":{}})",
+            R"({"data":[]})",
+            R"({"data":{"track":1}})",
+            R"({"errors":{}})",
+            R"({"errors":[1]})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00","status":{"code":"X"}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":1,"status":{"code":"X"}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z"}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":7}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":"X"},"location":"here"}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{}]}}}})",
+            R"({"data":{"track":{"events":{"edges":{}}}}})",
+            kBadUtf8,
+        }) {
+        EXPECT_FALSE(Parse(bad).has_value()) << bad;
+    }
+    // Over 1 MB is refused however well formed.
+    std::string large = good;
+    large.insert(1, std::string(kMaxTrackingResponseBytes, ' '));
+    EXPECT_FALSE(Parse(large).has_value());
+    EXPECT_FALSE(ParseTrackingResponse(nullptr, 0).has_value());
+}
+
+TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomes) {
+    const std::string events = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "DELIVERED", "x")});
+    const auto interpret = [](int status, const std::string& body) {
+        return InterpretTrackingAnswer(status, body.data(), body.size());
+    };
+    EXPECT_EQ(interpret(200, events).outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(interpret(200, events).events.size(), 1u);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("NOT_FOUND")).outcome, TrackingOutcome::NotFound);
+    EXPECT_EQ(interpret(400, test::ErrorAnswer("BAD_REQUEST")).outcome, TrackingOutcome::Rejected);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("INTERNAL")).outcome, TrackingOutcome::ServiceError);
+    EXPECT_EQ(interpret(429, "").outcome, TrackingOutcome::RateLimited);
+    EXPECT_EQ(interpret(503, events).outcome, TrackingOutcome::ServerError);
+    EXPECT_EQ(interpret(200, "<html>").outcome, TrackingOutcome::Invalid);
+    EXPECT_EQ(interpret(404, events).outcome, TrackingOutcome::Invalid)
+        << "events with an error status are not trusted";
+
+    EXPECT_EQ(ShortStatusName("SOMETHING_NEW"), ShortStatusName("UNKNOWN")) << "a code added later";
+
+    EXPECT_EQ(ParseRetryAfter(" 120 "), 120);
+    EXPECT_EQ(ParseRetryAfter("99999999999999999999"), 999'999'999);
+    EXPECT_FALSE(ParseRetryAfter("Wed, 21 Oct 2015 07:28:00 GMT").has_value());
+    EXPECT_FALSE(ParseRetryAfter("-5").has_value());
+    EXPECT_FALSE(ParseRetryAfter("").has_value());
+}
+
+} // namespace
+} // namespace parcelo

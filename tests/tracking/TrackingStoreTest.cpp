@@ -1,0 +1,97 @@
+#include "store/StoreTestSupport.h"
+#include "store/TrackingDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace parcelo {
+namespace {
+
+TrackingEvent Event(Instant time, const std::string& code, const std::string& place = "서울") {
+    return {time, code, code == "DELIVERED" ? "배달완료" : "이동중", place, "설명 " + std::to_string(time)};
+}
+
+class TrackingStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        for (int i = 0; i < 3; ++i) {
+            Shipment shipment = test::MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
+            ASSERT_TRUE(m_store.Add(shipment));
+            m_ids.push_back(shipment.id);
+        }
+    }
+
+    test::TempFolder m_folder;
+    CTrackingDatabase m_store;
+    std::vector<int64_t> m_ids;
+};
+
+TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
+    const int64_t id = m_ids[0];
+    EXPECT_FALSE(m_store.LastCheck(id).has_value());
+    CheckRecord record;
+    const std::vector<TrackingEvent> first{Event(100, "AT_PICKUP"), Event(200, "IN_TRANSIT")};
+    ASSERT_TRUE(m_store.AddEvents(id, first, 1000, record));
+    EXPECT_TRUE(record.stored && record.firstCheck);
+    EXPECT_FALSE(record.latestBefore.has_value());
+    EXPECT_EQ(record.latest, first[1]);
+
+    // The same events again, and one more with a second of the same time.
+    std::vector<TrackingEvent> second = first;
+    second.push_back(Event(200, "IN_TRANSIT", "대전"));
+    ASSERT_TRUE(m_store.AddEvents(id, first, 2000, record));
+    EXPECT_FALSE(record.stored || record.firstCheck);
+    EXPECT_EQ(record.latest, record.latestBefore);
+    ASSERT_TRUE(m_store.AddEvents(id, second, 3000, record));
+    EXPECT_TRUE(record.stored);
+    EXPECT_EQ(record.latest->location, "대전") << "of two at the same time, the one stored later is newer";
+    EXPECT_EQ(m_store.LastCheck(id), 3000);
+
+    std::vector<TrackingEvent> events;
+    ASSERT_TRUE(m_store.Events(id, events));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].location, "대전");
+    EXPECT_EQ(events[2], first[0]);
+    ASSERT_TRUE(m_store.Events(m_ids[1], events));
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(TrackingStoreTest, LatestEventsOfManyAndLastChecks) {
+    CheckRecord record;
+    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(300, "DELIVERED"), Event(100, "AT_PICKUP")}, 10, record));
+    ASSERT_TRUE(m_store.AddEvents(m_ids[2], std::vector{Event(50, "IN_TRANSIT")}, 20, record));
+    ASSERT_TRUE(m_store.AddEvents(m_ids[1], std::vector<TrackingEvent>{}, 30, record));
+    std::map<int64_t, TrackingEvent> latest;
+    ASSERT_TRUE(m_store.LatestEvents(m_ids, latest));
+    ASSERT_EQ(latest.size(), 2u);
+    EXPECT_EQ(latest[m_ids[0]].statusCode, "DELIVERED");
+    EXPECT_EQ(latest[m_ids[2]].time, 50);
+    ASSERT_TRUE(m_store.LatestEvents(std::vector<int64_t>{m_ids[2], 999}, latest));
+    EXPECT_EQ(latest.size(), 1u);
+    ASSERT_TRUE(m_store.LatestEvents({}, latest));
+    EXPECT_TRUE(latest.empty());
+
+    std::map<int64_t, Instant> checks;
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    EXPECT_EQ(checks, (std::map<int64_t, Instant>{{m_ids[0], 10}, {m_ids[1], 30}, {m_ids[2], 20}}));
+}
+
+TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
+    CheckRecord record;
+    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(100, "IN_TRANSIT")}, 10, record));
+    ASSERT_TRUE(m_store.Delete(m_ids[0]));
+    std::vector<TrackingEvent> events;
+    ASSERT_TRUE(m_store.Events(m_ids[0], events));
+    EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(m_store.LastCheck(m_ids[0]).has_value());
+
+    // A check that was under way when the shipment was deleted.
+    EXPECT_FALSE(m_store.AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, 20, record));
+    EXPECT_EQ(m_store.LastError(), StoreError::NotFound);
+    SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
+    EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events").getInt(), 0);
+    EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_checks").getInt(), 0);
+}
+
+} // namespace
+} // namespace parcelo
