@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,8 +18,11 @@
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdio>
+#include <limits>
 
 namespace parcelo {
 
@@ -32,9 +37,24 @@ constexpr int kWheelStep = 40;
 constexpr int kWheelNotch = 120;
 constexpr int kHoldMilliseconds = 500;
 
+// The scroll range is an int; a longer list scrolls over its first 2^31 - 1 pixels.
+constexpr int64_t kMaxTotalHeight = std::numeric_limits<int>::max();
+// A background slice of measuring stops after this long, checking the clock every few items.
+constexpr int64_t kSliceNanoseconds = 3'000'000;
+constexpr int kSliceCheckEvery = 8;
+
 constexpr uint32_t kMeasureMarkup = DT_CALCRECT | DT_EXTERNALLEADING | DT_WORDBREAK;
 constexpr uint32_t kMeasureSingleLine = DT_CALCRECT | DT_SINGLELINE | DT_VCENTER;
 constexpr uint32_t kDrawSingleLine = DT_END_ELLIPSIS | DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER;
+
+int32_t ClampToInt(int64_t value) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+size_t DataHash(int64_t data) {
+    return static_cast<size_t>((static_cast<uint64_t>(data) * 0x9E3779B97F4A7C15ULL) >> 17);
+}
 
 ColorRef ToColorRef(const QColor& color) {
     return Rgb(color.red(), color.green(), color.blue());
@@ -74,6 +94,9 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId) : QAbstractScrollAr
     bar->setSingleStep(kLineStep);
     connect(bar, &QAbstractSlider::actionTriggered, this, &CHTMLListCtrl::OnScrollAction);
 
+    m_refineTimer.setInterval(0);
+    connect(&m_refineTimer, &QTimer::timeout, this, &CHTMLListCtrl::RefineSlice);
+
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setInterval(kHoldMilliseconds);
     connect(&m_holdTimer, &QTimer::timeout, this, &CHTMLListCtrl::OnHoldTimeout);
@@ -83,28 +106,53 @@ CHTMLListCtrl::~CHTMLListCtrl() {
     DropMeasuringContext();
 }
 
-int CHTMLListCtrl::InsertItem(std::u16string text, int image, uint32_t data, int kind, int height) {
+int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int kind, int height) {
     HTMLListItem item;
     item.index = GetItemCount();
     item.text = std::move(text);
     item.kind = kind;
     item.image = image;
     item.data = data;
-    if (height == 0) {
-        item.height = MeasureItem(item.text, kind, image, m_clientWidth);
-    } else {
+    if (height != 0) {
         item.height = height;
         item.fixedHeight = true;
+        item.measured = true;
+    } else if (!ReuseMeasure(item)) {
+        // What the client area would show at the current position is measured now,
+        // the rest when it comes into view or in the background.
+        if (m_sampleCount == 0 || m_tops.back() < int64_t{ScrollPos()} + m_clientHeight) {
+            MeasureInto(item);
+        } else {
+            item.height = EstimatedHeight();
+            ++m_unmeasured;
+            ScheduleRefinement();
+        }
     }
-    m_totalHeight += item.height;
+    m_tops.push_back(m_tops.back() + item.height);
+    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
     m_items.push_back(std::move(item));
     UpdateScrollRange();
     return GetItemCount() - 1;
 }
 
 void CHTMLListCtrl::DeleteAllItems() {
+    // The items go to the side, for a refill to find their measures.
+    if (!m_items.empty()) {
+        m_previous.items = std::move(m_items);
+        m_previous.table.clear();
+        m_previous.cursor = 0;
+    }
     m_items.clear();
+    m_tops.assign(1, 0);
     m_totalHeight = 0;
+    m_unmeasured = 0;
+    m_refineCursor = 0;
+    m_painted.clear();
+    m_paintedCount = 0;
+}
+
+bool CHTMLListCtrl::HasPendingWork() const {
+    return m_unmeasured > 0 || m_settlePending;
 }
 
 void CHTMLListCtrl::SetSelectedIndex(int index) {
@@ -112,12 +160,22 @@ void CHTMLListCtrl::SetSelectedIndex(int index) {
     viewport()->update();
 }
 
-uint32_t CHTMLListCtrl::GetItemData(int index) const {
+int64_t CHTMLListCtrl::GetItemData(int index) const {
     return HasItem(index) ? m_items[index].data : 0;
 }
 
 Rect CHTMLListCtrl::GetItemRect(int index) const {
-    return HasItem(index) ? m_items[index].rect : Rect{};
+    if (!HasItem(index) || index >= m_paintedCount) {
+        return {};
+    }
+    const auto painted = std::lower_bound(m_painted.begin(), m_painted.end(), index,
+                                          [](const PaintedItem& p, int i) { return p.index < i; });
+    if (painted != m_painted.end() && painted->index == index) {
+        return painted->rect;
+    }
+    // Outside the client area: where the item lies now, relative to the painted position.
+    const int64_t top = TopOf(index) - m_paintedScroll;
+    return {0, ClampToInt(top), m_paintedWidth, ClampToInt(top + m_items[index].height)};
 }
 
 bool CHTMLListCtrl::GetItemCheck(int index) const {
@@ -134,33 +192,33 @@ void CHTMLListCtrl::SetItemCheck(int index, bool ticked) {
 
 void CHTMLListCtrl::SetExtendedStyle(uint32_t style) {
     m_style = style;
-    RemeasureAll();
+    InvalidateMeasures();
     UpdateScrollRange();
     viewport()->update();
 }
 
 void CHTMLListCtrl::SetImageList(const ImageList* images) {
     m_images = images;
+    // Measures taken with other images are no guide for a refill.
+    m_previous = {};
 }
 
 void CHTMLListCtrl::EnsureVisible(int index) {
     if (!HasItem(index)) {
         return;
     }
-    int top = 0;
-    for (int i = 0; i < index; ++i) {
-        top += m_items[i].height;
-    }
-    const int bottom = top + m_items[index].height;
+    MeasureAround(index);
+    const int64_t top = TopOf(index);
+    const int64_t bottom = top + m_items[index].height;
     const int position = ScrollPos();
-    int wanted = position;
+    int64_t wanted = position;
     if (top < position) {
         wanted = top;
-    } else if (bottom > position + m_clientHeight) {
+    } else if (bottom > int64_t{position} + m_clientHeight) {
         wanted = bottom - m_clientHeight;
     }
     if (wanted != position) {
-        SetScrollPos(wanted);
+        SetScrollPos(ClampToInt(wanted));
     }
 }
 
@@ -253,30 +311,38 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     if (size.isEmpty()) {
         return;
     }
+    MeasureInView();
     if (m_backBuffer.size() != size) {
         m_backBuffer = QImage(size, QImage::Format_RGB32);
     }
+    const int scroll = ScrollPos();
+    m_painted.clear();
+    m_paintedCount = GetItemCount();
+    m_paintedScroll = scroll;
+    m_paintedWidth = size.width();
     {
         QPainter painter(&m_backBuffer);
         QtDrawingContext dc(painter, font());
         dc.FillRect(Rect{0, 0, size.width(), size.height()}, kWhite);
-        // Every item gets its rectangle; only those that reach into the clip box are
-        // handed to DrawItem, which would skip the others anyway. Asking once here
-        // keeps a paint of a very long list as cheap as one of a short list.
+        // Only the items that reach into the client area or the clip box are visited;
+        // those in the client area keep their rectangles for hit testing.
         const Rect clip = dc.GetClipBox();
-        Rect rect{0, -ScrollPos(), size.width(), -ScrollPos()};
-        int position = 0;
-        for (HTMLListItem& item : m_items) {
-            rect.bottom = rect.top + item.height;
-            if (rect.bottom >= clip.top && rect.top <= clip.bottom) {
-                DrawItem(dc, rect, item, position == m_selected);
+        const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
+        const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
+        for (int i = ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
+            const HTMLListItem& item = m_items[i];
+            const Rect rect{0, ClampToInt(TopOf(i) - scroll), size.width(),
+                            ClampToInt(TopOf(i) + item.height - scroll)};
+            if (rect.bottom > 0 && rect.top < size.height()) {
+                m_painted.push_back({i, rect});
             }
-            item.rect = rect;
-            rect.top = rect.bottom;
-            ++position;
+            if (rect.bottom >= clip.top && rect.top <= clip.bottom) {
+                DrawItem(dc, rect, item, i == m_selected);
+            }
         }
     }
     QPainter(viewport()).drawImage(0, 0, m_backBuffer);
+    ReportFirstPaint();
 }
 
 void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
@@ -284,7 +350,7 @@ void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
     m_clientHeight = viewport()->height();
     if (width != m_clientWidth) {
         m_clientWidth = width;
-        RemeasureAll();
+        InvalidateMeasures();
     }
     UpdateScrollRange();
     viewport()->update();
@@ -294,7 +360,7 @@ void CHTMLListCtrl::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         DropMeasuringContext();
-        RemeasureAll();
+        InvalidateMeasures();
         UpdateScrollRange();
         viewport()->update();
     }
@@ -397,23 +463,243 @@ void CHTMLListCtrl::scrollContentsBy(int, int) {
     viewport()->update();
 }
 
-void CHTMLListCtrl::RemeasureAll() {
-    m_totalHeight = 0;
+int CHTMLListCtrl::ItemBelow(int64_t y) const {
+    // m_tops[i + 1] is the bottom of item i.
+    const auto bottom = std::upper_bound(m_tops.begin() + 1, m_tops.end(), y);
+    return static_cast<int>(bottom - (m_tops.begin() + 1));
+}
+
+void CHTMLListCtrl::RecomputeTops(int first) {
+    for (size_t i = static_cast<size_t>(std::max(first, 0)); i < m_items.size(); ++i) {
+        m_tops[i + 1] = m_tops[i] + m_items[i].height;
+    }
+    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
+}
+
+bool CHTMLListCtrl::MeasureListed(int index) {
+    HTMLListItem& item = m_items[static_cast<size_t>(index)];
+    if (item.measured) {
+        return false;
+    }
+    if (!ReuseMeasure(item)) {
+        MeasureInto(item);
+    }
+    --m_unmeasured;
+    return true;
+}
+
+void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
+    item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
+    item.measured = true;
+    ++m_measureCount;
+    m_sampleSum += item.height;
+    ++m_sampleCount;
+}
+
+bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
+    std::vector<HTMLListItem>& previous = m_previous.items;
+    if (previous.empty()) {
+        return false;
+    }
+    size_t found = m_previous.cursor;
+    if (found >= previous.size() || previous[found].data != item.data) {
+        if (m_previous.table.empty()) {
+            BuildPreviousIndex();
+        }
+        const size_t mask = m_previous.table.size() - 1;
+        found = previous.size();
+        for (size_t slot = DataHash(item.data) & mask; m_previous.table[slot] != 0; slot = (slot + 1) & mask) {
+            const auto candidate = static_cast<size_t>(m_previous.table[slot] - 1);
+            if (previous[candidate].data == item.data) {
+                found = candidate;
+                break;
+            }
+        }
+        if (found == previous.size()) {
+            return false;
+        }
+    }
+    m_previous.cursor = found + 1;
+    const HTMLListItem& old = previous[found];
+    if (!old.measured || old.fixedHeight || old.kind != item.kind || old.image != item.image || old.text != item.text) {
+        return false;
+    }
+    item.height = old.height;
+    item.measured = true;
+    return true;
+}
+
+void CHTMLListCtrl::BuildPreviousIndex() {
+    const std::vector<HTMLListItem>& previous = m_previous.items;
+    size_t capacity = 16;
+    while (capacity < previous.size() * 2) {
+        capacity *= 2;
+    }
+    m_previous.table.assign(capacity, 0);
+    const size_t mask = capacity - 1;
+    for (size_t i = 0; i < previous.size(); ++i) {
+        size_t slot = DataHash(previous[i].data) & mask;
+        // The first item with a given data wins; later ones are found by the cursor or not at all.
+        while (m_previous.table[slot] != 0 &&
+               previous[static_cast<size_t>(m_previous.table[slot] - 1)].data != previous[i].data) {
+            slot = (slot + 1) & mask;
+        }
+        if (m_previous.table[slot] == 0) {
+            m_previous.table[slot] = static_cast<int32_t>(i + 1);
+        }
+    }
+}
+
+int CHTMLListCtrl::EstimatedHeight() const {
+    return static_cast<int>((m_sampleSum + m_sampleCount / 2) / std::max<int64_t>(m_sampleCount, 1));
+}
+
+void CHTMLListCtrl::InvalidateMeasures() {
+    m_previous = {};
+    m_sampleSum = 0;
+    m_sampleCount = 0;
     int position = 0;
     for (HTMLListItem& item : m_items) {
         item.index = position++;
-        if (!item.fixedHeight) {
-            item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
+        if (!item.fixedHeight && item.measured) {
+            // The old height is the estimate until the item is measured again.
+            item.measured = false;
+            ++m_unmeasured;
         }
-        m_totalHeight += item.height;
+    }
+    m_refineCursor = 0;
+    ScheduleRefinement();
+}
+
+CHTMLListCtrl::Anchor CHTMLListCtrl::CaptureAnchor() const {
+    if (m_items.empty()) {
+        return {};
+    }
+    const int64_t position = ScrollPos();
+    int index = std::min(ItemBelow(position), GetItemCount() - 1);
+    if (HasItem(m_selected) && TopOf(m_selected) + m_items[m_selected].height > position &&
+        TopOf(m_selected) < position + m_clientHeight) {
+        index = m_selected;
+    }
+    return {index, position - TopOf(index)};
+}
+
+void CHTMLListCtrl::CommitHeights(const Anchor& anchor, int first) {
+    if (first >= GetItemCount()) {
+        return;
+    }
+    RecomputeTops(first);
+    UpdateScrollRange();
+    if (HasItem(anchor.index)) {
+        const int64_t wanted = TopOf(anchor.index) + anchor.offset;
+        if (wanted != ScrollPos()) {
+            SetScrollPos(ClampToInt(wanted));
+        }
+    }
+    viewport()->update();
+}
+
+void CHTMLListCtrl::MeasureInView() {
+    // Each round measures at least one item, and a measured item stays measured.
+    while (m_unmeasured > 0) {
+        const Anchor anchor = CaptureAnchor();
+        const int64_t position = ScrollPos();
+        int first = GetItemCount();
+        for (int i = ItemBelow(position); i < GetItemCount() && TopOf(i) < position + m_clientHeight; ++i) {
+            if (MeasureListed(i)) {
+                first = std::min(first, i);
+            }
+        }
+        if (first == GetItemCount()) {
+            return;
+        }
+        CommitHeights(anchor, first);
+    }
+}
+
+void CHTMLListCtrl::MeasureAround(int index) {
+    if (m_unmeasured == 0) {
+        return;
+    }
+    const Anchor anchor = CaptureAnchor();
+    int first = GetItemCount();
+    const auto measure = [&](int i) {
+        if (MeasureListed(i)) {
+            first = std::min(first, i);
+        }
+        return m_items[i].height;
+    };
+    measure(index);
+    int64_t below = 0;
+    for (int i = index + 1; i < GetItemCount() && below < m_clientHeight; ++i) {
+        below += measure(i);
+    }
+    int64_t above = 0;
+    for (int i = index - 1; i >= 0 && above < m_clientHeight; --i) {
+        above += measure(i);
+    }
+    CommitHeights(anchor, first);
+}
+
+void CHTMLListCtrl::RefineSlice() {
+    const Anchor anchor = CaptureAnchor();
+    QElapsedTimer clock;
+    clock.start();
+    int first = GetItemCount();
+    int measured = 0;
+    for (int scanned = 0; m_unmeasured > 0 && scanned < GetItemCount(); ++scanned) {
+        if (m_refineCursor >= GetItemCount()) {
+            m_refineCursor = 0;
+        }
+        const int index = m_refineCursor++;
+        if (MeasureListed(index)) {
+            first = std::min(first, index);
+            if (++measured % kSliceCheckEvery == 0 && clock.nsecsElapsed() > kSliceNanoseconds) {
+                break;
+            }
+        }
+    }
+    if (measured == 0) {
+        m_unmeasured = 0; // nothing was left after all
+    }
+    CommitHeights(anchor, first);
+    if (m_unmeasured == 0) {
+        m_refineTimer.stop();
+        m_previous = {};
+    }
+}
+
+void CHTMLListCtrl::ScheduleRefinement() {
+    if (m_unmeasured > 0 && !m_refineTimer.isActive()) {
+        m_refineTimer.start();
     }
 }
 
 void CHTMLListCtrl::UpdateScrollRange() {
     QScrollBar* bar = verticalScrollBar();
-    // The page step sets the thumb's size; paging itself moves by kPageStep (OnScrollAction).
-    bar->setPageStep(std::max(m_clientHeight, 1));
-    bar->setRange(0, std::max(0, m_totalHeight - m_clientHeight));
+    {
+        // Quietly: every change would queue a call of the scroll area's, one per item
+        // during a fill. The area hears of it once, from Settle.
+        const QSignalBlocker quiet(bar);
+        // The page step sets the thumb's size; paging itself moves by kPageStep (OnScrollAction).
+        bar->setPageStep(std::max(m_clientHeight, 1));
+        bar->setRange(0, std::max(0, m_totalHeight - m_clientHeight));
+    }
+    if (!m_settlePending) {
+        m_settlePending = true;
+        QMetaObject::invokeMethod(this, &CHTMLListCtrl::Settle, Qt::QueuedConnection);
+    }
+}
+
+void CHTMLListCtrl::Settle() {
+    m_settlePending = false;
+    QScrollBar* bar = verticalScrollBar();
+    // The scroll area shows or hides the bar on the first, and follows the position on the second.
+    emit bar->rangeChanged(bar->minimum(), bar->maximum());
+    emit bar->valueChanged(bar->value());
+    if (m_unmeasured == 0) {
+        m_previous = {};
+    }
 }
 
 int CHTMLListCtrl::ScrollPos() const {
@@ -446,7 +732,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     }
 
     // Both records are made before the first is sent: a handler may refill the list.
-    const bool toggled = (m_style & HTMLLIST_STYLE_CHECKBOXES) && InCheckBox(m_items[hit].rect, at);
+    const bool toggled = (m_style & HTMLLIST_STYLE_CHECKBOXES) && InCheckBox(GetItemRect(hit), at);
     if (toggled) {
         m_items[hit].ticked = !m_items[hit].ticked;
     }
@@ -460,12 +746,18 @@ void CHTMLListCtrl::OnPress(QPoint at) {
 }
 
 int CHTMLListCtrl::HitTest(QPoint at) const {
-    for (int i = 0; i < GetItemCount(); ++i) {
-        if (m_items[i].rect.Contains(Point{at.x(), at.y()})) {
-            return i;
+    const Point point{at.x(), at.y()};
+    for (const PaintedItem& painted : m_painted) {
+        if (painted.rect.Contains(point)) {
+            return painted.index;
         }
     }
-    return -1;
+    // Outside the client area of the last paint: the item that lies there now.
+    if (m_paintedCount == 0 || (at.y() >= 0 && at.y() < viewport()->height())) {
+        return -1;
+    }
+    const int index = ItemBelow(int64_t{m_paintedScroll} + at.y());
+    return index < m_paintedCount && GetItemRect(index).Contains(point) ? index : -1;
 }
 
 void CHTMLListCtrl::SelectForMenu(int index) {
@@ -530,7 +822,7 @@ void CHTMLListCtrl::SendContextMenu(QPoint globalPoint) {
 
 void CHTMLListCtrl::InvalidateItem(int index) {
     if (HasItem(index)) {
-        const Rect& r = m_items[index].rect;
+        const Rect r = GetItemRect(index);
         viewport()->update(QRect(r.left, r.top, r.Width(), r.Height()));
     }
 }
@@ -547,6 +839,29 @@ DrawingContext& CHTMLListCtrl::MeasuringContext() {
 void CHTMLListCtrl::DropMeasuringContext() {
     m_measureContext.reset();
     m_measurePainter.reset();
+}
+
+// Start-up measuring: with PARCELO_REPORT_FIRST_PAINT set, the first paint that shows
+// items prints the resident memory to standard error and ends the program.
+void CHTMLListCtrl::ReportFirstPaint() {
+    static bool report = qEnvironmentVariableIsSet("PARCELO_REPORT_FIRST_PAINT");
+    if (!report || m_items.empty()) {
+        return;
+    }
+    report = false;
+    long residentKilobytes = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                residentKilobytes = line.mid(6).trimmed().split(' ').front().toLong();
+            }
+        }
+    }
+    std::fprintf(stderr, "parcelo-first-paint rss_kb=%ld\n", residentKilobytes);
+    std::fflush(stderr);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 } // namespace parcelo
