@@ -2,8 +2,9 @@
 // resident memory at that moment, with 1,000 and 100,000 shipments in the store,
 // against a bare Qt window with one label started the same way in the same run.
 //
-//   startup_harness <path to parcelo> [runs]
+//   startup_harness [--runs N] <path to parcelo>...
 //
+// Several builds of the program can be compared in one run; every start is interleaved.
 // The programs run under the offscreen platform with PARCELO_REPORT_FIRST_PAINT set:
 // the list then prints one line at its first paint that shows items and the program
 // ends. The stores are built once with the program's own store (in tmpfs, where
@@ -153,13 +154,17 @@ int main(int argc, char** argv) {
     if (argc >= 2 && QByteArray(argv[1]) == "--bare") {
         return RunBareWindow(argc, argv);
     }
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <parcelo> [runs]\n", argv[0]);
+    QCoreApplication core(argc, argv);
+    QStringList programs = QCoreApplication::arguments().mid(1);
+    int runs = 5;
+    if (programs.size() >= 2 && programs[0] == QStringLiteral("--runs")) {
+        runs = std::max(1, programs[1].toInt());
+        programs = programs.mid(2);
+    }
+    if (programs.isEmpty()) {
+        std::fprintf(stderr, "usage: %s [--runs N] <parcelo>...\n", argv[0]);
         return 2;
     }
-    QCoreApplication core(argc, argv);
-    const QString parcelo = QString::fromLocal8Bit(argv[1]);
-    const int runs = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;
     const QString cache = QCoreApplication::applicationDirPath() + QStringLiteral("/startup-data");
 
     QTemporaryDir root;
@@ -198,7 +203,9 @@ int main(int argc, char** argv) {
         }
         QProcessEnvironment environment = base;
         environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
-        cases.push_back({QStringLiteral("parcelo, %1 shipments").arg(count), parcelo, {}, environment});
+        for (const QString& program : programs) {
+            cases.push_back({QStringLiteral("%1, %2 shipments").arg(program).arg(count), program, {}, environment});
+        }
     }
 
     std::map<int, std::vector<double>> times;
@@ -213,9 +220,9 @@ int main(int argc, char** argv) {
             memory[static_cast<int>(c)].push_back(static_cast<double>(result.rssKilobytes));
         }
     }
-    std::printf("%-28s %18s %16s\n", "start", "first paint (ms)", "VmRSS (MiB)");
+    std::printf("%-60s %18s %12s\n", "start", "first paint (ms)", "VmRSS (MiB)");
     for (size_t c = 0; c < cases.size(); ++c) {
-        std::printf("%-28s %18.1f %16.1f\n", qPrintable(cases[c].name), Median(times[static_cast<int>(c)]),
+        std::printf("%-60s %18.1f %12.1f\n", qPrintable(cases[c].name), Median(times[static_cast<int>(c)]),
                     Median(memory[static_cast<int>(c)]) / 1024.0);
     }
     std::printf("medians of %d runs, interleaved\n", runs);

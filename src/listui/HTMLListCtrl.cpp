@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace parcelo {
@@ -42,6 +43,10 @@ constexpr int64_t kMaxTotalHeight = std::numeric_limits<int>::max();
 // A background slice of measuring stops after this long, checking the clock every few items.
 constexpr int64_t kSliceNanoseconds = 3'000'000;
 constexpr int kSliceCheckEvery = 8;
+// Items of an old filling freed per background slice.
+constexpr size_t kItemsFreedPerSlice = 10000;
+// Up to this many items the scroll range is set at every insert.
+constexpr int kItemsWithPromptRange = 256;
 
 constexpr uint32_t kMeasureMarkup = DT_CALCRECT | DT_EXTERNALLEADING | DT_WORDBREAK;
 constexpr uint32_t kMeasureSingleLine = DT_CALCRECT | DT_SINGLELINE | DT_VCENTER;
@@ -131,18 +136,27 @@ int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int 
     m_tops.push_back(m_tops.back() + item.height);
     m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
     m_items.push_back(std::move(item));
-    UpdateScrollRange();
+    // A short list's scroll bar follows every item, as callers may look at it; a long
+    // one's takes the range once the fill is over (or the list is used before that).
+    if (GetItemCount() <= kItemsWithPromptRange) {
+        UpdateScrollRange();
+    } else {
+        m_rangePending = true;
+        ScheduleSettle();
+    }
     return GetItemCount() - 1;
 }
 
 void CHTMLListCtrl::DeleteAllItems() {
     // The items go to the side, for a refill to find their measures.
     if (!m_items.empty()) {
+        RetirePrevious();
         m_previous.items = std::move(m_items);
-        m_previous.table.clear();
-        m_previous.cursor = 0;
     }
     m_items.clear();
+    // A refill is usually about as long as the filling before.
+    m_items.reserve(m_previous.items.size());
+    m_tops.reserve(m_previous.items.size() + 1);
     m_tops.assign(1, 0);
     m_totalHeight = 0;
     m_unmeasured = 0;
@@ -152,7 +166,7 @@ void CHTMLListCtrl::DeleteAllItems() {
 }
 
 bool CHTMLListCtrl::HasPendingWork() const {
-    return m_unmeasured > 0 || m_settlePending;
+    return m_unmeasured > 0 || m_settlePending || !m_retired.empty();
 }
 
 void CHTMLListCtrl::SetSelectedIndex(int index) {
@@ -200,13 +214,14 @@ void CHTMLListCtrl::SetExtendedStyle(uint32_t style) {
 void CHTMLListCtrl::SetImageList(const ImageList* images) {
     m_images = images;
     // Measures taken with other images are no guide for a refill.
-    m_previous = {};
+    RetirePrevious();
 }
 
 void CHTMLListCtrl::EnsureVisible(int index) {
     if (!HasItem(index)) {
         return;
     }
+    FlushScrollRange();
     MeasureAround(index);
     const int64_t top = TopOf(index);
     const int64_t bottom = top + m_items[index].height;
@@ -311,28 +326,28 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     if (size.isEmpty()) {
         return;
     }
+    FlushScrollRange();
     MeasureInView();
-    if (m_backBuffer.size() != size) {
-        m_backBuffer = QImage(size, QImage::Format_RGB32);
-    }
     const int scroll = ScrollPos();
     m_painted.clear();
     m_paintedCount = GetItemCount();
     m_paintedScroll = scroll;
     m_paintedWidth = size.width();
+    m_inPaint = true;
     {
-        QPainter painter(&m_backBuffer);
+        // The window system's back buffer takes the drawing and shows it in one go, so
+        // nothing flickers; only the part that needs it is drawn again.
+        QPainter painter(viewport());
         QtDrawingContext dc(painter, font());
-        dc.FillRect(Rect{0, 0, size.width(), size.height()}, kWhite);
         // Only the items that reach into the client area or the clip box are visited;
         // those in the client area keep their rectangles for hit testing.
         const Rect clip = dc.GetClipBox();
+        dc.FillRect(clip, kWhite);
         const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
         const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
         for (int i = ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
             const HTMLListItem& item = m_items[i];
-            const Rect rect{0, ClampToInt(TopOf(i) - scroll), size.width(),
-                            ClampToInt(TopOf(i) + item.height - scroll)};
+            const Rect rect = CurrentRect(i);
             if (rect.bottom > 0 && rect.top < size.height()) {
                 m_painted.push_back({i, rect});
             }
@@ -341,7 +356,7 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
             }
         }
     }
-    QPainter(viewport()).drawImage(0, 0, m_backBuffer);
+    m_inPaint = false;
     ReportFirstPaint();
 }
 
@@ -437,6 +452,7 @@ void CHTMLListCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CHTMLListCtrl::wheelEvent(QWheelEvent* event) {
+    FlushScrollRange();
     // 40 pixels per notch; finer wheels move proportionally.
     m_wheelRemainder += event->angleDelta().y();
     const int pixels = m_wheelRemainder * kWheelStep / kWheelNotch;
@@ -460,7 +476,22 @@ void CHTMLListCtrl::focusOutEvent(QFocusEvent* event) {
 }
 
 void CHTMLListCtrl::scrollContentsBy(int, int) {
-    viewport()->update();
+    SyncContentScroll();
+}
+
+void CHTMLListCtrl::SyncContentScroll() {
+    const int position = ScrollPos();
+    const int delta = m_contentScroll - position;
+    m_contentScroll = position;
+    if (delta == 0) {
+        return;
+    }
+    // What is on screen moves along; only the uncovered strip is drawn anew.
+    if (m_inPaint || std::abs(delta) >= viewport()->height()) {
+        viewport()->update();
+    } else {
+        viewport()->scroll(0, delta);
+    }
 }
 
 int CHTMLListCtrl::ItemBelow(int64_t y) const {
@@ -555,7 +586,7 @@ int CHTMLListCtrl::EstimatedHeight() const {
 }
 
 void CHTMLListCtrl::InvalidateMeasures() {
-    m_previous = {};
+    RetirePrevious();
     m_sampleSum = 0;
     m_sampleCount = 0;
     int position = 0;
@@ -584,19 +615,31 @@ CHTMLListCtrl::Anchor CHTMLListCtrl::CaptureAnchor() const {
     return {index, position - TopOf(index)};
 }
 
-void CHTMLListCtrl::CommitHeights(const Anchor& anchor, int first) {
-    if (first >= GetItemCount()) {
+void CHTMLListCtrl::CommitHeights(const Anchor& anchor, int first, int last) {
+    if (first > last || first >= GetItemCount()) {
         return;
     }
     RecomputeTops(first);
-    UpdateScrollRange();
-    if (HasItem(anchor.index)) {
-        const int64_t wanted = TopOf(anchor.index) + anchor.offset;
-        if (wanted != ScrollPos()) {
-            SetScrollPos(ClampToInt(wanted));
+    QScrollBar* bar = verticalScrollBar();
+    {
+        // The anchor keeps its place on screen, so what shows does not move: the
+        // position changes without scrolling the pixels.
+        const QSignalBlocker quiet(bar);
+        UpdateScrollRange();
+        if (HasItem(anchor.index)) {
+            bar->setValue(ClampToInt(TopOf(anchor.index) + anchor.offset));
         }
     }
-    viewport()->update();
+    const int position = ScrollPos();
+    const bool anchored = HasItem(anchor.index) && position == TopOf(anchor.index) + anchor.offset;
+    const int firstShown = ItemBelow(position);
+    const int lastShown = ItemBelow(int64_t{position} + std::max(m_clientHeight, 1) - 1);
+    // Without the anchor in place everything is drawn anew.
+    m_contentScroll = position;
+    if (!anchored || (first <= lastShown && last >= firstShown)) {
+        viewport()->update();
+    }
+    ScheduleSettle();
 }
 
 void CHTMLListCtrl::MeasureInView() {
@@ -605,15 +648,17 @@ void CHTMLListCtrl::MeasureInView() {
         const Anchor anchor = CaptureAnchor();
         const int64_t position = ScrollPos();
         int first = GetItemCount();
+        int last = -1;
         for (int i = ItemBelow(position); i < GetItemCount() && TopOf(i) < position + m_clientHeight; ++i) {
             if (MeasureListed(i)) {
                 first = std::min(first, i);
+                last = i;
             }
         }
-        if (first == GetItemCount()) {
+        if (last < 0) {
             return;
         }
-        CommitHeights(anchor, first);
+        CommitHeights(anchor, first, last);
     }
 }
 
@@ -623,9 +668,11 @@ void CHTMLListCtrl::MeasureAround(int index) {
     }
     const Anchor anchor = CaptureAnchor();
     int first = GetItemCount();
+    int last = -1;
     const auto measure = [&](int i) {
         if (MeasureListed(i)) {
             first = std::min(first, i);
+            last = std::max(last, i);
         }
         return m_items[i].height;
     };
@@ -638,14 +685,25 @@ void CHTMLListCtrl::MeasureAround(int index) {
     for (int i = index - 1; i >= 0 && above < m_clientHeight; --i) {
         above += measure(i);
     }
-    CommitHeights(anchor, first);
+    CommitHeights(anchor, first, last);
 }
 
 void CHTMLListCtrl::RefineSlice() {
+    FlushScrollRange();
+    if (m_unmeasured == 0) {
+        if (!m_retired.empty()) {
+            FreeRetiredSlice();
+        }
+        if (m_retired.empty()) {
+            m_refineTimer.stop();
+        }
+        return;
+    }
     const Anchor anchor = CaptureAnchor();
     QElapsedTimer clock;
     clock.start();
     int first = GetItemCount();
+    int last = -1;
     int measured = 0;
     for (int scanned = 0; m_unmeasured > 0 && scanned < GetItemCount(); ++scanned) {
         if (m_refineCursor >= GetItemCount()) {
@@ -654,6 +712,7 @@ void CHTMLListCtrl::RefineSlice() {
         const int index = m_refineCursor++;
         if (MeasureListed(index)) {
             first = std::min(first, index);
+            last = std::max(last, index);
             if (++measured % kSliceCheckEvery == 0 && clock.nsecsElapsed() > kSliceNanoseconds) {
                 break;
             }
@@ -662,20 +721,20 @@ void CHTMLListCtrl::RefineSlice() {
     if (measured == 0) {
         m_unmeasured = 0; // nothing was left after all
     }
-    CommitHeights(anchor, first);
+    CommitHeights(anchor, first, last);
     if (m_unmeasured == 0) {
-        m_refineTimer.stop();
-        m_previous = {};
+        RetirePrevious();
     }
 }
 
 void CHTMLListCtrl::ScheduleRefinement() {
-    if (m_unmeasured > 0 && !m_refineTimer.isActive()) {
+    if ((m_unmeasured > 0 || !m_retired.empty()) && !m_refineTimer.isActive()) {
         m_refineTimer.start();
     }
 }
 
 void CHTMLListCtrl::UpdateScrollRange() {
+    m_rangePending = false;
     QScrollBar* bar = verticalScrollBar();
     {
         // Quietly: every change would queue a call of the scroll area's, one per item
@@ -685,6 +744,20 @@ void CHTMLListCtrl::UpdateScrollRange() {
         bar->setPageStep(std::max(m_clientHeight, 1));
         bar->setRange(0, std::max(0, m_totalHeight - m_clientHeight));
     }
+    // A shorter range may have moved the position.
+    if (!bar->signalsBlocked()) {
+        SyncContentScroll();
+    }
+    ScheduleSettle();
+}
+
+void CHTMLListCtrl::FlushScrollRange() {
+    if (m_rangePending) {
+        UpdateScrollRange();
+    }
+}
+
+void CHTMLListCtrl::ScheduleSettle() {
     if (!m_settlePending) {
         m_settlePending = true;
         QMetaObject::invokeMethod(this, &CHTMLListCtrl::Settle, Qt::QueuedConnection);
@@ -692,13 +765,31 @@ void CHTMLListCtrl::UpdateScrollRange() {
 }
 
 void CHTMLListCtrl::Settle() {
+    FlushScrollRange();
     m_settlePending = false;
     QScrollBar* bar = verticalScrollBar();
     // The scroll area shows or hides the bar on the first, and follows the position on the second.
     emit bar->rangeChanged(bar->minimum(), bar->maximum());
     emit bar->valueChanged(bar->value());
     if (m_unmeasured == 0) {
-        m_previous = {};
+        RetirePrevious();
+    }
+}
+
+void CHTMLListCtrl::RetirePrevious() {
+    if (!m_previous.items.empty()) {
+        m_retired.push_back(std::move(m_previous.items));
+        ScheduleRefinement();
+    }
+    m_previous = {};
+}
+
+void CHTMLListCtrl::FreeRetiredSlice() {
+    // Freeing 100,000 texts at once would hold up input for milliseconds.
+    std::vector<HTMLListItem>& items = m_retired.back();
+    items.resize(items.size() - std::min(items.size(), kItemsFreedPerSlice));
+    if (items.empty()) {
+        m_retired.pop_back();
     }
 }
 
@@ -707,10 +798,12 @@ int CHTMLListCtrl::ScrollPos() const {
 }
 
 void CHTMLListCtrl::SetScrollPos(int position) {
+    FlushScrollRange();
     verticalScrollBar()->setValue(position);
 }
 
 void CHTMLListCtrl::OnScrollAction(int action) {
+    FlushScrollRange();
     QScrollBar* bar = verticalScrollBar();
     if (action == QAbstractSlider::SliderPageStepAdd) {
         bar->setSliderPosition(std::min(bar->value() + kPageStep, bar->maximum()));
@@ -775,6 +868,7 @@ void CHTMLListCtrl::MoveSelection(int key) {
         return;
     }
     const bool up = key == Qt::Key_Up;
+    const int previous = m_selected;
     if (m_selected < 0) {
         m_selected = up ? 0 : count - 1;
     } else if (m_selected >= count) {
@@ -786,7 +880,9 @@ void CHTMLListCtrl::MoveSelection(int key) {
         ++m_selected;
     }
     EnsureVisible(m_selected);
-    viewport()->update();
+    // Only the two items change; scrolling has already drawn what came into view.
+    InvalidateItem(previous);
+    InvalidateItem(m_selected);
     Send(HTMLLIST_SELCHANGED, m_selected);
 }
 
@@ -822,9 +918,14 @@ void CHTMLListCtrl::SendContextMenu(QPoint globalPoint) {
 
 void CHTMLListCtrl::InvalidateItem(int index) {
     if (HasItem(index)) {
-        const Rect r = GetItemRect(index);
+        const Rect r = CurrentRect(index);
         viewport()->update(QRect(r.left, r.top, r.Width(), r.Height()));
     }
+}
+
+Rect CHTMLListCtrl::CurrentRect(int index) const {
+    const int64_t top = TopOf(index) - ScrollPos();
+    return {0, ClampToInt(top), viewport()->width(), ClampToInt(top + m_items[index].height)};
 }
 
 DrawingContext& CHTMLListCtrl::MeasuringContext() {

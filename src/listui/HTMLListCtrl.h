@@ -67,7 +67,8 @@ public:
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
     // The sum of the item heights, estimates included.
     int GetTotalHeight() const { return m_totalHeight; }
-    // True while some item heights are still estimates or the scroll area has yet to hear of a change.
+    // True while some item heights are still estimates, the scroll area has yet to hear of
+    // a change or an old filling is still being freed.
     bool HasPendingWork() const;
     // How many items the list has measured since it was made; for tests and benchmarks.
     int64_t MeasureCount() const { return m_measureCount; }
@@ -155,16 +156,23 @@ private:
     // Turns every measured height into an estimate, after the width, the style or the font changed.
     void InvalidateMeasures();
     Anchor CaptureAnchor() const;
-    // Applies height changes from `first` on: offsets, the scroll range, and the scroll
-    // position that keeps `anchor` in its place on screen.
-    void CommitHeights(const Anchor& anchor, int first);
+    // Applies height changes of items `first` to `last`: offsets, the scroll range, and
+    // the scroll position that keeps `anchor` in its place on screen.
+    void CommitHeights(const Anchor& anchor, int first, int last);
     // Measures what the client area shows at the current scroll position.
     void MeasureInView();
     // Measures `index` and enough items on each side of it to fill the client area.
     void MeasureAround(int index);
+    // One slice of background work: measuring estimated items, then freeing old fillings.
     void RefineSlice();
+    // The last filling is no longer needed: its items are freed in background slices.
+    void RetirePrevious();
+    void FreeRetiredSlice();
     void ScheduleRefinement();
     void UpdateScrollRange();
+    // Sets a range that a long fill left pending.
+    void FlushScrollRange();
+    void ScheduleSettle();
     // Runs once after a burst of changes: tells the scroll area of the new range and
     // drops what a refill no longer needs.
     void Settle();
@@ -182,6 +190,10 @@ private:
     void Send(int code, int index);
     void SendContextMenu(QPoint globalPoint);
     void InvalidateItem(int index);
+    // Where the item lies in the client area at the current scroll position.
+    Rect CurrentRect(int index) const;
+    // Moves what is on screen to the current scroll position.
+    void SyncContentScroll();
     DrawingContext& MeasuringContext();
     void DropMeasuringContext();
     void ReportFirstPaint();
@@ -214,9 +226,13 @@ private:
     int64_t m_measureCount = 0;
     QTimer m_refineTimer;
     PreviousFill m_previous;
+    std::vector<std::vector<HTMLListItem>> m_retired;
     bool m_settlePending = false;
+    bool m_rangePending = false;
 
-    QImage m_backBuffer;
+    // The scroll position that what is on screen was drawn for.
+    int m_contentScroll = 0;
+    bool m_inPaint = false;
     // Kept across inserts so that measuring many items does not set up a painter each time.
     QImage m_measureSurface;
     std::unique_ptr<QPainter> m_measurePainter;
