@@ -97,7 +97,7 @@ QString PreparedDataFolder(const QString& cache, int count) {
             shipment.invoiceNumber = std::u16string(invoice.begin(), invoice.end());
             shipment.itemName = u"무선 이어폰 " + shipment.invoiceNumber.substr(8);
             shipment.entryDate = kStart + i * 947LL;
-            shipment.orderDate = shipment.entryDate - (i % 40) * 3600;
+            shipment.orderDate = shipment.entryDate - int64_t{i % 40} * 3600;
             shipment.status = i % 3;
             if (!store.Add(shipment)) {
                 std::fprintf(stderr, "cannot add shipment %d\n", i);

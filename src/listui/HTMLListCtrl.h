@@ -59,7 +59,9 @@ public:
     // Appends an item and returns its index. With `height` 0 the item is measured
     // (and measured again whenever the width or the style changes); otherwise it keeps
     // `height` for good. `kind` is ITEM_HTML, ITEM_TEXT or ITEM_SINGLELINE. Nothing is
-    // repainted: the caller calls update() when it has finished adding.
+    // repainted: the caller calls update() when it has finished adding. Beyond the first
+    // few hundred items the scroll bar takes the new range once, when control returns to
+    // the event loop or the list is used next.
     int InsertItem(std::u16string text, int image, int64_t data, int kind, int height = 0);
     // Removes every item. The selected index and the scroll position stay as they are,
     // so a refilled list selects the same position again.
