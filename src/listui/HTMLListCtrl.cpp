@@ -539,10 +539,9 @@ bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
         }
         const size_t mask = m_previous.table.size() - 1;
         found = previous.size();
-        for (size_t slot = DataHash(item.data) & mask; m_previous.table[slot] != 0; slot = (slot + 1) & mask) {
-            const auto candidate = static_cast<size_t>(m_previous.table[slot] - 1);
-            if (previous[candidate].data == item.data) {
-                found = candidate;
+        for (size_t slot = DataHash(item.data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
+            if (m_previous.table[slot].data == item.data) {
+                found = static_cast<size_t>(m_previous.table[slot].index - 1);
                 break;
             }
         }
@@ -566,17 +565,16 @@ void CHTMLListCtrl::BuildPreviousIndex() {
     while (capacity < previous.size() * 2) {
         capacity *= 2;
     }
-    m_previous.table.assign(capacity, 0);
+    m_previous.table.assign(capacity, {});
     const size_t mask = capacity - 1;
     for (size_t i = 0; i < previous.size(); ++i) {
         size_t slot = DataHash(previous[i].data) & mask;
         // The first item with a given data wins; later ones are found by the cursor or not at all.
-        while (m_previous.table[slot] != 0 &&
-               previous[static_cast<size_t>(m_previous.table[slot] - 1)].data != previous[i].data) {
+        while (m_previous.table[slot].index != 0 && m_previous.table[slot].data != previous[i].data) {
             slot = (slot + 1) & mask;
         }
-        if (m_previous.table[slot] == 0) {
-            m_previous.table[slot] = static_cast<int32_t>(i + 1);
+        if (m_previous.table[slot].index == 0) {
+            m_previous.table[slot] = {previous[i].data, static_cast<int32_t>(i + 1)};
         }
     }
 }

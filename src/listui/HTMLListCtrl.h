@@ -137,9 +137,13 @@ private:
     };
     // Measured heights of the items of the last filling, kept while a refill runs.
     struct PreviousFill {
+        struct Slot {
+            int64_t data = 0;
+            int32_t index = 0; // index + 1, 0 for a free slot
+        };
         std::vector<HTMLListItem> items;
-        std::vector<int32_t> table; // open addressing by data: index + 1, 0 for free
-        size_t cursor = 0;          // where the next item is most likely to be
+        std::vector<Slot> table; // open addressing by data
+        size_t cursor = 0;       // where the next item is most likely to be
     };
 
     bool HasItem(int index) const { return index >= 0 && index < GetItemCount(); }
