@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,8 +18,12 @@
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
 
 namespace parcelo {
 
@@ -32,9 +38,28 @@ constexpr int kWheelStep = 40;
 constexpr int kWheelNotch = 120;
 constexpr int kHoldMilliseconds = 500;
 
+// The scroll range is an int; a longer list scrolls over its first 2^31 - 1 pixels.
+constexpr int64_t kMaxTotalHeight = std::numeric_limits<int>::max();
+// A background slice of measuring stops after this long, checking the clock every few items.
+constexpr int64_t kSliceNanoseconds = 3'000'000;
+constexpr int kSliceCheckEvery = 8;
+// Items of an old filling freed per background slice.
+constexpr size_t kItemsFreedPerSlice = 10000;
+// Up to this many items the scroll range is set at every insert.
+constexpr int kItemsWithPromptRange = 256;
+
 constexpr uint32_t kMeasureMarkup = DT_CALCRECT | DT_EXTERNALLEADING | DT_WORDBREAK;
 constexpr uint32_t kMeasureSingleLine = DT_CALCRECT | DT_SINGLELINE | DT_VCENTER;
 constexpr uint32_t kDrawSingleLine = DT_END_ELLIPSIS | DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER;
+
+int32_t ClampToInt(int64_t value) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+size_t DataHash(int64_t data) {
+    return static_cast<size_t>((static_cast<uint64_t>(data) * 0x9E3779B97F4A7C15ULL) >> 17);
+}
 
 ColorRef ToColorRef(const QColor& color) {
     return Rgb(color.red(), color.green(), color.blue());
@@ -74,6 +99,9 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId) : QAbstractScrollAr
     bar->setSingleStep(kLineStep);
     connect(bar, &QAbstractSlider::actionTriggered, this, &CHTMLListCtrl::OnScrollAction);
 
+    m_refineTimer.setInterval(0);
+    connect(&m_refineTimer, &QTimer::timeout, this, &CHTMLListCtrl::RefineSlice);
+
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setInterval(kHoldMilliseconds);
     connect(&m_holdTimer, &QTimer::timeout, this, &CHTMLListCtrl::OnHoldTimeout);
@@ -83,28 +111,62 @@ CHTMLListCtrl::~CHTMLListCtrl() {
     DropMeasuringContext();
 }
 
-int CHTMLListCtrl::InsertItem(std::u16string text, int image, uint32_t data, int kind, int height) {
+int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int kind, int height) {
     HTMLListItem item;
     item.index = GetItemCount();
     item.text = std::move(text);
     item.kind = kind;
     item.image = image;
     item.data = data;
-    if (height == 0) {
-        item.height = MeasureItem(item.text, kind, image, m_clientWidth);
-    } else {
+    if (height != 0) {
         item.height = height;
         item.fixedHeight = true;
+        item.measured = true;
+    } else if (!ReuseMeasure(item)) {
+        // What the client area would show at the current position is measured now,
+        // the rest when it comes into view or in the background.
+        if (m_sampleCount == 0 || m_tops.back() < int64_t{ScrollPos()} + m_clientHeight) {
+            MeasureInto(item);
+        } else {
+            item.height = EstimatedHeight();
+            ++m_unmeasured;
+            ScheduleRefinement();
+        }
     }
-    m_totalHeight += item.height;
+    m_tops.push_back(m_tops.back() + item.height);
+    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
     m_items.push_back(std::move(item));
-    UpdateScrollRange();
+    // A short list's scroll bar follows every item, as callers may look at it; a long
+    // one's takes the range once the fill is over (or the list is used before that).
+    if (GetItemCount() <= kItemsWithPromptRange) {
+        UpdateScrollRange();
+    } else {
+        m_rangePending = true;
+        ScheduleSettle();
+    }
     return GetItemCount() - 1;
 }
 
 void CHTMLListCtrl::DeleteAllItems() {
+    // The items go to the side, for a refill to find their measures.
+    if (!m_items.empty()) {
+        RetirePrevious();
+        m_previous.items = std::move(m_items);
+    }
     m_items.clear();
+    // A refill is usually about as long as the filling before.
+    m_items.reserve(m_previous.items.size());
+    m_tops.reserve(m_previous.items.size() + 1);
+    m_tops.assign(1, 0);
     m_totalHeight = 0;
+    m_unmeasured = 0;
+    m_refineCursor = 0;
+    m_painted.clear();
+    m_paintedCount = 0;
+}
+
+bool CHTMLListCtrl::HasPendingWork() const {
+    return m_unmeasured > 0 || m_settlePending || !m_retired.empty();
 }
 
 void CHTMLListCtrl::SetSelectedIndex(int index) {
@@ -112,12 +174,22 @@ void CHTMLListCtrl::SetSelectedIndex(int index) {
     viewport()->update();
 }
 
-uint32_t CHTMLListCtrl::GetItemData(int index) const {
+int64_t CHTMLListCtrl::GetItemData(int index) const {
     return HasItem(index) ? m_items[index].data : 0;
 }
 
 Rect CHTMLListCtrl::GetItemRect(int index) const {
-    return HasItem(index) ? m_items[index].rect : Rect{};
+    if (!HasItem(index) || index >= m_paintedCount) {
+        return {};
+    }
+    const auto painted = std::lower_bound(m_painted.begin(), m_painted.end(), index,
+                                          [](const PaintedItem& p, int i) { return p.index < i; });
+    if (painted != m_painted.end() && painted->index == index) {
+        return painted->rect;
+    }
+    // Outside the client area: where the item lies now, relative to the painted position.
+    const int64_t top = TopOf(index) - m_paintedScroll;
+    return {0, ClampToInt(top), m_paintedWidth, ClampToInt(top + m_items[index].height)};
 }
 
 bool CHTMLListCtrl::GetItemCheck(int index) const {
@@ -134,33 +206,34 @@ void CHTMLListCtrl::SetItemCheck(int index, bool ticked) {
 
 void CHTMLListCtrl::SetExtendedStyle(uint32_t style) {
     m_style = style;
-    RemeasureAll();
+    InvalidateMeasures();
     UpdateScrollRange();
     viewport()->update();
 }
 
 void CHTMLListCtrl::SetImageList(const ImageList* images) {
     m_images = images;
+    // Measures taken with other images are no guide for a refill.
+    RetirePrevious();
 }
 
 void CHTMLListCtrl::EnsureVisible(int index) {
     if (!HasItem(index)) {
         return;
     }
-    int top = 0;
-    for (int i = 0; i < index; ++i) {
-        top += m_items[i].height;
-    }
-    const int bottom = top + m_items[index].height;
+    FlushScrollRange();
+    MeasureAround(index);
+    const int64_t top = TopOf(index);
+    const int64_t bottom = top + m_items[index].height;
     const int position = ScrollPos();
-    int wanted = position;
+    int64_t wanted = position;
     if (top < position) {
         wanted = top;
-    } else if (bottom > position + m_clientHeight) {
+    } else if (bottom > int64_t{position} + m_clientHeight) {
         wanted = bottom - m_clientHeight;
     }
     if (wanted != position) {
-        SetScrollPos(wanted);
+        SetScrollPos(ClampToInt(wanted));
     }
 }
 
@@ -253,30 +326,38 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     if (size.isEmpty()) {
         return;
     }
-    if (m_backBuffer.size() != size) {
-        m_backBuffer = QImage(size, QImage::Format_RGB32);
-    }
+    FlushScrollRange();
+    MeasureInView();
+    const int scroll = ScrollPos();
+    m_painted.clear();
+    m_paintedCount = GetItemCount();
+    m_paintedScroll = scroll;
+    m_paintedWidth = size.width();
+    m_inPaint = true;
     {
-        QPainter painter(&m_backBuffer);
+        // The window system's back buffer takes the drawing and shows it in one go, so
+        // nothing flickers; only the part that needs it is drawn again.
+        QPainter painter(viewport());
         QtDrawingContext dc(painter, font());
-        dc.FillRect(Rect{0, 0, size.width(), size.height()}, kWhite);
-        // Every item gets its rectangle; only those that reach into the clip box are
-        // handed to DrawItem, which would skip the others anyway. Asking once here
-        // keeps a paint of a very long list as cheap as one of a short list.
+        // Only the items that reach into the client area or the clip box are visited;
+        // those in the client area keep their rectangles for hit testing.
         const Rect clip = dc.GetClipBox();
-        Rect rect{0, -ScrollPos(), size.width(), -ScrollPos()};
-        int position = 0;
-        for (HTMLListItem& item : m_items) {
-            rect.bottom = rect.top + item.height;
-            if (rect.bottom >= clip.top && rect.top <= clip.bottom) {
-                DrawItem(dc, rect, item, position == m_selected);
+        dc.FillRect(clip, kWhite);
+        const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
+        const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
+        for (int i = ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
+            const HTMLListItem& item = m_items[i];
+            const Rect rect = CurrentRect(i);
+            if (rect.bottom > 0 && rect.top < size.height()) {
+                m_painted.push_back({i, rect});
             }
-            item.rect = rect;
-            rect.top = rect.bottom;
-            ++position;
+            if (rect.bottom >= clip.top && rect.top <= clip.bottom) {
+                DrawItem(dc, rect, item, i == m_selected);
+            }
         }
     }
-    QPainter(viewport()).drawImage(0, 0, m_backBuffer);
+    m_inPaint = false;
+    ReportFirstPaint();
 }
 
 void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
@@ -284,7 +365,7 @@ void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
     m_clientHeight = viewport()->height();
     if (width != m_clientWidth) {
         m_clientWidth = width;
-        RemeasureAll();
+        InvalidateMeasures();
     }
     UpdateScrollRange();
     viewport()->update();
@@ -294,7 +375,7 @@ void CHTMLListCtrl::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         DropMeasuringContext();
-        RemeasureAll();
+        InvalidateMeasures();
         UpdateScrollRange();
         viewport()->update();
     }
@@ -371,6 +452,7 @@ void CHTMLListCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CHTMLListCtrl::wheelEvent(QWheelEvent* event) {
+    FlushScrollRange();
     // 40 pixels per notch; finer wheels move proportionally.
     m_wheelRemainder += event->angleDelta().y();
     const int pixels = m_wheelRemainder * kWheelStep / kWheelNotch;
@@ -394,26 +476,319 @@ void CHTMLListCtrl::focusOutEvent(QFocusEvent* event) {
 }
 
 void CHTMLListCtrl::scrollContentsBy(int, int) {
-    viewport()->update();
+    SyncContentScroll();
 }
 
-void CHTMLListCtrl::RemeasureAll() {
-    m_totalHeight = 0;
+void CHTMLListCtrl::SyncContentScroll() {
+    const int position = ScrollPos();
+    const int delta = m_contentScroll - position;
+    m_contentScroll = position;
+    if (delta == 0) {
+        return;
+    }
+    // What is on screen moves along; only the uncovered strip is drawn anew.
+    if (m_inPaint || std::abs(delta) >= viewport()->height()) {
+        viewport()->update();
+    } else {
+        viewport()->scroll(0, delta);
+    }
+}
+
+int CHTMLListCtrl::ItemBelow(int64_t y) const {
+    // m_tops[i + 1] is the bottom of item i.
+    const auto bottom = std::upper_bound(m_tops.begin() + 1, m_tops.end(), y);
+    return static_cast<int>(bottom - (m_tops.begin() + 1));
+}
+
+void CHTMLListCtrl::RecomputeTops(int first) {
+    for (size_t i = static_cast<size_t>(std::max(first, 0)); i < m_items.size(); ++i) {
+        m_tops[i + 1] = m_tops[i] + m_items[i].height;
+    }
+    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
+}
+
+bool CHTMLListCtrl::MeasureListed(int index) {
+    HTMLListItem& item = m_items[static_cast<size_t>(index)];
+    if (item.measured) {
+        return false;
+    }
+    if (!ReuseMeasure(item)) {
+        MeasureInto(item);
+    }
+    --m_unmeasured;
+    return true;
+}
+
+void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
+    item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
+    item.measured = true;
+    ++m_measureCount;
+    m_sampleSum += item.height;
+    ++m_sampleCount;
+}
+
+bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
+    std::vector<HTMLListItem>& previous = m_previous.items;
+    if (previous.empty()) {
+        return false;
+    }
+    size_t found = m_previous.cursor;
+    if (found >= previous.size() || previous[found].data != item.data) {
+        if (m_previous.table.empty()) {
+            BuildPreviousIndex();
+        }
+        const size_t mask = m_previous.table.size() - 1;
+        found = previous.size();
+        for (size_t slot = DataHash(item.data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
+            if (m_previous.table[slot].data == item.data) {
+                found = static_cast<size_t>(m_previous.table[slot].index - 1);
+                break;
+            }
+        }
+        if (found == previous.size()) {
+            return false;
+        }
+    }
+    m_previous.cursor = found + 1;
+    const HTMLListItem& old = previous[found];
+    if (!old.measured || old.fixedHeight || old.kind != item.kind || old.image != item.image || old.text != item.text) {
+        return false;
+    }
+    item.height = old.height;
+    item.measured = true;
+    return true;
+}
+
+void CHTMLListCtrl::BuildPreviousIndex() {
+    const std::vector<HTMLListItem>& previous = m_previous.items;
+    size_t capacity = 16;
+    while (capacity < previous.size() * 2) {
+        capacity *= 2;
+    }
+    m_previous.table.assign(capacity, {});
+    const size_t mask = capacity - 1;
+    for (size_t i = 0; i < previous.size(); ++i) {
+        size_t slot = DataHash(previous[i].data) & mask;
+        // The first item with a given data wins; later ones are found by the cursor or not at all.
+        while (m_previous.table[slot].index != 0 && m_previous.table[slot].data != previous[i].data) {
+            slot = (slot + 1) & mask;
+        }
+        if (m_previous.table[slot].index == 0) {
+            m_previous.table[slot] = {previous[i].data, static_cast<int32_t>(i + 1)};
+        }
+    }
+}
+
+int CHTMLListCtrl::EstimatedHeight() const {
+    return static_cast<int>((m_sampleSum + m_sampleCount / 2) / std::max<int64_t>(m_sampleCount, 1));
+}
+
+void CHTMLListCtrl::InvalidateMeasures() {
+    RetirePrevious();
+    m_sampleSum = 0;
+    m_sampleCount = 0;
     int position = 0;
     for (HTMLListItem& item : m_items) {
         item.index = position++;
-        if (!item.fixedHeight) {
-            item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
+        if (!item.fixedHeight && item.measured) {
+            // The old height is the estimate until the item is measured again.
+            item.measured = false;
+            ++m_unmeasured;
         }
-        m_totalHeight += item.height;
+    }
+    m_refineCursor = 0;
+    ScheduleRefinement();
+}
+
+CHTMLListCtrl::Anchor CHTMLListCtrl::CaptureAnchor() const {
+    if (m_items.empty()) {
+        return {};
+    }
+    const int64_t position = ScrollPos();
+    int index = std::min(ItemBelow(position), GetItemCount() - 1);
+    if (HasItem(m_selected) && TopOf(m_selected) + m_items[m_selected].height > position &&
+        TopOf(m_selected) < position + m_clientHeight) {
+        index = m_selected;
+    }
+    return {index, position - TopOf(index)};
+}
+
+void CHTMLListCtrl::CommitHeights(const Anchor& anchor, int first, int last) {
+    if (first > last || first >= GetItemCount()) {
+        return;
+    }
+    RecomputeTops(first);
+    QScrollBar* bar = verticalScrollBar();
+    {
+        // The anchor keeps its place on screen, so what shows does not move: the
+        // position changes without scrolling the pixels.
+        const QSignalBlocker quiet(bar);
+        UpdateScrollRange();
+        if (HasItem(anchor.index)) {
+            bar->setValue(ClampToInt(TopOf(anchor.index) + anchor.offset));
+        }
+    }
+    const int position = ScrollPos();
+    const bool anchored = HasItem(anchor.index) && position == TopOf(anchor.index) + anchor.offset;
+    const int firstShown = ItemBelow(position);
+    const int lastShown = ItemBelow(int64_t{position} + std::max(m_clientHeight, 1) - 1);
+    // Without the anchor in place everything is drawn anew.
+    m_contentScroll = position;
+    if (!anchored || (first <= lastShown && last >= firstShown)) {
+        viewport()->update();
+    }
+    ScheduleSettle();
+}
+
+void CHTMLListCtrl::MeasureInView() {
+    // Each round measures at least one item, and a measured item stays measured.
+    while (m_unmeasured > 0) {
+        const Anchor anchor = CaptureAnchor();
+        const int64_t position = ScrollPos();
+        int first = GetItemCount();
+        int last = -1;
+        for (int i = ItemBelow(position); i < GetItemCount() && TopOf(i) < position + m_clientHeight; ++i) {
+            if (MeasureListed(i)) {
+                first = std::min(first, i);
+                last = i;
+            }
+        }
+        if (last < 0) {
+            return;
+        }
+        CommitHeights(anchor, first, last);
+    }
+}
+
+void CHTMLListCtrl::MeasureAround(int index) {
+    if (m_unmeasured == 0) {
+        return;
+    }
+    const Anchor anchor = CaptureAnchor();
+    int first = GetItemCount();
+    int last = -1;
+    const auto measure = [&](int i) {
+        if (MeasureListed(i)) {
+            first = std::min(first, i);
+            last = std::max(last, i);
+        }
+        return m_items[i].height;
+    };
+    measure(index);
+    int64_t below = 0;
+    for (int i = index + 1; i < GetItemCount() && below < m_clientHeight; ++i) {
+        below += measure(i);
+    }
+    int64_t above = 0;
+    for (int i = index - 1; i >= 0 && above < m_clientHeight; --i) {
+        above += measure(i);
+    }
+    CommitHeights(anchor, first, last);
+}
+
+void CHTMLListCtrl::RefineSlice() {
+    FlushScrollRange();
+    if (m_unmeasured == 0) {
+        if (!m_retired.empty()) {
+            FreeRetiredSlice();
+        }
+        if (m_retired.empty()) {
+            m_refineTimer.stop();
+        }
+        return;
+    }
+    const Anchor anchor = CaptureAnchor();
+    QElapsedTimer clock;
+    clock.start();
+    int first = GetItemCount();
+    int last = -1;
+    int measured = 0;
+    for (int scanned = 0; m_unmeasured > 0 && scanned < GetItemCount(); ++scanned) {
+        if (m_refineCursor >= GetItemCount()) {
+            m_refineCursor = 0;
+        }
+        const int index = m_refineCursor++;
+        if (MeasureListed(index)) {
+            first = std::min(first, index);
+            last = std::max(last, index);
+            if (++measured % kSliceCheckEvery == 0 && clock.nsecsElapsed() > kSliceNanoseconds) {
+                break;
+            }
+        }
+    }
+    if (measured == 0) {
+        m_unmeasured = 0; // nothing was left after all
+    }
+    CommitHeights(anchor, first, last);
+    if (m_unmeasured == 0) {
+        RetirePrevious();
+    }
+}
+
+void CHTMLListCtrl::ScheduleRefinement() {
+    if ((m_unmeasured > 0 || !m_retired.empty()) && !m_refineTimer.isActive()) {
+        m_refineTimer.start();
     }
 }
 
 void CHTMLListCtrl::UpdateScrollRange() {
+    m_rangePending = false;
     QScrollBar* bar = verticalScrollBar();
-    // The page step sets the thumb's size; paging itself moves by kPageStep (OnScrollAction).
-    bar->setPageStep(std::max(m_clientHeight, 1));
-    bar->setRange(0, std::max(0, m_totalHeight - m_clientHeight));
+    {
+        // Quietly: every change would queue a call of the scroll area's, one per item
+        // during a fill. The area hears of it once, from Settle.
+        const QSignalBlocker quiet(bar);
+        // The page step sets the thumb's size; paging itself moves by kPageStep (OnScrollAction).
+        bar->setPageStep(std::max(m_clientHeight, 1));
+        bar->setRange(0, std::max(0, m_totalHeight - m_clientHeight));
+    }
+    // A shorter range may have moved the position.
+    if (!bar->signalsBlocked()) {
+        SyncContentScroll();
+    }
+    ScheduleSettle();
+}
+
+void CHTMLListCtrl::FlushScrollRange() {
+    if (m_rangePending) {
+        UpdateScrollRange();
+    }
+}
+
+void CHTMLListCtrl::ScheduleSettle() {
+    if (!m_settlePending) {
+        m_settlePending = true;
+        QMetaObject::invokeMethod(this, &CHTMLListCtrl::Settle, Qt::QueuedConnection);
+    }
+}
+
+void CHTMLListCtrl::Settle() {
+    FlushScrollRange();
+    m_settlePending = false;
+    QScrollBar* bar = verticalScrollBar();
+    // The scroll area shows or hides the bar on the first, and follows the position on the second.
+    emit bar->rangeChanged(bar->minimum(), bar->maximum());
+    emit bar->valueChanged(bar->value());
+    if (m_unmeasured == 0) {
+        RetirePrevious();
+    }
+}
+
+void CHTMLListCtrl::RetirePrevious() {
+    if (!m_previous.items.empty()) {
+        m_retired.push_back(std::move(m_previous.items));
+        ScheduleRefinement();
+    }
+    m_previous = {};
+}
+
+void CHTMLListCtrl::FreeRetiredSlice() {
+    // Freeing 100,000 texts at once would hold up input for milliseconds.
+    std::vector<HTMLListItem>& items = m_retired.back();
+    items.resize(items.size() - std::min(items.size(), kItemsFreedPerSlice));
+    if (items.empty()) {
+        m_retired.pop_back();
+    }
 }
 
 int CHTMLListCtrl::ScrollPos() const {
@@ -421,10 +796,12 @@ int CHTMLListCtrl::ScrollPos() const {
 }
 
 void CHTMLListCtrl::SetScrollPos(int position) {
+    FlushScrollRange();
     verticalScrollBar()->setValue(position);
 }
 
 void CHTMLListCtrl::OnScrollAction(int action) {
+    FlushScrollRange();
     QScrollBar* bar = verticalScrollBar();
     if (action == QAbstractSlider::SliderPageStepAdd) {
         bar->setSliderPosition(std::min(bar->value() + kPageStep, bar->maximum()));
@@ -446,7 +823,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     }
 
     // Both records are made before the first is sent: a handler may refill the list.
-    const bool toggled = (m_style & HTMLLIST_STYLE_CHECKBOXES) && InCheckBox(m_items[hit].rect, at);
+    const bool toggled = (m_style & HTMLLIST_STYLE_CHECKBOXES) && InCheckBox(GetItemRect(hit), at);
     if (toggled) {
         m_items[hit].ticked = !m_items[hit].ticked;
     }
@@ -460,12 +837,18 @@ void CHTMLListCtrl::OnPress(QPoint at) {
 }
 
 int CHTMLListCtrl::HitTest(QPoint at) const {
-    for (int i = 0; i < GetItemCount(); ++i) {
-        if (m_items[i].rect.Contains(Point{at.x(), at.y()})) {
-            return i;
+    const Point point{at.x(), at.y()};
+    for (const PaintedItem& painted : m_painted) {
+        if (painted.rect.Contains(point)) {
+            return painted.index;
         }
     }
-    return -1;
+    // Outside the client area of the last paint: the item that lies there now.
+    if (m_paintedCount == 0 || (at.y() >= 0 && at.y() < viewport()->height())) {
+        return -1;
+    }
+    const int index = ItemBelow(int64_t{m_paintedScroll} + at.y());
+    return index < m_paintedCount && GetItemRect(index).Contains(point) ? index : -1;
 }
 
 void CHTMLListCtrl::SelectForMenu(int index) {
@@ -483,6 +866,7 @@ void CHTMLListCtrl::MoveSelection(int key) {
         return;
     }
     const bool up = key == Qt::Key_Up;
+    const int previous = m_selected;
     if (m_selected < 0) {
         m_selected = up ? 0 : count - 1;
     } else if (m_selected >= count) {
@@ -494,7 +878,9 @@ void CHTMLListCtrl::MoveSelection(int key) {
         ++m_selected;
     }
     EnsureVisible(m_selected);
-    viewport()->update();
+    // Only the two items change; scrolling has already drawn what came into view.
+    InvalidateItem(previous);
+    InvalidateItem(m_selected);
     Send(HTMLLIST_SELCHANGED, m_selected);
 }
 
@@ -530,9 +916,14 @@ void CHTMLListCtrl::SendContextMenu(QPoint globalPoint) {
 
 void CHTMLListCtrl::InvalidateItem(int index) {
     if (HasItem(index)) {
-        const Rect& r = m_items[index].rect;
+        const Rect r = CurrentRect(index);
         viewport()->update(QRect(r.left, r.top, r.Width(), r.Height()));
     }
+}
+
+Rect CHTMLListCtrl::CurrentRect(int index) const {
+    const int64_t top = TopOf(index) - ScrollPos();
+    return {0, ClampToInt(top), viewport()->width(), ClampToInt(top + m_items[index].height)};
 }
 
 DrawingContext& CHTMLListCtrl::MeasuringContext() {
@@ -547,6 +938,29 @@ DrawingContext& CHTMLListCtrl::MeasuringContext() {
 void CHTMLListCtrl::DropMeasuringContext() {
     m_measureContext.reset();
     m_measurePainter.reset();
+}
+
+// Start-up measuring: with PARCELO_REPORT_FIRST_PAINT set, the first paint that shows
+// items prints the resident memory to standard error and ends the program.
+void CHTMLListCtrl::ReportFirstPaint() {
+    static bool report = qEnvironmentVariableIsSet("PARCELO_REPORT_FIRST_PAINT");
+    if (!report || m_items.empty()) {
+        return;
+    }
+    report = false;
+    long residentKilobytes = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                residentKilobytes = line.mid(6).trimmed().split(' ').front().toLong();
+            }
+        }
+    }
+    std::fprintf(stderr, "parcelo-first-paint rss_kb=%ld\n", residentKilobytes);
+    std::fflush(stderr);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 } // namespace parcelo

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QTimer>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,7 +30,7 @@ struct HTMLListNotify {
     int code = 0;  // HTMLLIST_SELCHANGED ... HTMLLIST_RETURN
     int item = -1; // the item's index, or -1
     std::u16string text;
-    uint32_t data = 0;
+    int64_t data = 0;
     bool ticked = false;
     // HTMLLIST_CONTEXTMENU only: where the menu was asked for, in screen coordinates.
     Point point;
@@ -39,6 +40,14 @@ struct HTMLListNotify {
 // text with an optional check box and image at its left. Scrolls by pixels, keeps
 // one selected item and reports taps, keys and context-menu requests through
 // `notify`, synchronously. Lengths are plain pixels.
+//
+// Long lists stay quick: items are placed by running offsets, so painting, hit
+// testing and scrolling look at the items in view only. Items are measured when they
+// come into view or are scrolled to; until then they count with the height that
+// items measured so far have on average, and a zero-timer replaces these estimates
+// in short slices, keeping the item in view (the selected one when it shows) where it
+// is on screen. A refill keeps the measured height of every item that was in the
+// list before with the same data, kind, image and text.
 class CHTMLListCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -51,13 +60,21 @@ public:
     // Appends an item and returns its index. With `height` 0 the item is measured
     // (and measured again whenever the width or the style changes); otherwise it keeps
     // `height` for good. `kind` is ITEM_HTML, ITEM_TEXT or ITEM_SINGLELINE. Nothing is
-    // repainted: the caller calls update() when it has finished adding.
-    int InsertItem(std::u16string text, int image, uint32_t data, int kind, int height = 0);
+    // repainted: the caller calls update() when it has finished adding. Beyond the first
+    // few hundred items the scroll bar takes the new range once, when control returns to
+    // the event loop or the list is used next.
+    int InsertItem(std::u16string text, int image, int64_t data, int kind, int height = 0);
     // Removes every item. The selected index and the scroll position stay as they are,
     // so a refilled list selects the same position again.
     void DeleteAllItems();
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    // The sum of the item heights, estimates included.
     int GetTotalHeight() const { return m_totalHeight; }
+    // True while some item heights are still estimates, the scroll area has yet to hear of
+    // a change or an old filling is still being freed.
+    bool HasPendingWork() const;
+    // How many items the list has measured since it was made; for tests and benchmarks.
+    int64_t MeasureCount() const { return m_measureCount; }
 
     // -1 for none; may point past the last item after a refill with fewer items.
     int GetSelectedIndex() const { return m_selected; }
@@ -65,8 +82,9 @@ public:
     void SetSelectedIndex(int index);
 
     // 0 / an empty rectangle / false when there is no item at `index`.
-    uint32_t GetItemData(int index) const;
-    // Where the item was drawn at the last paint, in client (viewport) coordinates.
+    int64_t GetItemData(int index) const;
+    // Where the item was drawn at the last paint, in client (viewport) coordinates;
+    // empty for an item added since.
     Rect GetItemRect(int index) const;
     bool GetItemCheck(int index) const;
     void SetItemCheck(int index, bool ticked);
@@ -80,7 +98,8 @@ public:
     const ImageList* GetImageList() const { return m_images; }
 
     // Scrolls the least amount that brings the item into view: up to its top when it
-    // starts above the client area, otherwise down until its bottom shows.
+    // starts above the client area, otherwise down until its bottom shows. The item and
+    // those that will show around it are measured first.
     void EnsureVisible(int index);
 
     // Paints one item into `rect`; items outside the context's clip box are skipped.
@@ -107,9 +126,63 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // An item's place as the paint left it.
+    struct PaintedItem {
+        int index = 0;
+        Rect rect;
+    };
+    // The item whose place on screen is kept while heights above it change.
+    struct Anchor {
+        int index = -1;
+        int64_t offset = 0; // the scroll position less the item's top
+    };
+    // Measured heights of the items of the last filling, kept while a refill runs.
+    struct PreviousFill {
+        struct Slot {
+            int64_t data = 0;
+            int32_t index = 0; // index + 1, 0 for a free slot
+        };
+        std::vector<HTMLListItem> items;
+        std::vector<Slot> table; // open addressing by data
+        size_t cursor = 0;       // where the next item is most likely to be
+    };
+
     bool HasItem(int index) const { return index >= 0 && index < GetItemCount(); }
-    void RemeasureAll();
+    int64_t TopOf(int index) const { return m_tops[static_cast<size_t>(index)]; }
+    // The first item whose bottom lies below `y` (list coordinates); the item count when none.
+    int ItemBelow(int64_t y) const;
+    // Heights of the items from `first` on changed: recomputes the offsets after them.
+    void RecomputeTops(int first);
+    void MeasureInto(HTMLListItem& item);
+    // Measures item `index` (or takes its measure from the last filling) unless it is
+    // measured already; true when it was not.
+    bool MeasureListed(int index);
+    bool ReuseMeasure(HTMLListItem& item);
+    void BuildPreviousIndex();
+    int EstimatedHeight() const;
+    // Turns every measured height into an estimate, after the width, the style or the font changed.
+    void InvalidateMeasures();
+    Anchor CaptureAnchor() const;
+    // Applies height changes of items `first` to `last`: offsets, the scroll range, and
+    // the scroll position that keeps `anchor` in its place on screen.
+    void CommitHeights(const Anchor& anchor, int first, int last);
+    // Measures what the client area shows at the current scroll position.
+    void MeasureInView();
+    // Measures `index` and enough items on each side of it to fill the client area.
+    void MeasureAround(int index);
+    // One slice of background work: measuring estimated items, then freeing old fillings.
+    void RefineSlice();
+    // The last filling is no longer needed: its items are freed in background slices.
+    void RetirePrevious();
+    void FreeRetiredSlice();
+    void ScheduleRefinement();
     void UpdateScrollRange();
+    // Sets a range that a long fill left pending.
+    void FlushScrollRange();
+    void ScheduleSettle();
+    // Runs once after a burst of changes: tells the scroll area of the new range and
+    // drops what a refill no longer needs.
+    void Settle();
     int ScrollPos() const;
     void SetScrollPos(int position);
     void OnScrollAction(int action);
@@ -124,10 +197,17 @@ private:
     void Send(int code, int index);
     void SendContextMenu(QPoint globalPoint);
     void InvalidateItem(int index);
+    // Where the item lies in the client area at the current scroll position.
+    Rect CurrentRect(int index) const;
+    // Moves what is on screen to the current scroll position.
+    void SyncContentScroll();
     DrawingContext& MeasuringContext();
     void DropMeasuringContext();
+    void ReportFirstPaint();
 
     std::vector<HTMLListItem> m_items;
+    // m_tops[i] is the top of item i in the list, m_tops.back() the total height.
+    std::vector<int64_t> m_tops{0};
     int m_controlId = 0;
     int m_totalHeight = 0;
     int m_clientWidth = 0;
@@ -139,7 +219,27 @@ private:
     std::unique_ptr<QtImageList> m_checkBoxes;
     const ImageList* m_images = nullptr;
 
-    QImage m_backBuffer;
+    // The last paint: where the items in the client area were, and how many items the list had.
+    std::vector<PaintedItem> m_painted;
+    int m_paintedCount = 0;
+    int m_paintedScroll = 0;
+    int m_paintedWidth = 0;
+
+    // Estimates and their refinement.
+    int m_unmeasured = 0;
+    int m_refineCursor = 0;
+    int64_t m_sampleSum = 0;
+    int64_t m_sampleCount = 0;
+    int64_t m_measureCount = 0;
+    QTimer m_refineTimer;
+    PreviousFill m_previous;
+    std::vector<std::vector<HTMLListItem>> m_retired;
+    bool m_settlePending = false;
+    bool m_rangePending = false;
+
+    // The scroll position that what is on screen was drawn for.
+    int m_contentScroll = 0;
+    bool m_inPaint = false;
     // Kept across inserts so that measuring many items does not set up a painter each time.
     QImage m_measureSurface;
     std::unique_ptr<QPainter> m_measurePainter;

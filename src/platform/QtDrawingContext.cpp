@@ -4,10 +4,12 @@
 #include "platform/QtImageList.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QScreen>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -19,9 +21,20 @@ namespace parcelo {
 // One font with its metrics and the widths measured in it so far, shared by
 // every context that uses the same font.
 struct QtFontData {
-    explicit QtFontData(const QFont& qfont) : font(qfont), metrics(qfont) {}
+    explicit QtFontData(const QFont& qfont)
+        : font(qfont), metrics(qfont), height(metrics.height()), ascent(metrics.ascent()), leading(metrics.leading()) {}
 
     int Width(std::u16string_view text) const;
+
+    // A run of text shaped into glyphs, with the ascent of the line they were laid out on.
+    struct Shaped {
+        QList<QGlyphRun> runs;
+        qreal ascent = 0;
+    };
+    // Drawing the cached glyphs gives the pixels drawText gives, except for the lines of
+    // underlined or struck-out text, which such fonts draw with drawText.
+    bool ShapesOnce() const { return !font.underline() && !font.strikeOut() && !font.overline(); }
+    const Shaped& Shape(std::u16string_view text) const;
 
     struct TextHash {
         using is_transparent = void;
@@ -30,7 +43,13 @@ struct QtFontData {
 
     QFont font;
     QFontMetrics metrics;
+    // Asking the metrics looks the font engine up every time; these do not change.
+    int height;
+    int ascent;
+    int leading;
     mutable std::unordered_map<std::u16string, int, TextHash, std::equal_to<>> widths;
+    // Shaping a word again at every paint costs more than drawing it.
+    mutable std::unordered_map<std::u16string, Shaped, TextHash, std::equal_to<>> shapes;
 };
 
 namespace {
@@ -40,6 +59,8 @@ namespace {
 // every refresh of such a list measure each word again.
 constexpr size_t MAX_CACHED_WIDTHS = 262144;
 constexpr size_t MAX_CACHED_FONTS = 256;
+// Only what is painted is shaped: a few screens' worth of words.
+constexpr size_t MAX_CACHED_SHAPES = 8192;
 
 constexpr ColorRef EDGE_SHADOW = Rgb(0x80, 0x80, 0x80);
 
@@ -200,26 +221,38 @@ int QtFontData::Width(std::u16string_view text) const {
     return width;
 }
 
+const QtFontData::Shaped& QtFontData::Shape(std::u16string_view text) const {
+    if (auto found = shapes.find(text); found != shapes.end()) {
+        return found->second;
+    }
+    QTextLayout layout(QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (shapes.size() >= MAX_CACHED_SHAPES) {
+        shapes.clear();
+    }
+    return shapes.emplace(std::u16string(text), Shaped{layout.glyphRuns(), line.isValid() ? line.ascent() : 0})
+        .first->second;
+}
+
 QtDrawingContext::QtDrawingContext(QPainter& painter, const QFont& stockFont) : painter_(painter) {
     const QFont font = InPixels(stockFont, painter.device());
     fonts_.push_back({FontCache::Instance().ForFont(font), Describe(font)});
     state_.font = StockSystemFont();
 }
 
-QtDrawingContext::~QtDrawingContext() {
-    while (!saved_.empty()) {
-        saved_.pop_back();
-        painter_.restore();
-    }
-}
+QtDrawingContext::~QtDrawingContext() = default;
 
 void QtDrawingContext::ClearMeasureCache() {
     FontCache::Instance().Clear();
 }
 
+// The painter's own state needs no saving: no call here leaves a clip, a font or a
+// brush behind on it (DrawText and DrawFocusRect restore what they set, and every call
+// that uses the pen sets it first), so font and colour are all there is to keep.
 int QtDrawingContext::SaveState() {
     saved_.push_back(state_);
-    painter_.save();
     return static_cast<int>(saved_.size());
 }
 
@@ -230,10 +263,7 @@ void QtDrawingContext::RestoreState(int state) {
         return;
     }
     state_ = saved_[static_cast<size_t>(target) - 1];
-    for (int level = depth; level >= target; --level) {
-        saved_.pop_back();
-        painter_.restore();
-    }
+    saved_.resize(static_cast<size_t>(target) - 1);
 }
 
 FontHandle QtDrawingContext::StockSystemFont() {
@@ -284,13 +314,13 @@ void QtDrawingContext::DeleteFont(FontHandle font) {
 
 Size QtDrawingContext::MeasureText(std::u16string_view text) {
     const QtFontData& font = Current();
-    return {font.Width(text), font.metrics.height()};
+    return {font.Width(text), font.height};
 }
 
 int QtDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t format) {
     const QtFontData& font = Current();
     const QString shown = (format & DT_NOPREFIX) != 0 ? ToQString(text) : WithoutPrefixes(ToQString(text));
-    const int lineHeight = font.metrics.height() + ((format & DT_EXTERNALLEADING) != 0 ? font.metrics.leading() : 0);
+    const int lineHeight = font.height + ((format & DT_EXTERNALLEADING) != 0 ? font.leading : 0);
     const int rectWidth = WidthOf(rect);
     std::vector<TextLine> lines = LayOutLines(shown, rectWidth, format);
     const int blockHeight = static_cast<int>(lines.size()) * lineHeight;
@@ -318,7 +348,8 @@ int QtDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t fo
     for (const TextLine& line : lines) {
         QString part = shown.mid(line.start, line.length);
         int width = line.width;
-        if ((format & DT_END_ELLIPSIS) != 0 && width > rectWidth) {
+        const bool elided = (format & DT_END_ELLIPSIS) != 0 && width > rectWidth;
+        if (elided) {
             part = font.metrics.elidedText(part, Qt::ElideRight, std::max(rectWidth, 0));
             width = font.metrics.horizontalAdvance(part);
         }
@@ -328,7 +359,16 @@ int QtDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t fo
         } else if ((format & DT_CENTER) != 0) {
             x = rect.left + (int64_t{rectWidth} - width) / 2;
         }
-        painter_.drawText(QPoint(Clamped(x), Clamped(y + font.metrics.ascent())), part);
+        const int64_t baseline = y + font.ascent;
+        if (elided || !font.ShapesOnce()) {
+            painter_.drawText(QPoint(Clamped(x), Clamped(baseline)), part);
+        } else {
+            const QtFontData::Shaped& shaped = font.Shape(ToView(shown, line.start, line.length));
+            const QPointF origin(static_cast<qreal>(Clamped(x)), static_cast<qreal>(Clamped(baseline)) - shaped.ascent);
+            for (const QGlyphRun& run : shaped.runs) {
+                painter_.drawGlyphRun(origin, run);
+            }
+        }
         y += lineHeight;
     }
     painter_.restore();

@@ -216,6 +216,115 @@ TEST_F(HTMLListCtrlTest, HoldingATapAsksForTheContextMenu) {
     EXPECT_EQ(log[2].point, (Point{global.x(), global.y()}));
 }
 
+// Long lists: items beyond the first screen count with estimated heights until they
+// are measured in view or in the background.
+class HTMLListCtrlLongListTest : public HTMLListCtrlTest {
+protected:
+    static constexpr int kCount = 1000;
+
+    // Every seventh text wraps onto several lines, so the estimates are wrong for some.
+    static std::u16string Text(int i) {
+        std::u16string text = u"item " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26));
+        if (i % 7 == 3) {
+            text += u" with words enough to wrap onto a few more lines at this width";
+        }
+        return text;
+    }
+    void Fill(bool reversed = false) {
+        for (int n = 0; n < kCount; ++n) {
+            const int i = reversed ? kCount - 1 - n : n;
+            list.InsertItem(Text(i), 0, kBigData + i, ITEM_TEXT);
+        }
+    }
+    void Drain() {
+        for (int round = 0; round < 100000 && list.HasPendingWork(); ++round) {
+            QCoreApplication::processEvents();
+        }
+        ASSERT_FALSE(list.HasPendingWork());
+    }
+    int MeasuredTotal() {
+        int total = 0;
+        for (int i = 0; i < kCount; ++i) {
+            total += list.MeasureItem(Text(i), ITEM_TEXT, 0, Client()->width());
+        }
+        return total;
+    }
+
+    static constexpr int64_t kBigData = int64_t{1} << 40; // shipment ids do not fit 32 bits
+};
+
+TEST_F(HTMLListCtrlLongListTest, EstimatedItemsSelectScrollAndHitLikeMeasuredOnes) {
+    Fill();
+    EXPECT_TRUE(list.HasPendingWork());
+    EXPECT_LT(list.MeasureCount(), kCount) << "the items below the first screen wait";
+
+    // Down with nothing selected goes to the last item, measured, with its bottom at the client's.
+    Key(Qt::Key_Down);
+    Paint();
+    const int last = kCount - 1;
+    const Rect rect = list.GetItemRect(last);
+    EXPECT_EQ(std::pair(list.GetSelectedIndex(), rect.bottom), std::pair(last, kClientHeight));
+    EXPECT_EQ(rect.Height(), list.MeasureItem(Text(last), ITEM_TEXT, 0, kClientWidth));
+    EXPECT_EQ(ScrollPos(), list.verticalScrollBar()->maximum());
+
+    // A tap on the item above reports it with its wide data.
+    const Rect above = list.GetItemRect(last - 1);
+    ASSERT_EQ(Tap(100, (above.top + above.bottom) / 2), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    EXPECT_EQ(std::pair(log[1].item, log[1].data), std::pair(last - 1, kBigData + last - 1));
+
+    // Once every estimate is replaced the list is as long as its measures add up to.
+    Drain();
+    EXPECT_EQ(list.GetTotalHeight(), MeasuredTotal());
+    EXPECT_EQ(list.verticalScrollBar()->maximum(), list.GetTotalHeight() - kClientHeight);
+}
+
+TEST_F(HTMLListCtrlLongListTest, RefinedHeightsLeaveTheSelectedItemWhereItIs) {
+    Fill();
+    list.SetSelectedIndex(500);
+    list.EnsureVisible(500);
+    Paint();
+    const Rect before = list.GetItemRect(500);
+    ASSERT_TRUE(before.top >= 0 && before.bottom <= kClientHeight);
+    const int positionBefore = ScrollPos();
+
+    Drain(); // replaces the estimates of the 500 items above
+    Paint();
+    EXPECT_EQ(list.GetItemRect(500), before);
+    EXPECT_NE(ScrollPos(), positionBefore) << "the estimates above were off, so the position follows";
+    QTest::mouseClick(Client(), Qt::LeftButton, {}, QPoint(100, (before.top + before.bottom) / 2));
+    EXPECT_EQ(list.GetSelectedIndex(), 500);
+
+    // The wheel and the keys go on from there.
+    Key(Qt::Key_Up);
+    Paint();
+    EXPECT_EQ(list.GetSelectedIndex(), 499);
+    EXPECT_GE(list.GetItemRect(499).top, 0);
+}
+
+TEST_F(HTMLListCtrlLongListTest, ARefillKeepsTheMeasuresOfUnchangedItemsAndTheOldPosition) {
+    Fill();
+    Drain();
+    const int64_t measured = list.MeasureCount();
+    const int total = list.GetTotalHeight();
+
+    // The same items in the other order: nothing is measured again.
+    list.verticalScrollBar()->setValue(5000);
+    list.DeleteAllItems();
+    Fill(true);
+    EXPECT_EQ(ScrollPos(), 0) << "the first item of a refill sets the range, as it always did";
+    Drain();
+    EXPECT_EQ(std::pair(list.MeasureCount(), list.GetTotalHeight()), std::pair(measured, total));
+
+    // A changed text, or the same text under other data, is measured afresh.
+    list.DeleteAllItems();
+    for (int i = 0; i < kCount; ++i) {
+        const std::u16string text = i == 600 ? Text(i) + u" changed" : Text(i);
+        list.InsertItem(text, 0, i == 700 ? 7 : kBigData + i, ITEM_TEXT);
+    }
+    Drain();
+    EXPECT_EQ(list.MeasureCount(), measured + 2);
+}
+
 } // namespace
 } // namespace parcelo
 

@@ -4,6 +4,7 @@
 #include "platform/QtImageList.h"
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
@@ -101,6 +102,33 @@ TEST_F(QtDrawingContextTest, ImageListLeavesMagentaOut) {
         dc.DrawImage(images, 7, {0, 0});
     });
     EXPECT_EQ(ink, QRect(21, 30, 1, 4)); // the green column alone: magenta and the unknown image draw nothing
+}
+
+// Words are shaped once per font and drawn from the cache afterwards: the pixels must be
+// those QPainter::drawText gives, the first time and every time after, underlined or not.
+TEST_F(QtDrawingContextTest, CachedWordsDrawWhatDrawTextDraws) {
+    for (const bool underline : {false, true}) {
+        QFont shown = font;
+        shown.setUnderline(underline);
+        QImage expected(300, 80, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        {
+            QPainter painter(&expected);
+            painter.setFont(shown);
+            painter.setPen(QColor(0, 0, 255));
+            painter.drawText(QPoint(7, 3 + QFontMetrics(shown).ascent()), QStringLiteral("CJ대한통운: 6012 3일"));
+        }
+        for (int pass = 0; pass < 2; ++pass) {
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            QtDrawingContext dc(painter, shown);
+            dc.SetTextColor(Rgb(0, 0, 255));
+            Rect rect{7, 3, 300, 80};
+            dc.DrawText(u"CJ대한통운: 6012 3일", rect, DT_NOCLIP | DT_SINGLELINE);
+            painter.end();
+            EXPECT_EQ(image, expected) << "underline " << underline << ", pass " << pass;
+        }
+    }
 }
 
 } // namespace
