@@ -15,7 +15,8 @@ namespace parcelo {
 
 namespace {
 
-// A phone-like window at 96 dots per inch; scaled like every other length.
+// A tall window at 96 dots per inch, the shape the list and dialogs are laid out
+// for; scaled like every other length.
 constexpr int kWindowWidth = 480;
 constexpr int kWindowHeight = 640;
 

@@ -11,7 +11,7 @@ namespace parcelo {
 // part of the text). Without one, PARCELO_CODEPAGE, when set to a name iconv knows
 // (for example "CP949" or "UTF-8"), picks the code page; otherwise text that is
 // valid UTF-8 up to its first zero byte is read as UTF-8 and anything else as CP949,
-// the code page of the Korean devices these files were first written for. Invalid
+// the Korean code page such files are usually written in by older tools. Invalid
 // byte sequences become U+FFFD and the text after them is kept. A NUL stays in the
 // text: ending the text there is the reader's business.
 std::u16string DecodeConfigText(std::string_view bytes);
