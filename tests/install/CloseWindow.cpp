@@ -78,7 +78,7 @@ std::optional<xcb_window_t> FindWindow(xcb_connection_t* connection, xcb_window_
     return std::nullopt;
 }
 
-void SendDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms) {
+bool SendDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -87,7 +87,10 @@ void SendDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& 
     event.data.data32[0] = atoms.deleteWindow;
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    xcb_flush(connection);
+    // Wait until the server has carried the request out. Hanging up right after writing
+    // it can lose it: an X server that sees the hang-up before it has read the request
+    // closes the connection without reading on, which happens readily on a busy machine.
+    return Wrap(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)) != nullptr;
 }
 
 } // namespace
@@ -118,7 +121,10 @@ int main(int argc, char** argv) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (std::chrono::steady_clock::now() < deadline) {
         if (const auto window = FindWindow(connection.get(), root, atoms, pid)) {
-            SendDelete(connection.get(), *window, atoms);
+            if (!SendDelete(connection.get(), *window, atoms)) {
+                std::fprintf(stderr, "the X server did not confirm the close\n");
+                return 1;
+            }
             return 0;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
