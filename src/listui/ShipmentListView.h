@@ -3,6 +3,8 @@
 #include "couriers/Courier.h"
 #include "listui/HTMLListCtrl.h"
 #include "store/ShipmentDatabase.h"
+#include "transfer/ShipmentMatcher.h"
+#include "transfer/ShipmentSearchKey.h"
 
 #include <QString>
 #include <QTimer>
@@ -11,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QMenu;
@@ -46,6 +49,8 @@ struct ShipmentActions {
     std::function<void()> options;
     // Runs the dialog that adds many shipments at once; true when it added them.
     std::function<bool()> bulkAdd;
+    // Opens `url`, the address of the courier at `courierIndex`, in the desktop's browser.
+    std::function<void(const QString& url, int courierIndex)> openInBrowser;
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list
@@ -86,6 +91,14 @@ public:
     void FilterBy(uint32_t command);
     int Filter() const { return m_query.filter; }
     const ShipmentQuery& Query() const { return m_query; }
+
+    // Shows only the shipments whose item name, invoice number or courier name the find
+    // text matches (see ShipmentMatcher), within the filter; an empty text shows them all.
+    // The selected shipment stays selected while it is shown.
+    void SetFindText(const QString& text);
+    const QString& FindText() const { return m_findText; }
+    // Whether the shipment is shown under the current find text.
+    bool IsFound(const Shipment& shipment);
 
     // The id of the shipment shown at `row`; 0 when there is no such row.
     int64_t IdAt(int row) const;
@@ -130,6 +143,11 @@ private:
     void OnCall();
     void OnTrack();
     void OnOptions();
+    void OnCopy(bool address);
+    void OnOpenInBrowser();
+    // The tracking address of the selected shipment; empty when there is none (the user
+    // has been told why).
+    QString SelectedAddress(int* courierIndex = nullptr);
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
@@ -141,6 +159,17 @@ private:
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
     QTimer m_pollTimer;
+
+    // The find text and its matcher (empty while the text is empty), and the search key of
+    // every shipment seen while finding, kept while its texts stay the same.
+    struct CachedKey {
+        int32_t courierIndex = 0;
+        std::u16string invoice, item;
+        ShipmentSearchKey key;
+    };
+    QString m_findText;
+    std::optional<ShipmentMatcher> m_matcher;
+    std::unordered_map<int64_t, CachedKey> m_searchKeys;
 };
 
 } // namespace parcelo
