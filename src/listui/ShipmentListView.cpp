@@ -86,8 +86,16 @@ void CShipmentListView::OnInitialUpdate() {
 }
 
 void CShipmentListView::Refresh(RefillCause cause) {
+    Refill(true, cause);
+}
+
+void CShipmentListView::Refill(bool readStore, RefillCause cause) {
     const int64_t selectedId = SelectedId();
-    FillList();
+    if (readStore) {
+        FillList();
+    } else {
+        FillRows();
+    }
     if (cause == RefillCause::User) {
         return; // the list keeps its selected row
     }
@@ -107,13 +115,18 @@ bool CShipmentListView::RefreshIfChangedElsewhere() {
 
 // Fills the list from the store; the list's selected index is left as it is.
 void CShipmentListView::FillList() {
+    m_queried.clear();
+    m_store.Query(m_query, m_queried);
+    FillRows();
+}
+
+// Fills the list from the shipments last read, those the find text matches.
+void CShipmentListView::FillRows() {
     m_wndList.DeleteAllItems();
     m_rowIds.clear();
-    std::vector<Shipment> shipments;
-    m_store.Query(m_query, shipments);
     const Instant now = m_clock.Now();
-    m_rowIds.reserve(shipments.size());
-    for (const Shipment& shipment : shipments) {
+    m_rowIds.reserve(m_queried.size());
+    for (const Shipment& shipment : m_queried) {
         if (m_matcher && !IsFound(shipment)) {
             continue;
         }
@@ -147,7 +160,9 @@ void CShipmentListView::SetFindText(const QString& text) {
     } else {
         m_matcher = matcher;
     }
-    Refresh(RefillCause::Elsewhere);
+    // The store has not changed since the last fill, or the fill that follows the change
+    // (the view's own, or the poll's for another program's) is still to come.
+    Refill(false, RefillCause::Elsewhere);
 }
 
 bool CShipmentListView::IsFound(const Shipment& shipment) {

@@ -129,7 +129,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Refill(bool readStore, RefillCause cause);
     void FillList();
+    void FillRows();
     void OnListNotify(const HTMLListNotify& notification);
     // The selected shipment as the store has it now. When it cannot be read the user
     // is told and the list is read again.
@@ -155,7 +157,8 @@ private:
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;
     ShipmentQuery m_query;
-    std::vector<int64_t> m_rowIds; // the shipment id of each row, top to bottom
+    std::vector<Shipment> m_queried; // what the last fill read: the filter's shipments in order
+    std::vector<int64_t> m_rowIds;   // the shipment id of each row, top to bottom
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
     QTimer m_pollTimer;
