@@ -17,6 +17,12 @@ constexpr MenuItem kMenuBarMenu[] = {
     {u"전화 걸기", ID_CALL_COURIER},
     {u"도구", 0, kMenuBarTools},
     {u"여러 건 추가", ID_BULK_ADD},
+    {u"찾기", ID_FIND},
+    kSeparator,
+    {u"내보내기", ID_EXPORT},
+    {u"가져오기", ID_IMPORT},
+    {u"백업", ID_BACKUP},
+    {u"복원", ID_RESTORE},
     kSeparator,
     {u"옵션", ID_OPTIONS},
     {u"정보", ID_APP_ABOUT},
@@ -31,9 +37,17 @@ constexpr MenuItem kMenuBar[] = {
 // Pop-ups: the list's item menu, the filter choices and the sort choices. The
 // position of a filter or sort item is its command id minus the first id.
 constexpr MenuItem kItemMenu[] = {
-    {u"배송 조회", ID_TRACK_SHIPMENT}, {u"전화 걸기", ID_CALL_COURIER}, kSeparator,
-    {u"편집", ID_EDIT_SHIPMENT},       {u"삭제", ID_DELETE_SHIPMENT},   kSeparator,
+    {u"배송 조회", ID_TRACK_SHIPMENT},
+    {u"전화 걸기", ID_CALL_COURIER},
+    kSeparator,
+    {u"편집", ID_EDIT_SHIPMENT},
+    {u"삭제", ID_DELETE_SHIPMENT},
+    kSeparator,
     {u"여러 건 추가", ID_BULK_ADD},
+    kSeparator,
+    {u"브라우저에서 열기", ID_OPEN_IN_BROWSER},
+    {u"송장번호 복사", ID_COPY_INVOICE},
+    {u"주소 복사", ID_COPY_ADDRESS},
 };
 constexpr MenuItem kFilterMenu[] = {
     {u"모두 표시", ID_FILTER_ALL},
@@ -55,9 +69,13 @@ constexpr MenuItem kPopups[] = {
 
 // Tracking page: OK and the tools.
 constexpr MenuItem kHtmlDialogTools[] = {
-    {u"화면 맞춤", ID_TOOLS_FIT_SCREEN},   kSeparator,
-    {u"글자 크게", ID_TOOLS_TEXT_LARGER},  {u"글자 보통", ID_TOOLS_TEXT_NORMAL},
+    {u"화면 맞춤", ID_TOOLS_FIT_SCREEN},
+    kSeparator,
+    {u"글자 크게", ID_TOOLS_TEXT_LARGER},
+    {u"글자 보통", ID_TOOLS_TEXT_NORMAL},
     {u"글자 작게", ID_TOOLS_TEXT_SMALLER},
+    kSeparator,
+    {u"브라우저에서 열기", ID_TOOLS_OPEN_IN_BROWSER},
 };
 constexpr MenuItem kHtmlDialogMenu[] = {
     {u"확인", IDOK},

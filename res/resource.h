@@ -104,6 +104,17 @@ inline constexpr int ID_TOOLS_TEXT_LARGER = 32827;
 inline constexpr int ID_TOOLS_TEXT_NORMAL = 32828;
 inline constexpr int ID_TOOLS_TEXT_SMALLER = 32829;
 
+// Finding, copying, opening in the browser and the store's files.
+inline constexpr int ID_FIND = 33100;
+inline constexpr int ID_COPY_INVOICE = 33101;
+inline constexpr int ID_COPY_ADDRESS = 33102;
+inline constexpr int ID_OPEN_IN_BROWSER = 33103;
+inline constexpr int ID_EXPORT = 33104;
+inline constexpr int ID_IMPORT = 33105;
+inline constexpr int ID_BACKUP = 33106;
+inline constexpr int ID_RESTORE = 33107;
+inline constexpr int ID_TOOLS_OPEN_IN_BROWSER = 33108;
+
 // Private messages from the filter and sort buttons to the main window.
 inline constexpr unsigned WM_USER = 0x0400;
 inline constexpr unsigned WM_FILTER_CHANGED = WM_USER + 2000; // 0x0BD0

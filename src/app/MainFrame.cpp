@@ -38,7 +38,8 @@ DpiCache& FrameDpi() {
 } // namespace
 
 CMainFrame::CMainFrame()
-    : m_wndFilterSortBar(this), m_wndCommandBar(this), m_wndView(m_couriers, m_store, m_clock, this) {
+    : m_wndFilterSortBar(this), m_wndCommandBar(this), m_wndView(m_couriers, m_store, m_clock, this),
+      m_wndFindBar(this), m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setWindowIcon(ApplicationIcon());
     setFocusProxy(&m_wndView);
@@ -74,6 +75,9 @@ bool CMainFrame::LoadFrame() {
     connect(&m_wndFilterSortBar, &CFilterSortBar::notifyMainWindow, this,
             [this](unsigned message, uint32_t command) { SendMessage(message, command); });
     m_wndFilterSortBar.CreateDropDowns();
+    layout->insertWidget(1, &m_wndFindBar);
+    connect(&m_wndFindBar, &QLineEdit::textChanged, this, [this](const QString& text) { m_wndView.SetFindText(text); });
+    connect(&m_wndFindBar, &CFindBar::closed, this, [this] { m_wndView.setFocus(); });
     BindKeys();
 
     const bool couriersLoaded = LoadCouriers();
@@ -126,6 +130,7 @@ void CMainFrame::BindKeys() {
     bind(QKeySequence(Qt::Key_F2), CCommandBar::Key::Right);
     bind(QKeySequence(Qt::Key_F10), CCommandBar::Key::Right);
     bind(QKeySequence(Qt::Key_Menu), CCommandBar::Key::Right);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] { m_wndFindBar.Open(); });
 }
 
 bool CMainFrame::OnCmdMsg(int command) {
@@ -134,6 +139,13 @@ bool CMainFrame::OnCmdMsg(int command) {
     }
     if (command == ID_EXIT) {
         PostQuitMessage(0);
+        return true;
+    }
+    if (command == ID_FIND) {
+        m_wndFindBar.Open();
+        return true;
+    }
+    if (m_fileCommands.OnCommand(command)) {
         return true;
     }
     return m_appCommands && m_appCommands(command);

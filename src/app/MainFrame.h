@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/FilterSortBar.h"
+#include "app/FindBar.h"
+#include "app/QtFileChooser.h"
+#include "app/StoreFileCommands.h"
 #include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
@@ -58,6 +61,8 @@ public:
     CFilterSortBar& FilterSortBar() { return m_wndFilterSortBar; }
     CCommandBar& CommandBar() { return m_wndCommandBar; }
     CShipmentListView& View() { return m_wndView; }
+    CFindBar& FindBar() { return m_wndFindBar; }
+    CStoreFileCommands& FileCommands() { return m_fileCommands; }
 
     // Asks the running event loop to end with `code` once it gets control; works
     // before the loop has started, too.
@@ -79,6 +84,9 @@ private:
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;
+    CFindBar m_wndFindBar;
+    QtFileChooser m_fileChooser;
+    CStoreFileCommands m_fileCommands;
     std::function<bool(int)> m_appCommands;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/BrowserLauncher.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
@@ -10,6 +11,8 @@
 #include "res/resource.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <iterator>
 
 namespace parcelo {
 
@@ -84,6 +87,15 @@ void CParceloApp::ConnectDialogs() {
             dialog.SetCourier(courier->name, courierIndex);
         }
         dialog.DoModal();
+    };
+    actions.openInBrowser = [frame](const QString& address, int courierIndex) {
+        const Courier* courier = FindCourier(frame->Couriers(), courierIndex);
+        std::u16string name;
+        if (courier != nullptr) {
+            const auto* end = std::find(std::begin(courier->name), std::end(courier->name), u'\0');
+            name.assign(std::begin(courier->name), end);
+        }
+        OpenInBrowser(frame, address, name, courier != nullptr ? courierIndex : -1);
     };
     actions.bulkAdd = [frame] {
         CBulkAddDlg dialog(frame->Couriers(), frame->Detector(), frame->Store(), frame);

@@ -1,5 +1,6 @@
 #include "dialogs/HtmlDlg.h"
 
+#include "dialogs/BrowserLauncher.h"
 #include "dialogs/TrackingWebPage.h"
 #include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
@@ -70,22 +71,8 @@ void CHtmlDlg::OnInitDialog() {
 }
 
 void CHtmlDlg::TellAddressRefused() {
-    // The first line is fixed text: what follows comes from parcelo.ini.
-    QString text = QStringLiteral("배송 조회 페이지를 열 수 없습니다.\n\n");
-    if (m_courierIndex >= 0) {
-        const QString key = QStringLiteral("ID%1").arg(m_courierIndex + 1, 2, 10, QLatin1Char('0'));
-        text += QStringLiteral("택배사 '%1'의 조회 주소(parcelo.ini의 %2 줄)가 http:// 또는 https:// 주소가 아닙니다:\n"
-                               "%3\n\n"
-                               "parcelo.ini의 %2 줄에 http:// 또는 https://로 시작하는 주소를 적은 뒤 "
-                               "Parcelo를 다시 시작하십시오.")
-                    .arg(QtMenuBuilder::ToQString(m_courierName), key, QtMenuBuilder::ToQString(m_address));
-    } else {
-        text += QStringLiteral("조회 주소가 http:// 또는 https:// 주소가 아닙니다:\n%1\n\n"
-                               "parcelo.ini의 택배사 주소를 http:// 또는 https://로 시작하도록 고친 뒤 "
-                               "Parcelo를 다시 시작하십시오.")
-                    .arg(QtMenuBuilder::ToQString(m_address));
-    }
-    ShowMessage(parentWidget(), text, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(parentWidget(), AddressRefusedText(m_address, m_courierName, m_courierIndex),
+                MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CHtmlDlg::OnViewNotify(int code) {
@@ -116,6 +103,9 @@ void CHtmlDlg::OnCommand(int command) {
         m_zoomLevel = kSmallText;
         m_view.SetZoomLevel(m_zoomLevel);
         break;
+    case ID_TOOLS_OPEN_IN_BROWSER:
+        OpenInBrowser(this, QtMenuBuilder::ToQString(m_address), m_courierName, m_courierIndex);
+        return;
     default:
         return;
     }

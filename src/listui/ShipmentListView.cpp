@@ -17,6 +17,8 @@
 #include "store/ShipmentDatabase.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
 #include <QResizeEvent>
@@ -84,8 +86,16 @@ void CShipmentListView::OnInitialUpdate() {
 }
 
 void CShipmentListView::Refresh(RefillCause cause) {
+    Refill(true, cause);
+}
+
+void CShipmentListView::Refill(bool readStore, RefillCause cause) {
     const int64_t selectedId = SelectedId();
-    FillList();
+    if (readStore) {
+        FillList();
+    } else {
+        FillRows();
+    }
     if (cause == RefillCause::User) {
         return; // the list keeps its selected row
     }
@@ -105,13 +115,21 @@ bool CShipmentListView::RefreshIfChangedElsewhere() {
 
 // Fills the list from the store; the list's selected index is left as it is.
 void CShipmentListView::FillList() {
+    m_queried.clear();
+    m_store.Query(m_query, m_queried);
+    FillRows();
+}
+
+// Fills the list from the shipments last read, those the find text matches.
+void CShipmentListView::FillRows() {
     m_wndList.DeleteAllItems();
     m_rowIds.clear();
-    std::vector<Shipment> shipments;
-    m_store.Query(m_query, shipments);
     const Instant now = m_clock.Now();
-    m_rowIds.reserve(shipments.size());
-    for (const Shipment& shipment : shipments) {
+    m_rowIds.reserve(m_queried.size());
+    for (const Shipment& shipment : m_queried) {
+        if (m_matcher && !IsFound(shipment)) {
+            continue;
+        }
         const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
         m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now), shipment.courierIndex,
                              static_cast<uint32_t>(shipment.id), ITEM_HTML, 0);
@@ -128,6 +146,41 @@ void CShipmentListView::SortBy(uint32_t command) {
 void CShipmentListView::FilterBy(uint32_t command) {
     FilterForCommand(command, m_query);
     Refresh(RefillCause::User);
+}
+
+void CShipmentListView::SetFindText(const QString& text) {
+    if (text == m_findText) {
+        return;
+    }
+    m_findText = text;
+    const ShipmentMatcher matcher(text.toStdU16String());
+    if (matcher.MatchesEverything()) {
+        m_matcher.reset();
+        m_searchKeys.clear();
+    } else {
+        m_matcher = matcher;
+    }
+    // The store has not changed since the last fill, or the fill that follows the change
+    // (the view's own, or the poll's for another program's) is still to come.
+    Refill(false, RefillCause::Elsewhere);
+}
+
+bool CShipmentListView::IsFound(const Shipment& shipment) {
+    if (!m_matcher) {
+        return true;
+    }
+    auto [entry, added] = m_searchKeys.try_emplace(shipment.id);
+    CachedKey& cached = entry->second;
+    if (added || cached.courierIndex != shipment.courierIndex || cached.invoice != shipment.invoiceNumber ||
+        cached.item != shipment.itemName) {
+        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
+        cached.courierIndex = shipment.courierIndex;
+        cached.invoice = shipment.invoiceNumber;
+        cached.item = shipment.itemName;
+        cached.key = ShipmentSearchKey::Make(courier != nullptr ? FieldView(courier->name) : std::u16string_view(),
+                                             shipment.invoiceNumber, shipment.itemName);
+    }
+    return m_matcher->Matches(cached.key);
 }
 
 int64_t CShipmentListView::IdAt(int row) const {
@@ -157,6 +210,15 @@ bool CShipmentListView::OnCommand(int command) {
     case ID_OPTIONS:
         OnOptions();
         return true;
+    case ID_COPY_INVOICE:
+        OnCopy(false);
+        return true;
+    case ID_COPY_ADDRESS:
+        OnCopy(true);
+        return true;
+    case ID_OPEN_IN_BROWSER:
+        OnOpenInBrowser();
+        return true;
     case ID_BULK_ADD:
         if (m_actions.bulkAdd && m_actions.bulkAdd()) {
             Refresh(RefillCause::User);
@@ -173,6 +235,9 @@ bool CShipmentListView::IsCommandEnabled(int command) const {
     case ID_DELETE_SHIPMENT:
     case ID_CALL_COURIER:
     case ID_TRACK_SHIPMENT:
+    case ID_COPY_INVOICE:
+    case ID_COPY_ADDRESS:
+    case ID_OPEN_IN_BROWSER:
         return SelectedId() != 0;
     default:
         return true;
@@ -340,6 +405,41 @@ void CShipmentListView::OnTrack() {
     const std::u16string url = FormatTrackingUrl(FieldView(courier->trackingUrl), shipment->invoiceNumber);
     if (m_actions.trackShipment) {
         m_actions.trackShipment(QString::fromStdU16String(url), shipment->courierIndex);
+    }
+}
+
+QString CShipmentListView::SelectedAddress(int* courierIndex) {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment) {
+        return {};
+    }
+    const Courier* courier = CourierOrTell(*shipment);
+    if (courier == nullptr) {
+        return {};
+    }
+    if (courierIndex != nullptr) {
+        *courierIndex = shipment->courierIndex;
+    }
+    return QString::fromStdU16String(FormatTrackingUrl(FieldView(courier->trackingUrl), shipment->invoiceNumber));
+}
+
+void CShipmentListView::OnCopy(bool address) {
+    QString text;
+    if (address) {
+        text = SelectedAddress();
+    } else if (const std::optional<Shipment> shipment = ReadSelected()) {
+        text = QString::fromStdU16String(shipment->invoiceNumber);
+    }
+    if (!text.isEmpty()) {
+        QGuiApplication::clipboard()->setText(text);
+    }
+}
+
+void CShipmentListView::OnOpenInBrowser() {
+    int courierIndex = -1;
+    const QString url = SelectedAddress(&courierIndex);
+    if (!url.isEmpty() && m_actions.openInBrowser) {
+        m_actions.openInBrowser(url, courierIndex);
     }
 }
 

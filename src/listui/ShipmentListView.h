@@ -3,6 +3,8 @@
 #include "couriers/Courier.h"
 #include "listui/HTMLListCtrl.h"
 #include "store/ShipmentDatabase.h"
+#include "transfer/ShipmentMatcher.h"
+#include "transfer/ShipmentSearchKey.h"
 
 #include <QString>
 #include <QTimer>
@@ -11,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QMenu;
@@ -46,6 +49,8 @@ struct ShipmentActions {
     std::function<void()> options;
     // Runs the dialog that adds many shipments at once; true when it added them.
     std::function<bool()> bulkAdd;
+    // Opens `url`, the address of the courier at `courierIndex`, in the desktop's browser.
+    std::function<void(const QString& url, int courierIndex)> openInBrowser;
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list
@@ -87,6 +92,14 @@ public:
     int Filter() const { return m_query.filter; }
     const ShipmentQuery& Query() const { return m_query; }
 
+    // Shows only the shipments whose item name, invoice number or courier name the find
+    // text matches (see ShipmentMatcher), within the filter; an empty text shows them all.
+    // The selected shipment stays selected while it is shown.
+    void SetFindText(const QString& text);
+    const QString& FindText() const { return m_findText; }
+    // Whether the shipment is shown under the current find text.
+    bool IsFound(const Shipment& shipment);
+
     // The id of the shipment shown at `row`; 0 when there is no such row.
     int64_t IdAt(int row) const;
     // The id of the selected shipment; 0 when no row is selected.
@@ -116,7 +129,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Refill(bool readStore, RefillCause cause);
     void FillList();
+    void FillRows();
     void OnListNotify(const HTMLListNotify& notification);
     // The selected shipment as the store has it now. When it cannot be read the user
     // is told and the list is read again.
@@ -130,6 +145,11 @@ private:
     void OnCall();
     void OnTrack();
     void OnOptions();
+    void OnCopy(bool address);
+    void OnOpenInBrowser();
+    // The tracking address of the selected shipment; empty when there is none (the user
+    // has been told why).
+    QString SelectedAddress(int* courierIndex = nullptr);
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
@@ -137,10 +157,22 @@ private:
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;
     ShipmentQuery m_query;
-    std::vector<int64_t> m_rowIds; // the shipment id of each row, top to bottom
+    std::vector<Shipment> m_queried; // what the last fill read: the filter's shipments in order
+    std::vector<int64_t> m_rowIds;   // the shipment id of each row, top to bottom
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
     QTimer m_pollTimer;
+
+    // The find text and its matcher (empty while the text is empty), and the search key of
+    // every shipment seen while finding, kept while its texts stay the same.
+    struct CachedKey {
+        int32_t courierIndex = 0;
+        std::u16string invoice, item;
+        ShipmentSearchKey key;
+    };
+    QString m_findText;
+    std::optional<ShipmentMatcher> m_matcher;
+    std::unordered_map<int64_t, CachedKey> m_searchKeys;
 };
 
 } // namespace parcelo

@@ -123,7 +123,7 @@ std::optional<std::string> ShipmentTransfer::ExportBytes(Format format, const Sh
 }
 
 ShipmentTransfer::Error ShipmentTransfer::Export(const std::string& file, Format format, const ShipmentQuery& query,
-                                                 size_t* exported) {
+                                                 size_t* exported, const ShipmentFilter& keep) {
     std::vector<Shipment> shipments;
     if (!m_store.Query(query, shipments)) {
         return Error::StoreFailed;
@@ -131,6 +131,9 @@ ShipmentTransfer::Error ShipmentTransfer::Export(const std::string& file, Format
     std::vector<TransferRecord> records;
     records.reserve(shipments.size());
     for (const Shipment& shipment : shipments) {
+        if (keep && !keep(shipment)) {
+            continue;
+        }
         records.push_back(ToRecord(shipment, m_couriers));
     }
     shipments = {};

@@ -8,6 +8,7 @@
 #include "transfer/TransferRecord.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,8 +59,13 @@ public:
     // The shipments a query selects, in its order, in the format; empty when the store
     // could not be read (Error StoreFailed).
     std::optional<std::string> ExportBytes(Format format, const ShipmentQuery& query = {});
+    // Chooses, among the shipments a query selects, those written (the others are left out).
+    using ShipmentFilter = std::function<bool(const Shipment&)>;
+
     // ExportBytes written to `file` atomically; the number of shipments in `exported`.
-    Error Export(const std::string& file, Format format, const ShipmentQuery& query = {}, size_t* exported = nullptr);
+    // With `keep`, only the shipments it keeps are written.
+    Error Export(const std::string& file, Format format, const ShipmentQuery& query = {}, size_t* exported = nullptr,
+                 const ShipmentFilter& keep = {});
 
     // What importing `file` would do, nothing written. Error None with a plan whose
     // `failed` is set means the file was read but is not one of shipments: Unrecognised.

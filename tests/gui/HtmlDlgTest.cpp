@@ -125,6 +125,16 @@ TEST(HtmlDlgTest, ConnectingPageThenTheTrackingPageWithTextSizeAndFit) {
     EXPECT_TRUE(WaitFor([&] { return std::abs(view.zoomFactor() - fitted) < 0.02; })) << view.zoomFactor();
     Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
     EXPECT_EQ(view.zoomFactor(), 1.0);
+
+    // The same address goes to the desktop's browser.
+    QTextBrowser browser; // any object with a QUrl slot will do
+    QList<QUrl> opened;
+    QObject::connect(&browser, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
+    QDesktopServices::setUrlHandler("http", &browser, "anchorClicked");
+    const auto unsetHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("http"); });
+    Tool(dialog, ID_TOOLS_OPEN_IN_BROWSER)->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].toString(), QString::fromStdU16String(dialog.Address()));
 }
 
 // OK and Escape alike stop the download and take back the wait cursor, for good.

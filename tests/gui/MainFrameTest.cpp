@@ -141,6 +141,32 @@ TEST_F(MainFrameTest, FilterAndSortLeaveEachOtherAloneAndResetOnRestart) {
     EXPECT_TRUE(messages.Calls().empty());
 }
 
+// Ctrl+F and the menu's 찾기 open the find field; typing narrows the list within the
+// filter, and Escape empties and hides the field and gives the list the focus back.
+TEST_F(MainFrameTest, FindFieldOpensByKeyOrMenuAndEscapeShowsEverythingAgain) {
+    AddToProgramVolume({MakeShipment(0, u"책상", now - 3 * kDay, now - 3 * kDay, InDelivery),
+                        MakeShipment(1, u"의자", now - 2 * kDay, now - 2 * kDay, Done),
+                        MakeShipment(0, u"책장", now - 1 * kDay, now - 1 * kDay, Done)});
+    Start().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    CFindBar& bar = frame->FindBar();
+    EXPECT_FALSE(bar.isVisible());
+    QTest::keyClick(frame->View().List().viewport(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar.isVisible());
+    bar.insert(u"ㅊ"_qs); // as typed: QTest types Latin letters only
+    EXPECT_EQ(Listed(), (Names{u"책장", u"책상"}));
+    Pick(frame->FilterSortBar().FilterButton(), ID_FILTER_DONE);
+    EXPECT_EQ(Listed(), (Names{u"책장"}));
+    QTest::keyClick(&bar, Qt::Key_Escape);
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_EQ(Listed(), (Names{u"책장", u"의자"}));
+
+    EXPECT_TRUE(frame->OnCmdMsg(ID_FIND));
+    EXPECT_TRUE(bar.isVisible());
+    EXPECT_TRUE(bar.text().isEmpty());
+    EXPECT_TRUE(messages.Calls().empty());
+}
+
 // Coming to the front shows what another program changed, with the same shipment selected.
 TEST_F(MainFrameTest, ComingToTheFrontReadsChangesMadeElsewhere) {
     AddToProgramVolume({MakeShipment(0, u"A", now - 2 * kDay, now - 2 * kDay, InDelivery)});
@@ -169,7 +195,7 @@ TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     EXPECT_TRUE(main.OnCmdMsg(ID_APP_ABOUT)); // past the view and the frame
     EXPECT_EQ(aboutBoxes, 1);
 
-    main.View().SetActions({[&] { return ++newShipments, false; }, {}, {}, {}, {}});
+    main.View().SetActions({[&] { return ++newShipments, false; }, {}, {}, {}, {}, {}});
     main.CommandBar().PressKey(CCommandBar::Key::Left);
     EXPECT_EQ(newShipments, 1);
     QMenu& menu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);

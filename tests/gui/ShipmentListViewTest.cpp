@@ -30,6 +30,7 @@ protected:
                          [this](int64_t id) { return edited.push_back(id), true; },
                          [this](const QString& url, int /*courierIndex*/) { tracked.push_back(url); },
                          {},
+                         {},
                          {}});
         view.resize(300, 400);
         view.show();
@@ -255,7 +256,8 @@ TEST_F(ShipmentListViewTest, ItemMenuIsGreyedWithoutASelection) {
         EXPECT_EQ(action->isEnabled(), action->isSeparator() || action->text() == "여러 건 추가")
             << action->text().toStdString();
     }
-    EXPECT_EQ(texts, QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제", "", "여러 건 추가"}));
+    EXPECT_EQ(texts, QStringList({"배송 정보", "전화 걸기", "", "편집", "삭제", "", "여러 건 추가", "",
+                                  "브라우저에서 열기", "송장번호 복사", "주소 복사"}));
     // Adding many needs no selection; the list shows what was added.
     ShipmentActions actions;
     actions.bulkAdd = [this] { return store.Add(MakeShipment(2, u"B", now - 100, now, InDelivery)); };

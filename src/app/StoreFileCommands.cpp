@@ -1,0 +1,174 @@
+#include "app/StoreFileCommands.h"
+
+#include "app/FileChooser.h"
+#include "dialogs/ImportConfirmDlg.h"
+#include "listui/ShipmentListView.h"
+#include "platform/MessageBoxService.h"
+#include "res/resource.h"
+#include "store/ShipmentDatabase.h"
+#include "store/StoreBackup.h"
+#include "transfer/ShipmentTransfer.h"
+
+#include <QFileInfo>
+
+namespace parcelo {
+
+namespace {
+
+const QString kCsvFilter = QStringLiteral("CSV 파일 (*.csv)");
+const QString kJsonFilter = QStringLiteral("JSON 파일 (*.json)");
+const QString kBackupFilter = QStringLiteral("Parcelo 백업 (*.edb);;모든 파일 (*)");
+
+std::string LocalPath(const QString& file) {
+    return QFile::encodeName(file).toStdString();
+}
+
+QString Str(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+} // namespace
+
+CStoreFileCommands::CStoreFileCommands(CShipmentListView& view, CShipmentDatabase& store,
+                                       const std::vector<Courier>& couriers, const CourierDetector& detector,
+                                       FileChooser& chooser, QWidget* parent)
+    : m_view(view), m_store(store), m_couriers(couriers), m_detector(detector), m_chooser(&chooser), m_parent(parent) {}
+
+bool CStoreFileCommands::OnCommand(int command) {
+    switch (command) {
+    case ID_EXPORT:
+        Export();
+        return true;
+    case ID_IMPORT:
+        Import();
+        return true;
+    case ID_BACKUP:
+        BackUp();
+        return true;
+    case ID_RESTORE:
+        Restore();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CStoreFileCommands::Tell(const QString& text, unsigned icon) const {
+    ShowMessage(m_parent, text, MB_OK | icon);
+}
+
+void CStoreFileCommands::Export() {
+    // With a filter or a find text the user chooses between what the list shows and everything.
+    const bool narrowed = m_view.Filter() != FILTER_ALL || !m_view.FindText().isEmpty();
+    bool onlyShown = false;
+    if (narrowed) {
+        const QString question = QStringLiteral("목록에 표시된 %1건만 내보내시겠습니까?\n\n"
+                                                "예: 표시된 배송정보만\n아니요: 모든 배송정보")
+                                     .arg(m_view.List().GetItemCount());
+        onlyShown = ShowMessage(m_parent, question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+    QString chosenFilter = kCsvFilter;
+    QString file = m_chooser->SaveFile(m_parent, QStringLiteral("내보내기"), QStringLiteral("parcelo.csv"),
+                                       kCsvFilter + QStringLiteral(";;") + kJsonFilter, &chosenFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    std::optional<ShipmentTransfer::Format> format = ShipmentTransfer::FormatOf(LocalPath(file));
+    if (!format) {
+        // No known extension: the chosen filter decides, and its extension is added.
+        const bool json = chosenFilter == kJsonFilter;
+        file += json ? QStringLiteral(".json") : QStringLiteral(".csv");
+        format = json ? ShipmentTransfer::Format::Json : ShipmentTransfer::Format::Csv;
+    }
+    ShipmentTransfer transfer(m_store, m_couriers, &m_detector);
+    ShipmentQuery query = m_view.Query();
+    ShipmentTransfer::ShipmentFilter keep;
+    if (onlyShown) {
+        keep = [this](const Shipment& shipment) { return m_view.IsFound(shipment); };
+    } else {
+        query.filter = FILTER_ALL;
+    }
+    size_t exported = 0;
+    const ShipmentTransfer::Error error = transfer.Export(LocalPath(file), *format, query, &exported, keep);
+    if (error != ShipmentTransfer::Error::None) {
+        Tell(QStringLiteral("내보내지 못했습니다.\n%1\n\n%2").arg(file, Str(DescribeTransferError(error))),
+             MB_ICONEXCLAMATION);
+        return;
+    }
+    Tell(QStringLiteral("배송정보 %1건을 내보냈습니다.\n%2").arg(exported).arg(file), MB_ICONINFORMATION);
+}
+
+void CStoreFileCommands::Import() {
+    const QString file = m_chooser->OpenFile(m_parent, QStringLiteral("가져오기"),
+                                             QStringLiteral("배송정보 파일 (*.csv *.json);;모든 파일 (*)"));
+    if (file.isEmpty()) {
+        return;
+    }
+    ShipmentTransfer transfer(m_store, m_couriers, &m_detector);
+    ImportPlan plan;
+    ShipmentTransfer::Error error = transfer.PlanImport(LocalPath(file), plan);
+    if (error == ShipmentTransfer::Error::None && plan.failed) {
+        error = ShipmentTransfer::Error::Unrecognised;
+    }
+    if (error != ShipmentTransfer::Error::None) {
+        QString text = QStringLiteral("가져오지 못했습니다.\n%1\n\n%2").arg(file, Str(DescribeTransferError(error)));
+        if (!plan.errors.empty()) {
+            text += u'\n' + Str(plan.errors.front().reason);
+        }
+        Tell(text, MB_ICONEXCLAMATION);
+        return;
+    }
+    CImportConfirmDlg confirm(plan, file, m_parent);
+    if (confirm.exec() != QDialog::Accepted || plan.toAdd.empty()) {
+        return; // nothing written
+    }
+    error = transfer.CommitImport(plan);
+    m_view.Refresh(RefillCause::Elsewhere);
+    if (error != ShipmentTransfer::Error::None) {
+        Tell(QStringLiteral("가져오지 못했습니다. 배송정보는 하나도 추가되지 않았습니다.\n\n%1")
+                 .arg(Str(DescribeTransferError(error))),
+             MB_ICONEXCLAMATION);
+    }
+}
+
+void CStoreFileCommands::BackUp() {
+    const QString file = m_chooser->SaveFile(m_parent, QStringLiteral("백업"), QStringLiteral("parcelo-backup.edb"),
+                                             kBackupFilter, nullptr);
+    if (file.isEmpty()) {
+        return;
+    }
+    const StoreError error = StoreBackup::BackUp(m_store, LocalPath(file));
+    if (error != StoreError::None) {
+        Tell(QStringLiteral("백업하지 못했습니다.\n%1\n\n%2").arg(file, Str(DescribeStoreError(error))),
+             MB_ICONEXCLAMATION);
+        return;
+    }
+    Tell(QStringLiteral("배송정보를 백업했습니다.\n%1").arg(file), MB_ICONINFORMATION);
+}
+
+void CStoreFileCommands::Restore() {
+    const QString file = m_chooser->OpenFile(m_parent, QStringLiteral("복원"), kBackupFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    StoreError error = StoreBackup::Check(LocalPath(file));
+    if (error != StoreError::None) {
+        Tell(QStringLiteral("이 파일로 복원할 수 없습니다.\n%1\n\n%2").arg(file, Str(DescribeStoreError(error))),
+             MB_ICONEXCLAMATION);
+        return;
+    }
+    const QString kept = QFile::decodeName(StoreBackup::KeptCopyOf(m_store.VolumeFile()).c_str());
+    const QString question = QStringLiteral("이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n"
+                                            "현재 배송정보는 %2 으로 보관됩니다.")
+                                 .arg(file, kept);
+    if (ShowMessage(m_parent, question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    error = StoreBackup::Restore(m_store, LocalPath(file));
+    m_view.Refresh(RefillCause::Elsewhere);
+    if (error != StoreError::None) {
+        Tell(QStringLiteral("복원하지 못했습니다.\n\n%1").arg(Str(DescribeStoreError(error))), MB_ICONEXCLAMATION);
+    }
+}
+
+} // namespace parcelo

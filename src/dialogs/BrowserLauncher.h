@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace parcelo {
+
+// The message for a tracking address that is not an http:// or https:// address; with a
+// courier (index >= 0) it names the courier and its line in parcelo.ini.
+QString AddressRefusedText(const std::u16string& address, const std::u16string& courierName, int courierIndex);
+
+// Hands a tracking address to the desktop's browser. Any address but an http:// or
+// https:// one is refused with AddressRefusedText; a browser that cannot be started is
+// reported too. True when the browser took the address.
+bool OpenInBrowser(QWidget* parent, const QString& address, const std::u16string& courierName, int courierIndex);
+
+} // namespace parcelo

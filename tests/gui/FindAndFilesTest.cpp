@@ -1,0 +1,321 @@
+#include "app/FileChooser.h"
+#include "app/FindBar.h"
+#include "app/StoreFileCommands.h"
+#include "couriers/CourierDetector.h"
+#include "dialogs/BrowserLauncher.h"
+#include "dialogs/ImportConfirmDlg.h"
+#include "gui/ShellTestSupport.h"
+#include "listui/ShipmentListView.h"
+#include "res/resource.h"
+#include "store/StoreBackup.h"
+#include "support/FakeClock.h"
+#include "support/FakeMessageBoxService.h"
+#include "transfer/ShipmentTransfer.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTest>
+#include <deque>
+
+namespace parcelo::test {
+namespace {
+
+using Ids = std::vector<int64_t>;
+
+constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
+
+// Answers the file dialogs with queued paths; an empty queue is a cancel.
+class FakeFileChooser final : public FileChooser {
+public:
+    QString SaveFile(QWidget*, const QString&, const QString&, const QString&, QString* chosenFilter) override {
+        if (chosenFilter != nullptr && !filter.isEmpty()) {
+            *chosenFilter = filter;
+        }
+        return Next();
+    }
+    QString OpenFile(QWidget*, const QString&, const QString&) override { return Next(); }
+
+    std::deque<QString> answers;
+    QString filter;
+
+private:
+    QString Next() {
+        if (answers.empty()) {
+            return {};
+        }
+        QString file = answers.front();
+        answers.pop_front();
+        return file;
+    }
+};
+
+// Catches the addresses handed to the desktop's browser while it lives.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    UrlCatcher() {
+        QDesktopServices::setUrlHandler("http", this, "Open");
+        QDesktopServices::setUrlHandler("https", this, "Open");
+    }
+    ~UrlCatcher() override {
+        QDesktopServices::unsetUrlHandler("http");
+        QDesktopServices::unsetUrlHandler("https");
+    }
+    std::vector<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened.push_back(url); }
+};
+
+// Runs `answer` on the next modal dialog once it is open.
+template <typename Dialog, typename Answer> void OnNextDialog(Answer answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answer(*dialog);
+    });
+}
+
+class FindAndFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearProfileAndData();
+        ASSERT_TRUE(Open(store, "main.edb"));
+        couriers[2].trackingUrl[0] = u'\0';
+        const std::u16string fileUrl = u"file:///tmp/%s";
+        std::copy(fileUrl.begin(), fileUrl.end(), couriers[2].trackingUrl);
+        const std::u16string name = u"우편";
+        std::fill(std::begin(couriers[1].name), std::end(couriers[1].name), u'\0');
+        std::copy(name.begin(), name.end(), couriers[1].name);
+        view.SetActions(
+            {{}, {}, {}, {}, {}, [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); }});
+        view.resize(300, 400);
+        view.show();
+    }
+    bool Open(CShipmentDatabase& db, const QString& name) {
+        return db.MountVolume(folder.filePath(name).toStdU16String()) && db.Open(u"TRACKDB");
+    }
+    void Load(std::vector<Shipment> shipments) {
+        Instant entry = kNow;
+        for (Shipment& shipment : shipments) {
+            shipment.entryDate = entry--;
+            ASSERT_TRUE(store.Add(shipment));
+            ids.push_back(shipment.id);
+        }
+        view.OnInitialUpdate();
+    }
+    Ids Rows() const {
+        Ids rows;
+        for (int row = 0; row < view.List().GetItemCount(); ++row) {
+            rows.push_back(view.IdAt(row));
+        }
+        return rows;
+    }
+    static std::vector<Shipment> All(CShipmentDatabase& db) {
+        std::vector<Shipment> shipments;
+        EXPECT_TRUE(db.Query({}, shipments));
+        return shipments;
+    }
+    void Select(size_t index) { view.List().SetSelectedIndex(static_cast<int>(index)); }
+
+    QTemporaryDir folder;
+    FakeMessageBoxService messages;
+    FakeClock clock{kNow};
+    std::vector<Courier> couriers = NumberedCouriers(4);
+    CourierDetector detector{{}};
+    CShipmentDatabase store;
+    CShipmentListView view{couriers, store, clock};
+    FakeFileChooser chooser;
+    CStoreFileCommands commands{view, store, couriers, detector, chooser, &view};
+    Ids ids;
+};
+
+const std::vector<Shipment> kShipments = {
+    {0, u"1234-5678-90", u"책", 0, kNow, 0},   {1, u"98765", u"신발", 0, kNow, 1},
+    {0, u"55555", u"노트북 가방", 0, kNow, 1}, {3, u"11111", u"Phone Case", 0, kNow, 0},
+    {1, u"22222", u"창문 커튼", 0, kNow, 2},
+};
+
+TEST_F(FindAndFilesTest, FindNarrowsTheListWithinTheFilterAndEscapeShowsEverythingAgain) {
+    Load(kShipments);
+    CFindBar bar;
+    QObject::connect(&bar, &QLineEdit::textChanged, &view, [this](const QString& text) { view.SetFindText(text); });
+    bar.Open();
+    bar.setText(u"ㅊ"_qs);
+    EXPECT_EQ(Rows(), (Ids{ids[0], ids[4]}));
+    bar.setText(u"ㄴㅌㅂ"_qs);
+    EXPECT_EQ(Rows(), (Ids{ids[2]}));
+    bar.setText(u"1234 5678-9"_qs); // blanks and hyphens aside
+    EXPECT_EQ(Rows(), (Ids{ids[0]}));
+    bar.setText(u"PHONE"_qs);
+    EXPECT_EQ(Rows(), (Ids{ids[3]}));
+    bar.setText(u"ㅇㅍ"_qs); // the courier's name
+    EXPECT_EQ(Rows(), (Ids{ids[1], ids[4]}));
+
+    view.FilterBy(ID_FILTER_DONE); // status 1
+    EXPECT_EQ(Rows(), (Ids{ids[1]}));
+    bar.setText(u"ㅊ"_qs);
+    EXPECT_TRUE(Rows().empty());
+
+    QTest::keyClick(&bar, Qt::Key_Escape);
+    EXPECT_TRUE(bar.text().isEmpty());
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_EQ(Rows(), (Ids{ids[1], ids[2]}));
+}
+
+TEST_F(FindAndFilesTest, FindKeepsTheSelectedShipmentAndSeesEditedTexts) {
+    Load(kShipments);
+    Select(2); // 노트북 가방
+    view.SetFindText(u"ㄱ"_qs);
+    EXPECT_EQ(view.SelectedId(), ids[2]);
+    // The cached key follows a renamed item.
+    Shipment renamed = *store.Read(ids[2]);
+    renamed.itemName = u"모니터";
+    ASSERT_TRUE(store.Update(renamed));
+    view.Refresh(RefillCause::Elsewhere);
+    const Ids rows = Rows();
+    EXPECT_TRUE(std::find(rows.begin(), rows.end(), ids[2]) == rows.end());
+    EXPECT_EQ(view.SelectedId(), 0);
+}
+
+TEST_F(FindAndFilesTest, CopyPutsTheNumberOrTheAddressOnTheClipboard) {
+    Load(kShipments);
+    Select(0);
+    ASSERT_TRUE(view.OnCommand(ID_COPY_INVOICE));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"1234-5678-90"_qs);
+    ASSERT_TRUE(view.OnCommand(ID_COPY_ADDRESS));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("https://t0.example/?n="));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("1234"));
+    EXPECT_TRUE(messages.Calls().empty());
+}
+
+TEST_F(FindAndFilesTest, BrowserOpensWebAddressesOnly) {
+    Load({{0, u"777", u"웹", 0, kNow, 0}, {2, u"888", u"파일", 0, kNow, 0}});
+    UrlCatcher catcher;
+    Select(0);
+    view.OnCommand(ID_OPEN_IN_BROWSER);
+    ASSERT_EQ(catcher.opened.size(), 1U);
+    EXPECT_EQ(catcher.opened[0].host(), "t0.example");
+    EXPECT_TRUE(messages.Calls().empty());
+
+    Select(1);
+    view.OnCommand(ID_OPEN_IN_BROWSER);
+    EXPECT_EQ(catcher.opened.size(), 1U);
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("배송 조회 페이지를 열 수 없습니다."));
+    EXPECT_TRUE(messages.Calls()[0].text.contains("file:///tmp/888"));
+}
+
+TEST_F(FindAndFilesTest, ExportThenImportIntoAFreshStoreGivesTheSameShipments) {
+    Load(kShipments);
+    for (const QString& name : {QString("all.json"), QString("all")}) {
+        chooser.filter = "JSON 파일 (*.json)";
+        chooser.answers = {folder.filePath(name)};
+        commands.Export();
+    }
+    EXPECT_TRUE(QFile::exists(folder.filePath("all.json")));
+
+    CShipmentDatabase fresh;
+    ASSERT_TRUE(Open(fresh, "fresh.edb"));
+    CShipmentListView freshView{couriers, fresh, clock};
+    freshView.OnInitialUpdate();
+    CStoreFileCommands freshCommands{freshView, fresh, couriers, detector, chooser, &freshView};
+    chooser.answers = {folder.filePath("all.json")};
+    OnNextDialog<CImportConfirmDlg>([](CImportConfirmDlg& dialog) {
+        EXPECT_EQ(dialog.SummaryText(), u"5건 추가, 0건 중복, 0건 오류"_qs);
+        dialog.accept();
+    });
+    freshCommands.Import();
+    const auto before = All(store);
+    const auto after = All(fresh);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].invoiceNumber, before[i].invoiceNumber);
+        EXPECT_EQ(after[i].itemName, before[i].itemName);
+        EXPECT_EQ(after[i].courierIndex, before[i].courierIndex);
+        EXPECT_EQ(after[i].status, before[i].status);
+        EXPECT_EQ(after[i].orderDate, before[i].orderDate);
+    }
+    EXPECT_EQ(freshView.List().GetItemCount(), 5);
+}
+
+TEST_F(FindAndFilesTest, ExportOfTheShownRowsFollowsFilterAndFind) {
+    Load(kShipments);
+    view.SetFindText(u"ㅊ"_qs);
+    messages.QueueAnswer(IDYES);
+    chooser.answers = {folder.filePath("shown.csv")};
+    commands.Export();
+    CShipmentDatabase fresh;
+    ASSERT_TRUE(Open(fresh, "shown.edb"));
+    ShipmentTransfer transfer(fresh, couriers);
+    ImportPlan plan;
+    ASSERT_EQ(transfer.PlanImport(folder.filePath("shown.csv").toStdString(), plan), ShipmentTransfer::Error::None);
+    ASSERT_EQ(plan.toAdd.size(), 2U);
+}
+
+TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled) {
+    Load(kShipments);
+    QFile file(folder.filePath("mixed.csv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray csv;
+    chooser.answers = {folder.filePath("template.csv")};
+    commands.Export(); // a file of the right shape to start from
+    QFile exported(folder.filePath("template.csv"));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = exported.readAll().split('\n');
+    csv = lines[0] + '\n' + lines[1] + '\n'; // a duplicate
+    QByteArray fresh = lines[1];
+    fresh.replace("1234-5678-90", "4444-4444");
+    QByteArray broken = lines[1];
+    broken.replace("1234-5678-90", ""); // no number
+    csv += fresh + '\n' + broken + '\n';
+    file.write(csv);
+    file.close();
+
+    const auto before = All(store);
+    chooser.answers = {folder.filePath("mixed.csv")};
+    QString details;
+    OnNextDialog<CImportConfirmDlg>([&details](CImportConfirmDlg& dialog) {
+        EXPECT_EQ(dialog.SummaryText(), u"1건 추가, 1건 중복, 1건 오류"_qs);
+        details = dialog.DetailText();
+        dialog.reject();
+    });
+    commands.Import();
+    EXPECT_TRUE(details.contains("2행"));
+    EXPECT_TRUE(details.contains("4행"));
+    EXPECT_EQ(All(store).size(), before.size());
+}
+
+TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {
+    Load(kShipments);
+    QFile garbage(folder.filePath("garbage.edb"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    chooser.answers = {folder.filePath("garbage.edb")};
+    commands.Restore();
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("이 파일로 복원할 수 없습니다."));
+    EXPECT_EQ(All(store).size(), kShipments.size());
+
+    messages.Clear();
+    chooser.answers = {folder.filePath("backup.edb")};
+    commands.BackUp();
+    ASSERT_TRUE(store.Delete(ids[0]));
+    view.Refresh(RefillCause::User);
+    chooser.answers = {folder.filePath("backup.edb")};
+    commands.Restore(); // the fake answers Yes
+    EXPECT_EQ(All(store).size(), kShipments.size());
+    EXPECT_EQ(view.List().GetItemCount(), static_cast<int>(kShipments.size()));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(StoreBackup::KeptCopyOf(store.VolumeFile()))));
+}
+
+} // namespace
+} // namespace parcelo::test
+
+int main(int argc, char** argv) {
+    return parcelo::test::RunShellTests(argc, argv, "96");
+}
+
+#include "FindAndFilesTest.moc"
