@@ -31,4 +31,7 @@ std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes);
 // becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// Appends one code point (at most U+10FFFF, not a surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 } // namespace parcelo

@@ -11,11 +11,8 @@ namespace parcelo {
 // otherwise. std::nullopt when the C library has no CP949 tables.
 std::optional<std::u16string> DecodeImportText(std::string_view bytes);
 
-// Through iconv, each undecodable byte sequence as U+FFFD; std::nullopt when iconv does
-// not know the code page. glibc's CP949 reports an unassigned pair at the very end as an
-// error after consuming it; this decoder never steps past the end of its input then.
-std::optional<std::u16string> DecodeWithIconv(std::string_view bytes, const char* codePage);
-
+// CP949 through the platform's iconv decoder, each undecodable sequence as U+FFFD;
+// std::nullopt when the C library has no CP949 tables.
 std::optional<std::u16string> DecodeCp949(std::string_view bytes);
 
 } // namespace parcelo

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "platform/CodePage.h"
+
 #include <string>
 #include <string_view>
 
 namespace parcelo {
-
-// One code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t codePoint);
 
 // Calls `visit(codePoint)` for each code point of UTF-16 text; a lone surrogate, which
 // has no UTF-8 form, is visited as U+FFFD.
