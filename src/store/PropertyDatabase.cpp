@@ -69,17 +69,6 @@ bool IsSupportedType(uint32_t tag) {
     return type == CEVT_UI2 || type == CEVT_LPWSTR || type == CEVT_FILETIME;
 }
 
-std::string QuoteIdentifier(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
-
 void BindValue(CRecordStatement& statement, int index, const PropertyValue& value) {
     switch (ValueType(value.tag)) {
     case CEVT_LPWSTR:

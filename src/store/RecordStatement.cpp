@@ -8,6 +8,17 @@
 
 namespace parcelo {
 
+std::string QuoteIdentifier(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
 CRecordStatement::CRecordStatement(sqlite3* connection, const std::string& sql) : m_connection(connection) {
     Check(sqlite3_prepare_v2(connection, sql.c_str(), static_cast<int>(sql.size()) + 1, &m_statement, nullptr));
 }

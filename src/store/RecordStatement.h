@@ -9,6 +9,10 @@ struct sqlite3_stmt;
 
 namespace parcelo {
 
+// A table, column or index name as an SQL identifier: in double quotes, with any
+// double quote inside doubled.
+std::string QuoteIdentifier(const std::string& name);
+
 // A prepared SQLite statement for UTF-16 text in and out. Every failure throws
 // StoreFailure with its kind, taken while the connection still knows the cause.
 class CRecordStatement {

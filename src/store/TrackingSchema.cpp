@@ -1,30 +1,17 @@
 #include "store/TrackingSchema.h"
 
+#include "store/RecordStatement.h"
+
 #include <SQLiteCpp/Database.h>
 
 namespace parcelo {
 
-namespace {
-
-std::string Quote(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
-
-} // namespace
-
 std::string EventsTable(const std::string& table) {
-    return Quote(table + "_events");
+    return QuoteIdentifier(table + "_events");
 }
 
 std::string ChecksTable(const std::string& table) {
-    return Quote(table + "_checks");
+    return QuoteIdentifier(table + "_checks");
 }
 
 void CreateTrackingTables(SQLite::Database& connection, const std::string& table) {
@@ -38,8 +25,9 @@ void CreateTrackingTables(SQLite::Database& connection, const std::string& table
     connection.exec("CREATE TABLE " + checks +
                     " (\"shipment_id\" INTEGER PRIMARY KEY, \"last_check\" INTEGER NOT NULL DEFAULT 0, "
                     "\"done_by\" INTEGER)");
-    connection.exec("CREATE TRIGGER " + Quote(table + "_delete_tracking") + " AFTER DELETE ON " + Quote(table) +
-                    " BEGIN DELETE FROM " + events + " WHERE \"shipment_id\" = old.\"id\"; DELETE FROM " + checks +
+    connection.exec("CREATE TRIGGER " + QuoteIdentifier(table + "_delete_tracking") + " AFTER DELETE ON " +
+                    QuoteIdentifier(table) + " BEGIN DELETE FROM " + events +
+                    " WHERE \"shipment_id\" = old.\"id\"; DELETE FROM " + checks +
                     " WHERE \"shipment_id\" = old.\"id\"; END");
 }
 
