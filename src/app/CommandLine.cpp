@@ -1,14 +1,14 @@
 #include "app/CommandLine.h"
 
-#include "couriers/Courier.h"
-#include "transfer/ShipmentTransfer.h"
 #include "config/IniReader.h"
+#include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 #include "platform/CharClass.h"
 #include "platform/Profile.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
 #include "transfer/IsoDateTime.h"
+#include "transfer/ShipmentTransfer.h"
 #include "transfer/TextFolding.h"
 
 #include <QCommandLineParser>

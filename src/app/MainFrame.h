@@ -1,16 +1,19 @@
 #pragma once
 
 #include "app/FilterSortBar.h"
+#include "app/StatusController.h"
 #include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "platform/CommandBar.h"
-#include "store/ShipmentDatabase.h"
+#include "store/TrackingDatabase.h"
 
+#include <QLabel>
 #include <QWidget>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace parcelo {
@@ -52,6 +55,15 @@ public:
     // Which couriers an invoice number can belong to, from the rules beside the couriers.
     const CourierDetector& Detector() const { return m_detector; }
     CShipmentDatabase& Store() { return m_store; }
+    CTrackingDatabase& TrackingStore() { return m_store; }
+    // The automatic delivery status; off unless the profile turns it on.
+    StatusController& Status() { return m_status; }
+    // Takes new delivery-status settings: the list shows the statuses only while it is on.
+    void ApplyStatusSettings(const StatusSettings& settings);
+    // The quiet one-line result of the last refresh under the list; hidden while empty.
+    const QLabel& StatusLabel() const { return m_statusLabel; }
+    // Brings the window to the front and selects the shipment (0: only the front).
+    void ShowShipment(int64_t id);
     const Clock& GetClock() const { return m_clock; }
     bool StoreIsOpen() const { return m_store.IsOpen(); }
 
@@ -71,11 +83,18 @@ private:
     bool LoadCouriers();
     void OpenStore(bool tellOnFailure);
     void BindKeys();
+    void ConnectStatus();
+    void AddStatusEntries(QMenu* popup);
+    void RefillForStatus();
 
     std::vector<Courier> m_couriers;
     CourierDetector m_detector{{}};
-    CShipmentDatabase m_store;
+    CTrackingDatabase m_store;
     Clock m_clock;
+    std::vector<std::string> m_carrierIds;
+    StatusController m_status;
+    QLabel m_statusLabel;
+    bool m_refillPending = false;
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;

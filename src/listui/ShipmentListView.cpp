@@ -3,6 +3,7 @@
 #include "couriers/TrackingUrl.h"
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
+#include "listui/ShipmentStatusText.h"
 #include "listui/StoreFailureText.h"
 #include "platform/Clock.h"
 #include "platform/DpiCache.h"
@@ -15,6 +16,7 @@
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
+#include "store/TrackingDatabase.h"
 
 #include <QAction>
 #include <QMenu>
@@ -22,6 +24,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <iterator>
+#include <map>
 
 namespace parcelo {
 
@@ -95,6 +98,17 @@ void CShipmentListView::Refresh(RefillCause cause) {
     m_wndList.EnsureVisible(index);
 }
 
+bool CShipmentListView::SelectShipment(int64_t id) {
+    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), id);
+    if (id == 0 || row == m_rowIds.end()) {
+        return false;
+    }
+    const int index = static_cast<int>(row - m_rowIds.begin());
+    m_wndList.SetSelectedIndex(index);
+    m_wndList.EnsureVisible(index);
+    return true;
+}
+
 bool CShipmentListView::RefreshIfChangedElsewhere() {
     if (!m_store.ChangedElsewhere()) {
         return false;
@@ -112,10 +126,19 @@ void CShipmentListView::FillList() {
     const Instant now = m_clock.Now();
     m_rowIds.reserve(shipments.size());
     for (const Shipment& shipment : shipments) {
-        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
-        m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now), shipment.courierIndex,
-                             static_cast<uint32_t>(shipment.id), ITEM_HTML, 0);
         m_rowIds.push_back(shipment.id);
+    }
+    // Without its statuses the list still shows every shipment.
+    std::map<int64_t, TrackingEvent> latest;
+    if (m_tracking != nullptr && !m_rowIds.empty() && !m_tracking->LatestEvents(m_rowIds, latest)) {
+        latest.clear();
+    }
+    for (const Shipment& shipment : shipments) {
+        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
+        const auto event = latest.find(shipment.id);
+        const std::u16string status = event != latest.end() ? FormatLatestStatus(event->second) : std::u16string();
+        m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now, status), shipment.courierIndex,
+                             static_cast<uint32_t>(shipment.id), ITEM_HTML, 0);
     }
     m_wndList.viewport()->update();
 }
@@ -157,6 +180,9 @@ bool CShipmentListView::OnCommand(int command) {
     case ID_OPTIONS:
         OnOptions();
         return true;
+    case ID_SHIPMENT_HISTORY:
+        OnHistory();
+        return true;
     case ID_BULK_ADD:
         if (m_actions.bulkAdd && m_actions.bulkAdd()) {
             Refresh(RefillCause::User);
@@ -173,6 +199,7 @@ bool CShipmentListView::IsCommandEnabled(int command) const {
     case ID_DELETE_SHIPMENT:
     case ID_CALL_COURIER:
     case ID_TRACK_SHIPMENT:
+    case ID_SHIPMENT_HISTORY:
         return SelectedId() != 0;
     default:
         return true;
@@ -201,6 +228,13 @@ void CShipmentListView::RunDoubleTapAction() {
 std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
     auto menu = std::make_unique<QMenu>();
     QtMenuBuilder::AddItems(*menu, SubMenu(LoadMenuResource(IDR_POPUPS), kPopupItemMenu));
+    if (m_tracking != nullptr && m_actions.showHistory) {
+        // Only while the delivery status is shown: the menu is otherwise unchanged.
+        QAction* history = new QAction(QStringLiteral("배송 이력"), menu.get());
+        history->setData(ID_SHIPMENT_HISTORY);
+        QAction* before = menu->actions().size() > 1 ? menu->actions().at(1) : nullptr;
+        menu->insertAction(before, history);
+    }
     if (SelectedId() == 0) {
         // Only the entries that act on the selected shipment are greyed.
         for (QAction* action : menu->actions()) {
@@ -341,6 +375,14 @@ void CShipmentListView::OnTrack() {
     if (m_actions.trackShipment) {
         m_actions.trackShipment(QString::fromStdU16String(url), shipment->courierIndex);
     }
+}
+
+void CShipmentListView::OnHistory() {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment || !m_actions.showHistory) {
+        return;
+    }
+    m_actions.showHistory(shipment->id, [this] { OnTrack(); });
 }
 
 void CShipmentListView::OnOptions() {

@@ -19,6 +19,7 @@ namespace parcelo {
 
 class Clock;
 class CShipmentDatabase;
+class CTrackingDatabase;
 class QtImageList;
 
 // Why the list is filled again.
@@ -46,6 +47,9 @@ struct ShipmentActions {
     std::function<void()> options;
     // Runs the dialog that adds many shipments at once; true when it added them.
     std::function<bool()> bulkAdd;
+    // Shows the delivery events of the shipment with this id; `openTracking` opens its
+    // tracking page as Track does.
+    std::function<void(int64_t id, const std::function<void()>& openTracking)> showHistory;
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list
@@ -68,6 +72,11 @@ public:
     ~CShipmentListView() override;
 
     void SetActions(ShipmentActions actions) { m_actions = std::move(actions); }
+    // Where each fill reads the latest delivery status of the rows it shows (one query
+    // per fill); nullptr, the default, shows none. The store outlives the view.
+    void ShowDeliveryStatus(CTrackingDatabase* tracking) { m_tracking = tracking; }
+    // Selects the row of a shipment and scrolls to it; false when it is not shown.
+    bool SelectShipment(int64_t id);
 
     // Once the store is open: attaches the courier logos, sets the list's style, fills
     // it and starts looking for changes made elsewhere.
@@ -130,9 +139,11 @@ private:
     void OnCall();
     void OnTrack();
     void OnOptions();
+    void OnHistory();
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
+    CTrackingDatabase* m_tracking = nullptr;
     const Clock& m_clock;
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;
