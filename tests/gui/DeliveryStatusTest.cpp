@@ -1,0 +1,193 @@
+// The automatic delivery status in the running main window, against the tests' own
+// tracking service on a loopback port.
+#include "app/MainFrame.h"
+#include "dialogs/StatusHistoryDlg.h"
+#include "gui/ShellTestSupport.h"
+#include "platform/LocalTime.h"
+#include "platform/Profile.h"
+#include "platform/StatusSettings.h"
+#include "res/resource.h"
+#include "support/FakeMessageBoxService.h"
+#include "tracking/FakeTrackingServer.h"
+#include "tracking/TrackingSamples.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <memory>
+
+namespace parcelo::test {
+namespace {
+
+constexpr Instant kDay = 24 * 3600;
+
+QString ItemText(CMainFrame& frame, int row) {
+    return QString::fromStdU16String(frame.View().List().GetItemText(row));
+}
+
+class DeliveryStatusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearProfileAndData();
+        InstallCourierFile("[COURIERS]\nID01=하나;1;;1111;https://one.example/%s\nCARRIER01=kr.one\n");
+        server.SetFallback(
+            {200, QByteArray::fromStdString(TrackAnswer(
+                      {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "  강남   배송센터 제3구역  ")}))});
+    }
+    void Enable(bool enabled) {
+        QSettings settings = UserSettings();
+        settings.setValue("STATUS/ENABLED", enabled ? 1 : 0);
+        settings.setValue("STATUS/ENDPOINT", server.Url().toString());
+        settings.setValue("STATUS/NOTIFY", 0);
+    }
+    CMainFrame& Start() {
+        frame.reset();
+        frame = std::make_unique<CMainFrame>();
+        EXPECT_TRUE(frame->LoadFrame());
+        frame->show();
+        return *frame;
+    }
+    // Runs the event loop until the refresh under way ends; false when it did not.
+    bool AwaitRefresh() {
+        if (!frame->Status().IsRunning()) {
+            return true;
+        }
+        const QMetaObject::Connection done =
+            QObject::connect(&frame->Status(), &StatusController::refreshFinished, [] { QCoreApplication::exit(0); });
+        const int code = RunEventLoop(10'000);
+        QObject::disconnect(done);
+        QCoreApplication::processEvents(); // the coalesced refill of the list
+        return code == 0;
+    }
+
+    FakeMessageBoxService messages;
+    FakeTrackingServer server;
+    const Instant now = CurrentInstant();
+    std::unique_ptr<CMainFrame> frame;
+};
+
+// Off (the default, and explicitly): no request at start, on F5 or from the menu, the
+// list is as it always was and the menus offer nothing new.
+TEST_F(DeliveryStatusTest, OffSendsNothingAndChangesNothing) {
+    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
+    for (const bool explicitlyOff : {false, true}) {
+        if (explicitlyOff) {
+            Enable(false);
+        }
+        CMainFrame& main = Start();
+        EXPECT_FALSE(main.OnCmdMsg(ID_REFRESH_STATUS) && main.Status().IsRunning());
+        RunEventLoop(300);
+        EXPECT_EQ(server.Requests(), 0);
+        EXPECT_FALSE(ItemText(main, 0).contains(u'\u00B7'));
+        EXPECT_TRUE(main.StatusLabel().isHidden());
+        main.View().List().SetSelectedIndex(0);
+        main.View().SetActions({{}, {}, {}, {}, {}, [](int64_t, const std::function<void()>&) {}});
+        const std::unique_ptr<QMenu> menu = main.View().BuildItemMenu();
+        for (QAction* action : menu->actions()) {
+            EXPECT_NE(action->data().toInt(), ID_SHIPMENT_HISTORY);
+        }
+    }
+}
+
+// On: the shipment in delivery is checked at start, its list line shows the latest
+// status; once delivered a refresh on demand makes it done, and turning the feature
+// off again stops the requests.
+TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
+    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery),
+                        MakeShipment(0, u"B", now - kDay, now - 3 * kDay, Cancelled)});
+    Enable(true);
+    CMainFrame& main = Start();
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_EQ(server.Requests(), 1); // the cancelled shipment is never asked about
+    EXPECT_FALSE(main.StatusLabel().isHidden());
+    LocalDateTime local;
+    ASSERT_TRUE(BreakDownLocalTime(1'796'533'380, local)); // 2026-12-06 05:03 UTC
+    const QString when = QString("%1/%2 %3:03")
+                             .arg(local.month, 2, 10, QChar('0'))
+                             .arg(local.day, 2, 10, QChar('0'))
+                             .arg(local.hour, 2, 10, QChar('0'));
+    const int row = main.View().IdAt(0) != 0 && ItemText(main, 0).contains("A</h>") ? 0 : 1;
+    const QString line = ItemText(main, row);
+    EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ") + when + QString::fromUtf16(u" 강남 배송센터…"))) << line.toStdString();
+    EXPECT_FALSE(ItemText(main, 1 - row).contains(u'\u00B7'));
+
+    // The refresh due at start left nothing due: a timer tick asks nobody.
+    EXPECT_TRUE(main.Status().RefreshDue());
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_EQ(server.Requests(), 1);
+
+    server.SetFallback({200, QByteArray::fromStdString(TrackAnswer(
+                                 {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "강남"),
+                                  EventNode("2026-12-06T16:20:00+09:00", "DELIVERED", "강남", "<b>문 앞</b>")}))});
+    main.View().List().SetSelectedIndex(row);
+    const int64_t selected = main.View().SelectedId();
+    EXPECT_TRUE(main.OnCmdMsg(ID_REFRESH_STATUS));
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_EQ(server.Requests(), 2);
+    EXPECT_EQ(main.Store().Read(selected)->status, Done);
+    EXPECT_EQ(main.View().SelectedId(), selected); // the selection follows its shipment
+    const int doneRow = main.View().List().GetSelectedIndex();
+    EXPECT_TRUE(ItemText(main, doneRow).contains(u"배송완료")) << ItemText(main, doneRow).toStdString();
+
+    // The history, newest first, as plain text.
+    std::vector<TrackingEvent> events;
+    ASSERT_TRUE(main.TrackingStore().Events(selected, events));
+    int opened = 0;
+    CStatusHistoryDlg history(events, [&] { ++opened; });
+    ASSERT_EQ(history.Table().rowCount(), 3); // the place of the first event changed
+    EXPECT_TRUE(history.Table().item(0, 2)->text().contains("<b>문 앞</b>"));
+    EXPECT_EQ(history.Table().item(2, 1)->text(), "강남 배송센터 제3구역");
+    history.findChild<QPushButton*>("TrackButton")->click();
+    EXPECT_EQ(opened, 1);
+
+    StatusSettings off = main.Status().Settings();
+    off.enabled = false;
+    main.ApplyStatusSettings(off);
+    EXPECT_FALSE(main.OnCmdMsg(ID_REFRESH_STATUS) && main.Status().IsRunning());
+    RunEventLoop(200);
+    EXPECT_EQ(server.Requests(), 2);
+    EXPECT_FALSE(ItemText(main, doneRow).contains(u'\u00B7'));
+}
+
+// The settings go to the STATUS keys and back; the service's key never reaches the file.
+TEST_F(DeliveryStatusTest, SettingsRoundTripThroughTheProfileWithoutTheKey) {
+    Profile profile;
+    EXPECT_EQ(StatusSettings::Read(profile), StatusSettings{}); // off by default
+    StatusSettings settings;
+    settings.enabled = true;
+    settings.endpoint = "https://tracking.example/graphql";
+    settings.intervalMinutes = 15;
+    settings.autoDone = false;
+    settings.notify = false;
+    ASSERT_TRUE(settings.Write(profile));
+    EXPECT_EQ(StatusSettings::Read(profile), settings);
+    QSettings file = UserSettings();
+    EXPECT_EQ(file.value("STATUS/ENABLED").toInt(), 1);
+    EXPECT_EQ(file.value("STATUS/INTERVAL").toInt(), 15);
+    EXPECT_EQ(file.value("STATUS/AUTODONE").toInt(), 0);
+
+    // An administrator's out-of-range interval is brought into range.
+    file.setValue("STATUS/INTERVAL", 0);
+    file.sync();
+    EXPECT_EQ(StatusSettings::Read(profile).intervalMinutes, StatusSettings::kMinIntervalMinutes);
+
+    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
+    Enable(true);
+    CMainFrame& main = Start();
+    ASSERT_TRUE(AwaitRefresh());
+    main.Status().SetKey("client-id", "very-secret");
+    EXPECT_TRUE(main.Status().RefreshNow());
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_TRUE(server.LastAuthorization().contains("client-id:very-secret"));
+    QFile conf(profile.UserFileName());
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(conf.readAll().contains("very-secret"));
+}
+
+} // namespace
+} // namespace parcelo::test
+
+int main(int argc, char** argv) {
+    return parcelo::test::RunShellTests(argc, argv, "96");
+}
