@@ -2,6 +2,7 @@
 
 #include "config/IniReader.h"
 #include "platform/DpiCache.h"
+#include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/ResourceImages.h"
@@ -129,7 +130,39 @@ void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
     if (settings.enabled != wasShown && m_store.IsOpen()) {
         m_wndView.Refresh(RefillCause::Elsewhere);
     }
-    m_status.Apply(m_store.IsOpen() ? settings : StatusSettings{});
+    const StatusSettings effective = m_store.IsOpen() ? settings : StatusSettings{};
+    if (!effective.enabled || m_keyState == KeyState::Read) {
+        m_status.Apply(effective);
+        return;
+    }
+    // The first time the feature is on, the key is read before anything is sent.
+    m_pendingSettings = effective;
+    if (m_keyState == KeyState::Reading) {
+        return;
+    }
+    m_keyState = KeyState::Reading;
+    Secrets().ReadKey([this](const StoredKey& key) {
+        m_keyState = KeyState::Read;
+        m_keyMemoryOnly = key.outcome == StoredKey::Outcome::Unavailable;
+        if (key.outcome == StoredKey::Outcome::Ok && m_status.ClientSecret().isEmpty()) {
+            m_status.SetKey(key.clientId, key.clientSecret);
+        }
+        m_status.Apply(m_pendingSettings);
+    });
+}
+
+SecretStore& CMainFrame::Secrets() {
+    if (!m_secrets) {
+        m_secrets = std::make_unique<KeychainSecretStore>();
+    }
+    return *m_secrets;
+}
+
+void CMainFrame::StoreKey(const QString& clientId, const QString& clientSecret) {
+    m_status.SetKey(clientId, clientSecret);
+    Secrets().WriteKey(clientId, clientSecret, [this](const StoredKey& result) {
+        m_keyMemoryOnly = result.outcome == StoredKey::Outcome::Unavailable;
+    });
 }
 
 void CMainFrame::ShowShipment(int64_t id) {

@@ -6,6 +6,7 @@
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "platform/CommandBar.h"
+#include "platform/SecretStore.h"
 #include "store/TrackingDatabase.h"
 
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,14 @@ public:
     void ApplyStatusSettings(const StatusSettings& settings);
     // The quiet one-line result of the last refresh under the list; hidden while empty.
     const QLabel& StatusLabel() const { return m_statusLabel; }
+    // Where the service's key is kept; the desktop's secret store unless replaced
+    // (before LoadFrame). It is only asked once the feature is on.
+    void SetSecretStore(std::unique_ptr<SecretStore> store) { m_secrets = std::move(store); }
+    // Takes a key the user entered: used at once, and kept in the secret store; without
+    // one it lasts until the program ends.
+    void StoreKey(const QString& clientId, const QString& clientSecret);
+    // True when the secret store could not be used: keys live in memory only.
+    bool KeyInMemoryOnly() const { return m_keyMemoryOnly; }
     // Brings the window to the front and selects the shipment (0: only the front).
     void ShowShipment(int64_t id);
     const Clock& GetClock() const { return m_clock; }
@@ -95,6 +105,12 @@ private:
     StatusController m_status;
     QLabel m_statusLabel;
     bool m_refillPending = false;
+    enum class KeyState { Unread, Reading, Read };
+    std::unique_ptr<SecretStore> m_secrets;
+    KeyState m_keyState = KeyState::Unread;
+    bool m_keyMemoryOnly = false;
+    StatusSettings m_pendingSettings;
+    SecretStore& Secrets();
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;

@@ -7,6 +7,7 @@
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
+#include "dialogs/StatusOptionsPanel.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
@@ -94,7 +95,14 @@ void CParceloApp::ConnectDialogs() {
     };
     actions.options = [frame] {
         COptionDlg dialog(frame);
-        dialog.DoModal();
+        dialog.SetKeyState(frame->Status().ClientId(), !frame->Status().ClientSecret().isEmpty(),
+                           frame->KeyInMemoryOnly());
+        if (dialog.DoModal() == IDOK && dialog.StatusPanel() != nullptr && dialog.StatusPanel()->KeyEdited()) {
+            // A changed id without a new secret keeps the secret it had.
+            const QString secret = dialog.StatusPanel()->ClientSecret();
+            frame->StoreKey(dialog.StatusPanel()->ClientId(),
+                            secret.isEmpty() ? frame->Status().ClientSecret() : secret);
+        }
         // The delivery-status settings may have changed here or in the profile itself.
         frame->ApplyStatusSettings(StatusSettings::Read(Profile()));
     };

@@ -35,6 +35,8 @@ public:
     void SetCarrierIds(std::vector<std::string> carrierIds);
     // The service's key for this session; it is never written anywhere.
     void SetKey(const QString& clientId, const QString& clientSecret);
+    const QString& ClientId() const { return m_clientId; }
+    const QString& ClientSecret() const { return m_clientSecret; }
     // Takes new settings: turning the feature off cancels a refresh under way and stops
     // the timer; turning it on (or starting enabled) checks the shipments that are due.
     void Apply(const StatusSettings& settings);

@@ -1,17 +1,23 @@
 // The automatic delivery status in the running main window, against the tests' own
 // tracking service on a loopback port.
 #include "app/MainFrame.h"
+#include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
+#include "dialogs/StatusOptionsPanel.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
+#include "platform/SecretStore.h"
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 #include "tracking/FakeTrackingServer.h"
 #include "tracking/TrackingSamples.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
@@ -21,6 +27,42 @@ namespace parcelo::test {
 namespace {
 
 constexpr Instant kDay = 24 * 3600;
+
+// A secret store that answers on the event loop as a real one does; `available` false
+// plays a desktop without one.
+class FakeSecretStore : public SecretStore {
+public:
+    explicit FakeSecretStore(bool available, QString id = {}, QString secret = {})
+        : m_available(available), m_id(std::move(id)), m_secret(std::move(secret)) {}
+
+    void ReadKey(Done done) override {
+        ++reads;
+        StoredKey key{Outcome(), m_id, m_secret};
+        if (key.outcome == StoredKey::Outcome::Ok && m_secret.isEmpty()) {
+            key.outcome = StoredKey::Outcome::NotFound;
+        }
+        QTimer::singleShot(0, [done = std::move(done), key] { done(key); });
+    }
+    void WriteKey(const QString& clientId, const QString& clientSecret, Done done) override {
+        if (m_available) {
+            m_id = clientId;
+            m_secret = clientSecret;
+        }
+        QTimer::singleShot(0,
+                           [done = std::move(done), key = StoredKey{Outcome(), clientId, clientSecret}] { done(key); });
+    }
+
+    int reads = 0;
+
+private:
+    StoredKey::Outcome Outcome() const {
+        return m_available ? StoredKey::Outcome::Ok : StoredKey::Outcome::Unavailable;
+    }
+
+    bool m_available;
+    QString m_id;
+    QString m_secret;
+};
 
 QString ItemText(CMainFrame& frame, int row) {
     return QString::fromStdU16String(frame.View().List().GetItemText(row));
@@ -41,10 +83,13 @@ protected:
         settings.setValue("STATUS/ENDPOINT", server.Url().toString());
         settings.setValue("STATUS/NOTIFY", 0);
     }
-    CMainFrame& Start() {
+    CMainFrame& Start(std::unique_ptr<FakeSecretStore> store = std::make_unique<FakeSecretStore>(true)) {
         frame.reset();
         frame = std::make_unique<CMainFrame>();
+        secrets = store.get();
+        frame->SetSecretStore(std::move(store));
         EXPECT_TRUE(frame->LoadFrame());
+        QCoreApplication::processEvents(); // the key is read before the first refresh
         frame->show();
         return *frame;
     }
@@ -63,6 +108,7 @@ protected:
 
     FakeMessageBoxService messages;
     FakeTrackingServer server;
+    FakeSecretStore* secrets = nullptr;
     const Instant now = CurrentInstant();
     std::unique_ptr<CMainFrame> frame;
 };
@@ -79,6 +125,7 @@ TEST_F(DeliveryStatusTest, OffSendsNothingAndChangesNothing) {
         EXPECT_FALSE(main.OnCmdMsg(ID_REFRESH_STATUS) && main.Status().IsRunning());
         RunEventLoop(300);
         EXPECT_EQ(server.Requests(), 0);
+        EXPECT_EQ(secrets->reads, 0) << "the secret store is not even asked";
         EXPECT_FALSE(ItemText(main, 0).contains(u'\u00B7'));
         EXPECT_TRUE(main.StatusLabel().isHidden());
         main.View().List().SetSelectedIndex(0);
@@ -109,7 +156,8 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
                              .arg(local.hour, 2, 10, QChar('0'));
     const int row = main.View().IdAt(0) != 0 && ItemText(main, 0).contains("A</h>") ? 0 : 1;
     const QString line = ItemText(main, row);
-    EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ") + when + QString::fromUtf16(u" 강남 배송센터…"))) << line.toStdString();
+    EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ") + when + QString::fromUtf16(u" 강남 배송센터…")))
+        << line.toStdString();
     EXPECT_FALSE(ItemText(main, 1 - row).contains(u'\u00B7'));
 
     // The refresh due at start left nothing due: a timer tick asks nobody.
@@ -174,15 +222,46 @@ TEST_F(DeliveryStatusTest, SettingsRoundTripThroughTheProfileWithoutTheKey) {
 
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     Enable(true);
-    CMainFrame& main = Start();
+    // A key kept in the secret store is sent from the first refresh on.
+    Start(std::make_unique<FakeSecretStore>(true, "client-id", "very-secret"));
     ASSERT_TRUE(AwaitRefresh());
-    main.Status().SetKey("client-id", "very-secret");
-    EXPECT_TRUE(main.Status().RefreshNow());
-    ASSERT_TRUE(AwaitRefresh());
-    EXPECT_TRUE(server.LastAuthorization().contains("client-id:very-secret"));
+    EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:very-secret");
     QFile conf(profile.UserFileName());
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
     EXPECT_FALSE(conf.readAll().contains("very-secret"));
+}
+
+// Without a secret store the key entered is used for this session only and never
+// written anywhere, and the options say so.
+TEST_F(DeliveryStatusTest, WithoutASecretStoreTheKeyLivesInMemoryOnly) {
+    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
+    Enable(true);
+    CMainFrame& main = Start(std::make_unique<FakeSecretStore>(false));
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_TRUE(main.KeyInMemoryOnly());
+    EXPECT_EQ(server.LastAuthorization(), "");
+
+    COptionDlg options;
+    options.SetKeyState(main.Status().ClientId(), false, main.KeyInMemoryOnly());
+    options.show();
+    ASSERT_NE(options.StatusPanel(), nullptr);
+    EXPECT_FALSE(options.StatusPanel()->KeyNote().isHidden());
+    EXPECT_TRUE(options.StatusPanel()->EnabledBox().isChecked());
+    options.StatusPanel()->ClientIdEdit().setText("id2");
+    options.StatusPanel()->SecretEdit().setText("memory-secret");
+    ASSERT_TRUE(options.StatusPanel()->KeyEdited());
+    options.OnOK();
+    main.StoreKey(options.StatusPanel()->ClientId(), options.StatusPanel()->ClientSecret());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main.KeyInMemoryOnly());
+    EXPECT_TRUE(main.Status().RefreshNow());
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY id2:memory-secret");
+    QFile conf(Profile().UserFileName());
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    const QByteArray written = conf.readAll();
+    EXPECT_FALSE(written.contains("memory-secret"));
+    EXPECT_TRUE(written.contains("ENABLED=1"));
 }
 
 } // namespace
