@@ -159,6 +159,13 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ") + when + QString::fromUtf16(u" 강남 배송센터…")))
         << line.toStdString();
     EXPECT_FALSE(ItemText(main, 1 - row).contains(u'\u00B7'));
+    // The status keeps the item at its three lines in the phone-sized window.
+    main.resize(480, 640);
+    CHTMLListCtrl& list = main.View().List();
+    const std::u16string withStatus = list.GetItemText(row);
+    const std::u16string without = withStatus.substr(0, withStatus.find(u" \u00B7 "));
+    const int width = list.viewport()->width();
+    EXPECT_EQ(list.MeasureItem(withStatus, ITEM_HTML, 0, width), list.MeasureItem(without, ITEM_HTML, 0, width));
 
     // The refresh due at start left nothing due: a timer tick asks nobody.
     EXPECT_TRUE(main.Status().RefreshDue());
