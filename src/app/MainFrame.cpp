@@ -174,7 +174,7 @@ void CMainFrame::ShowShipment(int64_t id) {
     activateWindow();
     if (id != 0 && !m_wndView.SelectShipment(id)) {
         // It may be hidden by the filter: show every shipment and look again.
-        SendMessage(WM_FILTER_CHANGED, ID_FILTER_ALL);
+        m_wndFilterSortBar.FilterButton().OnChoice(ID_FILTER_ALL); // the bar shows the new filter too
         m_wndView.SelectShipment(id);
     }
 }

@@ -196,6 +196,15 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     history.findChild<QPushButton*>("TrackButton")->click();
     EXPECT_EQ(opened, 1);
 
+    // A notification's click shows its shipment, even one the filter hid.
+    main.FilterSortBar().FilterButton().OnChoice(ID_FILTER_IN_DELIVERY);
+    EXPECT_EQ(main.View().SelectedId(), 0);
+    main.ShowShipment(selected);
+    EXPECT_EQ(main.View().SelectedId(), selected);
+    EXPECT_EQ(main.FilterSortBar().FilterButton().Selection(), 0);
+    main.ShowShipment(0); // only brings the window forward
+    EXPECT_EQ(main.View().SelectedId(), selected);
+
     StatusSettings off = main.Status().Settings();
     off.enabled = false;
     main.ApplyStatusSettings(off);
