@@ -51,7 +51,11 @@ CMainFrame::CMainFrame()
     setFocusProxy(&m_wndView);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The refresh is given up when the controller goes, after the label and the list:
+    // its last signals must find nobody here.
+    disconnect(&m_status, nullptr, this, nullptr);
+}
 
 void CMainFrame::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);

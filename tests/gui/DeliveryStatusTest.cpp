@@ -7,6 +7,7 @@
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
+#include "platform/QtMenuBuilder.h"
 #include "platform/SecretStore.h"
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
@@ -130,6 +131,12 @@ TEST_F(DeliveryStatusTest, OffSendsNothingAndChangesNothing) {
         EXPECT_TRUE(main.StatusLabel().isHidden());
         main.View().List().SetSelectedIndex(0);
         main.View().SetActions({{}, {}, {}, {}, {}, [](int64_t, const std::function<void()>&) {}});
+        main.CommandBar().PressKey(CCommandBar::Key::Right);
+        QMenu& mainMenu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);
+        for (QAction* action : mainMenu.actions()) {
+            EXPECT_FALSE(action->data().toInt() == ID_REFRESH_STATUS && action->isVisible());
+        }
+        mainMenu.close();
         const std::unique_ptr<QMenu> menu = main.View().BuildItemMenu();
         for (QAction* action : menu->actions()) {
             EXPECT_NE(action->data().toInt(), ID_SHIPMENT_HISTORY);
@@ -166,6 +173,17 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     const std::u16string without = withStatus.substr(0, withStatus.find(u" \u00B7 "));
     const int width = list.viewport()->width();
     EXPECT_EQ(list.MeasureItem(withStatus, ITEM_HTML, 0, width), list.MeasureItem(without, ITEM_HTML, 0, width));
+
+    // "새로 고침" in the main menu and "배송 이력" in the item menu while it is on.
+    main.CommandBar().PressKey(CCommandBar::Key::Right);
+    QMenu& mainMenu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);
+    QAction* refresh = QtMenuBuilder::FindCommand(mainMenu, ID_REFRESH_STATUS);
+    ASSERT_NE(refresh, nullptr);
+    EXPECT_TRUE(refresh->isVisible() && refresh->isEnabled());
+    mainMenu.close();
+    main.View().SetActions({{}, {}, {}, {}, {}, [](int64_t, const std::function<void()>&) {}});
+    main.View().List().SetSelectedIndex(row);
+    EXPECT_NE(QtMenuBuilder::FindCommand(*main.View().BuildItemMenu(), ID_SHIPMENT_HISTORY), nullptr);
 
     // The refresh due at start left nothing due: a timer tick asks nobody.
     EXPECT_TRUE(main.Status().RefreshDue());

@@ -30,6 +30,7 @@ protected:
                          [this](int64_t id) { return edited.push_back(id), true; },
                          [this](const QString& url, int /*courierIndex*/) { tracked.push_back(url); },
                          {},
+                         {},
                          {}});
         view.resize(300, 400);
         view.show();
