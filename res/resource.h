@@ -88,6 +88,9 @@ inline constexpr int ID_TRACK_SHIPMENT = 32784;
 inline constexpr int ID_BULK_ADD = 32785;
 inline constexpr int ID_OPTIONS = 32798;
 inline constexpr int ID_APP_ABOUT = 57664;
+// Automatic delivery status: checking now, and the events of the selected shipment.
+inline constexpr int ID_REFRESH_STATUS = 33010;
+inline constexpr int ID_SHIPMENT_HISTORY = 33011;
 
 inline constexpr int ID_SORT_ENTRY_DESC = 32800;
 inline constexpr int ID_SORT_ENTRY_ASC = 32801;

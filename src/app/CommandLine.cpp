@@ -1,14 +1,15 @@
 #include "app/CommandLine.h"
 
-#include "couriers/Courier.h"
-#include "transfer/ShipmentTransfer.h"
+#include "app/RefreshCommand.h"
 #include "config/IniReader.h"
+#include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 #include "platform/CharClass.h"
 #include "platform/Profile.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
 #include "transfer/IsoDateTime.h"
+#include "transfer/ShipmentTransfer.h"
 #include "transfer/TextFolding.h"
 
 #include <QCommandLineParser>
@@ -25,8 +26,8 @@ namespace parcelo {
 
 namespace {
 
-constexpr const char* kCommandOptions[] = {"-h",     "--help", "-v",       "--version", "--list",
-                                           "--json", "--add",  "--export", "--import",  "--backup"};
+constexpr const char* kCommandOptions[] = {"-h",    "--help",   "-v",       "--version", "--list",   "--json",
+                                           "--add", "--export", "--import", "--backup",  "--refresh"};
 
 // Set when standard output could not take what was written (a full disk, a closed
 // pipe): the command then fails instead of reporting a success nobody received.
@@ -365,7 +366,9 @@ int CommandLine::RunCommand(const QStringList& arguments) {
     const QCommandLineOption backup(QStringLiteral("backup"),
                                     QStringLiteral("실행 중에도 배송 목록 데이터베이스를 파일로 백업합니다."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({help, version, list, json, add, exportFile, importFile, backup});
+    const QCommandLineOption refresh(QStringLiteral("refresh"),
+                                     QStringLiteral("배송 상태를 한 번 확인합니다 (옵션에서 켠 경우에만)."));
+    parser.addOptions({help, version, list, json, add, exportFile, importFile, backup, refresh});
     parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("--add 의 택배사, 송장번호, 상품명"),
                                  QStringLiteral("[COURIER NUMBER [ITEM]]"));
 
@@ -381,7 +384,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         return Success;
     }
     int actions = 0;
-    for (const QCommandLineOption* option : {&list, &add, &exportFile, &importFile, &backup}) {
+    for (const QCommandLineOption* option : {&list, &add, &exportFile, &importFile, &backup, &refresh}) {
         actions += parser.isSet(*option) ? 1 : 0;
     }
     if (actions != 1) {
@@ -408,6 +411,9 @@ int CommandLine::RunCommand(const QStringList& arguments) {
     }
     if (parser.isSet(list)) {
         return List(parser.isSet(json));
+    }
+    if (parser.isSet(refresh)) {
+        return RunRefreshCommand();
     }
     if (parser.isSet(exportFile)) {
         return Export(parser.value(exportFile));

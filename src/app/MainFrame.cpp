@@ -1,16 +1,22 @@
 #include "app/MainFrame.h"
 
+#include "config/IniReader.h"
 #include "platform/DpiCache.h"
+#include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/ResourceImages.h"
+#include "platform/StatusSettings.h"
 #include "res/resource.h"
+#include "tracking/CarrierIds.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace parcelo {
@@ -38,14 +44,19 @@ DpiCache& FrameDpi() {
 } // namespace
 
 CMainFrame::CMainFrame()
-    : m_wndFilterSortBar(this), m_wndCommandBar(this), m_wndView(m_couriers, m_store, m_clock, this),
-      m_wndFindBar(this), m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
+    : m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
+      m_wndView(m_couriers, m_store, m_clock, this), m_wndFindBar(this),
+      m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setWindowIcon(ApplicationIcon());
     setFocusProxy(&m_wndView);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The refresh is given up when the controller goes, after the label and the list:
+    // its last signals must find nobody here.
+    disconnect(&m_status, nullptr, this, nullptr);
+}
 
 void CMainFrame::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
@@ -67,7 +78,16 @@ bool CMainFrame::LoadFrame() {
     }
     connect(&m_wndCommandBar, &CCommandBar::commandChosen, this,
             [this](uint32_t id) { OnCmdMsg(static_cast<int>(id)); });
-    connect(&m_wndCommandBar, &CCommandBar::popupAboutToShow, this, [this] { UpdateCommandStates(); });
+    connect(&m_wndCommandBar, &CCommandBar::popupAboutToShow, this, [this](QMenu* popup) {
+        AddStatusEntries(popup);
+        UpdateCommandStates();
+    });
+    m_statusLabel.setObjectName(QStringLiteral("StatusLine"));
+    m_statusLabel.setTextFormat(Qt::PlainText);
+    m_statusLabel.setContentsMargins(FrameDpi().ScaleX(4), 0, FrameDpi().ScaleX(4), 0);
+    m_statusLabel.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_statusLabel.hide();
+    layout->addWidget(&m_statusLabel);
     layout->addWidget(&m_wndCommandBar);
 
     m_wndFilterSortBar.setFixedHeight(FrameDpi().ScaleY(kFilterSortBarHeight));
@@ -84,7 +104,112 @@ bool CMainFrame::LoadFrame() {
     // After an unreadable parcelo.ini the program is ending; one message is enough.
     OpenStore(couriersLoaded);
     m_wndView.OnInitialUpdate();
+    ConnectStatus();
+    ApplyStatusSettings(StatusSettings::Read(Profile()));
     return true;
+}
+
+void CMainFrame::ConnectStatus() {
+    m_status.SetCarrierIds(m_carrierIds);
+    connect(&m_status, &StatusController::statusLineChanged, this, [this](const QString& line) {
+        m_statusLabel.setText(line);
+        m_statusLabel.setVisible(!line.isEmpty());
+    });
+    // Several shipments changing at once make one refill.
+    connect(&m_status, &StatusController::shipmentChanged, this, [this] {
+        if (!m_refillPending) {
+            m_refillPending = true;
+            QTimer::singleShot(0, this, [this] { RefillForStatus(); });
+        }
+    });
+    connect(&m_status, &StatusController::notificationActivated, this,
+            [this](qint64 id) { ShowShipment(static_cast<int64_t>(id)); });
+}
+
+void CMainFrame::RefillForStatus() {
+    m_refillPending = false;
+    m_wndView.Refresh(RefillCause::Elsewhere);
+}
+
+void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
+    const bool wasShown = m_status.Enabled();
+    // The list shows statuses only while the feature is on: off, it is as it always was.
+    m_wndView.ShowDeliveryStatus(settings.enabled && m_store.IsOpen() ? &m_store : nullptr);
+    if (settings.enabled != wasShown && m_store.IsOpen()) {
+        m_wndView.Refresh(RefillCause::Elsewhere);
+    }
+    const StatusSettings effective = m_store.IsOpen() ? settings : StatusSettings{};
+    if (!effective.enabled || m_keyState == KeyState::Read) {
+        m_status.Apply(effective);
+        return;
+    }
+    // The first time the feature is on, the key is read before anything is sent.
+    m_pendingSettings = effective;
+    if (m_keyState == KeyState::Reading) {
+        return;
+    }
+    m_keyState = KeyState::Reading;
+    Secrets().ReadKey([this](const StoredKey& key) {
+        m_keyState = KeyState::Read;
+        m_keyMemoryOnly = key.outcome == StoredKey::Outcome::Unavailable;
+        if (key.outcome == StoredKey::Outcome::Ok && m_status.ClientSecret().isEmpty()) {
+            m_status.SetKey(key.clientId, key.clientSecret);
+        }
+        m_status.Apply(m_pendingSettings);
+    });
+}
+
+SecretStore& CMainFrame::Secrets() {
+    if (!m_secrets) {
+        m_secrets = std::make_unique<KeychainSecretStore>();
+    }
+    return *m_secrets;
+}
+
+void CMainFrame::StoreKey(const QString& clientId, const QString& clientSecret) {
+    m_status.SetKey(clientId, clientSecret);
+    Secrets().WriteKey(clientId, clientSecret, [this](const StoredKey& result) {
+        m_keyMemoryOnly = result.outcome == StoredKey::Outcome::Unavailable;
+    });
+}
+
+void CMainFrame::ShowShipment(int64_t id) {
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+    if (id != 0 && !m_wndView.SelectShipment(id)) {
+        // It may be hidden by the filter: show every shipment and look again.
+        m_wndFilterSortBar.FilterButton().OnChoice(ID_FILTER_ALL); // the bar shows the new filter too
+        m_wndView.SelectShipment(id);
+    }
+}
+
+// While the delivery status is on, the main menu offers a refresh before the options.
+void CMainFrame::AddStatusEntries(QMenu* popup) {
+    if (popup == nullptr) {
+        return;
+    }
+    QAction* existing = nullptr;
+    QAction* options = nullptr;
+    for (QAction* action : popup->actions()) {
+        if (action->data().toInt() == ID_REFRESH_STATUS) {
+            existing = action;
+        } else if (action->data().toInt() == ID_OPTIONS) {
+            options = action;
+        }
+    }
+    if (existing == nullptr && options != nullptr && m_status.Enabled()) {
+        existing = new QAction(QStringLiteral("새로 고침\tF5"), popup);
+        existing->setData(ID_REFRESH_STATUS);
+        popup->insertAction(options, existing);
+    }
+    if (existing != nullptr) {
+        existing->setVisible(m_status.Enabled());
+        existing->setEnabled(!m_status.IsRunning());
+    }
 }
 
 // False when the program is ending because the courier file could not be read.
@@ -93,7 +218,10 @@ bool CMainFrame::LoadCouriers() {
     const std::u16string path = CourierFilePath(folder.toStdU16String());
     const QString file = QString::fromStdU16String(path);
     std::vector<CourierDetector::Rule> rules;
-    const CourierFileStatus status = LoadCourierTable(folder.toStdU16String(), m_couriers, rules);
+    const CourierFileStatus status =
+        LoadCourierTable(folder.toStdU16String(), m_couriers, rules, [this](const CIniReader& reader) {
+            m_carrierIds = ReadCarrierIds(reader, m_couriers.size());
+        });
     // Faulty rules are logged and leave only their courier undetected.
     m_detector = CourierDetector(rules);
     switch (status) {
@@ -131,6 +259,8 @@ void CMainFrame::BindKeys() {
     bind(QKeySequence(Qt::Key_F10), CCommandBar::Key::Right);
     bind(QKeySequence(Qt::Key_Menu), CCommandBar::Key::Right);
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] { m_wndFindBar.Open(); });
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
+            [this] { OnCmdMsg(ID_REFRESH_STATUS); });
 }
 
 bool CMainFrame::OnCmdMsg(int command) {
@@ -143,6 +273,10 @@ bool CMainFrame::OnCmdMsg(int command) {
     }
     if (command == ID_FIND) {
         m_wndFindBar.Open();
+        return true;
+    }
+    if (command == ID_REFRESH_STATUS) {
+        m_status.RefreshNow(); // does nothing while the feature is off
         return true;
     }
     if (m_fileCommands.OnCommand(command)) {

@@ -3,17 +3,22 @@
 #include "app/FilterSortBar.h"
 #include "app/FindBar.h"
 #include "app/QtFileChooser.h"
+#include "app/StatusController.h"
 #include "app/StoreFileCommands.h"
 #include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "platform/CommandBar.h"
-#include "store/ShipmentDatabase.h"
+#include "platform/SecretStore.h"
+#include "store/TrackingDatabase.h"
 
+#include <QLabel>
 #include <QWidget>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace parcelo {
@@ -55,6 +60,23 @@ public:
     // Which couriers an invoice number can belong to, from the rules beside the couriers.
     const CourierDetector& Detector() const { return m_detector; }
     CShipmentDatabase& Store() { return m_store; }
+    CTrackingDatabase& TrackingStore() { return m_store; }
+    // The automatic delivery status; off unless the profile turns it on.
+    StatusController& Status() { return m_status; }
+    // Takes new delivery-status settings: the list shows the statuses only while it is on.
+    void ApplyStatusSettings(const StatusSettings& settings);
+    // The quiet one-line result of the last refresh under the list; hidden while empty.
+    const QLabel& StatusLabel() const { return m_statusLabel; }
+    // Where the service's key is kept; the desktop's secret store unless replaced
+    // (before LoadFrame). It is only asked once the feature is on.
+    void SetSecretStore(std::unique_ptr<SecretStore> store) { m_secrets = std::move(store); }
+    // Takes a key the user entered: used at once, and kept in the secret store; without
+    // one it lasts until the program ends.
+    void StoreKey(const QString& clientId, const QString& clientSecret);
+    // True when the secret store could not be used: keys live in memory only.
+    bool KeyInMemoryOnly() const { return m_keyMemoryOnly; }
+    // Brings the window to the front and selects the shipment (0: only the front).
+    void ShowShipment(int64_t id);
     const Clock& GetClock() const { return m_clock; }
     bool StoreIsOpen() const { return m_store.IsOpen(); }
 
@@ -76,11 +98,24 @@ private:
     bool LoadCouriers();
     void OpenStore(bool tellOnFailure);
     void BindKeys();
+    void ConnectStatus();
+    void AddStatusEntries(QMenu* popup);
+    void RefillForStatus();
 
     std::vector<Courier> m_couriers;
     CourierDetector m_detector{{}};
-    CShipmentDatabase m_store;
+    CTrackingDatabase m_store;
     Clock m_clock;
+    std::vector<std::string> m_carrierIds;
+    StatusController m_status;
+    QLabel m_statusLabel;
+    bool m_refillPending = false;
+    enum class KeyState { Unread, Reading, Read };
+    std::unique_ptr<SecretStore> m_secrets;
+    KeyState m_keyState = KeyState::Unread;
+    bool m_keyMemoryOnly = false;
+    StatusSettings m_pendingSettings;
+    SecretStore& Secrets();
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;

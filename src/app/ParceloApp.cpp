@@ -7,7 +7,12 @@
 #include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
+#include "dialogs/StatusHistoryDlg.h"
+#include "dialogs/StatusOptionsPanel.h"
 #include "platform/DpiCache.h"
+#include "platform/MessageBoxService.h"
+#include "platform/Profile.h"
+#include "platform/StatusSettings.h"
 #include "res/resource.h"
 
 #include <QCoreApplication>
@@ -103,7 +108,27 @@ void CParceloApp::ConnectDialogs() {
     };
     actions.options = [frame] {
         COptionDlg dialog(frame);
-        dialog.DoModal();
+        dialog.SetKeyState(frame->Status().ClientId(), !frame->Status().ClientSecret().isEmpty(),
+                           frame->KeyInMemoryOnly());
+        if (dialog.DoModal() == IDOK && dialog.StatusPanel() != nullptr && dialog.StatusPanel()->KeyEdited()) {
+            // A changed id without a new secret keeps the secret it had.
+            const QString secret = dialog.StatusPanel()->ClientSecret();
+            frame->StoreKey(dialog.StatusPanel()->ClientId(),
+                            secret.isEmpty() ? frame->Status().ClientSecret() : secret);
+        }
+        // The delivery-status settings may have changed here or in the profile itself.
+        frame->ApplyStatusSettings(StatusSettings::Read(Profile()));
+    };
+    actions.showHistory = [frame](int64_t id, const std::function<void()>& openTracking) {
+        std::vector<TrackingEvent> events;
+        if (!frame->TrackingStore().Events(id, events)) {
+            ShowMessage(frame, QStringLiteral("배송 이력을 읽지 못했습니다. 잠시 후 다시 시도하십시오."),
+                        MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        CStatusHistoryDlg dialog(events, openTracking, frame);
+        dialog.resize(frame->size());
+        dialog.exec();
     };
     frame->View().SetActions(std::move(actions));
     SetAboutBox([frame] {

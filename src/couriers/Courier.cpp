@@ -124,6 +124,12 @@ CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vecto
 
 CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out,
                                    std::vector<CourierDetector::Rule>& rules) {
+    return LoadCourierTable(installPath, out, rules, {});
+}
+
+CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out,
+                                   std::vector<CourierDetector::Rule>& rules,
+                                   const std::function<void(const CIniReader&)>& alsoRead) {
     out.clear();
     rules.clear();
     CIniReader reader;
@@ -146,6 +152,9 @@ CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vecto
     BuildCourierTable(reader, out);
     if (!out.empty()) {
         rules = CourierDetector::ReadRules(reader, out.size());
+        if (alsoRead) {
+            alsoRead(reader);
+        }
     }
     return out.empty() ? CourierFileStatus::NoCouriers : CourierFileStatus::Loaded;
 }

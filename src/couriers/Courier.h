@@ -3,6 +3,7 @@
 #include "couriers/CourierDetector.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vecto
 // read into `rules`; `rules` is left empty unless the result is Loaded.
 CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out,
                                    std::vector<CourierDetector::Rule>& rules);
+// The same, and `alsoRead` is given the loaded file for keys of its own when the
+// result is Loaded.
+CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vector<Courier>& out,
+                                   std::vector<CourierDetector::Rule>& rules,
+                                   const std::function<void(const CIniReader&)>& alsoRead);
 
 // Fills `out` from the keys ID01..ID99 of a reader that is already loaded; the
 // step of LoadCourierTable after the file has been read.

@@ -1,11 +1,17 @@
 #include "dialogs/OptionDlg.h"
 
 #include "dialogs/DialogTitle.h"
+#include "dialogs/StatusOptionsPanel.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
+#include "platform/QtTrackingClient.h"
+#include "platform/StatusSettings.h"
 #include "res/resource.h"
 
 #include <QComboBox>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QUrl>
 
 namespace parcelo {
 namespace {
@@ -34,6 +40,44 @@ void COptionDlg::OnInitDialog() {
     const int doubleClick = profile.GetProfileInt(kSection, kDoubleClick, kDefaultDoubleClick);
     SelectStored(*m_fontSizeCombo, fontSize);
     SelectStored(*m_doubleClickCombo, doubleClick);
+
+    m_statusArea = new QScrollArea(this);
+    m_statusArea->setObjectName(QStringLiteral("StatusOptionsArea"));
+    m_statusArea->setFrameShape(QFrame::NoFrame);
+    m_statusArea->setWidgetResizable(true);
+    m_statusArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_statusPanel = new CStatusOptionsPanel;
+    m_statusPanel->Load(StatusSettings::Read(profile), m_clientId, m_hasSecret, m_memoryOnly);
+    m_statusArea->setWidget(m_statusPanel);
+    PlaceStatusArea();
+    m_statusArea->show();
+}
+
+void COptionDlg::SetKeyState(const QString& clientId, bool hasSecret, bool memoryOnly) {
+    m_clientId = clientId;
+    m_hasSecret = hasSecret;
+    m_memoryOnly = memoryOnly;
+    if (m_statusPanel != nullptr) {
+        m_statusPanel->Load(m_statusPanel->Settings(), clientId, hasSecret, memoryOnly);
+    }
+}
+
+void COptionDlg::resizeEvent(QResizeEvent* event) {
+    CDialog::resizeEvent(event);
+    PlaceStatusArea();
+}
+
+// The delivery-status options fill the room between the double-click choice and the
+// soft-key bar.
+void COptionDlg::PlaceStatusArea() {
+    if (m_statusArea == nullptr || m_doubleClickCombo == nullptr) {
+        return;
+    }
+    const QRect client = ClientRect();
+    const int margin = m_doubleClickCombo->height() / 2;
+    const int top = m_doubleClickCombo->geometry().bottom() + margin;
+    m_statusArea->setGeometry(margin, top, std::max(0, client.width() - 2 * margin),
+                              std::max(0, client.bottom() - top));
 }
 
 void COptionDlg::OnOK() {
@@ -42,7 +86,22 @@ void COptionDlg::OnOK() {
         const bool fontSizeSaved = profile.WriteProfileInt(kSection, kFontSize, m_fontSizeCombo->currentIndex());
         const bool doubleClickSaved =
             profile.WriteProfileInt(kSection, kDoubleClick, m_doubleClickCombo->currentIndex());
-        if (!fontSizeSaved || !doubleClickSaved) {
+        bool statusSaved = true;
+        if (m_statusPanel != nullptr) {
+            const StatusSettings status = m_statusPanel->Settings();
+            if (status.enabled && !status.endpoint.isEmpty() &&
+                !QtTrackingClient::IsAllowedUrl(QUrl(status.endpoint, QUrl::StrictMode))) {
+                ShowMessage(this,
+                            QStringLiteral("배송 상태 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
+                                           "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
+                                           "기본 주소를 쓰십시오.")
+                                .arg(status.endpoint),
+                            MB_OK | MB_ICONEXCLAMATION);
+                return;
+            }
+            statusSaved = status.Write(profile);
+        }
+        if (!fontSizeSaved || !doubleClickSaved || !statusSaved) {
             // The dialog stays open with the user's choice, to try again or to cancel.
             TellNotSaved(profile.UserFileName());
             return;

@@ -83,6 +83,8 @@ public:
 
     // 0 / an empty rectangle / false when there is no item at `index`.
     int64_t GetItemData(int index) const;
+    // The item's text as it was inserted; empty for an index beyond the list.
+    std::u16string GetItemText(int index) const { return HasItem(index) ? m_items[index].text : std::u16string(); }
     // Where the item was drawn at the last paint, in client (viewport) coordinates;
     // empty for an item added since.
     Rect GetItemRect(int index) const;

@@ -68,9 +68,14 @@ void AppendOrderDate(std::u16string& text, Instant orderDate) {
 } // namespace
 
 std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now) {
+    return FormatShipmentItem(shipment, courier, now, {});
+}
+
+std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now,
+                                  std::u16string_view latestStatus) {
     const bool inDelivery = shipment.status != Done && shipment.status != Cancelled;
     std::u16string text;
-    text.reserve(96 + shipment.itemName.size() + shipment.invoiceNumber.size());
+    text.reserve(96 + shipment.itemName.size() + shipment.invoiceNumber.size() + latestStatus.size());
     if (shipment.status == Done) {
         text += u"<font color=#aaaaaa>";
     } else if (shipment.status == Cancelled) {
@@ -91,7 +96,12 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
         text += u" (";
         AppendNumber(text, DaysElapsed(shipment.orderDate, now));
         text += u"일 경과)";
-    } else {
+    }
+    if (!latestStatus.empty()) {
+        text += u" \u00B7 ";
+        AppendLiteral(text, latestStatus);
+    }
+    if (!inDelivery) {
         text += u"</font>";
     }
     return text;

@@ -4,11 +4,16 @@
 #include "store/Shipment.h"
 
 #include <string>
+#include <string_view>
 
 namespace parcelo {
 
 // The marked-up text of a shipment's list item. A missing courier gives an empty name.
 std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now);
+// The same with the shipment's latest delivery status (plain text, see
+// FormatLatestStatus) after the date on the third line; an empty status adds nothing.
+std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now,
+                                  std::u16string_view latestStatus);
 
 // Whole days from the order to `now`, counted from whole hours; negative for a future order.
 int DaysElapsed(Instant orderDate, Instant now);

@@ -3,6 +3,7 @@
 #include "couriers/TrackingUrl.h"
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
+#include "listui/ShipmentStatusText.h"
 #include "listui/StoreFailureText.h"
 #include "platform/Clock.h"
 #include "platform/DpiCache.h"
@@ -15,6 +16,7 @@
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
+#include "store/TrackingDatabase.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -24,6 +26,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <iterator>
+#include <map>
 
 namespace parcelo {
 
@@ -105,6 +108,17 @@ void CShipmentListView::Refill(bool readStore, RefillCause cause) {
     m_wndList.EnsureVisible(index);
 }
 
+bool CShipmentListView::SelectShipment(int64_t id) {
+    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), id);
+    if (id == 0 || row == m_rowIds.end()) {
+        return false;
+    }
+    const int index = static_cast<int>(row - m_rowIds.begin());
+    m_wndList.SetSelectedIndex(index);
+    m_wndList.EnsureVisible(index);
+    return true;
+}
+
 bool CShipmentListView::RefreshIfChangedElsewhere() {
     if (!m_store.ChangedElsewhere()) {
         return false;
@@ -125,15 +139,28 @@ void CShipmentListView::FillRows() {
     m_wndList.DeleteAllItems();
     m_rowIds.clear();
     const Instant now = m_clock.Now();
+    std::vector<const Shipment*> shownRows;
+    shownRows.reserve(m_queried.size());
     m_rowIds.reserve(m_queried.size());
     for (const Shipment& shipment : m_queried) {
         if (m_matcher && !IsFound(shipment)) {
             continue;
         }
-        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
-        m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now), shipment.courierIndex,
-                             static_cast<uint32_t>(shipment.id), ITEM_HTML, 0);
+        shownRows.push_back(&shipment);
         m_rowIds.push_back(shipment.id);
+    }
+    // Without its statuses the list still shows every shipment.
+    std::map<int64_t, TrackingEvent> latest;
+    if (m_tracking != nullptr && !m_rowIds.empty() && !m_tracking->LatestEvents(m_rowIds, latest)) {
+        latest.clear();
+    }
+    for (const Shipment* shown : shownRows) {
+        const Shipment& shipment = *shown;
+        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
+        const auto event = latest.find(shipment.id);
+        const std::u16string status = event != latest.end() ? FormatLatestStatus(event->second) : std::u16string();
+        m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now, status), shipment.courierIndex, shipment.id,
+                             ITEM_HTML, 0);
     }
     m_wndList.viewport()->update();
 }
@@ -219,6 +246,9 @@ bool CShipmentListView::OnCommand(int command) {
     case ID_OPEN_IN_BROWSER:
         OnOpenInBrowser();
         return true;
+    case ID_SHIPMENT_HISTORY:
+        OnHistory();
+        return true;
     case ID_BULK_ADD:
         if (m_actions.bulkAdd && m_actions.bulkAdd()) {
             Refresh(RefillCause::User);
@@ -238,6 +268,7 @@ bool CShipmentListView::IsCommandEnabled(int command) const {
     case ID_COPY_INVOICE:
     case ID_COPY_ADDRESS:
     case ID_OPEN_IN_BROWSER:
+    case ID_SHIPMENT_HISTORY:
         return SelectedId() != 0;
     default:
         return true;
@@ -266,6 +297,13 @@ void CShipmentListView::RunDoubleTapAction() {
 std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
     auto menu = std::make_unique<QMenu>();
     QtMenuBuilder::AddItems(*menu, SubMenu(LoadMenuResource(IDR_POPUPS), kPopupItemMenu));
+    if (m_tracking != nullptr && m_actions.showHistory) {
+        // Only while the delivery status is shown: the menu is otherwise unchanged.
+        QAction* history = new QAction(QStringLiteral("배송 이력"), menu.get());
+        history->setData(ID_SHIPMENT_HISTORY);
+        QAction* before = menu->actions().size() > 1 ? menu->actions().at(1) : nullptr;
+        menu->insertAction(before, history);
+    }
     if (SelectedId() == 0) {
         // Only the entries that act on the selected shipment are greyed.
         for (QAction* action : menu->actions()) {
@@ -441,6 +479,14 @@ void CShipmentListView::OnOpenInBrowser() {
     if (!url.isEmpty() && m_actions.openInBrowser) {
         m_actions.openInBrowser(url, courierIndex);
     }
+}
+
+void CShipmentListView::OnHistory() {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment || !m_actions.showHistory) {
+        return;
+    }
+    m_actions.showHistory(shipment->id, [this] { OnTrack(); });
 }
 
 void CShipmentListView::OnOptions() {

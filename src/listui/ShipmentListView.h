@@ -22,6 +22,7 @@ namespace parcelo {
 
 class Clock;
 class CShipmentDatabase;
+class CTrackingDatabase;
 class QtImageList;
 
 // Why the list is filled again.
@@ -51,6 +52,9 @@ struct ShipmentActions {
     std::function<bool()> bulkAdd;
     // Opens `url`, the address of the courier at `courierIndex`, in the desktop's browser.
     std::function<void(const QString& url, int courierIndex)> openInBrowser;
+    // Shows the delivery events of the shipment with this id; `openTracking` opens its
+    // tracking page as Track does.
+    std::function<void(int64_t id, const std::function<void()>& openTracking)> showHistory;
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list
@@ -73,6 +77,11 @@ public:
     ~CShipmentListView() override;
 
     void SetActions(ShipmentActions actions) { m_actions = std::move(actions); }
+    // Where each fill reads the latest delivery status of the rows it shows (one query
+    // per fill); nullptr, the default, shows none. The store outlives the view.
+    void ShowDeliveryStatus(CTrackingDatabase* tracking) { m_tracking = tracking; }
+    // Selects the row of a shipment and scrolls to it; false when it is not shown.
+    bool SelectShipment(int64_t id);
 
     // Once the store is open: attaches the courier logos, sets the list's style, fills
     // it and starts looking for changes made elsewhere.
@@ -150,9 +159,11 @@ private:
     // The tracking address of the selected shipment; empty when there is none (the user
     // has been told why).
     QString SelectedAddress(int* courierIndex = nullptr);
+    void OnHistory();
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
+    CTrackingDatabase* m_tracking = nullptr;
     const Clock& m_clock;
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;

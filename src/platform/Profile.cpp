@@ -47,6 +47,13 @@ bool Profile::WriteProfileInt(const QString& section, const QString& key, int va
     return settings.status() == QSettings::NoError;
 }
 
+bool Profile::WriteProfileString(const QString& section, const QString& key, const QString& value) {
+    QSettings settings = OpenSettings();
+    settings.setValue(SettingKey(section, key), value);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
 QString Profile::UserFileName() const {
     return OpenSettings().fileName();
 }

@@ -26,6 +26,8 @@ public:
     // Stores `value` as a number in the user's file; false when it could not be
     // written (the file or its folder is not writable, the disk is full).
     bool WriteProfileInt(const QString& section, const QString& key, int value);
+    // Stores `value` as text in the user's file; false when it could not be written.
+    bool WriteProfileString(const QString& section, const QString& key, const QString& value);
     // The user's settings file, where WriteProfileInt writes.
     QString UserFileName() const;
 

@@ -238,5 +238,26 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     EXPECT_NE(missing.err.find("INSTALLPATH"), std::string::npos) << missing.err;
 }
 
+// --refresh checks nothing while the feature is off; on, it ends with 1 when nothing
+// due could be checked (here the service's port is closed) and with 0 when nothing is due.
+TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeChecked) {
+    const Profile profile;
+    const Outcome off = profile.Run({"--refresh"});
+    EXPECT_EQ(off.code, 1);
+    EXPECT_NE(off.err.find("꺼져 있어"), std::string::npos) << off.err;
+    EXPECT_FALSE(fs::exists(profile.Store())) << "nothing is even opened";
+
+    std::ofstream(profile.File("config/VELDAN/Parcelo.conf"), std::ios::app)
+        << "[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n";
+    const Outcome nothingDue = profile.Run({"--refresh"});
+    EXPECT_EQ(nothingDue.code, 0) << nothingDue.err;
+
+    ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
+    const Outcome offline = profile.Run({"--refresh"});
+    EXPECT_EQ(offline.code, 1);
+    EXPECT_NE(offline.err.find("오프라인"), std::string::npos) << offline.err;
+    EXPECT_EQ(profile.Run({"--refresh", "--list"}).code, 2);
+}
+
 } // namespace
 } // namespace parcelo

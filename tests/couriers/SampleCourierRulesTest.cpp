@@ -3,6 +3,7 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
+#include "tracking/CarrierIds.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -39,12 +40,20 @@ protected:
         ASSERT_EQ(m_couriers.size(), 15u);
         m_detector = std::make_unique<CourierDetector>(CourierDetector::ReadRules(reader, m_couriers.size()),
                                                        [this](std::string_view line) { m_log.emplace_back(line); });
+        m_carrierIds = ReadCarrierIds(reader, m_couriers.size());
     }
 
     std::vector<Courier> m_couriers;
     std::unique_ptr<CourierDetector> m_detector;
     std::vector<std::string> m_log;
+    std::vector<std::string> m_carrierIds;
 };
+
+// Every carrier id of the sample is read, and only couriers the service knows have one.
+TEST_F(SampleCourierRulesTest, CarrierIdsOfTheCouriersTheServiceKnows) {
+    EXPECT_THAT(m_carrierIds, ElementsAre("kr.cjlogistics", "kr.epost", "kr.hanjin", "kr.lotte", "kr.logen", "kr.kdexp",
+                                          "", "", "", "", "", "kr.cupost", "", "", ""));
+}
 
 TEST_F(SampleCourierRulesTest, EveryKeyCompiles) {
     EXPECT_THAT(m_log, ElementsAre());

@@ -88,8 +88,13 @@ protected:
         const std::u16string name = u"우편";
         std::fill(std::begin(couriers[1].name), std::end(couriers[1].name), u'\0');
         std::copy(name.begin(), name.end(), couriers[1].name);
-        view.SetActions(
-            {{}, {}, {}, {}, {}, [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); }});
+        view.SetActions({{},
+                         {},
+                         {},
+                         {},
+                         {},
+                         [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); },
+                         {}});
         view.resize(300, 400);
         view.show();
     }

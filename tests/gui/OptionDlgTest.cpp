@@ -1,12 +1,19 @@
 #include "dialogs/OptionDlg.h"
 
+#include "dialogs/StatusOptionsPanel.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/Profile.h"
+#include "platform/StatusSettings.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
 
 namespace parcelo::test {
 namespace {
@@ -73,6 +80,58 @@ TEST_F(OptionDlgTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
     EXPECT_EQ(dialog.result(), IDOK);
     EXPECT_EQ(messages.Calls().size(), 1U);
     EXPECT_EQ(Stored("DBLCLICK"), 2);
+}
+
+class OptionDlgStatusTest : public OptionDlgTest {};
+
+// The delivery-status section fits a phone-sized window at any resolution (it scrolls
+// rather than being cut), starts off, refuses an address that is neither https nor this
+// machine's, and writes its STATUS keys with the double-click choice.
+TEST_F(OptionDlgStatusTest, TheStatusSectionFitsScrollsAndRoundTrips) {
+    FakeMessageBoxService messages;
+    COptionDlg dialog;
+    dialog.resize(DpiCache().ScaleX(480), DpiCache().ScaleY(640));
+    dialog.show();
+    auto* area = dialog.findChild<QScrollArea*>("StatusOptionsArea");
+    ASSERT_NE(area, nullptr);
+    CStatusOptionsPanel& panel = *dialog.StatusPanel();
+    const QRect client = dialog.ClientRect();
+    EXPECT_TRUE(client.contains(area->geometry())) << "above the soft-key bar";
+    EXPECT_GT(area->geometry().top(), Combo(dialog, IDC_DBLCLICK_COMBO).geometry().bottom());
+    EXPECT_LE(panel.minimumSizeHint().width(), area->viewport()->width()) << "nothing is cut at the side";
+    if (panel.minimumSizeHint().height() > area->viewport()->height()) {
+        EXPECT_GT(area->verticalScrollBar()->maximum(), 0) << "what does not fit scrolls";
+    }
+    EXPECT_FALSE(panel.EnabledBox().isChecked());
+    EXPECT_FALSE(panel.EndpointEdit().isEnabled());
+    EXPECT_EQ(panel.IntervalBox().value(), 60);
+    EXPECT_TRUE(panel.AutoDoneBox().isChecked());
+    EXPECT_TRUE(panel.NotifyBox().isChecked());
+
+    panel.EnabledBox().setChecked(true);
+    panel.EndpointEdit().setText("http://tracking.example/graphql");
+    Combo(dialog, IDC_DBLCLICK_COMBO).setCurrentIndex(1);
+    dialog.OnOK();
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_EQ(UserSettings().value("STATUS/ENABLED", 4711).toInt(), 4711) << "nothing is written";
+
+    panel.EndpointEdit().setText(" https://tracking.example/graphql ");
+    panel.IntervalBox().setValue(30);
+    panel.NotifyBox().setChecked(false);
+    panel.SecretEdit().setText("typed-secret");
+    dialog.OnOK();
+    EXPECT_FALSE(dialog.isVisible());
+    const StatusSettings stored = StatusSettings::Read(Profile());
+    EXPECT_TRUE(stored.enabled);
+    EXPECT_EQ(stored.endpoint, "https://tracking.example/graphql");
+    EXPECT_EQ(stored.intervalMinutes, 30);
+    EXPECT_TRUE(stored.autoDone);
+    EXPECT_FALSE(stored.notify);
+    EXPECT_EQ(Stored("DBLCLICK"), 1);
+    QFile conf(UserSettings().fileName());
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(conf.readAll().contains("typed-secret"));
 }
 
 } // namespace

@@ -31,6 +31,7 @@ protected:
                          [this](const QString& url, int /*courierIndex*/) { tracked.push_back(url); },
                          {},
                          {},
+                         {},
                          {}});
         view.resize(300, 400);
         view.show();

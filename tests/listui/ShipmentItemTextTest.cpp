@@ -1,6 +1,7 @@
 #include "listui/ShipmentItemText.h"
 
 #include "listui/ShipmentListCommands.h"
+#include "listui/ShipmentStatusText.h"
 #include "res/resource.h"
 #include "store/StoreTestSupport.h"
 
@@ -50,6 +51,34 @@ TEST(ShipmentItemText, ItemTexts) {
     shipment.orderDate = INT64_MAX; // no local date
     EXPECT_EQ(FormatShipmentItem(shipment, nullptr, now),
               u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
+}
+
+// The latest status goes after the date, inside the grey of a done item; the service's
+// text is trimmed, cut short without splitting a character and escaped for the markup.
+TEST(ShipmentItemText, LatestStatusFollowsTheDateTrimmedCutAndEscaped) {
+    test::ScopedEnv zone("TZ", test::kBerlinRule);
+    TrackingEvent event;
+    event.time = 1'704'063'600 + 14 * kHour + 3 * 60; // 2024-01-01 14:03 local
+    event.statusCode = "OUT_FOR_DELIVERY";
+    event.location = " \t강남<&>\n  센터 ";
+    EXPECT_EQ(FormatLatestStatus(event), u"배송출발 01/01 14:03 강남<&> 센터");
+    event.location = "서울특별시 강남구 역삼동";
+    EXPECT_EQ(FormatLatestStatus(event), u"배송출발 01/01 14:03 서울특별시 강\u2026");
+    event.location = "ab\xF0\x9F\x93\xA6\xF0\x9F\x93\xA6\xF0\x9F\x93\xA6\xF0\x9F\x93\xA6"; // a + b + 4 parcels
+    EXPECT_EQ(FormatLatestStatus(event), u"배송출발 01/01 14:03 ab\U0001F4E6\U0001F4E6\u2026");
+    event.location = "\xFF\xFE";
+    event.statusCode = "SOMETHING_NEW";
+    event.time = 0;
+    EXPECT_EQ(FormatLatestStatus(event), u"확인중");
+
+    Shipment shipment = test::MakeShipment(u"1", 0, 1'704'063'600);
+    shipment.itemName = u"x";
+    shipment.status = Done;
+    EXPECT_EQ(
+        FormatShipmentItem(shipment, nullptr, shipment.orderDate, u"배송완료 <b>&"),
+        u"<font color=#aaaaaa>상품명: <h>x</h> <br> : 1 <br> 주문일: 2024-1-1 \u00B7 배송완료 &lt;b>&amp;</font>");
+    EXPECT_EQ(FormatShipmentItem(shipment, nullptr, shipment.orderDate, u""),
+              FormatShipmentItem(shipment, nullptr, shipment.orderDate));
 }
 
 TEST(ShipmentItemText, DaysElapsedCountsWholeHours) {

@@ -1,0 +1,107 @@
+#include "app/RefreshCommand.h"
+
+#include "config/IniReader.h"
+#include "couriers/Courier.h"
+#include "platform/Clock.h"
+#include "platform/KeychainSecretStore.h"
+#include "platform/Profile.h"
+#include "platform/QtTrackingClient.h"
+#include "platform/StatusSettings.h"
+#include "platform/TrackingRefresher.h"
+#include "store/StoreBackup.h"
+#include "store/TrackingDatabase.h"
+#include "tracking/CarrierIds.h"
+
+#include <QEventLoop>
+#include <QString>
+#include <cstdio>
+
+namespace parcelo {
+
+namespace {
+
+void PrintLine(FILE* stream, const QString& text) {
+    const QByteArray bytes = (text + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int Refuse(const QString& message) {
+    PrintLine(stderr, QStringLiteral("parcelo: ") + message);
+    return 1;
+}
+
+} // namespace
+
+int RunRefreshCommand() {
+    const StatusSettings settings = StatusSettings::Read(Profile());
+    if (!settings.enabled) {
+        return Refuse(QStringLiteral("배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
+                                     "설정의 [STATUS] ENABLED=1 로 켜십시오."));
+    }
+    const std::u16string folder = Profile().InstallPath().toStdU16String();
+    std::vector<Courier> couriers;
+    std::vector<CourierDetector::Rule> rules;
+    std::vector<std::string> carrierIds;
+    const CourierFileStatus couriersRead = LoadCourierTable(folder, couriers, rules, [&](const CIniReader& reader) {
+        carrierIds = ReadCarrierIds(reader, couriers.size());
+    });
+    if (couriersRead != CourierFileStatus::Loaded) {
+        return Refuse(QStringLiteral("택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
+                      QString::fromStdU16String(CourierFilePath(folder)));
+    }
+    CTrackingDatabase store;
+    if (!store.MountVolume(u"VELDAN.EDB") || !store.Open(u"TRACKDB")) {
+        return Refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
+                      QString::fromStdU16String(DescribeStoreError(store.LastError())));
+    }
+
+    const Clock clock;
+    QtTrackingClient client(clock);
+    QtTrackingClient::Settings clientSettings;
+    clientSettings.endpoint = settings.EffectiveEndpoint();
+    {
+        // Without a secret store the service is asked without a key.
+        KeychainSecretStore secrets;
+        QEventLoop wait;
+        secrets.ReadKey([&](const StoredKey& key) {
+            if (key.outcome == StoredKey::Outcome::Ok) {
+                clientSettings.clientId = key.clientId;
+                clientSettings.clientSecret = key.clientSecret;
+            }
+            wait.quit();
+        });
+        wait.exec();
+    }
+    client.SetSettings(clientSettings);
+
+    TrackingRefresher refresher(store, client, clock);
+    TrackingRefresher::Options options;
+    options.autoDone = settings.autoDone;
+    options.intervalSeconds = static_cast<int64_t>(settings.intervalMinutes) * 60;
+    refresher.SetOptions(options);
+    refresher.SetCarrierIds(carrierIds);
+    RefreshSummary summary;
+    QString line;
+    QEventLoop wait;
+    QObject::connect(&refresher, &TrackingRefresher::finished,
+                     [&](const RefreshSummary& result, const QString& statusLine) {
+                         summary = result;
+                         line = statusLine;
+                         wait.quit();
+                     });
+    if (!refresher.Start(false)) {
+        return Refuse(QStringLiteral("배송 상태를 확인하지 못했습니다."));
+    }
+    wait.exec();
+    if (summary.storeFailed) {
+        return Refuse(QStringLiteral("배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") + line);
+    }
+    if (summary.due > 0 && summary.checked == 0) {
+        return Refuse(QStringLiteral("배송 상태를 하나도 확인하지 못했습니다. ") + line);
+    }
+    PrintLine(stdout, line);
+    return 0;
+}
+
+} // namespace parcelo

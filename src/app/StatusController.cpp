@@ -1,0 +1,124 @@
+#include "app/StatusController.h"
+
+#include "platform/DesktopNotifier.h"
+#include "platform/QtTrackingClient.h"
+#include "platform/TrackingRefresher.h"
+#include "store/TrackingDatabase.h"
+
+#include <chrono>
+
+namespace parcelo {
+
+StatusController::StatusController(CTrackingDatabase& store, const Clock& clock, QObject* parent)
+    : QObject(parent), m_store(store), m_clock(clock) {
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] { RefreshDue(); });
+}
+
+StatusController::~StatusController() {
+    // The refresher's callbacks point into the client: it goes first.
+    if (m_refresher) {
+        m_refresher->Cancel();
+    }
+    m_refresher.reset();
+    m_client.reset();
+}
+
+void StatusController::SetCarrierIds(std::vector<std::string> carrierIds) {
+    m_carrierIds = std::move(carrierIds);
+    if (m_refresher) {
+        m_refresher->SetCarrierIds(m_carrierIds);
+    }
+}
+
+void StatusController::SetKey(const QString& clientId, const QString& clientSecret) {
+    m_clientId = clientId;
+    m_clientSecret = clientSecret;
+    ApplyClientSettings();
+}
+
+void StatusController::Apply(const StatusSettings& settings) {
+    const bool wasEnabled = m_settings.enabled;
+    m_settings = settings;
+    if (!m_settings.enabled) {
+        m_timer.stop();
+        if (m_refresher) {
+            m_refresher->Cancel();
+        }
+        if (!m_statusLine.isEmpty()) {
+            m_statusLine.clear();
+            emit statusLineChanged(m_statusLine);
+        }
+        return;
+    }
+    Build();
+    ApplyClientSettings();
+    TrackingRefresher::Options options;
+    options.autoDone = m_settings.autoDone;
+    options.intervalSeconds = static_cast<int64_t>(m_settings.intervalMinutes) * 60;
+    m_refresher->SetOptions(options);
+    m_timer.start(std::chrono::minutes(m_settings.intervalMinutes));
+    if (!wasEnabled) {
+        RefreshDue();
+    }
+}
+
+bool StatusController::RefreshNow() {
+    return Start(true);
+}
+
+bool StatusController::RefreshDue() {
+    return Start(false);
+}
+
+bool StatusController::IsRunning() const {
+    return m_refresher && m_refresher->IsRunning();
+}
+
+bool StatusController::Start(bool force) {
+    if (!m_settings.enabled || !m_refresher) {
+        return false;
+    }
+    return m_refresher->Start(force);
+}
+
+void StatusController::Build() {
+    if (m_refresher) {
+        return;
+    }
+    m_client = std::make_unique<QtTrackingClient>(m_clock);
+    m_refresher = std::make_unique<TrackingRefresher>(m_store, *m_client, m_clock);
+    m_refresher->SetCarrierIds(m_carrierIds);
+    connect(m_refresher.get(), &TrackingRefresher::shipmentChanged, this, &StatusController::shipmentChanged);
+    connect(m_refresher.get(), &TrackingRefresher::notificationsReady, this, &StatusController::ShowNotifications);
+    connect(m_refresher.get(), &TrackingRefresher::finished, this,
+            [this](const RefreshSummary& summary, const QString& line) {
+                m_statusLine = line;
+                emit statusLineChanged(line);
+                emit refreshFinished(summary);
+            });
+}
+
+void StatusController::ApplyClientSettings() {
+    if (!m_client) {
+        return;
+    }
+    QtTrackingClient::Settings settings = m_client->CurrentSettings();
+    settings.endpoint = m_settings.EffectiveEndpoint();
+    settings.clientId = m_clientId;
+    settings.clientSecret = m_clientSecret;
+    m_client->SetSettings(settings);
+}
+
+void StatusController::ShowNotifications(const std::vector<NotificationItem>& items) {
+    if (!m_settings.enabled || !m_settings.notify || items.empty()) {
+        return;
+    }
+    if (!m_notifier) {
+        m_notifier = std::make_unique<DesktopNotifier>();
+        connect(m_notifier.get(), &DesktopNotifier::activated, this, &StatusController::notificationActivated);
+    }
+    m_notifier->Show(items);
+}
+
+} // namespace parcelo

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/StatusSettings.h"
+#include "tracking/NotificationComposer.h"
+#include "tracking/RefreshRun.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace parcelo {
+
+class Clock;
+class CTrackingDatabase;
+class DesktopNotifier;
+class QtTrackingClient;
+class TrackingRefresher;
+
+// The automatic delivery status of the main window: checks the shipments in delivery
+// when it is enabled (at start for those due, then every interval, and when the user
+// asks), reports the refresh's one-line status and shows desktop notifications. While
+// it is off nothing is built that talks to the network or the session bus, so nothing
+// is sent anywhere.
+class StatusController : public QObject {
+    Q_OBJECT
+
+public:
+    StatusController(CTrackingDatabase& store, const Clock& clock, QObject* parent = nullptr);
+    ~StatusController() override;
+
+    // The tracking service's id of each courier by index (see ReadCarrierIds).
+    void SetCarrierIds(std::vector<std::string> carrierIds);
+    // The service's key for this session; it is never written anywhere.
+    void SetKey(const QString& clientId, const QString& clientSecret);
+    const QString& ClientId() const { return m_clientId; }
+    const QString& ClientSecret() const { return m_clientSecret; }
+    // Takes new settings: turning the feature off cancels a refresh under way and stops
+    // the timer; turning it on (or starting enabled) checks the shipments that are due.
+    void Apply(const StatusSettings& settings);
+    const StatusSettings& Settings() const { return m_settings; }
+    bool Enabled() const { return m_settings.enabled; }
+
+    // Checks every shipment that can be tracked now (the user asked). False when the
+    // feature is off or a refresh is running already.
+    bool RefreshNow();
+    // Checks the shipments whose last check is older than the interval.
+    bool RefreshDue();
+    bool IsRunning() const;
+    const QString& StatusLine() const { return m_statusLine; }
+
+signals:
+    void statusLineChanged(const QString& line);
+    // A shipment's events or status were written.
+    void shipmentChanged(qint64 shipmentId);
+    // The end of a refresh.
+    void refreshFinished(const parcelo::RefreshSummary& summary);
+    // The user clicked a notification (0: one about several shipments).
+    void notificationActivated(qint64 shipmentId);
+
+private:
+    bool Start(bool force);
+    void Build();
+    void ApplyClientSettings();
+    void ShowNotifications(const std::vector<NotificationItem>& items);
+
+    CTrackingDatabase& m_store;
+    const Clock& m_clock;
+    StatusSettings m_settings;
+    QString m_clientId;
+    QString m_clientSecret;
+    std::vector<std::string> m_carrierIds;
+    std::unique_ptr<QtTrackingClient> m_client;
+    std::unique_ptr<TrackingRefresher> m_refresher;
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    QTimer m_timer;
+    QString m_statusLine;
+};
+
+} // namespace parcelo
