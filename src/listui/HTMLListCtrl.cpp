@@ -367,6 +367,11 @@ void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
         m_clientWidth = width;
         InvalidateMeasures();
     }
+    // Heights measured at the old width are poor estimates at the new one: what the
+    // client area shows is measured again at once, so that the range (and with it
+    // whether the scroll bar shows) is right before the next frame.
+    FlushScrollRange();
+    MeasureInView();
     UpdateScrollRange();
     viewport()->update();
 }
@@ -746,7 +751,43 @@ void CHTMLListCtrl::UpdateScrollRange() {
     if (!bar->signalsBlocked()) {
         SyncContentScroll();
     }
+    // Whether the bar shows changes the client width, and so every item's height: the
+    // scroll area hears of that at once rather than after the frame. It happens once
+    // per crossing, not once per item. A paint cannot change the layout; Settle will.
+    ShowOrHideBar();
     ScheduleSettle();
+}
+
+void CHTMLListCtrl::TellScrollArea() {
+    QScrollBar* bar = verticalScrollBar();
+    // The scroll area shows or hides the bar on the first, and follows the position on the second.
+    emit bar->rangeChanged(bar->minimum(), bar->maximum());
+    emit bar->valueChanged(bar->value());
+    ShowOrHideBar();
+}
+
+void CHTMLListCtrl::ShowOrHideBar() {
+    // The area acts on a range change only from the event loop, after the next frame;
+    // a layout request has it show or hide the bar now.
+    QScrollBar* bar = verticalScrollBar();
+    if (m_showingBar || m_inPaint || verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded ||
+        (bar->maximum() > 0) == bar->isVisibleTo(this)) {
+        return;
+    }
+    m_showingBar = true;
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(this, &request);
+    m_showingBar = false;
+}
+
+bool CHTMLListCtrl::event(QEvent* event) {
+    const bool handled = QAbstractScrollArea::event(event);
+    // The area lays out its bar and client area on a resize by the range it had before;
+    // the client area's new size may have changed it.
+    if (event->type() == QEvent::Resize) {
+        ShowOrHideBar();
+    }
+    return handled;
 }
 
 void CHTMLListCtrl::FlushScrollRange() {
@@ -765,10 +806,7 @@ void CHTMLListCtrl::ScheduleSettle() {
 void CHTMLListCtrl::Settle() {
     FlushScrollRange();
     m_settlePending = false;
-    QScrollBar* bar = verticalScrollBar();
-    // The scroll area shows or hides the bar on the first, and follows the position on the second.
-    emit bar->rangeChanged(bar->minimum(), bar->maximum());
-    emit bar->valueChanged(bar->value());
+    TellScrollArea();
     if (m_unmeasured == 0) {
         RetirePrevious();
     }

@@ -111,6 +111,7 @@ signals:
     void notify(const HTMLListNotify& notification);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -179,6 +180,10 @@ private:
     void UpdateScrollRange();
     // Sets a range that a long fill left pending.
     void FlushScrollRange();
+    // Tells the scroll area of the range and the position, which shows or hides the bar.
+    void TellScrollArea();
+    // Has the scroll area show the bar when the range needs it and hide it otherwise, at once.
+    void ShowOrHideBar();
     void ScheduleSettle();
     // Runs once after a burst of changes: tells the scroll area of the new range and
     // drops what a refill no longer needs.
@@ -236,6 +241,7 @@ private:
     std::vector<std::vector<HTMLListItem>> m_retired;
     bool m_settlePending = false;
     bool m_rangePending = false;
+    bool m_showingBar = false;
 
     // The scroll position that what is on screen was drawn for.
     int m_contentScroll = 0;

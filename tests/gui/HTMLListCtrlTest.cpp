@@ -184,6 +184,28 @@ TEST(HTMLListCtrlScrollTest, AScrolledListPaintsAndHitsTheItemsInView) {
     EXPECT_EQ(scrolled.GetSelectedIndex(), 3);
 }
 
+TEST(HTMLListCtrlScrollBarTest, TheBarFollowsAResizeBeforeTheNextFrame) {
+    // Items measured in a narrow, short list are tall; at the new size they fit, and the
+    // bar must be gone in the very next frame, without a turn of the event loop.
+    CHTMLListCtrl list(nullptr, 6);
+    list.resize(62, 42);
+    list.show();
+    for (int i = 0; i < 5; ++i) {
+        list.InsertItem(u"several words that wrap onto more lines when the list is narrow", 0, i, ITEM_TEXT);
+    }
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+
+    list.resize(kClientWidth * 3, kClientHeight * 2);
+    EXPECT_FALSE(list.verticalScrollBar()->isVisible());
+    EXPECT_EQ(list.verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(list.viewport()->width(), kClientWidth * 3 - 2);
+
+    list.resize(62, 42);
+    EXPECT_TRUE(list.verticalScrollBar()->isVisible());
+    EXPECT_GT(list.verticalScrollBar()->maximum(), 0);
+}
+
 TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) {
     const std::u16string longText = u"several words that wrap onto more lines when the list is narrow";
     list.InsertItem(longText, 0, 0, ITEM_TEXT);
