@@ -3,9 +3,9 @@
 #include "app/MainFrame.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/BulkAddDlg.h"
-#include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
+#include "dialogs/TrackingPageFactory.h"
 #include "platform/DpiCache.h"
 #include "res/resource.h"
 
@@ -77,12 +77,9 @@ void CParceloApp::ConnectDialogs() {
         return dialog.DoModal() == IDOK;
     };
     actions.trackShipment = [frame](const QString& address, int courierIndex) {
-        CHtmlDlg dialog(frame);
-        dialog.SetAddress(address.toStdU16String());
-        if (const Courier* courier = FindCourier(frame->Couriers(), courierIndex)) {
-            dialog.SetCourier(courier->name, courierIndex);
-        }
-        dialog.DoModal();
+        const Courier* courier = FindCourier(frame->Couriers(), courierIndex);
+        TrackingPageFactory::RunModal(frame, address.toStdU16String(), courier != nullptr ? courier->name : u"",
+                                      courier != nullptr ? courierIndex : -1);
     };
     actions.bulkAdd = [frame] {
         CBulkAddDlg dialog(frame->Couriers(), frame->Detector(), frame->Store(), frame);
