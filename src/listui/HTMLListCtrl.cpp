@@ -113,7 +113,6 @@ CHTMLListCtrl::~CHTMLListCtrl() {
 
 int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int kind, int height) {
     HTMLListItem item;
-    item.index = GetItemCount();
     item.text = std::move(text);
     item.kind = kind;
     item.image = image;
@@ -122,13 +121,30 @@ int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int 
         item.height = height;
         item.fixedHeight = true;
         item.measured = true;
-    } else if (!ReuseMeasure(item)) {
+    }
+    return Append(std::move(item));
+}
+
+int CHTMLListCtrl::InsertItemWithoutText(int image, int64_t data, int kind) {
+    HTMLListItem item;
+    item.kind = kind;
+    item.image = image;
+    item.data = data;
+    item.textPending = true;
+    return Append(std::move(item));
+}
+
+int CHTMLListCtrl::Append(HTMLListItem item) {
+    item.index = GetItemCount();
+    if (!item.measured && !ReuseMeasure(item)) {
         // What the client area would show at the current position is measured now,
         // the rest when it comes into view or in the background.
         if (m_sampleCount == 0 || m_tops.back() < int64_t{ScrollPos()} + m_clientHeight) {
-            MeasureInto(item);
+            MeasureNow(item);
         } else {
-            item.height = EstimatedHeight();
+            if (!item.hasPreviousText) {
+                item.height = EstimatedHeight();
+            }
             ++m_unmeasured;
             ScheduleRefinement();
         }
@@ -346,7 +362,8 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
         const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
         for (int i = ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
-            const HTMLListItem& item = m_items[i];
+            HTMLListItem& item = m_items[i];
+            EnsureText(item);
             const Rect rect = CurrentRect(i);
             if (rect.bottom > 0 && rect.top < size.height()) {
                 m_painted.push_back({i, rect});
@@ -517,14 +534,33 @@ bool CHTMLListCtrl::MeasureListed(int index) {
     if (item.measured) {
         return false;
     }
-    if (!ReuseMeasure(item)) {
-        MeasureInto(item);
-    }
+    MeasureNow(item);
     --m_unmeasured;
     return true;
 }
 
+void CHTMLListCtrl::MeasureNow(HTMLListItem& item) {
+    EnsureText(item);
+    if (item.hasPreviousText && item.previousText == item.text) {
+        item.measured = true; // the estimate was the measure of the same text
+    } else if (!ReuseMeasure(item)) {
+        MeasureInto(item);
+    }
+    item.hasPreviousText = false;
+    std::u16string().swap(item.previousText);
+}
+
+void CHTMLListCtrl::EnsureText(HTMLListItem& item) {
+    if (item.textPending) {
+        item.textPending = false;
+        if (m_textProvider) {
+            item.text = m_textProvider(item.index);
+        }
+    }
+}
+
 void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
+    EnsureText(item);
     item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
     item.measured = true;
     ++m_measureCount;
@@ -532,34 +568,50 @@ void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
     ++m_sampleCount;
 }
 
-bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
+HTMLListItem* CHTMLListCtrl::FindPrevious(int64_t data) {
     std::vector<HTMLListItem>& previous = m_previous.items;
     if (previous.empty()) {
-        return false;
+        return nullptr;
     }
     size_t found = m_previous.cursor;
-    if (found >= previous.size() || previous[found].data != item.data) {
+    if (found >= previous.size() || previous[found].data != data) {
         if (m_previous.table.empty()) {
             BuildPreviousIndex();
         }
         const size_t mask = m_previous.table.size() - 1;
         found = previous.size();
-        for (size_t slot = DataHash(item.data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
-            if (m_previous.table[slot].data == item.data) {
+        for (size_t slot = DataHash(data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
+            if (m_previous.table[slot].data == data) {
                 found = static_cast<size_t>(m_previous.table[slot].index - 1);
                 break;
             }
         }
         if (found == previous.size()) {
-            return false;
+            return nullptr;
         }
     }
     m_previous.cursor = found + 1;
-    const HTMLListItem& old = previous[found];
-    if (!old.measured || old.fixedHeight || old.kind != item.kind || old.image != item.image || old.text != item.text) {
+    return &previous[found];
+}
+
+bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
+    HTMLListItem* old = FindPrevious(item.data);
+    if (old == nullptr || !old->measured || old->fixedHeight || old->kind != item.kind || old->image != item.image) {
         return false;
     }
-    item.height = old.height;
+    if (item.textPending) {
+        // The old height is the estimate until the text is made; the old text goes
+        // with it, for the comparison then.
+        item.height = old->height;
+        item.hasPreviousText = true;
+        item.previousText = std::move(old->text);
+        old->measured = false; // its text is gone: no other item can take its measure
+        return false;
+    }
+    if (old->text != item.text) {
+        return false;
+    }
+    item.height = old->height;
     item.measured = true;
     return true;
 }
@@ -926,13 +978,14 @@ void CHTMLListCtrl::OnHoldTimeout() {
     SendContextMenu(viewport()->mapToGlobal(m_pressPos));
 }
 
-HTMLListNotify CHTMLListCtrl::MakeNotify(int code, int index) const {
+HTMLListNotify CHTMLListCtrl::MakeNotify(int code, int index) {
     HTMLListNotify notification;
     notification.from = this;
     notification.idFrom = m_controlId;
     notification.code = code;
     if (HasItem(index)) {
-        const HTMLListItem& item = m_items[index];
+        HTMLListItem& item = m_items[index];
+        EnsureText(item);
         notification.item = index;
         notification.text = item.text;
         notification.data = item.data;

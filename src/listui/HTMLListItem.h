@@ -19,6 +19,13 @@ struct HTMLListItem {
     // False while `height` is an estimate that the control has yet to replace by a measure.
     bool measured = false;
     int32_t image = 0;
+    // The text is still to be asked of the list's text provider.
+    bool textPending = false;
+    // For an item added without its text: the text of the item of the last filling with
+    // the same data, whose height stands as this item's estimate; the item keeps that
+    // height without measuring when its own text turns out the same.
+    bool hasPreviousText = false;
+    std::u16string previousText;
 };
 
 } // namespace parcelo

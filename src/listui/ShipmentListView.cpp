@@ -69,6 +69,10 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
     : QWidget(parent), m_couriers(couriers), m_store(store), m_clock(clock), m_wndList(this, IDC_SHIPMENT_LIST) {
     setFocusProxy(&m_wndList);
     connect(&m_wndList, &CHTMLListCtrl::notify, this, &CShipmentListView::OnListNotify);
+    m_wndList.SetTextProvider([this](int row) {
+        const Shipment& shipment = m_rows[static_cast<size_t>(row)];
+        return FormatShipmentItem(shipment, FindCourier(m_couriers, shipment.courierIndex), m_fillTime);
+    });
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { RefreshIfChangedElsewhere(); });
 }
@@ -107,14 +111,13 @@ bool CShipmentListView::RefreshIfChangedElsewhere() {
 void CShipmentListView::FillList() {
     m_wndList.DeleteAllItems();
     m_rowIds.clear();
-    std::vector<Shipment> shipments;
-    m_store.Query(m_query, shipments);
-    const Instant now = m_clock.Now();
-    m_rowIds.reserve(shipments.size());
-    for (const Shipment& shipment : shipments) {
-        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
-        m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now), shipment.courierIndex,
-                             static_cast<uint32_t>(shipment.id), ITEM_HTML, 0);
+    // The rows are read now; an item's text is made from its row when the list first
+    // needs it, with the time of this fill.
+    m_store.Query(m_query, m_rows);
+    m_fillTime = m_clock.Now();
+    m_rowIds.reserve(m_rows.size());
+    for (const Shipment& shipment : m_rows) {
+        m_wndList.InsertItemWithoutText(shipment.courierIndex, static_cast<uint32_t>(shipment.id), ITEM_HTML);
         m_rowIds.push_back(shipment.id);
     }
     m_wndList.viewport()->update();

@@ -138,6 +138,9 @@ private:
     std::unique_ptr<QtImageList> m_imageList;
     ShipmentQuery m_query;
     std::vector<int64_t> m_rowIds; // the shipment id of each row, top to bottom
+    // The shipment of each row and the time of the fill, for the item texts the list asks for.
+    std::vector<Shipment> m_rows;
+    Instant m_fillTime = 0;
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
     QTimer m_pollTimer;
