@@ -704,14 +704,16 @@ void CHTMLListCtrl::MeasureInView() {
         const int64_t position = ScrollPos();
         int first = GetItemCount();
         int last = -1;
+        // Only heights that changed need committing; an item may keep its estimate.
         for (int i = ItemBelow(position); i < GetItemCount() && TopOf(i) < position + m_clientHeight; ++i) {
-            if (MeasureListed(i)) {
+            const int estimate = m_items[i].height;
+            if (MeasureListed(i) && m_items[i].height != estimate) {
                 first = std::min(first, i);
                 last = i;
             }
         }
         if (last < 0) {
-            return;
+            return; // everything in view is measured
         }
         CommitHeights(anchor, first, last);
     }
@@ -725,7 +727,8 @@ void CHTMLListCtrl::MeasureAround(int index) {
     int first = GetItemCount();
     int last = -1;
     const auto measure = [&](int i) {
-        if (MeasureListed(i)) {
+        const int estimate = m_items[i].height;
+        if (MeasureListed(i) && m_items[i].height != estimate) {
             first = std::min(first, i);
             last = std::max(last, i);
         }
@@ -765,9 +768,12 @@ void CHTMLListCtrl::RefineSlice() {
             m_refineCursor = 0;
         }
         const int index = m_refineCursor++;
+        const int estimate = m_items[index].height;
         if (MeasureListed(index)) {
-            first = std::min(first, index);
-            last = std::max(last, index);
+            if (m_items[index].height != estimate) {
+                first = std::min(first, index);
+                last = std::max(last, index);
+            }
             if (++measured % kSliceCheckEvery == 0 && clock.nsecsElapsed() > kSliceNanoseconds) {
                 break;
             }
