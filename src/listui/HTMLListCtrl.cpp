@@ -170,6 +170,7 @@ void CHTMLListCtrl::DeleteAllItems() {
         m_previous.items = std::move(m_items);
     }
     m_items.clear();
+    m_previousTexts.clear();
     // A refill is usually about as long as the filling before.
     m_items.reserve(m_previous.items.size());
     m_tops.reserve(m_previous.items.size() + 1);
@@ -541,13 +542,16 @@ bool CHTMLListCtrl::MeasureListed(int index) {
 
 void CHTMLListCtrl::MeasureNow(HTMLListItem& item) {
     EnsureText(item);
-    if (item.hasPreviousText && item.previousText == item.text) {
+    std::u16string* previousText = item.hasPreviousText ? &m_previousTexts[static_cast<size_t>(item.index)] : nullptr;
+    if (previousText != nullptr && *previousText == item.text) {
         item.measured = true; // the estimate was the measure of the same text
     } else if (!ReuseMeasure(item)) {
         MeasureInto(item);
     }
-    item.hasPreviousText = false;
-    std::u16string().swap(item.previousText);
+    if (previousText != nullptr) {
+        item.hasPreviousText = false;
+        std::u16string().swap(*previousText);
+    }
 }
 
 void CHTMLListCtrl::EnsureText(HTMLListItem& item) {
@@ -604,7 +608,10 @@ bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
         // with it, for the comparison then.
         item.height = old->height;
         item.hasPreviousText = true;
-        item.previousText = std::move(old->text);
+        if (m_previousTexts.size() <= static_cast<size_t>(item.index)) {
+            m_previousTexts.resize(static_cast<size_t>(item.index) + 1);
+        }
+        m_previousTexts[static_cast<size_t>(item.index)] = std::move(old->text);
         old->measured = false; // its text is gone: no other item can take its measure
         return false;
     }
@@ -809,10 +816,6 @@ void CHTMLListCtrl::UpdateScrollRange() {
     if (!bar->signalsBlocked()) {
         SyncContentScroll();
     }
-    // Whether the bar shows changes the client width, and so every item's height: the
-    // scroll area hears of that at once rather than after the frame. It happens once
-    // per crossing, not once per item. A paint cannot change the layout; Settle will.
-    ShowOrHideBar();
     ScheduleSettle();
 }
 

@@ -230,6 +230,9 @@ private:
 
     std::vector<HTMLListItem> m_items;
     TextProvider m_textProvider;
+    // By item index: the text of the last filling's item whose measure an item added
+    // without its text took as its estimate (see HTMLListItem::hasPreviousText).
+    std::vector<std::u16string> m_previousTexts;
     // m_tops[i] is the top of item i in the list, m_tops.back() the total height.
     std::vector<int64_t> m_tops{0};
     int m_controlId = 0;
