@@ -2,7 +2,10 @@
 // resident memory at that moment, with 1,000 and 100,000 shipments in the store,
 // against a bare Qt window with one label started the same way in the same run.
 //
-//   startup_harness [--runs N] <path to parcelo>...
+//   startup_harness [--runs N] [--quick] <path to parcelo>...
+//
+// --quick starts each program once with 1,000 shipments only, to show that the
+// harness and the program run (the figures mean nothing then).
 //
 // Several builds of the program can be compared in one run; every start is interleaved.
 // The programs run under the offscreen platform with PARCELO_REPORT_FIRST_PAINT set:
@@ -157,12 +160,22 @@ int main(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     QStringList programs = QCoreApplication::arguments().mid(1);
     int runs = 5;
-    if (programs.size() >= 2 && programs[0] == QStringLiteral("--runs")) {
-        runs = std::max(1, programs[1].toInt());
-        programs = programs.mid(2);
+    bool quick = false;
+    for (bool option = true; option && !programs.isEmpty();) {
+        option = false;
+        if (programs.size() >= 2 && programs[0] == QStringLiteral("--runs")) {
+            runs = std::max(1, programs[1].toInt());
+            programs = programs.mid(2);
+            option = true;
+        } else if (programs[0] == QStringLiteral("--quick")) {
+            quick = true;
+            runs = 1;
+            programs = programs.mid(1);
+            option = true;
+        }
     }
     if (programs.isEmpty()) {
-        std::fprintf(stderr, "usage: %s [--runs N] <parcelo>...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--runs N] [--quick] <parcelo>...\n", argv[0]);
         return 2;
     }
     const QString cache = QCoreApplication::applicationDirPath() + QStringLiteral("/startup-data");
@@ -196,7 +209,8 @@ int main(int argc, char** argv) {
     std::vector<Case> cases;
     cases.push_back(
         {QStringLiteral("bare Qt window"), QCoreApplication::applicationFilePath(), {QStringLiteral("--bare")}, base});
-    for (const int count : {1000, 100000}) {
+    const std::vector<int> counts = quick ? std::vector<int>{1000} : std::vector<int>{1000, 100000};
+    for (const int count : counts) {
         const QString data = PreparedDataFolder(cache, count);
         if (data.isEmpty()) {
             return 1;

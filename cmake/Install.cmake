@@ -1,4 +1,4 @@
-# What `cmake --install` puts on a Linux desktop: the program, the sample courier
+# What `cmake --install` puts on a Linux desktop: the program and its tracking page, the sample courier
 # list, the desktop entry with its icons and AppStream data, and the system-wide
 # profile value INSTALLPATH that tells the program where the courier list lies.
 # Images are compiled into the program, so no other data is needed.
@@ -10,6 +10,10 @@ set(PARCELO_SCREENSHOT_URL "" CACHE STRING
 
 if(TARGET parcelo)
     install(TARGETS parcelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+# The tracking page, which the program loads from ../lib/parcelo/plugins beside its own folder.
+if(TARGET parcelo_tracking_page)
+    install(TARGETS parcelo_tracking_page LIBRARY DESTINATION ${PARCELO_TRACKING_PAGE_INSTALL_DIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/res/parcelo.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelo)

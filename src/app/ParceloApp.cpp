@@ -4,11 +4,11 @@
 #include "dialogs/AboutDlg.h"
 #include "dialogs/BrowserLauncher.h"
 #include "dialogs/BulkAddDlg.h"
-#include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
+#include "dialogs/TrackingPageFactory.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
@@ -86,12 +86,9 @@ void CParceloApp::ConnectDialogs() {
         return dialog.DoModal() == IDOK;
     };
     actions.trackShipment = [frame](const QString& address, int courierIndex) {
-        CHtmlDlg dialog(frame);
-        dialog.SetAddress(address.toStdU16String());
-        if (const Courier* courier = FindCourier(frame->Couriers(), courierIndex)) {
-            dialog.SetCourier(courier->name, courierIndex);
-        }
-        dialog.DoModal();
+        const Courier* courier = FindCourier(frame->Couriers(), courierIndex);
+        TrackingPageFactory::RunModal(frame, address.toStdU16String(), courier != nullptr ? courier->name : u"",
+                                      courier != nullptr ? courierIndex : -1);
     };
     actions.openInBrowser = [frame](const QString& address, int courierIndex) {
         const Courier* courier = FindCourier(frame->Couriers(), courierIndex);

@@ -1,12 +1,16 @@
 #include "dialogs/BrowserLauncher.h"
 
-#include "dialogs/TrackingWebPage.h"
 #include "platform/MessageBoxService.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 
 namespace parcelo {
+
+bool IsWebAddress(const QUrl& url) {
+    const QString scheme = url.scheme();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
 
 QString AddressRefusedText(const std::u16string& address, const std::u16string& courierName, int courierIndex) {
     // The first line is fixed text: what follows comes from parcelo.ini.

@@ -3,9 +3,14 @@
 #include <QString>
 #include <string>
 
+class QUrl;
 class QWidget;
 
 namespace parcelo {
+
+// True for an address a tracking page may open, here or in the browser: a well-formed
+// http or https address with a host.
+bool IsWebAddress(const QUrl& url);
 
 // The message for a tracking address that is not an http:// or https:// address; with a
 // courier (index >= 0) it names the courier and its line in parcelo.ini.

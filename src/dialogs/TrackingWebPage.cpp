@@ -15,10 +15,6 @@ bool IsFrameScheme(const QString& scheme) {
 
 } // namespace
 
-bool IsWebAddress(const QUrl& url) {
-    return url.isValid() && IsWebScheme(url.scheme()) && !url.host().isEmpty();
-}
-
 TrackingWebPage::TrackingWebPage(QObject* parent) : QWebEnginePage(parent) {}
 
 void TrackingWebPage::ShowOwnHtml(const QString& html) {

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "dialogs/BrowserLauncher.h"
+
 #include <QUrl>
 #include <QWebEnginePage>
 
 namespace parcelo {
-
-// True for an address the tracking page may open: a well-formed http or https
-// address with a host.
-bool IsWebAddress(const QUrl& url);
 
 // The web page of the tracking view. Its main frame goes only to http and https
 // addresses: a link, a redirect or a script that leads anywhere else (file:,

@@ -113,7 +113,6 @@ CHTMLListCtrl::~CHTMLListCtrl() {
 
 int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int kind, int height) {
     HTMLListItem item;
-    item.index = GetItemCount();
     item.text = std::move(text);
     item.kind = kind;
     item.image = image;
@@ -122,13 +121,30 @@ int CHTMLListCtrl::InsertItem(std::u16string text, int image, int64_t data, int 
         item.height = height;
         item.fixedHeight = true;
         item.measured = true;
-    } else if (!ReuseMeasure(item)) {
+    }
+    return Append(std::move(item));
+}
+
+int CHTMLListCtrl::InsertItemWithoutText(int image, int64_t data, int kind) {
+    HTMLListItem item;
+    item.kind = kind;
+    item.image = image;
+    item.data = data;
+    item.textPending = true;
+    return Append(std::move(item));
+}
+
+int CHTMLListCtrl::Append(HTMLListItem item) {
+    item.index = GetItemCount();
+    if (!item.measured && !ReuseMeasure(item)) {
         // What the client area would show at the current position is measured now,
         // the rest when it comes into view or in the background.
         if (m_sampleCount == 0 || m_tops.back() < int64_t{ScrollPos()} + m_clientHeight) {
-            MeasureInto(item);
+            MeasureNow(item);
         } else {
-            item.height = EstimatedHeight();
+            if (!item.hasPreviousText) {
+                item.height = EstimatedHeight();
+            }
             ++m_unmeasured;
             ScheduleRefinement();
         }
@@ -154,6 +170,7 @@ void CHTMLListCtrl::DeleteAllItems() {
         m_previous.items = std::move(m_items);
     }
     m_items.clear();
+    m_previousTexts.clear();
     // A refill is usually about as long as the filling before.
     m_items.reserve(m_previous.items.size());
     m_tops.reserve(m_previous.items.size() + 1);
@@ -346,7 +363,8 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
         const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
         for (int i = ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
-            const HTMLListItem& item = m_items[i];
+            HTMLListItem& item = m_items[i];
+            EnsureText(item);
             const Rect rect = CurrentRect(i);
             if (rect.bottom > 0 && rect.top < size.height()) {
                 m_painted.push_back({i, rect});
@@ -367,6 +385,11 @@ void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
         m_clientWidth = width;
         InvalidateMeasures();
     }
+    // Heights measured at the old width are poor estimates at the new one: what the
+    // client area shows is measured again at once, so that the range (and with it
+    // whether the scroll bar shows) is right before the next frame.
+    FlushScrollRange();
+    MeasureInView();
     UpdateScrollRange();
     viewport()->update();
 }
@@ -512,14 +535,47 @@ bool CHTMLListCtrl::MeasureListed(int index) {
     if (item.measured) {
         return false;
     }
-    if (!ReuseMeasure(item)) {
-        MeasureInto(item);
-    }
+    MeasureNow(item);
     --m_unmeasured;
     return true;
 }
 
+void CHTMLListCtrl::MeasureNow(HTMLListItem& item) {
+    EnsureText(item);
+    std::u16string* previousText = item.hasPreviousText ? &m_previousTexts[static_cast<size_t>(item.index)] : nullptr;
+    if (previousText != nullptr && *previousText == item.text) {
+        item.measured = true; // the estimate was the measure of the same text
+    } else if (!ReuseMeasure(item)) {
+        MeasureInto(item);
+    }
+    if (previousText != nullptr) {
+        item.hasPreviousText = false;
+        std::u16string().swap(*previousText);
+    }
+}
+
+std::u16string CHTMLListCtrl::GetItemText(int index) const {
+    if (!HasItem(index)) {
+        return {};
+    }
+    const HTMLListItem& item = m_items[index];
+    if (item.textPending && m_textProvider) {
+        return m_textProvider(item.index);
+    }
+    return item.text;
+}
+
+void CHTMLListCtrl::EnsureText(HTMLListItem& item) {
+    if (item.textPending) {
+        item.textPending = false;
+        if (m_textProvider) {
+            item.text = m_textProvider(item.index);
+        }
+    }
+}
+
 void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
+    EnsureText(item);
     item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
     item.measured = true;
     ++m_measureCount;
@@ -527,34 +583,53 @@ void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
     ++m_sampleCount;
 }
 
-bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
+HTMLListItem* CHTMLListCtrl::FindPrevious(int64_t data) {
     std::vector<HTMLListItem>& previous = m_previous.items;
     if (previous.empty()) {
-        return false;
+        return nullptr;
     }
     size_t found = m_previous.cursor;
-    if (found >= previous.size() || previous[found].data != item.data) {
+    if (found >= previous.size() || previous[found].data != data) {
         if (m_previous.table.empty()) {
             BuildPreviousIndex();
         }
         const size_t mask = m_previous.table.size() - 1;
         found = previous.size();
-        for (size_t slot = DataHash(item.data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
-            if (m_previous.table[slot].data == item.data) {
+        for (size_t slot = DataHash(data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
+            if (m_previous.table[slot].data == data) {
                 found = static_cast<size_t>(m_previous.table[slot].index - 1);
                 break;
             }
         }
         if (found == previous.size()) {
-            return false;
+            return nullptr;
         }
     }
     m_previous.cursor = found + 1;
-    const HTMLListItem& old = previous[found];
-    if (!old.measured || old.fixedHeight || old.kind != item.kind || old.image != item.image || old.text != item.text) {
+    return &previous[found];
+}
+
+bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
+    HTMLListItem* old = FindPrevious(item.data);
+    if (old == nullptr || !old->measured || old->fixedHeight || old->kind != item.kind || old->image != item.image) {
         return false;
     }
-    item.height = old.height;
+    if (item.textPending) {
+        // The old height is the estimate until the text is made; the old text goes
+        // with it, for the comparison then.
+        item.height = old->height;
+        item.hasPreviousText = true;
+        if (m_previousTexts.size() <= static_cast<size_t>(item.index)) {
+            m_previousTexts.resize(static_cast<size_t>(item.index) + 1);
+        }
+        m_previousTexts[static_cast<size_t>(item.index)] = std::move(old->text);
+        old->measured = false; // its text is gone: no other item can take its measure
+        return false;
+    }
+    if (old->text != item.text) {
+        return false;
+    }
+    item.height = old->height;
     item.measured = true;
     return true;
 }
@@ -647,14 +722,16 @@ void CHTMLListCtrl::MeasureInView() {
         const int64_t position = ScrollPos();
         int first = GetItemCount();
         int last = -1;
+        // Only heights that changed need committing; an item may keep its estimate.
         for (int i = ItemBelow(position); i < GetItemCount() && TopOf(i) < position + m_clientHeight; ++i) {
-            if (MeasureListed(i)) {
+            const int estimate = m_items[i].height;
+            if (MeasureListed(i) && m_items[i].height != estimate) {
                 first = std::min(first, i);
                 last = i;
             }
         }
         if (last < 0) {
-            return;
+            return; // everything in view is measured
         }
         CommitHeights(anchor, first, last);
     }
@@ -668,7 +745,8 @@ void CHTMLListCtrl::MeasureAround(int index) {
     int first = GetItemCount();
     int last = -1;
     const auto measure = [&](int i) {
-        if (MeasureListed(i)) {
+        const int estimate = m_items[i].height;
+        if (MeasureListed(i) && m_items[i].height != estimate) {
             first = std::min(first, i);
             last = std::max(last, i);
         }
@@ -708,9 +786,12 @@ void CHTMLListCtrl::RefineSlice() {
             m_refineCursor = 0;
         }
         const int index = m_refineCursor++;
+        const int estimate = m_items[index].height;
         if (MeasureListed(index)) {
-            first = std::min(first, index);
-            last = std::max(last, index);
+            if (m_items[index].height != estimate) {
+                first = std::min(first, index);
+                last = std::max(last, index);
+            }
             if (++measured % kSliceCheckEvery == 0 && clock.nsecsElapsed() > kSliceNanoseconds) {
                 break;
             }
@@ -749,6 +830,38 @@ void CHTMLListCtrl::UpdateScrollRange() {
     ScheduleSettle();
 }
 
+void CHTMLListCtrl::TellScrollArea() {
+    QScrollBar* bar = verticalScrollBar();
+    // The scroll area shows or hides the bar on the first, and follows the position on the second.
+    emit bar->rangeChanged(bar->minimum(), bar->maximum());
+    emit bar->valueChanged(bar->value());
+    ShowOrHideBar();
+}
+
+void CHTMLListCtrl::ShowOrHideBar() {
+    // The area acts on a range change only from the event loop, after the next frame;
+    // a layout request has it show or hide the bar now.
+    QScrollBar* bar = verticalScrollBar();
+    if (m_showingBar || m_inPaint || verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded ||
+        (bar->maximum() > 0) == bar->isVisibleTo(this)) {
+        return;
+    }
+    m_showingBar = true;
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(this, &request);
+    m_showingBar = false;
+}
+
+bool CHTMLListCtrl::event(QEvent* event) {
+    const bool handled = QAbstractScrollArea::event(event);
+    // The area lays out its bar and client area on a resize by the range it had before;
+    // the client area's new size may have changed it.
+    if (event->type() == QEvent::Resize) {
+        ShowOrHideBar();
+    }
+    return handled;
+}
+
 void CHTMLListCtrl::FlushScrollRange() {
     if (m_rangePending) {
         UpdateScrollRange();
@@ -765,10 +878,7 @@ void CHTMLListCtrl::ScheduleSettle() {
 void CHTMLListCtrl::Settle() {
     FlushScrollRange();
     m_settlePending = false;
-    QScrollBar* bar = verticalScrollBar();
-    // The scroll area shows or hides the bar on the first, and follows the position on the second.
-    emit bar->rangeChanged(bar->minimum(), bar->maximum());
-    emit bar->valueChanged(bar->value());
+    TellScrollArea();
     if (m_unmeasured == 0) {
         RetirePrevious();
     }
@@ -888,13 +998,14 @@ void CHTMLListCtrl::OnHoldTimeout() {
     SendContextMenu(viewport()->mapToGlobal(m_pressPos));
 }
 
-HTMLListNotify CHTMLListCtrl::MakeNotify(int code, int index) const {
+HTMLListNotify CHTMLListCtrl::MakeNotify(int code, int index) {
     HTMLListNotify notification;
     notification.from = this;
     notification.idFrom = m_controlId;
     notification.code = code;
     if (HasItem(index)) {
-        const HTMLListItem& item = m_items[index];
+        HTMLListItem& item = m_items[index];
+        EnsureText(item);
         notification.item = index;
         notification.text = item.text;
         notification.data = item.data;

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,15 @@ public:
     // few hundred items the scroll bar takes the new range once, when control returns to
     // the event loop or the list is used next.
     int InsertItem(std::u16string text, int image, int64_t data, int kind, int height = 0);
+    // Gives the text of item `index` of an item added by InsertItemWithoutText.
+    using TextProvider = std::function<std::u16string(int index)>;
+    void SetTextProvider(TextProvider provider) { m_textProvider = std::move(provider); }
+    // Appends an item, measured, whose text the list asks of the text provider only when
+    // it first needs it: to measure, draw or report the item. A long list added this way
+    // costs for the items on screen only; the rest have their texts made in background
+    // slices, as their heights are refined. An item of the last filling with the same
+    // data lends its height as the estimate, kept without measuring if the text is the same.
+    int InsertItemWithoutText(int image, int64_t data, int kind);
     // Removes every item. The selected index and the scroll position stay as they are,
     // so a refilled list selects the same position again.
     void DeleteAllItems();
@@ -84,7 +94,8 @@ public:
     // 0 / an empty rectangle / false when there is no item at `index`.
     int64_t GetItemData(int index) const;
     // The item's text as it was inserted; empty for an index beyond the list.
-    std::u16string GetItemText(int index) const { return HasItem(index) ? m_items[index].text : std::u16string(); }
+    // An item whose text has not been asked for yet gets it from the text provider.
+    std::u16string GetItemText(int index) const;
     // Where the item was drawn at the last paint, in client (viewport) coordinates;
     // empty for an item added since.
     Rect GetItemRect(int index) const;
@@ -113,6 +124,7 @@ signals:
     void notify(const HTMLListNotify& notification);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -156,6 +168,14 @@ private:
     // Heights of the items from `first` on changed: recomputes the offsets after them.
     void RecomputeTops(int first);
     void MeasureInto(HTMLListItem& item);
+    // Measures an item that is not measured yet, unless it takes the measure of an item
+    // of the last filling with the same text.
+    void MeasureNow(HTMLListItem& item);
+    // Asks the text provider for the item's text if it has none yet.
+    void EnsureText(HTMLListItem& item);
+    int Append(HTMLListItem item);
+    // The item of the last filling with the same data; nullptr for none.
+    HTMLListItem* FindPrevious(int64_t data);
     // Measures item `index` (or takes its measure from the last filling) unless it is
     // measured already; true when it was not.
     bool MeasureListed(int index);
@@ -181,6 +201,10 @@ private:
     void UpdateScrollRange();
     // Sets a range that a long fill left pending.
     void FlushScrollRange();
+    // Tells the scroll area of the range and the position, which shows or hides the bar.
+    void TellScrollArea();
+    // Has the scroll area show the bar when the range needs it and hide it otherwise, at once.
+    void ShowOrHideBar();
     void ScheduleSettle();
     // Runs once after a burst of changes: tells the scroll area of the new range and
     // drops what a refill no longer needs.
@@ -195,7 +219,7 @@ private:
     void SelectForMenu(int index);
     void MoveSelection(int key);
     void OnHoldTimeout();
-    HTMLListNotify MakeNotify(int code, int index) const;
+    HTMLListNotify MakeNotify(int code, int index);
     void Send(int code, int index);
     void SendContextMenu(QPoint globalPoint);
     void InvalidateItem(int index);
@@ -208,6 +232,10 @@ private:
     void ReportFirstPaint();
 
     std::vector<HTMLListItem> m_items;
+    TextProvider m_textProvider;
+    // By item index: the text of the last filling's item whose measure an item added
+    // without its text took as its estimate (see HTMLListItem::hasPreviousText).
+    std::vector<std::u16string> m_previousTexts;
     // m_tops[i] is the top of item i in the list, m_tops.back() the total height.
     std::vector<int64_t> m_tops{0};
     int m_controlId = 0;
@@ -238,6 +266,7 @@ private:
     std::vector<std::vector<HTMLListItem>> m_retired;
     bool m_settlePending = false;
     bool m_rangePending = false;
+    bool m_showingBar = false;
 
     // The scroll position that what is on screen was drawn for.
     int m_contentScroll = 0;

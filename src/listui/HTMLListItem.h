@@ -11,6 +11,7 @@ struct HTMLListItem {
     int32_t index = -1;
     int32_t height = 0;
     int32_t kind = 2; // ITEM_TEXT
+    int32_t image = 0;
     std::u16string text;
     int64_t data = 0;
     bool ticked = false;
@@ -18,7 +19,12 @@ struct HTMLListItem {
     bool fixedHeight = false;
     // False while `height` is an estimate that the control has yet to replace by a measure.
     bool measured = false;
-    int32_t image = 0;
+    // The text is still to be asked of the list's text provider.
+    bool textPending = false;
+    // For an item added without its text: the height is the measure of the item of the
+    // last filling with the same data, whose text the control keeps beside the items; the
+    // item keeps that height without measuring when its own text turns out the same.
+    bool hasPreviousText = false;
 };
 
 } // namespace parcelo

@@ -74,6 +74,12 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
     : QWidget(parent), m_couriers(couriers), m_store(store), m_clock(clock), m_wndList(this, IDC_SHIPMENT_LIST) {
     setFocusProxy(&m_wndList);
     connect(&m_wndList, &CHTMLListCtrl::notify, this, &CShipmentListView::OnListNotify);
+    m_wndList.SetTextProvider([this](int row) {
+        const Shipment& shipment = *m_rows[static_cast<size_t>(row)];
+        const auto event = m_latest.find(shipment.id);
+        const std::u16string status = event != m_latest.end() ? FormatLatestStatus(event->second) : std::u16string();
+        return FormatShipmentItem(shipment, FindCourier(m_couriers, shipment.courierIndex), m_fillTime, status);
+    });
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { RefreshIfChangedElsewhere(); });
 }
@@ -134,33 +140,30 @@ void CShipmentListView::FillList() {
     FillRows();
 }
 
-// Fills the list from the shipments last read, those the find text matches.
+// Fills the list from the shipments last read, those the find text matches. The rows
+// are chosen now; an item's text is made from its row when the list first needs it,
+// with the time of this fill.
 void CShipmentListView::FillRows() {
     m_wndList.DeleteAllItems();
     m_rowIds.clear();
-    const Instant now = m_clock.Now();
-    std::vector<const Shipment*> shownRows;
-    shownRows.reserve(m_queried.size());
+    m_rows.clear();
+    m_fillTime = m_clock.Now();
+    m_rows.reserve(m_queried.size());
     m_rowIds.reserve(m_queried.size());
     for (const Shipment& shipment : m_queried) {
         if (m_matcher && !IsFound(shipment)) {
             continue;
         }
-        shownRows.push_back(&shipment);
+        m_rows.push_back(&shipment);
         m_rowIds.push_back(shipment.id);
     }
     // Without its statuses the list still shows every shipment.
-    std::map<int64_t, TrackingEvent> latest;
-    if (m_tracking != nullptr && !m_rowIds.empty() && !m_tracking->LatestEvents(m_rowIds, latest)) {
-        latest.clear();
+    m_latest.clear();
+    if (m_tracking != nullptr && !m_rowIds.empty() && !m_tracking->LatestEvents(m_rowIds, m_latest)) {
+        m_latest.clear();
     }
-    for (const Shipment* shown : shownRows) {
-        const Shipment& shipment = *shown;
-        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
-        const auto event = latest.find(shipment.id);
-        const std::u16string status = event != latest.end() ? FormatLatestStatus(event->second) : std::u16string();
-        m_wndList.InsertItem(FormatShipmentItem(shipment, courier, now, status), shipment.courierIndex, shipment.id,
-                             ITEM_HTML, 0);
+    for (const Shipment* shipment : m_rows) {
+        m_wndList.InsertItemWithoutText(shipment->courierIndex, shipment->id, ITEM_HTML);
     }
     m_wndList.viewport()->update();
 }

@@ -3,6 +3,7 @@
 #include "couriers/Courier.h"
 #include "listui/HTMLListCtrl.h"
 #include "store/ShipmentDatabase.h"
+#include "store/TrackingEvent.h"
 #include "transfer/ShipmentMatcher.h"
 #include "transfer/ShipmentSearchKey.h"
 
@@ -11,6 +12,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -170,6 +172,11 @@ private:
     ShipmentQuery m_query;
     std::vector<Shipment> m_queried; // what the last fill read: the filter's shipments in order
     std::vector<int64_t> m_rowIds;   // the shipment id of each row, top to bottom
+    // The shipment of each row (in m_queried), its latest delivery event where known, and
+    // the time of the fill, for the item texts the list asks for.
+    std::vector<const Shipment*> m_rows;
+    std::map<int64_t, TrackingEvent> m_latest;
+    Instant m_fillTime = 0;
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
     QTimer m_pollTimer;

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -184,6 +185,28 @@ TEST(HTMLListCtrlScrollTest, AScrolledListPaintsAndHitsTheItemsInView) {
     EXPECT_EQ(scrolled.GetSelectedIndex(), 3);
 }
 
+TEST(HTMLListCtrlScrollBarTest, TheBarFollowsAResizeBeforeTheNextFrame) {
+    // Items measured in a narrow, short list are tall; at the new size they fit, and the
+    // bar must be gone in the very next frame, without a turn of the event loop.
+    CHTMLListCtrl list(nullptr, 6);
+    list.resize(62, 42);
+    list.show();
+    for (int i = 0; i < 5; ++i) {
+        list.InsertItem(u"several words that wrap onto more lines when the list is narrow", 0, i, ITEM_TEXT);
+    }
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+
+    list.resize(kClientWidth * 3, kClientHeight * 2);
+    EXPECT_FALSE(list.verticalScrollBar()->isVisible());
+    EXPECT_EQ(list.verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(list.viewport()->width(), kClientWidth * 3 - 2);
+
+    list.resize(62, 42);
+    EXPECT_TRUE(list.verticalScrollBar()->isVisible());
+    EXPECT_GT(list.verticalScrollBar()->maximum(), 0);
+}
+
 TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) {
     const std::u16string longText = u"several words that wrap onto more lines when the list is narrow";
     list.InsertItem(longText, 0, 0, ITEM_TEXT);
@@ -323,6 +346,43 @@ TEST_F(HTMLListCtrlLongListTest, ARefillKeepsTheMeasuresOfUnchangedItemsAndTheOl
     }
     Drain();
     EXPECT_EQ(list.MeasureCount(), measured + 2);
+}
+
+TEST_F(HTMLListCtrlLongListTest, ItemsAddedWithoutTextAskForItOnlyWhenNeededAndOnce) {
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < kCount; ++i) {
+        texts.push_back(Text(i));
+    }
+    std::vector<int> asked(kCount, 0);
+    list.SetTextProvider([&](int i) {
+        ++asked[static_cast<size_t>(i)];
+        return texts[static_cast<size_t>(i)];
+    });
+    const auto fill = [&] {
+        for (int i = 0; i < kCount; ++i) {
+            list.InsertItemWithoutText(0, kBigData + i, ITEM_TEXT);
+        }
+    };
+    fill();
+    Paint();
+    EXPECT_LT(std::count(asked.begin(), asked.end(), 1), 40) << "only the first screen";
+    const Rect second = list.GetItemRect(1);
+    ASSERT_EQ(Tap(100, (second.top + second.bottom) / 2), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
+    EXPECT_TRUE(log[1].text == texts[1]);
+    Drain();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), 1), kCount);
+    EXPECT_EQ(list.GetTotalHeight(), MeasuredTotal());
+    const int64_t measured = list.MeasureCount();
+
+    // A refill asks again, and measures only the item whose text changed.
+    texts[600] += u" with words enough to wrap onto a few more lines at this width";
+    list.DeleteAllItems();
+    fill();
+    Drain();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), 2), kCount);
+    EXPECT_EQ(list.MeasureCount(), measured + 1);
+    EXPECT_EQ(list.GetTotalHeight(), MeasuredTotal() - list.MeasureItem(Text(600), ITEM_TEXT, 0, kClientWidth) +
+                                         list.MeasureItem(texts[600], ITEM_TEXT, 0, kClientWidth));
 }
 
 } // namespace

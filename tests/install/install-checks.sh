@@ -23,6 +23,23 @@ fail() {
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
 [ -n "$version" ] || fail "no CPACK_PACKAGE_VERSION in $build_dir/CPackConfig.cmake"
 
+# The tracking page is a plugin beside the program: the program itself does not
+# load the web engine, and everything of the program the plugin uses, the program
+# exports. Every output is read whole before it is searched.
+check_tracking_page() { # <program> <plugin>
+    local program=$1 plugin=$2
+    [ -f "$plugin" ] || fail "no tracking page at $plugin"
+    local headers
+    headers=$(objdump -p "$program")
+    [[ "$headers" != *WebEngine* ]] || fail "$program links the web engine"
+    local needed exported missing
+    needed=$(nm -D --undefined-only "$plugin" | awk '$2 ~ /parcelo/ { print $2 }' | sort -u)
+    exported=$(nm -D --defined-only "$program" | awk '{ print $3 }' | sort -u)
+    [ -n "$needed" ] || fail "the tracking page uses nothing of the program: is it linked with its own copy?"
+    missing=$(comm -23 <(echo "$needed") <(echo "$exported"))
+    [ -z "$missing" ] || fail "the program does not export what the tracking page uses: $missing"
+}
+
 # Every file the desktop expects, below <root> for a program installed to
 # <prefix> with its system configuration in <sysconfdir>. <with program> empty
 # when the program was not built.
@@ -32,6 +49,7 @@ check_installed_tree() { # <root> <prefix> <sysconfdir> <with program>
 
     if [ -n "$with_program" ]; then
         [ -x "$usr/bin/parcelo" ] || fail "no program at $prefix/bin/parcelo"
+        check_tracking_page "$usr/bin/parcelo" "$usr/lib/parcelo/plugins/tracking-page.so"
     fi
 
     cmp -s "$usr/share/parcelo/parcelo.ini" "$source_dir/res/parcelo.ini" ||
