@@ -15,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -28,6 +29,47 @@ namespace {
 
 constexpr const char* kCommandOptions[] = {"-h",    "--help",   "-v",       "--version", "--list",   "--json",
                                            "--add", "--export", "--import", "--backup",  "--refresh"};
+
+// The window's own options, which Qt takes with one dash or two; any other option
+// with two dashes is ours, and an unknown one is bad usage rather than a window.
+constexpr std::string_view kWindowOptions[] = {"platform",
+                                               "platformpluginpath",
+                                               "platformtheme",
+                                               "plugin",
+                                               "qwindowgeometry",
+                                               "qwindowicon",
+                                               "qwindowtitle",
+                                               "reverse",
+                                               "session",
+                                               "style",
+                                               "stylesheet",
+                                               "widgetcount",
+                                               "display",
+                                               "geometry",
+                                               "title",
+                                               "name",
+                                               "dialogs",
+                                               "nograb",
+                                               "dograb",
+                                               "sync",
+                                               "visual",
+                                               "fn",
+                                               "font",
+                                               "bg",
+                                               "background",
+                                               "fg",
+                                               "foreground",
+                                               "btn",
+                                               "button",
+                                               "im",
+                                               "inputstyle",
+                                               "qmljsdebugger"};
+
+bool IsWindowOption(std::string_view argument) {
+    argument.remove_prefix(2);
+    argument = argument.substr(0, argument.find('='));
+    return std::find(std::begin(kWindowOptions), std::end(kWindowOptions), argument) != std::end(kWindowOptions);
+}
 
 // Set when standard output could not take what was written (a full disk, a closed
 // pipe): the command then fails instead of reporting a success nobody received.
@@ -322,6 +364,9 @@ QString HelpText(const QCommandLineParser& parser) {
 bool CommandLine::IsRequested(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
+        if (argument.size() > 2 && argument.substr(0, 2) == "--" && !IsWindowOption(argument)) {
+            return true;
+        }
         for (const char* option : kCommandOptions) {
             const std::string_view name = option;
             if (argument == name || (argument.size() > name.size() && argument.substr(0, name.size()) == name &&

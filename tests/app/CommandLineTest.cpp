@@ -185,6 +185,7 @@ TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
                                                {"--json"},
                                                {"--export"},
                                                {"--list", "--no-such-option"},
+                                               {"--no-such-option"},
                                                {"--import", "a.csv", "--import", "b.csv"}}) {
         const Outcome outcome = profile.Run(arguments);
         EXPECT_EQ(outcome.code, 2) << arguments.front() << " " << arguments.back();
