@@ -6,7 +6,7 @@
 namespace parcelo {
 namespace {
 
-constexpr std::u16string_view kPhoneFont = u"Microsoft Sans Serif";
+constexpr std::u16string_view kDialogFont = u"Microsoft Sans Serif";
 
 // About box: the same controls in portrait and landscape.
 constexpr ControlTemplate kAboutControls[] = {
@@ -14,8 +14,8 @@ constexpr ControlTemplate kAboutControls[] = {
     LabelControl(kAboutVersionText, 36, 23, 66, 8, true, IDC_ABOUT_VERSION),
 };
 
-constexpr DialogTemplate kAboutBox{IDD_ABOUTBOX, u"Parcelo 정보", kPhoneFont, 9, 156, 129, kAboutControls};
-constexpr DialogTemplate kAboutBoxWide{IDD_ABOUTBOX_WIDE, u"Parcelo 정보", kPhoneFont, 9, 210, 129, kAboutControls};
+constexpr DialogTemplate kAboutBox{IDD_ABOUTBOX, u"Parcelo 정보", kDialogFont, 9, 156, 129, kAboutControls};
+constexpr DialogTemplate kAboutBoxWide{IDD_ABOUTBOX_WIDE, u"Parcelo 정보", kDialogFont, 9, 210, 129, kAboutControls};
 
 // Tracking page: the HTML view is created at run time over the whole client area.
 constexpr DialogTemplate kHtmlDialog{IDD_HTML_DIALOG, u"Dialog", u"MS Shell Dlg", 8, 186, 153, {}};
@@ -37,11 +37,11 @@ constexpr ControlTemplate kNewTrackControls[] = {
     LabelControl(u"상태", 6, 103, 33, 10),
 };
 
-constexpr DialogTemplate kNewTrackDialog{IDD_NEWTRACK_DIALOG, u"Dialog", kPhoneFont, 9, 167, 143, kNewTrackControls};
+constexpr DialogTemplate kNewTrackDialog{IDD_NEWTRACK_DIALOG, u"Dialog", kDialogFont, 9, 167, 143, kNewTrackControls};
 
 // Adding many shipments: the text box and the review table are created at run time
 // over the client area.
-constexpr DialogTemplate kBulkAddDialog{IDD_BULKADD_DIALOG, u"Dialog", kPhoneFont, 9, 167, 143, {}};
+constexpr DialogTemplate kBulkAddDialog{IDD_BULKADD_DIALOG, u"Dialog", kDialogFont, 9, 167, 143, {}};
 
 // Options. The font-size choice is carried through hidden; the item index is the stored value.
 constexpr std::u16string_view kDoubleClickItems[] = {u"배송 조회", u"전화 걸기", u"편집", u"삭제"};
@@ -54,7 +54,7 @@ constexpr ControlTemplate kOptionControls[] = {
     LabelControl(u"글자 크기", 7, 46, 41, 10, false),
 };
 
-constexpr DialogTemplate kOptionDialog{IDD_OPTION_DIALOG, u"Dialog", kPhoneFont, 9, 123, 119, kOptionControls};
+constexpr DialogTemplate kOptionDialog{IDD_OPTION_DIALOG, u"Dialog", kDialogFont, 9, 123, 119, kOptionControls};
 
 constexpr const DialogTemplate* kTemplates[] = {&kAboutBox,       &kAboutBoxWide,  &kHtmlDialog,
                                                 &kNewTrackDialog, &kBulkAddDialog, &kOptionDialog};
