@@ -243,7 +243,8 @@ int Add(const QStringList& values) {
     std::optional<int> index;
     if (values[0].trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) {
         const std::vector<int> found = session.Detector()->Detect(number);
-        if (found.size() != 1 || FindCourier(couriers, found.front()) == nullptr) {
+        const int picked = session.Detector()->Pick(found);
+        if (FindCourier(couriers, picked) == nullptr) {
             QStringList names;
             for (int candidate : found) {
                 if (const Courier* courier = FindCourier(couriers, candidate)) {
@@ -254,7 +255,7 @@ int Add(const QStringList& values) {
                                           : QStringLiteral("송장번호에 맞는 택배사가 여럿입니다 (%1): %2")
                                                 .arg(names.join(QStringLiteral(", ")), values[1]));
         }
-        index = found.front();
+        index = picked;
     } else {
         const std::u16string wanted = FoldedName(values[0].toStdU16String());
         for (size_t i = 0; i < couriers.size() && !index; ++i) {

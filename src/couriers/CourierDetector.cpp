@@ -245,6 +245,27 @@ bool CourierDetector::HasRule(int courierIndex) const {
     return m_impl && m_impl->Find(courierIndex) != nullptr;
 }
 
+bool CourierDetector::HasCheck(int courierIndex) const {
+    const auto* entry = m_impl ? m_impl->Find(courierIndex) : nullptr;
+    return entry != nullptr && entry->check != nullptr;
+}
+
+int CourierDetector::Pick(const std::vector<int>& candidates) const {
+    if (candidates.size() == 1) {
+        return candidates.front();
+    }
+    int confirmed = -1;
+    for (const int courier : candidates) {
+        if (HasCheck(courier)) {
+            if (confirmed >= 0) {
+                return -1;
+            }
+            confirmed = courier;
+        }
+    }
+    return confirmed;
+}
+
 std::vector<CourierDetector::Rule> CourierDetector::ReadRules(const CIniReader& reader, size_t courierCount) {
     std::vector<Rule> rules;
     const int count = static_cast<int>(std::min<size_t>(courierCount, kMaxCouriers));

@@ -61,6 +61,15 @@ public:
 
     // True when Accepts can say more than NoRule for this courier.
     bool HasRule(int courierIndex) const;
+    // True when the courier's numbers carry a check digit the detector verifies (mod7,
+    // s10), so that a match is stronger evidence than a pattern alone.
+    bool HasCheck(int courierIndex) const;
+
+    // The one courier that candidates from Detect point to, or -1: the only candidate,
+    // or else the only one whose check digit confirmed the number while the others
+    // matched by their pattern alone (a length rule accepts many numbers, a check digit
+    // few).
+    int Pick(const std::vector<int>& candidates) const;
 
     // The rules of keys NUMBER01/CHECK01 up to those of the courier `courierCount`
     // (at most 99): one rule for each courier that has either key.

@@ -15,11 +15,11 @@ CourierHint::Outcome CourierHint::Update(int selection, std::u16string_view numb
     }
     if (m_mayPick && !m_userChose) {
         std::vector<int> found = m_detector->Detect(number);
-        m_picked = found.size() == 1 ? found.front() : -1;
+        m_picked = m_detector->Pick(found);
         outcome.selection = m_picked;
         if (!found.empty()) {
-            outcome.kind = found.size() == 1 ? Kind::AutoSelected : Kind::Candidates;
-            outcome.couriers = std::move(found);
+            outcome.kind = m_picked >= 0 ? Kind::AutoSelected : Kind::Candidates;
+            outcome.couriers = m_picked >= 0 ? std::vector<int>{m_picked} : std::move(found);
         }
         return outcome;
     }

@@ -55,8 +55,8 @@ void BulkAddReview::SetText(std::u16string_view text) {
         if (touched) {
             row.courierIndex = earlier->second.courierIndex;
             row.itemName = earlier->second.itemName;
-        } else if (row.candidates.size() == 1) {
-            row.courierIndex = row.candidates.front();
+        } else {
+            row.courierIndex = m_detector.Pick(row.candidates);
         }
         MarkStored(row);
         row.checked = touched ? earlier->second.checked : !row.repeated && !row.stored;

@@ -182,11 +182,8 @@ void ShipmentTransfer::DetectUnknownCouriers(ParseResult& parsed) const {
         if (unknown.count(shipment.line) == 0) {
             continue;
         }
-        const std::vector<int> found = m_detector->Detect(shipment.record.invoiceNumber);
-        if (found.size() != 1) {
-            continue;
-        }
-        const Courier* courier = FindCourier(m_couriers, found.front());
+        const Courier* courier =
+            FindCourier(m_couriers, m_detector->Pick(m_detector->Detect(shipment.record.invoiceNumber)));
         if (courier == nullptr) {
             continue;
         }

@@ -89,6 +89,12 @@ TEST_F(SampleCourierRulesTest, SuggestsTheCouriersWhoseNumbersHaveThatShape) {
         EXPECT_THAT(m_detector->Detect(c.number), ElementsAreArray(c.couriers))
             << std::string(c.number.begin(), c.number.end());
     }
+    // A number 한진택배's check digit confirms is that courier's, although the length
+    // rules of CJ대한통운 and 롯데택배 match it too; without a confirming check the
+    // length rules alone leave the choice open.
+    EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"6845-1293-0570")), HANJIN);
+    EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"601234567890")), -1);
+    EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"EE123456785KR")), EMS);
 }
 
 } // namespace
