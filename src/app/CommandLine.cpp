@@ -106,11 +106,7 @@ std::string LocalPath(const QString& path) {
 }
 
 std::u16string CourierName(const Courier& courier) {
-    size_t length = 0;
-    while (length < std::size(courier.name) && courier.name[length] != 0) {
-        ++length;
-    }
-    return {courier.name, length};
+    return std::u16string(FieldView(courier.name));
 }
 
 std::u16string FoldedName(std::u16string_view name) {

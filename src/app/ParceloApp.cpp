@@ -92,11 +92,7 @@ void CParceloApp::ConnectDialogs() {
     };
     actions.openInBrowser = [frame](const QString& address, int courierIndex) {
         const Courier* courier = FindCourier(frame->Couriers(), courierIndex);
-        std::u16string name;
-        if (courier != nullptr) {
-            const auto* end = std::find(std::begin(courier->name), std::end(courier->name), u'\0');
-            name.assign(std::begin(courier->name), end);
-        }
+        const std::u16string name = courier != nullptr ? std::u16string(FieldView(courier->name)) : std::u16string();
         OpenInBrowser(frame, address, name, courier != nullptr ? courierIndex : -1);
     };
     actions.bulkAdd = [frame] {

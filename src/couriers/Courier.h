@@ -2,9 +2,11 @@
 
 #include "couriers/CourierDetector.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace parcelo {
@@ -49,6 +51,16 @@ CourierFileStatus LoadCourierTable(const std::u16string& installPath, std::vecto
 // Fills `out` from the keys ID01..ID99 of a reader that is already loaded; the
 // step of LoadCourierTable after the file has been read.
 void BuildCourierTable(const CIniReader& reader, std::vector<Courier>& out);
+
+// The text of a fixed courier field (name, note, phone, tracking address): up to
+// its terminating zero, or the whole field when it is full.
+template <std::size_t N> std::u16string_view FieldView(const char16_t (&field)[N]) {
+    std::size_t length = 0;
+    while (length < N && field[length] != u'\0') {
+        ++length;
+    }
+    return {field, length};
+}
 
 // The courier at `index`, or nullptr when a stored index no longer has an entry.
 const Courier* FindCourier(const std::vector<Courier>& couriers, int index);

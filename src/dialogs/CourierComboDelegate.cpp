@@ -7,8 +7,8 @@ namespace parcelo {
 namespace {
 
 QString CourierName(const Courier& courier) {
-    const auto* end = std::find(std::begin(courier.name), std::end(courier.name), u'\0');
-    return QString::fromUtf16(courier.name, end - std::begin(courier.name));
+    const std::u16string_view name = FieldView(courier.name);
+    return QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 } // namespace

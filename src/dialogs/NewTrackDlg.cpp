@@ -34,8 +34,8 @@ QDateTime LatestOrderDate() {
 }
 
 template <std::size_t N> QString FieldText(const char16_t (&field)[N]) {
-    const auto* end = std::find(std::begin(field), std::end(field), u'\0');
-    return QString::fromUtf16(field, end - field);
+    const std::u16string_view text = FieldView(field);
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::u16string ToU16(const QString& text) {

@@ -30,8 +30,7 @@ std::u16string_view CourierName(const Courier* courier) {
     if (courier == nullptr) {
         return {};
     }
-    const auto* end = std::find(std::begin(courier->name), std::end(courier->name), u'\0');
-    return {courier->name, static_cast<size_t>(end - std::begin(courier->name))};
+    return FieldView(courier->name);
 }
 
 // Appends text the user typed (item name, invoice number) or that came from

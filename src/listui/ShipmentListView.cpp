@@ -52,13 +52,8 @@ QString Text(const char16_t* text) {
 
 // A fixed, zero-terminated field of a courier record.
 template <std::size_t N> QString FieldText(const char16_t (&field)[N]) {
-    const auto* end = std::find(std::begin(field), std::end(field), u'\0');
-    return QString::fromUtf16(field, static_cast<qsizetype>(end - std::begin(field)));
-}
-
-template <std::size_t N> std::u16string_view FieldView(const char16_t (&field)[N]) {
-    const auto* end = std::find(std::begin(field), std::end(field), u'\0');
-    return {field, static_cast<std::size_t>(end - std::begin(field))};
+    const std::u16string_view text = FieldView(field);
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::unique_ptr<QtImageList> LoadCourierLogos() {

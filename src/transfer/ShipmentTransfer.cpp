@@ -16,15 +16,6 @@ namespace parcelo {
 
 namespace {
 
-// The text of a fixed field, up to its terminating zero or its end.
-std::u16string FixedText(const char16_t* text, size_t capacity) {
-    size_t length = 0;
-    while (length < capacity && text[length] != 0) {
-        ++length;
-    }
-    return {text, length};
-}
-
 ShipmentTransfer::Error ErrorOfFile(FileStatus status) {
     switch (status) {
     case FileStatus::Ok:
@@ -85,7 +76,7 @@ TransferRecord ShipmentTransfer::ToRecord(const Shipment& shipment, const std::v
     TransferRecord record;
     record.id = shipment.id;
     if (const Courier* courier = FindCourier(couriers, shipment.courierIndex)) {
-        record.courierName = FixedText(courier->name, std::size(courier->name));
+        record.courierName = std::u16string(FieldView(courier->name));
         record.courierCode = courier->code;
     }
     record.courierIndex = shipment.courierIndex;
@@ -150,7 +141,7 @@ std::vector<std::u16string> ShipmentTransfer::CourierNames() const {
     std::vector<std::u16string> names;
     names.reserve(m_couriers.size());
     for (const Courier& courier : m_couriers) {
-        names.push_back(FixedText(courier.name, std::size(courier.name)));
+        names.push_back(std::u16string(FieldView(courier.name)));
     }
     return names;
 }
@@ -187,7 +178,7 @@ void ShipmentTransfer::DetectUnknownCouriers(ParseResult& parsed) const {
         if (courier == nullptr) {
             continue;
         }
-        shipment.record.courierName = FixedText(courier->name, std::size(courier->name));
+        shipment.record.courierName = std::u16string(FieldView(courier->name));
         shipment.record.courierCode = courier->code;
     }
 }
