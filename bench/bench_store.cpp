@@ -2,6 +2,7 @@
 // for the same work: a query of 100,000 shipments with each filter and sort, a read by
 // id, one durable update, 1,000 adds in one batch against 1,000 single adds, and the
 // migration of a version-1 volume of 100,000 shipments.
+#include "SampleShipments.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 
@@ -49,14 +50,7 @@ std::vector<parcelo::test::Version1Row> Rows() {
     std::vector<parcelo::test::Version1Row> rows;
     rows.reserve(kShipments);
     for (int i = 0; i < kShipments; ++i) {
-        const std::string digits = std::to_string(601234500000LL + i * 7919LL);
-        Shipment shipment;
-        shipment.courierIndex = i % 15;
-        shipment.invoiceNumber.assign(digits.begin(), digits.end());
-        shipment.itemName = u"무선 이어폰 " + shipment.invoiceNumber.substr(8);
-        shipment.entryDate = kStart + i * 947LL;
-        shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
-        shipment.status = i % 3;
+        Shipment shipment = parcelo::bench::SampleShipment(i, kStart);
         rows.push_back({i + 1, shipment, parcelo::test::Version1Ticks(shipment.entryDate),
                         parcelo::test::Version1Ticks(shipment.orderDate)});
     }

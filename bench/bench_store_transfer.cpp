@@ -1,8 +1,9 @@
 // Export and import against the store: 100,000 stored shipments written to a CSV or JSON
 // file (goal: at most 1 s), and a file of 10,000 shipments planned and added to a store in
 // one transaction (goal: at most 1 s).
-#include "transfer/ShipmentTransfer.h"
+#include "SampleShipments.h"
 #include "config/TempFolder.h"
+#include "transfer/ShipmentTransfer.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -33,14 +34,7 @@ void Fill(CShipmentDatabase& store, int count) {
     std::vector<Shipment> shipments;
     shipments.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const std::string digits = std::to_string(601234500000LL + i * 7919LL);
-        Shipment shipment;
-        shipment.courierIndex = i % 15;
-        shipment.invoiceNumber.assign(digits.begin(), digits.end());
-        shipment.itemName = u"무선 이어폰 " + shipment.invoiceNumber.substr(8);
-        shipment.entryDate = kStart + i * 947LL;
-        shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
-        shipment.status = i % 3;
+        Shipment shipment = parcelo::bench::SampleShipment(i, kStart);
         shipments.push_back(std::move(shipment));
     }
     store.AddBatch(shipments);
