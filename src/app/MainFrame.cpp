@@ -45,7 +45,7 @@ DpiCache& FrameDpi() {
 
 CMainFrame::CMainFrame()
     : m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
-      m_wndView(m_couriers, m_store, m_clock, this), m_wndFindBar(this),
+      m_wndView(m_couriers, m_store, m_clock, this),
       m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setWindowIcon(ApplicationIcon());
@@ -95,17 +95,17 @@ bool CMainFrame::LoadFrame() {
     connect(&m_wndFilterSortBar, &CFilterSortBar::notifyMainWindow, this,
             [this](unsigned message, uint32_t command) { SendMessage(message, command); });
     m_wndFilterSortBar.CreateDropDowns();
-    layout->insertWidget(1, &m_wndFindBar);
-    connect(&m_wndFindBar, &QLineEdit::textChanged, this, [this](const QString& text) { m_wndView.SetFindText(text); });
-    connect(&m_wndFindBar, &CFindBar::closed, this, [this] { m_wndView.setFocus(); });
     BindKeys();
 
     const bool couriersLoaded = LoadCouriers();
     // After an unreadable parcelo.ini the program is ending; one message is enough.
     OpenStore(couriersLoaded);
+    const StatusSettings statusSettings = StatusSettings::Read(Profile());
+    // The first fill already shows the statuses when the feature is on.
+    m_wndView.ShowDeliveryStatus(statusSettings.enabled && m_store.IsOpen() ? &m_store : nullptr);
     m_wndView.OnInitialUpdate();
     ConnectStatus();
-    ApplyStatusSettings(StatusSettings::Read(Profile()));
+    ApplyStatusSettings(statusSettings);
     return true;
 }
 
@@ -132,10 +132,8 @@ void CMainFrame::RefillForStatus() {
 }
 
 void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
-    const bool wasShown = m_status.Enabled();
     // The list shows statuses only while the feature is on: off, it is as it always was.
-    m_wndView.ShowDeliveryStatus(settings.enabled && m_store.IsOpen() ? &m_store : nullptr);
-    if (settings.enabled != wasShown && m_store.IsOpen()) {
+    if (m_wndView.ShowDeliveryStatus(settings.enabled && m_store.IsOpen() ? &m_store : nullptr)) {
         m_wndView.Refresh(RefillCause::Elsewhere);
     }
     const StatusSettings effective = m_store.IsOpen() ? settings : StatusSettings{};
@@ -250,6 +248,21 @@ void CMainFrame::OpenStore(bool tellOnFailure) {
     }
 }
 
+// The find field is made the first time it is wanted: a line edit brings the input
+// method with it, which a start that never finds should not wait for.
+CFindBar& CMainFrame::FindBar() {
+    if (!m_wndFindBar) {
+        m_wndFindBar = std::make_unique<CFindBar>(this);
+        if (auto* column = qobject_cast<QVBoxLayout*>(layout())) {
+            column->insertWidget(1, m_wndFindBar.get()); // under the filter and sort bar
+        }
+        connect(m_wndFindBar.get(), &QLineEdit::textChanged, this,
+                [this](const QString& text) { m_wndView.SetFindText(text); });
+        connect(m_wndFindBar.get(), &CFindBar::closed, this, [this] { m_wndView.setFocus(); });
+    }
+    return *m_wndFindBar;
+}
+
 void CMainFrame::BindKeys() {
     const auto bind = [this](const QKeySequence& keys, CCommandBar::Key key) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, key] { m_wndCommandBar.PressKey(key); });
@@ -258,7 +271,7 @@ void CMainFrame::BindKeys() {
     bind(QKeySequence(Qt::Key_F2), CCommandBar::Key::Right);
     bind(QKeySequence(Qt::Key_F10), CCommandBar::Key::Right);
     bind(QKeySequence(Qt::Key_Menu), CCommandBar::Key::Right);
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] { m_wndFindBar.Open(); });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] { FindBar().Open(); });
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
             [this] { OnCmdMsg(ID_REFRESH_STATUS); });
 }
@@ -272,7 +285,7 @@ bool CMainFrame::OnCmdMsg(int command) {
         return true;
     }
     if (command == ID_FIND) {
-        m_wndFindBar.Open();
+        FindBar().Open();
         return true;
     }
     if (command == ID_REFRESH_STATUS) {

@@ -83,7 +83,8 @@ public:
     CFilterSortBar& FilterSortBar() { return m_wndFilterSortBar; }
     CCommandBar& CommandBar() { return m_wndCommandBar; }
     CShipmentListView& View() { return m_wndView; }
-    CFindBar& FindBar() { return m_wndFindBar; }
+    // The find field above the list, made on first use.
+    CFindBar& FindBar();
     CStoreFileCommands& FileCommands() { return m_fileCommands; }
 
     // Asks the running event loop to end with `code` once it gets control; works
@@ -119,7 +120,7 @@ private:
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;
-    CFindBar m_wndFindBar;
+    std::unique_ptr<CFindBar> m_wndFindBar;
     QtFileChooser m_fileChooser;
     CStoreFileCommands m_fileCommands;
     std::function<bool(int)> m_appCommands;

@@ -64,7 +64,7 @@ void CStoreFileCommands::Export() {
     if (narrowed) {
         const QString question = QStringLiteral("목록에 표시된 %1건만 내보내시겠습니까?\n\n"
                                                 "예: 표시된 배송정보만\n아니요: 모든 배송정보")
-                                     .arg(m_view.List().GetItemCount());
+                                     .arg(m_view.ShownCount());
         onlyShown = ShowMessage(m_parent, question, MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
     QString chosenFilter = kCsvFilter;

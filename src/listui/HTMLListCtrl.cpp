@@ -98,6 +98,7 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId) : QAbstractScrollAr
     bar->setRange(0, 0);
     bar->setSingleStep(kLineStep);
     connect(bar, &QAbstractSlider::actionTriggered, this, &CHTMLListCtrl::OnScrollAction);
+    connect(bar, &QAbstractSlider::sliderPressed, this, &CHTMLListCtrl::AskForRowsToCome);
 
     m_refineTimer.setInterval(0);
     connect(&m_refineTimer, &QTimer::timeout, this, &CHTMLListCtrl::RefineSlice);
@@ -150,7 +151,7 @@ int CHTMLListCtrl::Append(HTMLListItem item) {
         }
     }
     m_tops.push_back(m_tops.back() + item.height);
-    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
+    UpdateTotalHeight();
     m_items.push_back(std::move(item));
     // A short list's scroll bar follows every item, as callers may look at it; a long
     // one's takes the range once the fill is over (or the list is used before that).
@@ -176,10 +177,44 @@ void CHTMLListCtrl::DeleteAllItems() {
     m_tops.reserve(m_previous.items.size() + 1);
     m_tops.assign(1, 0);
     m_totalHeight = 0;
+    m_rowsToCome = 0;
     m_unmeasured = 0;
     m_refineCursor = 0;
     m_painted.clear();
     m_paintedCount = 0;
+}
+
+void CHTMLListCtrl::SetRowsToCome(int count) {
+    m_rowsToCome = std::max(count, 0);
+    UpdateTotalHeight();
+    UpdateScrollRange();
+    viewport()->update();
+}
+
+void CHTMLListCtrl::UpdateTotalHeight() {
+    const int64_t comingHeight = m_rowsToCome > 0 ? int64_t{m_rowsToCome} * EstimatedHeight() : 0;
+    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back() + comingHeight, kMaxTotalHeight));
+}
+
+// Input always acts on the whole list: the rows still to come are asked for first.
+void CHTMLListCtrl::AskForRowsToCome() {
+    if (m_rowsToCome > 0) {
+        emit rowsWanted();
+    }
+}
+
+bool CHTMLListCtrl::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        AskForRowsToCome();
+        break;
+    default:
+        break;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 bool CHTMLListCtrl::HasPendingWork() const {
@@ -376,6 +411,17 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     }
     m_inPaint = false;
     ReportFirstPaint();
+    // The top of a long list is on screen: the rest is asked for once this frame is out.
+    if (m_rowsToCome > 0 && !m_rowsAskPosted) {
+        m_rowsAskPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_rowsAskPosted = false;
+                AskForRowsToCome();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
@@ -527,7 +573,7 @@ void CHTMLListCtrl::RecomputeTops(int first) {
     for (size_t i = static_cast<size_t>(std::max(first, 0)); i < m_items.size(); ++i) {
         m_tops[i + 1] = m_tops[i] + m_items[i].height;
     }
-    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back(), kMaxTotalHeight));
+    UpdateTotalHeight();
 }
 
 bool CHTMLListCtrl::MeasureListed(int index) {
@@ -853,6 +899,9 @@ void CHTMLListCtrl::ShowOrHideBar() {
 }
 
 bool CHTMLListCtrl::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ContextMenu) {
+        AskForRowsToCome();
+    }
     const bool handled = QAbstractScrollArea::event(event);
     // The area lays out its bar and client area on a resize by the range it had before;
     // the client area's new size may have changed it.
@@ -911,6 +960,7 @@ void CHTMLListCtrl::SetScrollPos(int position) {
 }
 
 void CHTMLListCtrl::OnScrollAction(int action) {
+    AskForRowsToCome();
     FlushScrollRange();
     QScrollBar* bar = verticalScrollBar();
     if (action == QAbstractSlider::SliderPageStepAdd) {

@@ -78,6 +78,14 @@ public:
     // so a refilled list selects the same position again.
     void DeleteAllItems();
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    // Rows the list is told of before their items arrive: a fill that reads the top of a
+    // long list first adds those items and counts the rest here. Their room is kept below
+    // the items at the estimated height, so that the scroll bar is right from the first
+    // frame; nothing is drawn there. The list asks for them (rowsWanted) once it has
+    // painted, and before it handles a key, a click, the wheel or the scroll bar, so that
+    // input always acts on the whole list. Removing every item forgets them.
+    void SetRowsToCome(int count);
+    int RowsToCome() const { return m_rowsToCome; }
     // The sum of the item heights, estimates included.
     int GetTotalHeight() const { return m_totalHeight; }
     // True while some item heights are still estimates, the scroll area has yet to hear of
@@ -122,9 +130,12 @@ public:
 
 signals:
     void notify(const HTMLListNotify& notification);
+    // The rows still to come (see SetRowsToCome) are wanted now.
+    void rowsWanted();
 
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -182,6 +193,9 @@ private:
     bool ReuseMeasure(HTMLListItem& item);
     void BuildPreviousIndex();
     int EstimatedHeight() const;
+    // The sum of the item heights and the room kept for the rows to come.
+    void UpdateTotalHeight();
+    void AskForRowsToCome();
     // Turns every measured height into an estimate, after the width, the style or the font changed.
     void InvalidateMeasures();
     Anchor CaptureAnchor() const;
@@ -240,6 +254,8 @@ private:
     std::vector<int64_t> m_tops{0};
     int m_controlId = 0;
     int m_totalHeight = 0;
+    int m_rowsToCome = 0;
+    bool m_rowsAskPosted = false;
     int m_clientWidth = 0;
     int m_clientHeight = 0;
     ColorRef m_selectionColor = 0;

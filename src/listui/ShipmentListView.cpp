@@ -69,6 +69,7 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
     : QWidget(parent), m_couriers(couriers), m_store(store), m_clock(clock), m_wndList(this, IDC_SHIPMENT_LIST) {
     setFocusProxy(&m_wndList);
     connect(&m_wndList, &CHTMLListCtrl::notify, this, &CShipmentListView::OnListNotify);
+    connect(&m_wndList, &CHTMLListCtrl::rowsWanted, this, &CShipmentListView::CompleteFill);
     m_wndList.SetTextProvider([this](int row) {
         const Shipment& shipment = *m_rows[static_cast<size_t>(row)];
         const auto event = m_latest.find(shipment.id);
@@ -76,7 +77,11 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
         return FormatShipmentItem(shipment, FindCourier(m_couriers, shipment.courierIndex), m_fillTime, status);
     });
     m_pollTimer.setInterval(kPollIntervalMs);
-    connect(&m_pollTimer, &QTimer::timeout, this, [this] { RefreshIfChangedElsewhere(); });
+    connect(&m_pollTimer, &QTimer::timeout, this, [this] {
+        // A list never painted (a window started minimised) gets its rows here at the latest.
+        CompleteFill();
+        RefreshIfChangedElsewhere();
+    });
 }
 
 CShipmentListView::~CShipmentListView() = default;
@@ -85,7 +90,7 @@ void CShipmentListView::OnInitialUpdate() {
     m_imageList = LoadCourierLogos();
     m_wndList.SetImageList(m_imageList.get());
     m_wndList.SetExtendedStyle(HTMLLIST_STYLE_GRIDLINES | HTMLLIST_STYLE_IMAGES);
-    FillList();
+    FillList(kFirstScreenRows);
     m_pollTimer.start();
 }
 
@@ -109,7 +114,16 @@ void CShipmentListView::Refill(bool readStore, RefillCause cause) {
     m_wndList.EnsureVisible(index);
 }
 
+void CShipmentListView::CompleteFill() {
+    if (m_wndList.RowsToCome() > 0) {
+        // The selected shipment stays selected: another program may have changed the
+        // store since the top was read.
+        Refill(true, RefillCause::Elsewhere);
+    }
+}
+
 bool CShipmentListView::SelectShipment(int64_t id) {
+    CompleteFill();
     const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), id);
     if (id == 0 || row == m_rowIds.end()) {
         return false;
@@ -128,11 +142,19 @@ bool CShipmentListView::RefreshIfChangedElsewhere() {
     return true;
 }
 
-// Fills the list from the store; the list's selected index is left as it is.
-void CShipmentListView::FillList() {
-    m_queried.clear();
-    m_store.Query(m_query, m_queried);
+// Fills the list from the store; the list's selected index is left as it is. With
+// `firstRows`, and no find text, only that many shipments from the top are read now and
+// the list counts the rest as rows to come (see CompleteFill).
+void CShipmentListView::FillList(size_t firstRows) {
+    size_t selected = 0;
+    if (firstRows != 0 && !m_matcher) {
+        m_store.QueryFirst(m_query, firstRows, m_queried, selected);
+    } else {
+        m_store.Query(m_query, m_queried);
+        selected = m_queried.size();
+    }
     FillRows();
+    m_wndList.SetRowsToCome(static_cast<int>(selected - m_queried.size()));
 }
 
 // Fills the list from the shipments last read, those the find text matches. The rows
@@ -177,6 +199,7 @@ void CShipmentListView::SetFindText(const QString& text) {
     if (text == m_findText) {
         return;
     }
+    CompleteFill(); // the find goes through every shipment of the list
     m_findText = text;
     const ShipmentMatcher matcher(text.toStdU16String());
     if (matcher.MatchesEverything()) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -69,6 +70,9 @@ class CShipmentListView : public QWidget {
 public:
     // How often the view looks whether another program changed the store.
     static constexpr int kPollIntervalMs = 2000;
+    // The first fill reads this many shipments, more than a screen shows, before the
+    // window first paints; the rest follow right after (see CompleteFill).
+    static constexpr size_t kFirstScreenRows = 128;
 
     // The courier table, the store and the clock belong to the main window and outlive the view.
     CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
@@ -80,14 +84,24 @@ public:
 
     void SetActions(ShipmentActions actions) { m_actions = std::move(actions); }
     // Where each fill reads the latest delivery status of the rows it shows (one query
-    // per fill); nullptr, the default, shows none. The store outlives the view.
-    void ShowDeliveryStatus(CTrackingDatabase* tracking) { m_tracking = tracking; }
+    // per fill); nullptr, the default, shows none. The store outlives the view. True when
+    // this changes what the list shows: the caller refreshes it.
+    bool ShowDeliveryStatus(CTrackingDatabase* tracking) {
+        return std::exchange(m_tracking, tracking) != tracking;
+    }
     // Selects the row of a shipment and scrolls to it; false when it is not shown.
     bool SelectShipment(int64_t id);
 
     // Once the store is open: attaches the courier logos, sets the list's style, fills
-    // it and starts looking for changes made elsewhere.
+    // it and starts looking for changes made elsewhere. A long list is read from the top
+    // first and completed once it has painted.
     void OnInitialUpdate();
+    // Reads the rest of a list whose top was read first; nothing when the list is whole.
+    // The list asks for it before it handles input, and the view before a find or a
+    // selection by id.
+    void CompleteFill();
+    // How many rows the list has, those still to come included.
+    int ShownCount() const { return m_wndList.GetItemCount() + m_wndList.RowsToCome(); }
 
     // Fills the list again with the shipments the filter and sort order select; the
     // selection afterwards depends on the cause (see RefillCause).
@@ -141,7 +155,7 @@ protected:
 
 private:
     void Refill(bool readStore, RefillCause cause);
-    void FillList();
+    void FillList(size_t firstRows = 0);
     void FillRows();
     void OnListNotify(const HTMLListNotify& notification);
     // The selected shipment as the store has it now. When it cannot be read the user

@@ -339,25 +339,36 @@ bool CPropertyDatabase::ReadRecords(const RecordQuery& query, const std::functio
     if (key.empty() || (query.equals && filter.empty())) {
         return Fail(StoreError::NotFound);
     }
-    std::string sql = "SELECT " + SelectColumns() + " FROM " + m_table;
-    if (query.equals) {
-        sql += " WHERE " + filter + " = ?";
+    const std::string where = query.equals ? " WHERE " + filter + " = ?" : std::string();
+    std::string sql = "SELECT " + SelectColumns() + " FROM " + m_table + where;
+    if (!query.tableOrder) {
+        sql += OrderBy(query);
     }
-    sql += OrderBy(query);
+    if (query.limit != 0) {
+        sql += " LIMIT " + std::to_string(query.limit);
+    }
+    const auto run = [&](const std::string& statement, const std::function<void(CRecordStatement&)>& step) {
+        CRecordStatement read(m_connection->getHandle(), statement);
+        if (query.equals) {
+            BindValue(read, 1, *query.equals);
+        }
+        step(read);
+    };
     try {
         SQLite::Transaction transaction(*m_connection); // one snapshot for the count and the rows
         const int64_t version = DataVersion();
-        expect(static_cast<size_t>(m_connection->execAndGet("SELECT count(*) FROM " + m_table).getInt64()));
-        {
-            CRecordStatement read(m_connection->getHandle(), sql);
-            if (query.equals) {
-                BindValue(read, 1, *query.equals);
-            }
+        if (expect) {
+            run("SELECT count(*) FROM " + m_table + where, [&](CRecordStatement& count) {
+                count.Step();
+                expect(static_cast<size_t>(sqlite3_column_int64(count.Get(), 0)));
+            });
+        }
+        run(sql, [&](CRecordStatement& read) {
             const RecordView record(read.Get(), m_description.properties);
             while (read.Step()) {
                 visit(record);
             }
-        }
+        });
         transaction.commit();
         m_dataVersion = version;
         return Succeed();

@@ -59,6 +59,10 @@ struct RecordQuery {
     uint32_t keyTag = 0;
     bool descending = false;
     std::optional<PropertyValue> equals; // only records with this value of this property
+    size_t limit = 0;                    // at most this many, the first in the order; 0 for all
+    // The records in the order the table keeps them, for a caller that sorts them itself:
+    // reading a whole table so is several times faster than through the index of the key.
+    bool tableOrder = false;
 };
 
 // The properties of one record while it is being read; valid only inside the visitor.
@@ -142,8 +146,8 @@ protected:
     bool WriteRecord(int64_t id, std::span<const PropertyValue> values);
     // Visits the record with this id; NotFound when there is none.
     bool ReadRecord(int64_t id, const RecordVisitor& visit);
-    // Visits the records a query selects, in its order, after telling `expect` how many
-    // records there are in all (an upper bound of how many will be visited).
+    // Visits the records a query selects, in its order. Unless `expect` is empty it is
+    // told first how many records the query selects before its limit.
     bool ReadRecords(const RecordQuery& query, const std::function<void(size_t count)>& expect,
                      const RecordVisitor& visit);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <tuple>
 
 namespace parcelo {
 
@@ -124,30 +126,96 @@ bool CShipmentDatabase::Update(const Shipment& shipment) {
     return WriteRecord(shipment.id, ToRecord(shipment));
 }
 
+// The whole selection is read in table order and sorted here: through the index of the
+// key SQLite would look every row up in the table on its own.
 bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>& shipments) {
+    std::vector<Shipment> read;
+    if (!ReadSelection(query, 0, read, nullptr)) {
+        shipments.clear();
+        return false;
+    }
+    struct Key {
+        Instant date;
+        int64_t id;
+        uint32_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(read.size());
+    for (uint32_t i = 0; i < read.size(); ++i) {
+        const Shipment& shipment = read[i];
+        keys.push_back(
+            {query.key == ShipmentSortKey::OrderDate ? shipment.orderDate : shipment.entryDate, shipment.id, i});
+    }
+    // Of equal dates the shipment added first comes first, or last when newest come first.
+    std::sort(keys.begin(), keys.end(), [newestFirst = query.newestFirst](const Key& a, const Key& b) {
+        return newestFirst ? std::tie(b.date, b.id) < std::tie(a.date, a.id)
+                           : std::tie(a.date, a.id) < std::tie(b.date, b.id);
+    });
     shipments.clear();
+    shipments.reserve(read.size());
+    for (const Key& key : keys) {
+        shipments.push_back(std::move(read[key.index]));
+    }
+    return true;
+}
+
+bool CShipmentDatabase::QueryFirst(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments,
+                                   size_t& selected) {
+    selected = 0;
+    if (!query.text.empty()) {
+        // The text is matched here, not by SQLite: every shipment has to be read.
+        if (!Query(query, shipments)) {
+            return false;
+        }
+        selected = shipments.size();
+        shipments.resize(std::min(shipments.size(), limit));
+        return true;
+    }
+    if (limit == 0) {
+        const bool read = Query(query, shipments);
+        selected = shipments.size();
+        return read;
+    }
+    shipments.clear();
+    return ReadSelection(query, limit, shipments, &selected);
+}
+
+// Reads what a query selects: the first `limit` in its order, or with `limit` 0 all of
+// them in table order.
+bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments,
+                                      size_t* selected) {
     RecordQuery records;
     records.keyTag = query.key == ShipmentSortKey::OrderDate ? PROP_ORDER_DATE : PROP_ENTRY_DATE;
     records.descending = query.newestFirst;
+    records.limit = limit;
+    records.tableOrder = limit == 0;
     if (query.filter != FILTER_ALL) {
         // A status that 16 bits cannot hold is never stored, so it matches nothing.
         records.equals = PropertyValue{PROP_STATUS, static_cast<uint64_t>(static_cast<uint32_t>(query.filter)), {}};
     }
     const bool filterCanMatch = query.filter == FILTER_ALL || (query.filter >= 0 && query.filter <= 0xFFFF);
+    std::function<void(size_t)> expect;
+    if (selected != nullptr) {
+        expect = [&](size_t count) {
+            *selected = filterCanMatch ? count : 0;
+            shipments.reserve(std::min(count, limit));
+        };
+    }
     Shipment working;
-    const bool complete = ReadRecords(
-        records, [&](size_t count) { shipments.reserve(query.text.empty() ? count : 0); },
-        [&](const RecordView& record) {
-            if (!filterCanMatch) {
-                return;
-            }
-            FromRecord(record, working);
-            if (MatchesText(working, query.text)) {
-                shipments.push_back(working);
-            }
-        });
+    const bool complete = ReadRecords(records, expect, [&](const RecordView& record) {
+        if (!filterCanMatch) {
+            return;
+        }
+        FromRecord(record, working);
+        if (MatchesText(working, query.text)) {
+            shipments.push_back(working);
+        }
+    });
     if (!complete) {
         shipments.clear();
+        if (selected != nullptr) {
+            *selected = 0;
+        }
     }
     return complete;
 }

@@ -54,9 +54,15 @@ public:
     // The shipments a query selects, in its order, in place of what `shipments` held;
     // `shipments` is left empty when reading fails.
     bool Query(const ShipmentQuery& query, std::vector<Shipment>& shipments);
+    // The first `limit` shipments a query selects, in its order, and in `selected` how many
+    // it selects in all: the top of a long list, read before the rest.
+    bool QueryFirst(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments, size_t& selected);
 
 protected:
     bool DescribeDatabase(DatabaseDescription& description) override;
+
+private:
+    bool ReadSelection(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments, size_t* selected);
 };
 
 } // namespace parcelo
