@@ -18,7 +18,6 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
-
 namespace parcelo {
 
 namespace {
@@ -98,6 +97,7 @@ bool CMainFrame::LoadFrame() {
     BindKeys();
 
     const bool couriersLoaded = LoadCouriers();
+    connect(&m_wndView.List(), &CHTMLListCtrl::firstFrameShown, this, &CMainFrame::CheckStore);
     // After an unreadable parcelo.ini the program is ending; one message is enough.
     OpenStore(couriersLoaded);
     const StatusSettings statusSettings = StatusSettings::Read(Profile());
@@ -240,8 +240,19 @@ bool CMainFrame::LoadCouriers() {
     return false;
 }
 
+// The page check the start left for later. A damaged store is given up: the list empties
+// and the user hears what mounting it would have said.
+void CMainFrame::CheckStore() {
+    if (!m_store.IsOpen() || m_store.CheckVolume() || m_store.LastError() != StoreError::Damaged) {
+        return; // a busy or unreadable file is checked again before the first write
+    }
+    m_wndView.Refresh(RefillCause::Elsewhere);
+    ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);
+}
+
 void CMainFrame::OpenStore(bool tellOnFailure) {
-    const bool mounted = m_store.MountVolume(u"VELDAN.EDB");
+    // Reading every page for damage waits until the list has shown (or the first write).
+    const bool mounted = m_store.MountVolume(u"VELDAN.EDB", CPropertyDatabase::Check::BeforeFirstWrite);
     const bool opened = mounted && m_store.Open(u"TRACKDB");
     if (!opened && tellOnFailure) {
         ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);

@@ -98,6 +98,7 @@ protected:
 private:
     bool LoadCouriers();
     void OpenStore(bool tellOnFailure);
+    void CheckStore();
     void BindKeys();
     void ConnectStatus();
     void AddStatusEntries(QMenu* popup);

@@ -24,7 +24,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-
 namespace parcelo {
 
 namespace {
@@ -411,6 +410,10 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     }
     m_inPaint = false;
     ReportFirstPaint();
+    if (!m_firstFrameShown) {
+        m_firstFrameShown = true;
+        QMetaObject::invokeMethod(this, &CHTMLListCtrl::firstFrameShown, Qt::QueuedConnection);
+    }
     // The top of a long list is on screen: the rest is asked for once this frame is out.
     if (m_rowsToCome > 0 && !m_rowsAskPosted) {
         m_rowsAskPosted = true;

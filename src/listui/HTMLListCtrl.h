@@ -132,6 +132,9 @@ signals:
     void notify(const HTMLListNotify& notification);
     // The rows still to come (see SetRowsToCome) are wanted now.
     void rowsWanted();
+    // The list's first frame is out; sent once, after that paint, for work that the
+    // first frame should not wait for.
+    void firstFrameShown();
 
 protected:
     bool event(QEvent* event) override;
@@ -256,6 +259,7 @@ private:
     int m_totalHeight = 0;
     int m_rowsToCome = 0;
     bool m_rowsAskPosted = false;
+    bool m_firstFrameShown = false;
     int m_clientWidth = 0;
     int m_clientHeight = 0;
     ColorRef m_selectionColor = 0;

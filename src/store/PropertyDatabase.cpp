@@ -117,13 +117,14 @@ CPropertyDatabase::~CPropertyDatabase() {
     Close();
 }
 
-bool CPropertyDatabase::MountVolume(const std::u16string& path) {
+bool CPropertyDatabase::MountVolume(const std::u16string& path, Check check) {
     Close();
     m_connection.reset();
     m_volumeFile.clear();
     m_volumePath = path;
     m_mounted = false;
     m_writable = false;
+    m_pagesChecked = false;
     try {
         std::optional<std::string> file = ResolveVolumeFile(path);
         if (!file) {
@@ -133,13 +134,15 @@ bool CPropertyDatabase::MountVolume(const std::u16string& path) {
         // that it holds this program's database.
         const unsigned sideFiles = ExistingSideFiles(*file);
         std::unique_ptr<SQLite::Database> inspection;
-        const StoreError error = InspectVolume(*file, kSchemaVersion, inspection);
+        const StoreError error = InspectVolume(*file, kSchemaVersion, inspection, check == Check::Now);
         if (error != StoreError::None) {
             inspection.reset();
             RemoveNewSideFiles(*file, sideFiles);
             return Fail(error);
         }
         m_sideFilesBefore = sideFiles;
+        // A missing or empty file has no pages to check.
+        m_pagesChecked = check == Check::Now || !inspection;
         m_connection = std::move(inspection);
         m_volumeFile = *file;
         m_mounted = true;
@@ -191,6 +194,11 @@ bool CPropertyDatabase::Open(const std::u16string& name) {
             m_connection = std::move(connection);
             m_writable = true;
         }
+        // Bringing an older volume up to date writes to it: its pages are checked first.
+        if (!m_pagesChecked && m_connection->execAndGet("PRAGMA user_version").getInt() != kSchemaVersion &&
+            !CheckVolume()) {
+            return false;
+        }
         const StoreError error = PrepareSchema();
         if (error != StoreError::None) {
             Unmount();
@@ -237,9 +245,35 @@ std::string CPropertyDatabase::OrderBy(const RecordQuery& query) const {
     return " ORDER BY " + ColumnOf(query.keyTag) + direction + ", " + kRowIdColumn + direction;
 }
 
-bool CPropertyDatabase::Delete(int64_t id) {
-    if (!IsOpen()) {
+bool CPropertyDatabase::CheckVolume() {
+    if (!m_connection) {
         return Fail(StoreError::NotOpen);
+    }
+    if (m_pagesChecked) {
+        return true;
+    }
+    const StoreError error = CheckPages(*m_connection);
+    if (error == StoreError::Busy || error == StoreError::Io) {
+        return Fail(error); // still unchecked: the next write tries again
+    }
+    if (error != StoreError::None) {
+        // Refused as a mount would have refused it: nothing was written, and the side
+        // files opening it made go too.
+        m_writable = false;
+        Unmount();
+        return Fail(error);
+    }
+    m_pagesChecked = true;
+    return true;
+}
+
+bool CPropertyDatabase::ReadyToWrite() {
+    return IsOpen() ? CheckVolume() : Fail(StoreError::NotOpen);
+}
+
+bool CPropertyDatabase::Delete(int64_t id) {
+    if (!ReadyToWrite()) {
+        return false;
     }
     try {
         CRecordStatement remove(m_connection->getHandle(),
@@ -253,8 +287,8 @@ bool CPropertyDatabase::Delete(int64_t id) {
 }
 
 bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values, int64_t& id) {
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!ReadyToWrite()) {
+        return false;
     }
     std::string columns;
     std::string placeholders;
@@ -283,8 +317,8 @@ bool CPropertyDatabase::AddRecord(std::span<const PropertyValue> values, int64_t
 }
 
 bool CPropertyDatabase::WriteRecord(int64_t id, std::span<const PropertyValue> values) {
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!ReadyToWrite()) {
+        return false;
     }
     std::string assignments;
     for (const PropertyValue& value : values) {
@@ -378,8 +412,8 @@ bool CPropertyDatabase::ReadRecords(const RecordQuery& query, const std::functio
 }
 
 bool CPropertyDatabase::Batch(const std::function<bool()>& work) {
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!ReadyToWrite()) {
+        return false;
     }
     if (sqlite3_get_autocommit(m_connection->getHandle()) == 0) {
         return work(); // inside another batch: that one commits or rolls back

@@ -99,7 +99,17 @@ public:
     // user's data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.
     // A file that is not a sound, writable database (or whose folder is not writable) is
     // refused without being written, and no side file of it is left behind.
-    bool MountVolume(const std::u16string& path);
+    //
+    // Reading every page to find damage takes time in proportion to the file. With
+    // `Check::BeforeFirstWrite` only the header and the schema are looked at now,
+    // and the pages before the first write, or earlier by CheckVolume: a start can show
+    // a long list before the check has run, and a damaged file is still never written.
+    enum class Check { Now, BeforeFirstWrite };
+    bool MountVolume(const std::u16string& path, Check check = Check::Now);
+    // Runs the page check MountVolume left for later; true at once when it has run. On
+    // damage the volume is given up as MountVolume would have refused it (LastError
+    // Damaged) and the side files this program made are removed.
+    bool CheckVolume();
 
     // Creates the named database if it does not exist yet, or brings an older one up to
     // date (see the schema in PropertyDatabase.cpp), and opens it.
@@ -146,6 +156,8 @@ protected:
     bool WriteRecord(int64_t id, std::span<const PropertyValue> values);
     // Visits the record with this id; NotFound when there is none.
     bool ReadRecord(int64_t id, const RecordVisitor& visit);
+    // True when a write may go ahead: open, and the volume checked (see CheckVolume).
+    bool ReadyToWrite();
     // Visits the records a query selects, in its order. Unless `expect` is empty it is
     // told first how many records the query selects before its limit.
     bool ReadRecords(const RecordQuery& query, const std::function<void(size_t count)>& expect,
@@ -177,6 +189,7 @@ private:
     std::string m_tableName; // unquoted
     std::string m_table;     // quoted
     bool m_mounted = false;
+    bool m_pagesChecked = false;    // CheckVolume found every page sound, or had nothing to check
     bool m_writable = false;        // the connection may write: the volume holds this database
     unsigned m_sideFilesBefore = 0; // side files that existed when the volume was mounted
     StoreError m_lastError = StoreError::None;

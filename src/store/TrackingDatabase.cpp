@@ -22,8 +22,8 @@ TrackingEvent EventAt(SQLite::Statement& row, int first) {
 bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> events, Instant checkedAt,
                                   CheckRecord& record) {
     record = {};
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!ReadyToWrite()) {
+        return false;
     }
     const std::string eventTable = EventsTable(TableName());
     const std::string checks = ChecksTable(TableName());
@@ -172,8 +172,8 @@ std::optional<Instant> CTrackingDatabase::LastCheck(int64_t id) {
 }
 
 bool CTrackingDatabase::SetDoneBy(int64_t id, Instant eventTime) {
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!ReadyToWrite()) {
+        return false;
     }
     try {
         SQLite::Statement update(Connection(), "UPDATE " + ChecksTable(TableName()) +

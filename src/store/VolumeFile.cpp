@@ -162,7 +162,17 @@ StoreError ErrorOf(const std::exception& exception) {
 // Looks at a volume file without writing to it: it must be absent (then its folder
 // must be writable), empty, or a sound SQLite database no newer than this program,
 // writable together with its folder. A database is handed back open read-only.
-StoreError InspectVolume(const std::string& file, int newestVersion, std::unique_ptr<SQLite::Database>& inspection) {
+StoreError CheckPages(SQLite::Database& connection) {
+    try {
+        return connection.execAndGet("PRAGMA quick_check").getString() == "ok" ? StoreError::None : StoreError::Damaged;
+    } catch (const std::exception& exception) {
+        const StoreError error = ErrorOf(exception);
+        return error == StoreError::Busy || error == StoreError::Io ? error : StoreError::Damaged;
+    }
+}
+
+StoreError InspectVolume(const std::string& file, int newestVersion, std::unique_ptr<SQLite::Database>& inspection,
+                         bool wholeFile) {
     const std::filesystem::path path(file);
     const std::string folder = path.has_parent_path() ? path.parent_path().string() : std::string(".");
     struct stat info {};
@@ -204,8 +214,9 @@ StoreError InspectVolume(const std::string& file, int newestVersion, std::unique
     }
     try {
         inspection = std::make_unique<SQLite::Database>(file, SQLite::OPEN_READONLY, kBusyTimeoutMs);
-        if (inspection->execAndGet("PRAGMA quick_check").getString() != "ok") {
-            return StoreError::Damaged;
+        if (const StoreError pages = wholeFile ? CheckPages(*inspection) : StoreError::None;
+            pages != StoreError::None) {
+            return pages;
         }
         if (inspection->execAndGet("PRAGMA user_version").getInt() > newestVersion) {
             return StoreError::TooNew;

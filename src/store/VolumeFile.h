@@ -31,8 +31,12 @@ void RemoveNewSideFiles(const std::string& file, unsigned existedBefore);
 // Looks at a volume file without writing to it: it must be absent (its folder
 // writable), empty, or a sound SQLite database of a schema version up to
 // `newestVersion`, writable together with its folder. A database is handed back
-// open read-only in `inspection`.
-StoreError InspectVolume(const std::string& file, int newestVersion, std::unique_ptr<SQLite::Database>& inspection);
+// open read-only in `inspection`. Whether every page of it is sound is checked too
+// unless `wholeFile` is false (see CheckPages).
+StoreError InspectVolume(const std::string& file, int newestVersion, std::unique_ptr<SQLite::Database>& inspection,
+                         bool wholeFile = true);
+// Reads every page of an open database: None when it is sound, Damaged when it is not.
+StoreError CheckPages(SQLite::Database& connection);
 
 // The kind of failure an exception from the store's SQLite calls stands for.
 StoreError ErrorOf(const std::exception& exception);
