@@ -65,6 +65,25 @@ TEST_F(MainFrameTest, UnopenableStoreIsToldAndMissingCouriersEndTheProgramWithZe
     EXPECT_TRUE(frame->OnCmdMsg(ID_NEW_SHIPMENT));
     EXPECT_EQ(RunEventLoop(50), -1);
 
+    // Damage past the header and the schema shows once the page check has run, after the
+    // first frame: the same message, and the list empties.
+    frame.reset();
+    QFile::remove(DataFolder() + "/VELDAN.EDB");
+    AddToProgramVolume(std::vector<Shipment>(150, Shipment{0, u"1", std::u16string(400, u'x'), now, now, 0}));
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite) && damaged.seek(8192) &&
+                damaged.write(QByteArray(4096, '\xA5')) == 4096);
+    damaged.close();
+    messages.Clear();
+    Start();
+    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_GT(frame->View().List().GetItemCount(), 0);
+    frame->View().List().viewport()->grab();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("배송정보 데이터베이스를 열 수 없습니다"));
+    EXPECT_FALSE(frame->StoreIsOpen());
+    EXPECT_EQ(frame->View().List().GetItemCount(), 0);
+
     messages.Clear();
     SetProfileValue("INSTALLPATH", TestRoot().filePath("nowhere"));
     Start();

@@ -82,6 +82,51 @@ protected:
     Strings tracked;
 };
 
+// A long list shows its top before the rest is read, with room kept for the rest; the
+// rest arrives once the list has painted, and before a key, a find or a selection by id
+// acts, so that nothing ever acts on the top alone.
+TEST_F(ShipmentListViewTest, ALongListShowsItsTopFirstAndIsWholeBeforeAnythingActs) {
+    const int count = static_cast<int>(CShipmentListView::kFirstScreenRows) + 72;
+    std::vector<Shipment> shipments;
+    for (int i = 0; i < count; ++i) {
+        shipments.push_back(MakeShipment(1 + i % 5, u"S" + QString::number(i).toStdU16String(), 0, now, InDelivery));
+    }
+    for (Shipment& shipment : shipments) {
+        shipment.entryDate = now - static_cast<Instant>(ids.size());
+        ASSERT_TRUE(store.Add(shipment));
+        ids.push_back(shipment.id);
+    }
+    int wholeHeight = 0;
+    const auto startWithTheTop = [&] {
+        view.OnInitialUpdate();
+        ASSERT_EQ(list.GetItemCount(), static_cast<int>(CShipmentListView::kFirstScreenRows));
+        EXPECT_EQ(view.ShownCount(), count);
+        EXPECT_EQ(Rows(), Ids(ids.begin(), ids.begin() + list.GetItemCount()));
+        if (wholeHeight != 0) {
+            EXPECT_EQ(list.GetTotalHeight(), wholeHeight) << "the scroll bar is right from the first frame";
+        }
+    };
+
+    startWithTheTop();
+    list.viewport()->grab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Rows(), ids) << "read once the first frame is out";
+    wholeHeight = list.GetTotalHeight();
+
+    startWithTheTop();
+    list.setFocus();
+    list.SetSelectedIndex(-1);
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(view.SelectedId(), ids.back()) << "Down from no selection goes to the last shipment, not the last read";
+
+    startWithTheTop();
+    EXPECT_TRUE(view.SelectShipment(ids.back()));
+
+    startWithTheTop();
+    view.SetFindText(QStringLiteral("S%1").arg(count - 1));
+    EXPECT_EQ(Rows(), Ids{ids.back()});
+}
+
 // Every action takes the id of the selected row, whatever the row is under a filter.
 TEST_F(ShipmentListViewTest, ActionsActOnTheSelectedShipmentsId) {
     Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(5, u"B", 0, now, InDelivery),

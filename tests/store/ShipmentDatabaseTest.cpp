@@ -205,6 +205,17 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
                 EXPECT_EQ(original.invoiceNumber, shipment.invoiceNumber) << "the id comes with its shipment";
             }
             EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
+
+            // The top of the same list, and how long the whole is.
+            size_t selected = 99;
+            ASSERT_TRUE(store.QueryFirst(query, 2, shipments, selected));
+            got.clear();
+            for (const Shipment& shipment : shipments) {
+                got.push_back(shipment.invoiceNumber);
+            }
+            expected.resize(std::min<size_t>(expected.size(), 2));
+            EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
+            EXPECT_EQ(selected, filter == FILTER_ALL ? 4u : filter == InDelivery ? 2u : filter <= Cancelled ? 1u : 0u);
         }
     }
 
@@ -228,6 +239,15 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
     EXPECT_EQ(matching(u"-"), Names{u"c"}) << "a hyphen alone is no invoice number to look for";
     EXPECT_EQ(matching(u"없는"), Names{});
     EXPECT_EQ(matching(u""), (Names{a, u"b", u"c", u"d"}));
+
+    ShipmentQuery withText;
+    withText.text = u"물품";
+    std::vector<Shipment> top;
+    size_t selected = 0;
+    ASSERT_TRUE(store.QueryFirst(withText, 1, top, selected));
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0].invoiceNumber, u"d");
+    EXPECT_EQ(selected, 2u) << "counted after matching the text";
 }
 
 TEST_F(ShipmentDatabaseTest, BatchesKeepAllOrNothing) {
@@ -299,6 +319,30 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
         EXPECT_FALSE(store.Add(MakeShipment(u"A", kNow, kNow)) || store.Delete(1));
         EXPECT_EQ(test::FileBytes(m_folder.Path() / name), before) << name;
     }
+
+    // With the page check left for later, a store whose header and schema are sound opens
+    // and reads; the check then refuses it before anything is written, as a mount would.
+    for (const bool writeFirst : {false, true}) {
+        const std::string before = test::FileBytes(m_folder.Path() / "scrambled.edb");
+        CShipmentDatabase store;
+        ASSERT_TRUE(store.MountVolume(m_folder.File("scrambled.edb"), CPropertyDatabase::Check::BeforeFirstWrite) &&
+                    store.Open(u"TRACKDB"));
+        if (writeFirst) {
+            EXPECT_FALSE(store.Add(MakeShipment(u"A", kNow, kNow)));
+        } else {
+            EXPECT_FALSE(store.CheckVolume());
+        }
+        EXPECT_EQ(store.LastError(), StoreError::Damaged);
+        EXPECT_FALSE(store.IsOpen() || store.Delete(1));
+        EXPECT_EQ(test::FileBytes(m_folder.Path() / "scrambled.edb"), before);
+        for (const char* side : {"scrambled.edb-wal", "scrambled.edb-shm"}) {
+            EXPECT_FALSE(std::filesystem::exists(m_folder.Path() / side)) << side;
+        }
+    }
+    CShipmentDatabase ours;
+    ASSERT_TRUE(ours.MountVolume(m_folder.File("VELDAN.EDB"), CPropertyDatabase::Check::BeforeFirstWrite) &&
+                ours.Open(u"TRACKDB"));
+    EXPECT_TRUE(ours.Add(MakeShipment(u"A", kNow, kNow)) && ours.CheckVolume());
 }
 
 // A child adds in a loop and writes the number of each Add that returned true to a pipe; it
