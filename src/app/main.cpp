@@ -2,6 +2,7 @@
 #include "app/MainFrame.h"
 #include "app/ParceloApp.h"
 #include "platform/DpiCache.h"
+#include "platform/FontWarmUp.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
         return parcelo::CommandLine().Run(QCoreApplication::arguments());
     }
     parcelo::PrepareHighDpiEnvironment();
+    const parcelo::FontWarmUp fonts; // while Qt and the window start
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <thread>
+
+namespace parcelo {
+
+// Loads the desktop's font configuration on a second thread while the window is being
+// built: the first text the list measures would otherwise wait for it. Joined when it
+// goes, so it never outlives the program's objects.
+class FontWarmUp {
+public:
+    FontWarmUp();
+    ~FontWarmUp();
+    FontWarmUp(const FontWarmUp&) = delete;
+    FontWarmUp& operator=(const FontWarmUp&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace parcelo
