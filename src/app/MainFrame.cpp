@@ -47,7 +47,6 @@ CMainFrame::CMainFrame()
       m_wndView(m_couriers, m_store, m_clock, this),
       m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
-    setWindowIcon(ApplicationIcon());
     setFocusProxy(&m_wndView);
 }
 
@@ -97,7 +96,7 @@ bool CMainFrame::LoadFrame() {
     BindKeys();
 
     const bool couriersLoaded = LoadCouriers();
-    connect(&m_wndView.List(), &CHTMLListCtrl::firstFrameShown, this, &CMainFrame::CheckStore);
+    connect(&m_wndView.List(), &CHTMLListCtrl::firstFrameShown, this, &CMainFrame::OnFirstFrameShown);
     // After an unreadable parcelo.ini the program is ending; one message is enough.
     OpenStore(couriersLoaded);
     const StatusSettings statusSettings = StatusSettings::Read(Profile());
@@ -240,9 +239,11 @@ bool CMainFrame::LoadCouriers() {
     return false;
 }
 
-// The page check the start left for later. A damaged store is given up: the list empties
-// and the user hears what mounting it would have said.
-void CMainFrame::CheckStore() {
+// What the first frame does not wait for: the window icon (four images to decode), and
+// the page check of the store. A damaged store is given up: the list empties and the
+// user hears what mounting it would have said.
+void CMainFrame::OnFirstFrameShown() {
+    setWindowIcon(ApplicationIcon());
     if (!m_store.IsOpen() || m_store.CheckVolume() || m_store.LastError() != StoreError::Damaged) {
         return; // a busy or unreadable file is checked again before the first write
     }

@@ -98,7 +98,7 @@ protected:
 private:
     bool LoadCouriers();
     void OpenStore(bool tellOnFailure);
-    void CheckStore();
+    void OnFirstFrameShown();
     void BindKeys();
     void ConnectStatus();
     void AddStatusEntries(QMenu* popup);

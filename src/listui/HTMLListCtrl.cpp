@@ -89,7 +89,6 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId) : QAbstractScrollAr
     viewport()->setCursor(Qt::ArrowCursor);
 
     m_selectionColor = ToColorRef(palette().color(QPalette::Button));
-    m_checkBoxes = LoadCheckBoxes();
     m_clientWidth = viewport()->width();
     m_clientHeight = viewport()->height();
 
@@ -302,6 +301,9 @@ void CHTMLListCtrl::DrawItem(DrawingContext& dc, const Rect& rect, const HTMLLis
     int x = rect.left;
     const bool checkBoxes = (m_style & HTMLLIST_STYLE_CHECKBOXES) != 0;
     if (checkBoxes) {
+        if (!m_checkBoxes) {
+            m_checkBoxes = LoadCheckBoxes(); // only lists with check boxes need the images
+        }
         dc.DrawImage(*m_checkBoxes, item.ticked ? 1 : 0, Point{rect.left + 3, rect.top + halfHeight - 8});
         x = rect.left + 19;
     }

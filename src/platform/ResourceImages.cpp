@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+#include <QImageReader>
+#include <QPixmap>
 #include <QtGlobal>
 #include <array>
 
@@ -37,6 +39,14 @@ constexpr std::array kImages{
 
 constexpr std::array kIconSizes{16, 32, 64, 128};
 
+// Every image here is a PNG: read as one, without asking each image format plugin of
+// the system whether it knows the file better.
+QImage ReadPng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 } // namespace
 
 QString ResourceImagePath(int id) {
@@ -51,14 +61,14 @@ QString ResourceImagePath(int id) {
 QImage LoadResourceImage(int id) {
     EnsureResources();
     const QString path = ResourceImagePath(id);
-    return path.isEmpty() ? QImage() : QImage(path);
+    return path.isEmpty() ? QImage() : ReadPng(path);
 }
 
 QIcon ApplicationIcon() {
     EnsureResources();
     QIcon icon;
     for (const int size : kIconSizes) {
-        icon.addFile(QStringLiteral(":/images/app-icon-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(QPixmap::fromImage(ReadPng(QStringLiteral(":/images/app-icon-%1.png").arg(size))));
     }
     return icon;
 }
