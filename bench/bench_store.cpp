@@ -169,6 +169,36 @@ void BM_Query100k(benchmark::State& state) {
 }
 BENCHMARK(BM_Query100k)->Unit(benchmark::kMillisecond);
 
+// The start of the list view: the top screen of shipments and how many there are in all.
+void BM_QueryFirst100k(benchmark::State& state) {
+    CShipmentDatabase store;
+    store.MountVolume(Volumes().File());
+    store.Open(u"TRACKDB");
+    ShipmentQuery query;
+    query.filter = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        std::vector<Shipment> shipments;
+        size_t selected = 0;
+        store.QueryFirst(query, 128, shipments, selected);
+        if (shipments.size() != 128 || selected == 0) {
+            state.SkipWithError("wrong row count");
+        }
+    }
+}
+BENCHMARK(BM_QueryFirst100k)->Arg(parcelo::FILTER_ALL)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Mounting as the program starts: the page check waits for the first write.
+void BM_MountAndOpenCheckingLater100k(benchmark::State& state) {
+    for (auto _ : state) {
+        CShipmentDatabase store;
+        if (!store.MountVolume(Volumes().File(), parcelo::CPropertyDatabase::Check::BeforeFirstWrite) ||
+            !store.Open(u"TRACKDB")) {
+            state.SkipWithError("open failed");
+        }
+    }
+}
+BENCHMARK(BM_MountAndOpenCheckingLater100k)->Unit(benchmark::kMillisecond);
+
 void BM_ReadById(benchmark::State& state) {
     CShipmentDatabase store;
     store.MountVolume(Volumes().File());

@@ -185,8 +185,10 @@ bool CPropertyDatabase::Open(const std::u16string& name) {
             m_connection.reset();
         }
         if (!m_writable) {
+            // A store, like its connection, is used by one thread at a time: SQLite's own
+            // locking of every call would only cost time.
             auto connection = std::make_unique<SQLite::Database>(
-                m_volumeFile, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
+                m_volumeFile, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_NOMUTEX, kBusyTimeoutMs);
             connection->exec("PRAGMA encoding = 'UTF-16le'"); // ignored by an existing volume
             // Every commit reaches the disk before the call that made it returns.
             connection->exec("PRAGMA synchronous = FULL");

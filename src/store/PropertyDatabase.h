@@ -87,7 +87,7 @@ using RecordVisitor = std::function<void(const RecordView&)>;
 // A database of typed property records in one volume file (SQLite). Every record has
 // a stable id, never given to another record, even after a delete; reads, writes and
 // deletes go by id. Every failure is reported as false, with its kind in LastError();
-// nothing here throws.
+// nothing here throws. An object and its connection are used by one thread at a time.
 class CPropertyDatabase {
 public:
     CPropertyDatabase();

@@ -213,7 +213,8 @@ StoreError InspectVolume(const std::string& file, int newestVersion, std::unique
         return StoreError::TooNew;
     }
     try {
-        inspection = std::make_unique<SQLite::Database>(file, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+        inspection =
+            std::make_unique<SQLite::Database>(file, SQLite::OPEN_READONLY | SQLite::OPEN_NOMUTEX, kBusyTimeoutMs);
         if (const StoreError pages = wholeFile ? CheckPages(*inspection) : StoreError::None;
             pages != StoreError::None) {
             return pages;
