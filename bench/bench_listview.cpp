@@ -61,6 +61,37 @@ void BM_FillList(benchmark::State& state) {
 BENCHMARK(BM_FillList)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillList)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// A filter or sort switch as the user waits for it: the store's query in the new
+// filter and order, the fill, and the first frame; alternating between two commands.
+void SwitchView(benchmark::State& state, void (CShipmentListView::*command)(uint32_t), uint32_t first,
+                uint32_t second) {
+    Fixture& fixture = SharedFixture(100000);
+    bool useFirst = true;
+    for (auto _ : state) {
+        (fixture.view.*command)(useFirst ? first : second);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(fixture.view.List().GetTotalHeight());
+        state.PauseTiming();
+        while (fixture.view.List().HasPendingWork()) {
+            QCoreApplication::processEvents();
+        }
+        useFirst = !useFirst;
+        state.ResumeTiming();
+    }
+    (fixture.view.*command)(first);
+}
+
+void BM_ViewFilterSwitch(benchmark::State& state) {
+    SwitchView(state, &CShipmentListView::FilterBy, ID_FILTER_ALL, ID_FILTER_IN_DELIVERY);
+}
+BENCHMARK(BM_ViewFilterSwitch)->Name("BM_ViewFilterSwitch/100000")->Unit(benchmark::kMillisecond)->Iterations(6);
+
+void BM_ViewSortSwitch(benchmark::State& state) {
+    SwitchView(state, &CShipmentListView::SortBy, ID_SORT_ENTRY_DESC, ID_SORT_ORDER_ASC);
+}
+BENCHMARK(BM_ViewSortSwitch)->Name("BM_ViewSortSwitch/100000")->Unit(benchmark::kMillisecond)->Iterations(6);
+
 void BM_PaintList(benchmark::State& state) {
     Fixture& fixture = SharedFixture(static_cast<int>(state.range(0)));
     fixture.view.List().SetSelectedIndex(3);

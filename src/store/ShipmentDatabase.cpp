@@ -201,14 +201,14 @@ bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, 
             shipments.reserve(std::min(count, limit));
         };
     }
-    Shipment working;
     const bool complete = ReadRecords(records, expect, [&](const RecordView& record) {
         if (!filterCanMatch) {
             return;
         }
-        FromRecord(record, working);
-        if (MatchesText(working, query.text)) {
-            shipments.push_back(working);
+        // Read in place: a copy would allocate both texts again.
+        FromRecord(record, shipments.emplace_back());
+        if (!MatchesText(shipments.back(), query.text)) {
+            shipments.pop_back();
         }
     });
     if (!complete) {
