@@ -102,11 +102,6 @@ protected:
     }
     void Load(std::vector<Shipment> shipments) { ids = LoadShipments(store, view, std::move(shipments), kNow); }
     Ids Rows() const { return RowIds(view); }
-    static std::vector<Shipment> All(CShipmentDatabase& db) {
-        std::vector<Shipment> shipments;
-        EXPECT_TRUE(db.Query({}, shipments));
-        return shipments;
-    }
     void Select(size_t index) { view.List().SetSelectedIndex(static_cast<int>(index)); }
 
     QTemporaryDir folder;
@@ -197,8 +192,8 @@ TEST_F(FindAndFilesTest, ExportThenImportIntoAFreshStoreGivesTheSameShipments) {
         dialog.accept();
     });
     freshCommands.Import();
-    const auto before = All(store);
-    const auto after = All(fresh);
+    const auto before = AllShipments(store);
+    const auto after = AllShipments(fresh);
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < before.size(); ++i) {
         const Shipment &a = after[i], &b = before[i];
@@ -229,7 +224,7 @@ TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
                 file.write("courier,invoiceNumber,itemName\nC0,1234-5678-90,책\nC0,4444-4444,책\nC0,,책\n") > 0);
     file.close();
-    const auto before = All(store);
+    const auto before = AllShipments(store);
     chooser.answers = {folder.filePath("mixed.csv")};
     QString details;
     OnNextDialog<CImportConfirmDlg>([&details](CImportConfirmDlg& dialog) {
@@ -240,7 +235,7 @@ TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled
     commands.Import();
     EXPECT_TRUE(details.contains("2행"));
     EXPECT_TRUE(details.contains("4행"));
-    EXPECT_EQ(All(store).size(), before.size());
+    EXPECT_EQ(AllShipments(store).size(), before.size());
 }
 
 TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {
@@ -253,7 +248,7 @@ TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {
     commands.Restore();
     ASSERT_EQ(messages.Calls().size(), 1U);
     EXPECT_TRUE(messages.Calls()[0].text.startsWith("이 파일로 복원할 수 없습니다."));
-    EXPECT_EQ(All(store).size(), kShipments.size());
+    EXPECT_EQ(AllShipments(store).size(), kShipments.size());
 
     messages.Clear();
     chooser.answers = {folder.filePath("backup.edb")};
@@ -262,7 +257,7 @@ TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {
     view.Refresh(RefillCause::User);
     chooser.answers = {folder.filePath("backup.edb")};
     commands.Restore(); // the fake answers Yes
-    EXPECT_EQ(All(store).size(), kShipments.size());
+    EXPECT_EQ(AllShipments(store).size(), kShipments.size());
     EXPECT_EQ(view.List().GetItemCount(), static_cast<int>(kShipments.size()));
     EXPECT_TRUE(QFile::exists(QString::fromStdString(StoreBackup::KeptCopyOf(store.VolumeFile()))));
 }

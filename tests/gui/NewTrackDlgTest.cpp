@@ -49,11 +49,7 @@ protected:
         dialog->show();
         return dialog;
     }
-    std::vector<Shipment> Stored() {
-        std::vector<Shipment> all;
-        m_store.Query({}, all);
-        return all;
-    }
+    std::vector<Shipment> Stored() { return AllShipments(m_store); }
     // Adds a shipment and gives its id.
     int64_t Add(Shipment shipment) {
         EXPECT_TRUE(m_store.Add(shipment));

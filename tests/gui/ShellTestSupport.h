@@ -90,6 +90,13 @@ inline void AddToProgramVolume(const std::vector<Shipment>& shipments) {
     }
 }
 
+// Every shipment of `store`, newest entry first.
+inline std::vector<Shipment> AllShipments(CShipmentDatabase& store) {
+    std::vector<Shipment> all;
+    EXPECT_TRUE(store.Query({}, all));
+    return all;
+}
+
 // Adds `shipments`, the first with entry date `newest` and each next a second older, so
 // that they are listed in this order, and reads the view's list; gives their ids.
 template <typename View>

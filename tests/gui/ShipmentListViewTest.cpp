@@ -290,15 +290,6 @@ TEST_F(ShipmentListViewTest, ItemMenuIsGreyedWithoutASelection) {
     QtMenuBuilder::FindCommand(*menu, ID_BULK_ADD)->trigger();
     EXPECT_EQ(list.GetItemCount(), 2);
     menu->close();
-
-    // With a selection the normal menu acts on the selected shipment.
-    list.SetSelectedIndex(0);
-    view.ShowItemMenu(list.viewport()->mapToGlobal(QPoint(10, 10)));
-    menu = view.OpenItemMenu();
-    EXPECT_EQ(menu->actions().front()->text(), "배송 조회");
-    QtMenuBuilder::FindCommand(*menu, ID_CALL_COURIER)->trigger();
-    EXPECT_EQ(phone.Numbers(), Strings{"0000-0004"});
-    menu->close();
 }
 
 // A right click, or a held press, on an item that is not selected selects it first and
