@@ -310,8 +310,6 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
     EXPECT_TRUE(ours.Add(MakeShipment(u"A", kNow, kNow)) && ours.CheckVolume());
 }
 
-// A child adds in a loop and writes the number of each Add that returned true to a pipe; it
-// is killed at a random moment, again and again. Every acknowledged shipment must be there.
 // A full disk (here a file-size limit) makes Add report failure: exactly the
 // acknowledged shipments are there afterwards and the file is intact.
 TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
@@ -339,6 +337,8 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     EXPECT_EQ(IntegrityCheck(), "ok");
 }
 
+// A child adds in a loop and writes the number of each Add that returned true to a pipe; it
+// is killed at a random moment, again and again. Every acknowledged shipment must be there.
 TEST_F(ShipmentDatabaseTest, AcknowledgedAddsSurviveKills) {
     std::mt19937 random(42);
     std::set<std::u16string> acknowledged;
