@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <map>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -60,55 +58,35 @@ public:
     }
 
     // Runs the program; its standard output goes to `output` when one is given.
-    Outcome Run(const std::vector<std::string>& arguments, const std::string& output = {}) const {
-        std::map<std::string, std::string> variables;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            const size_t equals = text.find('=');
-            variables[text.substr(0, equals)] = equals == std::string::npos ? "" : text.substr(equals + 1);
-        }
-        variables["XDG_DATA_HOME"] = (m_folder.Path() / "data").string();
-        variables["XDG_CONFIG_HOME"] = (m_folder.Path() / "config").string();
-        variables["XDG_CONFIG_DIRS"] = (m_folder.Path() / "no-system-settings").string();
-        variables["TZ"] = "KST-9";
-        std::vector<std::string> environment;
-        environment.reserve(variables.size());
-        for (const auto& [name, value] : variables) {
-            std::string entry = name;
-            entry += '=';
-            entry += value;
-            environment.push_back(std::move(entry));
-        }
-        std::vector<std::string> argv = {PARCELO_PROGRAM};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-
+    Outcome Run(std::vector<std::string> arguments, const std::string& output = {}) const {
         const std::string out = output.empty() ? (m_folder.Path() / "stdout").string() : output;
         const std::string err = (m_folder.Path() / "stderr").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        arguments.insert(arguments.begin(), PARCELO_PROGRAM);
         std::vector<char*> args;
-        args.reserve(argv.size() + 1);
-        for (std::string& argument : argv) {
+        for (std::string& argument : arguments) {
             args.push_back(argument.data());
         }
         args.push_back(nullptr);
-        std::vector<char*> env;
-        env.reserve(environment.size() + 1);
-        for (std::string& variable : environment) {
-            env.push_back(variable.data());
-        }
-        env.push_back(nullptr);
         Outcome outcome;
-        pid_t child = 0;
-        if (posix_spawn(&child, PARCELO_PROGRAM, &actions, nullptr, args.data(), env.data()) == 0) {
-            int status = 0;
-            waitpid(child, &status, 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            setenv("XDG_DATA_HOME", (m_folder.Path() / "data").c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (m_folder.Path() / "config").c_str(), 1);
+            setenv("XDG_CONFIG_DIRS", (m_folder.Path() / "no-system-settings").c_str(), 1);
+            setenv("TZ", "KST-9", 1);
+            const int in = open("/dev/null", O_RDONLY);
+            const int to = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int errors = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (in < 0 || to < 0 || errors < 0 || dup2(in, 0) < 0 || dup2(to, 1) < 0 || dup2(errors, 2) < 0) {
+                _exit(126);
+            }
+            execv(PARCELO_PROGRAM, args.data());
+            _exit(127);
+        }
+        int status = 0;
+        if (child > 0 && waitpid(child, &status, 0) == child) {
             outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        posix_spawn_file_actions_destroy(&actions);
         outcome.out = output.empty() ? Read(out) : std::string();
         outcome.err = Read(err);
         return outcome;

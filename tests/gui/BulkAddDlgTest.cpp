@@ -32,11 +32,7 @@ protected:
         dialog->ReviewText();
         return dialog;
     }
-    std::vector<Shipment> Stored() {
-        std::vector<Shipment> all;
-        m_store.Query(ShipmentQuery{}, all);
-        return all;
-    }
+    std::vector<Shipment> Stored() { return AllShipments(m_store); }
     // Per row: tick, number, courier shown, item name, mark.
     using Row = std::tuple<bool, QString, QString, QString, QString>;
     static std::vector<Row> Rows(CBulkAddDlg& dialog) {

@@ -18,6 +18,17 @@ constexpr int kClientHeight = 300;
 
 using Codes = std::vector<int>;
 
+// Records which items a paint draws and where.
+class RecordingList : public CHTMLListCtrl {
+public:
+    using CHTMLListCtrl::CHTMLListCtrl;
+    void DrawItem(DrawingContext& dc, const Rect& rect, const HTMLListItem& item, bool selected) override {
+        drawn.emplace_back(item.data, rect.top);
+        CHTMLListCtrl::DrawItem(dc, rect, item, selected);
+    }
+    std::vector<std::pair<uint32_t, int>> drawn;
+};
+
 class HTMLListCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -57,7 +68,7 @@ protected:
         QApplication::sendEvent(Client(), &event);
     }
 
-    CHTMLListCtrl list{nullptr, 77};
+    RecordingList list{nullptr, 77};
     std::vector<HTMLListNotify> log;
 };
 
@@ -153,36 +164,18 @@ TEST_F(HTMLListCtrlTest, WheelScrollsByFixedStepsAndATallItemShowsItsTop) {
     EXPECT_EQ(ScrollPos(), 80);
 }
 
-// Records which items a paint draws and where.
-class RecordingList : public CHTMLListCtrl {
-public:
-    using CHTMLListCtrl::CHTMLListCtrl;
-    void DrawItem(DrawingContext& dc, const Rect& rect, const HTMLListItem& item, bool selected) override {
-        drawn.emplace_back(item.data, rect.top);
-        CHTMLListCtrl::DrawItem(dc, rect, item, selected);
-    }
-    std::vector<std::pair<uint32_t, int>> drawn;
-};
-
-TEST(HTMLListCtrlScrollTest, AScrolledListPaintsAndHitsTheItemsInView) {
-    RecordingList scrolled(nullptr, 5);
-    scrolled.resize(kClientWidth + 2, kClientHeight + 2);
-    scrolled.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrolled.show();
-    for (uint32_t i = 0; i < 6; ++i) {
-        scrolled.InsertItem(u"item", 0, 100 + i, ITEM_TEXT, 100);
-    }
-    scrolled.verticalScrollBar()->setValue(250);
-    scrolled.viewport()->grab();
+TEST_F(HTMLListCtrlTest, AScrolledListPaintsAndHitsTheItemsInView) {
+    AddFixed(6, 100);
+    list.verticalScrollBar()->setValue(250);
+    Paint();
     // The client area shows the list from 250 to 550: items 2 to 5.
-    for (const auto& [data, top] : scrolled.drawn) {
+    for (const auto& [data, top] : list.drawn) {
         EXPECT_GE(data, 102u);
         EXPECT_EQ(top, static_cast<int>(data - 100) * 100 - 250);
     }
-    EXPECT_EQ(scrolled.GetItemRect(3).top, 50);
-
-    QTest::mouseClick(scrolled.viewport(), Qt::LeftButton, {}, QPoint(100, 60)); // 310 down the list
-    EXPECT_EQ(scrolled.GetSelectedIndex(), 3);
+    EXPECT_EQ(list.GetItemRect(3).top, 50);
+    Tap(100, 60); // 310 down the list
+    EXPECT_EQ(list.GetSelectedIndex(), 3);
 }
 
 TEST(HTMLListCtrlScrollBarTest, TheBarFollowsAResizeBeforeTheNextFrame) {

@@ -285,8 +285,6 @@ TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
 // How many screen pixels a CSS pixel of the page takes: the page's zoom and any CSS zoom of its own.
 const QString kScreenPixelsPerCssPixel =
     "window.devicePixelRatio * (parseFloat(document.documentElement.style.zoom) || 1)";
-const QString kDbg = "[window.devicePixelRatio, getComputedStyle(document.documentElement).zoom, "
-                     "document.documentElement.style.zoom, window.innerWidth, location.href.slice(0,30)]";
 
 // The page and the connecting text are drawn at the program's resolution:
 // at 192 dpi a CSS pixel takes two screen pixels, as everything else does.
@@ -304,11 +302,9 @@ TEST(HtmlDlgTest, PagesAreDrawnAtTheProgramsResolution) {
             [&] { return (answered ? server : silent).Requests().size() == 1 && dialog.IsLoading() == !answered; }));
         const QString expected = answered ? "배송중" : "연결 중...";
         ASSERT_TRUE(WaitFor([&] { return RunScript(view, "document.body.innerText").toString() == expected; }));
-        EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.0; }))
-            << RunScript(view, kDbg).toStringList().join(" ").toStdString();
+        EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.0; }));
         Tool(dialog, ID_TOOLS_TEXT_LARGER)->trigger();
-        EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.5; }))
-            << RunScript(view, kDbg).toStringList().join(" ").toStdString();
+        EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.5; }));
     }
     qputenv("PARCELO_DPI", dpi);
 }

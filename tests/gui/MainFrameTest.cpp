@@ -136,7 +136,6 @@ TEST_F(MainFrameTest, DetectionRulesAreReadBesideTheCouriers) {
     const QAction* bulkAdd =
         QtMenuBuilder::FindCommand(*frame->CommandBar().KeyMenu(CCommandBar::Key::Right), ID_BULK_ADD);
     ASSERT_NE(bulkAdd, nullptr);
-    EXPECT_EQ(bulkAdd->text(), "여러 건 추가");
     EXPECT_TRUE(bulkAdd->isEnabled());
 }
 

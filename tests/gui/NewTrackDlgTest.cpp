@@ -49,11 +49,7 @@ protected:
         dialog->show();
         return dialog;
     }
-    std::vector<Shipment> Stored() {
-        std::vector<Shipment> all;
-        m_store.Query({}, all);
-        return all;
-    }
+    std::vector<Shipment> Stored() { return AllShipments(m_store); }
     // Adds a shipment and gives its id.
     int64_t Add(Shipment shipment) {
         EXPECT_TRUE(m_store.Add(shipment));
@@ -116,34 +112,23 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
     EXPECT_EQ(stored[0].entryDate, kNow) << "a new shipment is entered at the clock's instant";
 }
 
-TEST_F(NewTrackDlgTest, EditKeepsTheEntryDate) {
-    Shipment original = MakeShipment(1, u"555", 1'600'000'000, 1'599'000'000, Done);
+// An edit keeps the entry date, and a status code this program does not know (another
+// program wrote it) unless a status is chosen.
+TEST_F(NewTrackDlgTest, EditKeepsTheEntryDateAndAnUnknownStatus) {
+    Shipment original = MakeShipment(1, u"555", 1'600'000'000, 1'599'000'000, 7);
     ASSERT_TRUE(m_store.Add(original));
-
     auto edited = Open(original.id);
     Edit(*edited, IDC_ITEM_NAME).setText("바뀐 이름");
+    edited->OnOK();
+    ASSERT_EQ(edited->result(), IDOK);
+    original.itemName = u"바뀐 이름";
+    EXPECT_EQ(Fields(Stored()[0]), Fields(original)) << "the picker gives back date and time";
+
+    edited = Open(original.id);
     Combo(*edited, IDC_STATUS_COMBO).setCurrentIndex(Cancelled);
     edited->OnOK();
-    original.itemName = u"바뀐 이름";
     original.status = Cancelled;
-    EXPECT_EQ(Fields(Stored()[0]), Fields(original)) << "entry date kept; the picker gives back date and time";
-}
-
-// A status code this program does not know (another program wrote it) survives an edit
-// that leaves the status alone; choosing a status replaces it.
-TEST_F(NewTrackDlgTest, UnknownStatusIsKeptUnlessChanged) {
-    const int64_t id = Add(MakeShipment(1, u"7", 1'600'000'000, 1'599'000'000, 7));
-    auto dialog = Open(id);
-    Edit(*dialog, IDC_ITEM_NAME).setText("이름");
-    dialog->OnOK();
-    ASSERT_EQ(dialog->result(), IDOK);
-    EXPECT_EQ(Stored()[0].status, 7);
-    EXPECT_EQ(Stored()[0].itemName, u"이름");
-
-    dialog = Open(id);
-    Combo(*dialog, IDC_STATUS_COMBO).setCurrentIndex(Done);
-    dialog->OnOK();
-    EXPECT_EQ(Stored()[0].status, Done);
+    EXPECT_EQ(Fields(Stored()[0]), Fields(original));
 }
 
 // The picker offers only dates the store keeps as picked: from 1900 to the end of 2100.
@@ -257,8 +242,6 @@ TEST_F(NewTrackDlgDetectionTest, NumberSuggestsTheCourierUntilTheUserPicks) {
     QLineEdit& number = Edit(*dialog, IDC_INVOICE_NUMBER);
     QTest::keyClicks(&number, "1234-567890");
     EXPECT_EQ(FormOf(*dialog), (Form{0, "자동 선택: C0", "", "1234-567890", "배송중"}));
-    number.setText("1234 5678 9013"); // passes mod7: the confirming check outweighs a length rule
-    EXPECT_EQ(FormOf(*dialog), (Form{1, "자동 선택: C1", "", "1234 5678 9013", "배송중"}));
     number.clear();
     EXPECT_EQ(FormOf(*dialog), (Form{-1, "", "", "", "배송중"}));
 

@@ -90,6 +90,38 @@ inline void AddToProgramVolume(const std::vector<Shipment>& shipments) {
     }
 }
 
+// Every shipment of `store`, newest entry first.
+inline std::vector<Shipment> AllShipments(CShipmentDatabase& store) {
+    std::vector<Shipment> all;
+    EXPECT_TRUE(store.Query({}, all));
+    return all;
+}
+
+// Adds `shipments`, the first with entry date `newest` and each next a second older, so
+// that they are listed in this order, and reads the view's list; gives their ids.
+template <typename View>
+std::vector<int64_t> LoadShipments(CShipmentDatabase& store, View& view, std::vector<Shipment> shipments,
+                                   Instant newest) {
+    std::vector<int64_t> ids;
+    for (Shipment& shipment : shipments) {
+        shipment.entryDate = newest--;
+        EXPECT_TRUE(store.Add(shipment));
+        ids.push_back(shipment.id);
+    }
+    view.OnInitialUpdate();
+    view.List().viewport()->grab(); // a paint places the items for hit testing
+    return ids;
+}
+
+// The shipment ids of a view's rows, top to bottom.
+template <typename View> std::vector<int64_t> RowIds(const View& view) {
+    std::vector<int64_t> rows;
+    for (int row = 0; row < view.List().GetItemCount(); ++row) {
+        rows.push_back(view.IdAt(row));
+    }
+    return rows;
+}
+
 // The exit code of the event loop, or -1 when nothing ended it within `limitMs`.
 inline int RunEventLoop(int limitMs) {
     QTimer guard; // gone with this call, so it never ends a later loop

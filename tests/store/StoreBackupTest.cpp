@@ -4,13 +4,9 @@
 #include "store/StoreTestSupport.h"
 
 #include <SQLiteCpp/Database.h>
-#include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace parcelo {
@@ -40,12 +36,6 @@ void Fill(CShipmentDatabase& store, const std::vector<std::u16string>& numbers) 
 std::vector<std::u16string> SortedInvoices(const fs::path& file) {
     CShipmentDatabase store;
     if (!store.MountVolume(file.u16string()) || !store.Open(u"TRACKDB")) {
-        std::string listing;
-        for (const auto& entry : fs::directory_iterator(file.parent_path())) {
-            listing += " " + entry.path().filename().string() + ":" +
-                       std::to_string(entry.is_regular_file() ? fs::file_size(entry.path()) : 0);
-        }
-        std::cerr << "cannot open: " << static_cast<int>(store.LastError()) << listing << "\n";
         return {u"(cannot open)"};
     }
     std::vector<std::u16string> numbers = test::Invoices(store);
@@ -180,8 +170,7 @@ TEST_F(StoreBackupTest, RestoreOfAVersion1FileMigratesItAndLeavesTheFileAsItWas)
 
     ASSERT_EQ(StoreBackup::Restore(m_store, PathOf("old-version.edb").string()), StoreError::None);
     EXPECT_EQ(test::FileBytes(PathOf("old-version.edb")), chosen);
-    EXPECT_EQ(SQLite::Database(PathOf("VELDAN.EDB"), SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt(),
-              3); // the current schema
+    EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 3); // the current schema
     const std::optional<Shipment> first = m_store.Read(1);
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(first->invoiceNumber, u"V10");
@@ -238,46 +227,23 @@ TEST_F(StoreBackupTest, AKillAtAnyMomentLeavesTheOldStoreOrTheNewOneWhole) {
         }
         fs::copy_file(PathOf("pristine.edb"), work);
     };
-    const auto runChild = [&] {
-        const pid_t child = fork();
-        if (child == 0) {
-            CShipmentDatabase store;
-            const bool opened = store.MountVolume(work.u16string()) && store.Open(u"TRACKDB");
-            _exit(opened && StoreBackup::Restore(store, backup.string()) == StoreError::None ? 0 : 1);
-        }
-        return child;
+    const auto restore = [&] {
+        CShipmentDatabase store;
+        return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB") &&
+               StoreBackup::Restore(store, backup.string()) == StoreError::None;
     };
-
-    reset();
-    const auto start = std::chrono::steady_clock::now();
-    int status = 0;
-    waitpid(runChild(), &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    const auto whole = test::TimeChild(reset, restore);
+    ASSERT_GT(whole.count(), 0);
     ASSERT_EQ(SortedInvoices(work), Sorted(m_new));
-
-    std::mt19937 random(11);
-    int old = 0;
-    int restored = 0;
-    for (int round = 0; round < 40; ++round) {
-        reset();
-        const pid_t child = runChild();
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(std::uniform_int_distribution<int64_t>(0, whole.count() * 12 / 10)(random)));
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-
+    test::KillAtMoments(whole, 40, reset, restore, [&](int round) {
         const std::vector<std::u16string> found = SortedInvoices(work);
         if (found == Sorted(m_old)) {
-            ++old;
-        } else {
-            EXPECT_EQ(found, Sorted(m_new)) << "round " << round;
-            ++restored;
-            EXPECT_EQ(SortedInvoices(PathOf("VELDAN.EDB.bak")), Sorted(m_old)) << "round " << round;
+            return false;
         }
-    }
-    EXPECT_GT(old, 0);
-    EXPECT_GT(restored, 0);
+        EXPECT_EQ(found, Sorted(m_new)) << "round " << round;
+        EXPECT_EQ(SortedInvoices(PathOf("VELDAN.EDB.bak")), Sorted(m_old)) << "round " << round;
+        return true;
+    });
     EXPECT_EQ(test::FileBytes(backup).substr(0, 15), "SQLite format 3");
 }
 

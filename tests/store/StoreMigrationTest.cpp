@@ -2,16 +2,8 @@
 #include "store/StoreTestSupport.h"
 
 #include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
-#include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
-#include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace parcelo {
 namespace {
@@ -48,30 +40,13 @@ std::vector<test::Version1Row> Version1Rows(int count) {
     return rows;
 }
 
-int UserVersion(const fs::path& file) {
-    return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
-}
-
-// Every row's id, courier, status and the exact bytes of its text.
+// Every row's id, courier, status and the exact bytes of its text; and its dates.
 Rows TextDump(const fs::path& file) {
-    SQLite::Database raw(file, SQLite::OPEN_READONLY);
-    SQLite::Statement select(raw, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || ' ' "
-                                  "|| hex(item_name) FROM TRACKDB ORDER BY id");
-    Rows rows;
-    while (select.executeStep()) {
-        rows.push_back(select.getColumn(0).getString());
-    }
-    return rows;
+    return test::Column(file, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || ' ' "
+                              "|| hex(item_name) FROM TRACKDB ORDER BY id");
 }
-
 Rows DateDump(const fs::path& file) {
-    SQLite::Database raw(file, SQLite::OPEN_READONLY);
-    SQLite::Statement select(raw, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB ORDER BY id");
-    Rows rows;
-    while (select.executeStep()) {
-        rows.push_back(select.getColumn(0).getString());
-    }
-    return rows;
+    return test::Column(file, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB ORDER BY id");
 }
 
 Rows ExpectedDates(const std::vector<test::Version1Row>& rows, bool utc) {
@@ -99,12 +74,12 @@ TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
 
     CShipmentDatabase store;
     ASSERT_TRUE(store.MountVolume(m_folder.File("VELDAN.EDB")) && store.Open(u"TRACKDB"));
-    EXPECT_EQ(UserVersion(PathOf("VELDAN.EDB")), 3);
+    EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 3);
     EXPECT_TRUE(TextDump(PathOf("VELDAN.EDB")) == text) << "text changed";
     EXPECT_TRUE(DateDump(PathOf("VELDAN.EDB")) == ExpectedDates(rows, true)) << "dates not in UTC";
 
     // The copy holds the version-1 volume as it was.
-    EXPECT_EQ(UserVersion(PathOf("VELDAN.EDB.v1.bak")), 1);
+    EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB.v1.bak")), 1);
     EXPECT_TRUE(TextDump(PathOf("VELDAN.EDB.v1.bak")) == text);
     EXPECT_TRUE(DateDump(PathOf("VELDAN.EDB.v1.bak")) == ExpectedDates(rows, false));
 
@@ -142,13 +117,9 @@ TEST_F(StoreMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     const Rows utcDates = ExpectedDates(rows, true);
     const fs::path work = PathOf("VELDAN.EDB");
 
-    const auto runChild = [&] {
-        const pid_t child = fork();
-        if (child == 0) {
-            CShipmentDatabase store;
-            _exit(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB") ? 0 : 1);
-        }
-        return child;
+    const auto open = [&] {
+        CShipmentDatabase store;
+        return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB");
     };
     const auto restore = [&] {
         for (const char* suffix : {"", "-wal", "-shm", ".v1.bak", ".v1.bak.partial"}) {
@@ -156,46 +127,21 @@ TEST_F(StoreMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
         }
         fs::copy_file(PathOf("pristine.edb"), work);
     };
-
-    restore();
-    const auto start = std::chrono::steady_clock::now();
-    int status = 0;
-    waitpid(runChild(), &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-
-    std::mt19937 random(7);
-    int stillVersion1 = 0;
-    int migrated = 0;
-    // Thirty kills at random moments; on a loaded machine the migration may take much
-    // longer or shorter than the run that was timed, so further rounds aim early or late
-    // until both outcomes have been seen.
-    for (int round = 0; round < 30 || ((stillVersion1 == 0 || migrated == 0) && round < 90); ++round) {
-        restore();
-        const pid_t child = runChild();
-        int64_t latest = whole.count() * 13 / 10;
-        if (round >= 30) {
-            latest = migrated == 0 ? whole.count() * (round - 28) : whole.count() / 10;
-        }
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(std::uniform_int_distribution<int64_t>(0, latest)(random)));
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-
-        const int version = UserVersion(work);
-        ASSERT_TRUE(version == 1 || version == 3) << "round " << round;
+    const auto whole = test::TimeChild(restore, open);
+    ASSERT_GT(whole.count(), 0);
+    test::KillAtMoments(whole, 30, restore, open, [&](int round) {
+        const int version = test::UserVersion(work);
+        EXPECT_TRUE(version == 1 || version == 3) << "round " << round;
         EXPECT_TRUE(TextDump(work) == text) << "round " << round;
         EXPECT_TRUE(DateDump(work) == (version == 1 ? version1Dates : utcDates)) << "round " << round;
-        (version == 1 ? stillVersion1 : migrated)++;
         if (fs::exists(work.string() + ".v1.bak")) {
-            EXPECT_EQ(UserVersion(work.string() + ".v1.bak"), 1);
+            EXPECT_EQ(test::UserVersion(work.string() + ".v1.bak"), 1);
             EXPECT_TRUE(DateDump(work.string() + ".v1.bak") == version1Dates) << "round " << round;
         } else {
             EXPECT_EQ(version, 1) << "no change before the copy is made";
         }
-    }
-    EXPECT_GT(stillVersion1, 0);
-    EXPECT_GT(migrated, 0);
+        return version == 3;
+    });
 
     CShipmentDatabase store;
     ASSERT_TRUE(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB"));

@@ -4,15 +4,24 @@
 #include "store/ShipmentDatabase.h"
 
 #include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <sqlite3.h>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace parcelo::test {
@@ -65,7 +74,77 @@ inline std::vector<std::u16string> Invoices(CShipmentDatabase& store, const Ship
     return invoices;
 }
 
-// A volume as version 1 of the program wrote it.
+inline int UserVersion(const std::filesystem::path& file) {
+    return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
+}
+
+// The first column of each row `select` gives from `file`.
+inline std::vector<std::string> Column(const std::filesystem::path& file, const std::string& select) {
+    SQLite::Database raw(file, SQLite::OPEN_READONLY);
+    SQLite::Statement statement(raw, select);
+    std::vector<std::string> rows;
+    while (statement.executeStep()) {
+        rows.push_back(statement.getColumn(0).getString());
+    }
+    return rows;
+}
+
+// Runs `body` in a child process that ends with 0 when it returns true.
+inline pid_t ForkChild(const std::function<bool()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(body() ? 0 : 1);
+    }
+    return child;
+}
+
+// The longest of three whole runs of `body` in a child (the machine may be busy);
+// zero when one of them failed.
+inline std::chrono::microseconds TimeChild(const std::function<void()>& before, const std::function<bool()>& body) {
+    std::chrono::microseconds longest{0};
+    for (int run = 0; run < 3; ++run) {
+        before();
+        const auto start = std::chrono::steady_clock::now();
+        int status = 0;
+        waitpid(ForkChild(body), &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            return std::chrono::microseconds{0};
+        }
+        longest = std::max(
+            longest, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start));
+    }
+    return longest;
+}
+
+// Kills children running `body` at moments spread over a little more than `whole`,
+// `rounds` times, each after `before`; `finished` tells from what the kill left whether
+// the work was done. Further kills aim past the end or at the start until both
+// outcomes have been seen, however the machine's load moved the kills.
+inline void KillAtMoments(std::chrono::microseconds whole, int rounds, const std::function<void()>& before,
+                          const std::function<bool()>& body, const std::function<bool(int round)>& finished) {
+    std::mt19937 random(11);
+    int done = 0;
+    int undone = 0;
+    const auto killAfter = [&](std::chrono::microseconds delay, int round) {
+        before();
+        const pid_t child = ForkChild(body);
+        std::this_thread::sleep_for(delay);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        (finished(round) ? done : undone)++;
+    };
+    const int64_t slice = whole.count() * 13 / 10 / rounds;
+    for (int round = 0; round < rounds; ++round) {
+        killAfter(std::chrono::microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)),
+                  round);
+    }
+    for (int extra = 0; extra < 8 && (done == 0 || undone == 0); ++extra) {
+        killAfter(done == 0 ? whole * (extra + 2) : std::chrono::microseconds(0), rounds + extra);
+    }
+    EXPECT_GT(done, 0);
+    EXPECT_GT(undone, 0);
+}
+
 // The layout a version-1 volume was written in.
 inline constexpr const char* kVersion1Schema =
     R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY, "courier" INTEGER NOT NULL DEFAULT 0, )"

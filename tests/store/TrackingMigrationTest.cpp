@@ -3,14 +3,8 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
-#include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 namespace parcelo {
 namespace {
@@ -49,20 +43,9 @@ void WriteVersion2Volume(const fs::path& file, int count) {
     transaction.commit();
 }
 
-int UserVersion(const fs::path& file) {
-    return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
-}
-
 std::vector<std::string> Dump(const fs::path& file) {
-    SQLite::Database raw(file, SQLite::OPEN_READONLY);
-    SQLite::Statement select(raw, "SELECT id || ' ' || courier || ' ' || hex(invoice_number) || ' ' || "
-                                  "hex(item_name) || ' ' || entry_date || ' ' || order_date || ' ' || status "
-                                  "FROM TRACKDB ORDER BY id");
-    std::vector<std::string> rows;
-    while (select.executeStep()) {
-        rows.push_back(select.getColumn(0).getString());
-    }
-    return rows;
+    return test::Column(file, "SELECT id || ' ' || courier || ' ' || hex(invoice_number) || ' ' || hex(item_name) || "
+                              "' ' || entry_date || ' ' || order_date || ' ' || status FROM TRACKDB ORDER BY id");
 }
 
 bool HasTrackingTables(const fs::path& file) {
@@ -83,10 +66,10 @@ TEST_F(TrackingMigrationTest, AddsTheTrackingTablesAndKeepsEveryShipment) {
 
     CTrackingDatabase store;
     ASSERT_TRUE(store.MountVolume(m_folder.File("VELDAN.EDB")) && store.Open(u"TRACKDB"));
-    EXPECT_EQ(UserVersion(PathOf("VELDAN.EDB")), 3);
+    EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 3);
     EXPECT_TRUE(Dump(PathOf("VELDAN.EDB")) == before) << "shipments changed";
     EXPECT_TRUE(HasTrackingTables(PathOf("VELDAN.EDB")));
-    EXPECT_EQ(UserVersion(PathOf("VELDAN.EDB.v2.bak")), 2);
+    EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB.v2.bak")), 2);
     EXPECT_TRUE(Dump(PathOf("VELDAN.EDB.v2.bak")) == before);
 
     CheckRecord record;
@@ -108,13 +91,9 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     WriteVersion2Volume(PathOf("pristine.edb"), 40'000);
     const std::vector<std::string> before = Dump(PathOf("pristine.edb"));
     const fs::path work = PathOf("VELDAN.EDB");
-    const auto runChild = [&] {
-        const pid_t child = fork();
-        if (child == 0) {
-            CTrackingDatabase store;
-            _exit(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB") ? 0 : 1);
-        }
-        return child;
+    const auto open = [&] {
+        CTrackingDatabase store;
+        return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB");
     };
     const auto restore = [&] {
         for (const char* suffix : {"", "-wal", "-shm", ".v2.bak", ".v2.bak.partial"}) {
@@ -122,56 +101,21 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
         }
         fs::copy_file(PathOf("pristine.edb"), work);
     };
-
-    // The longest of three whole runs: the machine may be busy.
-    std::chrono::microseconds whole{0};
-    for (int run = 0; run < 3; ++run) {
-        restore();
-        const auto start = std::chrono::steady_clock::now();
-        int status = 0;
-        waitpid(runChild(), &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        whole = std::max(
-            whole, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start));
-    }
-
-    std::mt19937 random(11);
-    int unchanged = 0;
-    int migrated = 0;
-    const auto killAfter = [&](std::chrono::microseconds delay, int round) {
-        restore();
-        const pid_t child = runChild();
-        std::this_thread::sleep_for(delay);
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-
-        const int version = UserVersion(work);
-        ASSERT_TRUE(version == 2 || version == 3) << "round " << round;
+    const auto whole = test::TimeChild(restore, open);
+    ASSERT_GT(whole.count(), 0);
+    test::KillAtMoments(whole, 12, restore, open, [&](int round) {
+        const int version = test::UserVersion(work);
+        EXPECT_TRUE(version == 2 || version == 3) << "round " << round;
         EXPECT_TRUE(Dump(work) == before) << "round " << round;
         EXPECT_EQ(HasTrackingTables(work), version == 3) << "round " << round;
-        (version == 2 ? unchanged : migrated)++;
         if (fs::exists(work.string() + ".v2.bak")) {
-            EXPECT_EQ(UserVersion(work.string() + ".v2.bak"), 2);
+            EXPECT_EQ(test::UserVersion(work.string() + ".v2.bak"), 2);
             EXPECT_TRUE(Dump(work.string() + ".v2.bak") == before) << "round " << round;
         } else {
             EXPECT_EQ(version, 2) << "no change before the copy is made";
         }
-    };
-    // One kill in each twelfth of the time a whole run takes (and a little beyond).
-    const int64_t slice = whole.count() * 13 / 10 / 12;
-    for (int round = 0; round < 12; ++round) {
-        killAfter(std::chrono::microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)),
-                  round);
-    }
-    // Both ends at least once, however the machine's load moved the kills.
-    for (int round = 12; round < 16 && migrated == 0; ++round) {
-        killAfter(whole * (round - 10), round);
-    }
-    for (int round = 16; round < 20 && unchanged == 0; ++round) {
-        killAfter(std::chrono::microseconds(0), round);
-    }
-    EXPECT_GT(unchanged, 0);
-    EXPECT_GT(migrated, 0);
+        return version == 3;
+    });
 
     CTrackingDatabase store;
     ASSERT_TRUE(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB"));

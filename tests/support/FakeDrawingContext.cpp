@@ -88,7 +88,6 @@ FontHandle FakeDrawingContext::CreateFont(const LogFont& description) {
     if (failCreation_) {
         return FontHandle::None;
     }
-    ++fontsCreated_;
     return AddFont(description, true);
 }
 
@@ -104,7 +103,6 @@ void FakeDrawingContext::DeleteFont(FontHandle font) {
 }
 
 Size FakeDrawingContext::MeasureText(std::u16string_view text) {
-    ++measurements_;
     return Extent(SelectedFontDescription(), text);
 }
 

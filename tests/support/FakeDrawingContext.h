@@ -40,21 +40,14 @@ public:
 
     static Size Extent(const LogFont& font, std::u16string_view text);
 
-    // Set-up.
-    void SetCurrentPosition(Point position) { position_ = position; }
-    void SetHorizontalResolution(int pixels) { resolution_ = pixels; }
     void FailFontCreation(bool fail) { failCreation_ = fail; }
     FontHandle DefaultFont() const { return defaultFont_; }
 
-    // Inspection.
-    const std::vector<FakeDrawCall>& Calls() const { return calls_; }
     std::vector<FakeDrawCall> TextCalls() const;
     void ClearCalls() { calls_.clear(); }
     FontHandle SelectedFont() const { return state_.font; }
-    int FontsCreated() const { return fontsCreated_; }
     int FontsAlive() const; // created and not yet deleted
     int SavedStates() const { return static_cast<int>(saved_.size()); }
-    int Measurements() const { return measurements_; }
     // Deleting the stock font, a font in use or an unknown one, selecting a
     // deleted one, or restoring a state that was never saved.
     int Misuses() const { return misuses_; }
@@ -104,8 +97,6 @@ private:
     Point position_;
     int resolution_ = 240;
     bool failCreation_ = false;
-    int fontsCreated_ = 0;
-    int measurements_ = 0;
     int misuses_ = 0;
 };
 

