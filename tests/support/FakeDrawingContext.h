@@ -40,9 +40,11 @@ public:
 
     static Size Extent(const LogFont& font, std::u16string_view text);
 
+    void SetCurrentPosition(Point position) { position_ = position; }
     void FailFontCreation(bool fail) { failCreation_ = fail; }
     FontHandle DefaultFont() const { return defaultFont_; }
 
+    const std::vector<FakeDrawCall>& Calls() const { return calls_; }
     std::vector<FakeDrawCall> TextCalls() const;
     void ClearCalls() { calls_.clear(); }
     FontHandle SelectedFont() const { return state_.font; }
