@@ -127,11 +127,10 @@ bool CShipmentDatabase::Update(const Shipment& shipment) {
 }
 
 // The whole selection is read in table order and sorted here: through the index of the
-// key SQLite would look every row up in the table on its own.
+// key SQLite would look every row up in the table on its own. The shipments `shipments`
+// held are written over in place, so that a refresh reuses their texts' memory.
 bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>& shipments) {
-    std::vector<Shipment> read;
-    if (!ReadSelection(query, 0, read, nullptr)) {
-        shipments.clear();
+    if (!ReadSelection(query, 0, shipments, nullptr)) {
         return false;
     }
     struct Key {
@@ -140,9 +139,9 @@ bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>&
         uint32_t index;
     };
     std::vector<Key> keys;
-    keys.reserve(read.size());
-    for (uint32_t i = 0; i < read.size(); ++i) {
-        const Shipment& shipment = read[i];
+    keys.reserve(shipments.size());
+    for (uint32_t i = 0; i < shipments.size(); ++i) {
+        const Shipment& shipment = shipments[i];
         keys.push_back(
             {query.key == ShipmentSortKey::OrderDate ? shipment.orderDate : shipment.entryDate, shipment.id, i});
     }
@@ -151,10 +150,21 @@ bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>&
         return newestFirst ? std::tie(b.date, b.id) < std::tie(a.date, a.id)
                            : std::tie(a.date, a.id) < std::tie(b.date, b.id);
     });
-    shipments.clear();
-    shipments.reserve(read.size());
-    for (const Key& key : keys) {
-        shipments.push_back(std::move(read[key.index]));
+    // Each place takes the shipment the order puts there, cycle by cycle, by moves alone.
+    std::vector<bool> placed(shipments.size());
+    for (size_t start = 0; start < shipments.size(); ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        Shipment first = std::move(shipments[start]);
+        size_t place = start;
+        while (keys[place].index != start) {
+            shipments[place] = std::move(shipments[keys[place].index]);
+            placed[place] = true;
+            place = keys[place].index;
+        }
+        shipments[place] = std::move(first);
+        placed[place] = true;
     }
     return true;
 }
@@ -176,12 +186,11 @@ bool CShipmentDatabase::QueryFirst(const ShipmentQuery& query, size_t limit, std
         selected = shipments.size();
         return read;
     }
-    shipments.clear();
     return ReadSelection(query, limit, shipments, &selected);
 }
 
-// Reads what a query selects: the first `limit` in its order, or with `limit` 0 all of
-// them in table order.
+// Reads what a query selects into `shipments`, writing over the shipments it held: the
+// first `limit` in its order, or with `limit` 0 all of them in table order.
 bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments,
                                       size_t* selected) {
     RecordQuery records;
@@ -196,21 +205,22 @@ bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, 
     const bool filterCanMatch = query.filter == FILTER_ALL || (query.filter >= 0 && query.filter <= 0xFFFF);
     std::function<void(size_t)> expect;
     if (selected != nullptr) {
-        expect = [&](size_t count) {
-            *selected = filterCanMatch ? count : 0;
-            shipments.reserve(std::min(count, limit));
-        };
+        expect = [&](size_t count) { *selected = filterCanMatch ? count : 0; };
     }
+    size_t used = 0;
     const bool complete = ReadRecords(records, expect, [&](const RecordView& record) {
         if (!filterCanMatch) {
             return;
         }
-        // Read in place: a copy would allocate both texts again.
-        FromRecord(record, shipments.emplace_back());
-        if (!MatchesText(shipments.back(), query.text)) {
-            shipments.pop_back();
+        // Read in place, into a shipment already there where there is one: its texts
+        // keep their memory.
+        Shipment& shipment = used < shipments.size() ? shipments[used] : shipments.emplace_back();
+        FromRecord(record, shipment);
+        if (MatchesText(shipment, query.text)) {
+            ++used;
         }
     });
+    shipments.resize(used);
     if (!complete) {
         shipments.clear();
         if (selected != nullptr) {
