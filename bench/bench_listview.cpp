@@ -40,13 +40,12 @@ Fixture& SharedFixture(int count) {
     return *fixture;
 }
 
-// A refresh as the user waits for it: the fill, then the events it leaves queued and
-// the repaint, up to the first frame. What the list does after that, in slices, is not
-// counted here.
-void BM_FillList(benchmark::State& state) {
-    Fixture& fixture = SharedFixture(static_cast<int>(state.range(0)));
+// Refills the list as the user waits for it: `refill`, then the events it leaves queued
+// and the repaint, up to the first frame. What the list does after that, in slices, is
+// not counted.
+template <typename Refill> void TimeToFirstFrame(benchmark::State& state, Fixture& fixture, Refill refill) {
     for (auto _ : state) {
-        fixture.view.Refresh(RefillCause::User);
+        refill();
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
         benchmark::DoNotOptimize(fixture.view.List().GetTotalHeight());
@@ -56,29 +55,26 @@ void BM_FillList(benchmark::State& state) {
         }
         state.ResumeTiming();
     }
+}
+
+void BM_FillList(benchmark::State& state) {
+    Fixture& fixture = SharedFixture(static_cast<int>(state.range(0)));
+    TimeToFirstFrame(state, fixture, [&] { fixture.view.Refresh(RefillCause::User); });
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_FillList)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillList)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// A filter or sort switch as the user waits for it: the store's query in the new
-// filter and order, the fill, and the first frame; alternating between two commands.
+// A filter or sort switch: the store's query in the new filter and order, the fill and
+// the first frame, alternating between two commands.
 void SwitchView(benchmark::State& state, void (CShipmentListView::*command)(uint32_t), uint32_t first,
                 uint32_t second) {
     Fixture& fixture = SharedFixture(100000);
     bool useFirst = true;
-    for (auto _ : state) {
+    TimeToFirstFrame(state, fixture, [&] {
         (fixture.view.*command)(useFirst ? first : second);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(fixture.view.List().GetTotalHeight());
-        state.PauseTiming();
-        while (fixture.view.List().HasPendingWork()) {
-            QCoreApplication::processEvents();
-        }
         useFirst = !useFirst;
-        state.ResumeTiming();
-    }
+    });
     (fixture.view.*command)(first);
 }
 
