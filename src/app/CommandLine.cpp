@@ -4,7 +4,6 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
-#include "platform/CharClass.h"
 #include "platform/Profile.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
@@ -107,20 +106,6 @@ std::string LocalPath(const QString& path) {
 
 std::u16string CourierName(const Courier& courier) {
     return std::u16string(FieldView(courier.name));
-}
-
-std::u16string FoldedName(std::u16string_view name) {
-    while (!name.empty() && IsPlatformSpace(name.front())) {
-        name.remove_prefix(1);
-    }
-    while (!name.empty() && IsPlatformSpace(name.back())) {
-        name.remove_suffix(1);
-    }
-    std::u16string folded(name);
-    for (char16_t& c : folded) {
-        c = FoldLatinCase(c);
-    }
-    return folded;
 }
 
 // One line of --list: a text field with tabs, line ends and other control characters

@@ -23,16 +23,6 @@ std::u16string CourierKey(int number) {
     return std::u16string(key, key + 4);
 }
 
-std::u16string_view Trim(std::u16string_view text) {
-    while (!text.empty() && IsPlatformSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsPlatformSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // The first four fields end at a ';'; the fifth takes the rest, further ';' included.
 // Fields after the last ';' found stay empty.
 std::array<std::u16string_view, kFieldCount> SplitFields(std::u16string_view value) {
@@ -41,10 +31,10 @@ std::array<std::u16string_view, kFieldCount> SplitFields(std::u16string_view val
     for (size_t i = 0; i < kFieldCount; ++i) {
         const size_t separator = i + 1 < kFieldCount ? value.find(u';', start) : std::u16string_view::npos;
         if (separator == std::u16string_view::npos) {
-            fields[i] = Trim(value.substr(start));
+            fields[i] = TrimSpaces(value.substr(start));
             break;
         }
-        fields[i] = Trim(value.substr(start, separator - start));
+        fields[i] = TrimSpaces(value.substr(start, separator - start));
         start = separator + 1;
     }
     return fields;
@@ -54,7 +44,7 @@ std::array<std::u16string_view, kFieldCount> SplitFields(std::u16string_view val
 // optional sign, digits up to the first other character, 0 without digits), with
 // the result clamped to the 32-bit range.
 int32_t ParseCode(std::u16string_view text) {
-    text = Trim(text);
+    text = TrimSpaces(text);
     bool negative = false;
     if (!text.empty() && (text.front() == u'+' || text.front() == u'-')) {
         negative = text.front() == u'-';

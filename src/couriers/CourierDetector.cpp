@@ -28,13 +28,7 @@ constexpr size_t kMaxTypedLength = 1024;
 constexpr size_t kMaxQuotedBytes = 80;
 
 std::u16string_view Trim(std::u16string_view text) {
-    while (!text.empty() && IsNumberBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsNumberBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return TrimWhere(text, IsNumberBlank);
 }
 
 std::string KeyName(const char* prefix, int courierIndex) {

@@ -72,13 +72,7 @@ std::u16string_view CutAt(std::u16string_view text, size_t length) {
 }
 
 std::u16string_view TrimName(std::u16string_view text) {
-    while (!text.empty() && IsNameSeparator(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsNameSeparator(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return TrimWhere(text, IsNameSeparator);
 }
 
 // The last (or first) cell of the text that is not empty once trimmed.

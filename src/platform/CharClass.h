@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace parcelo {
 
 // The space class used by the INI reader, the courier table and the markup
@@ -25,6 +27,22 @@ constexpr bool IsPlatformSpace(char16_t c) {
     default:
         return c >= u'\u2000' && c <= u'\u200A';
     }
+}
+
+// `text` without the characters `drop` accepts at either end.
+template <typename Drop> constexpr std::u16string_view TrimWhere(std::u16string_view text, Drop drop) {
+    while (!text.empty() && drop(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && drop(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// `text` without platform spaces at either end.
+constexpr std::u16string_view TrimSpaces(std::u16string_view text) {
+    return TrimWhere(text, IsPlatformSpace);
 }
 
 } // namespace parcelo

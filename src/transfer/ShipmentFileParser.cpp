@@ -78,18 +78,8 @@ std::u16string HeaderKey(std::u16string_view header) {
     return key;
 }
 
-std::u16string_view Trim(std::u16string_view text) {
-    while (!text.empty() && IsPlatformSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsPlatformSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 template <typename Int> std::optional<Int> ParseInteger(std::u16string_view text) {
-    text = Trim(text);
+    text = TrimSpaces(text);
     bool negative = false;
     if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
         negative = text.front() == u'-';
@@ -123,7 +113,7 @@ template <typename Int> std::optional<Int> ParseInteger(std::u16string_view text
 }
 
 std::optional<int32_t> ParseStatus(std::u16string_view text) {
-    text = Trim(text);
+    text = TrimSpaces(text);
     if (text.empty()) {
         return 0;
     }
@@ -169,12 +159,12 @@ BuildRecord(const ShipmentCells& input, int64_t now,
         return value ? std::u16string_view(*value) : std::u16string_view();
     };
     TransferRecord record;
-    if (!Trim(cell(kId)).empty()) {
+    if (!TrimSpaces(cell(kId)).empty()) {
         record.id = ParseInteger<int64_t>(cell(kId)).value_or(0); // a new id is given anyway
     }
     record.courierName = cell(kCourier);
     for (const Column column : {kCourierCode, kCourierIndex}) {
-        if (Trim(cell(column)).empty()) {
+        if (TrimSpaces(cell(column)).empty()) {
             continue;
         }
         const auto value = ParseInteger<int32_t>(cell(column));
@@ -188,16 +178,16 @@ BuildRecord(const ShipmentCells& input, int64_t now,
     if (NormaliseInvoiceNumber(record.invoiceNumber).empty()) {
         return std::u16string(u"송장번호가 없습니다");
     }
-    if (Trim(record.courierName).empty() && !record.courierCode) {
+    if (TrimSpaces(record.courierName).empty() && !record.courierCode) {
         return std::u16string(u"택배사가 없습니다");
     }
     for (const Column column : {kOrderDate, kEntryDate}) {
         int64_t& target = column == kOrderDate ? record.orderDate : record.entryDate;
-        if (Trim(cell(column)).empty()) {
+        if (TrimSpaces(cell(column)).empty()) {
             target = now;
             continue;
         }
-        const auto instant = date(Trim(cell(column)));
+        const auto instant = date(TrimSpaces(cell(column)));
         if (!instant) {
             return Invalid(column);
         }

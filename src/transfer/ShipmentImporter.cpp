@@ -1,6 +1,5 @@
 #include "transfer/ShipmentImporter.h"
 
-#include "platform/CharClass.h"
 #include "transfer/TextFolding.h"
 
 #include <algorithm>
@@ -10,19 +9,6 @@
 namespace parcelo {
 
 namespace {
-
-std::u16string CourierKey(std::u16string_view name) {
-    while (!name.empty() && IsPlatformSpace(name.front())) {
-        name.remove_prefix(1);
-    }
-    while (!name.empty() && IsPlatformSpace(name.back())) {
-        name.remove_suffix(1);
-    }
-    std::u16string key;
-    key.reserve(name.size());
-    std::transform(name.begin(), name.end(), std::back_inserter(key), FoldLatinCase);
-    return key;
-}
 
 std::u16string Number(size_t value) {
     const std::string digits = std::to_string(value);
@@ -36,12 +22,12 @@ ShipmentImporter::ShipmentImporter(const std::vector<std::u16string>& courierNam
     : m_codes(std::move(courierCodes)), m_alreadyStored(std::move(alreadyStored)) {
     m_names.reserve(courierNames.size());
     for (const auto& name : courierNames) {
-        m_names.push_back(CourierKey(name));
+        m_names.push_back(FoldedName(name));
     }
 }
 
 std::optional<int32_t> ShipmentImporter::FindCourier(const TransferRecord& record) const {
-    const std::u16string name = CourierKey(record.courierName);
+    const std::u16string name = FoldedName(record.courierName);
     if (!name.empty()) {
         const auto found = std::find(m_names.begin(), m_names.end(), name);
         if (found != m_names.end()) {

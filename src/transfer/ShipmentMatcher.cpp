@@ -6,12 +6,7 @@
 namespace parcelo {
 
 ShipmentMatcher::ShipmentMatcher(std::u16string_view query) {
-    while (!query.empty() && IsPlatformSpace(query.front())) {
-        query.remove_prefix(1);
-    }
-    while (!query.empty() && IsPlatformSpace(query.back())) {
-        query.remove_suffix(1);
-    }
+    query = TrimSpaces(query);
     m_everything = query.empty();
 
     bool onlyJamo = true;

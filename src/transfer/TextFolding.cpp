@@ -26,6 +26,14 @@ bool IsBlankOrHyphen(char16_t c) {
     }
 }
 
+std::u16string FoldedName(std::u16string_view name) {
+    std::u16string key(TrimSpaces(name));
+    for (char16_t& c : key) {
+        c = FoldLatinCase(c);
+    }
+    return key;
+}
+
 std::u16string NormaliseInvoiceNumber(std::u16string_view number) {
     std::u16string key;
     key.reserve(number.size());
