@@ -2,6 +2,7 @@
 // new text, the refill, the events it leaves queued and one paint of the list. Beside
 // it the bare store query of the same rows, which every refill makes.
 #include "ListViewFixture.h"
+#include "WidgetBenchmarkMain.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "res/resource.h"
@@ -94,14 +95,5 @@ BENCHMARK(BM_StoreQueryOfTheSameRows)->Unit(benchmark::kMillisecond);
 } // namespace parcelo
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qputenv("PARCELO_DPI", "96");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    parcelo::ReleaseShared();
-    return 0;
+    return parcelo::bench::RunWidgetBenchmarks(argc, argv, [] { parcelo::ReleaseShared(); });
 }

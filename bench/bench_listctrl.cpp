@@ -2,6 +2,7 @@
 // switch hands the list a ready vector of items), one paint, a key or wheel step with
 // its repaint, and a whole refresh of 1,000 items against QTextDocument laying out the
 // same markup. Every timed region includes the events the list leaves queued.
+#include "WidgetBenchmarkMain.h"
 #include "listui/HTMLListCtrl.h"
 #include "platform/QtImageList.h"
 #include "res/resource.h"
@@ -367,12 +368,5 @@ BENCHMARK(BM_QTextDocumentLayout)->Arg(1000)->Unit(benchmark::kMillisecond);
 } // namespace parcelo
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return parcelo::bench::RunWidgetBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // and the first frame) at 1,000 and 100,000 shipments, and one full paint of the list
 // at 100 and 100,000 items.
 #include "ListViewFixture.h"
+#include "WidgetBenchmarkMain.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "res/resource.h"
@@ -104,14 +105,5 @@ BENCHMARK(BM_PaintList)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 } // namespace parcelo
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qputenv("PARCELO_DPI", "96");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    parcelo::Fixtures().clear();
-    return 0;
+    return parcelo::bench::RunWidgetBenchmarks(argc, argv, [] { parcelo::Fixtures().clear(); });
 }
