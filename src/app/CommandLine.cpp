@@ -5,6 +5,7 @@
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 #include "platform/Profile.h"
+#include "platform/QtText.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
 #include "transfer/IsoDateTime.h"
@@ -96,10 +97,6 @@ int Misuse(const QString& message) {
     return CommandLine::BadUsage;
 }
 
-QString Q(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -111,7 +108,7 @@ std::u16string CourierName(const Courier& courier) {
 // One line of --list: a text field with tabs, line ends and other control characters
 // made blanks, so that every shipment stays on one line of tab-separated fields.
 QString ListField(const std::u16string& text) {
-    QString field = Q(text);
+    QString field = ToQString(text);
     for (QChar& c : field) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0) ||
             c.unicode() == 0x2028 || c.unicode() == 0x2029) {
@@ -134,14 +131,14 @@ public:
             return true;
         }
         Refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
-               Q(DescribeStoreError(m_store.LastError())));
+               ToQString(DescribeStoreError(m_store.LastError())));
         return false;
     }
 
     // False, after telling why, when parcelo.ini cannot be read.
     bool LoadCouriers(bool withDetection) {
         const std::u16string folder = Profile().InstallPath().toStdU16String();
-        const QString file = Q(CourierFilePath(folder));
+        const QString file = ToQString(CourierFilePath(folder));
         switch (LoadCourierTable(folder, m_couriers)) {
         case CourierFileStatus::Loaded:
         case CourierFileStatus::NoCouriers:
@@ -185,7 +182,7 @@ int List(bool json) {
         const std::optional<std::string> bytes = transfer.ExportBytes(ShipmentTransfer::Format::Json);
         if (!bytes) {
             return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
-                          Q(DescribeStoreError(session.Store().LastError())));
+                          ToQString(DescribeStoreError(session.Store().LastError())));
         }
         PrintBytes(stdout, *bytes);
         return CommandLine::Success;
@@ -193,7 +190,7 @@ int List(bool json) {
     std::vector<Shipment> shipments;
     if (!session.Store().Query({}, shipments)) {
         return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
-                      Q(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session.Store().LastError())));
     }
     QString out;
     for (const Shipment& shipment : shipments) {
@@ -229,7 +226,7 @@ int Add(const QStringList& values) {
             QStringList names;
             for (int candidate : found) {
                 if (const Courier* courier = FindCourier(couriers, candidate)) {
-                    names << Q(CourierName(*courier));
+                    names << ToQString(CourierName(*courier));
                 }
             }
             return Refuse(names.isEmpty() ? QStringLiteral("송장번호로 택배사를 알 수 없습니다: ") + values[1]
@@ -251,7 +248,7 @@ int Add(const QStringList& values) {
     std::vector<Shipment> stored;
     if (!session.Store().Query({}, stored)) {
         return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
-                      Q(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session.Store().LastError())));
     }
     const std::u16string normalised = NormaliseInvoiceNumber(number);
     for (const Shipment& shipment : stored) {
@@ -267,7 +264,7 @@ int Add(const QStringList& values) {
     shipment.status = InDelivery;
     if (!session.Store().Add(shipment)) {
         return Refuse(QStringLiteral("배송을 저장하지 못했습니다: ") +
-                      Q(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session.Store().LastError())));
     }
     Print(stdout, QString::number(shipment.id) + u'\n');
     return CommandLine::Success;
@@ -286,7 +283,7 @@ int Export(const QString& file) {
     size_t count = 0;
     const ShipmentTransfer::Error error = transfer.Export(LocalPath(file), *format, {}, &count);
     if (error != ShipmentTransfer::Error::None) {
-        return Refuse(Q(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
+        return Refuse(ToQString(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
     }
     Print(stdout, QStringLiteral("%1건을 내보냈습니다.\n").arg(count));
     return CommandLine::Success;
@@ -303,18 +300,19 @@ int Import(const QString& file) {
     for (const ImportError& line : plan.errors) {
         Print(stderr, (line.line > 0 ? QStringLiteral("%1: %2번째 줄: ").arg(file).arg(line.line)
                                      : file + QStringLiteral(": ")) +
-                          Q(line.reason) + u'\n');
+                          ToQString(line.reason) + u'\n');
     }
     if (error != ShipmentTransfer::Error::None) {
-        return Refuse(Q(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
+        return Refuse(ToQString(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
     }
-    Print(stdout, Q(plan.summary) + u'\n');
+    Print(stdout, ToQString(plan.summary) + u'\n');
     if (!plan.errors.empty()) {
         return Refuse(QStringLiteral("오류가 있어 아무것도 가져오지 않았습니다: ") + file);
     }
     const ShipmentTransfer::Error committed = transfer.CommitImport(plan);
     if (committed != ShipmentTransfer::Error::None) {
-        return Refuse(QStringLiteral("가져오지 못했습니다: ") + Q(DescribeStoreError(session.Store().LastError())));
+        return Refuse(QStringLiteral("가져오지 못했습니다: ") +
+                      ToQString(DescribeStoreError(session.Store().LastError())));
     }
     return CommandLine::Success;
 }
@@ -326,8 +324,8 @@ int Backup(const QString& file) {
     }
     const StoreError error = StoreBackup::BackUp(session.Store(), LocalPath(file));
     if (error != StoreError::None) {
-        return Refuse(QStringLiteral("백업하지 못했습니다: ") + Q(DescribeStoreError(error)) + QStringLiteral(" ") +
-                      file);
+        return Refuse(QStringLiteral("백업하지 못했습니다: ") + ToQString(DescribeStoreError(error)) +
+                      QStringLiteral(" ") + file);
     }
     return CommandLine::Success;
 }

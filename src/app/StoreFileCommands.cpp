@@ -4,6 +4,7 @@
 #include "dialogs/ImportConfirmDlg.h"
 #include "listui/ShipmentListView.h"
 #include "platform/MessageBoxService.h"
+#include "platform/QtText.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
@@ -21,10 +22,6 @@ const QString kBackupFilter = QStringLiteral("Parcelo 백업 (*.edb);;모든 파
 
 std::string LocalPath(const QString& file) {
     return QFile::encodeName(file).toStdString();
-}
-
-QString Str(const std::u16string& text) {
-    return QString::fromStdU16String(text);
 }
 
 } // namespace
@@ -91,7 +88,7 @@ void CStoreFileCommands::Export() {
     size_t exported = 0;
     const ShipmentTransfer::Error error = transfer.Export(LocalPath(file), *format, query, &exported, keep);
     if (error != ShipmentTransfer::Error::None) {
-        Tell(QStringLiteral("내보내지 못했습니다.\n%1\n\n%2").arg(file, Str(DescribeTransferError(error))),
+        Tell(QStringLiteral("내보내지 못했습니다.\n%1\n\n%2").arg(file, ToQString(DescribeTransferError(error))),
              MB_ICONEXCLAMATION);
         return;
     }
@@ -111,9 +108,10 @@ void CStoreFileCommands::Import() {
         error = ShipmentTransfer::Error::Unrecognised;
     }
     if (error != ShipmentTransfer::Error::None) {
-        QString text = QStringLiteral("가져오지 못했습니다.\n%1\n\n%2").arg(file, Str(DescribeTransferError(error)));
+        QString text =
+            QStringLiteral("가져오지 못했습니다.\n%1\n\n%2").arg(file, ToQString(DescribeTransferError(error)));
         if (!plan.errors.empty()) {
-            text += u'\n' + Str(plan.errors.front().reason);
+            text += u'\n' + ToQString(plan.errors.front().reason);
         }
         Tell(text, MB_ICONEXCLAMATION);
         return;
@@ -126,7 +124,7 @@ void CStoreFileCommands::Import() {
     m_view.Refresh(RefillCause::Elsewhere);
     if (error != ShipmentTransfer::Error::None) {
         Tell(QStringLiteral("가져오지 못했습니다. 배송정보는 하나도 추가되지 않았습니다.\n\n%1")
-                 .arg(Str(DescribeTransferError(error))),
+                 .arg(ToQString(DescribeTransferError(error))),
              MB_ICONEXCLAMATION);
     }
 }
@@ -139,7 +137,7 @@ void CStoreFileCommands::BackUp() {
     }
     const StoreError error = StoreBackup::BackUp(m_store, LocalPath(file));
     if (error != StoreError::None) {
-        Tell(QStringLiteral("백업하지 못했습니다.\n%1\n\n%2").arg(file, Str(DescribeStoreError(error))),
+        Tell(QStringLiteral("백업하지 못했습니다.\n%1\n\n%2").arg(file, ToQString(DescribeStoreError(error))),
              MB_ICONEXCLAMATION);
         return;
     }
@@ -153,7 +151,7 @@ void CStoreFileCommands::Restore() {
     }
     StoreError error = StoreBackup::Check(LocalPath(file));
     if (error != StoreError::None) {
-        Tell(QStringLiteral("이 파일로 복원할 수 없습니다.\n%1\n\n%2").arg(file, Str(DescribeStoreError(error))),
+        Tell(QStringLiteral("이 파일로 복원할 수 없습니다.\n%1\n\n%2").arg(file, ToQString(DescribeStoreError(error))),
              MB_ICONEXCLAMATION);
         return;
     }
@@ -167,7 +165,8 @@ void CStoreFileCommands::Restore() {
     error = StoreBackup::Restore(m_store, LocalPath(file));
     m_view.Refresh(RefillCause::Elsewhere);
     if (error != StoreError::None) {
-        Tell(QStringLiteral("복원하지 못했습니다.\n\n%1").arg(Str(DescribeStoreError(error))), MB_ICONEXCLAMATION);
+        Tell(QStringLiteral("복원하지 못했습니다.\n\n%1").arg(ToQString(DescribeStoreError(error))),
+             MB_ICONEXCLAMATION);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/DpiCache.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
+#include "platform/QtText.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 
@@ -28,14 +29,6 @@ constexpr int kCandidatesRole = CourierComboDelegate::kCandidatesRole;
 DpiCache& BulkDpi() {
     static DpiCache dpi;
     return dpi;
-}
-
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string ToU16(const QString& text) {
-    return {reinterpret_cast<const char16_t*>(text.constData()), static_cast<std::size_t>(text.size())};
 }
 
 // Midnight of the local calendar day of `now`; `now` itself when the day cannot be worked out.
@@ -107,7 +100,7 @@ void CBulkAddDlg::ReviewText() {
     if (m_review == nullptr) {
         return;
     }
-    m_review->SetText(ToU16(m_text->toPlainText()));
+    m_review->SetText(m_text->toPlainText().toStdU16String());
     FillTable();
 }
 
@@ -193,7 +186,7 @@ void CBulkAddDlg::OnItemChanged(QTableWidgetItem* item) {
         ShowRow(row);
         break;
     case kItemColumn:
-        m_review->SetItemName(static_cast<std::size_t>(row), ToU16(item->text()));
+        m_review->SetItemName(static_cast<std::size_t>(row), item->text().toStdU16String());
         break;
     default:
         break;

@@ -6,6 +6,7 @@
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
+#include "platform/QtText.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 
@@ -31,11 +32,6 @@ QDateTime EarliestOrderDate() {
 }
 QDateTime LatestOrderDate() {
     return {QDate(2100, 12, 31), QTime(23, 59, 59), Qt::UTC};
-}
-
-template <std::size_t N> QString FieldText(const char16_t (&field)[N]) {
-    const std::u16string_view text = FieldView(field);
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::u16string ToU16(const QString& text) {
@@ -92,7 +88,7 @@ void CNewTrackDlg::OnInitDialog() {
 
 void CNewTrackDlg::FillCouriers() {
     for (const Courier& courier : m_couriers) {
-        m_courierCombo->addItem(FieldText(courier.name));
+        m_courierCombo->addItem(ToQString(FieldView(courier.name)));
     }
     m_courierCombo->setCurrentIndex(-1);
 }
@@ -125,7 +121,7 @@ bool CNewTrackDlg::LoadShipment() {
 
 void CNewTrackDlg::ShowCourierNote(int courierIndex) {
     const Courier* courier = FindCourier(m_couriers, courierIndex);
-    SetNote(courier != nullptr ? FieldText(courier->note) : QString(), false);
+    SetNote(courier != nullptr ? ToQString(FieldView(courier->note)) : QString(), false);
 }
 
 void CNewTrackDlg::UpdateHint() {
@@ -137,7 +133,7 @@ void CNewTrackDlg::UpdateHint() {
     QStringList names;
     for (const int index : outcome.couriers) {
         if (const Courier* courier = FindCourier(m_couriers, index)) {
-            names << FieldText(courier->name);
+            names << ToQString(FieldView(courier->name));
         }
     }
     switch (outcome.kind) {

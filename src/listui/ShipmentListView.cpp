@@ -12,6 +12,7 @@
 #include "platform/Profile.h"
 #include "platform/QtImageList.h"
 #include "platform/QtMenuBuilder.h"
+#include "platform/QtText.h"
 #include "platform/ResourceImages.h"
 #include "res/Menus.h"
 #include "res/resource.h"
@@ -44,16 +45,6 @@ constexpr char16_t kNoSelectionTitle[] = u"배송 정보";
 DpiCache& ViewDpi() {
     static DpiCache dpi;
     return dpi;
-}
-
-QString Text(const char16_t* text) {
-    return QString::fromUtf16(text);
-}
-
-// A fixed, zero-terminated field of a courier record.
-template <std::size_t N> QString FieldText(const char16_t (&field)[N]) {
-    const std::u16string_view text = FieldView(field);
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::unique_ptr<QtImageList> LoadCourierLogos() {
@@ -334,7 +325,7 @@ std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
             }
         }
         if (!menu->actions().isEmpty()) {
-            menu->actions().front()->setText(Text(kNoSelectionTitle));
+            menu->actions().front()->setText(ToQString(kNoSelectionTitle));
         }
     }
     return menu;
@@ -390,14 +381,14 @@ std::optional<Shipment> CShipmentListView::ReadSelected() {
 // A shipment deleted elsewhere leaves no selection behind; after any other failure
 // the list is read again as it is.
 void CShipmentListView::TellReadFailure(StoreError error) {
-    Tell(Text(error == StoreError::NotFound ? kDeletedElsewhere : kReadFailed));
+    Tell(ToQString(error == StoreError::NotFound ? kDeletedElsewhere : kReadFailed));
     Refresh(RefillCause::Elsewhere);
 }
 
 const Courier* CShipmentListView::CourierOrTell(const Shipment& shipment) {
     const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
     if (courier == nullptr) {
-        Tell(Text(kCourierMissing));
+        Tell(ToQString(kCourierMissing));
     }
     return courier;
 }
@@ -430,7 +421,7 @@ void CShipmentListView::OnDelete() {
     if (id == 0) {
         return;
     }
-    if (ShowMessage(window(), Text(kDeleteQuestion), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+    if (ShowMessage(window(), ToQString(kDeleteQuestion), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
     if (m_store.Delete(id)) {
@@ -448,7 +439,7 @@ void CShipmentListView::OnCall() {
         return;
     }
     if (const Courier* courier = CourierOrTell(*shipment)) {
-        PhoneMakeCall(window(), FieldText(courier->phone));
+        PhoneMakeCall(window(), ToQString(FieldView(courier->phone)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/CharClass.h"
 #include "platform/QtImageList.h"
+#include "platform/QtText.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -63,10 +64,6 @@ constexpr size_t MAX_CACHED_FONTS = 256;
 constexpr size_t MAX_CACHED_SHAPES = 8192;
 
 constexpr ColorRef EDGE_SHADOW = Rgb(0x80, 0x80, 0x80);
-
-QString ToQString(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
 
 std::u16string_view ToView(const QString& text, qsizetype start, qsizetype length) {
     return {reinterpret_cast<const char16_t*>(text.constData()) + start, static_cast<size_t>(length)};
