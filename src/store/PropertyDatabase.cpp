@@ -383,28 +383,28 @@ bool CPropertyDatabase::ReadRecords(const RecordQuery& query, const std::functio
     if (query.limit != 0) {
         sql += " LIMIT " + std::to_string(query.limit);
     }
-    const auto run = [&](const std::string& statement, const std::function<void(CRecordStatement&)>& step) {
-        CRecordStatement read(m_connection->getHandle(), statement);
+    const auto bindFilter = [&](CRecordStatement& statement) {
         if (query.equals) {
-            BindValue(read, 1, *query.equals);
+            BindValue(statement, 1, *query.equals);
         }
-        step(read);
     };
     try {
         SQLite::Transaction transaction(*m_connection); // one snapshot for the count and the rows
         const int64_t version = DataVersion();
         if (expect) {
-            run("SELECT count(*) FROM " + m_table + where, [&](CRecordStatement& count) {
-                count.Step();
-                expect(static_cast<size_t>(sqlite3_column_int64(count.Get(), 0)));
-            });
+            CRecordStatement count(m_connection->getHandle(), "SELECT count(*) FROM " + m_table + where);
+            bindFilter(count);
+            count.Step();
+            expect(static_cast<size_t>(count.ColumnInt64(0)));
         }
-        run(sql, [&](CRecordStatement& read) {
+        {
+            CRecordStatement read(m_connection->getHandle(), sql);
+            bindFilter(read);
             const RecordView record(read.Get(), m_description.properties);
             while (read.Step()) {
                 visit(record);
             }
-        });
+        }
         transaction.commit();
         m_dataVersion = version;
         return Succeed();
