@@ -190,7 +190,6 @@ void CShipmentListView::SetFindText(const QString& text) {
     if (text == m_findText) {
         return;
     }
-    CompleteFill(); // the find goes through every shipment of the list
     m_findText = text;
     const ShipmentMatcher matcher(text.toStdU16String());
     if (matcher.MatchesEverything()) {
@@ -200,8 +199,9 @@ void CShipmentListView::SetFindText(const QString& text) {
         m_matcher = matcher;
     }
     // The store has not changed since the last fill, or the fill that follows the change
-    // (the view's own, or the poll's for another program's) is still to come.
-    Refill(false, RefillCause::Elsewhere);
+    // (the view's own, or the poll's for another program's) is still to come. A list
+    // whose top alone was read is read whole: the find goes through every shipment.
+    Refill(m_wndList.RowsToCome() > 0, RefillCause::Elsewhere);
 }
 
 bool CShipmentListView::IsFound(const Shipment& shipment) {
