@@ -97,10 +97,6 @@ int Misuse(const QString& message) {
     return CommandLine::BadUsage;
 }
 
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 std::u16string CourierName(const Courier& courier) {
     return std::u16string(FieldView(courier.name));
 }

@@ -20,10 +20,6 @@ const QString kCsvFilter = QStringLiteral("CSV 파일 (*.csv)");
 const QString kJsonFilter = QStringLiteral("JSON 파일 (*.json)");
 const QString kBackupFilter = QStringLiteral("Parcelo 백업 (*.edb);;모든 파일 (*)");
 
-std::string LocalPath(const QString& file) {
-    return QFile::encodeName(file).toStdString();
-}
-
 } // namespace
 
 CStoreFileCommands::CStoreFileCommands(CShipmentListView& view, CShipmentDatabase& store,
