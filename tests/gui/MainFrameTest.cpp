@@ -8,7 +8,6 @@
 #include "support/FakeMessageBoxService.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTextDocument>
@@ -171,20 +170,6 @@ TEST_F(MainFrameTest, FindFieldOpensByKeyOrMenuAndEscapeShowsEverythingAgain) {
     EXPECT_TRUE(bar.isVisible());
     EXPECT_TRUE(bar.text().isEmpty());
     EXPECT_TRUE(messages.Calls().empty());
-}
-
-// Coming to the front shows what another program changed, with the same shipment selected.
-TEST_F(MainFrameTest, ComingToTheFrontReadsChangesMadeElsewhere) {
-    AddToProgramVolume({MakeShipment(0, u"A", now - 2 * kDay, now - 2 * kDay, InDelivery)});
-    Start().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    frame->View().List().SetSelectedIndex(0);
-    AddToProgramVolume({MakeShipment(1, u"B", now - 1 * kDay, now - 1 * kDay, InDelivery)}); // newest: on top
-    EXPECT_EQ(Listed(), Names{u"A"});
-    QEvent activation(QEvent::ActivationChange);
-    QApplication::sendEvent(frame.get(), &activation);
-    EXPECT_EQ(Listed(), (Names{u"B", u"A"}));
-    EXPECT_EQ(frame->View().List().GetSelectedIndex(), 1);
 }
 
 // The soft keys work; the menu greys the item commands without a selection; exit ends with 0.
