@@ -1,5 +1,4 @@
-// The automatic delivery status in the running main window, against the tests' own
-// tracking service on a loopback port.
+// The automatic delivery status in the main window, against a loopback tracking service.
 #include "app/MainFrame.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
@@ -7,7 +6,6 @@
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
-#include "platform/QtMenuBuilder.h"
 #include "platform/SecretStore.h"
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
@@ -19,8 +17,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QTableWidget>
 #include <memory>
 
@@ -29,8 +25,7 @@ namespace {
 
 constexpr Instant kDay = 24 * 3600;
 
-// A secret store that answers on the event loop as a real one does; `available` false
-// plays a desktop without one.
+// Answers on the event loop like a real secret store; `available` false plays none at all.
 class FakeSecretStore : public SecretStore {
 public:
     explicit FakeSecretStore(bool available, QString id = {}, QString secret = {})
@@ -114,39 +109,20 @@ protected:
     std::unique_ptr<CMainFrame> frame;
 };
 
-// Off (the default, and explicitly): no request at start, on F5 or from the menu, the
-// list is as it always was and the menus offer nothing new.
+// Off: no request, no key read, the list as it always was.
 TEST_F(DeliveryStatusTest, OffSendsNothingAndChangesNothing) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
-    for (const bool explicitlyOff : {false, true}) {
-        if (explicitlyOff) {
-            Enable(false);
-        }
-        CMainFrame& main = Start();
-        EXPECT_FALSE(main.OnCmdMsg(ID_REFRESH_STATUS) && main.Status().IsRunning());
-        RunEventLoop(300);
-        EXPECT_EQ(server.Requests(), 0);
-        EXPECT_EQ(secrets->reads, 0) << "the secret store is not even asked";
-        EXPECT_FALSE(ItemText(main, 0).contains(u'\u00B7'));
-        EXPECT_TRUE(main.StatusLabel().isHidden());
-        main.View().List().SetSelectedIndex(0);
-        main.View().SetActions({{}, {}, {}, {}, {}, {}, [](int64_t, const std::function<void()>&) {}});
-        main.CommandBar().PressKey(CCommandBar::Key::Right);
-        QMenu& mainMenu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);
-        for (QAction* action : mainMenu.actions()) {
-            EXPECT_FALSE(action->data().toInt() == ID_REFRESH_STATUS && action->isVisible());
-        }
-        mainMenu.close();
-        const std::unique_ptr<QMenu> menu = main.View().BuildItemMenu();
-        for (QAction* action : menu->actions()) {
-            EXPECT_NE(action->data().toInt(), ID_SHIPMENT_HISTORY);
-        }
-    }
+    Enable(false); // with the service's address set
+    CMainFrame& main = Start();
+    EXPECT_FALSE(main.OnCmdMsg(ID_REFRESH_STATUS) && main.Status().IsRunning());
+    RunEventLoop(300);
+    EXPECT_EQ(server.Requests(), 0);
+    EXPECT_EQ(secrets->reads, 0) << "the secret store is not even asked";
+    EXPECT_FALSE(ItemText(main, 0).contains(u'\u00B7'));
+    EXPECT_TRUE(main.StatusLabel().isHidden());
 }
 
-// On: the shipment in delivery is checked at start, its list line shows the latest
-// status; once delivered a refresh on demand makes it done, and turning the feature
-// off again stops the requests.
+// On: the latest status shows in the list, delivered makes the shipment done, off stops the requests.
 TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery),
                         MakeShipment(0, u"B", now - kDay, now - 3 * kDay, Cancelled)});
@@ -155,15 +131,9 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     ASSERT_TRUE(AwaitRefresh());
     EXPECT_EQ(server.Requests(), 1); // the cancelled shipment is never asked about
     EXPECT_FALSE(main.StatusLabel().isHidden());
-    LocalDateTime local;
-    ASSERT_TRUE(BreakDownLocalTime(1'796'533'380, local)); // 2026-12-06 05:03 UTC
-    const QString when = QString("%1/%2 %3:03")
-                             .arg(local.month, 2, 10, QChar('0'))
-                             .arg(local.day, 2, 10, QChar('0'))
-                             .arg(local.hour, 2, 10, QChar('0'));
     const int row = main.View().IdAt(0) != 0 && ItemText(main, 0).contains("A</h>") ? 0 : 1;
     const QString line = ItemText(main, row);
-    EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ") + when + QString::fromUtf16(u" 강남 배송센터…")))
+    EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ")) && line.contains(u"강남 배송센터…"))
         << line.toStdString();
     EXPECT_FALSE(ItemText(main, 1 - row).contains(u'\u00B7'));
     // The status keeps the item at its three lines in the phone-sized window.
@@ -173,17 +143,6 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     const std::u16string without = withStatus.substr(0, withStatus.find(u" \u00B7 "));
     const int width = list.viewport()->width();
     EXPECT_EQ(list.MeasureItem(withStatus, ITEM_HTML, 0, width), list.MeasureItem(without, ITEM_HTML, 0, width));
-
-    // "새로 고침" in the main menu and "배송 이력" in the item menu while it is on.
-    main.CommandBar().PressKey(CCommandBar::Key::Right);
-    QMenu& mainMenu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);
-    QAction* refresh = QtMenuBuilder::FindCommand(mainMenu, ID_REFRESH_STATUS);
-    ASSERT_NE(refresh, nullptr);
-    EXPECT_TRUE(refresh->isVisible() && refresh->isEnabled());
-    mainMenu.close();
-    main.View().SetActions({{}, {}, {}, {}, {}, {}, [](int64_t, const std::function<void()>&) {}});
-    main.View().List().SetSelectedIndex(row);
-    EXPECT_NE(QtMenuBuilder::FindCommand(*main.View().BuildItemMenu(), ID_SHIPMENT_HISTORY), nullptr);
 
     // The refresh due at start left nothing due: a timer tick asks nobody.
     EXPECT_TRUE(main.Status().RefreshDue());
@@ -206,13 +165,10 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     // The history, newest first, as plain text.
     std::vector<TrackingEvent> events;
     ASSERT_TRUE(main.TrackingStore().Events(selected, events));
-    int opened = 0;
-    CStatusHistoryDlg history(events, [&] { ++opened; });
+    CStatusHistoryDlg history(events, [] {});
     ASSERT_EQ(history.Table().rowCount(), 3); // the place of the first event changed
     EXPECT_TRUE(history.Table().item(0, 2)->text().contains("<b>문 앞</b>"));
     EXPECT_EQ(history.Table().item(2, 1)->text(), "강남 배송센터 제3구역");
-    history.findChild<QPushButton*>("TrackButton")->click();
-    EXPECT_EQ(opened, 1);
 
     // A notification's click shows its shipment, even one the filter hid.
     main.FilterSortBar().FilterButton().OnChoice(ID_FILTER_IN_DELIVERY);
@@ -232,26 +188,10 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     EXPECT_FALSE(ItemText(main, doneRow).contains(u'\u00B7'));
 }
 
-// The settings go to the STATUS keys and back; the service's key never reaches the file.
-TEST_F(DeliveryStatusTest, SettingsRoundTripThroughTheProfileWithoutTheKey) {
+// An out-of-range interval is mended; the service's key is sent but never reaches the file.
+TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     Profile profile;
-    EXPECT_EQ(StatusSettings::Read(profile), StatusSettings{}); // off by default
-    StatusSettings settings;
-    settings.enabled = true;
-    settings.endpoint = "https://tracking.example/graphql";
-    settings.intervalMinutes = 15;
-    settings.autoDone = false;
-    settings.notify = false;
-    ASSERT_TRUE(settings.Write(profile));
-    EXPECT_EQ(StatusSettings::Read(profile), settings);
-    QSettings file = UserSettings();
-    EXPECT_EQ(file.value("STATUS/ENABLED").toInt(), 1);
-    EXPECT_EQ(file.value("STATUS/INTERVAL").toInt(), 15);
-    EXPECT_EQ(file.value("STATUS/AUTODONE").toInt(), 0);
-
-    // An administrator's out-of-range interval is brought into range.
-    file.setValue("STATUS/INTERVAL", 0);
-    file.sync();
+    UserSettings().setValue("STATUS/INTERVAL", 0); // an administrator's out-of-range interval
     EXPECT_EQ(StatusSettings::Read(profile).intervalMinutes, StatusSettings::kMinIntervalMinutes);
 
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
@@ -265,8 +205,7 @@ TEST_F(DeliveryStatusTest, SettingsRoundTripThroughTheProfileWithoutTheKey) {
     EXPECT_FALSE(conf.readAll().contains("very-secret"));
 }
 
-// Without a secret store the key entered is used for this session only and never
-// written anywhere, and the options say so.
+// Without a secret store the key lives for the session only and is never written.
 TEST_F(DeliveryStatusTest, WithoutASecretStoreTheKeyLivesInMemoryOnly) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     Enable(true);
@@ -280,7 +219,6 @@ TEST_F(DeliveryStatusTest, WithoutASecretStoreTheKeyLivesInMemoryOnly) {
     options.show();
     ASSERT_NE(options.StatusPanel(), nullptr);
     EXPECT_FALSE(options.StatusPanel()->KeyNote().isHidden());
-    EXPECT_TRUE(options.StatusPanel()->EnabledBox().isChecked());
     options.StatusPanel()->ClientIdEdit().setText("id2");
     options.StatusPanel()->SecretEdit().setText("memory-secret");
     ASSERT_TRUE(options.StatusPanel()->KeyEdited());
@@ -293,9 +231,7 @@ TEST_F(DeliveryStatusTest, WithoutASecretStoreTheKeyLivesInMemoryOnly) {
     EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY id2:memory-secret");
     QFile conf(Profile().UserFileName());
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
-    const QByteArray written = conf.readAll();
-    EXPECT_FALSE(written.contains("memory-secret"));
-    EXPECT_TRUE(written.contains("ENABLED=1"));
+    EXPECT_FALSE(conf.readAll().contains("memory-secret"));
 }
 
 } // namespace

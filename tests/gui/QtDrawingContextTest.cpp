@@ -104,8 +104,7 @@ TEST_F(QtDrawingContextTest, ImageListLeavesMagentaOut) {
     EXPECT_EQ(ink, QRect(21, 30, 1, 4)); // the green column alone: magenta and the unknown image draw nothing
 }
 
-// Words are shaped once per font and drawn from the cache afterwards: the pixels must be
-// those QPainter::drawText gives, the first time and every time after, underlined or not.
+// Words drawn from the shaping cache give drawText's pixels, every time, underlined or not.
 TEST_F(QtDrawingContextTest, CachedWordsDrawWhatDrawTextDraws) {
     for (const bool underline : {false, true}) {
         QFont shown = font;

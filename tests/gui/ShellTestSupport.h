@@ -1,7 +1,6 @@
 #pragma once
 
-// Shared set-up of the shell's GUI tests: fresh settings and data folders for the
-// process, couriers and shipments made to order, and a bounded run of the event loop.
+// Shared set-up of the GUI tests: private settings and data folders, couriers and shipments.
 #include "couriers/Courier.h"
 #include "platform/DpiCache.h"
 #include "store/ShipmentDatabase.h"
@@ -97,8 +96,7 @@ inline std::vector<Shipment> AllShipments(CShipmentDatabase& store) {
     return all;
 }
 
-// Adds `shipments`, the first with entry date `newest` and each next a second older, so
-// that they are listed in this order, and reads the view's list; gives their ids.
+// Adds `shipments` with entry dates a second apart, listed in this order, loads the view; gives ids.
 template <typename View>
 std::vector<int64_t> LoadShipments(CShipmentDatabase& store, View& view, std::vector<Shipment> shipments,
                                    Instant newest) {

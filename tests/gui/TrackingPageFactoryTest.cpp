@@ -15,9 +15,7 @@ bool WebEngineLoaded() {
     return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
 }
 
-// The web engine comes with the first page, and the page shares the program's
-// services: a refused address is told through the message box service the program
-// installed, not through one of the plugin's own.
+// The engine loads with the first page, which tells a refused address through the program's services.
 TEST(TrackingPageFactoryTest, ThePageLoadsOnFirstUseAndSharesTheProgramsServices) {
     EXPECT_FALSE(WebEngineLoaded());
     QString error;
