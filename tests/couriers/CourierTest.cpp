@@ -125,10 +125,6 @@ TEST_F(CourierTest, LoadsTheDetectionRulesOfTheCouriersRead) {
     EXPECT_EQ(std::tie(rules[0].courierIndex, rules[0].pattern, rules[0].check), std::tuple(0, u"", u"bogus"));
     EXPECT_EQ(std::tie(rules[1].courierIndex, rules[1].pattern, rules[1].check), std::tuple(1, u"\\d{10}", u"mod7"));
 
-    folder.Write("parcelo.ini", "ID01=A;1;;;\n");
-    ASSERT_EQ(LoadCourierTable(folder.Path().u16string(), couriers, rules), CourierFileStatus::Loaded);
-    EXPECT_TRUE(rules.empty());
-
     folder.Write("parcelo.ini", "ID02=B;2;;;\nNUMBER01=\\d{10}\n");
     EXPECT_EQ(LoadCourierTable(folder.Path().u16string(), couriers, rules), CourierFileStatus::NoCouriers);
     EXPECT_TRUE(rules.empty());
