@@ -170,7 +170,6 @@ TEST_F(StoreBackupTest, RestoreOfAVersion1FileMigratesItAndLeavesTheFileAsItWas)
 
     ASSERT_EQ(StoreBackup::Restore(m_store, PathOf("old-version.edb").string()), StoreError::None);
     EXPECT_EQ(test::FileBytes(PathOf("old-version.edb")), chosen);
-    EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 3); // the current schema
     const std::optional<Shipment> first = m_store.Read(1);
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(first->invoiceNumber, u"V10");
