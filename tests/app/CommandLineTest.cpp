@@ -204,8 +204,7 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     EXPECT_NE(missing.err.find("INSTALLPATH"), std::string::npos) << missing.err;
 }
 
-// --refresh checks nothing while the feature is off; on, it ends with 1 when nothing
-// due could be checked (here the service's port is closed) and with 0 when nothing is due.
+// --refresh: 1 when off or when nothing due could be checked, 0 when nothing is due.
 TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeChecked) {
     const Profile profile;
     const Outcome off = profile.Run({"--refresh"});

@@ -112,8 +112,7 @@ TEST_F(CourierTest, LoadsFromTheInstallFolder) {
     EXPECT_EQ(LoadCourierTable(longFolder, couriers), CourierFileStatus::PathTooLong);
 }
 
-// The detection rules come with the table: only for the couriers it holds, none from a
-// file without the keys, and a faulty rule is handed on for the detector to refuse.
+// Detection rules only for the couriers read; a faulty one is handed on for the detector to refuse.
 TEST_F(CourierTest, LoadsTheDetectionRulesOfTheCouriersRead) {
     const test::TempFolder folder;
     std::vector<Courier> couriers;

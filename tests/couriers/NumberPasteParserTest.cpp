@@ -127,8 +127,7 @@ TEST(NumberPasteParserTest, BoundsTheNumbersAndTheText) {
     EXPECT_TRUE(result.truncated);
     EXPECT_EQ(result.numbers.size(), 10000u);
 
-    // Past the limit the text is cut at the line end before it, so the number that
-    // straddles the limit is not taken in part.
+    // Past the limit the text is cut at a line end: the straddling number is not taken in part.
     std::u16string big = u"601234567890 ";
     big.resize(NumberPasteParser::kMaxInputLength - 20, u'가');
     big += u"\n상품 601234567890123456\n";

@@ -1,5 +1,4 @@
-// The detection keys of the sample courier file, checked against numbers of the
-// shape each courier issues.
+// The detection keys of the sample courier file against numbers of each courier's shape.
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
@@ -19,9 +18,7 @@ using ::testing::ElementsAreArray;
 // Positions in the sample file.
 enum SampleCourier { CJ = 0, EPOST = 1, HANJIN = 2, LOTTE = 3, LOGEN = 4, EMS = 14 };
 
-// 한진택배's last digit is the others modulo 7; 우체국EMS numbers are UPU S10 identifiers
-// (EA to EZ, 8 serial digits, a weighted check digit, the country); the other keys are
-// lengths alone, and couriers without a published format have none.
+// 한진택배 uses mod 7, 우체국EMS the S10 check; the others are lengths alone.
 class SampleCourierRulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -62,9 +59,7 @@ TEST_F(SampleCourierRulesTest, SuggestsTheCouriersWhoseNumbersHaveThatShape) {
         EXPECT_THAT(m_detector->Detect(c.number), ElementsAreArray(c.couriers))
             << std::string(c.number.begin(), c.number.end());
     }
-    // A number 한진택배's check digit confirms is that courier's, although the length
-    // rules of CJ대한통운 and 롯데택배 match it too; without a confirming check the
-    // length rules alone leave the choice open.
+    // A confirming check picks its courier over length rules; length rules alone pick nothing.
     EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"6845-1293-0570")), HANJIN);
     EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"601234567890")), -1);
 }

@@ -20,8 +20,7 @@ TEST(TrackingUrl, KeepsEveryOtherPercentSequenceLiterally) {
     EXPECT_EQ(FormatTrackingUrl(u"%10s|%-s", u"7"), u"%10s|%-s");
 }
 
-// The server must receive exactly the number the user typed: nothing in it may add a
-// parameter, start a fragment, or be read as an escape or a space.
+// The number reaches the server as typed: no added parameter, fragment, escape or space.
 TEST(TrackingUrl, PercentEncodesTheInvoiceNumberAsOneQueryComponent) {
     constexpr std::u16string_view pattern = u"https://t.example/?wblNo=%s&lang=ko";
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {

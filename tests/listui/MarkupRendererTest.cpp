@@ -83,8 +83,7 @@ TEST_F(MarkupRendererTest, ColourTags) {
     // Two spaces before "color" or no attribute: the colour stays, the end tag still pops.
     EXPECT_EQ(colors, (std::vector<ColorRef>{0x0000FF, 0, 0x00FF00, 0x00FF00, 0x00FF00, 0, 0}));
 
-    // Nine levels, red 9 outermost to red 1 innermost: the ninth colour is applied, but only
-    // eight are remembered.
+    // Nine levels: the ninth colour is applied, but only eight are remembered.
     std::u16string nested = u"w";
     for (char16_t level = u'1'; level <= u'9'; ++level) {
         nested = u"<font color=#0" + std::u16string(1, level) + u"0000>" + nested + u"</font>w";
@@ -96,8 +95,7 @@ TEST_F(MarkupRendererTest, ColourTags) {
     EXPECT_EQ(calls[1].color, 3u);
     EXPECT_EQ(calls[9].color, 0u);
 
-    // The colours belong to one call: a stray end tag gives back the colour this call
-    // started with, not one pushed by an earlier call.
+    // A stray end tag restores this call's starting colour, not one pushed by an earlier call.
     dc.SetTextColor(0x123456);
     Draw(u"<font color=#ff0000>a<font color=#00ff00>b");
     dc.SetTextColor(callerColor);

@@ -13,8 +13,7 @@ namespace {
 
 constexpr Instant kHour = 3600;
 
-// Each menu command sets its part of the query and leaves the other alone; a command
-// outside the range changes nothing.
+// A command sets only its part of the query; one outside the range changes nothing.
 TEST(ShipmentListCommands, CommandsSetTheirPartOfTheQuery) {
     ShipmentQuery query;
     ASSERT_TRUE(SortOrderForCommand(ID_SORT_ORDER_ASC, query));
@@ -52,8 +51,7 @@ TEST(ShipmentItemText, ItemTexts) {
               u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
 }
 
-// The latest status goes after the date, inside the grey of a done item; the service's
-// text is trimmed, cut short without splitting a character and escaped for the markup.
+// The service's status text is trimmed, cut without splitting a character, and escaped.
 TEST(ShipmentItemText, LatestStatusFollowsTheDateTrimmedCutAndEscaped) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     TrackingEvent event;

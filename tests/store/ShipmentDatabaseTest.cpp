@@ -66,8 +66,7 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactlyAndLeavesNewerVolumesAlone) {
     EXPECT_FALSE(OpenStore(newer)) << "a volume written by a newer program is left alone";
 }
 
-// A list made by one connection is out of date once another changes the file, and
-// only then; reading it again brings it up to date.
+// Another connection's write, and only that, makes the list out of date.
 TEST_F(ShipmentDatabaseTest, ChangesElsewhereAreNoticed) {
     CShipmentDatabase mine;
     CShipmentDatabase theirs;
@@ -112,8 +111,7 @@ TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
     EXPECT_EQ(std::tie(read->id, read->itemName, read->status, read->entryDate, read->orderDate),
               std::tie(b.id, b.itemName, b.status, b.entryDate, b.orderDate));
 
-    // The newest id deleted: it is not given to the next shipment, so an update or delete
-    // through it fails instead of reaching that one.
+    // A deleted newest id is not reused: writes through it fail instead of reaching another.
     ASSERT_TRUE(store.Delete(c.id));
     Shipment d = MakeShipment(u"D", kNow, kNow);
     ASSERT_TRUE(store.Add(d));
@@ -301,8 +299,7 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
     EXPECT_TRUE(ours.Add(MakeShipment(u"A", kNow, kNow)) && ours.CheckVolume());
 }
 
-// A full disk (here a file-size limit) makes Add report failure: exactly the
-// acknowledged shipments are there afterwards and the file is intact.
+// A full disk (a file-size limit): exactly the acknowledged shipments remain, the file intact.
 TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
@@ -328,8 +325,7 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     EXPECT_EQ(IntegrityCheck(), "ok");
 }
 
-// A child adds in a loop and writes the number of each Add that returned true to a pipe; it
-// is killed at a random moment, again and again. Every acknowledged shipment must be there.
+// A child adds and reports each acknowledged Add; killed at random, again: every one must remain.
 TEST_F(ShipmentDatabaseTest, AcknowledgedAddsSurviveKills) {
     std::mt19937 random(42);
     std::set<std::u16string> acknowledged;

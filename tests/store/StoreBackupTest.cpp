@@ -183,8 +183,7 @@ TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     int release[2];
     ASSERT_EQ(pipe(ready), 0);
     ASSERT_EQ(pipe(release), 0);
-    // SQLite's per-file state must not be inherited by the child: no connection is open
-    // while it forks.
+    // No connection open across the fork: SQLite's per-file state must not be inherited.
     m_store.MountVolume(u"");
     const pid_t child = fork();
     if (child == 0) {
@@ -211,8 +210,7 @@ TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     EXPECT_EQ(Sorted(test::Invoices(m_store)), Sorted(m_new));
 }
 
-// A child restores and is killed at a random moment, again and again: the store then
-// opens and holds either every old shipment or every new one.
+// A restore killed at any moment leaves every old shipment or every new one.
 TEST_F(StoreBackupTest, AKillAtAnyMomentLeavesTheOldStoreOrTheNewOneWhole) {
     const fs::path backup = MakeNewBackup();
     m_store.MountVolume(u""); // let go of the store
