@@ -56,6 +56,13 @@ protected:
         return shipment.id;
     }
 
+    // `count` shipments numbered from `first`.
+    void AddShipments(int first, int count) {
+        for (int i = 0; i < count; ++i) {
+            AddShipment(std::to_string(first + i), u"물품");
+        }
+    }
+
     // Each number's events, as the server will answer them.
     Answer AnswerFor(const std::string& number) {
         if (const auto found = m_special.find(number); found != m_special.end()) {
@@ -143,9 +150,7 @@ TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterCh
 }
 
 TEST_F(TrackingRefresherTest, BacksOffAfterARateLimitAndGoesOnLater) {
-    for (int i = 0; i < 10; ++i) {
-        AddShipment(std::to_string(3000 + i), u"물품");
-    }
+    AddShipments(3000, 10);
     int requests = 0;
     m_server.SetHandler([&](const std::string& number) {
         Answer answer = ++requests == 1 ? Answer{429, "", {{"Retry-After", "120"}}} : AnswerFor(number);
@@ -165,9 +170,7 @@ TEST_F(TrackingRefresherTest, BacksOffAfterARateLimitAndGoesOnLater) {
 }
 
 TEST_F(TrackingRefresherTest, ServerErrorsAndBadAnswersFailOnlyTheirShipments) {
-    for (int i = 0; i < 6; ++i) {
-        AddShipment(std::to_string(4000 + i), u"물품");
-    }
+    AddShipments(4000, 6);
     m_special["4000"] = Answer{200, "not json"};
     m_special["4001"] = Answer{400, QByteArray::fromStdString(test::ErrorAnswer("BAD_REQUEST"))};
     m_special["4002"] = Answer{200, "{}", {}, 2000}; // past the timeout
@@ -180,9 +183,7 @@ TEST_F(TrackingRefresherTest, ServerErrorsAndBadAnswersFailOnlyTheirShipments) {
 }
 
 TEST_F(TrackingRefresherTest, AnUnreachableServiceCountsAsOffline) {
-    for (int i = 0; i < 8; ++i) {
-        AddShipment(std::to_string(5000 + i), u"물품");
-    }
+    AddShipments(5000, 8);
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
     QtTrackingClient::Settings settings = m_client.CurrentSettings();
@@ -224,9 +225,7 @@ TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing
 }
 
 TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {
-    for (int i = 0; i < 6; ++i) {
-        AddShipment(std::to_string(7000 + i), u"물품");
-    }
+    AddShipments(7000, 6);
     m_special["7000"] = Answer{200, "{}", {}, 0, true, true};
     m_finished = false;
     ASSERT_TRUE(m_refresher.Start());
