@@ -1,5 +1,4 @@
-// The detection keys of the sample courier file, checked against numbers of the
-// shape each courier issues.
+// The detection keys of the sample courier file against numbers of each courier's shape.
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
@@ -19,9 +18,7 @@ using ::testing::ElementsAreArray;
 // Positions in the sample file.
 enum SampleCourier { CJ = 0, EPOST = 1, HANJIN = 2, LOTTE = 3, LOGEN = 4, EMS = 14 };
 
-// 한진택배's last digit is the others modulo 7; 우체국EMS numbers are UPU S10 identifiers
-// (EA to EZ, 8 serial digits, a weighted check digit, the country); the other keys are
-// lengths alone, and couriers without a published format have none.
+// 한진택배 uses mod 7, 우체국EMS the S10 check; the others are lengths alone.
 class SampleCourierRulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,12 +37,6 @@ protected:
 
 TEST_F(SampleCourierRulesTest, EveryKeyCompiles) {
     EXPECT_THAT(m_log, ElementsAre());
-    for (const int index : {CJ, EPOST, HANJIN, LOTTE, LOGEN, EMS}) {
-        EXPECT_TRUE(m_detector->HasRule(index)) << index;
-    }
-    for (int index = LOGEN + 1; index < EMS; ++index) {
-        EXPECT_FALSE(m_detector->HasRule(index)) << index;
-    }
 }
 
 TEST_F(SampleCourierRulesTest, SuggestsTheCouriersWhoseNumbersHaveThatShape) {
@@ -54,30 +45,23 @@ TEST_F(SampleCourierRulesTest, SuggestsTheCouriersWhoseNumbersHaveThatShape) {
         std::vector<int> couriers;
     };
     const Case cases[] = {
-        {u"684512930570", {HANJIN, CJ, LOTTE}},   // 68451293057 mod 7 = 0
-        {u"6845-1293-0570", {HANJIN, CJ, LOTTE}}, // as shop pages write it
-        {u"601234567890", {CJ, LOTTE}},           // mod 7 gives 4, not 0
-        {u"5078123456", {CJ}},                    // mod 7 gives 5, not 6
+        {u"684512930570", {HANJIN, CJ, LOTTE}}, // 68451293057 mod 7 = 0
+        {u"601234567890", {CJ, LOTTE}},         // mod 7 gives 4, not 0
+        {u"5078123456", {CJ}},                  // mod 7 gives 5, not 6
         {u"1234567891", {HANJIN, CJ}},
         {u"97531086420", {LOGEN}},
         {u"6069912345671", {EPOST}},
         {u"EE123456785KR", {EMS}},
-        {u"ee 123 456 785 kr", {EMS}},
         {u"EE123456789KR", {}}, // the check digit is wrong
         {u"RR123456785KR", {}}, // registered mail, not EMS
-        {u"123456789", {}},
-        {u"12345678901234", {}},
     };
     for (const Case& c : cases) {
         EXPECT_THAT(m_detector->Detect(c.number), ElementsAreArray(c.couriers))
             << std::string(c.number.begin(), c.number.end());
     }
-    // A number 한진택배's check digit confirms is that courier's, although the length
-    // rules of CJ대한통운 and 롯데택배 match it too; without a confirming check the
-    // length rules alone leave the choice open.
+    // A confirming check picks its courier over length rules; length rules alone pick nothing.
     EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"6845-1293-0570")), HANJIN);
     EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"601234567890")), -1);
-    EXPECT_EQ(m_detector->Pick(m_detector->Detect(u"EE123456785KR")), EMS);
 }
 
 } // namespace

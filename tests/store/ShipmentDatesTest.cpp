@@ -21,8 +21,7 @@ TEST(ShipmentDates, StoreLocalWallClockAndReadBack) {
     const uint64_t summer = InstantToStoredTime(1'719'835'200);
     EXPECT_EQ(summer, StoredTimeOfWallClock(1'719'835'200 + 7200));
 
-    // Every instant comes back, except that the repeated autumn hour cannot tell its two
-    // passes apart: then the result at least shows the same wall clock.
+    // Every instant comes back, but for the repeated autumn hour, which keeps its wall clock.
     for (Instant instant = 1'672'531'200; instant < 1'735'689'600; instant += 37 * 60 + 11) {
         const uint64_t stored = InstantToStoredTime(instant);
         const Instant back = StoredTimeToInstant(stored);
@@ -37,9 +36,7 @@ TEST(ShipmentDates, StoreLocalWallClockAndReadBack) {
     EXPECT_EQ(StoredTimeToInstant(UINT64_MAX), 0);
 }
 
-// The day-offset cache used when many records are read must give what the C library gives,
-// including zones whose clocks change at midnight; of the two instants of a repeated
-// wall-clock time it gives the first, whichever the C library picks.
+// The day-offset cache agrees with the C library (midnight changes too), taking the first of a repeated time.
 TEST(ShipmentDates, ComposerAgreesWithTheCLibrary) {
     for (const char* rule : {test::kBerlinRule, "<-03>3<-02>,M10.3.0/0,M2.3.0/0", "UTC0"}) {
         test::ScopedEnv zone("TZ", rule);

@@ -106,9 +106,7 @@ TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
     EXPECT_EQ(test::Invoices(again).size(), rows.size() + 1);
 }
 
-// A child opens (and so migrates) a version-1 volume and is killed at a random moment,
-// again and again: the volume is then either the version-1 volume as it was or the
-// complete current one, and a copy beside it is either absent or complete.
+// A migration killed at any moment leaves version 1 as it was or the complete current one, and a whole copy or none.
 TEST_F(StoreMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     const std::vector<test::Version1Row> rows = Version1Rows(20'000);
     test::WriteVersion1Volume(PathOf("pristine.edb"), rows);

@@ -85,8 +85,7 @@ TEST_F(TrackingMigrationTest, AddsTheTrackingTablesAndKeepsEveryShipment) {
     EXPECT_EQ(again.LastCheck(4), 7) << "opening again changes nothing";
 }
 
-// A child opens (and so migrates) a version-2 volume and is killed at a random moment:
-// the volume is then the version-2 volume as it was or the complete version-3 one.
+// A migration killed at any moment leaves version 2 as it was or the complete version 3.
 TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     WriteVersion2Volume(PathOf("pristine.edb"), 40'000);
     const std::vector<std::string> before = Dump(PathOf("pristine.edb"));

@@ -12,8 +12,7 @@
 namespace parcelo {
 namespace {
 
-// A notification service of the tests' own on the private bus: it records each
-// Notify and can play the user's click.
+// A notification service on the private bus that records each Notify and can play a click.
 class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")

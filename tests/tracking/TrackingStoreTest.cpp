@@ -52,8 +52,6 @@ TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].location, "대전");
     EXPECT_EQ(events[2], first[0]);
-    ASSERT_TRUE(m_store.Events(m_ids[1], events));
-    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(TrackingStoreTest, LatestEventsOfManyAndLastChecks) {
@@ -66,8 +64,6 @@ TEST_F(TrackingStoreTest, LatestEventsOfManyAndLastChecks) {
     ASSERT_EQ(latest.size(), 2u);
     EXPECT_EQ(latest[m_ids[0]].statusCode, "DELIVERED");
     EXPECT_EQ(latest[m_ids[2]].time, 50);
-    ASSERT_TRUE(m_store.LatestEvents(std::vector<int64_t>{m_ids[2], 999}, latest));
-    EXPECT_EQ(latest.size(), 1u);
     ASSERT_TRUE(m_store.LatestEvents({}, latest));
     EXPECT_TRUE(latest.empty());
 

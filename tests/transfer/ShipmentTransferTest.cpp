@@ -122,14 +122,15 @@ TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTell
     Add(0, u"111122223333", u"stored");
     const CourierDetector detector({{0, u"\\d{12}", u""}, {1, u"\\d{13}", u""}, {2, u"\\d{13}", u""}},
                                    [](std::string_view) {});
-    const std::string file = "courier,courierCode,invoiceNumber,itemName\n"
-                             "cj대한통운,,1111-2222-3333,stored again\n" // by name, stored with hyphens dropped
-                             "아무개,2,1234567890123,by code\n"
-                             "hanjin,,X1,by name ignoring case\n"
-                             "hanjin,,X1,twice in the file\n"
-                             "모르는 택배,,222233334444,detected\n"
-                             "모르는 택배,,1234567890123,two couriers accept it\n"
-                             "모르는 택배,,abc,none accepts it\n";
+    // The file's courierIndex is not trusted: a courier is found by name, then code, then detection.
+    const std::string file = "courier,courierCode,courierIndex,invoiceNumber,itemName\n"
+                             "cj대한통운,,,1111-2222-3333,stored again\n" // by name, stored with hyphens dropped
+                             "아무개,2,0,1234567890123,by code\n"
+                             " hanjin ,,0,X1,by name ignoring case\n"
+                             "hanjin,,,X1,twice in the file\n"
+                             "모르는 택배,,,222233334444,detected\n"
+                             "모르는 택배,,,1234567890123,two couriers accept it\n"
+                             "모르는 택배,,,abc,none accepts it\n";
     const ImportPlan withDetection = Transfer(m_store, &detector).PlanImportBytes(file);
     EXPECT_EQ(withDetection.summary, u"3건 추가, 2건 중복, 2건 오류");
     std::vector<std::pair<int32_t, std::u16string>> added;
