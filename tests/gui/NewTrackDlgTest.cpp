@@ -91,7 +91,7 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
         << "the picker starts on the clock's day";
 
     // A missing courier, item name or invoice number (a blank is text) is told and keeps the form.
-    for (const QString& item : {"", " ", " "}) {
+    for (const char* item : {"", " ", " "}) {
         dialog->OnOK();
         EXPECT_FALSE(TakeMessage().isEmpty());
         Fill(*dialog, 1, item, "");
