@@ -1,6 +1,5 @@
 #include "app/MainFrame.h"
 
-#include "config/IniReader.h"
 #include "platform/DpiCache.h"
 #include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxService.h"
@@ -8,7 +7,6 @@
 #include "platform/ResourceImages.h"
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
-#include "tracking/CarrierIds.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -43,7 +41,8 @@ DpiCache& FrameDpi() {
 } // namespace
 
 CMainFrame::CMainFrame()
-    : m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
+    : m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(), u"VELDAN.EDB", u"TRACKDB")),
+      m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
       m_wndView(m_couriers, m_store, m_clock, this),
       m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
@@ -95,10 +94,13 @@ bool CMainFrame::LoadFrame() {
     m_wndFilterSortBar.CreateDropDowns();
     BindKeys();
 
-    const bool couriersLoaded = LoadCouriers();
+    m_wndView.LoadItemFonts(); // while the store opens on the reader's thread
+    StartupReader::Result& files = m_startup->Take();
+    const bool couriersLoaded = LoadCouriers(files);
     connect(&m_wndView.List(), &CHTMLListCtrl::firstFrameShown, this, &CMainFrame::OnFirstFrameShown);
     // After an unreadable parcelo.ini the program is ending; one message is enough.
-    OpenStore(couriersLoaded);
+    OpenStore(files, couriersLoaded);
+    m_startup.reset();
     const StatusSettings statusSettings = StatusSettings::Read(Profile());
     // The first fill already shows the statuses when the feature is on.
     m_wndView.ShowDeliveryStatus(statusSettings.enabled && m_store.IsOpen() ? &m_store : nullptr);
@@ -210,17 +212,12 @@ void CMainFrame::AddStatusEntries(QMenu* popup) {
 }
 
 // False when the program is ending because the courier file could not be read.
-bool CMainFrame::LoadCouriers() {
-    const QString folder = Profile().InstallPath();
-    const std::u16string path = CourierFilePath(folder.toStdU16String());
-    const QString file = QString::fromStdU16String(path);
-    std::vector<CourierDetector::Rule> rules;
-    const CourierFileStatus status =
-        LoadCourierTable(folder.toStdU16String(), m_couriers, rules, [this](const CIniReader& reader) {
-            m_carrierIds = ReadCarrierIds(reader, m_couriers.size());
-        });
-    // Faulty rules are logged and leave only their courier undetected.
-    m_detector = CourierDetector(rules);
+bool CMainFrame::LoadCouriers(StartupReader::Result& files) {
+    const QString file = QString::fromStdU16String(files.courierFile);
+    m_couriers = std::move(files.couriers);
+    m_detector = std::move(files.detector);
+    m_carrierIds = std::move(files.carrierIds);
+    const CourierFileStatus status = files.courierStatus;
     switch (status) {
     case CourierFileStatus::Loaded:
         return true;
@@ -251,11 +248,9 @@ void CMainFrame::OnFirstFrameShown() {
     ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CMainFrame::OpenStore(bool tellOnFailure) {
-    // Reading every page for damage waits until the list has shown (or the first write).
-    const bool mounted = m_store.MountVolume(u"VELDAN.EDB", CPropertyDatabase::Check::BeforeFirstWrite);
-    const bool opened = mounted && m_store.Open(u"TRACKDB");
-    if (!opened && tellOnFailure) {
+void CMainFrame::OpenStore(StartupReader::Result& files, bool tellOnFailure) {
+    m_store = std::move(files.store);
+    if (!files.storeOpened && tellOnFailure) {
         ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);
     }
 }

@@ -3,6 +3,7 @@
 #include "app/FilterSortBar.h"
 #include "app/FindBar.h"
 #include "app/QtFileChooser.h"
+#include "app/StartupReader.h"
 #include "app/StatusController.h"
 #include "app/StoreFileCommands.h"
 #include "couriers/Courier.h"
@@ -96,8 +97,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    bool LoadCouriers();
-    void OpenStore(bool tellOnFailure);
+    bool LoadCouriers(StartupReader::Result& files);
+    void OpenStore(StartupReader::Result& files, bool tellOnFailure);
     void OnFirstFrameShown();
     void BindKeys();
     void ConnectStatus();
@@ -109,6 +110,8 @@ private:
     CTrackingDatabase m_store;
     Clock m_clock;
     std::vector<std::string> m_carrierIds;
+    // Reads the courier file and opens the store while the widgets below are built.
+    std::unique_ptr<StartupReader> m_startup;
     StatusController m_status;
     QLabel m_statusLabel;
     bool m_refillPending = false;

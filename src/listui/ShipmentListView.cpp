@@ -85,6 +85,14 @@ void CShipmentListView::OnInitialUpdate() {
     m_pollTimer.start();
 }
 
+void CShipmentListView::LoadItemFonts() {
+    Shipment sample;
+    sample.invoiceNumber = u"0";
+    sample.itemName = u"상품";
+    m_wndList.MeasureItem(FormatShipmentItem(sample, nullptr, m_clock.Now()), ITEM_HTML, -1,
+                          m_wndList.viewport()->width());
+}
+
 void CShipmentListView::Refresh(RefillCause cause) {
     Refill(true, cause);
 }

@@ -86,9 +86,7 @@ public:
     // Where each fill reads the latest delivery status of the rows it shows (one query
     // per fill); nullptr, the default, shows none. The store outlives the view. True when
     // this changes what the list shows: the caller refreshes it.
-    bool ShowDeliveryStatus(CTrackingDatabase* tracking) {
-        return std::exchange(m_tracking, tracking) != tracking;
-    }
+    bool ShowDeliveryStatus(CTrackingDatabase* tracking) { return std::exchange(m_tracking, tracking) != tracking; }
     // Selects the row of a shipment and scrolls to it; false when it is not shown.
     bool SelectShipment(int64_t id);
 
@@ -96,6 +94,10 @@ public:
     // it and starts looking for changes made elsewhere. A long list is read from the top
     // first and completed once it has painted.
     void OnInitialUpdate();
+    // Loads the fonts an item is drawn in, and the Korean fallback font they lead to, by
+    // measuring one made-up item; what the first fill would otherwise wait for. Needs
+    // neither the store nor the couriers: the window calls it while those are read.
+    void LoadItemFonts();
     // Reads the rest of a list whose top was read first; nothing when the list is whole.
     // The list asks for it before it handles input, and the view before a find or a
     // selection by id.

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <set>
 #include <sqlite3.h>
+#include <utility>
 
 // The volume is an SQLite database (UTF-16le text, write-ahead log, every commit
 // synced). Schema version 3 (PRAGMA user_version), for a database described with
@@ -115,6 +116,33 @@ CPropertyDatabase::CPropertyDatabase() = default;
 
 CPropertyDatabase::~CPropertyDatabase() {
     Close();
+}
+
+CPropertyDatabase::CPropertyDatabase(CPropertyDatabase&& other) noexcept {
+    *this = std::move(other);
+}
+
+CPropertyDatabase& CPropertyDatabase::operator=(CPropertyDatabase&& other) noexcept {
+    if (this == &other) {
+        return *this;
+    }
+    m_connection = std::move(other.m_connection);
+    m_description = std::move(other.m_description);
+    m_volumePath = std::move(other.m_volumePath);
+    m_databaseName = std::move(other.m_databaseName);
+    m_volumeFile = std::move(other.m_volumeFile);
+    m_tableName = std::move(other.m_tableName);
+    m_table = std::move(other.m_table);
+    m_mounted = std::exchange(other.m_mounted, false);
+    m_pagesChecked = std::exchange(other.m_pagesChecked, false);
+    m_writable = std::exchange(other.m_writable, false);
+    m_sideFilesBefore = std::exchange(other.m_sideFilesBefore, 0U);
+    m_lastError = std::exchange(other.m_lastError, StoreError::None);
+    m_open = std::exchange(other.m_open, false);
+    m_dataVersion = std::exchange(other.m_dataVersion, 0);
+    other.m_volumeFile.clear();
+    other.m_volumePath.clear();
+    return *this;
 }
 
 bool CPropertyDatabase::MountVolume(const std::u16string& path, Check check) {

@@ -94,6 +94,10 @@ public:
     virtual ~CPropertyDatabase();
     CPropertyDatabase(const CPropertyDatabase&) = delete;
     CPropertyDatabase& operator=(const CPropertyDatabase&) = delete;
+    // A store moves with its mounted volume and open database, for one opened on another
+    // thread; the store moved from is left unmounted. Moving into a store drops what it had.
+    CPropertyDatabase(CPropertyDatabase&& other) noexcept;
+    CPropertyDatabase& operator=(CPropertyDatabase&& other) noexcept;
 
     // Mounts the volume file; Open creates it if missing. A bare file name lies in the
     // user's data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.

@@ -11,6 +11,7 @@
 #include <set>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 
@@ -276,12 +277,24 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
 
     // With the page check left for later, a store whose header and schema are sound opens
     // and reads; the check then refuses it before anything is written, as a mount would.
-    for (const bool writeFirst : {false, true}) {
+    // A store opened on another thread and moved keeps the check it owes.
+    enum class First { Check, Write, MoveThenWrite };
+    for (const First first : {First::Check, First::Write, First::MoveThenWrite}) {
         const std::string before = test::FileBytes(m_folder.Path() / "scrambled.edb");
-        CShipmentDatabase store;
-        ASSERT_TRUE(store.MountVolume(m_folder.File("scrambled.edb"), CPropertyDatabase::Check::BeforeFirstWrite) &&
-                    store.Open(u"TRACKDB"));
-        if (writeFirst) {
+        CShipmentDatabase opened;
+        bool mounted = false;
+        std::thread([&] {
+            mounted = opened.MountVolume(m_folder.File("scrambled.edb"), CPropertyDatabase::Check::BeforeFirstWrite) &&
+                      opened.Open(u"TRACKDB");
+        }).join();
+        ASSERT_TRUE(mounted);
+        CShipmentDatabase moved;
+        if (first == First::MoveThenWrite) {
+            moved = std::move(opened);
+            EXPECT_FALSE(opened.IsOpen() || opened.Add(MakeShipment(u"A", kNow, kNow)));
+        }
+        CShipmentDatabase& store = first == First::MoveThenWrite ? moved : opened;
+        if (first != First::Check) {
             EXPECT_FALSE(store.Add(MakeShipment(u"A", kNow, kNow)));
         } else {
             EXPECT_FALSE(store.CheckVolume());
@@ -296,7 +309,10 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
     CShipmentDatabase ours;
     ASSERT_TRUE(ours.MountVolume(m_folder.File("VELDAN.EDB"), CPropertyDatabase::Check::BeforeFirstWrite) &&
                 ours.Open(u"TRACKDB"));
-    EXPECT_TRUE(ours.Add(MakeShipment(u"A", kNow, kNow)) && ours.CheckVolume());
+    CShipmentDatabase moved = std::move(ours);
+    EXPECT_TRUE(moved.Add(MakeShipment(u"A", kNow, kNow)) && moved.CheckVolume());
+    std::vector<Shipment> all;
+    EXPECT_TRUE(moved.Query({}, all) && all.size() == 151);
 }
 
 // A full disk (a file-size limit): exactly the acknowledged shipments remain, the file intact.
