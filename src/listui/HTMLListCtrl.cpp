@@ -415,6 +415,7 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     if (!m_firstFrameShown) {
         m_firstFrameShown = true;
         QMetaObject::invokeMethod(this, &CHTMLListCtrl::firstFrameShown, Qt::QueuedConnection);
+        ScheduleRefinement();
     }
     // The top of a long list is on screen: the rest is asked for once this frame is out.
     if (m_rowsToCome > 0 && !m_rowsAskPosted) {
@@ -816,6 +817,11 @@ void CHTMLListCtrl::MeasureAround(int index) {
 }
 
 void CHTMLListCtrl::RefineSlice() {
+    // A shown list paints its first frame before it measures anything in the background.
+    if (isVisible() && !m_firstFrameShown) {
+        m_refineTimer.stop();
+        return;
+    }
     FlushScrollRange();
     if (m_unmeasured == 0) {
         if (!m_retired.empty()) {

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -258,6 +259,35 @@ TEST_F(HTMLListCtrlLongListTest, EstimatedItemsSelectScrollAndHitLikeMeasuredOne
     Drain();
     EXPECT_EQ(list.GetTotalHeight(), MeasuredTotal());
     EXPECT_EQ(list.verticalScrollBar()->maximum(), list.GetTotalHeight() - kClientHeight);
+}
+
+// The first frame of a shown list does not wait for the measuring of what it does not show.
+TEST_F(HTMLListCtrlLongListTest, AShownListPaintsBeforeItMeasuresInTheBackground) {
+    int64_t measuredAtFirstPaint = -1;
+    struct PaintSpy : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                onPaint();
+            }
+            return false;
+        }
+    } spy;
+    spy.onPaint = [&] {
+        if (measuredAtFirstPaint < 0) {
+            measuredAtFirstPaint = list.MeasureCount();
+        }
+    };
+    Client()->installEventFilter(&spy);
+    Fill();
+    for (int round = 0; round < 1000 && measuredAtFirstPaint < 0; ++round) {
+        QCoreApplication::processEvents();
+    }
+    Client()->removeEventFilter(&spy);
+    ASSERT_GE(measuredAtFirstPaint, 0);
+    EXPECT_LT(measuredAtFirstPaint, kCount / 10);
+    Drain();
+    EXPECT_EQ(list.GetTotalHeight(), MeasuredTotal());
 }
 
 TEST_F(HTMLListCtrlLongListTest, RefinedHeightsLeaveTheSelectedItemWhereItIs) {
