@@ -106,7 +106,7 @@ std::optional<sockaddr_un> SocketAddress(const QByteArray& path) {
 }
 
 const sockaddr* AsSockaddr(const sockaddr_un& address) {
-    return reinterpret_cast<const sockaddr*>(&address); // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast)
+    return reinterpret_cast<const sockaddr*>(&address);
 }
 
 // Waits until `fd` is ready for `events` (or has failed); false when the deadline passes first.
@@ -224,12 +224,8 @@ public:
         QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier, [this] { Accept(); });
     }
 
-    ~Server() {
-        m_connections.clear();
-        m_notifier.setEnabled(false);
-        m_fd.Reset();
-        ::unlink(m_file.constData());
-    }
+    // The members then close every connection and the listening socket.
+    ~Server() { ::unlink(m_file.constData()); }
 
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -239,7 +235,6 @@ private:
         explicit Connection(UniqueFd socket) : fd(std::move(socket)), notifier(fd.Get(), QSocketNotifier::Read) {}
         Connection(const Connection&) = delete;
         Connection& operator=(const Connection&) = delete;
-        ~Connection() { notifier.setEnabled(false); } // before the descriptor closes
 
         void Close() {
             notifier.setEnabled(false);
@@ -248,7 +243,7 @@ private:
         }
 
         UniqueFd fd;
-        QSocketNotifier notifier;
+        QSocketNotifier notifier; // declared after the descriptor, so that it goes first
         QTimer timeout;
         QByteArray request;
     };
@@ -299,7 +294,7 @@ private:
     QByteArray m_file;
     const std::function<void()>& m_onActivateRequest;
     UniqueFd m_fd;
-    QSocketNotifier m_notifier;
+    QSocketNotifier m_notifier; // declared after the descriptor, so that it goes first
     // A list, so that a connection stays where its handlers find it.
     std::list<Connection> m_connections;
 };
