@@ -1,21 +1,32 @@
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QByteArrayView>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <list>
+#include <optional>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace parcelo {
 namespace {
@@ -23,7 +34,7 @@ namespace {
 constexpr char kActivateRequest[] = "activate\n";
 constexpr char kAcknowledgement[] = "ok\n";
 // A request is one short line; anything longer is not from us.
-constexpr qint64 kLongestRequest = 64;
+constexpr qsizetype kLongestRequest = 64;
 constexpr int kRequestTimeoutMs = 5000;
 constexpr int kRetryPauseMs = 50;
 // The lock file holds one line, the running program's socket path.
@@ -48,7 +59,245 @@ QString FolderIdentity(const QString& folder) {
     return QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(16));
 }
 
+// Owns one file descriptor and closes it.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Reset(std::exchange(other.m_fd, -1));
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Reset(); }
+
+    int Get() const { return m_fd; }
+    bool IsValid() const { return m_fd >= 0; }
+    // Not retried after EINTR: the descriptor is gone either way.
+    void Reset(int fd = -1) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+UniqueFd NewLocalSocket() {
+    return UniqueFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+}
+
+// The address of the socket file at `path`, or nothing when the path does not fit
+// in a socket address: a shortened one would name another file.
+std::optional<sockaddr_un> SocketAddress(const QByteArray& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || path.contains('\0') || static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) {
+        return std::nullopt;
+    }
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    return address;
+}
+
+const sockaddr* AsSockaddr(const sockaddr_un& address) {
+    return reinterpret_cast<const sockaddr*>(&address);
+}
+
+// Waits until `fd` is ready for `events` (or has failed); false when the deadline passes first.
+bool WaitFor(int fd, short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        const qint64 remaining = deadline.remainingTime(); // -1: no deadline
+        pollfd entry{fd, events, 0};
+        const int ready =
+            ::poll(&entry, 1, remaining < 0 ? -1 : static_cast<int>(std::min<qint64>(remaining, INT_MAX)));
+        if (ready != -1 || errno != EINTR) {
+            return ready > 0;
+        }
+    }
+}
+
+// Sends all of `data` on non-blocking `fd`; false when the peer has gone (which
+// never raises SIGPIPE) or the deadline passes first.
+bool SendAll(int fd, QByteArrayView data, const QDeadlineTimer& deadline) {
+    while (!data.isEmpty()) {
+        const ssize_t sent = ::send(fd, data.data(), static_cast<size_t>(data.size()), MSG_NOSIGNAL);
+        if (sent >= 0) {
+            data = data.sliced(sent);
+        } else if (errno != EINTR && (errno != EAGAIN || !WaitFor(fd, POLLOUT, deadline))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class LineState { Incomplete, Complete, Failed };
+
+// Adds what has arrived on non-blocking `fd` to `line`, which ends up holding one
+// whole line, its end included. Failed when the peer closes or fails before the
+// line ends, or sends more than a request without ending it.
+LineState ReadLine(int fd, QByteArray& line) {
+    for (;;) {
+        std::array<char, kLongestRequest + 1> chunk{};
+        // Never more than the longest request, so that the line cannot grow without bound.
+        const auto room = static_cast<size_t>(kLongestRequest + 1 - line.size());
+        const ssize_t received = ::recv(fd, chunk.data(), room, 0);
+        if (received > 0) {
+            line.append(chunk.data(), received);
+            if (const qsizetype end = line.indexOf('\n'); end >= 0) {
+                line.truncate(end + 1);
+                return LineState::Complete;
+            }
+            if (line.size() > kLongestRequest) {
+                return LineState::Failed;
+            }
+            continue;
+        }
+        if (received < 0 && errno == EINTR) {
+            continue;
+        }
+        if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return LineState::Incomplete;
+        }
+        return LineState::Failed; // closed before the line ended, or failed
+    }
+}
+
+// Connects non-blocking `fd` to `address` before the deadline. A local socket
+// usually connects at once or is refused at once; a listener whose queue of
+// waiting connections is full refuses too, and HandOverToRunning asks again.
+bool Connect(int fd, const sockaddr_un& address, const QDeadlineTimer& deadline) {
+    if (::connect(fd, AsSockaddr(address), sizeof(address)) == 0) {
+        return true;
+    }
+    if ((errno != EINPROGRESS && errno != EINTR) || !WaitFor(fd, POLLOUT, deadline)) {
+        return false;
+    }
+    int error = 0;
+    socklen_t size = sizeof(error);
+    return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+}
+
 } // namespace
+
+// The listening socket and the connections it has accepted, served on this
+// thread's event loop. Each connection carries one request line; it is closed
+// after that line, after more than a request without a line end, or when the
+// line does not come in time.
+class SingleInstance::Server {
+public:
+    // Listens at `path`; nothing when the socket cannot be opened there.
+    static std::unique_ptr<Server> Open(const QString& path, const std::function<void()>& onActivateRequest) {
+        const QByteArray file = QFile::encodeName(path);
+        const std::optional<sockaddr_un> address = SocketAddress(file);
+        UniqueFd fd = NewLocalSocket();
+        if (!address || !fd.IsValid()) {
+            return nullptr;
+        }
+        // We hold the lock of this data folder, and the socket's name belongs to the
+        // folder, so a socket file still there was left by a run that ended without
+        // closing it. Anything else there is not ours to remove, and bind() fails.
+        struct stat status {};
+        if (::lstat(file.constData(), &status) == 0 && S_ISSOCK(status.st_mode)) {
+            ::unlink(file.constData());
+        }
+        if (::bind(fd.Get(), AsSockaddr(*address), sizeof(*address)) != 0) {
+            return nullptr;
+        }
+        // Only the user may connect. Nobody can before listen(), so the file's
+        // first permissions never let anyone in.
+        if (::chmod(file.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd.Get(), SOMAXCONN) != 0) {
+            ::unlink(file.constData());
+            return nullptr;
+        }
+        return std::make_unique<Server>(file, std::move(fd), onActivateRequest);
+    }
+
+    Server(QByteArray file, UniqueFd fd, const std::function<void()>& onActivateRequest)
+        : m_file(std::move(file)), m_onActivateRequest(onActivateRequest), m_fd(std::move(fd)),
+          m_notifier(m_fd.Get(), QSocketNotifier::Read) {
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier, [this] { Accept(); });
+    }
+
+    // The members then close every connection and the listening socket.
+    ~Server() { ::unlink(m_file.constData()); }
+
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+private:
+    struct Connection {
+        explicit Connection(UniqueFd socket) : fd(std::move(socket)), notifier(fd.Get(), QSocketNotifier::Read) {}
+        Connection(const Connection&) = delete;
+        Connection& operator=(const Connection&) = delete;
+
+        void Close() {
+            notifier.setEnabled(false);
+            timeout.stop();
+            fd.Reset();
+        }
+
+        UniqueFd fd;
+        QSocketNotifier notifier; // declared after the descriptor, so that it goes first
+        QTimer timeout;
+        QByteArray request;
+    };
+
+    void Accept() {
+        // Connections closed since the last one go now, outside their own handlers.
+        m_connections.remove_if([](const Connection& connection) { return !connection.fd.IsValid(); });
+        for (;;) {
+            UniqueFd socket(::accept4(m_fd.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            if (!socket.IsValid()) {
+                if (errno == EINTR || errno == ECONNABORTED) {
+                    continue;
+                }
+                if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                    // Out of descriptors or memory: pause rather than be woken again at once.
+                    m_notifier.setEnabled(false);
+                    QTimer::singleShot(kRetryPauseMs, &m_notifier, [this] { m_notifier.setEnabled(true); });
+                }
+                return;
+            }
+            Connection& connection = m_connections.emplace_back(std::move(socket));
+            QObject::connect(&connection.notifier, &QSocketNotifier::activated, &connection.notifier,
+                             [this, &connection] { Serve(connection); });
+            // A client that never ends its request is dropped rather than kept open.
+            connection.timeout.setSingleShot(true);
+            QObject::connect(&connection.timeout, &QTimer::timeout, &connection.timeout,
+                             [&connection] { connection.Close(); });
+            connection.timeout.start(kRequestTimeoutMs);
+        }
+    }
+
+    void Serve(Connection& connection) {
+        const LineState state = ReadLine(connection.fd.Get(), connection.request);
+        if (state == LineState::Incomplete) {
+            return;
+        }
+        const bool activate = state == LineState::Complete && connection.request == kActivateRequest;
+        if (activate) {
+            // Three bytes fit in a new socket's buffer; the event loop never waits here.
+            SendAll(connection.fd.Get(), kAcknowledgement, QDeadlineTimer(0));
+        }
+        connection.Close();
+        if (activate && m_onActivateRequest) {
+            m_onActivateRequest();
+        }
+    }
+
+    QByteArray m_file;
+    const std::function<void()>& m_onActivateRequest;
+    UniqueFd m_fd;
+    QSocketNotifier m_notifier; // declared after the descriptor, so that it goes first
+    // A list, so that a connection stays where its handlers find it.
+    std::list<Connection> m_connections;
+};
 
 SingleInstance::SingleInstance(const QString& key, const QString& dataFolder)
     : m_lockFileName(QDir(dataFolder).filePath(key + QStringLiteral(".lock"))) {
@@ -127,25 +376,30 @@ void SingleInstance::PublishServerName(const QString& name) const {
 
 bool SingleInstance::AskRunningToActivate(int timeoutMs) const {
     const QString serverName = RunningServerName();
-    if (serverName.isEmpty()) {
+    const std::optional<sockaddr_un> address = SocketAddress(QFile::encodeName(serverName));
+    if (!address) {
         return false;
     }
     const QDeadlineTimer deadline(timeoutMs);
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
+    const UniqueFd socket = NewLocalSocket();
+    if (!socket.IsValid() || !Connect(socket.Get(), *address, deadline) ||
+        !SendAll(socket.Get(), kActivateRequest, deadline)) {
         return false;
     }
-    socket.write(kActivateRequest);
-    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
-        return false;
-    }
-    while (!socket.canReadLine()) {
-        if (deadline.hasExpired() || !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+    QByteArray answer;
+    for (;;) {
+        switch (ReadLine(socket.Get(), answer)) {
+        case LineState::Complete:
+            return answer == kAcknowledgement;
+        case LineState::Failed:
             return false;
+        case LineState::Incomplete:
+            if (!WaitFor(socket.Get(), POLLIN, deadline)) {
+                return false;
+            }
+            break;
         }
     }
-    return socket.readLine(kLongestRequest) == kAcknowledgement;
 }
 
 bool SingleInstance::Listen(std::function<void()> onActivateRequest) {
@@ -153,49 +407,18 @@ bool SingleInstance::Listen(std::function<void()> onActivateRequest) {
         return false;
     }
     m_onActivateRequest = std::move(onActivateRequest);
-    if (m_server) {
-        return m_server->isListening();
+    if (!m_server) {
+        m_server = Server::Open(m_serverName, m_onActivateRequest);
+        if (!m_server) {
+            return false;
+        }
+        PublishServerName(m_serverName);
     }
-    // We hold the lock of this data folder, and the socket's name belongs to the
-    // folder, so a socket file still there was left by a run that ended without closing it.
-    QLocalServer::removeServer(m_serverName);
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] { AcceptConnections(); });
-    if (!m_server->listen(m_serverName)) {
-        return false;
-    }
-    PublishServerName(m_server->fullServerName());
     return true;
 }
 
 bool SingleInstance::IsListening() const {
-    return m_server && m_server->isListening();
-}
-
-void SingleInstance::AcceptConnections() {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // A client that never sends its request is dropped rather than kept open.
-        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > kLongestRequest) {
-                    socket->abort();
-                }
-                return;
-            }
-            const bool activate = socket->readLine(kLongestRequest) == kActivateRequest;
-            if (activate) {
-                socket->write(kAcknowledgement);
-                socket->flush();
-            }
-            socket->disconnectFromServer();
-            if (activate && m_onActivateRequest) {
-                m_onActivateRequest();
-            }
-        });
-    }
+    return m_server != nullptr;
 }
 
 void SingleInstance::BringToFront(QWidget* window) {

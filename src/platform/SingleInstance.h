@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLocalServer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -34,7 +33,8 @@ public:
 
     // Answers later starts from now on; `onActivateRequest` runs on this
     // thread's event loop for each of them. False when this process does not
-    // hold the lock (call HandOverToRunning first) or the socket cannot be opened.
+    // hold the lock (call HandOverToRunning first) or the socket cannot be opened,
+    // which includes a socket path too long for the system's socket addresses.
     bool Listen(std::function<void()> onActivateRequest);
 
     bool IsListening() const;
@@ -50,12 +50,12 @@ public:
 
 private:
     enum class LockState { Taken, HeldByAnother, Unavailable };
+    class Server;
 
     LockState TakeLock();
     QString RunningServerName() const;
     bool AskRunningToActivate(int timeoutMs) const;
     void PublishServerName(const QString& name) const;
-    void AcceptConnections();
 
     QString m_serverName;
     QString m_lockFileName;
@@ -63,7 +63,7 @@ private:
     int m_lockFd = -1;
     bool m_locked = false;
     // Closed before the lock goes, so that nobody is sent to a socket of a program that has ended.
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<Server> m_server;
 };
 
 } // namespace parcelo

@@ -5,22 +5,29 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace parcelo;
 
 namespace {
 
-// Serves this process's event loop, where an instance may answer, until `done` holds or ten seconds pass.
-bool PumpEventsUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(10000);
+// Serves this process's event loop, where an instance may answer, until `done` holds or the time (ten seconds) passes.
+bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    const QDeadlineTimer deadline(timeoutMs);
     while (!done() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
@@ -61,6 +68,48 @@ private:
     QProcess m_process;
 };
 
+// A connection to an instance's socket that sends whatever a test wants.
+class Client {
+public:
+    explicit Client(const QString& socketPath) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(socketPath);
+        std::memcpy(address.sun_path, path.constData(), std::min(sizeof(address.sun_path) - 1, size_t(path.size())));
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        m_connected = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    }
+    ~Client() { HangUp(); }
+
+    bool IsConnected() const { return m_connected; }
+    void Send(const QByteArray& data) {
+        EXPECT_EQ(::send(m_fd, data.constData(), data.size(), MSG_NOSIGNAL), data.size());
+    }
+    void HangUp() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = -1;
+    }
+    // What the instance answers before it closes the connection; nothing while it keeps it open.
+    std::optional<QByteArray> AnswerUntilClosed() {
+        QByteArray answer;
+        const bool closed = PumpEventsUntil([&] {
+            char chunk[64];
+            const ssize_t received = ::recv(m_fd, chunk, sizeof(chunk), 0);
+            if (received > 0) {
+                answer.append(chunk, received);
+            }
+            return received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR);
+        });
+        return closed ? std::optional(answer) : std::nullopt;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
 TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
     int activations = 0;
     {
@@ -77,10 +126,9 @@ TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
         EXPECT_EQ(activations, 1);
 
         // A connection that never ends its request line is dropped unanswered.
-        QLocalSocket endless;
-        endless.connectToServer(first.ServerName());
-        endless.write(QByteArray(200, 'x'));
-        EXPECT_TRUE(PumpEventsUntil([&] { return endless.state() == QLocalSocket::UnconnectedState; }));
+        Client endless(first.ServerName());
+        endless.Send(QByteArray(200, 'x'));
+        EXPECT_EQ(endless.AnswerUntilClosed(), QByteArray());
     }
     // After a clean end the next start is the first again.
     Probe next(QStringLiteral("handover"), Data());
@@ -104,6 +152,58 @@ TEST(SingleInstanceTest, CrashedOrSilentOwnerNeverBlocksAStart) {
     ASSERT_FALSE(silent.HandOverToRunning());
     Probe probe(QStringLiteral("silent"), Data(), 300);
     EXPECT_EQ(probe.NextLine(), "not-listening");
+}
+
+// Whatever a connection sends, the running program neither stops answering nor ends.
+TEST(SingleInstanceTest, AnswersOnlyTheRequestWhateverClientsSend) {
+    int activations = 0;
+    SingleInstance first(QStringLiteral("clients"), Data());
+    ASSERT_FALSE(first.HandOverToRunning());
+    ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+
+    Client wrong(first.ServerName());
+    wrong.Send("activate please\n");
+    EXPECT_EQ(wrong.AnswerUntilClosed(), QByteArray());
+
+    // The request may arrive in pieces.
+    Client slow(first.ServerName());
+    slow.Send("acti");
+    PumpEventsUntil([] { return false; }, 50);
+    slow.Send("vate\n");
+    EXPECT_EQ(slow.AnswerUntilClosed(), "ok\n");
+    EXPECT_EQ(activations, 1);
+
+    // One that asks and hangs up before the answer still gets the window forward.
+    Client hasty(first.ServerName());
+    hasty.Send("activate\n");
+    hasty.HangUp();
+    EXPECT_TRUE(PumpEventsUntil([&activations] { return activations == 2; }));
+
+    // One that never sends holds up no other start, and is dropped after a while.
+    Client silent(first.ServerName());
+    ASSERT_TRUE(silent.IsConnected());
+    Probe second(QStringLiteral("clients"), Data());
+    EXPECT_EQ(second.NextLine(), "handed-over");
+    EXPECT_EQ(activations, 3);
+    EXPECT_EQ(silent.AnswerUntilClosed(), QByteArray());
+}
+
+// A socket path the system cannot take whole is never shortened to another file:
+// the program then runs without the guard, and a second start does too.
+TEST(SingleInstanceTest, SocketPathTooLongLeavesTheProgramUnguarded) {
+    const QString key = QStringLiteral("long") + QString(120, u'g');
+    SingleInstance first(key, Data());
+    ASSERT_FALSE(first.HandOverToRunning());
+    EXPECT_FALSE(first.Listen([] {}));
+    EXPECT_FALSE(first.IsListening());
+    QFile lock(first.LockFileName());
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lock.readAll(), QByteArray());
+    EXPECT_EQ(QDir(QFileInfo(first.ServerName()).path()).entryList({"long*"}, QDir::System | QDir::Files),
+              QStringList());
+
+    Probe second(key, Data(), 300);
+    EXPECT_EQ(second.NextLine(), "not-listening");
 }
 
 // One data folder has one program, whatever path leads to it and whatever runtime
