@@ -14,7 +14,8 @@ namespace parcelo {
 // parcelo.ini with its detection rules and tracking ids, and the shipment store, mounted
 // and opened. Reading starts on a second thread at construction, while the window's
 // widgets are built on the main one; Take waits for it and hands everything over. Until
-// then nothing of it is touched by the main thread.
+// then nothing of it is touched by the main thread. When parcelo.ini cannot be read
+// the program is ending, and the store is left alone (not even created).
 class StartupReader {
 public:
     struct Result {

@@ -83,13 +83,18 @@ TEST_F(MainFrameTest, UnopenableStoreIsToldAndMissingCouriersEndTheProgramWithZe
     EXPECT_FALSE(frame->StoreIsOpen());
     EXPECT_EQ(frame->View().List().GetItemCount(), 0);
 
+    // A program ending over a missing parcelo.ini does not create the store either.
+    frame.reset();
+    QFile::remove(DataFolder() + "/VELDAN.EDB");
     messages.Clear();
     SetProfileValue("INSTALLPATH", TestRoot().filePath("nowhere"));
     Start();
     ASSERT_EQ(messages.Calls().size(), 1u);
     EXPECT_EQ(messages.Calls()[0].text, "parcelo.ini! 없습니다. 프로그램을 종료합니다.");
     EXPECT_EQ(frame->GetCourierCount(), 0u);
+    EXPECT_FALSE(frame->StoreIsOpen());
     EXPECT_EQ(RunEventLoop(5000), 0);
+    EXPECT_FALSE(QFile::exists(DataFolder() + "/VELDAN.EDB"));
 }
 
 // No ID01 is told, naming the file as plain text; a path too long is told and ends the program.
