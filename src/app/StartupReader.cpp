@@ -37,7 +37,8 @@ void StartupReader::Read(const std::u16string& installFolder, const std::u16stri
     m_result.detector = CourierDetector(rules);
     // Without a readable parcelo.ini the program ends at its message: the store is not
     // created for it.
-    if (m_result.courierStatus != CourierFileStatus::Loaded && m_result.courierStatus != CourierFileStatus::NoCouriers) {
+    if (m_result.courierStatus != CourierFileStatus::Loaded &&
+        m_result.courierStatus != CourierFileStatus::NoCouriers) {
         return;
     }
     // Reading every page for damage waits until the list has shown (or the first write).
