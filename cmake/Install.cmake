@@ -1,4 +1,4 @@
-# What `cmake --install` puts on a Linux desktop: the program and its tracking page, the sample courier
+# What `cmake --install` puts on a Linux desktop: the program and its plugins, the sample courier
 # list, the desktop entry with its icons and AppStream data, and the system-wide
 # profile value INSTALLPATH that tells the program where the courier list lies.
 # Images are compiled into the program, so no other data is needed.
@@ -11,9 +11,10 @@ set(PARCELO_SCREENSHOT_URL "" CACHE STRING
 if(TARGET parcelo)
     install(TARGETS parcelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# The tracking page, which the program loads from ../lib/parcelo/plugins beside its own folder.
+# The tracking page and the status services, which the program loads from
+# ../lib/parcelo/plugins beside its own folder.
 if(TARGET parcelo_tracking_page)
-    install(TARGETS parcelo_tracking_page LIBRARY DESTINATION ${PARCELO_TRACKING_PAGE_INSTALL_DIR})
+    install(TARGETS parcelo_tracking_page parcelo_status_services LIBRARY DESTINATION ${PARCELO_PLUGIN_INSTALL_DIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/res/parcelo.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelo)

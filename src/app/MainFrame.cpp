@@ -1,10 +1,11 @@
 #include "app/MainFrame.h"
 
 #include "platform/DpiCache.h"
-#include "platform/KeychainSecretStore.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/ResourceImages.h"
+#include "platform/SecretStore.h"
+#include "platform/StatusServices.h"
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
 
@@ -21,6 +22,23 @@ namespace parcelo {
 namespace {
 
 constexpr int kFilterSortBarHeight = 22;
+
+// Without the status services there is no secret store: the key lives in memory only.
+// Answers come on the event loop, and not after the store is gone.
+class AbsentSecretStore final : public SecretStore {
+public:
+    void ReadKey(Done done) override { Answer(std::move(done)); }
+    void WriteKey(const QString& /*clientId*/, const QString& /*clientSecret*/, Done done) override {
+        Answer(std::move(done));
+    }
+
+private:
+    void Answer(Done done) {
+        QTimer::singleShot(0, &m_context, [done = std::move(done)] { done(StoredKey{}); });
+    }
+    QObject m_context;
+};
+
 constexpr char16_t kIniMissing[] = u"parcelo.ini! 없습니다. 프로그램을 종료합니다.";
 // The file's path goes after the first line: a message box reads text as markup only
 // when something like a tag comes before the first line break.
@@ -125,6 +143,8 @@ void CMainFrame::ConnectStatus() {
     });
     connect(&m_status, &StatusController::notificationActivated, this,
             [this](qint64 id) { ShowShipment(static_cast<int64_t>(id)); });
+    connect(&m_status, &StatusController::servicesUnavailable, this,
+            [this](const QString& message) { ShowMessage(this, message, MB_OK | MB_ICONEXCLAMATION); });
 }
 
 void CMainFrame::RefillForStatus() {
@@ -160,7 +180,9 @@ void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
 
 SecretStore& CMainFrame::Secrets() {
     if (!m_secrets) {
-        m_secrets = std::make_unique<KeychainSecretStore>();
+        // The services' plugin is told missing when the feature is turned on.
+        StatusServices* services = StatusServices::Load();
+        m_secrets = services != nullptr ? services->CreateSecretStore() : std::make_unique<AbsentSecretStore>();
     }
     return *m_secrets;
 }

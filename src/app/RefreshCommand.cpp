@@ -3,10 +3,11 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "platform/Clock.h"
-#include "platform/KeychainSecretStore.h"
 #include "platform/Profile.h"
-#include "platform/QtTrackingClient.h"
+#include "platform/SecretStore.h"
+#include "platform/StatusServices.h"
 #include "platform/StatusSettings.h"
+#include "platform/TrackingClient.h"
 #include "platform/TrackingRefresher.h"
 #include "store/StoreBackup.h"
 #include "store/TrackingDatabase.h"
@@ -15,6 +16,7 @@
 #include <QEventLoop>
 #include <QString>
 #include <cstdio>
+#include <memory>
 
 namespace parcelo {
 
@@ -39,6 +41,11 @@ int RunRefreshCommand() {
         return Refuse(QStringLiteral("배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
                                      "설정의 [STATUS] ENABLED=1 로 켜십시오."));
     }
+    QString error;
+    StatusServices* services = StatusServices::Load(&error);
+    if (services == nullptr) {
+        return Refuse(StatusServices::Unavailable(error));
+    }
     const std::u16string folder = Profile().InstallPath().toStdU16String();
     std::vector<Courier> couriers;
     std::vector<CourierDetector::Rule> rules;
@@ -57,14 +64,14 @@ int RunRefreshCommand() {
     }
 
     const Clock clock;
-    QtTrackingClient client(clock);
-    QtTrackingClient::Settings clientSettings;
+    const std::unique_ptr<TrackingClient> client = services->CreateClient(clock);
+    TrackingClient::Settings clientSettings;
     clientSettings.endpoint = settings.EffectiveEndpoint();
     {
         // Without a secret store the service is asked without a key.
-        KeychainSecretStore secrets;
+        const std::unique_ptr<SecretStore> secrets = services->CreateSecretStore();
         QEventLoop wait;
-        secrets.ReadKey([&](const StoredKey& key) {
+        secrets->ReadKey([&](const StoredKey& key) {
             if (key.outcome == StoredKey::Outcome::Ok) {
                 clientSettings.clientId = key.clientId;
                 clientSettings.clientSecret = key.clientSecret;
@@ -73,9 +80,9 @@ int RunRefreshCommand() {
         });
         wait.exec();
     }
-    client.SetSettings(clientSettings);
+    client->SetSettings(clientSettings);
 
-    TrackingRefresher refresher(store, client, clock);
+    TrackingRefresher refresher(store, *client, clock);
     TrackingRefresher::Options options;
     options.autoDone = settings.autoDone;
     options.intervalSeconds = static_cast<int64_t>(settings.intervalMinutes) * 60;

@@ -1,7 +1,8 @@
 #include "app/StatusController.h"
 
-#include "platform/DesktopNotifier.h"
-#include "platform/QtTrackingClient.h"
+#include "platform/Notifier.h"
+#include "platform/StatusServices.h"
+#include "platform/TrackingClient.h"
 #include "platform/TrackingRefresher.h"
 #include "store/TrackingDatabase.h"
 
@@ -51,7 +52,10 @@ void StatusController::Apply(const StatusSettings& settings) {
         }
         return;
     }
-    Build();
+    if (!Build()) {
+        m_timer.stop();
+        return;
+    }
     ApplyClientSettings();
     TrackingRefresher::Options options;
     options.autoDone = m_settings.autoDone;
@@ -82,11 +86,17 @@ bool StatusController::Start(bool force) {
     return m_refresher->Start(force);
 }
 
-void StatusController::Build() {
+bool StatusController::Build() {
     if (m_refresher) {
-        return;
+        return true;
     }
-    m_client = std::make_unique<QtTrackingClient>(m_clock);
+    QString error;
+    m_services = StatusServices::Load(&error);
+    if (m_services == nullptr) {
+        emit servicesUnavailable(StatusServices::Unavailable(error));
+        return false;
+    }
+    m_client = m_services->CreateClient(m_clock);
     m_refresher = std::make_unique<TrackingRefresher>(m_store, *m_client, m_clock);
     m_refresher->SetCarrierIds(m_carrierIds);
     connect(m_refresher.get(), &TrackingRefresher::shipmentChanged, this, &StatusController::shipmentChanged);
@@ -97,13 +107,14 @@ void StatusController::Build() {
                 emit statusLineChanged(line);
                 emit refreshFinished(summary);
             });
+    return true;
 }
 
 void StatusController::ApplyClientSettings() {
     if (!m_client) {
         return;
     }
-    QtTrackingClient::Settings settings = m_client->CurrentSettings();
+    TrackingClient::Settings settings = m_client->CurrentSettings();
     settings.endpoint = m_settings.EffectiveEndpoint();
     settings.clientId = m_clientId;
     settings.clientSecret = m_clientSecret;
@@ -115,8 +126,8 @@ void StatusController::ShowNotifications(const std::vector<NotificationItem>& it
         return;
     }
     if (!m_notifier) {
-        m_notifier = std::make_unique<DesktopNotifier>();
-        connect(m_notifier.get(), &DesktopNotifier::activated, this, &StatusController::notificationActivated);
+        m_notifier = m_services->CreateNotifier();
+        connect(m_notifier.get(), &Notifier::activated, this, &StatusController::notificationActivated);
     }
     m_notifier->Show(items);
 }

@@ -15,15 +15,16 @@ namespace parcelo {
 
 class Clock;
 class CTrackingDatabase;
-class DesktopNotifier;
-class QtTrackingClient;
+class Notifier;
+class StatusServices;
+class TrackingClient;
 class TrackingRefresher;
 
 // The automatic delivery status of the main window: checks the shipments in delivery
 // when it is enabled (at start for those due, then every interval, and when the user
 // asks), reports the refresh's one-line status and shows desktop notifications. While
 // it is off nothing is built that talks to the network or the session bus, so nothing
-// is sent anywhere.
+// is sent anywhere, and the plugin with those services is not even loaded.
 class StatusController : public QObject {
     Q_OBJECT
 
@@ -59,10 +60,13 @@ signals:
     void refreshFinished(const parcelo::RefreshSummary& summary);
     // The user clicked a notification (0: one about several shipments).
     void notificationActivated(qint64 shipmentId);
+    // The feature was turned on but its services could not be loaded: what to tell the
+    // user. It then stays idle until the settings are applied again.
+    void servicesUnavailable(const QString& message);
 
 private:
     bool Start(bool force);
-    void Build();
+    bool Build();
     void ApplyClientSettings();
     void ShowNotifications(const std::vector<NotificationItem>& items);
 
@@ -72,9 +76,10 @@ private:
     QString m_clientId;
     QString m_clientSecret;
     std::vector<std::string> m_carrierIds;
-    std::unique_ptr<QtTrackingClient> m_client;
+    StatusServices* m_services = nullptr;
+    std::unique_ptr<TrackingClient> m_client;
     std::unique_ptr<TrackingRefresher> m_refresher;
-    std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<Notifier> m_notifier;
     QTimer m_timer;
     QString m_statusLine;
 };

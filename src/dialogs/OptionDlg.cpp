@@ -4,7 +4,7 @@
 #include "dialogs/StatusOptionsPanel.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
-#include "platform/QtTrackingClient.h"
+#include "platform/TrackingClient.h"
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
 
@@ -90,7 +90,7 @@ void COptionDlg::OnOK() {
         if (m_statusPanel != nullptr) {
             const StatusSettings status = m_statusPanel->Settings();
             if (status.enabled && !status.endpoint.isEmpty() &&
-                !QtTrackingClient::IsAllowedUrl(QUrl(status.endpoint, QUrl::StrictMode))) {
+                !TrackingClient::IsAllowedUrl(QUrl(status.endpoint, QUrl::StrictMode))) {
                 ShowMessage(this,
                             QStringLiteral("배송 상태 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
                                            "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "

@@ -1,6 +1,6 @@
 #include "dialogs/StatusOptionsPanel.h"
 
-#include "platform/QtTrackingClient.h"
+#include "platform/TrackingClient.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -28,7 +28,7 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
       m_interval(new QSpinBox(this)), m_autoDone(new QCheckBox(QStringLiteral("배송완료 시 자동으로 완료 처리"), this)),
       m_notify(new QCheckBox(QStringLiteral("상태가 바뀌면 알림 표시"), this)), m_keyNote(PlainLabel({}, this)) {
     setObjectName(QStringLiteral("StatusOptions"));
-    m_endpoint->setPlaceholderText(QString::fromLatin1(QtTrackingClient::kDefaultEndpoint));
+    m_endpoint->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultEndpoint));
     m_secret->setEchoMode(QLineEdit::Password);
     m_interval->setRange(StatusSettings::kMinIntervalMinutes, StatusSettings::kMaxIntervalMinutes);
     m_interval->setSuffix(QStringLiteral("분"));

@@ -23,10 +23,8 @@ public:
     virtual std::unique_ptr<CDialog> Create(QWidget* parent, std::u16string address, std::u16string courierName,
                                             int courierIndex) = 0;
 
-    // The plugin's factory, loaded on the first call; nullptr when the plugin cannot be
-    // loaded, with the reason in `error`. The plugin lies in PARCELO_TRACKING_PAGE_DIR
-    // when that is set, else in ../lib/parcelo/plugins beside the program's folder, else where
-    // the build put it.
+    // The plugin's factory, loaded on the first call (see ProgramPlugin); nullptr when
+    // the plugin cannot be loaded, with the reason in `error`.
     static TrackingPageFactory* Load(QString* error = nullptr);
     // Runs the tracking page modally; tells the user when the plugin is missing.
     static void RunModal(QWidget* parent, std::u16string address, std::u16string courierName, int courierIndex);

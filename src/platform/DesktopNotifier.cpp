@@ -16,7 +16,7 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 
 } // namespace
 
-DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_bus(bus) {
+DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, QObject* parent) : Notifier(parent), m_bus(bus) {
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                   SLOT(OnActionInvoked(uint, QString)));
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this, SLOT(OnClosed(uint, uint)));

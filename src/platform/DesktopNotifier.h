@@ -1,9 +1,8 @@
 #pragma once
 
-#include "tracking/NotificationComposer.h"
+#include "platform/Notifier.h"
 
 #include <QDBusConnection>
-#include <QObject>
 #include <QString>
 #include <map>
 #include <vector>
@@ -14,21 +13,16 @@ namespace parcelo {
 // (org.freedesktop.Notifications on the session bus) as the program "Parcelo". A
 // click on one (its "default" action) emits `activated` with the shipment to show.
 // Calls never wait for the service; without one, nothing is shown.
-class DesktopNotifier : public QObject {
+class DesktopNotifier : public Notifier {
     Q_OBJECT
 
 public:
     explicit DesktopNotifier(const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
 
-    void Show(const std::vector<NotificationItem>& items);
+    void Show(const std::vector<NotificationItem>& items) override;
 
     // Notifications shown and not yet closed.
     size_t Open() const { return m_shown.size(); }
-
-signals:
-    // The user clicked a notification: the shipment it is about, or 0 for one about
-    // several shipments (the window only needs raising).
-    void activated(qint64 shipmentId);
 
 private slots:
     void OnActionInvoked(uint id, const QString& action);

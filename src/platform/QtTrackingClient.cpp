@@ -3,7 +3,6 @@
 #include "tracking/TrackingRequest.h"
 #include "tracking/TrackingResponseParser.h"
 
-#include <QHostAddress>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -60,25 +59,6 @@ void QtTrackingClient::SetSettings(const Settings& settings) {
     if (!sameBackOff) {
         m_backOff = EndpointBackOff(settings.backOff);
     }
-}
-
-bool QtTrackingClient::IsAllowedUrl(const QUrl& url) {
-    if (!url.isValid() || url.host().isEmpty()) {
-        return false;
-    }
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("https")) {
-        return true;
-    }
-    if (scheme != QLatin1String("http")) {
-        return false;
-    }
-    const QString host = url.host();
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) {
-        return true;
-    }
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
 }
 
 std::string QtTrackingClient::EndpointKey() const {

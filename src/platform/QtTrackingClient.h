@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/TrackingClient.h"
 #include "tracking/EndpointBackOff.h"
-#include "tracking/TrackingService.h"
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
@@ -24,27 +24,15 @@ namespace parcelo {
 // must keep to the same rules. After a 429 or 5xx the endpoint backs off
 // exponentially (Retry-After honoured): requests to it then fail at once with
 // BackingOff until the delay has passed.
-class QtTrackingClient : public QObject, public TrackingService {
+class QtTrackingClient : public QObject, public TrackingClient {
     Q_OBJECT
 
 public:
-    static constexpr const char* kDefaultEndpoint = "https://apis.tracker.delivery/graphql";
-
-    struct Settings {
-        QString endpoint = QString::fromLatin1(kDefaultEndpoint);
-        QString clientId; // with clientSecret, sent as "Authorization: TRACKQL-API-KEY id:secret"
-        QString clientSecret;
-        int timeoutMs = 15'000;
-        int maxInFlight = 4;
-        EndpointBackOff::Settings backOff;
-    };
-
     explicit QtTrackingClient(const Clock& clock, QObject* parent = nullptr);
     ~QtTrackingClient() override;
 
-    // Applies new settings; a back-off under way goes on unless its own settings change.
-    void SetSettings(const Settings& settings);
-    const Settings& CurrentSettings() const { return m_settings; }
+    void SetSettings(const Settings& settings) override;
+    const Settings& CurrentSettings() const override { return m_settings; }
 
     void Track(const TrackingQuery& query, Callback done) override;
     void CancelAll() override;
@@ -53,9 +41,6 @@ public:
     Instant BackingOffUntil() const;
     // Requests running now.
     int InFlight() const { return static_cast<int>(m_active.size()); }
-
-    // True for an https URL, or an http URL whose host is a loopback address.
-    static bool IsAllowedUrl(const QUrl& url);
 
 private:
     struct Waiting {

@@ -1,7 +1,7 @@
 #include "platform/StatusSettings.h"
 
 #include "platform/Profile.h"
-#include "platform/QtTrackingClient.h"
+#include "platform/TrackingClient.h"
 
 #include <algorithm>
 
@@ -40,7 +40,7 @@ bool StatusSettings::Write(Profile& profile) const {
 
 QString StatusSettings::EffectiveEndpoint() const {
     const QString trimmed = endpoint.trimmed();
-    return trimmed.isEmpty() ? QString::fromLatin1(QtTrackingClient::kDefaultEndpoint) : trimmed;
+    return trimmed.isEmpty() ? QString::fromLatin1(TrackingClient::kDefaultEndpoint) : trimmed;
 }
 
 } // namespace parcelo

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/TrackingDatabase.h"
 #include "platform/Clock.h"
+#include "store/TrackingDatabase.h"
 #include "tracking/NotificationComposer.h"
 #include "tracking/RefreshRun.h"
 #include "tracking/TrackingRecorder.h"

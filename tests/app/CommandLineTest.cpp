@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace parcelo {
@@ -74,6 +75,9 @@ public:
             setenv("XDG_CONFIG_HOME", (m_folder.Path() / "config").c_str(), 1);
             setenv("XDG_CONFIG_DIRS", (m_folder.Path() / "no-system-settings").c_str(), 1);
             setenv("TZ", "KST-9", 1);
+            for (const auto& [name, value] : m_environment) {
+                setenv(name.c_str(), value.c_str(), 1);
+            }
             const int in = open("/dev/null", O_RDONLY);
             const int to = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int errors = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -92,11 +96,15 @@ public:
         return outcome;
     }
 
+    void SetEnvironment(std::string name, std::string value) {
+        m_environment.emplace_back(std::move(name), std::move(value));
+    }
     std::string File(const std::string& name) const { return (m_folder.Path() / name).string(); }
     fs::path Store() const { return m_folder.Path() / "data" / "VELDAN" / "Parcelo" / "VELDAN.EDB"; }
 
 private:
     test::TempFolder m_folder;
+    std::vector<std::pair<std::string, std::string>> m_environment;
 };
 
 // The list without its first field, the id, which an import gives anew.
@@ -220,6 +228,20 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeCheck
     const Outcome offline = profile.Run({"--refresh"});
     EXPECT_EQ(offline.code, 1);
     EXPECT_EQ(profile.Run({"--refresh", "--list"}).code, 2);
+}
+
+// Without the plugin of the status services --refresh says so and ends with 1, having
+// touched nothing.
+TEST(CommandLineTest, RefreshWithoutItsPluginSaysSoAndTouchesNothing) {
+    Profile profile;
+    std::ofstream(profile.File("config/VELDAN/Parcelo.conf"), std::ios::app) << "[STATUS]\nENABLED=1\n";
+    profile.SetEnvironment("PARCELO_PLUGIN_DIR", profile.File("no-plugins"));
+    const Outcome missing = profile.Run({"--refresh"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("배송 상태를 확인할 수 없습니다"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("status-services.so"), std::string::npos) << missing.err;
+    EXPECT_TRUE(missing.out.empty());
+    EXPECT_FALSE(fs::exists(profile.Store()));
 }
 
 } // namespace

@@ -109,6 +109,28 @@ protected:
     std::unique_ptr<CMainFrame> frame;
 };
 
+// Without the plugin of its services the feature is told unavailable, once, and stays
+// idle; there is no secret store either, so a key would live in memory only. This case
+// comes first: the plugin, once loaded, stays loaded in the process (under ctest every
+// case has a process of its own anyway).
+TEST_F(DeliveryStatusTest, WithoutItsPluginTheFeatureIsToldAndStaysIdle) {
+    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
+    Enable(true);
+    qputenv("PARCELO_PLUGIN_DIR", TestRoot().filePath("no-plugins").toUtf8());
+    CMainFrame& main = Start(nullptr);
+    qunsetenv("PARCELO_PLUGIN_DIR");
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("배송 상태를 확인할 수 없습니다"))
+        << messages.Calls()[0].text.toStdString();
+    EXPECT_TRUE(messages.Calls()[0].text.contains("status-services.so"));
+    EXPECT_TRUE(main.KeyInMemoryOnly());
+    EXPECT_FALSE(main.Status().RefreshNow());
+    RunEventLoop(100);
+    EXPECT_EQ(server.Requests(), 0);
+    EXPECT_EQ(main.View().List().GetItemCount(), 1);
+    EXPECT_EQ(messages.Calls().size(), 1u);
+}
+
 // Off: no request, no key read, the list as it always was.
 TEST_F(DeliveryStatusTest, OffSendsNothingAndChangesNothing) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});

@@ -72,6 +72,17 @@ else
 fi
 stop "$first"
 
+# 2b. The installed program finds the plugin of the status services beside it: a
+#     refresh with the feature on and nothing due ends with 0.
+home="$scratch/home-refresh"
+mkdir -p "$home/.config/VELDAN"
+printf '[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n' >"$home/.config/VELDAN/Parcelo.conf"
+start_program "$prefix/bin/parcelo" "$home" "$system_config" -- --refresh
+refresh=$last_pid
+wait_for_exit "$refresh" 30 || fail "--refresh did not end"
+[ "$exit_code" -eq 0 ] || fail "--refresh ended with code $exit_code: $(cat "$home.log")"
+echo "the installed program loads its status services"
+
 # 3. Without the system-wide INSTALLPATH the program stops at its message, so
 #    the check above does tell the two cases apart.
 home="$scratch/home-unconfigured"

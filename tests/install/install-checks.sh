@@ -23,21 +23,25 @@ fail() {
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
 [ -n "$version" ] || fail "no CPACK_PACKAGE_VERSION in $build_dir/CPackConfig.cmake"
 
-# The tracking page is a plugin beside the program: the program itself does not
-# load the web engine, and everything of the program the plugin uses, the program
-# exports. Every output is read whole before it is searched.
-check_tracking_page() { # <program> <plugin>
-    local program=$1 plugin=$2
-    [ -f "$plugin" ] || fail "no tracking page at $plugin"
+# The tracking page and the status services are plugins beside the program: the
+# program itself does not load the web engine, the network or the secret store, and
+# everything of the program a plugin uses, the program exports. Every output is read
+# whole before it is searched.
+check_plugins() { # <program> <plugin folder>
+    local program=$1 folder=$2
     local headers
     headers=$(objdump -p "$program")
     [[ "$headers" != *WebEngine* ]] || fail "$program links the web engine"
-    local needed exported missing
-    needed=$(nm -D --undefined-only "$plugin" | awk '$2 ~ /parcelo/ { print $2 }' | sort -u)
+    [[ "$headers" != *Qt6Network* && "$headers" != *keychain* ]] || fail "$program links the network or the secret store"
+    local exported plugin needed missing
     exported=$(nm -D --defined-only "$program" | awk '{ print $3 }' | sort -u)
-    [ -n "$needed" ] || fail "the tracking page uses nothing of the program: is it linked with its own copy?"
-    missing=$(comm -23 <(echo "$needed") <(echo "$exported"))
-    [ -z "$missing" ] || fail "the program does not export what the tracking page uses: $missing"
+    for plugin in "$folder/tracking-page.so" "$folder/status-services.so"; do
+        [ -f "$plugin" ] || fail "no plugin at $plugin"
+        needed=$(nm -D --undefined-only "$plugin" | awk '$2 ~ /parcelo/ { print $2 }' | sort -u)
+        [ -n "$needed" ] || fail "$plugin uses nothing of the program: is it linked with its own copy?"
+        missing=$(comm -23 <(echo "$needed") <(echo "$exported"))
+        [ -z "$missing" ] || fail "the program does not export what $plugin uses: $missing"
+    done
 }
 
 # Every file the desktop expects, below <root> for a program installed to
@@ -49,7 +53,7 @@ check_installed_tree() { # <root> <prefix> <sysconfdir> <with program>
 
     if [ -n "$with_program" ]; then
         [ -x "$usr/bin/parcelo" ] || fail "no program at $prefix/bin/parcelo"
-        check_tracking_page "$usr/bin/parcelo" "$usr/lib/parcelo/plugins/tracking-page.so"
+        check_plugins "$usr/bin/parcelo" "$usr/lib/parcelo/plugins"
     fi
 
     cmp -s "$usr/share/parcelo/parcelo.ini" "$source_dir/res/parcelo.ini" ||
