@@ -80,7 +80,7 @@ void CMainFrame::changeEvent(QEvent* event) {
     }
 }
 
-bool CMainFrame::LoadFrame() {
+bool CMainFrame::LoadFrame(FontWarmUp* fonts) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -112,6 +112,9 @@ bool CMainFrame::LoadFrame() {
     m_wndFilterSortBar.CreateDropDowns();
     BindKeys();
 
+    if (fonts != nullptr) {
+        fonts->Wait();
+    }
     m_wndView.LoadItemFonts(); // while the store opens on the reader's thread
     StartupReader::Result& files = m_startup->Take();
     const bool couriersLoaded = LoadCouriers(files);

@@ -10,6 +10,7 @@
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "platform/CommandBar.h"
+#include "platform/FontWarmUp.h"
 #include "platform/SecretStore.h"
 #include "store/TrackingDatabase.h"
 
@@ -40,8 +41,8 @@ public:
     // Builds the window: list view, soft-key bar, filter and sort bar, then loads the
     // couriers, opens the store and fills the list. False when the soft-key bar could
     // not be built. A missing parcelo.ini has been reported and the quit is already
-    // posted when this returns.
-    bool LoadFrame();
+    // posted when this returns. `fonts`, when given, is waited for before the first text.
+    bool LoadFrame(FontWarmUp* fonts = nullptr);
 
     // Offers a command to the list view, then to the frame itself (exit), then to the
     // application; false when nobody takes it.

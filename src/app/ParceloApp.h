@@ -6,6 +6,7 @@
 namespace parcelo {
 
 class CMainFrame;
+class FontWarmUp;
 
 // The application object: sets up the profile's names, creates and shows the
 // main window, and handles the about command. The QApplication itself is made
@@ -18,8 +19,8 @@ public:
     CParceloApp& operator=(const CParceloApp&) = delete;
 
     // Creates and shows the main window; false when it could not be built, and the
-    // program should end.
-    bool InitInstance();
+    // program should end. `fonts`, when given, is waited for before the first text.
+    bool InitInstance(FontWarmUp* fonts = nullptr);
 
     // The commands the application handles itself (the about box); false for others.
     bool OnCommand(int command);

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         return parcelo::CommandLine().Run(QCoreApplication::arguments());
     }
     parcelo::PrepareHighDpiEnvironment();
-    const parcelo::FontWarmUp fonts; // while Qt and the window start
+    parcelo::FontWarmUp fonts; // while Qt and the window start
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
 
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         QMetaObject::invokeMethod(
             qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
-    if (!parcelo.InitInstance()) {
+    if (!parcelo.InitInstance(&fonts)) {
         return 1;
     }
     return QApplication::exec();

@@ -14,6 +14,11 @@ public:
     FontWarmUp(const FontWarmUp&) = delete;
     FontWarmUp& operator=(const FontWarmUp&) = delete;
 
+    // Waits for the configuration to be loaded. Called before the first text is
+    // measured: a font look-up that starts while the load is under way does not wait for
+    // it but loads the whole configuration once more, on the thread that needs it.
+    void Wait();
+
 private:
     std::thread m_thread;
 };
