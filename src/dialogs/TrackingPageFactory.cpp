@@ -7,12 +7,8 @@
 namespace parcelo {
 
 TrackingPageFactory* TrackingPageFactory::Load(QString* error) {
-    // Loaded once and kept: the web engine cannot be unloaded anyway.
-    static TrackingPageFactory* factory = nullptr;
-    if (factory == nullptr) {
-        factory = qobject_cast<TrackingPageFactory*>(ProgramPlugin::Load(QStringLiteral("tracking-page.so"), error));
-    }
-    return factory;
+    // Kept once loaded: the web engine cannot be unloaded anyway.
+    return ProgramPlugin::LoadOnce<TrackingPageFactory>(QStringLiteral("tracking-page.so"), error);
 }
 
 void TrackingPageFactory::RunModal(QWidget* parent, std::u16string address, std::u16string courierName,

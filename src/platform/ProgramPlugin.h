@@ -1,8 +1,7 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
-
-class QObject;
 
 namespace parcelo {
 
@@ -18,6 +17,16 @@ public:
     // The root object of the plugin `fileName`, kept loaded for the rest of the run; or
     // nullptr, with the reason in `error`.
     static QObject* Load(const QString& fileName, QString* error);
+
+    // The plugin's `Interface`, loaded on the first call and kept; a failed load is
+    // tried again on the next call.
+    template <class Interface> static Interface* LoadOnce(const QString& fileName, QString* error) {
+        static Interface* loaded = nullptr;
+        if (loaded == nullptr) {
+            loaded = qobject_cast<Interface*>(Load(fileName, error));
+        }
+        return loaded;
+    }
 };
 
 } // namespace parcelo

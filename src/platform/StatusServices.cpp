@@ -2,17 +2,10 @@
 
 #include "platform/ProgramPlugin.h"
 
-#include <QObject>
-
 namespace parcelo {
 
 StatusServices* StatusServices::Load(QString* error) {
-    // Loaded once and kept for the rest of the run.
-    static StatusServices* services = nullptr;
-    if (services == nullptr) {
-        services = qobject_cast<StatusServices*>(ProgramPlugin::Load(QStringLiteral("status-services.so"), error));
-    }
-    return services;
+    return ProgramPlugin::LoadOnce<StatusServices>(QStringLiteral("status-services.so"), error);
 }
 
 QString StatusServices::Unavailable(const QString& error) {
