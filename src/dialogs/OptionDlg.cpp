@@ -4,8 +4,8 @@
 #include "dialogs/StatusOptionsPanel.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
-#include "platform/TrackingClient.h"
 #include "platform/StatusSettings.h"
+#include "platform/TrackingClient.h"
 #include "res/resource.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/TrackingDatabase.h"
 #include "platform/Clock.h"
+#include "store/TrackingDatabase.h"
 
 #include <optional>
 #include <span>

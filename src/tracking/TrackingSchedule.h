@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/Shipment.h"
 #include "platform/Clock.h"
+#include "store/Shipment.h"
 #include "tracking/TrackingService.h"
 
 #include <cstdint>
