@@ -58,8 +58,9 @@ DpiCache& FrameDpi() {
 
 } // namespace
 
-CMainFrame::CMainFrame()
-    : m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(), u"VELDAN.EDB", u"TRACKDB")),
+CMainFrame::CMainFrame(const FontWarmUp* fonts)
+    : m_fonts(fonts), m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(), u"VELDAN.EDB",
+                                                                u"TRACKDB", fonts)),
       m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
       m_wndView(m_couriers, m_store, m_clock, this),
       m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
@@ -80,7 +81,7 @@ void CMainFrame::changeEvent(QEvent* event) {
     }
 }
 
-bool CMainFrame::LoadFrame(FontWarmUp* fonts) {
+bool CMainFrame::LoadFrame() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -112,8 +113,8 @@ bool CMainFrame::LoadFrame(FontWarmUp* fonts) {
     m_wndFilterSortBar.CreateDropDowns();
     BindKeys();
 
-    if (fonts != nullptr) {
-        fonts->Wait();
+    if (m_fonts != nullptr) {
+        m_fonts->Wait();
     }
     m_wndView.LoadItemFonts(); // while the store opens on the reader's thread
     StartupReader::Result& files = m_startup->Take();

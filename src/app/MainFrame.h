@@ -35,14 +35,15 @@ class CMainFrame : public QWidget {
     Q_OBJECT
 
 public:
-    CMainFrame();
+    // `fonts`, when given, is the font warm-up the window waits for before its first text.
+    explicit CMainFrame(const FontWarmUp* fonts = nullptr);
     ~CMainFrame() override;
 
     // Builds the window: list view, soft-key bar, filter and sort bar, then loads the
     // couriers, opens the store and fills the list. False when the soft-key bar could
     // not be built. A missing parcelo.ini has been reported and the quit is already
-    // posted when this returns. `fonts`, when given, is waited for before the first text.
-    bool LoadFrame(FontWarmUp* fonts = nullptr);
+    // posted when this returns.
+    bool LoadFrame();
 
     // Offers a command to the list view, then to the frame itself (exit), then to the
     // application; false when nobody takes it.
@@ -111,6 +112,7 @@ private:
     CTrackingDatabase m_store;
     Clock m_clock;
     std::vector<std::string> m_carrierIds;
+    const FontWarmUp* m_fonts;
     // Reads the courier file and opens the store while the widgets below are built.
     std::unique_ptr<StartupReader> m_startup;
     StatusController m_status;

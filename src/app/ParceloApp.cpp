@@ -39,14 +39,14 @@ CParceloApp::CParceloApp() = default;
 
 CParceloApp::~CParceloApp() = default;
 
-bool CParceloApp::InitInstance(FontWarmUp* fonts) {
+bool CParceloApp::InitInstance(const FontWarmUp* fonts) {
     QCoreApplication::setOrganizationName(QStringLiteral("VELDAN"));
     QCoreApplication::setApplicationName(QStringLiteral("Parcelo"));
 
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<CMainFrame>(fonts);
     m_mainFrame->SetApplicationCommands([this](int command) { return OnCommand(command); });
     ConnectDialogs();
-    if (!m_mainFrame->LoadFrame(fonts)) {
+    if (!m_mainFrame->LoadFrame()) {
         return false;
     }
     m_mainFrame->resize(AppDpi().ScaleX(kWindowWidth), AppDpi().ScaleY(kWindowHeight));

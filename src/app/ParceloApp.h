@@ -20,7 +20,7 @@ public:
 
     // Creates and shows the main window; false when it could not be built, and the
     // program should end. `fonts`, when given, is waited for before the first text.
-    bool InitInstance(FontWarmUp* fonts = nullptr);
+    bool InitInstance(const FontWarmUp* fonts = nullptr);
 
     // The commands the application handles itself (the about box); false for others.
     bool OnCommand(int command);

@@ -1,16 +1,25 @@
 #include "app/StartupReader.h"
 
 #include "config/IniReader.h"
+#include "platform/FontWarmUp.h"
+#include "platform/ThreadPlacement.h"
 #include "tracking/CarrierIds.h"
 
 #include <utility>
 
 namespace parcelo {
 
-StartupReader::StartupReader(std::u16string installFolder, std::u16string storeVolume, std::u16string storeName)
-    : m_thread([this, folder = std::move(installFolder), volume = std::move(storeVolume), name = std::move(storeName)] {
+StartupReader::StartupReader(std::u16string installFolder, std::u16string storeVolume, std::u16string storeName,
+                             const FontWarmUp* after)
+    : m_thread([this, after, folder = std::move(installFolder), volume = std::move(storeVolume),
+                name = std::move(storeName)] {
+          if (after != nullptr) {
+              after->Wait();
+          }
           Read(folder, volume, name);
-      }) {}
+      }) {
+    KeepOffCallersProcessor(m_thread);
+}
 
 StartupReader::~StartupReader() {
     if (m_thread.joinable()) {

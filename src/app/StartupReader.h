@@ -10,6 +10,8 @@
 
 namespace parcelo {
 
+class FontWarmUp;
+
 // What the window reads from files before its list can show: the courier table of
 // parcelo.ini with its detection rules and tracking ids, and the shipment store, mounted
 // and opened. Reading starts on a second thread at construction, while the window's
@@ -31,7 +33,11 @@ public:
     // `installFolder` holds parcelo.ini; `storeVolume` and `storeName` are what
     // CPropertyDatabase::MountVolume and Open take. The page check of the volume is
     // left for later (CPropertyDatabase::Check::BeforeFirstWrite).
-    StartupReader(std::u16string installFolder, std::u16string storeVolume, std::u16string storeName);
+    // With `after`, reading waits until the font configuration is in: on a machine with
+    // two processors a third busy thread slows the font load, which the window waits
+    // for, more than reading meanwhile gains.
+    StartupReader(std::u16string installFolder, std::u16string storeVolume, std::u16string storeName,
+                  const FontWarmUp* after = nullptr);
     ~StartupReader();
     StartupReader(const StartupReader&) = delete;
     StartupReader& operator=(const StartupReader&) = delete;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <latch>
 #include <thread>
 
 namespace parcelo {
@@ -17,9 +18,10 @@ public:
     // Waits for the configuration to be loaded. Called before the first text is
     // measured: a font look-up that starts while the load is under way does not wait for
     // it but loads the whole configuration once more, on the thread that needs it.
-    void Wait();
+    void Wait() const;
 
 private:
+    mutable std::latch m_loaded{1};
     std::thread m_thread;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/PhoneService.h"
 #include "platform/Profile.h"
 #include "platform/ResourceImages.h"
+#include "platform/ThreadPlacement.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 
@@ -12,6 +13,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <latch>
+#include <pthread.h>
+#include <sched.h>
+#include <thread>
 
 using namespace parcelo;
 
@@ -129,6 +134,47 @@ TEST(SampleIniTest, FifteenCouriersThatFitTheirFields) {
             << line.toStdString();
     }
     EXPECT_EQ(count, kCourierLogoCount);
+}
+
+// A helper is kept off the caller's processor when it may use another, and is never
+// left with no processor at all.
+TEST(ThreadPlacementTest, AHelperLeavesTheCallersProcessorButNeverHasNoneLeft) {
+    const auto allowedOf = [](std::thread& thread) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        EXPECT_EQ(pthread_getaffinity_np(thread.native_handle(), sizeof set, &set), 0);
+        return set;
+    };
+    cpu_set_t mine;
+    ASSERT_EQ(sched_getaffinity(0, sizeof mine, &mine), 0);
+    {
+        std::latch done(1);
+        std::thread helper([&done] { done.wait(); });
+        KeepOffCallersProcessor(helper);
+        cpu_set_t placed = allowedOf(helper);
+        done.count_down();
+        helper.join();
+        EXPECT_GE(CPU_COUNT(&placed), 1);
+        if (CPU_COUNT(&mine) >= 2) {
+            EXPECT_EQ(CPU_COUNT(&placed), CPU_COUNT(&mine) - 1);
+            CPU_AND(&placed, &placed, &mine);
+            EXPECT_EQ(CPU_COUNT(&placed), CPU_COUNT(&mine) - 1) << "only processors the program may use";
+        }
+    }
+
+    // Pinned to one processor, the caller's helper keeps it.
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(sched_getcpu(), &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    std::latch done(1);
+    std::thread helper([&done] { done.wait(); });
+    KeepOffCallersProcessor(helper);
+    cpu_set_t placed = allowedOf(helper);
+    done.count_down();
+    helper.join();
+    ASSERT_EQ(sched_setaffinity(0, sizeof mine, &mine), 0);
+    EXPECT_TRUE(CPU_EQUAL(&placed, &one));
 }
 
 } // namespace
