@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "platform/DpiCache.h"
+#include "platform/FontWarmUp.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/ResourceImages.h"

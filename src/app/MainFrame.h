@@ -10,7 +10,6 @@
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "platform/CommandBar.h"
-#include "platform/FontWarmUp.h"
 #include "platform/SecretStore.h"
 #include "store/TrackingDatabase.h"
 
@@ -24,6 +23,8 @@
 #include <vector>
 
 namespace parcelo {
+
+class FontWarmUp;
 
 // The program's only top-level window. It owns every long-lived object: the
 // filter and sort bar at the top, the soft-key bar at the bottom, the shipment
