@@ -1,14 +1,15 @@
 #include "app/CommandLine.h"
-
 #include "app/RefreshCommand.h"
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
+#include "platform/Iso8601.h"
+#include "platform/LocalTime.h"
 #include "platform/Profile.h"
 #include "platform/QtText.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
-#include "transfer/IsoDateTime.h"
+#include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
 #include "transfer/TextFolding.h"
 

@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
+#include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
 
 #include <QFileInfo>

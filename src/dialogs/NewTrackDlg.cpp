@@ -1,7 +1,6 @@
 #include "dialogs/NewTrackDlg.h"
 
 #include "dialogs/DialogTitle.h"
-#include "listui/StoreFailureText.h"
 #include "platform/Clock.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
@@ -9,6 +8,7 @@
 #include "platform/QtText.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
+#include "store/StoreErrorText.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>

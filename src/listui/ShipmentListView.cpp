@@ -4,7 +4,6 @@
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
 #include "listui/ShipmentStatusText.h"
-#include "listui/StoreFailureText.h"
 #include "platform/Clock.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
@@ -17,6 +16,7 @@
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
+#include "store/StoreErrorText.h"
 #include "store/TrackingDatabase.h"
 
 #include <QAction>
