@@ -5,6 +5,7 @@
 #include "couriers/NumberPasteParser.h"
 #include "store/ShipmentDatabase.h"
 
+#include <algorithm>
 #include <map>
 
 namespace parcelo {
@@ -50,6 +51,7 @@ void BulkAddReview::SetText(std::u16string_view text) {
         row.line = pasted.line;
         row.repeated = pasted.duplicate;
         row.candidates = m_detector.Detect(pasted.normalised);
+        m_detector.OrderByStore(row.candidates, row.number, m_stored);
         const auto earlier = kept.find({row.number, seen[row.number]++});
         const bool touched = earlier != kept.end();
         if (touched) {
@@ -84,6 +86,19 @@ void BulkAddReview::SetCourier(std::size_t row, int courierIndex) {
 void BulkAddReview::SetItemName(std::size_t row, std::u16string itemName) {
     m_rows.at(row).itemName = std::move(itemName);
     m_touched[row] = true;
+}
+
+std::size_t BulkAddReview::SetCourierWhereCandidate(int courierIndex) {
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < m_rows.size() && courierIndex >= 0; ++i) {
+        const Row& row = m_rows[i];
+        if (row.checked && row.courierIndex < 0 &&
+            std::find(row.candidates.begin(), row.candidates.end(), courierIndex) != row.candidates.end()) {
+            SetCourier(i, courierIndex);
+            ++changed;
+        }
+    }
+    return changed;
 }
 
 std::vector<std::size_t> BulkAddReview::CheckedWithoutCourier() const {

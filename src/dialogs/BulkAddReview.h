@@ -52,6 +52,10 @@ public:
     void SetCourier(std::size_t row, int courierIndex);
     void SetItemName(std::size_t row, std::u16string itemName);
 
+    // Gives `courierIndex` to every ticked row that has no courier yet and lists it among
+    // its candidates, as SetCourier does; the number of rows changed.
+    std::size_t SetCourierWhereCandidate(int courierIndex);
+
     // The ticked rows that have no courier yet, in order.
     std::vector<std::size_t> CheckedWithoutCourier() const;
     // A shipment in delivery for every ticked row that has a courier, in order.
