@@ -59,7 +59,11 @@ CBulkAddDlg::~CBulkAddDlg() = default;
 
 void CBulkAddDlg::OnInitDialog() {
     // The store is read once: what it holds does not change while the dialog is open.
-    m_review = std::make_unique<BulkAddReview>(m_detector, BulkAddReview::ReadStoredKeys(m_store));
+    std::vector<std::u16string> names;
+    for (const Courier& courier : m_couriers) {
+        names.emplace_back(FieldView(courier.name));
+    }
+    m_review = std::make_unique<BulkAddReview>(m_detector, BulkAddReview::ReadStoredKeys(m_store), std::move(names));
     CreateMenuBar(IDR_BULKADD_MENU);
 
     auto* prompt = new QLabel(QStringLiteral("송장번호가 들어 있는 글을 아래에 붙여 넣으십시오."), this);

@@ -21,8 +21,9 @@ BulkAddReview::StoredKeys BulkAddReview::ReadStoredKeys(CShipmentDatabase& store
     return keys;
 }
 
-BulkAddReview::BulkAddReview(const CourierDetector& detector, StoredKeys stored)
-    : m_detector(detector), m_stored(std::move(stored)) {}
+BulkAddReview::BulkAddReview(const CourierDetector& detector, StoredKeys stored,
+                             std::vector<std::u16string> courierNames)
+    : m_detector(detector), m_stored(std::move(stored)), m_courierNames(std::move(courierNames)) {}
 
 void BulkAddReview::MarkStored(Row& row) const {
     row.stored = row.courierIndex >= 0 && m_stored.count({row.courierIndex, row.number}) != 0;
@@ -40,7 +41,7 @@ void BulkAddReview::SetText(std::u16string_view text) {
     }
     seen.clear();
 
-    const PasteResult result = NumberPasteParser::Parse(text);
+    const PasteResult result = NumberPasteParser::Parse(text, m_courierNames);
     m_truncated = result.truncated;
     m_rows.clear();
     m_touched.clear();
@@ -57,6 +58,9 @@ void BulkAddReview::SetText(std::u16string_view text) {
         if (touched) {
             row.courierIndex = earlier->second.courierIndex;
             row.itemName = earlier->second.itemName;
+        } else if (pasted.courierIndex >= 0 &&
+                   m_detector.Accepts(pasted.courierIndex, row.number) != CourierDetector::Verdict::Rejected) {
+            row.courierIndex = pasted.courierIndex;
         } else {
             row.courierIndex = m_detector.Pick(row.candidates);
         }

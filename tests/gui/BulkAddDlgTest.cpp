@@ -212,7 +212,8 @@ TEST_F(BulkAddDlgTest, OneChoiceAppliesToEveryRowThatListsTheCourier) {
     earlier.courierIndex = 3;
     earlier.invoiceNumber = u"119999999999";
     ASSERT_TRUE(m_store.Add(earlier));
-    auto dialog = Open("111111111111 가\n222222222222 나\n113333333333 다\n1000000001 라\n114444444444 마");
+    auto dialog = Open("111111111111 가\n222222222222 나\n113333333333 다\n1000000001 라\n114444444444 마\n"
+                       "333333333333 C3\n1000000002\tC1");
     EXPECT_EQ(dialog->Review().Rows()[0].candidates, (std::vector<int>{3, 2})) << "the stored 11… number";
     EXPECT_EQ(dialog->Review().Rows()[1].candidates, (std::vector<int>{2, 3}));
     dialog->Table().item(4, CBulkAddDlg::kNumberColumn)->setCheckState(Qt::Unchecked);
@@ -228,7 +229,10 @@ TEST_F(BulkAddDlgTest, OneChoiceAppliesToEveryRowThatListsTheCourier) {
                                                {true, "222222222222", "C2", "나", ""},
                                                {true, "113333333333", "C2", "다", ""},
                                                {true, "1000000001", "C0", "라", ""},
-                                               {false, "114444444444", "(선택)", "마", ""}}));
+                                               {false, "114444444444", "(선택)", "마", ""},
+                                               {true, "333333333333", "C3", "", ""},
+                                               {true, "1000000002", "C0", "", ""}}))
+        << "a courier named beside the number is taken unless its rule refuses the number";
 }
 
 } // namespace
