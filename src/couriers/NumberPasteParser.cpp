@@ -333,6 +333,9 @@ public:
                 } else {
                     i = SkipWord(i);
                 }
+            } else if (const size_t upsEnd = MatchUps(i); upsEnd != 0) {
+                m_found.push_back({i, upsEnd});
+                i = upsEnd;
             } else if (IsNumberDigit(c)) {
                 i = ScanDigits(i);
             } else {
@@ -385,6 +388,28 @@ private:
             return 0;
         }
         return i + 2;
+    }
+
+    // The end of the UPS number ("1Z" and 16 letters or digits, single joiners allowed
+    // between them) that starts at `begin`, or 0 when there is none.
+    size_t MatchUps(size_t begin) const {
+        constexpr size_t kUpsBody = 16;
+        if ((begin > 0 && IsWordChar(m_line[begin - 1])) || !IsAt(begin + 1, Letter) ||
+            FoldNumberChar(m_line[begin]) != u'1' || FoldNumberChar(m_line[begin + 1]) != u'Z') {
+            return 0;
+        }
+        size_t i = begin + 2;
+        for (size_t count = 0; count < kUpsBody;) {
+            if (IsAt(i, IsWordChar)) {
+                ++count;
+                ++i;
+            } else if (IsAt(i, IsJoiner) && IsAt(i + 1, IsWordChar)) {
+                ++i;
+            } else {
+                return 0;
+            }
+        }
+        return IsAt(i, IsWordChar) ? 0 : i;
     }
 
     // Reads the digit groups joined by single joiners from `begin`, keeps the

@@ -36,7 +36,9 @@ struct PasteResult {
 //   e.g. "1588-1255") are skipped; an unbroken run of digits is always taken;
 // - an S10 identifier: two Latin letters, nine digits, two letters
 //   ("EE123456785KR"), where one space or hyphen may stand after the first letters,
-//   between digits and before the last letters ("EE 123 456 785 KR").
+//   between digits and before the last letters ("EE 123 456 785 KR");
+// - a UPS number: "1Z" and 16 letters or digits, single blanks or hyphens allowed
+//   between them ("1Z 999 AA1 01 2345 6784").
 //
 // Digits that touch Latin letters belong to a code ("ORD20241207001") and digits
 // glued to other digits by '.' or ',' to an amount, so neither is taken.

@@ -81,6 +81,9 @@ TEST(NumberPasteParserTest, FindsS10IdentifiersOnlyAsWholeWords) {
     EXPECT_EQ(Found(u"번호EE123456785KR입니다"), Strings{"EE123456785KR"});
     EXPECT_EQ(Found(u"XEE123456785KR EE123456785KRX EE12345678KR EE1234567850KR"), Strings{});
     EXPECT_EQ(Found(u"EE 123456785 K"), Strings{"123456785"});
+    EXPECT_EQ(Found(u"UPS 1Z 999 AA1 01 2345 6784 도착, 1z999aa10123456784"),
+              (Strings{"1Z 999 AA1 01 2345 6784", "1z999aa10123456784"}));
+    EXPECT_EQ(Found(u"X1Z999AA10123456784 1Z999AA101234567845 1Z999AA1012345678"), Strings{});
 }
 
 TEST(NumberPasteParserTest, ItemNamesComeFromTheNearestCell) {
