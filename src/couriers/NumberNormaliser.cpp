@@ -13,8 +13,8 @@ std::u16string NormaliseNumber(std::u16string_view typed) {
     return normalised;
 }
 
-bool InvoiceNumberTooLong(std::u16string_view typed) {
-    std::size_t length = 0;
+bool IsInvoiceNumberTooLong(std::u16string_view typed) {
+    size_t length = 0;
     for (const char16_t c : typed) {
         if (!IsNumberBlank(c) && !IsNumberDash(c) && ++length > kMaxInvoiceNumberLength) {
             return true;

@@ -66,16 +66,15 @@ constexpr char16_t FoldNumberChar(char16_t c) {
 // stored as typed: this form is only for matching.
 std::u16string NormaliseNumber(std::u16string_view typed);
 
-// The longest invoice number taken from the user, a file or pasted text, counted in
-// its normalised form. The longest real formats have about 30 characters.
-constexpr std::size_t kMaxInvoiceNumberLength = 40;
+// The longest invoice number kept, counted in its normalised form: real numbers have
+// about 30 characters at most, so anything longer is pasted text, not a number.
+inline constexpr size_t kMaxInvoiceNumberLength = 40;
+// What the user is told of a number longer than that.
+inline constexpr char16_t kInvoiceNumberTooLongText[] =
+    u"송장번호가 너무 깁니다. 송장번호는 공백과 하이픈을 빼고 40자까지 "
+    u"입력할 수 있습니다.";
 
-// True when the normalised form of `typed` is longer than kMaxInvoiceNumberLength.
-// Stops reading as soon as the bound is passed.
-bool InvoiceNumberTooLong(std::u16string_view typed);
-
-// What the user is told about such a number, in every place that refuses it.
-inline constexpr char16_t kInvoiceNumberTooLongMessage[] =
-    u"송장번호가 너무 깁니다. 공백과 하이픈을 빼고 40자까지 입력할 수 있습니다.";
+// True when the number, normalised, is longer than kMaxInvoiceNumberLength.
+bool IsInvoiceNumberTooLong(std::u16string_view typed);
 
 } // namespace parcelo

@@ -3,9 +3,10 @@
 #include "couriers/NumberNormaliser.h"
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
+#include "platform/Iso8601.h"
+#include "platform/LocalTime.h"
 #include "transfer/CsvWriter.h"
 #include "transfer/ImportText.h"
-#include "transfer/IsoDateTime.h"
 #include "transfer/TextFolding.h"
 
 #include <algorithm>
@@ -179,7 +180,7 @@ BuildRecord(const ShipmentCells& input, int64_t now,
     if (NormaliseInvoiceNumber(record.invoiceNumber).empty()) {
         return std::u16string(u"송장번호가 없습니다");
     }
-    if (InvoiceNumberTooLong(record.invoiceNumber)) {
+    if (IsInvoiceNumberTooLong(record.invoiceNumber)) {
         return std::u16string(u"송장번호가 너무 깁니다 (공백과 하이픈을 빼고 40자까지)");
     }
     if (TrimSpaces(record.courierName).empty() && !record.courierCode) {

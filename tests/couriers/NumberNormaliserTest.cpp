@@ -20,7 +20,7 @@ TEST(NumberNormaliserTest, RemovesBlanksAndDashesAndFoldsWidthAndCase) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NormaliseNumber(c.typed), c.normalised);
-        EXPECT_FALSE(InvoiceNumberTooLong(c.typed));
+        EXPECT_FALSE(IsInvoiceNumberTooLong(c.typed));
     }
 }
 
@@ -31,9 +31,9 @@ TEST(NumberNormaliserTest, BoundsTheNormalisedLength) {
         for (size_t i = 0; i < length; ++i) {
             typed += i % 3 == 0 ? u"\uFF11 - " : u"x";
         }
-        EXPECT_EQ(InvoiceNumberTooLong(typed), NormaliseNumber(typed).size() > kMaxInvoiceNumberLength) << length;
+        EXPECT_EQ(IsInvoiceNumberTooLong(typed), NormaliseNumber(typed).size() > kMaxInvoiceNumberLength) << length;
     }
-    EXPECT_FALSE(InvoiceNumberTooLong(std::u16string(100000, u' ')));
+    EXPECT_FALSE(IsInvoiceNumberTooLong(std::u16string(100000, u' ')));
 }
 
 TEST(NumberNormaliserTest, KeepsLoneSurrogatesAndNonLatinLetters) {
