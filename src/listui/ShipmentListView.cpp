@@ -1,6 +1,7 @@
 #include "listui/ShipmentListView.h"
 
 #include "couriers/TrackingUrl.h"
+#include "listui/CourierLogos.h"
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
 #include "listui/ShipmentStatusText.h"
@@ -47,9 +48,10 @@ DpiCache& ViewDpi() {
     return dpi;
 }
 
-std::unique_ptr<QtImageList> LoadCourierLogos() {
+std::unique_ptr<QtImageList> LoadCourierLogos(const std::vector<Courier>& couriers) {
     const bool large = ViewDpi().DpiX() > kLargeLogoDpi;
-    const QImage strip = LoadResourceImage(large ? IDB_COURIER_LOGOS_LARGE : IDB_COURIER_LOGOS_SMALL);
+    const QImage strip =
+        CourierLogoStrip(LoadResourceImage(large ? IDB_COURIER_LOGOS_LARGE : IDB_COURIER_LOGOS_SMALL), couriers);
     return std::make_unique<QtImageList>(QPixmap::fromImage(strip), strip.height());
 }
 
@@ -78,7 +80,7 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
 CShipmentListView::~CShipmentListView() = default;
 
 void CShipmentListView::OnInitialUpdate() {
-    m_imageList = LoadCourierLogos();
+    m_imageList = LoadCourierLogos(m_couriers);
     m_wndList.SetImageList(m_imageList.get());
     m_wndList.SetExtendedStyle(HTMLLIST_STYLE_GRIDLINES | HTMLLIST_STYLE_IMAGES);
     FillList(kFirstScreenRows);
