@@ -154,8 +154,8 @@ TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterCh
 }
 
 // Answers as the service's schema allows them: a long history over pages, events with a
-// null time or status, an error of one shipment, an unknown carrier id, an event older
-// than the order; and a refused key, which stops the refresh.
+// null time or status, errors and bad answers of one shipment each, an unknown carrier
+// id, an event older than the order; and a refused key, which stops the refresh.
 TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     const int64_t paged = AddShipment("2001", u"긴 이력");
     const int64_t nullTime = AddShipment("2002", u"시각 없음");
@@ -176,12 +176,19 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     m_events["2002"][0]["status"] = nullptr;
     m_special["2003"] = Answer{200, QByteArray::fromStdString(test::ErrorAnswer("INTERNAL", "Internal error"))};
     m_special["2004"] = Answer{200, QByteArray::fromStdString(test::ErrorAnswer("NOT_FOUND", "Carrier not found"))};
+    const int64_t bad = AddShipment("2006", u"이상한 답");
+    m_special["2006"] = Answer{200, "not json"};
+    m_special["2007"] = Answer{400, QByteArray::fromStdString(test::ErrorAnswer("BAD_REQUEST"))};
+    m_special["2008"] = Answer{200, "{}", {}, 2000}; // past the timeout
+    const int64_t refused = AddShipment("2007", u"거절");
+    const int64_t slow = AddShipment("2008", u"느림");
     m_events["2005"] = {test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울")}; // the earlier parcel
 
     const Outcome first = Refresh();
-    EXPECT_EQ(m_server.Requests(), 3 + 4) << "three pages of the long history";
+    EXPECT_EQ(m_server.Requests(), 3 + 7) << "three pages of the long history";
     EXPECT_EQ(first.summary.checked, 3u);
-    EXPECT_EQ(first.summary.failed, 2u) << "the error and the unknown carrier";
+    EXPECT_EQ(first.summary.failed, 5u);
+    EXPECT_EQ(first.summary.refusedCouriers.size(), 0u) << "one refused among good ones is that shipment's fault";
     EXPECT_NE(first.statusLine.indexOf(QStringLiteral("CARRIER01=kr.cjlogistics")), -1)
         << first.statusLine.toStdString();
     std::vector<TrackingEvent> events;
@@ -193,7 +200,9 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     EXPECT_EQ(m_store.Read(nullTime)->status, Done) << "the valid events of the answer count";
     std::map<int64_t, Instant> checks;
     ASSERT_TRUE(m_store.LastChecks(checks));
-    EXPECT_EQ(checks.count(internal) + checks.count(typo), 0u) << "neither is a check";
+    for (const int64_t failed : {internal, typo, bad, refused, slow}) {
+        EXPECT_EQ(checks.count(failed), 0u) << "a failed check is not a check";
+    }
     ASSERT_TRUE(m_store.Events(reused.id, events));
     EXPECT_EQ(events.size(), 1u) << "history";
     EXPECT_EQ(m_store.Read(reused.id)->status, InDelivery) << "not done by the earlier parcel";
@@ -206,7 +215,7 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     m_events["2005"].push_back(test::EventNode("2024-03-04T18:00:00+09:00", "DELIVERED", "부산"));
     const int before = m_server.Requests();
     const Outcome second = Refresh(true);
-    EXPECT_EQ(m_server.Requests() - before, 4);
+    EXPECT_EQ(m_server.Requests() - before, 7);
     EXPECT_TRUE(second.notifications.empty());
     EXPECT_EQ(m_store.Read(reused.id)->status, InDelivery);
 
@@ -216,11 +225,11 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     });
     AddShipments(2100, 10);
     const int sent = m_server.Requests();
-    const Outcome refused = Refresh(true);
-    EXPECT_TRUE(refused.summary.keyRefused);
+    const Outcome keyRefused = Refresh(true);
+    EXPECT_TRUE(keyRefused.summary.keyRefused);
     EXPECT_LE(m_server.Requests() - sent, 4) << "only those already under way";
-    EXPECT_EQ(refused.summary.checked, 0u);
-    EXPECT_NE(refused.statusLine.indexOf(QStringLiteral("키를 거부")), -1);
+    EXPECT_EQ(keyRefused.summary.checked, 0u);
+    EXPECT_NE(keyRefused.statusLine.indexOf(QStringLiteral("키를 거부")), -1);
     ASSERT_TRUE(m_store.LastChecks(checks));
     EXPECT_EQ(checks.size(), 3u);
 }
@@ -243,19 +252,6 @@ TEST_F(TrackingRefresherTest, BacksOffAfterARateLimitAndGoesOnLater) {
     Outcome later = Refresh();
     EXPECT_EQ(later.summary.checked, 7u) << "the shipments not checked yet";
     EXPECT_EQ(later.summary.failed + later.summary.deferred, 0u);
-}
-
-TEST_F(TrackingRefresherTest, ServerErrorsAndBadAnswersFailOnlyTheirShipments) {
-    AddShipments(4000, 6);
-    m_special["4000"] = Answer{200, "not json"};
-    m_special["4001"] = Answer{400, QByteArray::fromStdString(test::ErrorAnswer("BAD_REQUEST"))};
-    m_special["4002"] = Answer{200, "{}", {}, 2000}; // past the timeout
-    Outcome outcome = Refresh();
-    EXPECT_EQ(outcome.summary.failed, 3u);
-    EXPECT_EQ(outcome.summary.checked, 3u);
-    std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.LastChecks(checks));
-    EXPECT_EQ(checks.size(), 3u) << "a failed check is not a check";
 }
 
 TEST_F(TrackingRefresherTest, AnUnreachableServiceCountsAsOffline) {
