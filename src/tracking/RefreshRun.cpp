@@ -95,7 +95,7 @@ RefreshSummary RefreshRun::Summary() const {
         summary.deferred += m_pending.size();
     }
     for (const auto& [index, courier] : m_couriers) {
-        if (courier.answered > 0 && courier.rejected == courier.answered) {
+        if (index >= 0 && courier.answered > 0 && courier.rejected == courier.answered) {
             summary.refusedCouriers.push_back(index);
         }
     }
