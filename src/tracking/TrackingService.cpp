@@ -19,6 +19,10 @@ TrackingReply InterpretTrackingAnswer(int status, const char* body, size_t size)
     }
     // GraphQL servers answer errors with 200 or with 4xx and an error body.
     std::optional<TrackingResponse> response = ParseTrackingResponse(body, size);
+    if ((status == 401 || status == 403) && (!response || response->errorCode.empty())) {
+        reply.outcome = TrackingOutcome::KeyRefused;
+        return reply;
+    }
     if ((status < 200 || status >= 500) || !response) {
         reply.outcome = TrackingOutcome::Invalid;
         return reply;
@@ -27,6 +31,8 @@ TrackingReply InterpretTrackingAnswer(int status, const char* body, size_t size)
     if (response->errorCode.empty()) {
         reply.outcome = status < 300 ? TrackingOutcome::Ok : TrackingOutcome::Invalid;
         reply.events = std::move(response->events);
+    } else if (response->errorCode == "UNAUTHENTICATED" || response->errorCode == "FORBIDDEN") {
+        reply.outcome = TrackingOutcome::KeyRefused;
     } else if (response->errorCode == "NOT_FOUND") {
         reply.outcome = TrackingOutcome::NotFound;
     } else if (response->errorCode == "BAD_REQUEST") {

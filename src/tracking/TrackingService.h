@@ -21,6 +21,7 @@ enum class TrackingOutcome {
     Ok,           // events read (possibly none yet)
     NotFound,     // the service knows no such parcel
     Rejected,     // the service refused the query (BAD_REQUEST: unknown carrier, malformed number)
+    KeyRefused,   // the service refused the key (UNAUTHENTICATED, FORBIDDEN, HTTP 401/403)
     ServiceError, // the service answered with another error (INTERNAL, ...)
     RateLimited,  // HTTP 429
     ServerError,  // HTTP 5xx
