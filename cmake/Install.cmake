@@ -21,7 +21,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/parcelo.ini DESTINATION ${CMAKE_INSTALL_
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/parcelo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
-foreach(size IN ITEMS 16 32 64 128)
+foreach(size IN ITEMS 16 32 48 64 128)
     install(FILES ${PROJECT_SOURCE_DIR}/res/images/app-icon-${size}.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
         RENAME parcelo.png)

@@ -1,6 +1,7 @@
 // Feeds arbitrary file content to the INI reader and the text decoders.
 #include "config/IniReader.h"
 #include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
     }
 
     bool ok = true;
-    for (const int size : {16, 32, 64, 128}) {
+    for (const int size : {16, 32, 48, 64, 128}) {
         ok = Save(AppIcon(size), folder, QStringLiteral("app-icon-%1.png").arg(size)) && ok;
     }
     ok = SaveSvg(folder, QStringLiteral("app-icon.svg")) && ok;

@@ -4,11 +4,13 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
+#include "platform/Iso8601.h"
+#include "platform/LocalTime.h"
 #include "platform/Profile.h"
 #include "platform/QtText.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
-#include "transfer/IsoDateTime.h"
+#include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
 #include "transfer/TextFolding.h"
 
@@ -65,10 +67,16 @@ constexpr std::string_view kWindowOptions[] = {"platform",
                                                "inputstyle",
                                                "qmljsdebugger"};
 
-bool IsWindowOption(std::string_view argument) {
-    argument.remove_prefix(2);
-    argument = argument.substr(0, argument.find('='));
-    return std::find(std::begin(kWindowOptions), std::end(kWindowOptions), argument) != std::end(kWindowOptions);
+// `name` without its dashes, with or without "=value".
+bool IsWindowOption(std::string_view name) {
+    name = name.substr(0, name.find('='));
+    return std::find(std::begin(kWindowOptions), std::end(kWindowOptions), name) != std::end(kWindowOptions);
+}
+
+// Window options that take the next argument as their value unless given "=value".
+bool TakesValue(std::string_view name) {
+    constexpr std::string_view kFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "qmljsdebugger"};
+    return std::find(std::begin(kFlags), std::end(kFlags), name) == std::end(kFlags);
 }
 
 // Set when standard output could not take what was written (a full disk, a closed
@@ -301,7 +309,7 @@ int Import(const QString& file) {
     if (error != ShipmentTransfer::Error::None) {
         return Refuse(ToQString(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
     }
-    Print(stdout, ToQString(plan.summary) + u'\n');
+    // A refused file adds nothing, so standard output reports nothing.
     if (!plan.errors.empty()) {
         return Refuse(QStringLiteral("오류가 있어 아무것도 가져오지 않았습니다: ") + file);
     }
@@ -310,6 +318,7 @@ int Import(const QString& file) {
         return Refuse(QStringLiteral("가져오지 못했습니다: ") +
                       ToQString(DescribeStoreError(session.Store().LastError())));
     }
+    Print(stdout, ToQString(plan.summary) + u'\n');
     return CommandLine::Success;
 }
 
@@ -340,15 +349,12 @@ QString HelpText(const QCommandLineParser& parser) {
 bool CommandLine::IsRequested(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument.size() > 2 && argument.substr(0, 2) == "--" && !IsWindowOption(argument)) {
-            return true;
+        const size_t dashes = argument.substr(0, 2) == "--" ? 2 : argument.substr(0, 1) == "-" ? 1 : 0;
+        if (dashes == 0 || argument.size() == dashes || !IsWindowOption(argument.substr(dashes))) {
+            return true; // ours, or bad usage: either way no window
         }
-        for (const char* option : kCommandOptions) {
-            const std::string_view name = option;
-            if (argument == name || (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
-                                     argument[name.size()] == '=' && name.substr(0, 2) == "--")) {
-                return true;
-            }
+        if (argument.find('=') == std::string_view::npos && TakesValue(argument.substr(dashes))) {
+            ++i;
         }
     }
     return false;
@@ -393,7 +399,28 @@ int CommandLine::RunCommand(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("--add 의 택배사, 송장번호, 상품명"),
                                  QStringLiteral("[COURIER NUMBER [ITEM]]"));
 
-    if (!parser.parse(arguments)) {
+    // Our options have two dashes (-h and -v aside); a word after one dash is neither
+    // ours nor a set of short options. The window's own options mean nothing here and
+    // are left out, with their values.
+    QStringList ours{arguments.value(0)};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--")) {
+            ours += arguments.mid(i);
+            break;
+        }
+        const qsizetype dashes = argument.startsWith(QStringLiteral("--")) ? 2 : argument.startsWith(u'-') ? 1 : 0;
+        const std::string name = argument.mid(dashes).toStdString();
+        if (dashes > 0 && argument.size() > dashes && IsWindowOption(name)) {
+            i += !argument.contains(u'=') && TakesValue(name) ? 1 : 0;
+            continue;
+        }
+        if (dashes == 1 && argument.size() > 2) {
+            return Misuse(QStringLiteral("알 수 없는 옵션입니다: ") + argument);
+        }
+        ours += argument;
+    }
+    if (!parser.parse(ours)) {
         return Misuse(parser.errorText());
     }
     if (parser.isSet(help)) {
@@ -409,6 +436,9 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         actions += parser.isSet(*option) ? 1 : 0;
     }
     if (actions != 1) {
+        if (actions == 0 && !parser.positionalArguments().isEmpty()) {
+            return Misuse(QStringLiteral("알 수 없는 인수: ") + parser.positionalArguments().first());
+        }
         return Misuse(actions == 0 ? QStringLiteral("할 일을 하나 지정하십시오.")
                                    : QStringLiteral("한 번에 하나만 지정할 수 있습니다."));
     }

@@ -11,8 +11,10 @@ class CommandLine {
 public:
     enum ExitCode { Success = 0, Refused = 1, BadUsage = 2 };
 
-    // True when the arguments (argv[0] first) hold one of the command-line options, so
-    // that no window is to be opened.
+    // False only when every argument (argv[0] first) is one of Qt's window options
+    // (-platform, -style, -display, ...), with its value: then the window opens. Any
+    // other argument is a command or bad usage, which Run reports without a window and
+    // before a platform plugin is loaded.
     static bool IsRequested(int argc, const char* const* argv);
 
     // Runs the command the arguments (QCoreApplication::arguments()) ask for; the

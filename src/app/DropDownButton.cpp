@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace parcelo {
 
@@ -48,6 +49,18 @@ QString CDropDownButton::Caption() const {
         return {};
     }
     return m_menu->actions().at(m_selection)->text();
+}
+
+int CDropDownButton::WidthForEveryCaption() const {
+    DpiCache& dpi = ButtonDpi();
+    const int arrow = m_iconAfterText ? dpi.ScaleX(2) + m_arrowIcon.width() : dpi.ScaleX(kArrowSpace);
+    int widest = 0;
+    if (m_menu != nullptr) {
+        for (const QAction* action : m_menu->actions()) {
+            widest = std::max(widest, fontMetrics().horizontalAdvance(action->text()));
+        }
+    }
+    return dpi.ScaleX(3) + widest + arrow;
 }
 
 QPoint CDropDownButton::PopupPosition() const {

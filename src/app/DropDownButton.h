@@ -29,6 +29,8 @@ public:
     QString Caption() const;
     QMenu* Menu() const { return m_menu; }
     const QPixmap& ArrowIcon() const { return m_arrowIcon; }
+    // The width that shows every entry of the menu whole as the caption, with its arrow.
+    int WidthForEveryCaption() const;
 
     // Where the menu's top-left corner goes, in screen coordinates.
     QPoint PopupPosition() const;

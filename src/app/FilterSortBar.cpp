@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 
 namespace parcelo {
 
@@ -45,6 +46,11 @@ bool CFilterSortBar::CreateDropDowns() {
     }
     m_sortButton.show();
     return true;
+}
+
+int CFilterSortBar::MinimumWindowWidth() const {
+    const int widest = std::max(m_filterButton.WidthForEveryCaption(), m_sortButton.WidthForEveryCaption());
+    return 2 * (widest + BarDpi().ScaleX(kGap));
 }
 
 void CFilterSortBar::PlaceButtons() {

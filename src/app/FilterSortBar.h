@@ -20,6 +20,9 @@ public:
     // width; true when both exist.
     bool CreateDropDowns();
 
+    // The narrowest window whose halves show every caption of both buttons whole.
+    int MinimumWindowWidth() const;
+
     CDropDownButton& FilterButton() { return m_filterButton; }
     CDropDownButton& SortButton() { return m_sortButton; }
 

@@ -19,6 +19,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 namespace parcelo {
 
 namespace {
@@ -133,6 +134,10 @@ bool CMainFrame::LoadFrame() {
     // The first fill already shows the statuses when the feature is on.
     m_wndView.ShowDeliveryStatus(statusSettings.enabled && m_store.IsOpen() ? &m_store : nullptr);
     m_wndView.OnInitialUpdate();
+    // The smallest window still shows both captions of the bar, one item and the soft keys whole.
+    const int narrowest = std::max(m_wndFilterSortBar.MinimumWindowWidth(), m_wndCommandBar.minimumSizeHint().width());
+    const int keysHeight = m_wndCommandBar.sizeHint().expandedTo(m_wndCommandBar.minimumSize()).height();
+    setMinimumSize(narrowest, m_wndFilterSortBar.height() + m_wndView.ItemHeight(narrowest) + keysHeight);
     ConnectStatus();
     ApplyStatusSettings(statusSettings);
     return true;

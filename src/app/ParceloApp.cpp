@@ -77,7 +77,7 @@ void CParceloApp::ConnectDialogs() {
     actions.newShipment = [frame] {
         CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame->GetClock(), frame);
         dialog.SetDetector(frame->Detector());
-        return dialog.DoModal() == IDOK;
+        return dialog.DoModal() == IDOK ? dialog.SavedId() : int64_t{0};
     };
     actions.editShipment = [frame](int64_t id) {
         CNewTrackDlg dialog(frame->Couriers(), frame->Store(), frame->GetClock(), frame);

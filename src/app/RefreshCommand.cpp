@@ -10,7 +10,7 @@
 #include "platform/StatusSettings.h"
 #include "platform/TrackingClient.h"
 #include "platform/TrackingRefresher.h"
-#include "store/StoreBackup.h"
+#include "store/StoreErrorText.h"
 #include "store/TrackingDatabase.h"
 #include "tracking/CarrierIds.h"
 

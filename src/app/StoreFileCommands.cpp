@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
+#include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
 
 #include <QFileInfo>
@@ -51,14 +52,19 @@ void CStoreFileCommands::Tell(const QString& text, unsigned icon) const {
 }
 
 void CStoreFileCommands::Export() {
-    // With a filter or a find text the user chooses between what the list shows and everything.
+    // With a filter or a find text the user chooses between what the list shows and
+    // everything, or exports nothing (Escape too).
     const bool narrowed = m_view.Filter() != FILTER_ALL || !m_view.FindText().isEmpty();
     bool onlyShown = false;
     if (narrowed) {
         const QString question = QStringLiteral("목록에 표시된 %1건만 내보내시겠습니까?\n\n"
-                                                "예: 표시된 배송정보만\n아니요: 모든 배송정보")
+                                                "예: 표시된 배송정보만\n아니요: 모든 배송정보\n취소: 내보내지 않음")
                                      .arg(m_view.ShownCount());
-        onlyShown = ShowMessage(m_parent, question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+        const int answer = ShowMessage(m_parent, question, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer != IDYES && answer != IDNO) {
+            return;
+        }
+        onlyShown = answer == IDYES;
     }
     QString chosenFilter = kCsvFilter;
     QString file = m_chooser->SaveFile(m_parent, QStringLiteral("내보내기"), QStringLiteral("parcelo.csv"),

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ParceloApp.h"
+#include "app/QtTranslations.h"
 #include "platform/DpiCache.h"
 #include "platform/FontWarmUp.h"
 #include "platform/SingleInstance.h"
@@ -9,17 +10,20 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 
-// With one of the command-line options (see CommandLine) Parcelo runs without a window
-// and ends; otherwise QApplication takes the usual Qt options and the window opens.
+// With one of the command-line options (see CommandLine), or any argument that is not a
+// window option, Parcelo runs without a window and ends; otherwise QApplication takes
+// the usual Qt options and the window opens.
 int main(int argc, char** argv) {
     if (parcelo::CommandLine::IsRequested(argc, argv)) {
         QCoreApplication application(argc, argv);
+        parcelo::InstallQtTranslations(application, false);
         return parcelo::CommandLine().Run(QCoreApplication::arguments());
     }
     parcelo::PrepareHighDpiEnvironment();
     parcelo::FontWarmUp fonts; // while Qt and the window start
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
+    parcelo::InstallQtTranslations(application, true);
 
     // One Parcelo per shipment store: a second start on the same data folder, by
     // whatever path, brings the running window forward and ends. The folder is the

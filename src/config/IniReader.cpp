@@ -2,6 +2,7 @@
 
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include "config/IniReader.h"
 #include "couriers/CheckRules.h"
 #include "couriers/NumberNormaliser.h"
-#include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cstdint>

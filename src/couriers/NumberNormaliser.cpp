@@ -13,4 +13,14 @@ std::u16string NormaliseNumber(std::u16string_view typed) {
     return normalised;
 }
 
+bool IsInvoiceNumberTooLong(std::u16string_view typed) {
+    size_t length = 0;
+    for (const char16_t c : typed) {
+        if (!IsNumberBlank(c) && !IsNumberDash(c) && ++length > kMaxInvoiceNumberLength) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace parcelo

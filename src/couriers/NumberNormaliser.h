@@ -2,6 +2,7 @@
 
 #include "platform/CharClass.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -64,5 +65,16 @@ constexpr char16_t FoldNumberChar(char16_t c) {
 // letters upper case; other characters are kept. The number the user typed is
 // stored as typed: this form is only for matching.
 std::u16string NormaliseNumber(std::u16string_view typed);
+
+// The longest invoice number kept, counted in its normalised form: real numbers have
+// about 30 characters at most, so anything longer is pasted text, not a number.
+inline constexpr size_t kMaxInvoiceNumberLength = 40;
+// What the user is told of a number longer than that.
+inline constexpr char16_t kInvoiceNumberTooLongText[] =
+    u"송장번호가 너무 깁니다. 송장번호는 공백과 하이픈을 빼고 40자까지 "
+    u"입력할 수 있습니다.";
+
+// True when the number, normalised, is longer than kMaxInvoiceNumberLength.
+bool IsInvoiceNumberTooLong(std::u16string_view typed);
 
 } // namespace parcelo

@@ -1,6 +1,6 @@
 #include "couriers/TrackingUrl.h"
 
-#include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 namespace parcelo {
 

@@ -120,10 +120,29 @@ QString FailureReason(const QWebEngineLoadingInfo& info) {
     }
 }
 
+// The address as the user reads it: decoded, as markup that breaks lines only after
+// "/", "?" and "&", never inside an escape or a word. Every piece is escaped.
+QString AddressMarkup(const QUrl& url) {
+    const QString decoded = QUrl::fromPercentEncoding(url.toString(QUrl::FullyEncoded).toUtf8());
+    QString markup;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= decoded.size(); ++i) {
+        if (i == decoded.size() || decoded[i] == u'/' || decoded[i] == u'?' || decoded[i] == u'&') {
+            const qsizetype end = std::min(i + 1, decoded.size());
+            if (end > start) {
+                markup += QStringLiteral("<span style=\"white-space:nowrap\">") +
+                          decoded.mid(start, end - start).toHtmlEscaped() + QStringLiteral("</span><wbr>");
+            }
+            start = end;
+        }
+    }
+    return markup;
+}
+
 // The page shown in place of one that could not be loaded. The address and the
 // engine's error text come from outside and are escaped.
 QString LoadErrorPage(const QWebEngineLoadingInfo& info) {
-    const QString address = info.url().toDisplayString().toHtmlEscaped();
+    const QString address = AddressMarkup(info.url());
     const QString retry = info.url().toString(QUrl::FullyEncoded).toHtmlEscaped();
     QString detail = info.errorString();
     if (detail.isEmpty()) {
@@ -133,7 +152,7 @@ QString LoadErrorPage(const QWebEngineLoadingInfo& info) {
                           "<body style=\"font-family:sans-serif\">"
                           "<p><b>배송 조회 페이지를 열지 못했습니다.</b></p>"
                           "<p id=\"reason\">%1</p>"
-                          "<p>주소: <span id=\"address\" style=\"word-break:break-all\">%2</span></p>"
+                          "<p>주소: <span id=\"address\">%2</span></p>"
                           "<p>오류: <span id=\"detail\">%3</span></p>"
                           "<p><a id=\"retry\" href=\"%4\">다시 시도</a></p>"
                           "</body></html>")

@@ -1,7 +1,8 @@
 #include "dialogs/NewTrackDlg.h"
 
+#include "couriers/NumberNormaliser.h"
 #include "dialogs/DialogTitle.h"
-#include "listui/StoreFailureText.h"
+#include "listui/ShipmentItemText.h"
 #include "platform/Clock.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxService.h"
@@ -9,6 +10,8 @@
 #include "platform/QtText.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
+#include "store/StoreErrorText.h"
+#include "transfer/TextFolding.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -24,6 +27,8 @@ constexpr unsigned kWarning = MB_OK | MB_ICONEXCLAMATION;
 constexpr char16_t kSaveFailed[] = u"배송정보를 저장하지 못했습니다.";
 constexpr char16_t kDeletedElsewhere[] = u"이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.";
 constexpr char16_t kReadFailed[] = u"배송정보를 읽지 못했습니다.";
+constexpr char16_t kDuplicate[] = u"이미 등록된 송장번호입니다: 상품명 %1\n그래도 저장하시겠습니까?";
+constexpr char16_t kDiscardQuestion[] = u"변경 내용을 저장하지 않고 닫을까요?";
 
 // The order dates the picker offers. The store reads a date before 1900 back as
 // 1970-01-01, so none is offered; the end is far enough for any real order.
@@ -84,6 +89,20 @@ void CNewTrackDlg::OnInitDialog() {
         QMetaObject::invokeMethod(
             this, [this] { EndDialog(IDCANCEL); }, Qt::QueuedConnection);
     }
+    m_loadedForm = FormState();
+}
+
+QStringList CNewTrackDlg::FormState() const {
+    return {QString::number(m_courierCombo->currentIndex()), m_itemName->text(), m_invoiceNumber->text(),
+            m_orderDate->dateTime().toString(Qt::ISODate), QString::number(m_statusCombo->currentIndex())};
+}
+
+void CNewTrackDlg::OnCancel() {
+    if (m_loaded && m_courierCombo != nullptr && FormState() != m_loadedForm &&
+        ShowMessage(this, QString::fromUtf16(kDiscardQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return; // the form stays as it is
+    }
+    EndDialog(IDCANCEL);
 }
 
 void CNewTrackDlg::FillCouriers() {
@@ -112,6 +131,7 @@ bool CNewTrackDlg::LoadShipment() {
     SetPickerTo(shipment.orderDate);
     m_savedEntryDate = shipment.entryDate;
     m_savedStatus = shipment.status;
+    m_loadedShipment = shipment;
     // An unknown status code shows no selection and is written back unchanged.
     const bool knownStatus = shipment.status >= 0 && shipment.status < m_statusCombo->count();
     m_statusCombo->setCurrentIndex(knownStatus ? shipment.status : -1);
@@ -203,7 +223,31 @@ bool CNewTrackDlg::Validate() {
         ShowMessage(this, QStringLiteral("송장번호를 입력하십시오"), kWarning);
         return false;
     }
+    if (IsInvoiceNumberTooLong(ToU16(m_invoiceNumber->text()))) {
+        ShowMessage(this, QString::fromUtf16(kInvoiceNumberTooLongText), kWarning);
+        m_invoiceNumber->setFocus();
+        return false;
+    }
     return true;
+}
+
+bool CNewTrackDlg::DuplicateAccepted(const Shipment& shipment) {
+    const std::u16string number = NormaliseInvoiceNumber(shipment.invoiceNumber);
+    if (m_editId != kNewShipment && shipment.courierIndex == m_loadedShipment.courierIndex &&
+        number == NormaliseInvoiceNumber(m_loadedShipment.invoiceNumber)) {
+        return true; // unchanged: a duplicate it already was has been asked about
+    }
+    std::vector<Shipment> stored;
+    m_store.Query(ShipmentQuery{}, stored); // unreadable: the write that follows says so
+    const auto same = std::find_if(stored.begin(), stored.end(), [&](const Shipment& other) {
+        return other.id != m_editId && other.courierIndex == shipment.courierIndex &&
+               NormaliseInvoiceNumber(other.invoiceNumber) == number;
+    });
+    if (same == stored.end()) {
+        return true;
+    }
+    const QString question = QString::fromUtf16(kDuplicate).arg(ToQString(ShortenedForMessage(same->itemName)));
+    return ShowMessage(this, question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 Shipment CNewTrackDlg::ShipmentFromControls() const {
@@ -226,6 +270,9 @@ void CNewTrackDlg::OnOK() {
         return;
     }
     Shipment shipment = ShipmentFromControls();
+    if (!DuplicateAccepted(shipment)) {
+        return;
+    }
     bool written = false;
     if (m_editId == kNewShipment) {
         shipment.entryDate = m_clock.Now();
@@ -239,6 +286,7 @@ void CNewTrackDlg::OnOK() {
         TellWriteFailure();
         return;
     }
+    m_savedId = shipment.id;
     EndDialog(IDOK);
 }
 

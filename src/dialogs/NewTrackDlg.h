@@ -5,6 +5,7 @@
 #include "dialogs/Dialog.h"
 #include "store/Shipment.h"
 
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -40,6 +41,8 @@ public:
 
     void SetEditId(int64_t id) { m_editId = id; }
     int64_t EditId() const { return m_editId; }
+    // The id of the shipment written on OK; 0 until one is.
+    int64_t SavedId() const { return m_savedId; }
     // The rules that suggest a courier from the number; kept by reference. Set before
     // the dialog is shown.
     void SetDetector(const CourierDetector& detector) { m_detector = &detector; }
@@ -47,6 +50,8 @@ public:
     std::u16string_view Title() const;
 
     void OnOK() override;
+    // Closing the window (or Escape) asks first when the form was changed.
+    void OnCancel() override;
 
 protected:
     void OnInitDialog() override;
@@ -63,6 +68,11 @@ private:
     void SetNote(const QString& text, bool warning);
     // Checks the input in order; shows the first complaint and returns false.
     bool Validate();
+    // True when the shipment's courier and number are not stored for another shipment,
+    // or the user chose to save it anyway. Asked only when they are new or changed.
+    bool DuplicateAccepted(const Shipment& shipment);
+    // What the form holds, to tell whether the user changed it.
+    QStringList FormState() const;
     Shipment ShipmentFromControls() const;
     Instant OrderDateFromPicker() const;
     void SetPickerTo(Instant instant);
@@ -71,7 +81,10 @@ private:
     CShipmentDatabase& m_store;
     const Clock& m_clock;
     int64_t m_editId = kNewShipment;
-    bool m_loaded = false; // the form holds what it may write
+    int64_t m_savedId = 0;
+    QStringList m_loadedForm;  // FormState() once the form was filled
+    Shipment m_loadedShipment; // the courier and number the form was filled with
+    bool m_loaded = false;     // the form holds what it may write
     Instant m_savedEntryDate = 0;
     int32_t m_savedStatus = InDelivery;
     const CourierDetector* m_detector = nullptr;

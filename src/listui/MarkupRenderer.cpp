@@ -285,12 +285,15 @@ private:
             selectedStyle_ = static_cast<int>(styles_);
             spaceWidth_ = dc_.MeasureText(SPACE).cx;
         }
-        const int64_t width = dc_.MeasureText(word).cx;
-        area_.maxWidth = std::max(area_.maxWidth, width);
+        int64_t width = dc_.MeasureText(word).cx;
+        const bool wrapping = (format_ & DT_WORDBREAK) != 0;
+        if (!wrapping) {
+            area_.maxWidth = std::max(area_.maxWidth, width);
+        }
         if (whitespace_) {
             x_ += spaceWidth_;
             if (x_ + width > area_.maxWidth) {
-                if ((format_ & DT_WORDBREAK) != 0) {
+                if (wrapping) {
                     y_ += lineHeight_;
                     x_ = 0;
                 } else {
@@ -298,9 +301,17 @@ private:
                 }
             }
         }
+        // A word longer than a wrapped line (a pasted number, say) ends in "…" at the edge.
+        const bool elided = wrapping && width > area_.maxWidth;
+        if (elided) {
+            width = std::max<int64_t>(area_.maxWidth - x_, 0);
+        }
         if (!Measuring()) {
-            const uint32_t wordFormat =
+            uint32_t wordFormat =
                 (styles_ & MARKUP_STYLE_SUBSCRIPT) != 0 ? (format_ | DT_SINGLELINE | DT_BOTTOM) : format_;
+            if (elided) {
+                wordFormat = (wordFormat & ~DT_WORDBREAK) | DT_SINGLELINE | DT_END_ELLIPSIS;
+            }
             DrawRun(word, x_, area_.maxWidth, wordFormat);
             // The space keeps an underline running through the gap between words.
             if (whitespace_ && (styles_ & MARKUP_STYLE_UNDERLINE) != 0 && x_ >= spaceWidth_) {

@@ -106,6 +106,17 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
     return text;
 }
 
+std::u16string ShortenedForMessage(std::u16string_view text, size_t limit) {
+    if (text.size() <= limit) {
+        return std::u16string(text);
+    }
+    size_t kept = limit;
+    if (kept > 0 && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) {
+        --kept; // never half a character
+    }
+    return std::u16string(text.substr(0, kept)) + u"\u2026";
+}
+
 int DaysElapsed(Instant orderDate, Instant now) {
     // Extreme instants would overflow a signed subtraction; the difference wraps instead.
     const auto difference = static_cast<int64_t>(static_cast<uint64_t>(now) - static_cast<uint64_t>(orderDate));

@@ -3,6 +3,7 @@
 #include "couriers/Courier.h"
 #include "store/Shipment.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
 // FormatLatestStatus) after the date on the third line; an empty status adds nothing.
 std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* courier, Instant now,
                                   std::u16string_view latestStatus);
+
+// A text the user typed as a message box shows it: cut to `limit` characters, "…" at the
+// end, when it is longer.
+std::u16string ShortenedForMessage(std::u16string_view text, size_t limit = 40);
 
 // Whole days from the order to `now`, counted from whole hours; negative for a future order.
 int DaysElapsed(Instant orderDate, Instant now);

@@ -4,7 +4,6 @@
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
 #include "listui/ShipmentStatusText.h"
-#include "listui/StoreFailureText.h"
 #include "platform/Clock.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
@@ -17,6 +16,7 @@
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
+#include "store/StoreErrorText.h"
 #include "store/TrackingDatabase.h"
 
 #include <QAction>
@@ -93,6 +93,14 @@ void CShipmentListView::LoadItemFonts() {
                           m_wndList.viewport()->width());
 }
 
+int CShipmentListView::ItemHeight(int width) {
+    Shipment sample;
+    sample.invoiceNumber = u"123456789012";
+    sample.itemName = u"상품";
+    const Courier* courier = m_couriers.empty() ? nullptr : &m_couriers.front();
+    return m_wndList.MeasureItem(FormatShipmentItem(sample, courier, m_clock.Now()), ITEM_HTML, 0, width);
+}
+
 void CShipmentListView::Refresh(RefillCause cause) {
     Refill(true, cause);
 }
@@ -104,11 +112,14 @@ void CShipmentListView::Refill(bool readStore, RefillCause cause) {
     } else {
         FillRows();
     }
-    if (cause == RefillCause::User) {
-        return; // the list keeps its selected row
+    if (cause != RefillCause::User) { // else the list keeps its selected row
+        SelectRowOf(selectedId);
     }
-    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), selectedId);
-    const int index = selectedId != 0 && row != m_rowIds.end() ? static_cast<int>(row - m_rowIds.begin()) : -1;
+}
+
+void CShipmentListView::SelectRowOf(int64_t id) {
+    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), id);
+    const int index = id != 0 && row != m_rowIds.end() ? static_cast<int>(row - m_rowIds.begin()) : -1;
     m_wndList.SetSelectedIndex(index);
     m_wndList.EnsureVisible(index);
 }
@@ -123,13 +134,10 @@ void CShipmentListView::CompleteFill() {
 
 bool CShipmentListView::SelectShipment(int64_t id) {
     CompleteFill();
-    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), id);
-    if (id == 0 || row == m_rowIds.end()) {
+    if (id == 0 || std::find(m_rowIds.begin(), m_rowIds.end(), id) == m_rowIds.end()) {
         return false;
     }
-    const int index = static_cast<int>(row - m_rowIds.begin());
-    m_wndList.SetSelectedIndex(index);
-    m_wndList.EnsureVisible(index);
+    SelectRowOf(id);
     return true;
 }
 
@@ -271,7 +279,7 @@ bool CShipmentListView::OnCommand(int command) {
         return true;
     case ID_BULK_ADD:
         if (m_actions.bulkAdd && m_actions.bulkAdd()) {
-            Refresh(RefillCause::User);
+            Refresh(RefillCause::Elsewhere); // the new rows must not move the selection to another shipment
         }
         return true;
     default:
@@ -405,9 +413,13 @@ void CShipmentListView::Tell(const QString& text) {
     ShowMessage(window(), text, MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The new shipment is selected, wherever the order puts it; nothing is when the filter
+// or the find text hides it.
 void CShipmentListView::OnNew() {
-    if (m_actions.newShipment && m_actions.newShipment()) {
+    const int64_t added = m_actions.newShipment ? m_actions.newShipment() : 0;
+    if (added != 0) {
         Refresh(RefillCause::User);
+        SelectRowOf(added);
     }
 }
 
@@ -417,19 +429,24 @@ void CShipmentListView::OnEdit() {
         return;
     }
     if (m_actions.editShipment && m_actions.editShipment(shipment->id)) {
-        Refresh(RefillCause::User);
+        Refresh(RefillCause::Elsewhere); // the edited shipment stays selected wherever it moves
     } else {
         // The editor may have found the shipment gone meanwhile.
         RefreshIfChangedElsewhere();
     }
 }
 
+// The question names the shipment, so that a wrong selection is caught before anything is lost.
 void CShipmentListView::OnDelete() {
-    const int64_t id = SelectedId();
-    if (id == 0) {
+    const std::optional<Shipment> shipment = ReadSelected();
+    if (!shipment) {
         return;
     }
-    if (ShowMessage(window(), ToQString(kDeleteQuestion), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+    const int64_t id = shipment->id;
+    const std::u16string question = std::u16string(kDeleteQuestion) + u"\n상품명: " +
+                                    ShortenedForMessage(shipment->itemName) + u", 송장번호: " +
+                                    ShortenedForMessage(shipment->invoiceNumber);
+    if (ShowMessage(window(), QString::fromStdU16String(question), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
     if (m_store.Delete(id)) {

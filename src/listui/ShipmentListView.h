@@ -30,21 +30,22 @@ class QtImageList;
 
 // Why the list is filled again.
 enum class RefillCause {
-    // The user changed the list: a sort, a filter, an edit, a new shipment or a delete.
-    // The selected row stays the same row, so after a delete the next shipment is
-    // selected, and past the last row nothing is.
+    // The user changed what the list shows: a sort, a filter or a delete. The selected
+    // row stays the same row, so after a delete the next shipment is selected, and past
+    // the last row nothing is.
     User,
-    // Something else changed the store (another program, an import, a status update).
-    // The selected shipment stays selected wherever it moves, and nothing is selected
-    // when it is no longer shown: the highlight never jumps to another shipment.
+    // The shipments changed: an edit, shipments added many at once, another program, an
+    // import, a status update. The selected shipment stays selected wherever it moves,
+    // and nothing is selected when it is no longer shown: the highlight never jumps to
+    // another shipment.
     Elsewhere,
 };
 
 // What the list view asks of the dialogs. The application fills these in; an
 // empty hook does nothing.
 struct ShipmentActions {
-    // Runs the editor for a new shipment; true when it ended with OK.
-    std::function<bool()> newShipment;
+    // Runs the editor for a new shipment; the id of the shipment it added, 0 for none.
+    std::function<int64_t()> newShipment;
     // Runs the editor on the shipment with this id; true when it ended with OK.
     std::function<bool(int64_t id)> editShipment;
     // Opens the tracking page at `url`, the address of the courier at `courierIndex`.
@@ -98,6 +99,8 @@ public:
     // measuring one made-up item; what the first fill would otherwise wait for. Needs
     // neither the store nor the couriers: the window calls it while those are read.
     void LoadItemFonts();
+    // The height of a typical shipment's item in a view `width` pixels wide.
+    int ItemHeight(int width);
     // Reads the rest of a list whose top was read first; nothing when the list is whole.
     // The list asks for it before it handles input, and the view before a find or a
     // selection by id.
@@ -157,6 +160,8 @@ protected:
 
 private:
     void Refill(bool readStore, RefillCause cause);
+    // Selects the row of the shipment and scrolls to it; nothing is selected when it is not shown.
+    void SelectRowOf(int64_t id);
     void FillList(size_t firstRows = 0);
     void FillRows();
     void OnListNotify(const HTMLListNotify& notification);

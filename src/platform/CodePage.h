@@ -27,11 +27,4 @@ std::optional<std::u16string> DecodeWithCodePage(std::string_view bytes, const c
 // std::nullopt when the bytes are not valid UTF-8.
 std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes);
 
-// UTF-16 to UTF-8, as needed to hand a path to the file system; a lone surrogate
-// becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
-
-// Appends one code point (at most U+10FFFF, not a surrogate) as UTF-8.
-void AppendUtf8(std::string& out, char32_t codePoint);
-
 } // namespace parcelo

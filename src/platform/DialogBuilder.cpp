@@ -1,17 +1,16 @@
 #include "platform/DialogBuilder.h"
 
+#include "platform/DateField.h"
 #include "platform/QtMenuBuilder.h"
 #include "platform/ResourceImages.h"
 #include "res/resource.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateTimeEdit>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <algorithm>
 
 namespace parcelo {
@@ -66,15 +65,8 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
     }
     case ControlKind::Edit:
         return new QLineEdit(&parent);
-    case ControlKind::DateTime: {
-        // The interface is Korean whatever the desktop's language: dates read "26. 12. 6.".
-        const QLocale korean(QLocale::Korean, QLocale::SouthKorea);
-        auto* picker = new QDateTimeEdit(&parent);
-        picker->setLocale(korean);
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(korean.dateFormat(QLocale::ShortFormat));
-        return picker;
-    }
+    case ControlKind::DateTime:
+        return new DateField(&parent);
     case ControlKind::Icon: {
         auto* label = new QLabel(&parent);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -1,5 +1,7 @@
 #include "platform/LocalTime.h"
 
+#include "platform/CivilDate.h"
+
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -15,34 +17,6 @@ static_assert(sizeof(time_t) == sizeof(int64_t), "instants need a 64-bit time_t"
 constexpr int64_t kSecondsPerDay = 86400;
 // Beyond this many days from 1970 the calendar year no longer fits the C library's int.
 constexpr int64_t kMaxDays = 700'000'000;
-
-int64_t FloorDiv(int64_t value, int64_t divisor) {
-    int64_t quotient = value / divisor;
-    return (value % divisor < 0) ? quotient - 1 : quotient;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1 to 12).
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = FloorDiv(year, 400);
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(int64_t days, LocalDateTime& fields) {
-    days += 719468;
-    const int64_t era = FloorDiv(days, 146097);
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    fields.year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    fields.month = static_cast<int>(month);
-    fields.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-}
 
 // Re-reads the time-zone rules when TZ has changed, or at most once a second for
 // a change of the system zone. glibc's tzset looks at /etc/localtime on every call,
@@ -107,6 +81,23 @@ bool ComposeLocalTime(const LocalDateTime& fields, int64_t& instant) {
     return true;
 }
 
+int32_t LocalUtcOffset(int64_t instant) {
+    const auto time = static_cast<std::time_t>(instant);
+    std::tm fields{};
+    if (localtime_r(&time, &fields) == nullptr) {
+        return 0;
+    }
+    return static_cast<int32_t>(fields.tm_gmtoff);
+}
+
+std::optional<int64_t> LocalWallClockToInstant(int64_t wallSeconds) {
+    int64_t instant = 0;
+    if (!ComposeLocalTime(WallClockFields(wallSeconds), instant)) {
+        return std::nullopt;
+    }
+    return instant;
+}
+
 int64_t WallClockSeconds(const LocalDateTime& fields) {
     const int64_t days = DaysFromCivil(fields.year, fields.month, fields.day);
     return days * kSecondsPerDay + int64_t{fields.hour} * 3600 + int64_t{fields.minute} * 60 + fields.second;
@@ -116,7 +107,10 @@ LocalDateTime WallClockFields(int64_t wallSeconds) {
     LocalDateTime fields;
     const int64_t days = FloorDiv(wallSeconds, kSecondsPerDay);
     const int64_t secondOfDay = wallSeconds - days * kSecondsPerDay;
-    CivilFromDays(days, fields);
+    const CivilDate date = CivilFromDays(days);
+    fields.year = static_cast<int>(date.year);
+    fields.month = date.month;
+    fields.day = date.day;
     fields.hour = static_cast<int>(secondOfDay / 3600);
     fields.minute = static_cast<int>(secondOfDay / 60 % 60);
     fields.second = static_cast<int>(secondOfDay % 60);

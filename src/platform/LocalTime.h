@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <unordered_map>
 
 namespace parcelo {
@@ -33,6 +35,17 @@ bool ComposeLocalTime(const LocalDateTime& fields, int64_t& instant);
 // of the same calendar, and back. Proleptic Gregorian calendar, any year.
 int64_t WallClockSeconds(const LocalDateTime& fields);
 LocalDateTime WallClockFields(int64_t wallSeconds);
+
+// Offset of local time from UTC, in seconds, at an instant.
+using UtcOffsetFunction = std::function<int32_t(int64_t instant)>;
+
+// The C library's rules (localtime_r, tm_gmtoff), so TZ applies; 0 when the instant
+// does not fit the C library.
+int32_t LocalUtcOffset(int64_t instant);
+
+// The instant at which the local wall clock shows `wallSeconds` (seconds of that wall
+// clock since 1970-01-01 00:00:00); std::nullopt when there is none.
+std::optional<int64_t> LocalWallClockToInstant(int64_t wallSeconds);
 
 // ComposeLocalTime for many values in a row: remembers, per calendar day, the zone
 // offset of days without a daylight-saving change so that only the first value of such

@@ -13,6 +13,7 @@ namespace parcelo {
 // Button sets.
 inline constexpr unsigned MB_OK = 0x00;
 inline constexpr unsigned MB_OKCANCEL = 0x01;
+inline constexpr unsigned MB_YESNOCANCEL = 0x03;
 inline constexpr unsigned MB_YESNO = 0x04;
 inline constexpr unsigned MB_TYPEMASK = 0x0F;
 // Icons.
@@ -43,7 +44,8 @@ MessageBoxLayout MessageBoxLayoutFor(unsigned style);
 class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
-    // Shows `text` modally and returns the button's result (IDOK, IDCANCEL, IDYES, IDNO).
+    // Shows `text` (plain text, never markup) modally and returns the button's result
+    // (IDOK, IDCANCEL, IDYES, IDNO). The box is no wider than the parent's window.
     virtual int ShowMessage(QWidget* parent, const QString& text, unsigned style) = 0;
 
     // The service in use: the installed one, else the QMessageBox one.

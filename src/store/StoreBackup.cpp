@@ -286,30 +286,4 @@ StoreError StoreBackup::Restore(CShipmentDatabase& store, const std::string& fil
     return Reopen(store, storeFile) ? StoreError::None : store.LastError();
 }
 
-std::u16string DescribeStoreError(StoreError error) {
-    switch (error) {
-    case StoreError::None:
-        return u"성공했습니다.";
-    case StoreError::NotOpen:
-        return u"배송 목록 데이터베이스가 열려 있지 않습니다.";
-    case StoreError::Busy:
-        return u"다른 프로그램이 데이터베이스를 사용 중입니다. 잠시 후 다시 시도하십시오.";
-    case StoreError::Full:
-        return u"디스크 공간이 부족합니다.";
-    case StoreError::Io:
-        return u"파일을 읽거나 쓰지 못했습니다.";
-    case StoreError::NotFound:
-        return u"파일이 없습니다.";
-    case StoreError::ReadOnly:
-        return u"파일이나 폴더에 쓸 권한이 없습니다.";
-    case StoreError::Damaged:
-        return u"올바른 데이터베이스 파일이 아니거나 손상되었습니다.";
-    case StoreError::Foreign:
-        return u"Parcelo의 배송 목록 파일이 아닙니다.";
-    case StoreError::TooNew:
-        return u"더 새로운 버전의 Parcelo가 만든 파일입니다.";
-    }
-    return u"알 수 없는 오류입니다.";
-}
-
 } // namespace parcelo

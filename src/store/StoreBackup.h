@@ -39,7 +39,4 @@ public:
     static std::string KeptCopyOf(const std::string& storeFile) { return storeFile + ".bak"; }
 };
 
-// A short Korean sentence saying why a store operation failed.
-std::u16string DescribeStoreError(StoreError error);
-
 } // namespace parcelo

@@ -1,5 +1,6 @@
 #include "store/VolumeFile.h"
 
+#include "platform/Utf8.h"
 #include "store/PropertyDatabase.h"
 
 #include <SQLiteCpp/Backup.h>
@@ -45,36 +46,10 @@ constexpr std::array<const char*, 3> kSideFileSuffixes = {"-wal", "-shm", "-jour
 // Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
 // has no faithful name and is refused.
 std::optional<std::string> ToUtf8Name(std::u16string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t code = text[i];
-        if (code == 0 || (code >= 0xDC00 && code <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return std::nullopt;
-            }
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
-        if (code < 0x80) {
-            result += static_cast<char>(code);
-        } else if (code < 0x800) {
-            result += static_cast<char>(0xC0 | (code >> 6));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            result += static_cast<char>(0xE0 | (code >> 12));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            result += static_cast<char>(0xF0 | (code >> 18));
-            result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        }
+    if (text.find(u'\0') != std::u16string_view::npos) {
+        return std::nullopt;
     }
-    return result;
+    return Utf16ToUtf8Exactly(text);
 }
 
 std::optional<std::string> ResolveVolumeFile(std::u16string_view path) {

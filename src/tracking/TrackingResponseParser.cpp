@@ -1,6 +1,6 @@
 #include "tracking/TrackingResponseParser.h"
 
-#include "tracking/IsoInstant.h"
+#include "platform/Iso8601.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>

@@ -1,7 +1,7 @@
 #include "tracking/TrackingSchedule.h"
 
 #include "couriers/NumberNormaliser.h"
-#include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <limits>

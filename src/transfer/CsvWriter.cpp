@@ -1,6 +1,6 @@
 #include "transfer/CsvWriter.h"
 
-#include "transfer/Utf8Output.h"
+#include "platform/Utf8.h"
 
 namespace parcelo {
 

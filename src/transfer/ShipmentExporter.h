@@ -1,6 +1,7 @@
 #pragma once
 
-#include "transfer/IsoDateTime.h"
+#include "platform/Iso8601.h"
+#include "platform/LocalTime.h"
 #include "transfer/TransferRecord.h"
 
 #include <span>

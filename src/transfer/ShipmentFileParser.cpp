@@ -2,9 +2,10 @@
 
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
+#include "platform/Iso8601.h"
+#include "platform/LocalTime.h"
 #include "transfer/CsvWriter.h"
 #include "transfer/ImportText.h"
-#include "transfer/IsoDateTime.h"
 #include "transfer/TextFolding.h"
 
 #include <algorithm>

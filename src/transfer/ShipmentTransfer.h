@@ -2,8 +2,9 @@
 
 #include "couriers/Courier.h"
 #include "platform/AtomicFile.h"
+#include "platform/Iso8601.h"
+#include "platform/LocalTime.h"
 #include "store/ShipmentDatabase.h"
-#include "transfer/IsoDateTime.h"
 #include "transfer/ShipmentImporter.h"
 #include "transfer/TransferRecord.h"
 

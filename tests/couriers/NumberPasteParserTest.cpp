@@ -1,6 +1,6 @@
 #include "couriers/NumberPasteParser.h"
 
-#include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 #include <gtest/gtest.h>
 #include <string>

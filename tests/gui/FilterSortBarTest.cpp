@@ -3,12 +3,16 @@
 
 #include "app/MainFrame.h"
 #include "gui/ShellTestSupport.h"
+#include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <memory>
 
@@ -79,6 +83,56 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
     const QPoint before = bar->FilterButton().PopupPosition();
     frame->move(frame->pos() + QPoint(S(7), S(11)));
     EXPECT_EQ(bar->FilterButton().PopupPosition(), before + QPoint(S(7), S(11)));
+}
+
+// The window is never made smaller than what shows every caption of the bar, one item and
+// the soft keys whole; a message box with a long text is no wider than the window.
+TEST_F(FilterSortBarTest, TheSmallestWindowAndItsMessageBoxesShowEverythingWhole) {
+    ASSERT_TRUE(frame->Store().Add(MakeShipment(0, u"무선 이어폰", 1, 1, InDelivery)));
+    frame->View().Refresh(RefillCause::User);
+    frame->resize(S(40), S(30));
+    EXPECT_EQ(frame->size(), frame->minimumSize());
+    for (const CDropDownButton* button : {&bar->FilterButton(), &bar->SortButton()}) {
+        for (const QAction* entry : button->Menu()->actions()) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowIcon().width(),
+                      button->width())
+                << entry->text().toStdString();
+        }
+    }
+    EXPECT_LT(bar->FilterButton().geometry().right(), bar->SortButton().x());
+    CHTMLListCtrl& list = frame->View().List();
+    list.viewport()->grab();
+    EXPECT_LE(list.GetItemRect(0).Height(), list.viewport()->height()) << "one item shows whole";
+    const QPushButton* left = frame->CommandBar().KeyButton(CCommandBar::Key::Left);
+    const QPushButton* right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
+    EXPECT_LE(left->geometry().right(), right->x());
+    for (const QPushButton* key : {left, right}) {
+        EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width()) << key->text().toStdString();
+    }
+
+    frame->resize(S(240), S(320));
+    const QString path = QStringLiteral("/home/user/") + QString(12, u'가') + QStringLiteral("/parcelo-backup-") +
+                         QString(60, u'7') + QStringLiteral(".edb");
+    const QString text = QStringLiteral("이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 "
+                                        "보관됩니다. 복원한 뒤에도 그 파일로 되돌릴 수 있습니다.")
+                             .arg(path);
+    MessageBoxService* fake = MessageBoxService::Install(nullptr); // the real box
+    QRect box;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        box = dialog->frameGeometry();
+        shown = dialog->text();
+        dialog->reject();
+    });
+    ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);
+    MessageBoxService::Install(fake);
+    const QRect window = frame->frameGeometry();
+    EXPECT_TRUE(box.left() >= window.left() && box.right() <= window.right())
+        << box.width() << " in " << window.width();
+    const auto letters = [](QString value) { return value.remove(QRegularExpression(QStringLiteral("\\s"))); };
+    EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
 }
 
 // Every entry becomes its button's caption, is drawn, and is sent each time it is picked.

@@ -200,9 +200,16 @@ TEST_F(FindAndFilesTest, ExportThenImportIntoAFreshStoreGivesTheSameShipments) {
     EXPECT_EQ(freshView.List().GetItemCount(), 5);
 }
 
+// Under a find the question offers the shown rows, all of them, or nothing at all.
 TEST_F(FindAndFilesTest, ExportOfTheShownRowsFollowsFilterAndFind) {
     Load(kShipments);
     view.SetFindText(u"ㅊ"_qs);
+    messages.QueueAnswer(IDCANCEL);
+    chooser.answers = {folder.filePath("cancelled.csv")};
+    commands.Export();
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_EQ(messages.Calls()[0].style & MB_TYPEMASK, MB_YESNOCANCEL);
+    EXPECT_EQ(chooser.answers.size(), 1U) << "no file is asked for";
     messages.QueueAnswer(IDYES);
     chooser.answers = {folder.filePath("shown.csv")};
     commands.Export();

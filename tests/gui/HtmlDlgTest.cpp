@@ -233,14 +233,16 @@ TEST(HtmlDlgTest, APageCannotLeadTheViewAwayFromTheWeb) {
     EXPECT_TRUE(WaitFor([&] { return server.Requests().contains("/next") && !dialog.IsLoading(); }));
 }
 
-// A failed load shows the program's page: the address as text, never markup, and a retry link.
+// A failed load shows the program's page: the address decoded, as text, never markup,
+// broken only after "/", "?" and "&"; and a retry link.
 TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
     quint16 port = 0;
     {
         LoopbackServer gone("");
         port = gone.Port(); // nobody listens here once it is closed
     }
-    const QString address = QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"").arg(port);
+    const QString address =
+        QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%25&name=%ED%95%9C%EA%B8%80").arg(port);
     CHtmlDlg dialog;
     dialog.SetAddress(address.toStdU16String());
     dialog.show();
@@ -250,8 +252,17 @@ TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     const QString body = RunScript(view, "document.body.innerText").toString();
     EXPECT_TRUE(body.contains("서버가 연결을 거부했습니다")) << body.toStdString();
-    EXPECT_TRUE(body.contains(QStringLiteral("127.0.0.1:%1/track?no=").arg(port))) << body.toStdString();
+    const QString decoded = QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%&name=한글").arg(port);
+    EXPECT_TRUE(body.contains(decoded)) << body.toStdString();
     EXPECT_EQ(RunScript(view, "document.getElementsByTagName('i').length").toInt(), 0) << "the address is text";
+    const QStringList pieces =
+        RunScript(view, "Array.from(document.querySelectorAll('#address > span'), s => s.textContent).join('\\n')")
+            .toString()
+            .split(u'\n');
+    EXPECT_EQ(pieces.join(QString()), decoded);
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        EXPECT_TRUE(QStringLiteral("/?&").contains(pieces[i].back())) << pieces[i].toStdString();
+    }
 
     LoopbackServer back("<html><body>다시 열림</body></html>", true, port);
     ASSERT_EQ(back.Port(), port);

@@ -146,6 +146,87 @@ TEST_F(NewTrackDlgTest, OrderDateIsStoredAsPicked) {
     }
 }
 
+// A number stored for the same courier (blanks and hyphens aside) is asked about, on an add
+// and on an edit that makes one; a number longer than any real one is refused.
+TEST_F(NewTrackDlgTest, DuplicateNumbersAreAskedAboutAndOverlongOnesRefused) {
+    const int64_t first = Add(MakeShipment(0, u"x", kNow, kNow, InDelivery));
+    Shipment other = MakeShipment(1, u"y", kNow, kNow, InDelivery);
+    other.invoiceNumber = u"3333";
+    const int64_t second = Add(other);
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
+    Fill(*dialog, 1, "새 책", " 33-33");
+    m_messages.QueueAnswer(IDNO);
+    dialog->OnOK();
+    EXPECT_EQ(TakeMessage(), "이미 등록된 송장번호입니다: 상품명 y\n그래도 저장하시겠습니까?");
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->OnOK(); // the fake answers Yes
+    EXPECT_FALSE(TakeMessage().isEmpty());
+    ASSERT_EQ(Stored().size(), 3u);
+    ASSERT_TRUE(m_store.Read(dialog->SavedId()).has_value());
+    EXPECT_EQ(m_store.Read(dialog->SavedId())->itemName, u"새 책");
+
+    auto edit = Open(first);
+    Edit(*edit, IDC_ITEM_NAME).setText("바뀐 이름");
+    edit->OnOK();
+    EXPECT_EQ(TakeMessage(), "") << "an unchanged number is not asked about";
+    edit = Open(first);
+    Combo(*edit, IDC_COURIER_COMBO).setCurrentIndex(1);
+    Edit(*edit, IDC_INVOICE_NUMBER).setText("3333");
+    m_messages.QueueAnswer(IDNO);
+    edit->OnOK();
+    EXPECT_TRUE(TakeMessage().startsWith("이미 등록된 송장번호입니다"));
+    EXPECT_EQ(m_store.Read(first)->courierIndex, 0);
+    edit = Open(second);
+    Edit(*edit, IDC_INVOICE_NUMBER).setText("3333 ");
+    edit->OnOK();
+    EXPECT_EQ(TakeMessage(), "") << "the shipment itself is no duplicate";
+
+    for (const auto& [number, refused] : {std::pair("1234-5678-9012-3456-7890-1234-5678-9012-3456-7890", false),
+                                          std::pair("12345678901234567890123456789012345678901", true)}) {
+        dialog = Open(CNewTrackDlg::kNewShipment);
+        Fill(*dialog, 0, "긴 번호", number);
+        dialog->OnOK();
+        EXPECT_EQ(TakeMessage().contains("40자"), refused) << number;
+        EXPECT_EQ(dialog->isVisible(), refused);
+    }
+}
+
+// Closing the window or Escape asks first once something was typed; No keeps the form.
+TEST_F(NewTrackDlgTest, ClosingAChangedFormAsksFirst) {
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(TakeMessage(), "");
+    EXPECT_FALSE(dialog->isVisible());
+
+    const int64_t id = Add(MakeShipment(0, u"x", kNow, kNow, InDelivery));
+    dialog = Open(id);
+    QTest::keyClicks(&Edit(*dialog, IDC_ITEM_NAME), "y");
+    m_messages.QueueAnswer(IDNO);
+    dialog->close();
+    EXPECT_EQ(TakeMessage(), "변경 내용을 저장하지 않고 닫을까요?");
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(dialog.get(), Qt::Key_Escape); // the fake answers Yes
+    EXPECT_FALSE(TakeMessage().isEmpty());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), IDCANCEL);
+    EXPECT_EQ(m_store.Read(id)->itemName, u"x") << "nothing saved";
+}
+
+// A date is typed into the field as into any date field: over the part under the cursor,
+// with every year of the range written out whole.
+TEST_F(NewTrackDlgTest, OrderDateCanBeTyped) {
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
+    auto& picker = *qobject_cast<QDateTimeEdit*>(dialog->GetDlgItem(IDC_ORDER_DATE));
+    QLineEdit& field = *picker.findChild<QLineEdit*>();
+    for (const auto& [typed, expected] :
+         {std::pair("195537", QDate(1955, 3, 7)), std::pair("2100", QDate(2100, 3, 7))}) {
+        QTest::mouseClick(&field, Qt::LeftButton, {}, QPoint(3, field.height() / 2)); // into the year
+        QTest::keyClicks(&picker, typed);
+        EXPECT_EQ(picker.date(), expected) << picker.text().toStdString();
+        EXPECT_LE(field.fontMetrics().horizontalAdvance(picker.text()), field.width()) << "the date shows whole";
+    }
+}
+
 // A failed write keeps the form; only a lock elsewhere, which a retry mends, invites a retry.
 TEST_F(NewTrackDlgTest, FailedWriteKeepsTheInputAndSaysWhetherARetryCanHelp) {
     auto dialog = Open(CNewTrackDlg::kNewShipment);

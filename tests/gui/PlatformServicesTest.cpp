@@ -79,11 +79,15 @@ TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEachCacheReadsOnce) {
     EXPECT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
 }
 
-TEST(MessageBoxTest, YesNoOffersYesFirstAndEscapesToNo) {
+TEST(MessageBoxTest, YesNoOffersYesFirstAndEscapesToNoOrCancel) {
     const MessageBoxLayout yesNo = MessageBoxLayoutFor(MB_YESNO | MB_ICONQUESTION);
     ASSERT_EQ(yesNo.buttons.size(), 2u);
     EXPECT_EQ(std::tuple(yesNo.buttons[0].result, yesNo.buttons[1].result, yesNo.escapeResult),
               std::tuple(IDYES, IDNO, IDNO)); // Escape never confirms a delete
+    const MessageBoxLayout withCancel = MessageBoxLayoutFor(MB_YESNOCANCEL | MB_ICONQUESTION);
+    ASSERT_EQ(withCancel.buttons.size(), 3u);
+    EXPECT_EQ(std::tuple(withCancel.buttons[2].text, withCancel.buttons[2].result, withCancel.escapeResult),
+              std::tuple(QStringLiteral("취소"), IDCANCEL, IDCANCEL));
 }
 
 TEST(PhoneTest, AsksFirstDialsACleanNumberAndReportsAFailedHandOver) {

@@ -68,7 +68,7 @@ check_installed_tree() { # <root> <prefix> <sysconfdir> <with program>
     fi
 
     local size dimensions
-    for size in 16 32 64 128; do
+    for size in 16 32 48 64 128; do
         dimensions=$(file -b "$usr/share/icons/hicolor/${size}x${size}/apps/parcelo.png" 2>/dev/null || true)
         [[ "$dimensions" == "PNG image data, $size x $size"* ]] || fail "no ${size}px icon (found: $dimensions)"
     done

@@ -58,8 +58,13 @@ TEST_F(MarkupRendererTest, PlacesWordsBreaksAndParagraphs) {
     // A word that ends exactly at the right edge stays on its line.
     EXPECT_EQ(Draw(u"aaa bbb ccc", DT_WORDBREAK, {0, 0, 70, 100}), 15);
     EXPECT_EQ(Runs(), (RunList{"aaa@0,0", "bbb@40,0", "ccc@0,15"}));
-    // A word longer than the line widens it.
-    EXPECT_EQ(Measure(u"abcdefghij ab", DT_WORDBREAK, {0, 0, 50, 100}), (Rect{0, 0, 100, 30}));
+    // A word longer than the line ends at its edge in an ellipsis; the next word wraps as usual.
+    EXPECT_EQ(Measure(u"abcdefghij ab", DT_WORDBREAK, {0, 0, 50, 100}), (Rect{0, 0, 50, 30}));
+    Draw(u"abcdefghij ab", DT_WORDBREAK, {0, 0, 50, 100});
+    EXPECT_EQ(Runs(), (RunList{"abcdefghij@0,0", "ab@0,15"}));
+    EXPECT_EQ(dc.TextCalls()[0].rect.right, 50);
+    EXPECT_NE(dc.TextCalls()[0].format & DT_END_ELLIPSIS, 0u);
+    EXPECT_EQ(dc.TextCalls()[1].format & DT_END_ELLIPSIS, 0u);
 
     Draw(u"<p>a<p>b<br><br>c");
     EXPECT_EQ(Runs(), (RunList{"a@0,0", "b@0,22", "c@0,52"}));
@@ -180,7 +185,8 @@ TEST_F(MarkupRendererTest, ArgumentsAndMeasureMode) {
         const int drawn = Draw(item, DT_WORDBREAK, area);
         int right = area.left;
         for (const FakeDrawCall& call : dc.TextCalls()) {
-            right = std::max(right, call.rect.left + FakeDrawingContext::Extent(call.font, call.text).cx);
+            const int extent = FakeDrawingContext::Extent(call.font, call.text).cx;
+            right = std::max(right, (call.format & DT_END_ELLIPSIS) != 0 ? call.rect.right : call.rect.left + extent);
         }
         Rect measured = area;
         EXPECT_EQ(DrawMarkupText(&dc, item.c_str(), -1, &measured, DT_WORDBREAK | DT_CALCRECT), drawn);

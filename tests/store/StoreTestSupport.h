@@ -2,6 +2,7 @@
 
 #include "config/TempFolder.h"
 #include "store/ShipmentDatabase.h"
+#include "support/ScopedEnv.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -25,29 +26,6 @@
 #include <vector>
 
 namespace parcelo::test {
-
-// Sets an environment variable (TZ among them) for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        Set(value);
-    }
-    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void Set(const char* value) {
-        value != nullptr ? setenv(m_name.c_str(), value, 1) : unsetenv(m_name.c_str());
-        tzset();
-    }
-
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
 
 // Central European time with daylight saving from the last Sunday of March to the last of October.
 inline constexpr const char* kBerlinRule = "CET-1CEST,M3.5.0,M10.5.0/3";

@@ -1,5 +1,4 @@
 #include "store/StoreTestSupport.h"
-#include "transfer/IsoDateTime.h"
 #include "transfer/ShipmentExporter.h"
 #include "transfer/ShipmentFileParser.h"
 #include "transfer/TransferTestData.h"
@@ -55,32 +54,6 @@ TEST(TransferRoundTripTest, CsvHasTheDocumentedLayout) {
     EXPECT_NE(json.find("\"format\": \"parcelo\""), std::string::npos);
     EXPECT_NE(json.find("\"courierIndex\": null"), std::string::npos);
     EXPECT_NE(json.find("\"itemName\": \"=\xEC\xB1\x85\""), std::string::npos); // no guard in JSON
-}
-
-TEST(IsoDateTimeTest, FormatsOffsetsAndReadsTheUsualForms) {
-    const auto seoul = [](int64_t wall) { return SeoulWallClock(wall); };
-    const int64_t instant = 1'796'619'780;
-    EXPECT_EQ(FormatIsoDateTime(instant, 9 * 3600), "2026-12-07T14:03:00+09:00");
-    EXPECT_EQ(FormatIsoDateTime(instant, -(3 * 3600 + 30 * 60)), "2026-12-07T01:33:00-03:30");
-    // Local mean time of old zone rules: not whole minutes, so written in UTC.
-    EXPECT_EQ(FormatIsoDateTime(instant, 30'472), "2026-12-07T05:03:00Z");
-
-    for (const char16_t* text : {u"2026-12-07T14:03:00+09:00", u"2026-12-07T05:03:00Z", u"2026-12-07 14:03",
-                                 u"2026.12.07 14:03:00.250", u"2026-12-07T06:03:00+0100", u"2026-12-07T14:03+09"}) {
-        EXPECT_EQ(ParseIsoDateTime(text, seoul), instant) << std::string(text, text + 10);
-    }
-    EXPECT_EQ(ParseIsoDateTime(u"2026-12-07", seoul), instant - (14 * 3600 + 3 * 60));
-    EXPECT_EQ(ParseIsoDateTime(u"2024-02-29", seoul).has_value(), true);
-    for (const char16_t* text :
-         {u"2026-02-29", u"2026-12-07T24:00", u"2026-12-07T14:03:00+09:00x", u"2026-12-07T14:3", u"26-12-07", u""}) {
-        EXPECT_FALSE(ParseIsoDateTime(text, seoul).has_value());
-    }
-}
-
-TEST(IsoDateTimeTest, LocalOffsetFollowsTz) {
-    const test::ScopedEnv zone("TZ", "KST-9");
-    EXPECT_EQ(LocalUtcOffset(1'796'619'780), 9 * 3600);
-    EXPECT_EQ(LocalWallClockToInstant(1'796'619'780 + 9 * 3600), 1'796'619'780);
 }
 
 } // namespace

@@ -8,18 +8,11 @@
 
 namespace parcelo {
 
-// Offset of local time from UTC, in seconds, at an instant (seconds since 1970 UTC).
-using UtcOffsetFunction = std::function<int32_t(int64_t instant)>;
-
-// The C library's rules (localtime_r, tm_gmtoff), so TZ applies; 0 when the instant
-// does not fit the C library.
-int32_t LocalUtcOffset(int64_t instant);
-
-// ISO 8601 date-time text of an instant in the zone the offset describes, e.g.
-// "2026-12-07T14:03:00+09:00". Offsets that are not whole minutes (the local mean time
-// of old zone rules) cannot be written as ±hh:mm; such instants are written in UTC
-// with "Z" so that they read back exactly. Years outside 0000 to 9999 get a sign and
-// as many digits as they need.
+// ISO 8601 date-time text of an instant (seconds since 1970 UTC) in the zone the
+// offset describes, e.g. "2026-12-07T14:03:00+09:00". Offsets that are not whole
+// minutes (the local mean time of old zone rules) cannot be written as ±hh:mm; such
+// instants are written in UTC with "Z" so that they read back exactly. Years outside
+// 0000 to 9999 get a sign and as many digits as they need.
 std::string FormatIsoDateTime(int64_t instant, int32_t utcOffset);
 
 // Reads what FormatIsoDateTime writes, and the usual forms people type: a date alone
@@ -32,7 +25,10 @@ std::string FormatIsoDateTime(int64_t instant, int32_t utcOffset);
 std::optional<int64_t> ParseIsoDateTime(std::u16string_view text,
                                         const std::function<std::optional<int64_t>(int64_t wallSeconds)>& localInstant);
 
-// The C library's local time for ParseIsoDateTime.
-std::optional<int64_t> LocalWallClockToInstant(int64_t wallSeconds);
+// The instant an RFC 3339 date-time names, which must carry its offset:
+// "2024-03-05T14:07:00+09:00", "2024-03-05T05:07:00.250Z", "...+0900". Fractions of a
+// second are dropped. Anything else (no offset, out-of-range fields, trailing text)
+// gives std::nullopt.
+std::optional<int64_t> ParseIsoInstant(std::string_view text);
 
 } // namespace parcelo

@@ -1,0 +1,115 @@
+#include "platform/Iso8601.h"
+
+#include "platform/CivilDate.h"
+#include "platform/LocalTime.h"
+#include "support/ScopedEnv.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace parcelo {
+namespace {
+
+constexpr int64_t kSeoul = 9 * 3600;
+
+std::optional<int64_t> SeoulWallClock(int64_t wall) {
+    return wall - kSeoul;
+}
+
+// Counts days one at a time with nothing but the leap-year rule, from 1600-01-01
+// (day -135140) to the end of 2799, and compares both directions at every day; years
+// further out must repeat the calendar every 400 years.
+TEST(CivilDateTest, AgreesWithCountingDaysOneByOne) {
+    int64_t year = 1600;
+    int month = 1;
+    int day = 1;
+    for (int64_t days = -135'140; year < 2800; ++days) {
+        ASSERT_EQ(DaysFromCivil(year, month, day), days) << year << '-' << month << '-' << day;
+        const CivilDate date = CivilFromDays(days);
+        ASSERT_TRUE(date.year == year && date.month == month && date.day == day) << days;
+        const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+        const int length = month == 2                                                ? (leap ? 29 : 28)
+                           : (month == 4 || month == 6 || month == 9 || month == 11) ? 30
+                                                                                     : 31;
+        if (++day > length) {
+            day = 1;
+            if (++month > 12) {
+                month = 1;
+                ++year;
+            }
+        }
+    }
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 2000; ++i) {
+        const auto far = static_cast<int64_t>(random() % 2'000'000) - 1'000'000;
+        const int m = 1 + static_cast<int>(random() % 12);
+        const int d = 1 + static_cast<int>(random() % 28);
+        EXPECT_EQ(DaysFromCivil(far + 400, m, d) - DaysFromCivil(far, m, d), 146'097) << far;
+        const CivilDate back = CivilFromDays(DaysFromCivil(far, m, d));
+        EXPECT_TRUE(back.year == far && back.month == m && back.day == d) << far;
+    }
+    EXPECT_EQ(DaysFromCivil(2026, 13, 1), DaysFromCivil(2027, 1, 1)) << "months roll over";
+    EXPECT_EQ(DaysFromCivil(2026, 1, 32), DaysFromCivil(2026, 2, 1)) << "days roll over";
+}
+
+// Whatever the writer writes, both readers give back, at every offset it can write.
+TEST(Iso8601Test, EveryWrittenInstantReadsBack) {
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 20'000; ++i) {
+        const int64_t instant = static_cast<int64_t>(random() % 600'000'000'000ULL) - 300'000'000'000LL;
+        const auto offset = static_cast<int32_t>(static_cast<int64_t>(random() % 1681) - 840) * 60;
+        for (const int32_t utcOffset : {offset, offset + 13}) {
+            const std::string text = FormatIsoDateTime(instant, utcOffset);
+            const std::u16string wide(text.begin(), text.end());
+            ASSERT_EQ(ParseIsoDateTime(wide, SeoulWallClock), instant) << text;
+            const bool fourDigitYear = text[0] >= '0' && text[0] <= '9';
+            ASSERT_EQ(ParseIsoInstant(text), fourDigitYear ? std::optional<int64_t>(instant) : std::nullopt) << text;
+        }
+    }
+}
+
+TEST(Iso8601Test, TheTwoGrammars) {
+    const int64_t instant = 1'796'619'780; // 2026-12-07 05:03:00 UTC
+    EXPECT_EQ(FormatIsoDateTime(instant, 9 * 3600), "2026-12-07T14:03:00+09:00");
+    EXPECT_EQ(FormatIsoDateTime(instant, -(3 * 3600 + 30 * 60)), "2026-12-07T01:33:00-03:30");
+    EXPECT_EQ(FormatIsoDateTime(instant, 30'472), "2026-12-07T05:03:00Z") << "local mean time is written in UTC";
+
+    // Read by both: what services send.
+    for (const char* text : {"2026-12-07T14:03:00+09:00", "2026-12-07T05:03:00Z", "2026-12-07t05:03:00.123456789012z",
+                             "2026-12-07 06:03:00+0100", "2026-12-06T23:03:00-06:00"}) {
+        EXPECT_EQ(ParseIsoInstant(text), instant) << text;
+        EXPECT_EQ(ParseIsoDateTime(std::u16string(text, text + std::char_traits<char>::length(text)), SeoulWallClock),
+                  text[19] == '.' ? std::nullopt : std::optional<int64_t>(instant))
+            << text << ": a typed fraction has at most nine digits";
+    }
+    // Typed forms: local time, short fields, other separators, an hour-only offset.
+    for (const char16_t* text :
+         {u"2026-12-07 14:03", u"2026.12.07 14:03:00.250", u"2026/12/7 14:03:00", u"2026-12-07T14:03+09"}) {
+        EXPECT_EQ(ParseIsoDateTime(text, SeoulWallClock), instant) << std::string(text, text + 10);
+    }
+    EXPECT_EQ(ParseIsoDateTime(u"2026-12-07", SeoulWallClock), instant - (14 * 3600 + 3 * 60));
+    EXPECT_EQ(ParseIsoDateTime(u"2026-12-07Z", SeoulWallClock), instant - (5 * 3600 + 3 * 60));
+    for (const char* text : {"2026-12-07 14:03", "2026-12-07T14:03:00", "2026.12.07T05:03:00Z", "2026-12-7T05:03:00Z",
+                             "2026-12-07T14:03:00+09", "+2026-12-07T05:03:00Z", "2026-12-07"}) {
+        EXPECT_FALSE(ParseIsoInstant(text).has_value()) << text;
+    }
+    EXPECT_EQ(ParseIsoInstant("2016-12-31T23:59:60Z"), 1'483'228'800) << "a leap second of a service";
+    // Refused by both.
+    for (const char* text : {"2026-02-29T00:00:00Z", "2026-12-07T24:00:00Z", "2026-12-07T14:07:00+09:00 ",
+                             "2026-12-07T14:07:00.Z", "2026-12-07T14:07:00+9", "2026-12-07T14:07:00+24:00",
+                             "2026-12-07T14:3:00Z", "26-12-07T14:03:00Z", "2026-13-07T14:03:00Z", ""}) {
+        EXPECT_FALSE(ParseIsoInstant(text).has_value()) << text;
+        EXPECT_FALSE(ParseIsoDateTime(std::u16string(text, text + std::char_traits<char>::length(text)), SeoulWallClock)
+                         .has_value())
+            << text;
+    }
+}
+
+TEST(Iso8601Test, LocalOffsetFollowsTz) {
+    const test::ScopedEnv zone("TZ", "KST-9");
+    EXPECT_EQ(LocalUtcOffset(1'796'619'780), 9 * 3600);
+    EXPECT_EQ(LocalWallClockToInstant(1'796'619'780 + 9 * 3600), 1'796'619'780);
+}
+
+} // namespace
+} // namespace parcelo
