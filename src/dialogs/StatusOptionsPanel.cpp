@@ -93,8 +93,8 @@ void CStatusOptionsPanel::Load(const StatusSettings& settings, const QString& cl
     m_clientId->setText(clientId);
     m_secret->clear();
     m_secret->setPlaceholderText(hasSecret ? QStringLiteral("(저장됨)") : QString());
-    m_keyNote->setText(memoryOnly ? QStringLiteral("비밀 저장소를 쓸 수 없어 키는 프로그램을 닫을 때까지만 "
-                                                   "기억합니다. 설정 파일에는 저장하지 않습니다.")
+    m_keyNote->setText(memoryOnly ? QStringLiteral("비밀 저장소를 쓸 수 없어 비밀 키는 프로그램을 닫을 때까지만 "
+                                                   "기억합니다. 설정 파일에는 클라이언트 ID만 저장합니다.")
                                   : QString());
     m_keyNote->setVisible(memoryOnly);
     UpdateEnabled();
