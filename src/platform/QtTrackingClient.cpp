@@ -249,7 +249,9 @@ void QtTrackingClient::Send(Waiting waiting) {
     QNetworkReply* reply = m_network.post(request, QByteArray(body.data(), static_cast<qsizetype>(body.size())));
     Active& active = m_active[reply];
     active.done = std::move(waiting.done);
+    active.query = waiting.query;
     active.check = waiting.check;
+    active.renewed = waiting.renewed;
     active.withToken = withToken;
     active.timer = new QTimer(this);
     active.timer->setSingleShot(true);
@@ -333,6 +335,11 @@ void QtTrackingClient::OnFinished(QNetworkReply* reply) {
         }
         if (active.withToken && result.outcome == TrackingOutcome::KeyRefused) {
             ForgetToken(); // revoked or expired early: the next request asks for a new one
+            if (!active.renewed && active.done) {
+                m_waiting.push_front({active.query, std::move(active.done), active.check, true});
+                StartWaiting();
+                return;
+            }
         }
         // One check the user asked for says nothing of the endpoint's load.
         if (!active.check && IsBackOffOutcome(result.outcome)) {

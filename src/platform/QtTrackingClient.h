@@ -25,8 +25,9 @@ namespace parcelo {
 // exponentially (Retry-After honoured): requests to it then fail at once with
 // BackingOff until the delay has passed. With OAuth2 the requests wait for one token
 // request to the issuer (the same rules for its address); the token is kept until
-// shortly before it expires by the clock given, and forgotten when the service refuses
-// it or the key changes.
+// shortly before it expires by the clock given, and forgotten when the key changes or
+// the service refuses it (a request refused with a token is sent once more with a new
+// one, so that a token revoked early costs no answer).
 class QtTrackingClient : public QObject, public TrackingClient {
     Q_OBJECT
 
@@ -50,14 +51,17 @@ private:
     struct Waiting {
         TrackingQuery query;
         Callback done;
-        bool check = false; // the connection check, not a tracking query
+        bool check = false;   // the connection check, not a tracking query
+        bool renewed = false; // sent again once with a new token after the service refused one
     };
     struct Active {
         Callback done;
         QTimer* timer = nullptr;
         QByteArray body;
         std::optional<TrackingOutcome> verdict; // decided before the reply finished
+        TrackingQuery query;
         bool check = false;
+        bool renewed = false;
         bool withToken = false; // sent with the cached bearer token
     };
 

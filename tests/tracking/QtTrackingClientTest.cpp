@@ -106,17 +106,24 @@ TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
     EXPECT_EQ(m_server.TokenRequests(), 2) << "renewed before it runs out";
     EXPECT_EQ(m_server.LastAuthorization(), "Bearer t2");
 
+    // A token refused before its time is renewed and the request sent once more.
     m_server.SetAnswer("revoked", {401, Bytes(test::ErrorAnswer("UNAUTHENTICATED"))});
+    const int before = m_server.Requests();
     EXPECT_EQ(Ask("revoked").outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.TokenRequests(), 3);
+    EXPECT_EQ(m_server.Requests(), before + 2) << "once with a new token, not more";
+    m_server.SetAnswer("revoked", {200, Bytes(kDelivered)});
+    m_server.SetTokenAnswer({200, R"({"access_token":"t3","token_type":"bearer","expires_in":600})"});
     EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
-    EXPECT_EQ(m_server.TokenRequests(), 3) << "a refused token is not sent again";
+    EXPECT_EQ(m_server.TokenRequests(), 4) << "a refused token is not sent again";
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t3");
 
     m_server.SetTokenAnswer({401, R"({"error":"invalid_client"})"});
     settings.clientSecret = QStringLiteral("wrong");
     m_client.SetSettings(settings);
     const int sent = m_server.Requests();
     EXPECT_EQ(Ask("1").outcome, TrackingOutcome::KeyRefused);
-    EXPECT_EQ(m_server.TokenRequests(), 4) << "a new key, a new token";
+    EXPECT_EQ(m_server.TokenRequests(), 5) << "a new key, a new token";
     EXPECT_EQ(m_server.Requests(), sent) << "no query without a token";
 
     // The connection check waits for a token too, and says what the issuer said.
