@@ -49,6 +49,7 @@ void COptionDlg::OnInitDialog() {
     m_statusPanel = new CStatusOptionsPanel;
     m_statusPanel->Load(StatusSettings::Read(profile), m_clientId, m_hasSecret, m_memoryOnly);
     m_statusPanel->SetKnownSecret(m_knownSecret);
+    m_statusPanel->ShowProblem(m_statusProblem);
     m_statusArea->setWidget(m_statusPanel);
     PlaceStatusArea();
     m_statusArea->show();

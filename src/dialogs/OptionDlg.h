@@ -28,6 +28,8 @@ public:
     void SetKeyState(const QString& clientId, bool hasSecret, bool memoryOnly);
     // The secret in use, for "연결 확인" while none is typed; never shown.
     void SetKnownSecret(const QString& secret);
+    // What the last refresh found wrong, shown above the delivery-status options.
+    void SetStatusProblem(const QString& text) { m_statusProblem = text; }
     CStatusOptionsPanel* StatusPanel() const { return m_statusPanel; }
 
 protected:
@@ -44,6 +46,7 @@ private:
     CStatusOptionsPanel* m_statusPanel = nullptr;
     QString m_clientId;
     QString m_knownSecret;
+    QString m_statusProblem;
     bool m_hasSecret = false;
     bool m_memoryOnly = false;
     void PlaceStatusArea();

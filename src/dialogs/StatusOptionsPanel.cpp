@@ -34,8 +34,12 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
       m_interval(new QSpinBox(this)), m_autoDone(new QCheckBox(QStringLiteral("배송완료 시 자동으로 완료 처리"), this)),
       m_notify(new QCheckBox(QStringLiteral("상태가 바뀌면 알림 표시"), this)), m_keyNote(PlainLabel({}, this)),
       m_auth(new QComboBox(this)), m_tokenUrl(new QLineEdit(this)),
-      m_check(new QPushButton(QStringLiteral("연결 확인"), this)), m_checkResult(PlainLabel({}, this)) {
+      m_check(new QPushButton(QStringLiteral("연결 확인"), this)), m_checkResult(PlainLabel({}, this)),
+      m_problem(PlainLabel({}, this)) {
     setObjectName(QStringLiteral("StatusOptions"));
+    m_problem->setObjectName(QStringLiteral("StatusProblem"));
+    m_problem->setAccessibleName(QStringLiteral("배송 상태 확인 문제"));
+    m_problem->hide();
     m_endpoint->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultEndpoint));
     m_auth->addItem(QStringLiteral("API 키"), static_cast<int>(TrackingClient::Auth::ApiKey));
     m_auth->addItem(QStringLiteral("OAuth2 토큰"), static_cast<int>(TrackingClient::Auth::OAuth2));
@@ -52,6 +56,7 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PlainLabel(QStringLiteral("배송 상태"), this));
+    layout->addWidget(m_problem);
     layout->addWidget(m_enabled);
     auto* form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
@@ -111,6 +116,11 @@ StatusSettings CStatusOptionsPanel::Settings() const {
     settings.tokenUrl = m_tokenUrl->text().trimmed();
     settings.clientId = ClientId();
     return settings;
+}
+
+void CStatusOptionsPanel::ShowProblem(const QString& text) {
+    m_problem->setText(text);
+    m_problem->setVisible(!text.isEmpty());
 }
 
 bool CStatusOptionsPanel::KeyEdited() const {

@@ -40,6 +40,9 @@ public:
     // Sends the check (also what the button does); the answer shows in CheckResult().
     void CheckConnection();
 
+    // Shows, above everything, what the last refresh found wrong (empty: nothing).
+    void ShowProblem(const QString& text);
+
     // True when the user changed the client id or typed a secret.
     bool KeyEdited() const;
     QString ClientId() const;
@@ -57,6 +60,7 @@ public:
     QLineEdit& TokenUrlEdit() const { return *m_tokenUrl; }
     QPushButton& CheckButton() const { return *m_check; }
     QLabel& CheckResult() const { return *m_checkResult; }
+    QLabel& Problem() const { return *m_problem; }
 
 private:
     void UpdateEnabled();
@@ -73,6 +77,7 @@ private:
     QLineEdit* m_tokenUrl;
     QPushButton* m_check;
     QLabel* m_checkResult;
+    QLabel* m_problem;
     QString m_loadedClientId;
     QString m_knownSecret;
     ClientFactory m_clientFactory;

@@ -78,6 +78,9 @@ public:
     // so a refilled list selects the same position again.
     void DeleteAllItems();
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    // What the list says, in its own font and colours, while it has no items (and none
+    // to come): how to fill it. Empty says nothing.
+    void SetEmptyText(std::u16string text);
     // Rows the list is told of before their items arrive: a fill that reads the top of a
     // long list first adds those items and counts the rest here. Their room is kept below
     // the items at the estimated height, so that the scroll bar is right from the first
@@ -250,6 +253,7 @@ private:
 
     std::vector<HTMLListItem> m_items;
     TextProvider m_textProvider;
+    std::u16string m_emptyText;
     // By item index: the text of the last filling's item whose measure an item added
     // without its text took as its estimate (see HTMLListItem::hasPreviousText).
     std::vector<std::u16string> m_previousTexts;

@@ -212,7 +212,9 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     EXPECT_FALSE(ItemText(main, doneRow).contains(u'\u00B7'));
 }
 
-// An out-of-range interval is mended; the service's key is sent but never reaches the file.
+// An out-of-range interval is mended; the service's key is sent but never reaches the
+// file; a key the service refuses is told under the list and once in the options, and
+// the timer sends nothing more until another key is given.
 TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     Profile profile;
     UserSettings().setValue("STATUS/INTERVAL", 0); // an administrator's out-of-range interval
@@ -228,33 +230,52 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
     EXPECT_FALSE(conf.readAll().contains("very-secret"));
 
-    // "연결 확인" sends one request with what is entered (the secret in use when none is
-    // typed) and says what came of it.
-    COptionDlg options;
-    options.SetKeyState("client-id", true, false);
-    options.SetKnownSecret("very-secret");
-    options.show();
-    CStatusOptionsPanel& panel = *options.StatusPanel();
-    const auto check = [&panel] {
+    {
+        // "연결 확인" sends one request with what is entered (the secret in use when none is
+        // typed) and says what came of it.
+        COptionDlg options;
+        options.SetKeyState("client-id", true, false);
+        options.SetKnownSecret("very-secret");
+        options.show();
+        CStatusOptionsPanel& panel = *options.StatusPanel();
+        const auto check = [&panel] {
+            panel.CheckButton().click();
+            EXPECT_FALSE(panel.CheckButton().isEnabled()) << "one check at a time";
+            EXPECT_TRUE(WaitUntil([&panel] { return panel.CheckButton().isEnabled(); }));
+            return panel.CheckResult().text();
+        };
+        server.SetAnswer("", {200, R"({"data":{"carriers":{"edges":[]}}})"});
+        const int sent = server.Requests();
+        EXPECT_EQ(check(), "연결되었습니다");
+        EXPECT_EQ(server.Requests(), sent + 1);
+        EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:very-secret");
+        panel.SecretEdit().setText("typed");
+        server.SetAnswer("", {401, QByteArray::fromStdString(ErrorAnswer("UNAUTHENTICATED"))});
+        EXPECT_TRUE(check().startsWith("서비스가 키를 거부했습니다"));
+        EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:typed");
+        panel.EndpointEdit().setText("http://127.0.0.1:9/graphql");
+        EXPECT_TRUE(check().startsWith("연결할 수 없습니다"));
+        panel.EndpointEdit().setText("http://tracking.example/graphql");
         panel.CheckButton().click();
-        EXPECT_FALSE(panel.CheckButton().isEnabled()) << "one check at a time";
-        EXPECT_TRUE(WaitUntil([&panel] { return panel.CheckButton().isEnabled(); }));
-        return panel.CheckResult().text();
-    };
-    server.SetAnswer("", {200, R"({"data":{"carriers":{"edges":[]}}})"});
-    const int sent = server.Requests();
-    EXPECT_EQ(check(), "연결되었습니다");
-    EXPECT_EQ(server.Requests(), sent + 1);
-    EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:very-secret");
-    panel.SecretEdit().setText("typed");
-    server.SetAnswer("", {401, QByteArray::fromStdString(ErrorAnswer("UNAUTHENTICATED"))});
-    EXPECT_TRUE(check().startsWith("서비스가 키를 거부했습니다"));
-    EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:typed");
-    panel.EndpointEdit().setText("http://127.0.0.1:9/graphql");
-    EXPECT_TRUE(check().startsWith("연결할 수 없습니다"));
-    panel.EndpointEdit().setText("http://tracking.example/graphql");
-    panel.CheckButton().click();
-    EXPECT_TRUE(panel.CheckResult().text().startsWith("이 주소는 배송 조회 서비스가 아닙니다"));
+        EXPECT_TRUE(panel.CheckResult().text().startsWith("이 주소는 배송 조회 서비스가 아닙니다"));
+    }
+    {
+        // A refused key: said under the list and once in the options; no timer refresh until a new key.
+        server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
+        ASSERT_TRUE(frame->Status().RefreshNow() && AwaitRefresh());
+        EXPECT_TRUE(frame->Status().StatusLine().contains(QStringLiteral("키를 거부"))) << "under the list";
+        EXPECT_FALSE(frame->Status().RefreshDue()) << "the timer's refresh would be refused again";
+        COptionDlg options;
+        options.SetStatusProblem(frame->Status().TakeKeyRefusal());
+        options.show();
+        ASSERT_NE(options.StatusPanel(), nullptr);
+        EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
+        EXPECT_TRUE(frame->Status().TakeKeyRefusal().isEmpty()) << "said once";
+        frame->StoreKey(QStringLiteral("client-id"), QStringLiteral("new-secret"));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(frame->Status().RefreshDue());
+        ASSERT_TRUE(AwaitRefresh());
+    }
 }
 
 // Without a secret store: told as soon as the feature is turned on and a key typed;
