@@ -2,6 +2,7 @@
 
 #include "platform/DpiCache.h"
 #include "platform/FontWarmUp.h"
+#include "platform/KeyFile.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/QtMenuBuilder.h"
@@ -53,6 +54,10 @@ constexpr char16_t kIniWithoutCouriers[] = u"택배 회사 목록이 비어 있�
                                            u"프로그램을 다시 시작하십시오.";
 constexpr char16_t kStoreUnavailable[] =
     u"배송정보 데이터베이스를 열 수 없습니다.\n배송정보를 보거나 저장할 수 없습니다.";
+constexpr char16_t kNoSecretStore[] =
+    u"비밀 저장소를 쓸 수 없어 비밀 키는 Parcelo를 닫을 때까지만 기억합니다.\n클라이언트 ID는 설정 파일에 "
+    u"저장했습니다. 다음에 시작하면 옵션에서 비밀 키만 다시 입력하십시오. 창 없이 확인할 때는 "
+    u"PARCELO_KEY_FILE이나 systemd의 LoadCredential=로 키 파일을 주십시오.";
 constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_CALL_COURIER, ID_TRACK_SHIPMENT};
 
 DpiCache& FrameDpi() {
@@ -188,8 +193,15 @@ void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
     Secrets().ReadKey([this](const StoredKey& key) {
         m_keyState = KeyState::Read;
         m_keyMemoryOnly = key.outcome == StoredKey::Outcome::Unavailable;
-        if (key.outcome == StoredKey::Outcome::Ok && m_status.ClientSecret().isEmpty()) {
-            m_status.SetKey(key.clientId, key.clientSecret);
+        if (m_status.ClientSecret().isEmpty()) {
+            if (key.outcome == StoredKey::Outcome::Ok) {
+                m_status.SetKey(key.clientId, key.clientSecret);
+            } else if (const KeyFile::Result file = KeyFile::Read(); file.outcome == KeyFile::Outcome::Ok) {
+                m_status.SetKey(file.clientId, file.clientSecret);
+            } else {
+                // The id is kept in the profile: only the secret has to be typed again.
+                m_status.SetKey(m_pendingSettings.clientId, {});
+            }
         }
         m_status.Apply(m_pendingSettings);
     });
@@ -206,8 +218,13 @@ SecretStore& CMainFrame::Secrets() {
 
 void CMainFrame::StoreKey(const QString& clientId, const QString& clientSecret) {
     m_status.SetKey(clientId, clientSecret);
-    Secrets().WriteKey(clientId, clientSecret, [this](const StoredKey& result) {
+    Secrets().WriteKey(clientId, clientSecret, [this, typed = !clientSecret.isEmpty()](const StoredKey& result) {
+        const bool toldBefore = m_keyMemoryOnly;
         m_keyMemoryOnly = result.outcome == StoredKey::Outcome::Unavailable;
+        // Said when the secret is typed, not only the next time the options are opened.
+        if (m_keyMemoryOnly && typed && !toldBefore) {
+            ShowMessage(this, QString::fromUtf16(kNoSecretStore), MB_OK | MB_ICONINFORMATION);
+        }
     });
 }
 

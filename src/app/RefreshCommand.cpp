@@ -3,6 +3,7 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "platform/Clock.h"
+#include "platform/KeyFile.h"
 #include "platform/Profile.h"
 #include "platform/SecretStore.h"
 #include "platform/StatusServices.h"
@@ -68,8 +69,17 @@ int RunRefreshCommand() {
     const std::unique_ptr<TrackingClient> client = services->CreateClient(clock);
     TrackingClient::Settings clientSettings;
     clientSettings.endpoint = settings.EffectiveEndpoint();
-    {
-        // Without a secret store the service is asked without a key.
+    clientSettings.auth = settings.auth;
+    clientSettings.tokenUrl = settings.EffectiveTokenUrl();
+    // A key file named for this run wins; else the desktop's secret store, if any.
+    const KeyFile::Result file = KeyFile::Read();
+    if (file.outcome == KeyFile::Outcome::Refused) {
+        return Refuse(file.problem);
+    }
+    if (file.outcome == KeyFile::Outcome::Ok) {
+        clientSettings.clientId = file.clientId;
+        clientSettings.clientSecret = file.clientSecret;
+    } else {
         const std::unique_ptr<SecretStore> secrets = services->CreateSecretStore();
         QEventLoop wait;
         secrets->ReadKey([&](const StoredKey& key) {
@@ -80,6 +90,13 @@ int RunRefreshCommand() {
             wait.quit();
         });
         wait.exec();
+    }
+    if (settings.NeedsKey() && clientSettings.clientSecret.isEmpty()) {
+        return Refuse(QStringLiteral("배송 조회 서비스의 키가 없어 아무것도 확인하지 않았습니다. 비밀 저장소에도, "
+                                     "$CREDENTIALS_DIRECTORY/%1에도, PARCELO_KEY_FILE이 가리키는 파일에도 키가 "
+                                     "없습니다. 옵션에서 키를 입력하거나 키 파일에 한 줄로 \"클라이언트 ID:비밀 "
+                                     "키\"를 적으십시오.")
+                          .arg(QString::fromLatin1(KeyFile::kCredentialName)));
     }
     client->SetSettings(clientSettings);
 

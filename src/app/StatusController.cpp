@@ -10,6 +10,12 @@
 
 namespace parcelo {
 
+namespace {
+
+const QString kMissingKeyLine = QStringLiteral("배송 상태: 비밀 키가 없습니다. 옵션에서 키를 다시 입력하십시오");
+
+} // namespace
+
 StatusController::StatusController(CTrackingDatabase& store, const Clock& clock, QObject* parent)
     : QObject(parent), m_store(store), m_clock(clock) {
     m_timer.setTimerType(Qt::VeryCoarseTimer);
@@ -39,6 +45,12 @@ void StatusController::SetKey(const QString& clientId, const QString& clientSecr
     m_clientId = clientId;
     m_clientSecret = clientSecret;
     ApplyClientSettings();
+    if (!m_clientSecret.isEmpty() && m_statusLine == kMissingKeyLine) {
+        // What waited for the key goes now.
+        m_statusLine.clear();
+        emit statusLineChanged(m_statusLine);
+        RefreshDue();
+    }
 }
 
 QString StatusController::TakeKeyRefusal() {
@@ -98,6 +110,14 @@ bool StatusController::Start(bool force) {
     if (!m_settings.enabled || !m_refresher) {
         return false;
     }
+    if (m_settings.NeedsKey() && m_clientSecret.isEmpty()) {
+        // Every request would be refused: nothing is sent until a key is entered.
+        if (m_statusLine != kMissingKeyLine) {
+            m_statusLine = kMissingKeyLine;
+            emit statusLineChanged(m_statusLine);
+        }
+        return false;
+    }
     return m_refresher->Start(force);
 }
 
@@ -135,6 +155,8 @@ void StatusController::ApplyClientSettings() {
     }
     TrackingClient::Settings settings = m_client->CurrentSettings();
     settings.endpoint = m_settings.EffectiveEndpoint();
+    settings.auth = m_settings.auth;
+    settings.tokenUrl = m_settings.EffectiveTokenUrl();
     settings.clientId = m_clientId;
     settings.clientSecret = m_clientSecret;
     m_client->SetSettings(settings);

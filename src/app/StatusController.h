@@ -45,7 +45,8 @@ public:
     bool Enabled() const { return m_settings.enabled; }
 
     // Checks every shipment that can be tracked now (the user asked). False when the
-    // feature is off or a refresh is running already.
+    // feature is off, a refresh is running already, or the service wants a key and
+    // there is no secret (the status line then asks for it).
     bool RefreshNow();
     // Checks the shipments whose last check is older than the interval.
     bool RefreshDue();

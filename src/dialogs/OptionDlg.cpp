@@ -48,6 +48,7 @@ void COptionDlg::OnInitDialog() {
     m_statusArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_statusPanel = new CStatusOptionsPanel;
     m_statusPanel->Load(StatusSettings::Read(profile), m_clientId, m_hasSecret, m_memoryOnly);
+    m_statusPanel->SetKnownSecret(m_knownSecret);
     m_statusPanel->ShowProblem(m_statusProblem);
     m_statusArea->setWidget(m_statusPanel);
     PlaceStatusArea();
@@ -60,6 +61,13 @@ void COptionDlg::SetKeyState(const QString& clientId, bool hasSecret, bool memor
     m_memoryOnly = memoryOnly;
     if (m_statusPanel != nullptr) {
         m_statusPanel->Load(m_statusPanel->Settings(), clientId, hasSecret, memoryOnly);
+    }
+}
+
+void COptionDlg::SetKnownSecret(const QString& secret) {
+    m_knownSecret = secret;
+    if (m_statusPanel != nullptr) {
+        m_statusPanel->SetKnownSecret(secret);
     }
 }
 
@@ -97,6 +105,16 @@ void COptionDlg::OnOK() {
                                            "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
                                            "기본 주소를 쓰십시오.")
                                 .arg(status.endpoint),
+                            MB_OK | MB_ICONEXCLAMATION);
+                return;
+            }
+            if (status.enabled && status.auth == TrackingClient::Auth::OAuth2 && !status.tokenUrl.isEmpty() &&
+                !TrackingClient::IsAllowedUrl(QUrl(status.tokenUrl, QUrl::StrictMode))) {
+                ShowMessage(this,
+                            QStringLiteral("토큰 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
+                                           "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
+                                           "기본 주소를 쓰십시오.")
+                                .arg(status.tokenUrl),
                             MB_OK | MB_ICONEXCLAMATION);
                 return;
             }

@@ -26,6 +26,8 @@ public:
     // What the key fields show: the stored client id, whether a secret is known, and
     // whether the key can only be kept in memory. Before the dialog is shown.
     void SetKeyState(const QString& clientId, bool hasSecret, bool memoryOnly);
+    // The secret in use, for "연결 확인" while none is typed; never shown.
+    void SetKnownSecret(const QString& secret);
     // What the last refresh found wrong, shown above the delivery-status options.
     void SetStatusProblem(const QString& text) { m_statusProblem = text; }
     CStatusOptionsPanel* StatusPanel() const { return m_statusPanel; }
@@ -43,6 +45,7 @@ private:
     QScrollArea* m_statusArea = nullptr;
     CStatusOptionsPanel* m_statusPanel = nullptr;
     QString m_clientId;
+    QString m_knownSecret;
     QString m_statusProblem;
     bool m_hasSecret = false;
     bool m_memoryOnly = false;

@@ -1,12 +1,18 @@
 #include "dialogs/StatusOptionsPanel.h"
 
+#include "platform/StatusServices.h"
 #include "platform/TrackingClient.h"
+#include "tracking/ConnectionCheck.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace parcelo {
@@ -27,12 +33,22 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
       m_endpoint(new QLineEdit(this)), m_clientId(new QLineEdit(this)), m_secret(new QLineEdit(this)),
       m_interval(new QSpinBox(this)), m_autoDone(new QCheckBox(QStringLiteral("배송완료 시 자동으로 완료 처리"), this)),
       m_notify(new QCheckBox(QStringLiteral("상태가 바뀌면 알림 표시"), this)), m_keyNote(PlainLabel({}, this)),
+      m_auth(new QComboBox(this)), m_tokenUrl(new QLineEdit(this)),
+      m_check(new QPushButton(QStringLiteral("연결 확인"), this)), m_checkResult(PlainLabel({}, this)),
       m_problem(PlainLabel({}, this)) {
     setObjectName(QStringLiteral("StatusOptions"));
     m_problem->setObjectName(QStringLiteral("StatusProblem"));
     m_problem->setAccessibleName(QStringLiteral("배송 상태 확인 문제"));
     m_problem->hide();
     m_endpoint->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultEndpoint));
+    m_auth->addItem(QStringLiteral("API 키"), static_cast<int>(TrackingClient::Auth::ApiKey));
+    m_auth->addItem(QStringLiteral("OAuth2 토큰"), static_cast<int>(TrackingClient::Auth::OAuth2));
+    m_auth->setAccessibleName(QStringLiteral("인증 방식"));
+    m_tokenUrl->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultTokenUrl));
+    m_tokenUrl->setAccessibleName(QStringLiteral("토큰 주소"));
+    m_check->setAccessibleName(QStringLiteral("연결 확인"));
+    m_checkResult->setAccessibleName(QStringLiteral("연결 확인 결과"));
+    m_checkResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_secret->setEchoMode(QLineEdit::Password);
     m_interval->setRange(StatusSettings::kMinIntervalMinutes, StatusSettings::kMaxIntervalMinutes);
     m_interval->setSuffix(QStringLiteral("분"));
@@ -45,10 +61,16 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
     auto* form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     form->addRow(PlainLabel(QStringLiteral("주소"), this), m_endpoint);
+    form->addRow(PlainLabel(QStringLiteral("인증"), this), m_auth);
+    form->addRow(PlainLabel(QStringLiteral("토큰 주소"), this), m_tokenUrl);
     form->addRow(PlainLabel(QStringLiteral("클라이언트 ID"), this), m_clientId);
     form->addRow(PlainLabel(QStringLiteral("비밀 키"), this), m_secret);
     form->addRow(PlainLabel(QStringLiteral("확인 간격"), this), m_interval);
     layout->addLayout(form);
+    auto* check = new QHBoxLayout;
+    check->addWidget(m_check);
+    check->addWidget(m_checkResult, 1);
+    layout->addLayout(check);
     layout->addWidget(m_keyNote);
     layout->addWidget(m_autoDone);
     layout->addWidget(m_notify);
@@ -57,6 +79,8 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
                                  this));
     layout->addStretch(1);
     connect(m_enabled, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
+    connect(m_auth, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });
+    connect(m_check, &QPushButton::clicked, this, [this] { CheckConnection(); });
     Load(StatusSettings{}, {}, false, false);
 }
 
@@ -67,12 +91,15 @@ void CStatusOptionsPanel::Load(const StatusSettings& settings, const QString& cl
     m_interval->setValue(settings.intervalMinutes);
     m_autoDone->setChecked(settings.autoDone);
     m_notify->setChecked(settings.notify);
+    m_auth->setCurrentIndex(m_auth->findData(static_cast<int>(settings.auth)));
+    m_tokenUrl->setText(settings.tokenUrl);
+    m_checkResult->clear();
     m_loadedClientId = clientId;
     m_clientId->setText(clientId);
     m_secret->clear();
     m_secret->setPlaceholderText(hasSecret ? QStringLiteral("(저장됨)") : QString());
-    m_keyNote->setText(memoryOnly ? QStringLiteral("비밀 저장소를 쓸 수 없어 키는 프로그램을 닫을 때까지만 "
-                                                   "기억합니다. 설정 파일에는 저장하지 않습니다.")
+    m_keyNote->setText(memoryOnly ? QStringLiteral("비밀 저장소를 쓸 수 없어 비밀 키는 프로그램을 닫을 때까지만 "
+                                                   "기억합니다. 설정 파일에는 클라이언트 ID만 저장합니다.")
                                   : QString());
     m_keyNote->setVisible(memoryOnly);
     UpdateEnabled();
@@ -85,6 +112,9 @@ StatusSettings CStatusOptionsPanel::Settings() const {
     settings.intervalMinutes = m_interval->value();
     settings.autoDone = m_autoDone->isChecked();
     settings.notify = m_notify->isChecked();
+    settings.auth = static_cast<TrackingClient::Auth>(m_auth->currentData().toInt());
+    settings.tokenUrl = m_tokenUrl->text().trimmed();
+    settings.clientId = ClientId();
     return settings;
 }
 
@@ -108,9 +138,57 @@ QString CStatusOptionsPanel::ClientSecret() const {
 void CStatusOptionsPanel::UpdateEnabled() {
     const bool on = m_enabled->isChecked();
     for (QWidget* control :
-         std::initializer_list<QWidget*>{m_endpoint, m_clientId, m_secret, m_interval, m_autoDone, m_notify}) {
+         std::initializer_list<QWidget*>{m_endpoint, m_auth, m_clientId, m_secret, m_interval, m_autoDone, m_notify}) {
         control->setEnabled(on);
     }
+    m_tokenUrl->setEnabled(on && Settings().auth == TrackingClient::Auth::OAuth2);
+    m_check->setEnabled(on && !m_checkClient);
+}
+
+void CStatusOptionsPanel::CheckConnection() {
+    const StatusSettings settings = Settings();
+    const QString secret = ClientSecret().isEmpty() ? m_knownSecret : ClientSecret();
+    const auto tell = [this](TrackingOutcome outcome) {
+        m_checkResult->setText(QString::fromStdU16String(ConnectionCheckText(outcome)));
+    };
+    if (!settings.endpoint.isEmpty() && !TrackingClient::IsAllowedUrl(QUrl(settings.endpoint, QUrl::StrictMode))) {
+        tell(TrackingOutcome::Invalid);
+        return;
+    }
+    if (settings.NeedsKey() && secret.isEmpty()) {
+        m_checkResult->setText(QStringLiteral("이 서비스에는 키가 필요합니다: 클라이언트 ID와 비밀 키를 입력하십시오"));
+        return;
+    }
+    std::unique_ptr<TrackingClient> client;
+    if (m_clientFactory) {
+        client = m_clientFactory(m_clock);
+    } else if (QString error; StatusServices* services = StatusServices::Load(&error)) {
+        client = services->CreateClient(m_clock);
+    } else {
+        m_checkResult->setText(StatusServices::Unavailable(error));
+        return;
+    }
+    TrackingClient::Settings clientSettings = client->CurrentSettings();
+    clientSettings.endpoint = settings.EffectiveEndpoint();
+    clientSettings.auth = settings.auth;
+    clientSettings.tokenUrl = settings.EffectiveTokenUrl();
+    clientSettings.clientId = settings.clientId;
+    clientSettings.clientSecret = secret;
+    client->SetSettings(clientSettings);
+    m_checkClient = std::move(client);
+    m_check->setEnabled(false);
+    m_checkResult->setText(QStringLiteral("확인하는 중…"));
+    m_checkClient->CheckConnection([this, tell](const TrackingReply& reply) {
+        tell(reply.outcome);
+        // The client is done with: it goes once this call has returned.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_checkClient.reset();
+                UpdateEnabled();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace parcelo

@@ -1,19 +1,26 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/StatusSettings.h"
 
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 
 namespace parcelo {
 
 // The options of the automatic delivery status: on or off, the service's address and
-// key, the interval, the automatic done and the notifications. The key is only shown
-// and taken here; where it is kept is the caller's business.
+// key (sent as it is, or exchanged for an OAuth2 token at the issuer's address), the
+// interval, the automatic done and the notifications, and "연결 확인", which sends one
+// request with what is entered and says what came of it. The secret is only shown and
+// taken here; where it is kept is the caller's business.
 class CStatusOptionsPanel : public QWidget {
     Q_OBJECT
 
@@ -24,6 +31,14 @@ public:
     // secret store, so a key entered here lasts until the program ends.
     void Load(const StatusSettings& settings, const QString& clientId, bool hasSecret, bool memoryOnly);
     StatusSettings Settings() const;
+    // The secret known now, used by "연결 확인" while none is typed.
+    void SetKnownSecret(const QString& secret) { m_knownSecret = secret; }
+
+    // Where "연결 확인" gets its client; the status-services plugin's unless replaced.
+    using ClientFactory = std::function<std::unique_ptr<TrackingClient>(const Clock& clock)>;
+    void SetClientFactory(ClientFactory factory) { m_clientFactory = std::move(factory); }
+    // Sends the check (also what the button does); the answer shows in CheckResult().
+    void CheckConnection();
 
     // Shows, above everything, what the last refresh found wrong (empty: nothing).
     void ShowProblem(const QString& text);
@@ -41,6 +56,10 @@ public:
     QCheckBox& AutoDoneBox() const { return *m_autoDone; }
     QCheckBox& NotifyBox() const { return *m_notify; }
     QLabel& KeyNote() const { return *m_keyNote; }
+    QComboBox& AuthCombo() const { return *m_auth; }
+    QLineEdit& TokenUrlEdit() const { return *m_tokenUrl; }
+    QPushButton& CheckButton() const { return *m_check; }
+    QLabel& CheckResult() const { return *m_checkResult; }
     QLabel& Problem() const { return *m_problem; }
 
 private:
@@ -54,8 +73,16 @@ private:
     QCheckBox* m_autoDone;
     QCheckBox* m_notify;
     QLabel* m_keyNote;
+    QComboBox* m_auth;
+    QLineEdit* m_tokenUrl;
+    QPushButton* m_check;
+    QLabel* m_checkResult;
     QLabel* m_problem;
     QString m_loadedClientId;
+    QString m_knownSecret;
+    ClientFactory m_clientFactory;
+    Clock m_clock;
+    std::unique_ptr<TrackingClient> m_checkClient;
 };
 
 } // namespace parcelo

@@ -15,11 +15,21 @@ namespace parcelo {
 class TrackingClient : public TrackingService {
 public:
     static constexpr const char* kDefaultEndpoint = "https://apis.tracker.delivery/graphql";
+    // The public service's token issuer (OAuth 2.0 client credentials).
+    static constexpr const char* kDefaultTokenUrl = "https://auth.tracker.delivery/oauth2/token";
+
+    // How the key goes with each request: as it is ("Authorization: TRACKQL-API-KEY
+    // id:secret"), or exchanged at the token issuer for a bearer token that is kept
+    // until it expires ("Authorization: Bearer token"). Client ids of the public service
+    // registered before 2024-05-13 work only in the second way.
+    enum class Auth { ApiKey, OAuth2 };
 
     struct Settings {
         QString endpoint = QString::fromLatin1(kDefaultEndpoint);
-        QString clientId; // with clientSecret, sent as "Authorization: TRACKQL-API-KEY id:secret"
+        QString clientId; // without an id or a secret (ApiKey) no Authorization header is sent
         QString clientSecret;
+        Auth auth = Auth::ApiKey;
+        QString tokenUrl = QString::fromLatin1(kDefaultTokenUrl);
         int timeoutMs = 15'000;
         int maxInFlight = 4;
         EndpointBackOff::Settings backOff;
@@ -28,6 +38,11 @@ public:
     // Applies new settings; a back-off under way goes on unless its own settings change.
     virtual void SetSettings(const Settings& settings) = 0;
     virtual const Settings& CurrentSettings() const = 0;
+
+    // Sends one small request with the current settings (a token first, for OAuth2) and
+    // calls back with what it says of the address and the key (see ConnectionCheck.h),
+    // never from inside the call. Not held back by a back-off.
+    virtual void CheckConnection(Callback done) = 0;
 
     // True for an https URL, or an http URL whose host is a loopback address.
     static bool IsAllowedUrl(const QUrl& url);

@@ -1,13 +1,20 @@
 #include "config/TempFolder.h"
 
 #include <SQLiteCpp/Database.h>
+#include <algorithm>
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
 #include <sstream>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -228,6 +235,79 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     EXPECT_NE(missing.err.find("INSTALLPATH"), std::string::npos) << missing.err;
 }
 
+// A loopback HTTP service for the program: an OAuth2 token issuer at /oauth2/token and
+// the tracking service elsewhere, one answer per connection. It keeps every request.
+class LoopbackService {
+public:
+    LoopbackService() : m_listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        auto* generic = reinterpret_cast<sockaddr*>(&address);
+        if (bind(m_listener, generic, size) == 0 && listen(m_listener, 8) == 0 &&
+            getsockname(m_listener, generic, &size) == 0) {
+            m_port = ntohs(address.sin_port);
+        }
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~LoopbackService() {
+        shutdown(m_listener, SHUT_RDWR); // ends the accept
+        m_thread.join();
+        close(m_listener);
+    }
+    LoopbackService(const LoopbackService&) = delete;
+    LoopbackService& operator=(const LoopbackService&) = delete;
+
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+    std::vector<std::string> Requests() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_requests;
+    }
+
+private:
+    void Serve() {
+        for (int client = accept(m_listener, nullptr, nullptr); client >= 0;
+             client = accept(m_listener, nullptr, nullptr)) {
+            std::string request;
+            size_t headerEnd = std::string::npos;
+            size_t length = 0;
+            char buffer[4096];
+            for (ssize_t got = recv(client, buffer, sizeof buffer, 0); got > 0;
+                 got = recv(client, buffer, sizeof buffer, 0)) {
+                request.append(buffer, static_cast<size_t>(got));
+                if (headerEnd == std::string::npos && (headerEnd = request.find("\r\n\r\n")) != std::string::npos) {
+                    std::string head = request.substr(0, headerEnd);
+                    std::transform(head.begin(), head.end(), head.begin(), [](char c) { return std::tolower(c); });
+                    const size_t at = head.find("content-length:");
+                    length = at == std::string::npos ? 0 : std::stoul(head.substr(at + 15));
+                }
+                if (headerEnd != std::string::npos && request.size() >= headerEnd + 4 + length) {
+                    break;
+                }
+            }
+            const std::string body = request.starts_with("POST /oauth2/token ")
+                                         ? R"({"access_token":"tok","token_type":"Bearer","expires_in":3600})"
+                                         : R"({"data":{"track":{"lastEvent":{"time":"2026-12-06T14:03:00+09:00",)"
+                                           R"("status":{"code":"IN_TRANSIT","name":"이동중"},"description":"",)"
+                                           R"("location":null},"events":{"edges":[]}}}})";
+            const std::string response = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: "
+                                         "close\r\nContent-Length: " +
+                                         std::to_string(body.size()) + "\r\n\r\n" + body;
+            send(client, response.data(), response.size(), MSG_NOSIGNAL);
+            close(client);
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_requests.push_back(request);
+        }
+    }
+
+    int m_listener;
+    int m_port = 0;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_requests;
+};
+
 // --refresh: 1 when off or when nothing due could be checked, 0 when nothing is due.
 TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeChecked) {
     const Profile profile;
@@ -244,6 +324,50 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeCheck
     const Outcome offline = profile.Run({"--refresh"});
     EXPECT_EQ(offline.code, 1);
     EXPECT_EQ(profile.Run({"--refresh", "--list"}).code, 2);
+}
+
+// A timer's --refresh takes the key from systemd's credential or from an owner-only
+// PARCELO_KEY_FILE, exchanges it for an OAuth2 token, and sends nothing without a key.
+TEST(CommandLineTest, RefreshTakesItsKeyFromAFileAndAsksNothingWithoutOne) {
+    const LoopbackService service;
+    Profile profile;
+    std::ofstream(profile.File("config/VELDAN/Parcelo.conf"), std::ios::app)
+        << "[STATUS]\nENABLED=1\nAUTH=oauth2\nENDPOINT=" << service.Url("/graphql")
+        << "\nTOKENURL=" << service.Url("/oauth2/token") << "\n";
+    ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
+    const Outcome keyless = profile.Run({"--refresh"});
+    EXPECT_EQ(keyless.code, 1);
+    EXPECT_NE(keyless.err.find("키가 없어"), std::string::npos) << keyless.err;
+    EXPECT_TRUE(service.Requests().empty()) << "nothing asked without a key";
+
+    const std::string keyFile = profile.File("key");
+    std::ofstream(keyFile) << "file-id : file-secret\n";
+    ASSERT_EQ(chmod(keyFile.c_str(), 0644), 0);
+    profile.SetEnvironment("PARCELO_KEY_FILE", keyFile);
+    const Outcome readable = profile.Run({"--refresh"});
+    EXPECT_EQ(readable.code, 1);
+    EXPECT_NE(readable.err.find("chmod 600"), std::string::npos) << readable.err;
+    EXPECT_TRUE(service.Requests().empty());
+
+    ASSERT_EQ(chmod(keyFile.c_str(), 0600), 0);
+    const Outcome fromFile = profile.Run({"--refresh"});
+    EXPECT_EQ(fromFile.code, 0) << fromFile.err;
+    std::vector<std::string> requests = service.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].ends_with("grant_type=client_credentials&client_id=file-id&client_secret=file-secret"))
+        << requests[0];
+    EXPECT_NE(requests[1].find("Authorization: Bearer tok\r\n"), std::string::npos) << requests[1];
+
+    // systemd's credential comes before the file named by PARCELO_KEY_FILE.
+    fs::create_directories(profile.File("credentials"));
+    std::ofstream(profile.File("credentials/parcelo-key")) << "cred-id:cred:secret";
+    profile.SetEnvironment("CREDENTIALS_DIRECTORY", profile.File("credentials"));
+    ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789013", "책"}).code, 0);
+    const Outcome fromCredential = profile.Run({"--refresh"});
+    EXPECT_EQ(fromCredential.code, 0) << fromCredential.err;
+    requests = service.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_TRUE(requests[2].ends_with("client_id=cred-id&client_secret=cred%3Asecret")) << requests[2];
 }
 
 // Without the plugin of the status services --refresh says so and ends with 1, having

@@ -10,6 +10,7 @@
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
+#include "tracking/EventLoop.h"
 #include "tracking/FakeTrackingServer.h"
 #include "tracking/TrackingSamples.h"
 
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <memory>
 
@@ -228,49 +230,110 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
     EXPECT_FALSE(conf.readAll().contains("very-secret"));
 
-    server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
-    ASSERT_TRUE(frame->Status().RefreshNow() && AwaitRefresh());
-    EXPECT_TRUE(frame->Status().StatusLine().contains(QStringLiteral("키를 거부"))) << "under the list";
-    EXPECT_FALSE(frame->Status().RefreshDue()) << "the timer's refresh would be refused again";
-    COptionDlg options;
-    options.SetStatusProblem(frame->Status().TakeKeyRefusal());
-    options.show();
-    ASSERT_NE(options.StatusPanel(), nullptr);
-    EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
-    EXPECT_TRUE(frame->Status().TakeKeyRefusal().isEmpty()) << "said once";
-    frame->StoreKey(QStringLiteral("client-id"), QStringLiteral("new-secret"));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(frame->Status().RefreshDue());
-    ASSERT_TRUE(AwaitRefresh());
+    {
+        // "연결 확인" sends one request with what is entered (the secret in use when none is
+        // typed) and says what came of it.
+        COptionDlg options;
+        options.SetKeyState("client-id", true, false);
+        options.SetKnownSecret("very-secret");
+        options.show();
+        CStatusOptionsPanel& panel = *options.StatusPanel();
+        const auto check = [&panel] {
+            panel.CheckButton().click();
+            EXPECT_FALSE(panel.CheckButton().isEnabled()) << "one check at a time";
+            EXPECT_TRUE(WaitUntil([&panel] { return panel.CheckButton().isEnabled(); }));
+            return panel.CheckResult().text();
+        };
+        server.SetAnswer("", {200, R"({"data":{"carriers":{"edges":[]}}})"});
+        const int sent = server.Requests();
+        EXPECT_EQ(check(), "연결되었습니다");
+        EXPECT_EQ(server.Requests(), sent + 1);
+        EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:very-secret");
+        panel.SecretEdit().setText("typed");
+        server.SetAnswer("", {401, QByteArray::fromStdString(ErrorAnswer("UNAUTHENTICATED"))});
+        EXPECT_TRUE(check().startsWith("서비스가 키를 거부했습니다"));
+        EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:typed");
+        panel.EndpointEdit().setText("http://127.0.0.1:9/graphql");
+        EXPECT_TRUE(check().startsWith("연결할 수 없습니다"));
+        panel.EndpointEdit().setText("http://tracking.example/graphql");
+        panel.CheckButton().click();
+        EXPECT_TRUE(panel.CheckResult().text().startsWith("이 주소는 배송 조회 서비스가 아닙니다"));
+    }
+    {
+        // A refused key: said under the list and once in the options; no timer refresh until a new key.
+        server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
+        ASSERT_TRUE(frame->Status().RefreshNow() && AwaitRefresh());
+        EXPECT_TRUE(frame->Status().StatusLine().contains(QStringLiteral("키를 거부"))) << "under the list";
+        EXPECT_FALSE(frame->Status().RefreshDue()) << "the timer's refresh would be refused again";
+        COptionDlg options;
+        options.SetStatusProblem(frame->Status().TakeKeyRefusal());
+        options.show();
+        ASSERT_NE(options.StatusPanel(), nullptr);
+        EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
+        EXPECT_TRUE(frame->Status().TakeKeyRefusal().isEmpty()) << "said once";
+        frame->StoreKey(QStringLiteral("client-id"), QStringLiteral("new-secret"));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(frame->Status().RefreshDue());
+        ASSERT_TRUE(AwaitRefresh());
+    }
 }
 
-// Without a secret store the key lives for the session only and is never written.
-TEST_F(DeliveryStatusTest, WithoutASecretStoreTheKeyLivesInMemoryOnly) {
+// Without a secret store: told as soon as the feature is turned on and a key typed;
+// the client id is kept in the profile, the secret for the session only, so that after
+// a restart the status line asks for the secret instead of sending requests the
+// service would refuse. OAuth2 here, so that the service wants a key.
+TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
-    Enable(true);
+    Enable(false);
+    UserSettings().setValue("STATUS/AUTH", "oauth2");
+    UserSettings().setValue("STATUS/TOKENURL", server.TokenUrl().toString());
+    server.SetTokenAnswer({200, R"({"access_token":"session-token","token_type":"bearer","expires_in":3600})"});
     CMainFrame& main = Start(std::make_unique<FakeSecretStore>(false));
-    ASSERT_TRUE(AwaitRefresh());
-    EXPECT_TRUE(main.KeyInMemoryOnly());
-    EXPECT_EQ(server.LastAuthorization(), "");
+    EXPECT_EQ(secrets->reads, 0) << "off: the secret store is not even asked";
 
     COptionDlg options;
     options.SetKeyState(main.Status().ClientId(), false, main.KeyInMemoryOnly());
     options.show();
     ASSERT_NE(options.StatusPanel(), nullptr);
-    EXPECT_FALSE(options.StatusPanel()->KeyNote().isHidden());
+    EXPECT_TRUE(options.StatusPanel()->KeyNote().isHidden()) << "not known yet";
+    options.StatusPanel()->EnabledBox().setChecked(true);
     options.StatusPanel()->ClientIdEdit().setText("id2");
     options.StatusPanel()->SecretEdit().setText("memory-secret");
     ASSERT_TRUE(options.StatusPanel()->KeyEdited());
     options.OnOK();
     main.StoreKey(options.StatusPanel()->ClientId(), options.StatusPanel()->ClientSecret());
+    main.ApplyStatusSettings(StatusSettings::Read(Profile()));
     QCoreApplication::processEvents();
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_TRUE(messages.Calls()[0].text.startsWith("비밀 저장소를 쓸 수 없어"))
+        << messages.Calls()[0].text.toStdString();
     EXPECT_TRUE(main.KeyInMemoryOnly());
-    EXPECT_TRUE(main.Status().RefreshNow());
     ASSERT_TRUE(AwaitRefresh());
-    EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY id2:memory-secret");
+    EXPECT_EQ(server.LastAuthorization(), "Bearer session-token");
+    EXPECT_TRUE(server.LastTokenRequest().contains("client_id=id2&client_secret=memory-secret"));
     QFile conf(Profile().UserFileName());
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(conf.readAll().contains("memory-secret"));
+    const QByteArray stored = conf.readAll();
+    EXPECT_FALSE(stored.contains("memory-secret"));
+    EXPECT_TRUE(stored.contains("CLIENTID=id2"));
+
+    // The next start: the id is there, the secret is asked for, nothing is sent.
+    AddToProgramVolume({MakeShipment(0, u"B", now - kDay, now - 2 * kDay, InDelivery)});
+    const int sent = server.Requests() + server.TokenRequests();
+    CMainFrame& again = Start(std::make_unique<FakeSecretStore>(false));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.Status().ClientId(), "id2");
+    EXPECT_FALSE(again.Status().IsRunning());
+    EXPECT_TRUE(again.StatusLabel().text().contains("키를 다시 입력하십시오"))
+        << again.StatusLabel().text().toStdString();
+    EXPECT_FALSE(again.Status().RefreshNow());
+    RunEventLoop(100);
+    EXPECT_EQ(server.Requests() + server.TokenRequests(), sent);
+    again.StoreKey("id2", "typed-again");
+    ASSERT_TRUE(AwaitRefresh());
+    EXPECT_GT(server.Requests() + server.TokenRequests(), sent) << "what waited for the key goes";
+    EXPECT_TRUE(again.StatusLabel().text().startsWith("배송 조회")) << again.StatusLabel().text().toStdString();
+    EXPECT_EQ(messages.Calls().size(), 1u) << "told once";
 }
 
 } // namespace

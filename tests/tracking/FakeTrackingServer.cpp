@@ -19,6 +19,10 @@ QUrl FakeTrackingServer::Url() const {
     return QUrl(QStringLiteral("http://127.0.0.1:%1/graphql").arg(m_server.serverPort()));
 }
 
+QUrl FakeTrackingServer::TokenUrl() const {
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/oauth2/token").arg(m_server.serverPort()));
+}
+
 void FakeTrackingServer::OnConnection() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         socket->setParent(this);
@@ -50,8 +54,16 @@ void FakeTrackingServer::OnData(QTcpSocket* socket) {
     if (buffer.size() < headerEnd + 4 + length) {
         return;
     }
-    m_lastBody = buffer.mid(headerEnd + 4, length);
+    const QByteArray body = buffer.mid(headerEnd + 4, length);
     buffer.clear();
+    const QList<QByteArray> requestLine = head.left(head.indexOf('\r')).split(' ');
+    if (requestLine.size() > 1 && requestLine[1] == TokenUrl().path().toLatin1()) {
+        ++m_tokenRequests;
+        m_lastTokenRequest = head + "\r\n\r\n" + body;
+        Respond(socket, m_tokenAnswer);
+        return;
+    }
+    m_lastBody = body;
     ++m_requests;
     m_mostAtOnce = std::max(m_mostAtOnce, ++m_atOnce);
 

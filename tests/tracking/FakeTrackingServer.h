@@ -15,7 +15,8 @@ class QTcpSocket;
 namespace parcelo::test {
 
 // A small HTTP/1.1 server on a loopback port that answers tracking queries the way the
-// tracking service does. Every answer closes its connection.
+// tracking service does, and token requests (at TokenUrl) the way its OAuth2 issuer
+// does. Every answer closes its connection.
 class FakeTrackingServer : public QObject {
     Q_OBJECT
 
@@ -38,6 +39,7 @@ public:
     ~FakeTrackingServer() override;
 
     QUrl Url() const;
+    QUrl TokenUrl() const;
 
     // The answer for a tracking number; others get `fallback`.
     void SetAnswer(const std::string& trackingNumber, Answer answer) { m_answers[trackingNumber] = std::move(answer); }
@@ -47,6 +49,12 @@ public:
         m_handler = std::move(handler);
     }
 
+    // The answer to a token request.
+    void SetTokenAnswer(Answer answer) { m_tokenAnswer = std::move(answer); }
+    int TokenRequests() const { return m_tokenRequests; }
+    const QByteArray& LastTokenRequest() const { return m_lastTokenRequest; }
+
+    // Tracking queries (and connection checks) received, token requests aside.
     int Requests() const { return m_requests; }
     int MostAtOnce() const { return m_mostAtOnce; }
     const QByteArray& LastAuthorization() const { return m_lastAuthorization; }
@@ -62,6 +70,9 @@ private:
     Answer m_fallback;
     std::function<Answer(const std::string&)> m_handler;
     std::map<QTcpSocket*, QByteArray> m_buffers;
+    Answer m_tokenAnswer{400, R"({"error":"invalid_client"})"};
+    int m_tokenRequests = 0;
+    QByteArray m_lastTokenRequest;
     int m_requests = 0;
     int m_atOnce = 0;
     int m_mostAtOnce = 0;

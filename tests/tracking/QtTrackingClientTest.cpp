@@ -69,6 +69,71 @@ TEST_F(QtTrackingClientTest, ReadsEventsAndErrorAnswers) {
     EXPECT_EQ(m_server.LastAuthorization(), "TRACKQL-API-KEY client:secretX-Injected: 1");
 }
 
+// OAuth2: one token request for the requests waiting together, the token kept until
+// shortly before it expires, asked again after it runs out, after the service refuses
+// it and after the key changes; a refused client sends no query at all.
+TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
+    m_server.SetFallback({200, Bytes(kDelivered)});
+    m_server.SetTokenAnswer({200, R"({"access_token":"t1","token_type":"Bearer","expires_in":600})"});
+    QtTrackingClient::Settings settings = m_client.CurrentSettings();
+    settings.auth = QtTrackingClient::Auth::OAuth2;
+    settings.tokenUrl = m_server.TokenUrl().toString();
+    settings.clientId = QStringLiteral("old id");
+    settings.clientSecret = QStringLiteral("s&cret=1");
+    m_client.SetSettings(settings);
+
+    int answered = 0;
+    for (int i = 0; i < 6; ++i) {
+        m_client.Track({i, "kr.epost", std::to_string(i), -1, false, {}}, [&](const TrackingReply& reply) {
+            EXPECT_EQ(reply.outcome, TrackingOutcome::Ok);
+            ++answered;
+        });
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return answered == 6; }));
+    EXPECT_EQ(m_server.TokenRequests(), 1);
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t1");
+    const QByteArray exchange = m_server.LastTokenRequest();
+    EXPECT_TRUE(exchange.startsWith("POST /oauth2/token ")) << exchange.toStdString();
+    EXPECT_TRUE(exchange.contains("application/x-www-form-urlencoded"));
+    EXPECT_TRUE(exchange.endsWith("grant_type=client_credentials&client_id=old+id&client_secret=s%26cret%3D1"));
+
+    m_clock.Advance(539);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.TokenRequests(), 1) << "kept while it is valid";
+    m_server.SetTokenAnswer({200, R"({"access_token":"t2","token_type":"bearer","expires_in":600})"});
+    m_clock.Advance(1);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.TokenRequests(), 2) << "renewed before it runs out";
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t2");
+
+    // A token refused before its time is renewed and the request sent once more.
+    m_server.SetAnswer("revoked", {401, Bytes(test::ErrorAnswer("UNAUTHENTICATED"))});
+    const int before = m_server.Requests();
+    EXPECT_EQ(Ask("revoked").outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.TokenRequests(), 3);
+    EXPECT_EQ(m_server.Requests(), before + 2) << "once with a new token, not more";
+    m_server.SetAnswer("revoked", {200, Bytes(kDelivered)});
+    m_server.SetTokenAnswer({200, R"({"access_token":"t3","token_type":"bearer","expires_in":600})"});
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.TokenRequests(), 4) << "a refused token is not sent again";
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t3");
+
+    m_server.SetTokenAnswer({401, R"({"error":"invalid_client"})"});
+    settings.clientSecret = QStringLiteral("wrong");
+    m_client.SetSettings(settings);
+    const int sent = m_server.Requests();
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.TokenRequests(), 5) << "a new key, a new token";
+    EXPECT_EQ(m_server.Requests(), sent) << "no query without a token";
+
+    // The connection check waits for a token too, and says what the issuer said.
+    std::optional<TrackingReply> check;
+    m_client.CheckConnection([&](TrackingReply reply) { check = std::move(reply); });
+    ASSERT_TRUE(test::WaitUntil([&] { return check.has_value(); }));
+    EXPECT_EQ(check->outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.Requests(), sent);
+}
+
 TEST_F(QtTrackingClientTest, BacksOffAfterServerErrorsAndRateLimits) {
     m_server.SetAnswer("500", {500, "oops"});
     m_server.SetAnswer("429", {429, "", {{"Retry-After", "120"}}});

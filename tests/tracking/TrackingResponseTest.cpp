@@ -1,3 +1,5 @@
+#include "tracking/AccessTokenAnswer.h"
+#include "tracking/ConnectionCheck.h"
 #include "tracking/StatusNames.h"
 #include "tracking/TrackingRequest.h"
 #include "tracking/TrackingResponseParser.h"
@@ -143,6 +145,51 @@ TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomes) {
     EXPECT_EQ(ParseRetryAfter("99999999999999999999"), 999'999'999);
     EXPECT_FALSE(ParseRetryAfter("Wed, 21 Oct 2015 07:28:00 GMT").has_value());
     EXPECT_FALSE(ParseRetryAfter("-5").has_value());
+}
+
+// The token issuer's answers (RFC 6749 5.1 and 5.2) and those to the connection check.
+TEST(TrackingAnswerTest, ReadsTokenAndConnectionCheckAnswers) {
+    EXPECT_EQ(BuildAccessTokenRequest("id 1", "s&c=r+t/é"),
+              "grant_type=client_credentials&client_id=id+1&client_secret=s%26c%3Dr%2Bt%2F%C3%A9");
+    const auto token = [](int status, const std::string& body) {
+        return InterpretAccessTokenAnswer(status, body.data(), body.size());
+    };
+    const AccessTokenAnswer good = token(200, R"({"access_token":"abc","token_type":"Bearer","expires_in":86400})");
+    EXPECT_EQ(good.outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(good.accessToken, "abc");
+    EXPECT_EQ(good.expiresIn, 86400);
+    EXPECT_EQ(token(200, R"({"access_token":"abc","token_type":"bearer"})").expiresIn, kDefaultAccessTokenSeconds);
+    const std::vector<std::pair<TrackingOutcome, std::pair<int, std::string>>> cases = {
+        {TrackingOutcome::KeyRefused, {400, R"({"error":"invalid_client"})"}},
+        {TrackingOutcome::KeyRefused, {401, ""}},
+        {TrackingOutcome::KeyRefused, {400, R"({"error":"unauthorized_client"})"}},
+        {TrackingOutcome::Invalid, {400, R"({"error":"invalid_request"})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"abc","token_type":"mac"})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"a\r\nX: 1","token_type":"bearer"})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"abc","token_type":"bearer","expires_in":0})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"","token_type":"bearer"})"}},
+        {TrackingOutcome::Invalid, {200, "<html>"}},
+        {TrackingOutcome::RateLimited, {429, ""}},
+        {TrackingOutcome::ServerError, {502, ""}},
+    };
+    for (const auto& [outcome, answer] : cases) {
+        EXPECT_EQ(token(answer.first, answer.second).outcome, outcome) << answer.first << " " << answer.second;
+        EXPECT_TRUE(token(answer.first, answer.second).accessToken.empty());
+    }
+
+    EXPECT_NE(BuildConnectionCheckRequest().find("carriers"), std::string::npos);
+    const auto check = [](int status, const std::string& body) {
+        return InterpretConnectionCheckAnswer(status, body.data(), body.size());
+    };
+    EXPECT_EQ(check(200, R"({"data":{"carriers":{"edges":[]}}})"), TrackingOutcome::Ok);
+    EXPECT_EQ(check(200, test::ErrorAnswer("UNAUTHENTICATED")), TrackingOutcome::KeyRefused);
+    EXPECT_EQ(check(403, test::ErrorAnswer("FORBIDDEN")), TrackingOutcome::KeyRefused);
+    EXPECT_EQ(check(401, "Unauthorized"), TrackingOutcome::KeyRefused);
+    EXPECT_EQ(check(400, test::ErrorAnswer("BAD_REQUEST")), TrackingOutcome::ServiceError);
+    EXPECT_EQ(check(404, "<html>Not Found</html>"), TrackingOutcome::Invalid) << "not the service";
+    EXPECT_EQ(check(200, R"({"data":{"track":null}})"), TrackingOutcome::Invalid);
+    EXPECT_EQ(check(503, ""), TrackingOutcome::ServerError);
+    EXPECT_EQ(ConnectionCheckText(TrackingOutcome::Ok), u"연결되었습니다");
 }
 
 } // namespace
