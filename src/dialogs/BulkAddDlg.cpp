@@ -58,6 +58,8 @@ CBulkAddDlg::CBulkAddDlg(const std::vector<Courier>& couriers, const CourierDete
 CBulkAddDlg::~CBulkAddDlg() = default;
 
 void CBulkAddDlg::OnInitDialog() {
+    // Screen readers name the dialog by the title it draws, not by the program.
+    setAccessibleName(ToQString(Title()));
     // The store is read once: what it holds does not change while the dialog is open.
     std::vector<std::u16string> names;
     for (const Courier& courier : m_couriers) {
@@ -71,12 +73,15 @@ void CBulkAddDlg::OnInitDialog() {
     prompt->setWordWrap(true);
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("PastedText"));
+    m_text->setAccessibleName(QStringLiteral("붙여 넣은 글"));
+    prompt->setBuddy(m_text);
     m_summary = new QLabel(this);
     m_summary->setTextFormat(Qt::PlainText);
     m_summary->setWordWrap(true);
 
     m_table = new QTableWidget(0, kColumnCount, this);
     m_table->setObjectName(QStringLiteral("ReviewTable"));
+    m_table->setAccessibleName(QStringLiteral("찾은 송장번호"));
     m_table->setHorizontalHeaderLabels(
         {QStringLiteral("송장번호"), QStringLiteral("택배회사"), QStringLiteral("물품명"), QStringLiteral("비고")});
     m_table->verticalHeader()->hide();

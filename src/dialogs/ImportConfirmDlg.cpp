@@ -14,6 +14,7 @@ namespace parcelo {
 CImportConfirmDlg::CImportConfirmDlg(const ImportPlan& plan, const QString& fileName, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("가져오기"));
+    setAccessibleName(windowTitle());
     auto* layout = new QVBoxLayout(this);
 
     auto* file = new QLabel(fileName, this);
@@ -27,6 +28,7 @@ CImportConfirmDlg::CImportConfirmDlg(const ImportPlan& plan, const QString& file
 
     m_details = new QPlainTextEdit(this);
     m_details->setReadOnly(true);
+    m_details->setAccessibleName(QStringLiteral("가져올 수 없는 줄"));
     m_details->setPlainText(Details(plan));
     m_details->setVisible(!m_details->document()->isEmpty());
     layout->addWidget(m_details, 1);

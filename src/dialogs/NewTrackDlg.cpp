@@ -54,6 +54,8 @@ std::u16string_view CNewTrackDlg::Title() const {
 }
 
 void CNewTrackDlg::OnInitDialog() {
+    // Screen readers name the dialog by the title it draws, not by the program.
+    setAccessibleName(ToQString(Title()));
     m_courierCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_COURIER_COMBO));
     m_note = qobject_cast<QLabel*>(GetDlgItem(IDC_COURIER_NOTE));
     m_itemName = qobject_cast<QLineEdit*>(GetDlgItem(IDC_ITEM_NAME));

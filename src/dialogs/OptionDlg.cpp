@@ -4,6 +4,7 @@
 #include "dialogs/StatusOptionsPanel.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
+#include "platform/QtText.h"
 #include "platform/StatusSettings.h"
 #include "platform/TrackingClient.h"
 #include "res/resource.h"
@@ -30,6 +31,8 @@ void SelectStored(QComboBox& combo, int value) {
 COptionDlg::COptionDlg(QWidget* parent) : CDialog(IDD_OPTION_DIALOG, parent) {}
 
 void COptionDlg::OnInitDialog() {
+    // Screen readers name the dialog by the title it draws, not by the program.
+    setAccessibleName(ToQString(u"옵션"));
     m_fontSizeCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_FONTSIZE_COMBO));
     m_doubleClickCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_DBLCLICK_COMBO));
     if (!CreateMenuBar(IDR_OPTION_MENU)) {

@@ -92,6 +92,21 @@ bool HasRightNeighbour(const DialogTemplate& dialogTemplate, const ControlTempla
                        });
 }
 
+// The field a label names: the nearest edit, combo or date field that starts right of
+// the label on the label's first row; nullptr for none.
+const ControlTemplate* FieldOfLabel(const DialogTemplate& dialogTemplate, const ControlTemplate& label) {
+    const ControlTemplate* nearest = nullptr;
+    for (const ControlTemplate& other : dialogTemplate.controls) {
+        const bool field =
+            other.kind == ControlKind::Edit || other.kind == ControlKind::Combo || other.kind == ControlKind::DateTime;
+        if (field && other.x >= label.x + label.cx / 2 && label.y + 4 > other.y &&
+            label.y < other.y + FieldHeight(other) && (nearest == nullptr || other.x < nearest->x)) {
+            nearest = &other;
+        }
+    }
+    return nearest;
+}
+
 // The template's margin right of its rightmost control, in dialog units.
 int TemplateRightMargin(const DialogTemplate& dialogTemplate) {
     int rightmost = 0;
@@ -217,6 +232,19 @@ DialogControls DialogBuilder::Build(const DialogTemplate& dialogTemplate, QWidge
             previous = widget;
         }
         controls.Add(control.id, widget);
+    }
+    // Each label names its field, for screen readers and for the label's mnemonic.
+    const auto& all = controls.All();
+    for (std::size_t i = 0; i < dialogTemplate.controls.size() && i < all.size(); ++i) {
+        const ControlTemplate& label = dialogTemplate.controls[i];
+        const ControlTemplate* field =
+            label.kind == ControlKind::Static && !label.text.empty() ? FieldOfLabel(dialogTemplate, label) : nullptr;
+        if (field == nullptr) {
+            continue;
+        }
+        QWidget* fieldWidget = all[static_cast<std::size_t>(field - dialogTemplate.controls.data())].second;
+        static_cast<QLabel*>(all[i].second)->setBuddy(fieldWidget);
+        fieldWidget->setAccessibleName(QtMenuBuilder::ToQString(label.text));
     }
     return controls;
 }

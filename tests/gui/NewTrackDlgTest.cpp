@@ -341,6 +341,13 @@ TEST(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
         }
         EXPECT_LE(noteLabel->fontMetrics().horizontalAdvance(note), noteLabel->contentsRect().width());
     }
+    // Screen readers hear each field by its label, and the dialog by its title.
+    EXPECT_EQ(dialog.accessibleName(), u"새 배송조회"_qs);
+    for (const auto& [id, name] : {std::pair{IDC_COURIER_COMBO, u"택배회사"}, std::pair{IDC_ITEM_NAME, u"물품명"},
+                                   std::pair{IDC_INVOICE_NUMBER, u"송장번호"}, std::pair{IDC_ORDER_DATE, u"주문날짜"},
+                                   std::pair{IDC_STATUS_COMBO, u"상태"}}) {
+        EXPECT_EQ(dialog.GetDlgItem(id)->accessibleName(), QString::fromUtf16(name)) << id;
+    }
 }
 
 // The title band leaves the caller's font selected and leaks none.
