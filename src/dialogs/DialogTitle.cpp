@@ -5,6 +5,7 @@
 #include "platform/QtDrawingContext.h"
 
 #include <QPainter>
+#include <QPalette>
 #include <QWidget>
 
 namespace parcelo {
@@ -58,6 +59,12 @@ void DrawDialogTitle(DrawingContext& dc, std::u16string_view title) {
 void DrawDialogTitle(QWidget& widget, std::u16string_view title) {
     QPainter painter(&widget);
     QtDrawingContext dc(painter, widget.font());
+    // The title's blue was chosen for a light dialog; on a dark one it is drawn readable.
+    const QColor window = widget.palette().color(QPalette::Window);
+    if (qGray(window.rgb()) < 128) {
+        dc.SetReadableOn(Rgb(static_cast<uint32_t>(window.red()), static_cast<uint32_t>(window.green()),
+                             static_cast<uint32_t>(window.blue())));
+    }
     DrawDialogTitle(dc, title);
 }
 

@@ -88,7 +88,7 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId) : QAbstractScrollAr
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setCursor(Qt::ArrowCursor);
 
-    m_selectionColor = ToColorRef(palette().color(QPalette::Button));
+    TakePaletteColours();
     m_clientWidth = viewport()->width();
     m_clientHeight = viewport()->height();
 
@@ -292,7 +292,7 @@ void CHTMLListCtrl::DrawItem(DrawingContext& dc, const Rect& rect, const HTMLLis
     if (rect.bottom < clip.top || clip.bottom < rect.top) {
         return;
     }
-    dc.FillRect(rect, selected ? m_selectionColor : kWhite);
+    dc.FillRect(rect, selected ? m_selectionColor : m_background);
     if (m_style & HTMLLIST_STYLE_GRIDLINES) {
         dc.DrawEdge(rect, BDR_SUNKENINNER, BF_FLAT | BF_LEFT | BF_BOTTOM);
     }
@@ -322,7 +322,7 @@ void CHTMLListCtrl::DrawItem(DrawingContext& dc, const Rect& rect, const HTMLLis
     Rect textRect = rect;
     textRect.left = rect.left + (imageWidth != 0 ? imageWidth + 10 : 0) + (checkBoxes ? 21 : 5);
     textRect.top = item.fixedHeight ? rect.top : rect.top + 5;
-    const ColorRef previousColor = dc.SetTextColor(kBlack);
+    const ColorRef previousColor = dc.SetTextColor(m_textColor);
     switch (item.kind) {
     case ITEM_HTML:
         DrawMarkupText(&dc, item.text.c_str(), static_cast<int>(item.text.size()), &textRect, DT_WORDBREAK);
@@ -402,11 +402,12 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         // Only the items that reach into the client area or the clip box are visited;
         // those in the client area keep their rectangles for hit testing.
         const Rect clip = dc.GetClipBox();
-        dc.FillRect(clip, kWhite);
+        dc.FillRect(clip, m_background);
         if (GetItemCount() == 0 && m_rowsToCome == 0 && !m_emptyText.empty()) {
             const int margin = fontMetrics().height();
             Rect room{margin, margin, size.width() - margin, size.height() - margin};
-            dc.SetTextColor(0); // the items' black on the list's white
+            dc.SetTextColor(m_textColor);
+            dc.SetReadableOn(m_darkPalette ? std::optional(m_background) : std::nullopt);
             dc.DrawText(m_emptyText, room, DT_CENTER | DT_WORDBREAK);
         }
         const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
@@ -419,6 +420,11 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
                 m_painted.push_back({i, rect});
             }
             if (rect.bottom >= clip.top && rect.top <= clip.bottom) {
+                // The items' colours were chosen for white: on a dark palette each is
+                // drawn readable on the background it actually gets.
+                if (m_darkPalette) {
+                    dc.SetReadableOn(i == m_selected ? m_selectionColor : m_background);
+                }
                 DrawItem(dc, rect, item, i == m_selected);
             }
         }
@@ -459,8 +465,21 @@ void CHTMLListCtrl::resizeEvent(QResizeEvent*) {
     viewport()->update();
 }
 
+void CHTMLListCtrl::TakePaletteColours() {
+    const QPalette& colours = palette();
+    // The seed's look belongs to a light palette; a dark one is followed instead.
+    m_darkPalette = qGray(colours.color(QPalette::Base).rgb()) < 128;
+    m_background = m_darkPalette ? ToColorRef(colours.color(QPalette::Base)) : kWhite;
+    m_textColor = m_darkPalette ? ToColorRef(colours.color(QPalette::Text)) : kBlack;
+    m_selectionColor = ToColorRef(colours.color(m_darkPalette ? QPalette::Highlight : QPalette::Button));
+}
+
 void CHTMLListCtrl::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        TakePaletteColours();
+        viewport()->update();
+    }
     if (event->type() == QEvent::FontChange) {
         DropMeasuringContext();
         InvalidateMeasures();

@@ -250,6 +250,9 @@ private:
     DrawingContext& MeasuringContext();
     void DropMeasuringContext();
     void ReportFirstPaint();
+    // The list's colours from its palette: the seed's white, black and selection colour
+    // on a light palette, the palette's own roles on a dark one.
+    void TakePaletteColours();
 
     std::vector<HTMLListItem> m_items;
     TextProvider m_textProvider;
@@ -267,6 +270,9 @@ private:
     int m_clientWidth = 0;
     int m_clientHeight = 0;
     ColorRef m_selectionColor = 0;
+    ColorRef m_background = 0;
+    ColorRef m_textColor = 0;
+    bool m_darkPalette = false;
     int m_selected = -1;
     bool m_hasFocus = false;
     uint32_t m_style = 0;

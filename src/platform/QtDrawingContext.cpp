@@ -1,6 +1,7 @@
 #include "platform/QtDrawingContext.h"
 
 #include "platform/CharClass.h"
+#include "platform/Contrast.h"
 #include "platform/QtImageList.h"
 #include "platform/QtText.h"
 
@@ -341,7 +342,7 @@ int QtDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t fo
         painter_.setClipRect(ToQRect(rect), painter_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
     painter_.setFont(font.font);
-    painter_.setPen(ToQColor(state_.color));
+    painter_.setPen(ToQColor(readableOn_ ? ReadableOn(state_.color, *readableOn_) : state_.color));
     for (const TextLine& line : lines) {
         QString part = shown.mid(line.start, line.length);
         int width = line.width;

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -44,6 +45,10 @@ public:
 
     ColorRef GetTextColor() override { return state_.color; }
     ColorRef SetTextColor(ColorRef color) override;
+    // Text is drawn in its colour made readable on `background` (see ReadableOn), for a
+    // background other than the one the colours were chosen for; std::nullopt draws the
+    // colours as they are. GetTextColor keeps answering the colour that was set.
+    void SetReadableOn(std::optional<ColorRef> background) { readableOn_ = background; }
 
     Point GetCurrentPosition() override { return position_; }
     int HorizontalResolution() override;
@@ -83,6 +88,7 @@ private:
     std::vector<State> saved_;
     State state_;
     Point position_;
+    std::optional<ColorRef> readableOn_;
 };
 
 } // namespace parcelo

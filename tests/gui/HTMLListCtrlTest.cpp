@@ -1,5 +1,6 @@
 #include "listui/HTMLListCtrl.h"
 
+#include "platform/Contrast.h"
 #include "res/resource.h"
 
 #include <QApplication>
@@ -104,6 +105,37 @@ TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
 
     ASSERT_EQ(Tap(10, 90), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(std::tuple(log[2].data, log[2].ticked, list.GetItemCount()), std::tuple(101u, true, 0));
+}
+
+// On a dark palette every text reads (at least 4.5:1) on the background it is drawn on,
+// the selected item's too, and a switch back to the light palette draws the seed's white.
+TEST_F(HTMLListCtrlTest, ADarkPaletteIsFollowedAndEveryTextReads) {
+    for (const char* colour : {"#ff9999", "#00009c", "#808080"}) {
+        const std::string markup = std::string("<font color=") + colour + ">WWWWWWWW</font>";
+        list.InsertItem(std::u16string(markup.begin(), markup.end()), 0, 1, ITEM_HTML, 60);
+    }
+    list.SetSelectedIndex(1);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Text, QColor(0xef, 0xf0, 0xf1));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::Button, QColor(0x31, 0x36, 0x3b));
+    list.setPalette(dark);
+    const QImage image = Paint();
+    const auto asColour = [](QRgb pixel) { return Rgb(qRed(pixel), qGreen(pixel), qBlue(pixel)); };
+    for (int item = 0; item < 3; ++item) {
+        const QRgb background = image.pixel(kClientWidth - 2, item * 60 + 30);
+        EXPECT_LT(qGray(background), item == 1 ? 255 : 128) << "the palette's background";
+        double best = 1;
+        for (int y = item * 60; y < item * 60 + 60; ++y) {
+            for (int x = 0; x < kClientWidth; ++x) {
+                best = std::max(best, ContrastRatio(asColour(image.pixel(x, y)), asColour(background)));
+            }
+        }
+        EXPECT_GE(best, 4.5) << "item " << item;
+    }
+    list.setPalette(QPalette());
+    EXPECT_EQ(Paint().pixel(kClientWidth - 2, 30), qRgb(255, 255, 255));
 }
 
 // An empty list says how to fill it, and nothing while rows are still to come.
