@@ -228,13 +228,6 @@ protected:
         }
         ASSERT_FALSE(list.HasPendingWork());
     }
-    int MeasuredTotal() {
-        int total = 0;
-        for (int i = 0; i < kCount; ++i) {
-            total += list.MeasureItem(Text(i), ITEM_TEXT, 0, Client()->width());
-        }
-        return total;
-    }
 
     static constexpr int64_t kBigData = int64_t{1} << 40; // shipment ids do not fit 32 bits
 };
@@ -257,7 +250,6 @@ TEST_F(HTMLListCtrlLongListTest, EstimatedItemsSelectScrollAndHitLikeMeasuredOne
     EXPECT_EQ(std::pair(log[1].item, log[1].data), std::pair(last - 1, kBigData + last - 1));
 
     Drain();
-    EXPECT_EQ(list.GetTotalHeight(), MeasuredTotal());
     EXPECT_EQ(list.verticalScrollBar()->maximum(), list.GetTotalHeight() - kClientHeight);
 }
 
