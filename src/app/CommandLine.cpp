@@ -4,6 +4,7 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
+#include "couriers/NumberNormaliser.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
@@ -221,12 +222,26 @@ int Add(const QStringList& values) {
     if (number.empty()) {
         return Refuse(QStringLiteral("송장번호가 비어 있습니다."));
     }
+    if (IsInvoiceNumberTooLong(number)) {
+        return Refuse(ToQString(kInvoiceNumberTooLongText));
+    }
+    std::vector<Shipment> stored;
+    if (!session.Store().Query({}, stored)) {
+        return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+                      ToQString(DescribeStoreError(session.Store().LastError())));
+    }
     const std::vector<Courier>& couriers = session.Couriers();
+    const CourierDetector& detector = *session.Detector();
     std::optional<int> index;
     if (values[0].trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) {
-        const std::vector<int> found = session.Detector()->Detect(number);
-        const int picked = session.Detector()->Pick(found);
+        std::vector<int> found = detector.Detect(number);
+        const int picked = detector.Pick(found);
         if (FindCourier(couriers, picked) == nullptr) {
+            CourierDetector::StoredNumbers numbers;
+            for (const Shipment& shipment : stored) {
+                numbers.emplace(shipment.courierIndex, NormaliseNumber(shipment.invoiceNumber));
+            }
+            detector.OrderByStore(found, number, numbers);
             QStringList names;
             for (int candidate : found) {
                 if (const Courier* courier = FindCourier(couriers, candidate)) {
@@ -234,7 +249,8 @@ int Add(const QStringList& values) {
                 }
             }
             return Refuse(names.isEmpty() ? QStringLiteral("송장번호로 택배사를 알 수 없습니다: ") + values[1]
-                                          : QStringLiteral("송장번호에 맞는 택배사가 여럿입니다 (%1): %2")
+                                          : QStringLiteral("송장번호에 맞는 택배사가 여럿입니다 (후보: %1): %2\n"
+                                                           "택배사 이름을 지정하여 다시 추가하십시오.")
                                                 .arg(names.join(QStringLiteral(", ")), values[1]));
         }
         index = picked;
@@ -248,11 +264,6 @@ int Add(const QStringList& values) {
         if (!index) {
             return Refuse(QStringLiteral("택배사 목록에 없는 택배사입니다: ") + values[0]);
         }
-    }
-    std::vector<Shipment> stored;
-    if (!session.Store().Query({}, stored)) {
-        return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
-                      ToQString(DescribeStoreError(session.Store().LastError())));
     }
     const std::u16string normalised = NormaliseInvoiceNumber(number);
     for (const Shipment& shipment : stored) {
@@ -269,6 +280,11 @@ int Add(const QStringList& values) {
     if (!session.Store().Add(shipment)) {
         return Refuse(QStringLiteral("배송을 저장하지 못했습니다: ") +
                       ToQString(DescribeStoreError(session.Store().LastError())));
+    }
+    if (detector.Accepts(*index, number) == CourierDetector::Verdict::Rejected) {
+        // Added as the editor's OK adds it; the editor's warning goes with it.
+        Print(stderr, QStringLiteral("parcelo: 송장번호를 다시 확인하십시오: %1의 송장번호 형식에 맞지 않습니다.\n")
+                          .arg(ToQString(CourierName(couriers[static_cast<size_t>(*index)]))));
     }
     Print(stdout, QString::number(shipment.id) + u'\n');
     return CommandLine::Success;

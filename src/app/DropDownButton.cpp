@@ -6,9 +6,11 @@
 #include "res/resource.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <algorithm>
 
 namespace parcelo {
@@ -42,6 +44,9 @@ CDropDownButton::CDropDownButton(int menuId, int subMenuIndex, bool iconAfterTex
         connect(m_menu, &QMenu::triggered, this,
                 [this](QAction* action) { OnChoice(QtMenuBuilder::CommandOf(action)); });
     }
+    // Reached with Tab, not by a click, which leaves the focus on the list.
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(Caption());
 }
 
 QString CDropDownButton::Caption() const {
@@ -93,6 +98,7 @@ void CDropDownButton::OnChoice(int command) {
         return;
     }
     update();
+    setAccessibleName(Caption());
     emit notifyMainWindow(message, static_cast<uint32_t>(command));
 }
 
@@ -104,7 +110,7 @@ void CDropDownButton::paintEvent(QPaintEvent*) {
     const int left = dpi.ScaleX(3);
     const int top = dpi.ScaleY(1);
     const QString caption = Caption();
-    painter.setPen(Qt::black);
+    painter.setPen(palette().color(QPalette::ButtonText));
     painter.setFont(font());
     if (m_iconAfterText) {
         const int textWidth = fontMetrics().horizontalAdvance(caption);
@@ -115,6 +121,37 @@ void CDropDownButton::paintEvent(QPaintEvent*) {
         painter.drawText(QRect(left, top, arrowLeft - left, height() - top), Qt::AlignRight | Qt::AlignTop, caption);
         painter.drawPixmap(arrowLeft, top, m_arrowIcon);
     }
+    if (hasFocus()) {
+        // Two pixels of the highlight colour: plain to see on the button's colour.
+        const int line = dpi.ScaleX(2);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), line));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(line / 2, line / 2, -(line + 1) / 2, -(line + 1) / 2));
+    }
+}
+
+void CDropDownButton::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OpenMenu();
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CDropDownButton::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CDropDownButton::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CDropDownButton::mousePressEvent(QMouseEvent* event) {

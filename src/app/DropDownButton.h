@@ -46,6 +46,10 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Space, Down, Alt+Down and Return open the menu when Tab has brought the focus here.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QMenu* m_menu = nullptr; // child of this button

@@ -4,6 +4,7 @@
 #include "platform/FontWarmUp.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
+#include "platform/QtMenuBuilder.h"
 #include "platform/ResourceImages.h"
 #include "platform/SecretStore.h"
 #include "platform/StatusServices.h"
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 namespace parcelo {
 
 namespace {
@@ -68,6 +70,11 @@ CMainFrame::CMainFrame(const FontWarmUp* fonts)
       m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setFocusProxy(&m_wndView);
+    // The list has the focus when the window opens; Tab goes on to the filter and the
+    // sort buttons, which a click never focuses.
+    QWidget::setTabOrder(&m_wndView.List(), &m_wndFilterSortBar.FilterButton());
+    QWidget::setTabOrder(&m_wndFilterSortBar.FilterButton(), &m_wndFilterSortBar.SortButton());
+    m_wndView.setFocus();
 }
 
 CMainFrame::~CMainFrame() {
@@ -303,16 +310,24 @@ CFindBar& CMainFrame::FindBar() {
 }
 
 void CMainFrame::BindKeys() {
-    const auto bind = [this](const QKeySequence& keys, CCommandBar::Key key) {
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, key] { m_wndCommandBar.PressKey(key); });
+    const auto bind = [this](const QKeySequence& keys, const std::function<void()>& run) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, run);
     };
-    bind(QKeySequence(Qt::Key_F1), CCommandBar::Key::Left);
-    bind(QKeySequence(Qt::Key_F2), CCommandBar::Key::Right);
-    bind(QKeySequence(Qt::Key_F10), CCommandBar::Key::Right);
-    bind(QKeySequence(Qt::Key_Menu), CCommandBar::Key::Right);
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] { FindBar().Open(); });
-    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
-            [this] { OnCmdMsg(ID_REFRESH_STATUS); });
+    bind(QKeySequence(Qt::Key_F1), [this] { m_wndCommandBar.PressKey(CCommandBar::Key::Left); });
+    bind(QKeySequence(Qt::Key_F2), [this] { m_wndCommandBar.PressKey(CCommandBar::Key::Right); });
+    bind(QKeySequence(Qt::Key_F10), [this] { m_wndCommandBar.PressKey(CCommandBar::Key::Right); });
+    // The context-menu keys open the menu of the selected shipment, as in any list.
+    bind(QKeySequence(Qt::Key_Menu), [this] { m_wndView.ShowItemMenuForSelection(); });
+    bind(QKeySequence(Qt::SHIFT | Qt::Key_F10), [this] { m_wndView.ShowItemMenuForSelection(); });
+    bind(QKeySequence(Qt::Key_F3), [this] { m_wndFilterSortBar.FilterButton().OpenMenu(); });
+    bind(QKeySequence(Qt::Key_F4), [this] { m_wndFilterSortBar.SortButton().OpenMenu(); });
+    for (const int command : {ID_FIND, ID_REFRESH_STATUS, ID_EXIT}) {
+        bind(QtMenuBuilder::KeysOf(command), [this, command] { OnCmdMsg(command); });
+    }
+    // Delete deletes a shipment only from the list: in the find field it deletes text.
+    auto* remove = new QShortcut(QtMenuBuilder::KeysOf(ID_DELETE_SHIPMENT), &m_wndView);
+    remove->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(remove, &QShortcut::activated, this, [this] { OnCmdMsg(ID_DELETE_SHIPMENT); });
 }
 
 bool CMainFrame::OnCmdMsg(int command) {

@@ -103,6 +103,7 @@ void CParceloApp::ConnectDialogs() {
         COptionDlg dialog(frame);
         dialog.SetKeyState(frame->Status().ClientId(), !frame->Status().ClientSecret().isEmpty(),
                            frame->KeyInMemoryOnly());
+        dialog.SetStatusProblem(frame->Status().TakeKeyRefusal());
         if (dialog.DoModal() == IDOK && dialog.StatusPanel() != nullptr && dialog.StatusPanel()->KeyEdited()) {
             // A changed id without a new secret keeps the secret it had.
             const QString secret = dialog.StatusPanel()->ClientSecret();

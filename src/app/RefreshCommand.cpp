@@ -12,6 +12,7 @@
 #include "store/StoreErrorText.h"
 #include "store/TrackingDatabase.h"
 #include "tracking/CarrierIds.h"
+#include "tracking/NotificationComposer.h"
 
 #include <QEventLoop>
 #include <QString>
@@ -101,6 +102,13 @@ int RunRefreshCommand() {
         return Refuse(QStringLiteral("배송 상태를 확인하지 못했습니다."));
     }
     wait.exec();
+    if (summary.keyRefused) {
+        return Refuse(line); // says what was refused and where to change it
+    }
+    // A CARRIERnn line the service did not take is told whatever else was checked.
+    for (const std::u16string& problem : RefreshSetupProblems(summary, carrierIds)) {
+        PrintLine(stderr, QStringLiteral("parcelo: ") + QString::fromStdU16String(problem));
+    }
     if (summary.storeFailed) {
         return Refuse(QStringLiteral("배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") + line);
     }

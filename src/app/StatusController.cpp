@@ -33,13 +33,25 @@ void StatusController::SetCarrierIds(std::vector<std::string> carrierIds) {
 }
 
 void StatusController::SetKey(const QString& clientId, const QString& clientSecret) {
+    if (clientId != m_clientId || clientSecret != m_clientSecret) {
+        m_keyRefused = false;
+    }
     m_clientId = clientId;
     m_clientSecret = clientSecret;
     ApplyClientSettings();
 }
 
+QString StatusController::TakeKeyRefusal() {
+    QString note;
+    note.swap(m_keyRefusal);
+    return note;
+}
+
 void StatusController::Apply(const StatusSettings& settings) {
     const bool wasEnabled = m_settings.enabled;
+    if (settings.EffectiveEndpoint() != m_settings.EffectiveEndpoint() || settings.enabled != m_settings.enabled) {
+        m_keyRefused = false;
+    }
     m_settings = settings;
     if (!m_settings.enabled) {
         m_timer.stop();
@@ -72,6 +84,9 @@ bool StatusController::RefreshNow() {
 }
 
 bool StatusController::RefreshDue() {
+    if (m_keyRefused) {
+        return false; // it would be refused again: the user has been told
+    }
     return Start(false);
 }
 
@@ -103,6 +118,10 @@ bool StatusController::Build() {
     connect(m_refresher.get(), &TrackingRefresher::notificationsReady, this, &StatusController::ShowNotifications);
     connect(m_refresher.get(), &TrackingRefresher::finished, this,
             [this](const RefreshSummary& summary, const QString& line) {
+                m_keyRefused = summary.keyRefused;
+                if (summary.keyRefused) {
+                    m_keyRefusal = line;
+                }
                 m_statusLine = line;
                 emit statusLineChanged(line);
                 emit refreshFinished(summary);

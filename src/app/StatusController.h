@@ -51,6 +51,10 @@ public:
     bool RefreshDue();
     bool IsRunning() const;
     const QString& StatusLine() const { return m_statusLine; }
+    // After the service refused the key, what the options should say about it, once:
+    // empty afterwards, and until the key is refused again. While the key stands
+    // refused, the timer's refreshes send nothing; a new key or new settings end that.
+    QString TakeKeyRefusal();
 
 signals:
     void statusLineChanged(const QString& line);
@@ -82,6 +86,8 @@ private:
     std::unique_ptr<Notifier> m_notifier;
     QTimer m_timer;
     QString m_statusLine;
+    QString m_keyRefusal;      // for the next opening of the options
+    bool m_keyRefused = false; // by the last refresh, with the key in use now
 };
 
 } // namespace parcelo

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     }
     parcelo::CParceloApp parcelo;
     // Listening starts before the main window so that a start-up message box is raised too.
-    instance.Listen([&parcelo] { parcelo::SingleInstance::BringToFront(parcelo.MainFrame()); });
+    instance.Listen(
+        [&parcelo](const QByteArray& token) { parcelo::SingleInstance::BringToFront(parcelo.MainFrame(), token); });
     // Closing the window ends the program with 0 even when the window system delivers the
     // close before the event loop runs, where Qt's own quit-on-last-window would be lost.
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application, [] {

@@ -78,12 +78,36 @@ bool CheckS10(std::string_view number) {
     return IsDigit(number[kCheck]) && number[kCheck] - '0' == check;
 }
 
+bool CheckUps(std::string_view number) {
+    constexpr size_t kLength = 18;
+    constexpr std::string_view kPrefix = "1Z";
+    if (number.size() != kLength || number.substr(0, kPrefix.size()) != kPrefix || !IsDigit(number.back())) {
+        return false;
+    }
+    int sum = 0;
+    for (size_t i = kPrefix.size(); i + 1 < kLength; ++i) {
+        const char c = number[i];
+        int value = 0;
+        if (IsDigit(c)) {
+            value = c - '0';
+        } else if (IsUpper(c)) {
+            value = (c - 63) % 10;
+        } else {
+            return false;
+        }
+        // Positions counted from 1 after the prefix: the even ones count twice.
+        sum += (i - kPrefix.size()) % 2 == 1 ? 2 * value : value;
+    }
+    return number.back() - '0' == (10 - sum % 10) % 10;
+}
+
 CheckRule FindCheckRule(std::u16string_view name) {
     struct Named {
         std::string_view name;
         CheckRule rule;
     };
-    static constexpr std::array<Named, 3> kRules{{{"none", &CheckNone}, {"mod7", &CheckMod7}, {"s10", &CheckS10}}};
+    static constexpr std::array<Named, 4> kRules{
+        {{"none", &CheckNone}, {"mod7", &CheckMod7}, {"s10", &CheckS10}, {"ups", &CheckUps}}};
     for (const auto& named : kRules) {
         if (EqualsIgnoringCase(name, named.name)) {
             return named.rule;

@@ -23,7 +23,13 @@ bool CheckMod7(std::string_view number);
 // modulo 11, where 10 becomes 0 and 11 becomes 5.
 bool CheckS10(std::string_view number);
 
-// The rule written as `name` in the courier file: "none", "mod7" or "s10", ASCII
+// A UPS 1Z number: "1Z" and 16 digits or letters, the last a digit. The 15 characters
+// between count with their digit value, a letter as its character code minus 63 modulo
+// 10 (A = 2, ... I = 0, ...); those at even positions (the 2nd, 4th, ...) count twice,
+// and the check digit brings the sum to a multiple of 10, e.g. 1Z999AA10123456784.
+bool CheckUps(std::string_view number);
+
+// The rule written as `name` in the courier file: "none", "mod7", "s10" or "ups", ASCII
 // case ignored. nullptr when no rule has that name (the empty name included).
 CheckRule FindCheckRule(std::u16string_view name);
 

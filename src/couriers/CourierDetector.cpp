@@ -245,19 +245,34 @@ bool CourierDetector::HasCheck(int courierIndex) const {
 }
 
 int CourierDetector::Pick(const std::vector<int>& candidates) const {
-    if (candidates.size() == 1) {
-        return candidates.front();
+    return candidates.size() == 1 ? candidates.front() : -1;
+}
+
+void CourierDetector::OrderByStore(std::vector<int>& candidates, std::u16string_view number,
+                                   const StoredNumbers& stored) const {
+    constexpr size_t kPrefix = 2;
+    const std::u16string normalised = NormaliseNumber(number.substr(0, std::min(number.size(), kMaxTypedLength)));
+    if (candidates.size() < 2 || normalised.size() < kPrefix) {
+        return;
     }
-    int confirmed = -1;
-    for (const int courier : candidates) {
-        if (HasCheck(courier)) {
-            if (confirmed >= 0) {
-                return -1;
-            }
-            confirmed = courier;
+    const std::u16string_view prefix = std::u16string_view(normalised).substr(0, kPrefix);
+    std::map<int, size_t> alike;
+    for (const auto& [courier, storedNumber] : stored) {
+        if (storedNumber.size() == normalised.size() &&
+            std::u16string_view(storedNumber).substr(0, kPrefix) == prefix) {
+            ++alike[courier];
         }
     }
-    return confirmed;
+    std::stable_sort(candidates.begin(), candidates.end(), [&](int left, int right) {
+        if (HasCheck(left) != HasCheck(right)) {
+            return HasCheck(left);
+        }
+        const auto count = [&](int courier) {
+            const auto it = alike.find(courier);
+            return it != alike.end() ? it->second : size_t{0};
+        };
+        return count(left) > count(right);
+    });
 }
 
 std::vector<CourierDetector::Rule> CourierDetector::ReadRules(const CIniReader& reader, size_t courierCount) {

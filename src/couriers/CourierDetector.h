@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace parcelo {
@@ -14,7 +16,7 @@ class CIniReader;
 // Tells which couriers an invoice number can belong to. Each courier may have a
 // pattern (key NUMBERnn of parcelo.ini, an RE2 regular expression that the whole
 // normalised number must match; letters match either case) and a check rule (key
-// CHECKnn: none, mod7 or s10, see CheckRules.h). A courier is detected only when
+// CHECKnn: none, mod7, s10 or ups, see CheckRules.h). A courier is detected only when
 // it has a pattern; a check rule without a pattern is still used by Accepts.
 //
 // The rules are compiled once. A pattern that does not compile or an unknown rule
@@ -65,11 +67,19 @@ public:
     // s10), so that a match is stronger evidence than a pattern alone.
     bool HasCheck(int courierIndex) const;
 
-    // The one courier that candidates from Detect point to, or -1: the only candidate,
-    // or else the only one whose check digit confirmed the number while the others
-    // matched by their pattern alone (a length rule accepts many numbers, a check digit
-    // few).
+    // The one courier that candidates from Detect point to, or -1: the only candidate.
+    // A check digit that one courier verifies proves nothing about another courier whose
+    // numbers may carry the same kind of check or none, so several candidates name none.
     int Pick(const std::vector<int>& candidates) const;
+
+    // (courier index, normalised invoice number) of shipments the user already has.
+    using StoredNumbers = std::set<std::pair<int, std::u16string>>;
+
+    // Orders candidates from Detect for `number` by how many stored numbers of each
+    // courier have the same length and the same first two characters, most first. Only
+    // a hint for the list the user chooses from: couriers whose check confirmed the
+    // number stay ahead of the others, and ties keep their order.
+    void OrderByStore(std::vector<int>& candidates, std::u16string_view number, const StoredNumbers& stored) const;
 
     // The rules of keys NUMBER01/CHECK01 up to those of the courier `courierCount`
     // (at most 99): one rule for each courier that has either key.

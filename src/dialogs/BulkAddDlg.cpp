@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -58,7 +59,11 @@ CBulkAddDlg::~CBulkAddDlg() = default;
 
 void CBulkAddDlg::OnInitDialog() {
     // The store is read once: what it holds does not change while the dialog is open.
-    m_review = std::make_unique<BulkAddReview>(m_detector, BulkAddReview::ReadStoredKeys(m_store));
+    std::vector<std::u16string> names;
+    for (const Courier& courier : m_couriers) {
+        names.emplace_back(FieldView(courier.name));
+    }
+    m_review = std::make_unique<BulkAddReview>(m_detector, BulkAddReview::ReadStoredKeys(m_store), std::move(names));
     CreateMenuBar(IDR_BULKADD_MENU);
 
     auto* prompt = new QLabel(QStringLiteral("송장번호가 들어 있는 글을 아래에 붙여 넣으십시오."), this);
@@ -80,6 +85,12 @@ void CBulkAddDlg::OnInitDialog() {
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                              QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     connect(m_table, &QTableWidget::itemChanged, this, &CBulkAddDlg::OnItemChanged);
+    m_applyCourier = new QPushButton(QStringLiteral("택배사 일괄 적용(&A)"), this);
+    m_applyCourier->setObjectName(QStringLiteral("ApplyCourier"));
+    m_applyCourier->setAccessibleName(QStringLiteral("택배사 일괄 적용"));
+    m_applyCourier->setToolTip(QStringLiteral("고른 줄의 택배회사를, 택배회사가 없고 그 회사가 후보인 "
+                                              "체크된 줄 모두에 적용합니다."));
+    connect(m_applyCourier, &QPushButton::clicked, this, &CBulkAddDlg::ApplyCourierToCandidates);
 
     auto* layout = new QVBoxLayout(this);
     DpiCache& dpi = BulkDpi();
@@ -90,6 +101,7 @@ void CBulkAddDlg::OnInitDialog() {
     layout->addWidget(m_text, 1);
     layout->addWidget(m_summary);
     layout->addWidget(m_table, 2);
+    layout->addWidget(m_applyCourier, 0, Qt::AlignLeft);
 
     connect(m_text, &QPlainTextEdit::textChanged, &m_reviewTimer, qOverload<>(&QTimer::start));
     ShowSummary();
@@ -190,6 +202,27 @@ void CBulkAddDlg::OnItemChanged(QTableWidgetItem* item) {
         break;
     default:
         break;
+    }
+    ShowSummary();
+}
+
+void CBulkAddDlg::ApplyCourierToCandidates() {
+    const int row = m_table->currentRow();
+    const auto& rows = m_review->Rows();
+    const int courier =
+        row >= 0 && static_cast<std::size_t>(row) < rows.size() ? rows[static_cast<std::size_t>(row)].courierIndex : -1;
+    if (courier < 0) {
+        ShowMessage(this,
+                    QStringLiteral("택배회사를 고른 줄을 먼저 선택하십시오.\n그 회사가 후보인 다른 줄에 "
+                                   "같은 회사를 적용합니다."),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (m_review->SetCourierWhereCandidate(courier) == 0) {
+        return;
+    }
+    for (int i = 0; i < m_table->rowCount(); ++i) {
+        ShowRow(i);
     }
     ShowSummary();
 }

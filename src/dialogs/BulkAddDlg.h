@@ -11,6 +11,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
 
@@ -45,6 +46,9 @@ public:
     const BulkAddReview& Review() const { return *m_review; }
     // Reads the text box now rather than after the short pause that follows typing.
     void ReviewText();
+    // The courier of the current row goes to every ticked row that has none and lists
+    // it among its candidates ("택배사 일괄 적용").
+    void ApplyCourierToCandidates();
 
     void OnOK() override;
 
@@ -66,6 +70,7 @@ private:
     QPlainTextEdit* m_text = nullptr;
     QTableWidget* m_table = nullptr;
     QLabel* m_summary = nullptr;
+    QPushButton* m_applyCourier = nullptr;
     QTimer m_reviewTimer;
     bool m_filling = false;
 };

@@ -5,6 +5,7 @@
 #include "couriers/NumberPasteParser.h"
 #include "store/ShipmentDatabase.h"
 
+#include <algorithm>
 #include <map>
 
 namespace parcelo {
@@ -20,8 +21,9 @@ BulkAddReview::StoredKeys BulkAddReview::ReadStoredKeys(CShipmentDatabase& store
     return keys;
 }
 
-BulkAddReview::BulkAddReview(const CourierDetector& detector, StoredKeys stored)
-    : m_detector(detector), m_stored(std::move(stored)) {}
+BulkAddReview::BulkAddReview(const CourierDetector& detector, StoredKeys stored,
+                             std::vector<std::u16string> courierNames)
+    : m_detector(detector), m_stored(std::move(stored)), m_courierNames(std::move(courierNames)) {}
 
 void BulkAddReview::MarkStored(Row& row) const {
     row.stored = row.courierIndex >= 0 && m_stored.count({row.courierIndex, row.number}) != 0;
@@ -39,7 +41,7 @@ void BulkAddReview::SetText(std::u16string_view text) {
     }
     seen.clear();
 
-    const PasteResult result = NumberPasteParser::Parse(text);
+    const PasteResult result = NumberPasteParser::Parse(text, m_courierNames);
     m_truncated = result.truncated;
     m_rows.clear();
     m_touched.clear();
@@ -50,11 +52,15 @@ void BulkAddReview::SetText(std::u16string_view text) {
         row.line = pasted.line;
         row.repeated = pasted.duplicate;
         row.candidates = m_detector.Detect(pasted.normalised);
+        m_detector.OrderByStore(row.candidates, row.number, m_stored);
         const auto earlier = kept.find({row.number, seen[row.number]++});
         const bool touched = earlier != kept.end();
         if (touched) {
             row.courierIndex = earlier->second.courierIndex;
             row.itemName = earlier->second.itemName;
+        } else if (pasted.courierIndex >= 0 &&
+                   m_detector.Accepts(pasted.courierIndex, row.number) != CourierDetector::Verdict::Rejected) {
+            row.courierIndex = pasted.courierIndex;
         } else {
             row.courierIndex = m_detector.Pick(row.candidates);
         }
@@ -84,6 +90,19 @@ void BulkAddReview::SetCourier(std::size_t row, int courierIndex) {
 void BulkAddReview::SetItemName(std::size_t row, std::u16string itemName) {
     m_rows.at(row).itemName = std::move(itemName);
     m_touched[row] = true;
+}
+
+std::size_t BulkAddReview::SetCourierWhereCandidate(int courierIndex) {
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < m_rows.size() && courierIndex >= 0; ++i) {
+        const Row& row = m_rows[i];
+        if (row.checked && row.courierIndex < 0 &&
+            std::find(row.candidates.begin(), row.candidates.end(), courierIndex) != row.candidates.end()) {
+            SetCourier(i, courierIndex);
+            ++changed;
+        }
+    }
+    return changed;
 }
 
 std::vector<std::size_t> BulkAddReview::CheckedWithoutCourier() const {

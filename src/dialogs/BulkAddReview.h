@@ -24,7 +24,7 @@ public:
         std::u16string number;       // normalised: what is stored
         std::u16string itemName;     // from the same line; the user may change it
         std::vector<int> candidates; // the couriers that accept the number, best first
-        int courierIndex = -1;       // -1 until one is chosen; preset when one courier accepts it
+        int courierIndex = -1;       // -1 until one is chosen; preset when the text or the number names one
         bool checked = true;
         bool repeated = false; // an earlier row has the same number
         bool stored = false;   // a stored shipment has this courier and number
@@ -37,8 +37,9 @@ public:
     // The keys of every shipment in `store`, read in one query; empty when it cannot be read.
     static StoredKeys ReadStoredKeys(CShipmentDatabase& store);
 
-    // `detector` is kept by reference.
-    BulkAddReview(const CourierDetector& detector, StoredKeys stored);
+    // `detector` is kept by reference. `courierNames` (by courier index) let a courier
+    // named beside a number in the text choose it, unless its rule refuses the number.
+    BulkAddReview(const CourierDetector& detector, StoredKeys stored, std::vector<std::u16string> courierNames = {});
 
     // Finds the numbers in `text` anew. A number that was there before (the same number,
     // as often repeated) keeps what the user set for it.
@@ -52,6 +53,10 @@ public:
     void SetCourier(std::size_t row, int courierIndex);
     void SetItemName(std::size_t row, std::u16string itemName);
 
+    // Gives `courierIndex` to every ticked row that has no courier yet and lists it among
+    // its candidates, as SetCourier does; the number of rows changed.
+    std::size_t SetCourierWhereCandidate(int courierIndex);
+
     // The ticked rows that have no courier yet, in order.
     std::vector<std::size_t> CheckedWithoutCourier() const;
     // A shipment in delivery for every ticked row that has a courier, in order.
@@ -62,6 +67,7 @@ private:
 
     const CourierDetector& m_detector;
     StoredKeys m_stored;
+    std::vector<std::u16string> m_courierNames;
     std::vector<Row> m_rows;
     std::vector<bool> m_touched; // per row: the user changed it
     bool m_truncated = false;

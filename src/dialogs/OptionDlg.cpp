@@ -48,6 +48,7 @@ void COptionDlg::OnInitDialog() {
     m_statusArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_statusPanel = new CStatusOptionsPanel;
     m_statusPanel->Load(StatusSettings::Read(profile), m_clientId, m_hasSecret, m_memoryOnly);
+    m_statusPanel->ShowProblem(m_statusProblem);
     m_statusArea->setWidget(m_statusPanel);
     PlaceStatusArea();
     m_statusArea->show();

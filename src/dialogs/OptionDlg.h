@@ -26,6 +26,8 @@ public:
     // What the key fields show: the stored client id, whether a secret is known, and
     // whether the key can only be kept in memory. Before the dialog is shown.
     void SetKeyState(const QString& clientId, bool hasSecret, bool memoryOnly);
+    // What the last refresh found wrong, shown above the delivery-status options.
+    void SetStatusProblem(const QString& text) { m_statusProblem = text; }
     CStatusOptionsPanel* StatusPanel() const { return m_statusPanel; }
 
 protected:
@@ -41,6 +43,7 @@ private:
     QScrollArea* m_statusArea = nullptr;
     CStatusOptionsPanel* m_statusPanel = nullptr;
     QString m_clientId;
+    QString m_statusProblem;
     bool m_hasSecret = false;
     bool m_memoryOnly = false;
     void PlaceStatusArea();

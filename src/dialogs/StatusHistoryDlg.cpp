@@ -14,9 +14,10 @@ namespace parcelo {
 
 namespace {
 
-QString EventTime(Instant time) {
+// Empty for an event whose time the carrier did not give.
+QString EventTime(const std::optional<Instant>& time) {
     LocalDateTime fields;
-    if (time == 0 || !BreakDownLocalTime(time, fields)) {
+    if (!time || !BreakDownLocalTime(*time, fields)) {
         return {};
     }
     return QStringLiteral("%1-%2-%3 %4:%5")

@@ -26,8 +26,12 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
     : QWidget(parent), m_enabled(new QCheckBox(QStringLiteral("배송 상태 자동 확인"), this)),
       m_endpoint(new QLineEdit(this)), m_clientId(new QLineEdit(this)), m_secret(new QLineEdit(this)),
       m_interval(new QSpinBox(this)), m_autoDone(new QCheckBox(QStringLiteral("배송완료 시 자동으로 완료 처리"), this)),
-      m_notify(new QCheckBox(QStringLiteral("상태가 바뀌면 알림 표시"), this)), m_keyNote(PlainLabel({}, this)) {
+      m_notify(new QCheckBox(QStringLiteral("상태가 바뀌면 알림 표시"), this)), m_keyNote(PlainLabel({}, this)),
+      m_problem(PlainLabel({}, this)) {
     setObjectName(QStringLiteral("StatusOptions"));
+    m_problem->setObjectName(QStringLiteral("StatusProblem"));
+    m_problem->setAccessibleName(QStringLiteral("배송 상태 확인 문제"));
+    m_problem->hide();
     m_endpoint->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultEndpoint));
     m_secret->setEchoMode(QLineEdit::Password);
     m_interval->setRange(StatusSettings::kMinIntervalMinutes, StatusSettings::kMaxIntervalMinutes);
@@ -36,6 +40,7 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PlainLabel(QStringLiteral("배송 상태"), this));
+    layout->addWidget(m_problem);
     layout->addWidget(m_enabled);
     auto* form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
@@ -81,6 +86,11 @@ StatusSettings CStatusOptionsPanel::Settings() const {
     settings.autoDone = m_autoDone->isChecked();
     settings.notify = m_notify->isChecked();
     return settings;
+}
+
+void CStatusOptionsPanel::ShowProblem(const QString& text) {
+    m_problem->setText(text);
+    m_problem->setVisible(!text.isEmpty());
 }
 
 bool CStatusOptionsPanel::KeyEdited() const {

@@ -25,6 +25,9 @@ public:
     void Load(const StatusSettings& settings, const QString& clientId, bool hasSecret, bool memoryOnly);
     StatusSettings Settings() const;
 
+    // Shows, above everything, what the last refresh found wrong (empty: nothing).
+    void ShowProblem(const QString& text);
+
     // True when the user changed the client id or typed a secret.
     bool KeyEdited() const;
     QString ClientId() const;
@@ -38,6 +41,7 @@ public:
     QCheckBox& AutoDoneBox() const { return *m_autoDone; }
     QCheckBox& NotifyBox() const { return *m_notify; }
     QLabel& KeyNote() const { return *m_keyNote; }
+    QLabel& Problem() const { return *m_problem; }
 
 private:
     void UpdateEnabled();
@@ -50,6 +54,7 @@ private:
     QCheckBox* m_autoDone;
     QCheckBox* m_notify;
     QLabel* m_keyNote;
+    QLabel* m_problem;
     QString m_loadedClientId;
 };
 

@@ -342,6 +342,13 @@ int CHTMLListCtrl::MeasureItem(const std::u16string& text, int kind, int image, 
     return measured.Height() + 10;
 }
 
+void CHTMLListCtrl::SetEmptyText(std::u16string text) {
+    if (text != m_emptyText) {
+        m_emptyText = std::move(text);
+        viewport()->update();
+    }
+}
+
 void CHTMLListCtrl::paintEvent(QPaintEvent*) {
     const QSize size = viewport()->size();
     if (size.isEmpty()) {
@@ -364,6 +371,12 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         // those in the client area keep their rectangles for hit testing.
         const Rect clip = dc.GetClipBox();
         dc.FillRect(clip, kWhite);
+        if (GetItemCount() == 0 && m_heights.RowsToCome() == 0 && !m_emptyText.empty()) {
+            const int margin = fontMetrics().height();
+            Rect room{margin, margin, size.width() - margin, size.height() - margin};
+            dc.SetTextColor(0); // the items' black on the list's white
+            dc.DrawText(m_emptyText, room, DT_CENTER | DT_WORDBREAK);
+        }
         const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
         const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
         for (int i = m_heights.ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
@@ -472,6 +485,10 @@ void CHTMLListCtrl::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
         MoveSelection(event->key());
         break;
     case Qt::Key_Space:
@@ -783,13 +800,23 @@ void CHTMLListCtrl::MoveSelection(int key) {
     if (count == 0) {
         return;
     }
-    const bool up = key == Qt::Key_Up;
+    const bool up = key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Home;
     const int previous = m_selected;
-    if (m_selected < 0) {
+    if (key == Qt::Key_Home || key == Qt::Key_End) {
+        m_selected = up ? 0 : count - 1;
+    } else if (m_selected < 0) {
         m_selected = up ? 0 : count - 1;
     } else if (m_selected >= count) {
         // Left past the end by a refill with fewer items: continue from the last one.
         m_selected = count - 1;
+    } else if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+        // A page: the item a client height above or below the selected one's top,
+        // at least one item on.
+        MeasureAround(m_selected);
+        const int64_t target = TopOf(m_selected) + (up ? -int64_t{m_clientHeight} : int64_t{m_clientHeight});
+        const int page = std::clamp(m_heights.ItemBelow(target), 0, count - 1);
+        m_selected =
+            up ? std::min(page, std::max(m_selected - 1, 0)) : std::max(page, std::min(m_selected + 1, count - 1));
     } else if (up && m_selected > 0) {
         --m_selected;
     } else if (!up && m_selected < count - 1) {

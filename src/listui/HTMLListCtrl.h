@@ -77,6 +77,9 @@ public:
     // so a refilled list selects the same position again.
     void DeleteAllItems();
     int GetItemCount() const { return m_heights.Count(); }
+    // What the list says, in its own font and colours, while it has no items (and none
+    // to come): how to fill it. Empty says nothing.
+    void SetEmptyText(std::u16string text);
     // Rows the list is told of before their items arrive: a fill that reads the top of a
     // long list first adds those items and counts the rest here. Their room is kept below
     // the items at the estimated height, so that the scroll bar is right from the first
@@ -214,6 +217,7 @@ private:
 
     // The items and their heights.
     ItemHeights m_heights;
+    std::u16string m_emptyText;
     int m_controlId = 0;
     bool m_rowsAskPosted = false;
     bool m_firstFrameShown = false;

@@ -1,6 +1,7 @@
 #include "listui/ShipmentListView.h"
 
 #include "couriers/TrackingUrl.h"
+#include "listui/CourierLogos.h"
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
 #include "listui/ShipmentStatusText.h"
@@ -47,9 +48,10 @@ DpiCache& ViewDpi() {
     return dpi;
 }
 
-std::unique_ptr<QtImageList> LoadCourierLogos() {
+std::unique_ptr<QtImageList> LoadCourierLogos(const std::vector<Courier>& couriers) {
     const bool large = ViewDpi().DpiX() > kLargeLogoDpi;
-    const QImage strip = LoadResourceImage(large ? IDB_COURIER_LOGOS_LARGE : IDB_COURIER_LOGOS_SMALL);
+    const QImage strip =
+        CourierLogoStrip(LoadResourceImage(large ? IDB_COURIER_LOGOS_LARGE : IDB_COURIER_LOGOS_SMALL), couriers);
     return std::make_unique<QtImageList>(QPixmap::fromImage(strip), strip.height());
 }
 
@@ -78,7 +80,7 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
 CShipmentListView::~CShipmentListView() = default;
 
 void CShipmentListView::OnInitialUpdate() {
-    m_imageList = LoadCourierLogos();
+    m_imageList = LoadCourierLogos(m_couriers);
     m_wndList.SetImageList(m_imageList.get());
     m_wndList.SetExtendedStyle(HTMLLIST_STYLE_GRIDLINES | HTMLLIST_STYLE_IMAGES);
     FillList(kFirstScreenRows);
@@ -169,6 +171,12 @@ void CShipmentListView::FillList(size_t firstRows) {
 // with the time of this fill.
 void CShipmentListView::FillRows() {
     m_wndList.DeleteAllItems();
+    // An empty list tells how to fill it, or that the filter or the find text hides
+    // every shipment.
+    m_wndList.SetEmptyText(m_query.filter == FILTER_ALL && m_findText.isEmpty()
+                               ? u"새로 만들기(F1)로 첫 배송을 추가하십시오."
+                               : u"조건에 맞는 배송이 없습니다.");
+
     m_rowIds.clear();
     m_rows.clear();
     m_fillTime = m_clock.Now();
@@ -355,6 +363,16 @@ void CShipmentListView::ShowItemMenu(QPoint screenPoint) {
         }
     });
     m_itemMenu->popup(screenPoint);
+}
+
+void CShipmentListView::ShowItemMenuForSelection() {
+    const Rect item = m_wndList.GetItemRect(m_wndList.GetSelectedIndex());
+    const QRect shown = m_wndList.viewport()->rect();
+    QPoint at(shown.left() + shown.width() / 4, shown.top());
+    if (item.bottom > item.top && item.bottom > shown.top() && item.top < shown.bottom()) {
+        at = QPoint(shown.left() + shown.width() / 4, std::clamp((item.top + item.bottom) / 2, 0, shown.bottom()));
+    }
+    ShowItemMenu(m_wndList.viewport()->mapToGlobal(at));
 }
 
 void CShipmentListView::resizeEvent(QResizeEvent* event) {

@@ -149,6 +149,9 @@ public:
     // Opens the item menu at a screen point without waiting for it; a chosen entry
     // runs through OnCommand.
     void ShowItemMenu(QPoint screenPoint);
+    // The item menu from the keyboard: beside the selected item, or at the list's top
+    // when no item is selected or in view.
+    void ShowItemMenuForSelection();
     QMenu* OpenItemMenu() const { return m_itemMenu.get(); }
 
     CHTMLListCtrl& List() { return m_wndList; }

@@ -60,7 +60,7 @@ std::u16string ShortPlace(std::string_view location) {
 std::u16string FormatLatestStatus(const TrackingEvent& latest) {
     std::u16string text(ShortStatusName(latest.statusCode));
     LocalDateTime fields;
-    if (latest.time != 0 && BreakDownLocalTime(latest.time, fields)) {
+    if (latest.time && BreakDownLocalTime(*latest.time, fields)) {
         text += u' ';
         AppendTwoDigits(text, fields.month);
         text += u'/';

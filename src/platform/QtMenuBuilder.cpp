@@ -1,6 +1,7 @@
 #include "platform/QtMenuBuilder.h"
 
 #include "res/Menus.h"
+#include "res/resource.h"
 
 #include <QAction>
 #include <QMenu>
@@ -47,8 +48,29 @@ void QtMenuBuilder::AddItems(QMenu& menu, MenuItems items) {
         } else if (item.IsPopup()) {
             AddItems(*menu.addMenu(ToQString(item.text)), item.popup);
         } else {
-            menu.addAction(ToQString(item.text))->setData(item.command);
+            QAction* action = menu.addAction(ToQString(item.text));
+            action->setData(item.command);
+            // Shown, and taken while the menu is open; the window's own shortcut
+            // serves when it is closed.
+            action->setShortcut(KeysOf(item.command));
         }
+    }
+}
+
+QKeySequence QtMenuBuilder::KeysOf(int command) {
+    switch (command) {
+    case ID_NEW_SHIPMENT:
+        return QKeySequence(Qt::Key_F1);
+    case ID_DELETE_SHIPMENT:
+        return QKeySequence(Qt::Key_Delete);
+    case ID_FIND:
+        return QKeySequence(QKeySequence::Find);
+    case ID_REFRESH_STATUS:
+        return QKeySequence(Qt::Key_F5);
+    case ID_EXIT:
+        return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    default:
+        return {};
     }
 }
 

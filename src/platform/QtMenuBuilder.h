@@ -2,6 +2,7 @@
 
 #include "platform/MenuResource.h"
 
+#include <QKeySequence>
 #include <QString>
 
 class QAction;
@@ -32,6 +33,9 @@ public:
     static void CheckCommand(QMenu& menu, int command, bool checked);
 
     static QString ToQString(std::u16string_view text);
+    // The key the main window gives a command, shown beside it in every menu; empty
+    // for a command without one.
+    static QKeySequence KeysOf(int command);
 };
 
 } // namespace parcelo

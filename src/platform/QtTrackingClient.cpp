@@ -27,6 +27,12 @@ bool IsOfflineError(QNetworkReply::NetworkError error) {
     }
 }
 
+TrackingReply ReplyOf(TrackingOutcome outcome) {
+    TrackingReply reply;
+    reply.outcome = outcome;
+    return reply;
+}
+
 } // namespace
 
 QtTrackingClient::QtTrackingClient(const Clock& clock, QObject* parent)
@@ -76,7 +82,7 @@ void QtTrackingClient::Later(Callback done, TrackingReply reply) {
 
 void QtTrackingClient::Track(const TrackingQuery& query, Callback done) {
     if (!IsAllowedUrl(QUrl(m_settings.endpoint))) {
-        Later(std::move(done), TrackingReply{TrackingOutcome::Invalid, {}, {}, {}});
+        Later(std::move(done), ReplyOf(TrackingOutcome::Invalid));
         return;
     }
     m_waiting.push_back({query, std::move(done)});
@@ -89,7 +95,8 @@ void QtTrackingClient::StartWaiting() {
         m_waiting.pop_front();
         const Instant now = m_clock.Now();
         if (!m_backOff.Ready(EndpointKey(), now)) {
-            TrackingReply reply{TrackingOutcome::BackingOff, {}, {}, BackingOffUntil() - now};
+            TrackingReply reply = ReplyOf(TrackingOutcome::BackingOff);
+            reply.retryAfter = BackingOffUntil() - now;
             Later(std::move(waiting.done), std::move(reply));
             continue;
         }
@@ -107,7 +114,8 @@ void QtTrackingClient::Send(Waiting waiting) {
         key.replace('\r', "").replace('\n', "");
         request.setRawHeader("Authorization", "TRACKQL-API-KEY " + key);
     }
-    const std::string body = BuildTrackingRequest(waiting.query.carrierId, waiting.query.trackingNumber);
+    const std::string body =
+        BuildTrackingRequest(waiting.query.carrierId, waiting.query.trackingNumber, waiting.query.before);
     QNetworkReply* reply = m_network.post(request, QByteArray(body.data(), static_cast<qsizetype>(body.size())));
     Active& active = m_active[reply];
     active.done = std::move(waiting.done);
@@ -203,7 +211,7 @@ void QtTrackingClient::CancelAll() {
     std::deque<Waiting> waiting;
     waiting.swap(m_waiting);
     for (Waiting& entry : waiting) {
-        Later(std::move(entry.done), TrackingReply{TrackingOutcome::Cancelled, {}, {}, {}});
+        Later(std::move(entry.done), ReplyOf(TrackingOutcome::Cancelled));
     }
     std::vector<QNetworkReply*> running;
     for (const auto& [reply, active] : m_active) {

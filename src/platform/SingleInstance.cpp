@@ -31,10 +31,53 @@
 namespace parcelo {
 namespace {
 
-constexpr char kActivateRequest[] = "activate\n";
+// "activate\n", or "activate TOKEN\n" with the launcher's activation token.
+constexpr char kActivateRequest[] = "activate";
 constexpr char kAcknowledgement[] = "ok\n";
+// A token is printable ASCII without blanks; longer ones are not handed on.
+constexpr qsizetype kLongestToken = 200;
 // A request is one short line; anything longer is not from us.
-constexpr qsizetype kLongestRequest = 64;
+constexpr qsizetype kLongestRequest = 256;
+
+bool IsToken(const QByteArray& token) {
+    return token.size() <= kLongestToken &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
+
+// The request line, or nothing for any other line.
+std::optional<QByteArray> TokenOfRequest(const QByteArray& line) {
+    const QByteArray request(kActivateRequest);
+    if (line == request + '\n') {
+        return QByteArray();
+    }
+    if (line.startsWith(request + ' ') && line.endsWith('\n')) {
+        const QByteArray token = line.mid(request.size() + 1).chopped(1);
+        if (!token.isEmpty() && IsToken(token)) {
+            return token;
+        }
+    }
+    return std::nullopt;
+}
+
+QByteArray RequestLine(const QByteArray& token) {
+    QByteArray line(kActivateRequest);
+    if (!token.isEmpty()) {
+        line += ' ' + token;
+    }
+    return line + '\n';
+}
+
+// The token the launcher gave this start: XDG_ACTIVATION_TOKEN on Wayland,
+// DESKTOP_STARTUP_ID on X11; empty when there is none or it cannot be sent.
+QByteArray LaunchToken() {
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        const QByteArray token = qgetenv(name);
+        if (!token.isEmpty() && IsToken(token)) {
+            return token;
+        }
+    }
+    return {};
+}
 constexpr int kRequestTimeoutMs = 5000;
 constexpr int kRetryPauseMs = 50;
 // The lock file holds one line, the running program's socket path.
@@ -192,7 +235,7 @@ bool Connect(int fd, const sockaddr_un& address, const QDeadlineTimer& deadline)
 class SingleInstance::Server {
 public:
     // Listens at `path`; nothing when the socket cannot be opened there.
-    static std::unique_ptr<Server> Open(const QString& path, const std::function<void()>& onActivateRequest) {
+    static std::unique_ptr<Server> Open(const QString& path, const ActivateHandler& onActivateRequest) {
         const QByteArray file = QFile::encodeName(path);
         const std::optional<sockaddr_un> address = SocketAddress(file);
         UniqueFd fd = NewLocalSocket();
@@ -218,7 +261,7 @@ public:
         return std::make_unique<Server>(file, std::move(fd), onActivateRequest);
     }
 
-    Server(QByteArray file, UniqueFd fd, const std::function<void()>& onActivateRequest)
+    Server(QByteArray file, UniqueFd fd, const ActivateHandler& onActivateRequest)
         : m_file(std::move(file)), m_onActivateRequest(onActivateRequest), m_fd(std::move(fd)),
           m_notifier(m_fd.Get(), QSocketNotifier::Read) {
         QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier, [this] { Accept(); });
@@ -280,19 +323,21 @@ private:
         if (state == LineState::Incomplete) {
             return;
         }
-        const bool activate = state == LineState::Complete && connection.request == kActivateRequest;
+        const std::optional<QByteArray> token =
+            state == LineState::Complete ? TokenOfRequest(connection.request) : std::nullopt;
+        const bool activate = token.has_value();
         if (activate) {
             // Three bytes fit in a new socket's buffer; the event loop never waits here.
             SendAll(connection.fd.Get(), kAcknowledgement, QDeadlineTimer(0));
         }
         connection.Close();
         if (activate && m_onActivateRequest) {
-            m_onActivateRequest();
+            m_onActivateRequest(*token);
         }
     }
 
     QByteArray m_file;
-    const std::function<void()>& m_onActivateRequest;
+    const ActivateHandler& m_onActivateRequest;
     UniqueFd m_fd;
     QSocketNotifier m_notifier; // declared after the descriptor, so that it goes first
     // A list, so that a connection stays where its handlers find it.
@@ -324,7 +369,10 @@ bool SingleInstance::HandOverToRunning(int timeoutMs) {
             return false;
         }
         // The owner is alive, but it may not be listening yet while it starts up.
-        if (AskRunningToActivate(static_cast<int>(deadline.remainingTime()))) {
+        // A running program of an older version knows only the request without a token.
+        const QByteArray token = LaunchToken();
+        if (AskRunningToActivate(static_cast<int>(deadline.remainingTime()), token) ||
+            (!token.isEmpty() && AskRunningToActivate(static_cast<int>(deadline.remainingTime()), {}))) {
             return true;
         }
         if (deadline.remainingTime() <= kRetryPauseMs) {
@@ -374,7 +422,7 @@ void SingleInstance::PublishServerName(const QString& name) const {
     }
 }
 
-bool SingleInstance::AskRunningToActivate(int timeoutMs) const {
+bool SingleInstance::AskRunningToActivate(int timeoutMs, const QByteArray& token) const {
     const QString serverName = RunningServerName();
     const std::optional<sockaddr_un> address = SocketAddress(QFile::encodeName(serverName));
     if (!address) {
@@ -383,7 +431,7 @@ bool SingleInstance::AskRunningToActivate(int timeoutMs) const {
     const QDeadlineTimer deadline(timeoutMs);
     const UniqueFd socket = NewLocalSocket();
     if (!socket.IsValid() || !Connect(socket.Get(), *address, deadline) ||
-        !SendAll(socket.Get(), kActivateRequest, deadline)) {
+        !SendAll(socket.Get(), RequestLine(token), deadline)) {
         return false;
     }
     QByteArray answer;
@@ -402,7 +450,7 @@ bool SingleInstance::AskRunningToActivate(int timeoutMs) const {
     }
 }
 
-bool SingleInstance::Listen(std::function<void()> onActivateRequest) {
+bool SingleInstance::Listen(ActivateHandler onActivateRequest) {
     if (!m_locked) {
         return false;
     }
@@ -421,7 +469,16 @@ bool SingleInstance::IsListening() const {
     return m_server != nullptr;
 }
 
-void SingleInstance::BringToFront(QWidget* window) {
+void SingleInstance::HandTokenToPlatform(const QByteArray& token) {
+    // Qt's Wayland platform activates the next window asked to with the token in
+    // this variable, and then clears it; a compositor without xdg-activation ignores it.
+    if (!token.isEmpty() && QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+        qputenv("XDG_ACTIVATION_TOKEN", token);
+    }
+}
+
+void SingleInstance::BringToFront(QWidget* window, const QByteArray& activationToken) {
+    HandTokenToPlatform(activationToken);
     if (window != nullptr && window->isVisible()) {
         window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         window->raise();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -17,6 +18,10 @@ namespace parcelo {
 
 class SingleInstance {
 public:
+    // Runs for each later start with the activation token its launcher gave it
+    // (XDG_ACTIVATION_TOKEN on Wayland, DESKTOP_STARTUP_ID on X11), empty for none.
+    using ActivateHandler = std::function<void(const QByteArray& activationToken)>;
+
     // `key` names the program; `dataFolder` holds the data that one running
     // program at a time may use (created when missing).
     SingleInstance(const QString& key, const QString& dataFolder);
@@ -35,7 +40,7 @@ public:
     // thread's event loop for each of them. False when this process does not
     // hold the lock (call HandOverToRunning first) or the socket cannot be opened,
     // which includes a socket path too long for the system's socket addresses.
-    bool Listen(std::function<void()> onActivateRequest);
+    bool Listen(ActivateHandler onActivateRequest);
 
     bool IsListening() const;
     // Full paths of the socket this process listens on as the first, and of the lock file.
@@ -46,7 +51,12 @@ public:
     // shown yet (the program is still starting) stays hidden. An open modal
     // dialog, such as a start-up message, is raised above it, since that is
     // where the user has to continue.
-    static void BringToFront(QWidget* window);
+    // `activationToken`, from a later start, is handed to the window system first
+    // (HandTokenToPlatform), which then lets the window come forward.
+    static void BringToFront(QWidget* window, const QByteArray& activationToken = {});
+    // On Wayland the token goes where Qt's platform takes it for the next
+    // activation; elsewhere nothing is needed (X11 raises the window as asked).
+    static void HandTokenToPlatform(const QByteArray& token);
 
 private:
     enum class LockState { Taken, HeldByAnother, Unavailable };
@@ -54,12 +64,12 @@ private:
 
     LockState TakeLock();
     QString RunningServerName() const;
-    bool AskRunningToActivate(int timeoutMs) const;
+    bool AskRunningToActivate(int timeoutMs, const QByteArray& token) const;
     void PublishServerName(const QString& name) const;
 
     QString m_serverName;
     QString m_lockFileName;
-    std::function<void()> m_onActivateRequest;
+    ActivateHandler m_onActivateRequest;
     int m_lockFd = -1;
     bool m_locked = false;
     // Closed before the lock goes, so that nobody is sent to a socket of a program that has ended.

@@ -1,5 +1,6 @@
 #include "platform/TrackingRefresher.h"
 
+#include "tracking/TrackingResponseParser.h"
 #include "tracking/TrackingSchedule.h"
 
 #include <QTimer>
@@ -65,20 +66,54 @@ void TrackingRefresher::Pump() {
         if (!query) {
             break;
         }
-        const uint64_t generation = m_generation;
-        const int64_t id = query->shipmentId;
-        m_service.Track(*query,
-                        [this, generation, id](TrackingReply reply) { OnReply(generation, id, std::move(reply)); });
+        Send(std::move(*query), {});
     }
 }
 
-void TrackingRefresher::OnReply(uint64_t generation, int64_t shipmentId, TrackingReply reply) {
+void TrackingRefresher::Send(TrackingQuery query, std::vector<TrackingEvent> newer) {
+    const uint64_t generation = m_generation;
+    TrackingQuery sent = query;
+    m_service.Track(
+        sent, [this, generation, query = std::move(query), newer = std::move(newer)](TrackingReply reply) mutable {
+            OnReply(generation, std::move(query), std::move(newer), std::move(reply));
+        });
+}
+
+void TrackingRefresher::OnReply(uint64_t generation, TrackingQuery query, std::vector<TrackingEvent> newer,
+                                TrackingReply reply) {
     if (generation != m_generation || !m_run) {
         return; // from a refresh given up
     }
+    const int64_t shipmentId = query.shipmentId;
+    const bool olderPage = !query.before.empty();
+    if (olderPage) {
+        const bool transient = IsBackOffOutcome(reply.outcome) || IsSetupOutcome(reply.outcome) ||
+                               reply.outcome == TrackingOutcome::Offline ||
+                               reply.outcome == TrackingOutcome::TimedOut ||
+                               reply.outcome == TrackingOutcome::Cancelled;
+        if (reply.outcome == TrackingOutcome::Ok) {
+            PrependOlderEvents(newer, std::move(reply.events));
+        } else if (!transient) {
+            // An older page the service cannot give: the pages read so far make the check.
+            reply.outcome = TrackingOutcome::Ok;
+            reply.hasPreviousPage = false;
+        }
+        reply.events = std::move(newer);
+        reply.lastEvent = std::move(m_lastEvents[shipmentId]);
+        m_lastEvents.erase(shipmentId);
+    }
+    if (reply.outcome == TrackingOutcome::Ok && query.firstCheck && reply.hasPreviousPage &&
+        !reply.startCursor.empty() && reply.events.size() < kFirstCheckEvents && !m_run->Stopped()) {
+        // The same slot asks for the page before: nothing else is sent meanwhile.
+        m_lastEvents[shipmentId] = std::move(reply.lastEvent);
+        query.before = std::move(reply.startCursor);
+        Send(std::move(query), std::move(reply.events));
+        return;
+    }
     TrackingOutcome outcome = reply.outcome;
     if (outcome == TrackingOutcome::Ok || outcome == TrackingOutcome::NotFound) {
-        const std::optional<RecordedCheck> written = m_recorder.Record(shipmentId, reply.events, m_options.autoDone);
+        const std::optional<RecordedCheck> written =
+            m_recorder.Record(shipmentId, reply.events, reply.lastEvent, m_options.autoDone);
         if (written) {
             if (written->latestChanged || written->markedDone) {
                 m_run->NoteChanged();
@@ -105,6 +140,7 @@ void TrackingRefresher::Finish() {
     RefreshSummary summary = m_run->Summary();
     summary.storeFailed = m_storeFailed;
     m_run.reset();
+    m_lastEvents.clear();
     std::vector<StatusChange> changes;
     changes.swap(m_changes);
     // In the order the shipments were entered, whatever order the answers came in.
@@ -114,7 +150,7 @@ void TrackingRefresher::Finish() {
     if (!items.empty()) {
         emit notificationsReady(items);
     }
-    emit finished(summary, QString::fromStdU16String(RefreshStatusLine(summary)));
+    emit finished(summary, QString::fromStdU16String(RefreshStatusLine(summary, m_carrierIds)));
 }
 
 } // namespace parcelo

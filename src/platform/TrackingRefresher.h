@@ -9,16 +9,19 @@
 
 #include <QObject>
 #include <QString>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace parcelo {
 
 // Runs one refresh of the delivery status on the event loop: picks the due shipments,
-// asks the tracking service about them (at most four at once), writes what it learns
-// through the store (events, check time, the automatic done), and reports progress,
-// a summary and the notifications to show.
+// asks the tracking service about them (at most four at once; on a shipment's first
+// check, page by page back to 100 events), writes what it learns through the store
+// (events, current status, check time, the automatic done), and reports progress, a
+// summary and the notifications to show. A refused key stops the refresh.
 class TrackingRefresher : public QObject {
     Q_OBJECT
 
@@ -56,8 +59,12 @@ signals:
     void finished(const parcelo::RefreshSummary& summary, const QString& statusLine);
 
 private:
+    // The events a shipment's first check asks for at most, page by page.
+    static constexpr size_t kFirstCheckEvents = 100;
+
     void Pump();
-    void OnReply(uint64_t generation, int64_t shipmentId, TrackingReply reply);
+    void Send(TrackingQuery query, std::vector<TrackingEvent> newer);
+    void OnReply(uint64_t generation, TrackingQuery query, std::vector<TrackingEvent> newer, TrackingReply reply);
     void Finish();
 
     CTrackingDatabase& m_store;
@@ -68,6 +75,7 @@ private:
     std::vector<std::string> m_carrierIds;
     std::unique_ptr<RefreshRun> m_run;
     std::vector<StatusChange> m_changes;
+    std::map<int64_t, std::optional<TrackingEvent>> m_lastEvents; // of the newest page, while older ones come
     uint64_t m_generation = 0;
     bool m_storeFailed = false;
 };

@@ -16,7 +16,7 @@
 #include <utility>
 
 // The volume is an SQLite database (UTF-16le text, write-ahead log, every commit
-// synced). Schema version 3 (PRAGMA user_version), for a database described with
+// synced). Schema version 4 (PRAGMA user_version), for a database described with
 // properties p1..pn:
 //
 //   CREATE TABLE <name> (
@@ -31,14 +31,22 @@
 // and the tracking of each record (see TrackingSchema.cpp), removed with the record:
 //
 //   CREATE TABLE <name>_events (
-//       "shipment_id" INTEGER NOT NULL, "time" INTEGER NOT NULL, -- seconds since 1970 UTC
-//       "status_code" TEXT, "status_name" TEXT, "location" TEXT, "description" TEXT,
-//       UNIQUE ("shipment_id", "time", "status_code", "location", "description"));
+//       "id" INTEGER PRIMARY KEY,        -- in the order the events were stored
+//       "shipment_id" INTEGER NOT NULL, "time" INTEGER, -- seconds since 1970 UTC; NULL: none known
+//       "status_code" TEXT, "status_name" TEXT, "location" TEXT, "description" TEXT);
+//   CREATE UNIQUE INDEX <name>_events_once ON <name>_events
+//       ("shipment_id", ifnull("time", ''), "status_code", "location", "description");
 //   CREATE TABLE <name>_checks (
 //       "shipment_id" INTEGER PRIMARY KEY,
 //       "last_check" INTEGER NOT NULL, -- the last successful check, seconds since 1970 UTC
-//       "done_by" INTEGER);            -- the time of the event that last set the record done
+//       "done_by" INTEGER,             -- the time of the event that last set the record done
+//       "current" INTEGER);            -- the id of the event that is the record's status now
 //   CREATE TRIGGER <name>_delete_tracking AFTER DELETE ON <name> ...;
+//
+// Version 3 had the events with a time always, without an id of their own, and no
+// current event: opening it copies it to "<volume>.v3.bak" and then, in one
+// transaction, rebuilds the events table with every event (its row id as its id) and
+// names each checked record's newest event its current one.
 //
 // Version 2 had the record table only; opening it copies it to "<volume>.v2.bak" and
 // adds the tracking tables in one transaction.
@@ -56,7 +64,7 @@ namespace parcelo {
 
 namespace {
 
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 constexpr int kBusyTimeoutMs = 2000;
 constexpr size_t kMaxNameLength = 127;
 constexpr const char* kRowIdColumn = "\"id\"";
@@ -530,6 +538,12 @@ StoreError CPropertyDatabase::PrepareSchema() {
         return StoreError::None;
     }
     const bool exists = m_connection->tableExists(m_tableName);
+    if (exists && version == 3) {
+        MigrateFromVersion3();
+        m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+        transaction.commit();
+        return StoreError::None;
+    }
     if (exists && version == 2) {
         MigrateFromVersion2();
         m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
@@ -558,6 +572,16 @@ StoreError CPropertyDatabase::PrepareSchema() {
     m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
     transaction.commit();
     return StoreError::None;
+}
+
+// The copy "<volume>.v3.bak" is made, then the tracking tables are rebuilt, in
+// PrepareSchema's transaction.
+void CPropertyDatabase::MigrateFromVersion3() {
+    {
+        SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+        BackUpDatabase(snapshot, m_volumeFile + ".v3.bak");
+    }
+    UpgradeTrackingTablesFromVersion3(*m_connection, m_tableName);
 }
 
 // Version 2 had the record table alone: the copy "<volume>.v2.bak" is made, then the

@@ -181,6 +181,7 @@ private:
     std::string ColumnOf(uint32_t tag) const;
     std::string CreateTableStatement(const std::string& table) const;
     void MigrateFromVersion1();
+    void MigrateFromVersion3();
     void MigrateFromVersion2();
     int64_t DataVersion();
     bool Changed();

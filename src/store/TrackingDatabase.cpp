@@ -13,14 +13,24 @@ namespace {
 constexpr const char* kEventColumns = "\"time\", \"status_code\", \"status_name\", \"location\", \"description\"";
 
 TrackingEvent EventAt(SQLite::Statement& row, int first) {
-    return {row.getColumn(first).getInt64(), row.getColumn(first + 1).getString(), row.getColumn(first + 2).getString(),
+    const SQLite::Column time = row.getColumn(first);
+    return {time.isNull() ? std::nullopt : std::optional<Instant>(time.getInt64()),
+            row.getColumn(first + 1).getString(), row.getColumn(first + 2).getString(),
             row.getColumn(first + 3).getString(), row.getColumn(first + 4).getString()};
+}
+
+void BindTime(SQLite::Statement& statement, int index, const std::optional<Instant>& time) {
+    if (time) {
+        statement.bind(index, *time);
+    } else {
+        statement.bind(index); // NULL
+    }
 }
 
 } // namespace
 
-bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> events, Instant checkedAt,
-                                  CheckRecord& record) {
+bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> events,
+                                  const std::optional<TrackingEvent>& current, Instant checkedAt, CheckRecord& record) {
     record = {};
     if (!ReadyToWrite()) {
         return false;
@@ -35,9 +45,10 @@ bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> eve
         if (!exists.executeStep()) {
             return Fail(StoreError::NotFound); // deleted meanwhile: nothing is written
         }
-        const std::string latestSql = std::string("SELECT ") + kEventColumns + " FROM " + eventTable +
-                                      " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, rowid DESC LIMIT 1";
-        SQLite::Statement before(db, latestSql);
+        const std::string currentSql = std::string("SELECT ") + kEventColumns + " FROM " + eventTable +
+                                       " WHERE \"id\" = (SELECT \"current\" FROM " + checks +
+                                       " WHERE \"shipment_id\" = ?)";
+        SQLite::Statement before(db, currentSql);
         before.bind(1, id);
         if (before.executeStep()) {
             result.latestBefore = EventAt(before, 0);
@@ -52,7 +63,7 @@ bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> eve
                                          ") VALUES (?, ?, ?, ?, ?, ?)");
         for (const TrackingEvent& event : events) {
             insert.bind(1, id);
-            insert.bind(2, event.time);
+            BindTime(insert, 2, event.time);
             insert.bind(3, event.statusCode);
             insert.bind(4, event.statusName);
             insert.bind(5, event.location);
@@ -67,7 +78,20 @@ bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> eve
         stamp.bind(1, id);
         stamp.bind(2, checkedAt);
         stamp.exec();
-        SQLite::Statement after(db, latestSql);
+        if (current) {
+            // Stored above, or by an earlier check.
+            SQLite::Statement name(db,
+                                   "UPDATE " + checks + " SET \"current\" = (SELECT \"id\" FROM " + eventTable +
+                                       " WHERE \"shipment_id\" = ?1 AND \"time\" IS ?2 AND \"status_code\" = ?3 "
+                                       "AND \"location\" = ?4 AND \"description\" = ?5) WHERE \"shipment_id\" = ?1");
+            name.bind(1, id);
+            BindTime(name, 2, current->time);
+            name.bind(3, current->statusCode);
+            name.bind(4, current->location);
+            name.bind(5, current->description);
+            name.exec();
+        }
+        SQLite::Statement after(db, currentSql);
         after.bind(1, id);
         if (after.executeStep()) {
             result.latest = EventAt(after, 0);
@@ -93,7 +117,7 @@ bool CTrackingDatabase::Events(int64_t id, std::vector<TrackingEvent>& events) {
     try {
         SQLite::Statement read(Connection(), std::string("SELECT ") + kEventColumns + " FROM " +
                                                  EventsTable(TableName()) +
-                                                 " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, rowid DESC");
+                                                 " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, \"id\" DESC");
         read.bind(1, id);
         while (read.executeStep()) {
             events.push_back(EventAt(read, 0));
@@ -116,12 +140,12 @@ bool CTrackingDatabase::LatestEvents(std::span<const int64_t> ids, std::map<int6
     }
     list += "]";
     try {
-        SQLite::Statement read(Connection(),
-                               std::string("SELECT \"shipment_id\", ") + kEventColumns +
-                                   " FROM (SELECT *, row_number() OVER (PARTITION BY "
-                                   "\"shipment_id\" ORDER BY \"time\" DESC, rowid DESC) AS \"rank\" FROM " +
-                                   EventsTable(TableName()) +
-                                   " WHERE \"shipment_id\" IN (SELECT value FROM json_each(?))) WHERE \"rank\" = 1");
+        const std::string events = EventsTable(TableName());
+        SQLite::Statement read(Connection(), std::string("SELECT c.\"shipment_id\", e.\"time\", e.\"status_code\", "
+                                                         "e.\"status_name\", e.\"location\", e.\"description\" FROM ") +
+                                                 ChecksTable(TableName()) + " AS c JOIN " + events +
+                                                 " AS e ON e.\"id\" = c.\"current\" WHERE c.\"shipment_id\" IN "
+                                                 "(SELECT value FROM json_each(?))");
         read.bind(1, list);
         while (read.executeStep()) {
             latest.emplace(read.getColumn(0).getInt64(), EventAt(read, 1));

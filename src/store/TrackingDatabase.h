@@ -15,22 +15,27 @@ namespace parcelo {
 struct CheckRecord {
     bool stored = false;                       // at least one event was new
     bool firstCheck = false;                   // the shipment had no successful check before
-    std::optional<TrackingEvent> latestBefore; // the latest stored event before this check
-    std::optional<TrackingEvent> latest;       // the latest stored event after it
+    std::optional<TrackingEvent> latestBefore; // the current event before this check
+    std::optional<TrackingEvent> latest;       // the current event after it
     std::optional<Instant> doneBy;             // the event time that last set the shipment done
 };
 
-// The shipment database with the tracking of each shipment: its events, de-duplicated,
-// and the time of its last successful check. Deleting a shipment deletes both. Events
-// are ordered by time, and events of the same time in the order they were stored.
+// The shipment database with the tracking of each shipment: its events (its history),
+// de-duplicated, the event that is its current status, and the time of its last
+// successful check. Deleting a shipment deletes all of it. Events are ordered by time,
+// those without a time before all others, and events of the same time in the order
+// they were stored.
 class CTrackingDatabase : public CShipmentDatabase {
 public:
     // Stores the events of a successful check made at `checkedAt` and that time, in one
-    // transaction. A shipment that no longer exists gets nothing (false, NotFound).
-    bool AddEvents(int64_t id, std::span<const TrackingEvent> events, Instant checkedAt, CheckRecord& record);
+    // transaction; `current`, one of the events stored now or before, becomes the
+    // shipment's current status (none: the current one stays). A shipment that no
+    // longer exists gets nothing (false, NotFound).
+    bool AddEvents(int64_t id, std::span<const TrackingEvent> events, const std::optional<TrackingEvent>& current,
+                   Instant checkedAt, CheckRecord& record);
     // The events of a shipment, newest first, in place of what `events` held.
     bool Events(int64_t id, std::vector<TrackingEvent>& events);
-    // The latest event of each of the shipments that has one, in one query.
+    // The current event of each of the shipments that has one, in one query.
     bool LatestEvents(std::span<const int64_t> ids, std::map<int64_t, TrackingEvent>& latest);
     // The time of the last successful check of every shipment checked so far.
     bool LastChecks(std::map<int64_t, Instant>& checks);

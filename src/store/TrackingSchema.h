@@ -14,6 +14,12 @@ namespace parcelo {
 // transaction.
 void CreateTrackingTables(SQLite::Database& connection, const std::string& table);
 
+// Brings the tracking tables of schema version 3 to the current layout, keeping every
+// event in its order and every check: events may have no time and get a stable id, and
+// each check names the event that is its record's current status (the newest one, as
+// version 3 showed it). Runs inside the caller's transaction.
+void UpgradeTrackingTablesFromVersion3(SQLite::Database& connection, const std::string& table);
+
 // The quoted names of those tables.
 std::string EventsTable(const std::string& table);
 std::string ChecksTable(const std::string& table);

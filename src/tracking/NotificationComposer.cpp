@@ -4,6 +4,8 @@
 #include "tracking/RefreshRun.h"
 #include "tracking/StatusNames.h"
 
+#include <cstdio>
+
 namespace parcelo {
 
 namespace {
@@ -71,18 +73,58 @@ std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange>
     return items;
 }
 
-std::u16string RefreshStatusLine(const RefreshSummary& summary) {
+std::vector<std::u16string> RefreshSetupProblems(const RefreshSummary& summary,
+                                                 std::span<const std::string> carrierIds) {
+    std::vector<std::u16string> problems;
+    if (summary.keyRefused) {
+        problems.emplace_back(u"배송 조회 서비스가 키를 거부했습니다. 메뉴 > 옵션의 배송 상태에서 클라이언트 ID와 "
+                              u"비밀 키를 확인하십시오.");
+    }
+    // "CARRIER01=kr.hanjinn, CARRIER03=kr.epost"
+    const auto lines = [&](const std::vector<int32_t>& couriers) {
+        std::u16string text;
+        for (const int32_t index : couriers) {
+            char key[32];
+            std::snprintf(key, sizeof key, "CARRIER%02d", static_cast<int>(index) + 1);
+            std::string line = key;
+            if (index >= 0 && static_cast<size_t>(index) < carrierIds.size()) {
+                line += "=" + carrierIds[static_cast<size_t>(index)];
+            }
+            text += (text.empty() ? u"" : u", ") + FromUtf8(line);
+        }
+        return text;
+    };
+    if (!summary.unknownCarriers.empty()) {
+        problems.push_back(u"배송 조회 서비스가 모르는 택배사 코드입니다: parcelo.ini의 " +
+                           lines(summary.unknownCarriers) + u" 줄을 고치십시오.");
+    }
+    if (!summary.refusedCouriers.empty()) {
+        problems.push_back(u"배송 조회 서비스가 " + lines(summary.refusedCouriers) +
+                           u" 택배사의 송장번호를 모두 거절했습니다. parcelo.ini의 그 줄과 송장번호를 확인하십시오.");
+    }
+    return problems;
+}
+
+std::u16string RefreshStatusLine(const RefreshSummary& summary, std::span<const std::string> carrierIds) {
     if (summary.storeFailed) {
         return u"배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다";
     }
     if (summary.offline > 0) {
         return u"오프라인: 배송 상태를 확인하지 못했습니다";
     }
+    const std::vector<std::u16string> problems = RefreshSetupProblems(summary, carrierIds);
+    if (summary.keyRefused) {
+        return problems.front(); // nothing else was asked
+    }
     const auto number = [](size_t n) {
         const std::string digits = std::to_string(n);
         return std::u16string(digits.begin(), digits.end());
     };
-    std::u16string line = u"배송 조회 " + number(summary.checked) + u"건";
+    std::u16string line;
+    for (const std::u16string& problem : problems) {
+        line += problem + u" ";
+    }
+    line += u"배송 조회 " + number(summary.checked) + u"건";
     if (summary.changed > 0) {
         line += u", 변경 " + number(summary.changed) + u"건";
     }

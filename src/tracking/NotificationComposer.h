@@ -31,8 +31,15 @@ std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange>
 
 struct RefreshSummary;
 
+// What a refresh found wrong with the setup rather than with one shipment, each as one
+// Korean sentence that says what to change: a refused key, and the CARRIERnn lines of
+// parcelo.ini the service did not take (`carrierIds[i]` is courier i's id).
+std::vector<std::u16string> RefreshSetupProblems(const RefreshSummary& summary,
+                                                 std::span<const std::string> carrierIds = {});
+
 // The one status-bar line that sums up a refresh, e.g. "배송 조회 12건: 변경 3건, 실패 1건";
-// a refresh that found the network unreachable says only that.
-std::u16string RefreshStatusLine(const RefreshSummary& summary);
+// a refresh that found the network unreachable says only that, one whose key was
+// refused says that, and setup problems come first.
+std::u16string RefreshStatusLine(const RefreshSummary& summary, std::span<const std::string> carrierIds = {});
 
 } // namespace parcelo

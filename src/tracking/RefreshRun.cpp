@@ -16,15 +16,24 @@ std::optional<TrackingQuery> RefreshRun::Next() {
     }
     TrackingQuery query = std::move(m_pending.front());
     m_pending.pop_front();
-    m_inFlight.insert(query.shipmentId);
+    m_inFlight[query.shipmentId] = query;
     return query;
 }
 
 void RefreshRun::Finished(int64_t shipmentId, TrackingOutcome outcome) {
-    if (m_inFlight.erase(shipmentId) == 0) {
+    const auto found = m_inFlight.find(shipmentId);
+    if (found == m_inFlight.end()) {
         return; // not sent by this run, or already answered
     }
+    const TrackingQuery query = std::move(found->second);
+    m_inFlight.erase(found);
     ++m_answered;
+    if (outcome != TrackingOutcome::Cancelled && outcome != TrackingOutcome::BackingOff &&
+        outcome != TrackingOutcome::Offline) {
+        Courier& courier = m_couriers[query.courierIndex];
+        ++courier.answered;
+        courier.rejected += outcome == TrackingOutcome::Rejected ? 1 : 0;
+    }
     switch (outcome) {
     case TrackingOutcome::Ok:
     case TrackingOutcome::NotFound:
@@ -47,6 +56,23 @@ void RefreshRun::Finished(int64_t shipmentId, TrackingOutcome outcome) {
     case TrackingOutcome::Cancelled:
         ++m_summary.deferred;
         break;
+    case TrackingOutcome::KeyRefused:
+        ++m_summary.failed;
+        m_summary.keyRefused = true;
+        Stop();
+        break;
+    case TrackingOutcome::CarrierUnknown: {
+        ++m_summary.failed;
+        if (std::find(m_summary.unknownCarriers.begin(), m_summary.unknownCarriers.end(), query.courierIndex) ==
+            m_summary.unknownCarriers.end()) {
+            m_summary.unknownCarriers.push_back(query.courierIndex);
+        }
+        const size_t before = m_pending.size();
+        std::erase_if(m_pending, [&](const TrackingQuery& other) { return other.carrierId == query.carrierId; });
+        m_summary.failed += before - m_pending.size();
+        m_answered += before - m_pending.size();
+        break;
+    }
     default:
         ++m_summary.failed;
         break;
@@ -68,6 +94,12 @@ RefreshSummary RefreshRun::Summary() const {
     if (m_stopped) {
         summary.deferred += m_pending.size();
     }
+    for (const auto& [index, courier] : m_couriers) {
+        if (courier.answered > 0 && courier.rejected == courier.answered) {
+            summary.refusedCouriers.push_back(index);
+        }
+    }
+    std::sort(summary.unknownCarriers.begin(), summary.unknownCarriers.end());
     return summary;
 }
 

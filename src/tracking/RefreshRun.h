@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
-#include <set>
 #include <vector>
 
 namespace parcelo {
@@ -20,11 +20,18 @@ struct RefreshSummary {
     size_t offline = 0;       // the network was unreachable
     size_t deferred = 0;      // left for a later refresh (offline or backing off)
     bool storeFailed = false; // the shipments could not be read: nothing was checked
+    bool keyRefused = false;  // the service refused the key: the refresh stopped there
+    // Couriers (by index) whose carrier id the service does not know, and those whose
+    // every shipment it refused as a bad request: their CARRIERnn line is likely wrong.
+    std::vector<int32_t> unknownCarriers;
+    std::vector<int32_t> refusedCouriers;
 };
 
 // The order of the requests of one refresh: at most `maxInFlight` at once; after an
-// answer that asks to back off (429, 5xx) or shows the network offline, nothing more
-// is sent and what is left waits for the next refresh. Each shipment is sent once.
+// answer that asks to back off (429, 5xx), shows the network offline or refuses the
+// key, nothing more is sent and what is left waits for the next refresh. After a
+// carrier id the service does not know, the other shipments with that id fail
+// unsent. Each shipment is sent once.
 class RefreshRun {
 public:
     explicit RefreshRun(std::vector<TrackingQuery> due, size_t maxInFlight = 4);
@@ -42,12 +49,19 @@ public:
     // True when nothing is in flight and nothing more will be sent.
     bool Done() const { return m_inFlight.empty() && (m_pending.empty() || m_stopped); }
     bool Offline() const { return m_offline; }
+    bool Stopped() const { return m_stopped; }
     size_t Answered() const { return m_answered; }
     RefreshSummary Summary() const;
 
 private:
+    struct Courier {
+        size_t answered = 0;
+        size_t rejected = 0;
+    };
+
     std::deque<TrackingQuery> m_pending;
-    std::set<int64_t> m_inFlight;
+    std::map<int64_t, TrackingQuery> m_inFlight;
+    std::map<int32_t, Courier> m_couriers;
     size_t m_maxInFlight;
     size_t m_answered = 0;
     bool m_stopped = false;

@@ -5,15 +5,16 @@
 namespace parcelo {
 
 std::optional<RecordedCheck> TrackingRecorder::Record(int64_t shipmentId, std::span<const TrackingEvent> events,
-                                                      bool autoDone) {
+                                                      const std::optional<TrackingEvent>& lastEvent, bool autoDone) {
     RecordedCheck result;
     const bool written = m_store.Batch([&] {
-        CheckRecord record;
-        if (!m_store.AddEvents(shipmentId, events, m_clock.Now(), record)) {
-            return false;
-        }
         std::optional<Shipment> shipment = m_store.Read(shipmentId);
         if (!shipment) {
+            return false;
+        }
+        CheckRecord record;
+        const std::optional<TrackingEvent> current = CurrentEvent(lastEvent, events, shipment->orderDate);
+        if (!m_store.AddEvents(shipmentId, events, current, m_clock.Now(), record)) {
             return false;
         }
         result.latest = record.latest;
@@ -22,7 +23,7 @@ std::optional<RecordedCheck> TrackingRecorder::Record(int64_t shipmentId, std::s
         result.notify = ShouldNotify(record.firstCheck, record.latestBefore, record.latest);
         if (ShouldMarkDone(autoDone, shipment->status, record.latest, record.doneBy)) {
             shipment->status = Done;
-            if (!m_store.Update(*shipment) || !m_store.SetDoneBy(shipmentId, record.latest->time)) {
+            if (!m_store.Update(*shipment) || !m_store.SetDoneBy(shipmentId, *record.latest->time)) {
                 return false;
             }
             result.markedDone = true;

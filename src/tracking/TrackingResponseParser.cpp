@@ -25,29 +25,32 @@ bool OptionalString(const json& object, const char* name, std::string& value) {
     return true;
 }
 
+// An event; std::nullopt when a field has a type the schema does not allow. What the
+// schema lets be null (time, location, description, the status's name) may be, and
+// so may the status itself, which a server of another version may leave out.
 std::optional<TrackingEvent> ReadEvent(const json& node) {
     if (!node.is_object()) {
         return std::nullopt;
     }
     TrackingEvent event;
     const auto time = node.find("time");
-    if (time == node.end() || !time->is_string()) {
-        return std::nullopt;
+    if (time != node.end() && time->is_string()) {
+        event.time = ParseIsoInstant(time->get_ref<const std::string&>()); // unreadable: no time
     }
-    const std::optional<Instant> instant = ParseIsoInstant(time->get_ref<const std::string&>());
-    if (!instant) {
-        return std::nullopt;
-    }
-    event.time = *instant;
+    event.statusCode = "UNKNOWN";
     const auto status = node.find("status");
-    if (status == node.end() || !status->is_object()) {
-        return std::nullopt;
+    if (status != node.end() && !status->is_null()) {
+        if (!status->is_object() || !OptionalString(*status, "name", event.statusName)) {
+            return std::nullopt;
+        }
+        const auto code = status->find("code");
+        if (code != status->end() && !code->is_null()) {
+            if (!code->is_string()) {
+                return std::nullopt;
+            }
+            event.statusCode = code->get<std::string>();
+        }
     }
-    const auto code = status->find("code");
-    if (code == status->end() || !code->is_string() || !OptionalString(*status, "name", event.statusName)) {
-        return std::nullopt;
-    }
-    event.statusCode = code->get<std::string>();
     if (!OptionalString(node, "description", event.description)) {
         return std::nullopt;
     }
@@ -60,8 +63,14 @@ std::optional<TrackingEvent> ReadEvent(const json& node) {
     return event;
 }
 
+void SortByTime(std::vector<TrackingEvent>& events) {
+    // Untimed events first; events of the same second keep the service's order.
+    std::stable_sort(events.begin(), events.end(),
+                     [](const TrackingEvent& a, const TrackingEvent& b) { return a.time < b.time; });
+}
+
 // errors[0].extensions.code; false when `errors` has the wrong shape.
-bool ReadError(const json& root, std::string& code) {
+bool ReadError(const json& root, std::string& code, std::string& message) {
     const auto errors = root.find("errors");
     if (errors == root.end() || errors->is_null()) {
         return true;
@@ -79,6 +88,9 @@ bool ReadError(const json& root, std::string& code) {
     }
     code = "INTERNAL";
     const json& first = errors->front();
+    if (!OptionalString(first, "message", message)) {
+        message.clear();
+    }
     const auto extensions = first.find("extensions");
     if (extensions != first.end() && extensions->is_object()) {
         const auto value = extensions->find("code");
@@ -89,43 +101,60 @@ bool ReadError(const json& root, std::string& code) {
     return true;
 }
 
-bool ReadTrack(const json& track, std::vector<TrackingEvent>& events) {
+bool ReadTrack(const json& track, TrackingResponse& response) {
     if (!track.is_object()) {
         return false;
     }
+    std::vector<TrackingEvent>& events = response.events;
     const auto history = track.find("events");
     if (history != track.end() && !history->is_null()) {
         if (!history->is_object()) {
             return false;
         }
         const auto edges = history->find("edges");
-        if (edges == history->end() || !edges->is_array()) {
-            return false;
+        if (edges != history->end() && !edges->is_null()) {
+            if (!edges->is_array()) {
+                return false;
+            }
+            for (const json& edge : *edges) {
+                if (edge.is_null()) {
+                    continue;
+                }
+                if (!edge.is_object()) {
+                    return false;
+                }
+                const auto node = edge.find("node");
+                if (node == edge.end() || node->is_null()) {
+                    continue;
+                }
+                std::optional<TrackingEvent> event = ReadEvent(*node);
+                if (!event) {
+                    return false;
+                }
+                events.push_back(std::move(*event));
+            }
         }
-        for (const json& edge : *edges) {
-            if (!edge.is_object() || !edge.contains("node")) {
-                return false;
+        const auto page = history->find("pageInfo");
+        if (page != history->end() && page->is_object()) {
+            const auto previous = page->find("hasPreviousPage");
+            const auto cursor = page->find("startCursor");
+            if (previous != page->end() && previous->is_boolean() && cursor != page->end() && cursor->is_string()) {
+                response.hasPreviousPage = previous->get<bool>();
+                response.startCursor = cursor->get<std::string>();
             }
-            std::optional<TrackingEvent> event = ReadEvent(edge["node"]);
-            if (!event) {
-                return false;
-            }
-            events.push_back(std::move(*event));
         }
     }
     const auto last = track.find("lastEvent");
     if (last != track.end() && !last->is_null()) {
-        std::optional<TrackingEvent> event = ReadEvent(*last);
-        if (!event) {
+        response.lastEvent = ReadEvent(*last);
+        if (!response.lastEvent) {
             return false;
         }
-        if (std::find(events.begin(), events.end(), *event) == events.end()) {
-            events.push_back(std::move(*event));
+        if (std::find(events.begin(), events.end(), *response.lastEvent) == events.end()) {
+            events.push_back(*response.lastEvent);
         }
     }
-    // Oldest first; events of the same second keep the service's order.
-    std::stable_sort(events.begin(), events.end(),
-                     [](const TrackingEvent& a, const TrackingEvent& b) { return a.time < b.time; });
+    SortByTime(events);
     return true;
 }
 
@@ -140,7 +169,7 @@ std::optional<TrackingResponse> ParseTrackingResponse(const char* data, size_t s
         return std::nullopt;
     }
     TrackingResponse response;
-    if (!ReadError(root, response.errorCode)) {
+    if (!ReadError(root, response.errorCode, response.errorMessage)) {
         return std::nullopt;
     }
     const auto payload = root.find("data");
@@ -157,10 +186,20 @@ std::optional<TrackingResponse> ParseTrackingResponse(const char* data, size_t s
     if (track == payload->end()) {
         return std::nullopt;
     }
-    if (!track->is_null() && !ReadTrack(*track, response.events)) {
+    if (!track->is_null() && !ReadTrack(*track, response)) {
         return std::nullopt;
     }
     return response;
+}
+
+void PrependOlderEvents(std::vector<TrackingEvent>& events, std::vector<TrackingEvent> older) {
+    for (TrackingEvent& event : events) {
+        if (std::find(older.begin(), older.end(), event) == older.end()) {
+            older.push_back(std::move(event));
+        }
+    }
+    events = std::move(older);
+    SortByTime(events);
 }
 
 } // namespace parcelo

@@ -4,6 +4,7 @@
 #include "store/TrackingEvent.h"
 
 #include <optional>
+#include <span>
 
 namespace parcelo {
 
@@ -15,9 +16,20 @@ bool ShouldMarkDone(bool autoDone, int32_t status, const std::optional<TrackingE
                     std::optional<Instant> doneBy);
 
 // Whether a check's result is news for the user: never on a shipment's first check;
-// otherwise when the latest event is newer than the one before, or differs from it
-// at the same time.
+// otherwise when its current event is another than before.
 bool ShouldNotify(bool firstCheck, const std::optional<TrackingEvent>& before,
                   const std::optional<TrackingEvent>& after);
+
+// True for an event dated more than a day (for time zones) before the order: couriers
+// reuse numbers, and such an event belongs to an earlier parcel. An order date of 0
+// (none) makes no event older.
+bool PredatesOrder(const TrackingEvent& event, Instant orderDate);
+
+// The event that becomes a shipment's current status after a check: the service's
+// lastEvent (which prefers a DELIVERED event to later ones), unless it has no time or
+// predates the order; then the newest such event of the answer; none if there is none
+// (the current status stays as it was).
+std::optional<TrackingEvent> CurrentEvent(const std::optional<TrackingEvent>& lastEvent,
+                                          std::span<const TrackingEvent> events, Instant orderDate);
 
 } // namespace parcelo

@@ -33,7 +33,13 @@ std::vector<TrackingQuery> TrackingSchedule::Due(std::span<const Shipment> shipm
         if (number.empty()) {
             continue;
         }
-        due.push_back({lastCheck, {shipment.id, carrierIds[static_cast<size_t>(shipment.courierIndex)], number}});
+        due.push_back({lastCheck,
+                       {shipment.id,
+                        carrierIds[static_cast<size_t>(shipment.courierIndex)],
+                        number,
+                        shipment.courierIndex,
+                        checked == lastChecks.end(),
+                        {}}});
     }
     std::stable_sort(due.begin(), due.end(),
                      [](const Candidate& a, const Candidate& b) { return a.lastCheck < b.lastCheck; });

@@ -7,6 +7,21 @@
 
 namespace parcelo {
 
+namespace {
+
+bool IsCarrierNotFoundMessage(std::string_view message) {
+    constexpr std::string_view kMessage = "carrier not found";
+    while (!message.empty() && (message.front() == ' ' || message.back() == ' ')) {
+        message = message.front() == ' ' ? message.substr(1) : message.substr(0, message.size() - 1);
+    }
+    return message.size() == kMessage.size() &&
+           std::equal(message.begin(), message.end(), kMessage.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+           });
+}
+
+} // namespace
+
 TrackingReply InterpretTrackingAnswer(int status, const char* body, size_t size) {
     TrackingReply reply;
     if (status == 429) {
@@ -19,6 +34,10 @@ TrackingReply InterpretTrackingAnswer(int status, const char* body, size_t size)
     }
     // GraphQL servers answer errors with 200 or with 4xx and an error body.
     std::optional<TrackingResponse> response = ParseTrackingResponse(body, size);
+    if ((status == 401 || status == 403) && (!response || response->errorCode.empty())) {
+        reply.outcome = TrackingOutcome::KeyRefused;
+        return reply;
+    }
     if ((status < 200 || status >= 500) || !response) {
         reply.outcome = TrackingOutcome::Invalid;
         return reply;
@@ -27,8 +46,16 @@ TrackingReply InterpretTrackingAnswer(int status, const char* body, size_t size)
     if (response->errorCode.empty()) {
         reply.outcome = status < 300 ? TrackingOutcome::Ok : TrackingOutcome::Invalid;
         reply.events = std::move(response->events);
+        reply.lastEvent = std::move(response->lastEvent);
+        reply.hasPreviousPage = response->hasPreviousPage;
+        reply.startCursor = std::move(response->startCursor);
+    } else if (response->errorCode == "UNAUTHENTICATED" || response->errorCode == "FORBIDDEN") {
+        reply.outcome = TrackingOutcome::KeyRefused;
     } else if (response->errorCode == "NOT_FOUND") {
-        reply.outcome = TrackingOutcome::NotFound;
+        // The service's own words for a carrier id it does not know; a parcel it cannot
+        // find is NOT_FOUND with the carrier's message, or none.
+        reply.outcome = IsCarrierNotFoundMessage(response->errorMessage) ? TrackingOutcome::CarrierUnknown
+                                                                         : TrackingOutcome::NotFound;
     } else if (response->errorCode == "BAD_REQUEST") {
         reply.outcome = TrackingOutcome::Rejected;
     } else {

@@ -1,5 +1,6 @@
 #include "transfer/ShipmentFileParser.h"
 
+#include "couriers/NumberNormaliser.h"
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
 #include "platform/Iso8601.h"
@@ -178,6 +179,9 @@ BuildRecord(const ShipmentCells& input, int64_t now,
     record.itemName = cell(kItem);
     if (NormaliseInvoiceNumber(record.invoiceNumber).empty()) {
         return std::u16string(u"송장번호가 없습니다");
+    }
+    if (IsInvoiceNumberTooLong(record.invoiceNumber)) {
+        return std::u16string(u"송장번호가 너무 깁니다 (공백과 하이픈을 빼고 40자까지)");
     }
     if (TrimSpaces(record.courierName).empty() && !record.courierCode) {
         return std::u16string(u"택배사가 없습니다");

@@ -157,9 +157,10 @@ std::vector<int32_t> ShipmentTransfer::CourierCodes() const {
 
 // A shipment whose courier the list has neither by name nor by code takes the one
 // courier that detection finds for its number; with none or several it stays unknown.
-void ShipmentTransfer::DetectUnknownCouriers(ParseResult& parsed) const {
+std::map<size_t, std::u16string> ShipmentTransfer::DetectUnknownCouriers(ParseResult& parsed) const {
+    std::map<size_t, std::u16string> ambiguous;
     if (m_detector == nullptr || parsed.shipments.empty()) {
-        return;
+        return ambiguous;
     }
     const ImportPlan lookup = ShipmentImporter(CourierNames(), CourierCodes(), {}).Plan(parsed);
     std::set<size_t> unknown;
@@ -173,14 +174,24 @@ void ShipmentTransfer::DetectUnknownCouriers(ParseResult& parsed) const {
         if (unknown.count(shipment.line) == 0) {
             continue;
         }
-        const Courier* courier =
-            FindCourier(m_couriers, m_detector->Pick(m_detector->Detect(shipment.record.invoiceNumber)));
+        const std::vector<int> found = m_detector->Detect(shipment.record.invoiceNumber);
+        const Courier* courier = FindCourier(m_couriers, m_detector->Pick(found));
         if (courier == nullptr) {
+            std::u16string names;
+            for (const int candidate : found) {
+                if (const Courier* named = FindCourier(m_couriers, candidate)) {
+                    names += (names.empty() ? u"" : u", ") + std::u16string(FieldView(named->name));
+                }
+            }
+            if (!names.empty()) {
+                ambiguous.emplace(shipment.line, std::move(names));
+            }
             continue;
         }
         shipment.record.courierName = std::u16string(FieldView(courier->name));
         shipment.record.courierCode = courier->code;
     }
+    return ambiguous;
 }
 
 ImportPlan ShipmentTransfer::PlanImportBytes(std::string_view bytes) {
@@ -189,7 +200,7 @@ ImportPlan ShipmentTransfer::PlanImportBytes(std::string_view bytes) {
     options.localInstant = LocalWallClockToInstant;
     options.maxBytes = kMaxImportBytes;
     ParseResult parsed = ShipmentFileParser(options).Parse(bytes);
-    DetectUnknownCouriers(parsed);
+    const std::map<size_t, std::u16string> ambiguous = DetectUnknownCouriers(parsed);
 
     std::vector<Shipment> stored;
     std::unordered_set<StoredKey, StoredKeyHash> keys;
@@ -205,6 +216,11 @@ ImportPlan ShipmentTransfer::PlanImportBytes(std::string_view bytes) {
                                         return keys.count({courier, std::u16string(number)}) != 0;
                                     });
     ImportPlan plan = importer.Plan(parsed);
+    for (ImportError& error : plan.errors) {
+        if (const auto it = ambiguous.find(error.line); it != ambiguous.end()) {
+            error.reason += u" (후보: " + it->second + u")";
+        }
+    }
     if (!storeRead) {
         // Without the stored shipments duplicates cannot be told: nothing may be added.
         plan.failed = true;

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,7 +81,9 @@ public:
 private:
     std::vector<std::u16string> CourierNames() const;
     std::vector<int32_t> CourierCodes() const;
-    void DetectUnknownCouriers(ParseResult& parsed) const;
+    // Gives detected couriers to shipments whose courier the list lacks; returns, by
+    // line, the names of the candidates where several couriers accept the number.
+    std::map<size_t, std::u16string> DetectUnknownCouriers(ParseResult& parsed) const;
 
     CShipmentDatabase& m_store;
     const std::vector<Courier>& m_couriers;

@@ -122,7 +122,10 @@ TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipment
     const Outcome detected = first.Run({"--add", "auto", "EE123456785KR", "서류\t두 장\n급함"});
     ASSERT_EQ(detected.code, 0) << detected.err;
     EXPECT_EQ(detected.out, "2\n") << "the new id";
-    ASSERT_EQ(first.Run({"--add", "  한진택배 ", "30000000002"}).code, 0);
+    // A number the courier's rule refuses is added as the editor adds it, with its warning.
+    const Outcome unusual = first.Run({"--add", "  한진택배 ", "30000000002"});
+    ASSERT_EQ(unusual.code, 0);
+    EXPECT_EQ(unusual.err, "parcelo: 송장번호를 다시 확인하십시오: 한진택배의 송장번호 형식에 맞지 않습니다.\n");
 
     const Outcome list = first.Run({"--list"});
     ASSERT_EQ(list.code, 0) << list.err;
@@ -192,6 +195,7 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
                                                         {"--add", "모르는택배", "1"},
                                                         {"--add", "auto", "12"},
                                                         {"--add", "auto", "123456789012"},
+                                                        {"--add", "CJ대한통운", std::string(41, '1')},
                                                         {"--add", "cj대한통운", "1111 2222 3333"},
                                                         {"--add", "CJ대한통운", "   "},
                                                         {"--backup", profile.Store().string()}};
@@ -201,12 +205,18 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
         EXPECT_NE(outcome.err.find("parcelo: "), std::string::npos) << outcome.err;
     }
 
-    // One bad line: the summary, the line, and nothing imported.
-    std::ofstream(profile.File("mixed.csv")) << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\n";
+    // A valid 롯데택배 number is a 12-digit number of two other couriers too.
+    EXPECT_NE(profile.Run({"--add", "auto", "234567890126"}).err.find("(후보: 롯데택배, CJ대한통운, 한진택배)"),
+              std::string::npos);
+
+    // Bad lines: the summary, the lines, and nothing imported.
+    std::ofstream(profile.File("mixed.csv"))
+        << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\nCJ대한통운," << std::string(41, '2') << "\n";
     const Outcome mixed = profile.Run({"--import", profile.File("mixed.csv")});
     EXPECT_EQ(mixed.code, 1);
     EXPECT_EQ(mixed.out, "") << "nothing was added";
     EXPECT_NE(mixed.err.find("3번째 줄"), std::string::npos) << mixed.err;
+    EXPECT_NE(mixed.err.find("4번째 줄: 송장번호가 너무 깁니다"), std::string::npos) << mixed.err;
     EXPECT_EQ(Lines(profile.Run({"--list"}).out).size(), 1u);
 
     const Outcome full = profile.Run({"--list"}, "/dev/full");

@@ -39,9 +39,23 @@ TEST(CheckRulesTest, S10WeighsTheSerialDigits) {
     EXPECT_FALSE(CheckS10("1234567890123"));
 }
 
+TEST(CheckRulesTest, UpsDoublesEvenPositionsAndMapsLetters) {
+    EXPECT_TRUE(CheckUps("1Z999AA10123456784")); // the published example; A counts 2
+    EXPECT_TRUE(CheckUps("1Z000000000000000"
+                         "0"));
+    EXPECT_FALSE(CheckUps("1Z999AA10123456785"));
+    EXPECT_FALSE(CheckUps("1Z999AB10123456784")); // a letter changed
+    EXPECT_FALSE(CheckUps("1Z99A9A10123456784")); // a digit and a letter transposed
+    EXPECT_FALSE(CheckUps("1Z999AA1012345678"));
+    EXPECT_FALSE(CheckUps("1Y999AA10123456784"));
+    EXPECT_FALSE(CheckUps("1Z999AA1012345678A"));
+    EXPECT_FALSE(CheckUps("1Z999aa10123456784"));
+}
+
 TEST(CheckRulesTest, FindsRulesByNameIgnoringCase) {
     EXPECT_EQ(FindCheckRule(u"mod7"), &CheckMod7);
     EXPECT_EQ(FindCheckRule(u"S10"), &CheckS10);
+    EXPECT_EQ(FindCheckRule(u"UPS"), &CheckUps);
     EXPECT_EQ(FindCheckRule(u""), nullptr);
     EXPECT_EQ(FindCheckRule(u"mod77"), nullptr);
     EXPECT_EQ(FindCheckRule(u"ｍｏｄ７"), nullptr); // full-width letters are not a name

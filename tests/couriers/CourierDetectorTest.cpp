@@ -30,20 +30,6 @@ std::vector<CourierDetector::Rule> ParcelRules() {
             {5, u"E[A-Z]\\d{9}[A-Z]{2}", u"s10"}};
 }
 
-TEST(CourierDetectorTest, RanksPassedChecksBeforePatternsAlone) {
-    LogLines log;
-    const CourierDetector detector(ParcelRules(), log.Sink());
-    EXPECT_TRUE(log.lines.empty());
-
-    // 507812345670 passes mod7: courier 2 first, then 0 and 3 by index.
-    EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre(2, 0, 3));
-    EXPECT_THAT(detector.Detect(u"507812345671"), ElementsAre(0, 3));
-    EXPECT_THAT(detector.Detect(u"1234567892"), ElementsAre(0));
-    EXPECT_THAT(detector.Detect(u"EE123456785KR"), ElementsAre(5));
-    EXPECT_THAT(detector.Detect(u"EE123456789KR"), ElementsAre()); // the check fails
-    EXPECT_THAT(detector.Detect(u"RR100000140KR"), ElementsAre()); // not an EMS service code
-}
-
 TEST(CourierDetectorTest, MatchesTheWholeNormalisedNumber) {
     const CourierDetector detector(ParcelRules(), [](std::string_view) {});
     EXPECT_THAT(detector.Detect(u" 5078-1234-5670 "), ElementsAre(2, 0, 3));

@@ -31,8 +31,8 @@ TEST_F(CourierHintTest, PickFollowsTypingUntilTheUserChooses) {
     EXPECT_EQ(Of(hint.Update(-1, u"")), (Outcome{-1, Kind::CourierNote, {}}));
     EXPECT_EQ(Of(hint.Update(-1, u"1234-56-7890")), (Outcome{0, Kind::AutoSelected, {0}}));
     EXPECT_EQ(Of(hint.Update(0, u"2234567890")), (Outcome{1, Kind::AutoSelected, {1}})) << "the pick was ours";
-    // 123456789013 passes mod7: the confirming check wins over the length rule.
-    EXPECT_EQ(Of(hint.Update(1, u"123456789013")), (Outcome{2, Kind::AutoSelected, {2}}));
+    // 123456789013 passes mod7, but the length rule accepts it too: candidates, confirmed first.
+    EXPECT_EQ(Of(hint.Update(1, u"123456789013")), (Outcome{-1, Kind::Candidates, {2, 3}}));
     EXPECT_EQ(Of(hint.Update(-1, u"123456789012")), (Outcome{3, Kind::AutoSelected, {3}}));
     EXPECT_EQ(Of(hint.Update(3, u"")), (Outcome{-1, Kind::CourierNote, {}}));
     EXPECT_FALSE(hint.UserHasChosen());
@@ -42,16 +42,6 @@ TEST_F(CourierHintTest, PickFollowsTypingUntilTheUserChooses) {
     hint.UserChose();
     EXPECT_EQ(Of(hint.Update(0, u"2234567890")), (Outcome{0, Kind::Warning, {}}));
     EXPECT_EQ(Of(hint.Update(0, u"")), (Outcome{0, Kind::CourierNote, {}}));
-}
-
-// Two confirming checks: nothing is picked, every candidate named, the confirmed first.
-TEST(CourierHintAmbiguityTest, TwoConfirmingChecksPickNothing) {
-    const CourierDetector detector{{{0, u"\\d{12}", u""}, {1, u"\\d{12}", u"mod7"}, {2, u"\\d{12}", u"mod7"}},
-                                   [](std::string_view) {}};
-    CourierHint hint(&detector, true);
-    const CourierHint::Outcome outcome = hint.Update(-1, u"123456789013");
-    EXPECT_EQ(outcome.selection, -1);
-    EXPECT_EQ(outcome.couriers, (std::vector<int>{1, 2, 0}));
 }
 
 // A selection the hint did not make is the user's: its rule only warns.

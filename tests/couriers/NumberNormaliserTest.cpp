@@ -20,7 +20,20 @@ TEST(NumberNormaliserTest, RemovesBlanksAndDashesAndFoldsWidthAndCase) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NormaliseNumber(c.typed), c.normalised);
+        EXPECT_FALSE(IsInvoiceNumberTooLong(c.typed));
     }
+}
+
+// The bound counts the normalised form: blanks and dashes are free, anything else counts.
+TEST(NumberNormaliserTest, BoundsTheNormalisedLength) {
+    for (size_t length = 1; length < 100; ++length) {
+        std::u16string typed;
+        for (size_t i = 0; i < length; ++i) {
+            typed += i % 3 == 0 ? u"\uFF11 - " : u"x";
+        }
+        EXPECT_EQ(IsInvoiceNumberTooLong(typed), NormaliseNumber(typed).size() > kMaxInvoiceNumberLength) << length;
+    }
+    EXPECT_FALSE(IsInvoiceNumberTooLong(std::u16string(100000, u' ')));
 }
 
 TEST(NumberNormaliserTest, KeepsLoneSurrogatesAndNonLatinLetters) {

@@ -40,13 +40,14 @@ TEST(NumberPasteParserTest, FindsNumbersAndNamesInAMessyOrderPage) {
                                 u"합계 12,345,678.90원 / 1234567.890123\n"
                                 u"601234567890 (같은 송장)\n"
                                 u"\u3000책 세 권 ― 9753-1086-420";
-    const PasteResult result = NumberPasteParser::Parse(page);
+    const std::vector<std::u16string> couriers{u"CJ대한통운"};
+    const PasteResult result = NumberPasteParser::Parse(page, couriers);
     EXPECT_FALSE(result.truncated);
     EXPECT_EQ(Describe(result), (Strings{
-                                    "6012-3456-7890|601234567890|CJ대한통운|3",
+                                    "6012-3456-7890|601234567890|무선 이어폰|3",
                                     "５０７８１２３４５６７０|507812345670|39,900원|4",
                                     "EE 123 456 785 KR|EE123456785KR|EMS|6",
-                                    "420193857215|420193857215|송장번호|7",
+                                    "420193857215|420193857215||7",
                                     "601234567890|601234567890|(같은 송장)|9*",
                                     "9753-1086-420|97531086420|책 세 권|10",
                                 }));
@@ -80,6 +81,9 @@ TEST(NumberPasteParserTest, FindsS10IdentifiersOnlyAsWholeWords) {
     EXPECT_EQ(Found(u"번호EE123456785KR입니다"), Strings{"EE123456785KR"});
     EXPECT_EQ(Found(u"XEE123456785KR EE123456785KRX EE12345678KR EE1234567850KR"), Strings{});
     EXPECT_EQ(Found(u"EE 123456785 K"), Strings{"123456785"});
+    EXPECT_EQ(Found(u"UPS 1Z 999 AA1 01 2345 6784 도착, 1z999aa10123456784"),
+              (Strings{"1Z 999 AA1 01 2345 6784", "1z999aa10123456784"}));
+    EXPECT_EQ(Found(u"X1Z999AA10123456784 1Z999AA101234567845 1Z999AA1012345678"), Strings{});
 }
 
 TEST(NumberPasteParserTest, ItemNamesComeFromTheNearestCell) {
@@ -101,6 +105,39 @@ TEST(NumberPasteParserTest, ItemNamesComeFromTheNearestCell) {
     const PasteResult result = NumberPasteParser::Parse(longName + u" 601234567890");
     ASSERT_EQ(result.numbers.size(), 1u);
     EXPECT_EQ(result.numbers[0].itemName, longName.substr(0, NumberPasteParser::kMaxItemName - 1));
+}
+
+// A shop's order list: a courier's name or a caption is never the item name, and a
+// header row's columns are used as named until the next header.
+TEST(NumberPasteParserTest, CourierNamesAndCaptionsAreNeverItemNames) {
+    const std::vector<std::u16string> couriers{u"CJ대한통운", u"우체국택배", u"한진택배", u"우체국EMS"};
+    const auto parse = [&](std::u16string_view text) {
+        Strings rows;
+        for (const PastedNumber& number : NumberPasteParser::Parse(text, couriers).numbers) {
+            rows.push_back(Utf16ToUtf8(number.normalised) + "|" + Utf16ToUtf8(number.itemName) + "|" +
+                           std::to_string(number.courierIndex));
+        }
+        return rows;
+    };
+    EXPECT_EQ(parse(u"무선 이어폰\tCJ대한통운\t601234567890\n"
+                    u"무선 이어폰: cj 대한통운 601234567891\n"
+                    u"노트북 가방 (우체국택배 6012345678901\n"
+                    u"노트북 가방 (우체국택배) 6012345678902\n"
+                    u"물품명: 책 세 권. 601234567892\n"
+                    u"한진 택배 | 601234567893 | 운동화\n"
+                    u"우체국 EMS 601234567895"),
+              (Strings{"601234567890|무선 이어폰|0", "601234567891|무선 이어폰|0", "6012345678901|노트북 가방|1",
+                       "6012345678902|노트북 가방|1", "601234567892|책 세 권|-1", "601234567893|운동화|2",
+                       "601234567895||3"}));
+
+    EXPECT_EQ(parse(u"주문번호\t상품명\t택배사\t운송장 번호\r\n"
+                    u"202412070001\t겨울 코트\t한진택배\t6012-3456-7890\r\n"
+                    u"202412070002\t우체국택배\tCJ대한통운\t507812345670\r\n"
+                    u"202412070003\t장갑 601234567899\r\n"
+                    u"Item|Tracking\n"
+                    u"펜|601234567898"),
+              (Strings{"601234567890|겨울 코트|2", "507812345670||0", "202412070003|장갑|-1", "601234567899|장갑|-1",
+                       "601234567898|펜|-1"}));
 }
 
 TEST(NumberPasteParserTest, CountsLinesAcrossEveryLineEnd) {

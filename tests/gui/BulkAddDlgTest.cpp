@@ -205,5 +205,35 @@ TEST_F(BulkAddDlgTest, CourierListStartsWithTheCandidates) {
     EXPECT_EQ(dialog->Review().Rows()[0].courierIndex, 3);
 }
 
+// One choice names the courier of every ticked row that lists it and has none; the
+// user's shipments put their courier first among the unconfirmed candidates.
+TEST_F(BulkAddDlgTest, OneChoiceAppliesToEveryRowThatListsTheCourier) {
+    Shipment earlier;
+    earlier.courierIndex = 3;
+    earlier.invoiceNumber = u"119999999999";
+    ASSERT_TRUE(m_store.Add(earlier));
+    auto dialog = Open("111111111111 가\n222222222222 나\n113333333333 다\n1000000001 라\n114444444444 마\n"
+                       "333333333333 C3\n1000000002\tC1");
+    EXPECT_EQ(dialog->Review().Rows()[0].candidates, (std::vector<int>{3, 2})) << "the stored 11… number";
+    EXPECT_EQ(dialog->Review().Rows()[1].candidates, (std::vector<int>{2, 3}));
+    dialog->Table().item(4, CBulkAddDlg::kNumberColumn)->setCheckState(Qt::Unchecked);
+
+    dialog->Table().setCurrentCell(3, CBulkAddDlg::kItemColumn);
+    dialog->ApplyCourierToCandidates(); // C0 is not a candidate of the others
+    dialog->Table().setCurrentCell(1, CBulkAddDlg::kItemColumn);
+    dialog->ApplyCourierToCandidates();
+    EXPECT_EQ(TakeMessages().size(), 1u) << "row 1 has no courier to apply yet";
+    ChooseCourier(*dialog, 1, 2);
+    dialog->ApplyCourierToCandidates();
+    EXPECT_EQ(Rows(*dialog), (std::vector<Row>{{true, "111111111111", "C2", "가", ""},
+                                               {true, "222222222222", "C2", "나", ""},
+                                               {true, "113333333333", "C2", "다", ""},
+                                               {true, "1000000001", "C0", "라", ""},
+                                               {false, "114444444444", "(선택)", "마", ""},
+                                               {true, "333333333333", "C3", "", ""},
+                                               {true, "1000000002", "C0", "", ""}}))
+        << "a courier named beside the number is taken unless its rule refuses the number";
+}
+
 } // namespace
 } // namespace parcelo::test

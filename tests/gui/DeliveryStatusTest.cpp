@@ -210,7 +210,9 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     EXPECT_FALSE(ItemText(main, doneRow).contains(u'\u00B7'));
 }
 
-// An out-of-range interval is mended; the service's key is sent but never reaches the file.
+// An out-of-range interval is mended; the service's key is sent but never reaches the
+// file; a key the service refuses is told under the list and once in the options, and
+// the timer sends nothing more until another key is given.
 TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     Profile profile;
     UserSettings().setValue("STATUS/INTERVAL", 0); // an administrator's out-of-range interval
@@ -225,6 +227,21 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     QFile conf(profile.UserFileName());
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
     EXPECT_FALSE(conf.readAll().contains("very-secret"));
+
+    server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
+    ASSERT_TRUE(frame->Status().RefreshNow() && AwaitRefresh());
+    EXPECT_TRUE(frame->Status().StatusLine().contains(QStringLiteral("키를 거부"))) << "under the list";
+    EXPECT_FALSE(frame->Status().RefreshDue()) << "the timer's refresh would be refused again";
+    COptionDlg options;
+    options.SetStatusProblem(frame->Status().TakeKeyRefusal());
+    options.show();
+    ASSERT_NE(options.StatusPanel(), nullptr);
+    EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
+    EXPECT_TRUE(frame->Status().TakeKeyRefusal().isEmpty()) << "said once";
+    frame->StoreKey(QStringLiteral("client-id"), QStringLiteral("new-secret"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->Status().RefreshDue());
+    ASSERT_TRUE(AwaitRefresh());
 }
 
 // Without a secret store the key lives for the session only and is never written.

@@ -105,6 +105,24 @@ TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
     EXPECT_EQ(std::tuple(log[2].data, log[2].ticked, list.GetItemCount()), std::tuple(101u, true, 0));
 }
 
+// An empty list says how to fill it, and nothing while rows are still to come.
+TEST_F(HTMLListCtrlTest, AnEmptyListSaysHowToFillIt) {
+    const auto darkPixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                count += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(darkPixels(Paint()), 0);
+    list.SetEmptyText(u"새로 만들기(F1)로 첫 배송을 추가하십시오.");
+    EXPECT_GT(darkPixels(Paint()), 50);
+    list.SetRowsToCome(3);
+    EXPECT_EQ(darkPixels(Paint()), 0);
+}
+
 TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
     AddFixed(5, 100); // 500 pixels in a client area of 300
     Paint();
@@ -113,6 +131,13 @@ TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
     Key(Qt::Key_Down);
     EXPECT_EQ(list.GetSelectedIndex(), 4);
     ASSERT_EQ(Sent(), (Codes{HTMLLIST_SELCHANGED, HTMLLIST_SELCHANGED}));
+    // Home, End and a page of 300 pixels (three items), never past either end.
+    for (const auto& [key, selected, scroll] :
+         {std::tuple{Qt::Key_Home, 0, 0}, std::tuple{Qt::Key_PageDown, 3, 100}, std::tuple{Qt::Key_PageDown, 4, 200},
+          std::tuple{Qt::Key_PageUp, 1, 100}, std::tuple{Qt::Key_PageUp, 0, 0}, std::tuple{Qt::Key_End, 4, 200}}) {
+        Key(key);
+        EXPECT_EQ(std::pair(list.GetSelectedIndex(), ScrollPos()), std::pair(selected, scroll)) << key;
+    }
 
     // A selection left past the end by a shorter refill continues from the last item.
     list.DeleteAllItems();

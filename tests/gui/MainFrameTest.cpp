@@ -177,6 +177,51 @@ TEST_F(MainFrameTest, FindFieldOpensByKeyOrMenuAndEscapeShowsEverythingAgain) {
     EXPECT_TRUE(messages.Calls().empty());
 }
 
+// Every list action has a key: Delete (in the list only), the menu keys, F3/F4 for the bar,
+// Tab and Space on its buttons; the menus show the keys.
+TEST_F(MainFrameTest, EveryListActionHasAKey) {
+    AddToProgramVolume({MakeShipment(0, u"책상", now - 1 * kDay, now - 1 * kDay, InDelivery)});
+    Start().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    CHTMLListCtrl& list = frame->View().List();
+    list.SetSelectedIndex(0);
+    list.setFocus();
+    QTest::keyClick(list.viewport(), Qt::Key_Delete);
+    ASSERT_EQ(messages.Calls().size(), 1u) << "Delete asks before it deletes";
+    EXPECT_TRUE(messages.Calls()[0].text.contains(u"책상"_qs));
+    QTest::keyClick(list.viewport(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(&frame->FindBar(), Qt::Key_Delete);
+    EXPECT_EQ(messages.Calls().size(), 1u) << "Delete in the find field edits the text";
+    QTest::keyClick(&frame->FindBar(), Qt::Key_Escape);
+
+    const auto opensMenu = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, QMenu* menu) {
+        QTest::keyClick(target, key, modifiers);
+        const bool shown = menu != nullptr && QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000);
+        if (menu != nullptr) {
+            menu->hide();
+        }
+        return shown;
+    };
+    CFilterSortBar& bar = frame->FilterSortBar();
+    EXPECT_TRUE(opensMenu(list.viewport(), Qt::Key_F3, Qt::NoModifier, bar.FilterButton().Menu()));
+    EXPECT_TRUE(opensMenu(list.viewport(), Qt::Key_F4, Qt::NoModifier, bar.SortButton().Menu()));
+    bar.FilterButton().setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(opensMenu(&bar.FilterButton(), Qt::Key_Space, Qt::NoModifier, bar.FilterButton().Menu()));
+    EXPECT_EQ(bar.FilterButton().accessibleName(), bar.FilterButton().Caption());
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers(Qt::NoModifier)},
+                                         std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        QTest::keyClick(list.viewport(), key, modifiers);
+        QMenu* items = frame->View().OpenItemMenu();
+        EXPECT_TRUE(items != nullptr && QTest::qWaitFor([items] { return items->isVisible(); }, 2000)) << key;
+        if (items != nullptr) {
+            items->hide();
+        }
+    }
+    QMenu& menu = *frame->CommandBar().KeyMenu(CCommandBar::Key::Right);
+    EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_DELETE_SHIPMENT)->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXIT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
 // The soft keys work; the menu greys the item commands without a selection; exit ends with 0.
 TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     CParceloApp app;

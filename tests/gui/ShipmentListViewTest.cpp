@@ -1,6 +1,7 @@
 #include "listui/ShipmentListView.h"
 
 #include "gui/ShellTestSupport.h"
+#include "listui/CourierLogos.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 #include "support/FakeClock.h"
@@ -276,6 +277,35 @@ TEST_F(ShipmentListViewTest, ItemTextCountsDaysFromTheClock) {
 }
 
 // A courier the table no longer has, on a shipment of an unknown status: no call, no page, a word why.
+// Couriers past the artwork get a logo drawn from their name: the same name, the same
+// logo; the key colour only outside the rounded square; the artwork kept as it was.
+TEST(CourierLogoStripTest, DrawsALogoForEveryCourierPastTheArtwork) {
+    constexpr int kSize = 50;
+    QImage artwork(2 * kSize, kSize, QImage::Format_RGB32);
+    artwork.fill(Qt::darkBlue);
+    std::vector<Courier> couriers = NumberedCouriers(6);
+    couriers[5] = couriers[3];
+    EXPECT_EQ(CourierLogoStrip(artwork, NumberedCouriers(2)), artwork);
+
+    const QImage strip = CourierLogoStrip(artwork, couriers);
+    ASSERT_EQ(strip.size(), QSize(6 * kSize, kSize));
+    EXPECT_EQ(strip.copy(0, 0, 2 * kSize, kSize), artwork);
+    const auto logo = [&](int index) { return strip.copy(index * kSize, 0, kSize, kSize); };
+    EXPECT_EQ(logo(5), logo(3));
+    EXPECT_NE(logo(2).pixel(3, kSize / 2), logo(3).pixel(3, kSize / 2)) << "C2 and C3 differ in colour";
+    for (int index = 2; index < 6; ++index) {
+        EXPECT_EQ(logo(index).pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
+        EXPECT_NE(logo(index).pixel(3, kSize / 2) & 0xFFFFFF, 0xFF00FFu);
+        int white = 0;
+        for (int y = 0; y < kSize; ++y) {
+            for (int x = 0; x < kSize; ++x) {
+                white += qGray(logo(index).pixel(x, y)) > 240 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(white, 20) << "the letter";
+    }
+}
+
 TEST_F(ShipmentListViewTest, MissingCourierNeverFails) {
     Load({MakeShipment(9, u"L", 0, now, 7)});
     list.SetSelectedIndex(0);

@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
         Report("handed-over");
         return 0;
     }
-    Report(instance.Listen([] { Report("activated"); }) ? "listening" : "not-listening");
+    Report(instance.Listen([](const QByteArray& token) { Report(("activated " + token).constData()); })
+               ? "listening"
+               : "not-listening");
     return QCoreApplication::exec();
 }

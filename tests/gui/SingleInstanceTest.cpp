@@ -44,13 +44,19 @@ QString Data() {
 // A second start of the program, reporting what happened; killed, like a crash, when it goes out of scope.
 class Probe {
 public:
-    // `runtimeFolder`, when given, is the probe's XDG_RUNTIME_DIR.
-    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& runtimeFolder = {}) {
+    // `runtimeFolder`, when given, is the probe's XDG_RUNTIME_DIR; `token` its XDG_ACTIVATION_TOKEN.
+    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& runtimeFolder = {},
+          const QString& token = {}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+        environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
         if (!runtimeFolder.isEmpty()) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
-            m_process.setProcessEnvironment(environment);
         }
+        if (!token.isEmpty()) {
+            environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), token);
+        }
+        m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(PARCELO_PROBE), {key, dataFolder, QString::number(timeoutMs)});
     }
     ~Probe() { Crash(); }
@@ -115,7 +121,11 @@ TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
     {
         SingleInstance first(QStringLiteral("handover"), Data());
         ASSERT_FALSE(first.HandOverToRunning());
-        ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+        QByteArray token = "none";
+        ASSERT_TRUE(first.Listen([&](const QByteArray& given) {
+            ++activations;
+            token = given;
+        }));
 
         // A program left running for hours never touches its lock; it must still count.
         QFile lock(first.LockFileName());
@@ -124,6 +134,17 @@ TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
         Probe second(QStringLiteral("handover"), Data());
         EXPECT_EQ(second.NextLine(), "handed-over");
         EXPECT_EQ(activations, 1);
+        EXPECT_EQ(token, QByteArray());
+
+        // The launcher's activation token travels to the running window; one that
+        // cannot be sent whole is left out rather than cut.
+        Probe launched(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("kwin-1234_TIME5678"));
+        EXPECT_EQ(launched.NextLine(), "handed-over");
+        EXPECT_EQ(token, "kwin-1234_TIME5678");
+        Probe odd(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("two words"));
+        EXPECT_EQ(odd.NextLine(), "handed-over");
+        EXPECT_EQ(token, QByteArray());
+        EXPECT_EQ(activations, 3);
 
         // A connection that never ends its request line is dropped unanswered.
         Client endless(first.ServerName());
@@ -145,7 +166,7 @@ TEST(SingleInstanceTest, CrashedOrSilentOwnerNeverBlocksAStart) {
     ASSERT_TRUE(QFile::exists(next.LockFileName()));
     ASSERT_TRUE(QFile::exists(next.ServerName()));
     EXPECT_FALSE(next.HandOverToRunning());
-    EXPECT_TRUE(next.Listen([] {}));
+    EXPECT_TRUE(next.Listen([](const QByteArray&) {}));
 
     // An owner that holds the lock but never answers delays a start only until the timeout.
     SingleInstance silent(QStringLiteral("silent"), Data());
@@ -159,11 +180,13 @@ TEST(SingleInstanceTest, AnswersOnlyTheRequestWhateverClientsSend) {
     int activations = 0;
     SingleInstance first(QStringLiteral("clients"), Data());
     ASSERT_FALSE(first.HandOverToRunning());
-    ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+    ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
 
-    Client wrong(first.ServerName());
-    wrong.Send("activate please\n");
-    EXPECT_EQ(wrong.AnswerUntilClosed(), QByteArray());
+    for (const char* request : {"activate please now\n", "activate \n", "activate\ttoken\n", "activated\n"}) {
+        Client wrong(first.ServerName());
+        wrong.Send(request);
+        EXPECT_EQ(wrong.AnswerUntilClosed(), QByteArray()) << request;
+    }
 
     // The request may arrive in pieces.
     Client slow(first.ServerName());
@@ -194,7 +217,7 @@ TEST(SingleInstanceTest, SocketPathTooLongLeavesTheProgramUnguarded) {
     const QString key = QStringLiteral("long") + QString(120, u'g');
     SingleInstance first(key, Data());
     ASSERT_FALSE(first.HandOverToRunning());
-    EXPECT_FALSE(first.Listen([] {}));
+    EXPECT_FALSE(first.Listen([](const QByteArray&) {}));
     EXPECT_FALSE(first.IsListening());
     QFile lock(first.LockFileName());
     ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
@@ -218,7 +241,7 @@ TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
     int activations = 0;
     SingleInstance first(QStringLiteral("store"), folder);
     ASSERT_FALSE(first.HandOverToRunning());
-    ASSERT_TRUE(first.Listen([&activations] { ++activations; }));
+    ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
     {
         Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000, otherRuntime.path());
         EXPECT_EQ(second.NextLine(), "handed-over");

@@ -63,7 +63,7 @@ TEST(ShipmentItemText, LatestStatusFollowsTheDateTrimmedCutAndEscaped) {
     EXPECT_EQ(FormatLatestStatus(event), u"배송출발 01/01 14:03 ab\U0001F4E6\U0001F4E6\u2026");
     event.location = "\xFF\xFE";
     event.statusCode = "SOMETHING_NEW";
-    event.time = 0;
+    event.time = std::nullopt;
     EXPECT_EQ(FormatLatestStatus(event), u"확인중");
 
     Shipment shipment = test::MakeShipment(u"1", 0, 1'704'063'600);

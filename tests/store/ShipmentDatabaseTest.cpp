@@ -62,7 +62,7 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactlyAndLeavesNewerVolumesAlone) {
     EXPECT_EQ(back.invoiceNumber, odd.invoiceNumber);
     EXPECT_EQ(back.itemName, odd.itemName);
 
-    Raw().exec("PRAGMA user_version = 4");
+    Raw().exec("PRAGMA user_version = 5");
     CShipmentDatabase newer;
     EXPECT_FALSE(OpenStore(newer)) << "a volume written by a newer program is left alone";
 }

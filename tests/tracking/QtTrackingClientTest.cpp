@@ -34,9 +34,9 @@ protected:
 
     TrackingReply Ask(const std::string& number) {
         std::optional<TrackingReply> reply;
-        m_client.Track({1, "kr.epost", number}, [&](TrackingReply answer) { reply = std::move(answer); });
+        m_client.Track(test::Query(1, number), [&](TrackingReply answer) { reply = std::move(answer); });
         EXPECT_TRUE(test::WaitUntil([&] { return reply.has_value(); })) << number;
-        return reply.value_or(TrackingReply{TrackingOutcome::Cancelled, {}, {}, {}});
+        return reply.value_or(TrackingReply{});
     }
 
     test::FakeTrackingServer m_server;
@@ -119,7 +119,7 @@ TEST_F(QtTrackingClientTest, SendsAtMostFourAtOnce) {
     m_server.SetFallback({200, Bytes(kDelivered), {}, 40});
     int answered = 0;
     for (int i = 0; i < 12; ++i) {
-        m_client.Track({i, "kr.epost", std::to_string(i)}, [&](const TrackingReply& reply) {
+        m_client.Track(test::Query(i, std::to_string(i)), [&](const TrackingReply& reply) {
             EXPECT_EQ(reply.outcome, TrackingOutcome::Ok);
             ++answered;
         });
@@ -133,7 +133,7 @@ TEST_F(QtTrackingClientTest, CancelAllCallsEveryRequestBack) {
     m_server.SetFallback({200, Bytes(kDelivered), {}, 0, true, true});
     std::vector<TrackingOutcome> outcomes;
     for (int i = 0; i < 6; ++i) {
-        m_client.Track({i, "kr.epost", std::to_string(i)},
+        m_client.Track(test::Query(i, std::to_string(i)),
                        [&](const TrackingReply& reply) { outcomes.push_back(reply.outcome); });
     }
     ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() == 4; }));

@@ -93,10 +93,19 @@ TEST(EndpointBackOffTest, DoublesUpToTheCapHonoursRetryAfterAndEndsOnSuccess) {
     EXPECT_EQ(backOff.ReadyAt(a), 3060) << "no overflow after many failures";
 }
 
+TrackingQuery Query(int64_t id, const std::string& carrierId, int32_t courier = -1) {
+    TrackingQuery query;
+    query.shipmentId = id;
+    query.carrierId = carrierId;
+    query.trackingNumber = std::to_string(id);
+    query.courierIndex = courier;
+    return query;
+}
+
 std::vector<TrackingQuery> Queries(int count) {
     std::vector<TrackingQuery> queries;
     for (int i = 1; i <= count; ++i) {
-        queries.push_back({i, "kr.epost", std::to_string(i)});
+        queries.push_back(Query(i, "kr.epost"));
     }
     return queries;
 }
@@ -127,8 +136,8 @@ TEST(RefreshRunTest, KeepsAtMostFourInFlightAndCountsOutcomes) {
 }
 
 TEST(RefreshRunTest, StopsSendingAfterBackOffOrOfflineAndDefersTheRest) {
-    for (const TrackingOutcome outcome :
-         {TrackingOutcome::RateLimited, TrackingOutcome::ServerError, TrackingOutcome::Offline}) {
+    for (const TrackingOutcome outcome : {TrackingOutcome::RateLimited, TrackingOutcome::ServerError,
+                                          TrackingOutcome::Offline, TrackingOutcome::KeyRefused}) {
         RefreshRun run(Queries(10));
         while (run.Next()) {
         }
@@ -143,7 +152,41 @@ TEST(RefreshRunTest, StopsSendingAfterBackOffOrOfflineAndDefersTheRest) {
         EXPECT_EQ(summary.checked, 1u);
         EXPECT_EQ(summary.deferred, 7u) << "six not sent and one backing off";
         EXPECT_EQ(run.Offline(), true) << "the last answer was offline";
+        EXPECT_EQ(summary.keyRefused, outcome == TrackingOutcome::KeyRefused);
     }
+}
+
+// A carrier id the service does not know fails its other shipments unsent; a courier
+// all of whose shipments are refused as bad requests is named, one with a good one not.
+TEST(RefreshRunTest, NamesTheCarrierLinesTheServiceDidNotTake) {
+    std::vector<TrackingQuery> queries;
+    const std::vector<std::string> ids{"kr.hanjinn", "kr.a", "kr.b"};
+    for (const int32_t courier : {0, 1, 0, 2, 1, 2, 0}) {
+        queries.push_back(Query(static_cast<int64_t>(queries.size() + 1), ids[static_cast<size_t>(courier)], courier));
+    }
+    RefreshRun run(queries, 1);
+    const std::map<int64_t, TrackingOutcome> answers{{1, TrackingOutcome::CarrierUnknown},
+                                                     {2, TrackingOutcome::Rejected},
+                                                     {4, TrackingOutcome::Rejected},
+                                                     {5, TrackingOutcome::Rejected},
+                                                     {6, TrackingOutcome::Ok}};
+    std::vector<int64_t> sent;
+    while (auto query = run.Next()) {
+        sent.push_back(query->shipmentId);
+        run.Finished(query->shipmentId, answers.at(query->shipmentId));
+    }
+    EXPECT_EQ(sent, (std::vector<int64_t>{1, 2, 4, 5, 6}));
+    EXPECT_TRUE(run.Done());
+    EXPECT_EQ(run.Answered(), 7u);
+    const RefreshSummary summary = run.Summary();
+    EXPECT_EQ(std::tie(summary.checked, summary.failed), std::make_tuple(size_t{1}, size_t{6}));
+    EXPECT_EQ(summary.unknownCarriers, std::vector<int32_t>{0});
+    EXPECT_EQ(summary.refusedCouriers, std::vector<int32_t>{1});
+    const std::u16string line = RefreshStatusLine(summary, ids);
+    EXPECT_NE(line.find(u"CARRIER01=kr.hanjinn"), std::u16string::npos);
+    EXPECT_NE(line.find(u"CARRIER02=kr.a"), std::u16string::npos);
+    EXPECT_EQ(line.find(u"CARRIER03"), std::u16string::npos);
+    EXPECT_EQ(RefreshSetupProblems(summary, ids).size(), 2u);
 }
 
 std::optional<TrackingEvent> Event(Instant time, const std::string& code, const std::string& place = "") {
@@ -161,14 +204,35 @@ TEST(TrackingRulesTest, MarksDoneOnceAndRespectsTheUserUntilANewerEvent) {
     EXPECT_TRUE(ShouldMarkDone(true, InDelivery, Event(200, "DELIVERED"), 100));
 }
 
-TEST(TrackingRulesTest, NotifiesOnlyOfANewerLatestEventAfterTheFirstCheck) {
+TEST(TrackingRulesTest, NotifiesOfAnotherCurrentEventAfterTheFirstCheck) {
     EXPECT_FALSE(ShouldNotify(true, std::nullopt, Event(100, "IN_TRANSIT")));
     EXPECT_TRUE(ShouldNotify(false, std::nullopt, Event(100, "IN_TRANSIT")));
     EXPECT_FALSE(ShouldNotify(false, Event(100, "IN_TRANSIT"), Event(100, "IN_TRANSIT")));
     EXPECT_TRUE(ShouldNotify(false, Event(100, "IN_TRANSIT"), Event(200, "DELIVERED")));
     EXPECT_TRUE(ShouldNotify(false, Event(100, "IN_TRANSIT", "a"), Event(100, "IN_TRANSIT", "b")));
-    EXPECT_FALSE(ShouldNotify(false, Event(200, "DELIVERED"), Event(100, "IN_TRANSIT")));
+    EXPECT_TRUE(ShouldNotify(false, Event(200, "OUT_FOR_DELIVERY"), Event(100, "DELIVERED")))
+        << "the service prefers a DELIVERED event to later ones";
     EXPECT_FALSE(ShouldNotify(false, Event(100, "IN_TRANSIT"), std::nullopt));
+}
+
+// The current status is the service's lastEvent unless it has no time or belongs to an
+// earlier parcel under the same number; then the newest event that is neither.
+TEST(TrackingRulesTest, TheCurrentEventIsTheServicesPickUnlessItPredatesTheOrder) {
+    constexpr Instant kOrder = 1'000'000;
+    constexpr Instant kDay = 86400;
+    const TrackingEvent untimed{std::nullopt, "DELIVERED", "", "", ""};
+    const std::vector<TrackingEvent> events{untimed, *Event(kOrder - 3 * kDay, "DELIVERED"),
+                                            *Event(kOrder - kDay, "AT_PICKUP"), *Event(kOrder + 5, "IN_TRANSIT"),
+                                            *Event(kOrder + 9, "OUT_FOR_DELIVERY")};
+    EXPECT_EQ(CurrentEvent(events[3], events, kOrder), events[3]) << "the service's pick, though not the newest";
+    EXPECT_EQ(CurrentEvent(events[1], events, kOrder), events[4]) << "the old parcel's delivery";
+    EXPECT_EQ(CurrentEvent(untimed, events, kOrder), events[4]);
+    EXPECT_EQ(CurrentEvent(std::nullopt, std::span(events).first(3), kOrder), events[2]) << "a day is allowed";
+    EXPECT_EQ(CurrentEvent(events[1], std::span(events).first(2), kOrder), std::nullopt);
+    EXPECT_EQ(CurrentEvent(events[1], events, 0), events[1]) << "no order date";
+    EXPECT_TRUE(PredatesOrder(*Event(kOrder - kDay - 1, "DELIVERED"), kOrder));
+    EXPECT_FALSE(PredatesOrder(untimed, kOrder));
+    EXPECT_FALSE(ShouldMarkDone(true, InDelivery, untimed, std::nullopt)) << "an untimed event completes nothing";
 }
 
 TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
@@ -199,6 +263,9 @@ TEST(NotificationComposerTest, StatusLineIsOneQuietLineWhenOffline) {
     summary.changed = 3;
     summary.failed = 1;
     EXPECT_EQ(RefreshStatusLine(summary), u"배송 조회 12건, 변경 3건, 실패 1건");
+    summary.keyRefused = true;
+    EXPECT_EQ(RefreshStatusLine(summary), RefreshSetupProblems(summary).front()) << "nothing else was asked";
+    EXPECT_NE(RefreshStatusLine(summary).find(u"옵션"), std::u16string::npos) << "where to change it";
     summary.offline = 4;
     EXPECT_EQ(RefreshStatusLine(summary), u"오프라인: 배송 상태를 확인하지 못했습니다");
 }

@@ -1,12 +1,22 @@
 #pragma once
 
 #include "store/TrackingEvent.h"
+#include "tracking/TrackingService.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 namespace parcelo::test {
+
+inline TrackingQuery Query(int64_t shipmentId, const std::string& number, const std::string& carrierId = "kr.epost") {
+    TrackingQuery query;
+    query.shipmentId = shipmentId;
+    query.carrierId = carrierId;
+    query.trackingNumber = number;
+    return query;
+}
 
 // An event as the tracking service writes it, with a Korean offset.
 inline nlohmann::json EventNode(const std::string& time, const std::string& code, const std::string& place,
@@ -30,9 +40,33 @@ inline std::string TrackAnswer(const std::vector<nlohmann::json>& events) {
     return nlohmann::json{{"data", {{"track", track}}}}.dump();
 }
 
-inline std::string ErrorAnswer(const std::string& code) {
-    return nlohmann::json{{"errors", {{{"message", "error"}, {"extensions", {{"code", code}}}}}}, {"data", nullptr}}
+inline std::string ErrorAnswer(const std::string& code, const std::string& message = "error") {
+    return nlohmann::json{{"errors", {{{"message", message}, {"extensions", {{"code", code}}}}}}, {"data", nullptr}}
         .dump();
+}
+
+// The answer of the service to `events(last: 20, before: before)` over a parcel's whole
+// history (oldest first): the 20 events before the cursor (an index; none: the end),
+// the page's start as its cursor, and lastEvent as the service picks it, the last
+// DELIVERED event, else the last one.
+inline std::string PagedAnswer(const std::vector<nlohmann::json>& history, const std::string& before) {
+    const long end = before.empty() ? static_cast<long>(history.size()) : std::stol(before);
+    const long start = end - 20;
+    nlohmann::json edges = nlohmann::json::array();
+    for (long i = std::max(start, 0L); i < end && i < static_cast<long>(history.size()); ++i) {
+        edges.push_back({{"cursor", std::to_string(i)}, {"node", history[static_cast<size_t>(i)]}});
+    }
+    nlohmann::json last = history.empty() ? nlohmann::json(nullptr) : history.back();
+    for (const nlohmann::json& event : history) {
+        if (event["status"].is_object() && event["status"]["code"] == "DELIVERED") {
+            last = event;
+        }
+    }
+    nlohmann::json track = {
+        {"lastEvent", last},
+        {"events",
+         {{"edges", edges}, {"pageInfo", {{"hasPreviousPage", start > 0}, {"startCursor", std::to_string(start)}}}}}};
+    return nlohmann::json{{"data", {{"track", track}}}}.dump();
 }
 
 } // namespace parcelo::test

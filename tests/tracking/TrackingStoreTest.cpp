@@ -30,35 +30,40 @@ TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
     const int64_t id = m_ids[0];
     EXPECT_FALSE(m_store.LastCheck(id).has_value());
     CheckRecord record;
-    const std::vector<TrackingEvent> first{Event(100, "AT_PICKUP"), Event(200, "IN_TRANSIT")};
-    ASSERT_TRUE(m_store.AddEvents(id, first, 1000, record));
+    const TrackingEvent untimed{std::nullopt, "AT_PICKUP", "집화", "서울", ""};
+    const std::vector<TrackingEvent> first{untimed, Event(100, "AT_PICKUP"), Event(200, "IN_TRANSIT")};
+    ASSERT_TRUE(m_store.AddEvents(id, first, first[2], 1000, record));
     EXPECT_TRUE(record.stored && record.firstCheck);
     EXPECT_FALSE(record.latestBefore.has_value());
-    EXPECT_EQ(record.latest, first[1]);
+    EXPECT_EQ(record.latest, first[2]);
 
-    // The same events again, and one more with a second of the same time.
+    // The same events again (the untimed one too), and one more with a second of the same
+    // time; the current event is what the check names, and stays when it names none.
     std::vector<TrackingEvent> second = first;
     second.push_back(Event(200, "IN_TRANSIT", "대전"));
-    ASSERT_TRUE(m_store.AddEvents(id, first, 2000, record));
+    ASSERT_TRUE(m_store.AddEvents(id, first, std::nullopt, 2000, record));
     EXPECT_FALSE(record.stored || record.firstCheck);
+    EXPECT_EQ(record.latest, first[2]);
     EXPECT_EQ(record.latest, record.latestBefore);
-    ASSERT_TRUE(m_store.AddEvents(id, second, 3000, record));
+    ASSERT_TRUE(m_store.AddEvents(id, second, first[1], 3000, record));
     EXPECT_TRUE(record.stored);
-    EXPECT_EQ(record.latest->location, "대전") << "of two at the same time, the one stored later is newer";
+    EXPECT_EQ(record.latest, first[1]) << "an older event the service names current";
     EXPECT_EQ(m_store.LastCheck(id), 3000);
 
     std::vector<TrackingEvent> events;
     ASSERT_TRUE(m_store.Events(id, events));
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].location, "대전");
-    EXPECT_EQ(events[2], first[0]);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].location, "대전") << "of two at the same time, the one stored later is newer";
+    EXPECT_EQ(events[2], first[1]);
+    EXPECT_EQ(events[3], untimed) << "no time: before all";
 }
 
 TEST_F(TrackingStoreTest, LatestEventsOfManyAndLastChecks) {
     CheckRecord record;
-    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(300, "DELIVERED"), Event(100, "AT_PICKUP")}, 10, record));
-    ASSERT_TRUE(m_store.AddEvents(m_ids[2], std::vector{Event(50, "IN_TRANSIT")}, 20, record));
-    ASSERT_TRUE(m_store.AddEvents(m_ids[1], std::vector<TrackingEvent>{}, 30, record));
+    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(300, "DELIVERED"), Event(100, "AT_PICKUP")},
+                                  Event(300, "DELIVERED"), 10, record));
+    ASSERT_TRUE(m_store.AddEvents(m_ids[2], std::vector{Event(50, "IN_TRANSIT")}, Event(50, "IN_TRANSIT"), 20, record));
+    ASSERT_TRUE(m_store.AddEvents(m_ids[1], std::vector<TrackingEvent>{}, std::nullopt, 30, record));
     std::map<int64_t, TrackingEvent> latest;
     ASSERT_TRUE(m_store.LatestEvents(m_ids, latest));
     ASSERT_EQ(latest.size(), 2u);
@@ -74,7 +79,7 @@ TEST_F(TrackingStoreTest, LatestEventsOfManyAndLastChecks) {
 
 TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
     CheckRecord record;
-    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(100, "IN_TRANSIT")}, 10, record));
+    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(100, "IN_TRANSIT")}, std::nullopt, 10, record));
     ASSERT_TRUE(m_store.Delete(m_ids[0]));
     std::vector<TrackingEvent> events;
     ASSERT_TRUE(m_store.Events(m_ids[0], events));
@@ -82,7 +87,7 @@ TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
     EXPECT_FALSE(m_store.LastCheck(m_ids[0]).has_value());
 
     // A check that was under way when the shipment was deleted.
-    EXPECT_FALSE(m_store.AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, 20, record));
+    EXPECT_FALSE(m_store.AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, std::nullopt, 20, record));
     EXPECT_EQ(m_store.LastError(), StoreError::NotFound);
     SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events").getInt(), 0);

@@ -141,6 +141,7 @@ TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTell
                          {1, u"by code"}, {2, u"by name ignoring case"}, {0, u"detected"}}));
     ASSERT_EQ(withDetection.errors.size(), 2u);
     EXPECT_EQ(withDetection.errors[0].line, 7u);
+    EXPECT_NE(withDetection.errors[0].reason.find(u"(후보: 우체국택배, Hanjin)"), std::u16string::npos);
     EXPECT_EQ(withDetection.errors[1].line, 8u);
 
     const ImportPlan without = Transfer(m_store).PlanImportBytes(file);
