@@ -12,10 +12,10 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    parcelo::testing::ItemHeightsDriver driver;
-    driver.Run(data, size, [](const std::string& what) {
-        std::fprintf(stderr, "fuzz_item_heights: %s\n", what.c_str());
+    const std::string failure = parcelo::testing::ItemHeightsDriver().Run(data, size);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "fuzz_item_heights: %s\n", failure.c_str());
         std::abort();
-    });
+    }
     return 0;
 }
