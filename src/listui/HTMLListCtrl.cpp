@@ -37,13 +37,8 @@ constexpr int kWheelStep = 40;
 constexpr int kWheelNotch = 120;
 constexpr int kHoldMilliseconds = 500;
 
-// The scroll range is an int; a longer list scrolls over its first 2^31 - 1 pixels.
-constexpr int64_t kMaxTotalHeight = std::numeric_limits<int>::max();
-// A background slice of measuring stops after this long, checking the clock every few items.
+// A background slice of measuring stops after this long.
 constexpr int64_t kSliceNanoseconds = 3'000'000;
-constexpr int kSliceCheckEvery = 8;
-// Items of an old filling freed per background slice.
-constexpr size_t kItemsFreedPerSlice = 10000;
 // Up to this many items the scroll range is set at every insert.
 constexpr int kItemsWithPromptRange = 256;
 
@@ -54,10 +49,6 @@ constexpr uint32_t kDrawSingleLine = DT_END_ELLIPSIS | DT_NOPREFIX | DT_NOCLIP |
 int32_t ClampToInt(int64_t value) {
     return static_cast<int32_t>(
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-size_t DataHash(int64_t data) {
-    return static_cast<size_t>((static_cast<uint64_t>(data) * 0x9E3779B97F4A7C15ULL) >> 17);
 }
 
 ColorRef ToColorRef(const QColor& color) {
@@ -76,7 +67,11 @@ bool InCheckBox(const Rect& itemRect, QPoint point) {
 
 } // namespace
 
-CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId) : QAbstractScrollArea(parent), m_controlId(controlId) {
+CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId)
+    : QAbstractScrollArea(parent), m_heights([this](const HTMLListItem& item) {
+          return MeasureItem(item.text, item.kind, item.image, m_clientWidth);
+      }),
+      m_controlId(controlId) {
     setObjectName(QStringLiteral("HTMLListCtrl"));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -134,23 +129,13 @@ int CHTMLListCtrl::InsertItemWithoutText(int image, int64_t data, int kind) {
 }
 
 int CHTMLListCtrl::Append(HTMLListItem item) {
-    item.index = GetItemCount();
-    if (!item.measured && !ReuseMeasure(item)) {
-        // What the client area would show at the current position is measured now,
-        // the rest when it comes into view or in the background.
-        if (m_sampleCount == 0 || m_tops.back() < int64_t{ScrollPos()} + m_clientHeight) {
-            MeasureNow(item);
-        } else {
-            if (!item.hasPreviousText) {
-                item.height = EstimatedHeight();
-            }
-            ++m_unmeasured;
-            ScheduleRefinement();
-        }
+    // What the client area would show at the current position is measured now,
+    // the rest when it comes into view or in the background.
+    const int unmeasured = m_heights.Unmeasured();
+    m_heights.Append(std::move(item), int64_t{ScrollPos()} + m_clientHeight);
+    if (m_heights.Unmeasured() > unmeasured) {
+        ScheduleRefinement();
     }
-    m_tops.push_back(m_tops.back() + item.height);
-    UpdateTotalHeight();
-    m_items.push_back(std::move(item));
     // A short list's scroll bar follows every item, as callers may look at it; a long
     // one's takes the range once the fill is over (or the list is used before that).
     if (GetItemCount() <= kItemsWithPromptRange) {
@@ -164,39 +149,22 @@ int CHTMLListCtrl::Append(HTMLListItem item) {
 
 void CHTMLListCtrl::DeleteAllItems() {
     // The items go to the side, for a refill to find their measures.
-    if (!m_items.empty()) {
-        RetirePrevious();
-        m_previous.items = std::move(m_items);
+    if (m_heights.Reset()) {
+        ScheduleRefinement();
     }
-    m_items.clear();
-    m_previousTexts.clear();
-    // A refill is usually about as long as the filling before.
-    m_items.reserve(m_previous.items.size());
-    m_tops.reserve(m_previous.items.size() + 1);
-    m_tops.assign(1, 0);
-    m_totalHeight = 0;
-    m_rowsToCome = 0;
-    m_unmeasured = 0;
-    m_refineCursor = 0;
     m_painted.clear();
     m_paintedCount = 0;
 }
 
 void CHTMLListCtrl::SetRowsToCome(int count) {
-    m_rowsToCome = std::max(count, 0);
-    UpdateTotalHeight();
+    m_heights.SetRowsToCome(count);
     UpdateScrollRange();
     viewport()->update();
 }
 
-void CHTMLListCtrl::UpdateTotalHeight() {
-    const int64_t comingHeight = m_rowsToCome > 0 ? int64_t{m_rowsToCome} * EstimatedHeight() : 0;
-    m_totalHeight = static_cast<int>(std::min<int64_t>(m_tops.back() + comingHeight, kMaxTotalHeight));
-}
-
 // Input always acts on the whole list: the rows still to come are asked for first.
 void CHTMLListCtrl::AskForRowsToCome() {
-    if (m_rowsToCome > 0) {
+    if (m_heights.RowsToCome() > 0) {
         emit rowsWanted();
     }
 }
@@ -216,7 +184,7 @@ bool CHTMLListCtrl::viewportEvent(QEvent* event) {
 }
 
 bool CHTMLListCtrl::HasPendingWork() const {
-    return m_unmeasured > 0 || m_settlePending || !m_retired.empty();
+    return m_heights.Unmeasured() > 0 || m_settlePending || m_heights.HasRetired();
 }
 
 void CHTMLListCtrl::SetSelectedIndex(int index) {
@@ -225,7 +193,7 @@ void CHTMLListCtrl::SetSelectedIndex(int index) {
 }
 
 int64_t CHTMLListCtrl::GetItemData(int index) const {
-    return HasItem(index) ? m_items[index].data : 0;
+    return HasItem(index) ? m_heights.Item(index).data : 0;
 }
 
 Rect CHTMLListCtrl::GetItemRect(int index) const {
@@ -239,18 +207,18 @@ Rect CHTMLListCtrl::GetItemRect(int index) const {
     }
     // Outside the client area: where the item lies now, relative to the painted position.
     const int64_t top = TopOf(index) - m_paintedScroll;
-    return {0, ClampToInt(top), m_paintedWidth, ClampToInt(top + m_items[index].height)};
+    return {0, ClampToInt(top), m_paintedWidth, ClampToInt(top + m_heights.HeightOf(index))};
 }
 
 bool CHTMLListCtrl::GetItemCheck(int index) const {
-    return HasItem(index) && m_items[index].ticked;
+    return HasItem(index) && m_heights.Item(index).ticked;
 }
 
 void CHTMLListCtrl::SetItemCheck(int index, bool ticked) {
     if (!HasItem(index)) {
         return;
     }
-    m_items[index].ticked = ticked;
+    m_heights.Item(index).ticked = ticked;
     InvalidateItem(index);
 }
 
@@ -274,7 +242,7 @@ void CHTMLListCtrl::EnsureVisible(int index) {
     FlushScrollRange();
     MeasureAround(index);
     const int64_t top = TopOf(index);
-    const int64_t bottom = top + m_items[index].height;
+    const int64_t bottom = top + m_heights.HeightOf(index);
     const int position = ScrollPos();
     int64_t wanted = position;
     if (top < position) {
@@ -403,7 +371,7 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         // those in the client area keep their rectangles for hit testing.
         const Rect clip = dc.GetClipBox();
         dc.FillRect(clip, m_background);
-        if (GetItemCount() == 0 && m_rowsToCome == 0 && !m_emptyText.empty()) {
+        if (GetItemCount() == 0 && m_heights.RowsToCome() == 0 && !m_emptyText.empty()) {
             const int margin = fontMetrics().height();
             Rect room{margin, margin, size.width() - margin, size.height() - margin};
             dc.SetTextColor(m_textColor);
@@ -412,9 +380,8 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         }
         const int64_t from = int64_t{scroll} + std::min(clip.top, 0);
         const int64_t to = int64_t{scroll} + std::max(clip.bottom, size.height());
-        for (int i = ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
-            HTMLListItem& item = m_items[i];
-            EnsureText(item);
+        for (int i = m_heights.ItemBelow(from - 1); i < GetItemCount() && TopOf(i) <= to; ++i) {
+            const HTMLListItem& item = m_heights.WithText(i);
             const Rect rect = CurrentRect(i);
             if (rect.bottom > 0 && rect.top < size.height()) {
                 m_painted.push_back({i, rect});
@@ -437,7 +404,7 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
         ScheduleRefinement();
     }
     // The top of a long list is on screen: the rest is asked for once this frame is out.
-    if (m_rowsToCome > 0 && !m_rowsAskPosted) {
+    if (m_heights.RowsToCome() > 0 && !m_rowsAskPosted) {
         m_rowsAskPosted = true;
         QMetaObject::invokeMethod(
             this,
@@ -605,199 +572,43 @@ void CHTMLListCtrl::SyncContentScroll() {
     }
 }
 
-int CHTMLListCtrl::ItemBelow(int64_t y) const {
-    // m_tops[i + 1] is the bottom of item i.
-    const auto bottom = std::upper_bound(m_tops.begin() + 1, m_tops.end(), y);
-    return static_cast<int>(bottom - (m_tops.begin() + 1));
-}
-
-void CHTMLListCtrl::RecomputeTops(int first) {
-    for (size_t i = static_cast<size_t>(std::max(first, 0)); i < m_items.size(); ++i) {
-        m_tops[i + 1] = m_tops[i] + m_items[i].height;
-    }
-    UpdateTotalHeight();
-}
-
-bool CHTMLListCtrl::MeasureListed(int index) {
-    HTMLListItem& item = m_items[static_cast<size_t>(index)];
-    if (item.measured) {
-        return false;
-    }
-    MeasureNow(item);
-    --m_unmeasured;
-    return true;
-}
-
-void CHTMLListCtrl::MeasureNow(HTMLListItem& item) {
-    EnsureText(item);
-    std::u16string* previousText = item.hasPreviousText ? &m_previousTexts[static_cast<size_t>(item.index)] : nullptr;
-    if (previousText != nullptr && *previousText == item.text) {
-        item.measured = true; // the estimate was the measure of the same text
-    } else if (!ReuseMeasure(item)) {
-        MeasureInto(item);
-    }
-    if (previousText != nullptr) {
-        item.hasPreviousText = false;
-        std::u16string().swap(*previousText);
-    }
-}
-
 std::u16string CHTMLListCtrl::GetItemText(int index) const {
-    if (!HasItem(index)) {
-        return {};
-    }
-    const HTMLListItem& item = m_items[index];
-    if (item.textPending && m_textProvider) {
-        return m_textProvider(item.index);
-    }
-    return item.text;
-}
-
-void CHTMLListCtrl::EnsureText(HTMLListItem& item) {
-    if (item.textPending) {
-        item.textPending = false;
-        if (m_textProvider) {
-            item.text = m_textProvider(item.index);
-        }
-    }
-}
-
-void CHTMLListCtrl::MeasureInto(HTMLListItem& item) {
-    EnsureText(item);
-    item.height = MeasureItem(item.text, item.kind, item.image, m_clientWidth);
-    item.measured = true;
-    ++m_measureCount;
-    m_sampleSum += item.height;
-    ++m_sampleCount;
-}
-
-HTMLListItem* CHTMLListCtrl::FindPrevious(int64_t data) {
-    std::vector<HTMLListItem>& previous = m_previous.items;
-    if (previous.empty()) {
-        return nullptr;
-    }
-    size_t found = m_previous.cursor;
-    if (found >= previous.size() || previous[found].data != data) {
-        if (m_previous.table.empty()) {
-            BuildPreviousIndex();
-        }
-        const size_t mask = m_previous.table.size() - 1;
-        found = previous.size();
-        for (size_t slot = DataHash(data) & mask; m_previous.table[slot].index != 0; slot = (slot + 1) & mask) {
-            if (m_previous.table[slot].data == data) {
-                found = static_cast<size_t>(m_previous.table[slot].index - 1);
-                break;
-            }
-        }
-        if (found == previous.size()) {
-            return nullptr;
-        }
-    }
-    m_previous.cursor = found + 1;
-    return &previous[found];
-}
-
-bool CHTMLListCtrl::ReuseMeasure(HTMLListItem& item) {
-    HTMLListItem* old = FindPrevious(item.data);
-    if (old == nullptr || !old->measured || old->fixedHeight || old->kind != item.kind || old->image != item.image) {
-        return false;
-    }
-    if (item.textPending) {
-        // The old height is the estimate until the text is made; the old text goes
-        // with it, for the comparison then.
-        item.height = old->height;
-        item.hasPreviousText = true;
-        if (m_previousTexts.size() <= static_cast<size_t>(item.index)) {
-            m_previousTexts.resize(static_cast<size_t>(item.index) + 1);
-        }
-        m_previousTexts[static_cast<size_t>(item.index)] = std::move(old->text);
-        old->measured = false; // its text is gone: no other item can take its measure
-        return false;
-    }
-    if (old->text != item.text) {
-        return false;
-    }
-    item.height = old->height;
-    item.measured = true;
-    return true;
-}
-
-void CHTMLListCtrl::BuildPreviousIndex() {
-    const std::vector<HTMLListItem>& previous = m_previous.items;
-    size_t capacity = 16;
-    while (capacity < previous.size() * 2) {
-        capacity *= 2;
-    }
-    m_previous.table.assign(capacity, {});
-    const size_t mask = capacity - 1;
-    for (size_t i = 0; i < previous.size(); ++i) {
-        size_t slot = DataHash(previous[i].data) & mask;
-        // The first item with a given data wins; later ones are found by the cursor or not at all.
-        while (m_previous.table[slot].index != 0 && m_previous.table[slot].data != previous[i].data) {
-            slot = (slot + 1) & mask;
-        }
-        if (m_previous.table[slot].index == 0) {
-            m_previous.table[slot] = {previous[i].data, static_cast<int32_t>(i + 1)};
-        }
-    }
-}
-
-int CHTMLListCtrl::EstimatedHeight() const {
-    return static_cast<int>((m_sampleSum + m_sampleCount / 2) / std::max<int64_t>(m_sampleCount, 1));
+    return HasItem(index) ? m_heights.TextOf(index) : std::u16string();
 }
 
 void CHTMLListCtrl::InvalidateMeasures() {
-    RetirePrevious();
-    m_sampleSum = 0;
-    m_sampleCount = 0;
-    int position = 0;
-    for (HTMLListItem& item : m_items) {
-        item.index = position++;
-        if (!item.fixedHeight && item.measured) {
-            // The old height is the estimate until the item is measured again.
-            item.measured = false;
-            ++m_unmeasured;
-        }
-    }
-    m_refineCursor = 0;
+    m_heights.InvalidateMeasures();
     ScheduleRefinement();
 }
 
 CHTMLListCtrl::Anchor CHTMLListCtrl::CaptureAnchor() const {
-    if (m_items.empty()) {
-        return {};
-    }
-    const int64_t position = ScrollPos();
-    int index = std::min(ItemBelow(position), GetItemCount() - 1);
-    if (HasItem(m_selected) && TopOf(m_selected) + m_items[m_selected].height > position &&
-        TopOf(m_selected) < position + m_clientHeight) {
-        index = m_selected;
-    }
-    return {index, position - TopOf(index)};
+    return m_heights.CaptureAnchor(ScrollPos(), m_clientHeight, m_selected);
 }
 
-void CHTMLListCtrl::CommitHeights(const Anchor& anchor, int first, int last) {
-    if (first > last || first >= GetItemCount()) {
+void CHTMLListCtrl::CommitHeights(const Anchor& anchor, const ItemHeights::Changed& changed) {
+    if (changed.Empty()) {
         return;
     }
-    RecomputeTops(first);
+    m_heights.Commit(changed);
     QScrollBar* bar = verticalScrollBar();
+    int64_t anchoredPosition = 0;
+    const bool hasAnchor = m_heights.AnchoredPosition(anchor, anchoredPosition);
     {
         // The anchor keeps its place on screen, so what shows does not move: the
         // position changes without scrolling the pixels.
         const QSignalBlocker quiet(bar);
         UpdateScrollRange();
-        if (HasItem(anchor.index)) {
-            bar->setValue(ClampToInt(TopOf(anchor.index) + anchor.offset));
+        if (hasAnchor) {
+            bar->setValue(ClampToInt(anchoredPosition));
         }
     }
     const int position = ScrollPos();
-    const bool anchored = HasItem(anchor.index) && position == TopOf(anchor.index) + anchor.offset;
-    const int firstShown = ItemBelow(position);
-    const int lastShown = ItemBelow(int64_t{position} + std::max(m_clientHeight, 1) - 1);
+    const bool anchored = hasAnchor && position == anchoredPosition;
+    const int firstShown = m_heights.ItemBelow(position);
+    const int lastShown = m_heights.ItemBelow(int64_t{position} + std::max(m_clientHeight, 1) - 1);
     // Without the anchor in place everything is drawn anew.
     m_contentScroll = position;
-    if (!anchored || (first <= lastShown && last >= firstShown)) {
+    if (!anchored || (changed.first <= lastShown && changed.last >= firstShown)) {
         viewport()->update();
     }
     ScheduleSettle();
@@ -805,51 +616,22 @@ void CHTMLListCtrl::CommitHeights(const Anchor& anchor, int first, int last) {
 
 void CHTMLListCtrl::MeasureInView() {
     // Each round measures at least one item, and a measured item stays measured.
-    while (m_unmeasured > 0) {
+    while (m_heights.Unmeasured() > 0) {
         const Anchor anchor = CaptureAnchor();
-        const int64_t position = ScrollPos();
-        int first = GetItemCount();
-        int last = -1;
-        // Only heights that changed need committing; an item may keep its estimate.
-        for (int i = ItemBelow(position); i < GetItemCount() && TopOf(i) < position + m_clientHeight; ++i) {
-            const int estimate = m_items[i].height;
-            if (MeasureListed(i) && m_items[i].height != estimate) {
-                first = std::min(first, i);
-                last = i;
-            }
-        }
-        if (last < 0) {
+        const ItemHeights::Changed changed = m_heights.MeasureInView(ScrollPos(), m_clientHeight);
+        if (changed.Empty()) {
             return; // everything in view is measured
         }
-        CommitHeights(anchor, first, last);
+        CommitHeights(anchor, changed);
     }
 }
 
 void CHTMLListCtrl::MeasureAround(int index) {
-    if (m_unmeasured == 0) {
+    if (m_heights.Unmeasured() == 0) {
         return;
     }
     const Anchor anchor = CaptureAnchor();
-    int first = GetItemCount();
-    int last = -1;
-    const auto measure = [&](int i) {
-        const int estimate = m_items[i].height;
-        if (MeasureListed(i) && m_items[i].height != estimate) {
-            first = std::min(first, i);
-            last = std::max(last, i);
-        }
-        return m_items[i].height;
-    };
-    measure(index);
-    int64_t below = 0;
-    for (int i = index + 1; i < GetItemCount() && below < m_clientHeight; ++i) {
-        below += measure(i);
-    }
-    int64_t above = 0;
-    for (int i = index - 1; i >= 0 && above < m_clientHeight; --i) {
-        above += measure(i);
-    }
-    CommitHeights(anchor, first, last);
+    CommitHeights(anchor, m_heights.MeasureAround(index, m_clientHeight));
 }
 
 void CHTMLListCtrl::RefineSlice() {
@@ -859,11 +641,9 @@ void CHTMLListCtrl::RefineSlice() {
         return;
     }
     FlushScrollRange();
-    if (m_unmeasured == 0) {
-        if (!m_retired.empty()) {
-            FreeRetiredSlice();
-        }
-        if (m_retired.empty()) {
+    if (m_heights.Unmeasured() == 0) {
+        m_heights.FreeRetiredSlice();
+        if (!m_heights.HasRetired()) {
             m_refineTimer.stop();
         }
         return;
@@ -871,36 +651,14 @@ void CHTMLListCtrl::RefineSlice() {
     const Anchor anchor = CaptureAnchor();
     QElapsedTimer clock;
     clock.start();
-    int first = GetItemCount();
-    int last = -1;
-    int measured = 0;
-    for (int scanned = 0; m_unmeasured > 0 && scanned < GetItemCount(); ++scanned) {
-        if (m_refineCursor >= GetItemCount()) {
-            m_refineCursor = 0;
-        }
-        const int index = m_refineCursor++;
-        const int estimate = m_items[index].height;
-        if (MeasureListed(index)) {
-            if (m_items[index].height != estimate) {
-                first = std::min(first, index);
-                last = std::max(last, index);
-            }
-            if (++measured % kSliceCheckEvery == 0 && clock.nsecsElapsed() > kSliceNanoseconds) {
-                break;
-            }
-        }
-    }
-    if (measured == 0) {
-        m_unmeasured = 0; // nothing was left after all
-    }
-    CommitHeights(anchor, first, last);
-    if (m_unmeasured == 0) {
+    CommitHeights(anchor, m_heights.RefineSlice([&clock] { return clock.nsecsElapsed() > kSliceNanoseconds; }));
+    if (m_heights.Unmeasured() == 0) {
         RetirePrevious();
     }
 }
 
 void CHTMLListCtrl::ScheduleRefinement() {
-    if ((m_unmeasured > 0 || !m_retired.empty()) && !m_refineTimer.isActive()) {
+    if ((m_heights.Unmeasured() > 0 || m_heights.HasRetired()) && !m_refineTimer.isActive()) {
         m_refineTimer.start();
     }
 }
@@ -914,7 +672,7 @@ void CHTMLListCtrl::UpdateScrollRange() {
         const QSignalBlocker quiet(bar);
         // The page step sets the thumb's size; paging itself moves by kPageStep (OnScrollAction).
         bar->setPageStep(std::max(m_clientHeight, 1));
-        bar->setRange(0, std::max(0, m_totalHeight - m_clientHeight));
+        bar->setRange(0, std::max(0, m_heights.TotalHeight() - m_clientHeight));
     }
     // A shorter range may have moved the position.
     if (!bar->signalsBlocked()) {
@@ -975,25 +733,14 @@ void CHTMLListCtrl::Settle() {
     FlushScrollRange();
     m_settlePending = false;
     TellScrollArea();
-    if (m_unmeasured == 0) {
+    if (m_heights.Unmeasured() == 0) {
         RetirePrevious();
     }
 }
 
 void CHTMLListCtrl::RetirePrevious() {
-    if (!m_previous.items.empty()) {
-        m_retired.push_back(std::move(m_previous.items));
+    if (m_heights.RetirePrevious()) {
         ScheduleRefinement();
-    }
-    m_previous = {};
-}
-
-void CHTMLListCtrl::FreeRetiredSlice() {
-    // Freeing 100,000 texts at once would hold up input for milliseconds.
-    std::vector<HTMLListItem>& items = m_retired.back();
-    items.resize(items.size() - std::min(items.size(), kItemsFreedPerSlice));
-    if (items.empty()) {
-        m_retired.pop_back();
     }
 }
 
@@ -1032,7 +779,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     // Both records are made before the first is sent: a handler may refill the list.
     const bool toggled = (m_style & HTMLLIST_STYLE_CHECKBOXES) && InCheckBox(GetItemRect(hit), at);
     if (toggled) {
-        m_items[hit].ticked = !m_items[hit].ticked;
+        m_heights.Item(hit).ticked = !m_heights.Item(hit).ticked;
     }
     const HTMLListNotify checkChanged = MakeNotify(HTMLLIST_CHECKCHANGED, hit);
     const HTMLListNotify selectionChanged = MakeNotify(HTMLLIST_SELCHANGED, hit);
@@ -1054,7 +801,7 @@ int CHTMLListCtrl::HitTest(QPoint at) const {
     if (m_paintedCount == 0 || (at.y() >= 0 && at.y() < viewport()->height())) {
         return -1;
     }
-    const int index = ItemBelow(int64_t{m_paintedScroll} + at.y());
+    const int index = m_heights.ItemBelow(int64_t{m_paintedScroll} + at.y());
     return index < m_paintedCount && GetItemRect(index).Contains(point) ? index : -1;
 }
 
@@ -1074,9 +821,7 @@ void CHTMLListCtrl::MoveSelection(int key) {
     }
     const bool up = key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Home;
     const int previous = m_selected;
-    if (key == Qt::Key_Home || key == Qt::Key_End) {
-        m_selected = up ? 0 : count - 1;
-    } else if (m_selected < 0) {
+    if (key == Qt::Key_Home || key == Qt::Key_End || m_selected < 0) {
         m_selected = up ? 0 : count - 1;
     } else if (m_selected >= count) {
         // Left past the end by a refill with fewer items: continue from the last one.
@@ -1086,7 +831,7 @@ void CHTMLListCtrl::MoveSelection(int key) {
         // at least one item on.
         MeasureAround(m_selected);
         const int64_t target = TopOf(m_selected) + (up ? -int64_t{m_clientHeight} : int64_t{m_clientHeight});
-        const int page = std::clamp(ItemBelow(target), 0, count - 1);
+        const int page = std::clamp(m_heights.ItemBelow(target), 0, count - 1);
         m_selected =
             up ? std::min(page, std::max(m_selected - 1, 0)) : std::max(page, std::min(m_selected + 1, count - 1));
     } else if (up && m_selected > 0) {
@@ -1111,8 +856,7 @@ HTMLListNotify CHTMLListCtrl::MakeNotify(int code, int index) {
     notification.idFrom = m_controlId;
     notification.code = code;
     if (HasItem(index)) {
-        HTMLListItem& item = m_items[index];
-        EnsureText(item);
+        const HTMLListItem& item = m_heights.WithText(index);
         notification.item = index;
         notification.text = item.text;
         notification.data = item.data;
@@ -1141,7 +885,7 @@ void CHTMLListCtrl::InvalidateItem(int index) {
 
 Rect CHTMLListCtrl::CurrentRect(int index) const {
     const int64_t top = TopOf(index) - ScrollPos();
-    return {0, ClampToInt(top), viewport()->width(), ClampToInt(top + m_items[index].height)};
+    return {0, ClampToInt(top), viewport()->width(), ClampToInt(top + m_heights.HeightOf(index))};
 }
 
 DrawingContext& CHTMLListCtrl::MeasuringContext() {
@@ -1162,7 +906,7 @@ void CHTMLListCtrl::DropMeasuringContext() {
 // items prints the resident memory to standard error and ends the program.
 void CHTMLListCtrl::ReportFirstPaint() {
     static bool report = qEnvironmentVariableIsSet("PARCELO_REPORT_FIRST_PAINT");
-    if (!report || m_items.empty()) {
+    if (!report || GetItemCount() == 0) {
         return;
     }
     report = false;

@@ -2,6 +2,7 @@
 
 #include "listui/HTMLListDefs.h"
 #include "listui/HTMLListItem.h"
+#include "listui/ItemHeights.h"
 #include "platform/DrawingContext.h"
 #include "platform/GdiTypes.h"
 
@@ -10,9 +11,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QTimer>
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,8 +65,8 @@ public:
     // the event loop or the list is used next.
     int InsertItem(std::u16string text, int image, int64_t data, int kind, int height = 0);
     // Gives the text of item `index` of an item added by InsertItemWithoutText.
-    using TextProvider = std::function<std::u16string(int index)>;
-    void SetTextProvider(TextProvider provider) { m_textProvider = std::move(provider); }
+    using TextProvider = ItemHeights::TextProvider;
+    void SetTextProvider(TextProvider provider) { m_heights.SetTextProvider(std::move(provider)); }
     // Appends an item, measured, whose text the list asks of the text provider only when
     // it first needs it: to measure, draw or report the item. A long list added this way
     // costs for the items on screen only; the rest have their texts made in background
@@ -77,7 +76,7 @@ public:
     // Removes every item. The selected index and the scroll position stay as they are,
     // so a refilled list selects the same position again.
     void DeleteAllItems();
-    int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    int GetItemCount() const { return m_heights.Count(); }
     // What the list says, in its own font and colours, while it has no items (and none
     // to come): how to fill it. Empty says nothing.
     void SetEmptyText(std::u16string text);
@@ -88,14 +87,14 @@ public:
     // painted, and before it handles a key, a click, the wheel or the scroll bar, so that
     // input always acts on the whole list. Removing every item forgets them.
     void SetRowsToCome(int count);
-    int RowsToCome() const { return m_rowsToCome; }
+    int RowsToCome() const { return m_heights.RowsToCome(); }
     // The sum of the item heights, estimates included.
-    int GetTotalHeight() const { return m_totalHeight; }
+    int GetTotalHeight() const { return m_heights.TotalHeight(); }
     // True while some item heights are still estimates, the scroll area has yet to hear of
     // a change or an old filling is still being freed.
     bool HasPendingWork() const;
     // How many items the list has measured since it was made; for tests and benchmarks.
-    int64_t MeasureCount() const { return m_measureCount; }
+    int64_t MeasureCount() const { return m_heights.MeasureCount(); }
 
     // -1 for none; may point past the last item after a refill with fewer items.
     int GetSelectedIndex() const { return m_selected; }
@@ -162,52 +161,18 @@ private:
         int index = 0;
         Rect rect;
     };
-    // The item whose place on screen is kept while heights above it change.
-    struct Anchor {
-        int index = -1;
-        int64_t offset = 0; // the scroll position less the item's top
-    };
-    // Measured heights of the items of the last filling, kept while a refill runs.
-    struct PreviousFill {
-        struct Slot {
-            int64_t data = 0;
-            int32_t index = 0; // index + 1, 0 for a free slot
-        };
-        std::vector<HTMLListItem> items;
-        std::vector<Slot> table; // open addressing by data
-        size_t cursor = 0;       // where the next item is most likely to be
-    };
+    using Anchor = ItemHeights::Anchor;
 
-    bool HasItem(int index) const { return index >= 0 && index < GetItemCount(); }
-    int64_t TopOf(int index) const { return m_tops[static_cast<size_t>(index)]; }
-    // The first item whose bottom lies below `y` (list coordinates); the item count when none.
-    int ItemBelow(int64_t y) const;
-    // Heights of the items from `first` on changed: recomputes the offsets after them.
-    void RecomputeTops(int first);
-    void MeasureInto(HTMLListItem& item);
-    // Measures an item that is not measured yet, unless it takes the measure of an item
-    // of the last filling with the same text.
-    void MeasureNow(HTMLListItem& item);
-    // Asks the text provider for the item's text if it has none yet.
-    void EnsureText(HTMLListItem& item);
+    bool HasItem(int index) const { return m_heights.Has(index); }
+    int64_t TopOf(int index) const { return m_heights.TopOf(index); }
     int Append(HTMLListItem item);
-    // The item of the last filling with the same data; nullptr for none.
-    HTMLListItem* FindPrevious(int64_t data);
-    // Measures item `index` (or takes its measure from the last filling) unless it is
-    // measured already; true when it was not.
-    bool MeasureListed(int index);
-    bool ReuseMeasure(HTMLListItem& item);
-    void BuildPreviousIndex();
-    int EstimatedHeight() const;
-    // The sum of the item heights and the room kept for the rows to come.
-    void UpdateTotalHeight();
     void AskForRowsToCome();
     // Turns every measured height into an estimate, after the width, the style or the font changed.
     void InvalidateMeasures();
     Anchor CaptureAnchor() const;
-    // Applies height changes of items `first` to `last`: offsets, the scroll range, and
-    // the scroll position that keeps `anchor` in its place on screen.
-    void CommitHeights(const Anchor& anchor, int first, int last);
+    // Applies height changes: offsets, the scroll range, and the scroll position that
+    // keeps `anchor` in its place on screen.
+    void CommitHeights(const Anchor& anchor, const ItemHeights::Changed& changed);
     // Measures what the client area shows at the current scroll position.
     void MeasureInView();
     // Measures `index` and enough items on each side of it to fill the client area.
@@ -216,7 +181,6 @@ private:
     void RefineSlice();
     // The last filling is no longer needed: its items are freed in background slices.
     void RetirePrevious();
-    void FreeRetiredSlice();
     void ScheduleRefinement();
     void UpdateScrollRange();
     // Sets a range that a long fill left pending.
@@ -254,17 +218,10 @@ private:
     // on a light palette, the palette's own roles on a dark one.
     void TakePaletteColours();
 
-    std::vector<HTMLListItem> m_items;
-    TextProvider m_textProvider;
+    // The items and their heights.
+    ItemHeights m_heights;
     std::u16string m_emptyText;
-    // By item index: the text of the last filling's item whose measure an item added
-    // without its text took as its estimate (see HTMLListItem::hasPreviousText).
-    std::vector<std::u16string> m_previousTexts;
-    // m_tops[i] is the top of item i in the list, m_tops.back() the total height.
-    std::vector<int64_t> m_tops{0};
     int m_controlId = 0;
-    int m_totalHeight = 0;
-    int m_rowsToCome = 0;
     bool m_rowsAskPosted = false;
     bool m_firstFrameShown = false;
     int m_clientWidth = 0;
@@ -285,15 +242,8 @@ private:
     int m_paintedScroll = 0;
     int m_paintedWidth = 0;
 
-    // Estimates and their refinement.
-    int m_unmeasured = 0;
-    int m_refineCursor = 0;
-    int64_t m_sampleSum = 0;
-    int64_t m_sampleCount = 0;
-    int64_t m_measureCount = 0;
+    // Refinement of the estimates and freeing of old fillings, in slices.
     QTimer m_refineTimer;
-    PreviousFill m_previous;
-    std::vector<std::vector<HTMLListItem>> m_retired;
     bool m_settlePending = false;
     bool m_rangePending = false;
     bool m_showingBar = false;
