@@ -71,7 +71,7 @@ QByteArray RequestLine(const QByteArray& token) {
 // DESKTOP_STARTUP_ID on X11; empty when there is none or it cannot be sent.
 QByteArray LaunchToken() {
     for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
-        const QByteArray token = qgetenv(name);
+        QByteArray token = qgetenv(name);
         if (!token.isEmpty() && IsToken(token)) {
             return token;
         }
