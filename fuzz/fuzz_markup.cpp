@@ -147,8 +147,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int32_t right = rect.left;
         const int lineHeight = FakeDrawingContext::DefaultFontHeight;
         for (const FakeDrawCall& call : drawing.Calls()) {
-            right = std::max(right,
-                             ClampToInt(int64_t{call.rect.left} + FakeDrawingContext::Extent(call.font, call.text).cx));
+            int64_t end = int64_t{call.rect.left} + FakeDrawingContext::Extent(call.font, call.text).cx;
+            // A word wider than a wrapped line is drawn up to the line's edge, ending in "…".
+            const int64_t lineWidth = int64_t{call.rect.right} - rect.left;
+            if ((format & parcelo::DT_WORDBREAK) != 0 && end - call.rect.left > lineWidth) {
+                end = std::max<int64_t>(call.rect.left, std::min<int64_t>(end, call.rect.right));
+            }
+            right = std::max(right, ClampToInt(end));
         }
         Check(measured.left == rect.left && measured.top == rect.top, "measuring moved the rectangle");
         Check(measured.right == right, "measured width differs from the drawn words");
