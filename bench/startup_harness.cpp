@@ -8,7 +8,8 @@
 // harness and the program run (the figures mean nothing then).
 //
 // Several builds of the program can be compared in one run; every start is interleaved.
-// The programs run under the offscreen platform with PARCELO_REPORT_FIRST_PAINT set:
+// The programs run under the offscreen platform (or the one PARCELO_HARNESS_PLATFORM
+// names) with PARCELO_REPORT_FIRST_PAINT set:
 // the list then prints one line at its first paint that shows items and the program
 // ends. The stores are built once with the program's own store (in tmpfs, where
 // flushing costs nothing) and kept next to the harness for later runs.
@@ -193,7 +194,9 @@ int main(int argc, char** argv) {
     conf.close();
 
     QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
-    base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // A real display server when asked for (PARCELO_HARNESS_PLATFORM=xcb under Xvfb, say).
+    const QString platform = qEnvironmentVariable("PARCELO_HARNESS_PLATFORM", QStringLiteral("offscreen"));
+    base.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     base.insert(QStringLiteral("PARCELO_DPI"), QStringLiteral("96"));
     base.insert(QStringLiteral("PARCELO_REPORT_FIRST_PAINT"), QStringLiteral("1"));
     base.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
