@@ -74,6 +74,13 @@ int ItemHeights::Append(HTMLListItem item, int64_t viewBottom) {
     return Count() - 1;
 }
 
+void ItemHeights::Reserve(size_t count) {
+    if (count > m_items.capacity()) {
+        m_items.reserve(count);
+        m_tops.reserve(count + 1);
+    }
+}
+
 void ItemHeights::SetRowsToCome(int count) {
     m_rowsToCome = std::max(count, 0);
     UpdateTotalHeight();

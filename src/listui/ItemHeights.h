@@ -55,6 +55,8 @@ public:
     // now when no item is measured yet or the list ends above `viewBottom`, or gets
     // the estimate.
     int Append(HTMLListItem item, int64_t viewBottom);
+    // Room for `count` items in all.
+    void Reserve(size_t count);
     // Rows to come: room kept below the items at the estimated height.
     void SetRowsToCome(int count);
     int RowsToCome() const { return m_rowsToCome; }
