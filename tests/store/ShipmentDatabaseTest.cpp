@@ -142,6 +142,23 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
     added[2].itemName = u"USB-C 케이블";
     ASSERT_TRUE(store.AddBatch(added));
     const std::u16string a = added[0].invoiceNumber;
+    // The compact table a list reads gives what the vector gives, field by field.
+    const auto expectSameInTable = [&](const ShipmentQuery& query, const std::vector<Shipment>& shipments,
+                                       size_t limit) {
+        ShipmentTable table;
+        table.Append(MakeShipment(u"replaced", 0, 0));
+        size_t selected = 0;
+        ASSERT_TRUE(limit == 0 ? store.Query(query, table) : store.QueryFirst(query, limit, table, selected));
+        ASSERT_EQ(table.Size(), shipments.size());
+        for (size_t i = 0; i < shipments.size(); ++i) {
+            const Shipment row = table.At(i);
+            EXPECT_TRUE(row.id == shipments[i].id && row.invoiceNumber == shipments[i].invoiceNumber &&
+                        row.itemName == shipments[i].itemName && row.entryDate == shipments[i].entryDate &&
+                        row.orderDate == shipments[i].orderDate && row.status == shipments[i].status &&
+                        row.courierIndex == shipments[i].courierIndex)
+                << "row " << i;
+        }
+    };
     struct Case {
         ShipmentSortKey key;
         bool newestFirst;
@@ -177,6 +194,7 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
                 EXPECT_EQ(original.invoiceNumber, shipment.invoiceNumber) << "the id comes with its shipment";
             }
             EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
+            expectSameInTable(query, shipments, 0);
 
             // The top of the same list, and how long the whole is.
             size_t selected = 99;
@@ -188,6 +206,7 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
             expected.resize(std::min<size_t>(expected.size(), 2));
             EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
             EXPECT_EQ(selected, filter == FILTER_ALL ? 4u : filter == InDelivery ? 2u : filter <= Cancelled ? 1u : 0u);
+            expectSameInTable(query, shipments, 2);
         }
     }
 
@@ -197,6 +216,10 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
         query.newestFirst = false;
         std::vector<Shipment> shipments;
         EXPECT_TRUE(store.Query(query, shipments));
+        expectSameInTable(query, shipments, 0);
+        expectSameInTable(
+            query, std::vector<Shipment>(shipments.begin(), shipments.begin() + std::min<size_t>(shipments.size(), 1)),
+            1);
         Names invoices;
         for (const Shipment& shipment : shipments) {
             invoices.push_back(shipment.invoiceNumber);
