@@ -4,6 +4,7 @@
 #include "platform/Contrast.h"
 #include "platform/QtImageList.h"
 #include "platform/QtText.h"
+#include "platform/TextWidthCache.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -19,6 +20,18 @@
 #include <unordered_map>
 
 namespace parcelo {
+
+namespace {
+
+// Bounds of the measuring cache; when one is reached that part starts afresh. A list of
+// 100,000 shipments holds about 200,000 distinct words, so a smaller bound would make
+// every refresh of such a list measure each word again.
+constexpr size_t MAX_CACHED_WIDTHS = 262144;
+constexpr size_t MAX_CACHED_FONTS = 256;
+// Only what is painted is shaped: a few screens' worth of words.
+constexpr size_t MAX_CACHED_SHAPES = 8192;
+
+} // namespace
 
 // One font with its metrics and the widths measured in it so far, shared by
 // every context that uses the same font.
@@ -49,20 +62,12 @@ struct QtFontData {
     int height;
     int ascent;
     int leading;
-    mutable std::unordered_map<std::u16string, int, TextHash, std::equal_to<>> widths;
+    mutable TextWidthCache widths{MAX_CACHED_WIDTHS};
     // Shaping a word again at every paint costs more than drawing it.
     mutable std::unordered_map<std::u16string, Shaped, TextHash, std::equal_to<>> shapes;
 };
 
 namespace {
-
-// Bounds of the measuring cache; when one is reached that part starts afresh. A list of
-// 100,000 shipments holds about 200,000 distinct words, so a smaller bound would make
-// every refresh of such a list measure each word again.
-constexpr size_t MAX_CACHED_WIDTHS = 262144;
-constexpr size_t MAX_CACHED_FONTS = 256;
-// Only what is painted is shaped: a few screens' worth of words.
-constexpr size_t MAX_CACHED_SHAPES = 8192;
 
 constexpr ColorRef EDGE_SHADOW = Rgb(0x80, 0x80, 0x80);
 
@@ -207,15 +212,12 @@ QString WithoutPrefixes(const QString& text) {
 } // namespace
 
 int QtFontData::Width(std::u16string_view text) const {
-    if (auto found = widths.find(text); found != widths.end()) {
-        return found->second;
+    if (const std::optional<int> found = widths.Find(text)) {
+        return *found;
     }
     const int width = metrics.horizontalAdvance(
         QString::fromRawData(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
-    if (widths.size() >= MAX_CACHED_WIDTHS) {
-        widths.clear();
-    }
-    widths.emplace(std::u16string(text), width);
+    widths.Add(text, width);
     return width;
 }
 
