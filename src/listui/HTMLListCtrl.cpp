@@ -395,6 +395,8 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
                 DrawItem(dc, rect, item, i == m_selected);
             }
         }
+        // Texts made for items out of view are let go; a long list holds a screenful.
+        m_heights.KeepTextsBetween(m_heights.ItemBelow(scroll), m_heights.ItemBelow(int64_t{scroll} + size.height()));
     }
     m_inPaint = false;
     ReportFirstPaint();

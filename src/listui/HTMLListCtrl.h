@@ -73,6 +73,8 @@ public:
     // slices, as their heights are refined. An item of the last filling with the same
     // data lends its height as the estimate, kept without measuring if the text is the same.
     int InsertItemWithoutText(int image, int64_t data, int kind);
+    // Room for `count` items in all, before adding many.
+    void ReserveItems(size_t count) { m_heights.Reserve(count); }
     // Removes every item. The selected index and the scroll position stay as they are,
     // so a refilled list selects the same position again.
     void DeleteAllItems();

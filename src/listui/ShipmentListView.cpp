@@ -64,7 +64,7 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
     connect(&m_wndList, &CHTMLListCtrl::notify, this, &CShipmentListView::OnListNotify);
     connect(&m_wndList, &CHTMLListCtrl::rowsWanted, this, &CShipmentListView::CompleteFill);
     m_wndList.SetTextProvider([this](int row) {
-        const Shipment& shipment = *m_rows[static_cast<size_t>(row)];
+        const Shipment shipment = m_queried.At(m_rows[static_cast<size_t>(row)]);
         const auto event = m_latest.find(shipment.id);
         const std::u16string status = event != m_latest.end() ? FormatLatestStatus(event->second) : std::u16string();
         return FormatShipmentItem(shipment, FindCourier(m_couriers, shipment.courierIndex), m_fillTime, status);
@@ -160,10 +160,10 @@ void CShipmentListView::FillList(size_t firstRows) {
         m_store.QueryFirst(m_query, firstRows, m_queried, selected);
     } else {
         m_store.Query(m_query, m_queried);
-        selected = m_queried.size();
+        selected = m_queried.Size();
     }
     FillRows();
-    m_wndList.SetRowsToCome(static_cast<int>(selected - m_queried.size()));
+    m_wndList.SetRowsToCome(static_cast<int>(selected - m_queried.Size()));
 }
 
 // Fills the list from the shipments last read, those the find text matches. The rows
@@ -180,22 +180,24 @@ void CShipmentListView::FillRows() {
     m_rowIds.clear();
     m_rows.clear();
     m_fillTime = m_clock.Now();
-    m_rows.reserve(m_queried.size());
-    m_rowIds.reserve(m_queried.size());
-    for (const Shipment& shipment : m_queried) {
-        if (m_matcher && !IsFound(shipment)) {
+    m_rows.reserve(m_queried.Size());
+    m_rowIds.reserve(m_queried.Size());
+    for (uint32_t row = 0; row < m_queried.Size(); ++row) {
+        if (m_matcher &&
+            !IsFound(m_queried.IdAt(row), m_queried.CourierAt(row), m_queried.InvoiceAt(row), m_queried.ItemAt(row))) {
             continue;
         }
-        m_rows.push_back(&shipment);
-        m_rowIds.push_back(shipment.id);
+        m_rows.push_back(row);
+        m_rowIds.push_back(m_queried.IdAt(row));
     }
     // Without its statuses the list still shows every shipment.
     m_latest.clear();
     if (m_tracking != nullptr && !m_rowIds.empty() && !m_tracking->LatestEvents(m_rowIds, m_latest)) {
         m_latest.clear();
     }
-    for (const Shipment* shipment : m_rows) {
-        m_wndList.InsertItemWithoutText(shipment->courierIndex, shipment->id, ITEM_HTML);
+    m_wndList.ReserveItems(m_rows.size());
+    for (const uint32_t row : m_rows) {
+        m_wndList.InsertItemWithoutText(m_queried.CourierAt(row), m_queried.IdAt(row), ITEM_HTML);
     }
     m_wndList.viewport()->update();
 }
@@ -228,20 +230,20 @@ void CShipmentListView::SetFindText(const QString& text) {
     Refill(m_wndList.RowsToCome() > 0, RefillCause::Elsewhere);
 }
 
-bool CShipmentListView::IsFound(const Shipment& shipment) {
+bool CShipmentListView::IsFound(int64_t id, int32_t courierIndex, std::u16string_view invoice,
+                                std::u16string_view item) {
     if (!m_matcher) {
         return true;
     }
-    auto [entry, added] = m_searchKeys.try_emplace(shipment.id);
+    auto [entry, added] = m_searchKeys.try_emplace(id);
     CachedKey& cached = entry->second;
-    if (added || cached.courierIndex != shipment.courierIndex || cached.invoice != shipment.invoiceNumber ||
-        cached.item != shipment.itemName) {
-        const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
-        cached.courierIndex = shipment.courierIndex;
-        cached.invoice = shipment.invoiceNumber;
-        cached.item = shipment.itemName;
+    if (added || cached.courierIndex != courierIndex || cached.invoice != invoice || cached.item != item) {
+        const Courier* courier = FindCourier(m_couriers, courierIndex);
+        cached.courierIndex = courierIndex;
+        cached.invoice = invoice;
+        cached.item = item;
         cached.key = ShipmentSearchKey::Make(courier != nullptr ? FieldView(courier->name) : std::u16string_view(),
-                                             shipment.invoiceNumber, shipment.itemName);
+                                             invoice, item);
     }
     return m_matcher->Matches(cached.key);
 }

@@ -129,7 +129,9 @@ public:
     void SetFindText(const QString& text);
     const QString& FindText() const { return m_findText; }
     // Whether the shipment is shown under the current find text.
-    bool IsFound(const Shipment& shipment);
+    bool IsFound(const Shipment& shipment) {
+        return IsFound(shipment.id, shipment.courierIndex, shipment.invoiceNumber, shipment.itemName);
+    }
 
     // The id of the shipment shown at `row`; 0 when there is no such row.
     int64_t IdAt(int row) const;
@@ -167,6 +169,7 @@ protected:
 
 private:
     void Refill(bool readStore, RefillCause cause);
+    bool IsFound(int64_t id, int32_t courierIndex, std::u16string_view invoice, std::u16string_view item);
     // Selects the row of the shipment and scrolls to it; nothing is selected when it is not shown.
     void SelectRowOf(int64_t id);
     void FillList(size_t firstRows = 0);
@@ -198,11 +201,11 @@ private:
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;
     ShipmentQuery m_query;
-    std::vector<Shipment> m_queried; // what the last fill read: the filter's shipments in order
-    std::vector<int64_t> m_rowIds;   // the shipment id of each row, top to bottom
-    // The shipment of each row (in m_queried), its latest delivery event where known, and
-    // the time of the fill, for the item texts the list asks for.
-    std::vector<const Shipment*> m_rows;
+    ShipmentTable m_queried;       // what the last fill read: the filter's shipments in order
+    std::vector<int64_t> m_rowIds; // the shipment id of each row, top to bottom
+    // The shipment of each row (its place in m_queried), its latest delivery event where
+    // known, and the time of the fill, for the item texts the list asks for.
+    std::vector<uint32_t> m_rows;
     std::map<int64_t, TrackingEvent> m_latest;
     Instant m_fillTime = 0;
     ShipmentActions m_actions;

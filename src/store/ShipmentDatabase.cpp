@@ -129,27 +129,57 @@ bool CShipmentDatabase::Update(const Shipment& shipment) {
 // The whole selection is read in table order and sorted here: through the index of the
 // key SQLite would look every row up in the table on its own. The shipments `shipments`
 // held are written over in place, so that a refresh reuses their texts' memory.
-bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>& shipments) {
-    if (!ReadSelection(query, 0, shipments, nullptr)) {
-        return false;
-    }
+namespace {
+
+// The places of `count` shipments in a query's order; `dateOf` and `idOf` read shipment i.
+template <class DateOf, class IdOf>
+std::vector<uint32_t> SortedOrder(const ShipmentQuery& query, size_t count, DateOf dateOf, IdOf idOf) {
     struct Key {
         Instant date;
         int64_t id;
         uint32_t index;
     };
     std::vector<Key> keys;
-    keys.reserve(shipments.size());
-    for (uint32_t i = 0; i < shipments.size(); ++i) {
-        const Shipment& shipment = shipments[i];
-        keys.push_back(
-            {query.key == ShipmentSortKey::OrderDate ? shipment.orderDate : shipment.entryDate, shipment.id, i});
+    keys.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        keys.push_back({dateOf(i), idOf(i), i});
     }
     // Of equal dates the shipment added first comes first, or last when newest come first.
     std::sort(keys.begin(), keys.end(), [newestFirst = query.newestFirst](const Key& a, const Key& b) {
         return newestFirst ? std::tie(b.date, b.id) < std::tie(a.date, a.id)
                            : std::tie(a.date, a.id) < std::tie(b.date, b.id);
     });
+    std::vector<uint32_t> order(count);
+    for (size_t i = 0; i < count; ++i) {
+        order[i] = keys[i].index;
+    }
+    return order;
+}
+
+size_t SizeOf(const std::vector<Shipment>& shipments) {
+    return shipments.size();
+}
+size_t SizeOf(const ShipmentTable& shipments) {
+    return shipments.Size();
+}
+void Truncate(std::vector<Shipment>& shipments, size_t count) {
+    shipments.resize(count);
+}
+void Truncate(ShipmentTable& shipments, size_t count) {
+    shipments.Truncate(count);
+}
+
+} // namespace
+
+bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>& shipments) {
+    if (!ReadSelection(query, 0, shipments, nullptr)) {
+        return false;
+    }
+    const bool byOrderDate = query.key == ShipmentSortKey::OrderDate;
+    const std::vector<uint32_t> order = SortedOrder(
+        query, shipments.size(),
+        [&](uint32_t i) { return byOrderDate ? shipments[i].orderDate : shipments[i].entryDate; },
+        [&](uint32_t i) { return shipments[i].id; });
     // Each place takes the shipment the order puts there, cycle by cycle, by moves alone.
     std::vector<bool> placed(shipments.size());
     for (size_t start = 0; start < shipments.size(); ++start) {
@@ -158,10 +188,10 @@ bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>&
         }
         Shipment first = std::move(shipments[start]);
         size_t place = start;
-        while (keys[place].index != start) {
-            shipments[place] = std::move(shipments[keys[place].index]);
+        while (order[place] != start) {
+            shipments[place] = std::move(shipments[order[place]]);
             placed[place] = true;
-            place = keys[place].index;
+            place = order[place];
         }
         shipments[place] = std::move(first);
         placed[place] = true;
@@ -169,30 +199,80 @@ bool CShipmentDatabase::Query(const ShipmentQuery& query, std::vector<Shipment>&
     return true;
 }
 
-bool CShipmentDatabase::QueryFirst(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments,
-                                   size_t& selected) {
+bool CShipmentDatabase::Query(const ShipmentQuery& query, ShipmentTable& shipments) {
+    if (!ReadSelection(query, 0, shipments, nullptr)) {
+        return false;
+    }
+    const bool byOrderDate = query.key == ShipmentSortKey::OrderDate;
+    shipments.Reorder(SortedOrder(
+        query, shipments.Size(),
+        [&](uint32_t i) { return byOrderDate ? shipments.OrderDateAt(i) : shipments.EntryDateAt(i); },
+        [&](uint32_t i) { return shipments.IdAt(i); }));
+    return true;
+}
+
+template <class Shipments>
+bool CShipmentDatabase::QueryFirstInto(const ShipmentQuery& query, size_t limit, Shipments& shipments,
+                                       size_t& selected) {
     selected = 0;
     if (!query.text.empty()) {
         // The text is matched here, not by SQLite: every shipment has to be read.
         if (!Query(query, shipments)) {
             return false;
         }
-        selected = shipments.size();
-        shipments.resize(std::min(shipments.size(), limit));
+        selected = SizeOf(shipments);
+        Truncate(shipments, std::min(selected, limit));
         return true;
     }
     if (limit == 0) {
         const bool read = Query(query, shipments);
-        selected = shipments.size();
+        selected = SizeOf(shipments);
         return read;
     }
     return ReadSelection(query, limit, shipments, &selected);
 }
 
-// Reads what a query selects into `shipments`, writing over the shipments it held: the
-// first `limit` in its order, or with `limit` 0 all of them in table order.
+bool CShipmentDatabase::QueryFirst(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments,
+                                   size_t& selected) {
+    return QueryFirstInto(query, limit, shipments, selected);
+}
+
+bool CShipmentDatabase::QueryFirst(const ShipmentQuery& query, size_t limit, ShipmentTable& shipments,
+                                   size_t& selected) {
+    return QueryFirstInto(query, limit, shipments, selected);
+}
+
 bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments,
                                       size_t* selected) {
+    // Read in place, into a shipment already there where there is one: its texts keep
+    // their memory.
+    size_t used = 0;
+    const bool complete = ReadMatching(
+        query, limit, selected,
+        [&]() -> Shipment& { return used < shipments.size() ? shipments[used] : shipments.emplace_back(); },
+        [&] { ++used; });
+    shipments.resize(complete ? used : 0);
+    return complete;
+}
+
+bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, ShipmentTable& shipments,
+                                      size_t* selected) {
+    shipments.Clear();
+    Shipment scratch;
+    const bool complete = ReadMatching(
+        query, limit, selected, [&]() -> Shipment& { return scratch; }, [&] { shipments.Append(scratch); });
+    if (!complete) {
+        shipments.Clear();
+    }
+    shipments.ShrinkToFit();
+    return complete;
+}
+
+// Reads what a query selects, the first `limit` in its order or with `limit` 0 all of
+// them in table order: each record into the shipment `slot` gives, and `keep` for each
+// that passes the query's text.
+bool CShipmentDatabase::ReadMatching(const ShipmentQuery& query, size_t limit, size_t* selected,
+                                     const std::function<Shipment&()>& slot, const std::function<void()>& keep) {
     RecordQuery records;
     records.keyTag = query.key == ShipmentSortKey::OrderDate ? PROP_ORDER_DATE : PROP_ENTRY_DATE;
     records.descending = query.newestFirst;
@@ -207,25 +287,18 @@ bool CShipmentDatabase::ReadSelection(const ShipmentQuery& query, size_t limit, 
     if (selected != nullptr) {
         expect = [&](size_t count) { *selected = filterCanMatch ? count : 0; };
     }
-    size_t used = 0;
     const bool complete = ReadRecords(records, expect, [&](const RecordView& record) {
         if (!filterCanMatch) {
             return;
         }
-        // Read in place, into a shipment already there where there is one: its texts
-        // keep their memory.
-        Shipment& shipment = used < shipments.size() ? shipments[used] : shipments.emplace_back();
+        Shipment& shipment = slot();
         FromRecord(record, shipment);
         if (MatchesText(shipment, query.text)) {
-            ++used;
+            keep();
         }
     });
-    shipments.resize(used);
-    if (!complete) {
-        shipments.clear();
-        if (selected != nullptr) {
-            *selected = 0;
-        }
+    if (!complete && selected != nullptr) {
+        *selected = 0;
     }
     return complete;
 }

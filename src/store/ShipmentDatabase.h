@@ -2,8 +2,10 @@
 
 #include "store/PropertyDatabase.h"
 #include "store/Shipment.h"
+#include "store/ShipmentTable.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,12 +59,20 @@ public:
     // The first `limit` shipments a query selects, in its order, and in `selected` how many
     // it selects in all: the top of a long list, read before the rest.
     bool QueryFirst(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments, size_t& selected);
+    // The same into a compact table, for a list of many shipments.
+    bool Query(const ShipmentQuery& query, ShipmentTable& shipments);
+    bool QueryFirst(const ShipmentQuery& query, size_t limit, ShipmentTable& shipments, size_t& selected);
 
 protected:
     bool DescribeDatabase(DatabaseDescription& description) override;
 
 private:
+    template <class Shipments>
+    bool QueryFirstInto(const ShipmentQuery& query, size_t limit, Shipments& shipments, size_t& selected);
     bool ReadSelection(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments, size_t* selected);
+    bool ReadSelection(const ShipmentQuery& query, size_t limit, ShipmentTable& shipments, size_t* selected);
+    bool ReadMatching(const ShipmentQuery& query, size_t limit, size_t* selected,
+                      const std::function<Shipment&()>& slot, const std::function<void()>& keep);
 };
 
 } // namespace parcelo
