@@ -38,7 +38,7 @@ ImageBarcodes::Result ImageBarcodes::ReadFile(const QString& path) {
     if (TooManyPixels(size)) {
         return {Status::TooLarge, {}, size};
     }
-    reader.setAllocationLimit(static_cast<int>(kMaxPixels * 4 / (1024 * 1024)) + 1);
+    reader.setAllocationLimit(static_cast<int>(kMaxPixels * 4 / (qint64{1} << 20)) + 1);
     QImage image;
     if (!reader.read(&image)) {
         return {Status::NotAnImage, {}, size};
