@@ -1,10 +1,12 @@
 #include "app/CommandLine.h"
 
+#include "app/ImageBarcodes.h"
 #include "app/RefreshCommand.h"
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 #include "couriers/NumberNormaliser.h"
+#include "couriers/NumberPasteParser.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
@@ -30,8 +32,8 @@ namespace parcelo {
 
 namespace {
 
-constexpr const char* kCommandOptions[] = {"-h",    "--help",   "-v",       "--version", "--list",   "--json",
-                                           "--add", "--export", "--import", "--backup",  "--refresh"};
+constexpr const char* kCommandOptions[] = {"-h",    "--help",   "-v",       "--version", "--list",    "--json",
+                                           "--add", "--export", "--import", "--backup",  "--refresh", "--scan"};
 
 // The window's own options, which Qt takes with one dash or two; any other option
 // with two dashes is ours, and an unknown one is bad usage rather than a window.
@@ -338,6 +340,51 @@ int Import(const QString& file) {
     return CommandLine::Success;
 }
 
+// Each invoice number in the barcodes of an image, once, with the couriers whose
+// numbers it fits (or the courier the barcode's text names).
+int Scan(const QString& file) {
+    Session session;
+    if (!session.LoadCouriers(true)) {
+        return CommandLine::Refused;
+    }
+    const ImageBarcodes::Result read = ImageBarcodes::ReadFile(file);
+    if (read.status != ImageBarcodes::Status::Read) {
+        return Refuse(ImageBarcodes::Describe(read, file));
+    }
+    const std::vector<Courier>& couriers = session.Couriers();
+    std::vector<std::u16string> names;
+    names.reserve(couriers.size());
+    for (const Courier& courier : couriers) {
+        names.push_back(CourierName(courier));
+    }
+    const PasteResult found = NumberPasteParser::Parse(ImageBarcodes::AsText(read.texts).toStdU16String(), names);
+    QString out;
+    for (const PastedNumber& number : found.numbers) {
+        if (number.duplicate) {
+            continue;
+        }
+        std::vector<int> candidates = session.Detector()->Detect(number.normalised);
+        if (candidates.empty() && number.courierIndex >= 0) {
+            candidates.push_back(number.courierIndex);
+        }
+        QStringList named;
+        for (const int candidate : candidates) {
+            if (const Courier* courier = FindCourier(couriers, candidate)) {
+                named << ListField(CourierName(*courier));
+            }
+        }
+        out += ToQString(number.normalised) + u'\t' + named.join(QStringLiteral(", ")) + u'\n';
+    }
+    if (out.isEmpty()) {
+        Print(stderr, (read.texts.isEmpty() ? QStringLiteral("parcelo: 이미지에서 바코드를 찾지 못했습니다: ")
+                                            : QStringLiteral("parcelo: 바코드에 송장번호가 없습니다: ")) +
+                          file + u'\n');
+        return CommandLine::NothingFound;
+    }
+    Print(stdout, out);
+    return CommandLine::Success;
+}
+
 int Backup(const QString& file) {
     Session session;
     if (!session.OpenStore()) {
@@ -357,7 +404,10 @@ QString HelpText(const QCommandLineParser& parser) {
                           "--list 의 각 줄 (탭으로 구분): 번호, 택배사, 송장번호, 상품명, 주문일, 등록일, "
                           "상태 (0 배송중, 1 완료, 2 취소)\n"
                           "\n"
-                          "종료 코드: 0 성공, 1 입력을 거부함 (이유는 표준 오류에), 2 잘못된 사용법\n");
+                          "--scan 의 각 줄 (탭으로 구분): 송장번호, 그 번호에 맞는 택배사 (쉼표로 구분)\n"
+                          "\n"
+                          "종료 코드: 0 성공, 1 입력을 거부함 (이유는 표준 오류에), 2 잘못된 사용법, "
+                          "3 --scan 이 이미지에서 송장번호를 찾지 못함\n");
 }
 
 } // namespace
@@ -411,7 +461,11 @@ int CommandLine::RunCommand(const QStringList& arguments) {
                                     QStringLiteral("FILE"));
     const QCommandLineOption refresh(QStringLiteral("refresh"),
                                      QStringLiteral("배송 상태를 한 번 확인합니다 (옵션에서 켠 경우에만)."));
-    parser.addOptions({help, version, list, json, add, exportFile, importFile, backup, refresh});
+    const QCommandLineOption scan(QStringLiteral("scan"),
+                                  QStringLiteral("이미지 (라벨 사진, 주문 화면)의 바코드에서 송장번호를 찾아 한 줄에 "
+                                                 "하나씩 보입니다. 배송은 추가하지 않습니다."),
+                                  QStringLiteral("IMAGE"));
+    parser.addOptions({help, version, list, json, add, exportFile, importFile, backup, refresh, scan});
     parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("--add 의 택배사, 송장번호, 상품명"),
                                  QStringLiteral("[COURIER NUMBER [ITEM]]"));
 
@@ -448,7 +502,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         return Success;
     }
     int actions = 0;
-    for (const QCommandLineOption* option : {&list, &add, &exportFile, &importFile, &backup, &refresh}) {
+    for (const QCommandLineOption* option : {&list, &add, &exportFile, &importFile, &backup, &refresh, &scan}) {
         actions += parser.isSet(*option) ? 1 : 0;
     }
     if (actions != 1) {
@@ -458,7 +512,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         return Misuse(actions == 0 ? QStringLiteral("할 일을 하나 지정하십시오.")
                                    : QStringLiteral("한 번에 하나만 지정할 수 있습니다."));
     }
-    for (const QCommandLineOption* option : {&exportFile, &importFile, &backup}) {
+    for (const QCommandLineOption* option : {&exportFile, &importFile, &backup, &scan}) {
         if (parser.isSet(*option) && parser.values(*option).size() > 1) {
             return Misuse(QStringLiteral("--%1 은 한 번만 쓸 수 있습니다.").arg(option->names().constLast()));
         }
@@ -487,6 +541,9 @@ int CommandLine::RunCommand(const QStringList& arguments) {
     }
     if (parser.isSet(importFile)) {
         return Import(parser.value(importFile));
+    }
+    if (parser.isSet(scan)) {
+        return Scan(parser.value(scan));
     }
     return Backup(parser.value(backup));
 }

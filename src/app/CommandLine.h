@@ -4,12 +4,13 @@
 
 namespace parcelo {
 
-// The options for scripts: list, add, export, import and back up shipments without a
-// window. Exit codes: 0 done, 1 an input was refused (a Korean message on stderr says
-// which and why), 2 bad usage.
+// The options for scripts: list, add, export, import and back up shipments, and read
+// the invoice numbers in an image, without a window. Exit codes: 0 done, 1 an input
+// was refused (a Korean message on stderr says which and why), 2 bad usage, 3 no
+// invoice number in the image given to --scan.
 class CommandLine {
 public:
-    enum ExitCode { Success = 0, Refused = 1, BadUsage = 2 };
+    enum ExitCode { Success = 0, Refused = 1, BadUsage = 2, NothingFound = 3 };
 
     // False only when every argument (argv[0] first) is one of Qt's window options
     // (-platform, -style, -display, ...), with its value: then the window opens. Any

@@ -72,7 +72,8 @@ CMainFrame::CMainFrame(const FontWarmUp* fonts)
                                                                 u"TRACKDB", fonts)),
       m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
       m_wndView(m_couriers, m_store, m_clock, this),
-      m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this) {
+      m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this),
+      m_input(m_wndView, m_fileCommands, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setFocusProxy(&m_wndView);
     // The list has the focus when the window opens; Tab goes on to the filter and the
@@ -345,6 +346,11 @@ void CMainFrame::BindKeys() {
     auto* remove = new QShortcut(QtMenuBuilder::KeysOf(ID_DELETE_SHIPMENT), &m_wndView);
     remove->setContext(Qt::WidgetWithChildrenShortcut);
     connect(remove, &QShortcut::activated, this, [this] { OnCmdMsg(ID_DELETE_SHIPMENT); });
+    // Ctrl+V in the list adds what the clipboard holds; in the find field it pastes text.
+    auto* paste = new QShortcut(QKeySequence::Paste, &m_wndView);
+    paste->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(paste, &QShortcut::activated, this, [this] { m_input.Paste(); });
+    m_input.Attach();
 }
 
 bool CMainFrame::OnCmdMsg(int command) {

@@ -2,6 +2,7 @@
 
 #include "app/FilterSortBar.h"
 #include "app/FindBar.h"
+#include "app/ListInput.h"
 #include "app/QtFileChooser.h"
 #include "app/StartupReader.h"
 #include "app/StatusController.h"
@@ -90,6 +91,8 @@ public:
     // The find field above the list, made on first use.
     CFindBar& FindBar();
     CStoreFileCommands& FileCommands() { return m_fileCommands; }
+    // Drops on the list and Ctrl+V in it.
+    CListInput& Input() { return m_input; }
 
     // Asks the running event loop to end with `code` once it gets control; works
     // before the loop has started, too.
@@ -131,6 +134,7 @@ private:
     std::unique_ptr<CFindBar> m_wndFindBar;
     QtFileChooser m_fileChooser;
     CStoreFileCommands m_fileCommands;
+    CListInput m_input;
     std::function<bool(int)> m_appCommands;
 };
 

@@ -95,8 +95,9 @@ void CParceloApp::ConnectDialogs() {
         const std::u16string name = courier != nullptr ? std::u16string(FieldView(courier->name)) : std::u16string();
         OpenInBrowser(frame, address, name, courier != nullptr ? courierIndex : -1);
     };
-    actions.bulkAdd = [frame] {
+    actions.bulkAdd = [frame](const QString& text) {
         CBulkAddDlg dialog(frame->Couriers(), frame->Detector(), frame->Store(), frame);
+        dialog.SetInitialText(text);
         return dialog.DoModal() == IDOK;
     };
     actions.options = [frame] {

@@ -100,9 +100,12 @@ void CStoreFileCommands::Export() {
 void CStoreFileCommands::Import() {
     const QString file = m_chooser->OpenFile(m_parent, QStringLiteral("가져오기"),
                                              QStringLiteral("배송정보 파일 (*.csv *.json);;모든 파일 (*)"));
-    if (file.isEmpty()) {
-        return;
+    if (!file.isEmpty()) {
+        ImportFile(file);
     }
+}
+
+void CStoreFileCommands::ImportFile(const QString& file) {
     ShipmentTransfer transfer(m_store, m_couriers, &m_detector);
     ImportPlan plan;
     ShipmentTransfer::Error error = transfer.PlanImport(LocalPath(file), plan);

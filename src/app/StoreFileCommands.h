@@ -30,6 +30,8 @@ public:
 
     void Export();
     void Import();
+    // Imports `file` as Import does once the user has chosen it (a file dropped on the list).
+    void ImportFile(const QString& file);
     void BackUp();
     void Restore();
 

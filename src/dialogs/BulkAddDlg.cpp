@@ -109,6 +109,10 @@ void CBulkAddDlg::OnInitDialog() {
     layout->addWidget(m_applyCourier, 0, Qt::AlignLeft);
 
     connect(m_text, &QPlainTextEdit::textChanged, &m_reviewTimer, qOverload<>(&QTimer::start));
+    if (!m_initialText.isEmpty()) {
+        m_text->setPlainText(m_initialText);
+        ReviewText();
+    }
     ShowSummary();
 }
 

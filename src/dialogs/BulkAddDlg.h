@@ -44,6 +44,8 @@ public:
     QPlainTextEdit& TextBox() { return *m_text; }
     QTableWidget& Table() { return *m_table; }
     const BulkAddReview& Review() const { return *m_review; }
+    // The text the dialog opens with (a drop or a paste on the list), read at once.
+    void SetInitialText(const QString& text) { m_initialText = text; }
     // Reads the text box now rather than after the short pause that follows typing.
     void ReviewText();
     // The courier of the current row goes to every ticked row that has none and lists
@@ -72,6 +74,7 @@ private:
     QLabel* m_summary = nullptr;
     QPushButton* m_applyCourier = nullptr;
     QTimer m_reviewTimer;
+    QString m_initialText;
     bool m_filling = false;
 };
 

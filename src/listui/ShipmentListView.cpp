@@ -288,9 +288,7 @@ bool CShipmentListView::OnCommand(int command) {
         OnHistory();
         return true;
     case ID_BULK_ADD:
-        if (m_actions.bulkAdd && m_actions.bulkAdd()) {
-            Refresh(RefillCause::Elsewhere); // the new rows must not move the selection to another shipment
-        }
+        BulkAdd({});
         return true;
     default:
         return false;
@@ -544,6 +542,12 @@ void CShipmentListView::OnHistory() {
         return;
     }
     m_actions.showHistory(shipment->id, [this] { OnTrack(); });
+}
+
+void CShipmentListView::BulkAdd(const QString& text) {
+    if (m_actions.bulkAdd && m_actions.bulkAdd(text)) {
+        Refresh(RefillCause::Elsewhere); // the new rows must not move the selection to another shipment
+    }
 }
 
 void CShipmentListView::OnOptions() {

@@ -52,8 +52,9 @@ struct ShipmentActions {
     std::function<void(const QString& url, int courierIndex)> trackShipment;
     // Runs the options dialog.
     std::function<void()> options;
-    // Runs the dialog that adds many shipments at once; true when it added them.
-    std::function<bool()> bulkAdd;
+    // Runs the dialog that adds many shipments at once, opening with `text` (empty from
+    // the menu); true when it added them.
+    std::function<bool(const QString& text)> bulkAdd;
     // Opens `url`, the address of the courier at `courierIndex`, in the desktop's browser.
     std::function<void(const QString& url, int courierIndex)> openInBrowser;
     // Shows the delivery events of the shipment with this id; `openTracking` opens its
@@ -139,6 +140,9 @@ public:
 
     // Runs a menu command; false when the command is not the view's.
     bool OnCommand(int command);
+    // Opens the dialog that adds many shipments with `text` in it, as 여러 건 추가
+    // opens it empty; the list is read again when shipments were added.
+    void BulkAdd(const QString& text);
     // Edit, delete, call and track need a selected item; everything else is always enabled.
     bool IsCommandEnabled(int command) const;
 

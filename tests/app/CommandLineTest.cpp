@@ -1,4 +1,5 @@
 #include "config/TempFolder.h"
+#include "support/BarcodeImages.h"
 
 #include <SQLiteCpp/Database.h>
 #include <algorithm>
@@ -174,6 +175,8 @@ TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
                                                {"--export"},
                                                {"--list", "--no-such-option"},
                                                {"--import", "a.csv", "--import", "b.csv"},
+                                               {"--scan"},
+                                               {"--scan", "a.png", "--list"},
                                                // no window for what is not a window option
                                                {"-x"},
                                                {"-list"},
@@ -190,6 +193,52 @@ TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
     const Outcome version = profile.Run({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, "parcelo " PARCELO_VERSION "\n");
+}
+
+// A grey image as a binary PGM file, which the program reads as any image.
+void WritePgm(const std::string& file, const test::GreyImage& image) {
+    std::ofstream out(file, std::ios::binary);
+    out << "P5\n" << image.width << ' ' << image.height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(image.pixels.data()), static_cast<std::streamsize>(image.pixels.size()));
+}
+
+// --scan prints each number of an image's barcodes with the couriers it fits, without
+// a window or a display; an image without numbers ends with 3, one it cannot read with 1.
+TEST(CommandLineTest, ScanPrintsTheNumbersInAnImageWithoutADisplay) {
+    Profile profile;
+    profile.SetEnvironment("QT_QPA_PLATFORM", "no-such-platform");
+    profile.SetEnvironment("DISPLAY", "");
+    profile.SetEnvironment("WAYLAND_DISPLAY", "");
+    test::GreyImage label(1200, 900, 255);
+    test::Place(label, test::Encode(ZXing::BarcodeFormat::QRCode, "https://t.example/?n=EE123456785KR", 200, 200),
+                {.centreX = 300, .centreY = 200, .degrees = 20});
+    // The invoice number twice, as labels print it, the second time sideways.
+    const test::GreyImage number = test::Encode(ZXing::BarcodeFormat::Code128, "640123456789", 500, 120);
+    test::Place(label, number, {.centreX = 600, .centreY = 500});
+    test::Place(label, number, {.centreX = 1000, .centreY = 600, .degrees = 90});
+    WritePgm(profile.File("label.pgm"), label);
+    const Outcome found = profile.Run({"--scan", profile.File("label.pgm")});
+    EXPECT_EQ(found.code, 0) << found.err;
+    EXPECT_EQ(found.out, "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n");
+    EXPECT_FALSE(fs::exists(profile.Store())) << "a scan adds nothing";
+
+    test::GreyImage blank(800, 400, 255);
+    test::Place(blank, test::Encode(ZXing::BarcodeFormat::Code128, "ORDER-7", 400, 100),
+                {.centreX = 400, .centreY = 200});
+    WritePgm(profile.File("blank.pgm"), blank);
+    const Outcome none = profile.Run({"--scan", profile.File("blank.pgm")});
+    EXPECT_EQ(none.code, 3);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("바코드에 송장번호가 없습니다"), std::string::npos) << none.err;
+
+    std::ofstream(profile.File("huge.pgm")) << "P5\n9000 9000\n255\n";
+    std::ofstream(profile.File("text.png")) << "not an image\n";
+    for (const char* name : {"missing.png", "huge.pgm", "text.png"}) {
+        const Outcome refused = profile.Run({"--scan", profile.File(name)});
+        EXPECT_EQ(refused.code, 1) << name;
+        EXPECT_EQ(refused.out, "") << name;
+        EXPECT_NE(refused.err.find("parcelo: "), std::string::npos) << refused.err;
+    }
 }
 
 TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {

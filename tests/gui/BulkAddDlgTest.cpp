@@ -26,9 +26,9 @@ protected:
 
     std::unique_ptr<CBulkAddDlg> Open(const QString& text, CShipmentDatabase* store = nullptr) {
         auto dialog = std::make_unique<CBulkAddDlg>(m_couriers, m_detector, store != nullptr ? *store : m_store);
+        // As a drop or a paste on the list opens it: the text is read as the dialog opens.
+        dialog->SetInitialText(text);
         dialog->show();
-        dialog->TextBox().setPlainText(text);
-        dialog->ReviewText();
         return dialog;
     }
     std::vector<Shipment> Stored() { return AllShipments(m_store); }

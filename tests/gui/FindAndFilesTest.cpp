@@ -1,4 +1,5 @@
 #include "app/FileChooser.h"
+#include "app/ListInput.h"
 #include "app/StoreFileCommands.h"
 #include "couriers/CourierDetector.h"
 #include "dialogs/BrowserLauncher.h"
@@ -7,6 +8,7 @@
 #include "listui/ShipmentListView.h"
 #include "res/resource.h"
 #include "store/StoreBackup.h"
+#include "support/BarcodeImages.h"
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxService.h"
 #include "transfer/ShipmentTransfer.h"
@@ -15,6 +17,8 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
 #include <QTest>
 #include <deque>
 
@@ -240,6 +244,121 @@ TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled
     EXPECT_TRUE(details.contains("2행"));
     EXPECT_TRUE(details.contains("4행"));
     EXPECT_EQ(AllShipments(store).size(), before.size());
+}
+
+// A photographed label: a Code 128 barcode, turned a little, on a grey background.
+QImage LabelPhoto(const std::string& number) {
+    GreyImage photo = NoisyBackground(1600, 1200, 5);
+    Place(photo, Encode(ZXing::BarcodeFormat::Code128, number, 500, 130),
+          {.centreX = 800, .centreY = 500, .degrees = 6});
+    QImage image(photo.width, photo.height, QImage::Format_Grayscale8);
+    for (int y = 0; y < photo.height; ++y) {
+        std::copy_n(&photo.At(0, y), photo.width, image.scanLine(y));
+    }
+    return image;
+}
+
+// Text, images and files dropped on the list or pasted into it: text and barcodes go
+// to the bulk-add dialog, CSV and JSON files to the import, and what is too large or
+// not readable is refused with a message and without reading it whole.
+TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
+    QStringList bulk;
+    ShipmentActions actions;
+    actions.bulkAdd = [&bulk](const QString& text) {
+        bulk << text;
+        return false;
+    };
+    view.SetActions(std::move(actions));
+    CListInput input(view, commands, &view);
+    input.Attach();
+    // `whileOpen` runs once the input's dialog is open.
+    const auto drop = [&](QMimeData* data, const std::function<void()>& whileOpen = {}) {
+        QWidget* target = view.List().viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+        delete data; // the dialogs open after the drop has ended
+        if (whileOpen) {
+            whileOpen();
+        }
+        QCoreApplication::processEvents();
+    };
+    const auto files = [](const QStringList& paths) {
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls << QUrl::fromLocalFile(path);
+        }
+        data->setUrls(urls);
+        return data;
+    };
+
+    auto* text = new QMimeData;
+    text->setText("주문 640123456789 책");
+    drop(text);
+    ASSERT_TRUE(LabelPhoto("640111122223").save(folder.filePath("label.png")));
+    ASSERT_TRUE(LabelPhoto("640333344445").save(folder.filePath("label.jpg"), nullptr, 90));
+    QFile note(folder.filePath("note.txt"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write("메모 640555566667\n") > 0);
+    note.close();
+    drop(files({folder.filePath("label.png"), folder.filePath("label.jpg"), folder.filePath("note.txt")}));
+    QGuiApplication::clipboard()->setImage(LabelPhoto("640777788889"));
+    input.Paste();
+    QGuiApplication::clipboard()->setText("640999900001");
+    input.Paste();
+    EXPECT_EQ(bulk, (QStringList{"주문 640123456789 책", "640111122223\n640333344445\n메모 640555566667\n",
+                                 "640777788889\n", "640999900001"}));
+    EXPECT_TRUE(messages.Calls().empty());
+
+    // A CSV file is imported as the menu imports it.
+    QFile csv(folder.filePath("new.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly) && csv.write("courier,invoiceNumber,itemName\nC0,4444-4444,책\n") > 0);
+    csv.close();
+    drop(files({folder.filePath("new.csv")}),
+         [] { OnNextDialog<CImportConfirmDlg>([](CImportConfirmDlg& dialog) { dialog.accept(); }); });
+    const std::vector<Shipment> imported = AllShipments(store);
+    ASSERT_EQ(imported.size(), 1U);
+    EXPECT_EQ(imported[0].invoiceNumber, u"4444-4444");
+
+    // Refused without being read whole: an image whose header claims 81 megapixels, a
+    // 2 GB image and a 2 GB import file (both sparse), an image without barcodes, a
+    // folder and a binary file.
+    QFile huge(folder.filePath("huge.pgm"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.write("P5\n9000 9000\n255\n") > 0);
+    huge.close();
+    for (const QString& name : {QString("big.png"), QString("big.csv")}) {
+        QFile big(folder.filePath(name));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.write("\x89PNG\r\n\x1a\n") > 0 &&
+                    big.resize(qint64{2} << 30));
+    }
+    ASSERT_TRUE(QImage(400, 300, QImage::Format_RGB32).save(folder.filePath("blank.bmp")));
+    QFile binary(folder.filePath("data.bin"));
+    ASSERT_TRUE(binary.open(QIODevice::WriteOnly) && binary.write(QByteArray("\x00\x01\x02\xff", 4)) > 0);
+    binary.close();
+    messages.Clear();
+    drop(files({folder.filePath("huge.pgm"), folder.filePath("big.png"), folder.filePath("blank.bmp"), folder.path(),
+                folder.filePath("data.bin")}));
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    const QString told = messages.Calls()[0].text;
+    EXPECT_TRUE(told.contains("이미지가 너무 큽니다 (9000×9000 화소)")) << told.toStdString();
+    EXPECT_TRUE(told.contains("big.png")) << told.toStdString();
+    EXPECT_TRUE(told.contains("바코드를 찾지 못했습니다: " + folder.filePath("blank.bmp"))) << told.toStdString();
+    EXPECT_TRUE(told.contains("data.bin")) << told.toStdString();
+    EXPECT_EQ(told.count("\n\n"), 5) << "one paragraph each, and the hint" << told.toStdString();
+    messages.Clear();
+    drop(files({folder.filePath("big.csv")}));
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_TRUE(messages.Calls()[0].text.contains("가져오지 못했습니다")) << messages.Calls()[0].text.toStdString();
+    EXPECT_EQ(AllShipments(store).size(), 1U);
+    EXPECT_EQ(bulk.size(), 4);
+
+    // An empty clipboard is told.
+    messages.Clear();
+    QGuiApplication::clipboard()->clear();
+    input.Paste();
+    EXPECT_EQ(messages.Calls().size(), 1U);
 }
 
 TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {

@@ -8,6 +8,7 @@
 #include "support/FakeMessageBoxService.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QMenu>
 #include <QTest>
 #include <QTextDocument>
@@ -192,7 +193,13 @@ TEST_F(MainFrameTest, EveryListActionHasAKey) {
     QTest::keyClick(list.viewport(), Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(&frame->FindBar(), Qt::Key_Delete);
     EXPECT_EQ(messages.Calls().size(), 1u) << "Delete in the find field edits the text";
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&frame->FindBar(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(messages.Calls().size(), 1u) << "Ctrl+V in the find field pastes text";
     QTest::keyClick(&frame->FindBar(), Qt::Key_Escape);
+    QTest::keyClick(list.viewport(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(messages.Calls().size(), 2u) << "Ctrl+V in the list adds what the clipboard holds";
+    EXPECT_TRUE(messages.Calls()[1].text.startsWith(u"붙여 넣을 것이 없습니다"_qs));
 
     const auto opensMenu = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, QMenu* menu) {
         QTest::keyClick(target, key, modifiers);
