@@ -1,11 +1,13 @@
 #include "listui/HTMLListCtrl.h"
 
+#include "listui/HTMLListAccessible.h"
 #include "listui/MarkupRenderer.h"
 #include "platform/QtDrawingContext.h"
 #include "platform/QtImageList.h"
 #include "platform/ResourceImages.h"
 #include "res/resource.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -73,6 +75,9 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId)
       }),
       m_controlId(controlId) {
     setObjectName(QStringLiteral("HTMLListCtrl"));
+    // Screen readers see the items through the list's own accessible interface.
+    static const bool accessible = (QAccessible::installFactory(&HTMLListAccessible::Create), true);
+    (void)accessible;
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setFocusPolicy(Qt::StrongFocus);
@@ -190,6 +195,68 @@ bool CHTMLListCtrl::HasPendingWork() const {
 void CHTMLListCtrl::SetSelectedIndex(int index) {
     m_selected = std::max(index, -1);
     viewport()->update();
+    AnnounceChanges();
+}
+
+std::u16string CHTMLListCtrl::GetSpokenText(int index) const {
+    if (!HasItem(index)) {
+        return {};
+    }
+    const std::u16string text = GetItemText(index);
+    if (m_spokenText) {
+        return m_spokenText(index, text);
+    }
+    return m_heights.Item(index).kind == ITEM_HTML ? MarkupToPlainText(text) : text;
+}
+
+void CHTMLListCtrl::SelectForAction(int index) {
+    SelectForMenu(index);
+    EnsureVisible(index);
+}
+
+void CHTMLListCtrl::ActivateItem(int index) {
+    if (HasItem(index)) {
+        SelectForAction(index);
+        Send(HTMLLIST_DBLCLICK, -1);
+    }
+}
+
+void CHTMLListCtrl::OpenItemMenu(int index) {
+    if (!HasItem(index)) {
+        return;
+    }
+    SelectForAction(index);
+    const Rect rect = CurrentRect(index);
+    SendContextMenu(viewport()->mapToGlobal(QPoint(rect.left + rect.Width() / 2, rect.top + rect.Height() / 2)));
+}
+
+void CHTMLListCtrl::AnnounceChanges() {
+    const int selected = HasItem(m_selected) ? m_selected : -1;
+    const bool focused = hasFocus() && selected >= 0;
+    if (QAccessible::isActive()) {
+        if (GetItemCount() != m_announcedCount) {
+            QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+            QAccessible::updateAccessibility(&reorder);
+        }
+        if (selected != m_announcedSelection && HasItem(m_announcedSelection)) {
+            QAccessibleEvent removed(this, QAccessible::SelectionRemove);
+            removed.setChild(m_announcedSelection);
+            QAccessible::updateAccessibility(&removed);
+        }
+        if (selected != m_announcedSelection && selected >= 0) {
+            QAccessibleEvent chosen(this, QAccessible::Selection);
+            chosen.setChild(selected);
+            QAccessible::updateAccessibility(&chosen);
+        }
+        if (focused && (selected != m_announcedSelection || !m_announcedFocus)) {
+            QAccessibleEvent focus(this, QAccessible::Focus);
+            focus.setChild(selected);
+            QAccessible::updateAccessibility(&focus);
+        }
+    }
+    m_announcedCount = GetItemCount();
+    m_announcedSelection = selected;
+    m_announcedFocus = focused;
 }
 
 int64_t CHTMLListCtrl::GetItemData(int index) const {
@@ -545,12 +612,14 @@ void CHTMLListCtrl::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     m_hasFocus = true;
     InvalidateItem(m_selected);
+    AnnounceChanges();
 }
 
 void CHTMLListCtrl::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     m_hasFocus = false;
     InvalidateItem(m_selected);
+    AnnounceChanges();
 }
 
 void CHTMLListCtrl::scrollContentsBy(int, int) {
@@ -733,6 +802,7 @@ void CHTMLListCtrl::Settle() {
     FlushScrollRange();
     m_settlePending = false;
     TellScrollArea();
+    AnnounceChanges();
     if (m_heights.Unmeasured() == 0) {
         RetirePrevious();
     }
@@ -773,6 +843,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     if (hit < 0) {
         Send(HTMLLIST_SELCHANGED, -1);
         viewport()->update();
+        AnnounceChanges();
         return;
     }
 
@@ -788,6 +859,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     }
     emit notify(selectionChanged);
     viewport()->update();
+    AnnounceChanges();
 }
 
 int CHTMLListCtrl::HitTest(QPoint at) const {
@@ -811,6 +883,7 @@ void CHTMLListCtrl::SelectForMenu(int index) {
     }
     m_selected = index;
     viewport()->update();
+    AnnounceChanges();
     Send(HTMLLIST_SELCHANGED, index);
 }
 
@@ -843,6 +916,7 @@ void CHTMLListCtrl::MoveSelection(int key) {
     // Only the two items change; scrolling has already drawn what came into view.
     InvalidateItem(previous);
     InvalidateItem(m_selected);
+    AnnounceChanges();
     Send(HTMLLIST_SELCHANGED, m_selected);
 }
 
