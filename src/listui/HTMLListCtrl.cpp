@@ -2,6 +2,7 @@
 
 #include "listui/HTMLListAccessible.h"
 #include "listui/MarkupRenderer.h"
+#include "platform/Contrast.h"
 #include "platform/QtDrawingContext.h"
 #include "platform/QtImageList.h"
 #include "platform/ResourceImages.h"
@@ -38,6 +39,9 @@ constexpr int kPageStep = 50;
 constexpr int kWheelStep = 40;
 constexpr int kWheelNotch = 120;
 constexpr int kHoldMilliseconds = 500;
+// The focus ring: this wide, with at least this contrast on what it is drawn on.
+constexpr int kFocusWidth = 2;
+constexpr double kFocusContrast = 3.0;
 
 // A background slice of measuring stops after this long.
 constexpr int64_t kSliceNanoseconds = 3'000'000;
@@ -59,6 +63,14 @@ ColorRef ToColorRef(const QColor& color) {
 
 std::unique_ptr<QtImageList> LoadCheckBoxes() {
     return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES)), kCheckBoxImageSize);
+}
+
+// A frame `width` pixels wide just inside `rect`.
+void FillFrame(DrawingContext& dc, const Rect& rect, int width, ColorRef color) {
+    dc.FillRect({rect.left, rect.top, rect.right, rect.top + width}, color);
+    dc.FillRect({rect.left, rect.bottom - width, rect.right, rect.bottom}, color);
+    dc.FillRect({rect.left, rect.top + width, rect.left + width, rect.bottom - width}, color);
+    dc.FillRect({rect.right - width, rect.top + width, rect.right, rect.bottom - width}, color);
 }
 
 bool InCheckBox(const Rect& itemRect, QPoint point) {
@@ -374,7 +386,7 @@ void CHTMLListCtrl::DrawItem(DrawingContext& dc, const Rect& rect, const HTMLLis
     dc.SetTextColor(previousColor);
 
     if (m_hasFocus && selected) {
-        dc.DrawFocusRect(rect);
+        FillFrame(dc, rect, kFocusWidth, ReadableOn(m_focusColor, m_selectionColor, kFocusContrast));
     }
 }
 
@@ -462,6 +474,12 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
                 DrawItem(dc, rect, item, i == m_selected);
             }
         }
+        // A list that has the focus from the keyboard and no item to show it on shows it
+        // around the client area.
+        if (m_hasFocus && m_keyboardFocus && !HasItem(m_selected)) {
+            FillFrame(dc, Rect{0, 0, size.width(), size.height()}, kFocusWidth,
+                      ReadableOn(m_focusColor, m_background, kFocusContrast));
+        }
     }
     m_inPaint = false;
     ReportFirstPaint();
@@ -506,6 +524,7 @@ void CHTMLListCtrl::TakePaletteColours() {
     m_background = m_darkPalette ? ToColorRef(colours.color(QPalette::Base)) : kWhite;
     m_textColor = m_darkPalette ? ToColorRef(colours.color(QPalette::Text)) : kBlack;
     m_selectionColor = ToColorRef(colours.color(m_darkPalette ? QPalette::Highlight : QPalette::Button));
+    m_focusColor = ToColorRef(colours.color(QPalette::Highlight));
 }
 
 void CHTMLListCtrl::changeEvent(QEvent* event) {
@@ -524,6 +543,7 @@ void CHTMLListCtrl::changeEvent(QEvent* event) {
 
 void CHTMLListCtrl::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    m_keyboardFocus = false;
     if (event->button() == Qt::LeftButton) {
         OnPress(at);
         m_pressPos = at;
@@ -568,6 +588,7 @@ void CHTMLListCtrl::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CHTMLListCtrl::keyPressEvent(QKeyEvent* event) {
+    ShowKeyboardFocus();
     switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -611,14 +632,19 @@ void CHTMLListCtrl::wheelEvent(QWheelEvent* event) {
 void CHTMLListCtrl::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     m_hasFocus = true;
-    InvalidateItem(m_selected);
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+        ShowKeyboardFocus();
+    } else if (event->reason() == Qt::MouseFocusReason) {
+        m_keyboardFocus = false;
+    }
+    InvalidateFocus();
     AnnounceChanges();
 }
 
 void CHTMLListCtrl::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     m_hasFocus = false;
-    InvalidateItem(m_selected);
+    InvalidateFocus();
     AnnounceChanges();
 }
 
@@ -913,7 +939,11 @@ void CHTMLListCtrl::MoveSelection(int key) {
         ++m_selected;
     }
     EnsureVisible(m_selected);
-    // Only the two items change; scrolling has already drawn what came into view.
+    // Only the two items change; scrolling has already drawn what came into view. With
+    // no item selected before, the focus was shown around the client area.
+    if (!HasItem(previous)) {
+        viewport()->update();
+    }
     InvalidateItem(previous);
     InvalidateItem(m_selected);
     AnnounceChanges();
@@ -948,6 +978,21 @@ void CHTMLListCtrl::SendContextMenu(QPoint globalPoint) {
     HTMLListNotify notification = MakeNotify(HTMLLIST_CONTEXTMENU, -1);
     notification.point = Point{globalPoint.x(), globalPoint.y()};
     emit notify(notification);
+}
+
+void CHTMLListCtrl::ShowKeyboardFocus() {
+    if (!m_keyboardFocus) {
+        m_keyboardFocus = true;
+        InvalidateFocus();
+    }
+}
+
+void CHTMLListCtrl::InvalidateFocus() {
+    if (HasItem(m_selected)) {
+        InvalidateItem(m_selected);
+    } else {
+        viewport()->update();
+    }
 }
 
 void CHTMLListCtrl::InvalidateItem(int index) {

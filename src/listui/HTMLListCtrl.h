@@ -220,6 +220,10 @@ private:
     void Send(int code, int index);
     void SendContextMenu(QPoint globalPoint);
     void InvalidateItem(int index);
+    // Repaints where the focus shows: the selected item, or the client area without one.
+    void InvalidateFocus();
+    // The keyboard is in use: the focus shows even with no item selected.
+    void ShowKeyboardFocus();
     // Tells assistive technologies of a change of the selected item, of the focus on it
     // and of the number of items, when there is one.
     void AnnounceChanges();
@@ -250,6 +254,11 @@ private:
     ColorRef m_selectionColor = 0;
     ColorRef m_background = 0;
     ColorRef m_textColor = 0;
+    // The palette's highlight; the focus ring is drawn in it, made readable on what it is drawn on.
+    ColorRef m_focusColor = 0;
+    // Set by keys and by Tab into the list, cleared by the mouse: a list focused by the
+    // keyboard shows the focus even with nothing selected.
+    bool m_keyboardFocus = false;
     bool m_darkPalette = false;
     int m_selected = -1;
     bool m_hasFocus = false;
