@@ -480,6 +480,8 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
             FillFrame(dc, Rect{0, 0, size.width(), size.height()}, kFocusWidth,
                       ReadableOn(m_focusColor, m_background, kFocusContrast));
         }
+        // Texts made for items out of view are let go; a long list holds a screenful.
+        m_heights.KeepTextsBetween(m_heights.ItemBelow(scroll), m_heights.ItemBelow(int64_t{scroll} + size.height()));
     }
     m_inPaint = false;
     ReportFirstPaint();

@@ -21,10 +21,16 @@ struct HTMLListItem {
     bool measured = false;
     // The text is still to be asked of the list's text provider.
     bool textPending = false;
+    // The text comes from the list's text provider: the list may let it go once the item
+    // is measured and out of view, and ask for it again.
+    bool textFromProvider = false;
     // For an item added without its text: the height is the measure of the item of the
-    // last filling with the same data, whose text the control keeps beside the items; the
-    // item keeps that height without measuring when its own text turns out the same.
+    // last filling with the same data; the item keeps that height without measuring when
+    // the hash of its own text turns out the same as that item's.
     bool hasPreviousText = false;
+    // The hash of the text the height was measured with (for an item with a previous
+    // text, of that text), so that a refill can tell an unchanged text without keeping it.
+    uint64_t textHash = 0;
 };
 
 } // namespace parcelo

@@ -1,7 +1,9 @@
 #include "listui/ItemHeights.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
+#include <string_view>
 
 namespace parcelo {
 
@@ -13,6 +15,10 @@ constexpr int64_t kMaxTotalHeight = std::numeric_limits<int>::max();
 constexpr int kSliceCheckEvery = 8;
 // Items of an old filling freed per slice.
 constexpr size_t kItemsFreedPerSlice = 10000;
+
+uint64_t TextHash(std::u16string_view text) {
+    return std::hash<std::u16string_view>{}(text);
+}
 
 size_t DataHash(int64_t data) {
     return static_cast<size_t>((static_cast<uint64_t>(data) * 0x9E3779B97F4A7C15ULL) >> 17);
@@ -32,7 +38,7 @@ void ItemHeights::Changed::Add(int index) {
 bool ItemHeights::Reset() {
     // The items go to the side, for a refill to find their measures.
     bool retired = false;
-    m_previousTexts.clear();
+    m_held.clear();
     if (!m_items.empty()) {
         retired = RetirePrevious();
         m_previous.items = std::move(m_items);
@@ -51,6 +57,7 @@ bool ItemHeights::Reset() {
 
 int ItemHeights::Append(HTMLListItem item, int64_t viewBottom) {
     item.index = Count();
+    item.textFromProvider = item.textPending;
     if (!item.measured && !ReuseMeasure(item)) {
         if (m_sampleCount == 0 || m_tops.back() < viewBottom) {
             MeasureNow(item);
@@ -100,8 +107,34 @@ void ItemHeights::EnsureText(HTMLListItem& item) {
         item.textPending = false;
         if (m_textProvider) {
             item.text = m_textProvider(item.index);
+            m_held.push_back(item.index);
         }
     }
+}
+
+void ItemHeights::ReleaseText(HTMLListItem& item) {
+    if (item.textFromProvider && !item.textPending) {
+        std::u16string().swap(item.text);
+        item.textPending = true;
+    }
+}
+
+void ItemHeights::KeepTextsBetween(int first, int last) {
+    size_t kept = 0;
+    for (const int index : m_held) {
+        if (!Has(index)) {
+            continue;
+        }
+        HTMLListItem& item = Item(index);
+        if (index >= first && index <= last) {
+            if (!item.textPending) {
+                m_held[kept++] = index;
+            }
+        } else {
+            ReleaseText(item);
+        }
+    }
+    m_held.resize(kept);
 }
 
 int ItemHeights::ItemBelow(int64_t y) const {
@@ -196,7 +229,15 @@ ItemHeights::Changed ItemHeights::RefineSlice(const std::function<bool()>& timeU
         }
         const int index = m_refineCursor++;
         const int estimate = HeightOf(index);
+        const bool textMade = Item(index).textPending;
         if (MeasureListed(index)) {
+            // Measured out of view: the text goes again.
+            if (textMade && !Item(index).textPending) {
+                ReleaseText(Item(index));
+                if (!m_held.empty() && m_held.back() == index) {
+                    m_held.pop_back();
+                }
+            }
             if (HeightOf(index) != estimate) {
                 changed.Add(index);
             }
@@ -213,21 +254,18 @@ ItemHeights::Changed ItemHeights::RefineSlice(const std::function<bool()>& timeU
 
 void ItemHeights::MeasureNow(HTMLListItem& item) {
     EnsureText(item);
-    std::u16string* previousText = item.hasPreviousText ? &m_previousTexts[static_cast<size_t>(item.index)] : nullptr;
-    if (previousText != nullptr && *previousText == item.text) {
+    if (item.hasPreviousText && item.textHash == TextHash(item.text)) {
         item.measured = true; // the estimate was the measure of the same text
     } else if (!ReuseMeasure(item)) {
         MeasureInto(item);
     }
-    if (previousText != nullptr) {
-        item.hasPreviousText = false;
-        std::u16string().swap(*previousText);
-    }
+    item.hasPreviousText = false;
 }
 
 void ItemHeights::MeasureInto(HTMLListItem& item) {
     EnsureText(item);
     item.height = m_measure(item);
+    item.textHash = TextHash(item.text);
     item.measured = true;
     ++m_measureCount;
     m_sampleSum += item.height;
@@ -270,17 +308,15 @@ bool ItemHeights::ReuseMeasure(HTMLListItem& item) {
         // with it, for the comparison then.
         item.height = old->height;
         item.hasPreviousText = true;
-        if (m_previousTexts.size() <= static_cast<size_t>(item.index)) {
-            m_previousTexts.resize(static_cast<size_t>(item.index) + 1);
-        }
-        m_previousTexts[static_cast<size_t>(item.index)] = std::move(old->text);
-        old->measured = false; // its text is gone: no other item can take its measure
+        item.textHash = old->textHash;
+        old->measured = false; // the measure is taken: no other item takes it too
         return false;
     }
-    if (old->text != item.text) {
+    if (old->textHash != TextHash(item.text)) {
         return false;
     }
     item.height = old->height;
+    item.textHash = old->textHash;
     item.measured = true;
     return true;
 }
@@ -324,11 +360,8 @@ void ItemHeights::InvalidateMeasures() {
 bool ItemHeights::RetirePrevious() {
     // An item that took its estimate from the last filling keeps it as an estimate only:
     // the width, the style or the images it was measured with may have changed since.
-    if (!m_previousTexts.empty()) {
-        for (HTMLListItem& item : m_items) {
-            item.hasPreviousText = false;
-        }
-        m_previousTexts.clear();
+    for (HTMLListItem& item : m_items) {
+        item.hasPreviousText = false;
     }
     const bool any = !m_previous.items.empty();
     if (any) {

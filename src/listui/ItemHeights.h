@@ -17,9 +17,12 @@ namespace parcelo {
 // them: those in view, those around an item scrolled to, or the rest in slices.
 //
 // A refill keeps the measure of every item of the last filling with the same data,
-// kind and image when the text is the same too; an item added without its text
-// takes the old height as its estimate and keeps it without measuring if its text
-// turns out the same. Lengths are plain pixels; the list knows nothing of a screen.
+// kind and image when the text is the same too (compared by hash); an item added
+// without its text takes the old height as its estimate and keeps it without measuring
+// if its text turns out the same. Texts from the text provider are kept only for the
+// items in view: one measured elsewhere is let go and asked for again when needed, so
+// a long list holds a screenful of texts, not all of them. Lengths are plain pixels;
+// the list knows nothing of a screen.
 class ItemHeights {
 public:
     // The height an item needs; called with the item's text made.
@@ -66,6 +69,11 @@ public:
     HTMLListItem& WithText(int index);
     // The item's text, from the text provider for one whose text is still to come.
     std::u16string TextOf(int index) const;
+    // Lets go of the provider's texts that WithText or measuring made for items outside
+    // `first` to `last`, the items in view.
+    void KeepTextsBetween(int first, int last);
+    // Provider texts held now (those in view and those made since the last KeepTextsBetween).
+    size_t HeldTexts() const { return m_held.size(); }
 
     int64_t TopOf(int index) const { return m_tops[static_cast<size_t>(index)]; }
     int HeightOf(int index) const { return Item(index).height; }
@@ -119,6 +127,7 @@ private:
     };
 
     void EnsureText(HTMLListItem& item);
+    static void ReleaseText(HTMLListItem& item);
     void MeasureInto(HTMLListItem& item);
     // Measures an item that is not measured yet, unless it takes the measure of an item
     // of the last filling with the same text.
@@ -135,9 +144,8 @@ private:
     Measure m_measure;
     TextProvider m_textProvider;
     std::vector<HTMLListItem> m_items;
-    // By item index: the text of the last filling's item whose measure an item added
-    // without its text took as its estimate (see HTMLListItem::hasPreviousText).
-    std::vector<std::u16string> m_previousTexts;
+    // Indices of the items whose provider text is held (some may have let go of it since).
+    std::vector<int> m_held;
     // m_tops[i] is the top of item i, m_tops.back() the sum of the heights.
     std::vector<int64_t> m_tops{0};
     int m_totalHeight = 0;
