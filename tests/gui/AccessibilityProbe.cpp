@@ -1,8 +1,9 @@
 // The main window and the dialogs with fields, shown on a real display for the
 // accessibility tree test (accessibility-tree.py), which drives it by lines on
-// standard input: "down" presses Down in the list, "dialogs" opens the editor, the
-// options, bulk add and the import confirmation side by side, "quit" ends. Each
-// line is answered by "ok" once the window has handled it.
+// standard input: "down" and "up" press Down and Up in the list, "dialogs" opens the editor, the
+// options, bulk add and the import confirmation side by side, "popup" asks
+// whether a menu is open ("ok shown" or "ok none"), "quit" ends. Each line is
+// answered by "ok" once the window has handled it.
 #include "app/MainFrame.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/ImportConfirmDlg.h"
@@ -66,8 +67,8 @@ int main(int argc, char** argv) {
             QCoreApplication::quit();
             return;
         }
-        if (line == "down") {
-            QTest::keyClick(list.viewport(), Qt::Key_Down);
+        if (line == "down" || line == "up") {
+            QTest::keyClick(list.viewport(), line == "down" ? Qt::Key_Down : Qt::Key_Up);
         } else if (line == "dialogs") {
             editor = std::make_unique<CNewTrackDlg>(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
             editor->SetDetector(frame.Detector());
@@ -81,6 +82,11 @@ int main(int argc, char** argv) {
             }
         }
         QTest::qWait(100);
+        if (line == "popup") {
+            // Menus are not children of the application in the tree; the probe tells.
+            std::cout << (QApplication::activePopupWidget() != nullptr ? "ok shown" : "ok none") << std::endl;
+            return;
+        }
         std::cout << "ok" << std::endl;
     });
     std::cout << "ready" << std::endl;

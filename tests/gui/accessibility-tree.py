@@ -107,10 +107,57 @@ def check_list(tree, selected_name):
     tree.expect(chosen == expected, f"selected {expected}, found {chosen}")
     tree.expect(focused == expected, f"focused {expected}, found {focused}")
 
+    frames = [n.name for n, _ in nodes if role(n) == "frame"]
+    tree.expect(frames == ["Parcelo"], f"the main window is a frame named Parcelo, found {frames}")
     combos = {n.name: n for n, _ in nodes if role(n) == "combo box"}
     for caption in ("모두 표시", "입력일 역순"):
         tree.expect(caption in combos and has(combos[caption], S.STATE_FOCUSABLE),
                     f"a focusable combo box named {caption!r}, found {sorted(combos)}")
+
+
+def pump(seconds):
+    from gi.repository import GLib
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if not context.iteration(False):
+            time.sleep(0.01)
+
+
+def check_events(tree, act, name):
+    """`act` moves the selection to the item named with `name`: a screen reader hears of it."""
+    S = tree.pyatspi
+    heard = []
+
+    def listener(event):
+        try:
+            heard.append((event.type, event.source.name, event.detail1))
+        except Exception:  # the source may be gone
+            pass
+
+    kinds = ("object:state-changed:selected", "object:state-changed:focused", "focus:")
+    for kind in kinds:
+        S.Registry.registerEventListener(listener, kind)
+    pump(0.5)
+    act()
+    pump(1.5)
+    for kind in kinds:
+        S.Registry.deregisterEventListener(listener, kind)
+    for kind in ("object:state-changed:selected", "object:state-changed:focused"):
+        tree.expect(any(t == kind and name in n and d == 1 for t, n, d in heard),
+                    f"{kind} for the item {name!r}, heard {heard}")
+
+
+def check_item_menu(tree, menu_shown):
+    """The selected item's showMenu action opens the item menu."""
+    items = [n for n, _ in tree.nodes() if role(n) == "list item" and has(n, tree.pyatspi.STATE_SELECTED)]
+    if not items:
+        return
+    actions = items[0].queryAction()
+    names = [actions.getName(i).lower() for i in range(actions.nActions)]
+    tree.expect(not menu_shown(), "no menu before showMenu")
+    tree.expect("showmenu" in names and actions.doAction(names.index("showmenu")), f"showMenu among {names}")
+    tree.expect(menu_shown(), "the item menu shows after showMenu")
 
 
 def check_dialogs(tree):
@@ -150,8 +197,10 @@ def main():
         def send(command):
             probe.stdin.write(command + "\n")
             probe.stdin.flush()
-            if probe.stdout.readline().strip() != "ok":
+            answer = probe.stdout.readline().split()
+            if not answer or answer[0] != "ok":
                 sys.exit(f"the probe did not answer {command!r}")
+            return answer[1:]
 
         if probe.stdout.readline().strip() != "ready":
             sys.exit("the probe did not start")
@@ -159,6 +208,9 @@ def main():
         check_list(tree, None)
         send("down")  # Down with nothing selected selects the last item
         check_list(tree, "운동화")
+        check_events(tree, lambda: send("up"), "책 <상>")
+        check_list(tree, "책 <상>")
+        check_item_menu(tree, lambda: send("popup") == ["shown"])
         send("dialogs")
         check_dialogs(tree)
         for fault in tree.faults:
