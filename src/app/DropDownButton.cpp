@@ -1,10 +1,12 @@
 #include "app/DropDownButton.h"
 
+#include "app/DropDownButtonAccessible.h"
 #include "platform/DpiCache.h"
 #include "platform/QtMenuBuilder.h"
 #include "platform/ResourceImages.h"
 #include "res/resource.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
@@ -46,6 +48,9 @@ CDropDownButton::CDropDownButton(int menuId, int subMenuIndex, bool iconAfterTex
     }
     // Reached with Tab, not by a click, which leaves the focus on the list.
     setFocusPolicy(Qt::TabFocus);
+    // Screen readers see a combo box named by the caption.
+    static const bool accessible = (QAccessible::installFactory(&DropDownButtonAccessible::Create), true);
+    (void)accessible;
     setAccessibleName(Caption());
 }
 

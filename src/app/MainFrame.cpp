@@ -12,6 +12,7 @@
 #include "platform/StatusSettings.h"
 #include "res/resource.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
@@ -25,6 +26,12 @@
 namespace parcelo {
 
 namespace {
+
+// Screen readers see the main window as an application's frame, not as an unnamed pane.
+QAccessibleInterface* AccessibleMainFrame(const QString&, QObject* object) {
+    auto* frame = qobject_cast<CMainFrame*>(object);
+    return frame != nullptr ? new QAccessibleWidget(frame, QAccessible::Window) : nullptr;
+}
 
 constexpr int kFilterSortBarHeight = 22;
 
@@ -76,6 +83,8 @@ CMainFrame::CMainFrame(const FontWarmUp* fonts)
       m_input(m_wndView, m_fileCommands, this) {
     setWindowTitle(QString::fromUtf16(kMainFrameTitle.data(), static_cast<qsizetype>(kMainFrameTitle.size())));
     setFocusProxy(&m_wndView);
+    static const bool accessible = (QAccessible::installFactory(&AccessibleMainFrame), true);
+    (void)accessible;
     // The list has the focus when the window opens; Tab goes on to the filter and the
     // sort buttons, which a click never focuses.
     QWidget::setTabOrder(&m_wndView.List(), &m_wndFilterSortBar.FilterButton());

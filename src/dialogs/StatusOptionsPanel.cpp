@@ -60,12 +60,21 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
     layout->addWidget(m_enabled);
     auto* form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    form->addRow(PlainLabel(QStringLiteral("주소"), this), m_endpoint);
-    form->addRow(PlainLabel(QStringLiteral("인증"), this), m_auth);
-    form->addRow(PlainLabel(QStringLiteral("토큰 주소"), this), m_tokenUrl);
-    form->addRow(PlainLabel(QStringLiteral("클라이언트 ID"), this), m_clientId);
-    form->addRow(PlainLabel(QStringLiteral("비밀 키"), this), m_secret);
-    form->addRow(PlainLabel(QStringLiteral("확인 간격"), this), m_interval);
+    // Each field is named by its label, which is also its buddy, for screen readers.
+    const auto addRow = [this, form](const QString& caption, QWidget* field) {
+        QLabel* label = PlainLabel(caption, this);
+        label->setBuddy(field);
+        if (field->accessibleName().isEmpty()) {
+            field->setAccessibleName(caption);
+        }
+        form->addRow(label, field);
+    };
+    addRow(QStringLiteral("주소"), m_endpoint);
+    addRow(QStringLiteral("인증"), m_auth);
+    addRow(QStringLiteral("토큰 주소"), m_tokenUrl);
+    addRow(QStringLiteral("클라이언트 ID"), m_clientId);
+    addRow(QStringLiteral("비밀 키"), m_secret);
+    addRow(QStringLiteral("확인 간격"), m_interval);
     layout->addLayout(form);
     auto* check = new QHBoxLayout;
     check->addWidget(m_check);

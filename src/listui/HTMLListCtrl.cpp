@@ -1,11 +1,14 @@
 #include "listui/HTMLListCtrl.h"
 
+#include "listui/HTMLListAccessible.h"
 #include "listui/MarkupRenderer.h"
+#include "platform/Contrast.h"
 #include "platform/QtDrawingContext.h"
 #include "platform/QtImageList.h"
 #include "platform/ResourceImages.h"
 #include "res/resource.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -36,6 +39,9 @@ constexpr int kPageStep = 50;
 constexpr int kWheelStep = 40;
 constexpr int kWheelNotch = 120;
 constexpr int kHoldMilliseconds = 500;
+// The focus ring: this wide, with at least this contrast on what it is drawn on.
+constexpr int kFocusWidth = 2;
+constexpr double kFocusContrast = 3.0;
 
 // A background slice of measuring stops after this long.
 constexpr int64_t kSliceNanoseconds = 3'000'000;
@@ -59,6 +65,14 @@ std::unique_ptr<QtImageList> LoadCheckBoxes() {
     return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES)), kCheckBoxImageSize);
 }
 
+// A frame `width` pixels wide just inside `rect`.
+void FillFrame(DrawingContext& dc, const Rect& rect, int width, ColorRef color) {
+    dc.FillRect({rect.left, rect.top, rect.right, rect.top + width}, color);
+    dc.FillRect({rect.left, rect.bottom - width, rect.right, rect.bottom}, color);
+    dc.FillRect({rect.left, rect.top + width, rect.left + width, rect.bottom - width}, color);
+    dc.FillRect({rect.right - width, rect.top + width, rect.right, rect.bottom - width}, color);
+}
+
 bool InCheckBox(const Rect& itemRect, QPoint point) {
     const int centre = itemRect.top + itemRect.Height() / 2;
     const Rect box{itemRect.left + 3, centre - 8, itemRect.left + 18, centre + 7};
@@ -73,6 +87,9 @@ CHTMLListCtrl::CHTMLListCtrl(QWidget* parent, int controlId)
       }),
       m_controlId(controlId) {
     setObjectName(QStringLiteral("HTMLListCtrl"));
+    // Screen readers see the items through the list's own accessible interface.
+    static const bool accessible = (QAccessible::installFactory(&HTMLListAccessible::Create), true);
+    (void)accessible;
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setFocusPolicy(Qt::StrongFocus);
@@ -190,6 +207,68 @@ bool CHTMLListCtrl::HasPendingWork() const {
 void CHTMLListCtrl::SetSelectedIndex(int index) {
     m_selected = std::max(index, -1);
     viewport()->update();
+    AnnounceChanges();
+}
+
+std::u16string CHTMLListCtrl::GetSpokenText(int index) const {
+    if (!HasItem(index)) {
+        return {};
+    }
+    const std::u16string text = GetItemText(index);
+    if (m_spokenText) {
+        return m_spokenText(index, text);
+    }
+    return m_heights.Item(index).kind == ITEM_HTML ? MarkupToPlainText(text) : text;
+}
+
+void CHTMLListCtrl::SelectForAction(int index) {
+    SelectForMenu(index);
+    EnsureVisible(index);
+}
+
+void CHTMLListCtrl::ActivateItem(int index) {
+    if (HasItem(index)) {
+        SelectForAction(index);
+        Send(HTMLLIST_DBLCLICK, -1);
+    }
+}
+
+void CHTMLListCtrl::OpenItemMenu(int index) {
+    if (!HasItem(index)) {
+        return;
+    }
+    SelectForAction(index);
+    const Rect rect = CurrentRect(index);
+    SendContextMenu(viewport()->mapToGlobal(QPoint(rect.left + rect.Width() / 2, rect.top + rect.Height() / 2)));
+}
+
+void CHTMLListCtrl::AnnounceChanges() {
+    const int selected = HasItem(m_selected) ? m_selected : -1;
+    const bool focused = hasFocus() && selected >= 0;
+    if (QAccessible::isActive()) {
+        if (GetItemCount() != m_announcedCount) {
+            QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+            QAccessible::updateAccessibility(&reorder);
+        }
+        if (selected != m_announcedSelection && HasItem(m_announcedSelection)) {
+            QAccessibleEvent removed(this, QAccessible::SelectionRemove);
+            removed.setChild(m_announcedSelection);
+            QAccessible::updateAccessibility(&removed);
+        }
+        if (selected != m_announcedSelection && selected >= 0) {
+            QAccessibleEvent chosen(this, QAccessible::Selection);
+            chosen.setChild(selected);
+            QAccessible::updateAccessibility(&chosen);
+        }
+        if (focused && (selected != m_announcedSelection || !m_announcedFocus)) {
+            QAccessibleEvent focus(this, QAccessible::Focus);
+            focus.setChild(selected);
+            QAccessible::updateAccessibility(&focus);
+        }
+    }
+    m_announcedCount = GetItemCount();
+    m_announcedSelection = selected;
+    m_announcedFocus = focused;
 }
 
 int64_t CHTMLListCtrl::GetItemData(int index) const {
@@ -307,7 +386,7 @@ void CHTMLListCtrl::DrawItem(DrawingContext& dc, const Rect& rect, const HTMLLis
     dc.SetTextColor(previousColor);
 
     if (m_hasFocus && selected) {
-        dc.DrawFocusRect(rect);
+        FillFrame(dc, rect, kFocusWidth, ReadableOn(m_focusColor, m_selectionColor, kFocusContrast));
     }
 }
 
@@ -395,6 +474,12 @@ void CHTMLListCtrl::paintEvent(QPaintEvent*) {
                 DrawItem(dc, rect, item, i == m_selected);
             }
         }
+        // A list that has the focus from the keyboard and no item to show it on shows it
+        // around the client area.
+        if (m_hasFocus && m_keyboardFocus && !HasItem(m_selected)) {
+            FillFrame(dc, Rect{0, 0, size.width(), size.height()}, kFocusWidth,
+                      ReadableOn(m_focusColor, m_background, kFocusContrast));
+        }
         // Texts made for items out of view are let go; a long list holds a screenful.
         m_heights.KeepTextsBetween(m_heights.ItemBelow(scroll), m_heights.ItemBelow(int64_t{scroll} + size.height()));
     }
@@ -441,6 +526,7 @@ void CHTMLListCtrl::TakePaletteColours() {
     m_background = m_darkPalette ? ToColorRef(colours.color(QPalette::Base)) : kWhite;
     m_textColor = m_darkPalette ? ToColorRef(colours.color(QPalette::Text)) : kBlack;
     m_selectionColor = ToColorRef(colours.color(m_darkPalette ? QPalette::Highlight : QPalette::Button));
+    m_focusColor = ToColorRef(colours.color(QPalette::Highlight));
 }
 
 void CHTMLListCtrl::changeEvent(QEvent* event) {
@@ -459,6 +545,7 @@ void CHTMLListCtrl::changeEvent(QEvent* event) {
 
 void CHTMLListCtrl::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    m_keyboardFocus = false;
     if (event->button() == Qt::LeftButton) {
         OnPress(at);
         m_pressPos = at;
@@ -503,6 +590,7 @@ void CHTMLListCtrl::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CHTMLListCtrl::keyPressEvent(QKeyEvent* event) {
+    ShowKeyboardFocus();
     switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -546,13 +634,20 @@ void CHTMLListCtrl::wheelEvent(QWheelEvent* event) {
 void CHTMLListCtrl::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     m_hasFocus = true;
-    InvalidateItem(m_selected);
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+        ShowKeyboardFocus();
+    } else if (event->reason() == Qt::MouseFocusReason) {
+        m_keyboardFocus = false;
+    }
+    InvalidateFocus();
+    AnnounceChanges();
 }
 
 void CHTMLListCtrl::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     m_hasFocus = false;
-    InvalidateItem(m_selected);
+    InvalidateFocus();
+    AnnounceChanges();
 }
 
 void CHTMLListCtrl::scrollContentsBy(int, int) {
@@ -735,6 +830,7 @@ void CHTMLListCtrl::Settle() {
     FlushScrollRange();
     m_settlePending = false;
     TellScrollArea();
+    AnnounceChanges();
     if (m_heights.Unmeasured() == 0) {
         RetirePrevious();
     }
@@ -775,6 +871,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     if (hit < 0) {
         Send(HTMLLIST_SELCHANGED, -1);
         viewport()->update();
+        AnnounceChanges();
         return;
     }
 
@@ -790,6 +887,7 @@ void CHTMLListCtrl::OnPress(QPoint at) {
     }
     emit notify(selectionChanged);
     viewport()->update();
+    AnnounceChanges();
 }
 
 int CHTMLListCtrl::HitTest(QPoint at) const {
@@ -813,6 +911,7 @@ void CHTMLListCtrl::SelectForMenu(int index) {
     }
     m_selected = index;
     viewport()->update();
+    AnnounceChanges();
     Send(HTMLLIST_SELCHANGED, index);
 }
 
@@ -842,9 +941,14 @@ void CHTMLListCtrl::MoveSelection(int key) {
         ++m_selected;
     }
     EnsureVisible(m_selected);
-    // Only the two items change; scrolling has already drawn what came into view.
+    // Only the two items change; scrolling has already drawn what came into view. With
+    // no item selected before, the focus was shown around the client area.
+    if (!HasItem(previous)) {
+        viewport()->update();
+    }
     InvalidateItem(previous);
     InvalidateItem(m_selected);
+    AnnounceChanges();
     Send(HTMLLIST_SELCHANGED, m_selected);
 }
 
@@ -876,6 +980,21 @@ void CHTMLListCtrl::SendContextMenu(QPoint globalPoint) {
     HTMLListNotify notification = MakeNotify(HTMLLIST_CONTEXTMENU, -1);
     notification.point = Point{globalPoint.x(), globalPoint.y()};
     emit notify(notification);
+}
+
+void CHTMLListCtrl::ShowKeyboardFocus() {
+    if (!m_keyboardFocus) {
+        m_keyboardFocus = true;
+        InvalidateFocus();
+    }
+}
+
+void CHTMLListCtrl::InvalidateFocus() {
+    if (HasItem(m_selected)) {
+        InvalidateItem(m_selected);
+    } else {
+        viewport()->update();
+    }
 }
 
 void CHTMLListCtrl::InvalidateItem(int index) {

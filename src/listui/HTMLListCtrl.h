@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,6 +128,18 @@ public:
     // those that will show around it are measured first.
     void EnsureVisible(int index);
 
+    // What a screen reader says for an item: the provider's answer for the item's index
+    // and text, or without a provider the text without its markup.
+    using SpokenTextProvider = std::function<std::u16string(int index, const std::u16string& text)>;
+    void SetSpokenTextProvider(SpokenTextProvider provider) { m_spokenText = std::move(provider); }
+    std::u16string GetSpokenText(int index) const;
+    // What a double click and the item menu do, for item `index`, which is selected first
+    // (telling the parent) and brought into view: for assistive technologies.
+    void ActivateItem(int index);
+    void OpenItemMenu(int index);
+    // Where the item lies in the client area at the current scroll position.
+    Rect CurrentRect(int index) const;
+
     // Paints one item into `rect`; items outside the context's clip box are skipped.
     virtual void DrawItem(DrawingContext& dc, const Rect& rect, const HTMLListItem& item, bool selected);
     // The height an item of this text and kind needs at client width `width`.
@@ -209,8 +222,15 @@ private:
     void Send(int code, int index);
     void SendContextMenu(QPoint globalPoint);
     void InvalidateItem(int index);
-    // Where the item lies in the client area at the current scroll position.
-    Rect CurrentRect(int index) const;
+    // Repaints where the focus shows: the selected item, or the client area without one.
+    void InvalidateFocus();
+    // The keyboard is in use: the focus shows even with no item selected.
+    void ShowKeyboardFocus();
+    // Tells assistive technologies of a change of the selected item, of the focus on it
+    // and of the number of items, when there is one.
+    void AnnounceChanges();
+    // Selects `index` for an action of an assistive technology, telling the parent.
+    void SelectForAction(int index);
     // Moves what is on screen to the current scroll position.
     void SyncContentScroll();
     DrawingContext& MeasuringContext();
@@ -223,6 +243,11 @@ private:
     // The items and their heights.
     ItemHeights m_heights;
     std::u16string m_emptyText;
+    SpokenTextProvider m_spokenText;
+    // What assistive technologies were last told.
+    int m_announcedSelection = -1;
+    bool m_announcedFocus = false;
+    int m_announcedCount = 0;
     int m_controlId = 0;
     bool m_rowsAskPosted = false;
     bool m_firstFrameShown = false;
@@ -231,6 +256,11 @@ private:
     ColorRef m_selectionColor = 0;
     ColorRef m_background = 0;
     ColorRef m_textColor = 0;
+    // The palette's highlight; the focus ring is drawn in it, made readable on what it is drawn on.
+    ColorRef m_focusColor = 0;
+    // Set by keys and by Tab into the list, cleared by the mouse: a list focused by the
+    // keyboard shows the focus even with nothing selected.
+    bool m_keyboardFocus = false;
     bool m_darkPalette = false;
     int m_selected = -1;
     bool m_hasFocus = false;

@@ -152,6 +152,29 @@ std::u16string_view TextToLayOut(const char16_t* text, int count) {
     return {text, static_cast<size_t>(end - text)};
 }
 
+// The word as it is to be seen: its escapes replaced by the units they stand for.
+// Words without "&" are used in place; the others are decoded into `buffer`.
+std::u16string_view UnescapeWord(std::u16string_view word, std::u16string& buffer) {
+    if (word.find(u'&') == std::u16string_view::npos) {
+        return word;
+    }
+    buffer.clear();
+    size_t i = 0;
+    while (i < word.size()) {
+        const auto escape = std::find_if(ESCAPES.begin(), ESCAPES.end(), [&](const MarkupEscape& e) {
+            return word.substr(i, e.written.size()) == e.written;
+        });
+        if (escape != ESCAPES.end()) {
+            buffer += escape->unit;
+            i += escape->written.size();
+        } else {
+            buffer += word[i];
+            ++i;
+        }
+    }
+    return buffer;
+}
+
 // The context's state as it was on entry, restored when the call ends.
 class SavedState {
 public:
@@ -255,29 +278,8 @@ private:
         }
     }
 
-    // The word as it is to be seen: its escapes replaced by the units they stand
-    // for. Words without "&" are used in place; the others are decoded into a
-    // buffer that the call reuses.
-    std::u16string_view Unescape(std::u16string_view word) {
-        if (word.find(u'&') == std::u16string_view::npos) {
-            return word;
-        }
-        literal_.clear();
-        size_t i = 0;
-        while (i < word.size()) {
-            const auto escape = std::find_if(ESCAPES.begin(), ESCAPES.end(), [&](const MarkupEscape& e) {
-                return word.substr(i, e.written.size()) == e.written;
-            });
-            if (escape != ESCAPES.end()) {
-                literal_ += escape->unit;
-                i += escape->written.size();
-            } else {
-                literal_ += word[i];
-                ++i;
-            }
-        }
-        return literal_;
-    }
+    // The word as it is to be seen; see UnescapeWord.
+    std::u16string_view Unescape(std::u16string_view word) { return UnescapeWord(word, literal_); }
 
     void PlaceWord(std::u16string_view word) {
         if (static_cast<int>(styles_) != selectedStyle_) {
@@ -458,6 +460,35 @@ FontHandle CreateStyledFont(DrawingContext& dc, FontHandle baseFont, unsigned st
         description.height = static_cast<int32_t>(int64_t{description.height} * 7 / 10);
     }
     return dc.CreateFont(description);
+}
+
+std::u16string MarkupToPlainText(std::u16string_view markup) {
+    const std::u16string_view text = TextToLayOut(markup.data(), ClampToInt(static_cast<int64_t>(markup.size())));
+    std::u16string plain;
+    std::u16string buffer;
+    const char16_t* position = text.data();
+    int remaining = ClampToInt(static_cast<int64_t>(text.size()));
+    int length = 0;
+    bool whitespace = false;
+    bool lineBreak = false;
+    for (int token = NextMarkupToken(position, remaining, &length, &whitespace); token != MARKUP_TOKEN_NONE;
+         token = NextMarkupToken(position, remaining, &length, &whitespace)) {
+        if (token == MARKUP_TOKEN_BREAK || token == MARKUP_TOKEN_PARAGRAPH) {
+            lineBreak = true;
+        } else if (token == MARKUP_TOKEN_WORD) {
+            if (!plain.empty() && lineBreak) {
+                plain += u", ";
+            } else if (!plain.empty() && whitespace) {
+                plain += u' ';
+            }
+            plain += UnescapeWord(std::u16string_view(position, static_cast<size_t>(length)), buffer);
+            whitespace = false;
+            lineBreak = false;
+        }
+        position += length;
+        remaining -= length;
+    }
+    return plain;
 }
 
 } // namespace parcelo

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The list items' mini-HTML: a flat set of style tags, one colour attribute and
@@ -80,6 +81,11 @@ int NextMarkupToken(const char16_t*& position, int& remaining, int* tokenLength,
 // its opening tag gives back the colour the call started with, never a colour
 // left over from another call.
 int DrawMarkupText(DrawingContext* dc, const char16_t* text, int count, Rect* rect, uint32_t format);
+
+// The text as a screen reader says it: the words without the tags, their escapes
+// decoded, one space between words that white space separates and ", " where a
+// line or paragraph break would start a new line.
+std::u16string MarkupToPlainText(std::u16string_view markup);
 
 // A variant of `baseFont` with the weight, slant, underline and script size of
 // `styles`; FontHandle::None when the base font cannot be described. Leaves the

@@ -1,5 +1,6 @@
 #include "listui/ShipmentItemText.h"
 
+#include "listui/MarkupRenderer.h"
 #include "platform/LocalTime.h"
 
 #include <algorithm>
@@ -104,6 +105,12 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
         text += u"</font>";
     }
     return text;
+}
+
+std::u16string SpokenShipmentItem(std::u16string_view itemMarkup, int status) {
+    std::u16string spoken = MarkupToPlainText(itemMarkup);
+    spoken += status == Done ? u", 완료" : status == Cancelled ? u", 취소" : u", 배송중";
+    return spoken;
 }
 
 std::u16string ShortenedForMessage(std::u16string_view text, size_t limit) {

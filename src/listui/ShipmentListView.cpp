@@ -69,6 +69,11 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
         const std::u16string status = event != m_latest.end() ? FormatLatestStatus(event->second) : std::u16string();
         return FormatShipmentItem(shipment, FindCourier(m_couriers, shipment.courierIndex), m_fillTime, status);
     });
+    // A screen reader hears the state, which the list shows by colour only.
+    m_wndList.SetSpokenTextProvider([this](int row, const std::u16string& text) {
+        const auto index = static_cast<size_t>(row);
+        return SpokenShipmentItem(text, index < m_rows.size() ? m_rows[index]->status : InDelivery);
+    });
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] {
         // A list never painted (a window started minimised) gets its rows here at the latest.

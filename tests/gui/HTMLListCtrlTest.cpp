@@ -108,7 +108,7 @@ TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
 
 // On a dark palette every text reads (at least 4.5:1) on the background it is drawn on,
 // the selected item's too, and a switch back to the light palette draws the seed's white.
-TEST_F(HTMLListCtrlTest, ADarkPaletteIsFollowedAndEveryTextReads) {
+TEST_F(HTMLListCtrlTest, ADarkPaletteIsFollowedAndEveryTextAndTheFocusRead) {
     for (const char* colour : {"#ff9999", "#00009c", "#808080"}) {
         const std::string markup = std::string("<font color=") + colour + ">WWWWWWWW</font>";
         list.InsertItem(std::u16string(markup.begin(), markup.end()), 0, 1, ITEM_HTML, 60);
@@ -133,7 +133,33 @@ TEST_F(HTMLListCtrlTest, ADarkPaletteIsFollowedAndEveryTextReads) {
         }
         EXPECT_GE(best, 4.5) << "item " << item;
     }
+    // The focus ring reads (at least 3:1) on the selected item, in either palette, and
+    // around the client area when the keyboard brought the focus and nothing is selected;
+    // a list that has the focus otherwise looks as it did.
+    // The least contrast along the ring's two top rows, against the inside of the item.
+    const auto ringContrast = [&](const QImage& shot, int top) {
+        const ColorRef inside = asColour(shot.pixel(kClientWidth - 6, top + 6));
+        double least = 21;
+        for (int x = 20; x < kClientWidth - 20; ++x) {
+            for (const int y : {top, top + 1}) {
+                least = std::min(least, ContrastRatio(asColour(shot.pixel(x, y)), inside));
+            }
+        }
+        return least;
+    };
+    list.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    list.setFocus(Qt::OtherFocusReason);
+    EXPECT_GE(ringContrast(Paint(), 60), 3.0) << "dark, selected";
     list.setPalette(QPalette());
+    EXPECT_GE(ringContrast(Paint(), 60), 3.0) << "light, selected";
+    list.SetSelectedIndex(-1);
+    EXPECT_EQ(Paint().pixel(kClientWidth / 2, 0), qRgb(255, 255, 255)) << "the seed's look without keys";
+    list.clearFocus();
+    list.setFocus(Qt::TabFocusReason);
+    EXPECT_GE(ringContrast(Paint(), 0), 3.0) << "light, nothing selected, focused by Tab";
+    list.clearFocus();
+    EXPECT_EQ(Paint().pixel(kClientWidth / 2, 0), qRgb(255, 255, 255));
     EXPECT_EQ(Paint().pixel(kClientWidth - 2, 30), qRgb(255, 255, 255));
 }
 

@@ -3,17 +3,25 @@
 // and compares the picture with tests/gui/reference/main-window.png, so that a
 // change in the drawing shows. The picture is made the same on every run: the
 // program's clock is fixed (the executable is linked with --wrap=time), the
-// time zone is fixed, and fontconfig sees only the Noto CJK fonts.
+// time zone is fixed, and fontconfig sees only the Noto CJK fonts. A switch to a dark
+// palette and back, while the window shows, must repaint it readable and then as before.
 //
 // After an intended change of the drawing, look at the new screenshot and run
 // the test once with PARCELO_UPDATE_REFERENCE=1 to make it the reference.
 #include "app/MainFrame.h"
+#include "dialogs/NewTrackDlg.h"
 #include "gui/ShellTestSupport.h"
+#include "platform/CommandBar.h"
+#include "platform/Contrast.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
 
+#include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 
 namespace {
 constexpr std::time_t kFixedNow = 1'796'526'000; // 2026-12-06 12:00 in Seoul
@@ -70,6 +78,44 @@ Inks InksOf(const QImage& shot, const QRect& item) {
         }
     }
     return inks;
+}
+
+// A palette like a desktop's dark colour scheme.
+QPalette DarkPalette() {
+    QPalette dark(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32));
+    dark.setColor(QPalette::WindowText, QColor(0xef, 0xf0, 0xf1));
+    dark.setColor(QPalette::ButtonText, QColor(0xef, 0xf0, 0xf1));
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Text, QColor(0xef, 0xf0, 0xf1));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::HighlightedText, QColor(0xef, 0xf0, 0xf1));
+    return dark;
+}
+
+// What the window system shows of `widget`'s window once pending repaints are done,
+// without drawing anything anew.
+QImage OnScreen(QWidget& widget) {
+    RunEventLoop(50);
+    return widget.windowHandle()->screen()->grabWindow(widget.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The best contrast of any pixel of `area` on the area's commonest colour, its background.
+double TextContrast(const QImage& shot, const QRect& area) {
+    std::map<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ++counts[shot.pixel(x, y)];
+        }
+    }
+    const auto colour = [](QRgb pixel) { return Rgb(qRed(pixel), qGreen(pixel), qBlue(pixel)); };
+    const QRgb background = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                                return a.second < b.second;
+                            })->first;
+    double best = 1;
+    for (const auto& [pixel, count] : counts) {
+        best = std::max(best, ContrastRatio(colour(pixel), colour(background)));
+    }
+    return best;
 }
 
 TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
@@ -129,6 +175,39 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
         EXPECT_EQ(inks.grey > 50 && inks.dark + inks.blue + inks.red == 0, status == Done);
         EXPECT_EQ(inks.red > 50 && inks.dark + inks.blue == 0, status == Cancelled);
     }
+
+    // The desktop switches to dark while the program runs: what is on screen is drawn
+    // anew, the list, the bars, the soft keys and a dialog's title each reading at least
+    // 4.5:1; switching back gives the seed's look again.
+    CNewTrackDlg editor(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
+    editor.setModal(false);
+    editor.show();
+    QCoreApplication::processEvents();
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    const QImage dark = OnScreen(frame);
+    EXPECT_EQ(dark, frame.grab().toImage().convertToFormat(QImage::Format_RGB32)) << "a part kept its light colours";
+    const auto areaOf = [&frame](const QWidget& part) { return QRect(part.mapTo(&frame, QPoint(0, 0)), part.size()); };
+    for (int i = 0; i < 5; ++i) {
+        const Rect r = list.GetItemRect(i);
+        const QRect item(list.viewport()->mapTo(&frame, QPoint(r.left + 40, r.top + 2)),
+                         QSize(r.Width() - 42, r.Height() - 4));
+        EXPECT_GE(TextContrast(dark, item), 4.5) << "item " << i;
+        EXPECT_LT(qGray(dark.pixel(item.right() - 2, item.center().y())), 128) << "item " << i << " on Base";
+    }
+    EXPECT_GE(TextContrast(dark, areaOf(frame.FilterSortBar().FilterButton())), 4.5);
+    EXPECT_GE(TextContrast(dark, areaOf(frame.FilterSortBar().SortButton())), 4.5);
+    for (const auto key : {CCommandBar::Key::Left, CCommandBar::Key::Right}) {
+        const QPushButton* button = frame.CommandBar().KeyButton(key);
+        ASSERT_NE(button, nullptr);
+        EXPECT_GE(TextContrast(dark, areaOf(*button).adjusted(4, 4, -4, -4)), 4.5) << "soft key";
+    }
+    const QImage darkEditor = OnScreen(editor);
+    EXPECT_EQ(darkEditor, editor.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_GE(TextContrast(darkEditor, QRect(0, 0, editor.width(), 20)), 4.5) << "the dialog's title";
+
+    QApplication::setPalette(light);
+    EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference, marked), 0) << "the light look after dark";
 }
 
 } // namespace

@@ -45,10 +45,16 @@ TEST(ShipmentItemText, ItemTexts) {
         FormatShipmentItem(shipment, &courier, now),
         u"상품명: <h>&lt;b>%d&lt;/b></h> <br> <font color=#0000ff>대한통운택배사\x5C0F: 60&amp;12%s345</font> <br> "
         u"주문일: 2024-1-1 (1일 경과)");
+    // A screen reader gets the text without markup, the escapes decoded, and the state.
+    EXPECT_EQ(SpokenShipmentItem(FormatShipmentItem(shipment, &courier, now, u"배송 <출발>"), shipment.status),
+              u"상품명: <b>%d</b>, 대한통운택배사\x5C0F: 60&12%s345, 주문일: 2024-1-1 (1일 경과) \u00B7 배송 <출발>, "
+              u"배송중");
     shipment.status = Cancelled;
     shipment.orderDate = INT64_MAX; // no local date
     EXPECT_EQ(FormatShipmentItem(shipment, nullptr, now),
               u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
+    EXPECT_EQ(SpokenShipmentItem(FormatShipmentItem(shipment, nullptr, now), shipment.status),
+              u"상품명: <b>%d</b>, : 60&12%s345, 주문일: 0-0-0, 취소");
 }
 
 // The service's status text is trimmed, cut without splitting a character, and escaped.

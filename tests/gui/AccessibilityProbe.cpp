@@ -1,0 +1,94 @@
+// The main window and the dialogs with fields, shown on a real display for the
+// accessibility tree test (accessibility-tree.py), which drives it by lines on
+// standard input: "down" and "up" press Down and Up in the list, "dialogs" opens the editor, the
+// options, bulk add and the import confirmation side by side, "popup" asks
+// whether a menu is open ("ok shown" or "ok none"), "quit" ends. Each line is
+// answered by "ok" once the window has handled it.
+#include "app/MainFrame.h"
+#include "dialogs/BulkAddDlg.h"
+#include "dialogs/ImportConfirmDlg.h"
+#include "dialogs/NewTrackDlg.h"
+#include "dialogs/OptionDlg.h"
+#include "gui/ShellTestSupport.h"
+#include "platform/LocalTime.h"
+#include "support/FakeMessageBoxService.h"
+
+#include <QSocketNotifier>
+#include <QTest>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+using namespace parcelo;
+using namespace parcelo::test;
+
+int main(int argc, char** argv) {
+    qputenv("XDG_CONFIG_HOME", TestRoot().filePath("config").toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", TestRoot().filePath("system").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", TestRoot().filePath("data").toLocal8Bit());
+    qputenv("PARCELO_DPI", "96");
+    PrepareHighDpiEnvironment();
+    QApplication app(argc, argv);
+    FakeMessageBoxService messages;
+
+    ClearProfileAndData();
+    InstallCourierFile(
+        "[COURIERS]\nID01=하나택배;1;;1111;https://one.example/%s\nID02=둘택배;2;;2222;https://two/%s\n");
+    const Instant now = CurrentInstant();
+    const Instant day = 24 * 3600;
+    AddToProgramVolume({MakeShipment(0, u"운동화", now - 3, now - 2 * day, InDelivery),
+                        MakeShipment(1, u"책 <상>", now - 2, now - day, Done),
+                        MakeShipment(0, u"우산", now - 1, now, Cancelled)});
+
+    CMainFrame frame;
+    if (!frame.LoadFrame()) {
+        return 1;
+    }
+    frame.resize(480, 640);
+    frame.show();
+    CHTMLListCtrl& list = frame.View().List();
+    list.setFocus(Qt::OtherFocusReason);
+    frame.activateWindow();
+
+    std::unique_ptr<CNewTrackDlg> editor;
+    std::unique_ptr<COptionDlg> options;
+    std::unique_ptr<CBulkAddDlg> bulk;
+    std::unique_ptr<CImportConfirmDlg> import;
+    ImportPlan plan;
+    plan.toAdd.resize(1);
+    plan.errors.push_back({3, u"송장번호가 없습니다"});
+    plan.summary = u"1건 추가, 0건 중복, 1건 오류";
+
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        std::string line;
+        if (!std::getline(std::cin, line) || line == "quit") {
+            QCoreApplication::quit();
+            return;
+        }
+        if (line == "down" || line == "up") {
+            QTest::keyClick(list.viewport(), line == "down" ? Qt::Key_Down : Qt::Key_Up);
+        } else if (line == "dialogs") {
+            editor = std::make_unique<CNewTrackDlg>(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
+            editor->SetDetector(frame.Detector());
+            options = std::make_unique<COptionDlg>(&frame);
+            bulk = std::make_unique<CBulkAddDlg>(frame.Couriers(), frame.Detector(), frame.Store(), &frame);
+            import = std::make_unique<CImportConfirmDlg>(plan, QStringLiteral("shipments.csv"), &frame);
+            for (QDialog* dialog :
+                 std::initializer_list<QDialog*>{editor.get(), options.get(), bulk.get(), import.get()}) {
+                dialog->setModal(false);
+                dialog->show();
+            }
+        }
+        QTest::qWait(100);
+        if (line == "popup") {
+            // Menus are not children of the application in the tree; the probe tells.
+            std::cout << (QApplication::activePopupWidget() != nullptr ? "ok shown" : "ok none") << std::endl;
+            return;
+        }
+        std::cout << "ok" << std::endl;
+    });
+    std::cout << "ready" << std::endl;
+    return QApplication::exec();
+}
