@@ -72,7 +72,7 @@ CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShip
     // A screen reader hears the state, which the list shows by colour only.
     m_wndList.SetSpokenTextProvider([this](int row, const std::u16string& text) {
         const auto index = static_cast<size_t>(row);
-        return SpokenShipmentItem(text, index < m_rows.size() ? m_rows[index]->status : InDelivery);
+        return SpokenShipmentItem(text, index < m_rows.size() ? m_queried.StatusAt(m_rows[index]) : InDelivery);
     });
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] {

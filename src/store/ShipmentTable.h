@@ -33,6 +33,7 @@ public:
     int32_t CourierAt(size_t row) const { return m_rows[row].courierIndex; }
     Instant EntryDateAt(size_t row) const { return m_rows[row].entryDate; }
     Instant OrderDateAt(size_t row) const { return m_rows[row].orderDate; }
+    int32_t StatusAt(size_t row) const { return m_rows[row].status; }
     std::u16string_view InvoiceAt(size_t row) const;
     std::u16string_view ItemAt(size_t row) const;
 
