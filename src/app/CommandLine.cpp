@@ -15,7 +15,7 @@
 #include "store/StoreBackup.h"
 #include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -11,7 +11,7 @@
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreErrorText.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>

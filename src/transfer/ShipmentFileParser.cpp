@@ -7,7 +7,7 @@
 #include "platform/LocalTime.h"
 #include "transfer/CsvWriter.h"
 #include "transfer/ImportText.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <algorithm>
 #include <array>
