@@ -1,6 +1,6 @@
 #include "dialogs/NewTrackDlg.h"
 
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "dialogs/DialogTitle.h"
 #include "listui/ShipmentItemText.h"
 #include "platform/Clock.h"

@@ -1,6 +1,6 @@
 #include "transfer/ShipmentFileParser.h"
 
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
 #include "platform/Iso8601.h"
