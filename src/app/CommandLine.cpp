@@ -534,7 +534,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         return List(parser.isSet(json));
     }
     if (parser.isSet(refresh)) {
-        return RunRefreshCommand();
+        return RunRefreshCommand(Print);
     }
     if (parser.isSet(exportFile)) {
         return Export(parser.value(exportFile));

@@ -6,12 +6,12 @@
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
-#include "platform/SecretStore.h"
-#include "platform/StatusSettings.h"
 #include "res/resource.h"
+#include "status/EventLoop.h"
+#include "status/FakeTrackingServer.h"
+#include "status/SecretStore.h"
+#include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
-#include "tracking/EventLoop.h"
-#include "tracking/FakeTrackingServer.h"
 #include "tracking/TrackingSamples.h"
 
 #include <QCheckBox>
@@ -30,18 +30,18 @@ constexpr Instant kDay = 24 * 3600;
 // Answers on the event loop like a real secret store; `available` false plays none at all.
 class FakeSecretStore : public SecretStore {
 public:
-    explicit FakeSecretStore(bool available, QString id = {}, QString secret = {})
+    explicit FakeSecretStore(bool available, std::string id = {}, std::string secret = {})
         : m_available(available), m_id(std::move(id)), m_secret(std::move(secret)) {}
 
     void ReadKey(Done done) override {
         ++reads;
         StoredKey key{Outcome(), m_id, m_secret};
-        if (key.outcome == StoredKey::Outcome::Ok && m_secret.isEmpty()) {
+        if (key.outcome == StoredKey::Outcome::Ok && m_secret.empty()) {
             key.outcome = StoredKey::Outcome::NotFound;
         }
         QTimer::singleShot(0, [done = std::move(done), key] { done(key); });
     }
-    void WriteKey(const QString& clientId, const QString& clientSecret, Done done) override {
+    void WriteKey(const std::string& clientId, const std::string& clientSecret, Done done) override {
         if (m_available) {
             m_id = clientId;
             m_secret = clientSecret;
@@ -58,8 +58,8 @@ private:
     }
 
     bool m_available;
-    QString m_id;
-    QString m_secret;
+    std::string m_id;
+    std::string m_secret;
 };
 
 QString ItemText(CMainFrame& frame, int row) {
@@ -93,15 +93,9 @@ protected:
     }
     // Runs the event loop until the refresh under way ends; false when it did not.
     bool AwaitRefresh() {
-        if (!frame->Status().IsRunning()) {
-            return true;
-        }
-        const QMetaObject::Connection done =
-            QObject::connect(&frame->Status(), &StatusController::refreshFinished, [] { QCoreApplication::exit(0); });
-        const int code = RunEventLoop(10'000);
-        QObject::disconnect(done);
+        const bool done = WaitUntil([this] { return !frame->Status().IsRunning(); }, 10'000);
         QCoreApplication::processEvents(); // the coalesced refill of the list
-        return code == 0;
+        return done;
     }
 
     FakeMessageBoxService messages;
@@ -263,14 +257,14 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
         // A refused key: said under the list and once in the options; no timer refresh until a new key.
         server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
         ASSERT_TRUE(frame->Status().RefreshNow() && AwaitRefresh());
-        EXPECT_TRUE(frame->Status().StatusLine().contains(QStringLiteral("키를 거부"))) << "under the list";
+        EXPECT_NE(frame->Status().StatusLine().find(u"키를 거부"), std::u16string::npos) << "under the list";
         EXPECT_FALSE(frame->Status().RefreshDue()) << "the timer's refresh would be refused again";
         COptionDlg options;
-        options.SetStatusProblem(frame->Status().TakeKeyRefusal());
+        options.SetStatusProblem(QString::fromStdU16String(frame->Status().TakeKeyRefusal()));
         options.show();
         ASSERT_NE(options.StatusPanel(), nullptr);
         EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
-        EXPECT_TRUE(frame->Status().TakeKeyRefusal().isEmpty()) << "said once";
+        EXPECT_TRUE(frame->Status().TakeKeyRefusal().empty()) << "said once";
         frame->StoreKey(QStringLiteral("client-id"), QStringLiteral("new-secret"));
         QCoreApplication::processEvents();
         EXPECT_TRUE(frame->Status().RefreshDue());
@@ -292,7 +286,7 @@ TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession)
     EXPECT_EQ(secrets->reads, 0) << "off: the secret store is not even asked";
 
     COptionDlg options;
-    options.SetKeyState(main.Status().ClientId(), false, main.KeyInMemoryOnly());
+    options.SetKeyState(QString::fromStdString(main.Status().ClientId()), false, main.KeyInMemoryOnly());
     options.show();
     ASSERT_NE(options.StatusPanel(), nullptr);
     EXPECT_TRUE(options.StatusPanel()->KeyNote().isHidden()) << "not known yet";

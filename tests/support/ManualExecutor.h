@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/Executor.h"
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace parcelo {
+
+// An executor the test runs by hand: posted tasks wait until RunPending, and the
+// repeating timers tick when the test says so.
+class ManualExecutor final : public Executor {
+public:
+    void Post(std::function<void()> task) override { m_tasks.push_back(std::move(task)); }
+
+    std::unique_ptr<Timer> Repeat(std::chrono::milliseconds interval, std::function<void()> tick) override {
+        auto timer = std::make_unique<ManualTimer>(*this, interval, std::move(tick));
+        m_timers.push_back(timer.get());
+        return timer;
+    }
+
+    // Runs the posted tasks, and those they post, until none is left; how many ran.
+    size_t RunPending() {
+        size_t ran = 0;
+        while (!m_tasks.empty()) {
+            std::function<void()> task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            task();
+            ++ran;
+        }
+        return ran;
+    }
+    size_t Pending() const { return m_tasks.size(); }
+
+    // The running timers' intervals; Tick calls each once.
+    std::vector<std::chrono::milliseconds> Timers() const {
+        std::vector<std::chrono::milliseconds> intervals;
+        for (const ManualTimer* timer : m_timers) {
+            intervals.push_back(timer->interval);
+        }
+        return intervals;
+    }
+    void Tick() {
+        const std::vector<ManualTimer*> timers = m_timers;
+        for (ManualTimer* timer : timers) {
+            timer->tick();
+        }
+    }
+
+private:
+    struct ManualTimer final : Timer {
+        ManualTimer(ManualExecutor& owner, std::chrono::milliseconds interval, std::function<void()> tick)
+            : owner(owner), interval(interval), tick(std::move(tick)) {}
+        ~ManualTimer() override { std::erase(owner.m_timers, this); }
+
+        ManualExecutor& owner;
+        std::chrono::milliseconds interval;
+        std::function<void()> tick;
+    };
+
+    std::deque<std::function<void()>> m_tasks;
+    std::vector<ManualTimer*> m_timers;
+};
+
+} // namespace parcelo
