@@ -26,7 +26,6 @@ public:
 
     void Track(const TrackingQuery& query, Callback done) override {
         ++requests;
-        queries.push_back(query);
         mostAtOnce = std::max(mostAtOnce, ++m_atOnce);
         std::optional<TrackingReply> reply = m_handler(query);
         if (!reply) {
@@ -46,15 +45,10 @@ public:
     }
     void SetSettings(const Settings& settings) override { m_settings = settings; }
     const Settings& CurrentSettings() const override { return m_settings; }
-    void CheckConnection(Callback done) override {
-        TrackingReply ok;
-        ok.outcome = TrackingOutcome::Ok;
-        Answer(std::move(done), std::move(ok));
-    }
+    void CheckConnection(Callback done) override { Track({}, std::move(done)); }
 
     int requests = 0;
     int mostAtOnce = 0;
-    std::vector<TrackingQuery> queries;
 
 private:
     void Answer(Callback done, TrackingReply reply) {
@@ -96,7 +90,7 @@ public:
         key.outcome = !m_available               ? StoredKey::Outcome::Unavailable
                       : key.clientSecret.empty() ? StoredKey::Outcome::NotFound
                                                  : StoredKey::Outcome::Ok;
-        m_executor.Post([done = std::move(done), key] { done(key); });
+        Answer(std::move(done), std::move(key));
     }
     void WriteKey(const std::string& clientId, const std::string& clientSecret, Done done) override {
         const StoredKey key{m_available ? StoredKey::Outcome::Ok : StoredKey::Outcome::Unavailable, clientId,
@@ -104,12 +98,21 @@ public:
         if (m_available) {
             m_kept = key;
         }
-        m_executor.Post([done = std::move(done), key] { done(key); });
+        Answer(std::move(done), key);
     }
 
     int reads = 0;
 
 private:
+    void Answer(Done done, StoredKey key) {
+        m_executor.Post([alive = std::weak_ptr<int>(m_alive), done = std::move(done), key = std::move(key)] {
+            if (!alive.expired()) {
+                done(key);
+            }
+        });
+    }
+
+    std::shared_ptr<int> m_alive = std::make_shared<int>();
     Executor& m_executor;
     bool m_available;
     StoredKey m_kept;

@@ -14,6 +14,16 @@ namespace parcelo {
 // repeating timers tick when the test says so.
 class ManualExecutor final : public Executor {
 public:
+    struct ManualTimer final : Timer {
+        ManualTimer(ManualExecutor& owner, std::chrono::milliseconds interval, std::function<void()> tick)
+            : owner(owner), interval(interval), tick(std::move(tick)) {}
+        ~ManualTimer() override { std::erase(owner.m_timers, this); }
+
+        ManualExecutor& owner;
+        std::chrono::milliseconds interval;
+        std::function<void()> tick;
+    };
+
     void Post(std::function<void()> task) override { m_tasks.push_back(std::move(task)); }
 
     std::unique_ptr<Timer> Repeat(std::chrono::milliseconds interval, std::function<void()> tick) override {
@@ -33,16 +43,9 @@ public:
         }
         return ran;
     }
-    size_t Pending() const { return m_tasks.size(); }
 
-    // The running timers' intervals; Tick calls each once.
-    std::vector<std::chrono::milliseconds> Timers() const {
-        std::vector<std::chrono::milliseconds> intervals;
-        for (const ManualTimer* timer : m_timers) {
-            intervals.push_back(timer->interval);
-        }
-        return intervals;
-    }
+    // The running timers; Tick calls each once.
+    const std::vector<ManualTimer*>& Timers() const { return m_timers; }
     void Tick() {
         const std::vector<ManualTimer*> timers = m_timers;
         for (ManualTimer* timer : timers) {
@@ -51,16 +54,6 @@ public:
     }
 
 private:
-    struct ManualTimer final : Timer {
-        ManualTimer(ManualExecutor& owner, std::chrono::milliseconds interval, std::function<void()> tick)
-            : owner(owner), interval(interval), tick(std::move(tick)) {}
-        ~ManualTimer() override { std::erase(owner.m_timers, this); }
-
-        ManualExecutor& owner;
-        std::chrono::milliseconds interval;
-        std::function<void()> tick;
-    };
-
     std::deque<std::function<void()>> m_tasks;
     std::vector<ManualTimer*> m_timers;
 };
