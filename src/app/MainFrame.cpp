@@ -56,8 +56,8 @@ DpiCache& FrameDpi() {
 } // namespace
 
 CMainFrame::CMainFrame(const FontWarmUp* fonts)
-    : m_fonts(fonts), m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(), u"VELDAN.EDB",
-                                                                u"TRACKDB", fonts)),
+    : m_fonts(fonts), m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(),
+                                                                kProgramVolume, kShipmentTable, fonts)),
       m_status(m_store, m_clock, m_executor, [](std::string* error) { return LoadStatusServices(error); }),
       m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
       m_wndView(m_couriers, m_store, m_clock, this),

@@ -45,7 +45,7 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
                       QString::fromStdU16String(CourierFilePath(folder)));
     }
     CTrackingDatabase store;
-    if (!store.MountVolume(u"VELDAN.EDB") || !store.Open(u"TRACKDB")) {
+    if (!store.MountVolume(kProgramVolume) || !store.Open(kShipmentTable)) {
         return refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
                       QString::fromStdU16String(DescribeStoreError(store.LastError())));
     }
