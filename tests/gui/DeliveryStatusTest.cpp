@@ -96,11 +96,6 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     const int width = list.viewport()->width();
     EXPECT_EQ(list.MeasureItem(withStatus, ITEM_HTML, 0, width), list.MeasureItem(without, ITEM_HTML, 0, width));
 
-    // The refresh due at start left nothing due: a timer tick asks nobody.
-    EXPECT_TRUE(main.Status().RefreshDue());
-    ASSERT_TRUE(AwaitRefresh());
-    EXPECT_EQ(server.Requests(), 1);
-
     server.SetFallback({200, QByteArray::fromStdString(TrackAnswer(
                                  {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "강남"),
                                   EventNode("2026-12-06T16:20:00+09:00", "DELIVERED", "강남", "<b>문 앞</b>")}))});

@@ -2,6 +2,7 @@
 
 #include "status/EventLoop.h"
 #include "status/FakeTrackingServer.h"
+#include "status/StatusSettings.h"
 #include "status/services/ServiceUrl.h"
 #include "support/FakeClock.h"
 #include "tracking/TrackingSamples.h"
@@ -9,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace parcelo {
 namespace {
@@ -181,7 +183,7 @@ TEST_F(QtTrackingClientTest, GivesUpSlowLargeAndRedirectedAnswers) {
     EXPECT_EQ(m_client.InFlight(), 0);
 }
 
-TEST_F(QtTrackingClientTest, SendsAtMostFourAtOnce) {
+TEST_F(QtTrackingClientTest, SendsAtMostFourAtOnceAndCancelsEveryOne) {
     m_server.SetFallback({200, Bytes(kDelivered), {}, 40});
     int answered = 0;
     for (int i = 0; i < 12; ++i) {
@@ -193,16 +195,15 @@ TEST_F(QtTrackingClientTest, SendsAtMostFourAtOnce) {
     EXPECT_LE(m_client.InFlight(), 4);
     ASSERT_TRUE(test::WaitUntil([&] { return answered == 12; }));
     EXPECT_EQ(m_server.MostAtOnce(), 4);
-}
 
-TEST_F(QtTrackingClientTest, CancelAllCallsEveryRequestBack) {
+    // CancelAll calls every request back, those waiting their turn too.
     m_server.SetFallback({200, Bytes(kDelivered), {}, 0, true, true});
     std::vector<TrackingOutcome> outcomes;
     for (int i = 0; i < 6; ++i) {
         m_client.Track(test::Query(i, std::to_string(i)),
                        [&](const TrackingReply& reply) { outcomes.push_back(reply.outcome); });
     }
-    ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() == 4; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() == 12 + 4; }));
     m_client.CancelAll();
     ASSERT_TRUE(test::WaitUntil([&] { return outcomes.size() == 6; }));
     EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), TrackingOutcome::Cancelled), 6);
@@ -230,6 +231,32 @@ TEST_F(QtTrackingClientTest, OnlyHttpsOrLoopbackHttpAndOfflineWhenUnreachable) {
     m_client.SetSettings(settings);
     EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Offline);
     EXPECT_EQ(m_server.Requests(), 0);
+}
+
+// The settings' own trimming and URL host, which the core uses without Qt, agree with
+// Qt's over generated text.
+TEST(StatusSettingsTextTest, AgreesWithQtsTrimmingAndUrlHost) {
+    const std::u16string pieces[] = {u" ",      u"\t",     u"\n", u"\u3000", u"\u00A0",
+                                     u"\u2028", u"\u0085", u"a",  u"한",     u"\U0001F4E6"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string text;
+        for (unsigned n = random() % 7; n > 0; --n) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        const QString qt = QString::fromStdU16String(text);
+        EXPECT_EQ(TrimmedText(qt.toStdString()), qt.trimmed().toStdString());
+        EXPECT_EQ(SimplifiedText(qt.toStdString()), qt.simplified().toStdString());
+    }
+    const char* parts[][4] = {{"https://", "HTTP://", "", ""},
+                              {"", "id:secret@", "", ""},
+                              {"apis.tracker.delivery", "APIS.Tracker.Delivery", "127.0.0.1", "[::1]"},
+                              {"", ":8443", "/graphql", ":80/graphql?x=@y#z"}};
+    for (int i = 0; i < 256; ++i) {
+        const std::string url =
+            std::string(parts[0][i % 4]) + parts[1][i / 4 % 4] + parts[2][i / 16 % 4] + parts[3][i / 64];
+        EXPECT_EQ(UrlHost(url), QUrl(QString::fromStdString(url)).host().toStdString()) << url;
+    }
 }
 
 } // namespace

@@ -66,16 +66,13 @@ private:
 };
 
 // Notifications the test reads, and clicks.
-class FakeNotifier final : public Notifier {
-public:
-    explicit FakeNotifier(std::vector<NotificationItem>& shown) : m_shown(shown) {}
+struct FakeNotifier final : Notifier {
     void Show(const std::vector<NotificationItem>& items) override {
-        m_shown.insert(m_shown.end(), items.begin(), items.end());
+        shown.insert(shown.end(), items.begin(), items.end());
     }
     void Click(int64_t shipmentId) const { Activate(shipmentId); }
 
-private:
-    std::vector<NotificationItem>& m_shown;
+    std::vector<NotificationItem> shown;
 };
 
 // A secret store that answers on the executor; `available` false plays none at all.
@@ -131,7 +128,7 @@ public:
         return made;
     }
     std::unique_ptr<Notifier> CreateNotifier() override {
-        auto made = std::make_unique<FakeNotifier>(shown);
+        auto made = std::make_unique<FakeNotifier>();
         notifier = made.get();
         return made;
     }
@@ -146,7 +143,6 @@ public:
     FakeTrackingService* client = nullptr;
     FakeNotifier* notifier = nullptr;
     FakeSecretStore* secrets = nullptr;
-    std::vector<NotificationItem> shown;
 
 private:
     Executor& m_executor;

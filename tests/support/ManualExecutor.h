@@ -32,16 +32,13 @@ public:
         return timer;
     }
 
-    // Runs the posted tasks, and those they post, until none is left; how many ran.
-    size_t RunPending() {
-        size_t ran = 0;
+    // Runs the posted tasks, and those they post, until none is left.
+    void RunPending() {
         while (!m_tasks.empty()) {
             std::function<void()> task = std::move(m_tasks.front());
             m_tasks.pop_front();
             task();
-            ++ran;
         }
-        return ran;
     }
 
     // The running timers; Tick calls each once.
