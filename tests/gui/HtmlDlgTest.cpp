@@ -279,6 +279,7 @@ const QString kScreenPixelsPerCssPixel =
 TEST(HtmlDlgTest, PagesAreDrawnAtTheProgramsResolution) {
     const QByteArray dpi = qgetenv("PARCELO_DPI");
     qputenv("PARCELO_DPI", "192");
+    DpiCache::Reread();
     LoopbackServer silent("", false);
     LoopbackServer server("<html><body>배송중</body></html>");
     for (const bool answered : {false, true}) {
@@ -295,6 +296,7 @@ TEST(HtmlDlgTest, PagesAreDrawnAtTheProgramsResolution) {
         EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.5; }));
     }
     qputenv("PARCELO_DPI", dpi);
+    DpiCache::Reread();
 }
 
 } // namespace
