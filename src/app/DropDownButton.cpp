@@ -20,11 +20,11 @@ namespace parcelo {
 
 namespace {
 
-// Up to kLargeArrowDpi the small arrow is used; above it the large arrow, which
-// is made for exactly 192 dpi, and at any other resolution one drawn in
-// proportion to it: the large arrow is a kArrowBox-pixel square, transparent but
-// for a triangle whose top row starts at (kArrowLeft, kArrowTop) and is
-// kArrowWidth pixels wide, each row below one pixel shorter at both ends.
+// Up to kLargeArrowDpi the small arrow is used; above it the arrow is drawn in
+// proportion to the large one, which is made for kArrowDrawnDpi: a
+// kArrowBox-pixel square, transparent but for a triangle whose top row starts
+// at (kArrowLeft, kArrowTop) and is kArrowWidth pixels wide, each row below one
+// pixel shorter at both ends (the picture IDI_ARROW_DOWN_HIRES).
 constexpr int kLargeArrowDpi = 130;
 constexpr int kArrowDrawnDpi = 192;
 constexpr int kArrowBox = 32;
@@ -55,15 +55,8 @@ QImage DrawnArrow(int dpi) {
 } // namespace
 
 QPixmap CDropDownButton::ArrowPicture(const ScreenDpi& dpi) {
-    QImage image;
-    if (dpi.x <= kLargeArrowDpi) {
-        image = LoadResourceImage(IDI_ARROW_DOWN);
-    } else if (dpi.x == kArrowDrawnDpi) {
-        image = LoadResourceImage(IDI_ARROW_DOWN_HIRES);
-    } else {
-        image = DrawnArrow(dpi.x);
-    }
-    QPixmap picture = QPixmap::fromImage(image);
+    QPixmap picture =
+        QPixmap::fromImage(dpi.x <= kLargeArrowDpi ? LoadResourceImage(IDI_ARROW_DOWN) : DrawnArrow(dpi.x));
     picture.setDevicePixelRatio(dpi.ratio); // one picture pixel to a device pixel
     return picture;
 }
