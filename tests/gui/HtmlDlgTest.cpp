@@ -275,7 +275,8 @@ TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
 const QString kScreenPixelsPerCssPixel =
     "window.devicePixelRatio * (parseFloat(document.documentElement.style.zoom) || 1)";
 
-// At 192 dpi a CSS pixel of the page and of the connecting text takes two screen pixels.
+// At 192 dpi a CSS pixel of the page and of the connecting text takes two screen
+// pixels, whether the program draws them all or Qt scales its drawing by 2.
 TEST(HtmlDlgTest, PagesAreDrawnAtTheProgramsResolution) {
     const QByteArray dpi = qgetenv("PARCELO_DPI");
     qputenv("PARCELO_DPI", "192");

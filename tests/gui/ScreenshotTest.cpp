@@ -240,21 +240,24 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
 // logos are drawn at the device pixels, not at 1x and enlarged, which would
 // leave every aligned 2 x 2 block of one colour.
 TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
-    const QString file = PARCELO_SCREENSHOT_DIR "/main-window@2x.png";
+    // The process that shoots is given the scale, so that it can be run by hand
+    // at others too (on X11 or Wayland), writing main-window@<scale>x.png.
     if (qEnvironmentVariableIsSet(kShotAtScale)) {
+        const QString scale = qEnvironmentVariable(kShotAtScale);
         FakeMessageBoxService messages;
         std::unique_ptr<CMainFrame> frame;
         ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
-        ASSERT_EQ(frame->devicePixelRatio(), 2.0);
+        ASSERT_EQ(frame->devicePixelRatio(), scale.toDouble());
         ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
-        ASSERT_TRUE(frame->grab().toImage().save(file));
+        ASSERT_TRUE(frame->grab().toImage().save(PARCELO_SCREENSHOT_DIR "/main-window@" + scale + "x.png"));
         EXPECT_TRUE(messages.Calls().empty());
         return;
     }
+    const QString file = PARCELO_SCREENSHOT_DIR "/main-window@2x.png";
     QFile::remove(file);
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kShotAtScale, "1");
+    environment.insert(kShotAtScale, "2");
     environment.insert("QT_SCALE_FACTOR", "2");
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedChannels);
