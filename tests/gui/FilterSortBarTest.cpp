@@ -87,8 +87,9 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
 }
 
 // The small arrow up to 130 dpi; above, the large one at 192 and in proportion
-// to it elsewhere, one picture pixel to a device pixel at any ratio.
-TEST(DropDownArrowTest, TheArrowGrowsWithTheResolutionAbove130Dpi) {
+// to it elsewhere, one picture pixel to a device pixel at any ratio. The check
+// boxes for screens Qt scales are the small ones at twice the pixels.
+TEST(ScaledPictureTest, ArrowsGrowAbove130DpiAndLargeCheckBoxesAreTheSmallOnes) {
     const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
     const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
     const auto topRow = [](const QImage& picture) {
@@ -124,6 +125,18 @@ TEST(DropDownArrowTest, TheArrowGrowsWithTheResolutionAbove130Dpi) {
             previousWidth = width;
         }
     }
+
+    const QImage boxes = LoadResourceImage(IDB_CHECKBOXES).convertToFormat(QImage::Format_RGB32);
+    const QImage largeBoxes = LoadResourceImage(IDB_CHECKBOXES_LARGE).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(largeBoxes.size(), boxes.size() * 2);
+    int differing = 0;
+    for (int y = 0; y < boxes.height(); ++y) {
+        for (int x = 0; x < boxes.width(); ++x) {
+            const QRgb large = largeBoxes.pixel(2 * x, 2 * y);
+            differing += qAbs(qGray(large) - qGray(boxes.pixel(x, y))) > 64;
+        }
+    }
+    EXPECT_LE(differing, 12) << "of " << boxes.width() * boxes.height();
 }
 
 // The window is never made smaller than what shows every caption of the bar, one item and
