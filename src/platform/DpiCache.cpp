@@ -66,8 +66,6 @@ void PrepareHighDpiEnvironment() {
     if (const std::optional<ScreenDpi> forced = ForcedDpi()) {
         qputenv("QT_FONT_DPI", QByteArray::number(forced->y));
     }
-    // The tracking page's web view wants this before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 const ScreenDpi& DpiCache::Dpi() {

@@ -28,8 +28,7 @@ std::optional<ScreenDpi> ParseDpiOverride(std::string_view text);
 ScreenDpi ReadScreenDpi();
 
 // Turns off Qt's own high-DPI scaling so that nothing scales the program's
-// drawing a second time, and lets the web view share OpenGL contexts with the
-// widgets as it requires. Call before the QApplication is constructed.
+// drawing a second time. Call before the QApplication is constructed.
 void PrepareHighDpiEnvironment();
 
 class DpiCache {
