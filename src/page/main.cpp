@@ -2,6 +2,7 @@
 // program's window never loads the web engine. It reads the program's commands from
 // standard input and answers on standard output (PageProtocol), and ends when the
 // program closes its end of the pipe or sends a line it cannot read.
+#include "app/QtTranslations.h"
 #include "page/HtmlViewCtrl.h"
 #include "page/PageProtocol.h"
 #include "page/TrackingPageWindow.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // the program says when the page ends
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
+    parcelo::InstallQtTranslations(application, true);
 
     const bool testing = qEnvironmentVariableIntValue("PARCELO_PAGE_TESTING") == 1;
     parcelo::CTrackingPageWindow window(

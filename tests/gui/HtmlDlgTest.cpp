@@ -28,6 +28,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 using namespace parcelo;
 
@@ -157,6 +158,16 @@ int ProcessesInGroup(qint64 group) {
         }
     }
     return count;
+}
+
+// The window an X11 window is a child of.
+WId ParentOnX11(WId window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
+        x11->connection(), xcb_query_tree(x11->connection(), static_cast<xcb_window_t>(window)), nullptr);
+    const WId parent = tree != nullptr ? tree->parent : 0;
+    free(tree);
+    return parent;
 }
 
 // The dialog's page process runs scripts for the test.
@@ -304,6 +315,12 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
     for (const bool byEscape : {false, true}) {
         CHtmlDlg dialog;
         dialog.SetAddress(server.Address("/track?no=1234"));
+        WId pageWindow = 0;
+        QObject::connect(&dialog.Page(), &CPageProcess::received, [&](const PageMessage& message) {
+            if (message.verb == PageVerb::Ready) {
+                pageWindow = static_cast<WId>(message.numbers[0]);
+            }
+        });
         dialog.show();
         ASSERT_NE(dialog.ConnectingLabel(), nullptr);
         EXPECT_TRUE(dialog.ConnectingLabel()->isVisible());
@@ -318,6 +335,13 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
         EXPECT_EQ(RunScript(dialog, "location.pathname + location.search").toString(), "/track?no=1234");
         EXPECT_EQ(RunScript(dialog, "window.innerWidth").toInt(), dialog.ClientRect().width())
             << "the page covers the client area";
+        if (QGuiApplication::platformName() == "xcb") {
+            // On X11 the page's window is a child window of the dialog, over its client area.
+            ASSERT_NE(dialog.PageContainer(), nullptr);
+            EXPECT_TRUE(dialog.PageContainer()->isVisible());
+            EXPECT_EQ(dialog.PageContainer()->geometry(), dialog.ClientRect());
+            EXPECT_EQ(ParentOnX11(pageWindow), dialog.winId());
+        }
 
         // The text size and the fit go to the page.
         Tool(dialog, ID_TOOLS_TEXT_LARGER)->trigger();
@@ -349,7 +373,7 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
         }
         EXPECT_EQ(dialog.result(), byEscape ? IDCANCEL : IDOK);
         EXPECT_FALSE(dialog.Page().IsRunning());
-        EXPECT_EQ(ProcessesInGroup(group), 0) << "the web engine's helpers are gone too";
+        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000)) << "the web engine's helpers go too";
     }
 }
 
@@ -375,7 +399,8 @@ TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
         EXPECT_FALSE(dialog.IsLoading());
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(ProcessesInGroup(group), 0);
+        // Killed processes take a moment to go.
+        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000));
         WaitFor([] { return false; }, 300);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
