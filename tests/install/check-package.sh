@@ -51,7 +51,9 @@ for soname in $(awk '$1 == "NEEDED" { print $2 }' <<<"$headers" | sort -u); do
         fail "no installed package owns $library"
     owner=${owners%%$'\n'*}
     owner=${owner%%:*}
-    [[ ", $depends," == *", $owner "* ]] || fail "Depends lacks $owner (for $soname): $depends"
+    # An entry with a version ("libc6 (>= 2.35)") or without one ("libxcb1").
+    [[ ", $depends," == *", $owner "* || ", $depends," == *", $owner,"* ]] ||
+        fail "Depends lacks $owner (for $soname): $depends"
 done
 maintainer=$(field Maintainer)
 [[ "$maintainer" =~ \<.*@.*\> ]] || fail "no maintainer address: $maintainer"
