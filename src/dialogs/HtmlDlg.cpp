@@ -12,6 +12,8 @@
 #include <QShortcut>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 #include <xcb/xcb.h>
 
 namespace parcelo {
@@ -86,8 +88,11 @@ void CHtmlDlg::OnInitDialog() {
     m_connecting->setGeometry(ClientRect());
     m_embedded = QGuiApplication::platformName() == u"xcb";
     m_page.Start(m_answerMs);
+    // Screen pixels per 96-dpi pixel of this window: its own scale for the resolution
+    // times whatever Qt scales it by.
     const int dpi = m_dpi.DpiY();
-    m_page.Send({PageVerb::Scale, {dpi > 0 ? int64_t{dpi} * 1000 / kBaseDpi : 1000}, {}});
+    const double scale = (dpi > 0 ? static_cast<double>(dpi) / kBaseDpi : 1.0) * devicePixelRatioF();
+    m_page.Send({PageVerb::Scale, {std::clamp<int64_t>(std::llround(scale * 1000), 100, 10000)}, {}});
     m_page.Send({PageVerb::Zoom, {m_zoomLevel}, {}});
     m_page.Send(
         {PageVerb::Open, {}, QUrl(QtMenuBuilder::ToQString(m_address)).toString(QUrl::FullyEncoded).toStdString()});
