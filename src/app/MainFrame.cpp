@@ -48,11 +48,6 @@ constexpr char16_t kNoSecretStore[] =
     u"PARCELO_KEY_FILE이나 systemd의 LoadCredential=로 키 파일을 주십시오.";
 constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_CALL_COURIER, ID_TRACK_SHIPMENT};
 
-DpiCache& FrameDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(const FontWarmUp* fonts)
@@ -106,13 +101,14 @@ bool CMainFrame::LoadFrame() {
     });
     m_statusLabel.setObjectName(QStringLiteral("StatusLine"));
     m_statusLabel.setTextFormat(Qt::PlainText);
-    m_statusLabel.setContentsMargins(FrameDpi().ScaleX(4), 0, FrameDpi().ScaleX(4), 0);
+    const ScreenDpi& dpi = DpiCache::Program();
+    m_statusLabel.setContentsMargins(dpi.LogicalX(4), 0, dpi.LogicalX(4), 0);
     m_statusLabel.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_statusLabel.hide();
     layout->addWidget(&m_statusLabel);
     layout->addWidget(&m_wndCommandBar);
 
-    m_wndFilterSortBar.setFixedHeight(FrameDpi().ScaleY(kFilterSortBarHeight));
+    m_wndFilterSortBar.setFixedHeight(dpi.LogicalY(kFilterSortBarHeight));
     layout->insertWidget(0, &m_wndFilterSortBar);
     connect(&m_wndFilterSortBar, &CFilterSortBar::notifyMainWindow, this,
             [this](unsigned message, uint32_t command) { SendMessage(message, command); });

@@ -28,11 +28,6 @@ namespace {
 constexpr int kWindowWidth = 480;
 constexpr int kWindowHeight = 640;
 
-DpiCache& AppDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
 CParceloApp::CParceloApp() = default;
@@ -43,13 +38,16 @@ bool CParceloApp::InitInstance(const FontWarmUp* fonts) {
     QCoreApplication::setOrganizationName(QStringLiteral("VELDAN"));
     QCoreApplication::setApplicationName(QStringLiteral("Parcelo"));
 
+    // The one figure of the screen every length is scaled by, read as the window is made.
+    DpiCache::Reread();
+    const ScreenDpi& dpi = DpiCache::Program();
     m_mainFrame = std::make_unique<CMainFrame>(fonts);
     m_mainFrame->SetApplicationCommands([this](int command) { return OnCommand(command); });
     ConnectDialogs();
     if (!m_mainFrame->LoadFrame()) {
         return false;
     }
-    m_mainFrame->resize(AppDpi().ScaleX(kWindowWidth), AppDpi().ScaleY(kWindowHeight));
+    m_mainFrame->resize(dpi.LogicalX(kWindowWidth), dpi.LogicalY(kWindowHeight));
     m_mainFrame->show();
     return true;
 }

@@ -82,7 +82,7 @@ class OptionDlgStatusTest : public OptionDlgTest {};
 TEST_F(OptionDlgStatusTest, TheStatusSectionFitsScrollsAndRoundTrips) {
     FakeMessageBoxService messages;
     COptionDlg dialog;
-    dialog.resize(DpiCache().ScaleX(480), DpiCache().ScaleY(640));
+    dialog.resize(DpiCache().LogicalX(480), DpiCache().LogicalY(640));
     dialog.show();
     auto* area = dialog.findChild<QScrollArea*>("StatusOptionsArea");
     ASSERT_NE(area, nullptr);
