@@ -46,7 +46,7 @@ void StatusController::SetKey(const std::string& clientId, const std::string& cl
         m_keyRefused = false;
     }
     ApplyClientSettings();
-    if (!clientSecret.empty() && m_statusLine == kMissingKeyLine) {
+    if (!clientSecret.empty() && m_askingForKey) {
         // What waited for the key goes now.
         SetStatusLine({});
         RefreshDue();
@@ -140,8 +140,9 @@ bool StatusController::Start(bool force) {
     }
     if (m_settings.NeedsKey() && m_key.ClientSecret().empty()) {
         // Every request would be refused: nothing is sent until a key is entered.
-        if (m_statusLine != kMissingKeyLine) {
+        if (!m_askingForKey) {
             SetStatusLine(std::u16string(kMissingKeyLine));
+            m_askingForKey = true;
         }
         return false;
     }
@@ -214,6 +215,7 @@ void StatusController::ShowNotifications(const std::vector<NotificationItem>& it
 
 void StatusController::SetStatusLine(const std::u16string& line) {
     m_statusLine = line;
+    m_askingForKey = false;
     if (m_callbacks.statusLineChanged) {
         m_callbacks.statusLineChanged(m_statusLine);
     }
