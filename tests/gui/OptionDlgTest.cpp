@@ -3,8 +3,8 @@
 #include "dialogs/StatusOptionsPanel.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/Profile.h"
-#include "platform/StatusSettings.h"
 #include "res/resource.h"
+#include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QCheckBox>
