@@ -4,7 +4,6 @@
 #include "store/RecordStatement.h"
 #include "store/StoreError.h"
 #include "store/StoredTime.h"
-#include "store/TrackingSchema.h"
 #include "store/VolumeFile.h"
 
 #include <SQLiteCpp/Database.h>
@@ -16,8 +15,9 @@
 #include <utility>
 
 // The volume is an SQLite database (UTF-16le text, write-ahead log, every commit
-// synced). Schema version 4 (PRAGMA user_version), for a database described with
-// properties p1..pn:
+// synced). Its schema version (PRAGMA user_version) is the derived store's (see
+// SchemaSteps; the shipment store's is 4). For a database described with properties
+// p1..pn the record table and its indexes are:
 //
 //   CREATE TABLE <name> (
 //       "id" INTEGER PRIMARY KEY AUTOINCREMENT, -- stable; never given out twice
@@ -28,7 +28,8 @@
 //   );
 //   CREATE INDEX <name>_by_<key> ON <name> (<key>, "id"); -- one per sort key
 //
-// and the tracking of each record (see TrackingSchema.cpp), removed with the record:
+// The shipment store keeps beside it the tracking of each record (TrackingSchema.cpp),
+// removed with the record:
 //
 //   CREATE TABLE <name>_events (
 //       "id" INTEGER PRIMARY KEY,        -- in the order the events were stored
@@ -43,13 +44,13 @@
 //       "current" INTEGER);            -- the id of the event that is the record's status now
 //   CREATE TRIGGER <name>_delete_tracking AFTER DELETE ON <name> ...;
 //
-// Version 3 had the events with a time always, without an id of their own, and no
-// current event: opening it copies it to "<volume>.v3.bak" and then, in one
-// transaction, rebuilds the events table with every event (its row id as its id) and
-// names each checked record's newest event its current one.
-//
-// Version 2 had the record table only; opening it copies it to "<volume>.v2.bak" and
-// adds the tracking tables in one transaction.
+// Opening an older volume copies it to "<volume>.v<n>.bak" first (n its version, 1 for
+// a volume without one) and then brings it up to date in one transaction: the record
+// table first, then the derived store's tables. The shipment store's version 3 had
+// the events with a time always, without an id of their own, and no current event:
+// the events table is rebuilt with every event (its row id as its id) and each
+// checked record's newest event is named its current one. Version 2 had the record
+// table only: the tracking tables are added.
 //
 // Version 1 had the same table without AUTOINCREMENT and kept each date-time as the
 // local wall-clock time of the instant, in 100-nanosecond ticks since 1601-01-01 (so
@@ -64,7 +65,6 @@ namespace parcelo {
 
 namespace {
 
-constexpr int kSchemaVersion = 4;
 constexpr int kBusyTimeoutMs = 2000;
 constexpr size_t kMaxNameLength = 127;
 constexpr const char* kRowIdColumn = "\"id\"";
@@ -170,7 +170,7 @@ bool CPropertyDatabase::MountVolume(const std::u16string& path, Check check) {
         // that it holds this program's database.
         const unsigned sideFiles = ExistingSideFiles(*file);
         std::unique_ptr<SQLite::Database> inspection;
-        const StoreError error = InspectVolume(*file, kSchemaVersion, inspection, check == Check::Now);
+        const StoreError error = InspectVolume(*file, Schema().version, inspection, check == Check::Now);
         if (error != StoreError::None) {
             inspection.reset();
             RemoveNewSideFiles(*file, sideFiles);
@@ -233,7 +233,7 @@ bool CPropertyDatabase::Open(const std::u16string& name) {
             m_writable = true;
         }
         // Bringing an older volume up to date writes to it: its pages are checked first.
-        if (!m_pagesChecked && m_connection->execAndGet("PRAGMA user_version").getInt() != kSchemaVersion &&
+        if (!m_pagesChecked && m_connection->execAndGet("PRAGMA user_version").getInt() != Schema().version &&
             !CheckVolume()) {
             return false;
         }
@@ -524,39 +524,52 @@ std::string CPropertyDatabase::CreateTableStatement(const std::string& table) co
     return "CREATE TABLE " + table + " (" + columns + ")";
 }
 
+SchemaSteps CPropertyDatabase::Schema() const {
+    return {};
+}
+
 StoreError CPropertyDatabase::PrepareSchema() {
     SQLite::Transaction transaction(*m_connection, SQLite::TransactionBehavior::IMMEDIATE);
     // Looked at again under the write lock: another program may have written meanwhile.
     if (!HoldsThisDatabase(*m_connection)) {
         return StoreError::Foreign;
     }
+    const SchemaSteps schema = Schema();
     const int version = m_connection->execAndGet("PRAGMA user_version").getInt();
-    if (version > kSchemaVersion) {
+    if (version > schema.version) {
         return StoreError::TooNew; // written by a newer program
     }
-    if (version == kSchemaVersion) {
+    if (version == schema.version) {
         return StoreError::None;
     }
+    // A volume without a version number predates version 2.
     const bool exists = m_connection->tableExists(m_tableName);
-    if (exists && version == 3) {
-        MigrateFromVersion3();
-        m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
-        transaction.commit();
-        return StoreError::None;
-    }
-    if (exists && version == 2) {
-        MigrateFromVersion2();
-        m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
-        transaction.commit();
-        return StoreError::None;
+    const int from = exists ? std::max(version, 1) : SchemaSteps::kRecordTableVersion;
+    const auto step = schema.from.find(std::max(from, SchemaSteps::kRecordTableVersion));
+    if (step == schema.from.end() && schema.version != SchemaSteps::kRecordTableVersion) {
+        return StoreError::Foreign; // a version this store never wrote
     }
     if (exists) {
-        MigrateFromVersion1(); // a volume without a version number predates version 2 too
-    } else {
+        BackUpVolume(from);
+    }
+    if (from < SchemaSteps::kRecordTableVersion) {
+        MigrateFromVersion1();
+    } else if (!exists) {
         m_connection->exec(CreateTableStatement(m_table));
     }
-    CreateTrackingTables(*m_connection, m_tableName);
-    // One index per sort key; read backwards it serves the other direction too.
+    if (from < SchemaSteps::kRecordTableVersion || !exists) {
+        CreateIndexes();
+    }
+    if (step != schema.from.end()) {
+        step->second(*m_connection, m_tableName);
+    }
+    m_connection->exec("PRAGMA user_version = " + std::to_string(schema.version));
+    transaction.commit();
+    return StoreError::None;
+}
+
+// One index per sort key; read backwards it serves the other direction too.
+void CPropertyDatabase::CreateIndexes() {
     std::set<uint32_t> keys;
     for (const SortOrderDescription& order : m_description.sortOrders) {
         if (!keys.insert(order.keyTag).second) {
@@ -569,40 +582,18 @@ StoreError CPropertyDatabase::PrepareSchema() {
         statement += " ON " + m_table + " (" + QuoteIdentifier(property->column) + ", " + kRowIdColumn + ")";
         m_connection->exec(statement);
     }
-    m_connection->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
-    transaction.commit();
-    return StoreError::None;
-}
-
-// The copy "<volume>.v3.bak" is made, then the tracking tables are rebuilt, in
-// PrepareSchema's transaction.
-void CPropertyDatabase::MigrateFromVersion3() {
-    {
-        SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
-        BackUpDatabase(snapshot, m_volumeFile + ".v3.bak");
-    }
-    UpgradeTrackingTablesFromVersion3(*m_connection, m_tableName);
-}
-
-// Version 2 had the record table alone: the copy "<volume>.v2.bak" is made, then the
-// tracking tables are added, in PrepareSchema's transaction.
-void CPropertyDatabase::MigrateFromVersion2() {
-    {
-        SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
-        BackUpDatabase(snapshot, m_volumeFile + ".v2.bak");
-    }
-    CreateTrackingTables(*m_connection, m_tableName);
 }
 
 // Runs inside PrepareSchema's transaction, which holds the write lock throughout. The
 // copy is read by a connection of its own, which sees the volume as it is before the
 // migration writes anything.
-void CPropertyDatabase::MigrateFromVersion1() {
-    {
-        SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
-        BackUpDatabase(snapshot, m_volumeFile + ".v1.bak");
-    }
+void CPropertyDatabase::BackUpVolume(int version) {
+    SQLite::Database snapshot(m_volumeFile, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+    BackUpDatabase(snapshot, m_volumeFile + ".v" + std::to_string(version) + ".bak");
+}
 
+// Runs inside PrepareSchema's transaction, after the copy of the volume is made.
+void CPropertyDatabase::MigrateFromVersion1() {
     const std::string old = QuoteIdentifier(m_tableName + "_v1");
     m_connection->exec("ALTER TABLE " + m_table + " RENAME TO " + old);
     m_connection->exec(CreateTableStatement(m_table));

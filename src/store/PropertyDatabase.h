@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -43,6 +44,19 @@ struct DatabaseDescription {
     std::u16string name; // filled in by Open
     std::vector<PropertyDescription> properties;
     std::vector<SortOrderDescription> sortOrders; // the orders records are read in; each key is indexed
+};
+
+// The schema of a derived store's tables beside its record table: the volume's version
+// with them, and for each older version the step that brings those tables from it to
+// that version. Every step runs in the base's one transaction, after the record table
+// is in its current form (version kRecordTableVersion) and a copy of the volume as it
+// was ("<volume>.v<n>.bak") has been made. The step from kRecordTableVersion also makes
+// the tables of a new volume.
+struct SchemaSteps {
+    static constexpr int kRecordTableVersion = 2;
+    using Step = std::function<void(SQLite::Database& connection, const std::string& table)>;
+    int version = kRecordTableVersion;
+    std::map<int, Step> from;
 };
 
 // One property value to write. `number` serves the integer types and, as a signed
@@ -149,6 +163,8 @@ protected:
     // Fills the description of the database to create; the base class describes nothing,
     // so only a derived class can create a database.
     virtual bool DescribeDatabase(DatabaseDescription& description);
+    // The schema of the derived store's own tables; the base has none.
+    virtual SchemaSteps Schema() const;
 
     bool Fail(StoreError error);
     bool Fail(const std::exception& exception);
@@ -180,9 +196,9 @@ private:
     std::string OrderBy(const RecordQuery& query) const;
     std::string ColumnOf(uint32_t tag) const;
     std::string CreateTableStatement(const std::string& table) const;
+    void BackUpVolume(int version);
     void MigrateFromVersion1();
-    void MigrateFromVersion3();
-    void MigrateFromVersion2();
+    void CreateIndexes();
     int64_t DataVersion();
     bool Changed();
 

@@ -1,5 +1,7 @@
 #include "store/ShipmentDatabase.h"
 
+#include "store/TrackingSchema.h"
+
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -301,6 +303,14 @@ bool CShipmentDatabase::ReadMatching(const ShipmentQuery& query, size_t limit, s
         *selected = 0;
     }
     return complete;
+}
+
+SchemaSteps CShipmentDatabase::Schema() const {
+    SchemaSteps schema;
+    schema.version = 4;
+    schema.from[2] = CreateTrackingTables;
+    schema.from[3] = UpgradeTrackingTablesFromVersion3;
+    return schema;
 }
 
 bool CShipmentDatabase::DescribeDatabase(DatabaseDescription& description) {

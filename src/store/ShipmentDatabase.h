@@ -70,6 +70,8 @@ public:
 
 protected:
     bool DescribeDatabase(DatabaseDescription& description) override;
+    // Version 4: the record table and the tracking tables beside it.
+    SchemaSteps Schema() const override;
 
 private:
     template <class Shipments>

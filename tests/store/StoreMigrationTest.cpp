@@ -77,6 +77,7 @@ TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
     EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 4);
     EXPECT_TRUE(TextDump(PathOf("VELDAN.EDB")) == text) << "text changed";
     EXPECT_TRUE(DateDump(PathOf("VELDAN.EDB")) == ExpectedDates(rows, true)) << "dates not in UTC";
+    EXPECT_EQ(test::SchemaOf(PathOf("VELDAN.EDB")), test::NewVolumeSchema(PathOf("new.edb")));
 
     // The copy holds the version-1 volume as it was.
     EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB.v1.bak")), 1);

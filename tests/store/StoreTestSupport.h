@@ -67,6 +67,20 @@ inline std::vector<std::string> Column(const std::filesystem::path& file, const 
     return rows;
 }
 
+// The tables, indexes and triggers of a volume with the statements that made them, in
+// name order: a migrated volume has those of a new one.
+inline std::vector<std::string> SchemaOf(const std::filesystem::path& file) {
+    return Column(file, "SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_master ORDER BY name");
+}
+
+inline std::vector<std::string> NewVolumeSchema(const std::filesystem::path& file) {
+    {
+        CShipmentDatabase store;
+        EXPECT_TRUE(store.MountVolume(file.u16string()) && store.Open(u"TRACKDB"));
+    }
+    return SchemaOf(file);
+}
+
 // Runs `body` in a child process that ends with 0 when it returns true.
 inline pid_t ForkChild(const std::function<bool()>& body) {
     const pid_t child = fork();
