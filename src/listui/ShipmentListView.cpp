@@ -367,6 +367,10 @@ void CShipmentListView::ShowItemMenu(QPoint screenPoint) {
             OnCommand(command);
         }
     });
+    if (m_actions.prepareTracking) {
+        connect(m_itemMenu.get(), &QMenu::aboutToHide, this, [this] { m_actions.prepareTracking(false); });
+        m_actions.prepareTracking(true);
+    }
     m_itemMenu->popup(screenPoint);
 }
 

@@ -39,6 +39,7 @@ protected:
                          {},
                          {},
                          {},
+                         {},
                          {}});
         view.resize(300, 400);
         view.show();
