@@ -369,7 +369,9 @@ void CShipmentListView::ShowItemMenu(QPoint screenPoint) {
     });
     if (m_actions.prepareTracking) {
         connect(m_itemMenu.get(), &QMenu::aboutToHide, this, [this] { m_actions.prepareTracking(false); });
-        m_actions.prepareTracking(true);
+        if (m_wndList.GetSelectedIndex() >= 0) {
+            m_actions.prepareTracking(true); // a shipment's menu: its tracking page may come next
+        }
     }
     m_itemMenu->popup(screenPoint);
 }

@@ -361,6 +361,7 @@ TEST_F(ShipmentListViewTest, ItemMenuActsOnTheItemUnderThePointer) {
             << action->text().toStdString();
     }
     menu->close();
+    EXPECT_EQ(menuOpen, (std::vector<bool>{true, false, false})) << "no page for the menu of no shipment";
 }
 
 TEST_F(ShipmentListViewTest, StoreFailuresAreToldToTheUser) {
