@@ -5,7 +5,7 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "couriers/NumberPasteParser.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
@@ -15,7 +15,7 @@
 #include "store/StoreBackup.h"
 #include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -134,7 +134,7 @@ class Session {
 public:
     // False, after telling why, when the store cannot be opened.
     bool OpenStore() {
-        if (m_store.MountVolume(u"VELDAN.EDB") && m_store.Open(u"TRACKDB")) {
+        if (m_store.MountVolume(kProgramVolume) && m_store.Open(kShipmentTable)) {
             return true;
         }
         Refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
@@ -534,7 +534,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         return List(parser.isSet(json));
     }
     if (parser.isSet(refresh)) {
-        return RunRefreshCommand();
+        return RunRefreshCommand(Print);
     }
     if (parser.isSet(exportFile)) {
         return Export(parser.value(exportFile));

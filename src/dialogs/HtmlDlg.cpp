@@ -134,7 +134,7 @@ void CHtmlDlg::OnInitDialog() {
     m_connecting = new QLabel(QtMenuBuilder::ToQString(kConnectingText), this);
     m_connecting->setObjectName(QStringLiteral("connectingLabel"));
     m_connecting->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_connecting->setMargin(m_dpi.ScaleX(8));
+    m_connecting->setMargin(m_dpi.LogicalX(8));
     m_connecting->setAutoFillBackground(true);
     m_connecting->setGeometry(ClientRect());
     m_embedded = QGuiApplication::platformName() == u"xcb";
@@ -147,10 +147,10 @@ void CHtmlDlg::OnInitDialog() {
     } else {
         m_page->Start(m_answerMs);
     }
-    // Screen pixels per 96-dpi pixel of this window: its own scale for the resolution
-    // times whatever Qt scales it by.
+    // Screen pixels per 96-dpi pixel of this window: the screen's device resolution
+    // (Qt's own scale included) over 96.
     const int dpi = m_dpi.DpiY();
-    const double scale = (dpi > 0 ? static_cast<double>(dpi) / kBaseDpi : 1.0) * devicePixelRatioF();
+    const double scale = dpi > 0 ? static_cast<double>(dpi) / kBaseDpi : devicePixelRatioF();
     m_page->Send({PageVerb::Scale, {std::clamp<int64_t>(std::llround(scale * 1000), 100, 10000)}, {}});
     m_page->Send({PageVerb::Zoom, {m_zoomLevel}, {}});
     m_page->Send(

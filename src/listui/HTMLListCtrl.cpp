@@ -3,6 +3,7 @@
 #include "listui/HTMLListAccessible.h"
 #include "listui/MarkupRenderer.h"
 #include "platform/Contrast.h"
+#include "platform/DpiCache.h"
 #include "platform/QtDrawingContext.h"
 #include "platform/QtImageList.h"
 #include "platform/ResourceImages.h"
@@ -61,7 +62,13 @@ ColorRef ToColorRef(const QColor& color) {
     return Rgb(color.red(), color.green(), color.blue());
 }
 
+// The check boxes are kCheckBoxImageSize logical pixels, whatever the screen;
+// where Qt scales, from the strip with twice the pixels.
 std::unique_ptr<QtImageList> LoadCheckBoxes() {
+    if (DpiCache::Program().ratio > 1) {
+        return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES_LARGE)),
+                                             2 * kCheckBoxImageSize, 2.0);
+    }
     return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES)), kCheckBoxImageSize);
 }
 
@@ -245,7 +252,16 @@ void CHTMLListCtrl::OpenItemMenu(int index) {
 void CHTMLListCtrl::AnnounceChanges() {
     const int selected = HasItem(m_selected) ? m_selected : -1;
     const bool focused = hasFocus() && selected >= 0;
+    std::u16string spoken;
     if (QAccessible::isActive()) {
+        // A refill that changed the selected item's text (its state after a status
+        // update) is told as a new name of the same item.
+        spoken = GetSpokenText(selected);
+        if (selected >= 0 && selected == m_announcedSelection && spoken != m_announcedSpoken) {
+            QAccessibleEvent renamed(this, QAccessible::NameChanged);
+            renamed.setChild(selected);
+            QAccessible::updateAccessibility(&renamed);
+        }
         if (GetItemCount() != m_announcedCount) {
             QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
             QAccessible::updateAccessibility(&reorder);
@@ -269,6 +285,7 @@ void CHTMLListCtrl::AnnounceChanges() {
     m_announcedCount = GetItemCount();
     m_announcedSelection = selected;
     m_announcedFocus = focused;
+    m_announcedSpoken = std::move(spoken);
 }
 
 int64_t CHTMLListCtrl::GetItemData(int index) const {

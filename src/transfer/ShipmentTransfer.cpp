@@ -3,7 +3,7 @@
 #include "couriers/CourierDetector.h"
 #include "transfer/ShipmentExporter.h"
 #include "transfer/ShipmentFileParser.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <algorithm>
 #include <ctime>
