@@ -4,11 +4,11 @@
 #include "dialogs/AboutDlg.h"
 #include "dialogs/BrowserLauncher.h"
 #include "dialogs/BulkAddDlg.h"
+#include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "dialogs/HtmlDlg.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
@@ -86,7 +86,15 @@ void CParceloApp::ConnectDialogs() {
     actions.trackShipment = [frame](const QString& address, int courierIndex) {
         const Courier* courier = FindCourier(frame->Couriers(), courierIndex);
         CHtmlDlg::RunModal(frame, address.toStdU16String(), courier != nullptr ? courier->name : u"",
-                                      courier != nullptr ? courierIndex : -1);
+                           courier != nullptr ? courierIndex : -1);
+    };
+    // The page's process starts while the user reads the item menu.
+    actions.prepareTracking = [](bool menuOpen) {
+        if (menuOpen) {
+            CHtmlDlg::PreparePage();
+        } else {
+            CHtmlDlg::DropPreparedPage();
+        }
     };
     actions.openInBrowser = [frame](const QString& address, int courierIndex) {
         const Courier* courier = FindCourier(frame->Couriers(), courierIndex);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -32,8 +33,58 @@ CHtmlDlg::CHtmlDlg(QWidget* parent) : CDialog(IDD_HTML_DIALOG, parent) {
     connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this, openTools);
     connect(new QShortcut(QKeySequence(Qt::Key_Menu), this), &QShortcut::activated, this, openTools);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &CHtmlDlg::OnCancel);
-    connect(&m_page, &CPageProcess::received, this, &CHtmlDlg::OnPageMessage);
-    connect(&m_page, &CPageProcess::failed, this, &CHtmlDlg::OnPageFailed);
+    m_page = std::make_unique<CPageProcess>();
+    AttachPage();
+}
+
+namespace {
+
+// The page started ahead of the next dialog, and what ends it when no dialog takes it.
+struct PreparedPage {
+    std::unique_ptr<CPageProcess> page;
+    QTimer idle;
+};
+
+PreparedPage& Prepared() {
+    static PreparedPage* prepared = [] {
+        auto* made = new PreparedPage; // lives to the end of the run; its page is ended before
+        made->idle.setSingleShot(true);
+        QObject::connect(&made->idle, &QTimer::timeout, [made] { made->page.reset(); });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [made] { made->page.reset(); });
+        return made;
+    }();
+    return *prepared;
+}
+
+} // namespace
+
+void CHtmlDlg::PreparePage() {
+    PreparedPage& prepared = Prepared();
+    prepared.idle.stop();
+    if (prepared.page != nullptr && prepared.page->IsRunning()) {
+        return;
+    }
+    prepared.page = std::make_unique<CPageProcess>();
+    // A prepared page that fails is dropped without a word; the dialog starts its own.
+    QObject::connect(prepared.page.get(), &CPageProcess::failed, prepared.page.get(),
+                     [&prepared] { QTimer::singleShot(0, qApp, [&prepared] { prepared.page.reset(); }); });
+    prepared.page->Start(kDefaultAnswerMs);
+}
+
+void CHtmlDlg::DropPreparedPage() {
+    if (Prepared().page != nullptr) {
+        Prepared().idle.start(kPreparedIdleMs);
+    }
+}
+
+qint64 CHtmlDlg::PreparedPageId() {
+    const std::unique_ptr<CPageProcess>& page = Prepared().page;
+    return page != nullptr && page->IsRunning() ? page->ProcessId() : 0;
+}
+
+void CHtmlDlg::AttachPage() {
+    connect(m_page.get(), &CPageProcess::received, this, &CHtmlDlg::OnPageMessage);
+    connect(m_page.get(), &CPageProcess::failed, this, &CHtmlDlg::OnPageFailed);
 }
 
 CHtmlDlg::~CHtmlDlg() {
@@ -87,16 +138,27 @@ void CHtmlDlg::OnInitDialog() {
     m_connecting->setAutoFillBackground(true);
     m_connecting->setGeometry(ClientRect());
     m_embedded = QGuiApplication::platformName() == u"xcb";
-    m_page.Start(m_answerMs);
+    PreparedPage& prepared = Prepared();
+    if (prepared.page != nullptr && prepared.page->IsRunning()) {
+        prepared.idle.stop();
+        m_page = std::move(prepared.page);                                 // started when the item menu opened
+        disconnect(m_page.get(), &CPageProcess::failed, nullptr, nullptr); // no longer dropped silently
+        AttachPage();
+    } else {
+        m_page->Start(m_answerMs);
+    }
     // Screen pixels per 96-dpi pixel of this window: the screen's device resolution
     // (Qt's own scale included) over 96.
     const int dpi = m_dpi.DpiY();
     const double scale = dpi > 0 ? static_cast<double>(dpi) / kBaseDpi : devicePixelRatioF();
-    m_page.Send({PageVerb::Scale, {std::clamp<int64_t>(std::llround(scale * 1000), 100, 10000)}, {}});
-    m_page.Send({PageVerb::Zoom, {m_zoomLevel}, {}});
-    m_page.Send(
+    m_page->Send({PageVerb::Scale, {std::clamp<int64_t>(std::llround(scale * 1000), 100, 10000)}, {}});
+    m_page->Send({PageVerb::Zoom, {m_zoomLevel}, {}});
+    m_page->Send(
         {PageVerb::Open, {}, QUrl(QtMenuBuilder::ToQString(m_address)).toString(QUrl::FullyEncoded).toStdString()});
     UpdateToolsMenu(CommandBar().KeyMenu(CCommandBar::Key::Right));
+    if (m_page->IsReady()) {
+        OnPageReady(m_page->WindowId());
+    }
 }
 
 void CHtmlDlg::TellAddressRefused() {
@@ -153,22 +215,22 @@ void CHtmlDlg::PlacePage() {
     if (m_connecting != nullptr) {
         m_connecting->setGeometry(client);
     }
-    if (!m_page.IsReady()) {
+    if (!m_page->IsReady()) {
         return;
     }
     if (m_embedded) {
         if (m_container != nullptr) {
             m_container->setGeometry(client);
         }
-        m_page.Send({PageVerb::Place, {0, 0, client.width(), client.height()}, {}});
+        m_page->Send({PageVerb::Place, {0, 0, client.width(), client.height()}, {}});
     } else {
         const QPoint at = mapToGlobal(client.topLeft());
-        m_page.Send({PageVerb::Place, {at.x(), at.y(), client.width(), client.height()}, {}});
+        m_page->Send({PageVerb::Place, {at.x(), at.y(), client.width(), client.height()}, {}});
     }
 }
 
 void CHtmlDlg::ShowPage() {
-    if (m_pageShown || !m_page.IsReady()) {
+    if (m_pageShown || !m_page->IsReady()) {
         return;
     }
     m_pageShown = true;
@@ -180,7 +242,7 @@ void CHtmlDlg::ShowPage() {
             xcb_flush(x11->connection());
         }
     }
-    m_page.Send({PageVerb::Show, {}, {}});
+    m_page->Send({PageVerb::Show, {}, {}});
     emit pageShown();
 }
 
@@ -195,7 +257,7 @@ void CHtmlDlg::OnCommand(int command) {
     switch (command) {
     case ID_TOOLS_FIT_SCREEN:
         m_fitToScreen = !m_fitToScreen;
-        m_page.Send({PageVerb::Shrink, {m_fitToScreen ? 1 : 0}, {}});
+        m_page->Send({PageVerb::Shrink, {m_fitToScreen ? 1 : 0}, {}});
         break;
     case ID_TOOLS_TEXT_LARGER:
     case ID_TOOLS_TEXT_NORMAL:
@@ -203,7 +265,7 @@ void CHtmlDlg::OnCommand(int command) {
         m_zoomLevel = command == ID_TOOLS_TEXT_LARGER   ? kLargeText
                       : command == ID_TOOLS_TEXT_NORMAL ? kNormalText
                                                         : kSmallText;
-        m_page.Send({PageVerb::Zoom, {m_zoomLevel}, {}});
+        m_page->Send({PageVerb::Zoom, {m_zoomLevel}, {}});
         break;
     case ID_TOOLS_OPEN_IN_BROWSER:
         OpenInBrowser(this, QtMenuBuilder::ToQString(m_address), m_courierName, m_courierIndex);
@@ -237,7 +299,7 @@ void CHtmlDlg::OnCancel() {
 void CHtmlDlg::StopLoading() {
     if (m_loading) {
         m_loading = false;
-        m_page.Send({PageVerb::Stop, {}, {}});
+        m_page->Send({PageVerb::Stop, {}, {}});
     }
     while (m_waitCursors > 0) {
         EndWaitCursor();
@@ -247,7 +309,7 @@ void CHtmlDlg::StopLoading() {
 void CHtmlDlg::ClosePage() {
     StopLoading();
     // The container would end the foreign window with it; the page goes first.
-    m_page.Close();
+    m_page->Close();
     delete m_container.data();
 }
 

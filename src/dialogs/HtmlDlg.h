@@ -5,6 +5,7 @@
 #include "platform/DpiCache.h"
 
 #include <QPointer>
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -57,7 +58,7 @@ public:
     // Wait cursors this dialog has begun and not yet ended.
     int WaitCursors() const { return m_waitCursors; }
     // The page's process; its messages and its id, for the tests.
-    CPageProcess& Page() { return m_page; }
+    CPageProcess& Page() { return *m_page; }
     // The text that stands until the page shows.
     QLabel* ConnectingLabel() const { return m_connecting; }
     // The page's window inside the dialog, on X11, once the page is ready.
@@ -71,6 +72,15 @@ public:
     // Runs the tracking page modally.
     static void RunModal(QWidget* parent, std::u16string address, std::u16string courierName, int courierIndex);
 
+    // Starts a page process ahead of the next tracking page (when the item menu opens),
+    // which the next dialog takes over; it ends `kPreparedIdleMs` after
+    // DropPreparedPage unless a dialog has taken it by then.
+    static void PreparePage();
+    static void DropPreparedPage();
+    // The process id of the prepared page; 0 when there is none.
+    static qint64 PreparedPageId();
+    static constexpr int kPreparedIdleMs = 1000;
+
 signals:
     // The page's window has been shown, after its first load.
     void pageShown();
@@ -83,6 +93,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    void AttachPage();
     void OnPageMessage(const PageMessage& message);
     void OnPageFailed(CPageProcess::Failure failure, const QString& detail);
     void OnPageReady(int64_t windowId);
@@ -98,7 +109,7 @@ private:
     void BeginWaitCursor();
     void EndWaitCursor();
 
-    CPageProcess m_page;
+    std::unique_ptr<CPageProcess> m_page;
     QLabel* m_connecting = nullptr;
     QPointer<QWidget> m_container; // holds the page's window, on X11
     bool m_embedded = false;

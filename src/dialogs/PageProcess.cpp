@@ -102,6 +102,7 @@ void CPageProcess::OnOutput() {
         }
         if (message->verb == PageVerb::Ready) {
             m_ready = true;
+            m_windowId = message->numbers[0];
             m_answerTimer.stop();
         }
         emit received(*message);

@@ -35,6 +35,8 @@ public:
     void Close();
     bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
     bool IsReady() const { return m_ready; }
+    // The page's window, once it is ready.
+    int64_t WindowId() const { return m_windowId; }
     qint64 ProcessId() const { return m_process.processId(); }
 
     // Korean words for a failure, for the message box.
@@ -53,6 +55,7 @@ private:
     QTimer m_answerTimer;
     qint64 m_group = 0;
     bool m_ready = false;
+    int64_t m_windowId = 0;
     bool m_closing = false;
     bool m_failed = false;
 };

@@ -311,6 +311,12 @@ void CShipmentListView::ShowItemMenu(QPoint screenPoint) {
             OnCommand(command);
         }
     });
+    if (m_actions.prepareTracking) {
+        connect(m_itemMenu.get(), &QMenu::aboutToHide, this, [this] { m_actions.prepareTracking(false); });
+        if (m_wndList.GetSelectedIndex() >= 0) {
+            m_actions.prepareTracking(true); // a shipment's menu: its tracking page may come next
+        }
+    }
     m_itemMenu->popup(screenPoint);
 }
 

@@ -42,6 +42,8 @@ struct ShipmentActions {
     // Shows the delivery events of the shipment with this id; `openTracking` opens its
     // tracking page as Track does.
     std::function<void(int64_t id, const std::function<void()>& openTracking)> showHistory;
+    // The item menu opens (true), so the tracking page may be wanted next, or has closed (false).
+    std::function<void(bool menuOpen)> prepareTracking;
 };
 
 // The main window's content: one marked-up item per shipment in the HTML list

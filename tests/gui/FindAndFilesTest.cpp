@@ -97,6 +97,7 @@ protected:
                          {},
                          {},
                          [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); },
+                         {},
                          {}});
         view.resize(300, 400);
         view.show();

@@ -377,6 +377,33 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
     }
 }
 
+// A page started when the item menu opens is taken over by the next dialog, or ended soon
+// after the menu closes without one.
+TEST(HtmlDlgTest, APagePreparedAtTheItemMenuIsTakenOverOrEnded) {
+    CHtmlDlg::PreparePage();
+    const qint64 dropped = CHtmlDlg::PreparedPageId();
+    ASSERT_GT(dropped, 0);
+    CHtmlDlg::DropPreparedPage();
+    EXPECT_TRUE(WaitFor([&] { return CHtmlDlg::PreparedPageId() == 0 && ProcessesInGroup(dropped) == 0; },
+                        CHtmlDlg::kPreparedIdleMs + 3000));
+
+    LoopbackServer server("<html><body>배송중</body></html>");
+    CHtmlDlg::PreparePage();
+    const qint64 prepared = CHtmlDlg::PreparedPageId();
+    WaitFor([] { return false; }, 1000); // the user reads the menu; the page gets ready meanwhile
+    CHtmlDlg::DropPreparedPage();        // the menu closes as its command starts
+    CHtmlDlg dialog;
+    dialog.SetAddress(server.Address("/menu"));
+    dialog.show();
+    EXPECT_EQ(dialog.Page().ProcessId(), prepared);
+    EXPECT_EQ(CHtmlDlg::PreparedPageId(), 0);
+    ASSERT_TRUE(WaitFor([&] { return dialog.IsPageShown(); }));
+    WaitFor([] { return false; }, CHtmlDlg::kPreparedIdleMs + 200);
+    EXPECT_TRUE(dialog.Page().IsRunning()) << "the page taken over is not dropped with the menu";
+    dialog.OnOK();
+    EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(prepared) == 0; }, 2000));
+}
+
 // OK and Escape alike stop the download, take back the wait cursor for good and end the page.
 TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
     LoopbackServer silent("", false);

@@ -240,7 +240,7 @@ TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     EXPECT_TRUE(main.OnCmdMsg(ID_APP_ABOUT)); // past the view and the frame
     EXPECT_EQ(aboutBoxes, 1);
 
-    main.View().SetActions({[&] { return ++newShipments, false; }, {}, {}, {}, {}, {}, {}});
+    main.View().SetActions({[&] { return ++newShipments, false; }, {}, {}, {}, {}, {}, {}, {}});
     main.CommandBar().PressKey(CCommandBar::Key::Left);
     EXPECT_EQ(newShipments, 1);
     QMenu& menu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);

@@ -39,7 +39,8 @@ protected:
                          {},
                          {},
                          {},
-                         {}});
+                         {},
+                         [this](bool open) { menuOpen.push_back(open); }});
         view.resize(300, 400);
         view.show();
     }
@@ -70,6 +71,7 @@ protected:
     Ids ids;
     Ids edited;
     Strings tracked;
+    std::vector<bool> menuOpen;              // what the view told of the item menu, for the tracking page
     std::function<int64_t()> adding;         // the editor's work on a new shipment
     std::function<void(int64_t id)> editing; // and on the shipment edited
 };
@@ -347,7 +349,9 @@ TEST_F(ShipmentListViewTest, ItemMenuActsOnTheItemUnderThePointer) {
     EXPECT_EQ(list.GetSelectedIndex(), 1);
     QtMenuBuilder::FindCommand(*menu, ID_CALL_COURIER)->trigger();
     EXPECT_EQ(phone.Numbers(), Strings{"0000-0003"});
+    EXPECT_EQ(menuOpen, std::vector<bool>{true}) << "the tracking page may start as the menu opens";
     menu->close();
+    EXPECT_EQ(menuOpen, (std::vector<bool>{true, false}));
 
     menu = rightClick({50, 390});
     ASSERT_TRUE(menu != nullptr && menu->isVisible());
@@ -357,6 +361,7 @@ TEST_F(ShipmentListViewTest, ItemMenuActsOnTheItemUnderThePointer) {
             << action->text().toStdString();
     }
     menu->close();
+    EXPECT_EQ(menuOpen, (std::vector<bool>{true, false, false})) << "no page for the menu of no shipment";
 }
 
 TEST_F(ShipmentListViewTest, StoreFailuresAreToldToTheUser) {
