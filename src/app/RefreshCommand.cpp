@@ -15,6 +15,7 @@
 #include "tracking/CarrierIds.h"
 #include "tracking/NotificationComposer.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QString>
 #include <cstdio>
@@ -40,8 +41,9 @@ int Refuse(const QString& message) {
 int RunRefreshCommand() {
     const StatusSettings settings = StatusSettings::Read(Profile());
     if (!settings.enabled) {
-        return Refuse(QStringLiteral("배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
-                                     "설정의 [STATUS] ENABLED=1 로 켜십시오."));
+        return Refuse(QCoreApplication::translate(
+            "RefreshCommand", "배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
+                              "설정의 [STATUS] ENABLED=1 로 켜십시오."));
     }
     QString error;
     StatusServices* services = StatusServices::Load(&error);
@@ -56,12 +58,14 @@ int RunRefreshCommand() {
         carrierIds = ReadCarrierIds(reader, couriers.size());
     });
     if (couriersRead != CourierFileStatus::Loaded) {
-        return Refuse(QStringLiteral("택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
-                      QString::fromStdU16String(CourierFilePath(folder)));
+        return Refuse(
+            QCoreApplication::translate("RefreshCommand",
+                                        "택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
+            QString::fromStdU16String(CourierFilePath(folder)));
     }
     CTrackingDatabase store;
     if (!store.MountVolume(u"VELDAN.EDB") || !store.Open(u"TRACKDB")) {
-        return Refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
+        return Refuse(QCoreApplication::translate("RefreshCommand", "배송 목록 데이터베이스를 열 수 없습니다: ") +
                       QString::fromStdU16String(DescribeStoreError(store.LastError())));
     }
 
@@ -92,11 +96,13 @@ int RunRefreshCommand() {
         wait.exec();
     }
     if (settings.NeedsKey() && clientSettings.clientSecret.isEmpty()) {
-        return Refuse(QStringLiteral("배송 조회 서비스의 키가 없어 아무것도 확인하지 않았습니다. 비밀 저장소에도, "
-                                     "$CREDENTIALS_DIRECTORY/%1에도, PARCELO_KEY_FILE이 가리키는 파일에도 키가 "
-                                     "없습니다. 옵션에서 키를 입력하거나 키 파일에 한 줄로 \"클라이언트 ID:비밀 "
-                                     "키\"를 적으십시오.")
-                          .arg(QString::fromLatin1(KeyFile::kCredentialName)));
+        return Refuse(
+            QCoreApplication::translate("RefreshCommand",
+                                        "배송 조회 서비스의 키가 없어 아무것도 확인하지 않았습니다. 비밀 저장소에도, "
+                                        "$CREDENTIALS_DIRECTORY/%1에도, PARCELO_KEY_FILE이 가리키는 파일에도 키가 "
+                                        "없습니다. 옵션에서 키를 입력하거나 키 파일에 한 줄로 \"클라이언트 ID:비밀 "
+                                        "키\"를 적으십시오.")
+                .arg(QString::fromLatin1(KeyFile::kCredentialName)));
     }
     client->SetSettings(clientSettings);
 
@@ -116,7 +122,7 @@ int RunRefreshCommand() {
                          wait.quit();
                      });
     if (!refresher.Start(false)) {
-        return Refuse(QStringLiteral("배송 상태를 확인하지 못했습니다."));
+        return Refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 확인하지 못했습니다."));
     }
     wait.exec();
     if (summary.keyRefused) {
@@ -127,10 +133,12 @@ int RunRefreshCommand() {
         PrintLine(stderr, QStringLiteral("parcelo: ") + QString::fromStdU16String(problem));
     }
     if (summary.storeFailed) {
-        return Refuse(QStringLiteral("배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") + line);
+        return Refuse(
+            QCoreApplication::translate("RefreshCommand", "배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") +
+            line);
     }
     if (summary.due > 0 && summary.checked == 0) {
-        return Refuse(QStringLiteral("배송 상태를 하나도 확인하지 못했습니다. ") + line);
+        return Refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 하나도 확인하지 못했습니다. ") + line);
     }
     PrintLine(stdout, line);
     return 0;

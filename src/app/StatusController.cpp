@@ -6,13 +6,17 @@
 #include "platform/TrackingRefresher.h"
 #include "store/TrackingDatabase.h"
 
+#include <QCoreApplication>
 #include <chrono>
 
 namespace parcelo {
 
 namespace {
 
-const QString kMissingKeyLine = QStringLiteral("배송 상태: 비밀 키가 없습니다. 옵션에서 키를 다시 입력하십시오");
+QString MissingKeyLine() {
+    return QCoreApplication::translate("StatusController",
+                                       "배송 상태: 비밀 키가 없습니다. 옵션에서 키를 다시 입력하십시오");
+}
 
 } // namespace
 
@@ -45,7 +49,7 @@ void StatusController::SetKey(const QString& clientId, const QString& clientSecr
     m_clientId = clientId;
     m_clientSecret = clientSecret;
     ApplyClientSettings();
-    if (!m_clientSecret.isEmpty() && m_statusLine == kMissingKeyLine) {
+    if (!m_clientSecret.isEmpty() && m_statusLine == MissingKeyLine()) {
         // What waited for the key goes now.
         m_statusLine.clear();
         emit statusLineChanged(m_statusLine);
@@ -112,8 +116,8 @@ bool StatusController::Start(bool force) {
     }
     if (m_settings.NeedsKey() && m_clientSecret.isEmpty()) {
         // Every request would be refused: nothing is sent until a key is entered.
-        if (m_statusLine != kMissingKeyLine) {
-            m_statusLine = kMissingKeyLine;
+        if (m_statusLine != MissingKeyLine()) {
+            m_statusLine = MissingKeyLine();
             emit statusLineChanged(m_statusLine);
         }
         return false;

@@ -65,7 +65,7 @@ void CHtmlDlg::OnInitDialog() {
     }
     m_view.SetNotifyHandler([this](int code) { OnViewNotify(code); });
     m_view.Create(this, ClientRect());
-    m_view.SetHtmlText(kConnectingPage);
+    m_view.SetHtmlText(Translate("HtmlDlg", kConnectingPage));
     m_view.Navigate(m_address);
     UpdateToolsMenu(CommandBar().KeyMenu(CCommandBar::Key::Right));
 }

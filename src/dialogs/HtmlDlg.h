@@ -2,6 +2,7 @@
 
 #include "dialogs/Dialog.h"
 #include "dialogs/HtmlViewCtrl.h"
+#include "platform/Translation.h"
 
 #include <string>
 
@@ -24,7 +25,8 @@ namespace parcelo {
 class CHtmlDlg : public CDialog {
     Q_OBJECT
 public:
-    static constexpr std::u16string_view kConnectingPage = u"<html><body>연결 중...</body></html>";
+    static constexpr std::u16string_view kConnectingPage =
+        PARCELO_TR_NOOP("HtmlDlg", "<html><body>연결 중...</body></html>");
 
     explicit CHtmlDlg(QWidget* parent = nullptr);
     ~CHtmlDlg() override;

@@ -4,6 +4,8 @@
 #include "platform/MessageBoxService.h"
 #include "platform/ProgramPlugin.h"
 
+#include <QCoreApplication>
+
 namespace parcelo {
 
 TrackingPageFactory* TrackingPageFactory::Load(QString* error) {
@@ -17,8 +19,10 @@ void TrackingPageFactory::RunModal(QWidget* parent, std::u16string address, std:
     TrackingPageFactory* factory = Load(&error);
     if (factory == nullptr) {
         ShowMessage(parent,
-                    QStringLiteral("배송 조회 페이지를 열 수 없습니다: 조회 화면을 담은 파일을 읽지 못했습니다.\n\n"
-                                   "Parcelo를 다시 설치하십시오.\n\n(%1)")
+                    QCoreApplication::translate(
+                        "TrackingPageFactory",
+                        "배송 조회 페이지를 열 수 없습니다: 조회 화면을 담은 파일을 읽지 못했습니다.\n\n"
+                        "Parcelo를 다시 설치하십시오.\n\n(%1)")
                         .arg(error),
                     MB_OK | MB_ICONERROR);
         return;

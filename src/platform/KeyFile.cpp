@@ -1,6 +1,7 @@
 #include "platform/KeyFile.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <cerrno>
@@ -65,18 +66,23 @@ KeyFile::Result KeyFile::ReadFile(const QString& path, bool ownerOnly) {
     // Non-blocking, so that a FIFO in its place cannot hold the program.
     const Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.Get() < 0) {
-        return Refuse(path, QStringLiteral("키 파일을 읽을 수 없습니다: %1 (%2)").arg(path, SystemError(errno)));
+        return Refuse(path, QCoreApplication::translate("KeyFile", "키 파일을 읽을 수 없습니다: %1 (%2)")
+                                .arg(path, SystemError(errno)));
     }
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxBytes) {
-        return Refuse(path,
-                      QStringLiteral("키 파일이 %1바이트 이하의 일반 파일이 아닙니다: %2").arg(kMaxBytes).arg(path));
+        return Refuse(path, QCoreApplication::translate("KeyFile", "키 파일이 %1바이트 이하의 일반 파일이 아닙니다: %2")
+                                .arg(kMaxBytes)
+                                .arg(path));
     }
     if (ownerOnly && info.st_uid != ::geteuid()) {
-        return Refuse(path, QStringLiteral("키 파일의 소유자가 이 사용자가 아니어서 쓰지 않았습니다: %1").arg(path));
+        return Refuse(
+            path, QCoreApplication::translate("KeyFile", "키 파일의 소유자가 이 사용자가 아니어서 쓰지 않았습니다: %1")
+                      .arg(path));
     }
     if (ownerOnly && (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        return Refuse(path, QStringLiteral("키 파일을 다른 사용자도 읽거나 쓸 수 있어 쓰지 않았습니다: %1\n"
+        return Refuse(path, QCoreApplication::translate(
+                                "KeyFile", "키 파일을 다른 사용자도 읽거나 쓸 수 있어 쓰지 않았습니다: %1\n"
                                            "소유자만 읽을 수 있게 하십시오 (chmod 600 %1).")
                                 .arg(path));
     }
@@ -88,7 +94,8 @@ KeyFile::Result KeyFile::ReadFile(const QString& path, bool ownerOnly) {
             continue;
         }
         if (got < 0) {
-            return Refuse(path, QStringLiteral("키 파일을 읽을 수 없습니다: %1 (%2)").arg(path, SystemError(errno)));
+            return Refuse(path, QCoreApplication::translate("KeyFile", "키 파일을 읽을 수 없습니다: %1 (%2)")
+                                    .arg(path, SystemError(errno)));
         }
         if (got == 0) {
             break;
@@ -107,8 +114,8 @@ KeyFile::Result KeyFile::ReadFile(const QString& path, bool ownerOnly) {
     result.clientId = colon < 0 ? QString() : line.left(colon).trimmed();
     result.clientSecret = colon < 0 ? QString() : line.mid(colon + 1).trimmed();
     if (result.clientId.isEmpty() || result.clientSecret.isEmpty()) {
-        return Refuse(path, QStringLiteral("키 파일의 형식이 맞지 않습니다: %1\n"
-                                           "한 줄에 \"클라이언트 ID:비밀 키\"를 적으십시오.")
+        return Refuse(path, QCoreApplication::translate("KeyFile", "키 파일의 형식이 맞지 않습니다: %1\n"
+                                                                   "한 줄에 \"클라이언트 ID:비밀 키\"를 적으십시오.")
                                 .arg(path));
     }
     result.outcome = Outcome::Ok;
