@@ -423,7 +423,7 @@ Exit codes: 0 success, 1 input refused (the reason on standard error), 2 wrong u
     </message>
     <message>
         <source>송장번호</source>
-        <translation>Tracking no.</translation>
+        <translation>Number</translation>
     </message>
     <message>
         <source>주문날짜</source>
