@@ -1154,7 +1154,7 @@ Phone number: </translation>
     <name>ShipmentImporter</name>
     <message>
         <source>%1건 추가, %2건 중복, %3건 오류</source>
-        <translation>%1 added, %2 duplicate, %3 errors</translation>
+        <translation>added: %1, duplicates: %2, errors: %3</translation>
     </message>
     <message>
         <source>택배사를 찾을 수 없습니다: %1</source>
@@ -1176,10 +1176,6 @@ Phone number: </translation>
         <translation>Ordered: </translation>
     </message>
     <message>
-        <source>(%1일 경과)</source>
-        <translation>(%1 days ago)</translation>
-    </message>
-    <message>
         <source>완료</source>
         <translation>Done</translation>
     </message>
@@ -1190,6 +1186,13 @@ Phone number: </translation>
     <message>
         <source>배송중</source>
         <translation>In delivery</translation>
+    </message>
+    <message numerus="yes">
+        <source>(%n일 경과)</source>
+        <translation>
+            <numerusform>(%n day ago)</numerusform>
+            <numerusform>(%n days ago)</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -9,8 +9,8 @@ namespace parcelo {
 
 namespace {
 
-std::u16string TranslateWithQt(const char* context, const char* sourceText) {
-    return QCoreApplication::translate(context, sourceText).toStdU16String();
+std::u16string TranslateWithQt(const char* context, const char* sourceText, int n) {
+    return QCoreApplication::translate(context, sourceText, nullptr, n).toStdU16String();
 }
 
 bool Install(QCoreApplication& application, const QLocale& locale, const char* catalogue, const QString& folder) {

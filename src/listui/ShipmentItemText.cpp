@@ -96,10 +96,8 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
     text += PARCELO_TR("ShipmentItemText", "주문일: ");
     AppendOrderDate(text, shipment.orderDate);
     if (inDelivery) {
-        std::u16string days;
-        AppendNumber(days, DaysElapsed(shipment.orderDate, now));
         text += u' ';
-        text += FormatText(PARCELO_TR("ShipmentItemText", "(%1일 경과)"), {days});
+        text += PARCELO_TR_N("ShipmentItemText", "(%n일 경과)")(DaysElapsed(shipment.orderDate, now));
     }
     if (!latestStatus.empty()) {
         text += u" \u00B7 ";

@@ -10,8 +10,15 @@ namespace parcelo {
 
 namespace {
 
-std::u16string SourceText(const char* /*context*/, const char* sourceText) {
-    return DecodeStrictUtf8(sourceText).value_or(std::u16string());
+std::u16string SourceText(const char* /*context*/, const char* sourceText, int n) {
+    std::u16string text = DecodeStrictUtf8(sourceText).value_or(std::u16string());
+    if (n >= 0) {
+        const std::string digits = std::to_string(n);
+        for (size_t at = text.find(u"%n"); at != std::u16string::npos; at = text.find(u"%n", at + digits.size())) {
+            text.replace(at, 2, std::u16string(digits.begin(), digits.end()));
+        }
+    }
+    return text;
 }
 
 std::atomic<TranslateFunction> g_translate{&SourceText};
@@ -23,7 +30,11 @@ void SetTranslateFunction(TranslateFunction function) {
 }
 
 std::u16string Translate(const char* context, const char* sourceText) {
-    return g_translate.load()(context, sourceText);
+    return g_translate.load()(context, sourceText, -1);
+}
+
+std::u16string NumberedText::operator()(int n) const {
+    return g_translate.load()(context, sourceText, n);
 }
 
 std::u16string Translate(const char* context, std::u16string_view sourceText) {
@@ -31,7 +42,7 @@ std::u16string Translate(const char* context, std::u16string_view sourceText) {
     if (function == &SourceText || sourceText.empty()) {
         return std::u16string(sourceText);
     }
-    return function(context, Utf16ToUtf8(sourceText).c_str());
+    return function(context, Utf16ToUtf8(sourceText).c_str(), -1);
 }
 
 std::u16string FormatText(std::u16string_view text, std::initializer_list<std::u16string_view> arguments) {

@@ -13,12 +13,16 @@
 // not u"...", so that the tools read it.
 #define PARCELO_TR(context, text) ::parcelo::Translate(context, text)
 #define PARCELO_TR_NOOP(context, text) u"" text
+// PARCELO_TR_N(context, text)(n): a text with %n, which becomes the number n, in the
+// form the language gives that number ("1 day", "2 days"); read like QT_TRANSLATE_N_NOOP.
+#define PARCELO_TR_N(context, text) ::parcelo::Numbered(context, text)
 
 namespace parcelo {
 
-// Looks `sourceText` (UTF-8) up in the context; the program sets one that asks Qt,
-// the core alone gives the Korean text itself.
-using TranslateFunction = std::u16string (*)(const char* context, const char* sourceText);
+// Looks `sourceText` (UTF-8) up in the context, in the form for the number `n` where
+// it is not negative; the program sets one that asks Qt, the core alone gives the
+// Korean text itself (with %n replaced by n).
+using TranslateFunction = std::u16string (*)(const char* context, const char* sourceText, int n);
 
 // Sets the look-up for every later Translate, from any thread; nullptr restores the
 // Korean source texts. Set once at start-up, before other threads run.
@@ -26,6 +30,15 @@ void SetTranslateFunction(TranslateFunction function);
 
 std::u16string Translate(const char* context, const char* sourceText);
 std::u16string Translate(const char* context, std::u16string_view sourceText);
+
+struct NumberedText {
+    const char* context;
+    const char* sourceText;
+    std::u16string operator()(int n) const;
+};
+constexpr NumberedText Numbered(const char* context, const char* sourceText) {
+    return {context, sourceText};
+}
 
 // `text` with %1, %2 ... %9 replaced by the arguments in order (%1 by the first);
 // a number without an argument, and a % before anything else, stay as they are.

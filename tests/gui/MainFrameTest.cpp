@@ -292,6 +292,8 @@ TEST_F(MainFrameTest, TheInterfaceSpeaksTheLanguageOfTheLocale) {
         QMenu& menu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);
         EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXPORT)->text(), english ? "Export" : "내보내기");
         EXPECT_EQ(DescribeStoreError(StoreError::Full), english ? u"The disk is full." : u"디스크 공간이 부족합니다.");
+        const NumberedText daysAgo = PARCELO_TR_N("ShipmentItemText", "(%n일 경과)");
+        EXPECT_EQ(daysAgo(1) + daysAgo(2), english ? u"(1 day ago)(2 days ago)" : u"(1일 경과)(2일 경과)");
         // Every menu of the program has its English.
         for (const int id : {IDR_MENUBAR, IDR_POPUPS, IDR_HTMLDLG_MENU, IDR_NEWTRACK_MENU}) {
             const std::function<void(MenuItems)> check = [&](MenuItems items) {

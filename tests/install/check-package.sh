@@ -51,7 +51,10 @@ for soname in $(awk '$1 == "NEEDED" { print $2 }' <<<"$headers" | sort -u); do
         fail "no installed package owns $library"
     owner=${owners%%$'\n'*}
     owner=${owner%%:*}
-    [[ ", $depends," == *", $owner "* ]] || fail "Depends lacks $owner (for $soname): $depends"
+    # The package name ends at a blank before its version, or at the comma of a
+    # dependency without one.
+    [[ ", $depends," == *", $owner "* || ", $depends," == *", $owner,"* ]] ||
+        fail "Depends lacks $owner (for $soname): $depends"
 done
 maintainer=$(field Maintainer)
 [[ "$maintainer" =~ \<.*@.*\> ]] || fail "no maintainer address: $maintainer"

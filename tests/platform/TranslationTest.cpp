@@ -39,11 +39,13 @@ TEST(TranslationTest, TheFirstLocaleVariableSetChoosesTheLanguage) {
 TEST(TranslationTest, TextsAreLookedUpAndFilledIn) {
     EXPECT_EQ(PARCELO_TR("Test", "배송 %1건"), u"배송 %1건");
     EXPECT_EQ(Translate("Test", PARCELO_TR_NOOP("Test", "완료")), u"완료");
-    SetTranslateFunction([](const char* context, const char* text) {
+    EXPECT_EQ(PARCELO_TR_N("Test", "%n일, %n일")(12), u"12일, 12일");
+    SetTranslateFunction([](const char* context, const char* text, int n) {
         return std::u16string(u"[") + std::u16string(context, context + 4) + u"] " +
-               (std::string(text) == "완료" ? u"done" : u"?");
+               (std::string(text) == "완료" ? u"done" : u"?") + (n == 1 ? u" one" : u"");
     });
     EXPECT_EQ(Translate("Test", std::u16string_view(u"완료")), u"[Test] done");
+    EXPECT_EQ(PARCELO_TR_N("Test", "완료")(1), u"[Test] done one");
     SetTranslateFunction(nullptr);
     EXPECT_EQ(PARCELO_TR("Test", "완료"), u"완료");
 
