@@ -263,7 +263,7 @@ Exit codes: 0 success, 1 input refused (the reason on standard error), 2 wrong u
     </message>
     <message>
         <source>배송 목록을 한 줄에 하나씩 보입니다.</source>
-        <translation>Shows the shipment list, one shipment a line.</translation>
+        <translation>Shows the shipment list, one shipment per line.</translation>
     </message>
     <message>
         <source>--list 와 함께: 내보내기와 같은 JSON으로 보입니다.</source>
@@ -291,7 +291,7 @@ Exit codes: 0 success, 1 input refused (the reason on standard error), 2 wrong u
     </message>
     <message>
         <source>이미지 (라벨 사진, 주문 화면)의 바코드에서 송장번호를 찾아 한 줄에 하나씩 보입니다. 배송은 추가하지 않습니다.</source>
-        <translation>Finds tracking numbers in the barcodes of an image (a label photo, an order screen) and shows them one a line. No shipment is added.</translation>
+        <translation>Finds tracking numbers in the barcodes of an image (a label photo, an order screen) and shows them one per line. No shipment is added.</translation>
     </message>
     <message>
         <source>--add 의 택배사, 송장번호, 상품명</source>
@@ -872,7 +872,7 @@ Save it anyway?</translation>
     </message>
     <message>
         <source>자동 선택: </source>
-        <translation>Chosen: </translation>
+        <translation>Detected: </translation>
     </message>
     <message>
         <source>후보: </source>
@@ -931,7 +931,7 @@ Save it anyway?</translation>
     </message>
     <message>
         <source>배송 조회 %1건</source>
-        <translation>Tracked %1</translation>
+        <translation>Checked %1</translation>
     </message>
     <message>
         <source>, 변경 %1건</source>
