@@ -2,7 +2,7 @@
 // it and against a fixed courier: the detector must not fail, and Detect must agree
 // with Accepts, which matches each pattern on its own.
 #include "couriers/CourierDetector.h"
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "platform/CodePage.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Parses fuzzed pasted text and checks what the parser promises of each number.
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "couriers/NumberPasteParser.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "couriers/NumberPasteParser.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
@@ -16,7 +16,7 @@
 #include "store/StoreBackup.h"
 #include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

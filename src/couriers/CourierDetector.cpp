@@ -2,7 +2,7 @@
 
 #include "config/IniReader.h"
 #include "couriers/CheckRules.h"
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "couriers/NumberPasteParser.h"
 
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 
 #include <algorithm>
 #include <optional>

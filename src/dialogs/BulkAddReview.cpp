@@ -1,7 +1,7 @@
 #include "dialogs/BulkAddReview.h"
 
 #include "couriers/CourierDetector.h"
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "couriers/NumberPasteParser.h"
 #include "store/ShipmentDatabase.h"
 

@@ -1,6 +1,6 @@
 #include "dialogs/NewTrackDlg.h"
 
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "dialogs/DialogTitle.h"
 #include "listui/ShipmentItemText.h"
 #include "platform/Clock.h"
@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreErrorText.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -245,7 +245,16 @@ void CHTMLListCtrl::OpenItemMenu(int index) {
 void CHTMLListCtrl::AnnounceChanges() {
     const int selected = HasItem(m_selected) ? m_selected : -1;
     const bool focused = hasFocus() && selected >= 0;
+    std::u16string spoken;
     if (QAccessible::isActive()) {
+        // A refill that changed the selected item's text (its state after a status
+        // update) is told as a new name of the same item.
+        spoken = GetSpokenText(selected);
+        if (selected >= 0 && selected == m_announcedSelection && spoken != m_announcedSpoken) {
+            QAccessibleEvent renamed(this, QAccessible::NameChanged);
+            renamed.setChild(selected);
+            QAccessible::updateAccessibility(&renamed);
+        }
         if (GetItemCount() != m_announcedCount) {
             QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
             QAccessible::updateAccessibility(&reorder);
@@ -269,6 +278,7 @@ void CHTMLListCtrl::AnnounceChanges() {
     m_announcedCount = GetItemCount();
     m_announcedSelection = selected;
     m_announcedFocus = focused;
+    m_announcedSpoken = std::move(spoken);
 }
 
 int64_t CHTMLListCtrl::GetItemData(int index) const {

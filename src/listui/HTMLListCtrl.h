@@ -226,8 +226,8 @@ private:
     void InvalidateFocus();
     // The keyboard is in use: the focus shows even with no item selected.
     void ShowKeyboardFocus();
-    // Tells assistive technologies of a change of the selected item, of the focus on it
-    // and of the number of items, when there is one.
+    // Tells assistive technologies of a change of the selected item, of its text, of the
+    // focus on it and of the number of items, when there is one.
     void AnnounceChanges();
     // Selects `index` for an action of an assistive technology, telling the parent.
     void SelectForAction(int index);
@@ -248,6 +248,7 @@ private:
     int m_announcedSelection = -1;
     bool m_announcedFocus = false;
     int m_announcedCount = 0;
+    std::u16string m_announcedSpoken; // of the selected item, while a screen reader listens
     int m_controlId = 0;
     bool m_rowsAskPosted = false;
     bool m_firstFrameShown = false;

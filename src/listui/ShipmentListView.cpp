@@ -4,7 +4,6 @@
 #include "listui/CourierLogos.h"
 #include "listui/ShipmentItemText.h"
 #include "listui/ShipmentListCommands.h"
-#include "listui/ShipmentStatusText.h"
 #include "platform/Clock.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
@@ -19,7 +18,6 @@
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreErrorText.h"
-#include "store/TrackingDatabase.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -30,7 +28,6 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <iterator>
-#include <map>
 
 namespace parcelo {
 
@@ -70,20 +67,16 @@ std::unique_ptr<QtImageList> LoadCourierLogos(const std::vector<Courier>& courie
 
 CShipmentListView::CShipmentListView(const std::vector<Courier>& couriers, CShipmentDatabase& store, const Clock& clock,
                                      QWidget* parent)
-    : QWidget(parent), m_couriers(couriers), m_store(store), m_clock(clock), m_wndList(this, IDC_SHIPMENT_LIST) {
+    : QWidget(parent), m_couriers(couriers), m_store(store), m_clock(clock), m_wndList(this, IDC_SHIPMENT_LIST),
+      m_model(couriers) {
     setFocusProxy(&m_wndList);
     connect(&m_wndList, &CHTMLListCtrl::notify, this, &CShipmentListView::OnListNotify);
     connect(&m_wndList, &CHTMLListCtrl::rowsWanted, this, &CShipmentListView::CompleteFill);
-    m_wndList.SetTextProvider([this](int row) {
-        const Shipment shipment = m_queried.At(m_rows[static_cast<size_t>(row)]);
-        const auto event = m_latest.find(shipment.id);
-        const std::u16string status = event != m_latest.end() ? FormatLatestStatus(event->second) : std::u16string();
-        return FormatShipmentItem(shipment, FindCourier(m_couriers, shipment.courierIndex), m_fillTime, status);
-    });
+    m_wndList.SetTextProvider([this](int row) { return m_model.ItemText(static_cast<size_t>(row)); });
     // A screen reader hears the state, which the list shows by colour only.
     m_wndList.SetSpokenTextProvider([this](int row, const std::u16string& text) {
         const auto index = static_cast<size_t>(row);
-        return SpokenShipmentItem(text, index < m_rows.size() ? m_queried.StatusAt(m_rows[index]) : InDelivery);
+        return SpokenShipmentItem(text, index < m_model.RowCount() ? m_model.StatusAt(index) : InDelivery);
     });
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] {
@@ -124,22 +117,24 @@ void CShipmentListView::Refresh(RefillCause cause) {
 }
 
 void CShipmentListView::Refill(bool readStore, RefillCause cause) {
+    const int selectedRow = m_wndList.GetSelectedIndex();
     const int64_t selectedId = SelectedId();
     if (readStore) {
         FillList();
     } else {
         FillRows();
     }
-    if (cause != RefillCause::User) { // else the list keeps its selected row
-        SelectRowOf(selectedId);
+    const int row = m_model.RowToSelect(cause, selectedRow, selectedId);
+    if (cause == RefillCause::User) { // the same row: the view stays where it is
+        m_wndList.SetSelectedIndex(row);
+    } else {
+        SelectRow(row);
     }
 }
 
-void CShipmentListView::SelectRowOf(int64_t id) {
-    const auto row = std::find(m_rowIds.begin(), m_rowIds.end(), id);
-    const int index = id != 0 && row != m_rowIds.end() ? static_cast<int>(row - m_rowIds.begin()) : -1;
-    m_wndList.SetSelectedIndex(index);
-    m_wndList.EnsureVisible(index);
+void CShipmentListView::SelectRow(int row) {
+    m_wndList.SetSelectedIndex(row);
+    m_wndList.EnsureVisible(row);
 }
 
 void CShipmentListView::CompleteFill() {
@@ -152,10 +147,11 @@ void CShipmentListView::CompleteFill() {
 
 bool CShipmentListView::SelectShipment(int64_t id) {
     CompleteFill();
-    if (id == 0 || std::find(m_rowIds.begin(), m_rowIds.end(), id) == m_rowIds.end()) {
+    const int row = m_model.RowOf(id);
+    if (row < 0) {
         return false;
     }
-    SelectRowOf(id);
+    SelectRow(row);
     return true;
 }
 
@@ -171,15 +167,9 @@ bool CShipmentListView::RefreshIfChangedElsewhere() {
 // `firstRows`, and no find text, only that many shipments from the top are read now and
 // the list counts the rest as rows to come (see CompleteFill).
 void CShipmentListView::FillList(size_t firstRows) {
-    size_t selected = 0;
-    if (firstRows != 0 && !m_matcher) {
-        m_store.QueryFirst(m_query, firstRows, m_queried, selected);
-    } else {
-        m_store.Query(m_query, m_queried);
-        selected = m_queried.Size();
-    }
+    const size_t toCome = m_model.Read(m_store, firstRows);
     FillRows();
-    m_wndList.SetRowsToCome(static_cast<int>(selected - m_queried.Size()));
+    m_wndList.SetRowsToCome(static_cast<int>(toCome));
 }
 
 // Fills the list from the shipments last read, those the find text matches. The rows
@@ -189,42 +179,25 @@ void CShipmentListView::FillRows() {
     m_wndList.DeleteAllItems();
     // An empty list tells how to fill it, or that the filter or the find text hides
     // every shipment.
-    m_wndList.SetEmptyText(m_query.filter == FILTER_ALL && m_findText.isEmpty()
+    m_wndList.SetEmptyText(m_model.Query().filter == FILTER_ALL && m_findText.isEmpty()
                                ? PARCELO_TR("ShipmentListView", "새로 만들기(F1)로 첫 배송을 추가하십시오.")
                                : PARCELO_TR("ShipmentListView", "조건에 맞는 배송이 없습니다."));
 
-    m_rowIds.clear();
-    m_rows.clear();
-    m_fillTime = m_clock.Now();
-    m_rows.reserve(m_queried.Size());
-    m_rowIds.reserve(m_queried.Size());
-    for (uint32_t row = 0; row < m_queried.Size(); ++row) {
-        if (m_matcher &&
-            !IsFound(m_queried.IdAt(row), m_queried.CourierAt(row), m_queried.InvoiceAt(row), m_queried.ItemAt(row))) {
-            continue;
-        }
-        m_rows.push_back(row);
-        m_rowIds.push_back(m_queried.IdAt(row));
-    }
-    // Without its statuses the list still shows every shipment.
-    m_latest.clear();
-    if (m_tracking != nullptr && !m_rowIds.empty() && !m_tracking->LatestEvents(m_rowIds, m_latest)) {
-        m_latest.clear();
-    }
-    m_wndList.ReserveItems(m_rows.size());
-    for (const uint32_t row : m_rows) {
-        m_wndList.InsertItemWithoutText(m_queried.CourierAt(row), m_queried.IdAt(row), ITEM_HTML);
+    m_model.ChooseRows(m_clock.Now(), m_tracking);
+    m_wndList.ReserveItems(m_model.RowCount());
+    for (size_t row = 0; row < m_model.RowCount(); ++row) {
+        m_wndList.InsertItemWithoutText(m_model.CourierAt(row), m_model.IdAt(static_cast<int>(row)), ITEM_HTML);
     }
     m_wndList.viewport()->update();
 }
 
 void CShipmentListView::SortBy(uint32_t command) {
-    SortOrderForCommand(command, m_query);
+    SortOrderForCommand(command, m_model.Query());
     Refresh(RefillCause::User);
 }
 
 void CShipmentListView::FilterBy(uint32_t command) {
-    FilterForCommand(command, m_query);
+    FilterForCommand(command, m_model.Query());
     Refresh(RefillCause::User);
 }
 
@@ -233,42 +206,15 @@ void CShipmentListView::SetFindText(const QString& text) {
         return;
     }
     m_findText = text;
-    const ShipmentMatcher matcher(text.toStdU16String());
-    if (matcher.MatchesEverything()) {
-        m_matcher.reset();
-        m_searchKeys.clear();
-    } else {
-        m_matcher = matcher;
-    }
+    m_model.SetFindText(text.toStdU16String());
     // The store has not changed since the last fill, or the fill that follows the change
     // (the view's own, or the poll's for another program's) is still to come. A list
     // whose top alone was read is read whole: the find goes through every shipment.
     Refill(m_wndList.RowsToCome() > 0, RefillCause::Elsewhere);
 }
 
-bool CShipmentListView::IsFound(int64_t id, int32_t courierIndex, std::u16string_view invoice,
-                                std::u16string_view item) {
-    if (!m_matcher) {
-        return true;
-    }
-    auto [entry, added] = m_searchKeys.try_emplace(id);
-    CachedKey& cached = entry->second;
-    if (added || cached.courierIndex != courierIndex || cached.invoice != invoice || cached.item != item) {
-        const Courier* courier = FindCourier(m_couriers, courierIndex);
-        cached.courierIndex = courierIndex;
-        cached.invoice = invoice;
-        cached.item = item;
-        cached.key = ShipmentSearchKey::Make(courier != nullptr ? FieldView(courier->name) : std::u16string_view(),
-                                             invoice, item);
-    }
-    return m_matcher->Matches(cached.key);
-}
-
 int64_t CShipmentListView::IdAt(int row) const {
-    if (row < 0 || row >= m_wndList.GetItemCount() || static_cast<size_t>(row) >= m_rowIds.size()) {
-        return 0;
-    }
-    return m_rowIds[static_cast<size_t>(row)];
+    return row < m_wndList.GetItemCount() ? m_model.IdAt(row) : 0;
 }
 
 bool CShipmentListView::OnCommand(int command) {
@@ -453,7 +399,7 @@ void CShipmentListView::OnNew() {
     const int64_t added = m_actions.newShipment ? m_actions.newShipment() : 0;
     if (added != 0) {
         Refresh(RefillCause::User);
-        SelectRowOf(added);
+        SelectRow(m_model.RowOf(added));
     }
 }
 

@@ -2,20 +2,15 @@
 
 #include "couriers/Courier.h"
 #include "listui/HTMLListCtrl.h"
-#include "store/ShipmentDatabase.h"
-#include "store/TrackingEvent.h"
-#include "transfer/ShipmentMatcher.h"
-#include "transfer/ShipmentSearchKey.h"
+#include "listui/ShipmentListModel.h"
 
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,19 +22,6 @@ class Clock;
 class CShipmentDatabase;
 class CTrackingDatabase;
 class QtImageList;
-
-// Why the list is filled again.
-enum class RefillCause {
-    // The user changed what the list shows: a sort, a filter or a delete. The selected
-    // row stays the same row, so after a delete the next shipment is selected, and past
-    // the last row nothing is.
-    User,
-    // The shipments changed: an edit, shipments added many at once, another program, an
-    // import, a status update. The selected shipment stays selected wherever it moves,
-    // and nothing is selected when it is no longer shown: the highlight never jumps to
-    // another shipment.
-    Elsewhere,
-};
 
 // What the list view asks of the dialogs. The application fills these in; an
 // empty hook does nothing.
@@ -120,8 +102,8 @@ public:
     // the order or the filter; any command refills the list.
     void SortBy(uint32_t command);
     void FilterBy(uint32_t command);
-    int Filter() const { return m_query.filter; }
-    const ShipmentQuery& Query() const { return m_query; }
+    int Filter() const { return m_model.Query().filter; }
+    const ShipmentQuery& Query() const { return m_model.Query(); }
 
     // Shows only the shipments whose item name, invoice number or courier name the find
     // text matches (see ShipmentMatcher), within the filter; an empty text shows them all.
@@ -130,7 +112,7 @@ public:
     const QString& FindText() const { return m_findText; }
     // Whether the shipment is shown under the current find text.
     bool IsFound(const Shipment& shipment) {
-        return IsFound(shipment.id, shipment.courierIndex, shipment.invoiceNumber, shipment.itemName);
+        return m_model.IsFound(shipment.id, shipment.courierIndex, shipment.invoiceNumber, shipment.itemName);
     }
 
     // The id of the shipment shown at `row`; 0 when there is no such row.
@@ -169,9 +151,8 @@ protected:
 
 private:
     void Refill(bool readStore, RefillCause cause);
-    bool IsFound(int64_t id, int32_t courierIndex, std::u16string_view invoice, std::u16string_view item);
-    // Selects the row of the shipment and scrolls to it; nothing is selected when it is not shown.
-    void SelectRowOf(int64_t id);
+    // Selects `row` and scrolls to it; nothing is selected for -1.
+    void SelectRow(int row);
     void FillList(size_t firstRows = 0);
     void FillRows();
     void OnListNotify(const HTMLListNotify& notification);
@@ -200,28 +181,12 @@ private:
     const Clock& m_clock;
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;
-    ShipmentQuery m_query;
-    ShipmentTable m_queried;       // what the last fill read: the filter's shipments in order
-    std::vector<int64_t> m_rowIds; // the shipment id of each row, top to bottom
-    // The shipment of each row (its place in m_queried), its latest delivery event where
-    // known, and the time of the fill, for the item texts the list asks for.
-    std::vector<uint32_t> m_rows;
-    std::map<int64_t, TrackingEvent> m_latest;
-    Instant m_fillTime = 0;
+    ShipmentListModel m_model;
     ShipmentActions m_actions;
     std::unique_ptr<QMenu> m_itemMenu;
     QTimer m_pollTimer;
 
-    // The find text and its matcher (empty while the text is empty), and the search key of
-    // every shipment seen while finding, kept while its texts stay the same.
-    struct CachedKey {
-        int32_t courierIndex = 0;
-        std::u16string invoice, item;
-        ShipmentSearchKey key;
-    };
     QString m_findText;
-    std::optional<ShipmentMatcher> m_matcher;
-    std::unordered_map<int64_t, CachedKey> m_searchKeys;
 };
 
 } // namespace parcelo

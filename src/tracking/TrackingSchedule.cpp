@@ -1,6 +1,6 @@
 #include "tracking/TrackingSchedule.h"
 
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "transfer/ShipmentFileParser.h"
 
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
 #include "platform/Iso8601.h"
@@ -8,7 +8,7 @@
 #include "platform/Translation.h"
 #include "transfer/CsvWriter.h"
 #include "transfer/ImportText.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <algorithm>
 #include <array>

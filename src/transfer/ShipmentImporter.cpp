@@ -1,7 +1,7 @@
 #include "transfer/ShipmentImporter.h"
 
+#include "platform/TextFolding.h"
 #include "platform/Translation.h"
-#include "transfer/TextFolding.h"
 
 #include <algorithm>
 #include <set>

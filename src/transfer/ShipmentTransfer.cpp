@@ -4,7 +4,7 @@
 #include "platform/Translation.h"
 #include "transfer/ShipmentExporter.h"
 #include "transfer/ShipmentFileParser.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,6 +1,7 @@
 // The main window and the dialogs with fields, shown on a real display for the
 // accessibility tree test (accessibility-tree.py), which drives it by lines on
-// standard input: "down" and "up" press Down and Up in the list, "dialogs" opens the editor, the
+// standard input: "down" and "up" press Down and Up in the list, "cancel" marks the selected
+// shipment cancelled in the store and refreshes the list, "dialogs" opens the editor, the
 // options, bulk add and the import confirmation side by side, "popup" asks
 // whether a menu is open ("ok shown" or "ok none"), "quit" ends. Each line is
 // answered by "ok" once the window has handled it.
@@ -69,6 +70,13 @@ int main(int argc, char** argv) {
         }
         if (line == "down" || line == "up") {
             QTest::keyClick(list.viewport(), line == "down" ? Qt::Key_Down : Qt::Key_Up);
+        } else if (line == "cancel") {
+            std::optional<Shipment> shipment = frame.Store().Read(frame.View().SelectedId());
+            if (shipment) {
+                shipment->status = Cancelled;
+                frame.Store().Update(*shipment);
+            }
+            frame.View().Refresh(RefillCause::Elsewhere);
         } else if (line == "dialogs") {
             editor = std::make_unique<CNewTrackDlg>(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
             editor->SetDetector(frame.Detector());

@@ -148,6 +148,25 @@ def check_events(tree, act, name):
                     f"{kind} for the item {name!r}, heard {heard}")
 
 
+def check_renamed(tree, act, name):
+    """`act` changes the selected shipment's state: a screen reader hears its new name."""
+    heard = []
+
+    def listener(event):
+        try:
+            heard.append(event.source.name)
+        except Exception:
+            pass
+
+    kind = "object:property-change:accessible-name"
+    tree.pyatspi.Registry.registerEventListener(listener, kind)
+    pump(0.5)
+    act()
+    pump(1.5)
+    tree.pyatspi.Registry.deregisterEventListener(listener, kind)
+    tree.expect(any(name in n for n in heard), f"{kind} for {name!r}, heard {heard}")
+
+
 def check_item_menu(tree, menu_shown):
     """The selected item's showMenu action opens the item menu."""
     items = [n for n, _ in tree.nodes() if role(n) == "list item" and has(n, tree.pyatspi.STATE_SELECTED)]
@@ -211,6 +230,7 @@ def main():
         check_events(tree, lambda: send("up"), "책 <상>")
         check_list(tree, "책 <상>")
         check_item_menu(tree, lambda: send("popup") == ["shown"])
+        check_renamed(tree, lambda: send("cancel"), "취소")
         send("dialogs")
         check_dialogs(tree)
         for fault in tree.faults:

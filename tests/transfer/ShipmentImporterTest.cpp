@@ -1,6 +1,6 @@
 #include "transfer/ShipmentImporter.h"
 
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include "platform/CharClass.h"
 

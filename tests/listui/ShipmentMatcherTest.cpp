@@ -1,4 +1,4 @@
-#include "transfer/ShipmentMatcher.h"
+#include "listui/ShipmentMatcher.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
-#include "transfer/ShipmentSearchKey.h"
+#include "listui/ShipmentSearchKey.h"
 
 #include "platform/CharClass.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 #include <array>
 

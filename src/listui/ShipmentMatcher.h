@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transfer/ShipmentSearchKey.h"
+#include "listui/ShipmentSearchKey.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "transfer/ShipmentMatcher.h"
+#include "listui/ShipmentMatcher.h"
 
 #include "platform/CharClass.h"
-#include "transfer/TextFolding.h"
+#include "platform/TextFolding.h"
 
 namespace parcelo {
 

@@ -1,4 +1,4 @@
-#include "couriers/NumberNormaliser.h"
+#include "platform/NumberNormaliser.h"
 
 #include <gtest/gtest.h>
 

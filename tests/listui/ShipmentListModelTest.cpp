@@ -1,0 +1,121 @@
+#include "listui/ShipmentListModel.h"
+
+#include "config/TempFolder.h"
+#include "listui/ShipmentItemText.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace parcelo {
+namespace {
+
+constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
+
+std::vector<Courier> ThreeCouriers() {
+    std::vector<Courier> couriers(3);
+    const std::u16string names[] = {u"우체국", u"CJ", u"한진"};
+    for (size_t i = 0; i < couriers.size(); ++i) {
+        std::copy(names[i].begin(), names[i].end(), couriers[i].name);
+    }
+    return couriers;
+}
+
+// Random stores, edits between fills (texts the find keys were made from among them),
+// filters, orders, find texts and short first reads, each fill checked against the
+// store's own query and a matcher made afresh: the rows, the place of each id, the item
+// texts, and the row selected after a refill the user caused (the same row, nothing past
+// the end) and one the user did not (the same shipment wherever it went).
+TEST(ShipmentListModelTest, RowsFollowTheQueryAndTheFindTextAndTheSelectionFollowsItsRule) {
+    test::TempFolder folder;
+    CShipmentDatabase store;
+    ASSERT_TRUE(store.MountVolume(folder.File("list.edb")) && store.Open(u"TRACKDB"));
+    const std::vector<Courier> couriers = ThreeCouriers();
+    const std::u16string items[] = {u"책", u"신발", u"노트북 가방", u"Phone Case", u"창문 커튼"};
+    const std::u16string finds[] = {u"", u"ㅊ", u"ph", u"12", u"cj", u"가방", u"ㄴㅌ", u"우체"};
+    std::mt19937 random(5);
+    const auto pick = [&](auto& range) -> auto& {
+        return range[random() % std::size(range)];
+    };
+    const auto make = [&] {
+        Shipment shipment{static_cast<int32_t>(random() % 4),
+                          std::u16string(u"12-") + char16_t(u'0' + random() % 10),
+                          pick(items),
+                          kNow - static_cast<Instant>(random() % 50),
+                          kNow - static_cast<Instant>(random() % 90),
+                          static_cast<int32_t>(random() % 3)};
+        return shipment;
+    };
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_TRUE(store.Add(make()));
+    }
+
+    ShipmentListModel model(couriers);
+    for (int round = 0; round < 150; ++round) {
+        std::vector<Shipment> all;
+        store.Query({}, all);
+        Shipment& changed = all[random() % all.size()];
+        switch (random() % 4) {
+        case 0:
+            ASSERT_TRUE(store.Add(make()));
+            break;
+        case 1:
+            ASSERT_TRUE(store.Delete(changed.id));
+            break;
+        default: { // one field of the same shipment: its item name, or all but the id
+            Shipment edited = random() % 2 ? changed : make();
+            edited.itemName = pick(items);
+            edited.id = changed.id;
+            ASSERT_TRUE(store.Update(edited));
+        }
+        }
+        ShipmentQuery& query = model.Query();
+        query.filter = static_cast<int>(random() % 4) - 1;
+        query.key = random() % 2 ? ShipmentSortKey::OrderDate : ShipmentSortKey::EntryDate;
+        query.newestFirst = random() % 2;
+        const std::u16string& find = pick(finds);
+        model.SetFindText(find);
+        const int rowBefore = static_cast<int>(random() % (model.RowCount() + 1)) - 1;
+        const int64_t idBefore = model.IdAt(rowBefore);
+        const size_t firstRows = random() % 3 == 0 ? 5 : 0;
+        const size_t toCome = model.Read(store, firstRows);
+        model.ChooseRows(kNow, nullptr);
+
+        std::vector<Shipment> expected;
+        ASSERT_TRUE(store.Query(query, expected));
+        size_t expectedToCome = 0;
+        if (firstRows != 0 && find.empty() && expected.size() > firstRows) {
+            expectedToCome = expected.size() - firstRows;
+            expected.resize(firstRows);
+        }
+        const ShipmentMatcher matcher(find);
+        std::erase_if(expected, [&](const Shipment& shipment) {
+            const Courier* courier = FindCourier(couriers, shipment.courierIndex);
+            const std::u16string_view name = courier != nullptr ? FieldView(courier->name) : std::u16string_view();
+            return !matcher.MatchesEverything() &&
+                   !matcher.Matches(ShipmentSearchKey::Make(name, shipment.invoiceNumber, shipment.itemName));
+        });
+        SCOPED_TRACE("round " + std::to_string(round));
+        EXPECT_EQ(toCome, expectedToCome);
+        ASSERT_EQ(model.RowCount(), expected.size());
+        for (size_t row = 0; row < expected.size(); ++row) {
+            const Shipment& shipment = expected[row];
+            ASSERT_EQ(model.IdAt(static_cast<int>(row)), shipment.id);
+            EXPECT_EQ(model.RowOf(shipment.id), static_cast<int>(row));
+            EXPECT_EQ(model.ItemText(row),
+                      FormatShipmentItem(shipment, FindCourier(couriers, shipment.courierIndex), kNow, {}));
+        }
+        EXPECT_EQ(model.IdAt(static_cast<int>(expected.size())), 0);
+        EXPECT_EQ(model.RowToSelect(RefillCause::User, rowBefore, idBefore),
+                  rowBefore < static_cast<int>(expected.size()) ? rowBefore : -1);
+        const auto follow = std::find_if(expected.begin(), expected.end(),
+                                         [&](const Shipment& shipment) { return shipment.id == idBefore; });
+        EXPECT_EQ(model.RowToSelect(RefillCause::Elsewhere, rowBefore, idBefore),
+                  idBefore != 0 && follow != expected.end() ? static_cast<int>(follow - expected.begin()) : -1);
+    }
+}
+
+} // namespace
+} // namespace parcelo
