@@ -3,12 +3,13 @@
 // the first check of each, whose longer histories take two or three pages, and a later
 // check, one request each. Counts the requests sent and reports the median wall time
 // of the whole refresh (requests, answers and the writes to the store).
-#include "platform/QtTrackingClient.h"
-#include "platform/TrackingRefresher.h"
+#include "platform/QtExecutor.h"
+#include "status/EventLoop.h"
+#include "status/FakeTrackingServer.h"
+#include "status/TrackingRefresher.h"
+#include "status/services/QtTrackingClient.h"
 #include "store/StoreTestSupport.h"
 #include "support/FakeClock.h"
-#include "tracking/EventLoop.h"
-#include "tracking/FakeTrackingServer.h"
 #include "tracking/TrackingSamples.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ struct Rig {
     test::FakeTrackingServer server;
     FakeClock clock{1'709'615'220};
     QtTrackingClient client{clock};
+    QtExecutor executor;
     std::unique_ptr<TrackingRefresher> refresher;
     std::map<std::string, std::vector<nlohmann::json>> histories = Histories();
 
@@ -64,7 +66,7 @@ struct Rig {
         }
         store.AddBatch(shipments);
         QtTrackingClient::Settings settings;
-        settings.endpoint = server.Url().toString();
+        settings.endpoint = server.Url().toString().toStdString();
         client.SetSettings(settings);
         server.SetHandler([this](const std::string& number) {
             const nlohmann::json request = nlohmann::json::parse(server.LastBody().toStdString());
@@ -72,7 +74,7 @@ struct Rig {
             return Answer{200, QByteArray::fromStdString(test::PagedAnswer(
                                    histories[number], before.is_string() ? before.get<std::string>() : ""))};
         });
-        refresher = std::make_unique<TrackingRefresher>(store, client, clock);
+        refresher = std::make_unique<TrackingRefresher>(store, client, clock, executor);
         refresher->SetCarrierIds({"kr.epost"});
     }
 
@@ -80,14 +82,15 @@ struct Rig {
     bool Refresh() {
         bool finished = false;
         RefreshSummary result;
-        QObject::connect(refresher.get(), &TrackingRefresher::finished,
-                         [&](const RefreshSummary& summary, const QString&) {
-                             result = summary;
-                             finished = true;
-                         });
+        TrackingRefresher::Callbacks callbacks;
+        callbacks.finished = [&](const RefreshSummary& summary, const std::u16string&) {
+            result = summary;
+            finished = true;
+        };
+        refresher->SetCallbacks(std::move(callbacks));
         refresher->Start(true);
         test::WaitUntil([&] { return finished; }, 60'000);
-        QObject::disconnect(refresher.get(), &TrackingRefresher::finished, nullptr, nullptr);
+        refresher->SetCallbacks({});
         return finished && result.checked == kShipments;
     }
 };

@@ -33,6 +33,7 @@ inline constexpr int IDR_FILTERSORTBAR = 140;
 inline constexpr int IDI_ARROW_DOWN = 144;          // 32 x 32, triangle 7 wide
 inline constexpr int IDI_ARROW_DOWN_HIRES = 151;    // 32 x 32, triangle 19 wide
 inline constexpr int IDB_CHECKBOXES = 145;          // 128 x 16: 0 unticked, 1 ticked
+inline constexpr int IDB_CHECKBOXES_LARGE = 155;    // 256 x 32, the same at twice the pixels
 inline constexpr int IDB_COURIER_LOGOS_LARGE = 153; // 750 x 50, fifteen 50 x 50 logos
 inline constexpr int IDB_COURIER_LOGOS_SMALL = 154; // 375 x 25, fifteen 25 x 25 logos
 inline constexpr int IDB_ABOUT_LOGO = 160;          // 142 x 29

@@ -166,12 +166,14 @@ QImage ArrowIcon(int left, int top, int width) {
 
 // ---------------------------------------------------------------------------
 // Check boxes: a strip of eight 16 x 16 images on magenta; 0 is an empty box,
-// 1 a ticked box, the rest are unused.
+// 1 a ticked box, the rest are unused. The large strip has `scale` times the
+// pixels, for screens that Qt scales.
 
-QImage CheckBoxes() {
-    QImage image(128, 16, QImage::Format_RGB32);
+QImage CheckBoxes(int scale) {
+    QImage image(128 * scale, 16 * scale, QImage::Format_RGB32);
     image.fill(kMagenta);
     QPainter painter(&image);
+    painter.scale(scale, scale);
     for (int index = 0; index < 2; ++index) {
         const int x = index * 16;
         painter.setPen(QColor(0x40, 0x40, 0x40));
@@ -284,7 +286,8 @@ int main(int argc, char** argv) {
     ok = SaveSvg(folder, QStringLiteral("app-icon.svg")) && ok;
     ok = Save(ArrowIcon(4, 7, 7), folder, QStringLiteral("arrow-down.png")) && ok;
     ok = Save(ArrowIcon(6, 14, 19), folder, QStringLiteral("arrow-down-hires.png")) && ok;
-    ok = Save(CheckBoxes(), folder, QStringLiteral("checkboxes.png")) && ok;
+    ok = Save(CheckBoxes(1), folder, QStringLiteral("checkboxes.png")) && ok;
+    ok = Save(CheckBoxes(2), folder, QStringLiteral("checkboxes-large.png")) && ok;
     ok = Save(CourierLogos(50, true), folder, QStringLiteral("courier-logos-large.png")) && ok;
     ok = Save(CourierLogos(25, false), folder, QStringLiteral("courier-logos-small.png")) && ok;
     ok = Save(AboutLogo(142, 29), folder, QStringLiteral("about-logo.png")) && ok;

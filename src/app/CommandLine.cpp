@@ -136,7 +136,7 @@ class Session {
 public:
     // False, after telling why, when the store cannot be opened.
     bool OpenStore() {
-        if (m_store.MountVolume(u"VELDAN.EDB") && m_store.Open(u"TRACKDB")) {
+        if (m_store.MountVolume(kProgramVolume) && m_store.Open(kShipmentTable)) {
             return true;
         }
         Refuse(QCoreApplication::translate("CommandLine", "배송 목록 데이터베이스를 열 수 없습니다: ") +
@@ -560,7 +560,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
         return List(parser.isSet(json));
     }
     if (parser.isSet(refresh)) {
-        return RunRefreshCommand();
+        return RunRefreshCommand(Print);
     }
     if (parser.isSet(exportFile)) {
         return Export(parser.value(exportFile));

@@ -10,6 +10,8 @@ class QMenu;
 
 namespace parcelo {
 
+struct ScreenDpi;
+
 // A caption with a small downward arrow that shows the current item of one
 // pop-up sub-menu and opens that sub-menu when clicked. Picking an item makes it
 // the caption and tells the main window at once (notifyMainWindow, meant for a
@@ -29,6 +31,10 @@ public:
     QString Caption() const;
     QMenu* Menu() const { return m_menu; }
     const QPixmap& ArrowIcon() const { return m_arrowIcon; }
+    // The arrow's width in logical pixels.
+    int ArrowWidth() const;
+    // The arrow at a screen's resolution, one picture pixel to a device pixel.
+    static QPixmap ArrowPicture(const ScreenDpi& dpi);
     // The width that shows every entry of the menu whole as the caption, with its arrow.
     int WidthForEveryCaption() const;
 

@@ -16,11 +16,6 @@ constexpr int kButtonTop = 2;
 constexpr int kButtonHeight = 200; // far taller than the bar, which clips the buttons
 constexpr int kGap = 5;            // on each side of the boundary between the halves
 
-DpiCache& BarDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
 CFilterSortBar::CFilterSortBar(QWidget* parent)
@@ -50,14 +45,14 @@ bool CFilterSortBar::CreateDropDowns() {
 
 int CFilterSortBar::MinimumWindowWidth() const {
     const int widest = std::max(m_filterButton.WidthForEveryCaption(), m_sortButton.WidthForEveryCaption());
-    return 2 * (widest + BarDpi().ScaleX(kGap));
+    return 2 * (widest + DpiCache::Program().LogicalX(kGap));
 }
 
 void CFilterSortBar::PlaceButtons() {
-    DpiCache& dpi = BarDpi();
-    const int height = dpi.ScaleY(kButtonHeight);
-    const int top = dpi.ScaleY(kButtonTop);
-    const int gap = dpi.ScaleX(kGap);
+    const ScreenDpi& dpi = DpiCache::Program();
+    const int height = dpi.LogicalY(kButtonHeight);
+    const int top = dpi.LogicalY(kButtonTop);
+    const int gap = dpi.LogicalX(kGap);
     const int half = window()->width() / 2;
     m_filterButton.setGeometry(0, top, half - gap, height);
     m_sortButton.setGeometry(half + gap, top, half - gap, height);

@@ -2,16 +2,13 @@
 
 #include "platform/DpiCache.h"
 #include "platform/FontWarmUp.h"
-#include "platform/KeyFile.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/QtMenuBuilder.h"
 #include "platform/ResourceImages.h"
-#include "platform/SecretStore.h"
-#include "platform/StatusServices.h"
-#include "platform/StatusSettings.h"
 #include "platform/Translation.h"
 #include "res/resource.h"
+#include "status/services/StatusServicesLoader.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
@@ -36,22 +33,6 @@ QAccessibleInterface* AccessibleMainFrame(const QString&, QObject* object) {
 
 constexpr int kFilterSortBarHeight = 22;
 
-// Without the status services there is no secret store: the key lives in memory only.
-// Answers come on the event loop, and not after the store is gone.
-class AbsentSecretStore final : public SecretStore {
-public:
-    void ReadKey(Done done) override { Answer(std::move(done)); }
-    void WriteKey(const QString& /*clientId*/, const QString& /*clientSecret*/, Done done) override {
-        Answer(std::move(done));
-    }
-
-private:
-    void Answer(Done done) {
-        QTimer::singleShot(0, &m_context, [done = std::move(done)] { done(StoredKey{}); });
-    }
-    QObject m_context;
-};
-
 // A text kept below, in the interface's language.
 std::u16string Tr(const char* text) {
     return Translate("MainFrame", text);
@@ -75,17 +56,13 @@ constexpr char kNoSecretStore[] = QT_TRANSLATE_NOOP(
                  "PARCELO_KEY_FILE이나 systemd의 LoadCredential=로 키 파일을 주십시오.");
 constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_CALL_COURIER, ID_TRACK_SHIPMENT};
 
-DpiCache& FrameDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(const FontWarmUp* fonts)
-    : m_fonts(fonts), m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(), u"VELDAN.EDB",
-                                                                u"TRACKDB", fonts)),
-      m_status(m_store, m_clock), m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
+    : m_fonts(fonts), m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(),
+                                                                kProgramVolume, kShipmentTable, fonts)),
+      m_status(m_store, m_clock, m_executor, [](std::string* error) { return LoadStatusServices(error); }),
+      m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
       m_wndView(m_couriers, m_store, m_clock, this),
       m_fileCommands(m_wndView, m_store, m_couriers, m_detector, m_fileChooser, this),
       m_input(m_wndView, m_fileCommands, this) {
@@ -102,8 +79,8 @@ CMainFrame::CMainFrame(const FontWarmUp* fonts)
 
 CMainFrame::~CMainFrame() {
     // The refresh is given up when the controller goes, after the label and the list:
-    // its last signals must find nobody here.
-    disconnect(&m_status, nullptr, this, nullptr);
+    // its last calls must find nobody here.
+    m_status.SetCallbacks({});
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
@@ -132,13 +109,14 @@ bool CMainFrame::LoadFrame() {
     });
     m_statusLabel.setObjectName(QStringLiteral("StatusLine"));
     m_statusLabel.setTextFormat(Qt::PlainText);
-    m_statusLabel.setContentsMargins(FrameDpi().ScaleX(4), 0, FrameDpi().ScaleX(4), 0);
+    const ScreenDpi& dpi = DpiCache::Program();
+    m_statusLabel.setContentsMargins(dpi.LogicalX(4), 0, dpi.LogicalX(4), 0);
     m_statusLabel.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_statusLabel.hide();
     layout->addWidget(&m_statusLabel);
     layout->addWidget(&m_wndCommandBar);
 
-    m_wndFilterSortBar.setFixedHeight(FrameDpi().ScaleY(kFilterSortBarHeight));
+    m_wndFilterSortBar.setFixedHeight(dpi.LogicalY(kFilterSortBarHeight));
     layout->insertWidget(0, &m_wndFilterSortBar);
     connect(&m_wndFilterSortBar, &CFilterSortBar::notifyMainWindow, this,
             [this](unsigned message, uint32_t command) { SendMessage(message, command); });
@@ -170,21 +148,26 @@ bool CMainFrame::LoadFrame() {
 
 void CMainFrame::ConnectStatus() {
     m_status.SetCarrierIds(m_carrierIds);
-    connect(&m_status, &StatusController::statusLineChanged, this, [this](const QString& line) {
-        m_statusLabel.setText(line);
-        m_statusLabel.setVisible(!line.isEmpty());
-    });
+    StatusController::Callbacks callbacks;
+    callbacks.statusLineChanged = [this](const std::u16string& line) {
+        m_statusLabel.setText(QString::fromStdU16String(line));
+        m_statusLabel.setVisible(!line.empty());
+    };
     // Several shipments changing at once make one refill.
-    connect(&m_status, &StatusController::shipmentChanged, this, [this] {
+    callbacks.shipmentChanged = [this](int64_t) {
         if (!m_refillPending) {
             m_refillPending = true;
             QTimer::singleShot(0, this, [this] { RefillForStatus(); });
         }
-    });
-    connect(&m_status, &StatusController::notificationActivated, this,
-            [this](qint64 id) { ShowShipment(static_cast<int64_t>(id)); });
-    connect(&m_status, &StatusController::servicesUnavailable, this,
-            [this](const QString& message) { ShowMessage(this, message, MB_OK | MB_ICONEXCLAMATION); });
+    };
+    callbacks.notificationActivated = [this](int64_t id) { ShowShipment(id); };
+    callbacks.servicesUnavailable = [this](const std::u16string& message) {
+        ShowMessage(this, QString::fromStdU16String(message), MB_OK | MB_ICONEXCLAMATION);
+    };
+    callbacks.keyInMemoryOnly = [this] {
+        ShowMessage(this, QString::fromStdU16String(Tr(kNoSecretStore)), MB_OK | MB_ICONINFORMATION);
+    };
+    m_status.SetCallbacks(std::move(callbacks));
 }
 
 void CMainFrame::RefillForStatus() {
@@ -197,53 +180,11 @@ void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
     if (m_wndView.ShowDeliveryStatus(settings.enabled && m_store.IsOpen() ? &m_store : nullptr)) {
         m_wndView.Refresh(RefillCause::Elsewhere);
     }
-    const StatusSettings effective = m_store.IsOpen() ? settings : StatusSettings{};
-    if (!effective.enabled || m_keyState == KeyState::Read) {
-        m_status.Apply(effective);
-        return;
-    }
-    // The first time the feature is on, the key is read before anything is sent.
-    m_pendingSettings = effective;
-    if (m_keyState == KeyState::Reading) {
-        return;
-    }
-    m_keyState = KeyState::Reading;
-    Secrets().ReadKey([this](const StoredKey& key) {
-        m_keyState = KeyState::Read;
-        m_keyMemoryOnly = key.outcome == StoredKey::Outcome::Unavailable;
-        if (m_status.ClientSecret().isEmpty()) {
-            if (key.outcome == StoredKey::Outcome::Ok) {
-                m_status.SetKey(key.clientId, key.clientSecret);
-            } else if (const KeyFile::Result file = KeyFile::Read(); file.outcome == KeyFile::Outcome::Ok) {
-                m_status.SetKey(file.clientId, file.clientSecret);
-            } else {
-                // The id is kept in the profile: only the secret has to be typed again.
-                m_status.SetKey(m_pendingSettings.clientId, {});
-            }
-        }
-        m_status.Apply(m_pendingSettings);
-    });
-}
-
-SecretStore& CMainFrame::Secrets() {
-    if (!m_secrets) {
-        // The services' plugin is told missing when the feature is turned on.
-        StatusServices* services = StatusServices::Load();
-        m_secrets = services != nullptr ? services->CreateSecretStore() : std::make_unique<AbsentSecretStore>();
-    }
-    return *m_secrets;
+    m_status.Apply(m_store.IsOpen() ? settings : StatusSettings{});
 }
 
 void CMainFrame::StoreKey(const QString& clientId, const QString& clientSecret) {
-    m_status.SetKey(clientId, clientSecret);
-    Secrets().WriteKey(clientId, clientSecret, [this, typed = !clientSecret.isEmpty()](const StoredKey& result) {
-        const bool toldBefore = m_keyMemoryOnly;
-        m_keyMemoryOnly = result.outcome == StoredKey::Outcome::Unavailable;
-        // Said when the secret is typed, not only the next time the options are opened.
-        if (m_keyMemoryOnly && typed && !toldBefore) {
-            ShowMessage(this, QString::fromStdU16String(Tr(kNoSecretStore)), MB_OK | MB_ICONINFORMATION);
-        }
-    });
+    m_status.StoreKey(clientId.toStdString(), clientSecret.toStdString());
 }
 
 void CMainFrame::ShowShipment(int64_t id) {

@@ -5,13 +5,13 @@
 #include "app/ListInput.h"
 #include "app/QtFileChooser.h"
 #include "app/StartupReader.h"
-#include "app/StatusController.h"
 #include "app/StoreFileCommands.h"
 #include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
 #include "platform/CommandBar.h"
-#include "platform/SecretStore.h"
+#include "platform/QtExecutor.h"
+#include "status/StatusController.h"
 #include "store/TrackingDatabase.h"
 
 #include <QLabel>
@@ -74,12 +74,12 @@ public:
     const QLabel& StatusLabel() const { return m_statusLabel; }
     // Where the service's key is kept; the desktop's secret store unless replaced
     // (before LoadFrame). It is only asked once the feature is on.
-    void SetSecretStore(std::unique_ptr<SecretStore> store) { m_secrets = std::move(store); }
+    void SetSecretStore(std::unique_ptr<SecretStore> store) { m_status.Key().SetSecretStore(std::move(store)); }
     // Takes a key the user entered: used at once, and kept in the secret store; without
     // one it lasts until the program ends.
     void StoreKey(const QString& clientId, const QString& clientSecret);
     // True when the secret store could not be used: keys live in memory only.
-    bool KeyInMemoryOnly() const { return m_keyMemoryOnly; }
+    bool KeyInMemoryOnly() const { return m_status.Key().InMemoryOnly(); }
     // Brings the window to the front and selects the shipment (0: only the front).
     void ShowShipment(int64_t id);
     const Clock& GetClock() const { return m_clock; }
@@ -119,15 +119,10 @@ private:
     const FontWarmUp* m_fonts;
     // Reads the courier file and opens the store while the widgets below are built.
     std::unique_ptr<StartupReader> m_startup;
+    QtExecutor m_executor;
     StatusController m_status;
     QLabel m_statusLabel;
     bool m_refillPending = false;
-    enum class KeyState { Unread, Reading, Read };
-    std::unique_ptr<SecretStore> m_secrets;
-    KeyState m_keyState = KeyState::Unread;
-    bool m_keyMemoryOnly = false;
-    StatusSettings m_pendingSettings;
-    SecretStore& Secrets();
     CFilterSortBar m_wndFilterSortBar;
     CCommandBar m_wndCommandBar;
     CShipmentListView m_wndView;

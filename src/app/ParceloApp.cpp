@@ -12,8 +12,8 @@
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
-#include "platform/StatusSettings.h"
 #include "res/resource.h"
+#include "status/StatusSettings.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -28,11 +28,6 @@ namespace {
 constexpr int kWindowWidth = 480;
 constexpr int kWindowHeight = 640;
 
-DpiCache& AppDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
 CParceloApp::CParceloApp() = default;
@@ -43,13 +38,16 @@ bool CParceloApp::InitInstance(const FontWarmUp* fonts) {
     QCoreApplication::setOrganizationName(QStringLiteral("VELDAN"));
     QCoreApplication::setApplicationName(QStringLiteral("Parcelo"));
 
+    // The one figure of the screen every length is scaled by, read as the window is made.
+    DpiCache::Reread();
+    const ScreenDpi& dpi = DpiCache::Program();
     m_mainFrame = std::make_unique<CMainFrame>(fonts);
     m_mainFrame->SetApplicationCommands([this](int command) { return OnCommand(command); });
     ConnectDialogs();
     if (!m_mainFrame->LoadFrame()) {
         return false;
     }
-    m_mainFrame->resize(AppDpi().ScaleX(kWindowWidth), AppDpi().ScaleY(kWindowHeight));
+    m_mainFrame->resize(dpi.LogicalX(kWindowWidth), dpi.LogicalY(kWindowHeight));
     m_mainFrame->show();
     return true;
 }
@@ -102,15 +100,15 @@ void CParceloApp::ConnectDialogs() {
     };
     actions.options = [frame] {
         COptionDlg dialog(frame);
-        dialog.SetKeyState(frame->Status().ClientId(), !frame->Status().ClientSecret().isEmpty(),
+        const QString knownSecret = QString::fromStdString(frame->Status().ClientSecret());
+        dialog.SetKeyState(QString::fromStdString(frame->Status().ClientId()), !knownSecret.isEmpty(),
                            frame->KeyInMemoryOnly());
-        dialog.SetKnownSecret(frame->Status().ClientSecret());
-        dialog.SetStatusProblem(frame->Status().TakeKeyRefusal());
+        dialog.SetKnownSecret(knownSecret);
+        dialog.SetStatusProblem(QString::fromStdU16String(frame->Status().TakeKeyRefusal()));
         if (dialog.DoModal() == IDOK && dialog.StatusPanel() != nullptr && dialog.StatusPanel()->KeyEdited()) {
             // A changed id without a new secret keeps the secret it had.
             const QString secret = dialog.StatusPanel()->ClientSecret();
-            frame->StoreKey(dialog.StatusPanel()->ClientId(),
-                            secret.isEmpty() ? frame->Status().ClientSecret() : secret);
+            frame->StoreKey(dialog.StatusPanel()->ClientId(), secret.isEmpty() ? knownSecret : secret);
         }
         // The delivery-status settings may have changed here or in the profile itself.
         frame->ApplyStatusSettings(StatusSettings::Read(Profile()));

@@ -3,13 +3,12 @@
 #include "config/IniReader.h"
 #include "couriers/Courier.h"
 #include "platform/Clock.h"
-#include "platform/KeyFile.h"
 #include "platform/Profile.h"
-#include "platform/SecretStore.h"
-#include "platform/StatusServices.h"
-#include "platform/StatusSettings.h"
-#include "platform/TrackingClient.h"
-#include "platform/TrackingRefresher.h"
+#include "platform/QtExecutor.h"
+#include "status/KeyFile.h"
+#include "status/StatusController.h"
+#include "status/StatusSettings.h"
+#include "status/services/StatusServicesLoader.h"
 #include "store/StoreErrorText.h"
 #include "store/TrackingDatabase.h"
 #include "tracking/CarrierIds.h"
@@ -17,38 +16,24 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QString>
-#include <cstdio>
 #include <memory>
 
 namespace parcelo {
 
-namespace {
-
-void PrintLine(FILE* stream, const QString& text) {
-    const QByteArray bytes = (text + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-int Refuse(const QString& message) {
-    PrintLine(stderr, QStringLiteral("parcelo: ") + message);
-    return 1;
-}
-
-} // namespace
-
-int RunRefreshCommand() {
-    const StatusSettings settings = StatusSettings::Read(Profile());
+int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text)>& print) {
+    const auto refuse = [&print](const QString& message) {
+        print(stderr, QStringLiteral("parcelo: ") + message + u'\n');
+        return 1;
+    };
+    StatusSettings settings = StatusSettings::Read(Profile());
     if (!settings.enabled) {
-        return Refuse(QCoreApplication::translate(
+        return refuse(QCoreApplication::translate(
             "RefreshCommand", "배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
                               "설정의 [STATUS] ENABLED=1 로 켜십시오."));
     }
-    QString error;
-    StatusServices* services = StatusServices::Load(&error);
-    if (services == nullptr) {
-        return Refuse(StatusServices::Unavailable(error));
+    std::string error;
+    if (LoadStatusServices(&error) == nullptr) {
+        return refuse(QString::fromStdU16String(ServicesUnavailableText(error)));
     }
     const std::u16string folder = Profile().InstallPath().toStdU16String();
     std::vector<Courier> couriers;
@@ -58,45 +43,39 @@ int RunRefreshCommand() {
         carrierIds = ReadCarrierIds(reader, couriers.size());
     });
     if (couriersRead != CourierFileStatus::Loaded) {
-        return Refuse(
+        return refuse(
             QCoreApplication::translate("RefreshCommand",
                                         "택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
             QString::fromStdU16String(CourierFilePath(folder)));
     }
     CTrackingDatabase store;
-    if (!store.MountVolume(u"VELDAN.EDB") || !store.Open(u"TRACKDB")) {
-        return Refuse(QCoreApplication::translate("RefreshCommand", "배송 목록 데이터베이스를 열 수 없습니다: ") +
+    if (!store.MountVolume(kProgramVolume) || !store.Open(kShipmentTable)) {
+        return refuse(QCoreApplication::translate("RefreshCommand", "배송 목록 데이터베이스를 열 수 없습니다: ") +
                       QString::fromStdU16String(DescribeStoreError(store.LastError())));
     }
 
     const Clock clock;
-    const std::unique_ptr<TrackingClient> client = services->CreateClient(clock);
-    TrackingClient::Settings clientSettings;
-    clientSettings.endpoint = settings.EffectiveEndpoint();
-    clientSettings.auth = settings.auth;
-    clientSettings.tokenUrl = settings.EffectiveTokenUrl();
+    QtExecutor executor;
+    StatusController status(store, clock, executor, [](std::string* reason) { return LoadStatusServices(reason); });
+    status.SetCarrierIds(carrierIds);
     // A key file named for this run wins; else the desktop's secret store, if any.
     const KeyFile::Result file = KeyFile::Read();
     if (file.outcome == KeyFile::Outcome::Refused) {
-        return Refuse(file.problem);
+        return refuse(QString::fromStdU16String(file.problem));
     }
     if (file.outcome == KeyFile::Outcome::Ok) {
-        clientSettings.clientId = file.clientId;
-        clientSettings.clientSecret = file.clientSecret;
+        status.Key().Use(file.clientId, file.clientSecret);
     } else {
-        const std::unique_ptr<SecretStore> secrets = services->CreateSecretStore();
         QEventLoop wait;
-        secrets->ReadKey([&](const StoredKey& key) {
-            if (key.outcome == StoredKey::Outcome::Ok) {
-                clientSettings.clientId = key.clientId;
-                clientSettings.clientSecret = key.clientSecret;
-            }
+        status.Key().Read([&](const StoredKey& found) {
+            const bool kept = found.outcome == StoredKey::Outcome::Ok;
+            status.Key().Use(kept ? found.clientId : std::string(), kept ? found.clientSecret : std::string());
             wait.quit();
         });
         wait.exec();
     }
-    if (settings.NeedsKey() && clientSettings.clientSecret.isEmpty()) {
-        return Refuse(
+    if (settings.NeedsKey() && status.ClientSecret().empty()) {
+        return refuse(
             QCoreApplication::translate("RefreshCommand",
                                         "배송 조회 서비스의 키가 없어 아무것도 확인하지 않았습니다. 비밀 저장소에도, "
                                         "$CREDENTIALS_DIRECTORY/%1에도, PARCELO_KEY_FILE이 가리키는 파일에도 키가 "
@@ -104,43 +83,51 @@ int RunRefreshCommand() {
                                         "키\"를 적으십시오.")
                 .arg(QString::fromLatin1(KeyFile::kCredentialName)));
     }
-    client->SetSettings(clientSettings);
 
-    TrackingRefresher refresher(store, *client, clock);
-    TrackingRefresher::Options options;
-    options.autoDone = settings.autoDone;
-    options.intervalSeconds = static_cast<int64_t>(settings.intervalMinutes) * 60;
-    refresher.SetOptions(options);
-    refresher.SetCarrierIds(carrierIds);
+    // Nothing stays behind to show a notification or to take its click.
+    settings.notify = false;
     RefreshSummary summary;
-    QString line;
+    std::u16string line;
+    std::u16string unavailable;
+    bool finished = false;
     QEventLoop wait;
-    QObject::connect(&refresher, &TrackingRefresher::finished,
-                     [&](const RefreshSummary& result, const QString& statusLine) {
-                         summary = result;
-                         line = statusLine;
-                         wait.quit();
-                     });
-    if (!refresher.Start(false)) {
-        return Refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 확인하지 못했습니다."));
+    StatusController::Callbacks callbacks;
+    callbacks.statusLineChanged = [&line](const std::u16string& text) { line = text; };
+    callbacks.servicesUnavailable = [&unavailable](const std::u16string& message) { unavailable = message; };
+    callbacks.refreshFinished = [&](const RefreshSummary& result) {
+        summary = result;
+        finished = true;
+        wait.quit();
+    };
+    status.SetCallbacks(std::move(callbacks));
+    status.Apply(settings); // checks what is due
+    if (!unavailable.empty()) {
+        return refuse(QString::fromStdU16String(unavailable));
     }
-    wait.exec();
+    if (!finished && !status.IsRunning()) {
+        return refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 확인하지 못했습니다."));
+    }
+    if (!finished) {
+        wait.exec();
+    }
+    const QString result = QString::fromStdU16String(line);
     if (summary.keyRefused) {
-        return Refuse(line); // says what was refused and where to change it
+        return refuse(result); // says what was refused and where to change it
     }
     // A CARRIERnn line the service did not take is told whatever else was checked.
     for (const std::u16string& problem : RefreshSetupProblems(summary, carrierIds)) {
-        PrintLine(stderr, QStringLiteral("parcelo: ") + QString::fromStdU16String(problem));
+        print(stderr, QStringLiteral("parcelo: ") + QString::fromStdU16String(problem) + u'\n');
     }
     if (summary.storeFailed) {
-        return Refuse(
+        return refuse(
             QCoreApplication::translate("RefreshCommand", "배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") +
-            line);
+            result);
     }
     if (summary.due > 0 && summary.checked == 0) {
-        return Refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 하나도 확인하지 못했습니다. ") + line);
+        return refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 하나도 확인하지 못했습니다. ") +
+                      result);
     }
-    PrintLine(stdout, line);
+    print(stdout, result + u'\n');
     return 0;
 }
 

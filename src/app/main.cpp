@@ -5,10 +5,13 @@
 #include "platform/DpiCache.h"
 #include "platform/FontWarmUp.h"
 #include "platform/SingleInstance.h"
+#include "store/VolumeFile.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QStandardPaths>
+#include <QFile>
+#include <optional>
+#include <string>
 
 // With one of the command-line options (see CommandLine), or any argument that is not a
 // window option, Parcelo runs without a window and ends; otherwise QApplication takes
@@ -27,17 +30,20 @@ int main(int argc, char** argv) {
 
     // One Parcelo per shipment store: a second start on the same data folder, by
     // whatever path, brings the running window forward and ends. The folder is the
-    // one the store keeps VELDAN.EDB in.
-    const QString dataFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/VELDAN/Parcelo");
-    parcelo::SingleInstance instance(QStringLiteral("parcelo"), dataFolder);
-    if (instance.HandOverToRunning()) {
-        return 0;
+    // one the store keeps its volume in; without one there is no store to guard.
+    std::optional<parcelo::SingleInstance> instance;
+    if (const std::optional<std::string> dataFolder = parcelo::UserDataFolder()) {
+        instance.emplace(QStringLiteral("parcelo"), QFile::decodeName(QByteArray::fromStdString(*dataFolder)));
+        if (instance->HandOverToRunning()) {
+            return 0;
+        }
     }
     parcelo::CParceloApp parcelo;
     // Listening starts before the main window so that a start-up message box is raised too.
-    instance.Listen(
-        [&parcelo](const QByteArray& token) { parcelo::SingleInstance::BringToFront(parcelo.MainFrame(), token); });
+    if (instance) {
+        instance->Listen(
+            [&parcelo](const QByteArray& token) { parcelo::SingleInstance::BringToFront(parcelo.MainFrame(), token); });
+    }
     // Closing the window ends the program with 0 even when the window system delivers the
     // close before the event loop runs, where Qt's own quit-on-last-window would be lost.
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application, [] {

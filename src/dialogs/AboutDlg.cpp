@@ -21,11 +21,6 @@ constexpr ColorRef kRuleColor = Rgb(32, 32, 32);
 // The about box's only command: a soft key that closes it.
 constexpr MenuItem kAboutMenu[] = {{PARCELO_TR_NOOP("Menu", "확인"), IDOK}};
 
-DpiCache& AboutDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 int LogoFor(int dpiX) {
     return dpiX > kHighDpiLogo ? IDB_ABOUT_LOGO_LARGE : IDB_ABOUT_LOGO;
 }
@@ -34,10 +29,10 @@ int LogoFor(int dpiX) {
 
 CAboutDlg::Decoration CAboutDlg::LayOutDecoration(int width, const ScreenDpi& dpi, int logoWidth) {
     Decoration decoration;
-    const int ruleY = ScaleLength(kRuleTop, dpi.y);
-    decoration.rule = QLine(ScaleLength(kRuleLeft, dpi.x), ruleY, width - ScaleLength(kRuleInset, dpi.x), ruleY);
+    const int ruleY = dpi.LogicalY(kRuleTop);
+    decoration.rule = QLine(dpi.LogicalX(kRuleLeft), ruleY, width - dpi.LogicalX(kRuleInset), ruleY);
     decoration.logoId = LogoFor(dpi.x);
-    decoration.logoTopLeft = QPoint((width - logoWidth) / 2, ScaleLength(kLogoTop, dpi.y));
+    decoration.logoTopLeft = QPoint((width - logoWidth) / 2, dpi.LogicalY(kLogoTop));
     return decoration;
 }
 
@@ -65,9 +60,10 @@ void CAboutDlg::resizeEvent(QResizeEvent* event) {
 
 void CAboutDlg::paintEvent(QPaintEvent* event) {
     CDialog::paintEvent(event);
-    const ScreenDpi dpi = AboutDpi().Dpi();
-    const QImage logo = LoadResourceImage(LogoFor(dpi.x));
-    const Decoration decoration = LayOutDecoration(width(), dpi, logo.width());
+    const ScreenDpi& dpi = DpiCache::Program();
+    QImage logo = LoadResourceImage(LogoFor(dpi.x));
+    logo.setDevicePixelRatio(dpi.ratio); // one picture pixel to a device pixel
+    const Decoration decoration = LayOutDecoration(width(), dpi, LogicalLength(logo.width(), dpi.ratio));
 
     QPainter painter(this);
     painter.setPen(QPen(QColor(static_cast<int>(RedOf(kRuleColor)), static_cast<int>(GreenOf(kRuleColor)),

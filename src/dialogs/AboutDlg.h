@@ -14,7 +14,8 @@ namespace parcelo {
 class CAboutDlg : public CDialog {
     Q_OBJECT
 public:
-    // Where the rule and the logo go in a dialog `width` pixels wide.
+    // Where the rule and the logo go in a dialog `width` pixels wide, in logical
+    // pixels, with the logo `logoWidth` logical pixels wide.
     struct Decoration {
         QLine rule;
         int logoId = 0;

@@ -28,11 +28,6 @@ constexpr std::size_t kNamedRows = 5;
 constexpr int kCourierRole = CourierComboDelegate::kCourierRole;
 constexpr int kCandidatesRole = CourierComboDelegate::kCandidatesRole;
 
-DpiCache& BulkDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 // Midnight of the local calendar day of `now`; `now` itself when the day cannot be worked out.
 Instant StartOfDay(Instant now) {
     LocalDateTime fields;
@@ -102,9 +97,9 @@ void CBulkAddDlg::OnInitDialog() {
     connect(m_applyCourier, &QPushButton::clicked, this, &CBulkAddDlg::ApplyCourierToCandidates);
 
     auto* layout = new QVBoxLayout(this);
-    DpiCache& dpi = BulkDpi();
-    const int margin = dpi.ScaleX(kMargin);
-    layout->setContentsMargins(margin, TitleBandHeight(dpi.DpiY()) + margin, margin,
+    const ScreenDpi& dpi = DpiCache::Program();
+    const int margin = dpi.LogicalX(kMargin);
+    layout->setContentsMargins(margin, TitleBandHeight(dpi) + margin, margin,
                                CommandBar().sizeHint().height() + margin);
     layout->addWidget(prompt);
     layout->addWidget(m_text, 1);

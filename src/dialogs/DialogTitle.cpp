@@ -16,18 +16,13 @@ constexpr int kTextIndent = 8;
 constexpr ColorRef kTitleColor = Rgb(0, 0, 156);
 constexpr ColorRef kRuleColor = Rgb(0, 0, 0);
 
-DpiCache& TitleDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
-int TitleBandHeight(int dpiY) {
-    return ScaleLength(kBandHeight, dpiY);
+int TitleBandHeight(const ScreenDpi& dpi) {
+    return dpi.LogicalY(kBandHeight);
 }
 
-void DrawDialogTitle(DrawingContext& dc, std::u16string_view title, int dpiY) {
+void DrawDialogTitle(DrawingContext& dc, std::u16string_view title, const ScreenDpi& dpi) {
     const int width = dc.HorizontalResolution();
 
     // SelectFont answers with the font it replaces: swap in the stock font to learn the current one.
@@ -40,7 +35,7 @@ void DrawDialogTitle(DrawingContext& dc, std::u16string_view title, int dpiY) {
     const FontHandle previous = boldFont != FontHandle::None ? dc.SelectFont(boldFont) : current;
 
     const ColorRef previousColor = dc.SetTextColor(kTitleColor);
-    const int height = TitleBandHeight(dpiY);
+    const int height = TitleBandHeight(dpi);
     Rect band{kTextIndent, 0, width, height};
     dc.DrawText(title, band, DT_SINGLELINE | DT_LEFT | DT_VCENTER | DT_NOPREFIX);
     dc.SetTextColor(previousColor);
@@ -53,7 +48,7 @@ void DrawDialogTitle(DrawingContext& dc, std::u16string_view title, int dpiY) {
 }
 
 void DrawDialogTitle(DrawingContext& dc, std::u16string_view title) {
-    DrawDialogTitle(dc, title, TitleDpi().DpiY());
+    DrawDialogTitle(dc, title, DpiCache::Program());
 }
 
 void DrawDialogTitle(QWidget& widget, std::u16string_view title) {

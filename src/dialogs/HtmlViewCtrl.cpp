@@ -260,9 +260,10 @@ double CHtmlViewCtrl::ZoomFactorForLevel(int level) {
 
 double CHtmlViewCtrl::ZoomFactor() {
     // The rest of the program draws at the screen's resolution, a 96-dpi pixel
-    // being dpi / 96 screen pixels; the page follows suit.
+    // being dpi / 96 device pixels; the page follows suit. Qt's own scaling
+    // already gives it the device pixel ratio.
     const int dpi = m_dpi.DpiY();
-    const double resolution = dpi > 0 ? static_cast<double>(dpi) / kBaseDpi : 1.0;
+    const double resolution = dpi > 0 ? static_cast<double>(dpi) / kBaseDpi / m_dpi.Ratio() : 1.0;
     return std::clamp(ZoomFactorForLevel(m_zoomLevel) * resolution, kSmallestFactor, kLargestFactor);
 }
 
@@ -272,7 +273,7 @@ void CHtmlViewCtrl::ApplyZoom() {
     }
     const double textFactor = ZoomFactor();
     m_view->setZoomFactor(textFactor);
-    m_page->runJavaScript(QString::fromLatin1(kOwnPageRescale).arg(textFactor), QWebEngineScript::ApplicationWorld);
+    m_page->runJavaScript(QString::fromLatin1(kOwnPageRescale).arg(OwnPageScale()), QWebEngineScript::ApplicationWorld);
     if (m_shrink) {
         FitToWidth(m_view, textFactor, kFitAttempts);
     }
@@ -313,7 +314,12 @@ void CHtmlViewCtrl::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
 }
 
 void CHtmlViewCtrl::ShowOwnPage(const QString& html) {
-    m_page->ShowOwnHtml(ScaledOwnPage(html, ZoomFactor()));
+    m_page->ShowOwnHtml(ScaledOwnPage(html, OwnPageScale()));
+}
+
+double CHtmlViewCtrl::OwnPageScale() {
+    // Device pixels to a CSS pixel, as the page's script divides by the window's devicePixelRatio.
+    return ZoomFactor() * m_dpi.Ratio();
 }
 
 void CHtmlViewCtrl::Notify(int code) const {

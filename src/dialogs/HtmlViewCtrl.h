@@ -75,6 +75,7 @@ private:
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
     // Shows a page of the program's own making at the view's scale.
     void ShowOwnPage(const QString& html);
+    double OwnPageScale();
     void ApplyZoom();
     void Notify(int code) const;
 

@@ -5,10 +5,10 @@
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/QtText.h"
-#include "platform/StatusSettings.h"
-#include "platform/TrackingClient.h"
 #include "platform/Translation.h"
 #include "res/resource.h"
+#include "status/StatusSettings.h"
+#include "status/services/ServiceUrl.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -103,25 +103,26 @@ void COptionDlg::OnOK() {
         bool statusSaved = true;
         if (m_statusPanel != nullptr) {
             const StatusSettings status = m_statusPanel->Settings();
-            if (status.enabled && !status.endpoint.isEmpty() &&
-                !TrackingClient::IsAllowedUrl(QUrl(status.endpoint, QUrl::StrictMode))) {
+            const QString endpoint = QString::fromStdString(status.endpoint);
+            const QString tokenUrl = QString::fromStdString(status.tokenUrl);
+            if (status.enabled && !endpoint.isEmpty() && !IsAllowedServiceUrl(QUrl(endpoint, QUrl::StrictMode))) {
                 ShowMessage(this,
                             QCoreApplication::translate(
                                 "OptionDlg", "배송 상태 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
                                              "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
                                              "기본 주소를 쓰십시오.")
-                                .arg(status.endpoint),
+                                .arg(endpoint),
                             MB_OK | MB_ICONEXCLAMATION);
                 return;
             }
-            if (status.enabled && status.auth == TrackingClient::Auth::OAuth2 && !status.tokenUrl.isEmpty() &&
-                !TrackingClient::IsAllowedUrl(QUrl(status.tokenUrl, QUrl::StrictMode))) {
+            if (status.enabled && status.auth == TrackingClient::Auth::OAuth2 && !tokenUrl.isEmpty() &&
+                !IsAllowedServiceUrl(QUrl(tokenUrl, QUrl::StrictMode))) {
                 ShowMessage(this,
                             QCoreApplication::translate(
                                 "OptionDlg", "토큰 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
                                              "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
                                              "기본 주소를 쓰십시오.")
-                                .arg(status.tokenUrl),
+                                .arg(tokenUrl),
                             MB_OK | MB_ICONEXCLAMATION);
                 return;
             }

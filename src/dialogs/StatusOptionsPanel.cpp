@@ -1,7 +1,8 @@
 #include "dialogs/StatusOptionsPanel.h"
 
-#include "platform/StatusServices.h"
-#include "platform/TrackingClient.h"
+#include "status/TrackingClient.h"
+#include "status/services/ServiceUrl.h"
+#include "status/services/StatusServicesLoader.h"
 #include "tracking/ConnectionCheck.h"
 
 #include <QCheckBox>
@@ -104,12 +105,12 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
 void CStatusOptionsPanel::Load(const StatusSettings& settings, const QString& clientId, bool hasSecret,
                                bool memoryOnly) {
     m_enabled->setChecked(settings.enabled);
-    m_endpoint->setText(settings.endpoint);
+    m_endpoint->setText(QString::fromStdString(settings.endpoint));
     m_interval->setValue(settings.intervalMinutes);
     m_autoDone->setChecked(settings.autoDone);
     m_notify->setChecked(settings.notify);
     m_auth->setCurrentIndex(m_auth->findData(static_cast<int>(settings.auth)));
-    m_tokenUrl->setText(settings.tokenUrl);
+    m_tokenUrl->setText(QString::fromStdString(settings.tokenUrl));
     m_checkResult->clear();
     m_loadedClientId = clientId;
     m_clientId->setText(clientId);
@@ -127,13 +128,13 @@ void CStatusOptionsPanel::Load(const StatusSettings& settings, const QString& cl
 StatusSettings CStatusOptionsPanel::Settings() const {
     StatusSettings settings;
     settings.enabled = m_enabled->isChecked();
-    settings.endpoint = m_endpoint->text().trimmed();
+    settings.endpoint = m_endpoint->text().trimmed().toStdString();
     settings.intervalMinutes = m_interval->value();
     settings.autoDone = m_autoDone->isChecked();
     settings.notify = m_notify->isChecked();
     settings.auth = static_cast<TrackingClient::Auth>(m_auth->currentData().toInt());
-    settings.tokenUrl = m_tokenUrl->text().trimmed();
-    settings.clientId = ClientId();
+    settings.tokenUrl = m_tokenUrl->text().trimmed().toStdString();
+    settings.clientId = ClientId().toStdString();
     return settings;
 }
 
@@ -170,7 +171,8 @@ void CStatusOptionsPanel::CheckConnection() {
     const auto tell = [this](TrackingOutcome outcome) {
         m_checkResult->setText(QString::fromStdU16String(ConnectionCheckText(outcome)));
     };
-    if (!settings.endpoint.isEmpty() && !TrackingClient::IsAllowedUrl(QUrl(settings.endpoint, QUrl::StrictMode))) {
+    if (!settings.endpoint.empty() &&
+        !IsAllowedServiceUrl(QUrl(QString::fromStdString(settings.endpoint), QUrl::StrictMode))) {
         tell(TrackingOutcome::Invalid);
         return;
     }
@@ -182,10 +184,10 @@ void CStatusOptionsPanel::CheckConnection() {
     std::unique_ptr<TrackingClient> client;
     if (m_clientFactory) {
         client = m_clientFactory(m_clock);
-    } else if (QString error; StatusServices* services = StatusServices::Load(&error)) {
+    } else if (std::string error; StatusServices* services = LoadStatusServices(&error)) {
         client = services->CreateClient(m_clock);
     } else {
-        m_checkResult->setText(StatusServices::Unavailable(error));
+        m_checkResult->setText(QString::fromStdU16String(ServicesUnavailableText(error)));
         return;
     }
     TrackingClient::Settings clientSettings = client->CurrentSettings();
@@ -193,7 +195,7 @@ void CStatusOptionsPanel::CheckConnection() {
     clientSettings.auth = settings.auth;
     clientSettings.tokenUrl = settings.EffectiveTokenUrl();
     clientSettings.clientId = settings.clientId;
-    clientSettings.clientSecret = secret;
+    clientSettings.clientSecret = secret.toStdString();
     client->SetSettings(clientSettings);
     m_checkClient = std::move(client);
     m_check->setEnabled(false);

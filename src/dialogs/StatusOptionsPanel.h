@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/StatusSettings.h"
+#include "status/StatusSettings.h"
 
 #include <QWidget>
 #include <functional>

@@ -3,6 +3,7 @@
 #include "listui/HTMLListAccessible.h"
 #include "listui/MarkupRenderer.h"
 #include "platform/Contrast.h"
+#include "platform/DpiCache.h"
 #include "platform/QtDrawingContext.h"
 #include "platform/QtImageList.h"
 #include "platform/ResourceImages.h"
@@ -61,7 +62,13 @@ ColorRef ToColorRef(const QColor& color) {
     return Rgb(color.red(), color.green(), color.blue());
 }
 
+// The check boxes are kCheckBoxImageSize logical pixels, whatever the screen;
+// where Qt scales, from the strip with twice the pixels.
 std::unique_ptr<QtImageList> LoadCheckBoxes() {
+    if (DpiCache::Program().ratio > 1) {
+        return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES_LARGE)),
+                                             2 * kCheckBoxImageSize, 2.0);
+    }
     return std::make_unique<QtImageList>(QPixmap::fromImage(LoadResourceImage(IDB_CHECKBOXES)), kCheckBoxImageSize);
 }
 

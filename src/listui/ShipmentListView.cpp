@@ -51,16 +51,14 @@ constexpr char kCourierMissing[] =
     QT_TRANSLATE_NOOP("ShipmentListView", "이 배송정보의 택배 회사가 parcelo.ini에 없습니다.");
 constexpr char kNoSelectionTitle[] = QT_TRANSLATE_NOOP("ShipmentListView", "배송 정보");
 
-DpiCache& ViewDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
+// The logos are chosen by the screen's device resolution and drawn one picture
+// pixel to a device pixel.
 std::unique_ptr<QtImageList> LoadCourierLogos(const std::vector<Courier>& couriers) {
-    const bool large = ViewDpi().DpiX() > kLargeLogoDpi;
+    const ScreenDpi& dpi = DpiCache::Program();
+    const bool large = dpi.x > kLargeLogoDpi;
     const QImage strip =
         CourierLogoStrip(LoadResourceImage(large ? IDB_COURIER_LOGOS_LARGE : IDB_COURIER_LOGOS_SMALL), couriers);
-    return std::make_unique<QtImageList>(QPixmap::fromImage(strip), strip.height());
+    return std::make_unique<QtImageList>(QPixmap::fromImage(strip), strip.height(), dpi.ratio);
 }
 
 } // namespace
@@ -340,9 +338,9 @@ void CShipmentListView::ShowItemMenuForSelection() {
 void CShipmentListView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The list's one-pixel border lies just outside the view on every side.
-    DpiCache& dpi = ViewDpi();
-    m_wndList.setGeometry(-dpi.ScaleX(1), -dpi.ScaleY(1), event->size().width() + dpi.ScaleX(2),
-                          event->size().height() + dpi.ScaleY(2));
+    const ScreenDpi& dpi = DpiCache::Program();
+    m_wndList.setGeometry(-dpi.LogicalX(1), -dpi.LogicalY(1), event->size().width() + dpi.LogicalX(2),
+                          event->size().height() + dpi.LogicalY(2));
 }
 
 void CShipmentListView::OnListNotify(const HTMLListNotify& notification) {

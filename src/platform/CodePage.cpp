@@ -151,29 +151,51 @@ Utf8Lead ClassifyLead(unsigned char lead) {
 
 } // namespace
 
-std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes) {
+namespace {
+
+// UTF-8 into `out`; false at the first invalid sequence unless `lossy`, which makes
+// each byte that starts no valid sequence U+FFFD.
+bool DecodeUtf8Into(std::string_view bytes, bool lossy, std::u16string& out) {
     static constexpr char32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    std::u16string out;
     out.reserve(bytes.size());
     size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
         const Utf8Lead kind = ClassifyLead(lead);
-        if (kind.length == 0 || bytes.size() - i < static_cast<size_t>(kind.length)) {
-            return std::nullopt;
-        }
+        bool valid = kind.length != 0 && bytes.size() - i >= static_cast<size_t>(kind.length);
         char32_t cp = lead & kLeadMask[kind.length];
-        for (int k = 1; k < kind.length; ++k) {
+        for (int k = 1; valid && k < kind.length; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + k]);
-            const bool inRange = k == 1 ? (next >= kind.secondMin && next <= kind.secondMax) : IsContinuation(next);
-            if (!inRange) {
-                return std::nullopt;
-            }
+            valid = k == 1 ? (next >= kind.secondMin && next <= kind.secondMax) : IsContinuation(next);
             cp = (cp << 6) | (next & 0x3F);
+        }
+        if (!valid) {
+            if (!lossy) {
+                return false;
+            }
+            out.push_back(kReplacement);
+            ++i;
+            continue;
         }
         AppendCodePoint(out, cp);
         i += kind.length;
     }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes) {
+    std::u16string out;
+    if (!DecodeUtf8Into(bytes, false, out)) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+std::u16string DecodeUtf8(std::string_view bytes) {
+    std::u16string out;
+    DecodeUtf8Into(bytes, true, out);
     return out;
 }
 

@@ -26,5 +26,7 @@ std::optional<std::u16string> DecodeWithCodePage(std::string_view bytes, const c
 // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF);
 // std::nullopt when the bytes are not valid UTF-8.
 std::optional<std::u16string> DecodeStrictUtf8(std::string_view bytes);
+// UTF-8 where each byte that starts no valid sequence becomes U+FFFD.
+std::u16string DecodeUtf8(std::string_view bytes);
 
 } // namespace parcelo

@@ -15,18 +15,13 @@ namespace {
 
 constexpr int kBarHeight = 26; // at 96 dots per inch
 
-DpiCache& BarDpi() {
-    static DpiCache dpi;
-    return dpi;
-}
-
 } // namespace
 
 CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    setMinimumHeight(BarDpi().ScaleY(kBarHeight));
+    setMinimumHeight(DpiCache::Program().LogicalY(kBarHeight));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

@@ -40,41 +40,57 @@ std::optional<ScreenDpi> ParseDpiOverride(std::string_view text) {
     return ScreenDpi{*x, *y};
 }
 
+int LogicalLength(int deviceLength, double ratio) {
+    return ratio > 0 ? static_cast<int>(std::lround(deviceLength / ratio)) : deviceLength;
+}
+
 ScreenDpi ReadScreenDpi() {
-    if (const std::optional<ScreenDpi> forced = ForcedDpi()) {
+    const QScreen* screen = qGuiApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    if (std::optional<ScreenDpi> forced = ForcedDpi()) {
+        forced->ratio = ratio;
         return *forced;
     }
-    if (qGuiApp == nullptr) {
-        return {};
-    }
-    const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return {};
     }
-    return {static_cast<int>(std::lround(screen->logicalDotsPerInchX())),
-            static_cast<int>(std::lround(screen->logicalDotsPerInchY()))};
+    return {static_cast<int>(std::lround(screen->logicalDotsPerInchX() * ratio)),
+            static_cast<int>(std::lround(screen->logicalDotsPerInchY() * ratio)), ratio};
 }
 
 void PrepareHighDpiEnvironment() {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    qunsetenv("QT_SCALE_FACTOR");
-    qunsetenv("QT_SCREEN_SCALE_FACTORS");
-    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
-    qunsetenv("QT_USE_PHYSICAL_DPI");
-    // A forced resolution also sizes Qt's own fonts, so that menus and dialog
-    // controls grow with the program's drawing.
+    // A forced resolution is drawn as it stands: nothing may scale it a second
+    // time, and it sizes Qt's own fonts too, so that menus and dialog controls
+    // grow with the program's drawing.
     if (const std::optional<ScreenDpi> forced = ForcedDpi()) {
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+        qunsetenv("QT_SCALE_FACTOR");
+        qunsetenv("QT_SCREEN_SCALE_FACTORS");
+        qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+        qunsetenv("QT_USE_PHYSICAL_DPI");
         qputenv("QT_FONT_DPI", QByteArray::number(forced->y));
     }
     // The tracking page's web view wants this before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-const ScreenDpi& DpiCache::Dpi() {
-    if (!m_dpi) {
-        m_dpi = ReadScreenDpi();
+namespace {
+std::optional<ScreenDpi>& ProgramFigure() {
+    static std::optional<ScreenDpi> figure;
+    return figure;
+}
+} // namespace
+
+const ScreenDpi& DpiCache::Program() {
+    std::optional<ScreenDpi>& figure = ProgramFigure();
+    if (!figure) {
+        figure = ReadScreenDpi();
     }
-    return *m_dpi;
+    return *figure;
+}
+
+void DpiCache::Reread() {
+    ProgramFigure() = ReadScreenDpi();
 }
 
 } // namespace parcelo

@@ -16,6 +16,10 @@ QString SettingKey(const QString& section, const QString& key) {
     return section + u'/' + key;
 }
 
+QString Text(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
 } // namespace
 
 QString Profile::GetProfileString(const QString& section, const QString& key, const QString& defaultValue) const {
@@ -69,6 +73,22 @@ int Profile::DoubleClickAction() const {
 
 int Profile::FontSize() const {
     return GetProfileInt(QString::fromUtf16(kSettingsSection), QString::fromUtf16(kFontSizeKey), kDefaultFontSize);
+}
+
+std::u16string Profile::ReadText(std::u16string_view section, std::u16string_view key) const {
+    return GetProfileString(Text(section), Text(key)).toStdU16String();
+}
+
+int Profile::ReadNumber(std::u16string_view section, std::u16string_view key, int defaultValue) const {
+    return GetProfileInt(Text(section), Text(key), defaultValue);
+}
+
+bool Profile::WriteText(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    return WriteProfileString(Text(section), Text(key), Text(value));
+}
+
+bool Profile::WriteNumber(std::u16string_view section, std::u16string_view key, int value) {
+    return WriteProfileInt(Text(section), Text(key), value);
 }
 
 } // namespace parcelo

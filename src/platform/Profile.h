@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SettingsStore.h"
+
 #include <QString>
 
 // The application's persistent settings, kept with QSettings under the
@@ -16,7 +18,7 @@ inline constexpr char16_t kFontSizeKey[] = u"FONTSIZE";
 inline constexpr int kDefaultDoubleClick = 0; // track
 inline constexpr int kDefaultFontSize = 1;    // normal
 
-class Profile {
+class Profile final : public SettingsStore {
 public:
     // The value of `key` in `section`, or `defaultValue` when it is missing or unreadable.
     QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue = {}) const;
@@ -35,6 +37,11 @@ public:
     QString InstallPath() const;
     int DoubleClickAction() const;
     int FontSize() const;
+
+    std::u16string ReadText(std::u16string_view section, std::u16string_view key) const override;
+    int ReadNumber(std::u16string_view section, std::u16string_view key, int defaultValue) const override;
+    bool WriteText(std::u16string_view section, std::u16string_view key, std::u16string_view value) override;
+    bool WriteNumber(std::u16string_view section, std::u16string_view key, int value) override;
 };
 
 } // namespace parcelo

@@ -1,6 +1,8 @@
 #include "platform/QtImageList.h"
 
 #include <QImage>
+#include <cmath>
+#include <utility>
 
 namespace parcelo {
 
@@ -23,7 +25,7 @@ QImage WithTransparentKey(const QPixmap& strip) {
 
 } // namespace
 
-QtImageList::QtImageList(const QPixmap& strip, int imageWidth) {
+QtImageList::QtImageList(const QPixmap& strip, int imageWidth, double devicePixelRatio) {
     if (imageWidth <= 0 || strip.isNull()) {
         return;
     }
@@ -31,7 +33,9 @@ QtImageList::QtImageList(const QPixmap& strip, int imageWidth) {
     const int count = masked.width() / imageWidth;
     images_.reserve(static_cast<size_t>(count));
     for (int index = 0; index < count; ++index) {
-        images_.push_back(QPixmap::fromImage(masked.copy(index * imageWidth, 0, imageWidth, masked.height())));
+        QPixmap image = QPixmap::fromImage(masked.copy(index * imageWidth, 0, imageWidth, masked.height()));
+        image.setDevicePixelRatio(devicePixelRatio);
+        images_.push_back(std::move(image));
     }
 }
 
@@ -40,7 +44,8 @@ bool QtImageList::GetImageSize(int index, Size& size) const {
         return false;
     }
     const QPixmap& image = images_[static_cast<size_t>(index)];
-    size = {image.width(), image.height()};
+    const QSizeF logical = image.deviceIndependentSize();
+    size = {static_cast<int>(std::lround(logical.width())), static_cast<int>(std::lround(logical.height()))};
     return true;
 }
 

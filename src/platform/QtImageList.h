@@ -8,10 +8,12 @@
 namespace parcelo {
 
 // Equal-width images cut from one strip, with magenta (0xFF00FF) transparent.
-// The transparency mask is made once, when the list is built.
+// The transparency mask is made once, when the list is built. `imageWidth` is in
+// the strip's pixels; the images get `devicePixelRatio`, and their sizes are
+// given in logical pixels.
 class QtImageList final : public ImageList {
 public:
-    QtImageList(const QPixmap& strip, int imageWidth);
+    QtImageList(const QPixmap& strip, int imageWidth, double devicePixelRatio = 1.0);
 
     int Count() const override { return static_cast<int>(images_.size()); }
     bool GetImageSize(int index, Size& size) const override;

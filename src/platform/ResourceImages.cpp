@@ -31,6 +31,7 @@ constexpr std::array kImages{
     ImageEntry{IDI_ARROW_DOWN, ":/images/arrow-down.png"},
     ImageEntry{IDI_ARROW_DOWN_HIRES, ":/images/arrow-down-hires.png"},
     ImageEntry{IDB_CHECKBOXES, ":/images/checkboxes.png"},
+    ImageEntry{IDB_CHECKBOXES_LARGE, ":/images/checkboxes-large.png"},
     ImageEntry{IDB_COURIER_LOGOS_LARGE, ":/images/courier-logos-large.png"},
     ImageEntry{IDB_COURIER_LOGOS_SMALL, ":/images/courier-logos-small.png"},
     ImageEntry{IDB_ABOUT_LOGO, ":/images/about-logo.png"},

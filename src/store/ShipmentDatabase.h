@@ -21,6 +21,11 @@ constexpr uint32_t PROP_ENTRY_DATE = 0x00680040;
 constexpr uint32_t PROP_ORDER_DATE = 0x00690040;
 constexpr uint32_t PROP_STATUS = 0x006A0012;
 
+// The program's own store: the volume file in the user's data folder and the table of
+// the shipments in it.
+inline constexpr char16_t kProgramVolume[] = u"VELDAN.EDB";
+inline constexpr char16_t kShipmentTable[] = u"TRACKDB";
+
 enum class ShipmentSortKey { EntryDate, OrderDate };
 
 // Which shipments a query gives, and in which order.

@@ -1,6 +1,7 @@
 #include "store/StoreBackup.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Utf8.h"
 #include "store/ShipmentDatabase.h"
 #include "store/VolumeFile.h"
 
@@ -20,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char16_t kTableName[] = u"TRACKDB";
-constexpr const char* kTableNameUtf8 = "TRACKDB";
 constexpr int kBusyTimeoutMs = 2000;
 
 StoreError ErrnoError(int error) {
@@ -110,7 +109,7 @@ StoreError CheckCopy(const std::string& copy) {
             return StoreError::Damaged;
         }
         SQLite::Statement table(database, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?");
-        table.bind(1, kTableNameUtf8);
+        table.bind(1, Utf16ToUtf8(kShipmentTable));
         if (!table.executeStep() || table.getColumn(0).getInt() == 0) {
             return StoreError::Foreign;
         }
@@ -193,7 +192,7 @@ void PrepareForStore(const std::string& copy) {
 }
 
 bool Reopen(CShipmentDatabase& store, const std::string& storeFile) {
-    return store.MountVolume(fs::path(storeFile).u16string()) && store.Open(kTableName);
+    return store.MountVolume(fs::path(storeFile).u16string()) && store.Open(kShipmentTable);
 }
 
 } // namespace

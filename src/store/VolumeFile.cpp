@@ -26,22 +26,22 @@ namespace {
 constexpr int kBusyTimeoutMs = 2000;
 constexpr size_t kUserVersionOffset = 60; // in the database file's header
 
-std::optional<std::filesystem::path> DataFolder() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        return std::filesystem::path(dataHome) / "VELDAN" / "Parcelo";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return std::filesystem::path(home) / ".local" / "share" / "VELDAN" / "Parcelo";
-    }
-    return std::nullopt;
-}
-
 // The files SQLite keeps beside a database while it is in use.
 constexpr std::array<const char*, 3> kSideFileSuffixes = {"-wal", "-shm", "-journal"};
 
 } // namespace
+
+std::optional<std::string> UserDataFolder() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        return (std::filesystem::path(dataHome) / "VELDAN" / "Parcelo").string();
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return (std::filesystem::path(home) / ".local" / "share" / "VELDAN" / "Parcelo").string();
+    }
+    return std::nullopt;
+}
 
 // Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
 // has no faithful name and is refused.
@@ -60,12 +60,12 @@ std::optional<std::string> ResolveVolumeFile(std::u16string_view path) {
     if (name->find('/') != std::string::npos) {
         return name;
     }
-    std::optional<std::filesystem::path> folder = DataFolder();
+    const std::optional<std::string> folder = UserDataFolder();
     std::error_code error;
     if (!folder || (std::filesystem::create_directories(*folder, error), error)) {
         return std::nullopt;
     }
-    return (*folder / *name).string();
+    return (std::filesystem::path(*folder) / *name).string();
 }
 
 unsigned ExistingSideFiles(const std::string& file) {

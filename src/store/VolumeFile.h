@@ -14,6 +14,11 @@ class Database;
 
 namespace parcelo {
 
+// The user's data folder, where the program's store lies: $XDG_DATA_HOME/VELDAN/Parcelo,
+// else ~/.local/share/VELDAN/Parcelo (a variable counts only when it is an absolute
+// path); std::nullopt when neither is set.
+std::optional<std::string> UserDataFolder();
+
 // Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
 // has no faithful name and is refused.
 std::optional<std::string> ToUtf8Name(std::u16string_view text);

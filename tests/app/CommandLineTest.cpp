@@ -385,7 +385,8 @@ private:
     std::vector<std::string> m_requests;
 };
 
-// --refresh: 1 when off or when nothing due could be checked, 0 when nothing is due.
+// --refresh: 1 when off or when nothing due could be checked, 0 when nothing is due,
+// unless its result line could not be written.
 TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeChecked) {
     const Profile profile;
     const Outcome off = profile.Run({"--refresh"});
@@ -396,6 +397,7 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeCheck
         << "[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n";
     const Outcome nothingDue = profile.Run({"--refresh"});
     EXPECT_EQ(nothingDue.code, 0) << nothingDue.err;
+    EXPECT_EQ(profile.Run({"--refresh"}, "/dev/full").code, 1) << "a result nobody received";
 
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
     const Outcome offline = profile.Run({"--refresh"});

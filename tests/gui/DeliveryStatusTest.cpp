@@ -6,12 +6,13 @@
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
-#include "platform/SecretStore.h"
-#include "platform/StatusSettings.h"
+#include "platform/QtExecutor.h"
 #include "res/resource.h"
+#include "status/EventLoop.h"
+#include "status/FakeTrackingServer.h"
+#include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
-#include "tracking/EventLoop.h"
-#include "tracking/FakeTrackingServer.h"
+#include "support/FakeStatusServices.h"
 #include "tracking/TrackingSamples.h"
 
 #include <QCheckBox>
@@ -26,41 +27,6 @@ namespace parcelo::test {
 namespace {
 
 constexpr Instant kDay = 24 * 3600;
-
-// Answers on the event loop like a real secret store; `available` false plays none at all.
-class FakeSecretStore : public SecretStore {
-public:
-    explicit FakeSecretStore(bool available, QString id = {}, QString secret = {})
-        : m_available(available), m_id(std::move(id)), m_secret(std::move(secret)) {}
-
-    void ReadKey(Done done) override {
-        ++reads;
-        StoredKey key{Outcome(), m_id, m_secret};
-        if (key.outcome == StoredKey::Outcome::Ok && m_secret.isEmpty()) {
-            key.outcome = StoredKey::Outcome::NotFound;
-        }
-        QTimer::singleShot(0, [done = std::move(done), key] { done(key); });
-    }
-    void WriteKey(const QString& clientId, const QString& clientSecret, Done done) override {
-        if (m_available) {
-            m_id = clientId;
-            m_secret = clientSecret;
-        }
-        QTimer::singleShot(0,
-                           [done = std::move(done), key = StoredKey{Outcome(), clientId, clientSecret}] { done(key); });
-    }
-
-    int reads = 0;
-
-private:
-    StoredKey::Outcome Outcome() const {
-        return m_available ? StoredKey::Outcome::Ok : StoredKey::Outcome::Unavailable;
-    }
-
-    bool m_available;
-    QString m_id;
-    QString m_secret;
-};
 
 QString ItemText(CMainFrame& frame, int row) {
     return QString::fromStdU16String(frame.View().List().GetItemText(row));
@@ -81,9 +47,11 @@ protected:
         settings.setValue("STATUS/ENDPOINT", server.Url().toString());
         settings.setValue("STATUS/NOTIFY", 0);
     }
-    CMainFrame& Start(std::unique_ptr<FakeSecretStore> store = std::make_unique<FakeSecretStore>(true)) {
+    // The window with a secret store that keeps `kept`, or none at all.
+    CMainFrame& Start(bool available = true, StoredKey kept = {}) {
         frame.reset();
         frame = std::make_unique<CMainFrame>();
+        auto store = std::make_unique<FakeSecretStore>(secretsExecutor, available, std::move(kept));
         secrets = store.get();
         frame->SetSecretStore(std::move(store));
         EXPECT_TRUE(frame->LoadFrame());
@@ -93,58 +61,18 @@ protected:
     }
     // Runs the event loop until the refresh under way ends; false when it did not.
     bool AwaitRefresh() {
-        if (!frame->Status().IsRunning()) {
-            return true;
-        }
-        const QMetaObject::Connection done =
-            QObject::connect(&frame->Status(), &StatusController::refreshFinished, [] { QCoreApplication::exit(0); });
-        const int code = RunEventLoop(10'000);
-        QObject::disconnect(done);
+        const bool done = WaitUntil([this] { return !frame->Status().IsRunning(); }, 10'000);
         QCoreApplication::processEvents(); // the coalesced refill of the list
-        return code == 0;
+        return done;
     }
 
     FakeMessageBoxService messages;
+    QtExecutor secretsExecutor;
     FakeTrackingServer server;
     FakeSecretStore* secrets = nullptr;
     const Instant now = CurrentInstant();
     std::unique_ptr<CMainFrame> frame;
 };
-
-// Without the plugin of its services the feature is told unavailable, once, and stays
-// idle; there is no secret store either, so a key would live in memory only. This case
-// comes first: the plugin, once loaded, stays loaded in the process (under ctest every
-// case has a process of its own anyway).
-TEST_F(DeliveryStatusTest, WithoutItsPluginTheFeatureIsToldAndStaysIdle) {
-    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
-    Enable(true);
-    qputenv("PARCELO_PLUGIN_DIR", TestRoot().filePath("no-plugins").toUtf8());
-    CMainFrame& main = Start(nullptr);
-    qunsetenv("PARCELO_PLUGIN_DIR");
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_TRUE(messages.Calls()[0].text.startsWith("배송 상태를 확인할 수 없습니다"))
-        << messages.Calls()[0].text.toStdString();
-    EXPECT_TRUE(messages.Calls()[0].text.contains("status-services.so"));
-    EXPECT_TRUE(main.KeyInMemoryOnly());
-    EXPECT_FALSE(main.Status().RefreshNow());
-    RunEventLoop(100);
-    EXPECT_EQ(server.Requests(), 0);
-    EXPECT_EQ(main.View().List().GetItemCount(), 1);
-    EXPECT_EQ(messages.Calls().size(), 1u);
-}
-
-// Off: no request, no key read, the list as it always was.
-TEST_F(DeliveryStatusTest, OffSendsNothingAndChangesNothing) {
-    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
-    Enable(false); // with the service's address set
-    CMainFrame& main = Start();
-    EXPECT_FALSE(main.OnCmdMsg(ID_REFRESH_STATUS) && main.Status().IsRunning());
-    RunEventLoop(300);
-    EXPECT_EQ(server.Requests(), 0);
-    EXPECT_EQ(secrets->reads, 0) << "the secret store is not even asked";
-    EXPECT_FALSE(ItemText(main, 0).contains(u'\u00B7'));
-    EXPECT_TRUE(main.StatusLabel().isHidden());
-}
 
 // On: the latest status shows in the list, delivered makes the shipment done, off stops the requests.
 TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
@@ -167,11 +95,6 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     const std::u16string without = withStatus.substr(0, withStatus.find(u" \u00B7 "));
     const int width = list.viewport()->width();
     EXPECT_EQ(list.MeasureItem(withStatus, ITEM_HTML, 0, width), list.MeasureItem(without, ITEM_HTML, 0, width));
-
-    // The refresh due at start left nothing due: a timer tick asks nobody.
-    EXPECT_TRUE(main.Status().RefreshDue());
-    ASSERT_TRUE(AwaitRefresh());
-    EXPECT_EQ(server.Requests(), 1);
 
     server.SetFallback({200, QByteArray::fromStdString(TrackAnswer(
                                  {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "강남"),
@@ -213,8 +136,7 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
 }
 
 // An out-of-range interval is mended; the service's key is sent but never reaches the
-// file; a key the service refuses is told under the list and once in the options, and
-// the timer sends nothing more until another key is given.
+// file; a key the service refuses is told under the list and in the options.
 TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     Profile profile;
     UserSettings().setValue("STATUS/INTERVAL", 0); // an administrator's out-of-range interval
@@ -223,7 +145,7 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     Enable(true);
     // A key kept in the secret store is sent from the first refresh on.
-    Start(std::make_unique<FakeSecretStore>(true, "client-id", "very-secret"));
+    Start(true, {StoredKey::Outcome::Ok, "client-id", "very-secret"});
     ASSERT_TRUE(AwaitRefresh());
     EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:very-secret");
     QFile conf(profile.UserFileName());
@@ -260,39 +182,33 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedAndTheKeyStaysOutOfTheProfile) {
         EXPECT_TRUE(panel.CheckResult().text().startsWith("이 주소는 배송 조회 서비스가 아닙니다"));
     }
     {
-        // A refused key: said under the list and once in the options; no timer refresh until a new key.
+        // A refused key: said under the list and in the options.
         server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
         ASSERT_TRUE(frame->Status().RefreshNow() && AwaitRefresh());
-        EXPECT_TRUE(frame->Status().StatusLine().contains(QStringLiteral("키를 거부"))) << "under the list";
-        EXPECT_FALSE(frame->Status().RefreshDue()) << "the timer's refresh would be refused again";
+        EXPECT_TRUE(frame->StatusLabel().text().contains(QStringLiteral("키를 거부"))) << "under the list";
         COptionDlg options;
-        options.SetStatusProblem(frame->Status().TakeKeyRefusal());
+        options.SetStatusProblem(QString::fromStdU16String(frame->Status().TakeKeyRefusal()));
         options.show();
         ASSERT_NE(options.StatusPanel(), nullptr);
         EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
-        EXPECT_TRUE(frame->Status().TakeKeyRefusal().isEmpty()) << "said once";
-        frame->StoreKey(QStringLiteral("client-id"), QStringLiteral("new-secret"));
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(frame->Status().RefreshDue());
-        ASSERT_TRUE(AwaitRefresh());
     }
 }
 
 // Without a secret store: told as soon as the feature is turned on and a key typed;
-// the client id is kept in the profile, the secret for the session only, so that after
-// a restart the status line asks for the secret instead of sending requests the
-// service would refuse. OAuth2 here, so that the service wants a key.
+// the client id is kept in the profile, the secret for the session only (after a
+// restart the status line asks for it: see StatusControllerTest). OAuth2 here, so that
+// the service wants a key.
 TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession) {
     AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     Enable(false);
     UserSettings().setValue("STATUS/AUTH", "oauth2");
     UserSettings().setValue("STATUS/TOKENURL", server.TokenUrl().toString());
     server.SetTokenAnswer({200, R"({"access_token":"session-token","token_type":"bearer","expires_in":3600})"});
-    CMainFrame& main = Start(std::make_unique<FakeSecretStore>(false));
+    CMainFrame& main = Start(false);
     EXPECT_EQ(secrets->reads, 0) << "off: the secret store is not even asked";
 
     COptionDlg options;
-    options.SetKeyState(main.Status().ClientId(), false, main.KeyInMemoryOnly());
+    options.SetKeyState(QString::fromStdString(main.Status().ClientId()), false, main.KeyInMemoryOnly());
     options.show();
     ASSERT_NE(options.StatusPanel(), nullptr);
     EXPECT_TRUE(options.StatusPanel()->KeyNote().isHidden()) << "not known yet";
@@ -316,24 +232,6 @@ TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession)
     const QByteArray stored = conf.readAll();
     EXPECT_FALSE(stored.contains("memory-secret"));
     EXPECT_TRUE(stored.contains("CLIENTID=id2"));
-
-    // The next start: the id is there, the secret is asked for, nothing is sent.
-    AddToProgramVolume({MakeShipment(0, u"B", now - kDay, now - 2 * kDay, InDelivery)});
-    const int sent = server.Requests() + server.TokenRequests();
-    CMainFrame& again = Start(std::make_unique<FakeSecretStore>(false));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(again.Status().ClientId(), "id2");
-    EXPECT_FALSE(again.Status().IsRunning());
-    EXPECT_TRUE(again.StatusLabel().text().contains("키를 다시 입력하십시오"))
-        << again.StatusLabel().text().toStdString();
-    EXPECT_FALSE(again.Status().RefreshNow());
-    RunEventLoop(100);
-    EXPECT_EQ(server.Requests() + server.TokenRequests(), sent);
-    again.StoreKey("id2", "typed-again");
-    ASSERT_TRUE(AwaitRefresh());
-    EXPECT_GT(server.Requests() + server.TokenRequests(), sent) << "what waited for the key goes";
-    EXPECT_TRUE(again.StatusLabel().text().startsWith("배송 조회")) << again.StatusLabel().text().toStdString();
-    EXPECT_EQ(messages.Calls().size(), 1u) << "told once";
 }
 
 } // namespace

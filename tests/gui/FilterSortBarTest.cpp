@@ -5,6 +5,7 @@
 #include "gui/ShellTestSupport.h"
 #include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
+#include "platform/ResourceImages.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 
@@ -70,7 +71,7 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
         const int barBottom = bar->mapToGlobal(QPoint(0, bar->height())).y();
         for (const CDropDownButton* button : {&filter, &sort}) {
             EXPECT_TRUE(button->x() >= 0 && button->geometry().right() < width);
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->Caption()) + button->ArrowIcon().width(),
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->Caption()) + button->ArrowWidth(),
                       button->width())
                 << "the caption and its arrow fit";
             // The menus drop from the bar's lower edge, inside the window.
@@ -85,6 +86,59 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
     EXPECT_EQ(bar->FilterButton().PopupPosition(), before + QPoint(S(7), S(11)));
 }
 
+// The small arrow up to 130 dpi; above, the large one at 192 and in proportion
+// to it elsewhere, one picture pixel to a device pixel at any ratio. The check
+// boxes for screens Qt scales are the small ones at twice the pixels.
+TEST(ScaledPictureTest, ArrowsGrowAbove130DpiAndLargeCheckBoxesAreTheSmallOnes) {
+    const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
+    const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
+    const auto topRow = [](const QImage& picture) {
+        for (int y = 0; y < picture.height(); ++y) {
+            int inked = 0;
+            for (int x = 0; x < picture.width(); ++x) {
+                inked += qAlpha(picture.pixel(x, y)) != 0;
+            }
+            if (inked > 0) {
+                return inked;
+            }
+        }
+        return 0;
+    };
+    int previousWidth = 0;
+    for (int dpi = 96; dpi <= 400; ++dpi) {
+        for (const double ratio : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, ratio " << ratio);
+            const QPixmap arrow = CDropDownButton::ArrowPicture({dpi, dpi, ratio});
+            EXPECT_EQ(arrow.devicePixelRatio(), ratio);
+            const QImage picture = arrow.toImage().convertToFormat(QImage::Format_ARGB32);
+            if (dpi <= 130) {
+                EXPECT_EQ(picture, small);
+                continue;
+            }
+            if (dpi == 192) {
+                EXPECT_EQ(picture, large);
+            }
+            EXPECT_EQ(picture.size(), QSize(1, 1) * ((32 * dpi + 96) / 192));
+            const int width = topRow(picture);
+            EXPECT_LE(std::abs(width * 192 - 19 * dpi), 192) << "in proportion to the large arrow";
+            EXPECT_GE(width, std::max(previousWidth, topRow(small) + 1));
+            previousWidth = width;
+        }
+    }
+
+    const QImage boxes = LoadResourceImage(IDB_CHECKBOXES).convertToFormat(QImage::Format_RGB32);
+    const QImage largeBoxes = LoadResourceImage(IDB_CHECKBOXES_LARGE).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(largeBoxes.size(), boxes.size() * 2);
+    int differing = 0;
+    for (int y = 0; y < boxes.height(); ++y) {
+        for (int x = 0; x < boxes.width(); ++x) {
+            const QRgb large = largeBoxes.pixel(2 * x, 2 * y);
+            differing += qAbs(qGray(large) - qGray(boxes.pixel(x, y))) > 64;
+        }
+    }
+    EXPECT_LE(differing, 12) << "of " << boxes.width() * boxes.height();
+}
+
 // The window is never made smaller than what shows every caption of the bar, one item and
 // the soft keys whole; a message box with a long text is no wider than the window.
 TEST_F(FilterSortBarTest, TheSmallestWindowAndItsMessageBoxesShowEverythingWhole) {
@@ -94,8 +148,7 @@ TEST_F(FilterSortBarTest, TheSmallestWindowAndItsMessageBoxesShowEverythingWhole
     EXPECT_EQ(frame->size(), frame->minimumSize());
     for (const CDropDownButton* button : {&bar->FilterButton(), &bar->SortButton()}) {
         for (const QAction* entry : button->Menu()->actions()) {
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowIcon().width(),
-                      button->width())
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowWidth(), button->width())
                 << entry->text().toStdString();
         }
     }

@@ -354,7 +354,7 @@ TEST(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
 TEST(DialogTitleTest, BandRestoresTheFont) {
     FakeDrawingContext dc;
     const FontHandle before = dc.SelectedFont();
-    DrawDialogTitle(dc, u"옵션", 192);
+    DrawDialogTitle(dc, u"옵션", ScreenDpi{192, 192, 2.0});
     EXPECT_EQ(dc.SelectedFont(), before);
     EXPECT_EQ(dc.FontsAlive(), 0);
 }

@@ -3,8 +3,8 @@
 #include "dialogs/StatusOptionsPanel.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/Profile.h"
-#include "platform/StatusSettings.h"
 #include "res/resource.h"
+#include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QCheckBox>
@@ -82,7 +82,7 @@ class OptionDlgStatusTest : public OptionDlgTest {};
 TEST_F(OptionDlgStatusTest, TheStatusSectionFitsScrollsAndRoundTrips) {
     FakeMessageBoxService messages;
     COptionDlg dialog;
-    dialog.resize(DpiCache().ScaleX(480), DpiCache().ScaleY(640));
+    dialog.resize(DpiCache().LogicalX(480), DpiCache().LogicalY(640));
     dialog.show();
     auto* area = dialog.findChild<QScrollArea*>("StatusOptionsArea");
     ASSERT_NE(area, nullptr);

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <latch>
 #include <pthread.h>
@@ -60,23 +61,48 @@ TEST(ProfileTest, DefaultsThenUserOverSystemAndWritesToTheUserFileOnly) {
     EXPECT_EQ(profile.InstallPath(), "/home/me/couriers,old");
 }
 
-TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEachCacheReadsOnce) {
+TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEveryLengthIsScaledOnce) {
     EXPECT_EQ(ParseDpiOverride("192"), (ScreenDpi{192, 192}));
     EXPECT_EQ(ParseDpiOverride("120X96"), (ScreenDpi{120, 96}));
     for (const char* bad : {"", "abc", "0", "-96", "96x", "x96", "96x96x96", "96 ", "10000", "1e2"}) {
         EXPECT_FALSE(ParseDpiOverride(bad).has_value()) << bad;
     }
 
-    // Each cache reads the screen once and keeps it.
+    // main() set QT_SCALE_FACTOR=2 and forced no resolution: Qt scales, and the
+    // program's figure is the screen's in device pixels.
+    EXPECT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0);
+    DpiCache::Reread();
+    EXPECT_EQ(DpiCache::Program(), (ScreenDpi{192, 192, 2.0}));
+
+    // Over lengths and desktop scales: the device length is the length at 96 dpi
+    // scaled and rounded half up, the logical one that divided by the ratio, and
+    // at a whole ratio of a 96-dpi desktop the logical length is the length given.
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        for (const int base : {96, 120}) {
+            const ScreenDpi dpi{static_cast<int>(std::lround(base * ratio)), base, ratio};
+            for (int value = 0; value <= 500; ++value) {
+                SCOPED_TRACE(testing::Message() << value << " at " << dpi.x << " dpi, ratio " << ratio);
+                const int device = dpi.ScaleX(value);
+                EXPECT_EQ(device, static_cast<int>(std::floor(value * dpi.x / 96.0 + 0.5)));
+                EXPECT_LE(std::abs(dpi.LogicalX(value) * ratio - device), ratio / 2 + 1e-9);
+                if (base == 96 && ratio == std::floor(ratio)) {
+                    EXPECT_EQ(dpi.LogicalX(value), value);
+                }
+            }
+        }
+    }
+
+    // A forced resolution gives the device figures at the screen's ratio; the
+    // figure is read once and kept until it is read anew.
     qputenv("PARCELO_DPI", "120x96");
-    DpiCache cache;
-    EXPECT_EQ(cache.ScaleX(22), 28); // 27.5 rounds up
-    EXPECT_EQ(cache.ScaleY(22), 22);
+    DpiCache::Reread();
+    EXPECT_EQ(DpiCache::Program(), (ScreenDpi{120, 96, 2.0}));
+    EXPECT_EQ(DpiCache().ScaleX(22), 28); // 27.5 rounds up
+    EXPECT_EQ(DpiCache().LogicalX(22), 14);
     qputenv("PARCELO_DPI", "192");
-    EXPECT_EQ(cache.ScaleX(22), 28);
-    EXPECT_EQ(DpiCache().ScaleY(22), 44);
-    // main() set QT_SCALE_FACTOR=2 before preparing the environment.
-    EXPECT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
+    EXPECT_EQ(DpiCache().DpiX(), 120);
+    qunsetenv("PARCELO_DPI");
+    DpiCache::Reread();
 }
 
 TEST(MessageBoxTest, YesNoOffersYesFirstAndEscapesToNoOrCancel) {

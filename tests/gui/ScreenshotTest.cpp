@@ -23,6 +23,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTranslator>
@@ -30,6 +31,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <memory>
 
 namespace {
 constexpr std::time_t kFixedNow = 1'796'526'000; // 2026-12-06 12:00 in Seoul
@@ -47,20 +49,32 @@ namespace parcelo::test {
 namespace {
 
 constexpr const char* kReference = PARCELO_SOURCE_DIR "/tests/gui/reference/main-window.png";
-constexpr int kChannelTolerance = 48;      // per red, green or blue value, for anti-aliasing
-constexpr double kDifferingShare = 0.0003; // of all pixels: about 90, fewer than one changed word
+constexpr int kChannelTolerance = 48;                    // per red, green or blue value, for anti-aliasing
+constexpr double kDifferingShare = 0.0003;               // of all pixels: about 90, fewer than one changed word
+constexpr double kHalvedDifferingShare = 0.006;          // text drawn at twice the size and halved: about 1,150
+constexpr int kCrispBlocks = 2000;                       // of the 2 x 2 blocks of the picture at scale 2
+constexpr char kShotAtScale[] = "PARCELO_SHOT_AT_SCALE"; // set in the process that shoots at scale 2
 
 // The pixels of `shot` whose colour is further than the tolerance from the
-// reference's, marked red on a faded copy of the shot in `marked`.
-int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& marked) {
+// reference's, or from every reference pixel up to `reach` pixels away, marked
+// red on a faded copy of the shot in `marked`.
+int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& marked, int reach = 0) {
     marked = shot.convertToFormat(QImage::Format_RGB32);
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) <= kChannelTolerance &&
+               std::abs(a.green() - b.green()) <= kChannelTolerance &&
+               std::abs(a.blue() - b.blue()) <= kChannelTolerance;
+    };
     int differing = 0;
     for (int y = 0; y < shot.height(); ++y) {
         for (int x = 0; x < shot.width(); ++x) {
-            const QColor a = shot.pixelColor(x, y), b = reference.pixelColor(x, y);
-            const bool same = std::abs(a.red() - b.red()) <= kChannelTolerance &&
-                              std::abs(a.green() - b.green()) <= kChannelTolerance &&
-                              std::abs(a.blue() - b.blue()) <= kChannelTolerance;
+            const QColor a = shot.pixelColor(x, y);
+            bool same = false;
+            for (int dy = -reach; dy <= reach && !same; ++dy) {
+                for (int dx = -reach; dx <= reach && !same; ++dx) {
+                    same = reference.valid(x + dx, y + dy) && near(a, reference.pixelColor(x + dx, y + dy));
+                }
+            }
             differing += same ? 0 : 1;
             marked.setPixelColor(x, y, same ? a.lighter(160) : QColor(Qt::red));
         }
@@ -126,29 +140,39 @@ double TextContrast(const QImage& shot, const QRect& area) {
     return best;
 }
 
-TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
-    FakeMessageBoxService messages;
-    ClearProfileAndData();
-    QFile sample(PARCELO_SOURCE_DIR "/res/parcelo.ini");
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    InstallCourierFile(sample.readAll());
-
-    const Instant now = CurrentInstant(), hour = 3600;
-    ASSERT_EQ(now, kFixedNow);
-    // Newest entry first, so the list shows them in this order.
-    const std::vector<Shipment> shipments{
+// Shipments of every status, newest entry first, so the list shows them in this order.
+std::vector<Shipment> SampleShipments() {
+    const Instant now = kFixedNow, hour = 3600;
+    return {
         {0, u"684512930571", u"무선 이어폰", now - 1 * hour, now - 50 * hour, InDelivery},
         {1, u"6069912345671", u"겨울 코트", now - 2 * hour, now - 240 * hour, Done},
         {2, u"420193857211", u"책 세 권", now - 3 * hour, now - 100 * hour, Cancelled},
         {3, u"309875421136", u"커피 원두", now - 4 * hour, now - 5 * hour, InDelivery},
         {4, u"97531086420", u"운동화", now - 5 * hour, now - 400 * hour, Done},
     };
-    AddToProgramVolume(shipments);
-    CMainFrame frame;
-    ASSERT_TRUE(frame.LoadFrame());
-    frame.resize(480, 640);
-    frame.show();
+}
+
+// The main window with the sample couriers and shipments, 480 x 640 logical pixels, as shown.
+void OpenMainWindow(std::unique_ptr<CMainFrame>& frame) {
+    ClearProfileAndData();
+    QFile sample(PARCELO_SOURCE_DIR "/res/parcelo.ini");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    InstallCourierFile(sample.readAll());
+    ASSERT_EQ(CurrentInstant(), kFixedNow);
+    AddToProgramVolume(SampleShipments());
+    frame = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(frame->LoadFrame());
+    frame->resize(480, 640);
+    frame->show();
     QCoreApplication::processEvents(); // the list settles its scroll bar, as on screen
+}
+
+TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
+    FakeMessageBoxService messages;
+    std::unique_ptr<CMainFrame> window;
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(window));
+    CMainFrame& frame = *window;
+    const std::vector<Shipment> shipments = SampleShipments();
     const QImage shot = frame.grab().toImage();
     ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
     ASSERT_TRUE(shot.save(PARCELO_SCREENSHOT_DIR "/main-window.png"));
@@ -285,11 +309,69 @@ TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
     SetTranslateFunction(nullptr);
 }
 
+// At a desktop scale of 2 (QT_SCALE_FACTOR, in a process of its own, with no
+// resolution forced) the window has twice the pixels of the reference, every
+// length scaled once: halved again it looks like the reference. Its text and
+// logos are drawn at the device pixels, not at 1x and enlarged, which would
+// leave every aligned 2 x 2 block of one colour.
+TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
+    // The process that shoots is given the scale, so that it can be run by hand
+    // at others too (on X11 or Wayland), writing main-window@<scale>x.png.
+    if (qEnvironmentVariableIsSet(kShotAtScale)) {
+        const QString scale = qEnvironmentVariable(kShotAtScale);
+        FakeMessageBoxService messages;
+        std::unique_ptr<CMainFrame> frame;
+        ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
+        ASSERT_EQ(frame->devicePixelRatio(), scale.toDouble());
+        ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
+        ASSERT_TRUE(frame->grab().toImage().save(PARCELO_SCREENSHOT_DIR "/main-window@" + scale + "x.png"));
+        EXPECT_TRUE(messages.Calls().empty());
+        return;
+    }
+    const QString file = PARCELO_SCREENSHOT_DIR "/main-window@2x.png";
+    QFile::remove(file);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kShotAtScale, "2");
+    environment.insert("QT_SCALE_FACTOR", "2");
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=ScreenshotTest.AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp"});
+    ASSERT_TRUE(child.waitForFinished(60'000));
+    ASSERT_EQ(child.exitCode(), 0);
+
+    const QImage shot = QImage(file).convertToFormat(QImage::Format_RGB32);
+    const QImage reference(kReference);
+    ASSERT_EQ(shot.size(), reference.size() * 2);
+    QImage marked;
+    const QImage halved = shot.scaled(reference.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const int differing = CountDifferingPixels(halved, reference, marked, 1);
+    if (differing > 0) {
+        marked.save(PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png");
+    }
+    EXPECT_LE(differing, static_cast<int>(kHalvedDifferingShare * reference.width() * reference.height()))
+        << "halved, the window at scale 2 differs from " << kReference << "; see "
+        << PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png";
+
+    int mixedBlocks = 0;
+    for (int y = 0; y + 1 < shot.height(); y += 2) {
+        for (int x = 0; x + 1 < shot.width(); x += 2) {
+            const QRgb corner = shot.pixel(x, y);
+            mixedBlocks +=
+                shot.pixel(x + 1, y) != corner || shot.pixel(x, y + 1) != corner || shot.pixel(x + 1, y + 1) != corner;
+        }
+    }
+    EXPECT_GE(mixedBlocks, kCrispBlocks) << "drawn at 1x and enlarged";
+}
+
 } // namespace
 } // namespace parcelo::test
 
 int main(int argc, char** argv) {
     setenv("TZ", "KST-9", 1); // the order dates shown depend on the zone
     setenv("FONTCONFIG_FILE", PARCELO_SOURCE_DIR "/tests/gui/reference/fonts.conf", 1);
-    return parcelo::test::RunShellTests(argc, argv, "96");
+    // At a desktop scale no resolution is forced, so that Qt scales.
+    const bool atScale = qEnvironmentVariableIsSet(parcelo::test::kShotAtScale);
+    return parcelo::test::RunShellTests(argc, argv, atScale ? nullptr : "96");
 }

@@ -25,6 +25,7 @@ inline QString DataFolder() {
 }
 
 // Everything is set before the QApplication and the first QSettings, which fix their paths.
+// `dpi` is the resolution forced, or null for none (also with PARCELO_TEST_AT_DESKTOP_SCALE set).
 inline int RunShellTests(int argc, char** argv, const char* dpi) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,7 +33,14 @@ inline int RunShellTests(int argc, char** argv, const char* dpi) {
     qputenv("XDG_CONFIG_HOME", TestRoot().filePath("config").toLocal8Bit());
     qputenv("XDG_CONFIG_DIRS", TestRoot().filePath("system").toLocal8Bit());
     qputenv("XDG_DATA_HOME", TestRoot().filePath("data").toLocal8Bit());
-    qputenv("PARCELO_DPI", dpi);
+    if (qEnvironmentVariableIsSet("PARCELO_TEST_AT_DESKTOP_SCALE")) {
+        dpi = nullptr; // a run at the scale the environment gives, QT_SCALE_FACTOR say
+    }
+    if (dpi != nullptr) {
+        qputenv("PARCELO_DPI", dpi);
+    } else {
+        qunsetenv("PARCELO_DPI"); // the screen's own resolution and scale
+    }
     PrepareHighDpiEnvironment();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,110 @@
+#include "status/FakeTrackingServer.h"
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <nlohmann/json.hpp>
+
+namespace parcelo::test {
+
+FakeTrackingServer::FakeTrackingServer() {
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, &FakeTrackingServer::OnConnection);
+}
+
+FakeTrackingServer::~FakeTrackingServer() = default;
+
+QUrl FakeTrackingServer::Url() const {
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/graphql").arg(m_server.serverPort()));
+}
+
+QUrl FakeTrackingServer::TokenUrl() const {
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/oauth2/token").arg(m_server.serverPort()));
+}
+
+void FakeTrackingServer::OnConnection() {
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnData(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_buffers.erase(socket);
+            socket->deleteLater();
+        });
+    }
+}
+
+void FakeTrackingServer::OnData(QTcpSocket* socket) {
+    QByteArray& buffer = m_buffers[socket];
+    buffer += socket->readAll();
+    const qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
+    if (headerEnd < 0) {
+        return;
+    }
+    const QByteArray head = buffer.left(headerEnd);
+    qsizetype length = 0;
+    for (const QByteArray& line : head.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.toLower().startsWith("content-length:")) {
+            length = trimmed.mid(15).trimmed().toLongLong();
+        } else if (trimmed.toLower().startsWith("authorization:")) {
+            m_lastAuthorization = trimmed.mid(14).trimmed();
+        }
+    }
+    if (buffer.size() < headerEnd + 4 + length) {
+        return;
+    }
+    const QByteArray body = buffer.mid(headerEnd + 4, length);
+    buffer.clear();
+    const QList<QByteArray> requestLine = head.left(head.indexOf('\r')).split(' ');
+    if (requestLine.size() > 1 && requestLine[1] == TokenUrl().path().toLatin1()) {
+        ++m_tokenRequests;
+        m_lastTokenRequest = head + "\r\n\r\n" + body;
+        Respond(socket, m_tokenAnswer);
+        return;
+    }
+    m_lastBody = body;
+    ++m_requests;
+    m_mostAtOnce = std::max(m_mostAtOnce, ++m_atOnce);
+
+    std::string number;
+    const nlohmann::json request = nlohmann::json::parse(m_lastBody.toStdString(), nullptr, false);
+    if (request.is_object() && request.contains("variables") && request["variables"].is_object() &&
+        request["variables"].value("trackingNumber", nlohmann::json()).is_string()) {
+        number = request["variables"]["trackingNumber"].get<std::string>();
+    }
+    Answer answer = m_fallback;
+    if (m_handler) {
+        answer = m_handler(number);
+    } else if (const auto found = m_answers.find(number); found != m_answers.end()) {
+        answer = found->second;
+    }
+    if (answer.never) {
+        connect(socket, &QTcpSocket::disconnected, this, [this] { --m_atOnce; });
+        return;
+    }
+    QPointer<QTcpSocket> guarded(socket);
+    QTimer::singleShot(answer.delayMs, this, [this, guarded, answer] {
+        --m_atOnce;
+        if (guarded && guarded->state() == QAbstractSocket::ConnectedState) {
+            Respond(guarded, answer);
+        }
+    });
+}
+
+void FakeTrackingServer::Respond(QTcpSocket* socket, const Answer& answer) {
+    QByteArray response = "HTTP/1.1 " + QByteArray::number(answer.status) + " Answer\r\n";
+    response += "Content-Type: application/json\r\nConnection: close\r\n";
+    if (answer.withLength) {
+        response += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+    }
+    for (const auto& [name, value] : answer.headers) {
+        response += name + ": " + value + "\r\n";
+    }
+    response += "\r\n";
+    socket->write(response);
+    socket->write(answer.body);
+    socket->disconnectFromHost();
+}
+
+} // namespace parcelo::test

@@ -1,0 +1,263 @@
+#include "status/services/QtTrackingClient.h"
+
+#include "status/EventLoop.h"
+#include "status/FakeTrackingServer.h"
+#include "status/StatusSettings.h"
+#include "status/services/ServiceUrl.h"
+#include "support/FakeClock.h"
+#include "tracking/TrackingSamples.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace parcelo {
+namespace {
+
+using Answer = test::FakeTrackingServer::Answer;
+
+QByteArray Bytes(const std::string& text) {
+    return QByteArray::fromStdString(text);
+}
+
+const std::string kDelivered =
+    test::TrackAnswer({test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", "대전"),
+                       test::EventNode("2024-03-05T14:07:00+09:00", "DELIVERED", "서울강남")});
+
+class QtTrackingClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QtTrackingClient::Settings settings;
+        settings.endpoint = m_server.Url().toString().toStdString();
+        settings.timeoutMs = 300;
+        settings.backOff = {10, 80, 600};
+        m_client.SetSettings(settings);
+    }
+
+    TrackingReply Ask(const std::string& number) {
+        std::optional<TrackingReply> reply;
+        m_client.Track(test::Query(1, number), [&](TrackingReply answer) { reply = std::move(answer); });
+        EXPECT_TRUE(test::WaitUntil([&] { return reply.has_value(); })) << number;
+        return reply.value_or(TrackingReply{});
+    }
+
+    test::FakeTrackingServer m_server;
+    FakeClock m_clock{1'709'615'220};
+    QtTrackingClient m_client{m_clock};
+};
+
+TEST_F(QtTrackingClientTest, ReadsEventsAndErrorAnswers) {
+    m_server.SetAnswer("1", {200, Bytes(kDelivered)});
+    m_server.SetAnswer("2", {200, Bytes(test::ErrorAnswer("NOT_FOUND"))});
+    m_server.SetAnswer("3", {400, Bytes(test::ErrorAnswer("BAD_REQUEST"))});
+    m_server.SetAnswer("4", {200, "{\"data\": {\"track\": "});
+
+    const TrackingReply delivered = Ask("1");
+    EXPECT_EQ(delivered.outcome, TrackingOutcome::Ok);
+    ASSERT_EQ(delivered.events.size(), 2u);
+    EXPECT_EQ(delivered.events[1].statusCode, "DELIVERED");
+    EXPECT_TRUE(m_server.LastAuthorization().isEmpty()) << "no key, no header";
+    EXPECT_NE(m_server.LastBody().indexOf("\"trackingNumber\":\"1\""), -1);
+
+    EXPECT_EQ(Ask("2").outcome, TrackingOutcome::NotFound);
+    EXPECT_EQ(Ask("3").outcome, TrackingOutcome::Rejected);
+    EXPECT_EQ(Ask("4").outcome, TrackingOutcome::Invalid);
+
+    QtTrackingClient::Settings settings = m_client.CurrentSettings();
+    settings.clientId = "client";
+    settings.clientSecret = "secret\r\nX-Injected: 1";
+    m_client.SetSettings(settings);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.LastAuthorization(), "TRACKQL-API-KEY client:secretX-Injected: 1");
+}
+
+// OAuth2: one token request for the requests waiting together, the token kept until
+// shortly before it expires, asked again after it runs out, after the service refuses
+// it and after the key changes; a refused client sends no query at all.
+TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
+    m_server.SetFallback({200, Bytes(kDelivered)});
+    m_server.SetTokenAnswer({200, R"({"access_token":"t1","token_type":"Bearer","expires_in":600})"});
+    QtTrackingClient::Settings settings = m_client.CurrentSettings();
+    settings.auth = QtTrackingClient::Auth::OAuth2;
+    settings.tokenUrl = m_server.TokenUrl().toString().toStdString();
+    settings.clientId = "old id";
+    settings.clientSecret = "s&cret=1";
+    m_client.SetSettings(settings);
+
+    int answered = 0;
+    for (int i = 0; i < 6; ++i) {
+        m_client.Track({i, "kr.epost", std::to_string(i), -1, false, {}}, [&](const TrackingReply& reply) {
+            EXPECT_EQ(reply.outcome, TrackingOutcome::Ok);
+            ++answered;
+        });
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return answered == 6; }));
+    EXPECT_EQ(m_server.TokenRequests(), 1);
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t1");
+    const QByteArray exchange = m_server.LastTokenRequest();
+    EXPECT_TRUE(exchange.startsWith("POST /oauth2/token ")) << exchange.toStdString();
+    EXPECT_TRUE(exchange.contains("application/x-www-form-urlencoded"));
+    EXPECT_TRUE(exchange.endsWith("grant_type=client_credentials&client_id=old+id&client_secret=s%26cret%3D1"));
+
+    m_clock.Advance(539);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.TokenRequests(), 1) << "kept while it is valid";
+    m_server.SetTokenAnswer({200, R"({"access_token":"t2","token_type":"bearer","expires_in":600})"});
+    m_clock.Advance(1);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.TokenRequests(), 2) << "renewed before it runs out";
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t2");
+
+    // A token refused before its time is renewed and the request sent once more.
+    m_server.SetAnswer("revoked", {401, Bytes(test::ErrorAnswer("UNAUTHENTICATED"))});
+    const int before = m_server.Requests();
+    EXPECT_EQ(Ask("revoked").outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.TokenRequests(), 3);
+    EXPECT_EQ(m_server.Requests(), before + 2) << "once with a new token, not more";
+    m_server.SetAnswer("revoked", {200, Bytes(kDelivered)});
+    m_server.SetTokenAnswer({200, R"({"access_token":"t3","token_type":"bearer","expires_in":600})"});
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_server.TokenRequests(), 4) << "a refused token is not sent again";
+    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t3");
+
+    m_server.SetTokenAnswer({401, R"({"error":"invalid_client"})"});
+    settings.clientSecret = "wrong";
+    m_client.SetSettings(settings);
+    const int sent = m_server.Requests();
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.TokenRequests(), 5) << "a new key, a new token";
+    EXPECT_EQ(m_server.Requests(), sent) << "no query without a token";
+
+    // The connection check waits for a token too, and says what the issuer said.
+    std::optional<TrackingReply> check;
+    m_client.CheckConnection([&](TrackingReply reply) { check = std::move(reply); });
+    ASSERT_TRUE(test::WaitUntil([&] { return check.has_value(); }));
+    EXPECT_EQ(check->outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(m_server.Requests(), sent);
+}
+
+TEST_F(QtTrackingClientTest, BacksOffAfterServerErrorsAndRateLimits) {
+    m_server.SetAnswer("500", {500, "oops"});
+    m_server.SetAnswer("429", {429, "", {{"Retry-After", "120"}}});
+    m_server.SetFallback({200, Bytes(kDelivered)});
+
+    EXPECT_EQ(Ask("500").outcome, TrackingOutcome::ServerError);
+    EXPECT_EQ(m_client.BackingOffUntil(), m_clock.Now() + 10);
+    m_client.SetSettings(m_client.CurrentSettings()); // the options applied again
+    EXPECT_EQ(m_client.BackingOffUntil(), m_clock.Now() + 10);
+    const int sent = m_server.Requests();
+    const TrackingReply held = Ask("1");
+    EXPECT_EQ(held.outcome, TrackingOutcome::BackingOff);
+    EXPECT_EQ(held.retryAfter, 10);
+    EXPECT_EQ(m_server.Requests(), sent) << "nothing sent while backing off";
+
+    m_clock.Advance(10);
+    const TrackingReply limited = Ask("429");
+    EXPECT_EQ(limited.outcome, TrackingOutcome::RateLimited);
+    EXPECT_EQ(limited.retryAfter, 120);
+    EXPECT_EQ(m_client.BackingOffUntil(), m_clock.Now() + 120) << "Retry-After honoured";
+    m_clock.Advance(120);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(m_client.BackingOffUntil(), 0) << "a success ends the back-off";
+}
+
+TEST_F(QtTrackingClientTest, GivesUpSlowLargeAndRedirectedAnswers) {
+    m_server.SetAnswer("slow", {200, Bytes(kDelivered), {}, 5000});
+    m_server.SetAnswer("never", {200, {}, {}, 0, true, true});
+    const QByteArray huge = "{\"data\":{\"track\":null},\"x\":\"" + QByteArray(qsizetype{5} * 1024 * 1024, 'x') + "\"}";
+    m_server.SetAnswer("huge", {200, huge});
+    m_server.SetAnswer("huge-unsized", {200, huge, {}, 0, false});
+    m_server.SetAnswer("file", {302, "", {{"Location", "file:///etc/passwd"}}});
+    m_server.SetAnswer("elsewhere", {307, "", {{"Location", "http://192.0.2.1/graphql"}}});
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(Ask("slow").outcome, TrackingOutcome::TimedOut);
+    EXPECT_EQ(Ask("never").outcome, TrackingOutcome::TimedOut);
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(Ask("huge").outcome, TrackingOutcome::Invalid);
+    EXPECT_EQ(Ask("huge-unsized").outcome, TrackingOutcome::Invalid);
+    EXPECT_EQ(Ask("file").outcome, TrackingOutcome::Invalid);
+    EXPECT_EQ(Ask("elsewhere").outcome, TrackingOutcome::Invalid);
+    EXPECT_EQ(m_client.InFlight(), 0);
+}
+
+TEST_F(QtTrackingClientTest, SendsAtMostFourAtOnceAndCancelsEveryOne) {
+    m_server.SetFallback({200, Bytes(kDelivered), {}, 40});
+    int answered = 0;
+    for (int i = 0; i < 12; ++i) {
+        m_client.Track(test::Query(i, std::to_string(i)), [&](const TrackingReply& reply) {
+            EXPECT_EQ(reply.outcome, TrackingOutcome::Ok);
+            ++answered;
+        });
+    }
+    EXPECT_LE(m_client.InFlight(), 4);
+    ASSERT_TRUE(test::WaitUntil([&] { return answered == 12; }));
+    EXPECT_EQ(m_server.MostAtOnce(), 4);
+
+    // CancelAll calls every request back, those waiting their turn too.
+    m_server.SetFallback({200, Bytes(kDelivered), {}, 0, true, true});
+    std::vector<TrackingOutcome> outcomes;
+    for (int i = 0; i < 6; ++i) {
+        m_client.Track(test::Query(i, std::to_string(i)),
+                       [&](const TrackingReply& reply) { outcomes.push_back(reply.outcome); });
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() == 12 + 4; }));
+    m_client.CancelAll();
+    ASSERT_TRUE(test::WaitUntil([&] { return outcomes.size() == 6; }));
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), TrackingOutcome::Cancelled), 6);
+}
+
+TEST_F(QtTrackingClientTest, OnlyHttpsOrLoopbackHttpAndOfflineWhenUnreachable) {
+    for (const char* url : {"https://apis.tracker.delivery/graphql", "http://127.8.9.10/graphql",
+                            "http://[::1]:4000/graphql", "http://localhost/graphql"}) {
+        EXPECT_TRUE(IsAllowedServiceUrl(QUrl(QString::fromLatin1(url)))) << url;
+    }
+    for (const char* url :
+         {"http://10.0.0.1/graphql", "file:///etc/passwd", "ftp://127.0.0.1/", "http://127.0.0.1.example.com/"}) {
+        EXPECT_FALSE(IsAllowedServiceUrl(QUrl(QString::fromLatin1(url)))) << url;
+    }
+
+    QtTrackingClient::Settings settings = m_client.CurrentSettings();
+    settings.endpoint = "http://example.com/graphql";
+    m_client.SetSettings(settings);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Invalid);
+
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    settings.endpoint = "http://127.0.0.1:" + std::to_string(closed.serverPort()) + "/graphql";
+    closed.close();
+    m_client.SetSettings(settings);
+    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Offline);
+    EXPECT_EQ(m_server.Requests(), 0);
+}
+
+// The settings' own trimming and URL host, which the core uses without Qt, agree with
+// Qt's over generated text.
+TEST(StatusSettingsTextTest, AgreesWithQtsTrimmingAndUrlHost) {
+    const std::u16string pieces[] = {u" ",      u"\t",     u"\n", u"\u3000", u"\u00A0",
+                                     u"\u2028", u"\u0085", u"a",  u"한",     u"\U0001F4E6"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string text;
+        for (unsigned n = random() % 7; n > 0; --n) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        const QString qt = QString::fromStdU16String(text);
+        EXPECT_EQ(TrimmedText(qt.toStdString()), qt.trimmed().toStdString());
+        EXPECT_EQ(SimplifiedText(qt.toStdString()), qt.simplified().toStdString());
+    }
+    const char* parts[][4] = {{"https://", "HTTP://", "", ""},
+                              {"", "id:secret@", "", ""},
+                              {"apis.tracker.delivery", "APIS.Tracker.Delivery", "127.0.0.1", "[::1]"},
+                              {"", ":8443", "/graphql", ":80/graphql?x=@y#z"}};
+    for (int i = 0; i < 256; ++i) {
+        const std::string url =
+            std::string(parts[0][i % 4]) + parts[1][i / 4 % 4] + parts[2][i / 16 % 4] + parts[3][i / 64];
+        EXPECT_EQ(UrlHost(url), QUrl(QString::fromStdString(url)).host().toStdString()) << url;
+    }
+}
+
+} // namespace
+} // namespace parcelo

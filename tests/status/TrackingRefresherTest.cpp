@@ -1,0 +1,264 @@
+#include "status/TrackingRefresher.h"
+
+#include "store/StoreTestSupport.h"
+#include "support/FakeClock.h"
+#include "support/FakeStatusServices.h"
+#include "support/ManualExecutor.h"
+#include "tracking/TrackingSamples.h"
+
+#include <gtest/gtest.h>
+
+namespace parcelo {
+namespace {
+
+// The end of a refresh as its callbacks told it.
+struct Outcome {
+    RefreshSummary summary;
+    std::u16string statusLine;
+    std::vector<NotificationItem> notifications;
+    std::vector<int64_t> changed;
+};
+
+TrackingReply Answer(int status, const std::string& body) {
+    return InterpretTrackingAnswer(status, body.data(), body.size());
+}
+
+class TrackingRefresherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        m_refresher.SetCarrierIds({"kr.cjlogistics", "", "kr.epost"});
+        TrackingRefresher::Callbacks callbacks;
+        callbacks.finished = [this](const RefreshSummary& summary, const std::u16string& line) {
+            m_outcome.summary = summary;
+            m_outcome.statusLine = line;
+            m_finished = true;
+        };
+        callbacks.notificationsReady = [this](const std::vector<NotificationItem>& items) {
+            m_outcome.notifications = items;
+        };
+        callbacks.shipmentChanged = [this](int64_t id) { m_outcome.changed.push_back(id); };
+        m_refresher.SetCallbacks(std::move(callbacks));
+    }
+
+    // Adds a shipment in delivery with courier 2 (kr.epost) and number `number`.
+    int64_t AddShipment(const std::string& number, const std::u16string& item, int courier = 2) {
+        Shipment shipment = test::MakeShipment(std::u16string(number.begin(), number.end()), 0, 0);
+        shipment.courierIndex = courier;
+        shipment.itemName = item;
+        EXPECT_TRUE(m_store.Add(shipment));
+        return shipment.id;
+    }
+
+    // `count` shipments numbered from `first`.
+    void AddShipments(int first, int count) {
+        for (int i = 0; i < count; ++i) {
+            AddShipment(std::to_string(first + i), u"물품");
+        }
+    }
+
+    // Each number's answer: a special one, else the page of its events the query asks
+    // for, as the service cuts it; a number without events is not found.
+    std::optional<TrackingReply> AnswerFor(const TrackingQuery& query) {
+        if (m_handler) {
+            return m_handler(query);
+        }
+        if (const auto found = m_special.find(query.trackingNumber); found != m_special.end()) {
+            return found->second;
+        }
+        const auto events = m_events.find(query.trackingNumber);
+        if (events == m_events.end()) {
+            return Answer(200, test::ErrorAnswer("NOT_FOUND"));
+        }
+        return Answer(200, test::PagedAnswer(events->second, query.before));
+    }
+
+    Outcome Refresh(bool force = false) {
+        m_outcome = {};
+        m_finished = false;
+        EXPECT_TRUE(m_refresher.Start(force));
+        EXPECT_FALSE(m_refresher.Start(force)) << "one at a time";
+        EXPECT_FALSE(m_finished) << "told later, never from inside Start";
+        m_executor.RunPending();
+        EXPECT_TRUE(m_finished);
+        EXPECT_FALSE(m_refresher.IsRunning());
+        return m_outcome;
+    }
+
+    test::TempFolder m_folder;
+    CTrackingDatabase m_store;
+    FakeClock m_clock{1'709'615'220};
+    ManualExecutor m_executor;
+    std::map<std::string, std::vector<nlohmann::json>> m_events;
+    std::map<std::string, std::optional<TrackingReply>> m_special;
+    test::FakeTrackingService::Handler m_handler;
+    test::FakeTrackingService m_service{m_executor, [this](const TrackingQuery& query) { return AnswerFor(query); }};
+    TrackingRefresher m_refresher{m_store, m_service, m_clock, m_executor};
+    Outcome m_outcome;
+    bool m_finished = false;
+};
+
+TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterChanges) {
+    const int64_t earphones = AddShipment("1001", u"무선 이어폰");
+    const int64_t book = AddShipment("1002", u"책 <b>굵게</b>");
+    const int64_t unknown = AddShipment("1003", u"모르는 번호");
+    const int64_t noCarrier = AddShipment("1004", u"택배사 없음", 1);
+    m_events["1001"] = {test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", "대전")};
+    m_events["1002"] = {test::EventNode("2024-03-04T10:00:00+09:00", "IN_TRANSIT", "옥천")};
+
+    Outcome first = Refresh();
+    EXPECT_EQ(first.summary.due, 3u);
+    EXPECT_EQ(first.summary.checked, 3u) << "not found counts as checked";
+    EXPECT_EQ(first.summary.changed, 2u);
+    EXPECT_TRUE(first.notifications.empty()) << "nothing on a first check";
+    std::map<int64_t, TrackingEvent> latest;
+    ASSERT_TRUE(m_store.LatestEvents(std::vector{earphones, book, unknown, noCarrier}, latest));
+    EXPECT_EQ(latest.size(), 2u);
+    EXPECT_EQ(m_store.LastCheck(unknown), m_clock.Now());
+    EXPECT_FALSE(m_store.LastCheck(noCarrier).has_value());
+
+    // Within the interval nothing is due; the user's refresh forces it.
+    EXPECT_EQ(Refresh().summary.due, 0u);
+    m_events["1001"].push_back(test::EventNode("2024-03-05T14:07:00+09:00", "OUT_FOR_DELIVERY", "서울강남"));
+    Outcome forced = Refresh(true);
+    EXPECT_EQ(forced.summary.due, 3u);
+    EXPECT_EQ(forced.summary.changed, 1u);
+    ASSERT_EQ(forced.notifications.size(), 1u);
+    EXPECT_EQ(forced.notifications[0].shipmentId, earphones);
+    EXPECT_EQ(forced.changed, std::vector<int64_t>{earphones});
+
+    // Three at once make one notification; the parcel that arrives is set done.
+    m_clock.Advance(3600);
+    m_events["1001"].push_back(test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울강남"));
+    m_events["1002"].push_back(test::EventNode("2024-03-05T11:00:00+09:00", "IN_TRANSIT", "부산"));
+    m_events["1003"] = {test::EventNode("2024-03-05T12:00:00+09:00", "INFORMATION_RECEIVED", "")};
+    Outcome grouped = Refresh();
+    EXPECT_EQ(grouped.summary.changed, 3u);
+    ASSERT_EQ(grouped.notifications.size(), 1u);
+    EXPECT_EQ(grouped.notifications[0].shipmentIds.size(), 3u);
+    EXPECT_EQ(m_store.Read(earphones)->status, Done);
+    EXPECT_EQ(m_store.Read(book)->status, InDelivery);
+}
+
+// Answers as the service's schema allows them: a long history over pages, errors and
+// bad answers of one shipment each, an unknown carrier id; and a refused key, which
+// stops the refresh.
+TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
+    const int64_t paged = AddShipment("2001", u"긴 이력");
+    const int64_t internal = AddShipment("2003", u"서버 오류");
+    const int64_t typo = AddShipment("2004", u"택배사 코드 오타", 0);
+    for (int i = 0; i < 45; ++i) {
+        const std::string hour = (i % 24 < 10 ? "0" : "") + std::to_string(i % 24);
+        m_events["2001"].push_back(test::EventNode("2024-03-0" + std::to_string(1 + i / 24) + "T" + hour + ":00:00Z",
+                                                   "IN_TRANSIT", "허브 " + std::to_string(i)));
+    }
+    m_events["2001"][7]["time"] = nullptr;
+    m_special["2003"] = Answer(200, test::ErrorAnswer("INTERNAL", "Internal error"));
+    m_special["2004"] = Answer(200, test::ErrorAnswer("NOT_FOUND", "Carrier not found"));
+    m_special["2007"] = Answer(400, test::ErrorAnswer("BAD_REQUEST"));
+    const int64_t refused = AddShipment("2007", u"거절");
+
+    const Outcome first = Refresh();
+    EXPECT_EQ(m_service.requests, 3 + 3) << "three pages of the long history";
+    EXPECT_EQ(first.summary.checked, 1u);
+    EXPECT_EQ(first.summary.failed, 3u);
+    EXPECT_EQ(first.summary.refusedCouriers.size(), 0u) << "one refused among good ones is that shipment's fault";
+    EXPECT_NE(first.statusLine.find(u"CARRIER01=kr.cjlogistics"), std::u16string::npos);
+    std::vector<TrackingEvent> events;
+    ASSERT_TRUE(m_store.Events(paged, events));
+    EXPECT_EQ(events.size(), 45u);
+    EXPECT_FALSE(events.back().time.has_value()) << "kept without its time";
+    std::map<int64_t, Instant> checks;
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    for (const int64_t failed : {internal, typo, refused}) {
+        EXPECT_EQ(checks.count(failed), 0u) << "a failed check is not a check";
+    }
+    std::map<int64_t, TrackingEvent> latest;
+    ASSERT_TRUE(m_store.LatestEvents(std::vector{paged}, latest));
+    EXPECT_EQ(latest[paged].location, "허브 44");
+
+    // A later check asks for the newest page only.
+    const int before = m_service.requests;
+    EXPECT_TRUE(Refresh(true).notifications.empty());
+    EXPECT_EQ(m_service.requests - before, 4);
+
+    // A refused key: nothing more is sent, nothing written, and the line says what to do.
+    m_handler = [](const TrackingQuery&) { return Answer(200, test::ErrorAnswer("UNAUTHENTICATED")); };
+    AddShipments(2100, 10);
+    const int sent = m_service.requests;
+    const Outcome keyRefused = Refresh(true);
+    EXPECT_TRUE(keyRefused.summary.keyRefused);
+    EXPECT_EQ(m_service.requests - sent, 4) << "only those already under way";
+    EXPECT_EQ(keyRefused.summary.checked, 0u);
+    EXPECT_NE(keyRefused.statusLine.find(u"키를 거부"), std::u16string::npos);
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    EXPECT_EQ(checks.size(), 1u);
+}
+
+// A rate limit stops the refresh: what is left waits for the next one. At most four
+// requests are under way at once.
+TEST_F(TrackingRefresherTest, ARateLimitLeavesTheRestForLater) {
+    AddShipments(3000, 10);
+    m_handler = [sent = 0](const TrackingQuery&) mutable {
+        return Answer(++sent == 1 ? 429 : 200, test::ErrorAnswer("NOT_FOUND"));
+    };
+    Outcome limited = Refresh();
+    EXPECT_EQ(limited.summary.failed, 1u);
+    EXPECT_EQ(limited.summary.checked, 3u) << "those already sent with it";
+    EXPECT_EQ(limited.summary.deferred, 6u);
+    EXPECT_EQ(m_service.requests, 4);
+    EXPECT_EQ(m_service.mostAtOnce, 4);
+
+    m_clock.Advance(120);
+    m_handler = nullptr;
+    Outcome later = Refresh();
+    EXPECT_EQ(later.summary.checked, 7u) << "the shipments not checked yet";
+    EXPECT_EQ(later.summary.failed + later.summary.deferred, 0u);
+}
+
+// A shipment deleted while its check is under way gets nothing; a store that cannot be
+// read is no success.
+TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing) {
+    const int64_t kept = AddShipment("6001", u"남는 것");
+    const int64_t deleted = AddShipment("6002", u"지울 것");
+    m_events["6001"] = {test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울")};
+    m_events["6002"] = m_events["6001"];
+    m_handler = [&](const TrackingQuery& query) {
+        if (query.trackingNumber == "6002") {
+            EXPECT_TRUE(m_store.Delete(deleted)); // the user deletes it meanwhile
+        }
+        return Answer(200, test::TrackAnswer(m_events[query.trackingNumber]));
+    };
+    Outcome outcome = Refresh();
+    EXPECT_EQ(outcome.summary.checked, 2u);
+    EXPECT_EQ(m_store.Read(kept)->status, Done);
+    EXPECT_FALSE(m_store.Read(deleted).has_value());
+    std::map<int64_t, Instant> checks;
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    EXPECT_EQ(checks.count(deleted), 0u);
+
+    m_store.Close();
+    EXPECT_TRUE(Refresh(true).summary.storeFailed);
+    EXPECT_EQ(m_service.requests, 2);
+}
+
+TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {
+    AddShipments(7000, 6);
+    m_special["7000"] = std::nullopt; // never answers
+    m_finished = false;
+    ASSERT_TRUE(m_refresher.Start());
+    m_executor.RunPending();
+    ASSERT_EQ(m_service.requests, 6);
+    m_refresher.Cancel();
+    EXPECT_TRUE(m_finished);
+    EXPECT_FALSE(m_refresher.IsRunning());
+    EXPECT_EQ(m_outcome.summary.checked, 5u);
+    EXPECT_EQ(m_outcome.summary.deferred, 1u);
+    m_executor.RunPending(); // the answer given up comes
+    std::map<int64_t, Instant> checks;
+    ASSERT_TRUE(m_store.LastChecks(checks));
+    EXPECT_EQ(checks.size(), 5u) << "no writes after the cancel";
+}
+
+} // namespace
+} // namespace parcelo
