@@ -11,10 +11,11 @@ set(PARCELO_SCREENSHOT_URL "" CACHE STRING
 if(TARGET parcelo)
     install(TARGETS parcelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# The tracking page and the status services, which the program loads from
-# ../lib/parcelo/plugins beside its own folder.
-if(TARGET parcelo_tracking_page)
-    install(TARGETS parcelo_tracking_page parcelo_status_services LIBRARY DESTINATION ${PARCELO_PLUGIN_INSTALL_DIR})
+# The tracking page's program, beside the program, and the status services, which the
+# program loads from ../lib/parcelo/plugins beside its own folder.
+if(TARGET parcelo-page)
+    install(TARGETS parcelo-page RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS parcelo_status_services LIBRARY DESTINATION ${PARCELO_PLUGIN_INSTALL_DIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/res/parcelo.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelo)

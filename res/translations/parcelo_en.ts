@@ -480,8 +480,12 @@ Exit codes: 0 success, 1 input refused (the reason on standard error), 2 wrong u
 <context>
     <name>HtmlDlg</name>
     <message>
-        <source>&lt;html&gt;&lt;body&gt;연결 중...&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;body&gt;Connecting...&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>배송 조회 페이지</source>
+        <translation>Tracking page</translation>
+    </message>
+    <message>
+        <source>연결 중...</source>
+        <translation>Connecting...</translation>
     </message>
 </context>
 <context>
@@ -988,6 +992,53 @@ The settings file cannot be written:
 %1
 
 Check that this file and its folder may be written and that the disk has free space, then press &quot;OK&quot; again. Press &quot;Cancel&quot; to close without changing the settings.</translation>
+    </message>
+</context>
+<context>
+    <name>PageProcess</name>
+    <message>
+        <source>비정상 종료</source>
+        <translation>crashed</translation>
+    </message>
+    <message>
+        <source>종료 코드 %1</source>
+        <translation>exit code %1</translation>
+    </message>
+    <message>
+        <source>배송 조회 페이지를 열 수 없습니다: 조회 화면 프로그램(%1)을 시작하지 못했습니다.
+
+Parcelo를 다시 설치하십시오.
+
+(%2)</source>
+        <translation>The tracking page cannot be opened: the tracking view program (%1) could not be started.
+
+Please reinstall Parcelo.
+
+(%2)</translation>
+    </message>
+    <message>
+        <source>배송 조회 페이지가 예기치 않게 닫혔습니다: 조회 화면 프로그램이 끝났습니다(%1).
+
+다시 열어 보십시오.</source>
+        <translation>The tracking page closed unexpectedly: the tracking view program ended (%1).
+
+Please open it again.</translation>
+    </message>
+    <message>
+        <source>배송 조회 페이지를 열 수 없습니다: 조회 화면 프로그램이 %1초 동안 응답하지 않아 닫았습니다.
+
+잠시 후 다시 열어 보십시오.</source>
+        <translation>The tracking page cannot be opened: the tracking view program did not answer for %1 seconds and was closed.
+
+Please open it again in a moment.</translation>
+    </message>
+    <message>
+        <source>배송 조회 페이지를 닫았습니다: 조회 화면 프로그램이 알 수 없는 응답을 보냈습니다.
+
+Parcelo를 다시 설치하십시오.</source>
+        <translation>The tracking page was closed: the tracking view program sent an answer that cannot be read.
+
+Please reinstall Parcelo.</translation>
     </message>
 </context>
 <context>
@@ -1671,18 +1722,14 @@ The current shipments are kept as %2.</translation>
     </message>
 </context>
 <context>
-    <name>TrackingPageFactory</name>
+    <name>TrackingPageWindow</name>
     <message>
-        <source>배송 조회 페이지를 열 수 없습니다: 조회 화면을 담은 파일을 읽지 못했습니다.
-
-Parcelo를 다시 설치하십시오.
-
-(%1)</source>
-        <translation>The tracking page cannot be opened: the file holding the tracking view could not be read.
-
-Please reinstall Parcelo.
-
-(%1)</translation>
+        <source>배송 조회</source>
+        <translation>Tracking</translation>
+    </message>
+    <message>
+        <source>배송 조회 페이지</source>
+        <translation>Tracking page</translation>
     </message>
 </context>
 </TS>

@@ -8,7 +8,7 @@
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "dialogs/TrackingPageFactory.h"
+#include "dialogs/HtmlDlg.h"
 #include "platform/DpiCache.h"
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
@@ -85,7 +85,7 @@ void CParceloApp::ConnectDialogs() {
     };
     actions.trackShipment = [frame](const QString& address, int courierIndex) {
         const Courier* courier = FindCourier(frame->Couriers(), courierIndex);
-        TrackingPageFactory::RunModal(frame, address.toStdU16String(), courier != nullptr ? courier->name : u"",
+        CHtmlDlg::RunModal(frame, address.toStdU16String(), courier != nullptr ? courier->name : u"",
                                       courier != nullptr ? courierIndex : -1);
     };
     actions.openInBrowser = [frame](const QString& address, int courierIndex) {

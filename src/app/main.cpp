@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     parcelo::FontWarmUp fonts; // while Qt and the window start
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
-    parcelo::InstallTranslations(application, true, parcelo::EnvironmentInterfaceLanguage());
+    // The web engine is parcelo-page's.
+    parcelo::InstallTranslations(application, false, parcelo::EnvironmentInterfaceLanguage());
 
     // One Parcelo per shipment store: a second start on the same data folder, by
     // whatever path, brings the running window forward and ends. The folder is the

@@ -1041,7 +1041,8 @@ void CHTMLListCtrl::DropMeasuringContext() {
 }
 
 // Start-up measuring: with PARCELO_REPORT_FIRST_PAINT set, the first paint that shows
-// items prints the resident memory to standard error and ends the program.
+// items prints the resident memory and the graphics libraries mapped to standard error
+// and ends the program.
 void CHTMLListCtrl::ReportFirstPaint() {
     static bool report = qEnvironmentVariableIsSet("PARCELO_REPORT_FIRST_PAINT");
     if (!report || GetItemCount() == 0) {
@@ -1057,7 +1058,20 @@ void CHTMLListCtrl::ReportFirstPaint() {
             }
         }
     }
-    std::fprintf(stderr, "parcelo-first-paint rss_kb=%ld\n", residentKilobytes);
+    // And which OpenGL and web-engine libraries the process has mapped by then.
+    QByteArray mapped;
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (maps.open(QIODevice::ReadOnly)) {
+        const QByteArray text = maps.readAll();
+        for (const char* name : {"libGL", "libEGL", "libgbm", "libgallium", "_dri.so", "libLLVM", "libQt6OpenGL",
+                                 "libQt6Quick", "libQt6WebEngine"}) {
+            if (text.contains(name)) {
+                mapped += (mapped.isEmpty() ? "" : ",") + QByteArray(name);
+            }
+        }
+    }
+    std::fprintf(stderr, "parcelo-first-paint rss_kb=%ld libs=%s\n", residentKilobytes,
+                 mapped.isEmpty() ? "-" : mapped.constData());
     std::fflush(stderr);
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -70,8 +70,6 @@ void PrepareHighDpiEnvironment() {
         qunsetenv("QT_USE_PHYSICAL_DPI");
         qputenv("QT_FONT_DPI", QByteArray::number(forced->y));
     }
-    // The tracking page's web view wants this before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 namespace {

@@ -50,8 +50,7 @@ ScreenDpi ReadScreenDpi();
 // pictures are drawn at the device pixel ratio. A resolution forced with
 // PARCELO_DPI turns Qt's scaling off instead and sizes Qt's fonts at it, so
 // that the program draws the device pixels of a screen of that resolution at a
-// ratio of 1. Also lets the web view share OpenGL contexts with the widgets as
-// it requires. Call before the QApplication is constructed.
+// ratio of 1. Call before the QApplication is constructed.
 void PrepareHighDpiEnvironment();
 
 class DpiCache {

@@ -1,11 +1,17 @@
 // The main() of the dialog tests: the shell tests' private profile and a fixed screen
-// resolution. The web engine is set up when the first tracking page opens.
+// resolution. The tracking page test runs the page's window in its own process too.
 #include "gui/ShellTestSupport.h"
+#ifdef PARCELO_TEST_WEB_ENGINE
+#include "page/HtmlViewCtrl.h"
+#endif
 
 #ifndef PARCELO_TEST_DPI
 #define PARCELO_TEST_DPI 96
 #endif
 
 int main(int argc, char** argv) {
+#ifdef PARCELO_TEST_WEB_ENGINE
+    parcelo::PrepareWebEngineEnvironment(); // the page's window runs in the test's process
+#endif
     return parcelo::test::RunShellTests(argc, argv, QT_STRINGIFY(PARCELO_TEST_DPI));
 }

@@ -1,17 +1,25 @@
 #include "dialogs/HtmlDlg.h"
 
+#include "page/PageProtocol.h"
+#include "page/TrackingPageWindow.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
 #include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -20,6 +28,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 using namespace parcelo;
 
@@ -82,113 +91,130 @@ QVariant RunScript(QWebEngineView& view, const QString& script) {
     return result;
 }
 
-// The dialog on screen as the user has it: its window active, the focus in the web view.
-void ShowActive(CHtmlDlg& dialog) {
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+// The page's window in the test's own process, as parcelo-page runs it, with what it
+// sends to the program.
+struct PageWindow {
+    std::vector<PageMessage> sent;
+    CTrackingPageWindow window{[this](const PageMessage& message) { sent.push_back(message); }, false};
+
+    void Open(const std::u16string& address) {
+        window.Handle({PageVerb::Open, {}, QString::fromStdU16String(address).toStdString()});
+        window.Handle({PageVerb::Show, {}, {}});
+    }
+    QWebEngineView& View() { return *window.View().View(); }
+    bool IsLoading() const {
+        for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
+            if (it->verb == PageVerb::Loading || it->verb == PageVerb::Loaded) {
+                return it->verb == PageVerb::Loading;
+            }
+        }
+        return false;
+    }
+    bool Sent(PageVerb verb, const std::string& text = {}) const {
+        return std::any_of(sent.begin(), sent.end(),
+                           [&](const PageMessage& m) { return m.verb == verb && m.text == text; });
+    }
+};
+
+// The result of `script` in the page of a dialog's parcelo-page, run for tests.
+QVariant RunScript(CHtmlDlg& dialog, const QString& script) {
+    QVariant result;
+    bool done = false;
+    const QMetaObject::Connection answer =
+        QObject::connect(&dialog.Page(), &CPageProcess::received, [&](const PageMessage& message) {
+            if (message.verb == PageVerb::Result) {
+                result = QJsonDocument::fromJson(QByteArray::fromStdString(message.text)).array().at(0).toVariant();
+                done = true;
+            }
+        });
+    dialog.Page().Send({PageVerb::Eval, {}, script.toStdString()});
+    WaitFor([&] { return done; }, 10000);
+    QObject::disconnect(answer);
+    return result;
 }
 
-// A key pressed where the focus is, as the user presses it.
-void PressKey(Qt::Key key) {
-    QTest::keyClick(QApplication::focusWidget(), key);
+// The state field and the process group of /proc/<pid>/stat.
+std::pair<QByteArray, qint64> ProcessState(const QString& pid) {
+    QFile stat("/proc/" + pid + "/stat");
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 2 ? std::pair{fields[0], fields[2].toLongLong()} : std::pair<QByteArray, qint64>{};
 }
 
-// The courier's page loads without a lasting wait cursor; the tools fit it and hand it to the browser.
-TEST(HtmlDlgTest, TheTrackingPageLoadsFitsAndGoesToTheBrowser) {
+bool IsAlive(const QString& pid) {
+    const QByteArray state = ProcessState(pid).first;
+    return !state.isEmpty() && state != "Z"; // a zombie is as good as gone
+}
+
+// The processes of a process group still alive.
+int ProcessesInGroup(qint64 group) {
+    int count = 0;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        if (entry.toLongLong() > 0 && ProcessState(entry).second == group && IsAlive(entry)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The window an X11 window is a child of.
+WId ParentOnX11(WId window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
+        x11->connection(), xcb_query_tree(x11->connection(), static_cast<xcb_window_t>(window)), nullptr);
+    const WId parent = tree != nullptr ? tree->parent : 0;
+    free(tree);
+    return parent;
+}
+
+// The dialog's page process runs scripts for the test.
+class PageTesting {
+public:
+    PageTesting() { qputenv("PARCELO_PAGE_TESTING", "1"); }
+    ~PageTesting() { qunsetenv("PARCELO_PAGE_TESTING"); }
+};
+
+// The page loads; shrink fits its 960 pixels to the view's width and turning it off again
+// shows it at the text size.
+TEST(TrackingPageWindowTest, ThePageLoadsAndShrinksToTheWidth) {
     LoopbackServer server(R"(<html><body style="margin:0"><div style="width:960px">배송 완료</div></body></html>)");
-    CHtmlDlg dialog;
-    dialog.SetAddress(server.Address("/track?no=1234"));
-    dialog.show();
-    QWebEngineView& view = *dialog.View().View();
-    ASSERT_TRUE(WaitFor([&] { return server.Requests().contains("/track?no=1234") && !dialog.IsLoading(); }));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    // Fit shrinks the 960 pixels of content to the view's width; twice turns it off again.
-    Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
-    EXPECT_TRUE(Tool(dialog, ID_TOOLS_FIT_SCREEN)->isChecked());
+    PageWindow page;
+    page.Open(server.Address("/track?no=1234"));
+    QWebEngineView& view = page.View();
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().contains("/track?no=1234") && page.Sent(PageVerb::Loaded); }));
+    EXPECT_FALSE(page.IsLoading());
+    page.window.Handle({PageVerb::Shrink, {1}, {}});
     const double fitted = static_cast<double>(view.width()) / 960;
     EXPECT_TRUE(WaitFor([&] { return std::abs(view.zoomFactor() - fitted) < 0.02; })) << view.zoomFactor();
-    Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
+    page.window.Handle({PageVerb::Shrink, {0}, {}});
     EXPECT_EQ(view.zoomFactor(), 1.0);
-
-    // The same address goes to the desktop's browser.
-    QTextBrowser browser; // any object with a QUrl slot will do
-    QList<QUrl> opened;
-    QObject::connect(&browser, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
-    QDesktopServices::setUrlHandler("http", &browser, "anchorClicked");
-    const auto unsetHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("http"); });
-    Tool(dialog, ID_TOOLS_OPEN_IN_BROWSER)->trigger();
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0].toString(), QString::fromStdU16String(dialog.Address()));
 }
 
-// OK and Escape alike stop the download and take back the wait cursor for good; F2, Menu and
-// Escape work while the web view has the focus.
-TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
-    LoopbackServer silent("", false);
-    for (const bool byEscape : {false, true}) {
-        CHtmlDlg dialog;
-        dialog.SetAddress(silent.Address("/slow"));
-        ShowActive(dialog);
-        ASSERT_TRUE(WaitFor([&] { return silent.Requests().contains("/slow") && dialog.IsLoading(); }));
-        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-        if (byEscape) {
-            QMenu& tools = *dialog.CommandBar().KeyMenu(CCommandBar::Key::Right);
-            for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Menu}) {
-                ASSERT_TRUE(dialog.View().View()->isAncestorOf(QApplication::focusWidget()));
-                PressKey(key);
-                EXPECT_TRUE(WaitFor([&] { return tools.isVisible(); }, 2000)) << key;
-                tools.hide();
-                dialog.View().View()->setFocus();
-            }
-            PressKey(Qt::Key_Escape);
-        } else {
-            dialog.OnOK();
-        }
-        EXPECT_EQ(dialog.result(), byEscape ? IDCANCEL : IDOK);
-        EXPECT_FALSE(dialog.IsLoading());
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(dialog.isVisible());
-        WaitFor([] { return false; }, 300); // the stopped page reports back later
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+// F2, Menu and Escape pressed in the page go to the program's dialog, not to the page.
+TEST(TrackingPageWindowTest, TheDialogsKeysGoToTheProgram) {
+    LoopbackServer server(R"(<html><body>keys</body></html>)");
+    PageWindow page;
+    page.Open(server.Address("/keys"));
+    page.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page.window));
+    ASSERT_TRUE(WaitFor([&] { return page.Sent(PageVerb::Loaded); }));
+    for (const auto& [key, name] :
+         {std::pair{Qt::Key_F2, "tools"}, {Qt::Key_Menu, "tools"}, {Qt::Key_Escape, "close"}}) {
+        page.sent.clear();
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(page.sent, (std::vector<PageMessage>{{PageVerb::Key, {}, name}})) << key;
     }
-}
-
-// Only http(s) addresses are opened; anything else is told, naming the courier's line, as plain text.
-TEST(HtmlDlgTest, AnAddressOtherThanHttpIsRefusedWithAMessageNamingTheCouriersLine) {
-    FakeMessageBoxService messages;
-    for (const char16_t* address : {u"file:///etc/passwd", u"data:text/html,<script>document.title='ran'</script>",
-                                    u"javascript:alert(1)", u"ftp://example.com/x", u"http://", u"택배 조회", u""}) {
-        messages.Clear();
-        CHtmlDlg dialog;
-        dialog.SetAddress(address);
-        dialog.SetCourier(u"<b>한진</b>", 2);
-        dialog.show();
-        EXPECT_FALSE(dialog.isVisible()) << QString::fromUtf16(address).toStdString();
-        EXPECT_EQ(dialog.View().View(), nullptr) << "nothing is loaded";
-        ASSERT_EQ(messages.Calls().size(), 1U);
-        const QString& text = messages.Calls()[0].text;
-        EXPECT_TRUE(text.contains("ID03") && text.contains("<b>한진</b>") && text.contains("parcelo.ini"))
-            << text.toStdString();
-        EXPECT_TRUE(text.contains(QString::fromUtf16(address)));
-        EXPECT_FALSE(Qt::mightBeRichText(text)) << "names from parcelo.ini are shown as written";
-    }
-    // Run modally, the dialog returns at once.
-    CHtmlDlg modal;
-    modal.SetAddress(u"file:///etc/passwd");
-    QTimer::singleShot(5000, &modal, [&] { modal.done(-1); });
-    EXPECT_EQ(modal.DoModal(), IDCANCEL);
-
-    LoopbackServer server("<html><body>ok</body></html>");
-    CHtmlDlg upperCase;
-    upperCase.SetAddress(QString::fromStdU16String(server.Address("/a")).replace("http:", "HTTP:").toStdU16String());
-    upperCase.show();
-    EXPECT_TRUE(WaitFor([&] { return server.Requests().contains("/a"); }));
+    page.sent.clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(page.sent.empty()) << "other keys are the page's";
 }
 
 // A page cannot lead the view to another program's scheme, a local file or a data: page.
-TEST(HtmlDlgTest, APageCannotLeadTheViewAwayFromTheWeb) {
+TEST(TrackingPageWindowTest, APageCannotLeadTheViewAwayFromTheWeb) {
     QTextBrowser launcher; // stands in for the program the scheme would start
     QList<QUrl> opened;
     QObject::connect(&launcher, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
@@ -197,11 +223,12 @@ TEST(HtmlDlgTest, APageCannotLeadTheViewAwayFromTheWeb) {
     LoopbackServer server(R"(<html><body style="margin:0"><a id="app" href="x-parcelo-test:launch"
         style="display:block;width:200px;height:50px">app</a><a id="next" href="/next">next</a>
         <p id="at">start</p></body></html>)");
-    CHtmlDlg dialog;
-    dialog.SetAddress(server.Address("/start"));
-    ShowActive(dialog);
-    QWebEngineView& view = *dialog.View().View();
-    ASSERT_TRUE(WaitFor([&] { return server.Requests().contains("/start") && !dialog.IsLoading(); }));
+    PageWindow page;
+    page.Open(server.Address("/start"));
+    page.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page.window));
+    QWebEngineView& view = page.View();
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().contains("/start") && page.Sent(PageVerb::Loaded); }));
     QList<QUrl> ended;
     QObject::connect(view.page(), &QWebEnginePage::loadingChanged, &view, [&](const QWebEngineLoadingInfo& info) {
         if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
@@ -229,13 +256,15 @@ TEST(HtmlDlgTest, APageCannotLeadTheViewAwayFromTheWeb) {
     EXPECT_EQ(view.url().path(), "/start");
     EXPECT_EQ(RunScript(view, "document.body.innerText").toString().left(3), "app") << "no error page";
     // Links within the web still work.
+    page.sent.clear();
     RunScript(view, "document.getElementById('next').click()");
-    EXPECT_TRUE(WaitFor([&] { return server.Requests().contains("/next") && !dialog.IsLoading(); }));
+    EXPECT_TRUE(WaitFor([&] { return server.Requests().contains("/next") && page.Sent(PageVerb::Loaded); }));
 }
 
 // A failed load shows the program's page: the address decoded, as text, never markup,
-// broken only after "/", "?" and "&"; and a retry link.
-TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
+// broken only after "/", "?" and "&"; and a retry link. It is drawn at the program's
+// scale, as the courier's page is.
+TEST(TrackingPageWindowTest, AFailedLoadShowsAKoreanPageWithARetryLinkAtTheProgramsScale) {
     quint16 port = 0;
     {
         LoopbackServer gone("");
@@ -243,13 +272,12 @@ TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
     }
     const QString address =
         QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%25&name=%ED%95%9C%EA%B8%80").arg(port);
-    CHtmlDlg dialog;
-    dialog.SetAddress(address.toStdU16String());
-    dialog.show();
-    QWebEngineView& view = *dialog.View().View();
+    PageWindow page;
+    page.window.Handle({PageVerb::Scale, {2000}, {}}); // the program draws at 192 dpi
+    page.Open(address.toStdU16String());
+    QWebEngineView& view = page.View();
     ASSERT_TRUE(
-        WaitFor([&] { return !dialog.IsLoading() && RunScript(view, "!!document.getElementById('retry')").toBool(); }));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        WaitFor([&] { return !page.IsLoading() && RunScript(view, "!!document.getElementById('retry')").toBool(); }));
     const QString body = RunScript(view, "document.body.innerText").toString();
     EXPECT_TRUE(body.contains("서버가 연결을 거부했습니다")) << body.toStdString();
     const QString decoded = QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%&name=한글").arg(port);
@@ -263,41 +291,202 @@ TEST(HtmlDlgTest, AFailedLoadShowsAKoreanPageWithARetryLink) {
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
         EXPECT_TRUE(QStringLiteral("/?&").contains(pieces[i].back())) << pieces[i].toStdString();
     }
+    const QString screenPixelsPerCssPixel =
+        "window.devicePixelRatio * (parseFloat(document.documentElement.style.zoom) || 1)";
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.0; }));
+    page.window.Handle({PageVerb::Zoom, {3}, {}});
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.5; }));
 
     LoopbackServer back("<html><body>다시 열림</body></html>", true, port);
     ASSERT_EQ(back.Port(), port);
     RunScript(view, "document.getElementById('retry').click()");
-    ASSERT_TRUE(WaitFor([&] { return back.Requests().size() == 1 && !dialog.IsLoading(); }));
+    ASSERT_TRUE(WaitFor([&] { return back.Requests().size() == 1 && !page.IsLoading(); }));
     EXPECT_TRUE(back.Requests()[0].startsWith("/track?no=")) << back.Requests()[0].toStdString();
     EXPECT_TRUE(WaitFor([&] { return RunScript(view, "document.body.innerText").toString() == "다시 열림"; }));
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.5; }));
 }
 
-const QString kScreenPixelsPerCssPixel =
-    "window.devicePixelRatio * (parseFloat(document.documentElement.style.zoom) || 1)";
-
-// At 192 dpi a CSS pixel of the page and of the connecting text takes two screen
-// pixels, whether the program draws them all or Qt scales its drawing by 2.
-TEST(HtmlDlgTest, PagesAreDrawnAtTheProgramsResolution) {
-    const QByteArray dpi = qgetenv("PARCELO_DPI");
-    qputenv("PARCELO_DPI", "192");
-    DpiCache::Reread();
-    LoopbackServer silent("", false);
-    LoopbackServer server("<html><body>배송중</body></html>");
-    for (const bool answered : {false, true}) {
+// The dialog shows its own "연결 중..." at once and the page from parcelo-page once it has
+// loaded, at the dialog's text size; the tools reach the page and the browser; and closing,
+// by OK or by Escape in the page, ends every process of the page's group.
+TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
+    PageTesting testing;
+    LoopbackServer server(R"(<html><body style="margin:0"><div style="width:960px">배송 완료</div></body></html>)");
+    for (const bool byEscape : {false, true}) {
         CHtmlDlg dialog;
-        dialog.SetAddress(answered ? server.Address("/track") : silent.Address("/track"));
+        dialog.SetAddress(server.Address("/track?no=1234"));
+        WId pageWindow = 0;
+        QObject::connect(&dialog.Page(), &CPageProcess::received, [&](const PageMessage& message) {
+            if (message.verb == PageVerb::Ready) {
+                pageWindow = static_cast<WId>(message.numbers[0]);
+            }
+        });
         dialog.show();
-        QWebEngineView& view = *dialog.View().View();
-        ASSERT_TRUE(WaitFor(
-            [&] { return (answered ? server : silent).Requests().size() == 1 && dialog.IsLoading() == !answered; }));
-        const QString expected = answered ? "배송중" : "연결 중...";
-        ASSERT_TRUE(WaitFor([&] { return RunScript(view, "document.body.innerText").toString() == expected; }));
-        EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.0; }));
+        ASSERT_NE(dialog.ConnectingLabel(), nullptr);
+        EXPECT_TRUE(dialog.ConnectingLabel()->isVisible());
+        EXPECT_EQ(dialog.ConnectingLabel()->text(), "연결 중...");
+        EXPECT_EQ(dialog.ConnectingLabel()->geometry(), dialog.ClientRect());
+        const qint64 group = dialog.Page().ProcessId();
+        ASSERT_GT(group, 0);
+        ASSERT_TRUE(WaitFor([&] { return dialog.IsPageShown(); }));
+        EXPECT_TRUE(server.Requests().contains("/track?no=1234"));
+        EXPECT_FALSE(dialog.IsLoading());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(RunScript(dialog, "location.pathname + location.search").toString(), "/track?no=1234");
+        EXPECT_EQ(RunScript(dialog, "window.innerWidth").toInt(), dialog.ClientRect().width())
+            << "the page covers the client area";
+        if (QGuiApplication::platformName() == "xcb") {
+            // On X11 the page's window is a child window of the dialog, over its client area.
+            ASSERT_NE(dialog.PageContainer(), nullptr);
+            EXPECT_TRUE(dialog.PageContainer()->isVisible());
+            EXPECT_EQ(dialog.PageContainer()->geometry(), dialog.ClientRect());
+            EXPECT_EQ(ParentOnX11(pageWindow), dialog.winId());
+        }
+
+        // The text size and the fit go to the page.
         Tool(dialog, ID_TOOLS_TEXT_LARGER)->trigger();
-        EXPECT_TRUE(WaitFor([&] { return RunScript(view, kScreenPixelsPerCssPixel).toDouble() == 2.5; }));
+        EXPECT_TRUE(Tool(dialog, ID_TOOLS_TEXT_LARGER)->isChecked());
+        EXPECT_TRUE(WaitFor([&] { return RunScript(dialog, "window.devicePixelRatio").toDouble() == 1.25; }));
+        Tool(dialog, ID_TOOLS_FIT_SCREEN)->trigger();
+        EXPECT_TRUE(Tool(dialog, ID_TOOLS_FIT_SCREEN)->isChecked());
+        EXPECT_TRUE(WaitFor([&] { return std::abs(RunScript(dialog, "window.innerWidth").toInt() - 960) < 20; }));
+
+        if (byEscape) {
+            // F2 in the page opens the dialog's tools; Escape there closes the dialog.
+            QMenu& tools = *dialog.CommandBar().KeyMenu(CCommandBar::Key::Right);
+            dialog.Page().Send({PageVerb::Press, {}, "tools"});
+            EXPECT_TRUE(WaitFor([&] { return tools.isVisible(); }, 5000));
+            tools.hide();
+            dialog.Page().Send({PageVerb::Press, {}, "close"});
+            EXPECT_TRUE(WaitFor([&] { return !dialog.isVisible(); }, 5000));
+        } else {
+            // The same address goes to the desktop's browser.
+            QTextBrowser browser; // any object with a QUrl slot will do
+            QList<QUrl> opened;
+            QObject::connect(&browser, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
+            QDesktopServices::setUrlHandler("http", &browser, "anchorClicked");
+            const auto unsetHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("http"); });
+            Tool(dialog, ID_TOOLS_OPEN_IN_BROWSER)->trigger();
+            ASSERT_EQ(opened.size(), 1);
+            EXPECT_EQ(opened[0].toString(), QString::fromStdU16String(dialog.Address()));
+            dialog.OnOK();
+        }
+        EXPECT_EQ(dialog.result(), byEscape ? IDCANCEL : IDOK);
+        EXPECT_FALSE(dialog.Page().IsRunning());
+        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000)) << "the web engine's helpers go too";
     }
-    qputenv("PARCELO_DPI", dpi);
-    DpiCache::Reread();
+}
+
+// OK and Escape alike stop the download, take back the wait cursor for good and end the page.
+TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
+    LoopbackServer silent("", false);
+    for (const bool byEscape : {false, true}) {
+        CHtmlDlg dialog;
+        dialog.SetAddress(silent.Address("/slow"));
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(WaitFor([&] { return silent.Requests().contains("/slow") && dialog.IsLoading(); }));
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(dialog.IsPageShown()) << "the dialog's own text stands while the page loads";
+        const qint64 group = dialog.Page().ProcessId();
+        if (byEscape) {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        } else {
+            dialog.OnOK();
+        }
+        EXPECT_EQ(dialog.result(), byEscape ? IDCANCEL : IDOK);
+        EXPECT_FALSE(dialog.IsLoading());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(dialog.isVisible());
+        // Killed processes take a moment to go.
+        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000));
+        WaitFor([] { return false; }, 300);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+}
+
+// A page process that does not start, dies, never says it is ready or says what it should
+// not is ended with all it started, and the user is told what happened.
+TEST(HtmlDlgTest, APageProcessThatFailsIsEndedAndTold) {
+    QTemporaryDir scratch;
+    const auto script = [&](const QString& name, const QByteArray& body) {
+        QFile file(scratch.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return file.fileName();
+    };
+    const QByteArray pidFile = scratch.filePath("helper.pid").toUtf8();
+    const QByteArray helper = "sleep 60 & echo $! > " + pidFile + "; ";
+    const struct {
+        QString program;
+        QString told;
+    } cases[] = {
+        {scratch.filePath("missing"), "시작하지 못했습니다"},
+        {script("dies", helper + "exit 3"), "종료 코드 3"},
+        {script("silent", helper + "wait"), "응답하지 않아"},
+        {script("chatter", helper + "echo ready 5; echo hello; wait"), "알 수 없는 응답"},
+        {script("binary", helper + "printf 'ready 5\\n\\001\\n'; wait"), "알 수 없는 응답"},
+        {script("long", helper + "echo ready 5; head -c 5000 /dev/zero | tr '\\0' a; wait"), "알 수 없는 응답"},
+        {script("twice", helper + "echo ready 5; echo ready 5; wait"), "알 수 없는 응답"},
+    };
+    LoopbackServer server("<html><body>ok</body></html>");
+    FakeMessageBoxService messages;
+    for (const auto& [program, told] : cases) {
+        QFile::remove(pidFile);
+        messages.Clear();
+        qputenv("PARCELO_PAGE_PROGRAM", program.toUtf8());
+        CHtmlDlg dialog;
+        dialog.SetAddress(server.Address("/x"));
+        dialog.SetAnswerTimeout(1500);
+        QTimer::singleShot(15000, &dialog, [&] { dialog.done(-1); });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL) << program.toStdString();
+        ASSERT_EQ(messages.Calls().size(), 1U) << program.toStdString();
+        EXPECT_TRUE(messages.Calls()[0].text.contains(told)) << messages.Calls()[0].text.toStdString();
+        EXPECT_TRUE(messages.Calls()[0].text.contains("배송 조회 페이지"));
+        EXPECT_FALSE(dialog.Page().IsRunning());
+        QFile pid(pidFile);
+        if (pid.open(QIODevice::ReadOnly)) {
+            const QString helperPid = QString::fromLatin1(pid.readAll().trimmed());
+            EXPECT_TRUE(WaitFor([&] { return !IsAlive(helperPid); }, 2000))
+                << "the page's helper is gone: " << program.toStdString();
+        }
+    }
+    qunsetenv("PARCELO_PAGE_PROGRAM");
+}
+
+// Only http(s) addresses are opened; anything else is told, naming the courier's line, as plain text.
+TEST(HtmlDlgTest, AnAddressOtherThanHttpIsRefusedWithAMessageNamingTheCouriersLine) {
+    FakeMessageBoxService messages;
+    for (const char16_t* address : {u"file:///etc/passwd", u"data:text/html,<script>document.title='ran'</script>",
+                                    u"javascript:alert(1)", u"ftp://example.com/x", u"http://", u"택배 조회", u""}) {
+        messages.Clear();
+        CHtmlDlg dialog;
+        dialog.SetAddress(address);
+        dialog.SetCourier(u"<b>한진</b>", 2);
+        dialog.show();
+        EXPECT_FALSE(dialog.isVisible()) << QString::fromUtf16(address).toStdString();
+        EXPECT_FALSE(dialog.Page().IsRunning()) << "no page is started";
+        ASSERT_EQ(messages.Calls().size(), 1U);
+        const QString& text = messages.Calls()[0].text;
+        EXPECT_TRUE(text.contains("ID03") && text.contains("<b>한진</b>") && text.contains("parcelo.ini"))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf16(address)));
+        EXPECT_FALSE(Qt::mightBeRichText(text)) << "names from parcelo.ini are shown as written";
+    }
+    // Run modally, the dialog returns at once; without a known courier the message names none.
+    messages.Clear();
+    CHtmlDlg::RunModal(nullptr, u"file:///etc/passwd", u"", -1);
+    ASSERT_EQ(messages.Calls().size(), 1U);
+    EXPECT_FALSE(messages.Calls()[0].text.contains("ID"));
+
+    LoopbackServer server("<html><body>ok</body></html>");
+    CHtmlDlg upperCase;
+    upperCase.SetAddress(QString::fromStdU16String(server.Address("/a")).replace("http:", "HTTP:").toStdU16String());
+    upperCase.show();
+    EXPECT_TRUE(WaitFor([&] { return server.Requests().contains("/a"); }));
 }
 
 } // namespace

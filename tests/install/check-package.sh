@@ -38,11 +38,11 @@ cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$output_dir" >"$scratch
 field() { dpkg-deb --field "$package" "$1"; }
 [ "$(field Package)" = parcelo ] || fail "the package is called $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "the package version is $(field Version), not $version"
-# Each shared library the program or its plugins load must come from a package it depends on.
+# Each shared library the program, its page or its plugin load must come from a package it depends on.
 # Every command's output is read whole before it is searched: a reader that stops
 # at the first match would kill the writer with SIGPIPE, which pipefail reports.
 depends=$(field Depends)
-headers=$(objdump -p "$program" "$build_dir/lib/parcelo/tracking-page.so" "$build_dir/lib/parcelo/status-services.so")
+headers=$(objdump -p "$program" "$(dirname "$program")/parcelo-page" "$build_dir/lib/parcelo/status-services.so")
 library_cache=$(ldconfig -p)
 for soname in $(awk '$1 == "NEEDED" { print $2 }' <<<"$headers" | sort -u); do
     library=$(awk -v name="$soname" '$1 == name { print $NF; exit }' <<<"$library_cache")
@@ -51,8 +51,7 @@ for soname in $(awk '$1 == "NEEDED" { print $2 }' <<<"$headers" | sort -u); do
         fail "no installed package owns $library"
     owner=${owners%%$'\n'*}
     owner=${owner%%:*}
-    # The package name ends at a blank before its version, or at the comma of a
-    # dependency without one.
+    # An entry with a version ("libc6 (>= 2.35)") or without one ("libxcb1").
     [[ ", $depends," == *", $owner "* || ", $depends," == *", $owner,"* ]] ||
         fail "Depends lacks $owner (for $soname): $depends"
 done

@@ -23,19 +23,24 @@ fail() {
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
 [ -n "$version" ] || fail "no CPACK_PACKAGE_VERSION in $build_dir/CPackConfig.cmake"
 
-# The tracking page and the status services are plugins beside the program: the
-# program itself does not load the web engine, the network or the secret store, and
-# everything of the program a plugin uses, the program exports. Every output is read
-# whole before it is searched.
+# The tracking page is a program of its own beside the program, the only one that
+# links the web engine; the status services are a plugin: the program itself does not
+# load the web engine, the network or the secret store, and everything of the program
+# the plugin uses, the program exports. Every output is read whole before it is searched.
 check_plugins() { # <program> <plugin folder>
     local program=$1 folder=$2
-    local headers
+    local headers page_headers
     headers=$(objdump -p "$program")
     [[ "$headers" != *WebEngine* ]] || fail "$program links the web engine"
+    local page
+    page="$(dirname "$program")/parcelo-page"
+    [ -x "$page" ] || fail "no tracking page program at $page"
+    page_headers=$(objdump -p "$page")
+    [[ "$page_headers" == *WebEngine* ]] || fail "$page does not link the web engine"
     [[ "$headers" != *Qt6Network* && "$headers" != *keychain* ]] || fail "$program links the network or the secret store"
     local exported plugin needed missing
     exported=$(nm -D --defined-only "$program" | awk '{ print $3 }' | sort -u)
-    for plugin in "$folder/tracking-page.so" "$folder/status-services.so"; do
+    for plugin in "$folder/status-services.so"; do
         [ -f "$plugin" ] || fail "no plugin at $plugin"
         needed=$(nm -D --undefined-only "$plugin" | awk '$2 ~ /parcelo/ { print $2 }' | sort -u)
         [ -n "$needed" ] || fail "$plugin uses nothing of the program: is it linked with its own copy?"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/DpiCache.h"
-
 #include <QPointer>
 #include <QRect>
 #include <QWebEngineView>
@@ -21,18 +19,18 @@ inline constexpr int NM_BEFORENAVIGATE = 1133;   // a page starts loading
 inline constexpr int NM_DOCUMENTCOMPLETE = 1134; // a page has finished loading, or failed
 
 // Web engine set-up: Chromium refuses to run as root with its sandbox, so the
-// sandbox is turned off then. Call before the first web view is made; Create
-// calls it, so the web engine starts only when a tracking page opens. (The
-// application attribute the web view needs is set by PrepareHighDpiEnvironment.)
+// sandbox is turned off then; and the web view's contexts share OpenGL resources with
+// the window's, as Qt wants it known before the application object exists. Call
+// before the QApplication is made.
 void PrepareWebEngineEnvironment();
 
 // The HTML view of the tracking page: a web view owned by this wrapper, made
 // only when Create is called. It opens only http and https addresses and never
 // lets a page lead it elsewhere (TrackingWebPage). A page that cannot be
 // fetched is replaced by a Korean page naming the address and the failure, with
-// a "다시 시도" link that loads the address again. Pages are drawn at the
-// program's resolution, like everything else it draws: twice the size at 192
-// dpi. Text size runs on a scale from 0 (smallest) to 4 (largest); shrink makes
+// a "다시 시도" link that loads the address again. Pages are drawn at the scale
+// of the program's window (SetScale: 2 when it draws twice the size, at 192 dpi),
+// whatever scale Qt gives the view itself. Text size runs on a scale from 0 (smallest) to 4 (largest); shrink makes
 // a page wider than the view fit its width.
 class CHtmlViewCtrl {
 public:
@@ -61,13 +59,17 @@ public:
     bool SetZoomLevel(int level);
     // Fits pages wider than the view to its width, or shows them at the text size. False without a view.
     bool EnableShrink(bool enable);
+    // Screen pixels per 96-dpi pixel of the program's window (clamped to 0.1..10).
+    void SetScale(double scale);
 
     int ZoomLevel() const { return m_zoomLevel; }
     bool IsShrinkEnabled() const { return m_shrink; }
     // The zoom factor of a text size at 96 dpi; level 2 is the view's own 1.0.
     static double ZoomFactorForLevel(int level);
-    // The zoom factor the view gets: that of the text size, at the screen's resolution.
-    double ZoomFactor();
+    // Screen pixels per CSS pixel: the text size's factor at the program's scale.
+    double ScreenScale() const;
+    // The zoom factor the view gets: the screen scale over the pixel ratio Qt gives the view.
+    double ZoomFactor() const;
 
 private:
     void OnLoadStarted();
@@ -87,7 +89,7 @@ private:
     int m_zoomLevel = 2;
     bool m_shrink = false;
     bool m_stopped = false; // Stop was called since the last load started
-    DpiCache m_dpi;
+    double m_scale = 1.0;
 };
 
 } // namespace parcelo

@@ -1,6 +1,6 @@
-#include "dialogs/HtmlViewCtrl.h"
+#include "page/HtmlViewCtrl.h"
 
-#include "dialogs/TrackingWebPage.h"
+#include "page/TrackingWebPage.h"
 #include "platform/QtMenuBuilder.h"
 
 #include <QCoreApplication>
@@ -23,7 +23,8 @@ constexpr std::array<double, 5> kZoomFactors = {0.6, 0.8, 1.0, 1.25, 1.5};
 constexpr double kSmallestFactor = 0.25; // the web engine's own limits
 constexpr double kLargestFactor = 5.0;
 constexpr int kNormalLevel = 2;
-constexpr int kBaseDpi = 96;
+constexpr double kSmallestScale = 0.1;
+constexpr double kLargestScale = 10.0;
 constexpr int kFitAttempts = 10;
 constexpr int kFitRetryMs = 50;
 constexpr double kFactorTolerance = 0.03;
@@ -169,6 +170,7 @@ QString LoadErrorPage(const QWebEngineLoadingInfo& info) {
 } // namespace
 
 void PrepareWebEngineEnvironment() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
@@ -180,7 +182,6 @@ CHtmlViewCtrl::~CHtmlViewCtrl() {
 }
 
 bool CHtmlViewCtrl::Create(QWidget* parent, const QRect& rect) {
-    PrepareWebEngineEnvironment();
     m_view = new QWebEngineView(parent);
     m_page = new TrackingWebPage(m_view);
     // A failed load shows the program's own page, in Korean, instead of the engine's.
@@ -258,13 +259,20 @@ double CHtmlViewCtrl::ZoomFactorForLevel(int level) {
     return kZoomFactors[static_cast<std::size_t>(level)];
 }
 
-double CHtmlViewCtrl::ZoomFactor() {
-    // The rest of the program draws at the screen's resolution, a 96-dpi pixel
-    // being dpi / 96 device pixels; the page follows suit. Qt's own scaling
-    // already gives it the device pixel ratio.
-    const int dpi = m_dpi.DpiY();
-    const double resolution = dpi > 0 ? static_cast<double>(dpi) / kBaseDpi / m_dpi.Ratio() : 1.0;
-    return std::clamp(ZoomFactorForLevel(m_zoomLevel) * resolution, kSmallestFactor, kLargestFactor);
+void CHtmlViewCtrl::SetScale(double scale) {
+    m_scale = std::clamp(scale, kSmallestScale, kLargestScale);
+    ApplyZoom();
+}
+
+double CHtmlViewCtrl::ScreenScale() const {
+    return ZoomFactorForLevel(m_zoomLevel) * m_scale;
+}
+
+double CHtmlViewCtrl::ZoomFactor() const {
+    // The program's window draws a 96-dpi pixel as m_scale screen pixels; Qt already
+    // draws each of the view's pixels as devicePixelRatio screen pixels.
+    const double ratio = m_view != nullptr ? m_view->devicePixelRatioF() : 1.0;
+    return std::clamp(ScreenScale() / (ratio > 0 ? ratio : 1.0), kSmallestFactor, kLargestFactor);
 }
 
 void CHtmlViewCtrl::ApplyZoom() {
@@ -273,7 +281,7 @@ void CHtmlViewCtrl::ApplyZoom() {
     }
     const double textFactor = ZoomFactor();
     m_view->setZoomFactor(textFactor);
-    m_page->runJavaScript(QString::fromLatin1(kOwnPageRescale).arg(OwnPageScale()), QWebEngineScript::ApplicationWorld);
+    m_page->runJavaScript(QString::fromLatin1(kOwnPageRescale).arg(ScreenScale()), QWebEngineScript::ApplicationWorld);
     if (m_shrink) {
         FitToWidth(m_view, textFactor, kFitAttempts);
     }
@@ -314,12 +322,7 @@ void CHtmlViewCtrl::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
 }
 
 void CHtmlViewCtrl::ShowOwnPage(const QString& html) {
-    m_page->ShowOwnHtml(ScaledOwnPage(html, OwnPageScale()));
-}
-
-double CHtmlViewCtrl::OwnPageScale() {
-    // Device pixels to a CSS pixel, as the page's script divides by the window's devicePixelRatio.
-    return ZoomFactor() * m_dpi.Ratio();
+    m_page->ShowOwnHtml(ScaledOwnPage(html, ScreenScale()));
 }
 
 void CHtmlViewCtrl::Notify(int code) const {

@@ -1,4 +1,4 @@
-#include "dialogs/TrackingWebPage.h"
+#include "page/TrackingWebPage.h"
 
 namespace parcelo {
 namespace {

@@ -1,4 +1,4 @@
-// Linked into the tracking page tests when they are built with AddressSanitizer, and
+// Linked into parcelo-page and the tracking page tests when they are built with AddressSanitizer, and
 // only there: the web engine's own faults are not the program's, and this keeps
 // them from failing the test while every other report still does.
 
