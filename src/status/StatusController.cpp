@@ -49,7 +49,7 @@ void StatusController::SetKey(const std::string& clientId, const std::string& cl
         m_keyRefused = false;
     }
     ApplyClientSettings();
-    if (!clientSecret.empty() && m_statusLine == MissingKeyLine()) {
+    if (!clientSecret.empty() && m_askingForKey) {
         // What waited for the key goes now.
         SetStatusLine({});
         RefreshDue();
@@ -143,8 +143,9 @@ bool StatusController::Start(bool force) {
     }
     if (m_settings.NeedsKey() && m_key.ClientSecret().empty()) {
         // Every request would be refused: nothing is sent until a key is entered.
-        if (const std::u16string missing = MissingKeyLine(); m_statusLine != missing) {
-            SetStatusLine(missing);
+        if (!m_askingForKey) {
+            SetStatusLine(MissingKeyLine());
+            m_askingForKey = true;
         }
         return false;
     }
@@ -217,6 +218,7 @@ void StatusController::ShowNotifications(const std::vector<NotificationItem>& it
 
 void StatusController::SetStatusLine(const std::u16string& line) {
     m_statusLine = line;
+    m_askingForKey = false;
     if (m_callbacks.statusLineChanged) {
         m_callbacks.statusLineChanged(m_statusLine);
     }

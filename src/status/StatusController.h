@@ -110,6 +110,7 @@ private:
     std::u16string m_statusLine;
     std::u16string m_keyRefusal; // for the next opening of the options
     bool m_keyRefused = false;   // by the last refresh, with the key in use now
+    bool m_askingForKey = false; // the status line asks for the secret the service wants
 };
 
 } // namespace parcelo

@@ -53,7 +53,7 @@ constexpr int kChannelTolerance = 48;                    // per red, green or bl
 constexpr double kDifferingShare = 0.0003;               // of all pixels: about 90, fewer than one changed word
 constexpr double kHalvedDifferingShare = 0.006;          // text drawn at twice the size and halved: about 1,150
 constexpr int kCrispBlocks = 2000;                       // of the 2 x 2 blocks of the picture at scale 2
-constexpr char kShotAtScale[] = "PARCELO_SHOT_AT_SCALE"; // set in the process that shoots at scale 2
+constexpr char kShotAtScale[] = "PARCELO_SHOT_AT_SCALE"; // the scale of the process that shoots, "2"
 
 // The pixels of `shot` whose colour is further than the tolerance from the
 // reference's, or from every reference pixel up to `reach` pixels away, marked
@@ -316,7 +316,8 @@ TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
 // leave every aligned 2 x 2 block of one colour.
 TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
     // The process that shoots is given the scale, so that it can be run by hand
-    // at others too (on X11 or Wayland), writing main-window@<scale>x.png.
+    // at others too (on X11 or Wayland, with PARCELO_TEST_AT_DESKTOP_SCALE=1),
+    // writing main-window@<scale>x.png.
     if (qEnvironmentVariableIsSet(kShotAtScale)) {
         const QString scale = qEnvironmentVariable(kShotAtScale);
         FakeMessageBoxService messages;
@@ -333,6 +334,7 @@ TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(kShotAtScale, "2");
+    environment.insert("PARCELO_TEST_AT_DESKTOP_SCALE", "1");
     environment.insert("QT_SCALE_FACTOR", "2");
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -371,7 +373,5 @@ TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
 int main(int argc, char** argv) {
     setenv("TZ", "KST-9", 1); // the order dates shown depend on the zone
     setenv("FONTCONFIG_FILE", PARCELO_SOURCE_DIR "/tests/gui/reference/fonts.conf", 1);
-    // At a desktop scale no resolution is forced, so that Qt scales.
-    const bool atScale = qEnvironmentVariableIsSet(parcelo::test::kShotAtScale);
-    return parcelo::test::RunShellTests(argc, argv, atScale ? nullptr : "96");
+    return parcelo::test::RunShellTests(argc, argv, "96");
 }

@@ -17,6 +17,7 @@ struct Outcome {
     std::u16string statusLine;
     std::vector<NotificationItem> notifications;
     std::vector<int64_t> changed;
+    bool finished = false;
 };
 
 TrackingReply Answer(int status, const std::string& body) {
@@ -32,7 +33,7 @@ protected:
         callbacks.finished = [this](const RefreshSummary& summary, const std::u16string& line) {
             m_outcome.summary = summary;
             m_outcome.statusLine = line;
-            m_finished = true;
+            m_outcome.finished = true;
         };
         callbacks.notificationsReady = [this](const std::vector<NotificationItem>& items) {
             m_outcome.notifications = items;
@@ -75,12 +76,11 @@ protected:
 
     Outcome Refresh(bool force = false) {
         m_outcome = {};
-        m_finished = false;
         EXPECT_TRUE(m_refresher.Start(force));
         EXPECT_FALSE(m_refresher.Start(force)) << "one at a time";
-        EXPECT_FALSE(m_finished) << "told later, never from inside Start";
+        EXPECT_FALSE(m_outcome.finished) << "told later, never from inside Start";
         m_executor.RunPending();
-        EXPECT_TRUE(m_finished);
+        EXPECT_TRUE(m_outcome.finished);
         EXPECT_FALSE(m_refresher.IsRunning());
         return m_outcome;
     }
@@ -95,7 +95,6 @@ protected:
     test::FakeTrackingService m_service{m_executor, [this](const TrackingQuery& query) { return AnswerFor(query); }};
     TrackingRefresher m_refresher{m_store, m_service, m_clock, m_executor};
     Outcome m_outcome;
-    bool m_finished = false;
 };
 
 TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterChanges) {
@@ -245,12 +244,11 @@ TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing
 TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {
     AddShipments(7000, 6);
     m_special["7000"] = std::nullopt; // never answers
-    m_finished = false;
     ASSERT_TRUE(m_refresher.Start());
     m_executor.RunPending();
     ASSERT_EQ(m_service.requests, 6);
     m_refresher.Cancel();
-    EXPECT_TRUE(m_finished);
+    EXPECT_TRUE(m_outcome.finished);
     EXPECT_FALSE(m_refresher.IsRunning());
     EXPECT_EQ(m_outcome.summary.checked, 5u);
     EXPECT_EQ(m_outcome.summary.deferred, 1u);
