@@ -11,6 +11,7 @@
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
 #include "platform/QtText.h"
+#include "platform/Translation.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
 #include "store/StoreErrorText.h"
@@ -104,7 +105,8 @@ int Refuse(const QString& message) {
 }
 
 int Misuse(const QString& message) {
-    Print(stderr, QStringLiteral("parcelo: ") + message + QStringLiteral("\n'parcelo --help'를 참고하십시오.\n"));
+    Print(stderr, QStringLiteral("parcelo: ") + message +
+                      QCoreApplication::translate("CommandLine", "\n'parcelo --help'를 참고하십시오.\n"));
     return CommandLine::BadUsage;
 }
 
@@ -137,7 +139,7 @@ public:
         if (m_store.MountVolume(kProgramVolume) && m_store.Open(kShipmentTable)) {
             return true;
         }
-        Refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
+        Refuse(QCoreApplication::translate("CommandLine", "배송 목록 데이터베이스를 열 수 없습니다: ") +
                ToQString(DescribeStoreError(m_store.LastError())));
         return false;
     }
@@ -151,10 +153,12 @@ public:
         case CourierFileStatus::NoCouriers:
             break;
         case CourierFileStatus::PathTooLong:
-            Refuse(QStringLiteral("택배사 목록 파일의 경로가 너무 깁니다: ") + file);
+            Refuse(QCoreApplication::translate("CommandLine", "택배사 목록 파일의 경로가 너무 깁니다: ") + file);
             return false;
         case CourierFileStatus::Missing:
-            Refuse(QStringLiteral("택배사 목록 파일을 찾을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") + file);
+            Refuse(QCoreApplication::translate(
+                       "CommandLine", "택배사 목록 파일을 찾을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
+                   file);
             return false;
         }
         if (withDetection) {
@@ -188,7 +192,7 @@ int List(bool json) {
         ShipmentTransfer transfer(session.Store(), session.Couriers());
         const std::optional<std::string> bytes = transfer.ExportBytes(ShipmentTransfer::Format::Json);
         if (!bytes) {
-            return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+            return Refuse(QCoreApplication::translate("CommandLine", "배송 목록을 읽지 못했습니다: ") +
                           ToQString(DescribeStoreError(session.Store().LastError())));
         }
         PrintBytes(stdout, *bytes);
@@ -196,7 +200,7 @@ int List(bool json) {
     }
     std::vector<Shipment> shipments;
     if (!session.Store().Query({}, shipments)) {
-        return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+        return Refuse(QCoreApplication::translate("CommandLine", "배송 목록을 읽지 못했습니다: ") +
                       ToQString(DescribeStoreError(session.Store().LastError())));
     }
     QString out;
@@ -222,14 +226,14 @@ int Add(const QStringList& values) {
     }
     const std::u16string number = values[1].trimmed().toStdU16String();
     if (number.empty()) {
-        return Refuse(QStringLiteral("송장번호가 비어 있습니다."));
+        return Refuse(QCoreApplication::translate("CommandLine", "송장번호가 비어 있습니다."));
     }
     if (IsInvoiceNumberTooLong(number)) {
-        return Refuse(ToQString(kInvoiceNumberTooLongText));
+        return Refuse(ToQString(Translate("NumberNormaliser", kInvoiceNumberTooLongText)));
     }
     std::vector<Shipment> stored;
     if (!session.Store().Query({}, stored)) {
-        return Refuse(QStringLiteral("배송 목록을 읽지 못했습니다: ") +
+        return Refuse(QCoreApplication::translate("CommandLine", "배송 목록을 읽지 못했습니다: ") +
                       ToQString(DescribeStoreError(session.Store().LastError())));
     }
     const std::vector<Courier>& couriers = session.Couriers();
@@ -250,10 +254,12 @@ int Add(const QStringList& values) {
                     names << ToQString(CourierName(*courier));
                 }
             }
-            return Refuse(names.isEmpty() ? QStringLiteral("송장번호로 택배사를 알 수 없습니다: ") + values[1]
-                                          : QStringLiteral("송장번호에 맞는 택배사가 여럿입니다 (후보: %1): %2\n"
-                                                           "택배사 이름을 지정하여 다시 추가하십시오.")
-                                                .arg(names.join(QStringLiteral(", ")), values[1]));
+            return Refuse(
+                names.isEmpty()
+                    ? QCoreApplication::translate("CommandLine", "송장번호로 택배사를 알 수 없습니다: ") + values[1]
+                    : QCoreApplication::translate("CommandLine", "송장번호에 맞는 택배사가 여럿입니다 (후보: %1): %2\n"
+                                                                 "택배사 이름을 지정하여 다시 추가하십시오.")
+                          .arg(names.join(QStringLiteral(", ")), values[1]));
         }
         index = picked;
     } else {
@@ -264,13 +270,15 @@ int Add(const QStringList& values) {
             }
         }
         if (!index) {
-            return Refuse(QStringLiteral("택배사 목록에 없는 택배사입니다: ") + values[0]);
+            return Refuse(QCoreApplication::translate("CommandLine", "택배사 목록에 없는 택배사입니다: ") + values[0]);
         }
     }
     const std::u16string normalised = NormaliseInvoiceNumber(number);
     for (const Shipment& shipment : stored) {
         if (shipment.courierIndex == *index && NormaliseInvoiceNumber(shipment.invoiceNumber) == normalised) {
-            return Refuse(QStringLiteral("이미 등록된 송장번호입니다 (번호 %1): %2").arg(shipment.id).arg(values[1]));
+            return Refuse(QCoreApplication::translate("CommandLine", "이미 등록된 송장번호입니다 (번호 %1): %2")
+                              .arg(shipment.id)
+                              .arg(values[1]));
         }
     }
     Shipment shipment;
@@ -280,12 +288,13 @@ int Add(const QStringList& values) {
     shipment.entryDate = shipment.orderDate = static_cast<Instant>(std::time(nullptr));
     shipment.status = InDelivery;
     if (!session.Store().Add(shipment)) {
-        return Refuse(QStringLiteral("배송을 저장하지 못했습니다: ") +
+        return Refuse(QCoreApplication::translate("CommandLine", "배송을 저장하지 못했습니다: ") +
                       ToQString(DescribeStoreError(session.Store().LastError())));
     }
     if (detector.Accepts(*index, number) == CourierDetector::Verdict::Rejected) {
         // Added as the editor's OK adds it; the editor's warning goes with it.
-        Print(stderr, QStringLiteral("parcelo: 송장번호를 다시 확인하십시오: %1의 송장번호 형식에 맞지 않습니다.\n")
+        Print(stderr, QCoreApplication::translate(
+                          "CommandLine", "parcelo: 송장번호를 다시 확인하십시오: %1의 송장번호 형식에 맞지 않습니다.\n")
                           .arg(ToQString(CourierName(couriers[static_cast<size_t>(*index)]))));
     }
     Print(stdout, QString::number(shipment.id) + u'\n');
@@ -295,7 +304,8 @@ int Add(const QStringList& values) {
 int Export(const QString& file) {
     const std::optional<ShipmentTransfer::Format> format = ShipmentTransfer::FormatOf(LocalPath(file));
     if (!format) {
-        return Refuse(QStringLiteral("파일 형식을 알 수 없습니다 (.csv 또는 .json): ") + file);
+        return Refuse(QCoreApplication::translate("CommandLine", "파일 형식을 알 수 없습니다 (.csv 또는 .json): ") +
+                      file);
     }
     Session session;
     if (!session.LoadCouriers(false) || !session.OpenStore()) {
@@ -307,7 +317,7 @@ int Export(const QString& file) {
     if (error != ShipmentTransfer::Error::None) {
         return Refuse(ToQString(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
     }
-    Print(stdout, QStringLiteral("%1건을 내보냈습니다.\n").arg(count));
+    Print(stdout, QCoreApplication::translate("CommandLine", "%1건을 내보냈습니다.\n").arg(count));
     return CommandLine::Success;
 }
 
@@ -320,20 +330,21 @@ int Import(const QString& file) {
     ImportPlan plan;
     const ShipmentTransfer::Error error = transfer.PlanImport(LocalPath(file), plan);
     for (const ImportError& line : plan.errors) {
-        Print(stderr, (line.line > 0 ? QStringLiteral("%1: %2번째 줄: ").arg(file).arg(line.line)
-                                     : file + QStringLiteral(": ")) +
-                          ToQString(line.reason) + u'\n');
+        Print(stderr,
+              (line.line > 0 ? QCoreApplication::translate("CommandLine", "%1: %2번째 줄: ").arg(file).arg(line.line)
+                             : file + QStringLiteral(": ")) +
+                  ToQString(line.reason) + u'\n');
     }
     if (error != ShipmentTransfer::Error::None) {
         return Refuse(ToQString(DescribeTransferError(error)).chopped(1) + QStringLiteral(": ") + file);
     }
     // A refused file adds nothing, so standard output reports nothing.
     if (!plan.errors.empty()) {
-        return Refuse(QStringLiteral("오류가 있어 아무것도 가져오지 않았습니다: ") + file);
+        return Refuse(QCoreApplication::translate("CommandLine", "오류가 있어 아무것도 가져오지 않았습니다: ") + file);
     }
     const ShipmentTransfer::Error committed = transfer.CommitImport(plan);
     if (committed != ShipmentTransfer::Error::None) {
-        return Refuse(QStringLiteral("가져오지 못했습니다: ") +
+        return Refuse(QCoreApplication::translate("CommandLine", "가져오지 못했습니다: ") +
                       ToQString(DescribeStoreError(session.Store().LastError())));
     }
     Print(stdout, ToQString(plan.summary) + u'\n');
@@ -376,9 +387,11 @@ int Scan(const QString& file) {
         out += ToQString(number.normalised) + u'\t' + named.join(QStringLiteral(", ")) + u'\n';
     }
     if (out.isEmpty()) {
-        Print(stderr, (read.texts.isEmpty() ? QStringLiteral("parcelo: 이미지에서 바코드를 찾지 못했습니다: ")
-                                            : QStringLiteral("parcelo: 바코드에 송장번호가 없습니다: ")) +
-                          file + u'\n');
+        Print(stderr,
+              (read.texts.isEmpty()
+                   ? QCoreApplication::translate("CommandLine", "parcelo: 이미지에서 바코드를 찾지 못했습니다: ")
+                   : QCoreApplication::translate("CommandLine", "parcelo: 바코드에 송장번호가 없습니다: ")) +
+                  file + u'\n');
         return CommandLine::NothingFound;
     }
     Print(stdout, out);
@@ -392,22 +405,23 @@ int Backup(const QString& file) {
     }
     const StoreError error = StoreBackup::BackUp(session.Store(), LocalPath(file));
     if (error != StoreError::None) {
-        return Refuse(QStringLiteral("백업하지 못했습니다: ") + ToQString(DescribeStoreError(error)) +
-                      QStringLiteral(" ") + file);
+        return Refuse(QCoreApplication::translate("CommandLine", "백업하지 못했습니다: ") +
+                      ToQString(DescribeStoreError(error)) + QStringLiteral(" ") + file);
     }
     return CommandLine::Success;
 }
 
 QString HelpText(const QCommandLineParser& parser) {
     return parser.helpText() +
-           QStringLiteral("\n"
-                          "--list 의 각 줄 (탭으로 구분): 번호, 택배사, 송장번호, 상품명, 주문일, 등록일, "
-                          "상태 (0 배송중, 1 완료, 2 취소)\n"
-                          "\n"
-                          "--scan 의 각 줄 (탭으로 구분): 송장번호, 그 번호에 맞는 택배사 (쉼표로 구분)\n"
-                          "\n"
-                          "종료 코드: 0 성공, 1 입력을 거부함 (이유는 표준 오류에), 2 잘못된 사용법, "
-                          "3 --scan 이 이미지에서 송장번호를 찾지 못함\n");
+           QCoreApplication::translate("CommandLine",
+                                       "\n"
+                                       "--list 의 각 줄 (탭으로 구분): 번호, 택배사, 송장번호, 상품명, 주문일, 등록일, "
+                                       "상태 (0 배송중, 1 완료, 2 취소)\n"
+                                       "\n"
+                                       "--scan 의 각 줄 (탭으로 구분): 송장번호, 그 번호에 맞는 택배사 (쉼표로 구분)\n"
+                                       "\n"
+                                       "종료 코드: 0 성공, 1 입력을 거부함 (이유는 표준 오류에), 2 잘못된 사용법, "
+                                       "3 --scan 이 이미지에서 송장번호를 찾지 못함\n");
 }
 
 } // namespace
@@ -430,43 +444,52 @@ int CommandLine::Run(const QStringList& arguments) {
     g_outputLost = false;
     const int code = RunCommand(arguments);
     if (code == Success && g_outputLost) {
-        return Refuse(QStringLiteral("표준 출력에 쓰지 못했습니다."));
+        return Refuse(QCoreApplication::translate("CommandLine", "표준 출력에 쓰지 못했습니다."));
     }
     return code;
 }
 
 int CommandLine::RunCommand(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Parcelo: 택배 배송 조회 목록"));
+    parser.setApplicationDescription(QCoreApplication::translate("CommandLine", "Parcelo: 택배 배송 조회 목록"));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("이 도움말을 보입니다."));
+                                  QCoreApplication::translate("CommandLine", "이 도움말을 보입니다."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("버전을 보입니다."));
-    const QCommandLineOption list(QStringLiteral("list"), QStringLiteral("배송 목록을 한 줄에 하나씩 보입니다."));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("--list 와 함께: 내보내기와 같은 JSON으로 보입니다."));
-    const QCommandLineOption add(QStringLiteral("add"),
-                                 QStringLiteral("배송을 추가합니다: 택배사 이름 (또는 auto: 송장번호로 찾기), "
-                                                "송장번호, 상품명 (생략 가능). 주문일과 등록일은 지금입니다."));
-    const QCommandLineOption exportFile(QStringLiteral("export"),
-                                        QStringLiteral("모든 배송을 파일로 내보냅니다 (.csv 또는 .json)."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption importFile(QStringLiteral("import"),
-                                        QStringLiteral("파일의 배송을 가져옵니다. 오류가 하나라도 있으면 아무것도 "
-                                                       "가져오지 않습니다."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption backup(QStringLiteral("backup"),
-                                    QStringLiteral("실행 중에도 배송 목록 데이터베이스를 파일로 백업합니다."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption refresh(QStringLiteral("refresh"),
-                                     QStringLiteral("배송 상태를 한 번 확인합니다 (옵션에서 켠 경우에만)."));
-    const QCommandLineOption scan(QStringLiteral("scan"),
-                                  QStringLiteral("이미지 (라벨 사진, 주문 화면)의 바코드에서 송장번호를 찾아 한 줄에 "
-                                                 "하나씩 보입니다. 배송은 추가하지 않습니다."),
-                                  QStringLiteral("IMAGE"));
+                                     QCoreApplication::translate("CommandLine", "버전을 보입니다."));
+    const QCommandLineOption list(QStringLiteral("list"),
+                                  QCoreApplication::translate("CommandLine", "배송 목록을 한 줄에 하나씩 보입니다."));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QCoreApplication::translate("CommandLine", "--list 와 함께: 내보내기와 같은 JSON으로 보입니다."));
+    const QCommandLineOption add(
+        QStringLiteral("add"),
+        QCoreApplication::translate("CommandLine", "배송을 추가합니다: 택배사 이름 (또는 auto: 송장번호로 찾기), "
+                                                   "송장번호, 상품명 (생략 가능). 주문일과 등록일은 지금입니다."));
+    const QCommandLineOption exportFile(
+        QStringLiteral("export"),
+        QCoreApplication::translate("CommandLine", "모든 배송을 파일로 내보냅니다 (.csv 또는 .json)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption importFile(
+        QStringLiteral("import"),
+        QCoreApplication::translate("CommandLine", "파일의 배송을 가져옵니다. 오류가 하나라도 있으면 아무것도 "
+                                                   "가져오지 않습니다."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption backup(
+        QStringLiteral("backup"),
+        QCoreApplication::translate("CommandLine", "실행 중에도 배송 목록 데이터베이스를 파일로 백업합니다."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption refresh(
+        QStringLiteral("refresh"),
+        QCoreApplication::translate("CommandLine", "배송 상태를 한 번 확인합니다 (옵션에서 켠 경우에만)."));
+    const QCommandLineOption scan(
+        QStringLiteral("scan"),
+        QCoreApplication::translate("CommandLine", "이미지 (라벨 사진, 주문 화면)의 바코드에서 송장번호를 찾아 한 줄에 "
+                                                   "하나씩 보입니다. 배송은 추가하지 않습니다."),
+        QStringLiteral("IMAGE"));
     parser.addOptions({help, version, list, json, add, exportFile, importFile, backup, refresh, scan});
-    parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("--add 의 택배사, 송장번호, 상품명"),
+    parser.addPositionalArgument(QStringLiteral("ARGS"),
+                                 QCoreApplication::translate("CommandLine", "--add 의 택배사, 송장번호, 상품명"),
                                  QStringLiteral("[COURIER NUMBER [ITEM]]"));
 
     // Our options have two dashes (-h and -v aside); a word after one dash is neither
@@ -486,7 +509,7 @@ int CommandLine::RunCommand(const QStringList& arguments) {
             continue;
         }
         if (dashes == 1 && argument.size() > 2) {
-            return Misuse(QStringLiteral("알 수 없는 옵션입니다: ") + argument);
+            return Misuse(QCoreApplication::translate("CommandLine", "알 수 없는 옵션입니다: ") + argument);
         }
         ours += argument;
     }
@@ -507,28 +530,31 @@ int CommandLine::RunCommand(const QStringList& arguments) {
     }
     if (actions != 1) {
         if (actions == 0 && !parser.positionalArguments().isEmpty()) {
-            return Misuse(QStringLiteral("알 수 없는 인수: ") + parser.positionalArguments().first());
+            return Misuse(QCoreApplication::translate("CommandLine", "알 수 없는 인수: ") +
+                          parser.positionalArguments().first());
         }
-        return Misuse(actions == 0 ? QStringLiteral("할 일을 하나 지정하십시오.")
-                                   : QStringLiteral("한 번에 하나만 지정할 수 있습니다."));
+        return Misuse(actions == 0 ? QCoreApplication::translate("CommandLine", "할 일을 하나 지정하십시오.")
+                                   : QCoreApplication::translate("CommandLine", "한 번에 하나만 지정할 수 있습니다."));
     }
     for (const QCommandLineOption* option : {&exportFile, &importFile, &backup, &scan}) {
         if (parser.isSet(*option) && parser.values(*option).size() > 1) {
-            return Misuse(QStringLiteral("--%1 은 한 번만 쓸 수 있습니다.").arg(option->names().constLast()));
+            return Misuse(QCoreApplication::translate("CommandLine", "--%1 은 한 번만 쓸 수 있습니다.")
+                              .arg(option->names().constLast()));
         }
     }
     if (parser.isSet(json) && !parser.isSet(list)) {
-        return Misuse(QStringLiteral("--json 은 --list 와 함께만 쓸 수 있습니다."));
+        return Misuse(QCoreApplication::translate("CommandLine", "--json 은 --list 와 함께만 쓸 수 있습니다."));
     }
     const QStringList values = parser.positionalArguments();
     if (parser.isSet(add)) {
         if (values.size() < 2 || values.size() > 3) {
-            return Misuse(QStringLiteral("--add 에는 택배사와 송장번호 (그리고 상품명)가 필요합니다."));
+            return Misuse(QCoreApplication::translate("CommandLine",
+                                                      "--add 에는 택배사와 송장번호 (그리고 상품명)가 필요합니다."));
         }
         return Add(values);
     }
     if (!values.isEmpty()) {
-        return Misuse(QStringLiteral("알 수 없는 인수: ") + values.first());
+        return Misuse(QCoreApplication::translate("CommandLine", "알 수 없는 인수: ") + values.first());
     }
     if (parser.isSet(list)) {
         return List(parser.isSet(json));

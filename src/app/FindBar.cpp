@@ -1,12 +1,13 @@
 #include "app/FindBar.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 
 namespace parcelo {
 
 CFindBar::CFindBar(QWidget* parent) : QLineEdit(parent) {
     setObjectName(QStringLiteral("FindBar"));
-    setPlaceholderText(QStringLiteral("찾기: 물품명, 송장번호, 택배사"));
+    setPlaceholderText(QCoreApplication::translate("FindBar", "찾기: 물품명, 송장번호, 택배사"));
     setClearButtonEnabled(true);
     hide();
 }

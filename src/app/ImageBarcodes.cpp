@@ -2,6 +2,7 @@
 
 #include "barcode/BarcodeReader.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -67,16 +68,19 @@ QString ImageBarcodes::Describe(const Result& result, const QString& what) {
     case Status::Read:
         break;
     case Status::Missing:
-        return QStringLiteral("파일을 열 수 없습니다: %1").arg(what);
+        return QCoreApplication::translate("ImageBarcodes", "파일을 열 수 없습니다: %1").arg(what);
     case Status::NotAnImage:
-        return QStringLiteral("이미지를 읽을 수 없습니다: %1\n손상되었거나 지원하지 않는 형식입니다.").arg(what);
+        return QCoreApplication::translate("ImageBarcodes",
+                                           "이미지를 읽을 수 없습니다: %1\n손상되었거나 지원하지 않는 형식입니다.")
+            .arg(what);
     case Status::TooLarge:
-        return (result.size.isValid() ? QStringLiteral("이미지가 너무 큽니다 (%1×%2 화소): %3\n")
-                                            .arg(result.size.width())
-                                            .arg(result.size.height())
-                                            .arg(what)
-                                      : QStringLiteral("이미지가 너무 큽니다: %1\n").arg(what)) +
-               QStringLiteral("5천만 화소, 100MB 이하의 이미지로 다시 시도하십시오.");
+        return (result.size.isValid()
+                    ? QCoreApplication::translate("ImageBarcodes", "이미지가 너무 큽니다 (%1×%2 화소): %3\n")
+                          .arg(result.size.width())
+                          .arg(result.size.height())
+                          .arg(what)
+                    : QCoreApplication::translate("ImageBarcodes", "이미지가 너무 큽니다: %1\n").arg(what)) +
+               QCoreApplication::translate("ImageBarcodes", "5천만 화소, 100MB 이하의 이미지로 다시 시도하십시오.");
     }
     return {};
 }

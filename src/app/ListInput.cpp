@@ -11,6 +11,7 @@
 #include "transfer/ShipmentTransfer.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -28,8 +29,10 @@ namespace {
 
 constexpr qsizetype kMaxText = static_cast<qsizetype>(NumberPasteParser::kMaxInputLength);
 
-const QString kNoBarcodeHint =
-    QStringLiteral("바코드가 잘 보이는 사진이나 화면을 쓰거나, 송장번호를 여러 건 추가에 직접 붙여 넣으십시오.");
+QString NoBarcodeHint() {
+    return QCoreApplication::translate(
+        "ListInput", "바코드가 잘 보이는 사진이나 화면을 쓰거나, 송장번호를 여러 건 추가에 직접 붙여 넣으십시오.");
+}
 
 // Text beyond what the number finder reads is left out.
 void Append(QString& text, const QString& more) {
@@ -125,8 +128,9 @@ void CListInput::Paste() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     const Input input = data != nullptr ? Extract(*data) : Input();
     if (input.IsEmpty() || (input.urls.isEmpty() && input.image.isNull() && input.text.trimmed().isEmpty())) {
-        Tell(QStringLiteral("붙여 넣을 것이 없습니다.\n송장번호가 들어 있는 글이나 이미지, 파일을 복사한 뒤 다시 "
-                            "붙여 넣으십시오."));
+        Tell(QCoreApplication::translate(
+            "ListInput", "붙여 넣을 것이 없습니다.\n송장번호가 들어 있는 글이나 이미지, 파일을 복사한 뒤 다시 "
+                         "붙여 넣으십시오."));
         return;
     }
     Take(input);
@@ -142,9 +146,9 @@ void CListInput::Take(const Input& input) {
         const ImageBarcodes::Result read = ImageBarcodes::ReadImage(input.image);
         QGuiApplication::restoreOverrideCursor();
         if (read.status != ImageBarcodes::Status::Read) {
-            Tell(ImageBarcodes::Describe(read, QStringLiteral("붙여 넣은 이미지")));
+            Tell(ImageBarcodes::Describe(read, QCoreApplication::translate("ListInput", "붙여 넣은 이미지")));
         } else if (read.texts.isEmpty()) {
-            Tell(QStringLiteral("이미지에서 바코드를 찾지 못했습니다.\n") + kNoBarcodeHint);
+            Tell(QCoreApplication::translate("ListInput", "이미지에서 바코드를 찾지 못했습니다.\n") + NoBarcodeHint());
         } else {
             m_view.BulkAdd(ImageBarcodes::AsText(read.texts));
         }
@@ -161,12 +165,13 @@ void CListInput::TakeFiles(const QList<QUrl>& urls) {
     QStringList imports;
     QStringList problems;
     QString text;
+    bool noBarcode = false;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     for (const QUrl& url : urls) {
         const QString path = url.toLocalFile();
         const QFileInfo info(path);
         if (!info.isFile()) {
-            problems << QStringLiteral("파일이 아니어서 추가할 수 없습니다: %1").arg(path);
+            problems << QCoreApplication::translate("ListInput", "파일이 아니어서 추가할 수 없습니다: %1").arg(path);
         } else if (ShipmentTransfer::FormatOf(LocalPath(path))) {
             imports << path;
         } else if (ImageBarcodes::IsImageFile(path)) {
@@ -174,7 +179,9 @@ void CListInput::TakeFiles(const QList<QUrl>& urls) {
             if (read.status != ImageBarcodes::Status::Read) {
                 problems << ImageBarcodes::Describe(read, path);
             } else if (read.texts.isEmpty()) {
-                problems << QStringLiteral("이미지에서 바코드를 찾지 못했습니다: %1").arg(path);
+                problems
+                    << QCoreApplication::translate("ListInput", "이미지에서 바코드를 찾지 못했습니다: %1").arg(path);
+                noBarcode = true;
             } else {
                 Append(text, ImageBarcodes::AsText(read.texts));
             }
@@ -183,18 +190,18 @@ void CListInput::TakeFiles(const QList<QUrl>& urls) {
             if (read) {
                 Append(text, *read);
             } else {
-                problems << QStringLiteral("파일을 열 수 없습니다: %1").arg(path);
+                problems << QCoreApplication::translate("ListInput", "파일을 열 수 없습니다: %1").arg(path);
             }
         } else {
-            problems << QStringLiteral("글, CSV나 JSON 파일, 이미지가 아니어서 추가할 수 없습니다: %1").arg(path);
+            problems << QCoreApplication::translate("ListInput",
+                                                    "글, CSV나 JSON 파일, 이미지가 아니어서 추가할 수 없습니다: %1")
+                            .arg(path);
         }
     }
     QGuiApplication::restoreOverrideCursor();
     if (!problems.isEmpty()) {
-        const bool noBarcode = std::any_of(problems.cbegin(), problems.cend(), [](const QString& problem) {
-            return problem.startsWith(QStringLiteral("이미지에서 바코드를"));
-        });
-        Tell(problems.join(QStringLiteral("\n\n")) + (noBarcode ? QStringLiteral("\n\n") + kNoBarcodeHint : QString()));
+        Tell(problems.join(QStringLiteral("\n\n")) +
+             (noBarcode ? QStringLiteral("\n\n") + NoBarcodeHint() : QString()));
     }
     for (const QString& file : imports) {
         m_files.ImportFile(file);

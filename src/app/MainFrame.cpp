@@ -6,6 +6,7 @@
 #include "platform/Profile.h"
 #include "platform/QtMenuBuilder.h"
 #include "platform/ResourceImages.h"
+#include "platform/Translation.h"
 #include "res/resource.h"
 #include "status/services/StatusServicesLoader.h"
 
@@ -32,20 +33,27 @@ QAccessibleInterface* AccessibleMainFrame(const QString&, QObject* object) {
 
 constexpr int kFilterSortBarHeight = 22;
 
-constexpr char16_t kIniMissing[] = u"parcelo.ini! 없습니다. 프로그램을 종료합니다.";
+// A text kept below, in the interface's language.
+std::u16string Tr(const char* text) {
+    return Translate("MainFrame", text);
+}
+
+constexpr char kIniMissing[] = QT_TRANSLATE_NOOP("MainFrame", "parcelo.ini! 없습니다. 프로그램을 종료합니다.");
 // The file's path goes after the first line: a message box reads text as markup only
 // when something like a tag comes before the first line break.
-constexpr char16_t kIniPathTooLong[] = u"parcelo.ini의 경로가 너무 길어 읽을 수 없습니다.\n%1\n경로는 259자까지 쓸 수 "
-                                       u"있습니다. INSTALLPATH를 더 짧은 폴더로 바꾸십시오. 프로그램을 종료합니다.";
-constexpr char16_t kIniWithoutCouriers[] = u"택배 회사 목록이 비어 있습니다.\n%1\n이 파일에 ID01 항목이 없습니다. "
-                                           u"ID01=이름;코드;설명;전화번호;조회 주소 형식으로 택배 회사를 적고 "
-                                           u"프로그램을 다시 시작하십시오.";
-constexpr char16_t kStoreUnavailable[] =
-    u"배송정보 데이터베이스를 열 수 없습니다.\n배송정보를 보거나 저장할 수 없습니다.";
-constexpr char16_t kNoSecretStore[] =
-    u"비밀 저장소를 쓸 수 없어 비밀 키는 Parcelo를 닫을 때까지만 기억합니다.\n클라이언트 ID는 설정 파일에 "
-    u"저장했습니다. 다음에 시작하면 옵션에서 비밀 키만 다시 입력하십시오. 창 없이 확인할 때는 "
-    u"PARCELO_KEY_FILE이나 systemd의 LoadCredential=로 키 파일을 주십시오.";
+constexpr char kIniPathTooLong[] =
+    QT_TRANSLATE_NOOP("MainFrame", "parcelo.ini의 경로가 너무 길어 읽을 수 없습니다.\n%1\n경로는 259자까지 쓸 수 "
+                                   "있습니다. INSTALLPATH를 더 짧은 폴더로 바꾸십시오. 프로그램을 종료합니다.");
+constexpr char kIniWithoutCouriers[] =
+    QT_TRANSLATE_NOOP("MainFrame", "택배 회사 목록이 비어 있습니다.\n%1\n이 파일에 ID01 항목이 없습니다. "
+                                   "ID01=이름;코드;설명;전화번호;조회 주소 형식으로 택배 회사를 적고 "
+                                   "프로그램을 다시 시작하십시오.");
+constexpr char kStoreUnavailable[] =
+    QT_TRANSLATE_NOOP("MainFrame", "배송정보 데이터베이스를 열 수 없습니다.\n배송정보를 보거나 저장할 수 없습니다.");
+constexpr char kNoSecretStore[] = QT_TRANSLATE_NOOP(
+    "MainFrame", "비밀 저장소를 쓸 수 없어 비밀 키는 Parcelo를 닫을 때까지만 기억합니다.\n클라이언트 ID는 설정 파일에 "
+                 "저장했습니다. 다음에 시작하면 옵션에서 비밀 키만 다시 입력하십시오. 창 없이 확인할 때는 "
+                 "PARCELO_KEY_FILE이나 systemd의 LoadCredential=로 키 파일을 주십시오.");
 constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_CALL_COURIER, ID_TRACK_SHIPMENT};
 
 } // namespace
@@ -157,7 +165,7 @@ void CMainFrame::ConnectStatus() {
         ShowMessage(this, QString::fromStdU16String(message), MB_OK | MB_ICONEXCLAMATION);
     };
     callbacks.keyInMemoryOnly = [this] {
-        ShowMessage(this, QString::fromUtf16(kNoSecretStore), MB_OK | MB_ICONINFORMATION);
+        ShowMessage(this, QString::fromStdU16String(Tr(kNoSecretStore)), MB_OK | MB_ICONINFORMATION);
     };
     m_status.SetCallbacks(std::move(callbacks));
 }
@@ -208,7 +216,7 @@ void CMainFrame::AddStatusEntries(QMenu* popup) {
         }
     }
     if (existing == nullptr && options != nullptr && m_status.Enabled()) {
-        existing = new QAction(QStringLiteral("새로 고침\tF5"), popup);
+        existing = new QAction(QCoreApplication::translate("MainFrame", "새로 고침\tF5"), popup);
         existing->setData(ID_REFRESH_STATUS);
         popup->insertAction(options, existing);
     }
@@ -230,13 +238,13 @@ bool CMainFrame::LoadCouriers(StartupReader::Result& files) {
         return true;
     case CourierFileStatus::NoCouriers:
         // The program runs on with an empty courier table.
-        ShowMessage(this, QString::fromUtf16(kIniWithoutCouriers).arg(file), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(this, QString::fromStdU16String(Tr(kIniWithoutCouriers)).arg(file), MB_OK | MB_ICONEXCLAMATION);
         return true;
     case CourierFileStatus::PathTooLong:
-        ShowMessage(this, QString::fromUtf16(kIniPathTooLong).arg(file), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(this, QString::fromStdU16String(Tr(kIniPathTooLong)).arg(file), MB_OK | MB_ICONEXCLAMATION);
         break;
     case CourierFileStatus::Missing:
-        ShowMessage(this, QString::fromUtf16(kIniMissing), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(this, QString::fromStdU16String(Tr(kIniMissing)), MB_OK | MB_ICONEXCLAMATION);
         break;
     }
     PostQuitMessage(0);
@@ -252,13 +260,13 @@ void CMainFrame::OnFirstFrameShown() {
         return; // a busy or unreadable file is checked again before the first write
     }
     m_wndView.Refresh(RefillCause::Elsewhere);
-    ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(this, QString::fromStdU16String(Tr(kStoreUnavailable)), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CMainFrame::OpenStore(StartupReader::Result& files, bool tellOnFailure) {
     m_store = std::move(files.store);
     if (!files.storeOpened && tellOnFailure) {
-        ShowMessage(this, QString::fromUtf16(kStoreUnavailable), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(this, QString::fromStdU16String(Tr(kStoreUnavailable)), MB_OK | MB_ICONEXCLAMATION);
     }
 }
 

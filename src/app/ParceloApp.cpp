@@ -124,8 +124,10 @@ void CParceloApp::ConnectDialogs() {
     actions.showHistory = [frame](int64_t id, const std::function<void()>& openTracking) {
         std::vector<TrackingEvent> events;
         if (!frame->TrackingStore().Events(id, events)) {
-            ShowMessage(frame, QStringLiteral("배송 이력을 읽지 못했습니다. 잠시 후 다시 시도하십시오."),
-                        MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(
+                frame,
+                QCoreApplication::translate("ParceloApp", "배송 이력을 읽지 못했습니다. 잠시 후 다시 시도하십시오."),
+                MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         CStatusHistoryDlg dialog(events, openTracking, frame);

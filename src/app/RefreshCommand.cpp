@@ -14,6 +14,7 @@
 #include "tracking/CarrierIds.h"
 #include "tracking/NotificationComposer.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <memory>
 
@@ -26,8 +27,9 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
     };
     StatusSettings settings = StatusSettings::Read(Profile());
     if (!settings.enabled) {
-        return refuse(QStringLiteral("배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
-                                     "설정의 [STATUS] ENABLED=1 로 켜십시오."));
+        return refuse(QCoreApplication::translate(
+            "RefreshCommand", "배송 상태 자동 확인이 꺼져 있어 아무것도 확인하지 않았습니다. 옵션에서 켜거나 "
+                              "설정의 [STATUS] ENABLED=1 로 켜십시오."));
     }
     std::string error;
     if (LoadStatusServices(&error) == nullptr) {
@@ -41,12 +43,14 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
         carrierIds = ReadCarrierIds(reader, couriers.size());
     });
     if (couriersRead != CourierFileStatus::Loaded) {
-        return refuse(QStringLiteral("택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
-                      QString::fromStdU16String(CourierFilePath(folder)));
+        return refuse(
+            QCoreApplication::translate("RefreshCommand",
+                                        "택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
+            QString::fromStdU16String(CourierFilePath(folder)));
     }
     CTrackingDatabase store;
     if (!store.MountVolume(kProgramVolume) || !store.Open(kShipmentTable)) {
-        return refuse(QStringLiteral("배송 목록 데이터베이스를 열 수 없습니다: ") +
+        return refuse(QCoreApplication::translate("RefreshCommand", "배송 목록 데이터베이스를 열 수 없습니다: ") +
                       QString::fromStdU16String(DescribeStoreError(store.LastError())));
     }
 
@@ -71,11 +75,13 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
         wait.exec();
     }
     if (settings.NeedsKey() && status.ClientSecret().empty()) {
-        return refuse(QStringLiteral("배송 조회 서비스의 키가 없어 아무것도 확인하지 않았습니다. 비밀 저장소에도, "
-                                     "$CREDENTIALS_DIRECTORY/%1에도, PARCELO_KEY_FILE이 가리키는 파일에도 키가 "
-                                     "없습니다. 옵션에서 키를 입력하거나 키 파일에 한 줄로 \"클라이언트 ID:비밀 "
-                                     "키\"를 적으십시오.")
-                          .arg(QString::fromLatin1(KeyFile::kCredentialName)));
+        return refuse(
+            QCoreApplication::translate("RefreshCommand",
+                                        "배송 조회 서비스의 키가 없어 아무것도 확인하지 않았습니다. 비밀 저장소에도, "
+                                        "$CREDENTIALS_DIRECTORY/%1에도, PARCELO_KEY_FILE이 가리키는 파일에도 키가 "
+                                        "없습니다. 옵션에서 키를 입력하거나 키 파일에 한 줄로 \"클라이언트 ID:비밀 "
+                                        "키\"를 적으십시오.")
+                .arg(QString::fromLatin1(KeyFile::kCredentialName)));
     }
 
     // Nothing stays behind to show a notification or to take its click.
@@ -99,7 +105,7 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
         return refuse(QString::fromStdU16String(unavailable));
     }
     if (!finished && !status.IsRunning()) {
-        return refuse(QStringLiteral("배송 상태를 확인하지 못했습니다."));
+        return refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 확인하지 못했습니다."));
     }
     if (!finished) {
         wait.exec();
@@ -113,10 +119,13 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
         print(stderr, QStringLiteral("parcelo: ") + QString::fromStdU16String(problem) + u'\n');
     }
     if (summary.storeFailed) {
-        return refuse(QStringLiteral("배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") + result);
+        return refuse(
+            QCoreApplication::translate("RefreshCommand", "배송 목록을 읽지 못해 아무것도 확인하지 않았습니다. ") +
+            result);
     }
     if (summary.due > 0 && summary.checked == 0) {
-        return refuse(QStringLiteral("배송 상태를 하나도 확인하지 못했습니다. ") + result);
+        return refuse(QCoreApplication::translate("RefreshCommand", "배송 상태를 하나도 확인하지 못했습니다. ") +
+                      result);
     }
     print(stdout, result + u'\n');
     return 0;

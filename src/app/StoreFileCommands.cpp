@@ -11,15 +11,22 @@
 #include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace parcelo {
 
 namespace {
 
-const QString kCsvFilter = QStringLiteral("CSV 파일 (*.csv)");
-const QString kJsonFilter = QStringLiteral("JSON 파일 (*.json)");
-const QString kBackupFilter = QStringLiteral("Parcelo 백업 (*.edb);;모든 파일 (*)");
+QString CsvFilter() {
+    return QCoreApplication::translate("StoreFileCommands", "CSV 파일 (*.csv)");
+}
+QString JsonFilter() {
+    return QCoreApplication::translate("StoreFileCommands", "JSON 파일 (*.json)");
+}
+QString BackupFilter() {
+    return QCoreApplication::translate("StoreFileCommands", "Parcelo 백업 (*.edb);;모든 파일 (*)");
+}
 
 } // namespace
 
@@ -57,25 +64,28 @@ void CStoreFileCommands::Export() {
     const bool narrowed = m_view.Filter() != FILTER_ALL || !m_view.FindText().isEmpty();
     bool onlyShown = false;
     if (narrowed) {
-        const QString question = QStringLiteral("목록에 표시된 %1건만 내보내시겠습니까?\n\n"
-                                                "예: 표시된 배송정보만\n아니요: 모든 배송정보\n취소: 내보내지 않음")
-                                     .arg(m_view.ShownCount());
+        const QString question =
+            QCoreApplication::translate("StoreFileCommands",
+                                        "목록에 표시된 %1건만 내보내시겠습니까?\n\n"
+                                        "예: 표시된 배송정보만\n아니요: 모든 배송정보\n취소: 내보내지 않음")
+                .arg(m_view.ShownCount());
         const int answer = ShowMessage(m_parent, question, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer != IDYES && answer != IDNO) {
             return;
         }
         onlyShown = answer == IDYES;
     }
-    QString chosenFilter = kCsvFilter;
-    QString file = m_chooser->SaveFile(m_parent, QStringLiteral("내보내기"), QStringLiteral("parcelo.csv"),
-                                       kCsvFilter + QStringLiteral(";;") + kJsonFilter, &chosenFilter);
+    QString chosenFilter = CsvFilter();
+    QString file = m_chooser->SaveFile(m_parent, QCoreApplication::translate("StoreFileCommands", "내보내기"),
+                                       QStringLiteral("parcelo.csv"), CsvFilter() + QStringLiteral(";;") + JsonFilter(),
+                                       &chosenFilter);
     if (file.isEmpty()) {
         return;
     }
     std::optional<ShipmentTransfer::Format> format = ShipmentTransfer::FormatOf(LocalPath(file));
     if (!format) {
         // No known extension: the chosen filter decides, and its extension is added.
-        const bool json = chosenFilter == kJsonFilter;
+        const bool json = chosenFilter == JsonFilter();
         file += json ? QStringLiteral(".json") : QStringLiteral(".csv");
         format = json ? ShipmentTransfer::Format::Json : ShipmentTransfer::Format::Csv;
     }
@@ -90,16 +100,19 @@ void CStoreFileCommands::Export() {
     size_t exported = 0;
     const ShipmentTransfer::Error error = transfer.Export(LocalPath(file), *format, query, &exported, keep);
     if (error != ShipmentTransfer::Error::None) {
-        Tell(QStringLiteral("내보내지 못했습니다.\n%1\n\n%2").arg(file, ToQString(DescribeTransferError(error))),
+        Tell(QCoreApplication::translate("StoreFileCommands", "내보내지 못했습니다.\n%1\n\n%2")
+                 .arg(file, ToQString(DescribeTransferError(error))),
              MB_ICONEXCLAMATION);
         return;
     }
-    Tell(QStringLiteral("배송정보 %1건을 내보냈습니다.\n%2").arg(exported).arg(file), MB_ICONINFORMATION);
+    Tell(QCoreApplication::translate("StoreFileCommands", "배송정보 %1건을 내보냈습니다.\n%2").arg(exported).arg(file),
+         MB_ICONINFORMATION);
 }
 
 void CStoreFileCommands::Import() {
-    const QString file = m_chooser->OpenFile(m_parent, QStringLiteral("가져오기"),
-                                             QStringLiteral("배송정보 파일 (*.csv *.json);;모든 파일 (*)"));
+    const QString file = m_chooser->OpenFile(
+        m_parent, QCoreApplication::translate("StoreFileCommands", "가져오기"),
+        QCoreApplication::translate("StoreFileCommands", "배송정보 파일 (*.csv *.json);;모든 파일 (*)"));
     if (!file.isEmpty()) {
         ImportFile(file);
     }
@@ -113,8 +126,8 @@ void CStoreFileCommands::ImportFile(const QString& file) {
         error = ShipmentTransfer::Error::Unrecognised;
     }
     if (error != ShipmentTransfer::Error::None) {
-        QString text =
-            QStringLiteral("가져오지 못했습니다.\n%1\n\n%2").arg(file, ToQString(DescribeTransferError(error)));
+        QString text = QCoreApplication::translate("StoreFileCommands", "가져오지 못했습니다.\n%1\n\n%2")
+                           .arg(file, ToQString(DescribeTransferError(error)));
         if (!plan.errors.empty()) {
             text += u'\n' + ToQString(plan.errors.front().reason);
         }
@@ -128,49 +141,56 @@ void CStoreFileCommands::ImportFile(const QString& file) {
     error = transfer.CommitImport(plan);
     m_view.Refresh(RefillCause::Elsewhere);
     if (error != ShipmentTransfer::Error::None) {
-        Tell(QStringLiteral("가져오지 못했습니다. 배송정보는 하나도 추가되지 않았습니다.\n\n%1")
+        Tell(QCoreApplication::translate("StoreFileCommands",
+                                         "가져오지 못했습니다. 배송정보는 하나도 추가되지 않았습니다.\n\n%1")
                  .arg(ToQString(DescribeTransferError(error))),
              MB_ICONEXCLAMATION);
     }
 }
 
 void CStoreFileCommands::BackUp() {
-    const QString file = m_chooser->SaveFile(m_parent, QStringLiteral("백업"), QStringLiteral("parcelo-backup.edb"),
-                                             kBackupFilter, nullptr);
+    const QString file = m_chooser->SaveFile(m_parent, QCoreApplication::translate("StoreFileCommands", "백업"),
+                                             QStringLiteral("parcelo-backup.edb"), BackupFilter(), nullptr);
     if (file.isEmpty()) {
         return;
     }
     const StoreError error = StoreBackup::BackUp(m_store, LocalPath(file));
     if (error != StoreError::None) {
-        Tell(QStringLiteral("백업하지 못했습니다.\n%1\n\n%2").arg(file, ToQString(DescribeStoreError(error))),
+        Tell(QCoreApplication::translate("StoreFileCommands", "백업하지 못했습니다.\n%1\n\n%2")
+                 .arg(file, ToQString(DescribeStoreError(error))),
              MB_ICONEXCLAMATION);
         return;
     }
-    Tell(QStringLiteral("배송정보를 백업했습니다.\n%1").arg(file), MB_ICONINFORMATION);
+    Tell(QCoreApplication::translate("StoreFileCommands", "배송정보를 백업했습니다.\n%1").arg(file),
+         MB_ICONINFORMATION);
 }
 
 void CStoreFileCommands::Restore() {
-    const QString file = m_chooser->OpenFile(m_parent, QStringLiteral("복원"), kBackupFilter);
+    const QString file =
+        m_chooser->OpenFile(m_parent, QCoreApplication::translate("StoreFileCommands", "복원"), BackupFilter());
     if (file.isEmpty()) {
         return;
     }
     StoreError error = StoreBackup::Check(LocalPath(file));
     if (error != StoreError::None) {
-        Tell(QStringLiteral("이 파일로 복원할 수 없습니다.\n%1\n\n%2").arg(file, ToQString(DescribeStoreError(error))),
+        Tell(QCoreApplication::translate("StoreFileCommands", "이 파일로 복원할 수 없습니다.\n%1\n\n%2")
+                 .arg(file, ToQString(DescribeStoreError(error))),
              MB_ICONEXCLAMATION);
         return;
     }
     const QString kept = QFile::decodeName(StoreBackup::KeptCopyOf(m_store.VolumeFile()).c_str());
-    const QString question = QStringLiteral("이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n"
-                                            "현재 배송정보는 %2 으로 보관됩니다.")
-                                 .arg(file, kept);
+    const QString question =
+        QCoreApplication::translate("StoreFileCommands", "이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n"
+                                                         "현재 배송정보는 %2 으로 보관됩니다.")
+            .arg(file, kept);
     if (ShowMessage(m_parent, question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
     error = StoreBackup::Restore(m_store, LocalPath(file));
     m_view.Refresh(RefillCause::Elsewhere);
     if (error != StoreError::None) {
-        Tell(QStringLiteral("복원하지 못했습니다.\n\n%1").arg(ToQString(DescribeStoreError(error))),
+        Tell(QCoreApplication::translate("StoreFileCommands", "복원하지 못했습니다.\n\n%1")
+                 .arg(ToQString(DescribeStoreError(error))),
              MB_ICONEXCLAMATION);
     }
 }

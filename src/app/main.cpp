@@ -19,14 +19,15 @@
 int main(int argc, char** argv) {
     if (parcelo::CommandLine::IsRequested(argc, argv)) {
         QCoreApplication application(argc, argv);
-        parcelo::InstallQtTranslations(application, false);
+        parcelo::InstallTranslations(application, false, parcelo::EnvironmentInterfaceLanguage());
         return parcelo::CommandLine().Run(QCoreApplication::arguments());
     }
     parcelo::PrepareHighDpiEnvironment();
     parcelo::FontWarmUp fonts; // while Qt and the window start
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
-    parcelo::InstallQtTranslations(application, false); // the web engine is parcelo-page's
+    // The web engine is parcelo-page's.
+    parcelo::InstallTranslations(application, false, parcelo::EnvironmentInterfaceLanguage());
 
     // One Parcelo per shipment store: a second start on the same data folder, by
     // whatever path, brings the running window forward and ends. The folder is the

@@ -2,6 +2,7 @@
 
 #include "platform/GdiTypes.h"
 #include "platform/ResourceImages.h"
+#include "platform/Translation.h"
 #include "res/resource.h"
 
 #include <QImage>
@@ -18,7 +19,7 @@ constexpr int kHighDpiLogo = 130; // above this many dots per inch the large log
 constexpr ColorRef kRuleColor = Rgb(32, 32, 32);
 
 // The about box's only command: a soft key that closes it.
-constexpr MenuItem kAboutMenu[] = {{u"확인", IDOK}};
+constexpr MenuItem kAboutMenu[] = {{PARCELO_TR_NOOP("Menu", "확인"), IDOK}};
 
 int LogoFor(int dpiX) {
     return dpiX > kHighDpiLogo ? IDB_ABOUT_LOGO_LARGE : IDB_ABOUT_LOGO;

@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -63,12 +64,13 @@ void CBulkAddDlg::OnInitDialog() {
     m_review = std::make_unique<BulkAddReview>(m_detector, BulkAddReview::ReadStoredKeys(m_store), std::move(names));
     CreateMenuBar(IDR_BULKADD_MENU);
 
-    auto* prompt = new QLabel(QStringLiteral("송장번호가 들어 있는 글을 아래에 붙여 넣으십시오."), this);
+    auto* prompt = new QLabel(
+        QCoreApplication::translate("BulkAddDlg", "송장번호가 들어 있는 글을 아래에 붙여 넣으십시오."), this);
     prompt->setTextFormat(Qt::PlainText);
     prompt->setWordWrap(true);
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("PastedText"));
-    m_text->setAccessibleName(QStringLiteral("붙여 넣은 글"));
+    m_text->setAccessibleName(QCoreApplication::translate("BulkAddDlg", "붙여 넣은 글"));
     prompt->setBuddy(m_text);
     m_summary = new QLabel(this);
     m_summary->setTextFormat(Qt::PlainText);
@@ -76,20 +78,22 @@ void CBulkAddDlg::OnInitDialog() {
 
     m_table = new QTableWidget(0, kColumnCount, this);
     m_table->setObjectName(QStringLiteral("ReviewTable"));
-    m_table->setAccessibleName(QStringLiteral("찾은 송장번호"));
+    m_table->setAccessibleName(QCoreApplication::translate("BulkAddDlg", "찾은 송장번호"));
     m_table->setHorizontalHeaderLabels(
-        {QStringLiteral("송장번호"), QStringLiteral("택배회사"), QStringLiteral("물품명"), QStringLiteral("비고")});
+        {QCoreApplication::translate("BulkAddDlg", "송장번호"), QCoreApplication::translate("BulkAddDlg", "택배회사"),
+         QCoreApplication::translate("BulkAddDlg", "물품명"), QCoreApplication::translate("BulkAddDlg", "비고")});
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(kItemColumn, QHeaderView::Stretch);
     m_table->setItemDelegateForColumn(kCourierColumn, new CourierComboDelegate(m_couriers, m_table));
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                              QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     connect(m_table, &QTableWidget::itemChanged, this, &CBulkAddDlg::OnItemChanged);
-    m_applyCourier = new QPushButton(QStringLiteral("택배사 일괄 적용(&A)"), this);
+    m_applyCourier = new QPushButton(QCoreApplication::translate("BulkAddDlg", "택배사 일괄 적용(&A)"), this);
     m_applyCourier->setObjectName(QStringLiteral("ApplyCourier"));
-    m_applyCourier->setAccessibleName(QStringLiteral("택배사 일괄 적용"));
-    m_applyCourier->setToolTip(QStringLiteral("고른 줄의 택배회사를, 택배회사가 없고 그 회사가 후보인 "
-                                              "체크된 줄 모두에 적용합니다."));
+    m_applyCourier->setAccessibleName(QCoreApplication::translate("BulkAddDlg", "택배사 일괄 적용"));
+    m_applyCourier->setToolTip(QCoreApplication::translate("BulkAddDlg",
+                                                           "고른 줄의 택배회사를, 택배회사가 없고 그 회사가 후보인 "
+                                                           "체크된 줄 모두에 적용합니다."));
     connect(m_applyCourier, &QPushButton::clicked, this, &CBulkAddDlg::ApplyCourierToCandidates);
 
     auto* layout = new QVBoxLayout(this);
@@ -160,19 +164,21 @@ void CBulkAddDlg::ShowRow(int row) {
     m_table->item(row, kNumberColumn)->setCheckState(data.checked ? Qt::Checked : Qt::Unchecked);
     QTableWidgetItem* courier = m_table->item(row, kCourierColumn);
     courier->setData(kCourierRole, data.courierIndex);
-    courier->setText(data.courierIndex >= 0 ? CourierName(data.courierIndex) : QStringLiteral("(선택)"));
+    courier->setText(data.courierIndex >= 0 ? CourierName(data.courierIndex)
+                                            : QCoreApplication::translate("BulkAddDlg", "(선택)"));
     QStringList candidates;
     for (const int candidate : data.candidates) {
         candidates << CourierName(candidate);
     }
     courier->setToolTip(candidates.isEmpty() ? QString()
-                                             : QStringLiteral("후보: ") + candidates.join(QStringLiteral(", ")));
+                                             : QCoreApplication::translate("BulkAddDlg", "후보: ") +
+                                                   candidates.join(QStringLiteral(", ")));
     QStringList marks;
     if (data.stored) {
-        marks << QStringLiteral("등록됨");
+        marks << QCoreApplication::translate("BulkAddDlg", "등록됨");
     }
     if (data.repeated) {
-        marks << QStringLiteral("중복");
+        marks << QCoreApplication::translate("BulkAddDlg", "중복");
     }
     m_table->item(row, kMarkColumn)->setText(marks.join(QStringLiteral(", ")));
     m_filling = filling;
@@ -181,9 +187,10 @@ void CBulkAddDlg::ShowRow(int row) {
 void CBulkAddDlg::ShowSummary() {
     const auto& rows = m_review->Rows();
     const auto checked = std::count_if(rows.begin(), rows.end(), [](const auto& row) { return row.checked; });
-    QString text = QStringLiteral("송장번호 %1개 중 %2개를 추가합니다.").arg(rows.size()).arg(checked);
+    QString text =
+        QCoreApplication::translate("BulkAddDlg", "송장번호 %1개 중 %2개를 추가합니다.").arg(rows.size()).arg(checked);
     if (m_review->Truncated()) {
-        text += QStringLiteral(" 글이 너무 길어 앞부분만 읽었습니다.");
+        text += QCoreApplication::translate("BulkAddDlg", " 글이 너무 길어 앞부분만 읽었습니다.");
     }
     m_summary->setText(text);
 }
@@ -217,8 +224,9 @@ void CBulkAddDlg::ApplyCourierToCandidates() {
         row >= 0 && static_cast<std::size_t>(row) < rows.size() ? rows[static_cast<std::size_t>(row)].courierIndex : -1;
     if (courier < 0) {
         ShowMessage(this,
-                    QStringLiteral("택배회사를 고른 줄을 먼저 선택하십시오.\n그 회사가 후보인 다른 줄에 "
-                                   "같은 회사를 적용합니다."),
+                    QCoreApplication::translate("BulkAddDlg",
+                                                "택배회사를 고른 줄을 먼저 선택하십시오.\n그 회사가 후보인 다른 줄에 "
+                                                "같은 회사를 적용합니다."),
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
@@ -256,11 +264,11 @@ void CBulkAddDlg::OnOK() {
         }
         QString list = numbers.join(QStringLiteral(", "));
         if (missing.size() > kNamedRows) {
-            list += QStringLiteral(" 외 %1개").arg(missing.size() - kNamedRows);
+            list += QCoreApplication::translate("BulkAddDlg", " 외 %1개").arg(missing.size() - kNamedRows);
         }
         ShowMessage(this,
-                    QStringLiteral("택배 회사를 고르지 않은 송장번호가 있습니다.\n%1\n"
-                                   "택배회사 칸에서 회사를 고르거나 체크를 해제하십시오.")
+                    QCoreApplication::translate("BulkAddDlg", "택배 회사를 고르지 않은 송장번호가 있습니다.\n%1\n"
+                                                              "택배회사 칸에서 회사를 고르거나 체크를 해제하십시오.")
                         .arg(list),
                     kWarning);
         return;
@@ -269,16 +277,18 @@ void CBulkAddDlg::OnOK() {
     std::vector<Shipment> shipments = m_review->MakeShipments(StartOfDay(now), now);
     if (shipments.empty()) {
         ShowMessage(this,
-                    QStringLiteral("추가할 송장번호가 없습니다.\n송장번호가 들어 있는 글을 붙여 넣고 "
-                                   "추가할 줄을 체크하십시오."),
+                    QCoreApplication::translate("BulkAddDlg",
+                                                "추가할 송장번호가 없습니다.\n송장번호가 들어 있는 글을 붙여 넣고 "
+                                                "추가할 줄을 체크하십시오."),
                     kWarning);
         return;
     }
     if (!m_store.AddBatch(shipments)) {
         // One transaction: nothing was added, and the review stays for another try.
         ShowMessage(this,
-                    QStringLiteral("배송정보를 추가하지 못했습니다. 아무것도 추가되지 않았습니다.\n"
-                                   "잠시 후 다시 시도해 주십시오."),
+                    QCoreApplication::translate("BulkAddDlg",
+                                                "배송정보를 추가하지 못했습니다. 아무것도 추가되지 않았습니다.\n"
+                                                "잠시 후 다시 시도해 주십시오."),
                     MB_OK | MB_ICONERROR);
         return;
     }

@@ -3,6 +3,7 @@
 #include "couriers/Courier.h"
 #include "dialogs/BulkAddReview.h"
 #include "dialogs/Dialog.h"
+#include "platform/Translation.h"
 
 #include <QTimer>
 #include <memory>
@@ -39,7 +40,7 @@ public:
                 QWidget* parent = nullptr) = delete;
     ~CBulkAddDlg() override;
 
-    static std::u16string_view Title() { return u"여러 건 추가"; }
+    static std::u16string Title() { return PARCELO_TR("BulkAddDlg", "여러 건 추가"); }
 
     QPlainTextEdit& TextBox() { return *m_text; }
     QTableWidget& Table() { return *m_table; }

@@ -33,7 +33,7 @@ void CDialog::InitDialog() {
     }
     m_initialised = true;
     if (const DialogTemplate* dialogTemplate = LoadDialogTemplate(m_templateId)) {
-        setWindowTitle(WindowTitleFor(QtMenuBuilder::ToQString(dialogTemplate->caption)));
+        setWindowTitle(WindowTitleFor(QtMenuBuilder::TranslatedText("Dialog", dialogTemplate->caption)));
         setFont(DialogBuilder::TemplateFont(*dialogTemplate));
         if (const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr) {
             setGeometry(owner->geometry());

@@ -5,6 +5,7 @@
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
@@ -131,7 +132,7 @@ void CHtmlDlg::OnInitDialog() {
     if (!CreateMenuBar(IDR_HTMLDLG_MENU)) {
         return;
     }
-    m_connecting = new QLabel(QtMenuBuilder::ToQString(kConnectingText), this);
+    m_connecting = new QLabel(QString::fromStdU16String(Translate("HtmlDlg", kConnectingText)), this);
     m_connecting->setObjectName(QStringLiteral("connectingLabel"));
     m_connecting->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_connecting->setMargin(m_dpi.LogicalX(8));
@@ -200,7 +201,7 @@ void CHtmlDlg::OnPageReady(int64_t windowId) {
         if (window != nullptr) {
             m_container = QWidget::createWindowContainer(window, this);
             m_container->setObjectName(QStringLiteral("trackingPage"));
-            m_container->setAccessibleName(QStringLiteral("배송 조회 페이지"));
+            m_container->setAccessibleName(QCoreApplication::translate("HtmlDlg", "배송 조회 페이지"));
             m_container->setFocusPolicy(Qt::StrongFocus);
             m_container->hide();
         } else {

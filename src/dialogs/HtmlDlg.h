@@ -3,6 +3,7 @@
 #include "dialogs/Dialog.h"
 #include "dialogs/PageProcess.h"
 #include "platform/DpiCache.h"
+#include "platform/Translation.h"
 
 #include <QPointer>
 #include <memory>
@@ -35,7 +36,7 @@ namespace parcelo {
 class CHtmlDlg : public CDialog {
     Q_OBJECT
 public:
-    static constexpr std::u16string_view kConnectingText = u"연결 중...";
+    static constexpr std::u16string_view kConnectingText = PARCELO_TR_NOOP("HtmlDlg", "연결 중...");
     static constexpr int kDefaultAnswerMs = 20000;
 
     explicit CHtmlDlg(QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "dialogs/ImportConfirmDlg.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,7 +14,7 @@ namespace parcelo {
 
 CImportConfirmDlg::CImportConfirmDlg(const ImportPlan& plan, const QString& fileName, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("가져오기"));
+    setWindowTitle(QCoreApplication::translate("ImportConfirmDlg", "가져오기"));
     setAccessibleName(windowTitle());
     auto* layout = new QVBoxLayout(this);
 
@@ -28,7 +29,7 @@ CImportConfirmDlg::CImportConfirmDlg(const ImportPlan& plan, const QString& file
 
     m_details = new QPlainTextEdit(this);
     m_details->setReadOnly(true);
-    m_details->setAccessibleName(QStringLiteral("가져올 수 없는 줄"));
+    m_details->setAccessibleName(QCoreApplication::translate("ImportConfirmDlg", "가져올 수 없는 줄"));
     m_details->setPlainText(Details(plan));
     m_details->setVisible(!m_details->document()->isEmpty());
     layout->addWidget(m_details, 1);
@@ -37,10 +38,10 @@ CImportConfirmDlg::CImportConfirmDlg(const ImportPlan& plan, const QString& file
     auto* buttons = new QDialogButtonBox(
         anythingToAdd ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Close, this);
     if (anythingToAdd) {
-        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("가져오기"));
-        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("취소"));
+        buttons->button(QDialogButtonBox::Ok)->setText(QCoreApplication::translate("ImportConfirmDlg", "가져오기"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(QCoreApplication::translate("ImportConfirmDlg", "취소"));
     } else {
-        buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("닫기"));
+        buttons->button(QDialogButtonBox::Close)->setText(QCoreApplication::translate("ImportConfirmDlg", "닫기"));
     }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -62,12 +63,12 @@ QString CImportConfirmDlg::Details(const ImportPlan& plan) {
         lines.emplace_back(error.line, QString::fromStdU16String(error.reason));
     }
     for (const ParsedShipment& duplicate : plan.duplicates) {
-        lines.emplace_back(duplicate.line, QStringLiteral("이미 있는 배송정보"));
+        lines.emplace_back(duplicate.line, QCoreApplication::translate("ImportConfirmDlg", "이미 있는 배송정보"));
     }
     std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     QStringList text;
     for (const auto& [line, reason] : lines) {
-        text << (line > 0 ? QStringLiteral("%1행: %2").arg(line).arg(reason) : reason);
+        text << (line > 0 ? QCoreApplication::translate("ImportConfirmDlg", "%1행: %2").arg(line).arg(reason) : reason);
     }
     return text.join(u'\n');
 }

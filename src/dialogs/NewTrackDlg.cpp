@@ -8,12 +8,14 @@
 #include "platform/MessageBoxService.h"
 #include "platform/QtMenuBuilder.h"
 #include "platform/QtText.h"
+#include "platform/Translation.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreErrorText.h"
 #include "platform/TextFolding.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,11 +26,18 @@ namespace parcelo {
 namespace {
 
 constexpr unsigned kWarning = MB_OK | MB_ICONEXCLAMATION;
-constexpr char16_t kSaveFailed[] = u"배송정보를 저장하지 못했습니다.";
-constexpr char16_t kDeletedElsewhere[] = u"이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.";
-constexpr char16_t kReadFailed[] = u"배송정보를 읽지 못했습니다.";
-constexpr char16_t kDuplicate[] = u"이미 등록된 송장번호입니다: 상품명 %1\n그래도 저장하시겠습니까?";
-constexpr char16_t kDiscardQuestion[] = u"변경 내용을 저장하지 않고 닫을까요?";
+// A text kept above, in the interface's language.
+std::u16string Tr(const char* text) {
+    return Translate("NewTrackDlg", text);
+}
+
+constexpr char kSaveFailed[] = QT_TRANSLATE_NOOP("NewTrackDlg", "배송정보를 저장하지 못했습니다.");
+constexpr char kDeletedElsewhere[] =
+    QT_TRANSLATE_NOOP("NewTrackDlg", "이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.");
+constexpr char kReadFailed[] = QT_TRANSLATE_NOOP("NewTrackDlg", "배송정보를 읽지 못했습니다.");
+constexpr char kDuplicate[] =
+    QT_TRANSLATE_NOOP("NewTrackDlg", "이미 등록된 송장번호입니다: 상품명 %1\n그래도 저장하시겠습니까?");
+constexpr char kDiscardQuestion[] = QT_TRANSLATE_NOOP("NewTrackDlg", "변경 내용을 저장하지 않고 닫을까요?");
 
 // The order dates the picker offers. The store reads a date before 1900 back as
 // 1970-01-01, so none is offered; the end is far enough for any real order.
@@ -49,8 +58,9 @@ CNewTrackDlg::CNewTrackDlg(const std::vector<Courier>& couriers, CShipmentDataba
                            QWidget* parent)
     : CDialog(IDD_NEWTRACK_DIALOG, parent), m_couriers(couriers), m_store(store), m_clock(clock) {}
 
-std::u16string_view CNewTrackDlg::Title() const {
-    return m_editId == kNewShipment ? u"새 배송조회" : u"배송조회 편집";
+std::u16string CNewTrackDlg::Title() const {
+    return m_editId == kNewShipment ? PARCELO_TR("NewTrackDlg", "새 배송조회")
+                                    : PARCELO_TR("NewTrackDlg", "배송조회 편집");
 }
 
 void CNewTrackDlg::OnInitDialog() {
@@ -101,7 +111,7 @@ QStringList CNewTrackDlg::FormState() const {
 
 void CNewTrackDlg::OnCancel() {
     if (m_loaded && m_courierCombo != nullptr && FormState() != m_loadedForm &&
-        ShowMessage(this, QString::fromUtf16(kDiscardQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        ShowMessage(this, QString::fromStdU16String(Tr(kDiscardQuestion)), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return; // the form stays as it is
     }
     EndDialog(IDCANCEL);
@@ -119,7 +129,7 @@ bool CNewTrackDlg::LoadShipment() {
     if (!read) {
         const StoreError error = m_store.LastError();
         const std::u16string text =
-            error == StoreError::NotFound ? std::u16string(kDeletedElsewhere) : StoreFailureText(kReadFailed, error);
+            error == StoreError::NotFound ? Tr(kDeletedElsewhere) : StoreFailureText(Tr(kReadFailed), error);
         ShowMessage(this, QString::fromStdU16String(text), kWarning);
         return false;
     }
@@ -163,13 +173,13 @@ void CNewTrackDlg::UpdateHint() {
         ShowCourierNote(outcome.selection);
         break;
     case CourierHint::Kind::AutoSelected:
-        SetNote(QStringLiteral("자동 선택: ") + names.join(QString()), false);
+        SetNote(QCoreApplication::translate("NewTrackDlg", "자동 선택: ") + names.join(QString()), false);
         break;
     case CourierHint::Kind::Candidates:
-        SetNote(QStringLiteral("후보: ") + names.join(QStringLiteral(", ")), false);
+        SetNote(QCoreApplication::translate("NewTrackDlg", "후보: ") + names.join(QStringLiteral(", ")), false);
         break;
     case CourierHint::Kind::Warning:
-        SetNote(QStringLiteral("송장번호를 다시 확인하십시오"), true);
+        SetNote(QCoreApplication::translate("NewTrackDlg", "송장번호를 다시 확인하십시오"), true);
         break;
     }
 }
@@ -214,19 +224,20 @@ Instant CNewTrackDlg::OrderDateFromPicker() const {
 
 bool CNewTrackDlg::Validate() {
     if (m_courierCombo->currentIndex() < 0) {
-        ShowMessage(this, QStringLiteral("택배 회사를 선택하십시오."), kWarning);
+        ShowMessage(this, QCoreApplication::translate("NewTrackDlg", "택배 회사를 선택하십시오."), kWarning);
         return false;
     }
     if (m_itemName->text().isEmpty()) {
-        ShowMessage(this, QStringLiteral("물품명을 입력하십시오"), kWarning);
+        ShowMessage(this, QCoreApplication::translate("NewTrackDlg", "물품명을 입력하십시오"), kWarning);
         return false;
     }
     if (m_invoiceNumber->text().isEmpty()) {
-        ShowMessage(this, QStringLiteral("송장번호를 입력하십시오"), kWarning);
+        ShowMessage(this, QCoreApplication::translate("NewTrackDlg", "송장번호를 입력하십시오"), kWarning);
         return false;
     }
     if (IsInvoiceNumberTooLong(ToU16(m_invoiceNumber->text()))) {
-        ShowMessage(this, QString::fromUtf16(kInvoiceNumberTooLongText), kWarning);
+        ShowMessage(this, QString::fromStdU16String(Translate("NumberNormaliser", kInvoiceNumberTooLongText)),
+                    kWarning);
         m_invoiceNumber->setFocus();
         return false;
     }
@@ -248,7 +259,8 @@ bool CNewTrackDlg::DuplicateAccepted(const Shipment& shipment) {
     if (same == stored.end()) {
         return true;
     }
-    const QString question = QString::fromUtf16(kDuplicate).arg(ToQString(ShortenedForMessage(same->itemName)));
+    const QString question =
+        QString::fromStdU16String(Tr(kDuplicate)).arg(ToQString(ShortenedForMessage(same->itemName)));
     return ShowMessage(this, question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -297,7 +309,7 @@ void CNewTrackDlg::OnOK() {
 // is read again.
 void CNewTrackDlg::TellWriteFailure() {
     const StoreError error = m_store.LastError();
-    ShowMessage(this, QString::fromStdU16String(StoreFailureText(kSaveFailed, error)), MB_OK | MB_ICONERROR);
+    ShowMessage(this, QString::fromStdU16String(StoreFailureText(Tr(kSaveFailed), error)), MB_OK | MB_ICONERROR);
     if (error == StoreError::NotFound) {
         EndDialog(IDCANCEL);
     }

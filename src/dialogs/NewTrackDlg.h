@@ -47,7 +47,7 @@ public:
     // the dialog is shown.
     void SetDetector(const CourierDetector& detector) { m_detector = &detector; }
     // "새 배송조회" for a new shipment, "배송조회 편집" for an edit.
-    std::u16string_view Title() const;
+    std::u16string Title() const;
 
     void OnOK() override;
     // Closing the window (or Escape) asks first when the form was changed.

@@ -5,11 +5,13 @@
 #include "platform/MessageBoxService.h"
 #include "platform/Profile.h"
 #include "platform/QtText.h"
+#include "platform/Translation.h"
 #include "res/resource.h"
 #include "status/StatusSettings.h"
 #include "status/services/ServiceUrl.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QUrl>
@@ -32,7 +34,7 @@ COptionDlg::COptionDlg(QWidget* parent) : CDialog(IDD_OPTION_DIALOG, parent) {}
 
 void COptionDlg::OnInitDialog() {
     // Screen readers name the dialog by the title it draws, not by the program.
-    setAccessibleName(ToQString(u"옵션"));
+    setAccessibleName(ToQString(PARCELO_TR("OptionDlg", "옵션")));
     m_fontSizeCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_FONTSIZE_COMBO));
     m_doubleClickCombo = qobject_cast<QComboBox*>(GetDlgItem(IDC_DBLCLICK_COMBO));
     if (!CreateMenuBar(IDR_OPTION_MENU)) {
@@ -105,9 +107,10 @@ void COptionDlg::OnOK() {
             const QString tokenUrl = QString::fromStdString(status.tokenUrl);
             if (status.enabled && !endpoint.isEmpty() && !IsAllowedServiceUrl(QUrl(endpoint, QUrl::StrictMode))) {
                 ShowMessage(this,
-                            QStringLiteral("배송 상태 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
-                                           "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
-                                           "기본 주소를 쓰십시오.")
+                            QCoreApplication::translate(
+                                "OptionDlg", "배송 상태 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
+                                             "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
+                                             "기본 주소를 쓰십시오.")
                                 .arg(endpoint),
                             MB_OK | MB_ICONEXCLAMATION);
                 return;
@@ -115,9 +118,10 @@ void COptionDlg::OnOK() {
             if (status.enabled && status.auth == TrackingClient::Auth::OAuth2 && !tokenUrl.isEmpty() &&
                 !IsAllowedServiceUrl(QUrl(tokenUrl, QUrl::StrictMode))) {
                 ShowMessage(this,
-                            QStringLiteral("토큰 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
-                                           "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
-                                           "기본 주소를 쓰십시오.")
+                            QCoreApplication::translate(
+                                "OptionDlg", "토큰 주소를 쓸 수 없습니다.\n%1\n주소는 https://로 시작해야 "
+                                             "합니다(이 컴퓨터의 서버는 http://도 됩니다). 주소를 고치거나 비워 "
+                                             "기본 주소를 쓰십시오.")
                                 .arg(tokenUrl),
                             MB_OK | MB_ICONEXCLAMATION);
                 return;
@@ -135,17 +139,18 @@ void COptionDlg::OnOK() {
 
 void COptionDlg::TellNotSaved(const QString& fileName) {
     ShowMessage(this,
-                QStringLiteral("설정을 저장하지 못했습니다.\n\n"
-                               "설정 파일에 쓸 수 없습니다:\n%1\n\n"
-                               "이 파일과 그 폴더에 쓰기 권한이 있는지, 디스크에 빈 공간이 있는지 확인한 뒤 "
-                               "다시 \"확인\"을 누르십시오. \"취소\"를 누르면 설정을 바꾸지 않고 닫습니다.")
+                QCoreApplication::translate(
+                    "OptionDlg", "설정을 저장하지 못했습니다.\n\n"
+                                 "설정 파일에 쓸 수 없습니다:\n%1\n\n"
+                                 "이 파일과 그 폴더에 쓰기 권한이 있는지, 디스크에 빈 공간이 있는지 확인한 뒤 "
+                                 "다시 \"확인\"을 누르십시오. \"취소\"를 누르면 설정을 바꾸지 않고 닫습니다.")
                     .arg(fileName),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
 void COptionDlg::paintEvent(QPaintEvent* event) {
     CDialog::paintEvent(event);
-    DrawDialogTitle(*this, u"옵션");
+    DrawDialogTitle(*this, PARCELO_TR("OptionDlg", "옵션"));
 }
 
 } // namespace parcelo

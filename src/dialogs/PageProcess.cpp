@@ -34,8 +34,9 @@ CPageProcess::CPageProcess(QObject* parent) : QObject(parent) {
     });
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         if (!m_closing) {
-            Fail(Failure::Died, status == QProcess::CrashExit ? QStringLiteral("비정상 종료")
-                                                              : QStringLiteral("종료 코드 %1").arg(code));
+            Fail(Failure::Died, status == QProcess::CrashExit
+                                    ? QCoreApplication::translate("PageProcess", "비정상 종료")
+                                    : QCoreApplication::translate("PageProcess", "종료 코드 %1").arg(code));
         }
     });
 }
@@ -144,20 +145,24 @@ void CPageProcess::Close() {
 QString CPageProcess::FailureText(Failure failure, const QString& detail, int answerMs) {
     switch (failure) {
     case Failure::NotStarted:
-        return QStringLiteral("배송 조회 페이지를 열 수 없습니다: 조회 화면 프로그램(%1)을 시작하지 못했습니다.\n\n"
-                              "Parcelo를 다시 설치하십시오.\n\n(%2)")
+        return QCoreApplication::translate(
+                   "PageProcess", "배송 조회 페이지를 열 수 없습니다: 조회 화면 프로그램(%1)을 시작하지 못했습니다.\n\n"
+                                  "Parcelo를 다시 설치하십시오.\n\n(%2)")
             .arg(ProgramPath(), detail);
     case Failure::Died:
-        return QStringLiteral("배송 조회 페이지가 예기치 않게 닫혔습니다: 조회 화면 프로그램이 끝났습니다(%1).\n\n"
-                              "다시 열어 보십시오.")
+        return QCoreApplication::translate(
+                   "PageProcess", "배송 조회 페이지가 예기치 않게 닫혔습니다: 조회 화면 프로그램이 끝났습니다(%1).\n\n"
+                                  "다시 열어 보십시오.")
             .arg(detail);
     case Failure::NoAnswer:
-        return QStringLiteral("배송 조회 페이지를 열 수 없습니다: 조회 화면 프로그램이 %1초 동안 응답하지 않아 "
-                              "닫았습니다.\n\n잠시 후 다시 열어 보십시오.")
+        return QCoreApplication::translate(
+                   "PageProcess", "배송 조회 페이지를 열 수 없습니다: 조회 화면 프로그램이 %1초 동안 응답하지 않아 "
+                                  "닫았습니다.\n\n잠시 후 다시 열어 보십시오.")
             .arg((answerMs + 999) / 1000);
     case Failure::Refused:
-        return QStringLiteral("배송 조회 페이지를 닫았습니다: 조회 화면 프로그램이 알 수 없는 응답을 보냈습니다.\n\n"
-                              "Parcelo를 다시 설치하십시오.");
+        return QCoreApplication::translate(
+            "PageProcess", "배송 조회 페이지를 닫았습니다: 조회 화면 프로그램이 알 수 없는 응답을 보냈습니다.\n\n"
+                           "Parcelo를 다시 설치하십시오.");
     }
     return {};
 }

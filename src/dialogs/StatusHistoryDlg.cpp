@@ -3,6 +3,7 @@
 #include "platform/LocalTime.h"
 #include "tracking/StatusNames.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,7 +38,7 @@ QString FromUtf8(const std::string& text) {
 QString EventText(const TrackingEvent& event) {
     QString status = FromUtf8(event.statusName);
     if (status.isEmpty()) {
-        const std::u16string_view name = ShortStatusName(event.statusCode);
+        const std::u16string name = ShortStatusName(event.statusCode);
         status = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
     }
     const QString description = FromUtf8(event.description);
@@ -56,14 +57,17 @@ QTableWidgetItem* PlainItem(const QString& text) {
 CStatusHistoryDlg::CStatusHistoryDlg(const std::vector<TrackingEvent>& events, std::function<void()> openTracking,
                                      QWidget* parent)
     : QDialog(parent), m_table(new QTableWidget(static_cast<int>(events.size()), 3, this)) {
-    setWindowTitle(QStringLiteral("배송 이력"));
+    setWindowTitle(QCoreApplication::translate("StatusHistoryDlg", "배송 이력"));
     auto* layout = new QVBoxLayout(this);
     if (events.empty()) {
-        auto* empty = new QLabel(QStringLiteral("아직 확인된 배송 이력이 없습니다."), this);
+        auto* empty =
+            new QLabel(QCoreApplication::translate("StatusHistoryDlg", "아직 확인된 배송 이력이 없습니다."), this);
         empty->setTextFormat(Qt::PlainText);
         layout->addWidget(empty);
     }
-    m_table->setHorizontalHeaderLabels({QStringLiteral("시각"), QStringLiteral("장소"), QStringLiteral("내용")});
+    m_table->setHorizontalHeaderLabels({QCoreApplication::translate("StatusHistoryDlg", "시각"),
+                                        QCoreApplication::translate("StatusHistoryDlg", "장소"),
+                                        QCoreApplication::translate("StatusHistoryDlg", "내용")});
     m_table->verticalHeader()->setVisible(false);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -82,7 +86,8 @@ CStatusHistoryDlg::CStatusHistoryDlg(const std::vector<TrackingEvent>& events, s
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     if (openTracking) {
-        QPushButton* track = buttons->addButton(QStringLiteral("배송 조회"), QDialogButtonBox::ActionRole);
+        QPushButton* track = buttons->addButton(QCoreApplication::translate("StatusHistoryDlg", "배송 조회"),
+                                                QDialogButtonBox::ActionRole);
         track->setObjectName(QStringLiteral("TrackButton"));
         connect(track, &QPushButton::clicked, this, [open = std::move(openTracking)] { open(); });
     }

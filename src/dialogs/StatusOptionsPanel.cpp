@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,33 +31,38 @@ QLabel* PlainLabel(const QString& text, QWidget* parent) {
 } // namespace
 
 CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
-    : QWidget(parent), m_enabled(new QCheckBox(QStringLiteral("배송 상태 자동 확인"), this)),
+    : QWidget(parent),
+      m_enabled(new QCheckBox(QCoreApplication::translate("StatusOptionsPanel", "배송 상태 자동 확인"), this)),
       m_endpoint(new QLineEdit(this)), m_clientId(new QLineEdit(this)), m_secret(new QLineEdit(this)),
-      m_interval(new QSpinBox(this)), m_autoDone(new QCheckBox(QStringLiteral("배송완료 시 자동으로 완료 처리"), this)),
-      m_notify(new QCheckBox(QStringLiteral("상태가 바뀌면 알림 표시"), this)), m_keyNote(PlainLabel({}, this)),
-      m_auth(new QComboBox(this)), m_tokenUrl(new QLineEdit(this)),
-      m_check(new QPushButton(QStringLiteral("연결 확인"), this)), m_checkResult(PlainLabel({}, this)),
-      m_problem(PlainLabel({}, this)) {
+      m_interval(new QSpinBox(this)),
+      m_autoDone(
+          new QCheckBox(QCoreApplication::translate("StatusOptionsPanel", "배송완료 시 자동으로 완료 처리"), this)),
+      m_notify(new QCheckBox(QCoreApplication::translate("StatusOptionsPanel", "상태가 바뀌면 알림 표시"), this)),
+      m_keyNote(PlainLabel({}, this)), m_auth(new QComboBox(this)), m_tokenUrl(new QLineEdit(this)),
+      m_check(new QPushButton(QCoreApplication::translate("StatusOptionsPanel", "연결 확인"), this)),
+      m_checkResult(PlainLabel({}, this)), m_problem(PlainLabel({}, this)) {
     setObjectName(QStringLiteral("StatusOptions"));
     m_problem->setObjectName(QStringLiteral("StatusProblem"));
-    m_problem->setAccessibleName(QStringLiteral("배송 상태 확인 문제"));
+    m_problem->setAccessibleName(QCoreApplication::translate("StatusOptionsPanel", "배송 상태 확인 문제"));
     m_problem->hide();
     m_endpoint->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultEndpoint));
-    m_auth->addItem(QStringLiteral("API 키"), static_cast<int>(TrackingClient::Auth::ApiKey));
-    m_auth->addItem(QStringLiteral("OAuth2 토큰"), static_cast<int>(TrackingClient::Auth::OAuth2));
-    m_auth->setAccessibleName(QStringLiteral("인증 방식"));
+    m_auth->addItem(QCoreApplication::translate("StatusOptionsPanel", "API 키"),
+                    static_cast<int>(TrackingClient::Auth::ApiKey));
+    m_auth->addItem(QCoreApplication::translate("StatusOptionsPanel", "OAuth2 토큰"),
+                    static_cast<int>(TrackingClient::Auth::OAuth2));
+    m_auth->setAccessibleName(QCoreApplication::translate("StatusOptionsPanel", "인증 방식"));
     m_tokenUrl->setPlaceholderText(QString::fromLatin1(TrackingClient::kDefaultTokenUrl));
-    m_tokenUrl->setAccessibleName(QStringLiteral("토큰 주소"));
-    m_check->setAccessibleName(QStringLiteral("연결 확인"));
-    m_checkResult->setAccessibleName(QStringLiteral("연결 확인 결과"));
+    m_tokenUrl->setAccessibleName(QCoreApplication::translate("StatusOptionsPanel", "토큰 주소"));
+    m_check->setAccessibleName(QCoreApplication::translate("StatusOptionsPanel", "연결 확인"));
+    m_checkResult->setAccessibleName(QCoreApplication::translate("StatusOptionsPanel", "연결 확인 결과"));
     m_checkResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_secret->setEchoMode(QLineEdit::Password);
     m_interval->setRange(StatusSettings::kMinIntervalMinutes, StatusSettings::kMaxIntervalMinutes);
-    m_interval->setSuffix(QStringLiteral("분"));
+    m_interval->setSuffix(QCoreApplication::translate("StatusOptionsPanel", "분"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(PlainLabel(QStringLiteral("배송 상태"), this));
+    layout->addWidget(PlainLabel(QCoreApplication::translate("StatusOptionsPanel", "배송 상태"), this));
     layout->addWidget(m_problem);
     layout->addWidget(m_enabled);
     auto* form = new QFormLayout;
@@ -70,12 +76,12 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
         }
         form->addRow(label, field);
     };
-    addRow(QStringLiteral("주소"), m_endpoint);
-    addRow(QStringLiteral("인증"), m_auth);
-    addRow(QStringLiteral("토큰 주소"), m_tokenUrl);
-    addRow(QStringLiteral("클라이언트 ID"), m_clientId);
-    addRow(QStringLiteral("비밀 키"), m_secret);
-    addRow(QStringLiteral("확인 간격"), m_interval);
+    addRow(QCoreApplication::translate("StatusOptionsPanel", "주소"), m_endpoint);
+    addRow(QCoreApplication::translate("StatusOptionsPanel", "인증"), m_auth);
+    addRow(QCoreApplication::translate("StatusOptionsPanel", "토큰 주소"), m_tokenUrl);
+    addRow(QCoreApplication::translate("StatusOptionsPanel", "클라이언트 ID"), m_clientId);
+    addRow(QCoreApplication::translate("StatusOptionsPanel", "비밀 키"), m_secret);
+    addRow(QCoreApplication::translate("StatusOptionsPanel", "확인 간격"), m_interval);
     layout->addLayout(form);
     auto* check = new QHBoxLayout;
     check->addWidget(m_check);
@@ -84,9 +90,11 @@ CStatusOptionsPanel::CStatusOptionsPanel(QWidget* parent)
     layout->addWidget(m_keyNote);
     layout->addWidget(m_autoDone);
     layout->addWidget(m_notify);
-    layout->addWidget(PlainLabel(QStringLiteral("켜면 배송중인 각 배송정보의 택배 회사와 송장번호가 위 주소로 "
-                                                "전송됩니다. 끄면 아무것도 전송하지 않습니다."),
-                                 this));
+    layout->addWidget(
+        PlainLabel(QCoreApplication::translate("StatusOptionsPanel",
+                                               "켜면 배송중인 각 배송정보의 택배 회사와 송장번호가 위 주소로 "
+                                               "전송됩니다. 끄면 아무것도 전송하지 않습니다."),
+                   this));
     layout->addStretch(1);
     connect(m_enabled, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
     connect(m_auth, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });
@@ -107,10 +115,12 @@ void CStatusOptionsPanel::Load(const StatusSettings& settings, const QString& cl
     m_loadedClientId = clientId;
     m_clientId->setText(clientId);
     m_secret->clear();
-    m_secret->setPlaceholderText(hasSecret ? QStringLiteral("(저장됨)") : QString());
-    m_keyNote->setText(memoryOnly ? QStringLiteral("비밀 저장소를 쓸 수 없어 비밀 키는 프로그램을 닫을 때까지만 "
-                                                   "기억합니다. 설정 파일에는 클라이언트 ID만 저장합니다.")
-                                  : QString());
+    m_secret->setPlaceholderText(hasSecret ? QCoreApplication::translate("StatusOptionsPanel", "(저장됨)") : QString());
+    m_keyNote->setText(memoryOnly
+                           ? QCoreApplication::translate("StatusOptionsPanel",
+                                                         "비밀 저장소를 쓸 수 없어 비밀 키는 프로그램을 닫을 때까지만 "
+                                                         "기억합니다. 설정 파일에는 클라이언트 ID만 저장합니다.")
+                           : QString());
     m_keyNote->setVisible(memoryOnly);
     UpdateEnabled();
 }
@@ -167,7 +177,8 @@ void CStatusOptionsPanel::CheckConnection() {
         return;
     }
     if (settings.NeedsKey() && secret.isEmpty()) {
-        m_checkResult->setText(QStringLiteral("이 서비스에는 키가 필요합니다: 클라이언트 ID와 비밀 키를 입력하십시오"));
+        m_checkResult->setText(QCoreApplication::translate(
+            "StatusOptionsPanel", "이 서비스에는 키가 필요합니다: 클라이언트 ID와 비밀 키를 입력하십시오"));
         return;
     }
     std::unique_ptr<TrackingClient> client;
@@ -188,7 +199,7 @@ void CStatusOptionsPanel::CheckConnection() {
     client->SetSettings(clientSettings);
     m_checkClient = std::move(client);
     m_check->setEnabled(false);
-    m_checkResult->setText(QStringLiteral("확인하는 중…"));
+    m_checkResult->setText(QCoreApplication::translate("StatusOptionsPanel", "확인하는 중…"));
     m_checkClient->CheckConnection([this, tell](const TrackingReply& reply) {
         tell(reply.outcome);
         // The client is done with: it goes once this call has returned.

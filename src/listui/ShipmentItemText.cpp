@@ -2,6 +2,7 @@
 
 #include "listui/MarkupRenderer.h"
 #include "platform/LocalTime.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 #include <iterator>
@@ -81,7 +82,8 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
     } else if (shipment.status == Cancelled) {
         text += u"<font color=#ff0000>";
     }
-    text += u"상품명: <h>";
+    text += PARCELO_TR("ShipmentItemText", "상품명: ");
+    text += u"<h>";
     AppendLiteral(text, shipment.itemName);
     text += u"</h> <br> ";
     if (inDelivery) {
@@ -90,12 +92,12 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
     AppendLiteral(text, CourierName(courier));
     text += u": ";
     AppendLiteral(text, shipment.invoiceNumber);
-    text += inDelivery ? u"</font> <br> 주문일: " : u" <br> 주문일: ";
+    text += inDelivery ? u"</font> <br> " : u" <br> ";
+    text += PARCELO_TR("ShipmentItemText", "주문일: ");
     AppendOrderDate(text, shipment.orderDate);
     if (inDelivery) {
-        text += u" (";
-        AppendNumber(text, DaysElapsed(shipment.orderDate, now));
-        text += u"일 경과)";
+        text += u' ';
+        text += PARCELO_TR_N("ShipmentItemText", "(%n일 경과)")(DaysElapsed(shipment.orderDate, now));
     }
     if (!latestStatus.empty()) {
         text += u" \u00B7 ";
@@ -109,7 +111,10 @@ std::u16string FormatShipmentItem(const Shipment& shipment, const Courier* couri
 
 std::u16string SpokenShipmentItem(std::u16string_view itemMarkup, int status) {
     std::u16string spoken = MarkupToPlainText(itemMarkup);
-    spoken += status == Done ? u", 완료" : status == Cancelled ? u", 취소" : u", 배송중";
+    spoken += u", ";
+    spoken += status == Done        ? PARCELO_TR("ShipmentItemText", "완료")
+              : status == Cancelled ? PARCELO_TR("ShipmentItemText", "취소")
+                                    : PARCELO_TR("ShipmentItemText", "배송중");
     return spoken;
 }
 

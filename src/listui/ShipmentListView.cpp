@@ -13,6 +13,7 @@
 #include "platform/QtMenuBuilder.h"
 #include "platform/QtText.h"
 #include "platform/ResourceImages.h"
+#include "platform/Translation.h"
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "store/ShipmentDatabase.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
@@ -33,12 +35,21 @@ namespace {
 
 constexpr int kLargeLogoDpi = 130; // above this the 50 x 50 logos are used
 
-constexpr char16_t kDeleteQuestion[] = u"선택하신 배송정보를 삭제하시겠습니까?";
-constexpr char16_t kDeleteFailed[] = u"배송정보를 삭제하지 못했습니다.";
-constexpr char16_t kReadFailed[] = u"배송정보를 읽지 못했습니다. 목록을 다시 읽습니다.";
-constexpr char16_t kDeletedElsewhere[] = u"이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.";
-constexpr char16_t kCourierMissing[] = u"이 배송정보의 택배 회사가 parcelo.ini에 없습니다.";
-constexpr char16_t kNoSelectionTitle[] = u"배송 정보";
+// A text kept above, in the interface's language.
+std::u16string Tr(const char* text) {
+    return Translate("ShipmentListView", text);
+}
+
+constexpr char kDeleteQuestion[] =
+    QT_TRANSLATE_NOOP("ShipmentListView", "선택하신 배송정보를 삭제하시겠습니까?\n상품명: %1, 송장번호: %2");
+constexpr char kDeleteFailed[] = QT_TRANSLATE_NOOP("ShipmentListView", "배송정보를 삭제하지 못했습니다.");
+constexpr char kReadFailed[] =
+    QT_TRANSLATE_NOOP("ShipmentListView", "배송정보를 읽지 못했습니다. 목록을 다시 읽습니다.");
+constexpr char kDeletedElsewhere[] =
+    QT_TRANSLATE_NOOP("ShipmentListView", "이 배송정보가 다른 곳에서 삭제되었습니다. 목록을 다시 읽습니다.");
+constexpr char kCourierMissing[] =
+    QT_TRANSLATE_NOOP("ShipmentListView", "이 배송정보의 택배 회사가 parcelo.ini에 없습니다.");
+constexpr char kNoSelectionTitle[] = QT_TRANSLATE_NOOP("ShipmentListView", "배송 정보");
 
 // The logos are chosen by the screen's device resolution and drawn one picture
 // pixel to a device pixel.
@@ -167,8 +178,8 @@ void CShipmentListView::FillRows() {
     // An empty list tells how to fill it, or that the filter or the find text hides
     // every shipment.
     m_wndList.SetEmptyText(m_model.Query().filter == FILTER_ALL && m_findText.isEmpty()
-                               ? u"새로 만들기(F1)로 첫 배송을 추가하십시오."
-                               : u"조건에 맞는 배송이 없습니다.");
+                               ? PARCELO_TR("ShipmentListView", "새로 만들기(F1)로 첫 배송을 추가하십시오.")
+                               : PARCELO_TR("ShipmentListView", "조건에 맞는 배송이 없습니다."));
 
     m_model.ChooseRows(m_clock.Now(), m_tracking);
     m_wndList.ReserveItems(m_model.RowCount());
@@ -284,7 +295,7 @@ std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
     QtMenuBuilder::AddItems(*menu, SubMenu(LoadMenuResource(IDR_POPUPS), kPopupItemMenu));
     if (m_tracking != nullptr && m_actions.showHistory) {
         // Only while the delivery status is shown: the menu is otherwise unchanged.
-        QAction* history = new QAction(QStringLiteral("배송 이력"), menu.get());
+        QAction* history = new QAction(QCoreApplication::translate("ShipmentListView", "배송 이력"), menu.get());
         history->setData(ID_SHIPMENT_HISTORY);
         QAction* before = menu->actions().size() > 1 ? menu->actions().at(1) : nullptr;
         menu->insertAction(before, history);
@@ -298,7 +309,7 @@ std::unique_ptr<QMenu> CShipmentListView::BuildItemMenu() const {
             }
         }
         if (!menu->actions().isEmpty()) {
-            menu->actions().front()->setText(ToQString(kNoSelectionTitle));
+            menu->actions().front()->setText(ToQString(Tr(kNoSelectionTitle)));
         }
     }
     return menu;
@@ -370,14 +381,14 @@ std::optional<Shipment> CShipmentListView::ReadSelected() {
 // A shipment deleted elsewhere leaves no selection behind; after any other failure
 // the list is read again as it is.
 void CShipmentListView::TellReadFailure(StoreError error) {
-    Tell(ToQString(error == StoreError::NotFound ? kDeletedElsewhere : kReadFailed));
+    Tell(ToQString(error == StoreError::NotFound ? Tr(kDeletedElsewhere) : Tr(kReadFailed)));
     Refresh(RefillCause::Elsewhere);
 }
 
 const Courier* CShipmentListView::CourierOrTell(const Shipment& shipment) {
     const Courier* courier = FindCourier(m_couriers, shipment.courierIndex);
     if (courier == nullptr) {
-        Tell(ToQString(kCourierMissing));
+        Tell(ToQString(Tr(kCourierMissing)));
     }
     return courier;
 }
@@ -416,9 +427,8 @@ void CShipmentListView::OnDelete() {
         return;
     }
     const int64_t id = shipment->id;
-    const std::u16string question = std::u16string(kDeleteQuestion) + u"\n상품명: " +
-                                    ShortenedForMessage(shipment->itemName) + u", 송장번호: " +
-                                    ShortenedForMessage(shipment->invoiceNumber);
+    const std::u16string question = FormatText(
+        Tr(kDeleteQuestion), {ShortenedForMessage(shipment->itemName), ShortenedForMessage(shipment->invoiceNumber)});
     if (ShowMessage(window(), QString::fromStdU16String(question), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
@@ -427,7 +437,7 @@ void CShipmentListView::OnDelete() {
         return;
     }
     const StoreError error = m_store.LastError();
-    Tell(QString::fromStdU16String(StoreFailureText(kDeleteFailed, error)));
+    Tell(QString::fromStdU16String(StoreFailureText(Tr(kDeleteFailed), error)));
     Refresh(error == StoreError::NotFound ? RefillCause::Elsewhere : RefillCause::User);
 }
 

@@ -97,28 +97,33 @@ QString ScaledOwnPage(const QString& html, double scale) {
 QString FailureReason(const QWebEngineLoadingInfo& info) {
     switch (info.errorDomain()) {
     case QWebEngineLoadingInfo::DnsErrorDomain:
-        return QStringLiteral("서버 주소를 찾을 수 없습니다. 인터넷 연결과 주소를 확인하십시오.");
+        return QCoreApplication::translate("HtmlViewCtrl",
+                                           "서버 주소를 찾을 수 없습니다. 인터넷 연결과 주소를 확인하십시오.");
     case QWebEngineLoadingInfo::ConnectionErrorDomain:
         switch (info.errorCode()) {
         case kNameNotResolved:
-            return QStringLiteral("서버 주소를 찾을 수 없습니다. 인터넷 연결과 주소를 확인하십시오.");
+            return QCoreApplication::translate("HtmlViewCtrl",
+                                               "서버 주소를 찾을 수 없습니다. 인터넷 연결과 주소를 확인하십시오.");
         case kInternetDisconnected:
-            return QStringLiteral("인터넷에 연결되어 있지 않습니다. 연결을 확인하십시오.");
+            return QCoreApplication::translate("HtmlViewCtrl", "인터넷에 연결되어 있지 않습니다. 연결을 확인하십시오.");
         case kConnectionRefused:
-            return QStringLiteral("서버가 연결을 거부했습니다. 잠시 후 다시 시도하십시오.");
+            return QCoreApplication::translate("HtmlViewCtrl",
+                                               "서버가 연결을 거부했습니다. 잠시 후 다시 시도하십시오.");
         case kTimedOut:
         case kConnectionTimedOut:
-            return QStringLiteral("서버가 응답하지 않습니다. 잠시 후 다시 시도하십시오.");
+            return QCoreApplication::translate("HtmlViewCtrl", "서버가 응답하지 않습니다. 잠시 후 다시 시도하십시오.");
         default:
-            return QStringLiteral("서버에 연결할 수 없습니다. 인터넷 연결을 확인하고 잠시 후 다시 시도하십시오.");
+            return QCoreApplication::translate(
+                "HtmlViewCtrl", "서버에 연결할 수 없습니다. 인터넷 연결을 확인하고 잠시 후 다시 시도하십시오.");
         }
     case QWebEngineLoadingInfo::CertificateErrorDomain:
-        return QStringLiteral("서버의 보안 인증서를 믿을 수 없어 연결하지 않았습니다. "
-                              "parcelo.ini에 적힌 택배사 주소가 맞는지 확인하십시오.");
+        return QCoreApplication::translate("HtmlViewCtrl", "서버의 보안 인증서를 믿을 수 없어 연결하지 않았습니다. "
+                                                           "parcelo.ini에 적힌 택배사 주소가 맞는지 확인하십시오.");
     case QWebEngineLoadingInfo::HttpErrorDomain:
-        return QStringLiteral("서버의 응답을 읽을 수 없습니다. 잠시 후 다시 시도하십시오.");
+        return QCoreApplication::translate("HtmlViewCtrl",
+                                           "서버의 응답을 읽을 수 없습니다. 잠시 후 다시 시도하십시오.");
     default:
-        return QStringLiteral("페이지를 불러오지 못했습니다. 잠시 후 다시 시도하십시오.");
+        return QCoreApplication::translate("HtmlViewCtrl", "페이지를 불러오지 못했습니다. 잠시 후 다시 시도하십시오.");
     }
 }
 
@@ -150,14 +155,15 @@ QString LoadErrorPage(const QWebEngineLoadingInfo& info) {
     if (detail.isEmpty()) {
         detail = QString::number(info.errorCode());
     }
-    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>배송 조회 실패</title></head>"
-                          "<body style=\"font-family:sans-serif\">"
-                          "<p><b>배송 조회 페이지를 열지 못했습니다.</b></p>"
-                          "<p id=\"reason\">%1</p>"
-                          "<p>주소: <span id=\"address\">%2</span></p>"
-                          "<p>오류: <span id=\"detail\">%3</span></p>"
-                          "<p><a id=\"retry\" href=\"%4\">다시 시도</a></p>"
-                          "</body></html>")
+    return QCoreApplication::translate(
+               "HtmlViewCtrl", "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>배송 조회 실패</title></head>"
+                               "<body style=\"font-family:sans-serif\">"
+                               "<p><b>배송 조회 페이지를 열지 못했습니다.</b></p>"
+                               "<p id=\"reason\">%1</p>"
+                               "<p>주소: <span id=\"address\">%2</span></p>"
+                               "<p>오류: <span id=\"detail\">%3</span></p>"
+                               "<p><a id=\"retry\" href=\"%4\">다시 시도</a></p>"
+                               "</body></html>")
         .arg(FailureReason(info).toHtmlEscaped(), address, detail.toHtmlEscaped(), retry);
 }
 

@@ -1,6 +1,7 @@
 #include "page/TrackingPageWindow.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -17,8 +18,8 @@ constexpr std::size_t kResultLimit = (kPageLineLimit - 16) / 3;
 
 CTrackingPageWindow::CTrackingPageWindow(Sender send, bool testing) : m_send(std::move(send)), m_testing(testing) {
     setObjectName(QStringLiteral("trackingPage"));
-    setWindowTitle(QStringLiteral("배송 조회"));
-    setAccessibleName(QStringLiteral("배송 조회 페이지"));
+    setWindowTitle(QCoreApplication::translate("TrackingPageWindow", "배송 조회"));
+    setAccessibleName(QCoreApplication::translate("TrackingPageWindow", "배송 조회 페이지"));
     if (QGuiApplication::platformName() == u"xcb") {
         // On X11 the window becomes a child of the program's dialog; it needs no frame.
         setWindowFlag(Qt::FramelessWindowHint);

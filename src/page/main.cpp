@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // the program says when the page ends
     QGuiApplication::setDesktopFileName(QStringLiteral("parcelo"));
-    parcelo::InstallQtTranslations(application, true);
+    parcelo::InstallTranslations(application, true, parcelo::EnvironmentInterfaceLanguage());
 
     const bool testing = qEnvironmentVariableIntValue("PARCELO_PAGE_TESTING") == 1;
     parcelo::CTrackingPageWindow window(

@@ -52,7 +52,7 @@ void CCommandBar::ClearKeys() {
 
 void CCommandBar::BuildKey(Key key, const MenuItem& item) {
     SoftKey& softKey = m_keys[Index(key)];
-    softKey.button = new QPushButton(QtMenuBuilder::ToQString(item.text), this);
+    softKey.button = new QPushButton(QtMenuBuilder::TranslatedText("Menu", item.text), this);
     softKey.button->setFlat(true);
     softKey.button->setAutoDefault(false); // Return belongs to the dialog, not to a key
     softKey.button->setFocusPolicy(Qt::NoFocus);

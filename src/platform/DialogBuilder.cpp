@@ -52,12 +52,12 @@ QRect ControlRect(const ControlTemplate& control, const DialogBaseUnits& units, 
 }
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
-    const QString text = QtMenuBuilder::ToQString(control.text);
+    const QString text = QtMenuBuilder::TranslatedText("Dialog", control.text);
     switch (control.kind) {
     case ControlKind::Combo: {
         auto* combo = new QComboBox(&parent);
         for (const std::u16string_view item : control.items) {
-            combo->addItem(QtMenuBuilder::ToQString(item));
+            combo->addItem(QtMenuBuilder::TranslatedText("Dialog", item));
         }
         combo->setCurrentIndex(-1);
         combo->setMaxVisibleItems(std::max(1, (control.cy - kComboFieldHeight) / kComboLineHeight));
@@ -244,7 +244,7 @@ DialogControls DialogBuilder::Build(const DialogTemplate& dialogTemplate, QWidge
         }
         QWidget* fieldWidget = all[static_cast<std::size_t>(field - dialogTemplate.controls.data())].second;
         static_cast<QLabel*>(all[i].second)->setBuddy(fieldWidget);
-        fieldWidget->setAccessibleName(QtMenuBuilder::ToQString(label.text));
+        fieldWidget->setAccessibleName(QtMenuBuilder::TranslatedText("Dialog", label.text));
     }
     return controls;
 }

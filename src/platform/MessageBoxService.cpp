@@ -3,6 +3,7 @@
 #include "res/resource.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -154,20 +155,23 @@ MessageBoxLayout MessageBoxLayoutFor(unsigned style) {
     }
     switch (style & MB_TYPEMASK) {
     case MB_YESNO:
-        layout.buttons = {{QStringLiteral("예"), IDYES}, {QStringLiteral("아니요"), IDNO}};
+        layout.buttons = {{QCoreApplication::translate("MessageBoxService", "예"), IDYES},
+                          {QCoreApplication::translate("MessageBoxService", "아니요"), IDNO}};
         layout.escapeResult = IDNO;
         break;
     case MB_YESNOCANCEL:
-        layout.buttons = {
-            {QStringLiteral("예"), IDYES}, {QStringLiteral("아니요"), IDNO}, {QStringLiteral("취소"), IDCANCEL}};
+        layout.buttons = {{QCoreApplication::translate("MessageBoxService", "예"), IDYES},
+                          {QCoreApplication::translate("MessageBoxService", "아니요"), IDNO},
+                          {QCoreApplication::translate("MessageBoxService", "취소"), IDCANCEL}};
         layout.escapeResult = IDCANCEL;
         break;
     case MB_OKCANCEL:
-        layout.buttons = {{QStringLiteral("확인"), IDOK}, {QStringLiteral("취소"), IDCANCEL}};
+        layout.buttons = {{QCoreApplication::translate("MessageBoxService", "확인"), IDOK},
+                          {QCoreApplication::translate("MessageBoxService", "취소"), IDCANCEL}};
         layout.escapeResult = IDCANCEL;
         break;
     default:
-        layout.buttons = {{QStringLiteral("확인"), IDOK}};
+        layout.buttons = {{QCoreApplication::translate("MessageBoxService", "확인"), IDOK}};
         layout.escapeResult = IDOK;
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CharClass.h"
+#include "platform/Translation.h"
 
 #include <cstddef>
 #include <string>
@@ -69,10 +70,10 @@ std::u16string NormaliseNumber(std::u16string_view typed);
 // The longest invoice number kept, counted in its normalised form: real numbers have
 // about 30 characters at most, so anything longer is pasted text, not a number.
 inline constexpr size_t kMaxInvoiceNumberLength = 40;
-// What the user is told of a number longer than that.
-inline constexpr char16_t kInvoiceNumberTooLongText[] =
-    u"송장번호가 너무 깁니다. 송장번호는 공백과 하이픈을 빼고 40자까지 "
-    u"입력할 수 있습니다.";
+// What the user is told of a number longer than that (looked up with Translate in
+// the context "NumberNormaliser").
+inline constexpr char16_t kInvoiceNumberTooLongText[] = PARCELO_TR_NOOP(
+    "NumberNormaliser", "송장번호가 너무 깁니다. 송장번호는 공백과 하이픈을 빼고 40자까지 입력할 수 있습니다.");
 
 // True when the number, normalised, is longer than kMaxInvoiceNumberLength.
 bool IsInvoiceNumberTooLong(std::u16string_view typed);

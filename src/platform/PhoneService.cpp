@@ -3,6 +3,7 @@
 #include "platform/MessageBoxService.h"
 #include "res/resource.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 
 namespace parcelo {
@@ -52,17 +53,20 @@ QUrl TelUrlForNumber(const QString& number) {
 bool DesktopPhoneService::MakeCall(QWidget* parent, const QString& number) {
     const QUrl url = TelUrlForNumber(number);
     if (url.isEmpty()) {
-        ShowMessage(parent, QStringLiteral("전화번호가 없습니다."), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(parent, QCoreApplication::translate("PhoneService", "전화번호가 없습니다."),
+                    MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    const QString question = number.trimmed() + QStringLiteral("\n전화를 거시겠습니까?");
+    const QString question = number.trimmed() + QCoreApplication::translate("PhoneService", "\n전화를 거시겠습니까?");
     if (ShowMessage(parent, question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return false;
     }
     if (m_openUrl && m_openUrl(url)) {
         return true;
     }
-    ShowMessage(parent, QStringLiteral("전화를 걸 수 있는 프로그램이 없습니다.\n전화번호: ") + number.trimmed(),
+    ShowMessage(parent,
+                QCoreApplication::translate("PhoneService", "전화를 걸 수 있는 프로그램이 없습니다.\n전화번호: ") +
+                    number.trimmed(),
                 MB_OK | MB_ICONINFORMATION);
     return false;
 }

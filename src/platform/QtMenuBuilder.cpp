@@ -1,5 +1,6 @@
 #include "platform/QtMenuBuilder.h"
 
+#include "platform/Translation.h"
 #include "res/Menus.h"
 #include "res/resource.h"
 
@@ -26,6 +27,10 @@ QString QtMenuBuilder::ToQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString QtMenuBuilder::TranslatedText(const char* context, std::u16string_view text) {
+    return QString::fromStdU16String(Translate(context, text));
+}
+
 QMenu* QtMenuBuilder::BuildMenu(MenuItems items, QWidget* parent, const QString& title) {
     auto* menu = new QMenu(title, parent);
     AddItems(*menu, items);
@@ -38,7 +43,7 @@ QMenu* QtMenuBuilder::BuildSubMenu(int menuId, std::size_t position, QWidget* pa
     if (items.empty()) {
         return nullptr;
     }
-    return BuildMenu(items, parent, ToQString(menu[position].text));
+    return BuildMenu(items, parent, TranslatedText("Menu", menu[position].text));
 }
 
 void QtMenuBuilder::AddItems(QMenu& menu, MenuItems items) {
@@ -46,9 +51,9 @@ void QtMenuBuilder::AddItems(QMenu& menu, MenuItems items) {
         if (item.IsSeparator()) {
             menu.addSeparator();
         } else if (item.IsPopup()) {
-            AddItems(*menu.addMenu(ToQString(item.text)), item.popup);
+            AddItems(*menu.addMenu(TranslatedText("Menu", item.text)), item.popup);
         } else {
-            QAction* action = menu.addAction(ToQString(item.text));
+            QAction* action = menu.addAction(TranslatedText("Menu", item.text));
             action->setData(item.command);
             // Shown, and taken while the menu is open; the window's own shortcut
             // serves when it is closed.

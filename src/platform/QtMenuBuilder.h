@@ -33,6 +33,9 @@ public:
     static void CheckCommand(QMenu& menu, int command, bool checked);
 
     static QString ToQString(std::u16string_view text);
+    // A text of the menu or dialog tables (PARCELO_TR_NOOP in `context`), in the
+    // interface's language.
+    static QString TranslatedText(const char* context, std::u16string_view text);
     // The key the main window gives a command, shown beside it in every menu; empty
     // for a command without one.
     static QKeySequence KeysOf(int command);

@@ -16,17 +16,20 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <list>
 #include <optional>
 #include <poll.h>
+#include <qpa/qplatformnativeinterface.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
+#include <xcb/xcb.h>
 
 namespace parcelo {
 namespace {
@@ -469,22 +472,127 @@ bool SingleInstance::IsListening() const {
     return m_server != nullptr;
 }
 
-void SingleInstance::HandTokenToPlatform(const QByteArray& token) {
+namespace {
+
+// Gives Qt's X11 platform the startup id of the window it shows next (see
+// HandTokenToPlatform); an empty one takes it back. False where Qt has no such hook.
+bool SetXcbStartupId(const QByteArray& startupId) {
+    QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+    if (native == nullptr) {
+        return false;
+    }
+    using SetStartupId = void (*)(const char*);
+    // Qt hands every such hook out as one function type; void (*)() stands for any.
+    const auto setStartupId = reinterpret_cast<SetStartupId>(
+        reinterpret_cast<void (*)()>(native->nativeResourceFunctionForIntegration("setstartupid")));
+    if (setStartupId == nullptr) {
+        return false;
+    }
+    setStartupId(startupId.constData());
+    return true;
+}
+
+xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+// Ends, on X11, the launch that `startupId` names for a window that is shown already,
+// where Qt maps nothing and so says nothing: the window carries the id as its
+// _NET_STARTUP_ID, for the window manager, and the launcher's busy cursor is told to
+// stop with the startup-notification message "remove: ID=..." to the root window,
+// sent in pieces of 20 bytes the first of which has the type _NET_STARTUP_INFO_BEGIN.
+void EndLaunch(QWidget& window, const QByteArray& startupId) {
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr);
+    if (geometry == nullptr) {
+        return;
+    }
+    const xcb_window_t root = geometry->root;
+    std::free(geometry);
+    const xcb_atom_t begin = InternAtom(connection, "_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more = InternAtom(connection, "_NET_STARTUP_INFO");
+    const xcb_atom_t property = InternAtom(connection, "_NET_STARTUP_ID");
+    const xcb_atom_t utf8 = InternAtom(connection, "UTF8_STRING");
+    if (begin == XCB_ATOM_NONE || more == XCB_ATOM_NONE || property == XCB_ATOM_NONE || utf8 == XCB_ATOM_NONE) {
+        return;
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, property, utf8, 8,
+                        static_cast<uint32_t>(startupId.size()), startupId.constData());
+    const QByteArray message = SingleInstance::StartupRemoveMessage(startupId) + '\0';
+    for (qsizetype sent = 0; sent < message.size(); sent += 20) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 8;
+        event.window = id;
+        event.type = sent == 0 ? begin : more;
+        std::memcpy(event.data.data8, message.constData() + sent, std::min<qsizetype>(20, message.size() - sent));
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE, reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(connection);
+}
+
+} // namespace
+
+bool SingleInstance::HandTokenToPlatform(const QByteArray& token) {
+    if (token.isEmpty()) {
+        return false;
+    }
+    const QString platform = QGuiApplication::platformName();
     // Qt's Wayland platform activates the next window asked to with the token in
     // this variable, and then clears it; a compositor without xdg-activation ignores it.
-    if (!token.isEmpty() && QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+    if (platform.startsWith(QStringLiteral("wayland"))) {
         qputenv("XDG_ACTIVATION_TOKEN", token);
+        return true;
     }
+    // Qt's X11 platform keeps the startup id for the window it shows next: it puts it
+    // on the program's client leader as _NET_STARTUP_ID, and ends the launch when
+    // that window is mapped.
+    return platform == QStringLiteral("xcb") && SetXcbStartupId(token);
+}
+
+QByteArray SingleInstance::StartupRemoveMessage(const QByteArray& startupId) {
+    // A value with a blank, a quote or a backslash is quoted, the last two escaped.
+    const bool plain =
+        std::none_of(startupId.begin(), startupId.end(), [](char c) { return c == ' ' || c == '"' || c == '\\'; });
+    QByteArray value;
+    if (plain) {
+        value = startupId;
+    } else {
+        value = "\"";
+        for (const char c : startupId) {
+            if (c == '"' || c == '\\') {
+                value += '\\';
+            }
+            value += c;
+        }
+        value += '"';
+    }
+    return "remove: ID=" + value;
 }
 
 void SingleInstance::BringToFront(QWidget* window, const QByteArray& activationToken) {
-    HandTokenToPlatform(activationToken);
+    const bool handed = HandTokenToPlatform(activationToken);
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* front = modal != nullptr ? modal : window;
+    if (handed && front != nullptr && front->isVisible() && QGuiApplication::platformName() == QStringLiteral("xcb")) {
+        EndLaunch(*front, activationToken);
+        SetXcbStartupId({}); // nothing is left for Qt to end
+    }
     if (window != nullptr && window->isVisible()) {
         window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         window->raise();
         window->activateWindow();
     }
-    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != window) {
+    if (modal != nullptr && modal != window) {
         modal->raise();
         modal->activateWindow();
     }

@@ -52,11 +52,17 @@ public:
     // dialog, such as a start-up message, is raised above it, since that is
     // where the user has to continue.
     // `activationToken`, from a later start, is handed to the window system first
-    // (HandTokenToPlatform), which then lets the window come forward.
+    // (HandTokenToPlatform), which then lets the window come forward. On X11, where
+    // Qt ends a launch only when it maps a window, the token of a window shown
+    // already is put on that window and its launch ended here, so that the
+    // launcher's busy cursor stops.
     static void BringToFront(QWidget* window, const QByteArray& activationToken = {});
     // On Wayland the token goes where Qt's platform takes it for the next
-    // activation; elsewhere nothing is needed (X11 raises the window as asked).
-    static void HandTokenToPlatform(const QByteArray& token);
+    // activation; on X11 it becomes the startup id of Qt's X11 platform (Qt's
+    // "setstartupid" hook). False for an empty token or another platform.
+    static bool HandTokenToPlatform(const QByteArray& token);
+    // The startup-notification message that ends the launch `startupId`.
+    static QByteArray StartupRemoveMessage(const QByteArray& startupId);
 
 private:
     enum class LockState { Taken, HeldByAnother, Unavailable };

@@ -2,6 +2,7 @@
 
 #include "platform/CharClass.h"
 #include "platform/CodePage.h"
+#include "platform/Translation.h"
 #include "platform/Utf8.h"
 
 #include <cerrno>
@@ -74,19 +75,24 @@ KeyFile::Result KeyFile::ReadFile(const std::string& path, bool ownerOnly) {
     // Non-blocking, so that a FIFO in its place cannot hold the program.
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.Get() < 0) {
-        return Refuse(path, u"키 파일을 읽을 수 없습니다: " + shown + u" (" + SystemError(errno) + u")");
+        return Refuse(path, FormatText(PARCELO_TR("KeyFile", "키 파일을 읽을 수 없습니다: %1 (%2)"),
+                                       {shown, SystemError(errno)}));
     }
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxBytes) {
-        return Refuse(path, u"키 파일이 " + DecodeUtf8(std::to_string(kMaxBytes)) +
-                                u"바이트 이하의 일반 파일이 아닙니다: " + shown);
+        return Refuse(path, FormatText(PARCELO_TR("KeyFile", "키 파일이 %1바이트 이하의 일반 파일이 아닙니다: %2"),
+                                       {DecodeUtf8(std::to_string(kMaxBytes)), shown}));
     }
     if (ownerOnly && info.st_uid != ::geteuid()) {
-        return Refuse(path, u"키 파일의 소유자가 이 사용자가 아니어서 쓰지 않았습니다: " + shown);
+        return Refuse(
+            path,
+            FormatText(PARCELO_TR("KeyFile", "키 파일의 소유자가 이 사용자가 아니어서 쓰지 않았습니다: %1"), {shown}));
     }
     if (ownerOnly && (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        return Refuse(path, u"키 파일을 다른 사용자도 읽거나 쓸 수 있어 쓰지 않았습니다: " + shown +
-                                u"\n소유자만 읽을 수 있게 하십시오 (chmod 600 " + shown + u").");
+        return Refuse(path,
+                      FormatText(PARCELO_TR("KeyFile", "키 파일을 다른 사용자도 읽거나 쓸 수 있어 쓰지 않았습니다: %1\n"
+                                                       "소유자만 읽을 수 있게 하십시오 (chmod 600 %1)."),
+                                 {shown}));
     }
     std::string bytes(static_cast<size_t>(kMaxBytes) + 1, '\0');
     size_t length = 0;
@@ -96,7 +102,8 @@ KeyFile::Result KeyFile::ReadFile(const std::string& path, bool ownerOnly) {
             continue;
         }
         if (got < 0) {
-            return Refuse(path, u"키 파일을 읽을 수 없습니다: " + shown + u" (" + SystemError(errno) + u")");
+            return Refuse(path, FormatText(PARCELO_TR("KeyFile", "키 파일을 읽을 수 없습니다: %1 (%2)"),
+                                           {shown, SystemError(errno)}));
         }
         if (got == 0) {
             break;
@@ -118,8 +125,9 @@ KeyFile::Result KeyFile::ReadFile(const std::string& path, bool ownerOnly) {
         result.clientSecret = Utf16ToUtf8(TrimSpaces(trimmed.substr(colon + 1)));
     }
     if (result.clientId.empty() || result.clientSecret.empty()) {
-        return Refuse(path, u"키 파일의 형식이 맞지 않습니다: " + shown +
-                                u"\n한 줄에 \"클라이언트 ID:비밀 키\"를 적으십시오.");
+        return Refuse(path, FormatText(PARCELO_TR("KeyFile", "키 파일의 형식이 맞지 않습니다: %1\n"
+                                                             "한 줄에 \"클라이언트 ID:비밀 키\"를 적으십시오."),
+                                       {shown}));
     }
     result.outcome = Outcome::Ok;
     return result;

@@ -1,5 +1,6 @@
 #include "status/StatusController.h"
 
+#include "platform/Translation.h"
 #include "status/Notifier.h"
 #include "status/TrackingClient.h"
 #include "status/TrackingRefresher.h"
@@ -11,7 +12,9 @@ namespace parcelo {
 
 namespace {
 
-constexpr std::u16string_view kMissingKeyLine = u"배송 상태: 비밀 키가 없습니다. 옵션에서 키를 다시 입력하십시오";
+std::u16string MissingKeyLine() {
+    return PARCELO_TR("StatusController", "배송 상태: 비밀 키가 없습니다. 옵션에서 키를 다시 입력하십시오");
+}
 
 } // namespace
 
@@ -141,7 +144,7 @@ bool StatusController::Start(bool force) {
     if (m_settings.NeedsKey() && m_key.ClientSecret().empty()) {
         // Every request would be refused: nothing is sent until a key is entered.
         if (!m_askingForKey) {
-            SetStatusLine(std::u16string(kMissingKeyLine));
+            SetStatusLine(MissingKeyLine());
             m_askingForKey = true;
         }
         return false;

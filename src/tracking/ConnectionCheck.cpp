@@ -1,5 +1,6 @@
 #include "tracking/ConnectionCheck.h"
 
+#include "platform/Translation.h"
 #include "tracking/TrackingResponseParser.h"
 
 #include <nlohmann/json.hpp>
@@ -70,24 +71,28 @@ TrackingOutcome InterpretConnectionCheckAnswer(int status, const char* body, siz
 std::u16string ConnectionCheckText(TrackingOutcome outcome) {
     switch (outcome) {
     case TrackingOutcome::Ok:
-        return u"연결되었습니다";
+        return PARCELO_TR("ConnectionCheck", "연결되었습니다");
     case TrackingOutcome::KeyRefused:
-        return u"서비스가 키를 거부했습니다: 클라이언트 ID와 비밀 키, 인증 방식을 확인하십시오";
+        return PARCELO_TR("ConnectionCheck",
+                          "서비스가 키를 거부했습니다: 클라이언트 ID와 비밀 키, 인증 방식을 확인하십시오");
     case TrackingOutcome::Offline:
-        return u"연결할 수 없습니다: 인터넷 연결과 주소의 서버 이름을 확인하십시오";
+        return PARCELO_TR("ConnectionCheck", "연결할 수 없습니다: 인터넷 연결과 주소의 서버 이름을 확인하십시오");
     case TrackingOutcome::TimedOut:
-        return u"서버가 제시간에 답하지 않았습니다: 잠시 후 다시 확인하십시오";
+        return PARCELO_TR("ConnectionCheck", "서버가 제시간에 답하지 않았습니다: 잠시 후 다시 확인하십시오");
     case TrackingOutcome::RateLimited:
     case TrackingOutcome::ServerError:
     case TrackingOutcome::BackingOff:
-        return u"서버에 문제가 있어 답하지 못했습니다: 잠시 후 다시 확인하십시오";
+        return PARCELO_TR("ConnectionCheck", "서버에 문제가 있어 답하지 못했습니다: 잠시 후 다시 확인하십시오");
     case TrackingOutcome::ServiceError:
-        return u"서비스가 오류로 답했습니다: 주소가 배송 조회 서비스의 주소인지 확인하십시오";
+        return PARCELO_TR("ConnectionCheck",
+                          "서비스가 오류로 답했습니다: 주소가 배송 조회 서비스의 주소인지 확인하십시오");
     case TrackingOutcome::Cancelled:
-        return u"확인을 취소했습니다";
+        return PARCELO_TR("ConnectionCheck", "확인을 취소했습니다");
     default:
-        return u"이 주소는 배송 조회 서비스가 아닙니다: 주소를 확인하십시오 (https://로 시작해야 하며, 이 컴퓨터의 "
-               u"서버는 http://도 됩니다)";
+        return PARCELO_TR(
+            "ConnectionCheck",
+            "이 주소는 배송 조회 서비스가 아닙니다: 주소를 확인하십시오 (https://로 시작해야 하며, 이 컴퓨터의 "
+            "서버는 http://도 됩니다)");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tracking/NotificationComposer.h"
 
 #include "platform/CodePage.h"
+#include "platform/Translation.h"
 #include "tracking/RefreshRun.h"
 #include "tracking/StatusNames.h"
 
@@ -30,7 +31,7 @@ std::u16string ItemName(const StatusChange& change) {
         }
         name += u"…";
     }
-    return name.empty() ? std::u16string(u"이름 없는 물품") : name;
+    return name.empty() ? PARCELO_TR("NotificationComposer", "이름 없는 물품") : name;
 }
 
 // "배송출발 · 서울강남" or "배송출발".
@@ -58,7 +59,7 @@ std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange>
     }
     NotificationItem group;
     const std::string count = std::to_string(changes.size());
-    group.summary = u"배송 상태 변경 " + std::u16string(count.begin(), count.end()) + u"건";
+    group.summary = FormatText(PARCELO_TR("NotificationComposer", "배송 상태 변경 %1건"), {FromUtf8(count)});
     for (size_t i = 0; i < changes.size(); ++i) {
         group.shipmentIds.push_back(changes[i].shipmentId);
         if (i < kLinesInGroup) {
@@ -67,7 +68,7 @@ std::vector<NotificationItem> ComposeNotifications(std::span<const StatusChange>
     }
     if (changes.size() > kLinesInGroup) {
         const std::string rest = std::to_string(changes.size() - kLinesInGroup);
-        group.body += u"\n외 " + std::u16string(rest.begin(), rest.end()) + u"건";
+        group.body += u'\n' + FormatText(PARCELO_TR("NotificationComposer", "외 %1건"), {FromUtf8(rest)});
     }
     items.push_back(std::move(group));
     return items;
@@ -77,8 +78,9 @@ std::vector<std::u16string> RefreshSetupProblems(const RefreshSummary& summary,
                                                  std::span<const std::string> carrierIds) {
     std::vector<std::u16string> problems;
     if (summary.keyRefused) {
-        problems.emplace_back(u"배송 조회 서비스가 키를 거부했습니다. 메뉴 > 옵션의 배송 상태에서 클라이언트 ID와 "
-                              u"비밀 키를 확인하십시오.");
+        problems.push_back(PARCELO_TR("NotificationComposer",
+                                      "배송 조회 서비스가 키를 거부했습니다. 메뉴 > 옵션의 배송 상태에서 "
+                                      "클라이언트 ID와 비밀 키를 확인하십시오."));
     }
     // "CARRIER01=kr.hanjinn, CARRIER03=kr.epost"
     const auto lines = [&](const std::vector<int32_t>& couriers) {
@@ -95,22 +97,26 @@ std::vector<std::u16string> RefreshSetupProblems(const RefreshSummary& summary,
         return text;
     };
     if (!summary.unknownCarriers.empty()) {
-        problems.push_back(u"배송 조회 서비스가 모르는 택배사 코드입니다: parcelo.ini의 " +
-                           lines(summary.unknownCarriers) + u" 줄을 고치십시오.");
+        problems.push_back(
+            FormatText(PARCELO_TR("NotificationComposer",
+                                  "배송 조회 서비스가 모르는 택배사 코드입니다: parcelo.ini의 %1 줄을 고치십시오."),
+                       {lines(summary.unknownCarriers)}));
     }
     if (!summary.refusedCouriers.empty()) {
-        problems.push_back(u"배송 조회 서비스가 " + lines(summary.refusedCouriers) +
-                           u" 택배사의 송장번호를 모두 거절했습니다. parcelo.ini의 그 줄과 송장번호를 확인하십시오.");
+        problems.push_back(FormatText(PARCELO_TR("NotificationComposer",
+                                                 "배송 조회 서비스가 %1 택배사의 송장번호를 모두 거절했습니다. "
+                                                 "parcelo.ini의 그 줄과 송장번호를 확인하십시오."),
+                                      {lines(summary.refusedCouriers)}));
     }
     return problems;
 }
 
 std::u16string RefreshStatusLine(const RefreshSummary& summary, std::span<const std::string> carrierIds) {
     if (summary.storeFailed) {
-        return u"배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다";
+        return PARCELO_TR("NotificationComposer", "배송 상태를 확인하지 못했습니다: 저장된 물품을 읽을 수 없습니다");
     }
     if (summary.offline > 0) {
-        return u"오프라인: 배송 상태를 확인하지 못했습니다";
+        return PARCELO_TR("NotificationComposer", "오프라인: 배송 상태를 확인하지 못했습니다");
     }
     const std::vector<std::u16string> problems = RefreshSetupProblems(summary, carrierIds);
     if (summary.keyRefused) {
@@ -124,15 +130,15 @@ std::u16string RefreshStatusLine(const RefreshSummary& summary, std::span<const 
     for (const std::u16string& problem : problems) {
         line += problem + u" ";
     }
-    line += u"배송 조회 " + number(summary.checked) + u"건";
+    line += FormatText(PARCELO_TR("NotificationComposer", "배송 조회 %1건"), {number(summary.checked)});
     if (summary.changed > 0) {
-        line += u", 변경 " + number(summary.changed) + u"건";
+        line += FormatText(PARCELO_TR("NotificationComposer", ", 변경 %1건"), {number(summary.changed)});
     }
     if (summary.failed > 0) {
-        line += u", 실패 " + number(summary.failed) + u"건";
+        line += FormatText(PARCELO_TR("NotificationComposer", ", 실패 %1건"), {number(summary.failed)});
     }
     if (summary.deferred > 0) {
-        line += u", 나중에 " + number(summary.deferred) + u"건";
+        line += FormatText(PARCELO_TR("NotificationComposer", ", 나중에 %1건"), {number(summary.deferred)});
     }
     return line;
 }

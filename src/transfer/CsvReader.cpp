@@ -1,5 +1,7 @@
 #include "transfer/CsvReader.h"
 
+#include "platform/Translation.h"
+
 namespace parcelo {
 
 namespace {
@@ -12,7 +14,7 @@ bool IsLineEnd(char16_t c) {
 
 CsvReader::CsvReader(std::u16string_view text, CsvLimits limits) : m_text(text), m_limits(limits) {
     if (text.size() > limits.maxTextUnits) {
-        Fail(1, u"파일이 너무 큽니다");
+        Fail(1, PARCELO_TR("CsvReader", "파일이 너무 큽니다"));
     }
 }
 
@@ -41,7 +43,7 @@ bool CsvReader::ReadUnquoted(std::u16string& field) {
     while (m_pos < m_text.size() && m_text[m_pos] != u',' && !IsLineEnd(m_text[m_pos])) {
         ++m_pos;
         if (m_pos - start > m_limits.maxFieldUnits) {
-            return Fail(m_line, u"칸이 너무 깁니다");
+            return Fail(m_line, PARCELO_TR("CsvReader", "칸이 너무 깁니다"));
         }
     }
     field.assign(m_text.substr(start, m_pos - start));
@@ -55,11 +57,11 @@ bool CsvReader::ReadQuoted(std::u16string& field) {
     while (true) {
         const size_t run = m_text.find(u'"', m_pos);
         if (run == std::u16string_view::npos) {
-            return Fail(startLine, u"따옴표가 닫히지 않았습니다");
+            return Fail(startLine, PARCELO_TR("CsvReader", "따옴표가 닫히지 않았습니다"));
         }
         const std::u16string_view piece = m_text.substr(m_pos, run - m_pos);
         if (field.size() + piece.size() > m_limits.maxFieldUnits) {
-            return Fail(startLine, u"칸이 너무 깁니다");
+            return Fail(startLine, PARCELO_TR("CsvReader", "칸이 너무 깁니다"));
         }
         for (size_t i = 0; i < piece.size(); ++i) {
             // CRLF counts as one line end, as outside quotes.
@@ -71,14 +73,14 @@ bool CsvReader::ReadQuoted(std::u16string& field) {
         m_pos = run + 1;
         if (m_pos < m_text.size() && m_text[m_pos] == u'"') {
             if (field.size() + 1 > m_limits.maxFieldUnits) {
-                return Fail(startLine, u"칸이 너무 깁니다");
+                return Fail(startLine, PARCELO_TR("CsvReader", "칸이 너무 깁니다"));
             }
             field.push_back(u'"');
             ++m_pos;
             continue;
         }
         if (m_pos < m_text.size() && m_text[m_pos] != u',' && !IsLineEnd(m_text[m_pos])) {
-            return Fail(m_line, u"닫는 따옴표 뒤에 쉼표나 줄 끝이 없습니다");
+            return Fail(m_line, PARCELO_TR("CsvReader", "닫는 따옴표 뒤에 쉼표나 줄 끝이 없습니다"));
         }
         return true;
     }
@@ -93,12 +95,12 @@ bool CsvReader::Next(CsvRow& row) {
         return false;
     }
     if (m_rows >= m_limits.maxRows) {
-        return Fail(m_line, u"줄이 너무 많습니다");
+        return Fail(m_line, PARCELO_TR("CsvReader", "줄이 너무 많습니다"));
     }
     row.line = m_line;
     while (true) {
         if (row.fields.size() >= m_limits.maxColumns) {
-            return Fail(m_line, u"열이 너무 많습니다");
+            return Fail(m_line, PARCELO_TR("CsvReader", "열이 너무 많습니다"));
         }
         std::u16string& field = row.fields.emplace_back();
         const bool ok = m_text[m_pos] == u'"' ? ReadQuoted(field) : ReadUnquoted(field);
@@ -110,7 +112,7 @@ bool CsvReader::Next(CsvRow& row) {
             if (m_pos >= m_text.size() || IsLineEnd(m_text[m_pos])) {
                 row.fields.emplace_back(); // a trailing separator ends with an empty field
                 if (row.fields.size() > m_limits.maxColumns) {
-                    return Fail(m_line, u"열이 너무 많습니다");
+                    return Fail(m_line, PARCELO_TR("CsvReader", "열이 너무 많습니다"));
                 }
                 break;
             }

@@ -5,6 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
+#include "platform/Translation.h"
 #include "transfer/CsvWriter.h"
 #include "transfer/ImportText.h"
 #include "platform/TextFolding.h"
@@ -64,9 +65,13 @@ constexpr std::array kColumnNames = {
     ColumnName{kStatus, u"배송상태"},
 };
 
-// Korean names of the columns for error messages.
+// Names of the columns for error messages, in the interface's language where shown.
 constexpr std::array<std::u16string_view, kColumns> kColumnLabels = {
-    u"번호", u"택배사", u"택배사 코드", u"택배사 순서", u"송장번호", u"품명", u"주문일", u"등록일", u"상태"};
+    PARCELO_TR_NOOP("ShipmentFileParser", "번호"),        PARCELO_TR_NOOP("ShipmentFileParser", "택배사"),
+    PARCELO_TR_NOOP("ShipmentFileParser", "택배사 코드"), PARCELO_TR_NOOP("ShipmentFileParser", "택배사 순서"),
+    PARCELO_TR_NOOP("ShipmentFileParser", "송장번호"),    PARCELO_TR_NOOP("ShipmentFileParser", "품명"),
+    PARCELO_TR_NOOP("ShipmentFileParser", "주문일"),      PARCELO_TR_NOOP("ShipmentFileParser", "등록일"),
+    PARCELO_TR_NOOP("ShipmentFileParser", "상태")};
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
@@ -137,7 +142,8 @@ std::optional<int32_t> ParseStatus(std::u16string_view text) {
 }
 
 std::u16string Invalid(Column column) {
-    return std::u16string(kColumnLabels[column]) + u" 값이 잘못되었습니다";
+    return FormatText(PARCELO_TR("ShipmentFileParser", "%1 값이 잘못되었습니다"),
+                      {Translate("ShipmentFileParser", kColumnLabels[column])});
 }
 
 ParseResult Failure(size_t line, std::u16string reason) {
@@ -178,13 +184,14 @@ BuildRecord(const ShipmentCells& input, int64_t now,
     record.invoiceNumber = cell(kInvoice);
     record.itemName = cell(kItem);
     if (NormaliseInvoiceNumber(record.invoiceNumber).empty()) {
-        return std::u16string(u"송장번호가 없습니다");
+        return std::u16string(PARCELO_TR("ShipmentFileParser", "송장번호가 없습니다"));
     }
     if (IsInvoiceNumberTooLong(record.invoiceNumber)) {
-        return std::u16string(u"송장번호가 너무 깁니다 (공백과 하이픈을 빼고 40자까지)");
+        return std::u16string(
+            PARCELO_TR("ShipmentFileParser", "송장번호가 너무 깁니다 (공백과 하이픈을 빼고 40자까지)"));
     }
     if (TrimSpaces(record.courierName).empty() && !record.courierCode) {
-        return std::u16string(u"택배사가 없습니다");
+        return std::u16string(PARCELO_TR("ShipmentFileParser", "택배사가 없습니다"));
     }
     for (const Column column : {kOrderDate, kEntryDate}) {
         int64_t& target = column == kOrderDate ? record.orderDate : record.entryDate;
@@ -265,7 +272,7 @@ std::optional<int64_t> ShipmentFileParser::Date(std::u16string_view text) const 
 
 ParseResult ShipmentFileParser::Parse(std::string_view bytes) const {
     if (bytes.size() > m_options.maxBytes) {
-        return Failure(1, u"파일이 너무 큽니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "파일이 너무 큽니다"));
     }
     std::string_view start = bytes;
     if (start.starts_with(kUtf8Mark)) {
@@ -273,14 +280,14 @@ ParseResult ShipmentFileParser::Parse(std::string_view bytes) const {
     }
     const size_t first = start.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) {
-        return Failure(1, u"빈 파일입니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "빈 파일입니다"));
     }
     if (start[first] == '{') {
         return ParseJson(start);
     }
     const auto text = DecodeImportText(bytes);
     if (!text) {
-        return Failure(1, u"글자 인코딩을 읽을 수 없습니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "글자 인코딩을 읽을 수 없습니다"));
     }
     return ParseCsvText(*text);
 }
@@ -292,7 +299,8 @@ ParseResult ShipmentFileParser::ParseCsvText(std::u16string_view text) const {
     CsvReader reader(text, m_options.csvLimits);
     CsvRow row;
     if (!reader.Next(row)) {
-        return reader.Error() ? Failure(reader.Error()->line, reader.Error()->reason) : Failure(1, u"빈 파일입니다");
+        return reader.Error() ? Failure(reader.Error()->line, reader.Error()->reason)
+                              : Failure(1, PARCELO_TR("ShipmentFileParser", "빈 파일입니다"));
     }
     std::array<std::optional<size_t>, kColumns> positions;
     for (size_t i = 0; i < row.fields.size(); ++i) {
@@ -304,10 +312,10 @@ ParseResult ShipmentFileParser::ParseCsvText(std::u16string_view text) const {
         }
     }
     if (!positions[kCourier]) {
-        return Failure(row.line, u"택배사 열이 없습니다");
+        return Failure(row.line, PARCELO_TR("ShipmentFileParser", "택배사 열이 없습니다"));
     }
     if (!positions[kInvoice]) {
-        return Failure(row.line, u"송장번호 열이 없습니다");
+        return Failure(row.line, PARCELO_TR("ShipmentFileParser", "송장번호 열이 없습니다"));
     }
 
     const auto date = [this](std::u16string_view value) { return Date(value); };
@@ -336,10 +344,10 @@ ParseResult ShipmentFileParser::ParseJson(std::string_view bytes) const {
     using Json = nlohmann::json;
     constexpr size_t kMaxDepth = 16;
     if (bytes.size() > m_options.maxBytes) {
-        return Failure(1, u"파일이 너무 큽니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "파일이 너무 큽니다"));
     }
     if (JsonDepth(bytes, kMaxDepth) > kMaxDepth) {
-        return Failure(1, u"JSON이 너무 깊게 중첩되었습니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "JSON이 너무 깊게 중첩되었습니다"));
     }
     struct TooManyValues {};
     size_t values = 0;
@@ -357,26 +365,27 @@ ParseResult ShipmentFileParser::ParseJson(std::string_view bytes) const {
     try {
         document = Json::parse(bytes.begin(), bytes.end(), countValues);
     } catch (const Json::parse_error& error) {
-        return Failure(LineOfByte(bytes, error.byte), u"JSON 형식이 잘못되었습니다");
+        return Failure(LineOfByte(bytes, error.byte), PARCELO_TR("ShipmentFileParser", "JSON 형식이 잘못되었습니다"));
     } catch (const Json::exception&) {
-        return Failure(1, u"JSON 형식이 잘못되었습니다"); // a number out of range, for one
+        return Failure(
+            1, PARCELO_TR("ShipmentFileParser", "JSON 형식이 잘못되었습니다")); // a number out of range, for one
     } catch (const TooManyValues&) {
-        return Failure(1, u"항목이 너무 많습니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "항목이 너무 많습니다"));
     }
     const auto format = document.is_object() ? document.find("format") : document.end();
     if (!document.is_object() || format == document.end() || *format != "parcelo") {
-        return Failure(1, u"Parcelo에서 내보낸 파일이 아닙니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "Parcelo에서 내보낸 파일이 아닙니다"));
     }
     const auto version = document.find("version");
     if (version == document.end() || !version->is_number_integer() || *version != 1) {
-        return Failure(1, u"지원하지 않는 파일 버전입니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "지원하지 않는 파일 버전입니다"));
     }
     const auto list = document.find("shipments");
     if (list == document.end() || !list->is_array()) {
-        return Failure(1, u"shipments 목록이 없습니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "shipments 목록이 없습니다"));
     }
     if (list->size() > m_options.maxJsonShipments) {
-        return Failure(1, u"항목이 너무 많습니다");
+        return Failure(1, PARCELO_TR("ShipmentFileParser", "항목이 너무 많습니다"));
     }
 
     static constexpr std::array<const char*, kColumns> kKeys = {"id",           "courier",       "courierCode",
@@ -388,7 +397,7 @@ ParseResult ShipmentFileParser::ParseJson(std::string_view bytes) const {
     for (const Json& shipment : *list) {
         ++position;
         if (!shipment.is_object()) {
-            result.errors.push_back({position, u"항목이 객체가 아닙니다"});
+            result.errors.push_back({position, PARCELO_TR("ShipmentFileParser", "항목이 객체가 아닙니다")});
             continue;
         }
         ShipmentCells cells;

@@ -1,6 +1,7 @@
 #include "transfer/ShipmentImporter.h"
 
 #include "platform/TextFolding.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 #include <set>
@@ -44,7 +45,8 @@ std::optional<int32_t> ShipmentImporter::FindCourier(const TransferRecord& recor
 }
 
 std::u16string ShipmentImporter::Summary(size_t added, size_t duplicates, size_t errors) {
-    return Number(added) + u"건 추가, " + Number(duplicates) + u"건 중복, " + Number(errors) + u"건 오류";
+    return FormatText(PARCELO_TR("ShipmentImporter", "%1건 추가, %2건 중복, %3건 오류"),
+                      {Number(added), Number(duplicates), Number(errors)});
 }
 
 ImportPlan ShipmentImporter::Plan(std::string_view fileBytes, const ParseOptions& options) const {
@@ -61,7 +63,9 @@ ImportPlan ShipmentImporter::Plan(const ParseResult& parsed) const {
         if (!courier) {
             const std::u16string_view name = shipment.record.courierName;
             plan.errors.push_back(
-                {shipment.line, u"택배사를 찾을 수 없습니다: " + std::u16string(name.empty() ? u"(이름 없음)" : name)});
+                {shipment.line,
+                 FormatText(PARCELO_TR("ShipmentImporter", "택배사를 찾을 수 없습니다: %1"),
+                            {name.empty() ? PARCELO_TR("ShipmentImporter", "(이름 없음)") : std::u16string(name)})});
             continue;
         }
         ParsedShipment mapped = shipment;

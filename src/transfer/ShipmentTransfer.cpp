@@ -1,6 +1,7 @@
 #include "transfer/ShipmentTransfer.h"
 
 #include "couriers/CourierDetector.h"
+#include "platform/Translation.h"
 #include "transfer/ShipmentExporter.h"
 #include "transfer/ShipmentFileParser.h"
 #include "platform/TextFolding.h"
@@ -218,14 +219,15 @@ ImportPlan ShipmentTransfer::PlanImportBytes(std::string_view bytes) {
     ImportPlan plan = importer.Plan(parsed);
     for (ImportError& error : plan.errors) {
         if (const auto it = ambiguous.find(error.line); it != ambiguous.end()) {
-            error.reason += u" (후보: " + it->second + u")";
+            error.reason += FormatText(PARCELO_TR("ShipmentTransfer", " (후보: %1)"), {it->second});
         }
     }
     if (!storeRead) {
         // Without the stored shipments duplicates cannot be told: nothing may be added.
         plan.failed = true;
         plan.toAdd.clear();
-        plan.errors.insert(plan.errors.begin(), {0, u"배송 목록 데이터베이스를 읽지 못했습니다."});
+        plan.errors.insert(plan.errors.begin(),
+                           {0, PARCELO_TR("ShipmentTransfer", "배송 목록 데이터베이스를 읽지 못했습니다.")});
         plan.summary = ShipmentImporter::Summary(0, plan.duplicates.size(), plan.errors.size());
     }
     return plan;
@@ -277,27 +279,27 @@ std::u16string DescribeTransferError(ShipmentTransfer::Error error) {
     using Error = ShipmentTransfer::Error;
     switch (error) {
     case Error::None:
-        return u"성공했습니다.";
+        return PARCELO_TR("ShipmentTransfer", "성공했습니다.");
     case Error::StoreFailed:
-        return u"배송 목록 데이터베이스를 읽거나 쓰지 못했습니다.";
+        return PARCELO_TR("ShipmentTransfer", "배송 목록 데이터베이스를 읽거나 쓰지 못했습니다.");
     case Error::NotFound:
-        return u"파일이 없습니다.";
+        return PARCELO_TR("ShipmentTransfer", "파일이 없습니다.");
     case Error::NotRegularFile:
-        return u"일반 파일이 아닙니다.";
+        return PARCELO_TR("ShipmentTransfer", "일반 파일이 아닙니다.");
     case Error::TooLarge:
-        return u"파일이 너무 큽니다 (200MB 이하만 가져올 수 있습니다).";
+        return PARCELO_TR("ShipmentTransfer", "파일이 너무 큽니다 (200MB 이하만 가져올 수 있습니다).");
     case Error::Unreadable:
-        return u"파일을 읽지 못했습니다.";
+        return PARCELO_TR("ShipmentTransfer", "파일을 읽지 못했습니다.");
     case Error::Unrecognised:
-        return u"배송 목록 파일로 읽을 수 없습니다.";
+        return PARCELO_TR("ShipmentTransfer", "배송 목록 파일로 읽을 수 없습니다.");
     case Error::Denied:
-        return u"파일을 쓸 권한이 없습니다.";
+        return PARCELO_TR("ShipmentTransfer", "파일을 쓸 권한이 없습니다.");
     case Error::DiskFull:
-        return u"디스크 공간이 부족합니다.";
+        return PARCELO_TR("ShipmentTransfer", "디스크 공간이 부족합니다.");
     case Error::WriteFailed:
-        return u"파일을 쓰지 못했습니다.";
+        return PARCELO_TR("ShipmentTransfer", "파일을 쓰지 못했습니다.");
     }
-    return u"알 수 없는 오류입니다.";
+    return PARCELO_TR("ShipmentTransfer", "알 수 없는 오류입니다.");
 }
 
 } // namespace parcelo

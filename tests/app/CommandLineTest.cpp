@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -83,6 +84,10 @@ public:
             setenv("XDG_CONFIG_HOME", (m_folder.Path() / "config").c_str(), 1);
             setenv("XDG_CONFIG_DIRS", (m_folder.Path() / "no-system-settings").c_str(), 1);
             setenv("TZ", "KST-9", 1);
+            // The program speaks Korean unless a test sets an English locale.
+            unsetenv("LC_ALL");
+            unsetenv("LC_MESSAGES");
+            setenv("LANG", "C.UTF-8", 1);
             for (const auto& [name, value] : m_environment) {
                 setenv(name.c_str(), value.c_str(), 1);
             }
@@ -193,6 +198,29 @@ TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
     const Outcome version = profile.Run({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, "parcelo " PARCELO_VERSION "\n");
+
+    // The usage and its errors, Qt's own words among them, follow the locale as the window does.
+    for (const auto& [variable, value, english] :
+         std::vector<std::tuple<std::string, std::string, bool>>{{"LANG", "en_US.UTF-8", true},
+                                                                 {"LC_MESSAGES", "en_GB.UTF-8", true},
+                                                                 {"LANG", "ko_KR.UTF-8", false},
+                                                                 {"LC_ALL", "C", false}}) {
+        Profile local;
+        local.SetEnvironment(variable, value);
+        if (variable != "LANG") {
+            local.SetEnvironment("LANG", english ? "ko_KR.UTF-8" : "en_US.UTF-8");
+        }
+        const Outcome help = local.Run({"--help"});
+        EXPECT_EQ(help.code, 0);
+        for (const char* text : english
+                                    ? std::vector<const char*>{"Usage:", "Shows this help.", "Exit codes:"}
+                                    : std::vector<const char*>{"사용 방법:", "이 도움말을 보입니다.", "종료 코드:"}) {
+            EXPECT_NE(help.out.find(text), std::string::npos) << variable << "=" << value << "\n" << help.out;
+        }
+        const Outcome wrong = local.Run({"--list", "extra"});
+        EXPECT_EQ(wrong.err, english ? "parcelo: Unknown argument: extra\nSee 'parcelo --help'.\n"
+                                     : "parcelo: 알 수 없는 인수: extra\n'parcelo --help'를 참고하십시오.\n");
+    }
 }
 
 // A grey image as a binary PGM file, which the program reads as any image.

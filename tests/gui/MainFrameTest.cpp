@@ -1,17 +1,25 @@
 #include "app/MainFrame.h"
 
 #include "app/ParceloApp.h"
+#include "app/QtTranslations.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/QtMenuBuilder.h"
+#include "res/Menus.h"
 #include "res/resource.h"
+#include "store/StoreErrorText.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTranslator>
 #include <memory>
 
 namespace parcelo::test {
@@ -251,6 +259,63 @@ TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     QtMenuBuilder::FindCommand(menu, ID_EXIT)->trigger();
     EXPECT_EQ(RunEventLoop(5000), 0);
     EXPECT_TRUE(messages.Calls().empty()) << "nothing is asked";
+}
+
+// The translations of one language, taken away again with the object.
+class Language {
+public:
+    explicit Language(InterfaceLanguage language) { InstallTranslations(*qApp, false, language); }
+    ~Language() {
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+        SetTranslateFunction(nullptr);
+    }
+    Language(const Language&) = delete;
+    Language& operator=(const Language&) = delete;
+};
+
+bool HasHangul(const QString& text) {
+    return std::any_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
+}
+
+// English is the program's own texts, the core's included, and Qt's own English; Korean
+// is the source texts with Qt's own texts, its file dialog among them, in Korean.
+TEST_F(MainFrameTest, TheInterfaceSpeaksTheLanguageOfTheLocale) {
+    for (const InterfaceLanguage language : {InterfaceLanguage::English, InterfaceLanguage::Korean}) {
+        const bool english = language == InterfaceLanguage::English;
+        const Language installed(language);
+        CMainFrame& main = Start();
+        EXPECT_EQ(main.CommandBar().KeyButton(CCommandBar::Key::Left)->text(), english ? "New" : "새로 만들기");
+        QMenu& menu = *main.CommandBar().KeyMenu(CCommandBar::Key::Right);
+        EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXPORT)->text(), english ? "Export" : "내보내기");
+        EXPECT_EQ(DescribeStoreError(StoreError::Full), english ? u"The disk is full." : u"디스크 공간이 부족합니다.");
+        const NumberedText daysAgo = PARCELO_TR_N("ShipmentItemText", "(%n일 경과)");
+        EXPECT_EQ(daysAgo(1) + daysAgo(2), english ? u"(1 day ago)(2 days ago)" : u"(1일 경과)(2일 경과)");
+        // Every menu of the program has its English.
+        for (const int id : {IDR_MENUBAR, IDR_POPUPS, IDR_HTMLDLG_MENU, IDR_NEWTRACK_MENU}) {
+            const std::function<void(MenuItems)> check = [&](MenuItems items) {
+                for (const MenuItem& item : items) {
+                    EXPECT_EQ(HasHangul(QtMenuBuilder::TranslatedText("Menu", item.text)),
+                              !english && HasHangul(QtMenuBuilder::ToQString(item.text)));
+                    check(item.popup);
+                }
+            };
+            check(LoadMenuResource(id));
+        }
+
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove(u'&'), english ? "Cancel" : "취소");
+        QFileDialog files(nullptr, QStringLiteral("x"));
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        const QList<QLabel*> labels = files.findChildren<QLabel*>();
+        EXPECT_EQ(std::any_of(labels.cbegin(), labels.cend(), [](QLabel* label) { return HasHangul(label->text()); }),
+                  !english)
+            << "Qt's file dialog";
+        frame.reset();
+    }
 }
 
 } // namespace

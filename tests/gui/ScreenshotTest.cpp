@@ -9,16 +9,24 @@
 // After an intended change of the drawing, look at the new screenshot and run
 // the test once with PARCELO_UPDATE_REFERENCE=1 to make it the reference.
 #include "app/MainFrame.h"
+#include "app/QtTranslations.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/BulkAddDlg.h"
 #include "dialogs/NewTrackDlg.h"
+#include "dialogs/OptionDlg.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/CommandBar.h"
 #include "platform/Contrast.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTranslator>
 #include <QWindow>
 #include <cstdlib>
 #include <ctime>
@@ -232,6 +240,73 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
 
     QApplication::setPalette(light);
     EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference, marked), 0) << "the light look after dark";
+}
+
+// Every label and button of `window` shows its text whole: its width holds what its
+// text needs (a label that wraps, by its height for that width). "where" names the window.
+void ExpectTextsFit(const QWidget& window, const char* where) {
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&window) || label->text().isEmpty() || !label->pixmap().isNull()) {
+            continue;
+        }
+        if (label->wordWrap()) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                << where << ": " << label->text().toStdString();
+        } else {
+            EXPECT_GE(label->width(), label->sizeHint().width()) << where << ": " << label->text().toStdString();
+        }
+    }
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(&window) && !button->text().isEmpty()) {
+            EXPECT_GE(button->width(), button->sizeHint().width()) << where << ": " << button->text().toStdString();
+        }
+    }
+}
+
+// In English the main window and the dialogs, laid out for Korean, still show every
+// text whole; the pictures are written beside the Korean one.
+TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
+    InstallTranslations(*qApp, false, InterfaceLanguage::English);
+    FakeMessageBoxService messages;
+    ClearProfileAndData();
+    QFile sample(PARCELO_SOURCE_DIR "/res/parcelo.ini");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    InstallCourierFile(sample.readAll());
+    const Instant now = CurrentInstant(), hour = 3600;
+    AddToProgramVolume({{0, u"684512930571", u"Wireless earphones", now - hour, now - 50 * hour, InDelivery},
+                        {1, u"6069912345671", u"Winter coat", now - 2 * hour, now - 240 * hour, Done}});
+    CMainFrame frame;
+    ASSERT_TRUE(frame.LoadFrame());
+    frame.resize(480, 640);
+    frame.show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
+    EXPECT_TRUE(frame.grab().save(PARCELO_SCREENSHOT_DIR "/main-window-en.png"));
+    ExpectTextsFit(frame, "main window");
+
+    CNewTrackDlg editor(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
+    COptionDlg options(&frame);
+    CBulkAddDlg bulk(frame.Couriers(), frame.Detector(), frame.Store(), &frame);
+    CAboutDlg about(&frame);
+    const std::pair<CDialog*, const char*> dialogs[] = {
+        {&editor, "editor"}, {&options, "options"}, {&bulk, "bulk-add"}, {&about, "about"}};
+    for (const auto& [dialog, name] : dialogs) {
+        dialog->InitDialog();
+        dialog->setModal(false);
+        dialog->show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dialog->grab().save(QStringLiteral(PARCELO_SCREENSHOT_DIR "/%1-en.png").arg(QLatin1String(name))));
+        if (dialog != &about) { // the about box's one text, its version, is the same in every language
+            ExpectTextsFit(*dialog, name);
+        }
+        dialog->hide();
+    }
+    EXPECT_TRUE(messages.Calls().empty());
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    SetTranslateFunction(nullptr);
 }
 
 // At a desktop scale of 2 (QT_SCALE_FACTOR, in a process of its own, with no

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 using namespace parcelo;
 
@@ -44,9 +46,10 @@ QString Data() {
 // A second start of the program, reporting what happened; killed, like a crash, when it goes out of scope.
 class Probe {
 public:
-    // `runtimeFolder`, when given, is the probe's XDG_RUNTIME_DIR; `token` its XDG_ACTIVATION_TOKEN.
+    // `runtimeFolder`, when given, is the probe's XDG_RUNTIME_DIR; `token` its
+    // `tokenVariable`, XDG_ACTIVATION_TOKEN or DESKTOP_STARTUP_ID.
     Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& runtimeFolder = {},
-          const QString& token = {}) {
+          const QString& token = {}, const QString& tokenVariable = QStringLiteral("XDG_ACTIVATION_TOKEN")) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
         environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
@@ -54,7 +57,7 @@ public:
             environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
         }
         if (!token.isEmpty()) {
-            environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), token);
+            environment.insert(tokenVariable, token);
         }
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(PARCELO_PROBE), {key, dataFolder, QString::number(timeoutMs)});
@@ -141,10 +144,14 @@ TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
         Probe launched(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("kwin-1234_TIME5678"));
         EXPECT_EQ(launched.NextLine(), "handed-over");
         EXPECT_EQ(token, "kwin-1234_TIME5678");
+        Probe onX11(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("openbox-77-host-xterm_TIME42"),
+                    QStringLiteral("DESKTOP_STARTUP_ID"));
+        EXPECT_EQ(onX11.NextLine(), "handed-over");
+        EXPECT_EQ(token, "openbox-77-host-xterm_TIME42");
         Probe odd(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("two words"));
         EXPECT_EQ(odd.NextLine(), "handed-over");
         EXPECT_EQ(token, QByteArray());
-        EXPECT_EQ(activations, 3);
+        EXPECT_EQ(activations, 4);
 
         // A connection that never ends its request line is dropped unanswered.
         Client endless(first.ServerName());
@@ -255,9 +262,104 @@ TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
 TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
     QWidget window;
     window.showMinimized();
-    SingleInstance::BringToFront(&window);
+    SingleInstance::BringToFront(&window, "offscreen-token");
     EXPECT_FALSE(window.isMinimized());
     SingleInstance::BringToFront(nullptr); // the program is still starting and has no window yet
+    EXPECT_FALSE(SingleInstance::HandTokenToPlatform("token")) << "no window system takes it here";
+
+    // The id of a launch is quoted in its end message where the protocol needs it.
+    EXPECT_EQ(SingleInstance::StartupRemoveMessage("xterm-1_TIME2"), "remove: ID=xterm-1_TIME2");
+    EXPECT_EQ(SingleInstance::StartupRemoveMessage("a\"b\\c"), "remove: ID=\"a\\\"b\\\\c\"");
+}
+
+// The startup-notification messages sent to the root window, as a launcher sees them.
+class StartupMessages {
+public:
+    StartupMessages() : m_connection(xcb_connect(nullptr, nullptr)) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection, screen->root, XCB_CW_EVENT_MASK, &mask);
+        m_begin = Atom("_NET_STARTUP_INFO_BEGIN");
+        m_more = Atom("_NET_STARTUP_INFO");
+        xcb_flush(m_connection);
+    }
+    ~StartupMessages() { xcb_disconnect(m_connection); }
+
+    // The next whole message, waiting for it while this process's own events are served.
+    QByteArray Next() {
+        QByteArray message;
+        PumpEventsUntil([&] {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+                if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+                    const auto* client = reinterpret_cast<xcb_client_message_event_t*>(event);
+                    if (client->type == m_begin) {
+                        m_partial.clear();
+                    }
+                    if (client->type == m_begin || client->type == m_more) {
+                        m_partial.append(reinterpret_cast<const char*>(client->data.data8), 20);
+                    }
+                }
+                std::free(event);
+                if (const qsizetype end = m_partial.indexOf('\0'); end >= 0) {
+                    message = m_partial.left(end);
+                    m_partial.clear();
+                    return true;
+                }
+            }
+            return false;
+        });
+        return message;
+    }
+    // A text property of a window.
+    QByteArray Property(xcb_window_t window, const char* name) {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+            nullptr);
+        QByteArray value;
+        if (reply != nullptr) {
+            value = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        }
+        std::free(reply);
+        return value;
+    }
+
+private:
+    xcb_atom_t Atom(const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t atom = reply != nullptr ? reply->atom : 0;
+        std::free(reply);
+        return atom;
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_atom_t m_begin = 0;
+    xcb_atom_t m_more = 0;
+    QByteArray m_partial;
+};
+
+// On X11 (run on Xvfb with a window manager, see CMakeLists.txt) the startup id of a
+// later start goes to Qt's X11 platform: a window shown next ends that launch itself,
+// and one shown already carries the id, is raised and activated, and ends it here.
+TEST(SingleInstanceTest, OnX11TheRaiseCarriesTheStartupIdAndEndsTheLaunch) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+        GTEST_SKIP() << "needs an X server";
+    }
+    StartupMessages launcher;
+    QWidget window;
+    ASSERT_TRUE(SingleInstance::HandTokenToPlatform("parcelo-first_TIME0"));
+    window.show();
+    EXPECT_EQ(launcher.Next(), "remove: ID=parcelo-first_TIME0") << "Qt ends the launch of the window it maps";
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(PumpEventsUntil([&] { return other.isActiveWindow(); }));
+    SingleInstance::BringToFront(&window, "parcelo-second_TIME0");
+    EXPECT_EQ(launcher.Next(), "remove: ID=parcelo-second_TIME0");
+    EXPECT_EQ(launcher.Property(static_cast<xcb_window_t>(window.winId()), "_NET_STARTUP_ID"), "parcelo-second_TIME0");
+    EXPECT_TRUE(PumpEventsUntil([&] { return window.isActiveWindow(); })) << "the raise still works";
 }
 
 } // namespace
@@ -266,7 +368,12 @@ int main(int argc, char** argv) {
     // Keeps every socket and lock away from a program the developer may be running.
     const QTemporaryDir home;
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit()); // a new temporary folder is private to its owner
-    qputenv("QT_QPA_PLATFORM", "offscreen");               // no test here needs a display
+    // No test here needs a display but the one that is run on Xvfb alone.
+    if (qEnvironmentVariableIsEmpty("PARCELO_TEST_ON_X11")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

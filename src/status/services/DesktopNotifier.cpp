@@ -1,5 +1,6 @@
 #include "status/services/DesktopNotifier.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -41,7 +42,8 @@ void DesktopNotifier::Show(const std::vector<NotificationItem>& items) {
         hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("parcelo"));
         call << QStringLiteral("Parcelo") << uint(0) << QStringLiteral("parcelo")
              << QString::fromStdU16String(item.summary) << body
-             << QStringList{QStringLiteral("default"), QStringLiteral("열기")} << hints << int(-1);
+             << QStringList{QStringLiteral("default"), QCoreApplication::translate("DesktopNotifier", "열기")} << hints
+             << int(-1);
         const int64_t shipment = item.shipmentId;
         auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, shipment](QDBusPendingCallWatcher* done) {
