@@ -28,6 +28,7 @@
 // to the harness for later runs.
 #include "dialogs/HtmlDlg.h"
 #include "platform/DpiCache.h"
+#include "platform/ProcessFigures.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QApplication>
@@ -57,40 +58,12 @@
 namespace {
 
 using parcelo::CShipmentDatabase;
+using parcelo::ResidentKilobytes;
 using parcelo::Shipment;
 
 constexpr int64_t kStart = 1'609'459'200; // 2021-01-01
 constexpr char kMarker[] = "parcelo-first-paint";
 constexpr char kPageMarker[] = "parcelo-page-run";
-
-long ResidentKilobytes(const QString& pid = QStringLiteral("self")) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toLong();
-        }
-    }
-    return -1;
-}
-
-// The OpenGL and web-engine libraries mapped, as the program reports them.
-QByteArray MappedLibraries() {
-    QByteArray mapped;
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (maps.open(QIODevice::ReadOnly)) {
-        const QByteArray text = maps.readAll();
-        for (const char* name : {"libGL", "libEGL", "libgbm", "libgallium", "_dri.so", "libLLVM", "libQt6OpenGL",
-                                 "libQt6Quick", "libQt6WebEngine"}) {
-            if (text.contains(name)) {
-                mapped += (mapped.isEmpty() ? "" : ",") + QByteArray(name);
-            }
-        }
-    }
-    return mapped.isEmpty() ? QByteArray("-") : mapped;
-}
 
 // The bare window: a list, a field and a button, reporting the list's first paint as
 // the program does.
@@ -103,8 +76,7 @@ protected:
         QListWidget::paintEvent(event);
         if (!reported_) {
             reported_ = true;
-            std::fprintf(stderr, "%s rss_kb=%ld libs=%s\n", kMarker, ResidentKilobytes(),
-                         MappedLibraries().constData());
+            std::fprintf(stderr, "%s\n", parcelo::FirstPaintReport().c_str());
             std::fflush(stderr);
             QMetaObject::invokeMethod(
                 qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -4,6 +4,7 @@
 #include "listui/MarkupRenderer.h"
 #include "platform/Contrast.h"
 #include "platform/DpiCache.h"
+#include "platform/ProcessFigures.h"
 #include "platform/QtDrawingContext.h"
 #include "platform/QtImageList.h"
 #include "platform/ResourceImages.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -1049,29 +1049,7 @@ void CHTMLListCtrl::ReportFirstPaint() {
         return;
     }
     report = false;
-    long residentKilobytes = -1;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:")) {
-                residentKilobytes = line.mid(6).trimmed().split(' ').front().toLong();
-            }
-        }
-    }
-    // And which OpenGL and web-engine libraries the process has mapped by then.
-    QByteArray mapped;
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (maps.open(QIODevice::ReadOnly)) {
-        const QByteArray text = maps.readAll();
-        for (const char* name : {"libGL", "libEGL", "libgbm", "libgallium", "_dri.so", "libLLVM", "libQt6OpenGL",
-                                 "libQt6Quick", "libQt6WebEngine"}) {
-            if (text.contains(name)) {
-                mapped += (mapped.isEmpty() ? "" : ",") + QByteArray(name);
-            }
-        }
-    }
-    std::fprintf(stderr, "parcelo-first-paint rss_kb=%ld libs=%s\n", residentKilobytes,
-                 mapped.isEmpty() ? "-" : mapped.constData());
+    std::fprintf(stderr, "%s\n", FirstPaintReport().c_str());
     std::fflush(stderr);
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
