@@ -1,7 +1,7 @@
 // Feeds fuzzed bytes to the tracking page's line reader, cut where the first byte says,
 // and checks every line it gives: printable, within the limit, and, when a side accepts
 // it, exactly the line of its message.
-#include "page/PageProtocol.h"
+#include "pageprotocol/PageProtocol.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "page/PageProtocol.h"
+#include "pageprotocol/PageProtocol.h"
 
 #include <QObject>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "page/HtmlViewCtrl.h"
-#include "page/PageProtocol.h"
+#include "pageprotocol/PageProtocol.h"
 
 #include <QWidget>
 #include <functional>

@@ -4,7 +4,7 @@
 // program closes its end of the pipe or sends a line it cannot read.
 #include "app/QtTranslations.h"
 #include "page/HtmlViewCtrl.h"
-#include "page/PageProtocol.h"
+#include "pageprotocol/PageProtocol.h"
 #include "page/TrackingPageWindow.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "dialogs/HtmlDlg.h"
 
-#include "page/PageProtocol.h"
+#include "pageprotocol/PageProtocol.h"
 #include "page/TrackingPageWindow.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"

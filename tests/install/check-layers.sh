@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The folders under src/ are modules in layers, and includes run one way:
 #   app, page > dialogs > listui, ui, res > render, status, transfer, couriers, barcode
-#   > config, store, tracking > platform
+#   > config, store, tracking, pageprotocol > platform
 # A file may include headers of its own folder, of a lower layer, and of another folder
 # of its own layer as long as that folder does not include it back. An include that
 # breaks this fails the check, and so does a folder missing from the table.
@@ -14,7 +14,7 @@ set -euo pipefail
 source_dir=$1
 declare -A rank=(
     [platform]=0
-    [config]=1 [store]=1 [tracking]=1
+    [config]=1 [store]=1 [tracking]=1 [pageprotocol]=1
     [render]=2 [status]=2 [transfer]=2 [couriers]=2 [barcode]=2
     [listui]=3 [ui]=3 [res]=3
     [dialogs]=4

@@ -1,4 +1,4 @@
-#include "page/PageProtocol.h"
+#include "pageprotocol/PageProtocol.h"
 
 #include <array>
 #include <charconv>
