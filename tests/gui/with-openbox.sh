@@ -8,7 +8,9 @@ manager=$!
 trap 'kill "$manager" 2>/dev/null || true; wait "$manager" 2>/dev/null || true' EXIT
 # The window manager owns the screen's WM_S0 selection once it is ready.
 for _ in $(seq 100); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    # Read whole into a variable: a reader that stops early could kill xprop with SIGPIPE.
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null || true)
+    if [[ "$check" == *"window id"* ]]; then
         break
     fi
     sleep 0.05
