@@ -117,6 +117,13 @@ StoreError CheckCopy(const std::string& copy) {
         const StoreError kind = ErrorOf(exception);
         return kind == StoreError::Io || kind == StoreError::Busy ? kind : StoreError::Damaged;
     }
+    // A table of our name is not enough: the copy must open as the store would open it
+    // (its columns, an older schema brought up to date), or the store it replaced could
+    // not be opened again.
+    CShipmentDatabase probe;
+    if (!probe.MountVolume(fs::path(copy).u16string()) || !probe.Open(kShipmentTable)) {
+        return probe.LastError() == StoreError::None ? StoreError::Foreign : probe.LastError();
+    }
     return StoreError::None;
 }
 

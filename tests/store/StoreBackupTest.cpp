@@ -137,6 +137,12 @@ TEST_F(StoreBackupTest, RestoreRefusesWhatTheStoreCannotOpenAndChangesNothing) {
         other.exec("CREATE TABLE notes (text TEXT)");
     }
     refused(PathOf("other-program.edb"), StoreError::Foreign);
+    // A table of our name that is not ours: the store cannot open it, so it is never swapped in.
+    {
+        SQLite::Database other(PathOf("same-name.edb"), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        other.exec("CREATE TABLE TRACKDB (text TEXT)");
+    }
+    refused(PathOf("same-name.edb"), StoreError::Foreign);
     {
         const fs::path backup = MakeNewBackup();
         SQLite::Database newer(backup, SQLite::OPEN_READWRITE);
