@@ -5,7 +5,7 @@
 #include "WidgetBenchmarkMain.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 

@@ -1,8 +1,8 @@
 // Measuring the shipment list's item texts: the markup renderer on the Qt
 // drawing context against QTextDocument laying out the same markup. One
 // iteration measures 1,000 items, as a refill of a long list does.
-#include "listui/MarkupRenderer.h"
-#include "platform/QtDrawingContext.h"
+#include "render/MarkupRenderer.h"
+#include "render/qt/QtDrawingContext.h"
 
 #include <QFont>
 #include <QGuiApplication>

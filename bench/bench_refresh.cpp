@@ -3,7 +3,7 @@
 // the first check of each, whose longer histories take two or three pages, and a later
 // check, one request each. Counts the requests sent and reports the median wall time
 // of the whole refresh (requests, answers and the writes to the store).
-#include "platform/QtExecutor.h"
+#include "platform/qt/QtExecutor.h"
 #include "status/EventLoop.h"
 #include "status/FakeTrackingServer.h"
 #include "status/TrackingRefresher.h"

@@ -27,7 +27,7 @@
 // with the program's own store (in tmpfs, where flushing costs nothing) and kept next
 // to the harness for later runs.
 #include "dialogs/HtmlDlg.h"
-#include "platform/DpiCache.h"
+#include "render/qt/DpiCache.h"
 #include "platform/ProcessFigures.h"
 #include "store/ShipmentDatabase.h"
 

@@ -15,7 +15,7 @@ endif()
 # program loads from ../lib/parcelo/plugins beside its own folder.
 if(TARGET parcelo-page)
     install(TARGETS parcelo-page RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(TARGETS parcelo_status_services LIBRARY DESTINATION ${PARCELO_PLUGIN_INSTALL_DIR})
+    install(TARGETS parcelo_status_plugin LIBRARY DESTINATION ${PARCELO_PLUGIN_INSTALL_DIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/res/parcelo.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/parcelo)

@@ -5,8 +5,8 @@
 #include "couriers/NumberPasteParser.h"
 #include "listui/HTMLListCtrl.h"
 #include "listui/ShipmentListView.h"
-#include "platform/MessageBoxService.h"
-#include "platform/QtText.h"
+#include "ui/MessageBoxService.h"
+#include "platform/qt/QtText.h"
 #include "transfer/ImportText.h"
 #include "transfer/ShipmentTransfer.h"
 

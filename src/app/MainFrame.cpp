@@ -1,13 +1,13 @@
 #include "app/MainFrame.h"
 
-#include "platform/DpiCache.h"
-#include "platform/FontWarmUp.h"
-#include "platform/MessageBoxService.h"
-#include "platform/Profile.h"
-#include "platform/QtMenuBuilder.h"
-#include "platform/ResourceImages.h"
+#include "render/qt/DpiCache.h"
+#include "render/qt/FontWarmUp.h"
+#include "ui/MessageBoxService.h"
+#include "platform/qt/Profile.h"
+#include "ui/QtMenuBuilder.h"
+#include "render/qt/ResourceImages.h"
 #include "platform/Translation.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 #include "status/services/StatusServicesLoader.h"
 
 #include <QAccessibleWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FilterSortBar.h"
-#include "app/FindBar.h"
+#include "ui/FilterSortBar.h"
+#include "ui/FindBar.h"
 #include "app/ListInput.h"
 #include "app/QtFileChooser.h"
 #include "app/StartupReader.h"
@@ -9,8 +9,8 @@
 #include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
-#include "platform/CommandBar.h"
-#include "platform/QtExecutor.h"
+#include "ui/CommandBar.h"
+#include "platform/qt/QtExecutor.h"
 #include "status/StatusController.h"
 #include "store/TrackingDatabase.h"
 

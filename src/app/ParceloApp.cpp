@@ -2,17 +2,17 @@
 
 #include "app/MainFrame.h"
 #include "dialogs/AboutDlg.h"
-#include "dialogs/BrowserLauncher.h"
+#include "ui/BrowserLauncher.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "platform/DpiCache.h"
-#include "platform/MessageBoxService.h"
-#include "platform/Profile.h"
-#include "res/resource.h"
+#include "render/qt/DpiCache.h"
+#include "ui/MessageBoxService.h"
+#include "platform/qt/Profile.h"
+#include "platform/resource.h"
 #include "status/StatusSettings.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/StartupReader.h"
 
 #include "config/IniReader.h"
-#include "platform/FontWarmUp.h"
+#include "render/qt/FontWarmUp.h"
 #include "platform/ThreadPlacement.h"
 #include "tracking/CarrierIds.h"
 

@@ -1,10 +1,10 @@
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ParceloApp.h"
-#include "app/QtTranslations.h"
-#include "platform/DpiCache.h"
-#include "platform/FontWarmUp.h"
-#include "platform/SingleInstance.h"
+#include "ui/QtTranslations.h"
+#include "render/qt/DpiCache.h"
+#include "render/qt/FontWarmUp.h"
+#include "app/SingleInstance.h"
 #include "store/VolumeFile.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "dialogs/AboutDlg.h"
 
-#include "platform/GdiTypes.h"
-#include "platform/ResourceImages.h"
+#include "render/GdiTypes.h"
+#include "render/qt/ResourceImages.h"
 #include "platform/Translation.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/Dialog.h"
-#include "platform/DpiCache.h"
+#include "render/qt/DpiCache.h"
 
 #include <QLine>
 #include <QPoint>

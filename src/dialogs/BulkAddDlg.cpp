@@ -2,11 +2,11 @@
 
 #include "dialogs/CourierComboDelegate.h"
 #include "dialogs/DialogTitle.h"
-#include "platform/DpiCache.h"
+#include "render/qt/DpiCache.h"
 #include "platform/LocalTime.h"
-#include "platform/MessageBoxService.h"
-#include "platform/QtText.h"
-#include "res/resource.h"
+#include "ui/MessageBoxService.h"
+#include "platform/qt/QtText.h"
+#include "platform/resource.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QCoreApplication>

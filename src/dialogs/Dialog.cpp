@@ -1,8 +1,8 @@
 #include "dialogs/Dialog.h"
 
-#include "platform/QtMenuBuilder.h"
-#include "res/Menus.h"
-#include "res/resource.h"
+#include "ui/QtMenuBuilder.h"
+#include "ui/Menus.h"
+#include "platform/resource.h"
 
 #include <QKeyEvent>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/CommandBar.h"
-#include "platform/DialogBuilder.h"
+#include "ui/CommandBar.h"
+#include "ui/DialogBuilder.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "dialogs/DialogTitle.h"
 
-#include "platform/DpiCache.h"
-#include "platform/DrawingContext.h"
-#include "platform/QtDrawingContext.h"
+#include "render/qt/DpiCache.h"
+#include "render/DrawingContext.h"
+#include "render/qt/QtDrawingContext.h"
 
 #include <QPainter>
 #include <QPalette>

@@ -1,9 +1,9 @@
 #include "dialogs/HtmlDlg.h"
 
-#include "dialogs/BrowserLauncher.h"
-#include "platform/MessageBoxService.h"
-#include "platform/QtMenuBuilder.h"
-#include "res/resource.h"
+#include "ui/BrowserLauncher.h"
+#include "ui/MessageBoxService.h"
+#include "ui/QtMenuBuilder.h"
+#include "platform/resource.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

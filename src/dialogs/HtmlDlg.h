@@ -2,7 +2,7 @@
 
 #include "dialogs/Dialog.h"
 #include "dialogs/PageProcess.h"
-#include "platform/DpiCache.h"
+#include "render/qt/DpiCache.h"
 #include "platform/Translation.h"
 
 #include <QPointer>

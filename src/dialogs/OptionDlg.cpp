@@ -2,11 +2,11 @@
 
 #include "dialogs/DialogTitle.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "platform/MessageBoxService.h"
-#include "platform/Profile.h"
-#include "platform/QtText.h"
+#include "ui/MessageBoxService.h"
+#include "platform/qt/Profile.h"
+#include "platform/qt/QtText.h"
 #include "platform/Translation.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 #include "status/StatusSettings.h"
 #include "status/services/ServiceUrl.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "listui/HTMLListDefs.h"
-#include "listui/HTMLListItem.h"
-#include "listui/ItemHeights.h"
-#include "platform/DrawingContext.h"
-#include "platform/GdiTypes.h"
+#include "list/HTMLListDefs.h"
+#include "list/HTMLListItem.h"
+#include "list/ItemHeights.h"
+#include "render/DrawingContext.h"
+#include "render/GdiTypes.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>

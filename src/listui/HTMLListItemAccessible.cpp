@@ -1,7 +1,7 @@
 #include "listui/HTMLListItemAccessible.h"
 
 #include "listui/HTMLListCtrl.h"
-#include "platform/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <QAccessibleWidget>
 #include <QKeySequence>

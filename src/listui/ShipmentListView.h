@@ -2,7 +2,7 @@
 
 #include "couriers/Courier.h"
 #include "listui/HTMLListCtrl.h"
-#include "listui/ShipmentListModel.h"
+#include "list/ShipmentListModel.h"
 
 #include <QString>
 #include <QTimer>

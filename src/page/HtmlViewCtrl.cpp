@@ -1,7 +1,7 @@
 #include "page/HtmlViewCtrl.h"
 
 #include "page/TrackingWebPage.h"
-#include "platform/QtMenuBuilder.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QCoreApplication>
 #include <QTimer>

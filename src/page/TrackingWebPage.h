@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/BrowserLauncher.h"
+#include "ui/BrowserLauncher.h"
 
 #include <QUrl>
 #include <QWebEnginePage>

@@ -1,6 +1,6 @@
 #include "dialogs/AboutDlg.h"
 
-#include "res/resource.h"
+#include "platform/resource.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "dialogs/CourierComboDelegate.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QComboBox>

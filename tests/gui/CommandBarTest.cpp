@@ -1,7 +1,7 @@
-#include "platform/CommandBar.h"
+#include "ui/CommandBar.h"
 
-#include "platform/QtMenuBuilder.h"
-#include "res/resource.h"
+#include "ui/QtMenuBuilder.h"
+#include "platform/resource.h"
 
 #include <QApplication>
 #include <QMenu>

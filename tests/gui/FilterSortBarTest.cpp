@@ -1,12 +1,12 @@
 // Built at 96 and, in a second executable, at 192 dots per inch: the bar is checked at both scales.
-#include "app/FilterSortBar.h"
+#include "ui/FilterSortBar.h"
 
 #include "app/MainFrame.h"
 #include "gui/ShellTestSupport.h"
-#include "platform/MessageBoxService.h"
-#include "platform/QtMenuBuilder.h"
-#include "platform/ResourceImages.h"
-#include "res/resource.h"
+#include "ui/MessageBoxService.h"
+#include "ui/QtMenuBuilder.h"
+#include "render/qt/ResourceImages.h"
+#include "platform/resource.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QAction>

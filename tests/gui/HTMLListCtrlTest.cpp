@@ -1,7 +1,7 @@
 #include "listui/HTMLListCtrl.h"
 
-#include "platform/Contrast.h"
-#include "res/resource.h"
+#include "render/Contrast.h"
+#include "platform/resource.h"
 
 #include <QApplication>
 #include <QScrollBar>

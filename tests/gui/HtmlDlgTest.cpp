@@ -2,8 +2,8 @@
 
 #include "pageprotocol/PageProtocol.h"
 #include "page/TrackingPageWindow.h"
-#include "platform/QtMenuBuilder.h"
-#include "res/resource.h"
+#include "ui/QtMenuBuilder.h"
+#include "platform/resource.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QApplication>

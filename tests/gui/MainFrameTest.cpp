@@ -1,12 +1,12 @@
 #include "app/MainFrame.h"
 
 #include "app/ParceloApp.h"
-#include "app/QtTranslations.h"
+#include "ui/QtTranslations.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
-#include "platform/QtMenuBuilder.h"
-#include "res/Menus.h"
-#include "res/resource.h"
+#include "ui/QtMenuBuilder.h"
+#include "ui/Menus.h"
+#include "platform/resource.h"
 #include "store/StoreErrorText.h"
 #include "support/FakeMessageBoxService.h"
 

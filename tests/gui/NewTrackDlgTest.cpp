@@ -4,7 +4,7 @@
 #include "dialogs/DialogTitle.h"
 #include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 #include "support/FakeClock.h"
 #include "support/FakeDrawingContext.h"
 #include "support/FakeMessageBoxService.h"

@@ -2,8 +2,8 @@
 
 #include "dialogs/StatusOptionsPanel.h"
 #include "gui/ShellTestSupport.h"
-#include "platform/Profile.h"
-#include "res/resource.h"
+#include "platform/qt/Profile.h"
+#include "platform/resource.h"
 #include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
 

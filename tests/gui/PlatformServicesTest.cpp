@@ -1,10 +1,10 @@
-#include "platform/DpiCache.h"
-#include "platform/MessageBoxService.h"
-#include "platform/PhoneService.h"
-#include "platform/Profile.h"
-#include "platform/ResourceImages.h"
+#include "render/qt/DpiCache.h"
+#include "ui/MessageBoxService.h"
+#include "ui/PhoneService.h"
+#include "platform/qt/Profile.h"
+#include "render/qt/ResourceImages.h"
 #include "platform/ThreadPlacement.h"
-#include "res/resource.h"
+#include "platform/resource.h"
 #include "support/FakeMessageBoxService.h"
 
 #include <QApplication>

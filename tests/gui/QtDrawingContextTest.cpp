@@ -1,7 +1,7 @@
-#include "platform/QtDrawingContext.h"
+#include "render/qt/QtDrawingContext.h"
 
-#include "listui/MarkupRenderer.h"
-#include "platform/QtImageList.h"
+#include "render/MarkupRenderer.h"
+#include "render/qt/QtImageList.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

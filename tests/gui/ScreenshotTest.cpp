@@ -9,14 +9,14 @@
 // After an intended change of the drawing, look at the new screenshot and run
 // the test once with PARCELO_UPDATE_REFERENCE=1 to make it the reference.
 #include "app/MainFrame.h"
-#include "app/QtTranslations.h"
+#include "ui/QtTranslations.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
 #include "gui/ShellTestSupport.h"
-#include "platform/CommandBar.h"
-#include "platform/Contrast.h"
+#include "ui/CommandBar.h"
+#include "render/Contrast.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
 

@@ -2,7 +2,7 @@
 
 // Shared set-up of the GUI tests: private settings and data folders, couriers and shipments.
 #include "couriers/Courier.h"
-#include "platform/DpiCache.h"
+#include "render/qt/DpiCache.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QApplication>

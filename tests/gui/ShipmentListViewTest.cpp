@@ -2,8 +2,8 @@
 
 #include "gui/ShellTestSupport.h"
 #include "listui/CourierLogos.h"
-#include "platform/QtMenuBuilder.h"
-#include "res/resource.h"
+#include "ui/QtMenuBuilder.h"
+#include "platform/resource.h"
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/FakePhoneService.h"

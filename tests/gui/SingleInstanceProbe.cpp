@@ -1,7 +1,7 @@
 // A second program for SingleInstanceTest: it starts like the real program
 // would and reports on stdout what happened.
 // Arguments: the instance key, the data folder, then the hand-over timeout in milliseconds.
-#include "platform/SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QStringList>

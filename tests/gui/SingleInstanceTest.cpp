@@ -1,4 +1,4 @@
-#include "platform/SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QApplication>
 #include <QDateTime>

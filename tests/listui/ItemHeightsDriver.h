@@ -4,7 +4,7 @@
 // checks it after each against a brute-force reference: tops summed item by item, the
 // item found by walking the list, the height measuring gives now, the anchor's place
 // on screen. Shared by the unit test (random bytes) and the fuzz target (its input).
-#include "listui/ItemHeights.h"
+#include "list/ItemHeights.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "listui/ItemHeights.h"
+#include "list/ItemHeights.h"
 
 #include "listui/ItemHeightsDriver.h"
 

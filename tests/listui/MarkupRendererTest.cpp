@@ -1,4 +1,4 @@
-#include "listui/MarkupRenderer.h"
+#include "render/MarkupRenderer.h"
 
 #include "support/FakeDrawingContext.h"
 

@@ -1,6 +1,6 @@
 // Whatever the user typed shows as typed and cannot restyle its item or the next.
-#include "listui/MarkupRenderer.h"
-#include "listui/ShipmentItemText.h"
+#include "render/MarkupRenderer.h"
+#include "list/ShipmentItemText.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "listui/ShipmentItemText.h"
+#include "list/ShipmentItemText.h"
 
-#include "listui/ShipmentListCommands.h"
-#include "listui/ShipmentStatusText.h"
-#include "res/resource.h"
+#include "list/ShipmentListCommands.h"
+#include "list/ShipmentStatusText.h"
+#include "platform/resource.h"
 #include "store/StoreTestSupport.h"
 
 #include <gtest/gtest.h>

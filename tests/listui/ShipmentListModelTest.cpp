@@ -1,7 +1,7 @@
-#include "listui/ShipmentListModel.h"
+#include "list/ShipmentListModel.h"
 
 #include "config/TempFolder.h"
-#include "listui/ShipmentItemText.h"
+#include "list/ShipmentItemText.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "listui/ShipmentMatcher.h"
+#include "list/ShipmentMatcher.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/Contrast.h"
+#include "render/Contrast.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,4 +1,4 @@
-#include "platform/TextWidthCache.h"
+#include "render/TextWidthCache.h"
 
 #include <gtest/gtest.h>
 #include <random>

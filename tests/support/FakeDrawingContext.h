@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DrawingContext.h"
+#include "render/DrawingContext.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessageBoxService.h"
+#include "ui/MessageBoxService.h"
 
 #include <QString>
 #include <deque>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PhoneService.h"
+#include "ui/PhoneService.h"
 
 #include <QString>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "status/services/StatusServicesLoader.h"
 
-#include "platform/ProgramPlugin.h"
+#include "platform/qt/ProgramPlugin.h"
 
 namespace parcelo {
 
