@@ -130,9 +130,8 @@ QString Date(int64_t instant) {
     return QString::fromStdString(FormatIsoDateTime(instant, LocalUtcOffset(instant)));
 }
 
-// The session of a command: the couriers and, with `store`, the shipment store, opened
-// as the window opens them. Null, after telling why, when parcelo.ini or the store
-// cannot be opened.
+// The session a command needs, opened as the window opens its own. Null, after telling
+// why, when parcelo.ini or the store cannot be opened.
 std::unique_ptr<Session> Open(const SessionPaths& paths, SessionNeeds needs) {
     auto session = std::make_unique<Session>(OpenSession(paths, needs));
     const QString file = ToQString(paths.courierFile);

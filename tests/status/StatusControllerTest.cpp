@@ -1,7 +1,7 @@
 #include "status/StatusController.h"
 
-#include "store/StoreTestSupport.h"
 #include "store/ShipmentDatabase.h"
+#include "store/StoreTestSupport.h"
 #include "support/FakeClock.h"
 #include "support/FakeStatusServices.h"
 #include "support/ManualExecutor.h"
