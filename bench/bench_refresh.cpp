@@ -47,7 +47,7 @@ std::map<std::string, std::vector<nlohmann::json>> Histories() {
 
 struct Rig {
     test::TempFolder folder;
-    CTrackingDatabase store;
+    CShipmentDatabase store;
     test::FakeTrackingServer server;
     FakeClock clock{1'709'615'220};
     QtTrackingClient client{clock};

@@ -2,14 +2,13 @@
 
 #include "app/ImageBarcodes.h"
 #include "app/RefreshCommand.h"
-#include "config/IniReader.h"
+#include "app/Session.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 #include "platform/NumberNormaliser.h"
 #include "couriers/NumberPasteParser.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
-#include "platform/qt/Profile.h"
 #include "platform/qt/QtText.h"
 #include "platform/Translation.h"
 #include "store/ShipmentDatabase.h"
@@ -131,81 +130,65 @@ QString Date(int64_t instant) {
     return QString::fromStdString(FormatIsoDateTime(instant, LocalUtcOffset(instant)));
 }
 
-// The shipment store and the courier list, as the window opens them.
-class Session {
-public:
-    // False, after telling why, when the store cannot be opened.
-    bool OpenStore() {
-        if (m_store.MountVolume(kProgramVolume) && m_store.Open(kShipmentTable)) {
-            return true;
-        }
-        Refuse(QCoreApplication::translate("CommandLine", "배송 목록 데이터베이스를 열 수 없습니다: ") +
-               ToQString(DescribeStoreError(m_store.LastError())));
-        return false;
-    }
-
-    // False, after telling why, when parcelo.ini cannot be read.
-    bool LoadCouriers(bool withDetection) {
-        const std::u16string folder = Profile().InstallPath().toStdU16String();
-        const QString file = ToQString(CourierFilePath(folder));
-        switch (LoadCourierTable(folder, m_couriers)) {
+// The session a command needs, opened as the window opens its own. Null, after telling
+// why, when parcelo.ini or the store cannot be opened.
+std::unique_ptr<Session> Open(const SessionPaths& paths, SessionNeeds needs) {
+    auto session = std::make_unique<Session>(OpenSession(paths, needs));
+    const QString file = ToQString(paths.courierFile);
+    if (needs.couriers) {
+        switch (session->courierStatus) {
         case CourierFileStatus::Loaded:
         case CourierFileStatus::NoCouriers:
             break;
         case CourierFileStatus::PathTooLong:
             Refuse(QCoreApplication::translate("CommandLine", "택배사 목록 파일의 경로가 너무 깁니다: ") + file);
-            return false;
+            return nullptr;
         case CourierFileStatus::Missing:
             Refuse(QCoreApplication::translate(
                        "CommandLine", "택배사 목록 파일을 찾을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
                    file);
-            return false;
+            return nullptr;
         }
-        if (withDetection) {
-            CIniReader reader;
-            try {
-                reader.LoadFile(CourierFilePath(folder));
-            } catch (const std::exception&) {
-                // The table was just read from this file; without rules there is no detection.
-            }
-            m_detector = std::make_unique<CourierDetector>(CourierDetector::ReadRules(reader, m_couriers.size()));
-        }
-        return true;
     }
+    if (needs.store && !session->storeOpened) {
+        Refuse(QCoreApplication::translate("CommandLine", "배송 목록 데이터베이스를 열 수 없습니다: ") +
+               ToQString(DescribeStoreError(session->store.LastError())));
+        return nullptr;
+    }
+    return session;
+}
 
-    CShipmentDatabase& Store() { return m_store; }
-    const std::vector<Courier>& Couriers() const { return m_couriers; }
-    const CourierDetector* Detector() const { return m_detector.get(); }
+// What the commands ask for: the couriers, with their detector or not, and the store.
+SessionNeeds Needs(bool detector, bool store = true) {
+    SessionNeeds needs;
+    needs.detector = detector;
+    needs.store = store;
+    return needs;
+}
 
-private:
-    CShipmentDatabase m_store;
-    std::vector<Courier> m_couriers;
-    std::unique_ptr<CourierDetector> m_detector;
-};
-
-int List(bool json) {
-    Session session;
-    if (!session.LoadCouriers(false) || !session.OpenStore()) {
+int List(const SessionPaths& paths, bool json) {
+    const std::unique_ptr<Session> session = Open(paths, Needs(false));
+    if (!session) {
         return CommandLine::Refused;
     }
     if (json) {
-        ShipmentTransfer transfer(session.Store(), session.Couriers());
+        ShipmentTransfer transfer(session->store, session->couriers);
         const std::optional<std::string> bytes = transfer.ExportBytes(ShipmentTransfer::Format::Json);
         if (!bytes) {
             return Refuse(QCoreApplication::translate("CommandLine", "배송 목록을 읽지 못했습니다: ") +
-                          ToQString(DescribeStoreError(session.Store().LastError())));
+                          ToQString(DescribeStoreError(session->store.LastError())));
         }
         PrintBytes(stdout, *bytes);
         return CommandLine::Success;
     }
     std::vector<Shipment> shipments;
-    if (!session.Store().Query({}, shipments)) {
+    if (!session->store.Query({}, shipments)) {
         return Refuse(QCoreApplication::translate("CommandLine", "배송 목록을 읽지 못했습니다: ") +
-                      ToQString(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session->store.LastError())));
     }
     QString out;
     for (const Shipment& shipment : shipments) {
-        const Courier* courier = FindCourier(session.Couriers(), shipment.courierIndex);
+        const Courier* courier = FindCourier(session->couriers, shipment.courierIndex);
         out += QString::number(shipment.id) + u'\t' + (courier ? ListField(CourierName(*courier)) : QString()) + u'\t' +
                ListField(shipment.invoiceNumber) + u'\t' + ListField(shipment.itemName) + u'\t' +
                Date(shipment.orderDate) + u'\t' + Date(shipment.entryDate) + u'\t' + QString::number(shipment.status) +
@@ -219,9 +202,9 @@ int List(bool json) {
     return CommandLine::Success;
 }
 
-int Add(const QStringList& values) {
-    Session session;
-    if (!session.LoadCouriers(true) || !session.OpenStore()) {
+int Add(const SessionPaths& paths, const QStringList& values) {
+    const std::unique_ptr<Session> session = Open(paths, Needs(true));
+    if (!session) {
         return CommandLine::Refused;
     }
     const std::u16string number = values[1].trimmed().toStdU16String();
@@ -232,12 +215,12 @@ int Add(const QStringList& values) {
         return Refuse(ToQString(Translate("NumberNormaliser", kInvoiceNumberTooLongText)));
     }
     std::vector<Shipment> stored;
-    if (!session.Store().Query({}, stored)) {
+    if (!session->store.Query({}, stored)) {
         return Refuse(QCoreApplication::translate("CommandLine", "배송 목록을 읽지 못했습니다: ") +
-                      ToQString(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session->store.LastError())));
     }
-    const std::vector<Courier>& couriers = session.Couriers();
-    const CourierDetector& detector = *session.Detector();
+    const std::vector<Courier>& couriers = session->couriers;
+    const CourierDetector& detector = session->detector;
     std::optional<int> index;
     if (values[0].trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) {
         std::vector<int> found = detector.Detect(number);
@@ -287,9 +270,9 @@ int Add(const QStringList& values) {
     shipment.itemName = values.size() > 2 ? values[2].trimmed().toStdU16String() : std::u16string();
     shipment.entryDate = shipment.orderDate = static_cast<Instant>(std::time(nullptr));
     shipment.status = InDelivery;
-    if (!session.Store().Add(shipment)) {
+    if (!session->store.Add(shipment)) {
         return Refuse(QCoreApplication::translate("CommandLine", "배송을 저장하지 못했습니다: ") +
-                      ToQString(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session->store.LastError())));
     }
     if (detector.Accepts(*index, number) == CourierDetector::Verdict::Rejected) {
         // Added as the editor's OK adds it; the editor's warning goes with it.
@@ -301,17 +284,17 @@ int Add(const QStringList& values) {
     return CommandLine::Success;
 }
 
-int Export(const QString& file) {
+int Export(const SessionPaths& paths, const QString& file) {
     const std::optional<ShipmentTransfer::Format> format = ShipmentTransfer::FormatOf(LocalPath(file));
     if (!format) {
         return Refuse(QCoreApplication::translate("CommandLine", "파일 형식을 알 수 없습니다 (.csv 또는 .json): ") +
                       file);
     }
-    Session session;
-    if (!session.LoadCouriers(false) || !session.OpenStore()) {
+    const std::unique_ptr<Session> session = Open(paths, Needs(false));
+    if (!session) {
         return CommandLine::Refused;
     }
-    ShipmentTransfer transfer(session.Store(), session.Couriers());
+    ShipmentTransfer transfer(session->store, session->couriers);
     size_t count = 0;
     const ShipmentTransfer::Error error = transfer.Export(LocalPath(file), *format, {}, &count);
     if (error != ShipmentTransfer::Error::None) {
@@ -321,12 +304,12 @@ int Export(const QString& file) {
     return CommandLine::Success;
 }
 
-int Import(const QString& file) {
-    Session session;
-    if (!session.LoadCouriers(true) || !session.OpenStore()) {
+int Import(const SessionPaths& paths, const QString& file) {
+    const std::unique_ptr<Session> session = Open(paths, Needs(true));
+    if (!session) {
         return CommandLine::Refused;
     }
-    ShipmentTransfer transfer(session.Store(), session.Couriers(), session.Detector());
+    ShipmentTransfer transfer(session->store, session->couriers, &session->detector);
     ImportPlan plan;
     const ShipmentTransfer::Error error = transfer.PlanImport(LocalPath(file), plan);
     for (const ImportError& line : plan.errors) {
@@ -345,7 +328,7 @@ int Import(const QString& file) {
     const ShipmentTransfer::Error committed = transfer.CommitImport(plan);
     if (committed != ShipmentTransfer::Error::None) {
         return Refuse(QCoreApplication::translate("CommandLine", "가져오지 못했습니다: ") +
-                      ToQString(DescribeStoreError(session.Store().LastError())));
+                      ToQString(DescribeStoreError(session->store.LastError())));
     }
     Print(stdout, ToQString(plan.summary) + u'\n');
     return CommandLine::Success;
@@ -353,16 +336,16 @@ int Import(const QString& file) {
 
 // Each invoice number in the barcodes of an image, once, with the couriers whose
 // numbers it fits (or the courier the barcode's text names).
-int Scan(const QString& file) {
-    Session session;
-    if (!session.LoadCouriers(true)) {
+int Scan(const SessionPaths& paths, const QString& file) {
+    const std::unique_ptr<Session> session = Open(paths, Needs(true, false));
+    if (!session) {
         return CommandLine::Refused;
     }
     const ImageBarcodes::Result read = ImageBarcodes::ReadFile(file);
     if (read.status != ImageBarcodes::Status::Read) {
         return Refuse(ImageBarcodes::Describe(read, file));
     }
-    const std::vector<Courier>& couriers = session.Couriers();
+    const std::vector<Courier>& couriers = session->couriers;
     std::vector<std::u16string> names;
     names.reserve(couriers.size());
     for (const Courier& courier : couriers) {
@@ -374,7 +357,7 @@ int Scan(const QString& file) {
         if (number.duplicate) {
             continue;
         }
-        std::vector<int> candidates = session.Detector()->Detect(number.normalised);
+        std::vector<int> candidates = session->detector.Detect(number.normalised);
         if (candidates.empty() && number.courierIndex >= 0) {
             candidates.push_back(number.courierIndex);
         }
@@ -398,12 +381,14 @@ int Scan(const QString& file) {
     return CommandLine::Success;
 }
 
-int Backup(const QString& file) {
-    Session session;
-    if (!session.OpenStore()) {
+int Backup(const SessionPaths& paths, const QString& file) {
+    SessionNeeds needs;
+    needs.couriers = false;
+    const std::unique_ptr<Session> session = Open(paths, needs);
+    if (!session) {
         return CommandLine::Refused;
     }
-    const StoreError error = StoreBackup::BackUp(session.Store(), LocalPath(file));
+    const StoreError error = StoreBackup::BackUp(session->store, LocalPath(file));
     if (error != StoreError::None) {
         return Refuse(QCoreApplication::translate("CommandLine", "백업하지 못했습니다: ") +
                       ToQString(DescribeStoreError(error)) + QStringLiteral(" ") + file);
@@ -551,27 +536,27 @@ int CommandLine::RunCommand(const QStringList& arguments) {
             return Misuse(QCoreApplication::translate("CommandLine",
                                                       "--add 에는 택배사와 송장번호 (그리고 상품명)가 필요합니다."));
         }
-        return Add(values);
+        return Add(m_paths, values);
     }
     if (!values.isEmpty()) {
         return Misuse(QCoreApplication::translate("CommandLine", "알 수 없는 인수: ") + values.first());
     }
     if (parser.isSet(list)) {
-        return List(parser.isSet(json));
+        return List(m_paths, parser.isSet(json));
     }
     if (parser.isSet(refresh)) {
-        return RunRefreshCommand(Print);
+        return RunRefreshCommand(m_paths, Print);
     }
     if (parser.isSet(exportFile)) {
-        return Export(parser.value(exportFile));
+        return Export(m_paths, parser.value(exportFile));
     }
     if (parser.isSet(importFile)) {
-        return Import(parser.value(importFile));
+        return Import(m_paths, parser.value(importFile));
     }
     if (parser.isSet(scan)) {
-        return Scan(parser.value(scan));
+        return Scan(m_paths, parser.value(scan));
     }
-    return Backup(parser.value(backup));
+    return Backup(m_paths, parser.value(backup));
 }
 
 } // namespace parcelo

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/SessionPaths.h"
+
 #include <QStringList>
+#include <utility>
 
 namespace parcelo {
 
@@ -18,12 +21,17 @@ public:
     // before a platform plugin is loaded.
     static bool IsRequested(int argc, const char* const* argv);
 
+    // The commands work on the session of `paths`.
+    explicit CommandLine(SessionPaths paths) : m_paths(std::move(paths)) {}
+
     // Runs the command the arguments (QCoreApplication::arguments()) ask for; the
     // application object must exist.
     int Run(const QStringList& arguments);
 
 private:
     int RunCommand(const QStringList& arguments);
+
+    SessionPaths m_paths;
 };
 
 } // namespace parcelo

@@ -58,9 +58,8 @@ constexpr int kSelectionCommands[] = {ID_EDIT_SHIPMENT, ID_DELETE_SHIPMENT, ID_C
 
 } // namespace
 
-CMainFrame::CMainFrame(const FontWarmUp* fonts)
-    : m_fonts(fonts), m_startup(std::make_unique<StartupReader>(Profile().InstallPath().toStdU16String(),
-                                                                kProgramVolume, kShipmentTable, fonts)),
+CMainFrame::CMainFrame(const SessionPaths& paths, const FontWarmUp* fonts)
+    : m_courierFile(paths.courierFile), m_fonts(fonts), m_startup(std::make_unique<StartupReader>(paths, fonts)),
       m_status(m_store, m_clock, m_executor, [](std::string* error) { return LoadStatusServices(error); }),
       m_statusLabel(this), m_wndFilterSortBar(this), m_wndCommandBar(this),
       m_wndView(m_couriers, m_store, m_clock, this),
@@ -127,7 +126,7 @@ bool CMainFrame::LoadFrame() {
         m_fonts->Wait();
     }
     m_wndView.LoadItemFonts(); // while the store opens on the reader's thread
-    StartupReader::Result& files = m_startup->Take();
+    Session& files = m_startup->Take();
     const bool couriersLoaded = LoadCouriers(files);
     connect(&m_wndView.List(), &CHTMLListCtrl::firstFrameShown, this, &CMainFrame::OnFirstFrameShown);
     // After an unreadable parcelo.ini the program is ending; one message is enough.
@@ -135,7 +134,7 @@ bool CMainFrame::LoadFrame() {
     m_startup.reset();
     const StatusSettings statusSettings = StatusSettings::Read(Profile());
     // The first fill already shows the statuses when the feature is on.
-    m_wndView.ShowDeliveryStatus(statusSettings.enabled && m_store.IsOpen() ? &m_store : nullptr);
+    m_wndView.ShowDeliveryStatus(statusSettings.enabled && m_store.IsOpen() ? &m_store.Tracking() : nullptr);
     m_wndView.OnInitialUpdate();
     // The smallest window still shows both captions of the bar, one item and the soft keys whole.
     const int narrowest = std::max(m_wndFilterSortBar.MinimumWindowWidth(), m_wndCommandBar.minimumSizeHint().width());
@@ -177,7 +176,7 @@ void CMainFrame::RefillForStatus() {
 
 void CMainFrame::ApplyStatusSettings(const StatusSettings& settings) {
     // The list shows statuses only while the feature is on: off, it is as it always was.
-    if (m_wndView.ShowDeliveryStatus(settings.enabled && m_store.IsOpen() ? &m_store : nullptr)) {
+    if (m_wndView.ShowDeliveryStatus(settings.enabled && m_store.IsOpen() ? &m_store.Tracking() : nullptr)) {
         m_wndView.Refresh(RefillCause::Elsewhere);
     }
     m_status.Apply(m_store.IsOpen() ? settings : StatusSettings{});
@@ -227,8 +226,8 @@ void CMainFrame::AddStatusEntries(QMenu* popup) {
 }
 
 // False when the program is ending because the courier file could not be read.
-bool CMainFrame::LoadCouriers(StartupReader::Result& files) {
-    const QString file = QString::fromStdU16String(files.courierFile);
+bool CMainFrame::LoadCouriers(Session& files) {
+    const QString file = QString::fromStdU16String(m_courierFile);
     m_couriers = std::move(files.couriers);
     m_detector = std::move(files.detector);
     m_carrierIds = std::move(files.carrierIds);
@@ -263,7 +262,7 @@ void CMainFrame::OnFirstFrameShown() {
     ShowMessage(this, QString::fromStdU16String(Tr(kStoreUnavailable)), MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CMainFrame::OpenStore(StartupReader::Result& files, bool tellOnFailure) {
+void CMainFrame::OpenStore(Session& files, bool tellOnFailure) {
     m_store = std::move(files.store);
     if (!files.storeOpened && tellOnFailure) {
         ShowMessage(this, QString::fromStdU16String(Tr(kStoreUnavailable)), MB_OK | MB_ICONEXCLAMATION);

@@ -12,7 +12,7 @@
 #include "ui/CommandBar.h"
 #include "platform/qt/QtExecutor.h"
 #include "status/StatusController.h"
-#include "store/TrackingDatabase.h"
+#include "store/ShipmentDatabase.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -37,8 +37,9 @@ class CMainFrame : public QWidget {
     Q_OBJECT
 
 public:
-    // `fonts`, when given, is the font warm-up the window waits for before its first text.
-    explicit CMainFrame(const FontWarmUp* fonts = nullptr);
+    // The session is opened from `paths`. `fonts`, when given, is the font warm-up the
+    // window waits for before its first text.
+    explicit CMainFrame(const SessionPaths& paths, const FontWarmUp* fonts = nullptr);
     ~CMainFrame() override;
 
     // Builds the window: list view, soft-key bar, filter and sort bar, then loads the
@@ -65,7 +66,6 @@ public:
     // Which couriers an invoice number can belong to, from the rules beside the couriers.
     const CourierDetector& Detector() const { return m_detector; }
     CShipmentDatabase& Store() { return m_store; }
-    CTrackingDatabase& TrackingStore() { return m_store; }
     // The automatic delivery status; off unless the profile turns it on.
     StatusController& Status() { return m_status; }
     // Takes new delivery-status settings: the list shows the statuses only while it is on.
@@ -103,8 +103,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    bool LoadCouriers(StartupReader::Result& files);
-    void OpenStore(StartupReader::Result& files, bool tellOnFailure);
+    bool LoadCouriers(Session& files);
+    void OpenStore(Session& files, bool tellOnFailure);
     void OnFirstFrameShown();
     void BindKeys();
     void ConnectStatus();
@@ -113,9 +113,10 @@ private:
 
     std::vector<Courier> m_couriers;
     CourierDetector m_detector{{}};
-    CTrackingDatabase m_store;
+    CShipmentDatabase m_store;
     Clock m_clock;
     std::vector<std::string> m_carrierIds;
+    std::u16string m_courierFile; // the parcelo.ini read, for messages
     const FontWarmUp* m_fonts;
     // Reads the courier file and opens the store while the widgets below are built.
     std::unique_ptr<StartupReader> m_startup;

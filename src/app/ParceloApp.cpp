@@ -34,14 +34,14 @@ CParceloApp::CParceloApp() = default;
 
 CParceloApp::~CParceloApp() = default;
 
-bool CParceloApp::InitInstance(const FontWarmUp* fonts) {
+bool CParceloApp::InitInstance(const SessionPaths& paths, const FontWarmUp* fonts) {
     QCoreApplication::setOrganizationName(QStringLiteral("VELDAN"));
     QCoreApplication::setApplicationName(QStringLiteral("Parcelo"));
 
     // The one figure of the screen every length is scaled by, read as the window is made.
     DpiCache::Reread();
     const ScreenDpi& dpi = DpiCache::Program();
-    m_mainFrame = std::make_unique<CMainFrame>(fonts);
+    m_mainFrame = std::make_unique<CMainFrame>(paths, fonts);
     m_mainFrame->SetApplicationCommands([this](int command) { return OnCommand(command); });
     ConnectDialogs();
     if (!m_mainFrame->LoadFrame()) {
@@ -123,7 +123,7 @@ void CParceloApp::ConnectDialogs() {
     };
     actions.showHistory = [frame](int64_t id, const std::function<void()>& openTracking) {
         std::vector<TrackingEvent> events;
-        if (!frame->TrackingStore().Events(id, events)) {
+        if (!frame->Store().Tracking().Events(id, events)) {
             ShowMessage(
                 frame,
                 QCoreApplication::translate("ParceloApp", "배송 이력을 읽지 못했습니다. 잠시 후 다시 시도하십시오."),

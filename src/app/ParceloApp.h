@@ -7,6 +7,7 @@ namespace parcelo {
 
 class CMainFrame;
 class FontWarmUp;
+struct SessionPaths;
 
 // The application object: sets up the profile's names, creates and shows the
 // main window, and handles the about command. The QApplication itself is made
@@ -18,9 +19,10 @@ public:
     CParceloApp(const CParceloApp&) = delete;
     CParceloApp& operator=(const CParceloApp&) = delete;
 
-    // Creates and shows the main window; false when it could not be built, and the
-    // program should end. `fonts`, when given, is waited for before the first text.
-    bool InitInstance(const FontWarmUp* fonts = nullptr);
+    // Creates and shows the main window on the session of `paths`; false when it could
+    // not be built, and the program should end. `fonts`, when given, is waited for
+    // before the first text.
+    bool InitInstance(const SessionPaths& paths, const FontWarmUp* fonts = nullptr);
 
     // The commands the application handles itself (the about box); false for others.
     bool OnCommand(int command);

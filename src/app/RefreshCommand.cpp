@@ -1,7 +1,6 @@
 #include "app/RefreshCommand.h"
 
-#include "config/IniReader.h"
-#include "couriers/Courier.h"
+#include "app/Session.h"
 #include "platform/Clock.h"
 #include "platform/qt/Profile.h"
 #include "platform/qt/QtExecutor.h"
@@ -10,8 +9,6 @@
 #include "status/StatusSettings.h"
 #include "status/services/StatusServicesLoader.h"
 #include "store/StoreErrorText.h"
-#include "store/TrackingDatabase.h"
-#include "tracking/CarrierIds.h"
 #include "tracking/NotificationComposer.h"
 
 #include <QCoreApplication>
@@ -20,7 +17,7 @@
 
 namespace parcelo {
 
-int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text)>& print) {
+int RunRefreshCommand(const SessionPaths& paths, const std::function<void(FILE* stream, const QString& text)>& print) {
     const auto refuse = [&print](const QString& message) {
         print(stderr, QStringLiteral("parcelo: ") + message + u'\n');
         return 1;
@@ -35,24 +32,22 @@ int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text
     if (LoadStatusServices(&error) == nullptr) {
         return refuse(QString::fromStdU16String(ServicesUnavailableText(error)));
     }
-    const std::u16string folder = Profile().InstallPath().toStdU16String();
-    std::vector<Courier> couriers;
-    std::vector<CourierDetector::Rule> rules;
-    std::vector<std::string> carrierIds;
-    const CourierFileStatus couriersRead = LoadCourierTable(folder, couriers, rules, [&](const CIniReader& reader) {
-        carrierIds = ReadCarrierIds(reader, couriers.size());
-    });
-    if (couriersRead != CourierFileStatus::Loaded) {
+    SessionNeeds needs;
+    needs.detector = false;
+    needs.emptyCourierTable = false; // nothing to check
+    Session session = OpenSession(paths, needs);
+    if (session.courierStatus != CourierFileStatus::Loaded) {
         return refuse(
             QCoreApplication::translate("RefreshCommand",
                                         "택배사 목록 파일을 읽을 수 없습니다 (설정의 INSTALLPATH를 확인하십시오): ") +
-            QString::fromStdU16String(CourierFilePath(folder)));
+            QString::fromStdU16String(paths.courierFile));
     }
-    CTrackingDatabase store;
-    if (!store.MountVolume(kProgramVolume) || !store.Open(kShipmentTable)) {
+    if (!session.storeOpened) {
         return refuse(QCoreApplication::translate("RefreshCommand", "배송 목록 데이터베이스를 열 수 없습니다: ") +
-                      QString::fromStdU16String(DescribeStoreError(store.LastError())));
+                      QString::fromStdU16String(DescribeStoreError(session.store.LastError())));
     }
+    CShipmentDatabase& store = session.store;
+    const std::vector<std::string>& carrierIds = session.carrierIds;
 
     const Clock clock;
     QtExecutor executor;

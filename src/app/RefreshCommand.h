@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SessionPaths.h"
+
 #include <QString>
 #include <cstdio>
 #include <functional>
@@ -15,6 +17,6 @@ namespace parcelo {
 // secret store), the service refused the key, or none of the due shipments could be
 // checked. A CARRIERnn line the service did not take is named on stderr. Needs a
 // QCoreApplication.
-int RunRefreshCommand(const std::function<void(FILE* stream, const QString& text)>& print);
+int RunRefreshCommand(const SessionPaths& paths, const std::function<void(FILE* stream, const QString& text)>& print);
 
 } // namespace parcelo

@@ -2,16 +2,28 @@
 #include "app/MainFrame.h"
 #include "app/ParceloApp.h"
 #include "ui/QtTranslations.h"
+#include "app/SessionPaths.h"
 #include "render/qt/DpiCache.h"
 #include "render/qt/FontWarmUp.h"
+#include "platform/qt/Profile.h"
 #include "app/SingleInstance.h"
-#include "store/VolumeFile.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <optional>
 #include <string>
+
+namespace {
+
+// Where the session's files lie: parcelo.ini in the profile's INSTALLPATH, the store in
+// the user's data folder. Read here once; everything below is handed these paths.
+parcelo::SessionPaths ProgramPaths() {
+    return parcelo::SessionPaths::In(parcelo::Profile().InstallPath().toStdU16String(),
+                                     parcelo::UserDataFolder().value_or(std::string()));
+}
+
+} // namespace
 
 // With one of the command-line options (see CommandLine), or any argument that is not a
 // window option, Parcelo runs without a window and ends; otherwise QApplication takes
@@ -20,7 +32,7 @@ int main(int argc, char** argv) {
     if (parcelo::CommandLine::IsRequested(argc, argv)) {
         QCoreApplication application(argc, argv);
         parcelo::InstallTranslations(application, false, parcelo::EnvironmentInterfaceLanguage());
-        return parcelo::CommandLine().Run(QCoreApplication::arguments());
+        return parcelo::CommandLine(ProgramPaths()).Run(QCoreApplication::arguments());
     }
     parcelo::PrepareHighDpiEnvironment();
     parcelo::FontWarmUp fonts; // while Qt and the window start
@@ -32,9 +44,10 @@ int main(int argc, char** argv) {
     // One Parcelo per shipment store: a second start on the same data folder, by
     // whatever path, brings the running window forward and ends. The folder is the
     // one the store keeps its volume in; without one there is no store to guard.
+    const parcelo::SessionPaths paths = ProgramPaths();
     std::optional<parcelo::SingleInstance> instance;
-    if (const std::optional<std::string> dataFolder = parcelo::UserDataFolder()) {
-        instance.emplace(QStringLiteral("parcelo"), QFile::decodeName(QByteArray::fromStdString(*dataFolder)));
+    if (!paths.dataFolder.empty()) {
+        instance.emplace(QStringLiteral("parcelo"), QFile::decodeName(QByteArray::fromStdString(paths.dataFolder)));
         if (instance->HandOverToRunning()) {
             return 0;
         }
@@ -51,7 +64,7 @@ int main(int argc, char** argv) {
         QMetaObject::invokeMethod(
             qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
-    if (!parcelo.InitInstance(&fonts)) {
+    if (!parcelo.InitInstance(paths, &fonts)) {
         return 1;
     }
     return QApplication::exec();

@@ -2,7 +2,7 @@
 
 #include "list/ShipmentItemText.h"
 #include "list/ShipmentStatusText.h"
-#include "store/TrackingDatabase.h"
+#include "store/ShipmentTracking.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ size_t ShipmentListModel::Read(CShipmentDatabase& store, size_t firstRows) {
     return selected > m_queried.Size() ? selected - m_queried.Size() : 0;
 }
 
-void ShipmentListModel::ChooseRows(Instant fillTime, CTrackingDatabase* tracking) {
+void ShipmentListModel::ChooseRows(Instant fillTime, ShipmentTracking* tracking) {
     m_rows.clear();
     m_rowIds.clear();
     m_fillTime = fillTime;

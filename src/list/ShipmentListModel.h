@@ -17,7 +17,7 @@
 
 namespace parcelo {
 
-class CTrackingDatabase;
+class ShipmentTracking;
 
 // Why the list is filled again.
 enum class RefillCause {
@@ -52,7 +52,7 @@ public:
     // Chooses the rows among the shipments last read: those the find text matches. Their
     // latest delivery events come from `tracking` (none without it, or when it cannot
     // be read: the list still shows every shipment); `fillTime` dates the item texts.
-    void ChooseRows(Instant fillTime, CTrackingDatabase* tracking);
+    void ChooseRows(Instant fillTime, ShipmentTracking* tracking);
 
     // Sets the text to find; every shipment matches an empty text. The rows are chosen
     // again by the next ChooseRows.

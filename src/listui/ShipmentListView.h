@@ -20,7 +20,7 @@ namespace parcelo {
 
 class Clock;
 class CShipmentDatabase;
-class CTrackingDatabase;
+class ShipmentTracking;
 class QtImageList;
 
 // What the list view asks of the dialogs. The application fills these in; an
@@ -72,7 +72,7 @@ public:
     // Where each fill reads the latest delivery status of the rows it shows (one query
     // per fill); nullptr, the default, shows none. The store outlives the view. True when
     // this changes what the list shows: the caller refreshes it.
-    bool ShowDeliveryStatus(CTrackingDatabase* tracking) { return std::exchange(m_tracking, tracking) != tracking; }
+    bool ShowDeliveryStatus(ShipmentTracking* tracking) { return std::exchange(m_tracking, tracking) != tracking; }
     // Selects the row of a shipment and scrolls to it; false when it is not shown.
     bool SelectShipment(int64_t id);
 
@@ -179,7 +179,7 @@ private:
 
     const std::vector<Courier>& m_couriers;
     CShipmentDatabase& m_store;
-    CTrackingDatabase* m_tracking = nullptr;
+    ShipmentTracking* m_tracking = nullptr;
     const Clock& m_clock;
     CHTMLListCtrl m_wndList;
     std::unique_ptr<QtImageList> m_imageList;

@@ -4,7 +4,7 @@
 #include "status/Notifier.h"
 #include "status/TrackingClient.h"
 #include "status/TrackingRefresher.h"
-#include "store/TrackingDatabase.h"
+#include "store/ShipmentDatabase.h"
 
 #include <chrono>
 
@@ -18,7 +18,7 @@ std::u16string MissingKeyLine() {
 
 } // namespace
 
-StatusController::StatusController(CTrackingDatabase& store, const Clock& clock, Executor& executor,
+StatusController::StatusController(CShipmentDatabase& store, const Clock& clock, Executor& executor,
                                    StatusServices::Loader loader)
     : m_store(store), m_clock(clock), m_executor(executor), m_loader(std::move(loader)),
       m_key(executor, [this]() -> std::unique_ptr<SecretStore> {

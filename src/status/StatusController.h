@@ -15,7 +15,7 @@
 namespace parcelo {
 
 class Clock;
-class CTrackingDatabase;
+class CShipmentDatabase;
 class Notifier;
 class TrackingClient;
 class TrackingRefresher;
@@ -45,7 +45,7 @@ public:
         std::function<void()> keyInMemoryOnly;
     };
 
-    StatusController(CTrackingDatabase& store, const Clock& clock, Executor& executor, StatusServices::Loader loader);
+    StatusController(CShipmentDatabase& store, const Clock& clock, Executor& executor, StatusServices::Loader loader);
     ~StatusController();
     StatusController(const StatusController&) = delete;
     StatusController& operator=(const StatusController&) = delete;
@@ -93,7 +93,7 @@ private:
     void ShowNotifications(const std::vector<NotificationItem>& items);
     void SetStatusLine(const std::u16string& line);
 
-    CTrackingDatabase& m_store;
+    CShipmentDatabase& m_store;
     const Clock& m_clock;
     Executor& m_executor;
     StatusServices::Loader m_loader;

@@ -7,7 +7,7 @@
 
 namespace parcelo {
 
-TrackingRefresher::TrackingRefresher(CTrackingDatabase& store, TrackingService& service, const Clock& clock,
+TrackingRefresher::TrackingRefresher(CShipmentDatabase& store, TrackingService& service, const Clock& clock,
                                      Executor& executor)
     : m_store(store), m_service(service), m_clock(clock), m_executor(executor), m_recorder(store, clock) {}
 
@@ -27,7 +27,7 @@ bool TrackingRefresher::Start(bool force) {
     ShipmentQuery inDelivery;
     inDelivery.filter = InDelivery;
     std::vector<TrackingQuery> due;
-    const bool read = m_store.Query(inDelivery, shipments) && m_store.LastChecks(lastChecks);
+    const bool read = m_store.Query(inDelivery, shipments) && m_store.Tracking().LastChecks(lastChecks);
     if (read) {
         due = TrackingSchedule(m_clock, m_options.intervalSeconds).Due(shipments, m_carrierIds, lastChecks, force);
     }

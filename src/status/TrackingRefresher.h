@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Executor.h"
-#include "store/TrackingDatabase.h"
+#include "store/ShipmentDatabase.h"
 #include "tracking/NotificationComposer.h"
 #include "tracking/RefreshRun.h"
 #include "tracking/TrackingRecorder.h"
@@ -43,7 +43,7 @@ public:
         std::function<void(const RefreshSummary& summary, const std::u16string& statusLine)> finished;
     };
 
-    TrackingRefresher(CTrackingDatabase& store, TrackingService& service, const Clock& clock, Executor& executor);
+    TrackingRefresher(CShipmentDatabase& store, TrackingService& service, const Clock& clock, Executor& executor);
     ~TrackingRefresher();
     TrackingRefresher(const TrackingRefresher&) = delete;
     TrackingRefresher& operator=(const TrackingRefresher&) = delete;
@@ -71,7 +71,7 @@ private:
     void OnReply(uint64_t generation, TrackingQuery query, std::vector<TrackingEvent> newer, TrackingReply reply);
     void Finish();
 
-    CTrackingDatabase& m_store;
+    CShipmentDatabase& m_store;
     TrackingService& m_service;
     const Clock& m_clock;
     Executor& m_executor;

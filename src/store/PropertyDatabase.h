@@ -113,10 +113,10 @@ public:
     CPropertyDatabase(CPropertyDatabase&& other) noexcept;
     CPropertyDatabase& operator=(CPropertyDatabase&& other) noexcept;
 
-    // Mounts the volume file; Open creates it if missing. A bare file name lies in the
-    // user's data folder ($XDG_DATA_HOME/VELDAN/Parcelo); any other path is used as given.
-    // A file that is not a sound, writable database (or whose folder is not writable) is
-    // refused without being written, and no side file of it is left behind.
+    // Mounts the volume file at the absolute `path`; Open creates it if missing. A
+    // relative path, or one that cannot be a file name, is refused untouched (LastError
+    // Io). A file that is not a sound, writable database (or whose folder is not writable)
+    // is refused without being written, and no side file of it is left behind.
     //
     // Reading every page to find damage takes time in proportion to the file. With
     // `Check::BeforeFirstWrite` only the header and the schema are looked at now,

@@ -1,7 +1,5 @@
 #include "store/ShipmentDatabase.h"
 
-#include "store/TrackingSchema.h"
-
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -306,11 +304,7 @@ bool CShipmentDatabase::ReadMatching(const ShipmentQuery& query, size_t limit, s
 }
 
 SchemaSteps CShipmentDatabase::Schema() const {
-    SchemaSteps schema;
-    schema.version = 4;
-    schema.from[2] = CreateTrackingTables;
-    schema.from[3] = UpgradeTrackingTablesFromVersion3;
-    return schema;
+    return ShipmentTracking::Schema();
 }
 
 bool CShipmentDatabase::DescribeDatabase(DatabaseDescription& description) {

@@ -3,12 +3,14 @@
 #include "store/PropertyDatabase.h"
 #include "store/Shipment.h"
 #include "store/ShipmentTable.h"
+#include "store/ShipmentTracking.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parcelo {
@@ -43,9 +45,21 @@ struct ShipmentQuery {
 // True if a shipment passes a query's text.
 bool MatchesText(const Shipment& shipment, std::u16string_view text);
 
-// The shipment database TRACKDB. Shipments are addressed by id (Shipment::id).
+// The shipment database TRACKDB. Shipments are addressed by id (Shipment::id); the
+// tracking of each lies beside them (Tracking()).
 class CShipmentDatabase : public CPropertyDatabase {
 public:
+    CShipmentDatabase() = default;
+    // The tracking part stays this store's own: only the volume and database move.
+    CShipmentDatabase(CShipmentDatabase&& other) noexcept : CPropertyDatabase(std::move(other)) {}
+    CShipmentDatabase& operator=(CShipmentDatabase&& other) noexcept {
+        CPropertyDatabase::operator=(std::move(other));
+        return *this;
+    }
+
+    // The events and checks of the shipments, in this store's connection.
+    ShipmentTracking& Tracking() { return m_tracking; }
+
     // Adds a shipment and sets its id; true once it is on disk.
     bool Add(Shipment& shipment);
     // Adds a copy of a shipment.
@@ -70,16 +84,20 @@ public:
 
 protected:
     bool DescribeDatabase(DatabaseDescription& description) override;
-    // Version 4: the record table and the tracking tables beside it.
+    // The record table and the tracking tables beside it (ShipmentTracking::Schema).
     SchemaSteps Schema() const override;
 
 private:
+    friend class ShipmentTracking; // reads and writes through this store's connection
+
     template <class Shipments>
     bool QueryFirstInto(const ShipmentQuery& query, size_t limit, Shipments& shipments, size_t& selected);
     bool ReadSelection(const ShipmentQuery& query, size_t limit, std::vector<Shipment>& shipments, size_t* selected);
     bool ReadSelection(const ShipmentQuery& query, size_t limit, ShipmentTable& shipments, size_t* selected);
     bool ReadMatching(const ShipmentQuery& query, size_t limit, size_t* selected,
                       const std::function<Shipment&()>& slot, const std::function<void()>& keep);
+
+    ShipmentTracking m_tracking{*this};
 };
 
 } // namespace parcelo

@@ -99,7 +99,7 @@ StoreError CheckCopy(const std::string& copy) {
         // Mounting only reads the file: it refuses what is not a database, not sound by
         // quick_check, or of a newer schema.
         CShipmentDatabase probe;
-        if (!probe.MountVolume(fs::path(copy).u16string())) {
+        if (!probe.MountVolume(fs::absolute(copy).u16string())) {
             return probe.LastError();
         }
     }

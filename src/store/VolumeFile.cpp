@@ -9,7 +9,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -31,18 +30,6 @@ constexpr std::array<const char*, 3> kSideFileSuffixes = {"-wal", "-shm", "-jour
 
 } // namespace
 
-std::optional<std::string> UserDataFolder() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        return (std::filesystem::path(dataHome) / "VELDAN" / "Parcelo").string();
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return (std::filesystem::path(home) / ".local" / "share" / "VELDAN" / "Parcelo").string();
-    }
-    return std::nullopt;
-}
-
 // Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
 // has no faithful name and is refused.
 std::optional<std::string> ToUtf8Name(std::u16string_view text) {
@@ -54,18 +41,10 @@ std::optional<std::string> ToUtf8Name(std::u16string_view text) {
 
 std::optional<std::string> ResolveVolumeFile(std::u16string_view path) {
     std::optional<std::string> name = ToUtf8Name(path);
-    if (!name || name->empty()) {
+    if (!name || name->empty() || name->front() != '/') {
         return std::nullopt;
     }
-    if (name->find('/') != std::string::npos) {
-        return name;
-    }
-    const std::optional<std::string> folder = UserDataFolder();
-    std::error_code error;
-    if (!folder || (std::filesystem::create_directories(*folder, error), error)) {
-        return std::nullopt;
-    }
-    return (std::filesystem::path(*folder) / *name).string();
+    return name;
 }
 
 unsigned ExistingSideFiles(const std::string& file) {

@@ -14,18 +14,11 @@ class Database;
 
 namespace parcelo {
 
-// The user's data folder, where the program's store lies: $XDG_DATA_HOME/VELDAN/Parcelo,
-// else ~/.local/share/VELDAN/Parcelo (a variable counts only when it is an absolute
-// path); std::nullopt when neither is set.
-std::optional<std::string> UserDataFolder();
-
 // Strict UTF-16 to UTF-8 for file and table names: a lone surrogate or a zero unit
 // has no faithful name and is refused.
 std::optional<std::string> ToUtf8Name(std::u16string_view text);
 
-// Where a volume lies: a bare file name in the user's data folder
-// ($XDG_DATA_HOME/VELDAN/Parcelo, created if need be), any other path as given.
-// Empty when the name cannot be a file name or the folder cannot be made.
+// The file of a volume path: empty unless the path is absolute and can be a file name.
 std::optional<std::string> ResolveVolumeFile(std::u16string_view path);
 
 // Which of the files SQLite keeps beside a database exist now, as a bit mask, and the

@@ -14,7 +14,7 @@ std::optional<RecordedCheck> TrackingRecorder::Record(int64_t shipmentId, std::s
         }
         CheckRecord record;
         const std::optional<TrackingEvent> current = CurrentEvent(lastEvent, events, shipment->orderDate);
-        if (!m_store.AddEvents(shipmentId, events, current, m_clock.Now(), record)) {
+        if (!m_store.Tracking().AddEvents(shipmentId, events, current, m_clock.Now(), record)) {
             return false;
         }
         result.latest = record.latest;
@@ -23,7 +23,7 @@ std::optional<RecordedCheck> TrackingRecorder::Record(int64_t shipmentId, std::s
         result.notify = ShouldNotify(record.firstCheck, record.latestBefore, record.latest);
         if (ShouldMarkDone(autoDone, shipment->status, record.latest, record.doneBy)) {
             shipment->status = Done;
-            if (!m_store.Update(*shipment) || !m_store.SetDoneBy(shipmentId, *record.latest->time)) {
+            if (!m_store.Update(*shipment) || !m_store.Tracking().SetDoneBy(shipmentId, *record.latest->time)) {
                 return false;
             }
             result.markedDone = true;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "store/TrackingDatabase.h"
+#include "store/ShipmentDatabase.h"
 
 #include <optional>
 #include <span>
@@ -23,14 +23,14 @@ struct RecordedCheck {
 // through the same update the editor uses, all in one transaction.
 class TrackingRecorder {
 public:
-    TrackingRecorder(CTrackingDatabase& store, const Clock& clock) : m_store(store), m_clock(clock) {}
+    TrackingRecorder(CShipmentDatabase& store, const Clock& clock) : m_store(store), m_clock(clock) {}
 
     // std::nullopt, with nothing written, when the shipment is gone or a write fails.
     std::optional<RecordedCheck> Record(int64_t shipmentId, std::span<const TrackingEvent> events,
                                         const std::optional<TrackingEvent>& lastEvent, bool autoDone);
 
 private:
-    CTrackingDatabase& m_store;
+    CShipmentDatabase& m_store;
     const Clock& m_clock;
 };
 

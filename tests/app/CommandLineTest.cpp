@@ -310,6 +310,9 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     const Outcome missing = withoutCouriers.Run({"--list"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("INSTALLPATH"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(withoutCouriers.Store())) << "no store is made for a program that cannot run";
+    // A backup needs no courier table.
+    EXPECT_EQ(withoutCouriers.Run({"--backup", withoutCouriers.File("copy.edb")}).code, 0);
 }
 
 // A loopback HTTP service for the program: an OAuth2 token issuer at /oauth2/token and

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
                         MakeShipment(1, u"책 <상>", now - 2, now - day, Done),
                         MakeShipment(0, u"우산", now - 1, now, Cancelled)});
 
-    CMainFrame frame;
+    CMainFrame frame(ProgramPaths());
     if (!frame.LoadFrame()) {
         return 1;
     }

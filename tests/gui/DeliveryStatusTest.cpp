@@ -50,7 +50,7 @@ protected:
     // The window with a secret store that keeps `kept`, or none at all.
     CMainFrame& Start(bool available = true, StoredKey kept = {}) {
         frame.reset();
-        frame = std::make_unique<CMainFrame>();
+        frame = std::make_unique<CMainFrame>(ProgramPaths());
         auto store = std::make_unique<FakeSecretStore>(secretsExecutor, available, std::move(kept));
         secrets = store.get();
         frame->SetSecretStore(std::move(store));
@@ -111,7 +111,7 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
 
     // The history, newest first, as plain text.
     std::vector<TrackingEvent> events;
-    ASSERT_TRUE(main.TrackingStore().Events(selected, events));
+    ASSERT_TRUE(main.Store().Tracking().Events(selected, events));
     CStatusHistoryDlg history(events, [] {});
     ASSERT_EQ(history.Table().rowCount(), 3); // the place of the first event changed
     EXPECT_TRUE(history.Table().item(0, 2)->text().contains("<b>문 앞</b>"));

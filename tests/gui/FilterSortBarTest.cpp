@@ -35,7 +35,7 @@ protected:
     void SetUp() override {
         ClearProfileAndData();
         InstallCourierFile("[COURIERS]\nID01=하나;1;;1111;https://one.example/%s\n");
-        frame = std::make_unique<CMainFrame>();
+        frame = std::make_unique<CMainFrame>(ProgramPaths());
         ASSERT_TRUE(frame->LoadFrame());
         frame->setGeometry(300, 40, S(240), S(320));
         frame->show();

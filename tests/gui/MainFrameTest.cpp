@@ -37,7 +37,7 @@ protected:
 
     CMainFrame& Start() {
         frame.reset();
-        frame = std::make_unique<CMainFrame>();
+        frame = std::make_unique<CMainFrame>(ProgramPaths());
         EXPECT_TRUE(frame->LoadFrame());
         frame->show();
         return *frame;
@@ -240,7 +240,7 @@ TEST_F(MainFrameTest, EveryListActionHasAKey) {
 // The soft keys work; the menu greys the item commands without a selection; exit ends with 0.
 TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     CParceloApp app;
-    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(app.InitInstance(ProgramPaths()));
     int aboutBoxes = 0, newShipments = 0;
     app.SetAboutBox([&] { ++aboutBoxes; });
     CMainFrame& main = *app.MainFrame();

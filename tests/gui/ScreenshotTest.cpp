@@ -160,7 +160,7 @@ void OpenMainWindow(std::unique_ptr<CMainFrame>& frame) {
     InstallCourierFile(sample.readAll());
     ASSERT_EQ(CurrentInstant(), kFixedNow);
     AddToProgramVolume(SampleShipments());
-    frame = std::make_unique<CMainFrame>();
+    frame = std::make_unique<CMainFrame>(ProgramPaths());
     ASSERT_TRUE(frame->LoadFrame());
     frame->resize(480, 640);
     frame->show();
@@ -275,7 +275,7 @@ TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
     const Instant now = CurrentInstant(), hour = 3600;
     AddToProgramVolume({{0, u"684512930571", u"Wireless earphones", now - hour, now - 50 * hour, InDelivery},
                         {1, u"6069912345671", u"Winter coat", now - 2 * hour, now - 240 * hour, Done}});
-    CMainFrame frame;
+    CMainFrame frame(ProgramPaths());
     ASSERT_TRUE(frame.LoadFrame());
     frame.resize(480, 640);
     frame.show();

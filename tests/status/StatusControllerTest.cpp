@@ -1,7 +1,7 @@
 #include "status/StatusController.h"
 
+#include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
-#include "store/TrackingDatabase.h"
 #include "support/FakeClock.h"
 #include "support/FakeStatusServices.h"
 #include "support/ManualExecutor.h"
@@ -37,7 +37,7 @@ protected:
     int Sent() const { return services.client != nullptr ? services.client->requests : 0; }
 
     test::TempFolder m_folder;
-    CTrackingDatabase m_store;
+    CShipmentDatabase m_store;
     FakeClock m_clock{1'709'615'220};
     ManualExecutor executor;
     std::string loadError; // the loader fails with it when set

@@ -86,7 +86,7 @@ protected:
     }
 
     test::TempFolder m_folder;
-    CTrackingDatabase m_store;
+    CShipmentDatabase m_store;
     FakeClock m_clock{1'709'615'220};
     ManualExecutor m_executor;
     std::map<std::string, std::vector<nlohmann::json>> m_events;
@@ -111,10 +111,10 @@ TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterCh
     EXPECT_EQ(first.summary.changed, 2u);
     EXPECT_TRUE(first.notifications.empty()) << "nothing on a first check";
     std::map<int64_t, TrackingEvent> latest;
-    ASSERT_TRUE(m_store.LatestEvents(std::vector{earphones, book, unknown, noCarrier}, latest));
+    ASSERT_TRUE(m_store.Tracking().LatestEvents(std::vector{earphones, book, unknown, noCarrier}, latest));
     EXPECT_EQ(latest.size(), 2u);
-    EXPECT_EQ(m_store.LastCheck(unknown), m_clock.Now());
-    EXPECT_FALSE(m_store.LastCheck(noCarrier).has_value());
+    EXPECT_EQ(m_store.Tracking().LastCheck(unknown), m_clock.Now());
+    EXPECT_FALSE(m_store.Tracking().LastCheck(noCarrier).has_value());
 
     // Within the interval nothing is due; the user's refresh forces it.
     EXPECT_EQ(Refresh().summary.due, 0u);
@@ -164,16 +164,16 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     EXPECT_EQ(first.summary.refusedCouriers.size(), 0u) << "one refused among good ones is that shipment's fault";
     EXPECT_NE(first.statusLine.find(u"CARRIER01=kr.cjlogistics"), std::u16string::npos);
     std::vector<TrackingEvent> events;
-    ASSERT_TRUE(m_store.Events(paged, events));
+    ASSERT_TRUE(m_store.Tracking().Events(paged, events));
     EXPECT_EQ(events.size(), 45u);
     EXPECT_FALSE(events.back().time.has_value()) << "kept without its time";
     std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.LastChecks(checks));
+    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
     for (const int64_t failed : {internal, typo, refused}) {
         EXPECT_EQ(checks.count(failed), 0u) << "a failed check is not a check";
     }
     std::map<int64_t, TrackingEvent> latest;
-    ASSERT_TRUE(m_store.LatestEvents(std::vector{paged}, latest));
+    ASSERT_TRUE(m_store.Tracking().LatestEvents(std::vector{paged}, latest));
     EXPECT_EQ(latest[paged].location, "허브 44");
 
     // A later check asks for the newest page only.
@@ -190,7 +190,7 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     EXPECT_EQ(m_service.requests - sent, 4) << "only those already under way";
     EXPECT_EQ(keyRefused.summary.checked, 0u);
     EXPECT_NE(keyRefused.statusLine.find(u"키를 거부"), std::u16string::npos);
-    ASSERT_TRUE(m_store.LastChecks(checks));
+    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
     EXPECT_EQ(checks.size(), 1u);
 }
 
@@ -233,7 +233,7 @@ TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing
     EXPECT_EQ(m_store.Read(kept)->status, Done);
     EXPECT_FALSE(m_store.Read(deleted).has_value());
     std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.LastChecks(checks));
+    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
     EXPECT_EQ(checks.count(deleted), 0u);
 
     m_store.Close();
@@ -254,7 +254,7 @@ TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {
     EXPECT_EQ(m_outcome.summary.deferred, 1u);
     m_executor.RunPending(); // the answer given up comes
     std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.LastChecks(checks));
+    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
     EXPECT_EQ(checks.size(), 5u) << "no writes after the cancel";
 }
 

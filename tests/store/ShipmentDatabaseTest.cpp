@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -336,6 +337,11 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
     EXPECT_TRUE(moved.Add(MakeShipment(u"A", kNow, kNow)) && moved.CheckVolume());
     std::vector<Shipment> all;
     EXPECT_TRUE(moved.Query({}, all) && all.size() == 151);
+    // The tracking part goes on working on the store it belongs to.
+    std::map<int64_t, Instant> checks;
+    EXPECT_TRUE(moved.Tracking().LastChecks(checks));
+    EXPECT_FALSE(ours.Tracking().LastChecks(checks));
+    EXPECT_EQ(ours.LastError(), StoreError::NotOpen);
 }
 
 // A full disk (a file-size limit): exactly the acknowledged shipments remain, the file intact.

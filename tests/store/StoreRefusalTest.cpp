@@ -113,6 +113,23 @@ TEST_F(StoreRefusalTest, FilesThatAreNotOursAreLeftByteForByte) {
     fs::create_directory(PathOf("folder.edb"));
     ExpectRefused("folder.edb", StoreError::Foreign);
 
+    // A relative path is refused untouched, even one naming a sound volume of ours, and
+    // a new one is not made anywhere.
+    MakeOurVolume("relative.edb");
+    const std::string ours = FileBytes(PathOf("relative.edb"));
+    const fs::path workingFolder = fs::current_path();
+    fs::current_path(m_folder.Path());
+    for (const char16_t* path : {u"relative.edb", u"./relative.edb", u"fresh.edb", u""}) {
+        CShipmentDatabase relative;
+        EXPECT_FALSE(relative.MountVolume(path));
+        EXPECT_EQ(relative.LastError(), StoreError::Io);
+        EXPECT_FALSE(relative.Open(u"TRACKDB"));
+    }
+    fs::current_path(workingFolder);
+    EXPECT_EQ(FileBytes(PathOf("relative.edb")), ours);
+    EXPECT_EQ(SideFiles("relative.edb"), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(PathOf("fresh.edb")));
+
     // An empty file is an empty database and becomes ours.
     m_folder.Write("empty.edb", "");
     CShipmentDatabase store;

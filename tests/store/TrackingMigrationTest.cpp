@@ -1,5 +1,5 @@
+#include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
-#include "store/TrackingDatabase.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -107,7 +107,7 @@ TEST_F(TrackingMigrationTest, AddsTheTrackingTablesAndKeepsEveryShipment) {
     WriteVersion2Volume(PathOf("VELDAN.EDB"), 5000);
     const std::vector<std::string> before = Dump(PathOf("VELDAN.EDB"));
 
-    CTrackingDatabase store;
+    CShipmentDatabase store;
     ASSERT_TRUE(store.MountVolume(m_folder.File("VELDAN.EDB")) && store.Open(u"TRACKDB"));
     EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 4);
     EXPECT_TRUE(Dump(PathOf("VELDAN.EDB")) == before) << "shipments changed";
@@ -116,15 +116,15 @@ TEST_F(TrackingMigrationTest, AddsTheTrackingTablesAndKeepsEveryShipment) {
     EXPECT_TRUE(Dump(PathOf("VELDAN.EDB.v2.bak")) == before);
 
     CheckRecord record;
-    ASSERT_TRUE(store.AddEvents(4, std::vector{TrackingEvent{100, "DELIVERED", "배달완료", "서울", ""}}, std::nullopt,
-                                7, record));
+    ASSERT_TRUE(store.Tracking().AddEvents(4, std::vector{TrackingEvent{100, "DELIVERED", "배달완료", "서울", ""}},
+                                           std::nullopt, 7, record));
     Shipment added = test::MakeShipment(u"new", 0, 0);
     ASSERT_TRUE(store.Add(added));
     EXPECT_EQ(added.id, 1 + 3LL * 4999 + 1);
 
-    CTrackingDatabase again;
+    CShipmentDatabase again;
     ASSERT_TRUE(again.MountVolume(m_folder.File("VELDAN.EDB")) && again.Open(u"TRACKDB"));
-    EXPECT_EQ(again.LastCheck(4), 7) << "opening again changes nothing";
+    EXPECT_EQ(again.Tracking().LastCheck(4), 7) << "opening again changes nothing";
 }
 
 // A migration killed at any moment leaves version 3 as it was or the complete version 4,
@@ -135,7 +135,7 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     const std::vector<std::string> events = TrackingDump(PathOf("pristine.edb"), "rowid");
     const fs::path work = PathOf("VELDAN.EDB");
     const auto open = [&] {
-        CTrackingDatabase store;
+        CShipmentDatabase store;
         return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB");
     };
     const auto restore = [&] {
@@ -161,16 +161,16 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
 
     // The current status is the newest event, as version 3 showed it; the store goes on.
     EXPECT_EQ(test::SchemaOf(work), test::NewVolumeSchema(PathOf("new.edb")));
-    CTrackingDatabase store;
+    CShipmentDatabase store;
     ASSERT_TRUE(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB"));
     std::map<int64_t, TrackingEvent> latest;
-    ASSERT_TRUE(store.LatestEvents(std::vector<int64_t>{1, 4, 3 * 4999 + 1, 3 * 5000 + 1}, latest));
+    ASSERT_TRUE(store.Tracking().LatestEvents(std::vector<int64_t>{1, 4, 3 * 4999 + 1, 3 * 5000 + 1}, latest));
     ASSERT_EQ(latest.size(), 3u);
     EXPECT_EQ(latest[4].statusCode, "OUT_FOR_DELIVERY") << "of two at the same time, the one stored later";
     EXPECT_EQ(latest[4].time, 301);
     CheckRecord record;
-    ASSERT_TRUE(
-        store.AddEvents(1, std::vector{TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}}, std::nullopt, 8, record));
+    ASSERT_TRUE(store.Tracking().AddEvents(1, std::vector{TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}},
+                                           std::nullopt, 8, record));
     EXPECT_TRUE(record.stored);
     EXPECT_EQ(record.latest, record.latestBefore);
     ASSERT_TRUE(store.Delete(4));

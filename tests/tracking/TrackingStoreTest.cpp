@@ -1,5 +1,5 @@
+#include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
-#include "store/TrackingDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +22,17 @@ protected:
     }
 
     test::TempFolder m_folder;
-    CTrackingDatabase m_store;
+    CShipmentDatabase m_store;
     std::vector<int64_t> m_ids;
 };
 
 TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
     const int64_t id = m_ids[0];
-    EXPECT_FALSE(m_store.LastCheck(id).has_value());
+    EXPECT_FALSE(m_store.Tracking().LastCheck(id).has_value());
     CheckRecord record;
     const TrackingEvent untimed{std::nullopt, "AT_PICKUP", "집화", "서울", ""};
     const std::vector<TrackingEvent> first{untimed, Event(100, "AT_PICKUP"), Event(200, "IN_TRANSIT")};
-    ASSERT_TRUE(m_store.AddEvents(id, first, first[2], 1000, record));
+    ASSERT_TRUE(m_store.Tracking().AddEvents(id, first, first[2], 1000, record));
     EXPECT_TRUE(record.stored && record.firstCheck);
     EXPECT_FALSE(record.latestBefore.has_value());
     EXPECT_EQ(record.latest, first[2]);
@@ -41,17 +41,17 @@ TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
     // time; the current event is what the check names, and stays when it names none.
     std::vector<TrackingEvent> second = first;
     second.push_back(Event(200, "IN_TRANSIT", "대전"));
-    ASSERT_TRUE(m_store.AddEvents(id, first, std::nullopt, 2000, record));
+    ASSERT_TRUE(m_store.Tracking().AddEvents(id, first, std::nullopt, 2000, record));
     EXPECT_FALSE(record.stored || record.firstCheck);
     EXPECT_EQ(record.latest, first[2]);
     EXPECT_EQ(record.latest, record.latestBefore);
-    ASSERT_TRUE(m_store.AddEvents(id, second, first[1], 3000, record));
+    ASSERT_TRUE(m_store.Tracking().AddEvents(id, second, first[1], 3000, record));
     EXPECT_TRUE(record.stored);
     EXPECT_EQ(record.latest, first[1]) << "an older event the service names current";
-    EXPECT_EQ(m_store.LastCheck(id), 3000);
+    EXPECT_EQ(m_store.Tracking().LastCheck(id), 3000);
 
     std::vector<TrackingEvent> events;
-    ASSERT_TRUE(m_store.Events(id, events));
+    ASSERT_TRUE(m_store.Tracking().Events(id, events));
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].location, "대전") << "of two at the same time, the one stored later is newer";
     EXPECT_EQ(events[2], first[1]);
@@ -60,34 +60,37 @@ TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
 
 TEST_F(TrackingStoreTest, LatestEventsOfManyAndLastChecks) {
     CheckRecord record;
-    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(300, "DELIVERED"), Event(100, "AT_PICKUP")},
-                                  Event(300, "DELIVERED"), 10, record));
-    ASSERT_TRUE(m_store.AddEvents(m_ids[2], std::vector{Event(50, "IN_TRANSIT")}, Event(50, "IN_TRANSIT"), 20, record));
-    ASSERT_TRUE(m_store.AddEvents(m_ids[1], std::vector<TrackingEvent>{}, std::nullopt, 30, record));
+    ASSERT_TRUE(m_store.Tracking().AddEvents(m_ids[0], std::vector{Event(300, "DELIVERED"), Event(100, "AT_PICKUP")},
+                                             Event(300, "DELIVERED"), 10, record));
+    ASSERT_TRUE(m_store.Tracking().AddEvents(m_ids[2], std::vector{Event(50, "IN_TRANSIT")}, Event(50, "IN_TRANSIT"),
+                                             20, record));
+    ASSERT_TRUE(m_store.Tracking().AddEvents(m_ids[1], std::vector<TrackingEvent>{}, std::nullopt, 30, record));
     std::map<int64_t, TrackingEvent> latest;
-    ASSERT_TRUE(m_store.LatestEvents(m_ids, latest));
+    ASSERT_TRUE(m_store.Tracking().LatestEvents(m_ids, latest));
     ASSERT_EQ(latest.size(), 2u);
     EXPECT_EQ(latest[m_ids[0]].statusCode, "DELIVERED");
     EXPECT_EQ(latest[m_ids[2]].time, 50);
-    ASSERT_TRUE(m_store.LatestEvents({}, latest));
+    ASSERT_TRUE(m_store.Tracking().LatestEvents({}, latest));
     EXPECT_TRUE(latest.empty());
 
     std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.LastChecks(checks));
+    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
     EXPECT_EQ(checks, (std::map<int64_t, Instant>{{m_ids[0], 10}, {m_ids[1], 30}, {m_ids[2], 20}}));
 }
 
 TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
     CheckRecord record;
-    ASSERT_TRUE(m_store.AddEvents(m_ids[0], std::vector{Event(100, "IN_TRANSIT")}, std::nullopt, 10, record));
+    ASSERT_TRUE(
+        m_store.Tracking().AddEvents(m_ids[0], std::vector{Event(100, "IN_TRANSIT")}, std::nullopt, 10, record));
     ASSERT_TRUE(m_store.Delete(m_ids[0]));
     std::vector<TrackingEvent> events;
-    ASSERT_TRUE(m_store.Events(m_ids[0], events));
+    ASSERT_TRUE(m_store.Tracking().Events(m_ids[0], events));
     EXPECT_TRUE(events.empty());
-    EXPECT_FALSE(m_store.LastCheck(m_ids[0]).has_value());
+    EXPECT_FALSE(m_store.Tracking().LastCheck(m_ids[0]).has_value());
 
     // A check that was under way when the shipment was deleted.
-    EXPECT_FALSE(m_store.AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, std::nullopt, 20, record));
+    EXPECT_FALSE(
+        m_store.Tracking().AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, std::nullopt, 20, record));
     EXPECT_EQ(m_store.LastError(), StoreError::NotFound);
     SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events").getInt(), 0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/ShipmentDatabase.h"
+#include "store/PropertyDatabase.h"
 #include "store/TrackingEvent.h"
 
 #include <cstdint>
@@ -11,6 +11,8 @@
 
 namespace parcelo {
 
+class CShipmentDatabase;
+
 // What storing one check of a shipment found.
 struct CheckRecord {
     bool stored = false;                       // at least one event was new
@@ -20,13 +22,23 @@ struct CheckRecord {
     std::optional<Instant> doneBy;             // the event time that last set the shipment done
 };
 
-// The shipment database with the tracking of each shipment: its events (its history),
+// The tracking of each shipment of a shipment store: its events (its history),
 // de-duplicated, the event that is its current status, and the time of its last
 // successful check. Deleting a shipment deletes all of it. Events are ordered by time,
 // those without a time before all others, and events of the same time in the order
-// they were stored.
-class CTrackingDatabase : public CShipmentDatabase {
+// they were stored. The tables lie beside the store's record table, in its connection
+// and its transactions; the store owns this part (CShipmentDatabase::Tracking) and
+// reports its failures in its own LastError().
+class ShipmentTracking {
 public:
+    explicit ShipmentTracking(CShipmentDatabase& store) : m_store(&store) {}
+    ShipmentTracking(const ShipmentTracking&) = delete;
+    ShipmentTracking& operator=(const ShipmentTracking&) = delete;
+
+    // The schema of the tracking tables, which is the shipment store's: version 4, made
+    // from version 2 (the record table alone) or brought from version 3.
+    static SchemaSteps Schema();
+
     // Stores the events of a successful check made at `checkedAt` and that time, in one
     // transaction; `current`, one of the events stored now or before, becomes the
     // shipment's current status (none: the current one stays). A shipment that no
@@ -44,6 +56,9 @@ public:
     // Notes the time of the event that set a shipment done; false (NotFound) when the
     // shipment was never checked.
     bool SetDoneBy(int64_t id, Instant eventTime);
+
+private:
+    CShipmentDatabase* m_store;
 };
 
 } // namespace parcelo

@@ -1,5 +1,6 @@
-#include "store/TrackingDatabase.h"
+#include "store/ShipmentTracking.h"
 
+#include "store/ShipmentDatabase.h"
 #include "store/TrackingSchema.h"
 
 #include <SQLiteCpp/Database.h>
@@ -29,21 +30,29 @@ void BindTime(SQLite::Statement& statement, int index, const std::optional<Insta
 
 } // namespace
 
-bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> events,
-                                  const std::optional<TrackingEvent>& current, Instant checkedAt, CheckRecord& record) {
+SchemaSteps ShipmentTracking::Schema() {
+    SchemaSteps schema;
+    schema.version = 4;
+    schema.from[2] = CreateTrackingTables;
+    schema.from[3] = UpgradeTrackingTablesFromVersion3;
+    return schema;
+}
+
+bool ShipmentTracking::AddEvents(int64_t id, std::span<const TrackingEvent> events,
+                                 const std::optional<TrackingEvent>& current, Instant checkedAt, CheckRecord& record) {
     record = {};
-    if (!ReadyToWrite()) {
+    if (!m_store->ReadyToWrite()) {
         return false;
     }
-    const std::string eventTable = EventsTable(TableName());
-    const std::string checks = ChecksTable(TableName());
+    const std::string eventTable = EventsTable(m_store->TableName());
+    const std::string checks = ChecksTable(m_store->TableName());
     CheckRecord result;
     const auto work = [&]() -> bool {
-        SQLite::Database& db = Connection();
-        SQLite::Statement exists(db, "SELECT 1 FROM \"" + TableName() + "\" WHERE \"id\" = ?");
+        SQLite::Database& db = m_store->Connection();
+        SQLite::Statement exists(db, "SELECT 1 FROM \"" + m_store->TableName() + "\" WHERE \"id\" = ?");
         exists.bind(1, id);
         if (!exists.executeStep()) {
-            return Fail(StoreError::NotFound); // deleted meanwhile: nothing is written
+            return m_store->Fail(StoreError::NotFound); // deleted meanwhile: nothing is written
         }
         const std::string currentSql = std::string("SELECT ") + kEventColumns + " FROM " + eventTable +
                                        " WHERE \"id\" = (SELECT \"current\" FROM " + checks +
@@ -99,40 +108,40 @@ bool CTrackingDatabase::AddEvents(int64_t id, std::span<const TrackingEvent> eve
         return true;
     };
     try {
-        if (!Batch(work)) {
+        if (!m_store->Batch(work)) {
             return false;
         }
     } catch (const std::exception& exception) {
-        return Fail(exception);
+        return m_store->Fail(exception);
     }
     record = std::move(result);
-    return Succeed();
+    return m_store->Succeed();
 }
 
-bool CTrackingDatabase::Events(int64_t id, std::vector<TrackingEvent>& events) {
+bool ShipmentTracking::Events(int64_t id, std::vector<TrackingEvent>& events) {
     events.clear();
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!m_store->IsOpen()) {
+        return m_store->Fail(StoreError::NotOpen);
     }
     try {
-        SQLite::Statement read(Connection(), std::string("SELECT ") + kEventColumns + " FROM " +
-                                                 EventsTable(TableName()) +
-                                                 " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, \"id\" DESC");
+        SQLite::Statement read(m_store->Connection(),
+                               std::string("SELECT ") + kEventColumns + " FROM " + EventsTable(m_store->TableName()) +
+                                   " WHERE \"shipment_id\" = ? ORDER BY \"time\" DESC, \"id\" DESC");
         read.bind(1, id);
         while (read.executeStep()) {
             events.push_back(EventAt(read, 0));
         }
-        return Succeed();
+        return m_store->Succeed();
     } catch (const std::exception& exception) {
         events.clear();
-        return Fail(exception);
+        return m_store->Fail(exception);
     }
 }
 
-bool CTrackingDatabase::LatestEvents(std::span<const int64_t> ids, std::map<int64_t, TrackingEvent>& latest) {
+bool ShipmentTracking::LatestEvents(std::span<const int64_t> ids, std::map<int64_t, TrackingEvent>& latest) {
     latest.clear();
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!m_store->IsOpen()) {
+        return m_store->Fail(StoreError::NotOpen);
     }
     std::string list = "[";
     for (const int64_t id : ids) {
@@ -140,73 +149,76 @@ bool CTrackingDatabase::LatestEvents(std::span<const int64_t> ids, std::map<int6
     }
     list += "]";
     try {
-        const std::string events = EventsTable(TableName());
-        SQLite::Statement read(Connection(), std::string("SELECT c.\"shipment_id\", e.\"time\", e.\"status_code\", "
-                                                         "e.\"status_name\", e.\"location\", e.\"description\" FROM ") +
-                                                 ChecksTable(TableName()) + " AS c JOIN " + events +
-                                                 " AS e ON e.\"id\" = c.\"current\" WHERE c.\"shipment_id\" IN "
-                                                 "(SELECT value FROM json_each(?))");
+        const std::string events = EventsTable(m_store->TableName());
+        SQLite::Statement read(m_store->Connection(),
+                               std::string("SELECT c.\"shipment_id\", e.\"time\", e.\"status_code\", "
+                                           "e.\"status_name\", e.\"location\", e.\"description\" FROM ") +
+                                   ChecksTable(m_store->TableName()) + " AS c JOIN " + events +
+                                   " AS e ON e.\"id\" = c.\"current\" WHERE c.\"shipment_id\" IN "
+                                   "(SELECT value FROM json_each(?))");
         read.bind(1, list);
         while (read.executeStep()) {
             latest.emplace(read.getColumn(0).getInt64(), EventAt(read, 1));
         }
-        return Succeed();
+        return m_store->Succeed();
     } catch (const std::exception& exception) {
         latest.clear();
-        return Fail(exception);
+        return m_store->Fail(exception);
     }
 }
 
-bool CTrackingDatabase::LastChecks(std::map<int64_t, Instant>& checks) {
+bool ShipmentTracking::LastChecks(std::map<int64_t, Instant>& checks) {
     checks.clear();
-    if (!IsOpen()) {
-        return Fail(StoreError::NotOpen);
+    if (!m_store->IsOpen()) {
+        return m_store->Fail(StoreError::NotOpen);
     }
     try {
-        SQLite::Statement read(Connection(), "SELECT \"shipment_id\", \"last_check\" FROM " + ChecksTable(TableName()));
+        SQLite::Statement read(m_store->Connection(),
+                               "SELECT \"shipment_id\", \"last_check\" FROM " + ChecksTable(m_store->TableName()));
         while (read.executeStep()) {
             checks.emplace(read.getColumn(0).getInt64(), read.getColumn(1).getInt64());
         }
-        return Succeed();
+        return m_store->Succeed();
     } catch (const std::exception& exception) {
         checks.clear();
-        return Fail(exception);
+        return m_store->Fail(exception);
     }
 }
 
-std::optional<Instant> CTrackingDatabase::LastCheck(int64_t id) {
-    if (!IsOpen()) {
-        Fail(StoreError::NotOpen);
+std::optional<Instant> ShipmentTracking::LastCheck(int64_t id) {
+    if (!m_store->IsOpen()) {
+        m_store->Fail(StoreError::NotOpen);
         return std::nullopt;
     }
     try {
-        SQLite::Statement read(Connection(),
-                               "SELECT \"last_check\" FROM " + ChecksTable(TableName()) + " WHERE \"shipment_id\" = ?");
+        SQLite::Statement read(m_store->Connection(), "SELECT \"last_check\" FROM " +
+                                                          ChecksTable(m_store->TableName()) +
+                                                          " WHERE \"shipment_id\" = ?");
         read.bind(1, id);
         if (!read.executeStep()) {
-            Fail(StoreError::NotFound);
+            m_store->Fail(StoreError::NotFound);
             return std::nullopt;
         }
-        Succeed();
+        m_store->Succeed();
         return read.getColumn(0).getInt64();
     } catch (const std::exception& exception) {
-        Fail(exception);
+        m_store->Fail(exception);
         return std::nullopt;
     }
 }
 
-bool CTrackingDatabase::SetDoneBy(int64_t id, Instant eventTime) {
-    if (!ReadyToWrite()) {
+bool ShipmentTracking::SetDoneBy(int64_t id, Instant eventTime) {
+    if (!m_store->ReadyToWrite()) {
         return false;
     }
     try {
-        SQLite::Statement update(Connection(), "UPDATE " + ChecksTable(TableName()) +
-                                                   " SET \"done_by\" = ? WHERE \"shipment_id\" = ?");
+        SQLite::Statement update(m_store->Connection(), "UPDATE " + ChecksTable(m_store->TableName()) +
+                                                            " SET \"done_by\" = ? WHERE \"shipment_id\" = ?");
         update.bind(1, eventTime);
         update.bind(2, id);
-        return update.exec() == 1 ? Succeed() : Fail(StoreError::NotFound);
+        return update.exec() == 1 ? m_store->Succeed() : m_store->Fail(StoreError::NotFound);
     } catch (const std::exception& exception) {
-        return Fail(exception);
+        return m_store->Fail(exception);
     }
 }
 
