@@ -1,7 +1,7 @@
 #include "dialogs/OptionDlg.h"
 
 #include "dialogs/StatusOptionsPanel.h"
-#include "gui/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "platform/Profile.h"
 #include "res/resource.h"
 #include "status/StatusSettings.h"
