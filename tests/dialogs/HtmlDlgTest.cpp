@@ -136,28 +136,20 @@ QVariant RunScript(CHtmlDlg& dialog, const QString& script) {
 // The state field and the process group of /proc/<pid>/stat.
 std::pair<QByteArray, qint64> ProcessState(const QString& pid) {
     QFile stat("/proc/" + pid + "/stat");
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray text = stat.readAll();
+    const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
     return fields.size() > 2 ? std::pair{fields[0], fields[2].toLongLong()} : std::pair<QByteArray, qint64>{};
 }
-
 bool IsAlive(const QString& pid) {
     const QByteArray state = ProcessState(pid).first;
     return !state.isEmpty() && state != "Z"; // a zombie is as good as gone
 }
-
 // The processes of a process group still alive.
 int ProcessesInGroup(qint64 group) {
-    int count = 0;
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
-        if (entry.toLongLong() > 0 && ProcessState(entry).second == group && IsAlive(entry)) {
-            ++count;
-        }
-    }
-    return count;
+    const QStringList entries = QDir("/proc").entryList(QDir::Dirs);
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [group](const QString& entry) {
+        return entry.toLongLong() > 0 && ProcessState(entry).second == group && IsAlive(entry);
+    }));
 }
 
 // The window an X11 window is a child of.
@@ -169,13 +161,6 @@ WId ParentOnX11(WId window) {
     free(tree);
     return parent;
 }
-
-// The dialog's page process runs scripts for the test.
-class PageTesting {
-public:
-    PageTesting() { qputenv("PARCELO_PAGE_TESTING", "1"); }
-    ~PageTesting() { qunsetenv("PARCELO_PAGE_TESTING"); }
-};
 
 // The page loads; shrink fits its 960 pixels to the view's width and turning it off again
 // shows it at the text size. F2, Menu and Escape pressed in the page go to the program's
@@ -301,7 +286,8 @@ TEST(TrackingPageWindowTest, AFailedLoadShowsAKoreanPageWithARetryLinkAtTheProgr
 // loaded, at the dialog's text size; the tools reach the page and the browser; and closing,
 // by OK or by Escape in the page, ends every process of the page's group.
 TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
-    PageTesting testing;
+    qputenv("PARCELO_PAGE_TESTING", "1"); // the dialog's page process runs scripts for the test
+    const auto testing = qScopeGuard([] { qunsetenv("PARCELO_PAGE_TESTING"); });
     LoopbackServer server(R"(<html><body style="margin:0"><div style="width:960px">배송 완료</div></body></html>)");
     for (const bool byEscape : {false, true}) {
         CHtmlDlg dialog;
@@ -430,9 +416,7 @@ TEST(HtmlDlgTest, APageProcessThatFailsIsEndedAndTold) {
     QTemporaryDir scratch;
     const auto script = [&](const QString& name, const QByteArray& body) {
         QFile file(scratch.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + body + "\n");
-        file.close();
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n" + body + "\n") > 0);
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return file.fileName();
     };
