@@ -184,8 +184,9 @@ TEST(TrackingPageWindowTest, ThePageLoadsShrinksToTheWidthAndHandsTheDialogsKeys
          {std::pair{Qt::Key_F2, "tools"}, {Qt::Key_Menu, "tools"}, {Qt::Key_Escape, "close"}, {Qt::Key_A, ""}}) {
         page.sent.clear();
         QTest::keyClick(QApplication::focusWidget(), key);
-        EXPECT_EQ(page.sent, *name == 0 ? std::vector<PageMessage>{} : std::vector<PageMessage>{{PageVerb::Key, {}, name}})
-            << key;
+        const std::vector<PageMessage> expected =
+            *name == 0 ? std::vector<PageMessage>{} : std::vector<PageMessage>{{PageVerb::Key, {}, name}};
+        EXPECT_EQ(page.sent, expected) << key << (*name == 0 ? ": other keys are the page's" : "");
     }
 }
 
