@@ -4,13 +4,13 @@
 #include "couriers/CourierDetector.h"
 #include "dialogs/BrowserLauncher.h"
 #include "dialogs/ImportConfirmDlg.h"
-#include "support/ShellTestSupport.h"
 #include "listui/ShipmentListView.h"
 #include "res/resource.h"
 #include "store/StoreBackup.h"
 #include "support/BarcodeImages.h"
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 #include "transfer/ShipmentTransfer.h"
 
 #include <QClipboard>
@@ -206,7 +206,8 @@ TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled
     Load(kShipments);
     // A duplicate of the first shipment, a new one and one without a number.
     const auto before = AllShipments(store);
-    chooser.answers = {WriteFile("mixed.csv", "courier,invoiceNumber,itemName\nC0,1234-5678-90,책\nC0,4444-4444,책\nC0,,책\n")};
+    chooser.answers = {
+        WriteFile("mixed.csv", "courier,invoiceNumber,itemName\nC0,1234-5678-90,책\nC0,4444-4444,책\nC0,,책\n")};
     QString details;
     OnNextDialog<CImportConfirmDlg>([&details](CImportConfirmDlg& dialog) {
         EXPECT_EQ(dialog.SummaryText(), u"1건 추가, 1건 중복, 1건 오류"_qs);
@@ -273,7 +274,8 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
     drop(text);
     ASSERT_TRUE(LabelPhoto("640111122223").save(folder.filePath("label.png")));
     ASSERT_TRUE(LabelPhoto("640333344445").save(folder.filePath("label.jpg"), nullptr, 90));
-    drop(files({folder.filePath("label.png"), folder.filePath("label.jpg"), WriteFile("note.txt", "메모 640555566667\n")}));
+    drop(files(
+        {folder.filePath("label.png"), folder.filePath("label.jpg"), WriteFile("note.txt", "메모 640555566667\n")}));
     QGuiApplication::clipboard()->setImage(LabelPhoto("640777788889"));
     input.Paste();
     QGuiApplication::clipboard()->setText("640999900001");

@@ -2,13 +2,13 @@
 
 #include "app/ParceloApp.h"
 #include "app/QtTranslations.h"
-#include "support/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "store/StoreErrorText.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 
 #include <QAction>
 #include <QClipboard>

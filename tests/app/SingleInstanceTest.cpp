@@ -244,7 +244,8 @@ TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
     {
-        Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000, {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
+        Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
+                     {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
         EXPECT_EQ(second.NextLine(), "handed-over");
         EXPECT_EQ(activations, 1);
     }

@@ -185,7 +185,7 @@ TEST_F(BulkAddDlgTest, TheTableIsTheReviewAndOnlyCompleteRowsAreAdded) {
                                                {true, "1234567890", "C0", "책", "등록됨"},
                                                {true, "111111111111", "C3", "새 이름", ""},
                                                {true, "222222222222", "(선택)", "다", ""}}));
-    ChooseCourier(*dialog, 3, 4); // a courier without a rule may be chosen too
+    ChooseCourier(*dialog, 3, 4);                       // a courier without a rule may be chosen too
     dialog->TextBox().appendPlainText("2000000003 라"); // OK before the pause is over
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), IDOK);

@@ -1,7 +1,7 @@
 #include "dialogs/HtmlDlg.h"
 
-#include "pageprotocol/PageProtocol.h"
 #include "page/TrackingPageWindow.h"
+#include "pageprotocol/PageProtocol.h"
 #include "platform/QtMenuBuilder.h"
 #include "res/resource.h"
 #include "support/FakeMessageBoxService.h"

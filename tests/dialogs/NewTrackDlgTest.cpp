@@ -99,7 +99,8 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
     auto dialog = Open(CNewTrackDlg::kNewShipment);
     LocalDateTime today;
     ASSERT_TRUE(BreakDownLocalTime(kNow, today));
-    EXPECT_EQ(Picker(*dialog).date(), QDate(today.year, today.month, today.day)) << "the picker starts on the clock's day";
+    EXPECT_EQ(Picker(*dialog).date(), QDate(today.year, today.month, today.day))
+        << "the picker starts on the clock's day";
 
     // A missing courier, item name or invoice number (a blank is text) is told and keeps the form.
     for (const char* item : {"", " ", " "}) {
@@ -172,7 +173,8 @@ TEST_F(NewTrackDlgTest, OrderDateIsStoredAsPickedOrTyped) {
     auto dialog = Open(CNewTrackDlg::kNewShipment);
     QDateTimeEdit& picker = Picker(*dialog);
     QLineEdit& field = *picker.findChild<QLineEdit*>();
-    for (const auto& [typed, expected] : {std::pair("195537", QDate(1955, 3, 7)), std::pair("2100", QDate(2100, 3, 7))}) {
+    for (const auto& [typed, expected] :
+         {std::pair("195537", QDate(1955, 3, 7)), std::pair("2100", QDate(2100, 3, 7))}) {
         QTest::mouseClick(&field, Qt::LeftButton, {}, QPoint(3, field.height() / 2)); // into the year
         QTest::keyClicks(&picker, typed);
         EXPECT_EQ(picker.date(), expected) << picker.text().toStdString();

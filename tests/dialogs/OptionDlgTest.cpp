@@ -1,11 +1,11 @@
 #include "dialogs/OptionDlg.h"
 
 #include "dialogs/StatusOptionsPanel.h"
-#include "support/ShellTestSupport.h"
 #include "platform/Profile.h"
 #include "res/resource.h"
 #include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
