@@ -37,24 +37,17 @@ std::string Read(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
+// The pieces of `text` between the `separator`s; none of an empty text when it ends lines.
+std::vector<std::string> Split(const std::string& text, char separator = '\n') {
+    std::vector<std::string> pieces;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
+    for (std::string piece; std::getline(in, piece, separator);) {
+        pieces.push_back(piece);
     }
-    return lines;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
+    if (separator != '\n' && (text.empty() || text.back() == separator)) {
+        pieces.emplace_back();
     }
-    fields.push_back(line.substr(start));
-    return fields;
+    return pieces;
 }
 
 // A profile of its own (data, settings, the sample courier list) for the real program.
@@ -77,30 +70,31 @@ public:
             args.push_back(argument.data());
         }
         args.push_back(nullptr);
-        Outcome outcome;
         const pid_t child = fork();
         if (child == 0) {
-            setenv("XDG_DATA_HOME", (m_folder.Path() / "data").c_str(), 1);
-            setenv("XDG_CONFIG_HOME", (m_folder.Path() / "config").c_str(), 1);
-            setenv("XDG_CONFIG_DIRS", (m_folder.Path() / "no-system-settings").c_str(), 1);
+            const fs::path root = m_folder.Path();
+            setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+            setenv("XDG_CONFIG_DIRS", (root / "no-system-settings").c_str(), 1);
             setenv("TZ", "KST-9", 1);
-            // The program speaks Korean unless a test sets an English locale.
-            unsetenv("LC_ALL");
+            unsetenv("LC_ALL"); // the program speaks Korean unless a test sets an English locale
             unsetenv("LC_MESSAGES");
             setenv("LANG", "C.UTF-8", 1);
             for (const auto& [name, value] : m_environment) {
                 setenv(name.c_str(), value.c_str(), 1);
             }
-            const int in = open("/dev/null", O_RDONLY);
-            const int to = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int errors = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (in < 0 || to < 0 || errors < 0 || dup2(in, 0) < 0 || dup2(to, 1) < 0 || dup2(errors, 2) < 0) {
-                _exit(126);
+            const int fds[] = {open("/dev/null", O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                               open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+            for (int fd = 0; fd < 3; ++fd) {
+                if (fds[fd] < 0 || dup2(fds[fd], fd) < 0) {
+                    _exit(126);
+                }
             }
             execv(PARCELO_PROGRAM, args.data());
             _exit(127);
         }
         int status = 0;
+        Outcome outcome;
         if (child > 0 && waitpid(child, &status, 0) == child) {
             outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
@@ -123,7 +117,7 @@ private:
 // The list without its first field, the id, which an import gives anew.
 std::vector<std::string> WithoutIds(const std::string& list) {
     std::vector<std::string> rows;
-    for (const std::string& line : Lines(list)) {
+    for (const std::string& line : Split(list)) {
         rows.push_back(line.substr(line.find('\t')));
     }
     return rows;
@@ -142,12 +136,12 @@ TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipment
 
     const Outcome list = first.Run({"--list"});
     ASSERT_EQ(list.code, 0) << list.err;
-    const std::vector<std::string> lines = Lines(list.out);
+    const std::vector<std::string> lines = Split(list.out);
     ASSERT_EQ(lines.size(), 3u) << list.out;
     for (const std::string& line : lines) {
-        EXPECT_EQ(Fields(line).size(), 7u) << line;
+        EXPECT_EQ(Split(line, '\t').size(), 7u) << line;
     }
-    const std::vector<std::string> ems = Fields(lines[1]);
+    const std::vector<std::string> ems = Split(lines[1], '\t');
     EXPECT_EQ(ems[1], "우체국EMS");
     EXPECT_EQ(ems[3], "서류 두 장 급함") << "tabs and line ends kept off the line";
 
@@ -162,7 +156,7 @@ TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipment
         EXPECT_EQ(WithoutIds(fresh.Run({"--list"}).out), WithoutIds(list.out)) << name;
         // Importing again only finds duplicates.
         EXPECT_EQ(fresh.Run({"--import", first.File(name)}).code, 0);
-        EXPECT_EQ(Lines(fresh.Run({"--list"}).out).size(), 3u);
+        EXPECT_EQ(Split(fresh.Run({"--list"}).out).size(), 3u);
     }
 
     ASSERT_EQ(first.Run({"--backup", first.File("backup.edb")}).code, 0);
@@ -301,7 +295,7 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     EXPECT_EQ(mixed.out, "") << "nothing was added";
     EXPECT_NE(mixed.err.find("3번째 줄"), std::string::npos) << mixed.err;
     EXPECT_NE(mixed.err.find("4번째 줄: 송장번호가 너무 깁니다"), std::string::npos) << mixed.err;
-    EXPECT_EQ(Lines(profile.Run({"--list"}).out).size(), 1u);
+    EXPECT_EQ(Split(profile.Run({"--list"}).out).size(), 1u);
 
     const Outcome full = profile.Run({"--list"}, "/dev/full");
     EXPECT_EQ(full.code, 1) << "a list nobody received";
@@ -336,8 +330,6 @@ public:
         m_thread.join();
         close(m_listener);
     }
-    LoopbackService(const LoopbackService&) = delete;
-    LoopbackService& operator=(const LoopbackService&) = delete;
 
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
     std::vector<std::string> Requests() const {
@@ -346,26 +338,26 @@ public:
     }
 
 private:
-    void Serve() {
-        for (int client = accept(m_listener, nullptr, nullptr); client >= 0;
-             client = accept(m_listener, nullptr, nullptr)) {
-            std::string request;
-            size_t headerEnd = std::string::npos;
-            size_t length = 0;
-            char buffer[4096];
-            for (ssize_t got = recv(client, buffer, sizeof buffer, 0); got > 0;
-                 got = recv(client, buffer, sizeof buffer, 0)) {
-                request.append(buffer, static_cast<size_t>(got));
-                if (headerEnd == std::string::npos && (headerEnd = request.find("\r\n\r\n")) != std::string::npos) {
-                    std::string head = request.substr(0, headerEnd);
-                    std::transform(head.begin(), head.end(), head.begin(), [](char c) { return std::tolower(c); });
-                    const size_t at = head.find("content-length:");
-                    length = at == std::string::npos ? 0 : std::stoul(head.substr(at + 15));
-                }
-                if (headerEnd != std::string::npos && request.size() >= headerEnd + 4 + length) {
-                    break;
-                }
+    // Reads a request whole: its head, then as much body as Content-Length says.
+    static std::string ReadRequest(int client) {
+        std::string request;
+        char buffer[4096];
+        for (ssize_t got = 0; (got = recv(client, buffer, sizeof buffer, 0)) > 0;) {
+            request.append(buffer, static_cast<size_t>(got));
+            const size_t headEnd = request.find("\r\n\r\n");
+            std::string head = request.substr(0, headEnd);
+            std::transform(head.begin(), head.end(), head.begin(), [](char c) { return std::tolower(c); });
+            const size_t at = head.find("content-length:");
+            const size_t length = at == std::string::npos ? 0 : std::stoul(head.substr(at + 15));
+            if (headEnd != std::string::npos && request.size() >= headEnd + 4 + length) {
+                break;
             }
+        }
+        return request;
+    }
+    void Serve() {
+        for (int client = 0; (client = accept(m_listener, nullptr, nullptr)) >= 0;) {
+            const std::string request = ReadRequest(client);
             const std::string body = request.starts_with("POST /oauth2/token ")
                                          ? R"({"access_token":"tok","token_type":"Bearer","expires_in":3600})"
                                          : R"({"data":{"track":{"lastEvent":{"time":"2026-12-06T14:03:00+09:00",)"
@@ -388,23 +380,32 @@ private:
     std::vector<std::string> m_requests;
 };
 
-// --refresh: 1 when off or when nothing due could be checked, 0 when nothing is due,
-// unless its result line could not be written.
-TEST(CommandLineTest, RefreshRunsOnlyWhenTurnedOnAndFailsWhenNothingCouldBeChecked) {
+// --refresh ends with 1 when it is off, when its plugin is missing or when nothing due
+// could be checked, having touched nothing; with 0 when nothing is due, unless its result
+// line could not be written.
+TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndFailsWhenNothingCouldBeChecked) {
     const Profile profile;
-    const Outcome off = profile.Run({"--refresh"});
-    EXPECT_EQ(off.code, 1);
+    EXPECT_EQ(profile.Run({"--refresh"}).code, 1);
     EXPECT_FALSE(fs::exists(profile.Store())) << "nothing is even opened";
 
-    std::ofstream(profile.File("config/VELDAN/Parcelo.conf"), std::ios::app)
-        << "[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n";
+    Profile withoutPlugin;
+    withoutPlugin.SetEnvironment("PARCELO_PLUGIN_DIR", withoutPlugin.File("no-plugins"));
+    for (const Profile* enabled : std::initializer_list<const Profile*>{&profile, &withoutPlugin}) {
+        std::ofstream(enabled->File("config/VELDAN/Parcelo.conf"), std::ios::app)
+            << "[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n";
+    }
+    const Outcome missing = withoutPlugin.Run({"--refresh"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("배송 상태를 확인할 수 없습니다"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("status-services.so"), std::string::npos) << missing.err;
+    EXPECT_TRUE(missing.out.empty());
+    EXPECT_FALSE(fs::exists(withoutPlugin.Store()));
+
     const Outcome nothingDue = profile.Run({"--refresh"});
     EXPECT_EQ(nothingDue.code, 0) << nothingDue.err;
     EXPECT_EQ(profile.Run({"--refresh"}, "/dev/full").code, 1) << "a result nobody received";
-
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
-    const Outcome offline = profile.Run({"--refresh"});
-    EXPECT_EQ(offline.code, 1);
+    EXPECT_EQ(profile.Run({"--refresh"}).code, 1) << "offline";
     EXPECT_EQ(profile.Run({"--refresh", "--list"}).code, 2);
 }
 
@@ -417,19 +418,16 @@ TEST(CommandLineTest, RefreshTakesItsKeyFromAFileAndAsksNothingWithoutOne) {
         << "[STATUS]\nENABLED=1\nAUTH=oauth2\nENDPOINT=" << service.Url("/graphql")
         << "\nTOKENURL=" << service.Url("/oauth2/token") << "\n";
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
-    const Outcome keyless = profile.Run({"--refresh"});
-    EXPECT_EQ(keyless.code, 1);
-    EXPECT_NE(keyless.err.find("키가 없어"), std::string::npos) << keyless.err;
-    EXPECT_TRUE(service.Requests().empty()) << "nothing asked without a key";
-
     const std::string keyFile = profile.File("key");
     std::ofstream(keyFile) << "file-id : file-secret\n";
     ASSERT_EQ(chmod(keyFile.c_str(), 0644), 0);
-    profile.SetEnvironment("PARCELO_KEY_FILE", keyFile);
-    const Outcome readable = profile.Run({"--refresh"});
-    EXPECT_EQ(readable.code, 1);
-    EXPECT_NE(readable.err.find("chmod 600"), std::string::npos) << readable.err;
-    EXPECT_TRUE(service.Requests().empty());
+    for (const char* told : {"키가 없어", "chmod 600"}) {
+        const Outcome refused = profile.Run({"--refresh"});
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_NE(refused.err.find(told), std::string::npos) << refused.err;
+        EXPECT_TRUE(service.Requests().empty()) << "nothing asked without a key";
+        profile.SetEnvironment("PARCELO_KEY_FILE", keyFile);
+    }
 
     ASSERT_EQ(chmod(keyFile.c_str(), 0600), 0);
     const Outcome fromFile = profile.Run({"--refresh"});
@@ -450,20 +448,6 @@ TEST(CommandLineTest, RefreshTakesItsKeyFromAFileAndAsksNothingWithoutOne) {
     requests = service.Requests();
     ASSERT_EQ(requests.size(), 4u);
     EXPECT_TRUE(requests[2].ends_with("client_id=cred-id&client_secret=cred%3Asecret")) << requests[2];
-}
-
-// Without the plugin of the status services --refresh says so and ends with 1, having
-// touched nothing.
-TEST(CommandLineTest, RefreshWithoutItsPluginSaysSoAndTouchesNothing) {
-    Profile profile;
-    std::ofstream(profile.File("config/VELDAN/Parcelo.conf"), std::ios::app) << "[STATUS]\nENABLED=1\n";
-    profile.SetEnvironment("PARCELO_PLUGIN_DIR", profile.File("no-plugins"));
-    const Outcome missing = profile.Run({"--refresh"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_NE(missing.err.find("배송 상태를 확인할 수 없습니다"), std::string::npos) << missing.err;
-    EXPECT_NE(missing.err.find("status-services.so"), std::string::npos) << missing.err;
-    EXPECT_TRUE(missing.out.empty());
-    EXPECT_FALSE(fs::exists(profile.Store()));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the process id. The install test uses it to end the installed program the way
 // a user would.
 // Usage: parcelo-close-window <process id> [seconds to wait for the window]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace {
@@ -32,27 +34,15 @@ struct Atoms {
     xcb_atom_t deleteWindow;
 };
 
-bool HasPid(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms, uint32_t pid) {
-    const auto reply = Wrap(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, atoms.pid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
-    return reply && xcb_get_property_value_length(reply.get()) == 4 &&
-           *static_cast<const uint32_t*>(xcb_get_property_value(reply.get())) == pid;
-}
-
-bool AcceptsDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms) {
-    const auto reply = Wrap(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, atoms.protocols, XCB_ATOM_ATOM, 0, 32), nullptr));
-    if (!reply) {
-        return false;
+// The 32-bit values of a window's property of `type`.
+std::vector<uint32_t> Values(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+    const auto reply = Wrap(
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, property, type, 0, 32), nullptr));
+    if (!reply || reply->format != 32) {
+        return {};
     }
-    const auto* protocols = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / static_cast<int>(sizeof(xcb_atom_t));
-    for (int i = 0; i < count; ++i) {
-        if (protocols[i] == atoms.deleteWindow) {
-            return true;
-        }
-    }
-    return false;
+    const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
 bool IsMapped(xcb_connection_t* connection, xcb_window_t window) {
@@ -70,8 +60,10 @@ std::optional<xcb_window_t> FindWindow(xcb_connection_t* connection, xcb_window_
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
         const xcb_window_t window = children[i];
-        if (IsMapped(connection, window) && HasPid(connection, window, atoms, pid) &&
-            AcceptsDelete(connection, window, atoms)) {
+        const std::vector<uint32_t> protocols = Values(connection, window, atoms.protocols, XCB_ATOM_ATOM);
+        if (IsMapped(connection, window) &&
+            Values(connection, window, atoms.pid, XCB_ATOM_CARDINAL) == std::vector<uint32_t>{pid} &&
+            std::find(protocols.begin(), protocols.end(), atoms.deleteWindow) != protocols.end()) {
             return window;
         }
     }

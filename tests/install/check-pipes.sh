@@ -16,7 +16,7 @@ if [ $# -gt 0 ]; then
     files=("$@")
 else
     shopt -s nullglob
-    files=("$source_dir"/scripts/* "$source_dir"/tests/install/*.sh "$source_dir"/tests/gui/*.sh "$source_dir"/.ci/run
+    files=("$source_dir"/scripts/* "$source_dir"/tests/*/*.sh "$source_dir"/.ci/run
         "$source_dir"/Makefile "$source_dir"/cmake/*.cmake)
 fi
 

@@ -4,13 +4,13 @@
 #include "couriers/CourierDetector.h"
 #include "ui/BrowserLauncher.h"
 #include "dialogs/ImportConfirmDlg.h"
-#include "gui/ShellTestSupport.h"
 #include "listui/ShipmentListView.h"
 #include "platform/resource.h"
 #include "store/StoreBackup.h"
 #include "support/BarcodeImages.h"
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 #include "transfer/ShipmentTransfer.h"
 
 #include <QClipboard>
@@ -36,22 +36,18 @@ public:
         if (chosenFilter != nullptr && !filter.isEmpty()) {
             *chosenFilter = filter;
         }
-        return Next();
+        return OpenFile(nullptr, {}, {});
     }
-    QString OpenFile(QWidget*, const QString&, const QString&) override { return Next(); }
+    QString OpenFile(QWidget*, const QString&, const QString&) override {
+        QString file = answers.empty() ? QString() : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return file;
+    }
 
     std::deque<QString> answers;
     QString filter;
-
-private:
-    QString Next() {
-        if (answers.empty()) {
-            return {};
-        }
-        QString file = answers.front();
-        answers.pop_front();
-        return file;
-    }
 };
 
 // Catches the addresses handed to the desktop's browser while it lives.
@@ -85,20 +81,11 @@ protected:
     void SetUp() override {
         ClearProfileAndData();
         ASSERT_TRUE(Open(store, "main.edb"));
-        couriers[2].trackingUrl[0] = u'\0';
-        const std::u16string fileUrl = u"file:///tmp/%s";
-        std::copy(fileUrl.begin(), fileUrl.end(), couriers[2].trackingUrl);
-        const std::u16string name = u"우편";
-        std::fill(std::begin(couriers[1].name), std::end(couriers[1].name), u'\0');
-        std::copy(name.begin(), name.end(), couriers[1].name);
-        view.SetActions({{},
-                         {},
-                         {},
-                         {},
-                         {},
-                         [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); },
-                         {},
-                         {}});
+        CopyField(couriers[2].trackingUrl, u"file:///tmp/%s"_qs);
+        CopyField(couriers[1].name, u"우편"_qs);
+        ShipmentActions actions;
+        actions.openInBrowser = [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); };
+        view.SetActions(std::move(actions));
         view.resize(300, 400);
         view.show();
     }
@@ -107,6 +94,11 @@ protected:
     }
     void Load(std::vector<Shipment> shipments) { ids = LoadShipments(store, view, std::move(shipments), kNow); }
     Ids Rows() const { return RowIds(view); }
+    QString WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return file.fileName();
+    }
     void Select(size_t index) { view.List().SetSelectedIndex(static_cast<int>(index)); }
 
     QTemporaryDir folder;
@@ -139,20 +131,15 @@ TEST_F(FindAndFilesTest, FindKeepsTheSelectedShipment) {
     EXPECT_EQ(view.SelectedId(), ids[2]);
 }
 
-TEST_F(FindAndFilesTest, CopyPutsTheNumberOrTheAddressOnTheClipboard) {
-    Load(kShipments);
+// Copy puts the number or the address on the clipboard; the browser opens web addresses only.
+TEST_F(FindAndFilesTest, ItemCommandsCopyAndOpenWebAddressesOnly) {
+    Load({{0, u"1234-5678-90", u"웹", 0, kNow, 0}, {2, u"888", u"파일", 0, kNow, 0}});
     Select(0);
     ASSERT_TRUE(view.OnCommand(ID_COPY_INVOICE));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"1234-5678-90"_qs);
     ASSERT_TRUE(view.OnCommand(ID_COPY_ADDRESS));
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("https://t0.example/?n=1234"));
-    EXPECT_TRUE(messages.Calls().empty());
-}
-
-TEST_F(FindAndFilesTest, BrowserOpensWebAddressesOnly) {
-    Load({{0, u"777", u"웹", 0, kNow, 0}, {2, u"888", u"파일", 0, kNow, 0}});
     UrlCatcher catcher;
-    Select(0);
     view.OnCommand(ID_OPEN_IN_BROWSER);
     ASSERT_EQ(catcher.opened.size(), 1U);
     EXPECT_EQ(catcher.opened[0].host(), "t0.example");
@@ -165,14 +152,33 @@ TEST_F(FindAndFilesTest, BrowserOpensWebAddressesOnly) {
     EXPECT_TRUE(messages.Calls()[0].text.contains("file:///tmp/888"));
 }
 
-TEST_F(FindAndFilesTest, ExportThenImportIntoAFreshStoreGivesTheSameShipments) {
+// Under a find the question offers the shown rows (Yes), all of them (No), or nothing at
+// all; the JSON filter names the file; what is exported imports into a fresh store as it was.
+TEST_F(FindAndFilesTest, ExportFollowsTheFindAndImportsIntoAFreshStoreAsItWas) {
     Load(kShipments);
-    for (const QString& name : {QString("all.json"), QString("all")}) {
+    view.SetFindText(u"ㅊ"_qs);
+    const auto exported = [&](int answer, const QString& name) {
+        messages.Clear();
+        messages.QueueAnswer(answer);
         chooser.filter = "JSON 파일 (*.json)";
         chooser.answers = {folder.filePath(name)};
         commands.Export();
-    }
-    EXPECT_TRUE(QFile::exists(folder.filePath("all.json")));
+        EXPECT_EQ(messages.Calls().at(0).style & MB_TYPEMASK, MB_YESNOCANCEL);
+        if (answer == IDCANCEL) {
+            return size_t{0};
+        }
+        CShipmentDatabase fresh;
+        EXPECT_TRUE(Open(fresh, name + ".edb"));
+        ShipmentTransfer transfer(fresh, couriers);
+        ImportPlan plan;
+        EXPECT_EQ(transfer.PlanImport(folder.filePath(name + ".json").toStdString(), plan),
+                  ShipmentTransfer::Error::None);
+        return plan.toAdd.size();
+    };
+    exported(IDCANCEL, "cancelled");
+    EXPECT_EQ(chooser.answers.size(), 1U) << "no file is asked for";
+    EXPECT_EQ(exported(IDYES, "shown"), 2U);
+    EXPECT_EQ(exported(IDNO, "all"), kShipments.size());
 
     CShipmentDatabase fresh;
     ASSERT_TRUE(Open(fresh, "fresh.edb"));
@@ -196,36 +202,12 @@ TEST_F(FindAndFilesTest, ExportThenImportIntoAFreshStoreGivesTheSameShipments) {
     EXPECT_EQ(freshView.List().GetItemCount(), 5);
 }
 
-// Under a find the question offers the shown rows, all of them, or nothing at all.
-TEST_F(FindAndFilesTest, ExportOfTheShownRowsFollowsFilterAndFind) {
-    Load(kShipments);
-    view.SetFindText(u"ㅊ"_qs);
-    messages.QueueAnswer(IDCANCEL);
-    chooser.answers = {folder.filePath("cancelled.csv")};
-    commands.Export();
-    ASSERT_EQ(messages.Calls().size(), 1U);
-    EXPECT_EQ(messages.Calls()[0].style & MB_TYPEMASK, MB_YESNOCANCEL);
-    EXPECT_EQ(chooser.answers.size(), 1U) << "no file is asked for";
-    messages.QueueAnswer(IDYES);
-    chooser.answers = {folder.filePath("shown.csv")};
-    commands.Export();
-    CShipmentDatabase fresh;
-    ASSERT_TRUE(Open(fresh, "shown.edb"));
-    ShipmentTransfer transfer(fresh, couriers);
-    ImportPlan plan;
-    ASSERT_EQ(transfer.PlanImport(folder.filePath("shown.csv").toStdString(), plan), ShipmentTransfer::Error::None);
-    ASSERT_EQ(plan.toAdd.size(), 2U);
-}
-
 TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled) {
     Load(kShipments);
     // A duplicate of the first shipment, a new one and one without a number.
-    QFile file(folder.filePath("mixed.csv"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                file.write("courier,invoiceNumber,itemName\nC0,1234-5678-90,책\nC0,4444-4444,책\nC0,,책\n") > 0);
-    file.close();
     const auto before = AllShipments(store);
-    chooser.answers = {folder.filePath("mixed.csv")};
+    chooser.answers = {
+        WriteFile("mixed.csv", "courier,invoiceNumber,itemName\nC0,1234-5678-90,책\nC0,4444-4444,책\nC0,,책\n")};
     QString details;
     OnNextDialog<CImportConfirmDlg>([&details](CImportConfirmDlg& dialog) {
         EXPECT_EQ(dialog.SummaryText(), u"1건 추가, 1건 중복, 1건 오류"_qs);
@@ -292,10 +274,8 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
     drop(text);
     ASSERT_TRUE(LabelPhoto("640111122223").save(folder.filePath("label.png")));
     ASSERT_TRUE(LabelPhoto("640333344445").save(folder.filePath("label.jpg"), nullptr, 90));
-    QFile note(folder.filePath("note.txt"));
-    ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write("메모 640555566667\n") > 0);
-    note.close();
-    drop(files({folder.filePath("label.png"), folder.filePath("label.jpg"), folder.filePath("note.txt")}));
+    drop(files(
+        {folder.filePath("label.png"), folder.filePath("label.jpg"), WriteFile("note.txt", "메모 640555566667\n")}));
     QGuiApplication::clipboard()->setImage(LabelPhoto("640777788889"));
     input.Paste();
     QGuiApplication::clipboard()->setText("640999900001");
@@ -305,10 +285,7 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
     EXPECT_TRUE(messages.Calls().empty());
 
     // A CSV file is imported as the menu imports it.
-    QFile csv(folder.filePath("new.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::WriteOnly) && csv.write("courier,invoiceNumber,itemName\nC0,4444-4444,책\n") > 0);
-    csv.close();
-    drop(files({folder.filePath("new.csv")}),
+    drop(files({WriteFile("new.csv", "courier,invoiceNumber,itemName\nC0,4444-4444,책\n")}),
          [] { OnNextDialog<CImportConfirmDlg>([](CImportConfirmDlg& dialog) { dialog.accept(); }); });
     const std::vector<Shipment> imported = AllShipments(store);
     ASSERT_EQ(imported.size(), 1U);
@@ -317,18 +294,14 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
     // Refused without being read whole: an image whose header claims 81 megapixels, a
     // 2 GB image and a 2 GB import file (both sparse), an image without barcodes, a
     // folder and a binary file.
-    QFile huge(folder.filePath("huge.pgm"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.write("P5\n9000 9000\n255\n") > 0);
-    huge.close();
+    WriteFile("huge.pgm", "P5\n9000 9000\n255\n");
     for (const QString& name : {QString("big.png"), QString("big.csv")}) {
         QFile big(folder.filePath(name));
         ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.write("\x89PNG\r\n\x1a\n") > 0 &&
                     big.resize(qint64{2} << 30));
     }
     ASSERT_TRUE(QImage(400, 300, QImage::Format_RGB32).save(folder.filePath("blank.bmp")));
-    QFile binary(folder.filePath("data.bin"));
-    ASSERT_TRUE(binary.open(QIODevice::WriteOnly) && binary.write(QByteArray("\x00\x01\x02\xff", 4)) > 0);
-    binary.close();
+    WriteFile("data.bin", QByteArray("\x00\x01\x02\xff", 4));
     messages.Clear();
     drop(files({folder.filePath("huge.pgm"), folder.filePath("big.png"), folder.filePath("blank.bmp"), folder.path(),
                 folder.filePath("data.bin")}));
@@ -355,11 +328,7 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
 
 TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {
     Load(kShipments);
-    QFile garbage(folder.filePath("garbage.edb"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
-    garbage.close();
-    chooser.answers = {folder.filePath("garbage.edb")};
+    chooser.answers = {WriteFile("garbage.edb", QByteArray(4096, 'x'))};
     commands.Restore();
     EXPECT_EQ(messages.Calls().size(), 1U);
     EXPECT_EQ(AllShipments(store).size(), kShipments.size());

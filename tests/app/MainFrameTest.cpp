@@ -2,13 +2,13 @@
 
 #include "app/ParceloApp.h"
 #include "ui/QtTranslations.h"
-#include "gui/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "ui/QtMenuBuilder.h"
 #include "ui/Menus.h"
 #include "platform/resource.h"
 #include "store/StoreErrorText.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -106,83 +106,75 @@ TEST_F(MainFrameTest, UnopenableStoreIsToldAndMissingCouriersEndTheProgramWithZe
     EXPECT_FALSE(QFile::exists(DataFolder() + "/VELDAN.EDB"));
 }
 
-// No ID01 is told, naming the file as plain text; a path too long is told and ends the program.
-TEST_F(MainFrameTest, CourierFileWithoutCouriersOrBehindATooLongPathIsTold) {
+// No ID01 is told, naming the file as plain text; a path too long is told and ends the
+// program; the detection rules are read beside the couriers, and a faulty one costs only
+// its courier's detection.
+TEST_F(MainFrameTest, TheCourierFileIsToldAboutOrReadWithItsDetectionRules) {
     const QString folder = TestRoot().filePath("<i>x");
     QDir().mkpath(folder);
     QFile file(folder + "/parcelo.ini");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("ID02=둘;2;;2222;https://two/%s\n") > 0);
     file.close();
-    SetProfileValue("INSTALLPATH", folder);
-    Start();
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    const QString told = messages.Calls()[0].text;
-    EXPECT_TRUE(told.contains(folder + "/parcelo.ini") && told.contains("ID01")) << told.toStdString();
-    EXPECT_FALSE(Qt::mightBeRichText(told)) << "the path is shown as written";
-    EXPECT_EQ(frame->GetCourierCount(), 0u);
-    EXPECT_EQ(RunEventLoop(50), -1);
-
-    messages.Clear();
     const QString deep = folder + "/" + QString(250, 'd');
     QDir().mkpath(deep);
     ASSERT_TRUE(QFile::copy(folder + "/parcelo.ini", deep + "/parcelo.ini"));
-    SetProfileValue("INSTALLPATH", deep);
-    Start();
-    EXPECT_EQ(messages.Calls().size(), 1u);
-    EXPECT_EQ(RunEventLoop(5000), 0);
-}
-
-// The detection rules are read with the couriers; a faulty one costs only its courier's detection.
-TEST_F(MainFrameTest, DetectionRulesAreReadBesideTheCouriers) {
+    for (const QString& path : {folder, deep}) {
+        messages.Clear();
+        SetProfileValue("INSTALLPATH", path);
+        Start();
+        ASSERT_EQ(messages.Calls().size(), 1u);
+        const QString told = messages.Calls()[0].text;
+        if (path == folder) {
+            EXPECT_TRUE(told.contains(folder + "/parcelo.ini") && told.contains("ID01")) << told.toStdString();
+            EXPECT_FALSE(Qt::mightBeRichText(told)) << "the path is shown as written";
+        }
+        EXPECT_EQ(frame->GetCourierCount(), 0u);
+        EXPECT_EQ(RunEventLoop(path == deep ? 5000 : 50), path == deep ? 0 : -1) << "only the long path ends it";
+    }
     InstallCourierFile("ID01=하나;1;;1111;https://one/%s\nID02=둘;2;;2222;https://two/%s\n"
                        "NUMBER01=(\nNUMBER02=\\d{10}\nNUMBER03=\\d{10}\n");
+    messages.Clear();
     Start();
     EXPECT_TRUE(messages.Calls().empty());
     EXPECT_EQ(frame->GetCourierCount(), 2u);
     EXPECT_EQ(frame->Detector().Detect(u"1234-567890"), std::vector<int>{1});
     EXPECT_FALSE(frame->Detector().HasRule(0));
+    EXPECT_EQ(std::u16string(frame->GetCourier(5).name), u""); // beyond the table: blank
 }
 
-TEST_F(MainFrameTest, FilterAndSortLeaveEachOtherAloneAndResetOnRestart) {
-    // Entry dates newest first: A B C D. Order dates oldest first: C D A B. B is done.
-    AddToProgramVolume({MakeShipment(0, u"D", now - 4 * kDay, now - 9 * kDay, InDelivery),
-                        MakeShipment(0, u"C", now - 3 * kDay, now - 10 * kDay, InDelivery),
-                        MakeShipment(0, u"B", now - 2 * kDay, now - 7 * kDay, Done),
-                        MakeShipment(0, u"A", now - 1 * kDay, now - 8 * kDay, InDelivery)});
+// Filter and sort leave each other alone and reset on a restart; Ctrl+F or the menu opens
+// the find field, which narrows within the filter; Escape undoes the find.
+TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
+    // Entry dates newest first: A B C D. Order dates oldest first: C D A B. B and D are done.
+    AddToProgramVolume({MakeShipment(0, u"책D", now - 4 * kDay, now - 9 * kDay, Done),
+                        MakeShipment(0, u"의C", now - 3 * kDay, now - 10 * kDay, InDelivery),
+                        MakeShipment(0, u"책B", now - 2 * kDay, now - 7 * kDay, Done),
+                        MakeShipment(0, u"책A", now - 1 * kDay, now - 8 * kDay, InDelivery)});
     CFilterSortBar& bar = Start().FilterSortBar();
-    EXPECT_EQ(std::u16string(frame->GetCourier(5).name), u""); // beyond the table: blank
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     Pick(bar.SortButton(), ID_SORT_ORDER_ASC);
-    EXPECT_EQ(Listed(), (Names{u"C", u"D", u"A", u"B"}));
-    Pick(bar.FilterButton(), ID_FILTER_IN_DELIVERY);
-    EXPECT_EQ(Listed(), (Names{u"C", u"D", u"A"}));
+    EXPECT_EQ(Listed(), (Names{u"의C", u"책D", u"책A", u"책B"}));
+    Pick(bar.FilterButton(), ID_FILTER_DONE);
+    EXPECT_EQ(Listed(), (Names{u"책D", u"책B"}));
+
+    CFindBar& find = frame->FindBar();
+    EXPECT_FALSE(find.isVisible());
+    QTest::keyClick(frame->View().List().viewport(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(find.isVisible());
+    find.insert(u"ㅊ"_qs); // as typed: QTest types Latin letters only
+    EXPECT_EQ(Listed(), (Names{u"책D", u"책B"}));
+    Pick(bar.FilterButton(), ID_FILTER_ALL);
+    EXPECT_EQ(Listed(), (Names{u"책D", u"책A", u"책B"}));
+    QTest::keyClick(&find, Qt::Key_Escape);
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_EQ(Listed(), (Names{u"의C", u"책D", u"책A", u"책B"}));
+    EXPECT_TRUE(frame->OnCmdMsg(ID_FIND));
+    EXPECT_TRUE(find.isVisible());
+    EXPECT_TRUE(find.text().isEmpty());
 
     Start();
-    EXPECT_EQ(Listed(), (Names{u"A", u"B", u"C", u"D"}));
-    EXPECT_TRUE(messages.Calls().empty());
-}
-
-// Ctrl+F or the menu opens the find field, which narrows within the filter; Escape undoes it.
-TEST_F(MainFrameTest, FindFieldOpensByKeyOrMenuAndEscapeShowsEverythingAgain) {
-    AddToProgramVolume({MakeShipment(0, u"책상", now - 3 * kDay, now - 3 * kDay, InDelivery),
-                        MakeShipment(1, u"의자", now - 2 * kDay, now - 2 * kDay, Done),
-                        MakeShipment(0, u"책장", now - 1 * kDay, now - 1 * kDay, Done)});
-    Start().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    CFindBar& bar = frame->FindBar();
-    EXPECT_FALSE(bar.isVisible());
-    QTest::keyClick(frame->View().List().viewport(), Qt::Key_F, Qt::ControlModifier);
-    ASSERT_TRUE(bar.isVisible());
-    bar.insert(u"ㅊ"_qs); // as typed: QTest types Latin letters only
-    EXPECT_EQ(Listed(), (Names{u"책장", u"책상"}));
-    Pick(frame->FilterSortBar().FilterButton(), ID_FILTER_DONE);
-    EXPECT_EQ(Listed(), (Names{u"책장"}));
-    QTest::keyClick(&bar, Qt::Key_Escape);
-    EXPECT_FALSE(bar.isVisible());
-    EXPECT_EQ(Listed(), (Names{u"책장", u"의자"}));
-
-    EXPECT_TRUE(frame->OnCmdMsg(ID_FIND));
-    EXPECT_TRUE(bar.isVisible());
-    EXPECT_TRUE(bar.text().isEmpty());
+    EXPECT_EQ(Listed(), (Names{u"책A", u"책B", u"의C", u"책D"}));
     EXPECT_TRUE(messages.Calls().empty());
 }
 

@@ -1,6 +1,6 @@
 // The main() of the dialog tests: the shell tests' private profile and a fixed screen
 // resolution. The tracking page test runs the page's window in its own process too.
-#include "gui/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #ifdef PARCELO_TEST_WEB_ENGINE
 #include "page/HtmlViewCtrl.h"
 #endif

@@ -46,20 +46,16 @@ QString Data() {
 // A second start of the program, reporting what happened; killed, like a crash, when it goes out of scope.
 class Probe {
 public:
-    // `runtimeFolder`, when given, is the probe's XDG_RUNTIME_DIR; `token` its
-    // `tokenVariable`, XDG_ACTIVATION_TOKEN or DESKTOP_STARTUP_ID.
-    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& runtimeFolder = {},
-          const QString& token = {}, const QString& tokenVariable = QStringLiteral("XDG_ACTIVATION_TOKEN")) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
-        environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
-        if (!runtimeFolder.isEmpty()) {
-            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+    // `environment` is set over the test's own, which loses its activation tokens.
+    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000,
+          const std::vector<std::pair<QString, QString>>& environment = {}) {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+        variables.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+        for (const auto& [name, value] : environment) {
+            variables.insert(name, value);
         }
-        if (!token.isEmpty()) {
-            environment.insert(tokenVariable, token);
-        }
-        m_process.setProcessEnvironment(environment);
+        m_process.setProcessEnvironment(variables);
         m_process.start(QStringLiteral(PARCELO_PROBE), {key, dataFolder, QString::number(timeoutMs)});
     }
     ~Probe() { Crash(); }
@@ -141,16 +137,14 @@ TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
 
         // The launcher's activation token travels to the running window; one that
         // cannot be sent whole is left out rather than cut.
-        Probe launched(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("kwin-1234_TIME5678"));
-        EXPECT_EQ(launched.NextLine(), "handed-over");
-        EXPECT_EQ(token, "kwin-1234_TIME5678");
-        Probe onX11(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("openbox-77-host-xterm_TIME42"),
-                    QStringLiteral("DESKTOP_STARTUP_ID"));
-        EXPECT_EQ(onX11.NextLine(), "handed-over");
-        EXPECT_EQ(token, "openbox-77-host-xterm_TIME42");
-        Probe odd(QStringLiteral("handover"), Data(), 3000, {}, QStringLiteral("two words"));
-        EXPECT_EQ(odd.NextLine(), "handed-over");
-        EXPECT_EQ(token, QByteArray());
+        for (const auto& [variable, given, received] :
+             {std::tuple{"XDG_ACTIVATION_TOKEN", "kwin-1234_TIME5678", "kwin-1234_TIME5678"},
+              {"DESKTOP_STARTUP_ID", "openbox-77-host-xterm_TIME42", "openbox-77-host-xterm_TIME42"},
+              {"XDG_ACTIVATION_TOKEN", "two words", ""}}) {
+            Probe launched(QStringLiteral("handover"), Data(), 3000, {{variable, given}});
+            EXPECT_EQ(launched.NextLine(), "handed-over");
+            EXPECT_EQ(token, received) << given;
+        }
         EXPECT_EQ(activations, 4);
 
         // A connection that never ends its request line is dropped unanswered.
@@ -250,11 +244,12 @@ TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
     {
-        Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000, otherRuntime.path());
+        Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
+                     {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
         EXPECT_EQ(second.NextLine(), "handed-over");
         EXPECT_EQ(activations, 1);
     }
-    Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, otherRuntime.path());
+    Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
     EXPECT_EQ(elsewhere.NextLine(), "listening");
     EXPECT_EQ(activations, 1);
 }

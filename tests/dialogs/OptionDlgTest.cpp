@@ -1,11 +1,11 @@
 #include "dialogs/OptionDlg.h"
 
 #include "dialogs/StatusOptionsPanel.h"
-#include "gui/ShellTestSupport.h"
 #include "platform/qt/Profile.h"
 #include "platform/resource.h"
 #include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,30 +26,29 @@ protected:
     static QComboBox& Combo(COptionDlg& dialog, int id) { return *qobject_cast<QComboBox*>(dialog.GetDlgItem(id)); }
 };
 
-TEST_F(OptionDlgTest, FirstRunStoresTheDefaultsAndTheHiddenFontSizeIsCarried) {
-    COptionDlg dialog;
-    dialog.show();
-    EXPECT_EQ(Stored("DBLCLICK"), 4711) << "nothing is written before OK";
-    dialog.OnOK();
-    EXPECT_EQ(Stored("DBLCLICK"), 0);
-    EXPECT_EQ(Stored("FONTSIZE"), 1);
-
-    // The hidden font size is kept as it was read; values without a choice are stored as -1.
-    SetProfileValue("FONTSIZE", 2);
-    COptionDlg chosen;
-    chosen.show();
-    Combo(chosen, IDC_DBLCLICK_COMBO).setCurrentIndex(3);
-    chosen.OnOK();
-    EXPECT_EQ(Stored("FONTSIZE"), 2);
-    EXPECT_EQ(Stored("DBLCLICK"), 3);
-
-    SetProfileValue("DBLCLICK", 7);
-    SetProfileValue("FONTSIZE", -3);
-    COptionDlg odd;
-    odd.show();
-    odd.OnOK();
-    EXPECT_EQ(Stored("DBLCLICK"), -1);
-    EXPECT_EQ(Stored("FONTSIZE"), -1);
+// The first OK stores the defaults; the hidden font size is kept as it was read; values
+// without a choice are stored as -1.
+TEST_F(OptionDlgTest, OkStoresTheChoicesAndCarriesTheHiddenFontSize) {
+    const struct {
+        std::vector<std::pair<QString, int>> stored;
+        int chosen; // double-click choice, -1 for none
+        int doubleClick, fontSize;
+    } cases[] = {{{}, -1, 0, 1}, {{{"FONTSIZE", 2}}, 3, 3, 2}, {{{"DBLCLICK", 7}, {"FONTSIZE", -3}}, -1, -1, -1}};
+    for (const auto& [stored, chosen, doubleClick, fontSize] : cases) {
+        for (const auto& [key, value] : stored) {
+            SetProfileValue(key, value);
+        }
+        COptionDlg dialog;
+        dialog.show();
+        if (chosen >= 0) {
+            Combo(dialog, IDC_DBLCLICK_COMBO).setCurrentIndex(chosen);
+        }
+        if (stored.empty()) {
+            EXPECT_EQ(Stored("DBLCLICK"), 4711) << "nothing is written before OK";
+        }
+        dialog.OnOK();
+        EXPECT_EQ(std::pair(Stored("DBLCLICK"), Stored("FONTSIZE")), std::pair(doubleClick, fontSize)) << chosen;
+    }
 }
 
 // An unwritable settings file (a folder in its place stops root too) is told and keeps the dialog.
