@@ -82,11 +82,11 @@ TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedAndRestoringReselectsTheOl
     const FontHandle stock = measure.StockSystemFont();
     const FontHandle bold = CreateStyledFont(measure, stock, MARKUP_STYLE_BOLD);
     LogFont description;
-    const int state = measure.SaveState();
+    measure.SaveState();
     measure.SelectFont(bold);
     measure.DeleteFont(bold); // refused while selected
     EXPECT_TRUE(measure.DescribeFont(bold, description));
-    measure.RestoreState(state);
+    measure.RestoreState(-1); // counted back from the last state saved
     EXPECT_EQ(measure.SelectFont(stock), stock);
     measure.DeleteFont(bold);
     EXPECT_FALSE(measure.DescribeFont(bold, description));

@@ -211,8 +211,8 @@ TEST_F(ShipmentListViewTest, SelectedRowIsKeptAfterASortChangeAndADelete) {
     EXPECT_EQ(view.SelectedId(), ids[1]);
 }
 
-// A new shipment is selected and scrolled to; an edited one stays selected wherever the
-// order moves it, and nothing is selected once the filter hides it.
+// A new shipment is selected and scrolled to; an edited one stays selected, and in view,
+// wherever the order moves it, and nothing is selected once the filter hides it.
 TEST_F(ShipmentListViewTest, SelectionGoesWithTheShipmentAddedOrEdited) {
     std::vector<Shipment> many;
     for (int i = 0; i < 12; ++i) {
@@ -228,12 +228,15 @@ TEST_F(ShipmentListViewTest, SelectionGoesWithTheShipmentAddedOrEdited) {
         EXPECT_TRUE(store.Add(shipment));
         return added = shipment.id;
     };
+    const auto selectedInView = [this] {
+        list.viewport()->grab();
+        const Rect shown = list.GetItemRect(list.GetSelectedIndex());
+        return shown.top >= 0 && shown.bottom <= list.viewport()->height();
+    };
     view.OnCommand(ID_NEW_SHIPMENT);
     ASSERT_NE(added, 0);
     EXPECT_EQ(view.SelectedId(), added);
-    list.viewport()->grab();
-    const Rect shown = list.GetItemRect(list.GetSelectedIndex());
-    EXPECT_TRUE(shown.top >= 0 && shown.bottom <= list.viewport()->height()) << "scrolled into view";
+    EXPECT_TRUE(selectedInView());
 
     view.SortBy(ID_SORT_ORDER_DESC);
     list.SetSelectedIndex(2);
@@ -246,6 +249,7 @@ TEST_F(ShipmentListViewTest, SelectionGoesWithTheShipmentAddedOrEdited) {
     view.OnCommand(ID_EDIT_SHIPMENT);
     EXPECT_EQ(view.SelectedId(), moved);
     EXPECT_EQ(list.GetSelectedIndex(), list.GetItemCount() - 1);
+    EXPECT_TRUE(selectedInView()) << "scrolled to where the edit moved it";
 
     view.FilterBy(ID_FILTER_IN_DELIVERY);
     editing = [&](int64_t id) {

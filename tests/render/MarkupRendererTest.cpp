@@ -14,15 +14,14 @@
 namespace parcelo {
 namespace {
 
-// Each drawn run as "text@left,top", and with `styled` its colour and font too. UTF-16
-// units pass through one byte each: the texts compared are ASCII or compared as a whole.
+// Each drawn run as "text@left,top", and with `styled` its colour and font too; a unit
+// outside ASCII is written as "&#<number>;".
 std::vector<std::string> RunsOf(const FakeDrawingContext& dc, bool styled = false) {
     std::vector<std::string> runs;
     for (const FakeDrawCall& call : dc.Calls()) {
         std::string run;
         for (const char16_t unit : call.text) {
-            run += unit < 0x80 ? static_cast<char>(unit) : '?';
-            run += unit < 0x80 ? "" : std::to_string(unit);
+            run += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "&#" + std::to_string(unit) + ";";
         }
         run += "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top);
         if (styled) {
@@ -246,7 +245,7 @@ TEST(ShipmentItemMarkup, UserTextIsDrawnLiterally) {
     const Shipment shipment{0, u"12", std::u16string(u"a\0b", 3), 0, 0, InDelivery};
     const std::vector<std::string> runs = DrawItem(FormatShipmentItem(shipment, nullptr, 0));
     ASSERT_GE(runs.size(), 4u);
-    EXPECT_EQ(runs[1].substr(0, 9), "a?65533b@");
+    EXPECT_EQ(runs[1].substr(0, 11), "a&#65533;b@");
     EXPECT_EQ(runs[3].substr(0, 3), "12@");
 }
 
