@@ -4,7 +4,7 @@
 // that every item has the height of its text, against a brute-force reference.
 //
 // Input: pairs of bytes, an operation and its argument (see ItemHeightsDriver).
-#include "listui/ItemHeightsDriver.h"
+#include "list/ItemHeightsDriver.h"
 
 #include <cstdint>
 #include <cstdio>

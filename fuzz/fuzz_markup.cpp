@@ -91,7 +91,7 @@ void CheckItemNameIsLiteral(const std::u16string& name) {
         }
     }
     std::u16string firstLine;
-    for (const FakeDrawCall& call : dc.TextCalls()) {
+    for (const FakeDrawCall& call : dc.Calls()) {
         if (call.rect.top == 0) {
             firstLine += call.text;
             Check(call.color == 0 && call.font.weight == parcelo::FW_NORMAL && !call.font.italic &&

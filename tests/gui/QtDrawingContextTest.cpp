@@ -18,11 +18,12 @@ namespace {
 class QtDrawingContextTest : public ::testing::Test {
 protected:
     // Draws with a fresh context on a white image and returns the bounding box of all ink.
-    QRect Paint(const std::function<void(DrawingContext&)>& draw) {
+    QRect Paint(const std::function<void(DrawingContext&)>& draw) { return Paint(draw, font); }
+    QRect Paint(const std::function<void(DrawingContext&)>& draw, const QFont& with) {
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            QtDrawingContext dc(painter, font);
+            QtDrawingContext dc(painter, with);
             draw(dc);
         }
         QRect box;
@@ -81,11 +82,11 @@ TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedAndRestoringReselectsTheOl
     const FontHandle stock = measure.StockSystemFont();
     const FontHandle bold = CreateStyledFont(measure, stock, MARKUP_STYLE_BOLD);
     LogFont description;
-    const int state = measure.SaveState();
+    measure.SaveState();
     measure.SelectFont(bold);
     measure.DeleteFont(bold); // refused while selected
     EXPECT_TRUE(measure.DescribeFont(bold, description));
-    measure.RestoreState(state);
+    measure.RestoreState(-1); // counted back from the last state saved
     EXPECT_EQ(measure.SelectFont(stock), stock);
     measure.DeleteFont(bold);
     EXPECT_FALSE(measure.DescribeFont(bold, description));
@@ -118,13 +119,13 @@ TEST_F(QtDrawingContextTest, CachedWordsDrawWhatDrawTextDraws) {
             painter.drawText(QPoint(7, 3 + QFontMetrics(shown).ascent()), QStringLiteral("CJ대한통운: 6012 3일"));
         }
         for (int pass = 0; pass < 2; ++pass) {
-            image.fill(Qt::white);
-            QPainter painter(&image);
-            QtDrawingContext dc(painter, shown);
-            dc.SetTextColor(Rgb(0, 0, 255));
-            Rect rect{7, 3, 300, 80};
-            dc.DrawText(u"CJ대한통운: 6012 3일", rect, DT_NOCLIP | DT_SINGLELINE);
-            painter.end();
+            Paint(
+                [](DrawingContext& dc) {
+                    dc.SetTextColor(Rgb(0, 0, 255));
+                    Rect rect{7, 3, 300, 80};
+                    dc.DrawText(u"CJ대한통운: 6012 3일", rect, DT_NOCLIP | DT_SINGLELINE);
+                },
+                shown);
             EXPECT_EQ(image, expected) << "underline " << underline << ", pass " << pass;
         }
     }

@@ -165,6 +165,7 @@ void OpenMainWindow(std::unique_ptr<CMainFrame>& frame) {
     frame->resize(480, 640);
     frame->show();
     QCoreApplication::processEvents(); // the list settles its scroll bar, as on screen
+    ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
 }
 
 TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
@@ -174,7 +175,6 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     CMainFrame& frame = *window;
     const std::vector<Shipment> shipments = SampleShipments();
     const QImage shot = frame.grab().toImage();
-    ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
     ASSERT_TRUE(shot.save(PARCELO_SCREENSHOT_DIR "/main-window.png"));
     EXPECT_TRUE(messages.Calls().empty());
 
@@ -268,19 +268,9 @@ void ExpectTextsFit(const QWidget& window, const char* where) {
 TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
     InstallTranslations(*qApp, false, InterfaceLanguage::English);
     FakeMessageBoxService messages;
-    ClearProfileAndData();
-    QFile sample(PARCELO_SOURCE_DIR "/res/parcelo.ini");
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    InstallCourierFile(sample.readAll());
-    const Instant now = CurrentInstant(), hour = 3600;
-    AddToProgramVolume({{0, u"684512930571", u"Wireless earphones", now - hour, now - 50 * hour, InDelivery},
-                        {1, u"6069912345671", u"Winter coat", now - 2 * hour, now - 240 * hour, Done}});
-    CMainFrame frame(ProgramPaths());
-    ASSERT_TRUE(frame.LoadFrame());
-    frame.resize(480, 640);
-    frame.show();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
+    std::unique_ptr<CMainFrame> window;
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(window));
+    CMainFrame& frame = *window;
     EXPECT_TRUE(frame.grab().save(PARCELO_SCREENSHOT_DIR "/main-window-en.png"));
     ExpectTextsFit(frame, "main window");
 
@@ -324,7 +314,6 @@ TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
         std::unique_ptr<CMainFrame> frame;
         ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
         ASSERT_EQ(frame->devicePixelRatio(), scale.toDouble());
-        ASSERT_TRUE(QDir().mkpath(PARCELO_SCREENSHOT_DIR));
         ASSERT_TRUE(frame->grab().toImage().save(PARCELO_SCREENSHOT_DIR "/main-window@" + scale + "x.png"));
         EXPECT_TRUE(messages.Calls().empty());
         return;

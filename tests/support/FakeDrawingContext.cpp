@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
-#include <utility>
 
 namespace parcelo {
 
@@ -13,10 +12,6 @@ namespace {
 // Rectangles may span the whole coordinate range, where right - left overflows.
 int32_t Clamped(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
-int UnitWidth(const LogFont& font) {
-    return std::max(1, std::abs(font.height) * 2 / 3) + (font.weight >= FW_BOLD ? 1 : 0);
 }
 
 LogFont MakeFont(int32_t height, std::u16string_view face) {
@@ -35,18 +30,8 @@ FakeDrawingContext::FakeDrawingContext() {
 }
 
 Size FakeDrawingContext::Extent(const LogFont& font, std::u16string_view text) {
-    return {static_cast<int32_t>(text.size()) * UnitWidth(font), std::abs(font.height)};
-}
-
-std::vector<FakeDrawCall> FakeDrawingContext::TextCalls() const {
-    std::vector<FakeDrawCall> texts;
-    std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(texts),
-                 [](const FakeDrawCall& call) { return call.kind == FakeDrawCall::Kind::Text; });
-    return texts;
-}
-
-const LogFont& FakeDrawingContext::SelectedFontDescription() const {
-    return Find(state_.font)->description;
+    const int unit = std::max(1, std::abs(font.height) * 2 / 3) + (font.weight >= FW_BOLD ? 1 : 0);
+    return {static_cast<int32_t>(text.size()) * unit, std::abs(font.height)};
 }
 
 int FakeDrawingContext::FontsAlive() const {
@@ -85,10 +70,7 @@ bool FakeDrawingContext::DescribeFont(FontHandle font, LogFont& description) {
 }
 
 FontHandle FakeDrawingContext::CreateFont(const LogFont& description) {
-    if (failCreation_) {
-        return FontHandle::None;
-    }
-    return AddFont(description, true);
+    return failCreation_ ? FontHandle::None : AddFont(description, true);
 }
 
 void FakeDrawingContext::DeleteFont(FontHandle font) {
@@ -102,39 +84,16 @@ void FakeDrawingContext::DeleteFont(FontHandle font) {
     fonts_[index].alive = false;
 }
 
-Size FakeDrawingContext::MeasureText(std::u16string_view text) {
-    return Extent(SelectedFontDescription(), text);
-}
-
 int FakeDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t format) {
-    const LogFont& font = SelectedFontDescription();
+    const LogFont& font = Find(state_.font)->description;
     const Size extent = Extent(font, text);
     if ((format & DT_CALCRECT) != 0) {
         rect.right = Clamped(int64_t{rect.left} + extent.cx);
         rect.bottom = Clamped(int64_t{rect.top} + extent.cy);
-        return extent.cy;
+    } else {
+        calls_.push_back({std::u16string(text), rect, format, state_.color, font});
     }
-    FakeDrawCall& call = Record(Kind::Text, rect);
-    call.text = text;
-    call.format = format;
-    call.color = state_.color;
-    call.font = font;
     return extent.cy;
-}
-
-void FakeDrawingContext::DrawLine(Point from, Point to, ColorRef color, int /*width*/) {
-    FakeDrawCall& call = Record(Kind::Line, {}, from);
-    call.to = to;
-    call.color = color;
-    position_ = to;
-}
-
-FakeDrawCall& FakeDrawingContext::Record(Kind kind, const Rect& rect, Point at) {
-    FakeDrawCall& call = calls_.emplace_back();
-    call.kind = kind;
-    call.rect = rect;
-    call.at = at;
-    return call;
 }
 
 FontHandle FakeDrawingContext::AddFont(const LogFont& description, bool created) {

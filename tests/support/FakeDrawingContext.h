@@ -9,32 +9,27 @@
 
 namespace parcelo {
 
-// One recorded drawing call of FakeDrawingContext.
+// One run drawn by FakeDrawingContext::DrawText.
 struct FakeDrawCall {
-    enum class Kind { Text, Fill, Line, Edge, FocusRect, Image };
-    Kind kind = Kind::Text;
-    std::u16string text; // Text
-    Rect rect;           // Text (as passed in), Fill, Edge, FocusRect
-    uint32_t format = 0; // Text: DT_* flags; Edge: edge kind
-    ColorRef color = 0;  // Text: the text colour; Fill, Line: the colour given
-    LogFont font;        // Text: the selected font
-    Point at;            // Line: start; Image: position
-    Point to;            // Line: end
-    int image = -1;      // Image: index in the list
+    std::u16string text;
+    Rect rect;           // as passed in
+    uint32_t format = 0; // DT_* flags
+    ColorRef color = 0;  // the text colour
+    LogFont font;        // the selected font
 };
 
-// A drawing context with fixed metrics that records what is drawn.
+// A drawing context with fixed metrics that records the text runs drawn.
 //
 // A font of height h is |h| pixels high and every UTF-16 unit is |h| * 2 / 3 pixels
 // wide, one more when bold: the default font (height -15) gives lines of 15 and units
 // of 10 (11 bold), its 7/10 variant lines of 10 and units of 6. The stock system font
 // has height 16. DrawText lays a run out on one line. Fonts made by CreateFont are
-// counted, so tests can check that each one is deleted again.
+// counted, so tests can check that each one is deleted again. Markup draws text only:
+// any other drawing counts as a misuse.
 class FakeDrawingContext final : public DrawingContext {
 public:
     static constexpr int DefaultFontHeight = 15;
     static constexpr int StockFontHeight = 16;
-    using Kind = FakeDrawCall::Kind;
 
     FakeDrawingContext();
 
@@ -45,13 +40,12 @@ public:
     FontHandle DefaultFont() const { return defaultFont_; }
 
     const std::vector<FakeDrawCall>& Calls() const { return calls_; }
-    std::vector<FakeDrawCall> TextCalls() const;
     void ClearCalls() { calls_.clear(); }
     FontHandle SelectedFont() const { return state_.font; }
     int FontsAlive() const; // created and not yet deleted
     int SavedStates() const { return static_cast<int>(saved_.size()); }
-    // Deleting the stock font, a font in use or an unknown one, selecting a
-    // deleted one, or restoring a state that was never saved.
+    // Deleting the stock font, a font in use or an unknown one, selecting a deleted
+    // one, restoring a state that was never saved, or drawing anything but text.
     int Misuses() const { return misuses_; }
 
     int SaveState() override;
@@ -61,18 +55,18 @@ public:
     bool DescribeFont(FontHandle font, LogFont& description) override;
     FontHandle CreateFont(const LogFont& description) override;
     void DeleteFont(FontHandle font) override;
-    Size MeasureText(std::u16string_view text) override;
+    Size MeasureText(std::u16string_view text) override { return Extent(Find(state_.font)->description, text); }
     int DrawText(std::u16string_view text, Rect& rect, uint32_t format) override;
     ColorRef GetTextColor() override { return state_.color; }
     ColorRef SetTextColor(ColorRef color) override { return std::exchange(state_.color, color); }
     Point GetCurrentPosition() override { return position_; }
-    int HorizontalResolution() override { return resolution_; }
+    int HorizontalResolution() override { return 240; }
     Rect GetClipBox() override { return {0, 0, 240, 320}; }
-    void FillRect(const Rect& rect, ColorRef color) override { Record(Kind::Fill, rect).color = color; }
-    void DrawLine(Point from, Point to, ColorRef color, int width) override;
-    void DrawEdge(const Rect& rect, uint32_t edge, uint32_t) override { Record(Kind::Edge, rect).format = edge; }
-    void DrawFocusRect(const Rect& rect) override { Record(Kind::FocusRect, rect); }
-    void DrawImage(const ImageList&, int index, Point at) override { Record(Kind::Image, {}, at).image = index; }
+    void FillRect(const Rect&, ColorRef) override { ++misuses_; }
+    void DrawLine(Point, Point, ColorRef, int) override { ++misuses_; }
+    void DrawEdge(const Rect&, uint32_t, uint32_t) override { ++misuses_; }
+    void DrawFocusRect(const Rect&) override { ++misuses_; }
+    void DrawImage(const ImageList&, int, Point) override { ++misuses_; }
 
 private:
     struct FontRecord {
@@ -85,10 +79,8 @@ private:
         ColorRef color = 0;
     };
 
-    FakeDrawCall& Record(Kind kind, const Rect& rect = {}, Point at = {});
     FontHandle AddFont(const LogFont& description, bool created);
     const FontRecord* Find(FontHandle font) const; // a live font, or nullptr
-    const LogFont& SelectedFontDescription() const;
 
     std::vector<FontRecord> fonts_;
     std::vector<State> saved_;
@@ -97,7 +89,6 @@ private:
     FontHandle stockFont_ = FontHandle::None;
     FontHandle defaultFont_ = FontHandle::None;
     Point position_;
-    int resolution_ = 240;
     bool failCreation_ = false;
     int misuses_ = 0;
 };

@@ -1,7 +1,9 @@
 #include "render/MarkupRenderer.h"
 
+#include "list/ShipmentItemText.h"
 #include "support/FakeDrawingContext.h"
 
+#include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
 #include <string>
@@ -11,6 +13,25 @@
 // its script variant 10 high with units 6 wide, the stock font 16 high.
 namespace parcelo {
 namespace {
+
+// Each drawn run as "text@left,top", and with `styled` its colour and font too; a unit
+// outside ASCII is written as "&#<number>;".
+std::vector<std::string> RunsOf(const FakeDrawingContext& dc, bool styled = false) {
+    std::vector<std::string> runs;
+    for (const FakeDrawCall& call : dc.Calls()) {
+        std::string run;
+        for (const char16_t unit : call.text) {
+            run += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "&#" + std::to_string(unit) + ";";
+        }
+        run += "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top);
+        if (styled) {
+            run += " #" + std::to_string(call.color) + " w" + std::to_string(call.font.weight) +
+                   (call.font.italic ? " i" : "") + (call.font.underline ? " u" : "");
+        }
+        runs.push_back(run);
+    }
+    return runs;
+}
 
 class MarkupRendererTest : public ::testing::Test {
 protected:
@@ -34,15 +55,7 @@ protected:
         return rect;
     }
 
-    // Each drawn run as "text@left,top".
-    std::vector<std::string> Runs() const {
-        std::vector<std::string> runs;
-        for (const FakeDrawCall& call : dc.TextCalls()) {
-            runs.push_back(std::string(call.text.begin(), call.text.end()) + "@" + std::to_string(call.rect.left) +
-                           "," + std::to_string(call.rect.top));
-        }
-        return runs;
-    }
+    std::vector<std::string> Runs() const { return RunsOf(dc); }
 
     FakeDrawingContext dc;
     ColorRef callerColor = 0;
@@ -62,9 +75,9 @@ TEST_F(MarkupRendererTest, PlacesWordsBreaksAndParagraphs) {
     EXPECT_EQ(Measure(u"abcdefghij ab", DT_WORDBREAK, {0, 0, 50, 100}), (Rect{0, 0, 50, 30}));
     Draw(u"abcdefghij ab", DT_WORDBREAK, {0, 0, 50, 100});
     EXPECT_EQ(Runs(), (RunList{"abcdefghij@0,0", "ab@0,15"}));
-    EXPECT_EQ(dc.TextCalls()[0].rect.right, 50);
-    EXPECT_NE(dc.TextCalls()[0].format & DT_END_ELLIPSIS, 0u);
-    EXPECT_EQ(dc.TextCalls()[1].format & DT_END_ELLIPSIS, 0u);
+    EXPECT_EQ(dc.Calls()[0].rect.right, 50);
+    EXPECT_NE(dc.Calls()[0].format & DT_END_ELLIPSIS, 0u);
+    EXPECT_EQ(dc.Calls()[1].format & DT_END_ELLIPSIS, 0u);
 
     Draw(u"<p>a<p>b<br><br>c");
     EXPECT_EQ(Runs(), (RunList{"a@0,0", "b@0,22", "c@0,52"}));
@@ -82,7 +95,7 @@ TEST_F(MarkupRendererTest, ColourTags) {
     Draw(u"<FONT COLOR=#FF0000>r</FONT>k <font color='#00ff00'>g</font><font color=\"00ff00\">g2 "
          u"<font  color=#0000ff>x</font><font>y</font>z");
     std::vector<ColorRef> colors;
-    for (const FakeDrawCall& call : dc.TextCalls()) {
+    for (const FakeDrawCall& call : dc.Calls()) {
         colors.push_back(call.color);
     }
     // Two spaces before "color" or no attribute: the colour stays, the end tag still pops.
@@ -94,7 +107,7 @@ TEST_F(MarkupRendererTest, ColourTags) {
         nested = u"<font color=#0" + std::u16string(1, level) + u"0000>" + nested + u"</font>w";
     }
     Draw(nested);
-    const auto calls = dc.TextCalls();
+    const auto calls = dc.Calls();
     ASSERT_EQ(calls.size(), 10u);
     EXPECT_EQ(calls[0].color, 1u);
     EXPECT_EQ(calls[1].color, 3u);
@@ -106,19 +119,8 @@ TEST_F(MarkupRendererTest, ColourTags) {
     dc.SetTextColor(callerColor);
     Draw(u"</font>x <font color=#0000ff>y</font></font></font>z");
     EXPECT_EQ(Runs(), (RunList{"x@0,0", "y@20,0", "z@30,0"}));
-    EXPECT_EQ(dc.TextCalls()[0].color, callerColor);
-    EXPECT_EQ(dc.TextCalls()[2].color, callerColor);
-}
-
-TEST_F(MarkupRendererTest, ColourDigitsStopAtTheEndOfTheText) {
-    // No terminating NUL: reading one unit too far is caught by the sanitizer build.
-    for (std::u16string_view value : {u"<font color=#ab", u"<font color='", u"<font color="}) {
-        const std::vector<char16_t> exact(value.begin(), value.end());
-        Rect rect{0, 0, 100, 100};
-        EXPECT_EQ(DrawMarkupText(&dc, exact.data(), static_cast<int>(exact.size()), &rect, 0), 0);
-    }
-    Draw(u"<font color=#abc>x"); // digits run on into the text: a, b, c, >, x, then padding
-    EXPECT_EQ(dc.TextCalls()[0].color, Rgb(0xAB, 0xC0, 0x00));
+    EXPECT_EQ(dc.Calls()[0].color, callerColor);
+    EXPECT_EQ(dc.Calls()[2].color, callerColor);
 }
 
 // "&lt;" and "&amp;" stand for "<" and "&": a word is measured, wrapped and drawn as
@@ -128,7 +130,7 @@ TEST_F(MarkupRendererTest, EscapesAreDrawnAsTheTextTheyStandFor) {
          {0, 0, 1000, 100});
     EXPECT_EQ(Runs(), (RunList{"<b>A</b>@0,0", "x<br>y@90,0", "<font@160,0", "color=#aaaaaa>z</font>@220,0",
                                "&lt;@450,0", "&gt;&amp&Lt;@500,0"}));
-    for (const FakeDrawCall& call : dc.TextCalls()) {
+    for (const FakeDrawCall& call : dc.Calls()) {
         EXPECT_EQ(call.color, callerColor);
         EXPECT_EQ(call.font.weight, FW_NORMAL);
     }
@@ -142,7 +144,7 @@ TEST_F(MarkupRendererTest, EscapesAreDrawnAsTheTextTheyStandFor) {
 TEST_F(MarkupRendererTest, StyledFonts) {
     Draw(u"<b>b</b> <i>i</i> <u>u</u> <sup>p</sup> <sub>s</sub> <hr>h</h> <strong>b</strong>",
          DT_WORDBREAK | DT_CENTER | DT_RIGHT | DT_TABSTOP);
-    const auto calls = dc.TextCalls();
+    const auto calls = dc.Calls();
     ASSERT_EQ(calls.size(), 8u);
     EXPECT_EQ(calls[0].font.weight, FW_BOLD);
     EXPECT_TRUE(calls[1].font.italic);
@@ -159,7 +161,7 @@ TEST_F(MarkupRendererTest, StyledFonts) {
     // A variant that cannot be made falls back to the stock font, and is retried.
     dc.FailFontCreation(true);
     Draw(u"<b>x</b>y<b>z");
-    const auto fallback = dc.TextCalls();
+    const auto fallback = dc.Calls();
     EXPECT_EQ(fallback[0].font.height, FakeDrawingContext::StockFontHeight);
     EXPECT_EQ(fallback[1].font.height, -FakeDrawingContext::DefaultFontHeight);
     EXPECT_EQ(fallback[2].font.height, FakeDrawingContext::StockFontHeight);
@@ -177,6 +179,14 @@ TEST_F(MarkupRendererTest, ArgumentsAndMeasureMode) {
     EXPECT_EQ(Runs(), (RunList{"ab@0,0"}));
     Draw(std::u16string_view(u"a <strong>", 6), 0);
     EXPECT_EQ(Runs(), (RunList{"a@0,0", "<str@20,0"}));
+    // Colour digits stop at the end of a text without a NUL (the sanitizer build catches
+    // one unit read too far), and run on into the text: a, b, c, >, x, then padding.
+    for (std::u16string_view value : {u"<font color=#ab", u"<font color='", u"<font color="}) {
+        const std::vector<char16_t> exact(value.begin(), value.end());
+        EXPECT_EQ(DrawMarkupText(&dc, exact.data(), static_cast<int>(exact.size()), &rect, 0), 0);
+    }
+    Draw(u"<font color=#abc>x");
+    EXPECT_EQ(dc.Calls()[0].color, Rgb(0xAB, 0xC0, 0x00));
 
     // Measuring lays out exactly what drawing does.
     const std::u16string item = u"상품명: <h>운동화</h> <br> <font color=#0000ff>CJ대한통운: 123456789012</font> "
@@ -184,7 +194,7 @@ TEST_F(MarkupRendererTest, ArgumentsAndMeasureMode) {
     for (const Rect area : {Rect{0, 0, 100, 10}, Rect{7, 9, 60, 9}, Rect{INT_MIN, INT_MIN, INT_MAX, 0}}) {
         const int drawn = Draw(item, DT_WORDBREAK, area);
         int right = area.left;
-        for (const FakeDrawCall& call : dc.TextCalls()) {
+        for (const FakeDrawCall& call : dc.Calls()) {
             const int extent = FakeDrawingContext::Extent(call.font, call.text).cx;
             right = std::max(right, (call.format & DT_END_ELLIPSIS) != 0 ? call.rect.right : call.rect.left + extent);
         }
@@ -193,6 +203,50 @@ TEST_F(MarkupRendererTest, ArgumentsAndMeasureMode) {
         EXPECT_EQ(measured.right, right);
         EXPECT_EQ(measured.bottom, std::min<int64_t>(INT_MAX, int64_t{area.top} + drawn + 15));
     }
+}
+
+// Whatever the user typed shows as typed and cannot restyle its item or the next:
+// each drawn run with where, in which colour and in which font it is drawn.
+std::vector<std::string> DrawItem(const std::u16string& text) {
+    FakeDrawingContext dc;
+    Rect rect{0, 0, 2000, 100};
+    DrawMarkupText(&dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_WORDBREAK);
+    return RunsOf(dc, true);
+}
+
+// `hostile` draws exactly like the same text with its markup characters swapped for harmless ones.
+void ExpectDrawnLiterally(const std::u16string& hostile, int status) {
+    Courier courier{};
+    std::copy_n(u"A&<b>", 5, courier.name);
+    Shipment shipment{0, hostile, hostile, 0, 0, status};
+    const std::vector<std::string> drawn = DrawItem(FormatShipmentItem(shipment, &courier, 0));
+
+    for (std::u16string* text : {&shipment.itemName, &shipment.invoiceNumber}) {
+        std::replace(text->begin(), text->end(), u'<', u'{');
+        std::replace(text->begin(), text->end(), u'&', u'}');
+    }
+    std::copy_n(u"A}{b>", 5, courier.name);
+    std::vector<std::string> expected = DrawItem(FormatShipmentItem(shipment, &courier, 0));
+    for (std::string& run : expected) {
+        std::replace(run.begin(), run.end(), '{', '<');
+        std::replace(run.begin(), run.end(), '}', '&');
+    }
+    EXPECT_EQ(drawn, expected) << testing::PrintToString(hostile);
+}
+
+TEST(ShipmentItemMarkup, UserTextIsDrawnLiterally) {
+    for (const int status : {InDelivery, Done, Cancelled}) {
+        for (const char16_t* name :
+             {u"<b>A</b>", u"<font color=#aaaaaa>", u"a<br>b", u"x</font></font>y", u"&lt;b>&amp; <p>"}) {
+            ExpectDrawnLiterally(name, status);
+        }
+    }
+    // A NUL in the name would end the item text for the renderer; the rest of the item stays.
+    const Shipment shipment{0, u"12", std::u16string(u"a\0b", 3), 0, 0, InDelivery};
+    const std::vector<std::string> runs = DrawItem(FormatShipmentItem(shipment, nullptr, 0));
+    ASSERT_GE(runs.size(), 4u);
+    EXPECT_EQ(runs[1].substr(0, 11), "a&#65533;b@");
+    EXPECT_EQ(runs[3].substr(0, 3), "12@");
 }
 
 } // namespace

@@ -43,6 +43,7 @@ TEST(ShipmentMatcherTest, InitialConsonantsMatchConsecutiveSyllables) {
 TEST(ShipmentMatcherTest, MixedQueriesMatchSyllablesAndInitialsInPlace) {
     EXPECT_TRUE(Finds(u"노ㅌ", u"노트북 가방"));
     EXPECT_TRUE(Finds(u"ㄴ트ㅂ", u"노트북 가방"));
+    EXPECT_TRUE(Finds(u"가ㅂ", u"노트북 가방")); // ending with the text
     EXPECT_FALSE(Finds(u"노ㅂ", u"노트북 가방"));
     EXPECT_TRUE(Finds(u"usbㅋ", u"USB 케이블"));
 }

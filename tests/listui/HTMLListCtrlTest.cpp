@@ -66,12 +66,14 @@ protected:
     std::vector<HTMLListNotify> log;
 };
 
-TEST_F(HTMLListCtrlTest, TapsAndDoubleTapsNotifyInOrder) {
+// Taps, double taps, a held tap and the check boxes notify in order; a handler may
+// empty the list while a tap is being reported.
+TEST_F(HTMLListCtrlTest, PointerAndSpaceNotifyInOrder) {
+    list.SetExtendedStyle(HTMLLIST_STYLE_CHECKBOXES); // a box spans x 3..17 and y 22..36 of its item
     AddFixed(3, 60);
     Paint();
     ASSERT_EQ(Tap(100, 90), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(std::tuple(log[1].item, log[1].data, log[1].idFrom, list.GetSelectedIndex()), std::tuple(1, 101u, 77, 1));
-
     ASSERT_EQ(Tap(100, 250), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(std::pair(log[1].item, list.GetSelectedIndex()), std::pair(-1, -1));
 
@@ -80,91 +82,55 @@ TEST_F(HTMLListCtrlTest, TapsAndDoubleTapsNotifyInOrder) {
     QTest::mouseRelease(Client(), Qt::LeftButton, {}, QPoint(100, 150));
     ASSERT_EQ(Sent(), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_DBLCLICK}));
     EXPECT_EQ(std::pair(log[2].item, list.GetSelectedIndex()), std::pair(-1, 2));
-}
 
-TEST_F(HTMLListCtrlTest, CheckBoxTogglesByTapAndSpace) {
-    list.SetExtendedStyle(HTMLLIST_STYLE_CHECKBOXES);
-    AddFixed(2, 60);
-    Paint();
-    // A handler may empty the list while a tap is being reported.
+    // Held, a tap asks for the context menu where it is.
+    log.clear();
+    const QPoint at(40, 30);
+    QTest::mousePress(Client(), Qt::LeftButton, {}, at);
+    QTest::qWait(700);
+    QTest::mouseRelease(Client(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(Sent(), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_CONTEXTMENU}));
+    EXPECT_EQ(log[2].point, (Point{Client()->mapToGlobal(at).x(), Client()->mapToGlobal(at).y()}));
+
     QObject::connect(&list, &CHTMLListCtrl::notify, [this](const HTMLListNotify& n) {
         if (n.code == HTMLLIST_CHECKCHANGED && n.data == 101) {
             list.DeleteAllItems();
         }
     });
-
-    Tap(100, 30); // selects item 0 without touching its box, which spans x 3..17 and y 22..36
     ASSERT_EQ(Tap(10, 30), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
     EXPECT_TRUE(log[1].ticked && list.GetItemCheck(0));
-
     log.clear();
     Key(Qt::Key_Space);
     ASSERT_EQ(Sent(), Codes{HTMLLIST_CHECKCHANGED});
     EXPECT_EQ(std::tuple(log[0].item, log[0].ticked, list.GetItemCheck(0)), std::tuple(0, false, false));
-
     ASSERT_EQ(Tap(10, 90), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_CHECKCHANGED, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(std::tuple(log[2].data, log[2].ticked, list.GetItemCount()), std::tuple(101u, true, 0));
 }
 
-// On a dark palette every text reads (at least 4.5:1) on the background it is drawn on,
-// the selected item's too, and a switch back to the light palette draws the seed's white.
-TEST_F(HTMLListCtrlTest, ADarkPaletteIsFollowedAndEveryTextAndTheFocusRead) {
-    for (const char* colour : {"#ff9999", "#00009c", "#808080"}) {
-        const std::string markup = std::string("<font color=") + colour + ">WWWWWWWW</font>";
-        list.InsertItem(std::u16string(markup.begin(), markup.end()), 0, 1, ITEM_HTML, 60);
-    }
-    list.SetSelectedIndex(1);
-    QPalette dark;
-    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
-    dark.setColor(QPalette::Text, QColor(0xef, 0xf0, 0xf1));
-    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
-    dark.setColor(QPalette::Button, QColor(0x31, 0x36, 0x3b));
-    list.setPalette(dark);
-    const QImage image = Paint();
-    const auto asColour = [](QRgb pixel) { return Rgb(qRed(pixel), qGreen(pixel), qBlue(pixel)); };
-    for (int item = 0; item < 3; ++item) {
-        const QRgb background = image.pixel(kClientWidth - 2, item * 60 + 30);
-        EXPECT_LT(qGray(background), item == 1 ? 255 : 128) << "the palette's background";
-        double best = 1;
-        for (int y = item * 60; y < item * 60 + 60; ++y) {
-            for (int x = 0; x < kClientWidth; ++x) {
-                best = std::max(best, ContrastRatio(asColour(image.pixel(x, y)), asColour(background)));
-            }
-        }
-        EXPECT_GE(best, 4.5) << "item " << item;
-    }
-    // The focus ring reads (at least 3:1) on the selected item, in either palette, and
-    // around the client area when the keyboard brought the focus and nothing is selected;
-    // a list that has the focus otherwise looks as it did.
-    // The least contrast along the ring's two top rows, against the inside of the item.
-    const auto ringContrast = [&](const QImage& shot, int top) {
-        const ColorRef inside = asColour(shot.pixel(kClientWidth - 6, top + 6));
-        double least = 21;
-        for (int x = 20; x < kClientWidth - 20; ++x) {
-            for (const int y : {top, top + 1}) {
-                least = std::min(least, ContrastRatio(asColour(shot.pixel(x, y)), inside));
-            }
-        }
-        return least;
-    };
-    list.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
-    list.setFocus(Qt::OtherFocusReason);
-    EXPECT_GE(ringContrast(Paint(), 60), 3.0) << "dark, selected";
-    list.setPalette(QPalette());
-    EXPECT_GE(ringContrast(Paint(), 60), 3.0) << "light, selected";
-    list.SetSelectedIndex(-1);
-    EXPECT_EQ(Paint().pixel(kClientWidth / 2, 0), qRgb(255, 255, 255)) << "the seed's look without keys";
-    list.clearFocus();
-    list.setFocus(Qt::TabFocusReason);
-    EXPECT_GE(ringContrast(Paint(), 0), 3.0) << "light, nothing selected, focused by Tab";
-    list.clearFocus();
-    EXPECT_EQ(Paint().pixel(kClientWidth / 2, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(Paint().pixel(kClientWidth - 2, 30), qRgb(255, 255, 255));
+ColorRef ColourAt(const QImage& image, int x, int y) {
+    const QRgb pixel = image.pixel(x, y);
+    return Rgb(qRed(pixel), qGreen(pixel), qBlue(pixel));
 }
 
-// An empty list says how to fill it, and nothing while rows are still to come.
-TEST_F(HTMLListCtrlTest, AnEmptyListSaysHowToFillIt) {
+// The best (`best`) or least contrast on `background` of the pixels of `area`.
+double Contrast(const QImage& image, const QRect& area, ColorRef background, bool best) {
+    double found = best ? 1 : 21;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const double ratio = ContrastRatio(ColourAt(image, x, y), background);
+            found = best ? std::max(found, ratio) : std::min(found, ratio);
+        }
+    }
+    return found;
+}
+
+// On a dark palette every text reads (at least 4.5:1) on the background it is drawn on,
+// the selected item's too, and a switch back to the light palette draws the seed's white.
+// The focus ring reads (at least 3:1) on the selected item, in either palette, and around
+// the client area when the keyboard brought the focus and nothing is selected; a list
+// that has the focus otherwise looks as it did. An empty list says how to fill it, and
+// nothing while rows are still to come.
+TEST_F(HTMLListCtrlTest, TextsAndTheFocusReadInEitherPaletteAndAnEmptyListSaysHowToFillIt) {
     const auto darkPixels = [](const QImage& image) {
         int count = 0;
         for (int y = 0; y < image.height(); ++y) {
@@ -179,6 +145,43 @@ TEST_F(HTMLListCtrlTest, AnEmptyListSaysHowToFillIt) {
     EXPECT_GT(darkPixels(Paint()), 50);
     list.SetRowsToCome(3);
     EXPECT_EQ(darkPixels(Paint()), 0);
+    list.SetRowsToCome(0);
+
+    for (const char* colour : {"#ff9999", "#00009c", "#808080"}) {
+        const std::string markup = std::string("<font color=") + colour + ">WWWWWWWW</font>";
+        list.InsertItem(std::u16string(markup.begin(), markup.end()), 0, 1, ITEM_HTML, 60);
+    }
+    list.SetSelectedIndex(1);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Text, QColor(0xef, 0xf0, 0xf1));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::Button, QColor(0x31, 0x36, 0x3b));
+    list.setPalette(dark);
+    const QImage image = Paint();
+    for (int item = 0; item < 3; ++item) {
+        const ColorRef background = ColourAt(image, kClientWidth - 2, item * 60 + 30);
+        EXPECT_TRUE(item == 1 || qGray(image.pixel(kClientWidth - 2, item * 60 + 30)) < 128) << "the background";
+        EXPECT_GE(Contrast(image, QRect(0, item * 60, kClientWidth, 60), background, true), 4.5) << "item " << item;
+    }
+    // The least contrast along the ring's two top rows, against the inside of the item.
+    const auto ring = [](const QImage& shot, int top) {
+        return Contrast(shot, QRect(20, top, kClientWidth - 40, 2), ColourAt(shot, kClientWidth - 6, top + 6), false);
+    };
+    list.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    list.setFocus(Qt::OtherFocusReason);
+    EXPECT_GE(ring(Paint(), 60), 3.0) << "dark, selected";
+    list.setPalette(QPalette());
+    EXPECT_GE(ring(Paint(), 60), 3.0) << "light, selected";
+    list.SetSelectedIndex(-1);
+    EXPECT_EQ(Paint().pixel(kClientWidth / 2, 0), qRgb(255, 255, 255)) << "the seed's look without keys";
+    list.clearFocus();
+    list.setFocus(Qt::TabFocusReason);
+    EXPECT_GE(ring(Paint(), 0), 3.0) << "light, nothing selected, focused by Tab";
+    list.clearFocus();
+    EXPECT_EQ(Paint().pixel(kClientWidth / 2, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(Paint().pixel(kClientWidth - 2, 30), qRgb(255, 255, 255));
 }
 
 TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
@@ -272,18 +275,6 @@ TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) 
     EXPECT_TRUE(list.GetItemRect(0).IsEmpty());
     AddFixed(3, 60);
     EXPECT_EQ(Paint().pixelColor(75, 110), list.palette().color(QPalette::Button));
-}
-
-TEST_F(HTMLListCtrlTest, HoldingATapAsksForTheContextMenu) {
-    AddFixed(2, 60);
-    Paint();
-    const QPoint at(40, 30);
-    const QPoint global = Client()->mapToGlobal(at);
-    QTest::mousePress(Client(), Qt::LeftButton, {}, at);
-    QTest::qWait(700);
-    QTest::mouseRelease(Client(), Qt::LeftButton, {}, at);
-    ASSERT_EQ(Sent(), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED, HTMLLIST_CONTEXTMENU}));
-    EXPECT_EQ(log[2].point, (Point{global.x(), global.y()}));
 }
 
 // Long lists: items below the first screen carry estimated heights until measured

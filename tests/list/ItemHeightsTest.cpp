@@ -1,6 +1,6 @@
 #include "list/ItemHeights.h"
 
-#include "listui/ItemHeightsDriver.h"
+#include "list/ItemHeightsDriver.h"
 
 #include <gtest/gtest.h>
 #include <random>
