@@ -3,8 +3,11 @@
 #include "list/ShipmentListCommands.h"
 #include "list/ShipmentStatusText.h"
 #include "platform/resource.h"
+#include "render/MarkupRenderer.h"
+#include "support/FakeDrawingContext.h"
 #include "store/StoreTestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -85,6 +88,50 @@ TEST(ShipmentItemText, DaysElapsedCountsWholeHours) {
     EXPECT_EQ(DaysElapsed(0, -47 * kHour), -1);
     DaysElapsed(0, INT64_MAX); // extreme instants must not trap
     EXPECT_EQ(DaysElapsed(INT64_MAX, INT64_MIN), 0) << "the difference wraps to one second";
+}
+
+// Whatever the user typed shows as typed and cannot restyle its item or the next:
+// each drawn run with where, in which colour and in which font it is drawn.
+std::vector<std::string> DrawItem(const std::u16string& text) {
+    FakeDrawingContext dc;
+    Rect rect{0, 0, 2000, 100};
+    DrawMarkupText(&dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_WORDBREAK);
+    return RunsOf(dc, true);
+}
+
+// `hostile` draws exactly like the same text with its markup characters swapped for harmless ones.
+void ExpectDrawnLiterally(const std::u16string& hostile, int status) {
+    Courier courier{};
+    std::copy_n(u"A&<b>", 5, courier.name);
+    Shipment shipment{0, hostile, hostile, 0, 0, status};
+    const std::vector<std::string> drawn = DrawItem(FormatShipmentItem(shipment, &courier, 0));
+
+    for (std::u16string* text : {&shipment.itemName, &shipment.invoiceNumber}) {
+        std::replace(text->begin(), text->end(), u'<', u'{');
+        std::replace(text->begin(), text->end(), u'&', u'}');
+    }
+    std::copy_n(u"A}{b>", 5, courier.name);
+    std::vector<std::string> expected = DrawItem(FormatShipmentItem(shipment, &courier, 0));
+    for (std::string& run : expected) {
+        std::replace(run.begin(), run.end(), '{', '<');
+        std::replace(run.begin(), run.end(), '}', '&');
+    }
+    EXPECT_EQ(drawn, expected) << testing::PrintToString(hostile);
+}
+
+TEST(ShipmentItemMarkup, UserTextIsDrawnLiterally) {
+    for (const int status : {InDelivery, Done, Cancelled}) {
+        for (const char16_t* name :
+             {u"<b>A</b>", u"<font color=#aaaaaa>", u"a<br>b", u"x</font></font>y", u"&lt;b>&amp; <p>"}) {
+            ExpectDrawnLiterally(name, status);
+        }
+    }
+    // A NUL in the name would end the item text for the renderer; the rest of the item stays.
+    const Shipment shipment{0, u"12", std::u16string(u"a\0b", 3), 0, 0, InDelivery};
+    const std::vector<std::string> runs = DrawItem(FormatShipmentItem(shipment, nullptr, 0));
+    ASSERT_GE(runs.size(), 4u);
+    EXPECT_EQ(runs[1].substr(0, 11), "a&#65533;b@");
+    EXPECT_EQ(runs[3].substr(0, 3), "12@");
 }
 
 } // namespace

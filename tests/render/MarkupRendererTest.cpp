@@ -1,6 +1,5 @@
 #include "render/MarkupRenderer.h"
 
-#include "list/ShipmentItemText.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>
@@ -13,25 +12,6 @@
 // its script variant 10 high with units 6 wide, the stock font 16 high.
 namespace parcelo {
 namespace {
-
-// Each drawn run as "text@left,top", and with `styled` its colour and font too; a unit
-// outside ASCII is written as "&#<number>;".
-std::vector<std::string> RunsOf(const FakeDrawingContext& dc, bool styled = false) {
-    std::vector<std::string> runs;
-    for (const FakeDrawCall& call : dc.Calls()) {
-        std::string run;
-        for (const char16_t unit : call.text) {
-            run += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "&#" + std::to_string(unit) + ";";
-        }
-        run += "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top);
-        if (styled) {
-            run += " #" + std::to_string(call.color) + " w" + std::to_string(call.font.weight) +
-                   (call.font.italic ? " i" : "") + (call.font.underline ? " u" : "");
-        }
-        runs.push_back(run);
-    }
-    return runs;
-}
 
 class MarkupRendererTest : public ::testing::Test {
 protected:
@@ -205,49 +185,6 @@ TEST_F(MarkupRendererTest, ArgumentsAndMeasureMode) {
     }
 }
 
-// Whatever the user typed shows as typed and cannot restyle its item or the next:
-// each drawn run with where, in which colour and in which font it is drawn.
-std::vector<std::string> DrawItem(const std::u16string& text) {
-    FakeDrawingContext dc;
-    Rect rect{0, 0, 2000, 100};
-    DrawMarkupText(&dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_WORDBREAK);
-    return RunsOf(dc, true);
-}
-
-// `hostile` draws exactly like the same text with its markup characters swapped for harmless ones.
-void ExpectDrawnLiterally(const std::u16string& hostile, int status) {
-    Courier courier{};
-    std::copy_n(u"A&<b>", 5, courier.name);
-    Shipment shipment{0, hostile, hostile, 0, 0, status};
-    const std::vector<std::string> drawn = DrawItem(FormatShipmentItem(shipment, &courier, 0));
-
-    for (std::u16string* text : {&shipment.itemName, &shipment.invoiceNumber}) {
-        std::replace(text->begin(), text->end(), u'<', u'{');
-        std::replace(text->begin(), text->end(), u'&', u'}');
-    }
-    std::copy_n(u"A}{b>", 5, courier.name);
-    std::vector<std::string> expected = DrawItem(FormatShipmentItem(shipment, &courier, 0));
-    for (std::string& run : expected) {
-        std::replace(run.begin(), run.end(), '{', '<');
-        std::replace(run.begin(), run.end(), '}', '&');
-    }
-    EXPECT_EQ(drawn, expected) << testing::PrintToString(hostile);
-}
-
-TEST(ShipmentItemMarkup, UserTextIsDrawnLiterally) {
-    for (const int status : {InDelivery, Done, Cancelled}) {
-        for (const char16_t* name :
-             {u"<b>A</b>", u"<font color=#aaaaaa>", u"a<br>b", u"x</font></font>y", u"&lt;b>&amp; <p>"}) {
-            ExpectDrawnLiterally(name, status);
-        }
-    }
-    // A NUL in the name would end the item text for the renderer; the rest of the item stays.
-    const Shipment shipment{0, u"12", std::u16string(u"a\0b", 3), 0, 0, InDelivery};
-    const std::vector<std::string> runs = DrawItem(FormatShipmentItem(shipment, nullptr, 0));
-    ASSERT_GE(runs.size(), 4u);
-    EXPECT_EQ(runs[1].substr(0, 11), "a&#65533;b@");
-    EXPECT_EQ(runs[3].substr(0, 3), "12@");
-}
 
 } // namespace
 } // namespace parcelo
