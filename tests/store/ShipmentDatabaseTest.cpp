@@ -2,18 +2,10 @@
 
 #include "store/StoreTestSupport.h"
 
-#include <SQLiteCpp/Database.h>
 #include <algorithm>
-#include <csignal>
-#include <gtest/gtest.h>
-#include <optional>
-#include <random>
 #include <set>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <thread>
 #include <tuple>
-#include <unistd.h>
 
 namespace parcelo {
 namespace {
@@ -26,19 +18,15 @@ constexpr Instant kNow = 1'717'200'000;
 constexpr Instant kDay = 86400;
 
 std::u16string Numbered(int round, uint32_t i) {
-    const std::string text = std::to_string(round) + "-" + std::to_string(i);
-    return {text.begin(), text.end()};
+    return test::Numbered(std::to_string(round) + "-", i);
 }
 
-class ShipmentDatabaseTest : public ::testing::Test {
+class ShipmentDatabaseTest : public test::StoreFolderTest {
 protected:
-    bool OpenStore(CShipmentDatabase& store) { return store.MountVolume(m_file) && store.Open(u"TRACKDB"); }
-    SQLite::Database Raw() { return {m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READWRITE}; }
+    SQLite::Database Raw() { return {PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE}; }
     std::string IntegrityCheck() { return Raw().execAndGet("PRAGMA integrity_check").getString(); }
 
     test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
-    test::TempFolder m_folder;
-    std::u16string m_file = m_folder.File("VELDAN.EDB");
 };
 
 TEST_F(ShipmentDatabaseTest, KeepsRecordsExactlyAndLeavesNewerVolumesAlone) {
@@ -283,19 +271,19 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
             ASSERT_TRUE(store.Add(MakeShipment(std::u16string(400, u'x'), kNow + i, kNow)));
         }
     }
-    const std::string sound = test::FileBytes(m_folder.Path() / "VELDAN.EDB");
+    const std::string sound = test::FileBytes(PathOf("VELDAN.EDB"));
     const std::string garbage(4096, '\xA5');
     m_folder.Write("garbage.edb", garbage + garbage);
     m_folder.Write("truncated.edb", sound.substr(0, sound.size() / 2));
     m_folder.Write("scrambled.edb", sound.substr(0, 8192) + garbage + sound.substr(12288));
-    std::filesystem::create_directory(m_folder.Path() / "folder.edb");
+    std::filesystem::create_directory(PathOf("folder.edb"));
 
     for (const char* name : {"garbage.edb", "truncated.edb", "scrambled.edb", "folder.edb"}) {
-        const std::string before = test::FileBytes(m_folder.Path() / name);
+        const std::string before = test::FileBytes(PathOf(name));
         CShipmentDatabase store;
-        EXPECT_FALSE(store.MountVolume(m_folder.File(name)) && store.Open(u"TRACKDB")) << name;
+        EXPECT_FALSE(OpenStore(store, name)) << name;
         EXPECT_FALSE(store.Add(MakeShipment(u"A", kNow, kNow)) || store.Delete(1));
-        EXPECT_EQ(test::FileBytes(m_folder.Path() / name), before) << name;
+        EXPECT_EQ(test::FileBytes(PathOf(name)), before) << name;
     }
 
     // With the page check left for later, a store whose header and schema are sound opens
@@ -303,7 +291,7 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
     // A store opened on another thread and moved keeps the check it owes.
     enum class First { Check, Write, MoveThenWrite };
     for (const First first : {First::Check, First::Write, First::MoveThenWrite}) {
-        const std::string before = test::FileBytes(m_folder.Path() / "scrambled.edb");
+        const std::string before = test::FileBytes(PathOf("scrambled.edb"));
         CShipmentDatabase opened;
         bool mounted = false;
         std::thread([&] {
@@ -324,9 +312,9 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
         }
         EXPECT_EQ(store.LastError(), StoreError::Damaged);
         EXPECT_FALSE(store.IsOpen() || store.Delete(1));
-        EXPECT_EQ(test::FileBytes(m_folder.Path() / "scrambled.edb"), before);
+        EXPECT_EQ(test::FileBytes(PathOf("scrambled.edb")), before);
         for (const char* side : {"scrambled.edb-wal", "scrambled.edb-shm"}) {
-            EXPECT_FALSE(std::filesystem::exists(m_folder.Path() / side)) << side;
+            EXPECT_FALSE(std::filesystem::exists(PathOf(side))) << side;
         }
     }
     CShipmentDatabase ours;

@@ -10,10 +10,10 @@ TrackingEvent Event(Instant time, const std::string& code, const std::string& pl
     return {time, code, code == "DELIVERED" ? "배달완료" : "이동중", place, "설명 " + std::to_string(time)};
 }
 
-class TrackingStoreTest : public ::testing::Test {
+class TrackingStoreTest : public test::StoreFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        ASSERT_TRUE(OpenStore(m_store));
         for (int i = 0; i < 3; ++i) {
             Shipment shipment = test::MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
             ASSERT_TRUE(m_store.Add(shipment));
@@ -21,7 +21,6 @@ protected:
         }
     }
 
-    test::TempFolder m_folder;
     CTrackingDatabase m_store;
     std::vector<int64_t> m_ids;
 };
