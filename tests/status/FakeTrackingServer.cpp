@@ -73,8 +73,12 @@ void FakeTrackingServer::OnData(QTcpSocket* socket) {
         request["variables"].value("trackingNumber", nlohmann::json()).is_string()) {
         number = request["variables"]["trackingNumber"].get<std::string>();
     }
-    const auto found = m_answers.find(number);
-    const Answer answer = found != m_answers.end() ? found->second : m_fallback;
+    Answer answer = m_fallback;
+    if (m_handler) {
+        answer = m_handler(number);
+    } else if (const auto found = m_answers.find(number); found != m_answers.end()) {
+        answer = found->second;
+    }
     if (answer.never) {
         connect(socket, &QTcpSocket::disconnected, this, [this] { --m_atOnce; });
         return;

@@ -88,7 +88,7 @@ TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
     // A check that was under way when the shipment was deleted.
     EXPECT_FALSE(m_store.AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, std::nullopt, 20, record));
     EXPECT_EQ(m_store.LastError(), StoreError::NotFound);
-    SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
+    SQLite::Database raw(PathOf("VELDAN.EDB"), SQLite::OPEN_READONLY);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events").getInt(), 0);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_checks").getInt(), 0);
 }
