@@ -2,7 +2,6 @@
 
 #include "config/IniReader.h"
 #include "config/TempFolder.h"
-#include "config/Utf16Bytes.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -89,11 +88,6 @@ TEST_F(CourierTest, LoadsFromTheInstallFolder) {
     ASSERT_EQ(LoadCourierTable(folder.Path().u16string() + u"/", couriers), CourierFileStatus::Loaded);
     ASSERT_EQ(couriers.size(), 1u);
     EXPECT_EQ(Fields(couriers[0]), u"대한통운|1||1588-1255|http://x/?n=%s");
-
-    folder.Write("parcelo.ini", test::Utf16Bytes(u"ID01=A;1\r\nID02=대;2\r\n"));
-    ASSERT_EQ(LoadCourierTable(folder.Path().u16string(), couriers), CourierFileStatus::Loaded);
-    ASSERT_EQ(couriers.size(), 2u);
-    EXPECT_EQ(Fields(couriers[1]), u"대|2|||");
 
     // A file without ID01 is told apart from a missing one.
     folder.Write("parcelo.ini", "ID02=B;2;;;\n");

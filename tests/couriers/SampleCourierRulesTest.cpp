@@ -1,10 +1,12 @@
-// The detection keys of the sample courier file against numbers built by each
-// courier's public rule, compared with a reference written from those rules.
+// The check rules, and the detection keys of the sample courier file, against numbers
+// built by each courier's public rule, compared with a reference written from those rules.
 #include "config/IniReader.h"
+#include "couriers/CheckRules.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -25,9 +27,20 @@ bool AllDigits(const std::string& number) {
     return !number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The 12th digit of a Lotte number: the first 11, read as one number, modulo 7.
-char LotteCheck(const std::string& first11) {
-    return static_cast<char>('0' + std::stoull(first11) % 7);
+// The last digit of a mod7 number: the others, read as one number (of at most 38
+// digits), modulo 7. A Lotte number is one of 12 digits.
+__extension__ typedef unsigned __int128 Wide;
+
+char Mod7Check(const std::string& others) {
+    Wide value = 0;
+    for (const char digit : others) {
+        value = value * 10 + static_cast<unsigned>(digit - '0');
+    }
+    return static_cast<char>('0' + static_cast<int>(value % 7));
+}
+
+bool IsMod7(const std::string& n) {
+    return n.size() >= 2 && AllDigits(n) && Mod7Check(n.substr(0, n.size() - 1)) == n.back();
 }
 
 // The S10 check digit of eight serial digits.
@@ -59,6 +72,49 @@ bool IsS10(const std::string& n, const std::string& service, const std::string& 
            S10Check(n.substr(2, 8)) == n[10];
 }
 
+bool IsUps(const std::string& n) {
+    return n.size() == 18 && n.substr(0, 2) == "1Z" &&
+           std::all_of(n.begin() + 2, n.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }) &&
+           n.back() <= '9' && UpsCheck(n.substr(2, 15)) == n.back();
+}
+
+// Numbers as each rule builds them, from one seed.
+struct NumberMaker {
+    std::mt19937 random{20261207};
+
+    std::string Digits(size_t count) {
+        std::string text;
+        for (size_t i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        return text;
+    }
+    char Letter() { return static_cast<char>('A' + random() % 26); }
+    std::string Mod7(size_t others) {
+        const std::string first = Digits(others);
+        return first + Mod7Check(first);
+    }
+    std::string S10(char service, const std::string& country) {
+        const std::string serial = Digits(8);
+        return std::string{service, Letter()} + serial + S10Check(serial) + country;
+    }
+    std::string Ups() {
+        std::string body;
+        for (int i = 0; i < 15; ++i) {
+            body += random() % 3 == 0 ? Letter() : static_cast<char>('0' + random() % 10);
+        }
+        return "1Z" + body + UpsCheck(body);
+    }
+    // `number` with one character moved to the next digit or letter.
+    std::string Changed(std::string number) {
+        char& c = number[random() % number.size()];
+        c = c >= '0' && c <= '9' ? static_cast<char>('0' + (c - '0' + 1) % 10)
+                                 : static_cast<char>('A' + (c - 'A' + 1) % 26);
+        return number;
+    }
+};
+
 // Each rule as its source states it; `checked` when the courier verifies a check digit.
 struct ReferenceRule {
     int courier;
@@ -71,16 +127,9 @@ std::vector<ReferenceRule> ReferenceRules() {
         {CJ, false, [](const std::string& n) { return AllDigits(n) && (n.size() == 10 || n.size() == 12); }},
         {EPOST, false, [](const std::string& n) { return AllDigits(n) && n.size() == 13; }},
         {HANJIN, false, [](const std::string& n) { return AllDigits(n) && (n.size() == 12 || n.size() == 14); }},
-        {LOTTE, true,
-         [](const std::string& n) { return AllDigits(n) && n.size() == 12 && LotteCheck(n.substr(0, 11)) == n[11]; }},
+        {LOTTE, true, [](const std::string& n) { return n.size() == 12 && IsMod7(n); }},
         {EMS, true, [](const std::string& n) { return IsS10(n, "E", ""); }},
-        {UPS, true,
-         [](const std::string& n) {
-             return n.size() == 18 && n.substr(0, 2) == "1Z" &&
-                    std::all_of(n.begin() + 2, n.end(),
-                                [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }) &&
-                    n.back() <= '9' && UpsCheck(n.substr(2, 15)) == n.back();
-         }},
+        {UPS, true, IsUps},
         {USPS, true, [](const std::string& n) { return IsS10(n, "", "US"); }},
     };
 }
@@ -98,6 +147,64 @@ std::vector<int> ReferenceDetect(const std::string& number) {
     std::sort(plain.begin(), plain.end());
     checked.insert(checked.end(), plain.begin(), plain.end());
     return checked;
+}
+
+// Numbers each rule accepts, the same with a character changed, two neighbours swapped,
+// lower case, a character fewer or more, and text at random: each check agrees with its
+// reference.
+TEST(CheckRulesTest, AgreeWithTheReferencesOverGeneratedNumbers) {
+    NumberMaker make;
+    const std::string alphabet = "0123456789AEKRSUZaez -";
+    int accepted = 0;
+    for (int round = 0; round < 30000; ++round) {
+        std::string number;
+        switch (round % 4) {
+        case 0:
+            number = make.Mod7(1 + make.random() % 37);
+            break;
+        case 1:
+            number = make.S10(make.Letter(), std::string{make.Letter(), make.Letter()});
+            break;
+        case 2:
+            number = make.Ups();
+            break;
+        default:
+            for (size_t n = make.random() % 20; n > 0; --n) {
+                number += alphabet[make.random() % alphabet.size()];
+            }
+        }
+        const size_t at = number.empty() ? 0 : make.random() % number.size();
+        switch (number.empty() ? 0 : make.random() % 6) {
+        case 1:
+            number = make.Changed(number);
+            break;
+        case 2:
+            std::swap(number[at], number[at + 1 < number.size() ? at + 1 : 0]);
+            break;
+        case 3:
+            number[at] = static_cast<char>(std::tolower(number[at]));
+            break;
+        case 4:
+            number.erase(at, 1);
+            break;
+        case 5:
+            number.insert(at, 1, alphabet[make.random() % alphabet.size()]);
+            break;
+        }
+        ASSERT_EQ(CheckMod7(number), IsMod7(number)) << number;
+        ASSERT_EQ(CheckS10(number), IsS10(number, "", "")) << number;
+        ASSERT_EQ(CheckUps(number), IsUps(number)) << number;
+        accepted += CheckMod7(number) + CheckS10(number) + CheckUps(number);
+    }
+    EXPECT_GT(accepted, 5000);
+
+    EXPECT_EQ(FindCheckRule(u"mod7"), &CheckMod7);
+    EXPECT_EQ(FindCheckRule(u"S10"), &CheckS10);
+    EXPECT_EQ(FindCheckRule(u"UPS"), &CheckUps);
+    EXPECT_EQ(FindCheckRule(u"none"), &CheckNone);
+    for (const char16_t* unknown : {u"", u"mod77", u"ｍｏｄ７", u"s1\u0130"}) {
+        EXPECT_EQ(FindCheckRule(unknown), nullptr); // full-width or dotted letters are no name
+    }
 }
 
 class SampleCourierRulesTest : public ::testing::Test {
@@ -125,50 +232,25 @@ protected:
 // when that is the one candidate.
 TEST_F(SampleCourierRulesTest, DetectsWhatThePublicRulesAccept) {
     EXPECT_THAT(m_log, ElementsAre());
-    std::mt19937 random(20261207);
-    const auto digits = [&](size_t count) {
-        std::string text;
-        for (size_t i = 0; i < count; ++i) {
-            text += static_cast<char>('0' + random() % 10);
-        }
-        return text;
-    };
-    const auto letter = [&] { return static_cast<char>('A' + random() % 26); };
-    const auto s10 = [&](char service, const std::string& country) {
-        const std::string serial = digits(8);
-        return std::string{service, letter()} + serial + S10Check(serial) + country;
-    };
+    NumberMaker make;
     const std::vector<std::function<std::string()>> builders{
-        [&] { return digits(10); },
-        [&] { return digits(12); },
-        [&] { return digits(13); },
-        [&] { return digits(14); },
+        [&] { return make.Digits(10); },
+        [&] { return make.Digits(12); },
+        [&] { return make.Digits(13); },
+        [&] { return make.Digits(14); },
+        [&] { return make.Mod7(11); },
         [&] {
-            const std::string first = digits(11);
-            return first + LotteCheck(first);
+            return make.S10('E', std::string{make.Letter(), make.Letter()});
         },
-        [&] {
-            return s10('E', std::string{letter(), letter()});
-        },
-        [&] { return s10(letter(), "US"); },
-        [&] {
-            std::string body;
-            for (int i = 0; i < 15; ++i) {
-                body += random() % 3 == 0 ? letter() : static_cast<char>('0' + random() % 10);
-            }
-            return "1Z" + body + UpsCheck(body);
-        },
+        [&] { return make.S10(make.Letter(), "US"); },
+        [&] { return make.Ups(); },
     };
     size_t named = 0;
     for (int round = 0; round < 300; ++round) {
         for (const auto& build : builders) {
             const std::string valid = build();
-            std::string changed = valid;
-            const size_t at = random() % changed.size();
-            changed[at] = changed[at] >= '0' && changed[at] <= '9'
-                              ? static_cast<char>('0' + (changed[at] - '0' + 1) % 10)
-                              : static_cast<char>('A' + (changed[at] - 'A' + 1) % 26);
-            for (const std::string& number : {valid, changed, valid + "7", valid.substr(0, valid.size() - 1)}) {
+            for (const std::string& number :
+                 {valid, make.Changed(valid), valid + "7", valid.substr(0, valid.size() - 1)}) {
                 const std::vector<int> expected = ReferenceDetect(number);
                 ASSERT_EQ(Detect(number), expected) << number;
                 const int picked = m_detector->Pick(Detect(number));

@@ -14,10 +14,10 @@ namespace {
 
 // The controller with the tests' own services: every parcel is in transit, or whatever
 // `reply` says.
-class StatusControllerTest : public ::testing::Test {
+class StatusControllerTest : public test::StoreFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        ASSERT_TRUE(OpenStore(m_store));
         Shipment shipment = test::MakeShipment(u"1001", 0, 0);
         shipment.courierIndex = 0;
         ASSERT_TRUE(m_store.Add(shipment));
@@ -36,7 +36,6 @@ protected:
     // The requests sent so far.
     int Sent() const { return services.client != nullptr ? services.client->requests : 0; }
 
-    test::TempFolder m_folder;
     CShipmentDatabase m_store;
     FakeClock m_clock{1'709'615'220};
     ManualExecutor executor;

@@ -24,10 +24,10 @@ TrackingReply Answer(int status, const std::string& body) {
     return InterpretTrackingAnswer(status, body.data(), body.size());
 }
 
-class TrackingRefresherTest : public ::testing::Test {
+class TrackingRefresherTest : public test::StoreFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        ASSERT_TRUE(OpenStore(m_store));
         m_refresher.SetCarrierIds({"kr.cjlogistics", "", "kr.epost"});
         TrackingRefresher::Callbacks callbacks;
         callbacks.finished = [this](const RefreshSummary& summary, const std::u16string& line) {
@@ -85,7 +85,6 @@ protected:
         return m_outcome;
     }
 
-    test::TempFolder m_folder;
     CShipmentDatabase m_store;
     FakeClock m_clock{1'709'615'220};
     ManualExecutor m_executor;

@@ -9,17 +9,12 @@ namespace parcelo {
 namespace {
 
 constexpr int64_t kTicks = 10'000'000;
-constexpr int64_t kFrom1601 = 11'644'473'600;
-
-uint64_t StoredTimeOfWallClock(int64_t wallSeconds) {
-    return static_cast<uint64_t>(wallSeconds + kFrom1601) * kTicks;
-}
 
 TEST(ShipmentDates, StoreLocalWallClockAndReadBack) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     // 2024-07-01 12:00 UTC is stored as 14:00, the local summer time.
     const uint64_t summer = InstantToStoredTime(1'719'835'200);
-    EXPECT_EQ(summer, StoredTimeOfWallClock(1'719'835'200 + 7200));
+    EXPECT_EQ(summer, static_cast<uint64_t>(test::TicksOfWallClock(1'719'835'200 + 7200)));
 
     // Every instant comes back, but for the repeated autumn hour, which keeps its wall clock.
     for (Instant instant = 1'672'531'200; instant < 1'735'689'600; instant += 37 * 60 + 11) {
@@ -32,7 +27,7 @@ TEST(ShipmentDates, StoreLocalWallClockAndReadBack) {
     }
 
     EXPECT_EQ(StoredTimeToInstant(summer + kTicks - 1), 1'719'835'200) << "milliseconds are dropped";
-    EXPECT_EQ(StoredTimeToInstant(StoredTimeOfWallClock(-2'208'988'801)), 0) << "1899-12-31 23:59:59";
+    EXPECT_EQ(StoredTimeToInstant(test::TicksOfWallClock(-2'208'988'801)), 0) << "1899-12-31 23:59:59";
     EXPECT_EQ(StoredTimeToInstant(UINT64_MAX), 0);
 }
 

@@ -3,11 +3,8 @@
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 
-#include <SQLiteCpp/Database.h>
+#include <algorithm>
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace parcelo {
 namespace {
@@ -16,13 +13,18 @@ namespace fs = std::filesystem;
 
 constexpr Instant kStart = 1'700'000'000;
 
-std::vector<std::u16string> Numbers(const std::u16string& prefix, int count) {
+std::vector<std::u16string> Sorted(std::vector<std::u16string> numbers) {
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+// `count` numbers after `prefix`, in sorted order.
+std::vector<std::u16string> Numbers(const std::string& prefix, int count) {
     std::vector<std::u16string> numbers;
     for (int i = 0; i < count; ++i) {
-        const std::string digits = std::to_string(i);
-        numbers.push_back(prefix + std::u16string(digits.begin(), digits.end()));
+        numbers.push_back(test::Numbered(prefix, i));
     }
-    return numbers;
+    return Sorted(numbers);
 }
 
 void Fill(CShipmentDatabase& store, const std::vector<std::u16string>& numbers) {
@@ -35,41 +37,28 @@ void Fill(CShipmentDatabase& store, const std::vector<std::u16string>& numbers) 
 
 std::vector<std::u16string> SortedInvoices(const fs::path& file) {
     CShipmentDatabase store;
-    if (!store.MountVolume(file.u16string()) || !store.Open(u"TRACKDB")) {
-        return {u"(cannot open)"};
-    }
-    std::vector<std::u16string> numbers = test::Invoices(store);
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    return test::OpenStore(store, file) ? Sorted(test::Invoices(store)) : std::vector<std::u16string>{u"(cannot open)"};
 }
 
-std::vector<std::u16string> Sorted(std::vector<std::u16string> numbers) {
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
-}
-
-class StoreBackupTest : public ::testing::Test {
+class StoreBackupTest : public test::StoreFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        ASSERT_TRUE(OpenStore(m_store));
         Fill(m_store, m_old);
     }
-
-    fs::path PathOf(const std::string& name) const { return m_folder.Path() / name; }
 
     // A backup holding the "new" shipments, made by a store of its own.
     fs::path MakeNewBackup() {
         CShipmentDatabase other;
-        EXPECT_TRUE(other.MountVolume(m_folder.File("other.edb")) && other.Open(u"TRACKDB"));
+        EXPECT_TRUE(OpenStore(other, "other.edb"));
         Fill(other, m_new);
         EXPECT_EQ(StoreBackup::BackUp(other, PathOf("new.edb").string()), StoreError::None);
         return PathOf("new.edb");
     }
 
-    test::TempFolder m_folder;
     CShipmentDatabase m_store;
-    std::vector<std::u16string> m_old = Numbers(u"OLD", 300);
-    std::vector<std::u16string> m_new = Numbers(u"NEW", 200);
+    std::vector<std::u16string> m_old = Numbers("OLD", 300);
+    std::vector<std::u16string> m_new = Numbers("NEW", 200);
 };
 
 TEST_F(StoreBackupTest, BackupIsACompleteCopyTakenWhileTheStoreIsOpen) {
@@ -79,7 +68,7 @@ TEST_F(StoreBackupTest, BackupIsACompleteCopyTakenWhileTheStoreIsOpen) {
     reader.execAndGet("SELECT count(*) FROM TRACKDB");
 
     ASSERT_EQ(StoreBackup::BackUp(m_store, PathOf("backup.edb").string()), StoreError::None);
-    EXPECT_EQ(SortedInvoices(PathOf("backup.edb")), Sorted(m_old));
+    EXPECT_EQ(SortedInvoices(PathOf("backup.edb")), m_old);
     EXPECT_FALSE(fs::exists(PathOf("backup.edb.partial")));
 
     // A second backup replaces the first.
@@ -107,8 +96,8 @@ TEST_F(StoreBackupTest, RestoreReplacesTheStoreAndKeepsTheOldOneBeside) {
     ASSERT_EQ(StoreBackup::Restore(m_store, backup.string()), StoreError::None);
 
     EXPECT_TRUE(m_store.IsOpen());
-    EXPECT_EQ(Sorted(test::Invoices(m_store)), Sorted(m_new));
-    EXPECT_EQ(SortedInvoices(PathOf("VELDAN.EDB.bak")), Sorted(m_old));
+    EXPECT_EQ(Sorted(test::Invoices(m_store)), m_new);
+    EXPECT_EQ(SortedInvoices(PathOf("VELDAN.EDB.bak")), m_old);
     EXPECT_EQ(test::FileBytes(backup), chosen) << "the chosen file was written";
     Shipment added = test::MakeShipment(u"AFTER", kStart, kStart);
     EXPECT_TRUE(m_store.Add(added));
@@ -166,8 +155,7 @@ TEST_F(StoreBackupTest, RestoreOfAVersion1FileMigratesItAndLeavesTheFileAsItWas)
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     std::vector<test::Version1Row> rows;
     for (int i = 0; i < 50; ++i) {
-        const std::string digits = "V1" + std::to_string(i);
-        Shipment shipment = test::MakeShipment(std::u16string(digits.begin(), digits.end()), kStart + i, kStart);
+        Shipment shipment = test::MakeShipment(test::Numbered("V1", i), kStart + i, kStart);
         rows.push_back(
             {i + 1, shipment, test::Version1Ticks(shipment.entryDate), test::Version1Ticks(shipment.orderDate)});
     }
@@ -194,7 +182,7 @@ TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     const pid_t child = fork();
     if (child == 0) {
         CShipmentDatabase other;
-        const bool opened = other.MountVolume(m_folder.File("VELDAN.EDB")) && other.Open(u"TRACKDB");
+        const bool opened = OpenStore(other);
         char byte = opened ? 'y' : 'n';
         (void)!write(ready[1], &byte, 1);
         (void)!read(release[0], &byte, 1);
@@ -203,17 +191,17 @@ TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     ASSERT_EQ(byte, 'y');
-    ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+    ASSERT_TRUE(OpenStore(m_store));
     EXPECT_EQ(StoreBackup::Restore(m_store, backup.string()), StoreError::Busy);
     EXPECT_TRUE(m_store.IsOpen());
-    EXPECT_EQ(Sorted(test::Invoices(m_store)), Sorted(m_old));
+    EXPECT_EQ(Sorted(test::Invoices(m_store)), m_old);
     (void)!write(release[1], &byte, 1);
     waitpid(child, nullptr, 0);
     for (int descriptor : {ready[0], ready[1], release[0], release[1]}) {
         close(descriptor);
     }
     EXPECT_EQ(StoreBackup::Restore(m_store, backup.string()), StoreError::None);
-    EXPECT_EQ(Sorted(test::Invoices(m_store)), Sorted(m_new));
+    EXPECT_EQ(Sorted(test::Invoices(m_store)), m_new);
 }
 
 // A restore killed at any moment leaves every old shipment or every new one.
@@ -232,19 +220,18 @@ TEST_F(StoreBackupTest, AKillAtAnyMomentLeavesTheOldStoreOrTheNewOneWhole) {
     };
     const auto restore = [&] {
         CShipmentDatabase store;
-        return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB") &&
-               StoreBackup::Restore(store, backup.string()) == StoreError::None;
+        return test::OpenStore(store, work) && StoreBackup::Restore(store, backup.string()) == StoreError::None;
     };
     const auto whole = test::TimeChild(reset, restore);
     ASSERT_GT(whole.count(), 0);
-    ASSERT_EQ(SortedInvoices(work), Sorted(m_new));
+    ASSERT_EQ(SortedInvoices(work), m_new);
     test::KillAtMoments(whole, 40, reset, restore, [&](int round) {
         const std::vector<std::u16string> found = SortedInvoices(work);
-        if (found == Sorted(m_old)) {
+        if (found == m_old) {
             return false;
         }
-        EXPECT_EQ(found, Sorted(m_new)) << "round " << round;
-        EXPECT_EQ(SortedInvoices(PathOf("VELDAN.EDB.bak")), Sorted(m_old)) << "round " << round;
+        EXPECT_EQ(found, m_new) << "round " << round;
+        EXPECT_EQ(SortedInvoices(PathOf("VELDAN.EDB.bak")), m_old) << "round " << round;
         return true;
     });
     EXPECT_EQ(test::FileBytes(backup).substr(0, 15), "SQLite format 3");

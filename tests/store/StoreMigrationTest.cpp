@@ -1,9 +1,7 @@
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 
-#include <SQLiteCpp/Database.h>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 namespace parcelo {
 namespace {
@@ -58,12 +56,9 @@ Rows ExpectedDates(const std::vector<test::Version1Row>& rows, bool utc) {
     return dates;
 }
 
-class StoreMigrationTest : public ::testing::Test {
+class StoreMigrationTest : public test::StoreFolderTest {
 protected:
-    fs::path PathOf(const std::string& name) const { return m_folder.Path() / name; }
-
     test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
-    test::TempFolder m_folder;
 };
 
 TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
@@ -73,7 +68,7 @@ TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
     ASSERT_EQ(DateDump(PathOf("VELDAN.EDB")), ExpectedDates(rows, false));
 
     CShipmentDatabase store;
-    ASSERT_TRUE(store.MountVolume(m_folder.File("VELDAN.EDB")) && store.Open(u"TRACKDB"));
+    ASSERT_TRUE(OpenStore(store));
     EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 4);
     EXPECT_TRUE(TextDump(PathOf("VELDAN.EDB")) == text) << "text changed";
     EXPECT_TRUE(DateDump(PathOf("VELDAN.EDB")) == ExpectedDates(rows, true)) << "dates not in UTC";
@@ -103,7 +98,7 @@ TEST_F(StoreMigrationTest, KeepsEveryRowItsIdAndItsTextAndTurnsDatesToUtc) {
 
     // Opening again changes nothing more.
     CShipmentDatabase again;
-    ASSERT_TRUE(again.MountVolume(m_folder.File("VELDAN.EDB")) && again.Open(u"TRACKDB"));
+    ASSERT_TRUE(OpenStore(again));
     EXPECT_EQ(test::Invoices(again).size(), rows.size() + 1);
 }
 
@@ -118,7 +113,7 @@ TEST_F(StoreMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
 
     const auto open = [&] {
         CShipmentDatabase store;
-        return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB");
+        return test::OpenStore(store, work);
     };
     const auto restore = [&] {
         for (const char* suffix : {"", "-wal", "-shm", ".v1.bak", ".v1.bak.partial"}) {
@@ -143,7 +138,7 @@ TEST_F(StoreMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     });
 
     CShipmentDatabase store;
-    ASSERT_TRUE(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB"));
+    ASSERT_TRUE(test::OpenStore(store, work));
     EXPECT_TRUE(DateDump(work) == utcDates);
 }
 

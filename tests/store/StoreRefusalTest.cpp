@@ -1,14 +1,7 @@
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Transaction.h>
-#include <filesystem>
-#include <functional>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace parcelo {
 namespace {
@@ -19,14 +12,8 @@ namespace fs = std::filesystem;
 
 constexpr Instant kNow = 1'717'200'000;
 
-class StoreRefusalTest : public ::testing::Test {
+class StoreRefusalTest : public test::StoreFolderTest {
 protected:
-    fs::path PathOf(const std::string& name) const { return m_folder.Path() / name; }
-
-    bool OpenStore(CShipmentDatabase& store, const std::string& name) {
-        return store.MountVolume(m_folder.File(name)) && store.Open(u"TRACKDB");
-    }
-
     void MakeOurVolume(const std::string& name) {
         CShipmentDatabase store;
         ASSERT_TRUE(OpenStore(store, name) && store.Add(MakeShipment(u"kept", kNow, kNow)));
@@ -81,7 +68,6 @@ protected:
     }
 
     test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
-    test::TempFolder m_folder;
 };
 
 TEST_F(StoreRefusalTest, FilesThatAreNotOursAreLeftByteForByte) {
@@ -146,7 +132,7 @@ TEST_F(StoreRefusalTest, ReadOnlyVolumeLeavesNoSideFilesAndOpensOnceWritable) {
 
         ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0644), 0);
         CShipmentDatabase store;
-        ASSERT_TRUE(OpenStore(store, "VELDAN.EDB")) << "once writable again, with nothing to delete by hand";
+        ASSERT_TRUE(OpenStore(store)) << "once writable again, with nothing to delete by hand";
         EXPECT_EQ(test::Invoices(store), std::vector<std::u16string>{u"kept"});
 
         // Nothing can be created in a read-only folder, not even the file itself.
@@ -167,16 +153,14 @@ TEST_F(StoreRefusalTest, ReadOnlySideFilesOfAnEarlierRunDoNotLockTheUserOut) {
         ASSERT_EQ(chmod(PathOf("VELDAN.EDB-shm").c_str(), 0444), 0);
         ASSERT_EQ(chmod(PathOf("VELDAN.EDB-wal").c_str(), 0444), 0);
         CShipmentDatabase store;
-        ASSERT_TRUE(OpenStore(store, "VELDAN.EDB"));
+        ASSERT_TRUE(OpenStore(store));
         EXPECT_TRUE(store.Add(MakeShipment(u"more", kNow, kNow)));
     });
 }
 
 TEST_F(StoreRefusalTest, FailuresSayWhetherARetryCanHelp) {
     CShipmentDatabase store;
-    EXPECT_FALSE(store.Add(MakeShipment(u"x", kNow, kNow)));
-    EXPECT_EQ(store.LastError(), StoreError::NotOpen);
-    ASSERT_TRUE(OpenStore(store, "VELDAN.EDB") && store.Add(MakeShipment(u"x", kNow, kNow)));
+    ASSERT_TRUE(OpenStore(store) && store.Add(MakeShipment(u"x", kNow, kNow)));
     EXPECT_EQ(store.LastError(), StoreError::None);
 
     EXPECT_FALSE(store.Read(12345).has_value());

@@ -9,21 +9,16 @@
 #include <SQLiteCpp/Transaction.h>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <optional>
 #include <random>
 #include <sqlite3.h>
-#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace parcelo::test {
 
@@ -36,6 +31,12 @@ inline std::string FileBytes(const std::filesystem::path& path) {
     }
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// "<prefix><i>" as a UTF-16 number.
+inline std::u16string Numbered(const std::string& prefix, int64_t i) {
+    const std::string text = prefix + std::to_string(i);
+    return {text.begin(), text.end()};
 }
 
 inline Shipment MakeShipment(const std::u16string& invoice, Instant entry, Instant order, int status = InDelivery) {
@@ -51,6 +52,22 @@ inline std::vector<std::u16string> Invoices(CShipmentDatabase& store, const Ship
     }
     return invoices;
 }
+
+// Mounts `file` and opens the shipment table in it.
+inline bool OpenStore(CShipmentDatabase& store, const std::filesystem::path& file) {
+    return store.MountVolume(file.u16string()) && store.Open(u"TRACKDB");
+}
+
+// A temporary folder for the suite's volumes, with VELDAN.EDB as the usual one.
+class StoreFolderTest : public ::testing::Test {
+protected:
+    std::filesystem::path PathOf(const std::string& name) const { return m_folder.Path() / name; }
+    bool OpenStore(CShipmentDatabase& store, const std::string& name = "VELDAN.EDB") const {
+        return test::OpenStore(store, PathOf(name));
+    }
+
+    TempFolder m_folder;
+};
 
 inline int UserVersion(const std::filesystem::path& file) {
     return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
@@ -76,7 +93,7 @@ inline std::vector<std::string> SchemaOf(const std::filesystem::path& file) {
 inline std::vector<std::string> NewVolumeSchema(const std::filesystem::path& file) {
     {
         CShipmentDatabase store;
-        EXPECT_TRUE(store.MountVolume(file.u16string()) && store.Open(u"TRACKDB"));
+        EXPECT_TRUE(OpenStore(store, file));
     }
     return SchemaOf(file);
 }

@@ -1,10 +1,7 @@
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 namespace parcelo {
 namespace {
@@ -96,19 +93,14 @@ std::vector<std::string> Dump(const fs::path& file) {
                               "' ' || entry_date || ' ' || order_date || ' ' || status FROM TRACKDB ORDER BY id");
 }
 
-class TrackingMigrationTest : public ::testing::Test {
-protected:
-    fs::path PathOf(const std::string& name) const { return m_folder.Path() / name; }
-
-    test::TempFolder m_folder;
-};
+using TrackingMigrationTest = test::StoreFolderTest;
 
 TEST_F(TrackingMigrationTest, AddsTheTrackingTablesAndKeepsEveryShipment) {
     WriteVersion2Volume(PathOf("VELDAN.EDB"), 5000);
     const std::vector<std::string> before = Dump(PathOf("VELDAN.EDB"));
 
     CShipmentDatabase store;
-    ASSERT_TRUE(store.MountVolume(m_folder.File("VELDAN.EDB")) && store.Open(u"TRACKDB"));
+    ASSERT_TRUE(OpenStore(store));
     EXPECT_EQ(test::UserVersion(PathOf("VELDAN.EDB")), 4);
     EXPECT_TRUE(Dump(PathOf("VELDAN.EDB")) == before) << "shipments changed";
     EXPECT_EQ(test::SchemaOf(PathOf("VELDAN.EDB")), test::NewVolumeSchema(PathOf("new.edb")));
@@ -123,7 +115,7 @@ TEST_F(TrackingMigrationTest, AddsTheTrackingTablesAndKeepsEveryShipment) {
     EXPECT_EQ(added.id, 1 + 3LL * 4999 + 1);
 
     CShipmentDatabase again;
-    ASSERT_TRUE(again.MountVolume(m_folder.File("VELDAN.EDB")) && again.Open(u"TRACKDB"));
+    ASSERT_TRUE(OpenStore(again));
     EXPECT_EQ(again.Tracking().LastCheck(4), 7) << "opening again changes nothing";
 }
 
@@ -136,7 +128,7 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     const fs::path work = PathOf("VELDAN.EDB");
     const auto open = [&] {
         CShipmentDatabase store;
-        return store.MountVolume(work.u16string()) && store.Open(u"TRACKDB");
+        return test::OpenStore(store, work);
     };
     const auto restore = [&] {
         for (const char* suffix : {"", "-wal", "-shm", ".v3.bak", ".v3.bak.partial"}) {
@@ -162,7 +154,7 @@ TEST_F(TrackingMigrationTest, AKillAtAnyMomentLeavesOneVersionOrTheOther) {
     // The current status is the newest event, as version 3 showed it; the store goes on.
     EXPECT_EQ(test::SchemaOf(work), test::NewVolumeSchema(PathOf("new.edb")));
     CShipmentDatabase store;
-    ASSERT_TRUE(store.MountVolume(work.u16string()) && store.Open(u"TRACKDB"));
+    ASSERT_TRUE(test::OpenStore(store, work));
     std::map<int64_t, TrackingEvent> latest;
     ASSERT_TRUE(store.Tracking().LatestEvents(std::vector<int64_t>{1, 4, 3 * 4999 + 1, 3 * 5000 + 1}, latest));
     ASSERT_EQ(latest.size(), 3u);

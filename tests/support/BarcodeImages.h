@@ -44,7 +44,6 @@ struct Placement {
     double degrees = 0;  // turned clockwise by this much
     uint8_t dark = 0;    // the bars
     uint8_t light = 255; // the label between them
-    int noise = 0;       // every pixel moved by up to this much, either way
 };
 
 // Draws `code` into `image` as placed, sampled bilinearly as a camera would see it.

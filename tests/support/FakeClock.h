@@ -15,7 +15,6 @@ public:
     FakeClock& operator=(const FakeClock&) = delete;
 
     int64_t Now() const override { return m_now; }
-    void Set(int64_t now) { m_now = now; }
     void Advance(int64_t seconds) { m_now += seconds; }
 
 private:

@@ -5,6 +5,7 @@
 #include "tracking/NotificationComposer.h"
 #include "tracking/RefreshRun.h"
 #include "tracking/TrackingRules.h"
+#include "tracking/TrackingSamples.h"
 #include "tracking/TrackingSchedule.h"
 
 #include <gtest/gtest.h>
@@ -93,19 +94,10 @@ TEST(EndpointBackOffTest, DoublesUpToTheCapHonoursRetryAfterAndEndsOnSuccess) {
     EXPECT_EQ(backOff.ReadyAt(a), 3060) << "no overflow after many failures";
 }
 
-TrackingQuery Query(int64_t id, const std::string& carrierId, int32_t courier = -1) {
-    TrackingQuery query;
-    query.shipmentId = id;
-    query.carrierId = carrierId;
-    query.trackingNumber = std::to_string(id);
-    query.courierIndex = courier;
-    return query;
-}
-
 std::vector<TrackingQuery> Queries(int count) {
     std::vector<TrackingQuery> queries;
     for (int i = 1; i <= count; ++i) {
-        queries.push_back(Query(i, "kr.epost"));
+        queries.push_back(test::Query(i, std::to_string(i)));
     }
     return queries;
 }
@@ -162,7 +154,8 @@ TEST(RefreshRunTest, NamesTheCarrierLinesTheServiceDidNotTake) {
     std::vector<TrackingQuery> queries;
     const std::vector<std::string> ids{"kr.hanjinn", "kr.a", "kr.b"};
     for (const int32_t courier : {0, 1, 0, 2, 1, 2, 0}) {
-        queries.push_back(Query(static_cast<int64_t>(queries.size() + 1), ids[static_cast<size_t>(courier)], courier));
+        const auto id = static_cast<int64_t>(queries.size() + 1);
+        queries.push_back(test::Query(id, std::to_string(id), ids[static_cast<size_t>(courier)], courier));
     }
     RefreshRun run(queries, 1);
     const std::map<int64_t, TrackingOutcome> answers{{1, TrackingOutcome::CarrierUnknown},

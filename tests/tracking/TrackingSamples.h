@@ -10,11 +10,13 @@
 
 namespace parcelo::test {
 
-inline TrackingQuery Query(int64_t shipmentId, const std::string& number, const std::string& carrierId = "kr.epost") {
+inline TrackingQuery Query(int64_t shipmentId, const std::string& number, const std::string& carrierId = "kr.epost",
+                           int32_t courier = -1) {
     TrackingQuery query;
     query.shipmentId = shipmentId;
     query.carrierId = carrierId;
     query.trackingNumber = number;
+    query.courierIndex = courier;
     return query;
 }
 

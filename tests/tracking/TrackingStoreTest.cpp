@@ -10,10 +10,10 @@ TrackingEvent Event(Instant time, const std::string& code, const std::string& pl
     return {time, code, code == "DELIVERED" ? "배달완료" : "이동중", place, "설명 " + std::to_string(time)};
 }
 
-class TrackingStoreTest : public ::testing::Test {
+class TrackingStoreTest : public test::StoreFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_store.MountVolume(m_folder.File("VELDAN.EDB")) && m_store.Open(u"TRACKDB"));
+        ASSERT_TRUE(OpenStore(m_store));
         for (int i = 0; i < 3; ++i) {
             Shipment shipment = test::MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
             ASSERT_TRUE(m_store.Add(shipment));
@@ -21,7 +21,6 @@ protected:
         }
     }
 
-    test::TempFolder m_folder;
     CShipmentDatabase m_store;
     std::vector<int64_t> m_ids;
 };
@@ -92,7 +91,7 @@ TEST_F(TrackingStoreTest, ADeletedShipmentGetsNothingAndTakesItsEventsAlong) {
     EXPECT_FALSE(
         m_store.Tracking().AddEvents(m_ids[0], std::vector{Event(200, "DELIVERED")}, std::nullopt, 20, record));
     EXPECT_EQ(m_store.LastError(), StoreError::NotFound);
-    SQLite::Database raw(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READONLY);
+    SQLite::Database raw(PathOf("VELDAN.EDB"), SQLite::OPEN_READONLY);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_events").getInt(), 0);
     EXPECT_EQ(raw.execAndGet("SELECT count(*) FROM TRACKDB_checks").getInt(), 0);
 }

@@ -41,13 +41,9 @@ std::vector<Row> Rows(CShipmentDatabase& store) {
     return rows;
 }
 
-class ShipmentTransferTest : public ::testing::Test {
+class ShipmentTransferTest : public test::StoreFolderTest {
 protected:
-    void SetUp() override { Open(m_store, "VELDAN.EDB"); }
-
-    void Open(CShipmentDatabase& store, const std::string& name) {
-        ASSERT_TRUE(store.MountVolume(m_folder.File(name)) && store.Open(u"TRACKDB"));
-    }
+    void SetUp() override { ASSERT_TRUE(OpenStore(m_store)); }
 
     void Add(int32_t courier, std::u16string number, std::u16string item, int32_t status = 0, Instant at = kStart) {
         Shipment shipment{courier, std::move(number), std::move(item), at, at - 3600, status};
@@ -59,7 +55,6 @@ protected:
         return ShipmentTransfer(store, m_couriers, detector, [](int64_t) { return 0; });
     }
 
-    test::TempFolder m_folder;
     CShipmentDatabase m_store;
     std::vector<Courier> m_couriers = {MakeCourier(u"CJ대한통운", 1), MakeCourier(u"우체국택배", 2),
                                        MakeCourier(u"Hanjin", 5)};
@@ -95,22 +90,22 @@ TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipme
         const auto format = ShipmentTransfer::FormatOf(name);
         ASSERT_TRUE(format.has_value());
         size_t exported = 0;
-        ASSERT_EQ(Transfer(m_store).Export((m_folder.Path() / name).string(), *format, {}, &exported),
+        ASSERT_EQ(Transfer(m_store).Export(PathOf(name).string(), *format, {}, &exported),
                   ShipmentTransfer::Error::None);
         EXPECT_EQ(exported, 3u);
 
         CShipmentDatabase fresh;
-        Open(fresh, std::string("fresh-") + name + ".edb");
+        ASSERT_TRUE(OpenStore(fresh, std::string("fresh-") + name + ".edb"));
         ShipmentTransfer transfer = Transfer(fresh);
         ImportPlan plan;
-        ASSERT_EQ(transfer.PlanImport((m_folder.Path() / name).string(), plan), ShipmentTransfer::Error::None);
+        ASSERT_EQ(transfer.PlanImport(PathOf(name).string(), plan), ShipmentTransfer::Error::None);
         EXPECT_EQ(plan.summary, u"3건 추가, 0건 중복, 0건 오류") << name;
         EXPECT_TRUE(Rows(fresh).empty()) << "planning wrote";
         ASSERT_EQ(transfer.CommitImport(plan), ShipmentTransfer::Error::None);
         EXPECT_EQ(Rows(fresh), Rows(m_store)) << name;
 
         // The same file again adds nothing.
-        ASSERT_EQ(transfer.PlanImport((m_folder.Path() / name).string(), plan), ShipmentTransfer::Error::None);
+        ASSERT_EQ(transfer.PlanImport(PathOf(name).string(), plan), ShipmentTransfer::Error::None);
         EXPECT_EQ(plan.summary, u"0건 추가, 3건 중복, 0건 오류") << name;
     }
     EXPECT_FALSE(ShipmentTransfer::FormatOf("list.txt").has_value());
@@ -152,12 +147,12 @@ TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadAndWritesNothing) 
     Add(0, u"111122223333", u"stored");
     ImportPlan plan;
     ShipmentTransfer transfer = Transfer(m_store);
-    EXPECT_EQ(transfer.PlanImport((m_folder.Path() / "missing.csv").string(), plan), ShipmentTransfer::Error::NotFound);
+    EXPECT_EQ(transfer.PlanImport(PathOf("missing.csv").string(), plan), ShipmentTransfer::Error::NotFound);
     EXPECT_EQ(transfer.PlanImport(m_folder.Path().string(), plan), ShipmentTransfer::Error::NotRegularFile);
-    const fs::path fifo = m_folder.Path() / "pipe.csv";
+    const fs::path fifo = PathOf("pipe.csv");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(transfer.PlanImport(fifo.string(), plan), ShipmentTransfer::Error::NotRegularFile) << "or it blocked";
-    const fs::path huge = m_folder.Path() / "huge.csv";
+    const fs::path huge = PathOf("huge.csv");
     { std::ofstream(huge) << "courier,invoiceNumber\n"; }
     fs::resize_file(huge, ShipmentTransfer::kMaxImportBytes + 1); // sparse: nothing is written
     EXPECT_EQ(transfer.PlanImport(huge.string(), plan), ShipmentTransfer::Error::TooLarge);
@@ -171,7 +166,7 @@ TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadAndWritesNothing) 
 TEST_F(ShipmentTransferTest, AnImportTheStoreCannotTakeAddsNothingAndSaysSo) {
     const ImportPlan plan = Transfer(m_store).PlanImportBytes("courier,invoiceNumber\nCJ대한통운,1\nHanjin,2\n");
     ASSERT_EQ(plan.toAdd.size(), 2u);
-    SQLite::Database other(m_folder.Path() / "VELDAN.EDB", SQLite::OPEN_READWRITE);
+    SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
     other.exec("BEGIN IMMEDIATE"); // holds the write lock past the store's busy timeout
     EXPECT_EQ(Transfer(m_store).CommitImport(plan), ShipmentTransfer::Error::StoreFailed);
     other.exec("ROLLBACK");
@@ -188,13 +183,12 @@ TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     EXPECT_NE(test::FileBytes(target).find("111122223333"), std::string::npos);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "mode of the file kept";
 
-    fs::create_directory(m_folder.Path() / "folder.csv");
-    EXPECT_EQ(Transfer(m_store).Export((m_folder.Path() / "folder.csv").string(), ShipmentTransfer::Format::Csv),
+    fs::create_directory(PathOf("folder.csv"));
+    EXPECT_EQ(Transfer(m_store).Export(PathOf("folder.csv").string(), ShipmentTransfer::Format::Csv),
               ShipmentTransfer::Error::NotRegularFile);
-    EXPECT_TRUE(fs::is_directory(m_folder.Path() / "folder.csv"));
-    EXPECT_EQ(
-        Transfer(m_store).Export((m_folder.Path() / "missing" / "list.csv").string(), ShipmentTransfer::Format::Csv),
-        ShipmentTransfer::Error::NotFound);
+    EXPECT_TRUE(fs::is_directory(PathOf("folder.csv")));
+    EXPECT_EQ(Transfer(m_store).Export((PathOf("missing") / "list.csv").string(), ShipmentTransfer::Format::Csv),
+              ShipmentTransfer::Error::NotFound);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_folder.Path())) {
         names.push_back(entry.path().filename().string());
