@@ -4,8 +4,8 @@
 // same markup. Every timed region includes the events the list leaves queued.
 #include "WidgetBenchmarkMain.h"
 #include "listui/HTMLListCtrl.h"
-#include "render/qt/QtImageList.h"
 #include "platform/resource.h"
+#include "render/qt/QtImageList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Export, import parsing and find over many shipments.
+#include "list/ShipmentMatcher.h"
 #include "transfer/ShipmentExporter.h"
 #include "transfer/ShipmentFileParser.h"
-#include "list/ShipmentMatcher.h"
 #include "transfer/TransferTestData.h"
 
 #include <benchmark/benchmark.h>

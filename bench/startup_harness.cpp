@@ -27,8 +27,8 @@
 // with the program's own store (in tmpfs, where flushing costs nothing) and kept next
 // to the harness for later runs.
 #include "dialogs/HtmlDlg.h"
-#include "render/qt/DpiCache.h"
 #include "platform/ProcessFigures.h"
+#include "render/qt/DpiCache.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QApplication>

@@ -11,9 +11,9 @@
 //   bytes 4-11  rectangle left, top, right, bottom (signed 16 bits each)
 // Text bytes below 0x80 are themselves, 0x80 to 0xEF pick a unit from a table of
 // interesting ones, 0xF0 and above take the next two bytes as a raw unit.
-#include "render/MarkupRenderer.h"
 #include "list/ShipmentItemText.h"
 #include "platform/CharClass.h"
+#include "render/MarkupRenderer.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>

@@ -5,17 +5,17 @@
 #include "app/Session.h"
 #include "couriers/Courier.h"
 #include "couriers/CourierDetector.h"
-#include "platform/NumberNormaliser.h"
 #include "couriers/NumberPasteParser.h"
 #include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
-#include "platform/qt/QtText.h"
+#include "platform/NumberNormaliser.h"
+#include "platform/TextFolding.h"
 #include "platform/Translation.h"
+#include "platform/qt/QtText.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
 #include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
-#include "platform/TextFolding.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -5,10 +5,10 @@
 #include "couriers/NumberPasteParser.h"
 #include "listui/HTMLListCtrl.h"
 #include "listui/ShipmentListView.h"
-#include "ui/MessageBoxService.h"
 #include "platform/qt/QtText.h"
 #include "transfer/ImportText.h"
 #include "transfer/ShipmentTransfer.h"
+#include "ui/MessageBoxService.h"
 
 #include <QClipboard>
 #include <QCoreApplication>

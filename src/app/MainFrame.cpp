@@ -1,14 +1,14 @@
 #include "app/MainFrame.h"
 
+#include "platform/Translation.h"
+#include "platform/qt/Profile.h"
+#include "platform/resource.h"
 #include "render/qt/DpiCache.h"
 #include "render/qt/FontWarmUp.h"
-#include "ui/MessageBoxService.h"
-#include "platform/qt/Profile.h"
-#include "ui/QtMenuBuilder.h"
 #include "render/qt/ResourceImages.h"
-#include "platform/Translation.h"
-#include "platform/resource.h"
 #include "status/services/StatusServicesLoader.h"
+#include "ui/MessageBoxService.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QAccessibleWidget>
 #include <QAction>

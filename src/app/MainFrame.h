@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/FilterSortBar.h"
-#include "ui/FindBar.h"
 #include "app/ListInput.h"
 #include "app/QtFileChooser.h"
 #include "app/StartupReader.h"
@@ -9,10 +7,12 @@
 #include "couriers/Courier.h"
 #include "listui/ShipmentListView.h"
 #include "platform/Clock.h"
-#include "ui/CommandBar.h"
 #include "platform/qt/QtExecutor.h"
 #include "status/StatusController.h"
 #include "store/ShipmentDatabase.h"
+#include "ui/CommandBar.h"
+#include "ui/FilterSortBar.h"
+#include "ui/FindBar.h"
 
 #include <QLabel>
 #include <QWidget>

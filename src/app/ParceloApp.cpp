@@ -2,18 +2,18 @@
 
 #include "app/MainFrame.h"
 #include "dialogs/AboutDlg.h"
-#include "ui/BrowserLauncher.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/HtmlDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "render/qt/DpiCache.h"
-#include "ui/MessageBoxService.h"
 #include "platform/qt/Profile.h"
 #include "platform/resource.h"
+#include "render/qt/DpiCache.h"
 #include "status/StatusSettings.h"
+#include "ui/BrowserLauncher.h"
+#include "ui/MessageBoxService.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/StartupReader.h"
 
-#include "render/qt/FontWarmUp.h"
 #include "platform/ThreadPlacement.h"
+#include "render/qt/FontWarmUp.h"
 
 #include <utility>
 

@@ -3,13 +3,13 @@
 #include "app/FileChooser.h"
 #include "dialogs/ImportConfirmDlg.h"
 #include "listui/ShipmentListView.h"
-#include "ui/MessageBoxService.h"
 #include "platform/qt/QtText.h"
 #include "platform/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreBackup.h"
 #include "store/StoreErrorText.h"
 #include "transfer/ShipmentTransfer.h"
+#include "ui/MessageBoxService.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ParceloApp.h"
-#include "ui/QtTranslations.h"
 #include "app/SessionPaths.h"
+#include "app/SingleInstance.h"
+#include "platform/qt/Profile.h"
 #include "render/qt/DpiCache.h"
 #include "render/qt/FontWarmUp.h"
-#include "platform/qt/Profile.h"
-#include "app/SingleInstance.h"
+#include "ui/QtTranslations.h"
 
 #include <QApplication>
 #include <QCoreApplication>

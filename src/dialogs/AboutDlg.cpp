@@ -1,9 +1,9 @@
 #include "dialogs/AboutDlg.h"
 
-#include "render/GdiTypes.h"
-#include "render/qt/ResourceImages.h"
 #include "platform/Translation.h"
 #include "platform/resource.h"
+#include "render/GdiTypes.h"
+#include "render/qt/ResourceImages.h"
 
 #include <QImage>
 #include <QPainter>

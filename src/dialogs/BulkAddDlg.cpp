@@ -2,12 +2,12 @@
 
 #include "dialogs/CourierComboDelegate.h"
 #include "dialogs/DialogTitle.h"
-#include "render/qt/DpiCache.h"
 #include "platform/LocalTime.h"
-#include "ui/MessageBoxService.h"
 #include "platform/qt/QtText.h"
 #include "platform/resource.h"
+#include "render/qt/DpiCache.h"
 #include "store/ShipmentDatabase.h"
+#include "ui/MessageBoxService.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

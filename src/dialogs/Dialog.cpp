@@ -1,8 +1,8 @@
 #include "dialogs/Dialog.h"
 
-#include "ui/QtMenuBuilder.h"
-#include "ui/Menus.h"
 #include "platform/resource.h"
+#include "ui/Menus.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QKeyEvent>
 

@@ -1,7 +1,7 @@
 #include "dialogs/DialogTitle.h"
 
-#include "render/qt/DpiCache.h"
 #include "render/DrawingContext.h"
+#include "render/qt/DpiCache.h"
 #include "render/qt/QtDrawingContext.h"
 
 #include <QPainter>

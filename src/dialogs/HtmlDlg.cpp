@@ -1,9 +1,9 @@
 #include "dialogs/HtmlDlg.h"
 
+#include "platform/resource.h"
 #include "ui/BrowserLauncher.h"
 #include "ui/MessageBoxService.h"
 #include "ui/QtMenuBuilder.h"
-#include "platform/resource.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 
 #include "dialogs/Dialog.h"
 #include "dialogs/PageProcess.h"
-#include "render/qt/DpiCache.h"
 #include "platform/Translation.h"
+#include "render/qt/DpiCache.h"
 
 #include <QPointer>
 #include <memory>

@@ -1,18 +1,18 @@
 #include "dialogs/NewTrackDlg.h"
 
-#include "platform/NumberNormaliser.h"
 #include "dialogs/DialogTitle.h"
 #include "list/ShipmentItemText.h"
 #include "platform/Clock.h"
 #include "platform/LocalTime.h"
-#include "ui/MessageBoxService.h"
-#include "ui/QtMenuBuilder.h"
-#include "platform/qt/QtText.h"
+#include "platform/NumberNormaliser.h"
+#include "platform/TextFolding.h"
 #include "platform/Translation.h"
+#include "platform/qt/QtText.h"
 #include "platform/resource.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreErrorText.h"
-#include "platform/TextFolding.h"
+#include "ui/MessageBoxService.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -2,13 +2,13 @@
 
 #include "dialogs/DialogTitle.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "ui/MessageBoxService.h"
+#include "platform/Translation.h"
 #include "platform/qt/Profile.h"
 #include "platform/qt/QtText.h"
-#include "platform/Translation.h"
 #include "platform/resource.h"
 #include "status/StatusSettings.h"
 #include "status/services/ServiceUrl.h"
+#include "ui/MessageBoxService.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

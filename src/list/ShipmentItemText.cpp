@@ -1,8 +1,8 @@
 #include "list/ShipmentItemText.h"
 
-#include "render/MarkupRenderer.h"
 #include "platform/LocalTime.h"
 #include "platform/Translation.h"
+#include "render/MarkupRenderer.h"
 
 #include <algorithm>
 #include <iterator>

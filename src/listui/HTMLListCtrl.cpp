@@ -1,14 +1,14 @@
 #include "listui/HTMLListCtrl.h"
 
 #include "listui/HTMLListAccessible.h"
-#include "render/MarkupRenderer.h"
-#include "render/Contrast.h"
-#include "render/qt/DpiCache.h"
 #include "platform/ProcessFigures.h"
+#include "platform/resource.h"
+#include "render/Contrast.h"
+#include "render/MarkupRenderer.h"
+#include "render/qt/DpiCache.h"
 #include "render/qt/QtDrawingContext.h"
 #include "render/qt/QtImageList.h"
 #include "render/qt/ResourceImages.h"
-#include "platform/resource.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "couriers/Courier.h"
-#include "listui/HTMLListCtrl.h"
 #include "list/ShipmentListModel.h"
+#include "listui/HTMLListCtrl.h"
 
 #include <QString>
 #include <QTimer>

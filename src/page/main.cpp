@@ -2,10 +2,10 @@
 // program's window never loads the web engine. It reads the program's commands from
 // standard input and answers on standard output (PageProtocol), and ends when the
 // program closes its end of the pipe or sends a line it cannot read.
-#include "ui/QtTranslations.h"
 #include "page/HtmlViewCtrl.h"
-#include "pageprotocol/PageProtocol.h"
 #include "page/TrackingPageWindow.h"
+#include "pageprotocol/PageProtocol.h"
+#include "ui/QtTranslations.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -1,8 +1,8 @@
 #include "ui/CommandBar.h"
 
 #include "render/qt/DpiCache.h"
-#include "ui/QtMenuBuilder.h"
 #include "ui/Menus.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "ui/DialogBuilder.h"
 
+#include "platform/resource.h"
+#include "render/qt/ResourceImages.h"
 #include "ui/DateField.h"
 #include "ui/QtMenuBuilder.h"
-#include "render/qt/ResourceImages.h"
-#include "platform/resource.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "ui/DropDownButton.h"
 
-#include "ui/DropDownButtonAccessible.h"
-#include "render/qt/DpiCache.h"
-#include "ui/QtMenuBuilder.h"
-#include "render/qt/ResourceImages.h"
 #include "platform/resource.h"
+#include "render/qt/DpiCache.h"
+#include "render/qt/ResourceImages.h"
+#include "ui/DropDownButtonAccessible.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "ui/FilterSortBar.h"
 
-#include "render/qt/DpiCache.h"
 #include "platform/resource.h"
+#include "render/qt/DpiCache.h"
 
 #include <QMenu>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "ui/PhoneService.h"
 
-#include "ui/MessageBoxService.h"
 #include "platform/resource.h"
+#include "ui/MessageBoxService.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,8 +1,8 @@
 #include "ui/QtMenuBuilder.h"
 
 #include "platform/Translation.h"
-#include "ui/Menus.h"
 #include "platform/resource.h"
+#include "ui/Menus.h"
 
 #include <QAction>
 #include <QMenu>

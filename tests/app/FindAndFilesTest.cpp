@@ -2,7 +2,6 @@
 #include "app/ListInput.h"
 #include "app/StoreFileCommands.h"
 #include "couriers/CourierDetector.h"
-#include "ui/BrowserLauncher.h"
 #include "dialogs/ImportConfirmDlg.h"
 #include "listui/ShipmentListView.h"
 #include "platform/resource.h"
@@ -12,6 +11,7 @@
 #include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
 #include "transfer/ShipmentTransfer.h"
+#include "ui/BrowserLauncher.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,14 +1,14 @@
 #include "app/MainFrame.h"
 
 #include "app/ParceloApp.h"
-#include "ui/QtTranslations.h"
 #include "platform/LocalTime.h"
-#include "ui/QtMenuBuilder.h"
-#include "ui/Menus.h"
 #include "platform/resource.h"
 #include "store/StoreErrorText.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
+#include "ui/Menus.h"
+#include "ui/QtMenuBuilder.h"
+#include "ui/QtTranslations.h"
 
 #include <QAction>
 #include <QClipboard>

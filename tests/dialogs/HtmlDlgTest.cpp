@@ -2,9 +2,9 @@
 
 #include "page/TrackingPageWindow.h"
 #include "pageprotocol/PageProtocol.h"
-#include "ui/QtMenuBuilder.h"
 #include "platform/resource.h"
 #include "support/FakeMessageBoxService.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -4,8 +4,8 @@
 #include "list/ShipmentStatusText.h"
 #include "platform/resource.h"
 #include "render/MarkupRenderer.h"
-#include "support/FakeDrawingContext.h"
 #include "store/StoreTestSupport.h"
+#include "support/FakeDrawingContext.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "listui/HTMLListCtrl.h"
 
-#include "render/Contrast.h"
 #include "platform/resource.h"
+#include "render/Contrast.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -1,12 +1,12 @@
 #include "listui/ShipmentListView.h"
 
-#include "gui/ShellTestSupport.h"
 #include "listui/CourierLogos.h"
-#include "ui/QtMenuBuilder.h"
 #include "platform/resource.h"
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/FakePhoneService.h"
+#include "support/ShellTestSupport.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

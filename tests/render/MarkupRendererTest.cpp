@@ -185,6 +185,5 @@ TEST_F(MarkupRendererTest, ArgumentsAndMeasureMode) {
     }
 }
 
-
 } // namespace
 } // namespace parcelo

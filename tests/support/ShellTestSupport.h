@@ -3,8 +3,8 @@
 // Shared set-up of the GUI tests: private settings and data folders, couriers and shipments.
 #include "app/SessionPaths.h"
 #include "couriers/Courier.h"
-#include "render/qt/DpiCache.h"
 #include "platform/qt/Profile.h"
+#include "render/qt/DpiCache.h"
 #include "store/ShipmentDatabase.h"
 
 #include <QApplication>

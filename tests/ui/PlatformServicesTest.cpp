@@ -1,11 +1,11 @@
+#include "platform/ThreadPlacement.h"
+#include "platform/qt/Profile.h"
+#include "platform/resource.h"
 #include "render/qt/DpiCache.h"
+#include "render/qt/ResourceImages.h"
+#include "support/FakeMessageBoxService.h"
 #include "ui/MessageBoxService.h"
 #include "ui/PhoneService.h"
-#include "platform/qt/Profile.h"
-#include "render/qt/ResourceImages.h"
-#include "platform/ThreadPlacement.h"
-#include "platform/resource.h"
-#include "support/FakeMessageBoxService.h"
 
 #include <QApplication>
 #include <QDir>

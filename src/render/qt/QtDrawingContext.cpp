@@ -1,10 +1,10 @@
 #include "render/qt/QtDrawingContext.h"
 
 #include "platform/CharClass.h"
-#include "render/Contrast.h"
-#include "render/qt/QtImageList.h"
 #include "platform/qt/QtText.h"
+#include "render/Contrast.h"
 #include "render/TextWidthCache.h"
+#include "render/qt/QtImageList.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

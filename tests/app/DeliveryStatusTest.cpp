@@ -3,7 +3,7 @@
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "gui/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/qt/Profile.h"
 #include "platform/qt/QtExecutor.h"

@@ -1,6 +1,6 @@
 // Renders the main window with shipments of every status to
 // <build>/screenshots/main-window.png for reviewers, checks the status colours
-// and compares the picture with tests/gui/reference/main-window.png, so that a
+// and compares the picture with tests/app/reference/main-window.png, so that a
 // change in the drawing shows. The picture is made the same on every run: the
 // program's clock is fixed (the executable is linked with --wrap=time), the
 // time zone is fixed, and fontconfig sees only the Noto CJK fonts. A switch to a dark
@@ -14,7 +14,7 @@
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
-#include "gui/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "ui/CommandBar.h"
 #include "render/Contrast.h"
 #include "platform/LocalTime.h"
@@ -48,7 +48,7 @@ extern "C" std::time_t __wrap_time(std::time_t* result) { // NOLINT(bugprone-res
 namespace parcelo::test {
 namespace {
 
-constexpr const char* kReference = PARCELO_SOURCE_DIR "/tests/gui/reference/main-window.png";
+constexpr const char* kReference = PARCELO_SOURCE_DIR "/tests/app/reference/main-window.png";
 constexpr int kChannelTolerance = 48;                    // per red, green or blue value, for anti-aliasing
 constexpr double kDifferingShare = 0.0003;               // of all pixels: about 90, fewer than one changed word
 constexpr double kHalvedDifferingShare = 0.006;          // text drawn at twice the size and halved: about 1,150
@@ -361,6 +361,6 @@ TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
 
 int main(int argc, char** argv) {
     setenv("TZ", "KST-9", 1); // the order dates shown depend on the zone
-    setenv("FONTCONFIG_FILE", PARCELO_SOURCE_DIR "/tests/gui/reference/fonts.conf", 1);
+    setenv("FONTCONFIG_FILE", PARCELO_SOURCE_DIR "/tests/app/reference/fonts.conf", 1);
     return parcelo::test::RunShellTests(argc, argv, "96");
 }

@@ -2,7 +2,7 @@
 #include "ui/FilterSortBar.h"
 
 #include "app/MainFrame.h"
-#include "gui/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "ui/MessageBoxService.h"
 #include "ui/QtMenuBuilder.h"
 #include "render/qt/ResourceImages.h"

@@ -10,7 +10,7 @@
 #include "dialogs/ImportConfirmDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
-#include "gui/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
 
