@@ -5,14 +5,15 @@
 // options, bulk add and the import confirmation side by side, "popup" asks
 // whether a menu is open ("ok shown" or "ok none"), "quit" ends. Each line is
 // answered by "ok" once the window has handled it.
+#include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/ImportConfirmDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
-#include "support/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
+#include "support/ShellTestSupport.h"
 
 #include <QSocketNotifier>
 #include <QTest>

@@ -1,9 +1,9 @@
 // The automatic delivery status in the main window, against a loopback tracking service.
+#include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
-#include "support/ShellTestSupport.h"
 #include "platform/LocalTime.h"
 #include "platform/qt/Profile.h"
 #include "platform/qt/QtExecutor.h"
@@ -13,6 +13,7 @@
 #include "status/StatusSettings.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/FakeStatusServices.h"
+#include "support/ShellTestSupport.h"
 #include "tracking/TrackingSamples.h"
 
 #include <QCheckBox>

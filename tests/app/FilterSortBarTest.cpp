@@ -1,13 +1,14 @@
 // Built at 96 and, in a second executable, at 192 dots per inch: the bar is checked at both scales.
 #include "ui/FilterSortBar.h"
 
+#include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
+#include "platform/resource.h"
+#include "render/qt/ResourceImages.h"
+#include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
 #include "ui/MessageBoxService.h"
 #include "ui/QtMenuBuilder.h"
-#include "render/qt/ResourceImages.h"
-#include "platform/resource.h"
-#include "support/FakeMessageBoxService.h"
 
 #include <QAction>
 #include <QMenu>

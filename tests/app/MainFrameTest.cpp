@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/AppTestSupport.h"
 #include "app/ParceloApp.h"
 #include "platform/LocalTime.h"
 #include "platform/resource.h"

@@ -8,17 +8,18 @@
 //
 // After an intended change of the drawing, look at the new screenshot and run
 // the test once with PARCELO_UPDATE_REFERENCE=1 to make it the reference.
+#include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
-#include "ui/QtTranslations.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/BulkAddDlg.h"
 #include "dialogs/NewTrackDlg.h"
 #include "dialogs/OptionDlg.h"
+#include "platform/LocalTime.h"
+#include "render/Contrast.h"
+#include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
 #include "ui/CommandBar.h"
-#include "render/Contrast.h"
-#include "platform/LocalTime.h"
-#include "support/FakeMessageBoxService.h"
+#include "ui/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,7 +1,6 @@
 #pragma once
 
 // Shared set-up of the GUI tests: private settings and data folders, couriers and shipments.
-#include "app/SessionPaths.h"
 #include "couriers/Courier.h"
 #include "platform/qt/Profile.h"
 #include "render/qt/DpiCache.h"
@@ -90,22 +89,6 @@ inline void InstallCourierFile(const QByteArray& text) {
 
 inline Shipment MakeShipment(int courier, std::u16string_view item, Instant entry, Instant order, int status) {
     return {courier, u"INV-" + std::u16string(item), std::u16string(item), entry, order, status};
-}
-
-// The paths the program takes from this environment: the profile's INSTALLPATH and the
-// data folder.
-inline SessionPaths ProgramPaths() {
-    return SessionPaths::In(Profile().InstallPath().toStdU16String(), DataFolder().toStdString());
-}
-
-// Shipments left in the program's own volume by an earlier run.
-inline void AddToProgramVolume(const std::vector<Shipment>& shipments) {
-    QDir().mkpath(DataFolder());
-    CShipmentDatabase store;
-    ASSERT_TRUE(store.MountVolume(ProgramPaths().volumeFile) && store.Open(u"TRACKDB"));
-    for (const Shipment& shipment : shipments) {
-        ASSERT_TRUE(store.Add(shipment));
-    }
 }
 
 // Every shipment of `store`, newest entry first.
