@@ -1,6 +1,9 @@
 #include "transfer/ShipmentFileParser.h"
 
 #include "config/Utf16Bytes.h"
+#include "platform/TextFolding.h"
+#include "transfer/ShipmentExporter.h"
+#include "transfer/ShipmentImporter.h"
 #include "transfer/TransferTestData.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +14,15 @@ namespace {
 
 constexpr int64_t kNow = 1'700'000'000;
 
-ParseResult Parse(std::string_view bytes) {
+ParseOptions Options() {
     ParseOptions options;
     options.now = kNow;
     options.localInstant = testdata::SeoulWallClock;
-    return ShipmentFileParser(options).Parse(bytes);
+    return options;
 }
 
-void ExpectFailure(const ParseResult& result) {
-    EXPECT_TRUE(result.failed);
-    EXPECT_TRUE(result.shipments.empty());
-    ASSERT_EQ(result.errors.size(), 1u);
+ParseResult Parse(std::string_view bytes, ParseOptions options = Options()) {
+    return ShipmentFileParser(options).Parse(bytes);
 }
 
 TEST(ShipmentFileParserTest, ReadsForeignCsvWithKoreanOrEnglishHeaders) {
@@ -36,8 +37,7 @@ TEST(ShipmentFileParserTest, ReadsForeignCsvWithKoreanOrEnglishHeaders) {
         EXPECT_FALSE(result.failed) << file;
         EXPECT_TRUE(result.errors.empty()) << file;
         ASSERT_EQ(result.shipments.size(), 1u) << file;
-        const TransferRecord& record = result.shipments[0].record;
-        EXPECT_EQ(record.courierName, u"CJ");
+        EXPECT_EQ(result.shipments[0].record.courierName, u"CJ");
     }
     EXPECT_EQ(Parse(files[0]).shipments[0].record.orderDate, kNow);          // missing dates are now
     EXPECT_EQ(Parse(files[2]).shipments[0].record.orderDate, 1'796'569'200); // local midnight in Seoul
@@ -91,19 +91,6 @@ TEST(ShipmentFileParserTest, FaultyRowsBecomeErrorsWithTheirLines) {
     }
 }
 
-TEST(ShipmentFileParserTest, HostileCsvGivesOneErrorAndNoRecords) {
-    ExpectFailure(Parse(""));
-    ExpectFailure(Parse("item,status\nbook,0\n"));
-    ExpectFailure(Parse("courier,item\nCJ,book\n"));
-    ExpectFailure(Parse("courier,invoice\nCJ,1\nCJ,\"2\n")); // truncated
-    ExpectFailure(Parse("courier,invoice\n" + std::string(1'000'000, ',')));
-    ExpectFailure(Parse("courier,invoice\nCJ," + std::string(70'000, '7')));
-
-    std::string huge = "courier,invoice\n";
-    huge.resize(size_t{200} * 1024 * 1024, 'x');
-    ExpectFailure(Parse(huge));
-}
-
 std::string JsonWith(std::string_view shipments) {
     return R"({"format": "parcelo", "version": 1, "shipments": [)" + std::string(shipments) + "]}";
 }
@@ -124,32 +111,93 @@ TEST(ShipmentFileParserTest, JsonShipmentsOfTheWrongShapeAreErrors) {
     EXPECT_EQ(result.errors[0].line, 2u);
 }
 
-TEST(ShipmentFileParserTest, HostileJsonGivesOneErrorAndNoRecords) {
+void ExpectFailure(const ParseResult& result) {
+    EXPECT_TRUE(result.failed);
+    EXPECT_TRUE(result.shipments.empty());
+    EXPECT_EQ(result.errors.size(), 1u);
+}
+
+// A file that cannot be read as a whole gives one error and no records: an importer
+// plans nothing from it.
+TEST(ShipmentFileParserTest, HostileFilesGiveOneErrorAndNoRecords) {
+    std::string huge = "courier,invoice\n";
+    huge.resize(size_t{200} * 1024 * 1024, 'x');
     const std::string valid = JsonWith(R"({"courier": "CJ", "invoiceNumber": "1"})");
-    ExpectFailure(Parse(valid.substr(0, valid.size() - 3))); // truncated
-    ExpectFailure(Parse(R"({"format": "other", "version": 1, "shipments": []})"));
-    ExpectFailure(Parse(R"({"format": "parcelo", "version": 2, "shipments": []})"));
-    ExpectFailure(Parse(R"({"format": "parcelo", "version": 1, "shipments": {}})"));
-    ExpectFailure(Parse("{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}")); // not UTF-8
-    ExpectFailure(Parse(JsonWith(R"({"courier": "CJ", "invoiceNumber": "1", "id": 1E400})")));
-    ExpectFailure(Parse("{\"a\":" + std::string(100'000, '[')));
+    const std::string broken = "{\n\"format\": \"parcelo\",\n\"version\": 1,\n\"shipments\": [,]}";
+    for (const std::string& file :
+         {std::string(), std::string("item,status\nbook,0\n"), std::string("courier,item\nCJ,book\n"),
+          std::string("courier,invoice\nCJ,1\nCJ,\"2\n"), "courier,invoice\n" + std::string(1'000'000, ','),
+          "courier,invoice\nCJ," + std::string(70'000, '7'), valid.substr(0, valid.size() - 3),
+          std::string(R"({"format": "other", "version": 1, "shipments": []})"),
+          std::string(R"({"format": "parcelo", "version": 2, "shipments": []})"),
+          std::string(R"({"format": "parcelo", "version": 1, "shipments": {}})"),
+          std::string("{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}"), // not UTF-8
+          JsonWith(R"({"courier": "CJ", "invoiceNumber": "1", "id": 1E400})"), "{\"a\":" + std::string(100'000, '['),
+          broken}) {
+        SCOPED_TRACE(file.substr(0, 60));
+        ExpectFailure(Parse(file));
+    }
+    EXPECT_EQ(Parse(broken).errors.at(0).line, 4u);
+    ExpectFailure(Parse(huge));
 
-    const ParseResult broken = Parse("{\n\"format\": \"parcelo\",\n\"version\": 1,\n\"shipments\": [,]}");
-    ExpectFailure(broken);
-    EXPECT_EQ(broken.errors[0].line, 4u);
-
-    ParseOptions options;
+    ParseOptions options = Options();
     options.maxJsonShipments = 2;
-    ExpectFailure(ShipmentFileParser(options).Parse(JsonWith("{},{},{}")));
-
+    ExpectFailure(Parse(JsonWith("{},{},{}"), options));
     // Tiny values in bulk are turned away while parsing, before they take memory.
     std::string zeros = "[0";
     for (int i = 0; i < 2000; ++i) {
         zeros += ",0";
     }
-    options = {};
+    options = Options();
     options.maxJsonValues = 1000;
-    ExpectFailure(ShipmentFileParser(options).Parse(JsonWith(zeros + "]")));
+    ExpectFailure(Parse(JsonWith(zeros + "]"), options));
+
+    const ShipmentImporter importer({u"CJ대한통운"}, {4}, [](int32_t, std::u16string_view) { return false; });
+    const ImportPlan plan = importer.Plan("courier,invoice\n\"CJ", Options());
+    EXPECT_TRUE(plan.failed);
+    EXPECT_TRUE(plan.toAdd.empty());
+}
+
+TEST(TransferRoundTripTest, CsvAndJsonGiveBackEveryRecordExactly) {
+    const auto records = testdata::AwkwardRecords(10'000);
+    const ShipmentExporter exporter(testdata::SeoulOffset);
+    for (const bool csv : {true, false}) {
+        const ParseResult result = Parse(csv ? exporter.ToCsv(records) : exporter.ToJson(records));
+        EXPECT_FALSE(result.failed);
+        EXPECT_TRUE(result.errors.empty()) << (result.errors.empty() ? 0 : result.errors[0].line);
+        ASSERT_EQ(result.shipments.size(), records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
+            ASSERT_EQ(result.shipments[i].record, records[i]) << "record " << i;
+        }
+        EXPECT_TRUE(!csv || result.shipments[1].line == 3u) << "the header on line 1, the first row over two lines";
+    }
+}
+
+TEST(TransferRoundTripTest, CsvHasTheDocumentedLayout) {
+    TransferRecord record;
+    record.id = 7;
+    record.courierName = u"우체국";
+    record.courierCode = 1;
+    record.invoiceNumber = u"1234-5678";
+    record.itemName = u"=책";
+    record.orderDate = 1'796'619'780; // 2026-12-07 05:03:00 UTC
+    record.entryDate = record.orderDate + 60;
+    record.status = 2;
+    const ShipmentExporter exporter(testdata::SeoulOffset);
+    EXPECT_EQ(exporter.ToCsv({&record, 1}),
+              "\xEF\xBB\xBF"
+              "id,courier,courierCode,courierIndex,invoiceNumber,itemName,orderDate,entryDate,status\r\n"
+              "7,\xEC\x9A\xB0\xEC\xB2\xB4\xEA\xB5\xAD,1,,1234-5678,'=\xEC\xB1\x85,"
+              "2026-12-07T14:03:00+09:00,2026-12-07T14:04:00+09:00,2\r\n");
+    const std::string json = exporter.ToJson({&record, 1});
+    EXPECT_NE(json.find("\"format\": \"parcelo\""), std::string::npos);
+    EXPECT_NE(json.find("\"courierIndex\": null"), std::string::npos);
+    EXPECT_NE(json.find("\"itemName\": \"=\xEC\xB1\x85\""), std::string::npos); // no guard in JSON
+}
+
+TEST(TextFoldingTest, NormalisedInvoiceNumbersDropBlanksAndHyphensAndUseCapitals) {
+    EXPECT_EQ(NormaliseInvoiceNumber(u" cj-12\u00A034\u2010ｘ\u3000"), u"CJ1234Ｘ");
+    EXPECT_EQ(NormaliseInvoiceNumber(u"- -"), u"");
 }
 
 } // namespace

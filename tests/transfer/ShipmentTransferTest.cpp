@@ -17,6 +17,8 @@ namespace parcelo {
 namespace {
 
 namespace fs = std::filesystem;
+using Error = ShipmentTransfer::Error;
+using Format = ShipmentTransfer::Format;
 
 constexpr Instant kStart = 1'700'000'000;
 
@@ -33,7 +35,6 @@ std::vector<Row> Rows(CShipmentDatabase& store) {
     std::vector<Shipment> shipments;
     EXPECT_TRUE(store.Query({}, shipments));
     std::vector<Row> rows;
-    rows.reserve(shipments.size());
     for (const Shipment& s : shipments) {
         rows.emplace_back(s.courierIndex, s.invoiceNumber, s.itemName, s.orderDate, s.entryDate, s.status);
     }
@@ -54,6 +55,7 @@ protected:
     ShipmentTransfer Transfer(CShipmentDatabase& store, const CourierDetector* detector = nullptr) {
         return ShipmentTransfer(store, m_couriers, detector, [](int64_t) { return 0; });
     }
+    ShipmentTransfer Transfer() { return Transfer(m_store); }
 
     CShipmentDatabase m_store;
     std::vector<Courier> m_couriers = {MakeCourier(u"CJ대한통운", 1), MakeCourier(u"우체국택배", 2),
@@ -63,23 +65,19 @@ protected:
 TEST_F(ShipmentTransferTest, ExportGivesEachShipmentItsCourierAndKeepsAnUnknownOnesIndex) {
     Add(0, u"111122223333", u"이어폰", 1);
     Add(7, u"999", u"=SUM(A1)", 0, kStart + 60);
-    const std::optional<std::string> json = Transfer(m_store).ExportBytes(ShipmentTransfer::Format::Json);
-    ASSERT_TRUE(json.has_value());
-    EXPECT_NE(
-        json->find(R"("courier": "CJ대한통운", "courierCode": 1, "courierIndex": 0, "invoiceNumber": "111122223333")"),
-        std::string::npos)
-        << *json;
-    EXPECT_NE(json->find(R"("courier": "", "courierCode": null, "courierIndex": 7, "invoiceNumber": "999")"),
-              std::string::npos)
-        << *json;
-    // Newest entry first, as the list shows them; a query narrows the export.
-    EXPECT_LT(json->find("\"999\""), json->find("\"111122223333\""));
+    const std::string json = Transfer().ExportBytes(Format::Json).value_or("");
+    const size_t known =
+        json.find(R"("courier": "CJ대한통운", "courierCode": 1, "courierIndex": 0, "invoiceNumber": "111122223333")");
+    const size_t unknown =
+        json.find(R"("courier": "", "courierCode": null, "courierIndex": 7, "invoiceNumber": "999")");
+    EXPECT_NE(known, std::string::npos) << json;
+    EXPECT_LT(unknown, known) << "newest entry first, as the list shows them";
+    // A query narrows the export.
     ShipmentQuery done;
     done.filter = Done;
-    const std::optional<std::string> csv = Transfer(m_store).ExportBytes(ShipmentTransfer::Format::Csv, done);
-    ASSERT_TRUE(csv.has_value());
-    EXPECT_NE(csv->find("111122223333"), std::string::npos);
-    EXPECT_EQ(csv->find("999"), std::string::npos);
+    const std::string csv = Transfer().ExportBytes(Format::Csv, done).value_or("");
+    EXPECT_NE(csv.find("111122223333"), std::string::npos);
+    EXPECT_EQ(csv.find("999"), std::string::npos);
 }
 
 TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipments) {
@@ -87,30 +85,31 @@ TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipme
     Add(1, u"6012-3456-7890-1", u"@cmd", 2, kStart + 7);
     Add(2, u"EE123456785KR", u"", 0, kStart - 86'400LL * 400);
     for (const char* name : {"all.csv", "all.json"}) {
+        SCOPED_TRACE(name);
+        const std::string path = PathOf(name).string();
         const auto format = ShipmentTransfer::FormatOf(name);
         ASSERT_TRUE(format.has_value());
         size_t exported = 0;
-        ASSERT_EQ(Transfer(m_store).Export(PathOf(name).string(), *format, {}, &exported),
-                  ShipmentTransfer::Error::None);
+        ASSERT_EQ(Transfer().Export(path, *format, {}, &exported), Error::None);
         EXPECT_EQ(exported, 3u);
 
         CShipmentDatabase fresh;
         ASSERT_TRUE(OpenStore(fresh, std::string("fresh-") + name + ".edb"));
         ShipmentTransfer transfer = Transfer(fresh);
         ImportPlan plan;
-        ASSERT_EQ(transfer.PlanImport(PathOf(name).string(), plan), ShipmentTransfer::Error::None);
-        EXPECT_EQ(plan.summary, u"3건 추가, 0건 중복, 0건 오류") << name;
+        ASSERT_EQ(transfer.PlanImport(path, plan), Error::None);
+        EXPECT_EQ(plan.summary, u"3건 추가, 0건 중복, 0건 오류");
         EXPECT_TRUE(Rows(fresh).empty()) << "planning wrote";
-        ASSERT_EQ(transfer.CommitImport(plan), ShipmentTransfer::Error::None);
-        EXPECT_EQ(Rows(fresh), Rows(m_store)) << name;
+        ASSERT_EQ(transfer.CommitImport(plan), Error::None);
+        EXPECT_EQ(Rows(fresh), Rows(m_store));
 
         // The same file again adds nothing.
-        ASSERT_EQ(transfer.PlanImport(PathOf(name).string(), plan), ShipmentTransfer::Error::None);
-        EXPECT_EQ(plan.summary, u"0건 추가, 3건 중복, 0건 오류") << name;
+        ASSERT_EQ(transfer.PlanImport(path, plan), Error::None);
+        EXPECT_EQ(plan.summary, u"0건 추가, 3건 중복, 0건 오류");
     }
     EXPECT_FALSE(ShipmentTransfer::FormatOf("list.txt").has_value());
     EXPECT_FALSE(ShipmentTransfer::FormatOf("folder.csv/list").has_value());
-    EXPECT_EQ(ShipmentTransfer::FormatOf("LIST.JSON"), ShipmentTransfer::Format::Json);
+    EXPECT_EQ(ShipmentTransfer::FormatOf("LIST.JSON"), Format::Json);
 }
 
 TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTellsDuplicates) {
@@ -138,40 +137,40 @@ TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTell
     EXPECT_EQ(withDetection.errors[0].line, 7u);
     EXPECT_NE(withDetection.errors[0].reason.find(u"(후보: 우체국택배, Hanjin)"), std::u16string::npos);
     EXPECT_EQ(withDetection.errors[1].line, 8u);
-
-    const ImportPlan without = Transfer(m_store).PlanImportBytes(file);
-    EXPECT_EQ(without.summary, u"2건 추가, 2건 중복, 3건 오류");
+    EXPECT_EQ(Transfer().PlanImportBytes(file).summary, u"2건 추가, 2건 중복, 3건 오류");
 }
 
 TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadAndWritesNothing) {
     Add(0, u"111122223333", u"stored");
     ImportPlan plan;
-    ShipmentTransfer transfer = Transfer(m_store);
-    EXPECT_EQ(transfer.PlanImport(PathOf("missing.csv").string(), plan), ShipmentTransfer::Error::NotFound);
-    EXPECT_EQ(transfer.PlanImport(m_folder.Path().string(), plan), ShipmentTransfer::Error::NotRegularFile);
+    ShipmentTransfer transfer = Transfer();
     const fs::path fifo = PathOf("pipe.csv");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(transfer.PlanImport(fifo.string(), plan), ShipmentTransfer::Error::NotRegularFile) << "or it blocked";
-    const fs::path huge = PathOf("huge.csv");
-    { std::ofstream(huge) << "courier,invoiceNumber\n"; }
+    const fs::path huge = m_folder.Write("huge.csv", "courier,invoiceNumber\n");
     fs::resize_file(huge, ShipmentTransfer::kMaxImportBytes + 1); // sparse: nothing is written
-    EXPECT_EQ(transfer.PlanImport(huge.string(), plan), ShipmentTransfer::Error::TooLarge);
-    const fs::path garbage = m_folder.Write("garbage.json", "{\"format\": \"other\"}");
-    EXPECT_EQ(transfer.PlanImport(garbage.string(), plan), ShipmentTransfer::Error::Unrecognised);
+    const std::pair<fs::path, Error> files[] = {
+        {PathOf("missing.csv"), Error::NotFound},
+        {m_folder.Path(), Error::NotRegularFile},
+        {fifo, Error::NotRegularFile}, // or it blocked
+        {huge, Error::TooLarge},
+        {m_folder.Write("garbage.json", "{\"format\": \"other\"}"), Error::Unrecognised}};
+    for (const auto& [file, error] : files) {
+        EXPECT_EQ(transfer.PlanImport(file.string(), plan), error) << file;
+    }
     EXPECT_TRUE(plan.failed);
-    EXPECT_EQ(transfer.CommitImport(plan), ShipmentTransfer::Error::Unrecognised);
+    EXPECT_EQ(transfer.CommitImport(plan), Error::Unrecognised);
     EXPECT_EQ(Rows(m_store).size(), 1u);
 }
 
 TEST_F(ShipmentTransferTest, AnImportTheStoreCannotTakeAddsNothingAndSaysSo) {
-    const ImportPlan plan = Transfer(m_store).PlanImportBytes("courier,invoiceNumber\nCJ대한통운,1\nHanjin,2\n");
+    const ImportPlan plan = Transfer().PlanImportBytes("courier,invoiceNumber\nCJ대한통운,1\nHanjin,2\n");
     ASSERT_EQ(plan.toAdd.size(), 2u);
     SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
     other.exec("BEGIN IMMEDIATE"); // holds the write lock past the store's busy timeout
-    EXPECT_EQ(Transfer(m_store).CommitImport(plan), ShipmentTransfer::Error::StoreFailed);
+    EXPECT_EQ(Transfer().CommitImport(plan), Error::StoreFailed);
     other.exec("ROLLBACK");
     EXPECT_TRUE(Rows(m_store).empty());
-    EXPECT_EQ(Transfer(m_store).CommitImport(plan), ShipmentTransfer::Error::None);
+    EXPECT_EQ(Transfer().CommitImport(plan), Error::None);
     EXPECT_EQ(Rows(m_store).size(), 2u);
 }
 
@@ -179,16 +178,14 @@ TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     Add(0, u"111122223333", u"이어폰");
     const fs::path target = m_folder.Write("list.csv", "old contents");
     chmod(target.c_str(), 0640);
-    ASSERT_EQ(Transfer(m_store).Export(target.string(), ShipmentTransfer::Format::Csv), ShipmentTransfer::Error::None);
+    ASSERT_EQ(Transfer().Export(target.string(), Format::Csv), Error::None);
     EXPECT_NE(test::FileBytes(target).find("111122223333"), std::string::npos);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "mode of the file kept";
 
     fs::create_directory(PathOf("folder.csv"));
-    EXPECT_EQ(Transfer(m_store).Export(PathOf("folder.csv").string(), ShipmentTransfer::Format::Csv),
-              ShipmentTransfer::Error::NotRegularFile);
+    EXPECT_EQ(Transfer().Export(PathOf("folder.csv").string(), Format::Csv), Error::NotRegularFile);
     EXPECT_TRUE(fs::is_directory(PathOf("folder.csv")));
-    EXPECT_EQ(Transfer(m_store).Export((PathOf("missing") / "list.csv").string(), ShipmentTransfer::Format::Csv),
-              ShipmentTransfer::Error::NotFound);
+    EXPECT_EQ(Transfer().Export((PathOf("missing") / "list.csv").string(), Format::Csv), Error::NotFound);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_folder.Path())) {
         names.push_back(entry.path().filename().string());
@@ -201,11 +198,11 @@ TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
 
 TEST(AtomicFileTest, ReadsAFileThatGrowsNoFurtherThanTheLimit) {
     test::TempFolder folder;
-    const fs::path file = folder.Write("data", std::string(100, 'a'));
+    const std::string file = folder.Write("data", std::string(100, 'a')).string();
     std::string bytes;
-    EXPECT_EQ(ReadFileBounded(file.string(), 100, bytes), FileStatus::Ok);
+    EXPECT_EQ(ReadFileBounded(file, 100, bytes), FileStatus::Ok);
     EXPECT_EQ(bytes.size(), 100u);
-    EXPECT_EQ(ReadFileBounded(file.string(), 99, bytes), FileStatus::TooLarge);
+    EXPECT_EQ(ReadFileBounded(file, 99, bytes), FileStatus::TooLarge);
     EXPECT_TRUE(bytes.empty());
     EXPECT_EQ(ReadFileBounded("/proc/self/status", 1 << 20, bytes), FileStatus::Ok) << "size 0 in stat, yet content";
     EXPECT_FALSE(bytes.empty());
