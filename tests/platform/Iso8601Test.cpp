@@ -4,6 +4,7 @@
 #include "platform/LocalTime.h"
 #include "support/ScopedEnv.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -16,28 +17,17 @@ std::optional<int64_t> SeoulWallClock(int64_t wall) {
     return wall - kSeoul;
 }
 
-// Counts days one at a time with nothing but the leap-year rule, from 1600-01-01
-// (day -135140) to the end of 2799, and compares both directions at every day; years
-// further out must repeat the calendar every 400 years.
-TEST(CivilDateTest, AgreesWithCountingDaysOneByOne) {
-    int64_t year = 1600;
-    int month = 1;
-    int day = 1;
-    for (int64_t days = -135'140; year < 2800; ++days) {
-        ASSERT_EQ(DaysFromCivil(year, month, day), days) << year << '-' << month << '-' << day;
+// Every day from 1600-01-01 to the end of 2799 both ways against the C library's calendar;
+// years further out must repeat the calendar every 400 years.
+TEST(CivilDateTest, AgreesWithTheCLibraryAndRepeatsEvery400Years) {
+    for (int64_t days = -135'140; days < 303'151; ++days) {
+        const time_t seconds = days * 86'400;
+        tm utc{};
+        ASSERT_TRUE(gmtime_r(&seconds, &utc));
+        const int64_t year = utc.tm_year + int64_t{1900};
+        ASSERT_EQ(DaysFromCivil(year, utc.tm_mon + 1, utc.tm_mday), days) << year << '-' << utc.tm_mon + 1;
         const CivilDate date = CivilFromDays(days);
-        ASSERT_TRUE(date.year == year && date.month == month && date.day == day) << days;
-        const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-        const int length = month == 2                                                ? (leap ? 29 : 28)
-                           : (month == 4 || month == 6 || month == 9 || month == 11) ? 30
-                                                                                     : 31;
-        if (++day > length) {
-            day = 1;
-            if (++month > 12) {
-                month = 1;
-                ++year;
-            }
-        }
+        ASSERT_TRUE(date.year == year && date.month == utc.tm_mon + 1 && date.day == utc.tm_mday) << days;
     }
     std::mt19937_64 random(7);
     for (int i = 0; i < 2000; ++i) {
