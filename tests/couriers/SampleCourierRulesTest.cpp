@@ -31,52 +31,48 @@ bool Upper(char c) {
     return c >= 'A' && c <= 'Z';
 }
 
-// The last digit of a mod7 number: the others, read as one number, modulo 7.
-char Mod7Check(Text others) {
+// The digits but the last, read as one number, modulo 7, are the last.
+bool IsMod7(Text n) {
     int value = 0;
-    for (const char digit : others) {
-        value = (value * 10 + digit - '0') % 7;
+    for (size_t i = 0; i + 1 < n.size(); ++i) {
+        value = (value * 10 + n[i] - '0') % 7;
     }
-    return static_cast<char>('0' + value);
+    return n.size() >= 2 && AllDigits(n) && n.back() - '0' == value;
 }
 
-// The S10 check digit of eight serial digits.
-char S10Check(Text serial) {
+// Two letters, eight serial digits weighted 8 6 4 2 3 5 9 7, the check digit (11 minus the
+// sum mod 11; 10 gives 0, 11 gives 5) and the two letters of the country.
+bool IsS10(Text n, Text service = "", Text country = "") {
+    if (n.size() != 13 || !Upper(n[0]) || !Upper(n[1]) || (!service.empty() && n[0] != service[0]) ||
+        !AllDigits(n.substr(2, 9)) || !Upper(n[11]) || !Upper(n[12]) || (!country.empty() && n.substr(11) != country)) {
+        return false;
+    }
     static constexpr int kWeights[] = {8, 6, 4, 2, 3, 5, 9, 7};
     int sum = 0;
     for (size_t i = 0; i < 8; ++i) {
-        sum += (serial[i] - '0') * kWeights[i];
+        sum += (n[2 + i] - '0') * kWeights[i];
     }
     const int check = 11 - sum % 11;
-    return static_cast<char>('0' + (check == 10 ? 0 : check == 11 ? 5 : check));
+    return n[10] - '0' == (check == 10 ? 0 : check == 11 ? 5 : check);
 }
 
-// The check digit of the 15 characters after "1Z": letters count as (code - 63) mod 10,
-// the 2nd, 4th, ... character twice.
-char UpsCheck(Text body) {
+// "1Z", 15 digits or capitals and a check digit: letters count as (code - 63) mod 10, the
+// 2nd, 4th, ... character after "1Z" twice.
+bool IsUps(Text n) {
+    if (n.size() != 18 || n.substr(0, 2) != "1Z" || n.back() < '0' || n.back() > '9' ||
+        !std::all_of(n.begin() + 2, n.end(), [](char c) { return (c >= '0' && c <= '9') || Upper(c); })) {
+        return false;
+    }
     int sum = 0;
-    for (size_t i = 0; i < body.size(); ++i) {
-        const int value = body[i] <= '9' ? body[i] - '0' : (body[i] - 63) % 10;
+    for (size_t i = 0; i < 15; ++i) {
+        const int value = n[2 + i] <= '9' ? n[2 + i] - '0' : (n[2 + i] - 63) % 10;
         sum += i % 2 == 1 ? 2 * value : value;
     }
-    return static_cast<char>('0' + (10 - sum % 10) % 10);
+    return n.back() - '0' == (10 - sum % 10) % 10;
 }
 
-bool IsMod7(Text n) {
-    return n.size() >= 2 && AllDigits(n) && Mod7Check(n.substr(0, n.size() - 1)) == n.back();
-}
-bool IsS10(Text n, Text service = "", Text country = "") {
-    return n.size() == 13 && Upper(n[0]) && Upper(n[1]) && (service.empty() || n[0] == service[0]) &&
-           AllDigits(n.substr(2, 9)) && Upper(n[11]) && Upper(n[12]) && (country.empty() || n.substr(11) == country) &&
-           S10Check(n.substr(2, 8)) == n[10];
-}
-bool IsUps(Text n) {
-    return n.size() == 18 && n.substr(0, 2) == "1Z" &&
-           std::all_of(n.begin() + 2, n.end(), [](char c) { return (c >= '0' && c <= '9') || Upper(c); }) &&
-           n.back() <= '9' && UpsCheck(n.substr(2, 15)) == n.back();
-}
-
-// Numbers as each rule builds them, from one seed.
+// Numbers as each rule builds them, from one seed: the check digit is the one digit that
+// the rule's reference accepts there.
 struct NumberMaker {
     std::mt19937 random{20261207};
 
@@ -88,20 +84,21 @@ struct NumberMaker {
         return text;
     }
     char Letter() { return static_cast<char>('A' + random() % 26); }
-    std::string Mod7(size_t others) {
-        const std::string first = Digits(others);
-        return first + Mod7Check(first);
+    static std::string Completed(std::string n, size_t at, const std::function<bool(Text)>& valid) {
+        for (n[at] = '0'; n[at] < '9' && !valid(n); ++n[at]) {
+        }
+        return n;
     }
+    std::string Mod7(size_t others) { return Completed(Digits(others) + "0", others, IsMod7); }
     std::string S10(char service, const std::string& country) {
-        const std::string serial = Digits(8);
-        return std::string{service, Letter()} + serial + S10Check(serial) + country;
+        return Completed(std::string{service, Letter()} + Digits(9) + country, 10, [](Text n) { return IsS10(n); });
     }
     std::string Ups() {
-        std::string body;
+        std::string number = "1Z";
         for (int i = 0; i < 15; ++i) {
-            body += random() % 3 == 0 ? Letter() : static_cast<char>('0' + random() % 10);
+            number += random() % 3 == 0 ? Letter() : static_cast<char>('0' + random() % 10);
         }
-        return "1Z" + body + UpsCheck(body);
+        return Completed(number + "0", 17, IsUps);
     }
 };
 
