@@ -2,6 +2,9 @@
 
 #include "config/IniReader.h"
 #include "config/TempFolder.h"
+#include "couriers/CourierDetector.h"
+#include "couriers/CourierHint.h"
+#include "couriers/TrackingUrl.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -110,6 +113,74 @@ TEST_F(CourierTest, FindCourierIgnoresStaleIndexes) {
     EXPECT_EQ(FindCourier(couriers, 1), &couriers[1]);
     EXPECT_EQ(FindCourier(couriers, 2), nullptr);
     EXPECT_EQ(FindCourier(couriers, -1), nullptr);
+}
+
+// Each "%s" takes the number, percent-encoded as one query component (no added parameter,
+// fragment, escape or space reaches the server); every other percent sequence stays.
+TEST(TrackingUrl, PutsThePercentEncodedNumberInPlaceOfEachStringConversion) {
+    const struct {
+        std::u16string_view pattern, number, url;
+    } cases[] = {
+        {u"https://t.example/track?wblNo=%s", u"1234", u"https://t.example/track?wblNo=1234"},
+        {u"https://t.example/", u"1234", u"https://t.example/"},
+        {u"a=%s&b=%s", u"12", u"a=12&b=12"},
+        {u"100%%/%s", u"9", u"100%/9"},
+        {u"x%dy%nz%", u"9", u"x%dy%nz%"},
+        {u"%%s", u"7", u"%s"},
+        {u"%10s|%-s", u"7", u"%10s|%-s"},
+        {u"?n=%s&lang=ko", u"12&lang=en&x=1", u"?n=12%26lang%3Den%26x%3D1&lang=ko"},
+        {u"?n=%s", u"a%41b", u"?n=a%2541b"},
+        {u"?n=%s", u"%s%n 12", u"?n=%25s%25n%2012"},
+        {u"?n=%s", u"Az09-._~", u"?n=Az09-._~"},
+        {u"?n=%s", u"송장 1", u"?n=%EC%86%A1%EC%9E%A5%201"},
+        {u"?n=%s", u"\U0001F4E6\xD800", u"?n=%F0%9F%93%A6%EF%BF%BD"}, // a pair, then a lone surrogate
+    };
+    for (const auto& [pattern, number, url] : cases) {
+        EXPECT_EQ(FormatTrackingUrl(pattern, number), url) << testing::PrintToString(std::u16string(pattern));
+    }
+}
+
+// Courier 0: ten digits starting with 1; courier 1: ten digits starting with 2; courier 2:
+// twelve digits with mod7; courier 3: any twelve digits; courier 4: no rule. For a new
+// shipment the one matching courier is picked, and the pick follows typing until the user
+// chooses; a selection the hint did not make is the user's, and its rule only warns.
+TEST(CourierHintTest, PickFollowsTypingAndAChosenCourierIsOnlyWarnedAbout) {
+    using Kind = CourierHint::Kind;
+    using Outcome = std::tuple<int, Kind, std::vector<int>>;
+    const CourierDetector detector(
+        {{0, u"1\\d{9}", u""}, {1, u"2\\d{9}", u""}, {2, u"\\d{12}", u"mod7"}, {3, u"\\d{12}", u""}},
+        [](std::string_view) {});
+    const auto of = [](const CourierHint::Outcome& outcome) {
+        return Outcome(outcome.selection, outcome.kind, outcome.couriers);
+    };
+    CourierHint hint(&detector, true);
+    EXPECT_EQ(of(hint.Update(-1, u"")), (Outcome{-1, Kind::CourierNote, {}}));
+    EXPECT_EQ(of(hint.Update(-1, u"1234-56-7890")), (Outcome{0, Kind::AutoSelected, {0}}));
+    EXPECT_EQ(of(hint.Update(0, u"2234567890")), (Outcome{1, Kind::AutoSelected, {1}})) << "the pick was ours";
+    // 123456789013 passes mod7, but the length rule accepts it too: candidates, confirmed first.
+    EXPECT_EQ(of(hint.Update(1, u"123456789013")), (Outcome{-1, Kind::Candidates, {2, 3}}));
+    EXPECT_EQ(of(hint.Update(-1, u"123456789012")), (Outcome{3, Kind::AutoSelected, {3}}));
+    EXPECT_EQ(of(hint.Update(3, u"")), (Outcome{-1, Kind::CourierNote, {}}));
+    EXPECT_FALSE(hint.UserHasChosen());
+    // A choice of the user's, even of the courier that was picked, is never changed.
+    hint.Update(-1, u"1234567890");
+    hint.UserChose();
+    EXPECT_EQ(of(hint.Update(0, u"2234567890")), (Outcome{0, Kind::Warning, {}}));
+    EXPECT_EQ(of(hint.Update(0, u"")), (Outcome{0, Kind::CourierNote, {}}));
+
+    CourierHint chosen(&detector, true);
+    EXPECT_EQ(of(chosen.Update(2, u"123456789012")), (Outcome{2, Kind::Warning, {}})) << "fails mod7";
+    EXPECT_TRUE(chosen.UserHasChosen());
+    EXPECT_EQ(of(chosen.Update(2, u"1234 5678 9013")), (Outcome{2, Kind::CourierNote, {}}));
+    EXPECT_EQ(of(chosen.Update(4, u"anything")), (Outcome{4, Kind::CourierNote, {}}));
+    EXPECT_EQ(of(chosen.Update(1, u"1234567890")), (Outcome{1, Kind::Warning, {}})) << "pattern alone fails too";
+
+    // Editing a stored shipment picks nothing; a courier the table lost shows the candidates.
+    CourierHint editing(&detector, false);
+    EXPECT_EQ(of(editing.Update(-1, u"1234567890")), (Outcome{-1, Kind::Candidates, {0}}));
+    EXPECT_EQ(of(editing.Update(3, u"1234567890")), (Outcome{3, Kind::Warning, {}}));
+    CourierHint without(nullptr, true);
+    EXPECT_EQ(of(without.Update(-1, u"1234567890")), (Outcome{-1, Kind::CourierNote, {}}));
 }
 
 } // namespace
