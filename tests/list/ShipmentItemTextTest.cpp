@@ -19,20 +19,18 @@ constexpr Instant kHour = 3600;
 // A command sets only its part of the query; one outside the range changes nothing.
 TEST(ShipmentListCommands, CommandsSetTheirPartOfTheQuery) {
     ShipmentQuery query;
-    ASSERT_TRUE(SortOrderForCommand(ID_SORT_ORDER_ASC, query));
-    ASSERT_TRUE(FilterForCommand(ID_FILTER_DONE, query));
-    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter), std::tuple(ShipmentSortKey::OrderDate, false, 1));
+    const auto parts = [&] { return std::tie(query.key, query.newestFirst, query.filter); };
+    ASSERT_TRUE(SortOrderForCommand(ID_SORT_ORDER_ASC, query) && FilterForCommand(ID_FILTER_DONE, query));
+    EXPECT_EQ(parts(), std::tuple(ShipmentSortKey::OrderDate, false, 1));
     ASSERT_TRUE(SortOrderForCommand(ID_SORT_ENTRY_DESC, query) && FilterForCommand(ID_FILTER_ALL, query));
-    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter),
-              std::tuple(ShipmentSortKey::EntryDate, true, FILTER_ALL));
+    EXPECT_EQ(parts(), std::tuple(ShipmentSortKey::EntryDate, true, FILTER_ALL));
     ASSERT_TRUE(FilterForCommand(ID_FILTER_CANCELLED, query));
-
-    EXPECT_FALSE(FilterForCommand(ID_FILTER_ALL - 1, query) || FilterForCommand(ID_FILTER_CANCELLED + 1, query) ||
-                 FilterForCommand(ID_SORT_ORDER_ASC, query));
-    EXPECT_FALSE(SortOrderForCommand(ID_SORT_ENTRY_DESC - 1, query) ||
-                 SortOrderForCommand(ID_SORT_ORDER_ASC + 1, query) || SortOrderForCommand(ID_FILTER_DONE, query));
-    EXPECT_EQ(std::tie(query.key, query.newestFirst, query.filter),
-              std::tuple(ShipmentSortKey::EntryDate, true, Cancelled));
+    for (const int command :
+         {ID_FILTER_ALL - 1, ID_FILTER_CANCELLED + 1, ID_SORT_ENTRY_DESC - 1, ID_SORT_ORDER_ASC + 1}) {
+        EXPECT_FALSE(FilterForCommand(command, query) || SortOrderForCommand(command, query)) << command;
+    }
+    EXPECT_FALSE(FilterForCommand(ID_SORT_ORDER_ASC, query) || SortOrderForCommand(ID_FILTER_DONE, query));
+    EXPECT_EQ(parts(), std::tuple(ShipmentSortKey::EntryDate, true, Cancelled));
 }
 
 TEST(ShipmentItemText, ItemTexts) {
@@ -58,6 +56,12 @@ TEST(ShipmentItemText, ItemTexts) {
               u"<font color=#ff0000>상품명: <h>&lt;b>%d&lt;/b></h> <br> : 60&amp;12%s345 <br> 주문일: 0-0-0</font>");
     EXPECT_EQ(SpokenShipmentItem(FormatShipmentItem(shipment, nullptr, now), shipment.status),
               u"상품명: <b>%d</b>, : 60&12%s345, 주문일: 0-0-0, 취소");
+
+    // Days count whole hours; extreme instants must not trap.
+    EXPECT_EQ(DaysElapsed(0, 47 * kHour + 3599), 1);
+    EXPECT_EQ(DaysElapsed(0, -47 * kHour), -1);
+    DaysElapsed(0, INT64_MAX);
+    EXPECT_EQ(DaysElapsed(INT64_MAX, INT64_MIN), 0) << "the difference wraps to one second";
 }
 
 // The service's status text is trimmed, cut without splitting a character, and escaped.
@@ -81,13 +85,6 @@ TEST(ShipmentItemText, LatestStatusFollowsTheDateTrimmedCutAndEscaped) {
     EXPECT_EQ(
         FormatShipmentItem(shipment, nullptr, shipment.orderDate, u"배송완료 <b>&"),
         u"<font color=#aaaaaa>상품명: <h>x</h> <br> : 1 <br> 주문일: 2024-1-1 \u00B7 배송완료 &lt;b>&amp;</font>");
-}
-
-TEST(ShipmentItemText, DaysElapsedCountsWholeHours) {
-    EXPECT_EQ(DaysElapsed(0, 47 * kHour + 3599), 1);
-    EXPECT_EQ(DaysElapsed(0, -47 * kHour), -1);
-    DaysElapsed(0, INT64_MAX); // extreme instants must not trap
-    EXPECT_EQ(DaysElapsed(INT64_MAX, INT64_MIN), 0) << "the difference wraps to one second";
 }
 
 // Whatever the user typed shows as typed and cannot restyle its item or the next:

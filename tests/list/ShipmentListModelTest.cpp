@@ -14,15 +14,6 @@ namespace {
 
 constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
 
-std::vector<Courier> ThreeCouriers() {
-    std::vector<Courier> couriers(3);
-    const std::u16string names[] = {u"우체국", u"CJ", u"한진"};
-    for (size_t i = 0; i < couriers.size(); ++i) {
-        std::copy(names[i].begin(), names[i].end(), couriers[i].name);
-    }
-    return couriers;
-}
-
 // Random stores, edits between fills (texts the find keys were made from among them),
 // filters, orders, find texts and short first reads, each fill checked against the
 // store's own query and a matcher made afresh: the rows, the place of each id, the item
@@ -32,7 +23,10 @@ TEST(ShipmentListModelTest, RowsFollowTheQueryAndTheFindTextAndTheSelectionFollo
     test::TempFolder folder;
     CShipmentDatabase store;
     ASSERT_TRUE(store.MountVolume(folder.File("list.edb")) && store.Open(u"TRACKDB"));
-    const std::vector<Courier> couriers = ThreeCouriers();
+    std::vector<Courier> couriers(3);
+    for (const auto& [courier, name] : {std::pair(0, u"우체국"), std::pair(1, u"CJ"), std::pair(2, u"한진")}) {
+        std::copy_n(name, std::char_traits<char16_t>::length(name), couriers[courier].name);
+    }
     const std::u16string items[] = {u"책", u"신발", u"노트북 가방", u"Phone Case", u"창문 커튼"};
     const std::u16string finds[] = {u"", u"ㅊ", u"ph", u"12", u"cj", u"가방", u"ㄴㅌ", u"우체"};
     std::mt19937 random(5);
@@ -40,12 +34,11 @@ TEST(ShipmentListModelTest, RowsFollowTheQueryAndTheFindTextAndTheSelectionFollo
         return range[random() % std::size(range)];
     };
     const auto make = [&] {
-        Shipment shipment{static_cast<int32_t>(random() % 4),
-                          std::u16string(u"12-") + char16_t(u'0' + random() % 10),
-                          pick(items),
-                          kNow - static_cast<Instant>(random() % 50),
-                          kNow - static_cast<Instant>(random() % 90),
-                          static_cast<int32_t>(random() % 3)};
+        Shipment shipment{static_cast<int32_t>(random() % 4), u"12-" + std::u16string(1, u'0' + random() % 10),
+                          pick(items)};
+        shipment.entryDate = kNow - static_cast<Instant>(random() % 50);
+        shipment.orderDate = kNow - static_cast<Instant>(random() % 90);
+        shipment.status = static_cast<int32_t>(random() % 3);
         return shipment;
     };
     for (int i = 0; i < 30; ++i) {
