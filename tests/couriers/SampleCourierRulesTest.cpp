@@ -124,32 +124,23 @@ std::vector<int> ReferenceDetect(std::string n) {
     return couriers;
 }
 
-class SampleCourierRulesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        CIniReader reader;
-        ASSERT_TRUE(reader.Load(u"" PARCELO_SOURCE_DIR "/res/parcelo.ini"));
-        BuildCourierTable(reader, m_couriers);
-        ASSERT_EQ(m_couriers.size(), 21u);
-        m_detector = std::make_unique<CourierDetector>(CourierDetector::ReadRules(reader, m_couriers.size()),
-                                                       [this](std::string_view line) { m_log.emplace_back(line); });
-    }
-
-    std::vector<int> Detect(const std::string& number) const {
-        return m_detector->Detect(std::u16string(number.begin(), number.end()));
-    }
-
-    std::vector<Courier> m_couriers;
-    std::unique_ptr<CourierDetector> m_detector;
-    std::vector<std::string> m_log;
-};
-
 // Numbers built by every rule and text at random, each also with a character changed, two
 // neighbours swapped, lower case, a character fewer or more: each check agrees with its
-// reference, the detector lists what the reference lists and names a courier only when
-// that is the one candidate.
-TEST_F(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGeneratedNumbers) {
-    EXPECT_THAT(m_log, ElementsAre());
+// reference, the detector of the sample file lists what the reference lists and names a
+// courier only when that is the one candidate.
+TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGeneratedNumbers) {
+    CIniReader reader;
+    ASSERT_TRUE(reader.Load(u"" PARCELO_SOURCE_DIR "/res/parcelo.ini"));
+    std::vector<Courier> couriers;
+    BuildCourierTable(reader, couriers);
+    ASSERT_EQ(couriers.size(), 21u);
+    std::vector<std::string> log;
+    const CourierDetector detector(CourierDetector::ReadRules(reader, couriers.size()),
+                                   [&](std::string_view line) { log.emplace_back(line); });
+    EXPECT_THAT(log, ElementsAre());
+    const auto detect = [&](const std::string& number) {
+        return detector.Detect(std::u16string(number.begin(), number.end()));
+    };
     NumberMaker make;
     const std::string alphabet = "0123456789AEKRSUZaez -";
     const std::vector<std::function<std::string()>> builders{
@@ -198,16 +189,35 @@ TEST_F(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGener
         ASSERT_EQ(CheckUps(number), IsUps(number)) << number;
         accepted += CheckMod7(number) + CheckS10(number) + CheckUps(number);
         const std::vector<int> expected = ReferenceDetect(number);
-        ASSERT_EQ(Detect(number), expected) << number;
-        const int picked = m_detector->Pick(Detect(number));
+        ASSERT_EQ(detect(number), expected) << number;
+        const int picked = detector.Pick(detect(number));
         EXPECT_EQ(picked, expected.size() == 1 ? expected.front() : -1) << number;
         named += picked >= 0 ? 1 : 0;
     }
     EXPECT_GT(accepted, 3000);
     EXPECT_GT(named, 1000u);
-    EXPECT_THAT(Detect("RR123456785KR"), ElementsAre()) << "registered mail is neither EMS nor USPS";
-    EXPECT_THAT(Detect("97531086420"), ElementsAre()) << "로젠택배 publishes no length";
+    EXPECT_THAT(detect("RR123456785KR"), ElementsAre()) << "registered mail is neither EMS nor USPS";
+    EXPECT_THAT(detect("97531086420"), ElementsAre()) << "로젠택배 publishes no length";
 
+    // A valid Lotte number is also a 12-digit CJ and Hanjin number: it names no courier,
+    // and its candidates start with the courier whose check confirmed it.
+    EXPECT_THAT(detect("234567890126"), ElementsAre(LOTTE, CJ, HANJIN));
+    EXPECT_EQ(detector.Pick(detect("2345-6789-0126")), -1);
+    EXPECT_EQ(detector.Accepts(HANJIN, u"234567890126"), CourierDetector::Verdict::Accepted);
+    EXPECT_EQ(detector.Accepts(LOTTE, u"234567890125"), CourierDetector::Verdict::Rejected);
+    EXPECT_EQ(detector.Accepts(LOGEN, u"1"), CourierDetector::Verdict::NoRule);
+    // The user's own shipments may reorder the unconfirmed candidates, never put them first.
+    std::vector<int> candidates = detect("234567890126");
+    detector.OrderByStore(candidates, u"2345 6789 0126",
+                          {{HANJIN, u"230000000001"},
+                           {HANJIN, u"239999999999"},
+                           {CJ, u"230000000002"},
+                           {CJ, u"2300000000"},
+                           {CJ, u"990000000003"}});
+    EXPECT_THAT(candidates, ElementsAre(LOTTE, HANJIN, CJ));
+}
+
+TEST(CheckRulesTest, FindsTheRulesByTheirAsciiNames) {
     EXPECT_EQ(FindCheckRule(u"mod7"), &CheckMod7);
     EXPECT_EQ(FindCheckRule(u"S10"), &CheckS10);
     EXPECT_EQ(FindCheckRule(u"UPS"), &CheckUps);
@@ -215,26 +225,6 @@ TEST_F(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGener
     for (const char16_t* unknown : {u"", u"mod77", u"ｍｏｄ７", u"s1\u0130"}) {
         EXPECT_EQ(FindCheckRule(unknown), nullptr); // full-width or dotted letters are no name
     }
-}
-
-// A valid Lotte number is also a 12-digit CJ and Hanjin number: it names no courier,
-// and its candidates start with the courier whose check confirmed it.
-TEST_F(SampleCourierRulesTest, AValidLotteNumberNamesNoCourierByItself) {
-    EXPECT_THAT(Detect("234567890126"), ElementsAre(LOTTE, CJ, HANJIN));
-    EXPECT_EQ(m_detector->Pick(Detect("2345-6789-0126")), -1);
-    EXPECT_EQ(m_detector->Accepts(HANJIN, u"234567890126"), CourierDetector::Verdict::Accepted);
-    EXPECT_EQ(m_detector->Accepts(LOTTE, u"234567890125"), CourierDetector::Verdict::Rejected);
-    EXPECT_EQ(m_detector->Accepts(LOGEN, u"1"), CourierDetector::Verdict::NoRule);
-
-    // The user's own shipments may reorder the unconfirmed candidates, never put them first.
-    std::vector<int> candidates = Detect("234567890126");
-    m_detector->OrderByStore(candidates, u"2345 6789 0126",
-                             {{HANJIN, u"230000000001"},
-                              {HANJIN, u"239999999999"},
-                              {CJ, u"230000000002"},
-                              {CJ, u"2300000000"},
-                              {CJ, u"990000000003"}});
-    EXPECT_THAT(candidates, ElementsAre(LOTTE, HANJIN, CJ));
 }
 
 } // namespace
