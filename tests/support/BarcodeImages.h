@@ -49,25 +49,19 @@ struct Placement {
 // Draws `code` into `image` as placed, sampled bilinearly as a camera would see it.
 inline void Place(GreyImage& image, const GreyImage& code, const Placement& at) {
     const double turn = at.degrees * 3.14159265358979 / 180;
-    const double c = std::cos(turn);
-    const double s = std::sin(turn);
+    const double c = std::cos(turn), s = std::sin(turn);
     const double half = std::hypot(code.width, code.height) / 2 + 2;
+    const auto px = [&code](int x, int y) { return code.pixels[size_t(y) * code.width + x] / 255.0; };
     for (int y = std::max(0, int(at.centreY - half)); y < std::min(image.height, int(at.centreY + half)); ++y) {
         for (int x = std::max(0, int(at.centreX - half)); x < std::min(image.width, int(at.centreX + half)); ++x) {
-            const double dx = x - at.centreX;
-            const double dy = y - at.centreY;
-            const double u = c * dx + s * dy + code.width / 2.0 - 0.5;
-            const double v = -s * dx + c * dy + code.height / 2.0 - 0.5;
+            const double dx = x - at.centreX, dy = y - at.centreY;
+            const double u = c * dx + s * dy + code.width / 2.0 - 0.5, v = -s * dx + c * dy + code.height / 2.0 - 0.5;
             if (u < 0 || v < 0 || u > code.width - 1 || v > code.height - 1) {
                 continue;
             }
-            const int u0 = int(u);
-            const int v0 = int(v);
-            const int u1 = std::min(u0 + 1, code.width - 1);
-            const int v1 = std::min(v0 + 1, code.height - 1);
-            const double fu = u - u0;
-            const double fv = v - v0;
-            const auto px = [&code](int px, int py) { return code.pixels[size_t(py) * code.width + px] / 255.0; };
+            const int u0 = int(u), v0 = int(v), u1 = std::min(u0 + 1, code.width - 1),
+                      v1 = std::min(v0 + 1, code.height - 1);
+            const double fu = u - u0, fv = v - v0;
             const double white =
                 (px(u0, v0) * (1 - fu) + px(u1, v0) * fu) * (1 - fv) + (px(u0, v1) * (1 - fu) + px(u1, v1) * fu) * fv;
             image.At(x, y) = static_cast<uint8_t>(std::lround(at.dark + white * (at.light - at.dark)));

@@ -186,14 +186,8 @@ TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     EXPECT_EQ(Transfer().Export(PathOf("folder.csv").string(), Format::Csv), Error::NotRegularFile);
     EXPECT_TRUE(fs::is_directory(PathOf("folder.csv")));
     EXPECT_EQ(Transfer().Export((PathOf("missing") / "list.csv").string(), Format::Csv), Error::NotFound);
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_folder.Path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"VELDAN.EDB", "VELDAN.EDB-shm", "VELDAN.EDB-wal", "folder.csv", "list.csv"}))
-        << "a temporary file was left";
+    // The store's three files, the folder and the list: no temporary file is left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), fs::directory_iterator()), 5);
 }
 
 TEST(AtomicFileTest, ReadsAFileThatGrowsNoFurtherThanTheLimit) {
