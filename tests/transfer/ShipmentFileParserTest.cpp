@@ -174,15 +174,9 @@ TEST(TransferRoundTripTest, CsvAndJsonGiveBackEveryRecordExactly) {
 }
 
 TEST(TransferRoundTripTest, CsvHasTheDocumentedLayout) {
-    TransferRecord record;
-    record.id = 7;
-    record.courierName = u"우체국";
-    record.courierCode = 1;
-    record.invoiceNumber = u"1234-5678";
-    record.itemName = u"=책";
-    record.orderDate = 1'796'619'780; // 2026-12-07 05:03:00 UTC
-    record.entryDate = record.orderDate + 60;
-    record.status = 2;
+    // Id, courier name, code and index, number, item, ordered 2026-12-07 05:03:00 UTC and
+    // entered a minute later, cancelled.
+    const TransferRecord record{7, u"우체국", 1, {}, u"1234-5678", u"=책", 1'796'619'780, 1'796'619'840, 2};
     const ShipmentExporter exporter(testdata::SeoulOffset);
     EXPECT_EQ(exporter.ToCsv({&record, 1}),
               "\xEF\xBB\xBF"
