@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace parcelo {
@@ -11,41 +12,26 @@ namespace {
 
 using test::Encode;
 using test::GreyImage;
-using test::Placement;
 using ZXing::BarcodeFormat;
 
-struct Case {
-    const char* what;
-    BarcodeFormat format;
-    double degrees;
-    uint8_t dark;
-    uint8_t light;
-};
-
-// Each barcode on its own label in a noisy photograph-sized picture, turned and
-// faded as a photograph of a parcel has it.
+// Each barcode on its own label in a noisy photograph-sized picture, turned and faded as a
+// photograph of a parcel has it: the turn in degrees, the grey of the bars and of the label.
 TEST(BarcodeReaderTest, ReadsTurnedAndFadedLabelsOnANoisyBackground) {
-    const Case cases[] = {
-        {"code 128 upright", BarcodeFormat::Code128, 0, 0, 255},
-        {"code 128 slightly turned", BarcodeFormat::Code128, 8, 30, 230},
-        {"code 128 sideways", BarcodeFormat::Code128, 90, 0, 255},
-        {"code 128 upside down", BarcodeFormat::Code128, 180, 0, 255},
-        {"code 128 the other way", BarcodeFormat::Code128, 270, 20, 235},
-        {"code 128 faded", BarcodeFormat::Code128, 3, 105, 150},
-        {"qr turned", BarcodeFormat::QRCode, 33, 0, 255},
-        {"qr upside down, faded", BarcodeFormat::QRCode, 185, 100, 150},
-    };
-    int seed = 1;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string text = c.format == BarcodeFormat::QRCode ? "https://track.example/?n=EE123456785KR"
-                                                                   : "6" + std::to_string(40123456789 + seed);
-        GreyImage photo = test::NoisyBackground(2600, 1900, static_cast<uint32_t>(seed));
-        const GreyImage code =
-            c.format == BarcodeFormat::QRCode ? Encode(c.format, text, 300, 300) : Encode(c.format, text, 600, 160);
-        test::Place(photo, code,
-                    {.centreX = 1200, .centreY = 800, .degrees = c.degrees, .dark = c.dark, .light = c.light});
-        test::AddNoise(photo, 6, static_cast<uint32_t>(seed) + 100);
+    const std::tuple<BarcodeFormat, double, uint8_t, uint8_t> cases[] = {
+        {BarcodeFormat::Code128, 0, 0, 255},    {BarcodeFormat::Code128, 8, 30, 230},
+        {BarcodeFormat::Code128, 90, 0, 255},   {BarcodeFormat::Code128, 180, 0, 255},
+        {BarcodeFormat::Code128, 270, 20, 235}, {BarcodeFormat::Code128, 3, 105, 150},
+        {BarcodeFormat::QRCode, 33, 0, 255},    {BarcodeFormat::QRCode, 185, 100, 150}};
+    uint32_t seed = 1;
+    for (const auto& [format, degrees, dark, light] : cases) {
+        SCOPED_TRACE(testing::Message() << degrees << " degrees, grey " << int(dark) << " on " << int(light));
+        const bool qr = format == BarcodeFormat::QRCode;
+        const std::string text =
+            qr ? "https://track.example/?n=EE123456785KR" : "6" + std::to_string(40123456789 + seed);
+        GreyImage photo = test::NoisyBackground(2600, 1900, seed);
+        test::Place(photo, qr ? Encode(format, text, 300, 300) : Encode(format, text, 600, 160),
+                    {.centreX = 1200, .centreY = 800, .degrees = degrees, .dark = dark, .light = light});
+        test::AddNoise(photo, 6, seed + 100);
         EXPECT_EQ(BarcodeReader::Read(photo.View()), std::vector<std::string>{text});
         ++seed;
     }
