@@ -58,28 +58,17 @@ inline std::vector<TransferRecord> AwkwardRecords(size_t count) {
         TransferRecord record;
         record.id = static_cast<int64_t>(i) + 1;
         record.courierName = i % 7 == 0 ? texts[(i / 7) % texts.size()] : u"우체국택배";
-        if (i % 5 != 0) {
-            record.courierCode = static_cast<int32_t>(i % 40) - 3;
-        }
-        if (i % 3 != 0) {
-            record.courierIndex = static_cast<int32_t>(i % 20);
-        }
-        if (i % 11 == 0) {
-            record.invoiceNumber = texts[(i / 11 + 3) % texts.size()];
-        } else {
-            record.invoiceNumber.assign(13, static_cast<char16_t>(u'0' + i % 10));
-            record.invoiceNumber[0] = u'6';
-        }
+        record.courierCode = i % 5 != 0 ? std::optional(static_cast<int32_t>(i % 40) - 3) : std::nullopt;
+        record.courierIndex = i % 3 != 0 ? std::optional(static_cast<int32_t>(i % 20)) : std::nullopt;
+        record.invoiceNumber = i % 11 == 0 ? texts[(i / 11 + 3) % texts.size()]
+                                           : u'6' + std::u16string(12, static_cast<char16_t>(u'0' + i % 10));
         if (record.courierName.empty() && !record.courierCode) {
             record.courierCode = 7; // a courier needs a name or a code
         }
         if (record.invoiceNumber.empty()) {
-            record.invoiceNumber.assign(1, u'0'); // blank numbers are refused on import
+            record.invoiceNumber = u"0"; // blank numbers are refused on import
         }
-        record.itemName = texts[i % texts.size()];
-        if (i % 2 != 0) {
-            record.itemName.append(u" 상품");
-        }
+        record.itemName = texts[i % texts.size()] + (i % 2 != 0 ? u" 상품" : u"");
         record.orderDate = 1'600'000'000 + static_cast<int64_t>(i) * 3607;
         record.entryDate = record.orderDate + static_cast<int64_t>(i % 86'400);
         record.status = static_cast<int32_t>(i % 3);
