@@ -143,6 +143,7 @@ TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGenerat
     };
     NumberMaker make;
     const std::string alphabet = "0123456789AEKRSUZaez -";
+    const auto other = [&] { return alphabet[make.random() % alphabet.size()]; };
     const std::vector<std::function<std::string()>> builders{
         [&] { return make.Digits(10 + 2 * (make.random() % 3)); },
         [&] { return make.Digits(13); },
@@ -153,36 +154,24 @@ TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGenerat
         [&] { return make.S10(make.Letter(), "US"); },
         [&] { return make.Ups(); },
         [&] {
-            std::string text;
-            for (size_t n = make.random() % 20; n > 0; --n) {
-                text += alphabet[make.random() % alphabet.size()];
-            }
+            std::string text(make.random() % 20, ' ');
+            std::generate(text.begin(), text.end(), other);
             return text;
-        },
-    };
+        }};
+    const std::function<void(std::string&, size_t)> changes[] = {
+        [](std::string&, size_t) {},
+        [&](std::string& n, size_t at) { n[at] = other(); },
+        [](std::string& n, size_t at) { std::swap(n[at], n[at + 1 < n.size() ? at + 1 : 0]); },
+        [](std::string& n, size_t at) { n[at] = static_cast<char>(std::tolower(n[at])); },
+        [](std::string& n, size_t at) { n.erase(at, 1); },
+        [&](std::string& n, size_t at) { n.insert(at, 1, other()); }};
     int accepted = 0;
     size_t named = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string number = builders[round % builders.size()]();
-        const size_t at = number.empty() ? 0 : make.random() % number.size();
-        char& c = number[at];
-        switch (number.empty() ? 0 : make.random() % 6) {
-        case 1: // to the next digit or letter
-            c = c >= '0' && c <= '9' ? static_cast<char>('0' + (c - '0' + 1) % 10)
-                                     : static_cast<char>('A' + (c - 'A' + 1) % 26);
-            break;
-        case 2:
-            std::swap(c, number[at + 1 < number.size() ? at + 1 : 0]);
-            break;
-        case 3:
-            c = static_cast<char>(std::tolower(c));
-            break;
-        case 4:
-            number.erase(at, 1);
-            break;
-        case 5:
-            number.insert(at, 1, alphabet[make.random() % alphabet.size()]);
-            break;
+        const auto& change = changes[make.random() % std::size(changes)];
+        if (!number.empty()) {
+            change(number, make.random() % number.size());
         }
         ASSERT_EQ(CheckMod7(number), IsMod7(number)) << number;
         ASSERT_EQ(CheckS10(number), IsS10(number)) << number;
