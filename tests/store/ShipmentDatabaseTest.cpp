@@ -113,118 +113,93 @@ TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
     EXPECT_EQ(Invoices(store), before);
 }
 
-TEST_F(ShipmentDatabaseTest, QueriesFilterSortAndMatchText) {
+// Every field of each shipment, in the order given.
+auto Fields(const std::vector<Shipment>& shipments) {
+    std::vector<std::tuple<int64_t, int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>> fields;
+    for (const Shipment& s : shipments) {
+        fields.emplace_back(s.id, s.courierIndex, s.invoiceNumber, s.itemName, s.entryDate, s.orderDate, s.status);
+    }
+    return fields;
+}
+
+// Queries give what filtering and sorting what was added gives, in a vector and in the
+// compact table a list reads, whole or the top of it with the length of the whole.
+TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
-    // Entered in this order; equal entry dates for "b" and "c", equal order dates for "a" and "d".
-    std::vector<Shipment> added = {
-        MakeShipment(u"6012-3456-7890", kNow - 3 * kDay, kNow - 5 * kDay, InDelivery),
-        MakeShipment(u"b", kNow - 2 * kDay, kNow - 9 * kDay, Done),
-        MakeShipment(u"c", kNow - 2 * kDay, kNow - 7 * kDay, InDelivery),
-        MakeShipment(u"d", kNow - 1 * kDay, kNow - 5 * kDay, Cancelled),
+    std::mt19937 random(5);
+    std::vector<Shipment> added;
+    for (uint32_t i = 0; i < 60; ++i) { // dates of a few days only: many are equal
+        added.push_back(MakeShipment(Numbered(0, i), kNow - random() % 4 * kDay, kNow - random() % 5 * kDay,
+                                     static_cast<int>(random() % 3)));
+        added.back().courierIndex = static_cast<int32_t>(i % 5);
+    }
+    ASSERT_TRUE(store.AddBatch(added));
+    const auto fromTable = [](const ShipmentTable& table) {
+        std::vector<Shipment> shipments;
+        for (size_t i = 0; i < table.Size(); ++i) {
+            shipments.push_back(table.At(i));
+        }
+        return shipments;
     };
+    for (const ShipmentSortKey key : {ShipmentSortKey::EntryDate, ShipmentSortKey::OrderDate}) {
+        for (const bool newestFirst : {true, false}) {
+            for (const int filter : {FILTER_ALL, int{InDelivery}, int{Cancelled}, 0x10001}) {
+                SCOPED_TRACE(testing::Message() << static_cast<int>(key) << newestFirst << " filter " << filter);
+                std::vector<Shipment> expected;
+                std::copy_if(added.begin(), added.end(), std::back_inserter(expected),
+                             [&](const Shipment& s) { return filter == FILTER_ALL || s.status == filter; });
+                std::sort(expected.begin(), expected.end(), [&](const Shipment& a, const Shipment& b) {
+                    const auto date = [&](const Shipment& s) {
+                        return key == ShipmentSortKey::EntryDate ? s.entryDate : s.orderDate;
+                    };
+                    return std::make_pair(date(a), a.id) < std::make_pair(date(b), b.id);
+                });
+                if (newestFirst) {
+                    std::reverse(expected.begin(), expected.end());
+                }
+                const ShipmentQuery query{filter, key, newestFirst, {}};
+                std::vector<Shipment> shipments{MakeShipment(u"replaced", 0, 0)};
+                ShipmentTable table;
+                table.Append(MakeShipment(u"replaced", 0, 0));
+                ASSERT_TRUE(store.Query(query, shipments) && store.Query(query, table));
+                EXPECT_EQ(Fields(shipments), Fields(expected));
+                EXPECT_EQ(Fields(fromTable(table)), Fields(expected));
+
+                size_t selected = 99;
+                size_t inTable = 99;
+                ASSERT_TRUE(store.QueryFirst(query, 5, shipments, selected) &&
+                            store.QueryFirst(query, 5, table, inTable));
+                EXPECT_EQ(std::make_pair(selected, inTable), std::make_pair(expected.size(), expected.size()));
+                expected.resize(std::min<size_t>(expected.size(), 5));
+                EXPECT_EQ(Fields(shipments), Fields(expected));
+                EXPECT_EQ(Fields(fromTable(table)), Fields(expected));
+            }
+        }
+    }
+}
+
+TEST_F(ShipmentDatabaseTest, TextMatchesTheItemNameOrTheInvoiceNumberWithoutItsBlanks) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    std::vector<Shipment> added = {MakeShipment(u"6012-3456-7890", kNow - 3 * kDay, kNow),
+                                   MakeShipment(u"b", kNow - 2 * kDay, kNow), MakeShipment(u"c", kNow - 2 * kDay, kNow),
+                                   MakeShipment(u"d", kNow - kDay, kNow)};
     added[0].itemName = u"iPhone 케이스";
     added[2].itemName = u"USB-C 케이블";
     ASSERT_TRUE(store.AddBatch(added));
     const std::u16string a = added[0].invoiceNumber;
-    // The compact table a list reads gives what the vector gives, field by field.
-    const auto expectSameInTable = [&](const ShipmentQuery& query, const std::vector<Shipment>& shipments,
-                                       size_t limit) {
-        ShipmentTable table;
-        table.Append(MakeShipment(u"replaced", 0, 0));
-        size_t selected = 0;
-        ASSERT_TRUE(limit == 0 ? store.Query(query, table) : store.QueryFirst(query, limit, table, selected));
-        ASSERT_EQ(table.Size(), shipments.size());
-        for (size_t i = 0; i < shipments.size(); ++i) {
-            const Shipment row = table.At(i);
-            EXPECT_TRUE(row.id == shipments[i].id && row.invoiceNumber == shipments[i].invoiceNumber &&
-                        row.itemName == shipments[i].itemName && row.entryDate == shipments[i].entryDate &&
-                        row.orderDate == shipments[i].orderDate && row.status == shipments[i].status &&
-                        row.courierIndex == shipments[i].courierIndex)
-                << "row " << i;
-        }
-    };
-    struct Case {
-        ShipmentSortKey key;
-        bool newestFirst;
-        Names all;
-    };
-    const Case cases[] = {
-        {ShipmentSortKey::EntryDate, true, {u"d", u"c", u"b", a}},
-        {ShipmentSortKey::EntryDate, false, {a, u"b", u"c", u"d"}},
-        {ShipmentSortKey::OrderDate, true, {u"d", a, u"c", u"b"}},
-        {ShipmentSortKey::OrderDate, false, {u"b", u"c", a, u"d"}},
-    };
-    for (const Case& sort : cases) {
-        for (const int filter : {FILTER_ALL, int{InDelivery}, int{Cancelled}, 0x10001}) {
-            ShipmentQuery query;
-            query.key = sort.key;
-            query.newestFirst = sort.newestFirst;
-            query.filter = filter;
-            std::vector<Shipment> shipments{MakeShipment(u"replaced", 0, 0)};
-            ASSERT_TRUE(store.Query(query, shipments));
-            Names expected;
-            for (const std::u16string& invoice : sort.all) {
-                const auto& shipment = *std::find_if(added.begin(), added.end(),
-                                                     [&](const Shipment& s) { return s.invoiceNumber == invoice; });
-                if (filter == FILTER_ALL || shipment.status == filter) {
-                    expected.push_back(invoice);
-                }
-            }
-            Names got;
-            for (const Shipment& shipment : shipments) {
-                got.push_back(shipment.invoiceNumber);
-                const auto& original =
-                    *std::find_if(added.begin(), added.end(), [&](const Shipment& s) { return s.id == shipment.id; });
-                EXPECT_EQ(original.invoiceNumber, shipment.invoiceNumber) << "the id comes with its shipment";
-            }
-            EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
-            expectSameInTable(query, shipments, 0);
-
-            // The top of the same list, and how long the whole is.
-            size_t selected = 99;
-            ASSERT_TRUE(store.QueryFirst(query, 2, shipments, selected));
-            got.clear();
-            for (const Shipment& shipment : shipments) {
-                got.push_back(shipment.invoiceNumber);
-            }
-            expected.resize(std::min<size_t>(expected.size(), 2));
-            EXPECT_EQ(got, expected) << static_cast<int>(sort.key) << sort.newestFirst << " filter " << filter;
-            EXPECT_EQ(selected, filter == FILTER_ALL ? 4u : filter == InDelivery ? 2u : filter <= Cancelled ? 1u : 0u);
-            expectSameInTable(query, shipments, 2);
-        }
-    }
-
-    const auto matching = [&](const std::u16string& text) {
-        ShipmentQuery query;
-        query.text = text;
-        query.newestFirst = false;
-        std::vector<Shipment> shipments;
-        EXPECT_TRUE(store.Query(query, shipments));
-        expectSameInTable(query, shipments, 0);
-        expectSameInTable(
-            query, std::vector<Shipment>(shipments.begin(), shipments.begin() + std::min<size_t>(shipments.size(), 1)),
-            1);
-        Names invoices;
-        for (const Shipment& shipment : shipments) {
-            invoices.push_back(shipment.invoiceNumber);
-        }
-        return invoices;
-    };
+    const auto matching = [&](const std::u16string& text) { return Invoices(store, {FILTER_ALL, {}, false, text}); };
     EXPECT_EQ(matching(u"IPHONE"), Names{a});
     EXPECT_EQ(matching(u"3456 78"), Names{a}) << "blanks and hyphens do not count in the invoice number";
     EXPECT_EQ(matching(u"물품 B"), Names{u"b"});
     EXPECT_EQ(matching(u"b-c"), Names{u"c"}) << "in the item name they do";
     EXPECT_EQ(matching(u"-"), Names{u"c"}) << "a hyphen alone is no invoice number to look for";
     EXPECT_EQ(matching(u""), (Names{a, u"b", u"c", u"d"}));
-
-    ShipmentQuery withText;
-    withText.text = u"물품";
     std::vector<Shipment> top;
     size_t selected = 0;
-    ASSERT_TRUE(store.QueryFirst(withText, 1, top, selected));
-    ASSERT_EQ(top.size(), 1u);
-    EXPECT_EQ(top[0].invoiceNumber, u"d");
+    ASSERT_TRUE(store.QueryFirst({FILTER_ALL, {}, true, u"물품"}, 1, top, selected));
+    EXPECT_EQ(top.at(0).invoiceNumber, u"d");
     EXPECT_EQ(selected, 2u) << "counted after matching the text";
 }
 
