@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QVariantMap>
 #include <gtest/gtest.h>
 
@@ -48,79 +49,56 @@ private:
     QDBusConnection m_bus;
 };
 
-class DesktopNotifierTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_daemon = new QProcess;
-        s_daemon->start(QStringLiteral("dbus-daemon"),
-                        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        ASSERT_TRUE(s_daemon->waitForStarted(5000));
-        ASSERT_TRUE(test::WaitUntil([] { return s_daemon->canReadLine(); }, 5000));
-        s_address = QString::fromUtf8(s_daemon->readLine().trimmed());
-    }
-
-    static void TearDownTestSuite() {
+// A private session bus of its own, the fake service on one connection to it and the
+// program on another.
+TEST(DesktopNotifierTest, ShowsEachItemAndReportsTheClickedShipment) {
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    ASSERT_TRUE(daemon.waitForStarted(5000) && test::WaitUntil([&] { return daemon.canReadLine(); }, 5000));
+    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+    QDBusConnection serviceBus = QDBusConnection::connectToBus(address, QStringLiteral("service"));
+    const QDBusConnection programBus = QDBusConnection::connectToBus(address, QStringLiteral("program"));
+    FakeNotifications service{serviceBus};
+    ASSERT_TRUE(serviceBus.isConnected() &&
+                serviceBus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                          QDBusConnection::ExportAllSlots) &&
+                serviceBus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    const auto cleanUp = qScopeGuard([&] {
         QDBusConnection::disconnectFromBus(QStringLiteral("service"));
         QDBusConnection::disconnectFromBus(QStringLiteral("program"));
-        s_daemon->kill();
-        s_daemon->waitForFinished(5000);
-        delete s_daemon;
-        s_daemon = nullptr;
-    }
+        daemon.kill();
+        daemon.waitForFinished(5000);
+    });
 
-    void SetUp() override {
-        ASSERT_FALSE(s_address.isEmpty());
-        ASSERT_TRUE(m_serviceBus.isConnected());
-        ASSERT_TRUE(m_serviceBus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &m_service,
-                                                QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(m_serviceBus.registerService(QStringLiteral("org.freedesktop.Notifications")));
-    }
-
-    void TearDown() override {
-        m_serviceBus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-        m_serviceBus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-    }
-
-    static QProcess* s_daemon;
-    static QString s_address;
-    QDBusConnection m_serviceBus = QDBusConnection::connectToBus(s_address, QStringLiteral("service"));
-    QDBusConnection m_programBus = QDBusConnection::connectToBus(s_address, QStringLiteral("program"));
-    FakeNotifications m_service{m_serviceBus};
-};
-
-QProcess* DesktopNotifierTest::s_daemon = nullptr;
-QString DesktopNotifierTest::s_address;
-
-TEST_F(DesktopNotifierTest, ShowsEachItemAndReportsTheClickedShipment) {
-    DesktopNotifier notifier(m_programBus);
+    DesktopNotifier notifier(programBus);
     std::vector<int64_t> activated;
     notifier.SetActivated([&](int64_t id) { activated.push_back(id); });
     test::WaitUntil([] { return false; }, 100); // the capabilities arrive
-
     notifier.Show({{u"책 <b>굵게</b> & 펜", u"배송출발 · 서울 <강남>", 41, {41}},
                    {u"배송 상태 변경 3건", u"a: 이동중\nb: 접수\nc: 배송완료", 0, {42, 43, 44}}});
     ASSERT_TRUE(test::WaitUntil([&] { return notifier.Open() == 2; }));
-    ASSERT_EQ(m_service.calls.size(), 2u);
-    EXPECT_EQ(m_service.calls[0].appName, QStringLiteral("Parcelo"));
-    EXPECT_EQ(m_service.calls[0].summary, QStringLiteral("책 <b>굵게</b> & 펜")) << "the summary is plain text";
-    EXPECT_EQ(m_service.calls[0].body, QStringLiteral("배송출발 · 서울 &lt;강남&gt;")) << "markup escaped";
-    EXPECT_TRUE(m_service.calls[0].actions.contains(QStringLiteral("default")));
+    ASSERT_EQ(service.calls.size(), 2u);
+    EXPECT_EQ(service.calls[0].appName, QStringLiteral("Parcelo"));
+    EXPECT_EQ(service.calls[0].summary, QStringLiteral("책 <b>굵게</b> & 펜")) << "the summary is plain text";
+    EXPECT_EQ(service.calls[0].body, QStringLiteral("배송출발 · 서울 &lt;강남&gt;")) << "markup escaped";
+    EXPECT_TRUE(service.calls[0].actions.contains(QStringLiteral("default")));
 
-    m_service.Click(101, QStringLiteral("default"));
-    m_service.Click(102, QStringLiteral("default"));
-    m_service.Click(102, QStringLiteral("other"));
-    m_service.Click(999, QStringLiteral("default")); // another program's notification
+    service.Click(101, QStringLiteral("default"));
+    service.Click(102, QStringLiteral("default"));
+    service.Click(102, QStringLiteral("other"));
+    service.Click(999, QStringLiteral("default")); // another program's notification
     ASSERT_TRUE(test::WaitUntil([&] { return activated.size() >= 2; }));
     test::WaitUntil([] { return false; }, 100);
     EXPECT_EQ(activated, (std::vector<int64_t>{41, 0}));
 
     // A service that reads no markup gets the text as it is.
-    m_service.capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
-    DesktopNotifier plain(m_programBus);
+    service.capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
+    DesktopNotifier plain(programBus);
     test::WaitUntil([] { return false; }, 100);
     plain.Show({{u"펜", u"a < b", 7, {7}}});
-    ASSERT_TRUE(test::WaitUntil([&] { return m_service.calls.size() == 3; }));
-    EXPECT_EQ(m_service.calls[2].body, QStringLiteral("a < b"));
+    ASSERT_TRUE(test::WaitUntil([&] { return service.calls.size() == 3; }));
+    EXPECT_EQ(service.calls[2].body, QStringLiteral("a < b"));
 }
 
 TEST(DesktopNotifierWithoutServiceTest, ShowsNothingAndDoesNotBlock) {

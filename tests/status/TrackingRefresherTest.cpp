@@ -29,12 +29,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(OpenStore(m_store));
         m_refresher.SetCarrierIds({"kr.cjlogistics", "", "kr.epost"});
-        m_refresher.SetCallbacks({.shipmentChanged = [this](int64_t id) { m_outcome.changed.push_back(id); },
-                                  .notificationsReady = [this](const auto& items) { m_outcome.notifications = items; },
-                                  .finished =
-                                      [this](const RefreshSummary& summary, const std::u16string& line) {
-                                          m_outcome = {summary, line, m_outcome.notifications, m_outcome.changed, true};
-                                      }});
+        m_refresher.SetCallbacks({nullptr, nullptr, [this](int64_t id) { m_outcome.changed.push_back(id); },
+                                  [this](const auto& items) { m_outcome.notifications = items; },
+                                  [this](const RefreshSummary& summary, const std::u16string& line) {
+                                      m_outcome = {summary, line, m_outcome.notifications, m_outcome.changed, true};
+                                  }});
     }
 
     // Adds a shipment in delivery with courier 2 (kr.epost) and number `number`.

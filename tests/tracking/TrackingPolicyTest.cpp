@@ -16,18 +16,11 @@ namespace {
 constexpr int64_t kHour = 3600;
 
 Shipment Parcel(int64_t id, int courier, const std::u16string& invoice, int status = InDelivery) {
-    Shipment shipment;
-    shipment.id = id;
-    shipment.courierIndex = courier;
-    shipment.invoiceNumber = invoice;
-    shipment.itemName = u"물품";
-    shipment.status = status;
-    return shipment;
+    return {courier, invoice, u"물품", 0, 0, status, id};
 }
 
 std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
     std::vector<int64_t> ids;
-    ids.reserve(queries.size());
     for (const TrackingQuery& query : queries) {
         ids.push_back(query.shipmentId);
     }
@@ -55,9 +48,8 @@ TEST(TrackingScheduleTest, PicksShipmentsInDeliveryWithACarrierNotCheckedWithinT
 
     const std::vector<TrackingQuery> due = schedule.Due(shipments, carriers, lastChecks);
     EXPECT_EQ(Ids(due), (std::vector<int64_t>{4, 10, 1, 9})) << "never checked first, then the oldest check";
-    EXPECT_EQ(due[2].trackingNumber, "601234567890");
-    EXPECT_EQ(due[2].carrierId, "kr.cjlogistics");
-    EXPECT_EQ(due[1].trackingNumber, "123");
+    EXPECT_EQ(std::tie(due[2].trackingNumber, due[2].carrierId, due[1].trackingNumber),
+              std::tie("601234567890", "kr.cjlogistics", "123"));
 
     EXPECT_EQ(Ids(schedule.Due(shipments, carriers, lastChecks, true)), (std::vector<int64_t>{4, 10, 1, 5, 9}));
     clock.Advance(kHour);
@@ -114,10 +106,12 @@ TEST(RefreshRunTest, KeepsAtMostFourInFlightAndCountsOutcomes) {
     run.Finished(99, TrackingOutcome::Ok);
     ASSERT_EQ(run.Next()->shipmentId, 5);
     EXPECT_FALSE(run.Next().has_value());
-    run.Finished(1, TrackingOutcome::NotFound);
-    run.Finished(3, TrackingOutcome::Rejected);
-    run.Finished(4, TrackingOutcome::TimedOut);
-    run.Finished(5, TrackingOutcome::Invalid);
+    for (const auto& [id, outcome] : std::map<int64_t, TrackingOutcome>{{1, TrackingOutcome::NotFound},
+                                                                        {3, TrackingOutcome::Rejected},
+                                                                        {4, TrackingOutcome::TimedOut},
+                                                                        {5, TrackingOutcome::Invalid}}) {
+        run.Finished(id, outcome);
+    }
     while (auto query = run.Next()) {
         run.Finished(query->shipmentId, TrackingOutcome::Ok);
     }
@@ -141,9 +135,9 @@ TEST(RefreshRunTest, StopsSendingAfterBackOffOrOfflineAndDefersTheRest) {
         run.Finished(4, TrackingOutcome::Offline);
         EXPECT_TRUE(run.Done());
         const RefreshSummary summary = run.Summary();
-        EXPECT_EQ(summary.checked, 1u);
-        EXPECT_EQ(summary.deferred, 7u) << "six not sent and one backing off";
-        EXPECT_EQ(run.Offline(), true) << "the last answer was offline";
+        EXPECT_EQ(std::tie(summary.checked, summary.deferred), std::make_tuple(size_t{1}, size_t{7}))
+            << "six not sent and one backing off";
+        EXPECT_TRUE(run.Offline()) << "the last answer was offline";
         EXPECT_EQ(summary.keyRefused, outcome == TrackingOutcome::KeyRefused);
     }
 }
@@ -252,9 +246,7 @@ TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
 
 TEST(NotificationComposerTest, StatusLineIsOneQuietLineWhenOffline) {
     RefreshSummary summary;
-    summary.checked = 12;
-    summary.changed = 3;
-    summary.failed = 1;
+    std::tie(summary.checked, summary.changed, summary.failed) = std::make_tuple(12, 3, 1);
     EXPECT_EQ(RefreshStatusLine(summary), u"배송 조회 12건, 변경 3건, 실패 1건");
     summary.keyRefused = true;
     EXPECT_EQ(RefreshStatusLine(summary), RefreshSetupProblems(summary).front()) << "nothing else was asked";
