@@ -158,8 +158,7 @@ TEST_F(StoreBackupTest, RestoreOfAVersion1FileMigratesItAndLeavesTheFileAsItWas)
     EXPECT_EQ(test::FileBytes(PathOf("old-version.edb")), chosen);
     const std::optional<Shipment> first = m_store.Read(1);
     ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(first->invoiceNumber, u"V10");
-    EXPECT_EQ(first->entryDate, kStart);
+    EXPECT_EQ(std::tie(first->invoiceNumber, first->entryDate), std::make_tuple(std::u16string(u"V10"), kStart));
     EXPECT_EQ(test::Invoices(m_store).size(), rows.size());
 }
 
@@ -167,19 +166,14 @@ TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     const fs::path backup = MakeNewBackup();
     int ready[2];
     int release[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(release), 0);
+    ASSERT_EQ(pipe(ready) | pipe(release), 0);
     // No connection open across the fork: SQLite's per-file state must not be inherited.
     m_store.MountVolume(u"");
-    const pid_t child = fork();
-    if (child == 0) {
+    const pid_t child = test::ForkChild([&] {
         CShipmentDatabase other;
-        const bool opened = OpenStore(other);
-        char byte = opened ? 'y' : 'n';
-        (void)!write(ready[1], &byte, 1);
-        (void)!read(release[0], &byte, 1);
-        _exit(0);
-    }
+        char byte = OpenStore(other) ? 'y' : 'n';
+        return write(ready[1], &byte, 1) == 1 && read(release[0], &byte, 1) == 1;
+    });
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     ASSERT_EQ(byte, 'y');
@@ -187,7 +181,7 @@ TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     EXPECT_EQ(StoreBackup::Restore(m_store, backup.string()), StoreError::Busy);
     EXPECT_TRUE(m_store.IsOpen());
     EXPECT_EQ(Sorted(test::Invoices(m_store)), m_old);
-    (void)!write(release[1], &byte, 1);
+    ASSERT_EQ(write(release[1], &byte, 1), 1);
     waitpid(child, nullptr, 0);
     for (int descriptor : {ready[0], ready[1], release[0], release[1]}) {
         close(descriptor);

@@ -71,31 +71,20 @@ protected:
 };
 
 TEST_F(StoreRefusalTest, FilesThatAreNotOursAreLeftByteForByte) {
-    // Another program's database, in either journal mode, with its own tables.
-    for (const char* name : {"notes.db", "notes-wal.db"}) {
-        SQLite::Database raw(PathOf(name), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        if (std::string(name) == "notes-wal.db") {
-            raw.exec("PRAGMA journal_mode = WAL");
-        }
-        raw.exec("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); CREATE INDEX notes_body ON notes (body);"
-                 "INSERT INTO notes (body) VALUES ('메모')");
-    }
-    ExpectRefused("notes.db", StoreError::Foreign);
-    ExpectRefused("notes-wal.db", StoreError::Foreign);
-
-    // A table of our name that lacks our columns.
-    SQLite::Database(PathOf("other.db"), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
-        .exec("CREATE TABLE TRACKDB (id INTEGER PRIMARY KEY, name TEXT)");
-    ExpectRefused("other.db", StoreError::Foreign);
-
-    // Ours, but written by a newer program.
+    // Another program's database, in either journal mode, with its own tables; a table of
+    // our name that lacks our columns; ours, but written by a newer program.
+    const auto written = [&](const std::string& name, const std::string& sql) {
+        SQLite::Database(PathOf(name), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec(sql);
+        return name;
+    };
+    const std::string notes = "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); CREATE INDEX notes_body ON "
+                              "notes (body); INSERT INTO notes (body) VALUES ('메모')";
+    ExpectRefused(written("notes.db", notes), StoreError::Foreign);
+    ExpectRefused(written("notes-wal.db", "PRAGMA journal_mode = WAL; " + notes), StoreError::Foreign);
+    ExpectRefused(written("other.db", "CREATE TABLE TRACKDB (id INTEGER PRIMARY KEY, name TEXT)"), StoreError::Foreign);
     MakeOurVolume("newer.edb");
-    SQLite::Database(PathOf("newer.edb"), SQLite::OPEN_READWRITE).exec("PRAGMA user_version = 99");
-    ASSERT_EQ(SideFiles("newer.edb"), std::vector<std::string>{});
-    ExpectRefused("newer.edb", StoreError::TooNew);
-
-    m_folder.Write("garbage.edb", std::string(8192, '\xA5'));
-    ExpectRefused("garbage.edb", StoreError::Damaged);
+    ExpectRefused(written("newer.edb", "PRAGMA user_version = 99"), StoreError::TooNew);
+    ExpectRefused(m_folder.Write("garbage.edb", std::string(8192, '\xA5')).filename(), StoreError::Damaged);
     fs::create_directory(PathOf("folder.edb"));
     ExpectRefused("folder.edb", StoreError::Foreign);
 
@@ -163,8 +152,7 @@ TEST_F(StoreRefusalTest, FailuresSayWhetherARetryCanHelp) {
     ASSERT_TRUE(OpenStore(store) && store.Add(MakeShipment(u"x", kNow, kNow)));
     EXPECT_EQ(store.LastError(), StoreError::None);
 
-    EXPECT_FALSE(store.Read(12345).has_value());
-    EXPECT_EQ(store.LastError(), StoreError::NotFound);
+    EXPECT_FALSE(store.Read(12345).has_value() || store.LastError() != StoreError::NotFound);
 
     // Another program holds the write lock longer than the store waits.
     SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
