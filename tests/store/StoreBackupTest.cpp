@@ -143,25 +143,6 @@ TEST_F(StoreBackupTest, RestoreRefusesWhatTheStoreCannotOpenAndChangesNothing) {
     refused(PathOf("damaged.edb"), StoreError::Damaged);
 }
 
-TEST_F(StoreBackupTest, RestoreOfAVersion1FileMigratesItAndLeavesTheFileAsItWas) {
-    test::ScopedEnv zone("TZ", test::kBerlinRule);
-    std::vector<test::Version1Row> rows;
-    for (int i = 0; i < 50; ++i) {
-        Shipment shipment = test::MakeShipment(test::Numbered("V1", i), kStart + i, kStart);
-        rows.push_back(
-            {i + 1, shipment, test::Version1Ticks(shipment.entryDate), test::Version1Ticks(shipment.orderDate)});
-    }
-    test::WriteVersion1Volume(PathOf("old-version.edb"), rows);
-    const std::string chosen = test::FileBytes(PathOf("old-version.edb"));
-
-    ASSERT_EQ(StoreBackup::Restore(m_store, PathOf("old-version.edb").string()), StoreError::None);
-    EXPECT_EQ(test::FileBytes(PathOf("old-version.edb")), chosen);
-    const std::optional<Shipment> first = m_store.Read(1);
-    ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(std::tie(first->invoiceNumber, first->entryDate), std::make_tuple(std::u16string(u"V10"), kStart));
-    EXPECT_EQ(test::Invoices(m_store).size(), rows.size());
-}
-
 TEST_F(StoreBackupTest, RestoreWaitsForNoOtherProgramToHaveTheStoreOpen) {
     const fs::path backup = MakeNewBackup();
     int ready[2];

@@ -1,5 +1,6 @@
 #include "platform/LocalTime.h"
 #include "store/ShipmentDatabase.h"
+#include "store/StoreBackup.h"
 #include "store/StoreTestSupport.h"
 #include "store/StoredTime.h"
 
@@ -253,6 +254,20 @@ TEST_F(StoreMigrationTest, Version3KilledAtAnyMomentLeavesOneVersionOrTheOther) 
     EXPECT_EQ(record.latest, record.latestBefore);
     ASSERT_TRUE(store.Delete(4));
     EXPECT_EQ(TrackingDump(m_work, "id").size(), events.size() + 1 - 5) << "deleting still takes the tracking along";
+}
+
+// A restored version-1 file is migrated in the store's place; the file chosen stays as it was.
+TEST_F(StoreMigrationTest, ARestoredVersion1FileIsMigratedAndLeftAsItWas) {
+    const std::vector<test::Version1Row> rows = Version1Rows(50);
+    test::WriteVersion1Volume(PathOf("old-version.edb"), rows);
+    const std::string chosen = test::FileBytes(PathOf("old-version.edb"));
+    const Rows before = Dump(PathOf("old-version.edb"));
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store) && store.Add(test::MakeShipment(u"replaced", kStart, kStart)));
+    ASSERT_EQ(StoreBackup::Restore(store, PathOf("old-version.edb").string()), StoreError::None);
+    EXPECT_EQ(test::FileBytes(PathOf("old-version.edb")), chosen);
+    EXPECT_TRUE(Dump(m_work) == ExpectedDump(rows, before, true));
+    EXPECT_EQ(test::Invoices(store).size(), rows.size()) << "read through the store";
 }
 
 constexpr int64_t kTicks = 10'000'000;
