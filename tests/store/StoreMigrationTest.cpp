@@ -168,6 +168,8 @@ protected:
             }
             return version == 4;
         });
+        CShipmentDatabase store; // what the last kill left is migrated when opened
+        ASSERT_TRUE(OpenStore(store));
         EXPECT_EQ(test::SchemaOf(m_work), test::NewVolumeSchema(PathOf("new.edb")));
     }
 
@@ -210,6 +212,7 @@ TEST_F(StoreMigrationTest, Version1KilledAtAnyMomentLeavesOneVersionOrTheOther) 
             EXPECT_TRUE(Dump(m_work.string() + ".v1.bak") == before) << "round " << round;
         }
     });
+    EXPECT_TRUE(Dump(m_work) == after);
 }
 
 TEST_F(StoreMigrationTest, Version2GetsTheTrackingTablesAndKeepsEveryShipment) {
