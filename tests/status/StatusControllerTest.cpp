@@ -132,7 +132,7 @@ TEST_F(StatusControllerTest, WithoutAKeyOrWithARefusedOneNothingIsSent) {
     m_status.StoreKey("profile-id", "another");
     executor.RunPending();
     EXPECT_TRUE(m_status.RefreshDue());
-    executor.RunPending(); // nothing left posted for after the controller
+    executor.RunPending(); // no refresh left running: the controller's end would cancel it and call back
 }
 
 // Without its services the feature is told unavailable and stays idle; with them, a

@@ -268,8 +268,7 @@ TEST(CarrierIdsTest, ReadsCarrierKeysByCourierAndSkipsUnsafeValues) {
                     "CARRIER05=kr.x\"}\nCARRIER99=last\n");
     const std::vector<std::string> ids = ReadCarrierIds(reader, 5);
     EXPECT_EQ(ids, (std::vector<std::string>{"kr.cjlogistics", "", "kr.epost", "", ""}));
-    EXPECT_EQ(ReadCarrierIds(reader, 120).size(), 120u);
-    EXPECT_EQ(ReadCarrierIds(reader, 120)[98], "last");
+    EXPECT_EQ(ReadCarrierIds(reader, 120).at(98), "last");
 }
 
 constexpr Instant kMarch5 = 1'709'615'220; // 2024-03-05 05:07:00 UTC
