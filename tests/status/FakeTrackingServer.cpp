@@ -69,16 +69,11 @@ void FakeTrackingServer::OnData(QTcpSocket* socket) {
 
     std::string number;
     const nlohmann::json request = nlohmann::json::parse(m_lastBody.toStdString(), nullptr, false);
-    if (request.is_object() && request.contains("variables") && request["variables"].is_object() &&
-        request["variables"].value("trackingNumber", nlohmann::json()).is_string()) {
-        number = request["variables"]["trackingNumber"].get<std::string>();
+    if (const nlohmann::json::json_pointer at("/variables/trackingNumber"); request.contains(at)) {
+        number = request[at].is_string() ? request[at].get<std::string>() : "";
     }
-    Answer answer = m_fallback;
-    if (m_handler) {
-        answer = m_handler(number);
-    } else if (const auto found = m_answers.find(number); found != m_answers.end()) {
-        answer = found->second;
-    }
+    const auto found = m_answers.find(number);
+    const Answer answer = found != m_answers.end() ? found->second : m_fallback;
     if (answer.never) {
         connect(socket, &QTcpSocket::disconnected, this, [this] { --m_atOnce; });
         return;

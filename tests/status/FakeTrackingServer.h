@@ -6,7 +6,6 @@
 #include <QPair>
 #include <QTcpServer>
 #include <QUrl>
-#include <functional>
 #include <map>
 #include <string>
 
@@ -44,10 +43,6 @@ public:
     // The answer for a tracking number; others get `fallback`.
     void SetAnswer(const std::string& trackingNumber, Answer answer) { m_answers[trackingNumber] = std::move(answer); }
     void SetFallback(Answer answer) { m_fallback = std::move(answer); }
-    // Decides every answer instead, from the request's tracking number.
-    void SetHandler(std::function<Answer(const std::string& trackingNumber)> handler) {
-        m_handler = std::move(handler);
-    }
 
     // The answer to a token request.
     void SetTokenAnswer(Answer answer) { m_tokenAnswer = std::move(answer); }
@@ -68,7 +63,6 @@ private:
     QTcpServer m_server;
     std::map<std::string, Answer> m_answers;
     Answer m_fallback;
-    std::function<Answer(const std::string&)> m_handler;
     std::map<QTcpSocket*, QByteArray> m_buffers;
     Answer m_tokenAnswer{400, R"({"error":"invalid_client"})"};
     int m_tokenRequests = 0;

@@ -1,5 +1,6 @@
 #include "status/StatusController.h"
 
+#include "status/KeyFile.h"
 #include "store/ShipmentDatabase.h"
 #include "store/StoreTestSupport.h"
 #include "support/FakeClock.h"
@@ -8,6 +9,7 @@
 #include "tracking/TrackingSamples.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace parcelo {
 namespace {
@@ -35,6 +37,14 @@ protected:
 
     // The requests sent so far.
     int Sent() const { return services.client != nullptr ? services.client->requests : 0; }
+    void Apply(bool enabled) {
+        settings.enabled = enabled;
+        m_status.Apply(settings);
+    }
+    void Tick() {
+        executor.Tick();
+        executor.RunPending();
+    }
 
     CShipmentDatabase m_store;
     FakeClock m_clock{1'709'615'220};
@@ -61,16 +71,14 @@ protected:
 // Off nothing is loaded or asked; the first time on the kept key is read before
 // anything is sent, the shipments due are checked, and every interval after.
 TEST_F(StatusControllerTest, OnReadsTheKeyFirstThenChecksWhatIsDueAndOnEveryTick) {
-    settings.enabled = false;
-    m_status.Apply(settings);
+    Apply(false);
     EXPECT_FALSE(m_status.RefreshNow());
     executor.RunPending();
     EXPECT_EQ(loads, 0) << "off: not even the plugin";
 
     services.keptKey = {StoredKey::Outcome::Ok, "kept-id", "kept-secret"};
-    settings.enabled = true;
     settings.intervalMinutes = 30;
-    m_status.Apply(settings);
+    Apply(true);
     EXPECT_EQ(Sent(), 0) << "the key is read first";
     executor.RunPending();
     ASSERT_NE(services.client, nullptr);
@@ -82,19 +90,16 @@ TEST_F(StatusControllerTest, OnReadsTheKeyFirstThenChecksWhatIsDueAndOnEveryTick
     ASSERT_EQ(executor.Timers().size(), 1u);
     EXPECT_EQ(executor.Timers()[0]->interval, std::chrono::minutes(30));
 
-    executor.Tick(); // nothing is due within the interval
-    executor.RunPending();
+    Tick(); // nothing is due within the interval
     EXPECT_EQ(Sent(), 1);
     m_clock.Advance(30 * 60);
-    executor.Tick();
-    executor.RunPending();
+    Tick();
     EXPECT_EQ(Sent(), 2);
     m_status.Apply(settings); // applied again: the key is not read again
     executor.RunPending();
     EXPECT_EQ(services.secrets->reads, 1);
 
-    settings.enabled = false;
-    m_status.Apply(settings);
+    Apply(false);
     EXPECT_TRUE(executor.Timers().empty());
     EXPECT_TRUE(lines.back().empty()) << "the line goes with the feature";
 }
@@ -127,7 +132,7 @@ TEST_F(StatusControllerTest, WithoutAKeyOrWithARefusedOneNothingIsSent) {
     m_status.StoreKey("profile-id", "another");
     executor.RunPending();
     EXPECT_TRUE(m_status.RefreshDue());
-    executor.RunPending();
+    executor.RunPending(); // no refresh left running: the controller's end would cancel it and call back
 }
 
 // Without its services the feature is told unavailable and stays idle; with them, a
@@ -141,10 +146,8 @@ TEST_F(StatusControllerTest, ServicesMissingAreToldAndNotificationsFollowTheSett
     EXPECT_FALSE(m_status.RefreshNow());
 
     loadError.clear();
-    settings.enabled = false;
-    m_status.Apply(settings);
-    settings.enabled = true;
-    m_status.Apply(settings);
+    Apply(false);
+    Apply(true);
     executor.RunPending();
     ASSERT_EQ(finished.size(), 1u);
     EXPECT_EQ(services.notifier, nullptr) << "nothing on a first check";
@@ -160,6 +163,38 @@ TEST_F(StatusControllerTest, ServicesMissingAreToldAndNotificationsFollowTheSett
     }
     services.notifier->Click(services.notifier->shown[0].shipmentId);
     EXPECT_EQ(activated, std::vector<int64_t>{services.notifier->shown[0].shipmentId});
+}
+
+// One line "id:secret", split at the first colon with blanks trimmed; any other
+// text, a file others may read, or what is not a small regular file is refused
+// with a reason.
+TEST(KeyFileTest, ReadsOneIdAndSecretAndRefusesAnythingElse) {
+    const test::TempFolder folder;
+    const std::pair<const char*, const char*> cases[] = {
+        // the file's text, and the key read as "id|secret" or empty when it is refused
+        {"id:secret", "id|secret"},
+        {"\xEF\xBB\xBF  id : se:cret \nother:line", "id|se:cret"},
+        {"id:", ""},
+        {" : secret", ""},
+        {"no colon", ""},
+        {"", ""},
+    };
+    for (const auto& [text, key] : cases) {
+        const std::string path = folder.Write("key", text).string();
+        ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+        const KeyFile::Result result = KeyFile::ReadFile(path, true);
+        EXPECT_EQ(result.outcome, *key != 0 ? KeyFile::Outcome::Ok : KeyFile::Outcome::Refused) << text;
+        EXPECT_EQ(result.outcome == KeyFile::Outcome::Ok ? result.clientId + "|" + result.clientSecret : "", key);
+        EXPECT_EQ(result.problem.empty(), *key != 0) << text;
+    }
+    const std::string shared = folder.Write("shared", "id:secret").string();
+    ASSERT_EQ(chmod(shared.c_str(), 0640), 0);
+    EXPECT_EQ(KeyFile::ReadFile(shared, true).outcome, KeyFile::Outcome::Refused) << "others may read it";
+    EXPECT_EQ(KeyFile::ReadFile(shared, false).outcome, KeyFile::Outcome::Ok) << "a folder of the service's own";
+    const std::string large = folder.Write("large", std::string(KeyFile::kMaxBytes + 1, 'x')).string();
+    for (const std::string& refused : {large, folder.Path().string(), (folder.Path() / "missing").string()}) {
+        EXPECT_EQ(KeyFile::ReadFile(refused, false).outcome, KeyFile::Outcome::Refused) << refused;
+    }
 }
 
 } // namespace

@@ -29,33 +29,30 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(OpenStore(m_store));
         m_refresher.SetCarrierIds({"kr.cjlogistics", "", "kr.epost"});
-        TrackingRefresher::Callbacks callbacks;
-        callbacks.finished = [this](const RefreshSummary& summary, const std::u16string& line) {
-            m_outcome.summary = summary;
-            m_outcome.statusLine = line;
-            m_outcome.finished = true;
-        };
-        callbacks.notificationsReady = [this](const std::vector<NotificationItem>& items) {
-            m_outcome.notifications = items;
-        };
-        callbacks.shipmentChanged = [this](int64_t id) { m_outcome.changed.push_back(id); };
-        m_refresher.SetCallbacks(std::move(callbacks));
+        m_refresher.SetCallbacks({nullptr, nullptr, [this](int64_t id) { m_outcome.changed.push_back(id); },
+                                  [this](const auto& items) { m_outcome.notifications = items; },
+                                  [this](const RefreshSummary& summary, const std::u16string& line) {
+                                      m_outcome = {summary, line, m_outcome.notifications, m_outcome.changed, true};
+                                  }});
     }
 
     // Adds a shipment in delivery with courier 2 (kr.epost) and number `number`.
-    int64_t AddShipment(const std::string& number, const std::u16string& item, int courier = 2) {
+    int64_t AddShipment(const std::string& number, const std::u16string& item = u"물품", int courier = 2) {
         Shipment shipment = test::MakeShipment(std::u16string(number.begin(), number.end()), 0, 0);
         shipment.courierIndex = courier;
         shipment.itemName = item;
         EXPECT_TRUE(m_store.Add(shipment));
         return shipment.id;
     }
-
-    // `count` shipments numbered from `first`.
     void AddShipments(int first, int count) {
         for (int i = 0; i < count; ++i) {
-            AddShipment(std::to_string(first + i), u"물품");
+            AddShipment(std::to_string(first + i));
         }
+    }
+    std::map<int64_t, Instant> Checks() {
+        std::map<int64_t, Instant> checks;
+        EXPECT_TRUE(m_store.Tracking().LastChecks(checks));
+        return checks;
     }
 
     // Each number's answer: a special one, else the page of its events the query asks
@@ -105,37 +102,45 @@ TEST_F(TrackingRefresherTest, ChecksDueShipmentsWritesEventsAndNotifiesOfLaterCh
     m_events["1002"] = {test::EventNode("2024-03-04T10:00:00+09:00", "IN_TRANSIT", "옥천")};
 
     Outcome first = Refresh();
-    EXPECT_EQ(first.summary.due, 3u);
-    EXPECT_EQ(first.summary.checked, 3u) << "not found counts as checked";
-    EXPECT_EQ(first.summary.changed, 2u);
+    EXPECT_EQ(std::tie(first.summary.due, first.summary.checked, first.summary.changed),
+              std::make_tuple(size_t{3}, size_t{3}, size_t{2}))
+        << "not found counts as checked";
     EXPECT_TRUE(first.notifications.empty()) << "nothing on a first check";
     std::map<int64_t, TrackingEvent> latest;
     ASSERT_TRUE(m_store.Tracking().LatestEvents(std::vector{earphones, book, unknown, noCarrier}, latest));
     EXPECT_EQ(latest.size(), 2u);
-    EXPECT_EQ(m_store.Tracking().LastCheck(unknown), m_clock.Now());
-    EXPECT_FALSE(m_store.Tracking().LastCheck(noCarrier).has_value());
+    EXPECT_EQ(Checks(), (std::map<int64_t, Instant>{
+                            {earphones, m_clock.Now()}, {book, m_clock.Now()}, {unknown, m_clock.Now()}}));
 
     // Within the interval nothing is due; the user's refresh forces it.
     EXPECT_EQ(Refresh().summary.due, 0u);
     m_events["1001"].push_back(test::EventNode("2024-03-05T14:07:00+09:00", "OUT_FOR_DELIVERY", "서울강남"));
     Outcome forced = Refresh(true);
-    EXPECT_EQ(forced.summary.due, 3u);
-    EXPECT_EQ(forced.summary.changed, 1u);
+    EXPECT_EQ(std::tie(forced.summary.due, forced.summary.changed), std::make_tuple(size_t{3}, size_t{1}));
     ASSERT_EQ(forced.notifications.size(), 1u);
     EXPECT_EQ(forced.notifications[0].shipmentId, earphones);
     EXPECT_EQ(forced.changed, std::vector<int64_t>{earphones});
 
-    // Three at once make one notification; the parcel that arrives is set done.
+    // Three at once make one notification; the parcel that arrives is set done, and with
+    // the automatic done off only once it is on again: that too is a change to report.
     m_clock.Advance(3600);
     m_events["1001"].push_back(test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울강남"));
-    m_events["1002"].push_back(test::EventNode("2024-03-05T11:00:00+09:00", "IN_TRANSIT", "부산"));
+    m_events["1002"].push_back(test::EventNode("2024-03-05T11:00:00+09:00", "DELIVERED", "부산"));
     m_events["1003"] = {test::EventNode("2024-03-05T12:00:00+09:00", "INFORMATION_RECEIVED", "")};
+    m_refresher.SetOptions({.autoDone = false});
     Outcome grouped = Refresh();
     EXPECT_EQ(grouped.summary.changed, 3u);
     ASSERT_EQ(grouped.notifications.size(), 1u);
     EXPECT_EQ(grouped.notifications[0].shipmentIds.size(), 3u);
+    EXPECT_EQ(m_store.Read(earphones)->status, InDelivery);
+    m_refresher.SetOptions({});
+    Outcome done = Refresh(true);
+    std::sort(done.changed.begin(), done.changed.end());
+    EXPECT_EQ(done.changed, (std::vector<int64_t>{earphones, book}));
+    EXPECT_EQ(done.summary.changed, 2u);
+    EXPECT_TRUE(done.notifications.empty());
     EXPECT_EQ(m_store.Read(earphones)->status, Done);
-    EXPECT_EQ(m_store.Read(book)->status, InDelivery);
+    EXPECT_EQ(m_store.Read(unknown)->status, InDelivery);
 }
 
 // Answers as the service's schema allows them: a long history over pages, errors and
@@ -145,6 +150,7 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     const int64_t paged = AddShipment("2001", u"긴 이력");
     const int64_t internal = AddShipment("2003", u"서버 오류");
     const int64_t typo = AddShipment("2004", u"택배사 코드 오타", 0);
+    const int64_t refused = AddShipment("2007", u"거절");
     for (int i = 0; i < 45; ++i) {
         const std::string hour = (i % 24 < 10 ? "0" : "") + std::to_string(i % 24);
         m_events["2001"].push_back(test::EventNode("2024-03-0" + std::to_string(1 + i / 24) + "T" + hour + ":00:00Z",
@@ -154,23 +160,18 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     m_special["2003"] = Answer(200, test::ErrorAnswer("INTERNAL", "Internal error"));
     m_special["2004"] = Answer(200, test::ErrorAnswer("NOT_FOUND", "Carrier not found"));
     m_special["2007"] = Answer(400, test::ErrorAnswer("BAD_REQUEST"));
-    const int64_t refused = AddShipment("2007", u"거절");
 
     const Outcome first = Refresh();
     EXPECT_EQ(m_service.requests, 3 + 3) << "three pages of the long history";
-    EXPECT_EQ(first.summary.checked, 1u);
-    EXPECT_EQ(first.summary.failed, 3u);
+    EXPECT_EQ(std::tie(first.summary.checked, first.summary.failed), std::make_tuple(size_t{1}, size_t{3}));
     EXPECT_EQ(first.summary.refusedCouriers.size(), 0u) << "one refused among good ones is that shipment's fault";
     EXPECT_NE(first.statusLine.find(u"CARRIER01=kr.cjlogistics"), std::u16string::npos);
     std::vector<TrackingEvent> events;
     ASSERT_TRUE(m_store.Tracking().Events(paged, events));
     EXPECT_EQ(events.size(), 45u);
     EXPECT_FALSE(events.back().time.has_value()) << "kept without its time";
-    std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
-    for (const int64_t failed : {internal, typo, refused}) {
-        EXPECT_EQ(checks.count(failed), 0u) << "a failed check is not a check";
-    }
+    EXPECT_EQ(Checks().size(), 1u) << "a failed check is not a check";
+    EXPECT_FALSE(Checks().contains(internal) || Checks().contains(typo) || Checks().contains(refused));
     std::map<int64_t, TrackingEvent> latest;
     ASSERT_TRUE(m_store.Tracking().LatestEvents(std::vector{paged}, latest));
     EXPECT_EQ(latest[paged].location, "허브 44");
@@ -189,8 +190,7 @@ TEST_F(TrackingRefresherTest, TakesTheServicesAnswersAsItsSchemaAllowsThem) {
     EXPECT_EQ(m_service.requests - sent, 4) << "only those already under way";
     EXPECT_EQ(keyRefused.summary.checked, 0u);
     EXPECT_NE(keyRefused.statusLine.find(u"키를 거부"), std::u16string::npos);
-    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
-    EXPECT_EQ(checks.size(), 1u);
+    EXPECT_EQ(Checks().size(), 1u);
 }
 
 // A rate limit stops the refresh: what is left waits for the next one. At most four
@@ -200,40 +200,35 @@ TEST_F(TrackingRefresherTest, ARateLimitLeavesTheRestForLater) {
     m_handler = [sent = 0](const TrackingQuery&) mutable {
         return Answer(++sent == 1 ? 429 : 200, test::ErrorAnswer("NOT_FOUND"));
     };
-    Outcome limited = Refresh();
-    EXPECT_EQ(limited.summary.failed, 1u);
-    EXPECT_EQ(limited.summary.checked, 3u) << "those already sent with it";
-    EXPECT_EQ(limited.summary.deferred, 6u);
-    EXPECT_EQ(m_service.requests, 4);
-    EXPECT_EQ(m_service.mostAtOnce, 4);
+    const RefreshSummary limited = Refresh().summary;
+    EXPECT_EQ(std::tie(limited.failed, limited.checked, limited.deferred),
+              std::make_tuple(size_t{1}, size_t{3}, size_t{6}))
+        << "those already sent with it are checked";
+    EXPECT_EQ(std::make_pair(m_service.requests, m_service.mostAtOnce), std::make_pair(4, 4));
 
     m_clock.Advance(120);
     m_handler = nullptr;
-    Outcome later = Refresh();
-    EXPECT_EQ(later.summary.checked, 7u) << "the shipments not checked yet";
-    EXPECT_EQ(later.summary.failed + later.summary.deferred, 0u);
+    const RefreshSummary later = Refresh().summary;
+    EXPECT_EQ(later.checked, 7u) << "the shipments not checked yet";
+    EXPECT_EQ(later.failed + later.deferred, 0u);
 }
 
 // A shipment deleted while its check is under way gets nothing; a store that cannot be
 // read is no success.
 TEST_F(TrackingRefresherTest, AShipmentDeletedWhileItsCheckIsUnderWayGetsNothing) {
-    const int64_t kept = AddShipment("6001", u"남는 것");
-    const int64_t deleted = AddShipment("6002", u"지울 것");
-    m_events["6001"] = {test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울")};
-    m_events["6002"] = m_events["6001"];
+    const int64_t kept = AddShipment("6001");
+    const int64_t deleted = AddShipment("6002");
+    m_events["6001"] = m_events["6002"] = {test::EventNode("2024-03-05T18:00:00+09:00", "DELIVERED", "서울")};
     m_handler = [&](const TrackingQuery& query) {
         if (query.trackingNumber == "6002") {
             EXPECT_TRUE(m_store.Delete(deleted)); // the user deletes it meanwhile
         }
         return Answer(200, test::TrackAnswer(m_events[query.trackingNumber]));
     };
-    Outcome outcome = Refresh();
-    EXPECT_EQ(outcome.summary.checked, 2u);
+    EXPECT_EQ(Refresh().summary.checked, 2u);
     EXPECT_EQ(m_store.Read(kept)->status, Done);
     EXPECT_FALSE(m_store.Read(deleted).has_value());
-    std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
-    EXPECT_EQ(checks.count(deleted), 0u);
+    EXPECT_FALSE(Checks().contains(deleted));
 
     m_store.Close();
     EXPECT_TRUE(Refresh(true).summary.storeFailed);
@@ -249,12 +244,9 @@ TEST_F(TrackingRefresherTest, CancelStopsAndWritesNothingMore) {
     m_refresher.Cancel();
     EXPECT_TRUE(m_outcome.finished);
     EXPECT_FALSE(m_refresher.IsRunning());
-    EXPECT_EQ(m_outcome.summary.checked, 5u);
-    EXPECT_EQ(m_outcome.summary.deferred, 1u);
+    EXPECT_EQ(std::tie(m_outcome.summary.checked, m_outcome.summary.deferred), std::make_tuple(size_t{5}, size_t{1}));
     m_executor.RunPending(); // the answer given up comes
-    std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
-    EXPECT_EQ(checks.size(), 5u) << "no writes after the cancel";
+    EXPECT_EQ(Checks().size(), 5u) << "no writes after the cancel";
 }
 
 } // namespace

@@ -107,35 +107,36 @@ inline pid_t ForkChild(const std::function<bool()>& body) {
     return child;
 }
 
-// The longest of three whole runs of `body` in a child (the machine may be busy);
-// zero when one of them failed.
-inline std::chrono::microseconds TimeChild(const std::function<void()>& before, const std::function<bool()>& body) {
-    std::chrono::microseconds longest{0};
+// Kills children running `body` on a fresh copy of `pristine` at `work` (every file named
+// like `work` removed first), `rounds` times at moments spread over a little more than
+// the longest of three whole runs; `finished` tells from what the kill left whether the
+// work was done. Further kills aim past the end or at the start until both outcomes have
+// been seen, however the machine's load moved the kills.
+inline void KillAtMoments(const std::filesystem::path& pristine, const std::filesystem::path& work, int rounds,
+                          const std::function<bool()>& body, const std::function<bool(int round)>& finished) {
+    const auto reset = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(work.parent_path())) {
+            if (entry.path().filename().string().starts_with(work.filename().string())) {
+                std::filesystem::remove(entry.path());
+            }
+        }
+        std::filesystem::copy_file(pristine, work);
+    };
+    using std::chrono::microseconds;
+    microseconds whole{0};
     for (int run = 0; run < 3; ++run) {
-        before();
+        reset();
         const auto start = std::chrono::steady_clock::now();
         int status = 0;
         waitpid(ForkChild(body), &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            return std::chrono::microseconds{0};
-        }
-        longest = std::max(
-            longest, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start));
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a whole run fails";
+        whole = std::max(whole, std::chrono::duration_cast<microseconds>(std::chrono::steady_clock::now() - start));
     }
-    return longest;
-}
-
-// Kills children running `body` at moments spread over a little more than `whole`,
-// `rounds` times, each after `before`; `finished` tells from what the kill left whether
-// the work was done. Further kills aim past the end or at the start until both
-// outcomes have been seen, however the machine's load moved the kills.
-inline void KillAtMoments(std::chrono::microseconds whole, int rounds, const std::function<void()>& before,
-                          const std::function<bool()>& body, const std::function<bool(int round)>& finished) {
     std::mt19937 random(11);
     int done = 0;
     int undone = 0;
-    const auto killAfter = [&](std::chrono::microseconds delay, int round) {
-        before();
+    const auto killAfter = [&](microseconds delay, int round) {
+        reset();
         const pid_t child = ForkChild(body);
         std::this_thread::sleep_for(delay);
         kill(child, SIGKILL);
@@ -144,11 +145,10 @@ inline void KillAtMoments(std::chrono::microseconds whole, int rounds, const std
     };
     const int64_t slice = whole.count() * 13 / 10 / rounds;
     for (int round = 0; round < rounds; ++round) {
-        killAfter(std::chrono::microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)),
-                  round);
+        killAfter(microseconds(round * slice + std::uniform_int_distribution<int64_t>(0, slice)(random)), round);
     }
     for (int extra = 0; extra < 8 && (done == 0 || undone == 0); ++extra) {
-        killAfter(done == 0 ? whole * (extra + 2) : std::chrono::microseconds(0), rounds + extra);
+        killAfter(done == 0 ? whole * (extra + 2) : microseconds(0), rounds + extra);
     }
     EXPECT_GT(done, 0);
     EXPECT_GT(undone, 0);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parcelo::test {
@@ -35,9 +36,7 @@ public:
         Answer(std::move(done), std::move(*reply));
     }
     void CancelAll() override {
-        std::vector<Callback> waiting;
-        waiting.swap(m_waiting);
-        for (Callback& done : waiting) {
+        for (Callback& done : std::exchange(m_waiting, {})) {
             TrackingReply cancelled;
             cancelled.outcome = TrackingOutcome::Cancelled;
             Answer(std::move(done), std::move(cancelled));
@@ -123,19 +122,11 @@ public:
         : m_executor(executor), m_handler(std::move(handler)) {}
 
     std::unique_ptr<TrackingClient> CreateClient(const Clock& /*clock*/) override {
-        auto made = std::make_unique<FakeTrackingService>(m_executor, m_handler);
-        client = made.get();
-        return made;
+        return Made(client, m_executor, m_handler);
     }
-    std::unique_ptr<Notifier> CreateNotifier() override {
-        auto made = std::make_unique<FakeNotifier>();
-        notifier = made.get();
-        return made;
-    }
+    std::unique_ptr<Notifier> CreateNotifier() override { return Made(notifier); }
     std::unique_ptr<SecretStore> CreateSecretStore() override {
-        auto made = std::make_unique<FakeSecretStore>(m_executor, secretStoreAvailable, keptKey);
-        secrets = made.get();
-        return made;
+        return Made(secrets, m_executor, secretStoreAvailable, keptKey);
     }
 
     bool secretStoreAvailable = true;
@@ -145,6 +136,12 @@ public:
     FakeSecretStore* secrets = nullptr;
 
 private:
+    template <class T, class... Args> static std::unique_ptr<T> Made(T*& last, Args&&... args) {
+        auto made = std::make_unique<T>(std::forward<Args>(args)...);
+        last = made.get();
+        return made;
+    }
+
     Executor& m_executor;
     FakeTrackingService::Handler m_handler;
 };

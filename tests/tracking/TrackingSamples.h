@@ -30,18 +30,6 @@ inline nlohmann::json EventNode(const std::string& time, const std::string& code
     return node;
 }
 
-// An answer of the tracking service with these events, oldest first, the last of them
-// also as lastEvent.
-inline std::string TrackAnswer(const std::vector<nlohmann::json>& events) {
-    nlohmann::json edges = nlohmann::json::array();
-    for (const nlohmann::json& event : events) {
-        edges.push_back({{"node", event}});
-    }
-    nlohmann::json track = {{"lastEvent", events.empty() ? nlohmann::json(nullptr) : events.back()},
-                            {"events", {{"edges", edges}}}};
-    return nlohmann::json{{"data", {{"track", track}}}}.dump();
-}
-
 inline std::string ErrorAnswer(const std::string& code, const std::string& message = "error") {
     return nlohmann::json{{"errors", {{{"message", message}, {"extensions", {{"code", code}}}}}}, {"data", nullptr}}
         .dump();
@@ -69,6 +57,12 @@ inline std::string PagedAnswer(const std::vector<nlohmann::json>& history, const
         {"events",
          {{"edges", edges}, {"pageInfo", {{"hasPreviousPage", start > 0}, {"startCursor", std::to_string(start)}}}}}};
     return nlohmann::json{{"data", {{"track", track}}}}.dump();
+}
+
+// An answer of the tracking service with these events (at most a page of them), oldest
+// first, the last of them also as lastEvent unless an earlier one was DELIVERED.
+inline std::string TrackAnswer(const std::vector<nlohmann::json>& events) {
+    return PagedAnswer(events, "");
 }
 
 } // namespace parcelo::test

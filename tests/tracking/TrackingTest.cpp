@@ -1,14 +1,21 @@
 #include "config/IniReader.h"
 #include "support/FakeClock.h"
+#include "tracking/AccessTokenAnswer.h"
 #include "tracking/CarrierIds.h"
+#include "tracking/ConnectionCheck.h"
 #include "tracking/EndpointBackOff.h"
 #include "tracking/NotificationComposer.h"
 #include "tracking/RefreshRun.h"
+#include "tracking/StatusNames.h"
+#include "tracking/TrackingRequest.h"
+#include "tracking/TrackingResponseParser.h"
 #include "tracking/TrackingRules.h"
 #include "tracking/TrackingSamples.h"
 #include "tracking/TrackingSchedule.h"
+#include "tracking/TrackingService.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace parcelo {
 namespace {
@@ -16,18 +23,11 @@ namespace {
 constexpr int64_t kHour = 3600;
 
 Shipment Parcel(int64_t id, int courier, const std::u16string& invoice, int status = InDelivery) {
-    Shipment shipment;
-    shipment.id = id;
-    shipment.courierIndex = courier;
-    shipment.invoiceNumber = invoice;
-    shipment.itemName = u"물품";
-    shipment.status = status;
-    return shipment;
+    return {courier, invoice, u"물품", 0, 0, status, id};
 }
 
 std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
     std::vector<int64_t> ids;
-    ids.reserve(queries.size());
     for (const TrackingQuery& query : queries) {
         ids.push_back(query.shipmentId);
     }
@@ -55,9 +55,8 @@ TEST(TrackingScheduleTest, PicksShipmentsInDeliveryWithACarrierNotCheckedWithinT
 
     const std::vector<TrackingQuery> due = schedule.Due(shipments, carriers, lastChecks);
     EXPECT_EQ(Ids(due), (std::vector<int64_t>{4, 10, 1, 9})) << "never checked first, then the oldest check";
-    EXPECT_EQ(due[2].trackingNumber, "601234567890");
-    EXPECT_EQ(due[2].carrierId, "kr.cjlogistics");
-    EXPECT_EQ(due[1].trackingNumber, "123");
+    EXPECT_EQ(std::tie(due[2].trackingNumber, due[2].carrierId, due[1].trackingNumber),
+              std::tie("601234567890", "kr.cjlogistics", "123"));
 
     EXPECT_EQ(Ids(schedule.Due(shipments, carriers, lastChecks, true)), (std::vector<int64_t>{4, 10, 1, 5, 9}));
     clock.Advance(kHour);
@@ -114,10 +113,12 @@ TEST(RefreshRunTest, KeepsAtMostFourInFlightAndCountsOutcomes) {
     run.Finished(99, TrackingOutcome::Ok);
     ASSERT_EQ(run.Next()->shipmentId, 5);
     EXPECT_FALSE(run.Next().has_value());
-    run.Finished(1, TrackingOutcome::NotFound);
-    run.Finished(3, TrackingOutcome::Rejected);
-    run.Finished(4, TrackingOutcome::TimedOut);
-    run.Finished(5, TrackingOutcome::Invalid);
+    for (const auto& [id, outcome] : std::map<int64_t, TrackingOutcome>{{1, TrackingOutcome::NotFound},
+                                                                        {3, TrackingOutcome::Rejected},
+                                                                        {4, TrackingOutcome::TimedOut},
+                                                                        {5, TrackingOutcome::Invalid}}) {
+        run.Finished(id, outcome);
+    }
     while (auto query = run.Next()) {
         run.Finished(query->shipmentId, TrackingOutcome::Ok);
     }
@@ -141,9 +142,9 @@ TEST(RefreshRunTest, StopsSendingAfterBackOffOrOfflineAndDefersTheRest) {
         run.Finished(4, TrackingOutcome::Offline);
         EXPECT_TRUE(run.Done());
         const RefreshSummary summary = run.Summary();
-        EXPECT_EQ(summary.checked, 1u);
-        EXPECT_EQ(summary.deferred, 7u) << "six not sent and one backing off";
-        EXPECT_EQ(run.Offline(), true) << "the last answer was offline";
+        EXPECT_EQ(std::tie(summary.checked, summary.deferred), std::make_tuple(size_t{1}, size_t{7}))
+            << "six not sent and one backing off";
+        EXPECT_TRUE(run.Offline()) << "the last answer was offline";
         EXPECT_EQ(summary.keyRefused, outcome == TrackingOutcome::KeyRefused);
     }
 }
@@ -252,9 +253,7 @@ TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
 
 TEST(NotificationComposerTest, StatusLineIsOneQuietLineWhenOffline) {
     RefreshSummary summary;
-    summary.checked = 12;
-    summary.changed = 3;
-    summary.failed = 1;
+    std::tie(summary.checked, summary.changed, summary.failed) = std::make_tuple(12, 3, 1);
     EXPECT_EQ(RefreshStatusLine(summary), u"배송 조회 12건, 변경 3건, 실패 1건");
     summary.keyRefused = true;
     EXPECT_EQ(RefreshStatusLine(summary), RefreshSetupProblems(summary).front()) << "nothing else was asked";
@@ -269,8 +268,187 @@ TEST(CarrierIdsTest, ReadsCarrierKeysByCourierAndSkipsUnsafeValues) {
                     "CARRIER05=kr.x\"}\nCARRIER99=last\n");
     const std::vector<std::string> ids = ReadCarrierIds(reader, 5);
     EXPECT_EQ(ids, (std::vector<std::string>{"kr.cjlogistics", "", "kr.epost", "", ""}));
-    EXPECT_EQ(ReadCarrierIds(reader, 120).size(), 120u);
-    EXPECT_EQ(ReadCarrierIds(reader, 120)[98], "last");
+    EXPECT_EQ(ReadCarrierIds(reader, 120).at(98), "last");
+}
+
+constexpr Instant kMarch5 = 1'709'615'220; // 2024-03-05 05:07:00 UTC
+
+std::optional<TrackingResponse> Parse(const std::string& body) {
+    return ParseTrackingResponse(body.data(), body.size());
+}
+
+TEST(TrackingRequestTest, SendsTheNumberAndCursorAsVariablesNotAsQueryText) {
+    const std::string body = BuildTrackingRequest("kr.cjlogistics", "123\"}) { x } #\n\xff");
+    const nlohmann::json parsed = nlohmann::json::parse(body);
+    EXPECT_EQ(parsed["variables"]["carrierId"], "kr.cjlogistics");
+    EXPECT_EQ(parsed["variables"]["trackingNumber"], "123\"}) { x } #\n\xEF\xBF\xBD");
+    EXPECT_TRUE(parsed["variables"]["before"].is_null()) << "the newest page";
+    const std::string query = parsed["query"];
+    EXPECT_EQ(query.find("123"), std::string::npos);
+    EXPECT_NE(query.find("trackingNumber: $trackingNumber"), std::string::npos);
+    // The service cuts a page to 20 events: asking for more would only hide that.
+    EXPECT_NE(query.find("events(last: " + std::to_string(kEventsPerPage) + ", before: $before)"), std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(BuildTrackingRequest("a", "1", "eyJpbmRleCI6MjB9"))["variables"]["before"],
+              "eyJpbmRleCI6MjB9");
+}
+
+TEST(TrackingResponseParserTest, ReadsEventsOldestFirstWithTheLatestOnce) {
+    const auto response = Parse(test::TrackAnswer({
+        test::EventNode("2024-03-05T14:07:00+09:00", "OUT_FOR_DELIVERY", "서울강남", "배송출발"),
+        test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", ""),
+        test::EventNode("2024-03-05T18:30:00+09:00", "DELIVERED", "서울강남"),
+    }));
+    ASSERT_TRUE(response.has_value());
+    EXPECT_TRUE(response->errorCode.empty());
+    ASSERT_EQ(response->events.size(), 3u) << "the last event is not repeated";
+    EXPECT_EQ(response->events[0].statusCode, "AT_PICKUP");
+    EXPECT_EQ(response->events[0].location, "");
+    EXPECT_EQ(response->events[1], (TrackingEvent{kMarch5, "OUT_FOR_DELIVERY", "이동중", "서울강남", "배송출발"}));
+    EXPECT_EQ(response->events[2].statusCode, "DELIVERED");
+
+    EXPECT_EQ(response->lastEvent, response->events[2]);
+    EXPECT_FALSE(response->hasPreviousPage);
+
+    // A parcel known but without events yet, and one whose history is only its last event.
+    EXPECT_TRUE(Parse(R"({"data":{"track":{"lastEvent":null,"events":{"edges":[]}}}})")->events.empty());
+    const auto onlyLast = Parse(R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z",)"
+                                R"("status":{"code":"IN_TRANSIT","name":null},"description":null,"location":null}}}})");
+    ASSERT_TRUE(onlyLast.has_value());
+    ASSERT_EQ(onlyLast->events.size(), 1u);
+    EXPECT_EQ(onlyLast->events[0].time, kMarch5);
+}
+
+// What the schema lets be null is kept as far as it goes; the answer is never lost for it.
+TEST(TrackingResponseParserTest, KeepsEventsWithNullFieldsAndReadsThePage) {
+    const auto response = Parse(
+        R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z","status":{"code":"DELIVERED","name":null}},)"
+        R"("events":{"edges":[null,{"node":null},)"
+        R"({"node":{"time":null,"status":{"code":"AT_PICKUP"},"location":null,"description":null}},)"
+        R"({"node":{"time":"2024-03-05T14:07:00","status":null,"location":{"name":null}}},)"
+        R"({"node":{"time":"2024-03-04T05:07:00Z","status":{"code":"IN_TRANSIT"},"description":"이동"}}],)"
+        R"("pageInfo":{"hasPreviousPage":true,"startCursor":"eyJpbmRleCI6MjB9"}}}}})");
+    ASSERT_TRUE(response.has_value());
+    ASSERT_EQ(response->events.size(), 4u);
+    // The untimed ones first, in the service's order; the unreadable time (no offset) is none.
+    EXPECT_EQ(response->events[0], (TrackingEvent{std::nullopt, "AT_PICKUP", "", "", ""}));
+    EXPECT_EQ(response->events[1], (TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}));
+    EXPECT_EQ(response->events[2].description, "이동");
+    EXPECT_EQ(response->events[3], (TrackingEvent{kMarch5, "DELIVERED", "", "", ""}));
+    EXPECT_EQ(response->lastEvent, response->events[3]);
+    EXPECT_TRUE(response->hasPreviousPage);
+    EXPECT_EQ(response->startCursor, "eyJpbmRleCI6MjB9");
+
+    // An older page goes before, once.
+    std::vector<TrackingEvent> events = response->events;
+    PrependOlderEvents(events, {TrackingEvent{kMarch5 - 999, "AT_PICKUP", "", "", ""}, response->events[2]});
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[3].time, kMarch5 - 999);
+}
+
+TEST(TrackingResponseParserTest, RefusesWhatIsNotTheExpectedShape) {
+    const char* const kBadUtf8 = R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z","status":{"code":")"
+                                 "\xC0\xAF"
+                                 R"("}}}}})";
+    const std::string good = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "IN_TRANSIT", "x")});
+    ASSERT_TRUE(Parse(good).has_value());
+    for (
+        const char* bad : {
+            "",
+            "{",
+            "[]",
+            R"({"data":{}})",
+            R"({"data":{"track":1}})",
+            R"({"errors":[1]})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":null,"status":"DELIVERED"}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":7}}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":"X"},"location":"here"}}]}}}})",
+            R"({"data":{"track":{"events":{"edges":{}}}}})",
+            kBadUtf8,
+        }) {
+        EXPECT_FALSE(Parse(bad).has_value()) << bad;
+    }
+    // Over 1 MB is refused however well formed.
+    std::string large = good;
+    large.insert(1, std::string(kMaxTrackingResponseBytes, ' '));
+    EXPECT_FALSE(Parse(large).has_value());
+    EXPECT_FALSE(ParseTrackingResponse(nullptr, 0).has_value());
+}
+
+TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomes) {
+    const std::string events = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "DELIVERED", "x")});
+    const auto interpret = [](int status, const std::string& body) {
+        return InterpretTrackingAnswer(status, body.data(), body.size());
+    };
+    EXPECT_EQ(interpret(200, events).events.size(), 1u);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("NOT_FOUND")).outcome, TrackingOutcome::NotFound);
+    EXPECT_EQ(interpret(200, R"({"errors":[{"message":"x"}]})").errorCode, "INTERNAL") << "an error without a code";
+    EXPECT_EQ(interpret(400, R"({"errors":[{"extensions":{"code":"BAD_REQUEST"}}],"data":{"track":null}})").outcome,
+              TrackingOutcome::Rejected);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("NOT_FOUND", "운송장이 등록되지 않았습니다")).outcome,
+              TrackingOutcome::NotFound);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("NOT_FOUND", "Carrier not found")).outcome,
+              TrackingOutcome::CarrierUnknown);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("UNAUTHENTICATED")).outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(interpret(403, test::ErrorAnswer("FORBIDDEN")).outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(interpret(401, "Unauthorized").outcome, TrackingOutcome::KeyRefused);
+    EXPECT_EQ(interpret(200, test::ErrorAnswer("INTERNAL")).outcome, TrackingOutcome::ServiceError);
+    EXPECT_EQ(interpret(429, "").outcome, TrackingOutcome::RateLimited);
+    EXPECT_EQ(interpret(503, events).outcome, TrackingOutcome::ServerError);
+    EXPECT_EQ(interpret(200, "<html>").outcome, TrackingOutcome::Invalid);
+    EXPECT_EQ(interpret(404, events).outcome, TrackingOutcome::Invalid)
+        << "events with an error status are not trusted";
+
+    EXPECT_EQ(ShortStatusName("SOMETHING_NEW"), ShortStatusName("UNKNOWN")) << "a code added later";
+
+    EXPECT_EQ(ParseRetryAfter(" 120 "), 120);
+    EXPECT_EQ(ParseRetryAfter("99999999999999999999"), 999'999'999);
+    EXPECT_FALSE(ParseRetryAfter("Wed, 21 Oct 2015 07:28:00 GMT").has_value());
+    EXPECT_FALSE(ParseRetryAfter("-5").has_value());
+}
+
+// The token issuer's answers (RFC 6749 5.1 and 5.2) and those to the connection check.
+TEST(TrackingAnswerTest, ReadsTokenAndConnectionCheckAnswers) {
+    EXPECT_EQ(BuildAccessTokenRequest("id 1", "s&c=r+t/é"),
+              "grant_type=client_credentials&client_id=id+1&client_secret=s%26c%3Dr%2Bt%2F%C3%A9");
+    const auto token = [](int status, const std::string& body) {
+        return InterpretAccessTokenAnswer(status, body.data(), body.size());
+    };
+    const AccessTokenAnswer good = token(200, R"({"access_token":"abc","token_type":"Bearer","expires_in":86400})");
+    EXPECT_EQ(good.outcome, TrackingOutcome::Ok);
+    EXPECT_EQ(good.accessToken, "abc");
+    EXPECT_EQ(good.expiresIn, 86400);
+    EXPECT_EQ(token(200, R"({"access_token":"abc","token_type":"bearer"})").expiresIn, kDefaultAccessTokenSeconds);
+    const std::vector<std::pair<TrackingOutcome, std::pair<int, std::string>>> cases = {
+        {TrackingOutcome::KeyRefused, {400, R"({"error":"invalid_client"})"}},
+        {TrackingOutcome::KeyRefused, {401, ""}},
+        {TrackingOutcome::KeyRefused, {400, R"({"error":"unauthorized_client"})"}},
+        {TrackingOutcome::Invalid, {400, R"({"error":"invalid_request"})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"abc","token_type":"mac"})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"a\r\nX: 1","token_type":"bearer"})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"abc","token_type":"bearer","expires_in":0})"}},
+        {TrackingOutcome::Invalid, {200, R"({"access_token":"","token_type":"bearer"})"}},
+        {TrackingOutcome::Invalid, {200, "<html>"}},
+        {TrackingOutcome::RateLimited, {429, ""}},
+        {TrackingOutcome::ServerError, {502, ""}},
+    };
+    for (const auto& [outcome, answer] : cases) {
+        EXPECT_EQ(token(answer.first, answer.second).outcome, outcome) << answer.first << " " << answer.second;
+        EXPECT_TRUE(token(answer.first, answer.second).accessToken.empty());
+    }
+
+    EXPECT_NE(BuildConnectionCheckRequest().find("carriers"), std::string::npos);
+    const auto check = [](int status, const std::string& body) {
+        return InterpretConnectionCheckAnswer(status, body.data(), body.size());
+    };
+    EXPECT_EQ(check(200, R"({"data":{"carriers":{"edges":[]}}})"), TrackingOutcome::Ok);
+    EXPECT_EQ(check(200, test::ErrorAnswer("UNAUTHENTICATED")), TrackingOutcome::KeyRefused);
+    EXPECT_EQ(check(403, test::ErrorAnswer("FORBIDDEN")), TrackingOutcome::KeyRefused);
+    EXPECT_EQ(check(401, "Unauthorized"), TrackingOutcome::KeyRefused);
+    EXPECT_EQ(check(400, test::ErrorAnswer("BAD_REQUEST")), TrackingOutcome::ServiceError);
+    EXPECT_EQ(check(404, "<html>Not Found</html>"), TrackingOutcome::Invalid) << "not the service";
+    EXPECT_EQ(check(200, R"({"data":{"track":null}})"), TrackingOutcome::Invalid);
+    EXPECT_EQ(check(503, ""), TrackingOutcome::ServerError);
+    EXPECT_EQ(ConnectionCheckText(TrackingOutcome::Ok), u"연결되었습니다");
 }
 
 } // namespace
