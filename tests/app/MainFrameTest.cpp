@@ -9,7 +9,6 @@
 #include "support/ShellTestSupport.h"
 #include "ui/Menus.h"
 #include "ui/QtMenuBuilder.h"
-#include "ui/QtTranslations.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -20,7 +19,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
-#include <QTranslator>
 #include <memory>
 
 namespace parcelo::test {
@@ -253,21 +251,6 @@ TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     EXPECT_EQ(RunEventLoop(5000), 0);
     EXPECT_TRUE(messages.Calls().empty()) << "nothing is asked";
 }
-
-// The translations of one language, taken away again with the object.
-class Language {
-public:
-    explicit Language(InterfaceLanguage language) { InstallTranslations(*qApp, false, language); }
-    ~Language() {
-        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
-        }
-        SetTranslateFunction(nullptr);
-    }
-    Language(const Language&) = delete;
-    Language& operator=(const Language&) = delete;
-};
 
 bool HasHangul(const QString& text) {
     return std::any_of(text.cbegin(), text.cend(),

@@ -19,7 +19,6 @@
 #include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
 #include "ui/CommandBar.h"
-#include "ui/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -27,7 +26,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QTranslator>
 #include <QWindow>
 #include <cstdlib>
 #include <ctime>
@@ -106,12 +104,11 @@ Inks InksOf(const QImage& shot, const QRect& item) {
 // A palette like a desktop's dark colour scheme.
 QPalette DarkPalette() {
     QPalette dark(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32));
-    dark.setColor(QPalette::WindowText, QColor(0xef, 0xf0, 0xf1));
-    dark.setColor(QPalette::ButtonText, QColor(0xef, 0xf0, 0xf1));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::HighlightedText}) {
+        dark.setColor(role, QColor(0xef, 0xf0, 0xf1));
+    }
     dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
-    dark.setColor(QPalette::Text, QColor(0xef, 0xf0, 0xf1));
     dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
-    dark.setColor(QPalette::HighlightedText, QColor(0xef, 0xf0, 0xf1));
     return dark;
 }
 
@@ -243,61 +240,47 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference, marked), 0) << "the light look after dark";
 }
 
-// Every label and button of `window` shows its text whole: its width holds what its
-// text needs (a label that wraps, by its height for that width). "where" names the window.
-void ExpectTextsFit(const QWidget& window, const char* where) {
-    for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (!label->isVisibleTo(&window) || label->text().isEmpty() || !label->pixmap().isNull()) {
-            continue;
-        }
-        if (label->wordWrap()) {
-            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
-                << where << ": " << label->text().toStdString();
-        } else {
-            EXPECT_GE(label->width(), label->sizeHint().width()) << where << ": " << label->text().toStdString();
-        }
-    }
-    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        if (button->isVisibleTo(&window) && !button->text().isEmpty()) {
-            EXPECT_GE(button->width(), button->sizeHint().width()) << where << ": " << button->text().toStdString();
-        }
-    }
-}
-
-// In English the main window and the dialogs, laid out for Korean, still show every
-// text whole; the pictures are written beside the Korean one.
+// In English the main window and the dialogs, laid out for Korean, still show every label
+// and button whole: its width holds what its text needs (a label that wraps, by its height
+// for that width). The pictures are written beside the Korean one.
 TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
-    InstallTranslations(*qApp, false, InterfaceLanguage::English);
+    const Language english(InterfaceLanguage::English);
     FakeMessageBoxService messages;
-    std::unique_ptr<CMainFrame> window;
-    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(window));
-    CMainFrame& frame = *window;
-    EXPECT_TRUE(frame.grab().save(PARCELO_SCREENSHOT_DIR "/main-window-en.png"));
-    ExpectTextsFit(frame, "main window");
-
-    CNewTrackDlg editor(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
-    COptionDlg options(&frame);
-    CBulkAddDlg bulk(frame.Couriers(), frame.Detector(), frame.Store(), &frame);
-    CAboutDlg about(&frame);
-    const std::pair<CDialog*, const char*> dialogs[] = {
-        {&editor, "editor"}, {&options, "options"}, {&bulk, "bulk-add"}, {&about, "about"}};
-    for (const auto& [dialog, name] : dialogs) {
-        dialog->InitDialog();
-        dialog->setModal(false);
-        dialog->show();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(dialog->grab().save(QStringLiteral(PARCELO_SCREENSHOT_DIR "/%1-en.png").arg(QLatin1String(name))));
-        if (dialog != &about) { // the about box's one text, its version, is the same in every language
-            ExpectTextsFit(*dialog, name);
+    std::unique_ptr<CMainFrame> frame;
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
+    CNewTrackDlg editor(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
+    COptionDlg options(frame.get());
+    CBulkAddDlg bulk(frame->Couriers(), frame->Detector(), frame->Store(), frame.get());
+    CAboutDlg about(frame.get()); // only its picture: its one text, the version, is the same in every language
+    for (const auto& [window, name] : std::initializer_list<std::pair<QWidget*, QString>>{{frame.get(), "main-window"},
+                                                                                          {&editor, "editor"},
+                                                                                          {&options, "options"},
+                                                                                          {&bulk, "bulk-add"},
+                                                                                          {&about, "about"}}) {
+        if (auto* dialog = dynamic_cast<CDialog*>(window)) {
+            dialog->InitDialog();
+            dialog->setModal(false);
+            dialog->show();
+            QCoreApplication::processEvents();
         }
-        dialog->hide();
+        EXPECT_TRUE(window->grab().save(PARCELO_SCREENSHOT_DIR "/" + name + "-en.png"));
+        for (const QWidget* part : window->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(part);
+            const auto* button = qobject_cast<const QAbstractButton*>(part);
+            const QString text = label != nullptr ? label->text() : button != nullptr ? button->text() : QString();
+            if (window == &about || text.isEmpty() || !part->isVisibleTo(window) ||
+                (label && !label->pixmap().isNull())) {
+                continue;
+            }
+            if (label != nullptr && label->wordWrap()) {
+                EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                    << name.toStdString() << ": " << text.toStdString();
+            } else {
+                EXPECT_GE(part->width(), part->sizeHint().width()) << name.toStdString() << ": " << text.toStdString();
+            }
+        }
     }
     EXPECT_TRUE(messages.Calls().empty());
-    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
-    SetTranslateFunction(nullptr);
 }
 
 // At a desktop scale of 2 (QT_SCALE_FACTOR, in a process of its own, with no
