@@ -1,24 +1,18 @@
 #include "config/TempFolder.h"
+#include "status/FakeTrackingServer.h"
 #include "support/BarcodeImages.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <SQLiteCpp/Database.h>
-#include <algorithm>
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <netinet/in.h>
 #include <sstream>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 namespace parcelo {
@@ -61,45 +55,31 @@ public:
         std::ofstream(File("config/VELDAN/Parcelo.conf")) << "[SETTINGS]\nINSTALLPATH=" << installPath.string() << "\n";
     }
 
-    // Runs the program; its standard output goes to `output` when one is given.
-    Outcome Run(Arguments arguments, const std::string& output = {}) const {
-        const std::string out = output.empty() ? File("stdout") : output, err = File("stderr");
-        arguments.insert(arguments.begin(), PARCELO_PROGRAM);
-        std::vector<char*> args;
-        for (std::string& argument : arguments) {
-            args.push_back(argument.data());
+    // Runs the program; its standard output goes to `output` when one is given. A test's
+    // tracking service answers meanwhile, in this process's event loop.
+    Outcome Run(const Arguments& arguments, const std::string& output = {}) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("LC_ALL"); // the program speaks Korean unless a test sets an English locale
+        environment.remove("LC_MESSAGES");
+        for (const auto& [name, value] : m_environment) {
+            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
         }
-        args.push_back(nullptr);
-        const pid_t child = fork();
-        if (child == 0) {
-            setenv("XDG_DATA_HOME", File("data").c_str(), 1);
-            setenv("XDG_CONFIG_HOME", File("config").c_str(), 1);
-            setenv("XDG_CONFIG_DIRS", File("no-system-settings").c_str(), 1);
-            setenv("TZ", "KST-9", 1);
-            unsetenv("LC_ALL"); // the program speaks Korean unless a test sets an English locale
-            unsetenv("LC_MESSAGES");
-            setenv("LANG", "C.UTF-8", 1);
-            for (const auto& [name, value] : m_environment) {
-                setenv(name.c_str(), value.c_str(), 1);
-            }
-            const int fds[] = {open("/dev/null", O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
-                               open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
-            for (int fd = 0; fd < 3; ++fd) {
-                if (fds[fd] < 0 || dup2(fds[fd], fd) < 0) {
-                    _exit(126);
-                }
-            }
-            execv(PARCELO_PROGRAM, args.data());
-            _exit(127);
+        QStringList list;
+        for (const std::string& argument : arguments) {
+            list << QString::fromStdString(argument);
         }
-        int status = 0;
-        Outcome outcome;
-        if (child > 0 && waitpid(child, &status, 0) == child) {
-            outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setStandardInputFile(QProcess::nullDevice());
+        if (!output.empty()) {
+            program.setStandardOutputFile(QString::fromStdString(output));
         }
-        outcome.out = output.empty() ? Read(out) : std::string();
-        outcome.err = Read(err);
-        return outcome;
+        program.start(PARCELO_PROGRAM, list);
+        while (program.state() != QProcess::NotRunning && !program.waitForFinished(5)) {
+            QCoreApplication::processEvents();
+        }
+        return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+                program.readAllStandardOutput().toStdString(), program.readAllStandardError().toStdString()};
     }
 
     void SetEnvironment(std::string name, std::string value) { m_environment.emplace_back(name, value); }
@@ -111,7 +91,11 @@ public:
 
 private:
     test::TempFolder m_folder;
-    std::vector<std::pair<std::string, std::string>> m_environment;
+    std::vector<std::pair<std::string, std::string>> m_environment{{"XDG_DATA_HOME", File("data")},
+                                                                   {"XDG_CONFIG_HOME", File("config")},
+                                                                   {"XDG_CONFIG_DIRS", File("no-system-settings")},
+                                                                   {"TZ", "KST-9"},
+                                                                   {"LANG", "C.UTF-8"}};
 };
 
 // The list without its first field, the id, which an import gives anew.
@@ -298,77 +282,6 @@ TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
     EXPECT_EQ(withoutCouriers.Run({"--backup", withoutCouriers.File("copy.edb")}).code, 0) << "needs no couriers";
 }
 
-// A loopback HTTP service for the program: an OAuth2 token issuer at /oauth2/token and
-// the tracking service elsewhere, one answer per connection. It keeps every request.
-class LoopbackService {
-public:
-    LoopbackService() : m_listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        auto* generic = reinterpret_cast<sockaddr*>(&address);
-        if (bind(m_listener, generic, size) == 0 && listen(m_listener, 8) == 0 &&
-            getsockname(m_listener, generic, &size) == 0) {
-            m_port = ntohs(address.sin_port);
-        }
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~LoopbackService() {
-        shutdown(m_listener, SHUT_RDWR); // ends the accept
-        m_thread.join();
-        close(m_listener);
-    }
-
-    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
-    std::vector<std::string> Requests() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        return m_requests;
-    }
-
-private:
-    // Reads a request whole: its head, then as much body as Content-Length says.
-    static std::string ReadRequest(int client) {
-        std::string request;
-        char buffer[4096];
-        for (ssize_t got = 0; (got = recv(client, buffer, sizeof buffer, 0)) > 0;) {
-            request.append(buffer, static_cast<size_t>(got));
-            const size_t headEnd = request.find("\r\n\r\n");
-            std::string head = request.substr(0, headEnd);
-            std::transform(head.begin(), head.end(), head.begin(), [](char c) { return std::tolower(c); });
-            const size_t at = head.find("content-length:");
-            const size_t length = at == std::string::npos ? 0 : std::stoul(head.substr(at + 15));
-            if (headEnd != std::string::npos && request.size() >= headEnd + 4 + length) {
-                break;
-            }
-        }
-        return request;
-    }
-    void Serve() {
-        for (int client = 0; (client = accept(m_listener, nullptr, nullptr)) >= 0;) {
-            const std::string request = ReadRequest(client);
-            const std::string body = request.starts_with("POST /oauth2/token ")
-                                         ? R"({"access_token":"tok","token_type":"Bearer","expires_in":3600})"
-                                         : R"({"data":{"track":{"lastEvent":{"time":"2026-12-06T14:03:00+09:00",)"
-                                           R"("status":{"code":"IN_TRANSIT","name":"이동중"},"description":"",)"
-                                           R"("location":null},"events":{"edges":[]}}}})";
-            const std::string response = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: "
-                                         "close\r\nContent-Length: " +
-                                         std::to_string(body.size()) + "\r\n\r\n" + body;
-            send(client, response.data(), response.size(), MSG_NOSIGNAL);
-            close(client);
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_requests.push_back(request);
-        }
-    }
-
-    int m_listener;
-    int m_port = 0;
-    std::thread m_thread;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_requests;
-};
-
 // --refresh ends with 1, having touched nothing, when it is off or its plugin is missing,
 // and when nothing due could be checked; with 0 when nothing is due, unless its result line
 // could not be written. A timer's run takes the key from systemd's credential or from an
@@ -392,10 +305,14 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
     ASSERT_EQ(offline.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
     EXPECT_EQ(offline.Run({"--refresh"}).code, 1) << "offline";
 
-    const LoopbackService service;
+    test::FakeTrackingServer service;
+    service.SetTokenAnswer({200, R"({"access_token":"tok","token_type":"Bearer","expires_in":3600})"});
+    service.SetFallback({200, R"({"data":{"track":{"lastEvent":{"time":"2026-12-06T14:03:00+09:00",)"
+                              R"("status":{"code":"IN_TRANSIT","name":"이동중"},"description":"",)"
+                              R"("location":null},"events":{"edges":[]}}}})"});
     Profile profile;
-    profile.Configure("[STATUS]\nENABLED=1\nAUTH=oauth2\nENDPOINT=" + service.Url("/graphql") +
-                      "\nTOKENURL=" + service.Url("/oauth2/token") + "\n");
+    profile.Configure("[STATUS]\nENABLED=1\nAUTH=oauth2\nENDPOINT=" + service.Url().toString().toStdString() +
+                      "\nTOKENURL=" + service.TokenUrl().toString().toStdString() + "\n");
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
     const std::string keyFile = profile.File("key");
     std::ofstream(keyFile) << "file-id : file-secret\n";
@@ -404,18 +321,18 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
         const Outcome refused = profile.Run({"--refresh"});
         EXPECT_EQ(refused.code, 1);
         EXPECT_THAT(refused.err, HasSubstr(told));
-        EXPECT_TRUE(service.Requests().empty()) << "nothing asked without a key";
+        EXPECT_EQ(service.Requests() + service.TokenRequests(), 0) << "nothing asked without a key";
         profile.SetEnvironment("PARCELO_KEY_FILE", keyFile);
     }
 
     ASSERT_EQ(chmod(keyFile.c_str(), 0600), 0);
     const Outcome fromFile = profile.Run({"--refresh"});
     EXPECT_EQ(fromFile.code, 0) << fromFile.err;
-    std::vector<std::string> requests = service.Requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_THAT(requests[0],
+    EXPECT_EQ(service.TokenRequests(), 1);
+    EXPECT_EQ(service.Requests(), 1);
+    EXPECT_THAT(service.LastTokenRequest().toStdString(),
                 ::testing::EndsWith("grant_type=client_credentials&client_id=file-id&client_secret=file-secret"));
-    EXPECT_THAT(requests[1], HasSubstr("Authorization: Bearer tok\r\n"));
+    EXPECT_EQ(service.LastAuthorization(), "Bearer tok");
 
     // systemd's credential comes before the file named by PARCELO_KEY_FILE.
     fs::create_directories(profile.File("credentials"));
@@ -423,10 +340,16 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
     profile.SetEnvironment("CREDENTIALS_DIRECTORY", profile.File("credentials"));
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789013", "책"}).code, 0);
     EXPECT_EQ(profile.Run({"--refresh"}).code, 0);
-    requests = service.Requests();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_THAT(requests[2], ::testing::EndsWith("client_id=cred-id&client_secret=cred%3Asecret"));
+    EXPECT_EQ(service.TokenRequests(), 2);
+    EXPECT_THAT(service.LastTokenRequest().toStdString(),
+                ::testing::EndsWith("client_id=cred-id&client_secret=cred%3Asecret"));
 }
 
 } // namespace
 } // namespace parcelo
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
