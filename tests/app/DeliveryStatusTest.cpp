@@ -42,11 +42,13 @@ protected:
             {200, QByteArray::fromStdString(TrackAnswer(
                       {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "  강남   배송센터 제3구역  ")}))});
     }
+    // The status on or off, with the test's service and no notifications, and one shipment A in delivery.
     void Enable(bool enabled) {
         QSettings settings = UserSettings();
         settings.setValue("STATUS/ENABLED", enabled ? 1 : 0);
         settings.setValue("STATUS/ENDPOINT", server.Url().toString());
         settings.setValue("STATUS/NOTIFY", 0);
+        AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     }
     // The window with a secret store that keeps `kept`, or none at all.
     CMainFrame& Start(bool available = true, StoredKey kept = {}) {
@@ -77,8 +79,7 @@ protected:
 
 // On: the latest status shows in the list, delivered makes the shipment done, off stops the requests.
 TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
-    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery),
-                        MakeShipment(0, u"B", now - kDay, now - 3 * kDay, Cancelled)});
+    AddToProgramVolume({MakeShipment(0, u"B", now - kDay, now - 3 * kDay, Cancelled)});
     Enable(true);
     CMainFrame& main = Start();
     ASSERT_TRUE(AwaitRefresh());
@@ -142,7 +143,6 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedTheKeptKeyIsSentAndARefusalIsTold) {
     UserSettings().setValue("STATUS/INTERVAL", 0); // an administrator's out-of-range interval
     EXPECT_EQ(StatusSettings::Read(Profile()).intervalMinutes, StatusSettings::kMinIntervalMinutes);
 
-    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     Enable(true);
     // A key kept in the secret store is sent from the first refresh on.
     Start(true, {StoredKey::Outcome::Ok, "client-id", "very-secret"});
@@ -179,7 +179,6 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedTheKeptKeyIsSentAndARefusalIsTold) {
         COptionDlg options;
         options.SetStatusProblem(QString::fromStdU16String(frame->Status().TakeKeyRefusal()));
         options.show();
-        ASSERT_NE(options.StatusPanel(), nullptr);
         EXPECT_TRUE(options.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
     }
 }
@@ -189,7 +188,6 @@ TEST_F(DeliveryStatusTest, SettingsAreMendedTheKeptKeyIsSentAndARefusalIsTold) {
 // restart the status line asks for it: see StatusControllerTest). OAuth2 here, so that
 // the service wants a key.
 TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession) {
-    AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
     Enable(false);
     UserSettings().setValue("STATUS/AUTH", "oauth2");
     UserSettings().setValue("STATUS/TOKENURL", server.TokenUrl().toString());
@@ -200,14 +198,14 @@ TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession)
     COptionDlg options;
     options.SetKeyState(QString::fromStdString(main.Status().ClientId()), false, main.KeyInMemoryOnly());
     options.show();
-    ASSERT_NE(options.StatusPanel(), nullptr);
-    EXPECT_TRUE(options.StatusPanel()->KeyNote().isHidden()) << "not known yet";
-    options.StatusPanel()->EnabledBox().setChecked(true);
-    options.StatusPanel()->ClientIdEdit().setText("id2");
-    options.StatusPanel()->SecretEdit().setText("memory-secret");
-    ASSERT_TRUE(options.StatusPanel()->KeyEdited());
+    CStatusOptionsPanel& panel = *options.StatusPanel();
+    EXPECT_TRUE(panel.KeyNote().isHidden()) << "not known yet";
+    panel.EnabledBox().setChecked(true);
+    panel.ClientIdEdit().setText("id2");
+    panel.SecretEdit().setText("memory-secret");
+    ASSERT_TRUE(panel.KeyEdited());
     options.OnOK();
-    main.StoreKey(options.StatusPanel()->ClientId(), options.StatusPanel()->ClientSecret());
+    main.StoreKey(panel.ClientId(), panel.ClientSecret());
     main.ApplyStatusSettings(StatusSettings::Read(Profile()));
     QCoreApplication::processEvents();
     ASSERT_EQ(messages.Calls().size(), 1u);
