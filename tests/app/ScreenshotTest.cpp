@@ -194,12 +194,14 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
         << PARCELO_SCREENSHOT_DIR "/main-window-differences.png";
 
     const CHTMLListCtrl& list = frame.View().List();
+    const auto itemArea = [&](int i) {
+        const Rect r = list.GetItemRect(i);
+        return QRect(list.viewport()->mapTo(&frame, QPoint(r.left, r.top)), QSize(r.Width(), r.Height()));
+    };
     ASSERT_EQ(list.GetItemCount(), 5);
     for (int i = 0; i < 5; ++i) {
-        const Rect r = list.GetItemRect(i);
-        const Inks inks =
-            InksOf(shot, QRect(list.viewport()->mapTo(&frame, QPoint(r.left, r.top)), QSize(r.Width(), r.Height())));
         SCOPED_TRACE(i);
+        const Inks inks = InksOf(shot, itemArea(i));
         const int status = shipments[static_cast<size_t>(i)].status;
         EXPECT_EQ(inks.dark > 50 && inks.blue > 20, status == InDelivery); // black with a blue courier line
         EXPECT_EQ(inks.grey > 50 && inks.dark + inks.blue + inks.red == 0, status == Done);
@@ -217,20 +219,17 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     QApplication::setPalette(DarkPalette());
     const QImage dark = OnScreen(frame);
     EXPECT_EQ(dark, frame.grab().toImage().convertToFormat(QImage::Format_RGB32)) << "a part kept its light colours";
-    const auto areaOf = [&frame](const QWidget& part) { return QRect(part.mapTo(&frame, QPoint(0, 0)), part.size()); };
     for (int i = 0; i < 5; ++i) {
-        const Rect r = list.GetItemRect(i);
-        const QRect item(list.viewport()->mapTo(&frame, QPoint(r.left + 40, r.top + 2)),
-                         QSize(r.Width() - 42, r.Height() - 4));
+        const QRect item = itemArea(i).adjusted(40, 2, -2, -2); // right of the logo
         EXPECT_GE(TextContrast(dark, item), 4.5) << "item " << i;
         EXPECT_LT(qGray(dark.pixel(item.right() - 2, item.center().y())), 128) << "item " << i << " on Base";
     }
-    EXPECT_GE(TextContrast(dark, areaOf(frame.FilterSortBar().FilterButton())), 4.5);
-    EXPECT_GE(TextContrast(dark, areaOf(frame.FilterSortBar().SortButton())), 4.5);
-    for (const auto key : {CCommandBar::Key::Left, CCommandBar::Key::Right}) {
-        const QPushButton* button = frame.CommandBar().KeyButton(key);
-        ASSERT_NE(button, nullptr);
-        EXPECT_GE(TextContrast(dark, areaOf(*button).adjusted(4, 4, -4, -4)), 4.5) << "soft key";
+    for (const QWidget* part : std::initializer_list<const QWidget*>{
+             &frame.FilterSortBar().FilterButton(), &frame.FilterSortBar().SortButton(),
+             frame.CommandBar().KeyButton(CCommandBar::Key::Left),
+             frame.CommandBar().KeyButton(CCommandBar::Key::Right)}) {
+        const QRect area(part->mapTo(&frame, QPoint(0, 0)), part->size());
+        EXPECT_GE(TextContrast(dark, area.adjusted(4, 4, -4, -4)), 4.5) << part->metaObject()->className();
     }
     const QImage darkEditor = OnScreen(editor);
     EXPECT_EQ(darkEditor, editor.grab().toImage().convertToFormat(QImage::Format_RGB32));
