@@ -54,11 +54,11 @@ constexpr double kHalvedDifferingShare = 0.006;          // text drawn at twice 
 constexpr int kCrispBlocks = 2000;                       // of the 2 x 2 blocks of the picture at scale 2
 constexpr char kShotAtScale[] = "PARCELO_SHOT_AT_SCALE"; // the scale of the process that shoots, "2"
 
-// The pixels of `shot` whose colour is further than the tolerance from the
-// reference's, or from every reference pixel up to `reach` pixels away, marked
-// red on a faded copy of the shot in `marked`.
-int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& marked, int reach = 0) {
-    marked = shot.convertToFormat(QImage::Format_RGB32);
+// The pixels of `shot` whose colour is further than the tolerance from the reference's,
+// or from every reference pixel up to `reach` pixels away. When there are any, they are
+// marked red on a faded copy of the shot written to `marks`, and an older file is removed.
+int CountDifferingPixels(const QImage& shot, const QImage& reference, int reach = 0, const QString& marks = {}) {
+    QImage marked = shot.convertToFormat(QImage::Format_RGB32);
     const auto near = [](const QColor& a, const QColor& b) {
         return std::abs(a.red() - b.red()) <= kChannelTolerance &&
                std::abs(a.green() - b.green()) <= kChannelTolerance &&
@@ -76,6 +76,12 @@ int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& ma
             }
             differing += same ? 0 : 1;
             marked.setPixelColor(x, y, same ? a.lighter(160) : QColor(Qt::red));
+        }
+    }
+    if (!marks.isEmpty()) {
+        QFile::remove(marks);
+        if (differing > 0) {
+            marked.save(marks);
         }
     }
     return differing;
@@ -183,12 +189,8 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     const QImage reference(kReference);
     ASSERT_FALSE(reference.isNull()) << "no reference picture " << kReference;
     ASSERT_EQ(shot.size(), reference.size());
-    QFile::remove(PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
-    QImage marked;
-    const int differing = CountDifferingPixels(shot, reference, marked);
-    if (differing > 0) {
-        marked.save(PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
-    }
+    const int differing =
+        CountDifferingPixels(shot, reference, 0, PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
     EXPECT_LE(differing, static_cast<int>(kDifferingShare * shot.width() * shot.height()))
         << "the main window is drawn differently from " << kReference << "; the differing pixels are red in "
         << PARCELO_SCREENSHOT_DIR "/main-window-differences.png";
@@ -236,7 +238,7 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     EXPECT_GE(TextContrast(darkEditor, QRect(0, 0, editor.width(), 20)), 4.5) << "the dialog's title";
 
     QApplication::setPalette(light);
-    EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference, marked), 0) << "the light look after dark";
+    EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference), 0) << "the light look after dark";
 }
 
 // In English the main window and the dialogs, laid out for Korean, still show every label
@@ -271,11 +273,11 @@ TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
                 (label && !label->pixmap().isNull())) {
                 continue;
             }
+            SCOPED_TRACE((name + ": " + text).toStdString());
             if (label != nullptr && label->wordWrap()) {
-                EXPECT_GE(label->height(), label->heightForWidth(label->width()))
-                    << name.toStdString() << ": " << text.toStdString();
+                EXPECT_GE(label->height(), label->heightForWidth(label->width()));
             } else {
-                EXPECT_GE(part->width(), part->sizeHint().width()) << name.toStdString() << ": " << text.toStdString();
+                EXPECT_GE(part->width(), part->sizeHint().width());
             }
         }
     }
@@ -318,12 +320,9 @@ TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
     const QImage shot = QImage(file).convertToFormat(QImage::Format_RGB32);
     const QImage reference(kReference);
     ASSERT_EQ(shot.size(), reference.size() * 2);
-    QImage marked;
     const QImage halved = shot.scaled(reference.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const int differing = CountDifferingPixels(halved, reference, marked, 1);
-    if (differing > 0) {
-        marked.save(PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png");
-    }
+    const int differing =
+        CountDifferingPixels(halved, reference, 1, PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png");
     EXPECT_LE(differing, static_cast<int>(kHalvedDifferingShare * reference.width() * reference.height()))
         << "halved, the window at scale 2 differs from " << kReference << "; see "
         << PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png";
