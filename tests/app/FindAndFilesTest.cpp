@@ -25,8 +25,6 @@
 namespace parcelo::test {
 namespace {
 
-using Ids = std::vector<int64_t>;
-
 constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
 
 // Answers the file dialogs with queued paths; an empty queue is a cancel.
@@ -91,7 +89,6 @@ protected:
         return db.MountVolume(folder.filePath(name).toStdU16String()) && db.Open(u"TRACKDB");
     }
     void Load(std::vector<Shipment> shipments) { ids = LoadShipments(store, view, std::move(shipments), kNow); }
-    Ids Rows() const { return RowIds(view); }
     QString WriteFile(const QString& name, const QByteArray& bytes) {
         QFile file(folder.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
@@ -108,7 +105,7 @@ protected:
     CShipmentListView view{couriers, store, clock};
     FakeFileChooser chooser;
     CStoreFileCommands commands{view, store, couriers, detector, chooser, &view};
-    Ids ids;
+    std::vector<int64_t> ids;
 };
 
 const std::vector<Shipment> kShipments = {
@@ -116,18 +113,6 @@ const std::vector<Shipment> kShipments = {
     {0, u"55555", u"노트북 가방", 0, kNow, 1}, {3, u"11111", u"Phone Case", 0, kNow, 0},
     {1, u"22222", u"창문 커튼", 0, kNow, 2},
 };
-
-// The find shows what it matches and keeps the selected shipment selected while it is
-// shown (which rows a find keeps is the model's test).
-TEST_F(FindAndFilesTest, FindKeepsTheSelectedShipment) {
-    Load(kShipments);
-    view.SetFindText(u"ㅇㅍ"_qs);
-    EXPECT_EQ(Rows(), (Ids{ids[1], ids[4]}));
-    view.SetFindText({});
-    Select(2); // 노트북 가방
-    view.SetFindText(u"ㄱ"_qs);
-    EXPECT_EQ(view.SelectedId(), ids[2]);
-}
 
 // Copy puts the number or the address on the clipboard; the browser opens web addresses only.
 TEST_F(FindAndFilesTest, ItemCommandsCopyAndOpenWebAddressesOnly) {
@@ -314,12 +299,6 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
     EXPECT_TRUE(messages.Calls()[0].text.contains("가져오지 못했습니다")) << messages.Calls()[0].text.toStdString();
     EXPECT_EQ(AllShipments(store).size(), 1U);
     EXPECT_EQ(bulk.size(), 4);
-
-    // An empty clipboard is told.
-    messages.Clear();
-    QGuiApplication::clipboard()->clear();
-    input.Paste();
-    EXPECT_EQ(messages.Calls().size(), 1U);
 }
 
 TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {

@@ -144,7 +144,7 @@ TEST_F(MainFrameTest, TheCourierFileIsToldAboutOrReadWithItsDetectionRules) {
 }
 
 // Filter and sort leave each other alone and reset on a restart; Ctrl+F or the menu opens
-// the find field, which narrows within the filter; Escape undoes the find.
+// the find field, which narrows within the filter and keeps the selection; Escape undoes the find.
 TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
     // Entry dates newest first: A B C D. Order dates oldest first: C D A B. B and D are done.
     AddToProgramVolume({MakeShipment(0, u"책D", now - 4 * kDay, now - 9 * kDay, Done),
@@ -158,6 +158,8 @@ TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
     EXPECT_EQ(Listed(), (Names{u"의C", u"책D", u"책A", u"책B"}));
     Pick(bar.FilterButton(), ID_FILTER_DONE);
     EXPECT_EQ(Listed(), (Names{u"책D", u"책B"}));
+    frame->View().List().SetSelectedIndex(1);
+    const int64_t selected = frame->View().SelectedId();
 
     CFindBar& find = frame->FindBar();
     EXPECT_FALSE(find.isVisible());
@@ -165,6 +167,7 @@ TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
     ASSERT_TRUE(find.isVisible());
     find.insert(u"ㅊ"_qs); // as typed: QTest types Latin letters only
     EXPECT_EQ(Listed(), (Names{u"책D", u"책B"}));
+    EXPECT_EQ(frame->View().SelectedId(), selected) << "the find keeps the selected shipment";
     Pick(bar.FilterButton(), ID_FILTER_ALL);
     EXPECT_EQ(Listed(), (Names{u"책D", u"책A", u"책B"}));
     QTest::keyClick(&find, Qt::Key_Escape);
