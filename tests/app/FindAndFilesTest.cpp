@@ -78,7 +78,6 @@ protected:
         ClearProfileAndData();
         ASSERT_TRUE(Open(store, "main.edb"));
         CopyField(couriers[2].trackingUrl, u"file:///tmp/%s"_qs);
-        CopyField(couriers[1].name, u"우편"_qs);
         ShipmentActions actions;
         actions.openInBrowser = [this](const QString& url, int index) { OpenInBrowser(&view, url, u"C", index); };
         view.SetActions(std::move(actions));
