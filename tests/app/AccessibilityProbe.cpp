@@ -1,25 +1,17 @@
-// The main window and the dialogs with fields, shown on a real display for the
-// accessibility tree test (accessibility-tree.py), which drives it by lines on
-// standard input: "down" and "up" press Down and Up in the list, "cancel" marks the selected
-// shipment cancelled in the store and refreshes the list, "dialogs" opens the editor, the
-// options, bulk add and the import confirmation side by side, "popup" asks
-// whether a menu is open ("ok shown" or "ok none"), "quit" ends. Each line is
-// answered by "ok" once the window has handled it.
+// The main window, shown on a real display for the accessibility tree test
+// (accessibility-tree.py), which drives it by lines on standard input: "down" and "up"
+// press Down and Up in the list, "cancel" marks the selected shipment cancelled in the
+// store and refreshes the list, "popup" asks whether a menu is open ("ok shown" or
+// "ok none"), "quit" ends. Each line is answered by "ok" once the window has handled it.
 #include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
-#include "dialogs/BulkAddDlg.h"
-#include "dialogs/ImportConfirmDlg.h"
-#include "dialogs/NewTrackDlg.h"
-#include "dialogs/OptionDlg.h"
 #include "platform/LocalTime.h"
 #include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
 
 #include <QSocketNotifier>
 #include <QTest>
-#include <cstdio>
 #include <iostream>
-#include <memory>
 #include <string>
 
 using namespace parcelo;
@@ -37,8 +29,7 @@ int main(int argc, char** argv) {
     ClearProfileAndData();
     InstallCourierFile(
         "[COURIERS]\nID01=하나택배;1;;1111;https://one.example/%s\nID02=둘택배;2;;2222;https://two/%s\n");
-    const Instant now = CurrentInstant();
-    const Instant day = 24 * 3600;
+    const Instant now = CurrentInstant(), day = 24 * 3600;
     AddToProgramVolume({MakeShipment(0, u"운동화", now - 3, now - 2 * day, InDelivery),
                         MakeShipment(1, u"책 <상>", now - 2, now - day, Done),
                         MakeShipment(0, u"우산", now - 1, now, Cancelled)});
@@ -53,15 +44,6 @@ int main(int argc, char** argv) {
     list.setFocus(Qt::OtherFocusReason);
     frame.activateWindow();
 
-    std::unique_ptr<CNewTrackDlg> editor;
-    std::unique_ptr<COptionDlg> options;
-    std::unique_ptr<CBulkAddDlg> bulk;
-    std::unique_ptr<CImportConfirmDlg> import;
-    ImportPlan plan;
-    plan.toAdd.resize(1);
-    plan.errors.push_back({3, u"송장번호가 없습니다"});
-    plan.summary = u"1건 추가, 0건 중복, 1건 오류";
-
     QSocketNotifier input(0, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         std::string line;
@@ -72,23 +54,11 @@ int main(int argc, char** argv) {
         if (line == "down" || line == "up") {
             QTest::keyClick(list.viewport(), line == "down" ? Qt::Key_Down : Qt::Key_Up);
         } else if (line == "cancel") {
-            std::optional<Shipment> shipment = frame.Store().Read(frame.View().SelectedId());
-            if (shipment) {
+            if (std::optional<Shipment> shipment = frame.Store().Read(frame.View().SelectedId())) {
                 shipment->status = Cancelled;
                 frame.Store().Update(*shipment);
             }
             frame.View().Refresh(RefillCause::Elsewhere);
-        } else if (line == "dialogs") {
-            editor = std::make_unique<CNewTrackDlg>(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
-            editor->SetDetector(frame.Detector());
-            options = std::make_unique<COptionDlg>(&frame);
-            bulk = std::make_unique<CBulkAddDlg>(frame.Couriers(), frame.Detector(), frame.Store(), &frame);
-            import = std::make_unique<CImportConfirmDlg>(plan, QStringLiteral("shipments.csv"), &frame);
-            for (QDialog* dialog :
-                 std::initializer_list<QDialog*>{editor.get(), options.get(), bulk.get(), import.get()}) {
-                dialog->setModal(false);
-                dialog->show();
-            }
         }
         QTest::qWait(100);
         if (line == "popup") {

@@ -5,8 +5,10 @@
 #include "platform/qt/Profile.h"
 #include "store/ShipmentDatabase.h"
 #include "support/ShellTestSupport.h"
+#include "ui/QtTranslations.h"
 
 #include <QDir>
+#include <QTranslator>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -27,5 +29,14 @@ inline void AddToProgramVolume(const std::vector<Shipment>& shipments) {
         ASSERT_TRUE(store.Add(shipment));
     }
 }
+
+// The translations of one language, taken away again with the object.
+struct Language {
+    explicit Language(InterfaceLanguage language) { InstallTranslations(*qApp, false, language); }
+    ~Language() {
+        qDeleteAll(qApp->findChildren<QTranslator*>()); // a translator deleted leaves the application
+        SetTranslateFunction(nullptr);
+    }
+};
 
 } // namespace parcelo::test

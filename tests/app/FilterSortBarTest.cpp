@@ -82,9 +82,9 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
         }
         EXPECT_LE(sort.PopupPosition().x() + sort.Menu()->sizeHint().width(), frame->mapToGlobal(QPoint(width, 0)).x());
     }
-    const QPoint before = bar->FilterButton().PopupPosition();
+    const QPoint before = filter.PopupPosition();
     frame->move(frame->pos() + QPoint(S(7), S(11)));
-    EXPECT_EQ(bar->FilterButton().PopupPosition(), before + QPoint(S(7), S(11)));
+    EXPECT_EQ(filter.PopupPosition(), before + QPoint(S(7), S(11)));
 }
 
 // The small arrow up to 130 dpi; above, the large one at 192 and in proportion
@@ -93,17 +93,14 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
 TEST(ScaledPictureTest, ArrowsGrowAbove130DpiAndLargeCheckBoxesAreTheSmallOnes) {
     const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
     const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
-    const auto topRow = [](const QImage& picture) {
-        for (int y = 0; y < picture.height(); ++y) {
-            int inked = 0;
+    const auto topRow = [](const QImage& picture) { // the width of the first inked row
+        int inked = 0;
+        for (int y = 0; y < picture.height() && inked == 0; ++y) {
             for (int x = 0; x < picture.width(); ++x) {
                 inked += qAlpha(picture.pixel(x, y)) != 0;
             }
-            if (inked > 0) {
-                return inked;
-            }
         }
-        return 0;
+        return inked;
     };
     int previousWidth = 0;
     for (int dpi = 96; dpi <= 400; ++dpi) {
@@ -133,8 +130,7 @@ TEST(ScaledPictureTest, ArrowsGrowAbove130DpiAndLargeCheckBoxesAreTheSmallOnes) 
     int differing = 0;
     for (int y = 0; y < boxes.height(); ++y) {
         for (int x = 0; x < boxes.width(); ++x) {
-            const QRgb large = largeBoxes.pixel(2 * x, 2 * y);
-            differing += qAbs(qGray(large) - qGray(boxes.pixel(x, y))) > 64;
+            differing += qAbs(qGray(largeBoxes.pixel(2 * x, 2 * y)) - qGray(boxes.pixel(x, y))) > 64;
         }
     }
     EXPECT_LE(differing, 12) << "of " << boxes.width() * boxes.height();
@@ -157,8 +153,8 @@ TEST_F(FilterSortBarTest, TheSmallestWindowAndItsMessageBoxesShowEverythingWhole
     CHTMLListCtrl& list = frame->View().List();
     list.viewport()->grab();
     EXPECT_LE(list.GetItemRect(0).Height(), list.viewport()->height()) << "one item shows whole";
-    const QPushButton* left = frame->CommandBar().KeyButton(CCommandBar::Key::Left);
-    const QPushButton* right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
+    const QPushButton *left = frame->CommandBar().KeyButton(CCommandBar::Key::Left),
+                      *right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
     EXPECT_LE(left->geometry().right(), right->x());
     for (const QPushButton* key : {left, right}) {
         EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width()) << key->text().toStdString();
@@ -182,9 +178,8 @@ TEST_F(FilterSortBarTest, TheSmallestWindowAndItsMessageBoxesShowEverythingWhole
     });
     ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);
     MessageBoxService::Install(fake);
-    const QRect window = frame->frameGeometry();
-    EXPECT_TRUE(box.left() >= window.left() && box.right() <= window.right())
-        << box.width() << " in " << window.width();
+    EXPECT_TRUE(box.left() >= frame->frameGeometry().left() && box.right() <= frame->frameGeometry().right())
+        << box.width() << " in " << frame->frameGeometry().width();
     const auto letters = [](QString value) { return value.remove(QRegularExpression(QStringLiteral("\\s"))); };
     EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
 }
@@ -207,12 +202,9 @@ TEST_F(FilterSortBarTest, EveryChoiceShowsInItsButtonAndIsSentEachTime) {
             sent.clear();
             entry->trigger();
             EXPECT_EQ(button->Caption(), entry->text());
-            const auto command = static_cast<uint32_t>(QtMenuBuilder::CommandOf(entry));
-            EXPECT_EQ(sent, (Sent{{message, command}}));
+            EXPECT_EQ(sent, (Sent{{message, static_cast<uint32_t>(QtMenuBuilder::CommandOf(entry))}}));
             const QImage image = button->grab().toImage();
-            for (const QImage& other : drawn) {
-                EXPECT_FALSE(image == other) << "two entries look the same in the button";
-            }
+            EXPECT_EQ(std::count(drawn.begin(), drawn.end(), image), 0) << "two entries look the same in the button";
             drawn.push_back(image);
         }
         sent.clear();

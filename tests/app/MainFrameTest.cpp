@@ -9,7 +9,6 @@
 #include "support/ShellTestSupport.h"
 #include "ui/Menus.h"
 #include "ui/QtMenuBuilder.h"
-#include "ui/QtTranslations.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -20,7 +19,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
-#include <QTranslator>
 #include <memory>
 
 namespace parcelo::test {
@@ -52,6 +50,17 @@ protected:
         }
         return names;
     }
+    // Starts the window anew and gives the messages it showed.
+    QStringList StartAndTell() {
+        frame.reset();
+        messages.Clear();
+        Start();
+        QStringList told;
+        for (const auto& call : messages.Calls()) {
+            told << call.text;
+        }
+        return told;
+    }
     static void Pick(CDropDownButton& button, int command) {
         QtMenuBuilder::FindCommand(*button.Menu(), command)->trigger();
     }
@@ -63,13 +72,17 @@ protected:
 
 // A damaged store is told and the program runs; without couriers it ends after one message.
 TEST_F(MainFrameTest, UnopenableStoreIsToldAndMissingCouriersEndTheProgramWithZero) {
-    QDir().mkpath(DataFolder());
-    QFile damaged(DataFolder() + "/VELDAN.EDB");
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(4096, 'x')) == 4096);
-    damaged.close();
-    Start();
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_TRUE(messages.Calls()[0].text.startsWith("배송정보 데이터베이스를 열 수 없습니다"));
+    const QString storeFile = DataFolder() + "/VELDAN.EDB";
+    const auto damage = [&storeFile](qint64 at) {
+        QDir().mkpath(DataFolder());
+        QFile damaged(storeFile);
+        ASSERT_TRUE(damaged.open(QIODevice::ReadWrite) && damaged.seek(at) &&
+                    damaged.write(QByteArray(4096, '\xA5')) == 4096);
+    };
+    damage(0);
+    QStringList told = StartAndTell();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith("배송정보 데이터베이스를 열 수 없습니다"));
     EXPECT_FALSE(frame->StoreIsOpen());
     EXPECT_TRUE(frame->OnCmdMsg(ID_NEW_SHIPMENT));
     EXPECT_EQ(RunEventLoop(50), -1);
@@ -77,66 +90,53 @@ TEST_F(MainFrameTest, UnopenableStoreIsToldAndMissingCouriersEndTheProgramWithZe
     // Damage past the header and the schema shows once the page check has run, after the
     // first frame: the same message, and the list empties.
     frame.reset();
-    QFile::remove(DataFolder() + "/VELDAN.EDB");
+    QFile::remove(storeFile);
     AddToProgramVolume(std::vector<Shipment>(150, Shipment{0, u"1", std::u16string(400, u'x'), now, now, 0}));
-    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite) && damaged.seek(8192) &&
-                damaged.write(QByteArray(4096, '\xA5')) == 4096);
-    damaged.close();
-    messages.Clear();
-    Start();
-    EXPECT_TRUE(messages.Calls().empty());
+    damage(8192);
+    EXPECT_EQ(StartAndTell(), QStringList());
     EXPECT_GT(frame->View().List().GetItemCount(), 0);
     frame->View().List().viewport()->grab();
     QCoreApplication::processEvents();
     ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_TRUE(messages.Calls()[0].text.startsWith("배송정보 데이터베이스를 열 수 없습니다"));
+    EXPECT_EQ(messages.Calls()[0].text, told[0]);
     EXPECT_FALSE(frame->StoreIsOpen());
     EXPECT_EQ(frame->View().List().GetItemCount(), 0);
 
     // A program ending over a missing parcelo.ini does not create the store either.
     frame.reset();
-    QFile::remove(DataFolder() + "/VELDAN.EDB");
-    messages.Clear();
+    QFile::remove(storeFile);
     SetProfileValue("INSTALLPATH", TestRoot().filePath("nowhere"));
-    Start();
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_EQ(messages.Calls()[0].text, "parcelo.ini! 없습니다. 프로그램을 종료합니다.");
+    EXPECT_EQ(StartAndTell(), QStringList{"parcelo.ini! 없습니다. 프로그램을 종료합니다."});
     EXPECT_EQ(frame->GetCourierCount(), 0u);
     EXPECT_FALSE(frame->StoreIsOpen());
     EXPECT_EQ(RunEventLoop(5000), 0);
-    EXPECT_FALSE(QFile::exists(DataFolder() + "/VELDAN.EDB"));
+    EXPECT_FALSE(QFile::exists(storeFile));
 }
 
 // No ID01 is told, naming the file as plain text; a path too long is told and ends the
 // program; the detection rules are read beside the couriers, and a faulty one costs only
 // its courier's detection.
 TEST_F(MainFrameTest, TheCourierFileIsToldAboutOrReadWithItsDetectionRules) {
-    const QString folder = TestRoot().filePath("<i>x");
-    QDir().mkpath(folder);
-    QFile file(folder + "/parcelo.ini");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("ID02=둘;2;;2222;https://two/%s\n") > 0);
-    file.close();
-    const QString deep = folder + "/" + QString(250, 'd');
-    QDir().mkpath(deep);
-    ASSERT_TRUE(QFile::copy(folder + "/parcelo.ini", deep + "/parcelo.ini"));
+    const QString folder = TestRoot().filePath("<i>x"), deep = folder + "/" + QString(250, 'd');
     for (const QString& path : {folder, deep}) {
-        messages.Clear();
+        QDir().mkpath(path);
+        QFile file(path + "/parcelo.ini");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("ID02=둘;2;;2222;https://two/%s\n") > 0);
+    }
+    for (const QString& path : {folder, deep}) {
         SetProfileValue("INSTALLPATH", path);
-        Start();
-        ASSERT_EQ(messages.Calls().size(), 1u);
-        const QString told = messages.Calls()[0].text;
+        const QStringList told = StartAndTell();
+        ASSERT_EQ(told.size(), 1);
         if (path == folder) {
-            EXPECT_TRUE(told.contains(folder + "/parcelo.ini") && told.contains("ID01")) << told.toStdString();
-            EXPECT_FALSE(Qt::mightBeRichText(told)) << "the path is shown as written";
+            EXPECT_TRUE(told[0].contains(folder + "/parcelo.ini") && told[0].contains("ID01")) << told[0].toStdString();
+            EXPECT_FALSE(Qt::mightBeRichText(told[0])) << "the path is shown as written";
         }
         EXPECT_EQ(frame->GetCourierCount(), 0u);
         EXPECT_EQ(RunEventLoop(path == deep ? 5000 : 50), path == deep ? 0 : -1) << "only the long path ends it";
     }
     InstallCourierFile("ID01=하나;1;;1111;https://one/%s\nID02=둘;2;;2222;https://two/%s\n"
                        "NUMBER01=(\nNUMBER02=\\d{10}\nNUMBER03=\\d{10}\n");
-    messages.Clear();
-    Start();
-    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_EQ(StartAndTell(), QStringList());
     EXPECT_EQ(frame->GetCourierCount(), 2u);
     EXPECT_EQ(frame->Detector().Detect(u"1234-567890"), std::vector<int>{1});
     EXPECT_FALSE(frame->Detector().HasRule(0));
@@ -144,7 +144,7 @@ TEST_F(MainFrameTest, TheCourierFileIsToldAboutOrReadWithItsDetectionRules) {
 }
 
 // Filter and sort leave each other alone and reset on a restart; Ctrl+F or the menu opens
-// the find field, which narrows within the filter; Escape undoes the find.
+// the find field, which narrows within the filter and keeps the selection; Escape undoes the find.
 TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
     // Entry dates newest first: A B C D. Order dates oldest first: C D A B. B and D are done.
     AddToProgramVolume({MakeShipment(0, u"책D", now - 4 * kDay, now - 9 * kDay, Done),
@@ -158,6 +158,8 @@ TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
     EXPECT_EQ(Listed(), (Names{u"의C", u"책D", u"책A", u"책B"}));
     Pick(bar.FilterButton(), ID_FILTER_DONE);
     EXPECT_EQ(Listed(), (Names{u"책D", u"책B"}));
+    frame->View().List().SetSelectedIndex(1);
+    const int64_t selected = frame->View().SelectedId();
 
     CFindBar& find = frame->FindBar();
     EXPECT_FALSE(find.isVisible());
@@ -165,6 +167,7 @@ TEST_F(MainFrameTest, FilterSortAndFindNarrowTogetherAndResetOnRestart) {
     ASSERT_TRUE(find.isVisible());
     find.insert(u"ㅊ"_qs); // as typed: QTest types Latin letters only
     EXPECT_EQ(Listed(), (Names{u"책D", u"책B"}));
+    EXPECT_EQ(frame->View().SelectedId(), selected) << "the find keeps the selected shipment";
     Pick(bar.FilterButton(), ID_FILTER_ALL);
     EXPECT_EQ(Listed(), (Names{u"책D", u"책A", u"책B"}));
     QTest::keyClick(&find, Qt::Key_Escape);
@@ -188,43 +191,39 @@ TEST_F(MainFrameTest, EveryListActionHasAKey) {
     CHTMLListCtrl& list = frame->View().List();
     list.SetSelectedIndex(0);
     list.setFocus();
-    QTest::keyClick(list.viewport(), Qt::Key_Delete);
-    ASSERT_EQ(messages.Calls().size(), 1u) << "Delete asks before it deletes";
-    EXPECT_TRUE(messages.Calls()[0].text.contains(u"책상"_qs));
-    QTest::keyClick(list.viewport(), Qt::Key_F, Qt::ControlModifier);
-    QTest::keyClick(&frame->FindBar(), Qt::Key_Delete);
-    EXPECT_EQ(messages.Calls().size(), 1u) << "Delete in the find field edits the text";
+    // Presses `key` on `target`; gives how many messages were shown by then.
+    const auto press = [&](QWidget* target, QKeyCombination key) {
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        return messages.Calls().size();
+    };
     QGuiApplication::clipboard()->clear();
-    QTest::keyClick(&frame->FindBar(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(messages.Calls().size(), 1u) << "Ctrl+V in the find field pastes text";
-    QTest::keyClick(&frame->FindBar(), Qt::Key_Escape);
-    QTest::keyClick(list.viewport(), Qt::Key_V, Qt::ControlModifier);
-    ASSERT_EQ(messages.Calls().size(), 2u) << "Ctrl+V in the list adds what the clipboard holds";
+    ASSERT_EQ(press(list.viewport(), Qt::Key_Delete), 1u) << "Delete asks before it deletes";
+    EXPECT_TRUE(messages.Calls()[0].text.contains(u"책상"_qs));
+    press(list.viewport(), Qt::CTRL | Qt::Key_F);
+    EXPECT_EQ(press(&frame->FindBar(), Qt::Key_Delete), 1u) << "Delete in the find field edits the text";
+    EXPECT_EQ(press(&frame->FindBar(), Qt::CTRL | Qt::Key_V), 1u) << "Ctrl+V in the find field pastes text";
+    press(&frame->FindBar(), Qt::Key_Escape);
+    ASSERT_EQ(press(list.viewport(), Qt::CTRL | Qt::Key_V), 2u) << "Ctrl+V in the list adds what the clipboard holds";
     EXPECT_TRUE(messages.Calls()[1].text.startsWith(u"붙여 넣을 것이 없습니다"_qs));
 
-    const auto opensMenu = [&](QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, QMenu* menu) {
-        QTest::keyClick(target, key, modifiers);
-        const bool shown = menu != nullptr && QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000);
-        if (menu != nullptr) {
-            menu->hide();
+    // Whether `key` on `target` opens `menu`, or the item menu when none is given.
+    const auto opens = [&](QWidget* target, QKeyCombination key, QMenu* menu = nullptr) {
+        press(target, key);
+        QMenu* shown = menu != nullptr ? menu : frame->View().OpenItemMenu();
+        const bool visible = shown != nullptr && QTest::qWaitFor([shown] { return shown->isVisible(); }, 2000);
+        if (shown != nullptr) {
+            shown->hide();
         }
-        return shown;
+        return visible;
     };
     CFilterSortBar& bar = frame->FilterSortBar();
-    EXPECT_TRUE(opensMenu(list.viewport(), Qt::Key_F3, Qt::NoModifier, bar.FilterButton().Menu()));
-    EXPECT_TRUE(opensMenu(list.viewport(), Qt::Key_F4, Qt::NoModifier, bar.SortButton().Menu()));
+    EXPECT_TRUE(opens(list.viewport(), Qt::Key_F3, bar.FilterButton().Menu()));
+    EXPECT_TRUE(opens(list.viewport(), Qt::Key_F4, bar.SortButton().Menu()));
+    EXPECT_TRUE(opens(list.viewport(), Qt::Key_Menu));
+    EXPECT_TRUE(opens(list.viewport(), Qt::SHIFT | Qt::Key_F10));
     bar.FilterButton().setFocus(Qt::TabFocusReason);
-    EXPECT_TRUE(opensMenu(&bar.FilterButton(), Qt::Key_Space, Qt::NoModifier, bar.FilterButton().Menu()));
+    EXPECT_TRUE(opens(&bar.FilterButton(), Qt::Key_Space, bar.FilterButton().Menu()));
     EXPECT_EQ(bar.FilterButton().accessibleName(), bar.FilterButton().Caption());
-    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers(Qt::NoModifier)},
-                                         std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
-        QTest::keyClick(list.viewport(), key, modifiers);
-        QMenu* items = frame->View().OpenItemMenu();
-        EXPECT_TRUE(items != nullptr && QTest::qWaitFor([items] { return items->isVisible(); }, 2000)) << key;
-        if (items != nullptr) {
-            items->hide();
-        }
-    }
     QMenu& menu = *frame->CommandBar().KeyMenu(CCommandBar::Key::Right);
     EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_DELETE_SHIPMENT)->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXIT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -253,21 +252,6 @@ TEST_F(MainFrameTest, ApplicationShowsThePhoneShapedWindowAndItsSoftKeysWork) {
     EXPECT_EQ(RunEventLoop(5000), 0);
     EXPECT_TRUE(messages.Calls().empty()) << "nothing is asked";
 }
-
-// The translations of one language, taken away again with the object.
-class Language {
-public:
-    explicit Language(InterfaceLanguage language) { InstallTranslations(*qApp, false, language); }
-    ~Language() {
-        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
-        }
-        SetTranslateFunction(nullptr);
-    }
-    Language(const Language&) = delete;
-    Language& operator=(const Language&) = delete;
-};
 
 bool HasHangul(const QString& text) {
     return std::any_of(text.cbegin(), text.cend(),

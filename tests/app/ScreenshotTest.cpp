@@ -19,7 +19,6 @@
 #include "support/FakeMessageBoxService.h"
 #include "support/ShellTestSupport.h"
 #include "ui/CommandBar.h"
-#include "ui/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -27,7 +26,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QTranslator>
 #include <QWindow>
 #include <cstdlib>
 #include <ctime>
@@ -56,11 +54,11 @@ constexpr double kHalvedDifferingShare = 0.006;          // text drawn at twice 
 constexpr int kCrispBlocks = 2000;                       // of the 2 x 2 blocks of the picture at scale 2
 constexpr char kShotAtScale[] = "PARCELO_SHOT_AT_SCALE"; // the scale of the process that shoots, "2"
 
-// The pixels of `shot` whose colour is further than the tolerance from the
-// reference's, or from every reference pixel up to `reach` pixels away, marked
-// red on a faded copy of the shot in `marked`.
-int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& marked, int reach = 0) {
-    marked = shot.convertToFormat(QImage::Format_RGB32);
+// The pixels of `shot` whose colour is further than the tolerance from the reference's,
+// or from every reference pixel up to `reach` pixels away. When there are any, they are
+// marked red on a faded copy of the shot written to `marks`, and an older file is removed.
+int CountDifferingPixels(const QImage& shot, const QImage& reference, int reach = 0, const QString& marks = {}) {
+    QImage marked = shot.convertToFormat(QImage::Format_RGB32);
     const auto near = [](const QColor& a, const QColor& b) {
         return std::abs(a.red() - b.red()) <= kChannelTolerance &&
                std::abs(a.green() - b.green()) <= kChannelTolerance &&
@@ -78,6 +76,12 @@ int CountDifferingPixels(const QImage& shot, const QImage& reference, QImage& ma
             }
             differing += same ? 0 : 1;
             marked.setPixelColor(x, y, same ? a.lighter(160) : QColor(Qt::red));
+        }
+    }
+    if (!marks.isEmpty()) {
+        QFile::remove(marks);
+        if (differing > 0) {
+            marked.save(marks);
         }
     }
     return differing;
@@ -106,12 +110,11 @@ Inks InksOf(const QImage& shot, const QRect& item) {
 // A palette like a desktop's dark colour scheme.
 QPalette DarkPalette() {
     QPalette dark(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32));
-    dark.setColor(QPalette::WindowText, QColor(0xef, 0xf0, 0xf1));
-    dark.setColor(QPalette::ButtonText, QColor(0xef, 0xf0, 0xf1));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::HighlightedText}) {
+        dark.setColor(role, QColor(0xef, 0xf0, 0xf1));
+    }
     dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
-    dark.setColor(QPalette::Text, QColor(0xef, 0xf0, 0xf1));
     dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
-    dark.setColor(QPalette::HighlightedText, QColor(0xef, 0xf0, 0xf1));
     return dark;
 }
 
@@ -186,23 +189,21 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     const QImage reference(kReference);
     ASSERT_FALSE(reference.isNull()) << "no reference picture " << kReference;
     ASSERT_EQ(shot.size(), reference.size());
-    QFile::remove(PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
-    QImage marked;
-    const int differing = CountDifferingPixels(shot, reference, marked);
-    if (differing > 0) {
-        marked.save(PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
-    }
+    const int differing =
+        CountDifferingPixels(shot, reference, 0, PARCELO_SCREENSHOT_DIR "/main-window-differences.png");
     EXPECT_LE(differing, static_cast<int>(kDifferingShare * shot.width() * shot.height()))
         << "the main window is drawn differently from " << kReference << "; the differing pixels are red in "
         << PARCELO_SCREENSHOT_DIR "/main-window-differences.png";
 
     const CHTMLListCtrl& list = frame.View().List();
+    const auto itemArea = [&](int i) {
+        const Rect r = list.GetItemRect(i);
+        return QRect(list.viewport()->mapTo(&frame, QPoint(r.left, r.top)), QSize(r.Width(), r.Height()));
+    };
     ASSERT_EQ(list.GetItemCount(), 5);
     for (int i = 0; i < 5; ++i) {
-        const Rect r = list.GetItemRect(i);
-        const Inks inks =
-            InksOf(shot, QRect(list.viewport()->mapTo(&frame, QPoint(r.left, r.top)), QSize(r.Width(), r.Height())));
         SCOPED_TRACE(i);
+        const Inks inks = InksOf(shot, itemArea(i));
         const int status = shipments[static_cast<size_t>(i)].status;
         EXPECT_EQ(inks.dark > 50 && inks.blue > 20, status == InDelivery); // black with a blue courier line
         EXPECT_EQ(inks.grey > 50 && inks.dark + inks.blue + inks.red == 0, status == Done);
@@ -220,84 +221,67 @@ TEST(ScreenshotTest, MainWindowShowsEveryStatusInItsColours) {
     QApplication::setPalette(DarkPalette());
     const QImage dark = OnScreen(frame);
     EXPECT_EQ(dark, frame.grab().toImage().convertToFormat(QImage::Format_RGB32)) << "a part kept its light colours";
-    const auto areaOf = [&frame](const QWidget& part) { return QRect(part.mapTo(&frame, QPoint(0, 0)), part.size()); };
     for (int i = 0; i < 5; ++i) {
-        const Rect r = list.GetItemRect(i);
-        const QRect item(list.viewport()->mapTo(&frame, QPoint(r.left + 40, r.top + 2)),
-                         QSize(r.Width() - 42, r.Height() - 4));
+        const QRect item = itemArea(i).adjusted(40, 2, -2, -2); // right of the logo
         EXPECT_GE(TextContrast(dark, item), 4.5) << "item " << i;
         EXPECT_LT(qGray(dark.pixel(item.right() - 2, item.center().y())), 128) << "item " << i << " on Base";
     }
-    EXPECT_GE(TextContrast(dark, areaOf(frame.FilterSortBar().FilterButton())), 4.5);
-    EXPECT_GE(TextContrast(dark, areaOf(frame.FilterSortBar().SortButton())), 4.5);
-    for (const auto key : {CCommandBar::Key::Left, CCommandBar::Key::Right}) {
-        const QPushButton* button = frame.CommandBar().KeyButton(key);
-        ASSERT_NE(button, nullptr);
-        EXPECT_GE(TextContrast(dark, areaOf(*button).adjusted(4, 4, -4, -4)), 4.5) << "soft key";
+    for (const QWidget* part : std::initializer_list<const QWidget*>{
+             &frame.FilterSortBar().FilterButton(), &frame.FilterSortBar().SortButton(),
+             frame.CommandBar().KeyButton(CCommandBar::Key::Left),
+             frame.CommandBar().KeyButton(CCommandBar::Key::Right)}) {
+        const QRect area(part->mapTo(&frame, QPoint(0, 0)), part->size());
+        EXPECT_GE(TextContrast(dark, area.adjusted(4, 4, -4, -4)), 4.5) << part->metaObject()->className();
     }
     const QImage darkEditor = OnScreen(editor);
     EXPECT_EQ(darkEditor, editor.grab().toImage().convertToFormat(QImage::Format_RGB32));
     EXPECT_GE(TextContrast(darkEditor, QRect(0, 0, editor.width(), 20)), 4.5) << "the dialog's title";
 
     QApplication::setPalette(light);
-    EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference, marked), 0) << "the light look after dark";
+    EXPECT_LE(CountDifferingPixels(OnScreen(frame), reference), 0) << "the light look after dark";
 }
 
-// Every label and button of `window` shows its text whole: its width holds what its
-// text needs (a label that wraps, by its height for that width). "where" names the window.
-void ExpectTextsFit(const QWidget& window, const char* where) {
-    for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (!label->isVisibleTo(&window) || label->text().isEmpty() || !label->pixmap().isNull()) {
-            continue;
-        }
-        if (label->wordWrap()) {
-            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
-                << where << ": " << label->text().toStdString();
-        } else {
-            EXPECT_GE(label->width(), label->sizeHint().width()) << where << ": " << label->text().toStdString();
-        }
-    }
-    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        if (button->isVisibleTo(&window) && !button->text().isEmpty()) {
-            EXPECT_GE(button->width(), button->sizeHint().width()) << where << ": " << button->text().toStdString();
-        }
-    }
-}
-
-// In English the main window and the dialogs, laid out for Korean, still show every
-// text whole; the pictures are written beside the Korean one.
+// In English the main window and the dialogs, laid out for Korean, still show every label
+// and button whole: its width holds what its text needs (a label that wraps, by its height
+// for that width). The pictures are written beside the Korean one.
 TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
-    InstallTranslations(*qApp, false, InterfaceLanguage::English);
+    const Language english(InterfaceLanguage::English);
     FakeMessageBoxService messages;
-    std::unique_ptr<CMainFrame> window;
-    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(window));
-    CMainFrame& frame = *window;
-    EXPECT_TRUE(frame.grab().save(PARCELO_SCREENSHOT_DIR "/main-window-en.png"));
-    ExpectTextsFit(frame, "main window");
-
-    CNewTrackDlg editor(frame.Couriers(), frame.Store(), frame.GetClock(), &frame);
-    COptionDlg options(&frame);
-    CBulkAddDlg bulk(frame.Couriers(), frame.Detector(), frame.Store(), &frame);
-    CAboutDlg about(&frame);
-    const std::pair<CDialog*, const char*> dialogs[] = {
-        {&editor, "editor"}, {&options, "options"}, {&bulk, "bulk-add"}, {&about, "about"}};
-    for (const auto& [dialog, name] : dialogs) {
-        dialog->InitDialog();
-        dialog->setModal(false);
-        dialog->show();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(dialog->grab().save(QStringLiteral(PARCELO_SCREENSHOT_DIR "/%1-en.png").arg(QLatin1String(name))));
-        if (dialog != &about) { // the about box's one text, its version, is the same in every language
-            ExpectTextsFit(*dialog, name);
+    std::unique_ptr<CMainFrame> frame;
+    ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
+    CNewTrackDlg editor(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
+    COptionDlg options(frame.get());
+    CBulkAddDlg bulk(frame->Couriers(), frame->Detector(), frame->Store(), frame.get());
+    CAboutDlg about(frame.get()); // only its picture: its one text, the version, is the same in every language
+    for (const auto& [window, name] : std::initializer_list<std::pair<QWidget*, QString>>{{frame.get(), "main-window"},
+                                                                                          {&editor, "editor"},
+                                                                                          {&options, "options"},
+                                                                                          {&bulk, "bulk-add"},
+                                                                                          {&about, "about"}}) {
+        if (auto* dialog = dynamic_cast<CDialog*>(window)) {
+            dialog->InitDialog();
+            dialog->setModal(false);
+            dialog->show();
+            QCoreApplication::processEvents();
         }
-        dialog->hide();
+        EXPECT_TRUE(window->grab().save(PARCELO_SCREENSHOT_DIR "/" + name + "-en.png"));
+        for (const QWidget* part : window->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(part);
+            const auto* button = qobject_cast<const QAbstractButton*>(part);
+            const QString text = label != nullptr ? label->text() : button != nullptr ? button->text() : QString();
+            if (window == &about || text.isEmpty() || !part->isVisibleTo(window) ||
+                (label && !label->pixmap().isNull())) {
+                continue;
+            }
+            SCOPED_TRACE((name + ": " + text).toStdString());
+            if (label != nullptr && label->wordWrap()) {
+                EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+            } else {
+                EXPECT_GE(part->width(), part->sizeHint().width());
+            }
+        }
     }
     EXPECT_TRUE(messages.Calls().empty());
-    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
-    SetTranslateFunction(nullptr);
 }
 
 // At a desktop scale of 2 (QT_SCALE_FACTOR, in a process of its own, with no
@@ -336,12 +320,9 @@ TEST(ScreenshotTest, AtScaleTwoEveryLengthIsScaledOnceAndDrawnCrisp) {
     const QImage shot = QImage(file).convertToFormat(QImage::Format_RGB32);
     const QImage reference(kReference);
     ASSERT_EQ(shot.size(), reference.size() * 2);
-    QImage marked;
     const QImage halved = shot.scaled(reference.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const int differing = CountDifferingPixels(halved, reference, marked, 1);
-    if (differing > 0) {
-        marked.save(PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png");
-    }
+    const int differing =
+        CountDifferingPixels(halved, reference, 1, PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png");
     EXPECT_LE(differing, static_cast<int>(kHalvedDifferingShare * reference.width() * reference.height()))
         << "halved, the window at scale 2 differs from " << kReference << "; see "
         << PARCELO_SCREENSHOT_DIR "/main-window@2x-differences.png";

@@ -7,25 +7,19 @@
 #include <QStringList>
 #include <cstdio>
 
-namespace {
-
-void Report(const char* line) {
-    std::puts(line);
-    std::fflush(stdout);
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     parcelo::SingleInstance instance(arguments.value(1), arguments.value(2));
+    const auto report = [](const QByteArray& line) {
+        std::puts(line.constData());
+        std::fflush(stdout);
+    };
     if (instance.HandOverToRunning(arguments.value(3, QStringLiteral("3000")).toInt())) {
-        Report("handed-over");
+        report("handed-over");
         return 0;
     }
-    Report(instance.Listen([](const QByteArray& token) { Report(("activated " + token).constData()); })
-               ? "listening"
-               : "not-listening");
+    report(instance.Listen([&report](const QByteArray& token) { report("activated " + token); }) ? "listening"
+                                                                                                 : "not-listening");
     return QCoreApplication::exec();
 }

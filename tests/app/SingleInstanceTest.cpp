@@ -17,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -44,22 +45,21 @@ QString Data() {
 }
 
 // A second start of the program, reporting what happened; killed, like a crash, when it goes out of scope.
+// `environment` is set over the test's own, which loses its activation tokens.
 class Probe {
 public:
-    // `environment` is set over the test's own, which loses its activation tokens.
     Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000,
           const std::vector<std::pair<QString, QString>>& environment = {}) {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-        variables.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
-        variables.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+        variables.remove("XDG_ACTIVATION_TOKEN");
+        variables.remove("DESKTOP_STARTUP_ID");
         for (const auto& [name, value] : environment) {
             variables.insert(name, value);
         }
         m_process.setProcessEnvironment(variables);
-        m_process.start(QStringLiteral(PARCELO_PROBE), {key, dataFolder, QString::number(timeoutMs)});
+        m_process.start(PARCELO_PROBE, {key, dataFolder, QString::number(timeoutMs)});
     }
     ~Probe() { Crash(); }
-
     QByteArray NextLine() {
         PumpEventsUntil([this] { return m_process.canReadLine(); });
         return m_process.readLine().trimmed();
@@ -76,25 +76,21 @@ private:
 // A connection to an instance's socket that sends whatever a test wants.
 class Client {
 public:
-    explicit Client(const QString& socketPath) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
+    explicit Client(const QString& socketPath)
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
+        sockaddr_un address{AF_UNIX, {}};
         const QByteArray path = QFile::encodeName(socketPath);
         std::memcpy(address.sun_path, path.constData(), std::min(sizeof(address.sun_path) - 1, size_t(path.size())));
-        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        m_connected = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        EXPECT_EQ(::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
     }
     ~Client() { HangUp(); }
-
-    bool IsConnected() const { return m_connected; }
     void Send(const QByteArray& data) {
         EXPECT_EQ(::send(m_fd, data.constData(), data.size(), MSG_NOSIGNAL), data.size());
     }
     void HangUp() {
         if (m_fd >= 0) {
-            ::close(m_fd);
+            ::close(std::exchange(m_fd, -1));
         }
-        m_fd = -1;
     }
     // What the instance answers before it closes the connection; nothing while it keeps it open.
     std::optional<QByteArray> AnswerUntilClosed() {
@@ -111,11 +107,12 @@ public:
     }
 
 private:
-    int m_fd = -1;
-    bool m_connected = false;
+    int m_fd;
 };
 
-TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
+// A second start hands over to the running one, which answers only the request whatever a
+// connection sends, and neither stops answering nor ends.
+TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheRequest) {
     int activations = 0;
     {
         SingleInstance first(QStringLiteral("handover"), Data());
@@ -147,17 +144,45 @@ TEST(SingleInstanceTest, SecondStartHandsOverToTheRunningOne) {
         }
         EXPECT_EQ(activations, 4);
 
-        // A connection that never ends its request line is dropped unanswered.
-        Client endless(first.ServerName());
-        endless.Send(QByteArray(200, 'x'));
-        EXPECT_EQ(endless.AnswerUntilClosed(), QByteArray());
+        // Anything but the request, a request line that never ends among it, is dropped unanswered.
+        for (const QByteArray& request :
+             {QByteArray(200, 'x'), QByteArray("activate please now\n"), QByteArray("activate \n"),
+              QByteArray("activate\ttoken\n"), QByteArray("activated\n")}) {
+            Client wrong(first.ServerName());
+            wrong.Send(request);
+            EXPECT_EQ(wrong.AnswerUntilClosed(), QByteArray()) << request.left(30).toStdString();
+        }
+
+        // The request may arrive in pieces.
+        Client slow(first.ServerName());
+        slow.Send("acti");
+        PumpEventsUntil([] { return false; }, 50);
+        slow.Send("vate\n");
+        EXPECT_EQ(slow.AnswerUntilClosed(), "ok\n");
+        EXPECT_EQ(activations, 5);
+
+        // One that asks and hangs up before the answer still gets the window forward.
+        Client hasty(first.ServerName());
+        hasty.Send("activate\n");
+        hasty.HangUp();
+        EXPECT_TRUE(PumpEventsUntil([&activations] { return activations == 6; }));
+
+        // One that never sends holds up no other start, and is dropped after a while.
+        Client silent(first.ServerName());
+        Probe third(QStringLiteral("handover"), Data());
+        EXPECT_EQ(third.NextLine(), "handed-over");
+        EXPECT_EQ(activations, 7);
+        EXPECT_EQ(silent.AnswerUntilClosed(), QByteArray());
     }
     // After a clean end the next start is the first again.
     Probe next(QStringLiteral("handover"), Data());
     EXPECT_EQ(next.NextLine(), "listening");
 }
 
-TEST(SingleInstanceTest, CrashedOrSilentOwnerNeverBlocksAStart) {
+// A crashed owner, a silent one or a socket path the system cannot take whole never blocks a
+// start. Such a path is never shortened to another file: the program then runs without the
+// guard, and a second start does too.
+TEST(SingleInstanceTest, CrashedOrSilentOwnerOrTooLongAPathNeverBlocksAStart) {
     Probe crashed(QStringLiteral("crash"), Data());
     ASSERT_EQ(crashed.NextLine(), "listening");
     crashed.Crash();
@@ -174,58 +199,17 @@ TEST(SingleInstanceTest, CrashedOrSilentOwnerNeverBlocksAStart) {
     ASSERT_FALSE(silent.HandOverToRunning());
     Probe probe(QStringLiteral("silent"), Data(), 300);
     EXPECT_EQ(probe.NextLine(), "not-listening");
-}
 
-// Whatever a connection sends, the running program neither stops answering nor ends.
-TEST(SingleInstanceTest, AnswersOnlyTheRequestWhateverClientsSend) {
-    int activations = 0;
-    SingleInstance first(QStringLiteral("clients"), Data());
-    ASSERT_FALSE(first.HandOverToRunning());
-    ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
-
-    for (const char* request : {"activate please now\n", "activate \n", "activate\ttoken\n", "activated\n"}) {
-        Client wrong(first.ServerName());
-        wrong.Send(request);
-        EXPECT_EQ(wrong.AnswerUntilClosed(), QByteArray()) << request;
-    }
-
-    // The request may arrive in pieces.
-    Client slow(first.ServerName());
-    slow.Send("acti");
-    PumpEventsUntil([] { return false; }, 50);
-    slow.Send("vate\n");
-    EXPECT_EQ(slow.AnswerUntilClosed(), "ok\n");
-    EXPECT_EQ(activations, 1);
-
-    // One that asks and hangs up before the answer still gets the window forward.
-    Client hasty(first.ServerName());
-    hasty.Send("activate\n");
-    hasty.HangUp();
-    EXPECT_TRUE(PumpEventsUntil([&activations] { return activations == 2; }));
-
-    // One that never sends holds up no other start, and is dropped after a while.
-    Client silent(first.ServerName());
-    ASSERT_TRUE(silent.IsConnected());
-    Probe second(QStringLiteral("clients"), Data());
-    EXPECT_EQ(second.NextLine(), "handed-over");
-    EXPECT_EQ(activations, 3);
-    EXPECT_EQ(silent.AnswerUntilClosed(), QByteArray());
-}
-
-// A socket path the system cannot take whole is never shortened to another file:
-// the program then runs without the guard, and a second start does too.
-TEST(SingleInstanceTest, SocketPathTooLongLeavesTheProgramUnguarded) {
     const QString key = QStringLiteral("long") + QString(120, u'g');
-    SingleInstance first(key, Data());
-    ASSERT_FALSE(first.HandOverToRunning());
-    EXPECT_FALSE(first.Listen([](const QByteArray&) {}));
-    EXPECT_FALSE(first.IsListening());
-    QFile lock(first.LockFileName());
+    SingleInstance unguarded(key, Data());
+    ASSERT_FALSE(unguarded.HandOverToRunning());
+    EXPECT_FALSE(unguarded.Listen([](const QByteArray&) {}));
+    EXPECT_FALSE(unguarded.IsListening());
+    QFile lock(unguarded.LockFileName());
     ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
     EXPECT_EQ(lock.readAll(), QByteArray());
-    EXPECT_EQ(QDir(QFileInfo(first.ServerName()).path()).entryList({"long*"}, QDir::System | QDir::Files),
+    EXPECT_EQ(QDir(QFileInfo(unguarded.ServerName()).path()).entryList({"long*"}, QDir::System | QDir::Files),
               QStringList());
-
     Probe second(key, Data(), 300);
     EXPECT_EQ(second.NextLine(), "not-listening");
 }
@@ -271,11 +255,9 @@ TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
 class StartupMessages {
 public:
     StartupMessages() : m_connection(xcb_connect(nullptr, nullptr)) {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
         const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_connection, screen->root, XCB_CW_EVENT_MASK, &mask);
-        m_begin = Atom("_NET_STARTUP_INFO_BEGIN");
-        m_more = Atom("_NET_STARTUP_INFO");
+        xcb_change_window_attributes(m_connection, xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root,
+                                     XCB_CW_EVENT_MASK, &mask);
         xcb_flush(m_connection);
     }
     ~StartupMessages() { xcb_disconnect(m_connection); }
@@ -284,17 +266,13 @@ public:
     QByteArray Next() {
         QByteArray message;
         PumpEventsUntil([&] {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-                if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
-                    const auto* client = reinterpret_cast<xcb_client_message_event_t*>(event);
-                    if (client->type == m_begin) {
-                        m_partial.clear();
-                    }
-                    if (client->type == m_begin || client->type == m_more) {
-                        m_partial.append(reinterpret_cast<const char*>(client->data.data8), 20);
-                    }
+            while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection), &std::free}) {
+                const auto* client = reinterpret_cast<xcb_client_message_event_t*>(event.get());
+                if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+                    (client->type == m_begin || client->type == m_more)) {
+                    m_partial = (client->type == m_begin ? QByteArray() : m_partial) +
+                                QByteArray(reinterpret_cast<const char*>(client->data.data8), 20);
                 }
-                std::free(event);
                 if (const qsizetype end = m_partial.indexOf('\0'); end >= 0) {
                     message = m_partial.left(end);
                     m_partial.clear();
@@ -307,30 +285,30 @@ public:
     }
     // A text property of a window.
     QByteArray Property(xcb_window_t window, const char* name) {
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-            nullptr);
-        QByteArray value;
-        if (reply != nullptr) {
-            value = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)),
-                               xcb_get_property_value_length(reply));
-        }
-        std::free(reply);
-        return value;
+        const Reply<xcb_get_property_reply_t> reply{
+            xcb_get_property_reply(
+                m_connection, xcb_get_property(m_connection, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+                nullptr),
+            &std::free};
+        return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                                  xcb_get_property_value_length(reply.get()))
+                     : QByteArray();
     }
 
 private:
+    template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
     xcb_atom_t Atom(const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-        const xcb_atom_t atom = reply != nullptr ? reply->atom : 0;
-        std::free(reply);
-        return atom;
+        const Reply<xcb_intern_atom_reply_t> reply{
+            xcb_intern_atom_reply(m_connection,
+                                  xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
+                                  nullptr),
+            &std::free};
+        return reply ? reply->atom : 0;
     }
 
     xcb_connection_t* m_connection;
-    xcb_atom_t m_begin = 0;
-    xcb_atom_t m_more = 0;
+    const xcb_atom_t m_begin = Atom("_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t m_more = Atom("_NET_STARTUP_INFO");
     QByteArray m_partial;
 };
 

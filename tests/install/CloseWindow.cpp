@@ -7,35 +7,28 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
-#include <optional>
-#include <string>
 #include <thread>
 #include <vector>
 #include <xcb/xcb.h>
 
 namespace {
 
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+xcb_connection_t* connection = nullptr;
 
-template <typename T> Reply<T> Wrap(T* reply) {
-    return Reply<T>(reply, &std::free);
+template <typename T> std::unique_ptr<T, decltype(&std::free)> Wrap(T* reply) {
+    return {reply, &std::free};
 }
 
-xcb_atom_t Atom(xcb_connection_t* connection, const std::string& name) {
+xcb_atom_t Atom(const char* name) {
     const auto reply = Wrap(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
-struct Atoms {
-    xcb_atom_t pid;
-    xcb_atom_t protocols;
-    xcb_atom_t deleteWindow;
-};
-
 // The 32-bit values of a window's property of `type`.
-std::vector<uint32_t> Values(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+std::vector<uint32_t> Values(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
     const auto reply = Wrap(
         xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, property, type, 0, 32), nullptr));
     if (!reply || reply->format != 32) {
@@ -45,44 +38,10 @@ std::vector<uint32_t> Values(xcb_connection_t* connection, xcb_window_t window, 
     return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
-bool IsMapped(xcb_connection_t* connection, xcb_window_t window) {
+bool IsMapped(xcb_window_t window) {
     const auto reply =
         Wrap(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-}
-
-std::optional<xcb_window_t> FindWindow(xcb_connection_t* connection, xcb_window_t root, const Atoms& atoms,
-                                       uint32_t pid) {
-    const auto tree = Wrap(xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr));
-    if (!tree) {
-        return std::nullopt;
-    }
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-        const xcb_window_t window = children[i];
-        const std::vector<uint32_t> protocols = Values(connection, window, atoms.protocols, XCB_ATOM_ATOM);
-        if (IsMapped(connection, window) &&
-            Values(connection, window, atoms.pid, XCB_ATOM_CARDINAL) == std::vector<uint32_t>{pid} &&
-            std::find(protocols.begin(), protocols.end(), atoms.deleteWindow) != protocols.end()) {
-            return window;
-        }
-    }
-    return std::nullopt;
-}
-
-bool SendDelete(xcb_connection_t* connection, xcb_window_t window, const Atoms& atoms) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = atoms.protocols;
-    event.data.data32[0] = atoms.deleteWindow;
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    // Wait until the server has carried the request out. Hanging up right after writing
-    // it can lose it: an X server that sees the hang-up before it has read the request
-    // closes the connection without reading on, which happens readily on a busy machine.
-    return Wrap(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)) != nullptr;
 }
 
 } // namespace
@@ -94,33 +53,52 @@ int main(int argc, char** argv) {
     }
     const auto pid = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
-
     int screenNumber = 0;
-    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(xcb_connect(nullptr, &screenNumber),
-                                                                                  &xcb_disconnect);
-    if (xcb_connection_has_error(connection.get()) != 0) {
+    connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection) != 0) {
         std::fprintf(stderr, "cannot connect to the X display\n");
         return 2;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     for (int i = 0; i < screenNumber; ++i) {
         xcb_screen_next(&screens);
     }
-    const xcb_window_t root = screens.data->root;
-    const Atoms atoms{Atom(connection.get(), "_NET_WM_PID"), Atom(connection.get(), "WM_PROTOCOLS"),
-                      Atom(connection.get(), "WM_DELETE_WINDOW")};
+    const xcb_atom_t pidAtom = Atom("_NET_WM_PID"), protocols = Atom("WM_PROTOCOLS"),
+                     deleteWindow = Atom("WM_DELETE_WINDOW");
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (const auto window = FindWindow(connection.get(), root, atoms, pid)) {
-            if (!SendDelete(connection.get(), *window, atoms)) {
-                std::fprintf(stderr, "the X server did not confirm the close\n");
-                return 1;
+    for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+        const auto tree =
+            Wrap(xcb_query_tree_reply(connection, xcb_query_tree(connection, screens.data->root), nullptr));
+        const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+        for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const xcb_window_t window = children[i];
+            const std::vector<uint32_t> offered = Values(window, protocols, XCB_ATOM_ATOM);
+            if (!IsMapped(window) || Values(window, pidAtom, XCB_ATOM_CARDINAL) != std::vector<uint32_t>{pid} ||
+                std::find(offered.begin(), offered.end(), deleteWindow) == offered.end()) {
+                continue;
             }
-            return 0;
+            xcb_client_message_event_t event{};
+            event.response_type = XCB_CLIENT_MESSAGE;
+            event.format = 32;
+            event.window = window;
+            event.type = protocols;
+            event.data.data32[0] = deleteWindow;
+            event.data.data32[1] = XCB_CURRENT_TIME;
+            xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+            // Wait until the server has carried the request out. Hanging up right after writing
+            // it can lose it: an X server that sees the hang-up before it has read the request
+            // closes the connection without reading on, which happens readily on a busy machine.
+            const bool confirmed =
+                Wrap(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)) != nullptr;
+            xcb_disconnect(connection);
+            if (!confirmed) {
+                std::fprintf(stderr, "the X server did not confirm the close\n");
+            }
+            return confirmed ? 0 : 1;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    xcb_disconnect(connection);
     std::fprintf(stderr, "no window of process %u appeared\n", static_cast<unsigned>(pid));
     return 1;
 }

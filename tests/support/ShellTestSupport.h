@@ -34,13 +34,10 @@ inline int RunShellTests(int argc, char** argv, const char* dpi) {
     qputenv("XDG_CONFIG_HOME", TestRoot().filePath("config").toLocal8Bit());
     qputenv("XDG_CONFIG_DIRS", TestRoot().filePath("system").toLocal8Bit());
     qputenv("XDG_DATA_HOME", TestRoot().filePath("data").toLocal8Bit());
-    if (qEnvironmentVariableIsSet("PARCELO_TEST_AT_DESKTOP_SCALE")) {
-        dpi = nullptr; // a run at the scale the environment gives, QT_SCALE_FACTOR say
-    }
-    if (dpi != nullptr) {
+    if (dpi != nullptr && !qEnvironmentVariableIsSet("PARCELO_TEST_AT_DESKTOP_SCALE")) {
         qputenv("PARCELO_DPI", dpi);
     } else {
-        qunsetenv("PARCELO_DPI"); // the screen's own resolution and scale
+        qunsetenv("PARCELO_DPI"); // the screen's own resolution and scale, QT_SCALE_FACTOR say
     }
     PrepareHighDpiEnvironment();
     QApplication app(argc, argv);
@@ -80,9 +77,8 @@ inline std::vector<Courier> NumberedCouriers(int count) {
 // parcelo.ini with `text` in a folder of its own, and INSTALLPATH pointing there.
 inline void InstallCourierFile(const QByteArray& text) {
     const QString folder = TestRoot().filePath("install");
-    QDir().mkpath(folder);
     QFile file(folder + "/parcelo.ini");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_TRUE(QDir().mkpath(folder) && file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
     SetProfileValue("INSTALLPATH", folder);
 }
