@@ -300,24 +300,22 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
             }
         });
         dialog.show();
-        ASSERT_NE(dialog.ConnectingLabel(), nullptr);
-        EXPECT_TRUE(dialog.ConnectingLabel()->isVisible());
-        EXPECT_EQ(dialog.ConnectingLabel()->text(), "연결 중...");
-        EXPECT_EQ(dialog.ConnectingLabel()->geometry(), dialog.ClientRect());
+        const QLabel* connecting = dialog.ConnectingLabel();
+        ASSERT_NE(connecting, nullptr);
+        EXPECT_EQ(std::tuple(connecting->isVisible(), connecting->text(), connecting->geometry()),
+                  std::tuple(true, "연결 중...", dialog.ClientRect()));
         const qint64 group = dialog.Page().ProcessId();
         ASSERT_GT(group, 0);
         ASSERT_TRUE(WaitFor([&] { return dialog.IsPageShown(); }));
-        EXPECT_TRUE(server.Requests().contains("/track?no=1234"));
-        EXPECT_FALSE(dialog.IsLoading());
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(std::pair(dialog.IsLoading(), QGuiApplication::overrideCursor()), std::pair(false, nullptr));
         EXPECT_EQ(RunScript(dialog, "location.pathname + location.search").toString(), "/track?no=1234");
         EXPECT_EQ(RunScript(dialog, "window.innerWidth").toInt(), dialog.ClientRect().width())
             << "the page covers the client area";
         if (QGuiApplication::platformName() == "xcb") {
             // On X11 the page's window is a child window of the dialog, over its client area.
             ASSERT_NE(dialog.PageContainer(), nullptr);
-            EXPECT_TRUE(dialog.PageContainer()->isVisible());
-            EXPECT_EQ(dialog.PageContainer()->geometry(), dialog.ClientRect());
+            EXPECT_TRUE(dialog.PageContainer()->isVisible() &&
+                        dialog.PageContainer()->geometry() == dialog.ClientRect());
             EXPECT_EQ(ParentOnX11(pageWindow), dialog.winId());
         }
 
@@ -392,7 +390,8 @@ TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         ASSERT_TRUE(WaitFor([&] { return silent.Requests().contains("/slow") && dialog.IsLoading(); }));
-        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        emit dialog.Page().received({PageVerb::Loading, {}, {}}); // a second load starts before the first ends
+        ASSERT_EQ(dialog.WaitCursors(), 2);
         EXPECT_FALSE(dialog.IsPageShown()) << "the dialog's own text stands while the page loads";
         const qint64 group = dialog.Page().ProcessId();
         if (byEscape) {
@@ -400,12 +399,10 @@ TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
         } else {
             dialog.OnOK();
         }
-        EXPECT_EQ(dialog.result(), byEscape ? IDCANCEL : IDOK);
-        EXPECT_FALSE(dialog.IsLoading());
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(dialog.isVisible());
-        // Killed processes take a moment to go.
-        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000));
+        EXPECT_EQ(
+            std::tuple(dialog.result(), dialog.IsLoading(), dialog.isVisible(), QGuiApplication::overrideCursor()),
+            std::tuple(byEscape ? IDCANCEL : IDOK, false, false, nullptr));
+        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000)); // killed processes take a moment
         WaitFor([] { return false; }, 300);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
@@ -432,7 +429,6 @@ TEST(HtmlDlgTest, APageProcessThatFailsIsEndedAndTold) {
         {script("silent", helper + "wait"), "응답하지 않아"},
         {script("chatter", helper + "echo ready 5; echo hello; wait"), "알 수 없는 응답"},
         {script("binary", helper + "printf 'ready 5\\n\\001\\n'; wait"), "알 수 없는 응답"},
-        {script("long", helper + "echo ready 5; head -c 5000 /dev/zero | tr '\\0' a; wait"), "알 수 없는 응답"},
         {script("twice", helper + "echo ready 5; echo ready 5; wait"), "알 수 없는 응답"},
     };
     LoopbackServer server("<html><body>ok</body></html>");
@@ -447,8 +443,8 @@ TEST(HtmlDlgTest, APageProcessThatFailsIsEndedAndTold) {
         QTimer::singleShot(15000, &dialog, [&] { dialog.done(-1); });
         EXPECT_EQ(dialog.DoModal(), IDCANCEL) << program.toStdString();
         ASSERT_EQ(messages.Calls().size(), 1U) << program.toStdString();
-        EXPECT_TRUE(messages.Calls()[0].text.contains(told)) << messages.Calls()[0].text.toStdString();
-        EXPECT_TRUE(messages.Calls()[0].text.contains("배송 조회 페이지"));
+        const QString& text = messages.Calls()[0].text;
+        EXPECT_TRUE(text.contains(told) && text.contains("배송 조회 페이지")) << text.toStdString();
         EXPECT_FALSE(dialog.Page().IsRunning());
         QFile pid(pidFile);
         if (pid.open(QIODevice::ReadOnly)) {
@@ -470,13 +466,12 @@ TEST(HtmlDlgTest, AnAddressOtherThanHttpIsRefusedWithAMessageNamingTheCouriersLi
         dialog.SetAddress(address);
         dialog.SetCourier(u"<b>한진</b>", 2);
         dialog.show();
-        EXPECT_FALSE(dialog.isVisible()) << QString::fromUtf16(address).toStdString();
-        EXPECT_FALSE(dialog.Page().IsRunning()) << "no page is started";
+        EXPECT_FALSE(dialog.isVisible() || dialog.Page().IsRunning()) << QString::fromUtf16(address).toStdString();
         ASSERT_EQ(messages.Calls().size(), 1U);
         const QString& text = messages.Calls()[0].text;
-        EXPECT_TRUE(text.contains("ID03") && text.contains("<b>한진</b>") && text.contains("parcelo.ini"))
+        EXPECT_TRUE(text.contains("ID03") && text.contains("<b>한진</b>") && text.contains("parcelo.ini") &&
+                    text.contains(QString::fromUtf16(address)))
             << text.toStdString();
-        EXPECT_TRUE(text.contains(QString::fromUtf16(address)));
         EXPECT_FALSE(Qt::mightBeRichText(text)) << "names from parcelo.ini are shown as written";
     }
     // Run modally, the dialog returns at once; without a known courier the message names none.

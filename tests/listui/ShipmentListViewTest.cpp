@@ -12,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
+#include <span>
 
 namespace parcelo::test {
 namespace {
@@ -45,6 +46,17 @@ protected:
         view.show();
     }
     void Load(std::vector<Shipment> shipments) { ids = LoadShipments(store, view, std::move(shipments), now); }
+    // Twelve shipments A to L in delivery, ordered `apart` hours after each other.
+    void LoadTwelve(Instant apart) {
+        std::vector<Shipment> many;
+        for (int i = 0; i < 12; ++i) {
+            const char16_t letter = static_cast<char16_t>(u'A' + i);
+            many.push_back(MakeShipment(i % 6, std::u16string(1, letter), 0, now - (12 - i) * apart, InDelivery));
+        }
+        Load(many); // newest entry first: L at the top, A at the bottom
+        list.SetSelectedIndex(11);
+        list.EnsureVisible(11);
+    }
     Ids Rows() const { return RowIds(view); }
     // Another program's connection to the same file.
     std::unique_ptr<CShipmentDatabase> Elsewhere() {
@@ -214,14 +226,7 @@ TEST_F(ShipmentListViewTest, SelectedRowIsKeptAfterASortChangeAndADelete) {
 // A new shipment is selected and scrolled to; an edited one stays selected, and in view,
 // wherever the order moves it, and nothing is selected once the filter hides it.
 TEST_F(ShipmentListViewTest, SelectionGoesWithTheShipmentAddedOrEdited) {
-    std::vector<Shipment> many;
-    for (int i = 0; i < 12; ++i) {
-        many.push_back(MakeShipment(i % 6, std::u16string(1, static_cast<char16_t>(u'A' + i)), 0,
-                                    now - (12 - i) * kHour, InDelivery));
-    }
-    Load(many); // newest entry first: L at the top, A at the bottom
-    list.SetSelectedIndex(11);
-    list.EnsureVisible(11);
+    LoadTwelve(kHour);
     int64_t added = 0;
     adding = [&] {
         Shipment shipment = MakeShipment(2, u"new", now + 10, now, InDelivery);
@@ -263,13 +268,7 @@ TEST_F(ShipmentListViewTest, SelectionGoesWithTheShipmentAddedOrEdited) {
 
 // A change elsewhere keeps the selected shipment selected; gone, nothing is (found by polling).
 TEST_F(ShipmentListViewTest, SelectionFollowsItsShipmentThroughAChangeMadeElsewhere) {
-    std::vector<Shipment> many;
-    for (int i = 0; i < 12; ++i) {
-        many.push_back(MakeShipment(i % 6, std::u16string(1, static_cast<char16_t>(u'A' + i)), 0, now, InDelivery));
-    }
-    Load(many);
-    list.SetSelectedIndex(11);
-    list.EnsureVisible(11);
+    LoadTwelve(0);
     const int64_t selected = ids[11];
     EXPECT_FALSE(view.RefreshIfChangedElsewhere());
 
@@ -279,24 +278,13 @@ TEST_F(ShipmentListViewTest, SelectionFollowsItsShipmentThroughAChangeMadeElsewh
     }
     ASSERT_TRUE(other->Delete(ids[10]));
     EXPECT_TRUE(view.RefreshIfChangedElsewhere());
-    EXPECT_EQ(list.GetItemCount(), 14);
-    EXPECT_EQ(list.GetSelectedIndex(), 13);
-    EXPECT_EQ(view.SelectedId(), selected);
+    EXPECT_EQ(std::tuple(list.GetItemCount(), list.GetSelectedIndex(), view.SelectedId()),
+              std::tuple(14, 13, selected));
 
     // Nothing selected once it is gone, found by the view's own look at the store.
     ASSERT_TRUE(other->Delete(selected));
     ASSERT_TRUE(QTest::qWaitFor([this] { return list.GetItemCount() == 13; }, 3 * CShipmentListView::kPollIntervalMs));
-    EXPECT_EQ(list.GetSelectedIndex(), -1);
-    EXPECT_EQ(view.SelectedId(), 0);
-}
-
-// The days since the order come from the view's clock, at every refill.
-TEST_F(ShipmentListViewTest, ItemTextCountsDaysFromTheClock) {
-    Load({MakeShipment(1, u"A", 0, kNow - 50 * kHour, InDelivery)});
-    EXPECT_NE(list.GetItemText(0).find(u"(2일 경과)"), std::u16string::npos);
-    clock.Advance(24 * kHour);
-    view.Refresh(RefillCause::User);
-    EXPECT_NE(list.GetItemText(0).find(u"(3일 경과)"), std::u16string::npos);
+    EXPECT_EQ(std::pair(list.GetSelectedIndex(), view.SelectedId()), std::pair(-1, int64_t{0}));
 }
 
 // Couriers past the artwork get a logo drawn from their name: the same name, the same
@@ -318,18 +306,16 @@ TEST(CourierLogoStripTest, DrawsALogoForEveryCourierPastTheArtwork) {
     for (int index = 2; index < 6; ++index) {
         EXPECT_EQ(logo(index).pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
         EXPECT_NE(logo(index).pixel(3, kSize / 2) & 0xFFFFFF, 0xFF00FFu);
-        int white = 0;
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
-                white += qGray(logo(index).pixel(x, y)) > 240 ? 1 : 0;
-            }
-        }
-        EXPECT_GT(white, 20) << "the letter";
+        const QImage shown = logo(index);
+        const std::span pixels(reinterpret_cast<const QRgb*>(shown.constBits()), shown.sizeInBytes() / sizeof(QRgb));
+        EXPECT_GT(std::ranges::count_if(pixels, [](QRgb p) { return qGray(p) > 240; }), 20) << "the letter";
     }
 }
 
+// The days since the order come from the view's clock, at every refill; a double tap and
+// Return run the action the settings name at that moment.
 TEST_F(ShipmentListViewTest, DoubleTapAndReturnRunTheActionReadAtEachCall) {
-    Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(3, u"B", 0, now, InDelivery)});
+    Load({MakeShipment(1, u"A", 0, now, InDelivery), MakeShipment(3, u"B", 0, now - 50 * kHour, InDelivery)});
     const Rect second = list.GetItemRect(1);
     DoubleTap({(second.left + second.right) / 2, (second.top + second.bottom) / 2});
     EXPECT_EQ(tracked, Strings{"https://t3.example/?n=INV-B"});
@@ -342,6 +328,10 @@ TEST_F(ShipmentListViewTest, DoubleTapAndReturnRunTheActionReadAtEachCall) {
     SetProfileValue("DBLCLICK", 0);
     DoubleTap(QPoint(150, 390)); // below the items: no selection, nothing happens
     EXPECT_EQ(messages.Calls().size() + phone.Numbers().size() + edited.size() + tracked.size(), 2u);
+    EXPECT_NE(list.GetItemText(1).find(u"(2일 경과)"), std::u16string::npos);
+    clock.Advance(24 * kHour);
+    view.Refresh(RefillCause::User);
+    EXPECT_NE(list.GetItemText(1).find(u"(3일 경과)"), std::u16string::npos);
 }
 
 // A right click on an item selects it first and offers its menu; on empty space, the greyed menu.
