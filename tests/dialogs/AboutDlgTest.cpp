@@ -27,6 +27,10 @@ TEST(AboutDlgTest, ShowsTheVersionOfTheBuildInFull) {
     EXPECT_TRUE(label->isVisible());
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
         << "the version is cut off";
+    // Screens of many dots per inch get the large logo.
+    EXPECT_EQ(std::pair(CAboutDlg::LayOutDecoration(240, {96, 96, 1.0}, 100).logoId,
+                        CAboutDlg::LayOutDecoration(240, {192, 192, 2.0}, 100).logoId),
+              std::pair(IDB_ABOUT_LOGO, IDB_ABOUT_LOGO_LARGE));
 }
 
 } // namespace

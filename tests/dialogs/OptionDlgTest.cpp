@@ -63,16 +63,13 @@ TEST_F(OptionDlgTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
     dialog.OnOK();
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(messages.Calls().size(), 1U);
-    EXPECT_TRUE(messages.Calls()[0].text.contains(file));
-    EXPECT_EQ(messages.Calls()[0].parent, &dialog);
+    EXPECT_TRUE(messages.Calls()[0].text.contains(file) && messages.Calls()[0].parent == &dialog);
     EXPECT_EQ(Profile().DoubleClickAction(), 0) << "the list goes by what is saved";
 
     ASSERT_TRUE(QDir(file).removeRecursively());
     dialog.OnOK();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), IDOK);
-    EXPECT_EQ(messages.Calls().size(), 1U);
-    EXPECT_EQ(Stored("DBLCLICK"), 2);
+    EXPECT_EQ(std::tuple(dialog.isVisible(), dialog.result(), messages.Calls().size(), Stored("DBLCLICK")),
+              std::tuple(false, IDOK, size_t{1}, 2));
 }
 
 class OptionDlgStatusTest : public OptionDlgTest {};
@@ -107,13 +104,9 @@ TEST_F(OptionDlgStatusTest, TheStatusSectionFitsScrollsAndRoundTrips) {
     panel.NotifyBox().setChecked(false);
     dialog.OnOK();
     EXPECT_FALSE(dialog.isVisible());
-    const StatusSettings stored = StatusSettings::Read(Profile());
-    EXPECT_TRUE(stored.enabled);
-    EXPECT_EQ(stored.endpoint, "https://tracking.example/graphql");
-    EXPECT_EQ(stored.intervalMinutes, 30);
-    EXPECT_TRUE(stored.autoDone);
-    EXPECT_FALSE(stored.notify);
-    EXPECT_EQ(Stored("DBLCLICK"), 1);
+    const StatusSettings s = StatusSettings::Read(Profile());
+    EXPECT_EQ(std::tuple(s.enabled, s.endpoint, s.intervalMinutes, s.autoDone, s.notify, Stored("DBLCLICK")),
+              std::tuple(true, "https://tracking.example/graphql", 30, true, false, 1));
 }
 
 } // namespace

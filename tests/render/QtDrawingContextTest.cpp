@@ -18,12 +18,11 @@ namespace {
 class QtDrawingContextTest : public ::testing::Test {
 protected:
     // Draws with a fresh context on a white image and returns the bounding box of all ink.
-    QRect Paint(const std::function<void(DrawingContext&)>& draw) { return Paint(draw, font); }
-    QRect Paint(const std::function<void(DrawingContext&)>& draw, const QFont& with) {
+    QRect Paint(const std::function<void(DrawingContext&)>& draw, const QFont* with = nullptr) {
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            QtDrawingContext dc(painter, with);
+            QtDrawingContext dc(painter, with != nullptr ? *with : font);
             draw(dc);
         }
         QRect box;
@@ -74,8 +73,7 @@ TEST_F(QtDrawingContextTest, ColoursMeasuresAndClipsTextLikeItDraws) {
     Rect rect{0, 0, 120, 80};
     const QRect elided =
         Paint([&](DrawingContext& dc) { dc.DrawText(u"배송중 배송중 배송중 배송중 배송중", rect, kSingleLine); });
-    EXPECT_LE(elided.right(), 119);
-    EXPECT_NEAR(elided.center().y(), 40, 4);
+    EXPECT_TRUE(elided.right() <= 119 && std::abs(elided.center().y() - 40) <= 4) << elided.right();
 }
 
 TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedAndRestoringReselectsTheOldOne) {
@@ -89,8 +87,7 @@ TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedAndRestoringReselectsTheOl
     measure.RestoreState(-1); // counted back from the last state saved
     EXPECT_EQ(measure.SelectFont(stock), stock);
     measure.DeleteFont(bold);
-    EXPECT_FALSE(measure.DescribeFont(bold, description));
-    EXPECT_EQ(measure.SelectFont(bold), FontHandle::None);
+    EXPECT_FALSE(measure.DescribeFont(bold, description) || measure.SelectFont(bold) != FontHandle::None);
 }
 
 TEST_F(QtDrawingContextTest, ImageListLeavesMagentaOut) {
@@ -125,7 +122,7 @@ TEST_F(QtDrawingContextTest, CachedWordsDrawWhatDrawTextDraws) {
                     Rect rect{7, 3, 300, 80};
                     dc.DrawText(u"CJ대한통운: 6012 3일", rect, DT_NOCLIP | DT_SINGLELINE);
                 },
-                shown);
+                &shown);
             EXPECT_EQ(image, expected) << "underline " << underline << ", pass " << pass;
         }
     }

@@ -10,7 +10,7 @@ FakePhoneService::~FakePhoneService() {
 
 bool FakePhoneService::MakeCall(QWidget* /*parent*/, const QString& number) {
     m_numbers.push_back(number);
-    return m_succeeds;
+    return true;
 }
 
 } // namespace parcelo

@@ -42,15 +42,13 @@ TEST(ProfileTest, DefaultsThenUserOverSystemAndWritesToTheUserFileOnly) {
     Profile profile; // both files start out missing
     EXPECT_EQ(profile.InstallPath(), QString());
     WriteText(ProfileFile(g_userConfig), "[SETTINGS]\nDBLCLICK=abc\nFONTSIZE=\nOTHER=99999999999\nNEG=-1\n");
-    EXPECT_EQ(profile.DoubleClickAction(), 0);
-    EXPECT_EQ(profile.FontSize(), 1);
-    EXPECT_EQ(profile.GetProfileInt("SETTINGS", "OTHER", 5), 5);
-    EXPECT_EQ(profile.GetProfileInt("SETTINGS", "NEG", 5), -1);
+    EXPECT_EQ(std::tuple(profile.DoubleClickAction(), profile.FontSize(), profile.GetProfileInt("SETTINGS", "OTHER", 5),
+                         profile.GetProfileInt("SETTINGS", "NEG", 5)),
+              std::tuple(0, 1, 5, -1));
 
     QFile::remove(ProfileFile(g_userConfig));
     WriteText(ProfileFile(g_systemConfig), "[SETTINGS]\nINSTALLPATH=/opt/parcelo\nDBLCLICK=2\n");
-    EXPECT_EQ(profile.InstallPath(), "/opt/parcelo");
-    EXPECT_EQ(profile.DoubleClickAction(), 2);
+    EXPECT_EQ(std::pair(profile.InstallPath(), profile.DoubleClickAction()), std::pair(QString("/opt/parcelo"), 2));
     EXPECT_TRUE(profile.WriteProfileInt("SETTINGS", "DBLCLICK", -1));
     QFile written(ProfileFile(g_userConfig));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
@@ -126,19 +124,16 @@ TEST(PhoneTest, AsksFirstDialsACleanNumberAndReportsAFailedHandOver) {
         opened.append(url);
         return openerWorks;
     });
-    boxes.QueueAnswer(IDNO);
-    EXPECT_FALSE(phone->MakeCall(nullptr, "1588-1255"));
-    EXPECT_TRUE(opened.isEmpty());
-    ASSERT_EQ(boxes.Calls().size(), 1u);
-    EXPECT_TRUE(boxes.Calls()[0].text.contains("1588-1255"));
-    EXPECT_TRUE(phone->MakeCall(nullptr, "1588-1255"));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl("tel:15881255")});
-
-    openerWorks = false;
-    boxes.Clear();
-    EXPECT_FALSE(phone->MakeCall(nullptr, "1588-1255"));
-    ASSERT_EQ(boxes.Calls().size(), 2u);
-    EXPECT_TRUE(boxes.Calls()[1].text.contains("1588-1255"));
+    // No to the question dials nothing; a failed hand-over is told after the question.
+    for (const auto& [works, answer, calls] : {std::tuple(true, IDNO, 0), {true, IDYES, 1}, {false, IDYES, 2}}) {
+        openerWorks = works;
+        boxes.Clear();
+        boxes.QueueAnswer(answer);
+        EXPECT_EQ(phone->MakeCall(nullptr, "1588-1255"), works && answer == IDYES);
+        EXPECT_EQ(opened, QList<QUrl>(calls, QUrl("tel:15881255")));
+        ASSERT_EQ(boxes.Calls().size(), works ? 1u : 2u);
+        EXPECT_TRUE(boxes.Calls().back().text.contains("1588-1255"));
+    }
     boxes.Clear();
     EXPECT_FALSE(phone->MakeCall(nullptr, " - ")); // nothing to dial: a notice, no question
     ASSERT_EQ(boxes.Calls().size(), 1u);
