@@ -28,6 +28,9 @@ StatusController::StatusController(CShipmentDatabase& store, const Clock& clock,
       }) {}
 
 StatusController::~StatusController() {
+    // Cancelling a running refresh below reports its end; the owner is being taken down
+    // and is told nothing more.
+    m_callbacks = {};
     // The refresher's callbacks point into the client: it goes first.
     m_timer.reset();
     if (m_refresher) {

@@ -132,7 +132,8 @@ TEST_F(StatusControllerTest, WithoutAKeyOrWithARefusedOneNothingIsSent) {
     m_status.StoreKey("profile-id", "another");
     executor.RunPending();
     EXPECT_TRUE(m_status.RefreshDue());
-    executor.RunPending(); // no refresh left running: the controller's end would cancel it and call back
+    // The refresh is left running: the controller's end cancels it without calling back into
+    // the test's lists, which are gone by then.
 }
 
 // Without its services the feature is told unavailable and stays idle; with them, a
