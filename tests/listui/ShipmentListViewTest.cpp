@@ -28,10 +28,12 @@ protected:
     void SetUp() override {
         ClearProfileAndData();
         ASSERT_TRUE(store.MountVolume(folder.filePath("list.edb").toStdU16String()) && store.Open(u"TRACKDB"));
-        view.SetActions({.newShipment = [this] { return adding(); },
-                         .editShipment = [this](int64_t id) { return edited.push_back(id), editing(id), true; },
-                         .trackShipment = [this](const QString& url, int) { tracked.push_back(url); },
-                         .prepareTracking = [this](bool open) { menuOpen.push_back(open); }});
+        ShipmentActions actions;
+        actions.newShipment = [this] { return adding(); };
+        actions.editShipment = [this](int64_t id) { return edited.push_back(id), editing(id), true; };
+        actions.trackShipment = [this](const QString& url, int) { tracked.push_back(url); };
+        actions.prepareTracking = [this](bool open) { menuOpen.push_back(open); };
+        view.SetActions(std::move(actions));
         view.resize(300, 400);
         view.show();
     }

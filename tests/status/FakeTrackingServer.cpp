@@ -73,7 +73,7 @@ void FakeTrackingServer::OnData(QTcpSocket* socket) {
         number = request[at].is_string() ? request[at].get<std::string>() : "";
     }
     const auto found = m_answers.find(number);
-    const Answer answer = found != m_answers.end() ? found->second : m_fallback;
+    const Answer answer = m_handler ? m_handler(number) : found != m_answers.end() ? found->second : m_fallback;
     if (answer.never) {
         connect(socket, &QTcpSocket::disconnected, this, [this] { --m_atOnce; });
         return;

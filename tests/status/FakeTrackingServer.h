@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QTcpServer>
 #include <QUrl>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -43,6 +44,10 @@ public:
     // The answer for a tracking number; others get `fallback`.
     void SetAnswer(const std::string& trackingNumber, Answer answer) { m_answers[trackingNumber] = std::move(answer); }
     void SetFallback(Answer answer) { m_fallback = std::move(answer); }
+    // Decides every answer instead, from the request's tracking number.
+    void SetHandler(std::function<Answer(const std::string& trackingNumber)> handler) {
+        m_handler = std::move(handler);
+    }
 
     // The answer to a token request.
     void SetTokenAnswer(Answer answer) { m_tokenAnswer = std::move(answer); }
@@ -62,6 +67,7 @@ private:
 
     QTcpServer m_server;
     std::map<std::string, Answer> m_answers;
+    std::function<Answer(const std::string&)> m_handler;
     Answer m_fallback;
     std::map<QTcpSocket*, QByteArray> m_buffers;
     Answer m_tokenAnswer{400, R"({"error":"invalid_client"})"};
