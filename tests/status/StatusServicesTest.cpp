@@ -1,9 +1,8 @@
-#include "status/services/QtTrackingClient.h"
-
 #include "status/EventLoop.h"
 #include "status/FakeTrackingServer.h"
 #include "status/StatusSettings.h"
 #include "status/services/DesktopNotifier.h"
+#include "status/services/QtTrackingClient.h"
 #include "status/services/ServiceUrl.h"
 #include "support/FakeClock.h"
 #include "tracking/TrackingSamples.h"

@@ -35,6 +35,7 @@ public:
 
     static Size Extent(const LogFont& font, std::u16string_view text);
 
+    void SetCurrentPosition(Point position) { position_ = position; }
     void FailFontCreation(bool fail) { failCreation_ = fail; }
     FontHandle DefaultFont() const { return defaultFont_; }
 
@@ -58,7 +59,7 @@ public:
     int DrawText(std::u16string_view text, Rect& rect, uint32_t format) override;
     ColorRef GetTextColor() override { return state_.color; }
     ColorRef SetTextColor(ColorRef color) override { return std::exchange(state_.color, color); }
-    Point GetCurrentPosition() override { return {}; }
+    Point GetCurrentPosition() override { return position_; }
     int HorizontalResolution() override { return 240; }
     Rect GetClipBox() override { return {0, 0, 240, 320}; }
     void FillRect(const Rect&, ColorRef) override { ++misuses_; }
@@ -87,6 +88,7 @@ private:
     State state_;
     FontHandle stockFont_ = FontHandle::None;
     FontHandle defaultFont_ = FontHandle::None;
+    Point position_;
     bool failCreation_ = false;
     int misuses_ = 0;
 };
