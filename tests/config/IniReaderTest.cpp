@@ -60,7 +60,6 @@ TEST_F(IniReaderTest, DecodesCp949Utf8AndUtf16) {
     const std::string cp949 = "ID01=" + std::string(kCp949Korean) + "\n";
     const std::string utf8 = "ID01=\xEB\x8C\x80\xED\x95\x9C\xED\x86\xB5\xEC\x9A\xB4\n";
     EXPECT_EQ(Values(utf8), u"대한통운|");
-    EXPECT_EQ(Values("\xEF\xBB\xBFID01=x"sv), u"x|");
     EXPECT_EQ(Values("ID01=\xEB\x8C\x80\n\0\xFF"sv), u"대|");
     // 0xFF is neither UTF-8 nor CP949; a lone CP949 lead byte at the very end is cut off.
     EXPECT_EQ(Values("ID01=a\xFF"
@@ -84,13 +83,13 @@ TEST_F(IniReaderTest, DecodesCp949Utf8AndUtf16) {
 }
 
 // Files load and merge, a later value winning; only a regular file (links followed) of at
-// most 1 MiB is read, and the table stays otherwise.
+// most 1 MiB, behind a path of fewer than 260 units without a NUL, is read, and the table
+// stays otherwise.
 TEST_F(IniReaderTest, LoadsAndMergesSmallRegularFilesOnly) {
     const test::TempFolder folder;
     CIniReader reader;
     EXPECT_TRUE(reader.Load(folder.Write("first.ini", "ID01=a\nX=1\n").u16string()));
     EXPECT_TRUE(reader.Load(folder.Write(u8"두번째.ini", "ID01=b\r\nY=2").u16string()));
-    EXPECT_FALSE(reader.Load(folder.File("missing.ini")));
     EXPECT_EQ(reader.GetValue(u"ID01") + reader.GetValue(u"X") + reader.GetValue(u"Y"), u"b12");
 
     std::string text = "ID01=x\n";
@@ -106,20 +105,14 @@ TEST_F(IniReaderTest, LoadsAndMergesSmallRegularFilesOnly) {
     ASSERT_EQ(mkfifo((folder.Path() / "fifo.ini").c_str(), 0600), 0);
     EXPECT_EQ(reader.LoadFile(folder.File("fifo.ini")), IniFileStatus::NotRegularFile) << "or it waits for ever";
     EXPECT_EQ(reader.GetValue(u"ID01"), u"x");
-}
-
-// The limit counts UTF-16 units, not bytes or characters: 259 loads, 260 is refused.
-TEST_F(IniReaderTest, RefusesPathsOf260UnitsAndPathsWithANul) {
-    const test::TempFolder folder;
+    // The path limit counts UTF-16 units, not bytes or characters: 259 loads, 260 is refused.
     const std::u16string dir = folder.Path().u16string() + u"/" + std::u16string(80, u'가') + u"\U0001F4E6";
-    ASSERT_LT(dir.size(), 200u);
     std::filesystem::create_directories(dir);
     const auto pathOf = [&](size_t units) {
         std::u16string path = dir + u"/" + std::u16string(units - dir.size() - 5, u'n') + u".ini";
         std::ofstream(std::filesystem::path(path)) << "ID01=" << units;
         return path;
     };
-    CIniReader reader;
     EXPECT_EQ(reader.LoadFile(pathOf(260)), IniFileStatus::PathTooLong);
     EXPECT_EQ(reader.LoadFile(pathOf(259)), IniFileStatus::Loaded);
     EXPECT_EQ(reader.GetValue(u"ID01"), u"259");

@@ -1,11 +1,8 @@
 #include "couriers/CourierDetector.h"
 
-#include "config/IniReader.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace parcelo {
@@ -52,67 +49,48 @@ TEST(CourierDetectorTest, DetectsCouriersWhoseRuleTakesTheWholeNormalisedNumber)
     EXPECT_EQ(any.Accepts(0, longest + u"7"), Verdict::Rejected);
 }
 
-// A moved-from detector has no rules left.
-TEST(CourierDetectorTest, AcceptsSaysWhetherTheChosenCourierHasARule) {
-    CourierDetector detector(
-        {{0, u"\\d{12}", u""}, {1, u"", u"mod7"}, {2, u"\\d{10}|\\d{12}", u"mod7"}, {4, u"", u"none"}}, Ignore);
+// Each faulty rule is logged once, on one line with its value quoted safely, and the others
+// keep working; a check without a pattern is used for the warning but never for detection;
+// a moved-from detector has no rules left.
+TEST(CourierDetectorTest, FaultyRulesAreLoggedOnceAndTheOthersDecideWhatIsAccepted) {
+    std::vector<std::string> log;
+    CourierDetector detector({{0, u"\\d{12}", u""},
+                              {1, u"(\\d{12}", u""},
+                              {2, u"\\d{12}", u"s1\u0130"}, // a dotted capital is no name
+                              {3, u"\\d{12}", u""},
+                              {4, u"\\d{1001}", u""},
+                              {5, u"", u"bad\x1B[2Jname\u009B" + std::u16string(300, u'가')},
+                              {6, u"\\d{12}", u" mod7\t"},
+                              {7, u"", u"mod7"},
+                              {8, u"\\d{10}|\\d{12}", u"mod7"},
+                              {9, u"", u"none"}},
+                             [&](std::string_view line) { log.emplace_back(line); });
+    ASSERT_EQ(log.size(), 4u);
+    const char* const named[] = {"NUMBER02", "CHECK03", "NUMBER05", "bad?[2Jname?가"};
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_THAT(log[i], HasSubstr(named[i]));
+        EXPECT_EQ(log[i].find_first_of("\n\x1B"), std::string::npos);
+        EXPECT_EQ(log[i].find("\xC2\x9B"), std::string::npos);
+    }
+    EXPECT_LT(log[3].size(), 200u);
+
+    EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre(6, 8, 0, 3));
+    EXPECT_THAT(detector.Detect(u"1234567891"), ElementsAre(8));
     EXPECT_EQ(detector.Accepts(0, u"5078-1234-5671"), Verdict::Accepted);
     EXPECT_EQ(detector.Accepts(0, u"50781234567"), Verdict::Rejected);
-    EXPECT_EQ(detector.Accepts(2, u"507812345671"), Verdict::Rejected); // pattern passes, check fails
-    // A check without a pattern is used for the warning but never for detection.
-    EXPECT_EQ(detector.Accepts(1, u"1234567891"), Verdict::Accepted);
-    EXPECT_EQ(detector.Accepts(1, u"1234567892"), Verdict::Rejected);
-    EXPECT_THAT(detector.Detect(u"1234567891"), ElementsAre(2));
-    // No rule, "none" alone, and indices outside the table: nothing to warn about.
-    for (const int index : {3, 4, 99, -1}) {
+    EXPECT_EQ(detector.Accepts(8, u"507812345671"), Verdict::Rejected); // pattern passes, check fails
+    EXPECT_EQ(detector.Accepts(7, u"1234567891"), Verdict::Accepted);
+    EXPECT_EQ(detector.Accepts(7, u"1234567892"), Verdict::Rejected);
+    for (const int index : {1, 2, 4, 5, 9, 10, -1}) {
         EXPECT_FALSE(detector.HasRule(index)) << index;
         EXPECT_EQ(detector.Accepts(index, u"1234567891"), Verdict::NoRule) << index;
     }
-    EXPECT_TRUE(detector.HasRule(0) && detector.HasRule(1) && detector.HasRule(2));
+    EXPECT_TRUE(detector.HasRule(0) && detector.HasRule(7) && detector.HasRule(8));
 
-    CourierDetector moved(std::move(detector));
-    EXPECT_THAT(moved.Detect(u"1234567891"), ElementsAre(2));
+    const CourierDetector moved(std::move(detector));
+    EXPECT_THAT(moved.Detect(u"1234567891"), ElementsAre(8));
     EXPECT_THAT(detector.Detect(u"1234567891"), ElementsAre()); // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(detector.Accepts(0, u"507812345670"), Verdict::NoRule);
-}
-
-// Each faulty rule is logged once, on one line with its value quoted safely, and the
-// others keep working.
-TEST(CourierDetectorTest, FaultyRulesAreLoggedOnceAndLeaveTheOthersWorking) {
-    std::vector<std::string> log;
-    const CourierDetector detector({{0, u"\\d{12}", u""},
-                                    {1, u"(\\d{12}", u""},
-                                    {2, u"\\d{12}", u"mod8"},
-                                    {3, u"\\d{12}", u""},
-                                    {4, u"\\d{1001}", u""},
-                                    {5, u"", u"bad\x1B[2Jname\u009B" + std::u16string(300, u'가')},
-                                    {6, u"\\d{12}", u" mod7\t"}},
-                                   [&](std::string_view line) { log.emplace_back(line); });
-    ASSERT_EQ(log.size(), 4u);
-    EXPECT_THAT(log[0], HasSubstr("NUMBER02"));
-    EXPECT_THAT(log[1], HasSubstr("CHECK03"));
-    EXPECT_THAT(log[2], HasSubstr("NUMBER05"));
-    EXPECT_THAT(log[3], HasSubstr("bad?[2Jname?가"));
-    EXPECT_LT(log[3].size(), 200u);
-    for (const auto& line : log) {
-        EXPECT_EQ(line.find_first_of("\n\x1B"), std::string::npos);
-        EXPECT_EQ(line.find("\xC2\x9B"), std::string::npos);
-    }
-
-    EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre(6, 0, 3));
-    EXPECT_FALSE(detector.HasRule(1));
-    EXPECT_EQ(detector.Accepts(2, u"507812345670"), Verdict::NoRule);
-}
-
-TEST(CourierDetectorTest, ReadsTheRulesOfTheTableFromTheIniKeys) {
-    CIniReader reader;
-    reader.LoadText("NUMBER01=\\d{12}\nCHECK02=mod7\nNUMBER03=\nNUMBER04=x\nCHECK04=s10 \nNUMBER05=\\d+\n"
-                    "NUMBER100=\\d+\nnumber06=\\d+\n");
-    const auto rules = CourierDetector::ReadRules(reader, 4);
-    ASSERT_EQ(rules.size(), 3u);
-    EXPECT_EQ(std::tie(rules[0].courierIndex, rules[0].pattern, rules[0].check), std::tuple(0, u"\\d{12}", u""));
-    EXPECT_EQ(std::tie(rules[2].courierIndex, rules[2].pattern, rules[2].check), std::tuple(3, u"x", u"s10 "));
-    EXPECT_EQ(CourierDetector::ReadRules(reader, 1000).size(), 4u); // NUMBER05 too; NUMBER100 is never read
 }
 
 } // namespace

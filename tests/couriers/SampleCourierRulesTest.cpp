@@ -10,7 +10,6 @@
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -74,31 +73,26 @@ bool IsUps(Text n) {
 // Numbers as each rule builds them, from one seed: the check digit is the one digit that
 // the rule's reference accepts there.
 struct NumberMaker {
+    static constexpr std::string_view kDigits = "0123456789", kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     std::mt19937 random{20261207};
 
-    std::string Digits(size_t count) {
-        std::string text;
-        for (size_t i = 0; i < count; ++i) {
-            text += static_cast<char>('0' + random() % 10);
-        }
+    std::string Of(size_t count, std::string_view alphabet = kDigits) {
+        std::string text(count, ' ');
+        std::generate(text.begin(), text.end(), [&] { return alphabet[random() % alphabet.size()]; });
         return text;
     }
-    char Letter() { return static_cast<char>('A' + random() % 26); }
     static std::string Completed(std::string n, size_t at, const std::function<bool(Text)>& valid) {
         for (n[at] = '0'; n[at] < '9' && !valid(n); ++n[at]) {
         }
         return n;
     }
-    std::string Mod7(size_t others) { return Completed(Digits(others) + "0", others, IsMod7); }
-    std::string S10(char service, const std::string& country) {
-        return Completed(std::string{service, Letter()} + Digits(9) + country, 10, [](Text n) { return IsS10(n); });
+    std::string Mod7(size_t others) { return Completed(Of(others) + "0", others, IsMod7); }
+    std::string S10(std::string head, const std::string& country) {
+        head += Of(2 - head.size(), kLetters) + Of(9) + country;
+        return Completed(head, 10, [](Text n) { return IsS10(n); });
     }
     std::string Ups() {
-        std::string number = "1Z";
-        for (int i = 0; i < 15; ++i) {
-            number += random() % 3 == 0 ? Letter() : static_cast<char>('0' + random() % 10);
-        }
-        return Completed(number + "0", 17, IsUps);
+        return Completed("1Z" + Of(15, std::string(kDigits) + std::string(kLetters)) + "0", 17, IsUps);
     }
 };
 
@@ -145,19 +139,13 @@ TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGenerat
     const std::string alphabet = "0123456789AEKRSUZaez -";
     const auto other = [&] { return alphabet[make.random() % alphabet.size()]; };
     const std::vector<std::function<std::string()>> builders{
-        [&] { return make.Digits(10 + 2 * (make.random() % 3)); },
-        [&] { return make.Digits(13); },
+        [&] { return make.Of(10 + 2 * (make.random() % 3)); },
+        [&] { return make.Of(13); },
         [&] { return make.Mod7(make.random() % 2 ? 11 : 1 + make.random() % 37); },
-        [&] {
-            return make.S10(make.random() % 2 ? 'E' : make.Letter(), std::string{make.Letter(), make.Letter()});
-        },
-        [&] { return make.S10(make.Letter(), "US"); },
+        [&] { return make.S10(make.random() % 2 ? "E" : "", make.Of(2, NumberMaker::kLetters)); },
+        [&] { return make.S10("", "US"); },
         [&] { return make.Ups(); },
-        [&] {
-            std::string text(make.random() % 20, ' ');
-            std::generate(text.begin(), text.end(), other);
-            return text;
-        }};
+        [&] { return make.Of(make.random() % 20, alphabet); }};
     const std::function<void(std::string&, size_t)> changes[] = {
         [](std::string&, size_t) {},
         [&](std::string& n, size_t at) { n[at] = other(); },
@@ -185,17 +173,9 @@ TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGenerat
     }
     EXPECT_GT(accepted, 3000);
     EXPECT_GT(named, 1000u);
-    EXPECT_THAT(detect("RR123456785KR"), ElementsAre()) << "registered mail is neither EMS nor USPS";
-    EXPECT_THAT(detect("97531086420"), ElementsAre()) << "로젠택배 publishes no length";
-
-    // A valid Lotte number is also a 12-digit CJ and Hanjin number: it names no courier,
-    // and its candidates start with the courier whose check confirmed it.
-    EXPECT_THAT(detect("234567890126"), ElementsAre(LOTTE, CJ, HANJIN));
-    EXPECT_EQ(detector.Pick(detect("2345-6789-0126")), -1);
-    EXPECT_EQ(detector.Accepts(HANJIN, u"234567890126"), CourierDetector::Verdict::Accepted);
-    EXPECT_EQ(detector.Accepts(LOTTE, u"234567890125"), CourierDetector::Verdict::Rejected);
-    EXPECT_EQ(detector.Accepts(LOGEN, u"1"), CourierDetector::Verdict::NoRule);
-    // The user's own shipments may reorder the unconfirmed candidates, never put them first.
+    // A valid Lotte number is also a 12-digit CJ and Hanjin number: its candidates start with
+    // the courier whose check confirmed it, and the user's own shipments may reorder the
+    // unconfirmed ones, never put them first.
     std::vector<int> candidates = detect("234567890126");
     detector.OrderByStore(candidates, u"2345 6789 0126",
                           {{HANJIN, u"230000000001"},
@@ -204,16 +184,6 @@ TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGenerat
                            {CJ, u"2300000000"},
                            {CJ, u"990000000003"}});
     EXPECT_THAT(candidates, ElementsAre(LOTTE, HANJIN, CJ));
-}
-
-TEST(CheckRulesTest, FindsTheRulesByTheirAsciiNames) {
-    EXPECT_EQ(FindCheckRule(u"mod7"), &CheckMod7);
-    EXPECT_EQ(FindCheckRule(u"S10"), &CheckS10);
-    EXPECT_EQ(FindCheckRule(u"UPS"), &CheckUps);
-    EXPECT_EQ(FindCheckRule(u"none"), &CheckNone);
-    for (const char16_t* unknown : {u"", u"mod77", u"ｍｏｄ７", u"s1\u0130"}) {
-        EXPECT_EQ(FindCheckRule(unknown), nullptr); // full-width or dotted letters are no name
-    }
 }
 
 } // namespace

@@ -29,21 +29,6 @@ FakeDrawingContext::FakeDrawingContext() {
     state_.font = defaultFont_;
 }
 
-Size FakeDrawingContext::Extent(const LogFont& font, std::u16string_view text) {
-    const int unit = std::max(1, std::abs(font.height) * 2 / 3) + (font.weight >= FW_BOLD ? 1 : 0);
-    return {static_cast<int32_t>(text.size()) * unit, std::abs(font.height)};
-}
-
-int FakeDrawingContext::FontsAlive() const {
-    return static_cast<int>(
-        std::count_if(fonts_.begin(), fonts_.end(), [](const FontRecord& f) { return f.created && f.alive; }));
-}
-
-int FakeDrawingContext::SaveState() {
-    saved_.push_back(state_);
-    return SavedStates();
-}
-
 void FakeDrawingContext::RestoreState(int state) {
     if (state < 1 || state > SavedStates()) {
         ++misuses_;
@@ -59,18 +44,6 @@ FontHandle FakeDrawingContext::SelectFont(FontHandle font) {
         return FontHandle::None;
     }
     return std::exchange(state_.font, font);
-}
-
-bool FakeDrawingContext::DescribeFont(FontHandle font, LogFont& description) {
-    const FontRecord* record = Find(font);
-    if (record != nullptr) {
-        description = record->description;
-    }
-    return record != nullptr;
-}
-
-FontHandle FakeDrawingContext::CreateFont(const LogFont& description) {
-    return failCreation_ ? FontHandle::None : AddFont(description, true);
 }
 
 void FakeDrawingContext::DeleteFont(FontHandle font) {
@@ -94,16 +67,6 @@ int FakeDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t 
         calls_.push_back({std::u16string(text), rect, format, state_.color, font});
     }
     return extent.cy;
-}
-
-FontHandle FakeDrawingContext::AddFont(const LogFont& description, bool created) {
-    fonts_.push_back({description, created, true});
-    return static_cast<FontHandle>(fonts_.size());
-}
-
-const FakeDrawingContext::FontRecord* FakeDrawingContext::Find(FontHandle font) const {
-    const auto index = static_cast<size_t>(font) - 1;
-    return index < fonts_.size() && fonts_[index].alive ? &fonts_[index] : nullptr;
 }
 
 } // namespace parcelo

@@ -2,6 +2,8 @@
 
 #include "render/DrawingContext.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,14 +20,12 @@ struct FakeDrawCall {
     LogFont font;        // the selected font
 };
 
-// A drawing context with fixed metrics that records the text runs drawn.
-//
-// A font of height h is |h| pixels high and every UTF-16 unit is |h| * 2 / 3 pixels
-// wide, one more when bold: the default font (height -15) gives lines of 15 and units
-// of 10 (11 bold), its 7/10 variant lines of 10 and units of 6. The stock system font
-// has height 16. DrawText lays a run out on one line. Fonts made by CreateFont are
-// counted, so tests can check that each one is deleted again. Markup draws text only:
-// any other drawing counts as a misuse.
+// A drawing context with fixed metrics that records the text runs drawn. A font of height
+// h is |h| pixels high and every UTF-16 unit |h| * 2 / 3 pixels wide, one more when bold:
+// the default font (height -15) gives lines of 15 and units of 10 (11 bold), its 7/10
+// variant lines of 10 and units of 6; the stock system font has height 16. DrawText lays
+// a run out on one line. Fonts made by CreateFont are counted, so tests can check that
+// each one is deleted again. Markup draws text only: any other drawing is a misuse.
 class FakeDrawingContext final : public DrawingContext {
 public:
     static constexpr int DefaultFontHeight = 15;
@@ -33,7 +33,10 @@ public:
 
     FakeDrawingContext();
 
-    static Size Extent(const LogFont& font, std::u16string_view text);
+    static Size Extent(const LogFont& font, std::u16string_view text) {
+        const int unit = std::max(1, std::abs(font.height) * 2 / 3) + (font.weight >= FW_BOLD ? 1 : 0);
+        return {static_cast<int32_t>(text.size()) * unit, std::abs(font.height)};
+    }
 
     void SetCurrentPosition(Point position) { position_ = position; }
     void FailFontCreation(bool fail) { failCreation_ = fail; }
@@ -42,18 +45,30 @@ public:
     const std::vector<FakeDrawCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
     FontHandle SelectedFont() const { return state_.font; }
-    int FontsAlive() const; // created and not yet deleted
+    int FontsAlive() const { // created and not yet deleted
+        return static_cast<int>(
+            std::count_if(fonts_.begin(), fonts_.end(), [](const FontRecord& f) { return f.created && f.alive; }));
+    }
     int SavedStates() const { return static_cast<int>(saved_.size()); }
     // Deleting the stock font, a font in use or an unknown one, selecting a deleted
     // one, restoring a state that was never saved, or drawing anything but text.
     int Misuses() const { return misuses_; }
 
-    int SaveState() override;
+    int SaveState() override {
+        saved_.push_back(state_);
+        return SavedStates();
+    }
     void RestoreState(int state) override;
     FontHandle StockSystemFont() override { return stockFont_; }
     FontHandle SelectFont(FontHandle font) override;
-    bool DescribeFont(FontHandle font, LogFont& description) override;
-    FontHandle CreateFont(const LogFont& description) override;
+    bool DescribeFont(FontHandle font, LogFont& description) override {
+        const FontRecord* record = Find(font);
+        description = record != nullptr ? record->description : description;
+        return record != nullptr;
+    }
+    FontHandle CreateFont(const LogFont& description) override {
+        return failCreation_ ? FontHandle::None : AddFont(description, true);
+    }
     void DeleteFont(FontHandle font) override;
     Size MeasureText(std::u16string_view text) override { return Extent(Find(state_.font)->description, text); }
     int DrawText(std::u16string_view text, Rect& rect, uint32_t format) override;
@@ -79,8 +94,14 @@ private:
         ColorRef color = 0;
     };
 
-    FontHandle AddFont(const LogFont& description, bool created);
-    const FontRecord* Find(FontHandle font) const; // a live font, or nullptr
+    FontHandle AddFont(const LogFont& description, bool created) {
+        fonts_.push_back({description, created, true});
+        return static_cast<FontHandle>(fonts_.size());
+    }
+    const FontRecord* Find(FontHandle font) const { // a live font, or nullptr
+        const auto index = static_cast<size_t>(font) - 1;
+        return index < fonts_.size() && fonts_[index].alive ? &fonts_[index] : nullptr;
+    }
 
     std::vector<FontRecord> fonts_;
     std::vector<State> saved_;

@@ -19,12 +19,20 @@ public:
         unsigned style = 0;
     };
 
-    FakeMessageBoxService();
-    ~FakeMessageBoxService() override;
+    FakeMessageBoxService() : m_previous(MessageBoxService::Install(this)) {}
+    ~FakeMessageBoxService() override { MessageBoxService::Install(m_previous); }
     FakeMessageBoxService(const FakeMessageBoxService&) = delete;
     FakeMessageBoxService& operator=(const FakeMessageBoxService&) = delete;
 
-    int ShowMessage(QWidget* parent, const QString& text, unsigned style) override;
+    int ShowMessage(QWidget* parent, const QString& text, unsigned style) override {
+        m_calls.push_back({parent, text, style});
+        if (m_answers.empty()) {
+            return MessageBoxLayoutFor(style).buttons.front().result;
+        }
+        const int answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
 
     void QueueAnswer(int result) { m_answers.push_back(result); }
     const std::vector<Call>& Calls() const { return m_calls; }

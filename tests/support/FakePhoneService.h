@@ -11,12 +11,15 @@ namespace parcelo {
 // reports success without asking anybody.
 class FakePhoneService final : public PhoneService {
 public:
-    FakePhoneService();
-    ~FakePhoneService() override;
+    FakePhoneService() : m_previous(PhoneService::Install(this)) {}
+    ~FakePhoneService() override { PhoneService::Install(m_previous); }
     FakePhoneService(const FakePhoneService&) = delete;
     FakePhoneService& operator=(const FakePhoneService&) = delete;
 
-    bool MakeCall(QWidget* parent, const QString& number) override;
+    bool MakeCall(QWidget* /*parent*/, const QString& number) override {
+        m_numbers.push_back(number);
+        return true;
+    }
 
     const std::vector<QString>& Numbers() const { return m_numbers; }
 

@@ -32,44 +32,27 @@ Rows Read(std::u16string_view text, CsvLimits limits = {}) {
     return rows;
 }
 
-TEST(CsvWriterTest, WritesMarkQuotesWhereNeededAndCrlf) {
-    CsvWriter csv;
-    for (const char16_t* text : {u"plain", u"a,b", u"say \"hi\"", u"two\nlines", u""}) {
-        csv.TextField(text);
-    }
-    csv.PlainField("12");
-    csv.EndRow();
-    csv.TextField(u"상자 \U0001F4E6");
-    csv.EndRow();
-    EXPECT_EQ(csv.Bytes(), "\xEF\xBB\xBF"
-                           "plain,\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\",,12\r\n"
-                           "\xEC\x83\x81\xEC\x9E\x90 \xF0\x9F\x93\xA6\r\n");
-}
-
 // Past its apostrophes, a text that starts a formula gets one more in front, which
-// reading takes off again; it is quoted as any text is.
+// reading takes off again; it is quoted where it holds a separator, quote or line end.
 TEST(CsvWriterTest, FormulaGuardIsReversibleForEveryApostropheCount) {
-    for (const char16_t start : std::u16string_view(u"=+-@\t\rp\"")) {
+    for (const char16_t start : std::u16string_view(u"=+-@\t\rp\"\n,")) {
         for (const std::u16string apostrophes : {u"", u"'", u"''"}) {
-            for (const std::u16string tail : {u"12", u"1,2"}) {
-                const std::u16string text = apostrophes + start + tail;
-                const bool quoted = text.find_first_of(u",\"\r\n") != std::u16string::npos;
-                std::string expected =
-                    std::u16string_view(u"=+-@\t\r").find(start) != std::u16string_view::npos ? "'" : "";
-                for (const char16_t c : text) {
-                    expected += c == u'"' ? "\"\"" : std::string(1, static_cast<char>(c));
-                }
-                expected = quoted ? "\"" + expected + "\"" : expected;
-                CsvWriter csv;
-                csv.TextField(text);
-                const std::string written = csv.Bytes().substr(3);
-                EXPECT_EQ(written, expected);
-                const std::u16string read(written.begin(), written.end()); // the reader keeps a view
-                CsvReader reader(read);
-                CsvRow row;
-                ASSERT_TRUE(reader.Next(row));
-                EXPECT_EQ(UnguardCsvText(row.fields[0]), text) << written;
+            const std::u16string text = apostrophes + start + u"1";
+            const bool quoted = text.find_first_of(u",\"\r\n") != std::u16string::npos;
+            std::string expected = std::u16string_view(u"=+-@\t\r").find(start) != std::u16string_view::npos ? "'" : "";
+            for (const char16_t c : text) {
+                expected += c == u'"' ? "\"\"" : std::string(1, static_cast<char>(c));
             }
+            CsvWriter csv;
+            csv.TextField(text);
+            csv.EndRow();
+            const std::string written = csv.Bytes();
+            EXPECT_EQ(written, "\xEF\xBB\xBF" + (quoted ? "\"" + expected + "\"" : expected) + "\r\n");
+            const std::u16string read(written.begin() + 3, written.end()); // the reader keeps a view
+            CsvReader reader(read);
+            CsvRow row;
+            ASSERT_TRUE(reader.Next(row));
+            EXPECT_EQ(UnguardCsvText(row.fields[0]), text) << written;
         }
     }
 }
