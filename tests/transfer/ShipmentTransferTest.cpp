@@ -191,7 +191,6 @@ TEST(AtomicFileTest, ReadsAFileThatGrowsNoFurtherThanTheLimit) {
     EXPECT_EQ(ReadFileBounded(file, 100, bytes), FileStatus::Ok);
     EXPECT_EQ(ReadFileBounded(file, 99, bytes), FileStatus::TooLarge);
     EXPECT_EQ(ReadFileBounded("/proc/self/status", 1 << 20, bytes), FileStatus::Ok) << "size 0 in stat, yet content";
-    EXPECT_FALSE(bytes.empty());
 }
 
 } // namespace

@@ -36,8 +36,6 @@ inline const std::vector<std::u16string>& AwkwardTexts() {
         u"-5",
         u"@user",
         u"+82 10",
-        u"'plain apostrophe",
-        u"\rcarriage",
         u"\uFEFF마크로 시작",
         u"emoji \U0001F4E6 상자",
         u" blanks around ",
