@@ -9,13 +9,11 @@
 #include <SQLiteCpp/Transaction.h>
 #include <chrono>
 #include <csignal>
-#include <ctime>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <random>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -69,10 +67,6 @@ protected:
     TempFolder m_folder;
 };
 
-inline int UserVersion(const std::filesystem::path& file) {
-    return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
-}
-
 // The first column of each row `select` gives from `file`.
 inline std::vector<std::string> Column(const std::filesystem::path& file, const std::string& select) {
     SQLite::Database raw(file, SQLite::OPEN_READONLY);
@@ -82,20 +76,6 @@ inline std::vector<std::string> Column(const std::filesystem::path& file, const 
         rows.push_back(statement.getColumn(0).getString());
     }
     return rows;
-}
-
-// The tables, indexes and triggers of a volume with the statements that made them, in
-// name order: a migrated volume has those of a new one.
-inline std::vector<std::string> SchemaOf(const std::filesystem::path& file) {
-    return Column(file, "SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_master ORDER BY name");
-}
-
-inline std::vector<std::string> NewVolumeSchema(const std::filesystem::path& file) {
-    {
-        CShipmentDatabase store;
-        EXPECT_TRUE(OpenStore(store, file));
-    }
-    return SchemaOf(file);
 }
 
 // Runs `body` in a child process that ends with 0 when it returns true.
@@ -152,71 +132,6 @@ inline void KillAtMoments(const std::filesystem::path& pristine, const std::file
     }
     EXPECT_GT(done, 0);
     EXPECT_GT(undone, 0);
-}
-
-// The layout a version-1 volume was written in.
-inline constexpr const char* kVersion1Schema =
-    R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY, "courier" INTEGER NOT NULL DEFAULT 0, )"
-    R"("invoice_number" TEXT NOT NULL DEFAULT '', "item_name" TEXT NOT NULL DEFAULT '', )"
-    R"("entry_date" INTEGER NOT NULL DEFAULT 0, "order_date" INTEGER NOT NULL DEFAULT 0, )"
-    R"("status" INTEGER NOT NULL DEFAULT 0);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date_desc" ON "TRACKDB" ("entry_date" DESC, "id" DESC);)"
-    R"(CREATE INDEX "TRACKDB_by_order_date_desc" ON "TRACKDB" ("order_date" DESC, "id" DESC);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date_asc" ON "TRACKDB" ("entry_date", "id");)"
-    R"(CREATE INDEX "TRACKDB_by_order_date_asc" ON "TRACKDB" ("order_date", "id");)"
-    "PRAGMA user_version = 1;";
-
-struct Version1Row {
-    int64_t id;
-    Shipment shipment;
-    int64_t entryTicks;
-    int64_t orderTicks;
-};
-
-inline int64_t TicksOfWallClock(int64_t wallSeconds) {
-    return (wallSeconds + 11'644'473'600) * 10'000'000;
-}
-
-// A version-1 date-time: the local wall-clock time of the instant, in ticks since 1601.
-inline int64_t Version1Ticks(Instant instant) {
-    const time_t time = instant;
-    std::tm local{};
-    localtime_r(&time, &local);
-    return TicksOfWallClock(timegm(&local));
-}
-
-inline void BindVersion1Text(sqlite3_stmt* insert, int index, const std::u16string& text) {
-    // Version 1 put a mark of its own before text that starts with a byte-order mark.
-    const std::u16string stored =
-        !text.empty() && (text[0] == u'\xFEFF' || text[0] == u'\xFFFE') ? u'\xFEFF' + text : text;
-    sqlite3_bind_text16(insert, index, stored.empty() ? static_cast<const void*>(u"") : stored.data(),
-                        static_cast<int>(stored.size() * 2), SQLITE_TRANSIENT);
-}
-
-inline void WriteVersion1Volume(const std::filesystem::path& file, const std::vector<Version1Row>& rows) {
-    SQLite::Database raw(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    raw.exec("PRAGMA encoding = 'UTF-16le'");
-    raw.exec("PRAGMA journal_mode = WAL");
-    raw.exec(kVersion1Schema);
-    SQLite::Transaction transaction(raw);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(raw.getHandle(),
-                       "INSERT INTO TRACKDB (id, courier, invoice_number, item_name, entry_date, order_date, status) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
-    for (const Version1Row& row : rows) {
-        sqlite3_bind_int64(insert, 1, row.id);
-        sqlite3_bind_int(insert, 2, row.shipment.courierIndex);
-        BindVersion1Text(insert, 3, row.shipment.invoiceNumber);
-        BindVersion1Text(insert, 4, row.shipment.itemName);
-        sqlite3_bind_int64(insert, 5, row.entryTicks);
-        sqlite3_bind_int64(insert, 6, row.orderTicks);
-        sqlite3_bind_int(insert, 7, row.shipment.status);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    transaction.commit();
 }
 
 } // namespace parcelo::test
