@@ -366,14 +366,13 @@ TEST_F(ShipmentDatabaseTest, ReadOnlyFilesAndFolders) {
         ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
     }
     ASSERT_EQ(chown(m_folder.Path().c_str(), kNobody, kNobody), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
-            _exit(3);
+    const pid_t child = test::ForkChild([&] {
+        const bool user = setgid(kNobody) == 0 && setuid(kNobody) == 0;
+        if (user) {
+            body();
         }
-        body();
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
+        return user && !::testing::Test::HasFailure();
+    });
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's failures above";

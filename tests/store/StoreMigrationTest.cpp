@@ -282,7 +282,7 @@ TEST_F(StoreMigrationTest, ARestoredVersion1FileIsMigratedAndLeftAsItWas) {
 
 constexpr int64_t kTicks = 10'000'000;
 
-TEST(ShipmentDates, StoreLocalWallClockAndReadBack) {
+TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     // 2024-07-01 12:00 UTC is stored as 14:00, the local summer time.
     const uint64_t summer = InstantToStoredTime(1'719'835'200);
@@ -301,12 +301,11 @@ TEST(ShipmentDates, StoreLocalWallClockAndReadBack) {
     EXPECT_EQ(StoredTimeToInstant(summer + kTicks - 1), 1'719'835'200) << "milliseconds are dropped";
     EXPECT_EQ(StoredTimeToInstant(TicksOfWallClock(-2'208'988'801)), 0) << "1899-12-31 23:59:59";
     EXPECT_EQ(StoredTimeToInstant(UINT64_MAX), 0);
-}
 
-// The day-offset cache agrees with the C library (midnight changes too), taking the first of a repeated time.
-TEST(ShipmentDates, ComposerAgreesWithTheCLibrary) {
+    // The day-offset cache agrees with the C library (midnight changes too), taking the
+    // first of a repeated time.
     for (const char* rule : {test::kBerlinRule, "<-03>3<-02>,M10.3.0/0,M2.3.0/0", "UTC0"}) {
-        test::ScopedEnv zone("TZ", rule);
+        test::ScopedEnv ruled("TZ", rule);
         CLocalTimeComposer composer;
         for (int64_t wall = 1'672'531'200; wall < 1'735'689'600; wall += 17 * 60 + 7) {
             int64_t expected = 0;
