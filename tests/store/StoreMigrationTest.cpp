@@ -5,7 +5,6 @@
 #include "store/StoredTime.h"
 
 #include <filesystem>
-#include <sqlite3.h>
 
 namespace parcelo {
 namespace {
@@ -18,18 +17,6 @@ constexpr Instant kStart = 1'609'459'200; // 2021-01-01 00:00:00 UTC
 constexpr int64_t kRepeatedWallClock = 1'729'996'200;
 constexpr Instant kRepeatedFirstPass = 1'729'989'000;
 
-int64_t TicksOfWallClock(int64_t wallSeconds) {
-    return (wallSeconds + 11'644'473'600) * 10'000'000;
-}
-
-// A version-1 date-time: the local wall-clock time of the instant, in ticks since 1601.
-int64_t Version1Ticks(Instant instant) {
-    const time_t time = instant;
-    std::tm local{};
-    localtime_r(&time, &local);
-    return TicksOfWallClock(timegm(&local));
-}
-
 int UserVersion(const fs::path& file) {
     return SQLite::Database(file).execAndGet("PRAGMA user_version").getInt();
 }
@@ -40,16 +27,10 @@ Rows SchemaOf(const fs::path& file) {
     return test::Column(file, "SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_master ORDER BY name");
 }
 
-struct Row {
-    int64_t id;
-    Shipment shipment;
-    int64_t entryTicks, orderTicks; // as version 1 kept the dates
-};
-
 // `count` rows with gaps between their ids: Korean, empty and mark-led text, and one
 // date-time in the hour that the end of daylight saving repeats.
-std::vector<Row> OldRows(int count) {
-    std::vector<Row> rows;
+std::vector<test::Version1Row> OldRows(int count) {
+    std::vector<test::Version1Row> rows;
     for (int i = 0; i < count; ++i) {
         const std::string digits = std::to_string(601234500000LL + i * 7919LL);
         const std::u16string number(digits.begin(), digits.end());
@@ -60,9 +41,10 @@ std::vector<Row> OldRows(int count) {
         shipment.status = i % 3;
         shipment.entryDate = kStart + i * 947LL;
         shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
-        rows.push_back({1 + 2LL * i, shipment, Version1Ticks(shipment.entryDate), Version1Ticks(shipment.orderDate)});
+        rows.push_back(
+            {1 + 2LL * i, shipment, test::Version1Ticks(shipment.entryDate), test::Version1Ticks(shipment.orderDate)});
     }
-    rows[1].entryTicks = TicksOfWallClock(kRepeatedWallClock);
+    rows[1].entryTicks = test::TicksOfWallClock(kRepeatedWallClock);
     rows[1].shipment.entryDate = kRepeatedFirstPass;
     rows[2].orderTicks = 0; // before 1900: the instant 0
     rows[2].shipment.orderDate = 0;
@@ -81,84 +63,14 @@ Rows Dump(const fs::path& file) {
 }
 
 // The dump of `rows` with their version-1 dates or their instants.
-Rows ExpectedDump(const std::vector<Row>& rows, const Rows& dump, bool utc) {
+Rows ExpectedDump(const std::vector<test::Version1Row>& rows, const Rows& dump, bool utc) {
     Rows expected(dump.begin(), dump.begin() + static_cast<long>(rows.size()));
-    for (const Row& row : rows) {
+    for (const test::Version1Row& row : rows) {
         expected.push_back(std::to_string(row.id) + " " +
                            std::to_string(utc ? row.shipment.entryDate : row.entryTicks) + " " +
                            std::to_string(utc ? row.shipment.orderDate : row.orderTicks));
     }
     return expected;
-}
-
-// The layouts versions 1 and 2 wrote (the shipment table alone), and the tracking tables
-// version 3 added.
-constexpr const char* kVersion1Schema =
-    R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY, "courier" INTEGER NOT NULL DEFAULT 0, )"
-    R"("invoice_number" TEXT NOT NULL DEFAULT '', "item_name" TEXT NOT NULL DEFAULT '', )"
-    R"("entry_date" INTEGER NOT NULL DEFAULT 0, "order_date" INTEGER NOT NULL DEFAULT 0, )"
-    R"("status" INTEGER NOT NULL DEFAULT 0);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date_desc" ON "TRACKDB" ("entry_date" DESC, "id" DESC);)"
-    R"(CREATE INDEX "TRACKDB_by_order_date_desc" ON "TRACKDB" ("order_date" DESC, "id" DESC);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date_asc" ON "TRACKDB" ("entry_date", "id");)"
-    R"(CREATE INDEX "TRACKDB_by_order_date_asc" ON "TRACKDB" ("order_date", "id");)"
-    "PRAGMA user_version = 1;";
-constexpr const char* kVersion2Schema =
-    R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY AUTOINCREMENT, "courier" INTEGER NOT NULL DEFAULT 0, )"
-    R"("invoice_number" TEXT NOT NULL DEFAULT '', "item_name" TEXT NOT NULL DEFAULT '', )"
-    R"("entry_date" INTEGER NOT NULL DEFAULT 0, "order_date" INTEGER NOT NULL DEFAULT 0, )"
-    R"("status" INTEGER NOT NULL DEFAULT 0);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date" ON "TRACKDB" ("entry_date", "id");)"
-    R"(CREATE INDEX "TRACKDB_by_order_date" ON "TRACKDB" ("order_date", "id");)"
-    "PRAGMA user_version = 2;";
-constexpr const char* kVersion3Tracking =
-    R"(CREATE TABLE "TRACKDB_events" ("shipment_id" INTEGER NOT NULL, "time" INTEGER NOT NULL, )"
-    R"("status_code" TEXT NOT NULL DEFAULT '', "status_name" TEXT NOT NULL DEFAULT '', )"
-    R"("location" TEXT NOT NULL DEFAULT '', "description" TEXT NOT NULL DEFAULT '', )"
-    R"(UNIQUE ("shipment_id", "time", "status_code", "location", "description"));)"
-    R"(CREATE TABLE "TRACKDB_checks" ("shipment_id" INTEGER PRIMARY KEY, "last_check" INTEGER NOT NULL DEFAULT 0, )"
-    R"("done_by" INTEGER);)"
-    R"(CREATE TRIGGER "TRACKDB_delete_tracking" AFTER DELETE ON "TRACKDB" BEGIN DELETE FROM "TRACKDB_events" )"
-    R"(WHERE "shipment_id" = old."id"; DELETE FROM "TRACKDB_checks" WHERE "shipment_id" = old."id"; END;)"
-    "PRAGMA user_version = 3;";
-
-// A volume as `version` wrote it, with `rows`; version 1 kept its dates in ticks and put a
-// mark of its own before text that starts with a byte-order mark. As version 3, each of
-// the first `checked` rows has four events (two at the same time, the later one stored
-// first) and a check.
-void WriteOldVolume(const fs::path& file, int version, const std::vector<Row>& rows, int checked = 0) {
-    SQLite::Database raw(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    raw.exec("PRAGMA encoding = 'UTF-16le'; PRAGMA journal_mode = WAL");
-    raw.exec(version == 1 ? kVersion1Schema : kVersion2Schema);
-    SQLite::Transaction transaction(raw);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(raw.getHandle(), "INSERT INTO TRACKDB VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
-    const auto bindText = [&](int index, const std::u16string& text) {
-        const bool marked = version == 1 && !text.empty() && (text[0] == u'\xFEFF' || text[0] == u'\xFFFE');
-        const std::u16string stored = marked ? u'\xFEFF' + text : text;
-        sqlite3_bind_text16(insert, index, stored.data(), static_cast<int>(stored.size() * 2), SQLITE_TRANSIENT);
-    };
-    for (const Row& row : rows) {
-        sqlite3_bind_int64(insert, 1, row.id);
-        sqlite3_bind_int(insert, 2, row.shipment.courierIndex);
-        bindText(3, row.shipment.invoiceNumber);
-        bindText(4, row.shipment.itemName);
-        sqlite3_bind_int64(insert, 5, version == 1 ? row.entryTicks : row.shipment.entryDate);
-        sqlite3_bind_int64(insert, 6, version == 1 ? row.orderTicks : row.shipment.orderDate);
-        sqlite3_bind_int(insert, 7, row.shipment.status);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    if (version == 3) {
-        const std::string first = "(SELECT id FROM TRACKDB ORDER BY id LIMIT " + std::to_string(checked) + ")";
-        raw.exec(kVersion3Tracking);
-        raw.exec("INSERT INTO TRACKDB_events SELECT id, e.column1 + id, e.column2, '이름', '장소 ' || id, '' FROM " +
-                 first + ", (VALUES (300, 'DELIVERED'), (100, 'AT_PICKUP'), (300, 'OUT_FOR_DELIVERY'), " +
-                 "(200, 'IN_TRANSIT')) AS e");
-        raw.exec("INSERT INTO TRACKDB_checks SELECT id, 7, NULL FROM " + first);
-    }
-    transaction.commit();
 }
 
 // Every event in the order a shipment's history reads it, with the checks.
@@ -185,7 +97,7 @@ protected:
 // any moment, the migration leaves the old version as it was or the complete current one,
 // and a whole copy of the old one or none.
 TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
-    const std::vector<Row> rows = OldRows(20'000);
+    const std::vector<test::Version1Row> rows = OldRows(20'000);
     {
         CShipmentDatabase fresh;
         ASSERT_TRUE(OpenStore(fresh, "new.edb"));
@@ -195,7 +107,7 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         SCOPED_TRACE(testing::Message() << "version " << from);
         const fs::path pristine = PathOf("pristine" + std::to_string(from) + ".edb");
         const std::string copy = m_work.string() + ".v" + std::to_string(from) + ".bak";
-        WriteOldVolume(pristine, from, rows, 5'000);
+        test::WriteOldVolume(pristine, from, rows, 5'000);
         const Rows before = Dump(pristine);
         if (from == 1) {
             ASSERT_EQ(before, ExpectedDump(rows, before, false)) << "the version-1 dates as written";
@@ -228,7 +140,8 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         EXPECT_EQ(UserVersion(m_work), 4);
         EXPECT_TRUE(Dump(m_work) == migrated) << "shipments changed";
         EXPECT_EQ(SchemaOf(m_work), schema);
-        for (const Row& row : {rows[0], rows[1], rows[2], rows[5], rows[19'999]}) { // read back through the store
+        for (const test::Version1Row& row :
+             {rows[0], rows[1], rows[2], rows[5], rows[19'999]}) { // read back through the store
             const std::optional<Shipment> read = store.Read(row.id);
             ASSERT_TRUE(read.has_value()) << row.id;
             EXPECT_EQ(std::tie(read->entryDate, read->orderDate, read->status),
@@ -268,8 +181,8 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
 
 // A restored version-1 file is migrated in the store's place; the file chosen stays as it was.
 TEST_F(StoreMigrationTest, ARestoredVersion1FileIsMigratedAndLeftAsItWas) {
-    const std::vector<Row> rows = OldRows(50);
-    WriteOldVolume(PathOf("old-version.edb"), 1, rows);
+    const std::vector<test::Version1Row> rows = OldRows(50);
+    test::WriteOldVolume(PathOf("old-version.edb"), 1, rows);
     const std::string chosen = test::FileBytes(PathOf("old-version.edb"));
     const Rows before = Dump(PathOf("old-version.edb"));
     CShipmentDatabase store;
@@ -286,7 +199,7 @@ TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     // 2024-07-01 12:00 UTC is stored as 14:00, the local summer time.
     const uint64_t summer = InstantToStoredTime(1'719'835'200);
-    EXPECT_EQ(summer, static_cast<uint64_t>(TicksOfWallClock(1'719'835'200 + 7200)));
+    EXPECT_EQ(summer, static_cast<uint64_t>(test::TicksOfWallClock(1'719'835'200 + 7200)));
 
     // Every instant comes back, but for the repeated autumn hour, which keeps its wall clock.
     for (Instant instant = 1'672'531'200; instant < 1'735'689'600; instant += 37 * 60 + 11) {
@@ -299,7 +212,7 @@ TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
     }
 
     EXPECT_EQ(StoredTimeToInstant(summer + kTicks - 1), 1'719'835'200) << "milliseconds are dropped";
-    EXPECT_EQ(StoredTimeToInstant(TicksOfWallClock(-2'208'988'801)), 0) << "1899-12-31 23:59:59";
+    EXPECT_EQ(StoredTimeToInstant(test::TicksOfWallClock(-2'208'988'801)), 0) << "1899-12-31 23:59:59";
     EXPECT_EQ(StoredTimeToInstant(UINT64_MAX), 0);
 
     // The day-offset cache agrees with the C library (midnight changes too), taking the
