@@ -3,7 +3,6 @@
 #include "store/StoreTestSupport.h"
 
 #include <algorithm>
-#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -11,6 +10,8 @@
 namespace parcelo {
 namespace {
 
+namespace fs = std::filesystem;
+using test::FileBytes;
 using test::Invoices;
 using test::MakeShipment;
 using Names = std::vector<std::u16string>;
@@ -33,8 +34,37 @@ auto Fields(const std::vector<Shipment>& shipments) {
 
 class ShipmentDatabaseTest : public test::StoreFolderTest {
 protected:
-    SQLite::Database Raw() { return {PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE}; }
-    std::string IntegrityCheck() { return Raw().execAndGet("PRAGMA integrity_check").getString(); }
+    std::string IntegrityCheck() {
+        return SQLite::Database(PathOf("VELDAN.EDB")).execAndGet("PRAGMA integrity_check").getString();
+    }
+
+    void MakeOurVolume(const std::string& name) {
+        CShipmentDatabase store;
+        ASSERT_TRUE(OpenStore(store, name) && store.Add(MakeShipment(u"kept", kNow, kNow)));
+    }
+
+    std::vector<std::string> SideFiles(const std::string& name) const {
+        std::vector<std::string> found;
+        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+            if (fs::exists(PathOf(name + suffix))) {
+                found.push_back(name + suffix);
+            }
+        }
+        return found;
+    }
+
+    // Opening must fail with `expected`, leaving the file byte for byte and no side file.
+    void ExpectRefused(const std::string& name, StoreError expected) {
+        const std::string before = FileBytes(PathOf(name));
+        CShipmentDatabase store;
+        EXPECT_FALSE(OpenStore(store, name)) << name;
+        EXPECT_EQ(store.LastError(), expected) << name;
+        EXPECT_FALSE(IsTransient(store.LastError())) << name;
+        EXPECT_FALSE(store.Add(MakeShipment(u"x", kNow, kNow)) || store.Delete(1));
+        EXPECT_EQ(store.LastError(), StoreError::NotOpen);
+        EXPECT_TRUE(FileBytes(PathOf(name)) == before) << name << " was changed";
+        EXPECT_EQ(SideFiles(name), std::vector<std::string>{}) << "while the store is alive";
+    }
 
     test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
 };
@@ -49,7 +79,8 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactly) {
         CShipmentDatabase store;
         ASSERT_TRUE(OpenStore(store) && store.Add(odd));
     }
-    Raw().exec("ALTER TABLE TRACKDB ADD COLUMN extra TEXT DEFAULT 'ignored'");
+    SQLite::Database(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE)
+        .exec("ALTER TABLE TRACKDB ADD COLUMN extra TEXT DEFAULT 'ignored'");
     CShipmentDatabase reopened;
     ASSERT_TRUE(OpenStore(reopened));
     std::vector<Shipment> all{MakeShipment(u"replaced", 0, 0)};
@@ -58,61 +89,77 @@ TEST_F(ShipmentDatabaseTest, KeepsRecordsExactly) {
     EXPECT_EQ(Fields(all), Fields({odd}));
 }
 
-// Another connection's write, and only that, makes the list out of date.
-TEST_F(ShipmentDatabaseTest, ChangesElsewhereAreNoticed) {
-    CShipmentDatabase mine;
-    CShipmentDatabase theirs;
-    ASSERT_TRUE(OpenStore(mine) && OpenStore(theirs));
-    Shipment shipment = MakeShipment(u"A", kNow - kDay, kNow);
-    ASSERT_TRUE(mine.Add(shipment));
-    ASSERT_EQ(Invoices(mine), Names{u"A"});
-    EXPECT_FALSE(mine.ChangedElsewhere()) << "its own writes are no news";
-    ASSERT_TRUE(theirs.Add(MakeShipment(u"B", kNow, kNow)));
-    EXPECT_TRUE(mine.ChangedElsewhere());
-    ASSERT_EQ(Invoices(mine), (Names{u"B", u"A"}));
-    EXPECT_FALSE(mine.ChangedElsewhere());
-
-    // Gone meanwhile: nothing is touched in its place.
-    ASSERT_TRUE(theirs.Delete(shipment.id));
-    shipment.invoiceNumber = u"A2";
-    EXPECT_FALSE(mine.Update(shipment) || mine.Delete(shipment.id));
-    EXPECT_EQ(mine.LastError(), StoreError::NotFound);
-    EXPECT_FALSE(IsTransient(mine.LastError()));
-    EXPECT_EQ(Invoices(mine), Names{u"B"});
-}
-
-TEST_F(ShipmentDatabaseTest, IdsNameOneShipmentForGood) {
+// Ids name one shipment for good; another connection's write, and only that, makes the
+// list out of date; a batch keeps all or nothing; a failure says whether a retry can help.
+TEST_F(ShipmentDatabaseTest, WritesReachTheirShipmentOnlyAndBatchesKeepAllOrNothing) {
     CShipmentDatabase store;
-    ASSERT_TRUE(OpenStore(store));
+    CShipmentDatabase theirs;
+    ASSERT_TRUE(OpenStore(store) && OpenStore(theirs));
     Shipment a = MakeShipment(u"A", kNow, kNow);
     Shipment b = MakeShipment(u"B", kNow, kNow);
     Shipment c = MakeShipment(u"C", kNow, kNow);
     ASSERT_TRUE(store.Add(a) && store.Add(b) && store.Add(c));
     EXPECT_TRUE(a.id > 0 && a.id < b.id && b.id < c.id);
+    ASSERT_EQ(Invoices(store).size(), 3u);
+    EXPECT_FALSE(store.ChangedElsewhere()) << "its own writes are no news";
+    Shipment d = MakeShipment(u"D", kNow + kDay, kNow);
+    ASSERT_TRUE(theirs.Add(d));
+    EXPECT_TRUE(store.ChangedElsewhere());
+    ASSERT_EQ(Invoices(store), (Names{u"D", u"C", u"B", u"A"}));
+    EXPECT_FALSE(store.ChangedElsewhere());
 
     // An update moves its record in the order-date order.
-    const ShipmentQuery byOrderDate{FILTER_ALL, ShipmentSortKey::OrderDate, true, {}};
     b.itemName = u"바뀐 물품";
     b.status = Done;
     b.orderDate = kNow - kDay;
     ASSERT_TRUE(store.Update(b));
-    EXPECT_EQ(Invoices(store, byOrderDate), (Names{u"C", u"A", u"B"}));
+    EXPECT_EQ(Invoices(store, {FILTER_ALL, ShipmentSortKey::OrderDate, true, {}}), (Names{u"D", u"C", u"A", u"B"}));
     EXPECT_EQ(Fields({store.Read(b.id).value_or(Shipment{})}), Fields({b}));
 
-    // A deleted newest id is not reused: writes through it fail instead of reaching another.
-    ASSERT_TRUE(store.Delete(c.id));
-    Shipment d = MakeShipment(u"D", kNow, kNow);
-    ASSERT_TRUE(store.Add(d));
-    EXPECT_GT(d.id, c.id);
-    const Names before = Invoices(store);
-    c.invoiceNumber = u"C2";
-    for (const int64_t missing : {c.id, int64_t{0}, int64_t{-1}}) {
-        c.id = missing;
-        EXPECT_FALSE(store.Update(c));
+    // The newest, deleted meanwhile by the other: its id is not reused, and writes through
+    // it fail instead of reaching another.
+    ASSERT_TRUE(theirs.Delete(d.id));
+    Shipment e = MakeShipment(u"E", kNow, kNow);
+    ASSERT_TRUE(store.Add(e));
+    EXPECT_GT(e.id, d.id);
+    d.invoiceNumber = u"D2";
+    for (const int64_t missing : {d.id, int64_t{0}, int64_t{-1}}) {
+        d.id = missing;
+        EXPECT_FALSE(store.Update(d));
         EXPECT_EQ(store.LastError(), StoreError::NotFound);
         EXPECT_FALSE(store.Delete(missing) || store.Read(missing).has_value());
     }
-    EXPECT_EQ(Invoices(store), before);
+    EXPECT_EQ(store.LastError(), StoreError::NotFound);
+    EXPECT_FALSE(IsTransient(store.LastError()));
+    EXPECT_EQ(Invoices(store), (Names{u"E", u"C", u"B", u"A"}));
+
+    std::vector<Shipment> many;
+    for (uint32_t i = 0; i < 1000; ++i) {
+        many.push_back(MakeShipment(Numbered(1, i), kNow + i, kNow));
+    }
+    ASSERT_TRUE(store.AddBatch(many));
+    EXPECT_TRUE(std::all_of(many.begin(), many.end(), [](const Shipment& s) { return s.id > 0; }));
+    EXPECT_EQ(Invoices(store).size(), 1004u);
+
+    // A write that fails undoes the batch's earlier ones; so does a batch that gives up.
+    EXPECT_FALSE(store.Batch(
+        [&] { return store.Add(MakeShipment(u"undone", kNow, kNow)) && store.Delete(a.id) && store.Update(d); }));
+    EXPECT_EQ(store.LastError(), StoreError::NotFound);
+    EXPECT_FALSE(store.Batch([&] { return store.Add(MakeShipment(u"undone", kNow, kNow)) && false; }));
+    const Names all = Invoices(store);
+    EXPECT_EQ(all.size(), 1004u);
+    EXPECT_EQ(std::count(all.begin(), all.end(), u"undone"), 0);
+    EXPECT_TRUE(store.Read(a.id).has_value());
+    // A batch inside a batch joins it.
+    EXPECT_TRUE(store.Batch([&] { return store.Batch([&] { return store.Delete(a.id); }); }));
+    EXPECT_FALSE(store.Read(a.id).has_value());
+
+    // Another program holds the write lock longer than the store waits.
+    SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
+    SQLite::Transaction lock(other, SQLite::TransactionBehavior::EXCLUSIVE);
+    EXPECT_FALSE(store.Add(MakeShipment(u"y", kNow, kNow)));
+    EXPECT_EQ(store.LastError(), StoreError::Busy);
+    EXPECT_TRUE(IsTransient(store.LastError()));
 }
 
 // Queries give what filtering and sorting what was added gives, in a vector and in the
@@ -142,15 +189,13 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
                 std::vector<Shipment> expected;
                 std::copy_if(added.begin(), added.end(), std::back_inserter(expected),
                              [&](const Shipment& s) { return filter == FILTER_ALL || s.status == filter; });
+                const auto date = [&](const Shipment& s) {
+                    return key == ShipmentSortKey::EntryDate ? s.entryDate : s.orderDate;
+                };
                 std::sort(expected.begin(), expected.end(), [&](const Shipment& a, const Shipment& b) {
-                    const auto date = [&](const Shipment& s) {
-                        return key == ShipmentSortKey::EntryDate ? s.entryDate : s.orderDate;
-                    };
-                    return std::make_pair(date(a), a.id) < std::make_pair(date(b), b.id);
+                    return newestFirst ? std::make_pair(date(b), b.id) < std::make_pair(date(a), a.id)
+                                       : std::make_pair(date(a), a.id) < std::make_pair(date(b), b.id);
                 });
-                if (newestFirst) {
-                    std::reverse(expected.begin(), expected.end());
-                }
                 const ShipmentQuery query{filter, key, newestFirst, {}};
                 std::vector<Shipment> shipments{MakeShipment(u"replaced", 0, 0)};
                 ShipmentTable table;
@@ -196,39 +241,38 @@ TEST_F(ShipmentDatabaseTest, TextMatchesTheItemNameOrTheInvoiceNumberWithoutItsB
     EXPECT_EQ(selected, 2u) << "counted after matching the text";
 }
 
-TEST_F(ShipmentDatabaseTest, BatchesKeepAllOrNothing) {
-    CShipmentDatabase store;
-    ASSERT_TRUE(OpenStore(store));
-    Shipment kept = MakeShipment(u"kept", kNow, kNow);
-    ASSERT_TRUE(store.Add(kept));
-
-    std::vector<Shipment> many;
-    for (uint32_t i = 0; i < 1000; ++i) {
-        many.push_back(MakeShipment(Numbered(1, i), kNow + i, kNow));
+// Another program's database, in either journal mode, with its own tables; a table of our
+// name that lacks our columns; ours, but written by a newer program; ours, damaged.
+TEST_F(ShipmentDatabaseTest, FilesThatAreNotOursOrDamagedAreLeftByteForByte) {
+    const auto written = [&](const std::string& name, const std::string& sql) {
+        SQLite::Database(PathOf(name), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec(sql);
+        return name;
+    };
+    const std::string notes = "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); CREATE INDEX notes_body ON "
+                              "notes (body); INSERT INTO notes (body) VALUES ('메모')";
+    ExpectRefused(written("notes.db", notes), StoreError::Foreign);
+    ExpectRefused(written("notes-wal.db", "PRAGMA journal_mode = WAL; " + notes), StoreError::Foreign);
+    ExpectRefused(written("other.db", "CREATE TABLE TRACKDB (id INTEGER PRIMARY KEY, name TEXT)"), StoreError::Foreign);
+    MakeOurVolume("newer.edb");
+    // A relative path is refused untouched, even one naming a sound volume of ours, and
+    // a new one is not made anywhere.
+    const std::string newer = FileBytes(PathOf("newer.edb"));
+    const fs::path workingFolder = fs::current_path();
+    fs::current_path(m_folder.Path());
+    for (const char16_t* path : {u"newer.edb", u"./newer.edb", u"fresh.edb", u""}) {
+        CShipmentDatabase relative;
+        EXPECT_FALSE(relative.MountVolume(path));
+        EXPECT_EQ(relative.LastError(), StoreError::Io);
+        EXPECT_FALSE(relative.Open(u"TRACKDB"));
     }
-    ASSERT_TRUE(store.AddBatch(many));
-    EXPECT_TRUE(std::all_of(many.begin(), many.end(), [](const Shipment& s) { return s.id > 0; }));
-    EXPECT_EQ(Invoices(store).size(), 1001u);
-
-    // A write that fails undoes the batch's earlier ones.
-    Shipment gone = MakeShipment(u"gone", kNow, kNow);
-    gone.id = 999'999;
-    EXPECT_FALSE(store.Batch(
-        [&] { return store.Add(MakeShipment(u"undone", kNow, kNow)) && store.Delete(kept.id) && store.Update(gone); }));
-    EXPECT_EQ(store.LastError(), StoreError::NotFound);
-    // So does a batch that gives up.
-    EXPECT_FALSE(store.Batch([&] { return store.Add(MakeShipment(u"undone", kNow, kNow)) && false; }));
-    const Names all = Invoices(store);
-    EXPECT_EQ(all.size(), 1001u);
-    EXPECT_EQ(std::count(all.begin(), all.end(), u"undone"), 0);
-    EXPECT_TRUE(store.Read(kept.id).has_value());
-
-    // A batch inside a batch joins it.
-    EXPECT_TRUE(store.Batch([&] { return store.Batch([&] { return store.Delete(kept.id); }); }));
-    EXPECT_FALSE(store.Read(kept.id).has_value());
-}
-
-TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
+    fs::current_path(workingFolder);
+    EXPECT_EQ(FileBytes(PathOf("newer.edb")), newer);
+    EXPECT_EQ(SideFiles("newer.edb"), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(PathOf("fresh.edb")));
+    ExpectRefused(written("newer.edb", "PRAGMA user_version = 99"), StoreError::TooNew);
+    ExpectRefused(m_folder.Write("garbage.edb", std::string(8192, '\xA5')).filename(), StoreError::Damaged);
+    fs::create_directory(PathOf("folder.edb"));
+    ExpectRefused("folder.edb", StoreError::Foreign);
     {
         CShipmentDatabase store;
         ASSERT_TRUE(OpenStore(store));
@@ -236,20 +280,15 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
             ASSERT_TRUE(store.Add(MakeShipment(std::u16string(400, u'x'), kNow + i, kNow)));
         }
     }
-    const std::string sound = test::FileBytes(PathOf("VELDAN.EDB"));
-    m_folder.Write("truncated.edb", sound.substr(0, sound.size() / 2));
+    const std::string sound = FileBytes(PathOf("VELDAN.EDB"));
+    ExpectRefused(m_folder.Write("truncated.edb", sound.substr(0, sound.size() / 2)).filename(), StoreError::Damaged);
     m_folder.Write("scrambled.edb", sound.substr(0, 8192) + std::string(4096, '\xA5') + sound.substr(12288));
-    const std::string scrambled = test::FileBytes(PathOf("scrambled.edb"));
-    for (const char* name : {"truncated.edb", "scrambled.edb"}) { // files that are not ours: StoreRefusalTest
-        const std::string before = test::FileBytes(PathOf(name));
-        CShipmentDatabase store;
-        EXPECT_FALSE(OpenStore(store, name) || store.Add(MakeShipment(u"A", kNow, kNow)) || store.Delete(1)) << name;
-        EXPECT_EQ(test::FileBytes(PathOf(name)), before) << name;
-    }
+    ExpectRefused("scrambled.edb", StoreError::Damaged);
 
     // With the page check left for later, a store whose header and schema are sound opens
     // and reads; the check then refuses it before anything is written, as a mount would.
     // A store opened on another thread and moved keeps the check it owes.
+    const std::string scrambled = FileBytes(PathOf("scrambled.edb"));
     const auto mountLater = [&](CShipmentDatabase& store, const char* name) {
         std::thread([&] {
             EXPECT_TRUE(store.MountVolume(m_folder.File(name), CPropertyDatabase::Check::BeforeFirstWrite) &&
@@ -268,9 +307,8 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
         EXPECT_FALSE(first == 0 ? store.CheckVolume() : store.Add(MakeShipment(u"A", kNow, kNow))) << first;
         EXPECT_EQ(store.LastError(), StoreError::Damaged);
         EXPECT_FALSE(store.IsOpen() || store.Delete(1));
-        EXPECT_EQ(test::FileBytes(PathOf("scrambled.edb")), scrambled);
-        EXPECT_FALSE(std::filesystem::exists(PathOf("scrambled.edb-wal")) ||
-                     std::filesystem::exists(PathOf("scrambled.edb-shm")));
+        EXPECT_EQ(FileBytes(PathOf("scrambled.edb")), scrambled);
+        EXPECT_EQ(SideFiles("scrambled.edb"), std::vector<std::string>{});
     }
     CShipmentDatabase ours;
     mountLater(ours, "VELDAN.EDB");
@@ -282,9 +320,66 @@ TEST_F(ShipmentDatabaseTest, DamagedVolumesAreRefusedAndLeftAlone) {
     EXPECT_TRUE(moved.Tracking().LastChecks(checks));
     EXPECT_FALSE(ours.Tracking().LastChecks(checks));
     EXPECT_EQ(ours.LastError(), StoreError::NotOpen);
+
+    // An empty file is an empty database and becomes ours.
+    m_folder.Write("empty.edb", "");
+    CShipmentDatabase store;
+    EXPECT_TRUE(OpenStore(store, "empty.edb") && store.Add(MakeShipment(u"first", kNow, kNow)));
+    EXPECT_EQ(store.LastError(), StoreError::None);
 }
 
-// A full disk (a file-size limit): exactly the acknowledged shipments remain, the file intact.
+// A read-only volume is refused without side files and opens once writable; nothing is
+// made in a read-only folder; side files an earlier run left read-only lock nobody out.
+// As root every file is writable: the checks run as an ordinary user, who is handed the
+// folder first, in a child whose failure fails the test.
+TEST_F(ShipmentDatabaseTest, ReadOnlyFilesAndFolders) {
+    MakeOurVolume("VELDAN.EDB");
+    MakeOurVolume("stale.edb");
+    m_folder.Write("stale.edb-shm", "");
+    m_folder.Write("stale.edb-wal", "");
+    fs::create_directory(PathOf("locked"));
+    const auto body = [&] {
+        ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0444), 0);
+        ExpectRefused("VELDAN.EDB", StoreError::ReadOnly);
+        ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0644), 0);
+        CShipmentDatabase store;
+        ASSERT_TRUE(OpenStore(store)) << "once writable again, with nothing to delete by hand";
+        EXPECT_EQ(Invoices(store), Names{u"kept"});
+
+        ASSERT_EQ(chmod(PathOf("locked").c_str(), 0555), 0);
+        CShipmentDatabase locked;
+        EXPECT_FALSE(OpenStore(locked, "locked/VELDAN.EDB"));
+        EXPECT_EQ(locked.LastError(), StoreError::ReadOnly);
+        EXPECT_TRUE(fs::is_empty(PathOf("locked")));
+
+        ASSERT_EQ(chmod(PathOf("stale.edb-shm").c_str(), 0444) | chmod(PathOf("stale.edb-wal").c_str(), 0444), 0);
+        CShipmentDatabase stale;
+        ASSERT_TRUE(OpenStore(stale, "stale.edb"));
+        EXPECT_TRUE(stale.Add(MakeShipment(u"more", kNow, kNow)));
+    };
+    if (geteuid() != 0) {
+        body();
+        return;
+    }
+    constexpr uid_t kNobody = 65534;
+    for (const auto& entry : fs::recursive_directory_iterator(m_folder.Path())) {
+        ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(chown(m_folder.Path().c_str(), kNobody, kNobody), 0);
+    const pid_t child = test::ForkChild([&] {
+        const bool user = setgid(kNobody) == 0 && setuid(kNobody) == 0;
+        if (user) {
+            body();
+        }
+        return user && !::testing::Test::HasFailure();
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's failures above";
+}
+
+// A full disk (a file-size limit): exactly the acknowledged shipments remain, the file
+// intact; another connection sees each of them, so none waits in this one for a commit.
 TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
@@ -309,69 +404,28 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     EXPECT_EQ(IntegrityCheck(), "ok");
 }
 
-// A child adds and reports each acknowledged Add; killed at random, again: every one must remain.
-TEST_F(ShipmentDatabaseTest, AcknowledgedAddsSurviveKills) {
-    std::mt19937 random(42);
-    std::set<std::u16string> acknowledged;
-    for (int round = 0; round < 25; ++round) {
-        int acks[2];
-        ASSERT_EQ(pipe(acks), 0);
-        const pid_t child = test::ForkChild([&] {
-            CShipmentDatabase store;
-            bool going = OpenStore(store);
-            for (uint32_t i = 0; going && i < 100000; ++i) {
-                going = !store.Add(MakeShipment(Numbered(round, i), kNow + i, kNow)) ||
-                        write(acks[1], &i, sizeof i) == sizeof i;
-            }
-            return going;
-        });
-        close(acks[1]);
-        uint32_t n = 0;
-        for (bool first = true; read(acks[0], &n, sizeof n) == sizeof n; first = false) {
-            acknowledged.insert(Numbered(round, n));
-            if (first) { // the kill comes only once the child is adding
-                usleep(std::uniform_int_distribution<useconds_t>(0, 40'000)(random));
-                kill(child, SIGKILL);
-            }
-        }
-        close(acks[0]);
-        waitpid(child, nullptr, 0);
-    }
-    CShipmentDatabase store;
-    ASSERT_TRUE(OpenStore(store));
-    const Names all = Invoices(store);
-    const std::set<std::u16string> present(all.begin(), all.end());
-    EXPECT_FALSE(acknowledged.empty());
-    EXPECT_TRUE(std::includes(present.begin(), present.end(), acknowledged.begin(), acknowledged.end()));
-    EXPECT_EQ(IntegrityCheck(), "ok");
-}
-
 TrackingEvent Event(Instant time, const std::string& code, const std::string& place = "서울") {
     return {time, code, code == "DELIVERED" ? "배달완료" : "이동중", place, "설명 " + std::to_string(time)};
 }
 
-class TrackingStoreTest : public test::StoreFolderTest {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(OpenStore(m_store));
-        for (int i = 0; i < 3; ++i) {
-            Shipment shipment = test::MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
-            ASSERT_TRUE(m_store.Add(shipment));
-            m_ids.push_back(shipment.id);
-        }
+// Events are stored once and read newest first; the latest event of many shipments and
+// their checks; a deleted shipment takes its events along, and a check that was under
+// way when it went writes nothing.
+TEST_F(ShipmentDatabaseTest, TrackingStoresEventsOnceAndGoesWithItsShipment) {
+    CShipmentDatabase store;
+    ASSERT_TRUE(OpenStore(store));
+    std::vector<int64_t> ids;
+    for (int i = 0; i < 3; ++i) {
+        Shipment shipment = MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
+        ASSERT_TRUE(store.Add(shipment));
+        ids.push_back(shipment.id);
     }
-
-    CShipmentDatabase m_store;
-    std::vector<int64_t> m_ids;
-};
-
-TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
-    const int64_t id = m_ids[0];
-    EXPECT_FALSE(m_store.Tracking().LastCheck(id).has_value());
+    ShipmentTracking& tracking = store.Tracking();
+    EXPECT_FALSE(tracking.LastCheck(ids[0]).has_value());
     CheckRecord record;
     const TrackingEvent untimed{std::nullopt, "AT_PICKUP", "집화", "서울", ""};
     const std::vector<TrackingEvent> first{untimed, Event(100, "AT_PICKUP"), Event(200, "IN_TRANSIT")};
-    ASSERT_TRUE(m_store.Tracking().AddEvents(id, first, first[2], 1000, record));
+    ASSERT_TRUE(tracking.AddEvents(ids[0], first, first[2], 1000, record));
     EXPECT_TRUE(record.stored && record.firstCheck);
     EXPECT_FALSE(record.latestBefore.has_value());
     EXPECT_EQ(record.latest, first[2]);
@@ -380,206 +434,40 @@ TEST_F(TrackingStoreTest, StoresEventsOnceAndReadsThemNewestFirst) {
     // time; the current event is what the check names, and stays when it names none.
     std::vector<TrackingEvent> second = first;
     second.push_back(Event(200, "IN_TRANSIT", "대전"));
-    ASSERT_TRUE(m_store.Tracking().AddEvents(id, first, std::nullopt, 2000, record));
+    ASSERT_TRUE(tracking.AddEvents(ids[0], first, std::nullopt, 2000, record));
     EXPECT_FALSE(record.stored || record.firstCheck);
     EXPECT_EQ(record.latest, first[2]);
     EXPECT_EQ(record.latest, record.latestBefore);
-    ASSERT_TRUE(m_store.Tracking().AddEvents(id, second, first[1], 3000, record));
+    ASSERT_TRUE(tracking.AddEvents(ids[0], second, first[1], 3000, record));
     EXPECT_TRUE(record.stored);
     EXPECT_EQ(record.latest, first[1]) << "an older event the service names current";
-    EXPECT_EQ(m_store.Tracking().LastCheck(id), 3000);
-
+    EXPECT_EQ(tracking.LastCheck(ids[0]), 3000);
     std::vector<TrackingEvent> events;
-    ASSERT_TRUE(m_store.Tracking().Events(id, events));
+    ASSERT_TRUE(tracking.Events(ids[0], events));
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].location, "대전") << "of two at the same time, the one stored later is newer";
     EXPECT_EQ(events[2], first[1]);
     EXPECT_EQ(events[3], untimed) << "no time: before all";
-}
 
-// The latest event of many shipments and their checks; a deleted shipment takes its
-// events along, and a check that was under way when it went writes nothing.
-TEST_F(TrackingStoreTest, LatestEventsOfManyLastChecksAndDeletedShipments) {
-    CheckRecord record;
-    ASSERT_TRUE(m_store.Tracking().AddEvents(m_ids[0], std::vector{Event(300, "DELIVERED"), Event(100, "AT_PICKUP")},
-                                             Event(300, "DELIVERED"), 10, record));
-    ASSERT_TRUE(m_store.Tracking().AddEvents(m_ids[2], std::vector{Event(50, "IN_TRANSIT")}, Event(50, "IN_TRANSIT"),
-                                             20, record));
-    ASSERT_TRUE(m_store.Tracking().AddEvents(m_ids[1], std::vector<TrackingEvent>{}, std::nullopt, 30, record));
+    ASSERT_TRUE(tracking.AddEvents(ids[2], std::vector{Event(50, "IN_TRANSIT")}, Event(50, "IN_TRANSIT"), 20, record));
+    ASSERT_TRUE(tracking.AddEvents(ids[1], std::vector<TrackingEvent>{}, std::nullopt, 30, record));
     std::map<int64_t, TrackingEvent> latest;
-    ASSERT_TRUE(m_store.Tracking().LatestEvents(m_ids, latest));
-    ASSERT_EQ(latest.size(), 2u);
-    EXPECT_EQ(latest[m_ids[0]].statusCode, "DELIVERED");
-    EXPECT_EQ(latest[m_ids[2]].time, 50);
-    ASSERT_TRUE(m_store.Tracking().LatestEvents({}, latest));
+    ASSERT_TRUE(tracking.LatestEvents(ids, latest));
+    EXPECT_EQ(latest, (std::map<int64_t, TrackingEvent>{{ids[0], first[1]}, {ids[2], Event(50, "IN_TRANSIT")}}));
+    ASSERT_TRUE(tracking.LatestEvents({}, latest));
     EXPECT_TRUE(latest.empty());
     std::map<int64_t, Instant> checks;
-    ASSERT_TRUE(m_store.Tracking().LastChecks(checks));
-    EXPECT_EQ(checks, (std::map<int64_t, Instant>{{m_ids[0], 10}, {m_ids[1], 30}, {m_ids[2], 20}}));
+    ASSERT_TRUE(tracking.LastChecks(checks));
+    EXPECT_EQ(checks, (std::map<int64_t, Instant>{{ids[0], 3000}, {ids[1], 30}, {ids[2], 20}}));
 
-    for (const int64_t id : m_ids) {
-        ASSERT_TRUE(m_store.Delete(id));
+    for (const int64_t id : ids) {
+        ASSERT_TRUE(store.Delete(id));
     }
-    EXPECT_FALSE(
-        m_store.Tracking().AddEvents(m_ids[0], std::vector{Event(400, "DELIVERED")}, std::nullopt, 40, record));
-    EXPECT_EQ(m_store.LastError(), StoreError::NotFound);
-    SQLite::Database raw(PathOf("VELDAN.EDB"), SQLite::OPEN_READONLY);
-    EXPECT_EQ(
-        raw.execAndGet("SELECT (SELECT count(*) FROM TRACKDB_events) + (SELECT count(*) FROM TRACKDB_checks)").getInt(),
-        0);
-}
-
-using test::FileBytes;
-namespace fs = std::filesystem;
-
-class StoreRefusalTest : public test::StoreFolderTest {
-protected:
-    void MakeOurVolume(const std::string& name) {
-        CShipmentDatabase store;
-        ASSERT_TRUE(OpenStore(store, name) && store.Add(MakeShipment(u"kept", kNow, kNow)));
-    }
-
-    std::vector<std::string> SideFiles(const std::string& name) const {
-        std::vector<std::string> found;
-        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-            if (fs::exists(PathOf(name + suffix))) {
-                found.push_back(name + suffix);
-            }
-        }
-        return found;
-    }
-
-    // Opening must fail with `expected`, leaving the file byte for byte and no side file.
-    void ExpectRefused(const std::string& name, StoreError expected) {
-        const std::string before = FileBytes(PathOf(name));
-        CShipmentDatabase store;
-        EXPECT_FALSE(OpenStore(store, name)) << name;
-        EXPECT_EQ(store.LastError(), expected) << name;
-        EXPECT_FALSE(IsTransient(store.LastError())) << name;
-        EXPECT_FALSE(store.Add(MakeShipment(u"x", kNow, kNow)));
-        EXPECT_EQ(store.LastError(), StoreError::NotOpen);
-        EXPECT_TRUE(FileBytes(PathOf(name)) == before) << name << " was changed";
-        EXPECT_EQ(SideFiles(name), std::vector<std::string>{}) << "while the store is alive";
-    }
-
-    // Runs `body` as an ordinary user: as root every file is writable. The folder is
-    // handed to that user first; a failure in the child fails the test.
-    void AsOrdinaryUser(const std::function<void()>& body) {
-        if (geteuid() != 0) {
-            body();
-            return;
-        }
-        constexpr uid_t kNobody = 65534;
-        for (const auto& entry : fs::recursive_directory_iterator(m_folder.Path())) {
-            ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
-        }
-        ASSERT_EQ(chown(m_folder.Path().c_str(), kNobody, kNobody), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
-                _exit(3);
-            }
-            body();
-            _exit(::testing::Test::HasFailure() ? 1 : 0);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's failures above";
-    }
-
-    test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
-};
-
-TEST_F(StoreRefusalTest, FilesThatAreNotOursAreLeftByteForByte) {
-    // Another program's database, in either journal mode, with its own tables; a table of
-    // our name that lacks our columns; ours, but written by a newer program.
-    const auto written = [&](const std::string& name, const std::string& sql) {
-        SQLite::Database(PathOf(name), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec(sql);
-        return name;
-    };
-    const std::string notes = "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); CREATE INDEX notes_body ON "
-                              "notes (body); INSERT INTO notes (body) VALUES ('메모')";
-    ExpectRefused(written("notes.db", notes), StoreError::Foreign);
-    ExpectRefused(written("notes-wal.db", "PRAGMA journal_mode = WAL; " + notes), StoreError::Foreign);
-    ExpectRefused(written("other.db", "CREATE TABLE TRACKDB (id INTEGER PRIMARY KEY, name TEXT)"), StoreError::Foreign);
-    MakeOurVolume("newer.edb");
-    ExpectRefused(written("newer.edb", "PRAGMA user_version = 99"), StoreError::TooNew);
-    ExpectRefused(m_folder.Write("garbage.edb", std::string(8192, '\xA5')).filename(), StoreError::Damaged);
-    fs::create_directory(PathOf("folder.edb"));
-    ExpectRefused("folder.edb", StoreError::Foreign);
-
-    // A relative path is refused untouched, even one naming a sound volume of ours, and
-    // a new one is not made anywhere.
-    MakeOurVolume("relative.edb");
-    const std::string ours = FileBytes(PathOf("relative.edb"));
-    const fs::path workingFolder = fs::current_path();
-    fs::current_path(m_folder.Path());
-    for (const char16_t* path : {u"relative.edb", u"./relative.edb", u"fresh.edb", u""}) {
-        CShipmentDatabase relative;
-        EXPECT_FALSE(relative.MountVolume(path));
-        EXPECT_EQ(relative.LastError(), StoreError::Io);
-        EXPECT_FALSE(relative.Open(u"TRACKDB"));
-    }
-    fs::current_path(workingFolder);
-    EXPECT_EQ(FileBytes(PathOf("relative.edb")), ours);
-    EXPECT_EQ(SideFiles("relative.edb"), std::vector<std::string>{});
-    EXPECT_FALSE(fs::exists(PathOf("fresh.edb")));
-
-    // An empty file is an empty database and becomes ours.
-    m_folder.Write("empty.edb", "");
-    CShipmentDatabase store;
-    EXPECT_TRUE(OpenStore(store, "empty.edb") && store.Add(MakeShipment(u"first", kNow, kNow)));
-    EXPECT_EQ(store.LastError(), StoreError::None);
-}
-
-TEST_F(StoreRefusalTest, ReadOnlyVolumeLeavesNoSideFilesAndOpensOnceWritable) {
-    MakeOurVolume("VELDAN.EDB");
-    fs::create_directory(PathOf("locked"));
-    AsOrdinaryUser([&] {
-        ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0444), 0);
-        ExpectRefused("VELDAN.EDB", StoreError::ReadOnly);
-
-        ASSERT_EQ(chmod(PathOf("VELDAN.EDB").c_str(), 0644), 0);
-        CShipmentDatabase store;
-        ASSERT_TRUE(OpenStore(store)) << "once writable again, with nothing to delete by hand";
-        EXPECT_EQ(test::Invoices(store), std::vector<std::u16string>{u"kept"});
-
-        // Nothing can be created in a read-only folder, not even the file itself.
-        ASSERT_EQ(chmod(PathOf("locked").c_str(), 0555), 0);
-        CShipmentDatabase locked;
-        EXPECT_FALSE(OpenStore(locked, "locked/VELDAN.EDB"));
-        EXPECT_EQ(locked.LastError(), StoreError::ReadOnly);
-        EXPECT_TRUE(fs::is_empty(PathOf("locked")));
-    });
-}
-
-// Side files that an earlier run left read-only beside a database that is writable now.
-TEST_F(StoreRefusalTest, ReadOnlySideFilesOfAnEarlierRunDoNotLockTheUserOut) {
-    MakeOurVolume("VELDAN.EDB");
-    m_folder.Write("VELDAN.EDB-shm", "");
-    m_folder.Write("VELDAN.EDB-wal", "");
-    AsOrdinaryUser([&] {
-        ASSERT_EQ(chmod(PathOf("VELDAN.EDB-shm").c_str(), 0444), 0);
-        ASSERT_EQ(chmod(PathOf("VELDAN.EDB-wal").c_str(), 0444), 0);
-        CShipmentDatabase store;
-        ASSERT_TRUE(OpenStore(store));
-        EXPECT_TRUE(store.Add(MakeShipment(u"more", kNow, kNow)));
-    });
-}
-
-TEST_F(StoreRefusalTest, FailuresSayWhetherARetryCanHelp) {
-    CShipmentDatabase store;
-    ASSERT_TRUE(OpenStore(store) && store.Add(MakeShipment(u"x", kNow, kNow)));
-    EXPECT_EQ(store.LastError(), StoreError::None);
-
-    EXPECT_FALSE(store.Read(12345).has_value() || store.LastError() != StoreError::NotFound);
-
-    // Another program holds the write lock longer than the store waits.
-    SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
-    SQLite::Transaction lock(other, SQLite::TransactionBehavior::EXCLUSIVE);
-    EXPECT_FALSE(store.Add(MakeShipment(u"y", kNow, kNow)));
-    EXPECT_EQ(store.LastError(), StoreError::Busy);
-    EXPECT_TRUE(IsTransient(store.LastError()));
+    EXPECT_FALSE(tracking.AddEvents(ids[0], std::vector{Event(400, "DELIVERED")}, std::nullopt, 40, record));
+    EXPECT_EQ(store.LastError(), StoreError::NotFound);
+    EXPECT_EQ(test::Column(PathOf("VELDAN.EDB"), "SELECT (SELECT count(*) FROM TRACKDB_events) + "
+                                                 "(SELECT count(*) FROM TRACKDB_checks)"),
+              std::vector<std::string>{"0"});
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <SQLiteCpp/Transaction.h>
 #include <chrono>
 #include <csignal>
-#include <ctime>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -69,10 +68,6 @@ protected:
     TempFolder m_folder;
 };
 
-inline int UserVersion(const std::filesystem::path& file) {
-    return SQLite::Database(file, SQLite::OPEN_READONLY).execAndGet("PRAGMA user_version").getInt();
-}
-
 // The first column of each row `select` gives from `file`.
 inline std::vector<std::string> Column(const std::filesystem::path& file, const std::string& select) {
     SQLite::Database raw(file, SQLite::OPEN_READONLY);
@@ -82,20 +77,6 @@ inline std::vector<std::string> Column(const std::filesystem::path& file, const 
         rows.push_back(statement.getColumn(0).getString());
     }
     return rows;
-}
-
-// The tables, indexes and triggers of a volume with the statements that made them, in
-// name order: a migrated volume has those of a new one.
-inline std::vector<std::string> SchemaOf(const std::filesystem::path& file) {
-    return Column(file, "SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_master ORDER BY name");
-}
-
-inline std::vector<std::string> NewVolumeSchema(const std::filesystem::path& file) {
-    {
-        CShipmentDatabase store;
-        EXPECT_TRUE(OpenStore(store, file));
-    }
-    return SchemaOf(file);
 }
 
 // Runs `body` in a child process that ends with 0 when it returns true.
@@ -154,25 +135,6 @@ inline void KillAtMoments(const std::filesystem::path& pristine, const std::file
     EXPECT_GT(undone, 0);
 }
 
-// The layout a version-1 volume was written in.
-inline constexpr const char* kVersion1Schema =
-    R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY, "courier" INTEGER NOT NULL DEFAULT 0, )"
-    R"("invoice_number" TEXT NOT NULL DEFAULT '', "item_name" TEXT NOT NULL DEFAULT '', )"
-    R"("entry_date" INTEGER NOT NULL DEFAULT 0, "order_date" INTEGER NOT NULL DEFAULT 0, )"
-    R"("status" INTEGER NOT NULL DEFAULT 0);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date_desc" ON "TRACKDB" ("entry_date" DESC, "id" DESC);)"
-    R"(CREATE INDEX "TRACKDB_by_order_date_desc" ON "TRACKDB" ("order_date" DESC, "id" DESC);)"
-    R"(CREATE INDEX "TRACKDB_by_entry_date_asc" ON "TRACKDB" ("entry_date", "id");)"
-    R"(CREATE INDEX "TRACKDB_by_order_date_asc" ON "TRACKDB" ("order_date", "id");)"
-    "PRAGMA user_version = 1;";
-
-struct Version1Row {
-    int64_t id;
-    Shipment shipment;
-    int64_t entryTicks;
-    int64_t orderTicks;
-};
-
 inline int64_t TicksOfWallClock(int64_t wallSeconds) {
     return (wallSeconds + 11'644'473'600) * 10'000'000;
 }
@@ -185,38 +147,85 @@ inline int64_t Version1Ticks(Instant instant) {
     return TicksOfWallClock(timegm(&local));
 }
 
-inline void BindVersion1Text(sqlite3_stmt* insert, int index, const std::u16string& text) {
-    // Version 1 put a mark of its own before text that starts with a byte-order mark.
-    const std::u16string stored =
-        !text.empty() && (text[0] == u'\xFEFF' || text[0] == u'\xFFFE') ? u'\xFEFF' + text : text;
-    sqlite3_bind_text16(insert, index, stored.empty() ? static_cast<const void*>(u"") : stored.data(),
-                        static_cast<int>(stored.size() * 2), SQLITE_TRANSIENT);
-}
+struct Version1Row {
+    int64_t id;
+    Shipment shipment;
+    int64_t entryTicks, orderTicks; // as version 1 kept the dates
+};
 
-inline void WriteVersion1Volume(const std::filesystem::path& file, const std::vector<Version1Row>& rows) {
+// The layouts versions 1 and 2 wrote (the shipment table alone), and the tracking tables
+// version 3 added.
+inline constexpr const char* kVersion1Schema =
+    R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY, "courier" INTEGER NOT NULL DEFAULT 0, )"
+    R"("invoice_number" TEXT NOT NULL DEFAULT '', "item_name" TEXT NOT NULL DEFAULT '', )"
+    R"("entry_date" INTEGER NOT NULL DEFAULT 0, "order_date" INTEGER NOT NULL DEFAULT 0, )"
+    R"("status" INTEGER NOT NULL DEFAULT 0);)"
+    R"(CREATE INDEX "TRACKDB_by_entry_date_desc" ON "TRACKDB" ("entry_date" DESC, "id" DESC);)"
+    R"(CREATE INDEX "TRACKDB_by_order_date_desc" ON "TRACKDB" ("order_date" DESC, "id" DESC);)"
+    R"(CREATE INDEX "TRACKDB_by_entry_date_asc" ON "TRACKDB" ("entry_date", "id");)"
+    R"(CREATE INDEX "TRACKDB_by_order_date_asc" ON "TRACKDB" ("order_date", "id");)"
+    "PRAGMA user_version = 1;";
+inline constexpr const char* kVersion2Schema =
+    R"(CREATE TABLE "TRACKDB" ("id" INTEGER PRIMARY KEY AUTOINCREMENT, "courier" INTEGER NOT NULL DEFAULT 0, )"
+    R"("invoice_number" TEXT NOT NULL DEFAULT '', "item_name" TEXT NOT NULL DEFAULT '', )"
+    R"("entry_date" INTEGER NOT NULL DEFAULT 0, "order_date" INTEGER NOT NULL DEFAULT 0, )"
+    R"("status" INTEGER NOT NULL DEFAULT 0);)"
+    R"(CREATE INDEX "TRACKDB_by_entry_date" ON "TRACKDB" ("entry_date", "id");)"
+    R"(CREATE INDEX "TRACKDB_by_order_date" ON "TRACKDB" ("order_date", "id");)"
+    "PRAGMA user_version = 2;";
+inline constexpr const char* kVersion3Tracking =
+    R"(CREATE TABLE "TRACKDB_events" ("shipment_id" INTEGER NOT NULL, "time" INTEGER NOT NULL, )"
+    R"("status_code" TEXT NOT NULL DEFAULT '', "status_name" TEXT NOT NULL DEFAULT '', )"
+    R"("location" TEXT NOT NULL DEFAULT '', "description" TEXT NOT NULL DEFAULT '', )"
+    R"(UNIQUE ("shipment_id", "time", "status_code", "location", "description"));)"
+    R"(CREATE TABLE "TRACKDB_checks" ("shipment_id" INTEGER PRIMARY KEY, "last_check" INTEGER NOT NULL DEFAULT 0, )"
+    R"("done_by" INTEGER);)"
+    R"(CREATE TRIGGER "TRACKDB_delete_tracking" AFTER DELETE ON "TRACKDB" BEGIN DELETE FROM "TRACKDB_events" )"
+    R"(WHERE "shipment_id" = old."id"; DELETE FROM "TRACKDB_checks" WHERE "shipment_id" = old."id"; END;)"
+    "PRAGMA user_version = 3;";
+
+// A volume as `version` wrote it, with `rows`; version 1 kept its dates in ticks and put a
+// mark of its own before text that starts with a byte-order mark. As version 3, each of
+// the first `checked` rows has four events (two at the same time, the later one stored
+// first) and a check.
+inline void WriteOldVolume(const std::filesystem::path& file, int version, const std::vector<Version1Row>& rows,
+                           int checked = 0) {
     SQLite::Database raw(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    raw.exec("PRAGMA encoding = 'UTF-16le'");
-    raw.exec("PRAGMA journal_mode = WAL");
-    raw.exec(kVersion1Schema);
+    raw.exec("PRAGMA encoding = 'UTF-16le'; PRAGMA journal_mode = WAL");
+    raw.exec(version == 1 ? kVersion1Schema : kVersion2Schema);
     SQLite::Transaction transaction(raw);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(raw.getHandle(),
-                       "INSERT INTO TRACKDB (id, courier, invoice_number, item_name, entry_date, order_date, status) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
+    sqlite3_prepare_v2(raw.getHandle(), "INSERT INTO TRACKDB VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    const auto bindText = [&](int index, const std::u16string& text) {
+        const bool marked = version == 1 && !text.empty() && (text[0] == u'\xFEFF' || text[0] == u'\xFFFE');
+        const std::u16string stored = marked ? u'\xFEFF' + text : text;
+        sqlite3_bind_text16(insert, index, stored.data(), static_cast<int>(stored.size() * 2), SQLITE_TRANSIENT);
+    };
     for (const Version1Row& row : rows) {
         sqlite3_bind_int64(insert, 1, row.id);
         sqlite3_bind_int(insert, 2, row.shipment.courierIndex);
-        BindVersion1Text(insert, 3, row.shipment.invoiceNumber);
-        BindVersion1Text(insert, 4, row.shipment.itemName);
-        sqlite3_bind_int64(insert, 5, row.entryTicks);
-        sqlite3_bind_int64(insert, 6, row.orderTicks);
+        bindText(3, row.shipment.invoiceNumber);
+        bindText(4, row.shipment.itemName);
+        sqlite3_bind_int64(insert, 5, version == 1 ? row.entryTicks : row.shipment.entryDate);
+        sqlite3_bind_int64(insert, 6, version == 1 ? row.orderTicks : row.shipment.orderDate);
         sqlite3_bind_int(insert, 7, row.shipment.status);
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
+    if (version == 3) {
+        const std::string first = "(SELECT id FROM TRACKDB ORDER BY id LIMIT " + std::to_string(checked) + ")";
+        raw.exec(kVersion3Tracking);
+        raw.exec("INSERT INTO TRACKDB_events SELECT id, e.column1 + id, e.column2, '이름', '장소 ' || id, '' FROM " +
+                 first + ", (VALUES (300, 'DELIVERED'), (100, 'AT_PICKUP'), (300, 'OUT_FOR_DELIVERY'), " +
+                 "(200, 'IN_TRANSIT')) AS e");
+        raw.exec("INSERT INTO TRACKDB_checks SELECT id, 7, NULL FROM " + first);
+    }
     transaction.commit();
+}
+
+inline void WriteVersion1Volume(const std::filesystem::path& file, const std::vector<Version1Row>& rows) {
+    WriteOldVolume(file, 1, rows);
 }
 
 } // namespace parcelo::test

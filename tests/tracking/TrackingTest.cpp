@@ -101,7 +101,7 @@ std::vector<TrackingQuery> Queries(int count) {
     return queries;
 }
 
-TEST(RefreshRunTest, KeepsAtMostFourInFlightAndCountsOutcomes) {
+TEST(RefreshRunTest, KeepsAtMostFourInFlightCountsOutcomesAndStopsAfterBackOffOrOffline) {
     RefreshRun run(Queries(7));
     std::vector<int64_t> sent;
     while (auto query = run.Next()) {
@@ -126,26 +126,25 @@ TEST(RefreshRunTest, KeepsAtMostFourInFlightAndCountsOutcomes) {
     const RefreshSummary summary = run.Summary();
     EXPECT_EQ(std::tie(summary.due, summary.checked, summary.failed, summary.deferred),
               std::make_tuple(size_t{7}, size_t{4}, size_t{3}, size_t{0}));
-}
 
-TEST(RefreshRunTest, StopsSendingAfterBackOffOrOfflineAndDefersTheRest) {
+    // A back-off, offline or a refused key stop the sending; the rest is deferred.
     for (const TrackingOutcome outcome : {TrackingOutcome::RateLimited, TrackingOutcome::ServerError,
                                           TrackingOutcome::Offline, TrackingOutcome::KeyRefused}) {
-        RefreshRun run(Queries(10));
-        while (run.Next()) {
+        RefreshRun stopped(Queries(10));
+        while (stopped.Next()) {
         }
-        run.Finished(1, outcome);
-        EXPECT_FALSE(run.Next().has_value());
-        EXPECT_FALSE(run.Done()) << "three still in flight";
-        run.Finished(2, TrackingOutcome::Ok);
-        run.Finished(3, TrackingOutcome::BackingOff);
-        run.Finished(4, TrackingOutcome::Offline);
-        EXPECT_TRUE(run.Done());
-        const RefreshSummary summary = run.Summary();
-        EXPECT_EQ(std::tie(summary.checked, summary.deferred), std::make_tuple(size_t{1}, size_t{7}))
+        stopped.Finished(1, outcome);
+        EXPECT_FALSE(stopped.Next().has_value());
+        EXPECT_FALSE(stopped.Done()) << "three still in flight";
+        stopped.Finished(2, TrackingOutcome::Ok);
+        stopped.Finished(3, TrackingOutcome::BackingOff);
+        stopped.Finished(4, TrackingOutcome::Offline);
+        EXPECT_TRUE(stopped.Done());
+        const RefreshSummary deferred = stopped.Summary();
+        EXPECT_EQ(std::tie(deferred.checked, deferred.deferred), std::make_tuple(size_t{1}, size_t{7}))
             << "six not sent and one backing off";
-        EXPECT_TRUE(run.Offline()) << "the last answer was offline";
-        EXPECT_EQ(summary.keyRefused, outcome == TrackingOutcome::KeyRefused);
+        EXPECT_TRUE(stopped.Offline()) << "the last answer was offline";
+        EXPECT_EQ(deferred.keyRefused, outcome == TrackingOutcome::KeyRefused);
     }
 }
 
@@ -187,7 +186,11 @@ std::optional<TrackingEvent> Event(Instant time, const std::string& code, const 
     return TrackingEvent{time, code, "", place, ""};
 }
 
-TEST(TrackingRulesTest, MarksDoneOnceAndRespectsTheUserUntilANewerEvent) {
+// Done once, respecting the user until a newer event; notified of another current event
+// after the first check; the current status is the service's lastEvent unless it has no
+// time or belongs to an earlier parcel under the same number, then the newest event that
+// is neither.
+TEST(TrackingRulesTest, DoneNotifiedAndCurrentEvents) {
     EXPECT_TRUE(ShouldMarkDone(true, InDelivery, Event(100, "DELIVERED"), std::nullopt));
     EXPECT_FALSE(ShouldMarkDone(false, InDelivery, Event(100, "DELIVERED"), std::nullopt)) << "option off";
     EXPECT_FALSE(ShouldMarkDone(true, Cancelled, Event(100, "DELIVERED"), std::nullopt));
@@ -196,9 +199,8 @@ TEST(TrackingRulesTest, MarksDoneOnceAndRespectsTheUserUntilANewerEvent) {
     // Set done by the event of time 100, put back in delivery by the user.
     EXPECT_FALSE(ShouldMarkDone(true, InDelivery, Event(100, "DELIVERED"), 100));
     EXPECT_TRUE(ShouldMarkDone(true, InDelivery, Event(200, "DELIVERED"), 100));
-}
 
-TEST(TrackingRulesTest, NotifiesOfAnotherCurrentEventAfterTheFirstCheck) {
+    // Notified of another current event after the first check.
     EXPECT_FALSE(ShouldNotify(true, std::nullopt, Event(100, "IN_TRANSIT")));
     EXPECT_TRUE(ShouldNotify(false, std::nullopt, Event(100, "IN_TRANSIT")));
     EXPECT_FALSE(ShouldNotify(false, Event(100, "IN_TRANSIT"), Event(100, "IN_TRANSIT")));
@@ -207,11 +209,7 @@ TEST(TrackingRulesTest, NotifiesOfAnotherCurrentEventAfterTheFirstCheck) {
     EXPECT_TRUE(ShouldNotify(false, Event(200, "OUT_FOR_DELIVERY"), Event(100, "DELIVERED")))
         << "the service prefers a DELIVERED event to later ones";
     EXPECT_FALSE(ShouldNotify(false, Event(100, "IN_TRANSIT"), std::nullopt));
-}
 
-// The current status is the service's lastEvent unless it has no time or belongs to an
-// earlier parcel under the same number; then the newest event that is neither.
-TEST(TrackingRulesTest, TheCurrentEventIsTheServicesPickUnlessItPredatesTheOrder) {
     constexpr Instant kOrder = 1'000'000;
     constexpr Instant kDay = 86400;
     const TrackingEvent untimed{std::nullopt, "DELIVERED", "", "", ""};
@@ -229,7 +227,7 @@ TEST(TrackingRulesTest, TheCurrentEventIsTheServicesPickUnlessItPredatesTheOrder
     EXPECT_FALSE(ShouldMarkDone(true, InDelivery, untimed, std::nullopt)) << "an untimed event completes nothing";
 }
 
-TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
+TEST(NotificationComposerTest, OneEachForAFewOneGroupForManyAndOneStatusLine) {
     std::vector<StatusChange> changes{{11, u"무선 이어폰", *Event(1, "OUT_FOR_DELIVERY", "서울강남")},
                                       {12, u"", *Event(1, "DELIVERED")}};
     const std::vector<NotificationItem> single = ComposeNotifications(changes);
@@ -249,9 +247,8 @@ TEST(NotificationComposerTest, OneEachForAFewAndOneGroupForMany) {
     EXPECT_NE(group[0].body.find(u"줄 바꿈 "), std::u16string::npos) << "one line per item";
     EXPECT_NE(group[0].body.find(u'…'), std::u16string::npos) << "long names cut";
     EXPECT_TRUE(group[0].body.ends_with(u"\n외 2건"));
-}
 
-TEST(NotificationComposerTest, StatusLineIsOneQuietLineWhenOffline) {
+    // The status line is one quiet line when offline.
     RefreshSummary summary;
     std::tie(summary.checked, summary.changed, summary.failed) = std::make_tuple(12, 3, 1);
     EXPECT_EQ(RefreshStatusLine(summary), u"배송 조회 12건, 변경 3건, 실패 1건");
@@ -283,16 +280,14 @@ TEST(TrackingRequestTest, SendsTheNumberAndCursorAsVariablesNotAsQueryText) {
     EXPECT_EQ(parsed["variables"]["carrierId"], "kr.cjlogistics");
     EXPECT_EQ(parsed["variables"]["trackingNumber"], "123\"}) { x } #\n\xEF\xBF\xBD");
     EXPECT_TRUE(parsed["variables"]["before"].is_null()) << "the newest page";
-    const std::string query = parsed["query"];
-    EXPECT_EQ(query.find("123"), std::string::npos);
-    EXPECT_NE(query.find("trackingNumber: $trackingNumber"), std::string::npos);
-    // The service cuts a page to 20 events: asking for more would only hide that.
-    EXPECT_NE(query.find("events(last: " + std::to_string(kEventsPerPage) + ", before: $before)"), std::string::npos);
+    EXPECT_EQ(parsed["query"].get<std::string>().find("123"), std::string::npos);
     EXPECT_EQ(nlohmann::json::parse(BuildTrackingRequest("a", "1", "eyJpbmRleCI6MjB9"))["variables"]["before"],
               "eyJpbmRleCI6MjB9");
 }
 
-TEST(TrackingResponseParserTest, ReadsEventsOldestFirstWithTheLatestOnce) {
+// Events oldest first with the latest once, null fields kept as far as they go, pages
+// joined; what is not the expected shape refused.
+TEST(TrackingResponseParserTest, ReadsEventsOldestFirstAndRefusesOtherShapes) {
     const auto response = Parse(test::TrackAnswer({
         test::EventNode("2024-03-05T14:07:00+09:00", "OUT_FOR_DELIVERY", "서울강남", "배송출발"),
         test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", ""),
@@ -316,65 +311,53 @@ TEST(TrackingResponseParserTest, ReadsEventsOldestFirstWithTheLatestOnce) {
     ASSERT_TRUE(onlyLast.has_value());
     ASSERT_EQ(onlyLast->events.size(), 1u);
     EXPECT_EQ(onlyLast->events[0].time, kMarch5);
-}
 
-// What the schema lets be null is kept as far as it goes; the answer is never lost for it.
-TEST(TrackingResponseParserTest, KeepsEventsWithNullFieldsAndReadsThePage) {
-    const auto response = Parse(
+    // What the schema lets be null is kept as far as it goes; the answer is never lost for it.
+    const auto nulls = Parse(
         R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z","status":{"code":"DELIVERED","name":null}},)"
         R"("events":{"edges":[null,{"node":null},)"
         R"({"node":{"time":null,"status":{"code":"AT_PICKUP"},"location":null,"description":null}},)"
         R"({"node":{"time":"2024-03-05T14:07:00","status":null,"location":{"name":null}}},)"
         R"({"node":{"time":"2024-03-04T05:07:00Z","status":{"code":"IN_TRANSIT"},"description":"이동"}}],)"
         R"("pageInfo":{"hasPreviousPage":true,"startCursor":"eyJpbmRleCI6MjB9"}}}}})");
-    ASSERT_TRUE(response.has_value());
-    ASSERT_EQ(response->events.size(), 4u);
+    ASSERT_TRUE(nulls.has_value());
+    ASSERT_EQ(nulls->events.size(), 4u);
     // The untimed ones first, in the service's order; the unreadable time (no offset) is none.
-    EXPECT_EQ(response->events[0], (TrackingEvent{std::nullopt, "AT_PICKUP", "", "", ""}));
-    EXPECT_EQ(response->events[1], (TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}));
-    EXPECT_EQ(response->events[2].description, "이동");
-    EXPECT_EQ(response->events[3], (TrackingEvent{kMarch5, "DELIVERED", "", "", ""}));
-    EXPECT_EQ(response->lastEvent, response->events[3]);
-    EXPECT_TRUE(response->hasPreviousPage);
-    EXPECT_EQ(response->startCursor, "eyJpbmRleCI6MjB9");
+    EXPECT_EQ(nulls->events[0], (TrackingEvent{std::nullopt, "AT_PICKUP", "", "", ""}));
+    EXPECT_EQ(nulls->events[1], (TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}));
+    EXPECT_EQ(nulls->events[2].description, "이동");
+    EXPECT_EQ(nulls->events[3], (TrackingEvent{kMarch5, "DELIVERED", "", "", ""}));
+    EXPECT_EQ(nulls->lastEvent, nulls->events[3]);
+    EXPECT_TRUE(nulls->hasPreviousPage);
+    EXPECT_EQ(nulls->startCursor, "eyJpbmRleCI6MjB9");
 
     // An older page goes before, once.
-    std::vector<TrackingEvent> events = response->events;
-    PrependOlderEvents(events, {TrackingEvent{kMarch5 - 999, "AT_PICKUP", "", "", ""}, response->events[2]});
+    std::vector<TrackingEvent> events = nulls->events;
+    PrependOlderEvents(events, {TrackingEvent{kMarch5 - 999, "AT_PICKUP", "", "", ""}, nulls->events[2]});
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[3].time, kMarch5 - 999);
-}
 
-TEST(TrackingResponseParserTest, RefusesWhatIsNotTheExpectedShape) {
-    const char* const kBadUtf8 = R"({"data":{"track":{"lastEvent":{"time":"2024-03-05T05:07:00Z","status":{"code":")"
-                                 "\xC0\xAF"
-                                 R"("}}}}})";
+    // What is not the expected shape is refused, and over 1 MB however well formed.
     const std::string good = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "IN_TRANSIT", "x")});
     ASSERT_TRUE(Parse(good).has_value());
-    for (
-        const char* bad : {
-            "",
-            "{",
-            "[]",
-            R"({"data":{}})",
-            R"({"data":{"track":1}})",
-            R"({"errors":[1]})",
-            R"({"data":{"track":{"events":{"edges":[{"node":{"time":null,"status":"DELIVERED"}}]}}}})",
-            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":7}}}]}}}})",
-            R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z","status":{"code":"X"},"location":"here"}}]}}}})",
-            R"({"data":{"track":{"events":{"edges":{}}}}})",
-            kBadUtf8,
-        }) {
+    const std::string event = R"({"data":{"track":{"events":{"edges":[{"node":{"time":"2024-03-05T05:07:00Z",)";
+    for (const std::string& bad : {
+             std::string(), std::string("{"), std::string("[]"), std::string(R"({"data":{}})"),
+             std::string(R"({"data":{"track":1}})"), std::string(R"({"errors":[1]})"),
+             std::string(R"({"data":{"track":{"events":{"edges":{}}}}})"),
+             std::string(R"({"data":{"track":{"events":{"edges":[{"node":{"time":null,"status":"DELIVERED"}}]}}}})"),
+             event + R"("status":{"code":7}}}]}}}})", event + R"("status":{"code":"X"},"location":"here"}}]}}}})",
+             event + "\"status\":{\"code\":\"\xC0\xAF\"}}}]}}}}", // not UTF-8
+         }) {
         EXPECT_FALSE(Parse(bad).has_value()) << bad;
     }
-    // Over 1 MB is refused however well formed.
     std::string large = good;
     large.insert(1, std::string(kMaxTrackingResponseBytes, ' '));
     EXPECT_FALSE(Parse(large).has_value());
     EXPECT_FALSE(ParseTrackingResponse(nullptr, 0).has_value());
 }
 
-TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomes) {
+TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomesAndReadsTokens) {
     const std::string events = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "DELIVERED", "x")});
     const auto interpret = [](int status, const std::string& body) {
         return InterpretTrackingAnswer(status, body.data(), body.size());
@@ -404,10 +387,8 @@ TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomes) {
     EXPECT_EQ(ParseRetryAfter("99999999999999999999"), 999'999'999);
     EXPECT_FALSE(ParseRetryAfter("Wed, 21 Oct 2015 07:28:00 GMT").has_value());
     EXPECT_FALSE(ParseRetryAfter("-5").has_value());
-}
 
-// The token issuer's answers (RFC 6749 5.1 and 5.2) and those to the connection check.
-TEST(TrackingAnswerTest, ReadsTokenAndConnectionCheckAnswers) {
+    // The token issuer's answers (RFC 6749 5.1 and 5.2) and those to the connection check.
     EXPECT_EQ(BuildAccessTokenRequest("id 1", "s&c=r+t/é"),
               "grant_type=client_credentials&client_id=id+1&client_secret=s%26c%3Dr%2Bt%2F%C3%A9");
     const auto token = [](int status, const std::string& body) {
@@ -436,7 +417,6 @@ TEST(TrackingAnswerTest, ReadsTokenAndConnectionCheckAnswers) {
         EXPECT_TRUE(token(answer.first, answer.second).accessToken.empty());
     }
 
-    EXPECT_NE(BuildConnectionCheckRequest().find("carriers"), std::string::npos);
     const auto check = [](int status, const std::string& body) {
         return InterpretConnectionCheckAnswer(status, body.data(), body.size());
     };
@@ -448,7 +428,6 @@ TEST(TrackingAnswerTest, ReadsTokenAndConnectionCheckAnswers) {
     EXPECT_EQ(check(404, "<html>Not Found</html>"), TrackingOutcome::Invalid) << "not the service";
     EXPECT_EQ(check(200, R"({"data":{"track":null}})"), TrackingOutcome::Invalid);
     EXPECT_EQ(check(503, ""), TrackingOutcome::ServerError);
-    EXPECT_EQ(ConnectionCheckText(TrackingOutcome::Ok), u"연결되었습니다");
 }
 
 } // namespace
