@@ -6,8 +6,9 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
-#include <functional>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <vector>
 
 namespace parcelo {
@@ -24,9 +25,11 @@ public:
     using CHTMLListCtrl::CHTMLListCtrl;
     void DrawItem(DrawingContext& dc, const Rect& rect, const HTMLListItem& item, bool selected) override {
         drawn.emplace_back(item.data, rect.top);
+        measuredAtFirstDraw = measuredAtFirstDraw < 0 ? MeasureCount() : measuredAtFirstDraw;
         CHTMLListCtrl::DrawItem(dc, rect, item, selected);
     }
     std::vector<std::pair<uint32_t, int>> drawn;
+    int64_t measuredAtFirstDraw = -1;
 };
 
 class HTMLListCtrlTest : public ::testing::Test {
@@ -55,9 +58,7 @@ protected:
     }
     Codes Sent() const {
         Codes codes;
-        for (const HTMLListNotify& n : log) {
-            codes.push_back(n.code);
-        }
+        std::ranges::transform(log, std::back_inserter(codes), &HTMLListNotify::code);
         return codes;
     }
     void Key(Qt::Key key) { QTest::keyClick(&list, key); }
@@ -176,41 +177,26 @@ TEST_F(HTMLListCtrlTest, TextsAndTheFocusReadInEitherPaletteAndAnEmptyListSaysHo
     EXPECT_EQ(Paint().pixel(kClientWidth - 2, 30), qRgb(255, 255, 255));
 }
 
-TEST_F(HTMLListCtrlTest, ArrowKeysMoveWithoutWrapping) {
-    AddFixed(5, 100); // 500 pixels in a client area of 300
+// Keys move the selection without wrapping and scroll it into view; a scrolled list
+// paints and hits the items in view.
+TEST_F(HTMLListCtrlTest, KeysMoveWithoutWrappingAndAScrolledListPaintsAndHitsTheItemsInView) {
+    AddFixed(6, 100); // 600 pixels in a client area of 300
     Paint();
     Key(Qt::Key_Down);
-    EXPECT_EQ(std::pair(list.GetSelectedIndex(), ScrollPos()), std::pair(4, 200));
+    EXPECT_EQ(std::pair(list.GetSelectedIndex(), ScrollPos()), std::pair(5, 300));
     Key(Qt::Key_Down);
-    EXPECT_EQ(list.GetSelectedIndex(), 4);
+    EXPECT_EQ(list.GetSelectedIndex(), 5);
     ASSERT_EQ(Sent(), (Codes{HTMLLIST_SELCHANGED, HTMLLIST_SELCHANGED}));
     // Home, End and a page of 300 pixels (three items), never past either end.
     for (const auto& [key, selected, scroll] :
-         {std::tuple{Qt::Key_Home, 0, 0}, std::tuple{Qt::Key_PageDown, 3, 100}, std::tuple{Qt::Key_PageDown, 4, 200},
-          std::tuple{Qt::Key_PageUp, 1, 100}, std::tuple{Qt::Key_PageUp, 0, 0}, std::tuple{Qt::Key_End, 4, 200}}) {
+         {std::tuple{Qt::Key_Home, 0, 0}, std::tuple{Qt::Key_PageDown, 3, 100}, std::tuple{Qt::Key_PageDown, 5, 300},
+          std::tuple{Qt::Key_PageUp, 2, 200}, std::tuple{Qt::Key_PageUp, 0, 0}, std::tuple{Qt::Key_End, 5, 300}}) {
         Key(key);
         EXPECT_EQ(std::pair(list.GetSelectedIndex(), ScrollPos()), std::pair(selected, scroll)) << key;
     }
 
-    // A selection left past the end by a shorter refill continues from the last item.
-    list.DeleteAllItems();
-    AddFixed(2, 100);
-    list.SetSelectedIndex(4);
-    Key(Qt::Key_Up);
-    EXPECT_EQ(list.GetSelectedIndex(), 1);
-
-    list.DeleteAllItems();
-    list.SetSelectedIndex(-1);
-    log.clear();
-    Key(Qt::Key_Down);
-    Key(Qt::Key_Up);
-    Key(Qt::Key_Return);
-    EXPECT_EQ(std::pair(list.GetSelectedIndex(), Sent()), std::pair(-1, Codes{HTMLLIST_RETURN})) << "an empty list";
-}
-
-TEST_F(HTMLListCtrlTest, AScrolledListPaintsAndHitsTheItemsInView) {
-    AddFixed(6, 100);
     list.verticalScrollBar()->setValue(250);
+    list.drawn.clear();
     Paint();
     // The client area shows the list from 250 to 550: items 2 to 5.
     for (const auto& [data, top] : list.drawn) {
@@ -220,34 +206,28 @@ TEST_F(HTMLListCtrlTest, AScrolledListPaintsAndHitsTheItemsInView) {
     EXPECT_EQ(list.GetItemRect(3).top, 50);
     Tap(100, 60); // 310 down the list
     EXPECT_EQ(list.GetSelectedIndex(), 3);
-
     list.InsertItem(u"tall", 0, 0, ITEM_TEXT, 400);
     list.verticalScrollBar()->setValue(700);
     Paint();
     list.EnsureVisible(6); // taller than the client area: its top is shown
     EXPECT_EQ(ScrollPos(), 600);
+
+    // A selection left past the end by a shorter refill continues from the last item.
+    list.DeleteAllItems();
+    AddFixed(2, 100);
+    list.SetSelectedIndex(4);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    list.DeleteAllItems();
+    list.SetSelectedIndex(-1);
+    log.clear();
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(std::pair(list.GetSelectedIndex(), Sent()), std::pair(-1, Codes{HTMLLIST_RETURN})) << "an empty list";
 }
 
-// The bar follows a resize in the very next frame, without a turn of the event loop.
-TEST(HTMLListCtrlScrollBarTest, TheBarFollowsAResizeBeforeTheNextFrame) {
-    CHTMLListCtrl list(nullptr, 6);
-    list.resize(62, 42);
-    list.show();
-    for (int i = 0; i < 5; ++i) {
-        list.InsertItem(u"several words that wrap onto more lines when the list is narrow", 0, i, ITEM_TEXT);
-    }
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
-
-    list.resize(kClientWidth * 3, kClientHeight * 2);
-    EXPECT_EQ(std::pair(list.verticalScrollBar()->isVisible(), list.viewport()->width()),
-              std::pair(false, kClientWidth * 3 - 2));
-
-    list.resize(62, 42);
-    EXPECT_TRUE(list.verticalScrollBar()->isVisible());
-}
-
-TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) {
+TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsAndTheBarFollowTheWidth) {
     const std::u16string longText = u"several words that wrap onto more lines when the list is narrow";
     list.InsertItem(longText, 0, 0, ITEM_TEXT);
     list.InsertItem(longText, 0, 0, ITEM_TEXT, 70);
@@ -264,64 +244,39 @@ TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsFollowTheWidth) 
     EXPECT_TRUE(list.GetSelectedIndex() == 1 && list.GetItemRect(0).IsEmpty());
     AddFixed(3, 60);
     EXPECT_EQ(Paint().pixelColor(75, 110), list.palette().color(QPalette::Button));
+
+    // The bar follows a resize in the very next frame, without a turn of the event loop.
+    list.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list.resize(62, 42);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+    list.resize(kClientWidth * 3, kClientHeight * 2);
+    EXPECT_EQ(std::pair(list.verticalScrollBar()->isVisible(), list.viewport()->width()),
+              std::pair(false, kClientWidth * 3 - 2));
+    list.resize(62, 42);
+    EXPECT_TRUE(list.verticalScrollBar()->isVisible());
 }
-
-// Long lists: items below the first screen carry estimated heights until measured
-// (the heights themselves are tested in ItemHeightsTest).
-class HTMLListCtrlLongListTest : public HTMLListCtrlTest {
-protected:
-    static constexpr int kCount = 1000;
-
-    // Every seventh text wraps onto several lines, so the estimates are wrong for some.
-    static std::u16string Text(int i) {
-        std::u16string text = u"item " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26));
-        if (i % 7 == 3) {
-            text += u" with words enough to wrap onto a few more lines at this width";
-        }
-        return text;
-    }
-    void Fill() {
-        for (int i = 0; i < kCount; ++i) {
-            list.InsertItem(Text(i), 0, kBigData + i, ITEM_TEXT);
-        }
-    }
-    void Drain() {
-        for (int round = 0; round < 100000 && list.HasPendingWork(); ++round) {
-            QCoreApplication::processEvents();
-        }
-        ASSERT_FALSE(list.HasPendingWork());
-    }
-
-    static constexpr int64_t kBigData = int64_t{1} << 40; // shipment ids do not fit 32 bits
-};
 
 // The first frame of a shown list does not wait for the measuring of what it does not
 // show; estimated items select, scroll and hit like measured ones; and refined heights
 // leave the selected item where it is on the screen.
-TEST_F(HTMLListCtrlLongListTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothingInView) {
-    int64_t measuredAtFirstPaint = -1;
-    struct PaintSpy : QObject {
-        std::function<void()> onPaint;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint) {
-                onPaint();
-            }
-            return false;
-        }
-    } spy;
-    spy.onPaint = [&] {
-        if (measuredAtFirstPaint < 0) {
-            measuredAtFirstPaint = list.MeasureCount();
-        }
+// (The heights themselves are tested in ItemHeightsTest.)
+TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothingInView) {
+    constexpr int kCount = 1000;
+    constexpr int64_t kBigData = int64_t{1} << 40; // shipment ids do not fit 32 bits
+    // Every seventh text wraps onto several lines, so the estimates are wrong for some.
+    const auto text = [](int i) {
+        return u"item " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+               (i % 7 == 3 ? u" with words enough to wrap onto a few more lines at this width" : u"");
     };
-    Client()->installEventFilter(&spy);
-    Fill();
-    for (int round = 0; round < 1000 && measuredAtFirstPaint < 0; ++round) {
+    for (int i = 0; i < kCount; ++i) {
+        list.InsertItem(text(i), 0, kBigData + i, ITEM_TEXT);
+    }
+    for (int round = 0; round < 1000 && list.measuredAtFirstDraw < 0; ++round) {
         QCoreApplication::processEvents();
     }
-    Client()->removeEventFilter(&spy);
-    ASSERT_GE(measuredAtFirstPaint, 0);
-    EXPECT_LT(measuredAtFirstPaint, kCount / 10);
+    ASSERT_GE(list.measuredAtFirstDraw, 0);
+    EXPECT_LT(list.measuredAtFirstDraw, kCount / 10);
     EXPECT_TRUE(list.HasPendingWork());
 
     Key(Qt::Key_Down);
@@ -329,7 +284,7 @@ TEST_F(HTMLListCtrlLongListTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMov
     const int last = kCount - 1;
     const Rect rect = list.GetItemRect(last);
     EXPECT_EQ(std::pair(list.GetSelectedIndex(), rect.bottom), std::pair(last, kClientHeight));
-    EXPECT_EQ(rect.Height(), list.MeasureItem(Text(last), ITEM_TEXT, 0, kClientWidth));
+    EXPECT_EQ(rect.Height(), list.MeasureItem(text(last), ITEM_TEXT, 0, kClientWidth));
     EXPECT_EQ(ScrollPos(), list.verticalScrollBar()->maximum());
     const Rect above = list.GetItemRect(last - 1);
     ASSERT_EQ(Tap(100, (above.top + above.bottom) / 2), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
@@ -341,7 +296,10 @@ TEST_F(HTMLListCtrlLongListTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMov
     const Rect before = list.GetItemRect(500);
     ASSERT_TRUE(before.top >= 0 && before.bottom <= kClientHeight);
     const int positionBefore = ScrollPos();
-    Drain(); // replaces the estimates of the items above
+    for (int round = 0; round < 100000 && list.HasPendingWork(); ++round) {
+        QCoreApplication::processEvents(); // replaces the estimates of the items above
+    }
+    ASSERT_FALSE(list.HasPendingWork());
     Paint();
     EXPECT_EQ(list.GetItemRect(500), before);
     EXPECT_NE(ScrollPos(), positionBefore) << "the estimates above were off, so the position follows";

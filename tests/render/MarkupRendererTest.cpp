@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -94,13 +95,13 @@ TEST_F(MarkupRendererTest, PlacesWordsBreaksAndParagraphsAndMeasuresWhatItDraws)
     }
 }
 
-TEST_F(MarkupRendererTest, ColourTags) {
+// Colour tags and their nesting, the end of the text whatever the count says, and the
+// styled fonts with their fallback.
+TEST_F(MarkupRendererTest, ColoursTheEndOfTheTextAndStyledFonts) {
     Draw(u"<FONT COLOR=#FF0000>r</FONT>k <font color='#00ff00'>g</font><font color=\"00ff00\">g2 "
          u"<font  color=#0000ff>x</font><font>y</font>z");
     std::vector<ColorRef> colors;
-    for (const FakeDrawCall& call : dc.Calls()) {
-        colors.push_back(call.color);
-    }
+    std::ranges::transform(dc.Calls(), std::back_inserter(colors), &FakeDrawCall::color);
     // Two spaces before "color" or no attribute: the colour stays, the end tag still pops.
     EXPECT_EQ(colors, (std::vector<ColorRef>{0x0000FF, 0, 0x00FF00, 0x00FF00, 0x00FF00, 0, 0}));
 
@@ -120,9 +121,26 @@ TEST_F(MarkupRendererTest, ColourTags) {
     Draw(u"</font>x <font color=#0000ff>y</font></font></font>z");
     EXPECT_EQ(Runs(), (RunList{"x@0,0", "y@20,0", "z@30,0"}));
     EXPECT_EQ(std::pair(dc.Calls()[0].color, dc.Calls()[2].color), std::pair(callerColor, callerColor));
-}
 
-TEST_F(MarkupRendererTest, StyledFonts) {
+    Rect rect{0, 0, 100, 100};
+    EXPECT_EQ(DrawMarkupText(nullptr, u"a", 1, &rect, 0), 0);
+    EXPECT_EQ(DrawMarkupText(&dc, nullptr, 1, &rect, 0), 0);
+
+    // The text ends at a NUL whatever the count says; a tag cut short by the count is a plain word.
+    dc.ClearCalls();
+    DrawMarkupText(&dc, u"ab\0cd", 1000, &rect, 0);
+    EXPECT_EQ(Runs(), (RunList{"ab@0,0"}));
+    Draw(std::u16string_view(u"a <strong>", 6), 0);
+    EXPECT_EQ(Runs(), (RunList{"a@0,0", "<str@20,0"}));
+    // Colour digits stop at the end of a text without a NUL (the sanitizer build catches
+    // one unit read too far), and run on into the text: a, b, c, >, x, then padding.
+    for (std::u16string_view value : {u"<font color=#ab", u"<font color='", u"<font color="}) {
+        const std::vector<char16_t> exact(value.begin(), value.end());
+        EXPECT_EQ(DrawMarkupText(&dc, exact.data(), static_cast<int>(exact.size()), &rect, 0), 0);
+    }
+    Draw(u"<font color=#abc>x");
+    EXPECT_EQ(dc.Calls()[0].color, Rgb(0xAB, 0xC0, 0x00));
+
     Draw(u"<b>b</b> <i>i</i> <u>u</u> <sup>p</sup> <sub>s</sub> <hr>h</h> <strong>b</strong>",
          DT_WORDBREAK | DT_CENTER | DT_RIGHT | DT_TABSTOP);
     const auto calls = dc.Calls();
@@ -143,26 +161,6 @@ TEST_F(MarkupRendererTest, StyledFonts) {
                          FakeDrawingContext::StockFontHeight));
     EXPECT_EQ(CreateStyledFont(dc, FontHandle::None, MARKUP_STYLE_BOLD), FontHandle::None);
     dc.SelectFont(dc.DefaultFont());
-}
-
-TEST_F(MarkupRendererTest, ArgumentsAndTheEndOfTheText) {
-    Rect rect{0, 0, 100, 100};
-    EXPECT_EQ(DrawMarkupText(nullptr, u"a", 1, &rect, 0), 0);
-    EXPECT_EQ(DrawMarkupText(&dc, nullptr, 1, &rect, 0), 0);
-
-    // The text ends at a NUL whatever the count says; a tag cut short by the count is a plain word.
-    DrawMarkupText(&dc, u"ab\0cd", 1000, &rect, 0);
-    EXPECT_EQ(Runs(), (RunList{"ab@0,0"}));
-    Draw(std::u16string_view(u"a <strong>", 6), 0);
-    EXPECT_EQ(Runs(), (RunList{"a@0,0", "<str@20,0"}));
-    // Colour digits stop at the end of a text without a NUL (the sanitizer build catches
-    // one unit read too far), and run on into the text: a, b, c, >, x, then padding.
-    for (std::u16string_view value : {u"<font color=#ab", u"<font color='", u"<font color="}) {
-        const std::vector<char16_t> exact(value.begin(), value.end());
-        EXPECT_EQ(DrawMarkupText(&dc, exact.data(), static_cast<int>(exact.size()), &rect, 0), 0);
-    }
-    Draw(u"<font color=#abc>x");
-    EXPECT_EQ(dc.Calls()[0].color, Rgb(0xAB, 0xC0, 0x00));
 }
 
 } // namespace

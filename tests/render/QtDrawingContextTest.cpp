@@ -76,7 +76,7 @@ TEST_F(QtDrawingContextTest, ColoursMeasuresAndClipsTextLikeItDraws) {
     EXPECT_TRUE(elided.right() <= 119 && std::abs(elided.center().y() - 40) <= 4) << elided.right();
 }
 
-TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedAndRestoringReselectsTheOldOne) {
+TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedRestoringReselectsTheOldOneAndImagesLeaveMagentaOut) {
     const FontHandle stock = measure.StockSystemFont();
     const FontHandle bold = CreateStyledFont(measure, stock, MARKUP_STYLE_BOLD);
     LogFont description;
@@ -88,9 +88,7 @@ TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedAndRestoringReselectsTheOl
     EXPECT_EQ(measure.SelectFont(stock), stock);
     measure.DeleteFont(bold);
     EXPECT_FALSE(measure.DescribeFont(bold, description) || measure.SelectFont(bold) != FontHandle::None);
-}
 
-TEST_F(QtDrawingContextTest, ImageListLeavesMagentaOut) {
     QImage strip(8, 4, QImage::Format_RGB32);
     strip.fill(QColor(0xFF, 0x00, 0xFF));
     QPainter(&strip).fillRect(5, 0, 1, 4, QColor(0, 0x80, 0)); // one green column in image 1
