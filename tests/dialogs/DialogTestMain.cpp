@@ -5,10 +5,6 @@
 #include "page/HtmlViewCtrl.h"
 #endif
 
-#ifndef PARCELO_TEST_DPI
-#define PARCELO_TEST_DPI 96
-#endif
-
 int main(int argc, char** argv) {
 #ifdef PARCELO_TEST_WEB_ENGINE
     parcelo::PrepareWebEngineEnvironment(); // the page's window runs in the test's process

@@ -29,11 +29,9 @@ protected:
 // The first OK stores the defaults; the hidden font size is kept as it was read; values
 // without a choice are stored as -1.
 TEST_F(OptionDlgTest, OkStoresTheChoicesAndCarriesTheHiddenFontSize) {
-    const struct {
-        std::vector<std::pair<QString, int>> stored;
-        int chosen; // double-click choice, -1 for none
-        int doubleClick, fontSize;
-    } cases[] = {{{}, -1, 0, 1}, {{{"FONTSIZE", 2}}, 3, 3, 2}, {{{"DBLCLICK", 7}, {"FONTSIZE", -3}}, -1, -1, -1}};
+    // Per case: the values stored before, the double-click choice (-1: none), what OK stores.
+    const std::tuple<std::vector<std::pair<QString, int>>, int, int, int> cases[] = {
+        {{}, -1, 0, 1}, {{{"FONTSIZE", 2}}, 3, 3, 2}, {{{"DBLCLICK", 7}, {"FONTSIZE", -3}}, -1, -1, -1}};
     for (const auto& [stored, chosen, doubleClick, fontSize] : cases) {
         for (const auto& [key, value] : stored) {
             SetProfileValue(key, value);

@@ -1,7 +1,7 @@
 #include "ui/CommandBar.h"
 
-#include "ui/QtMenuBuilder.h"
 #include "platform/resource.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -15,6 +15,9 @@ namespace {
 
 TEST(CommandBarTest, KeysSendCommandsAndTheOwnerPreparesThePopup) {
     using Key = CCommandBar::Key;
+    int argc = 1;
+    char* argv[] = {const_cast<char*>("CommandBarTest")};
+    QApplication app(argc, argv); // offscreen, as the test's environment says
     QWidget window;
     auto* bar = new CCommandBar(&window);
     ASSERT_TRUE(bar->InsertMenuBar(IDR_MENUBAR));
@@ -46,10 +49,3 @@ TEST(CommandBarTest, KeysSendCommandsAndTheOwnerPreparesThePopup) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen"); // no test here needs a display
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

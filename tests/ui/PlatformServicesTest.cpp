@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <cmath>
@@ -24,12 +25,8 @@ using namespace parcelo;
 namespace {
 
 // Set up in main() before the first QSettings, which fixes its paths for the process.
-QString g_userConfig;
-QString g_systemConfig;
-
-QString ProfileFile(const QString& root) {
-    return root + QStringLiteral("/VELDAN/Parcelo.conf");
-}
+QString g_userFile;
+QString g_systemFile;
 
 void WriteText(const QString& path, const QString& text) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -41,21 +38,21 @@ void WriteText(const QString& path, const QString& text) {
 TEST(ProfileTest, DefaultsThenUserOverSystemAndWritesToTheUserFileOnly) {
     Profile profile; // both files start out missing
     EXPECT_EQ(profile.InstallPath(), QString());
-    WriteText(ProfileFile(g_userConfig), "[SETTINGS]\nDBLCLICK=abc\nFONTSIZE=\nOTHER=99999999999\nNEG=-1\n");
+    WriteText(g_userFile, "[SETTINGS]\nDBLCLICK=abc\nFONTSIZE=\nOTHER=99999999999\nNEG=-1\n");
     EXPECT_EQ(std::tuple(profile.DoubleClickAction(), profile.FontSize(), profile.GetProfileInt("SETTINGS", "OTHER", 5),
                          profile.GetProfileInt("SETTINGS", "NEG", 5)),
               std::tuple(0, 1, 5, -1));
 
-    QFile::remove(ProfileFile(g_userConfig));
-    WriteText(ProfileFile(g_systemConfig), "[SETTINGS]\nINSTALLPATH=/opt/parcelo\nDBLCLICK=2\n");
+    QFile::remove(g_userFile);
+    WriteText(g_systemFile, "[SETTINGS]\nINSTALLPATH=/opt/parcelo\nDBLCLICK=2\n");
     EXPECT_EQ(std::pair(profile.InstallPath(), profile.DoubleClickAction()), std::pair(QString("/opt/parcelo"), 2));
     EXPECT_TRUE(profile.WriteProfileInt("SETTINGS", "DBLCLICK", -1));
-    QFile written(ProfileFile(g_userConfig));
+    QFile written(g_userFile);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), "[SETTINGS]\nDBLCLICK=-1\n"); // a plain number, and nothing of the system file
     EXPECT_EQ(profile.DoubleClickAction(), -1);
     // A comma must not turn the path into a list.
-    WriteText(ProfileFile(g_userConfig), "[SETTINGS]\nINSTALLPATH=/home/me/couriers,old\n");
+    WriteText(g_userFile, "[SETTINGS]\nINSTALLPATH=/home/me/couriers,old\n");
     EXPECT_EQ(profile.InstallPath(), "/home/me/couriers,old");
 }
 
@@ -95,23 +92,20 @@ TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEveryLengthIsScaledOnce) {
     qputenv("PARCELO_DPI", "120x96");
     DpiCache::Reread();
     EXPECT_EQ(DpiCache::Program(), (ScreenDpi{120, 96, 2.0}));
-    EXPECT_EQ(DpiCache().ScaleX(22), 28); // 27.5 rounds up
-    EXPECT_EQ(DpiCache().LogicalX(22), 14);
     qputenv("PARCELO_DPI", "192");
     EXPECT_EQ(DpiCache().DpiX(), 120);
     qunsetenv("PARCELO_DPI");
     DpiCache::Reread();
 }
 
+// Yes comes first, and Escape never confirms (a delete, say).
 TEST(MessageBoxTest, YesNoOffersYesFirstAndEscapesToNoOrCancel) {
     const MessageBoxLayout yesNo = MessageBoxLayoutFor(MB_YESNO | MB_ICONQUESTION);
-    ASSERT_EQ(yesNo.buttons.size(), 2u);
-    EXPECT_EQ(std::tuple(yesNo.buttons[0].result, yesNo.buttons[1].result, yesNo.escapeResult),
-              std::tuple(IDYES, IDNO, IDNO)); // Escape never confirms a delete
     const MessageBoxLayout withCancel = MessageBoxLayoutFor(MB_YESNOCANCEL | MB_ICONQUESTION);
-    ASSERT_EQ(withCancel.buttons.size(), 3u);
-    EXPECT_EQ(std::tuple(withCancel.buttons[2].text, withCancel.buttons[2].result, withCancel.escapeResult),
-              std::tuple(QStringLiteral("취소"), IDCANCEL, IDCANCEL));
+    ASSERT_TRUE(yesNo.buttons.size() == 2 && withCancel.buttons.size() == 3);
+    EXPECT_EQ(std::tuple(yesNo.buttons[0].result, yesNo.buttons[1].result, yesNo.escapeResult,
+                         withCancel.buttons[2].result, withCancel.escapeResult),
+              std::tuple(IDYES, IDNO, IDNO, IDCANCEL, IDCANCEL));
 }
 
 TEST(PhoneTest, AsksFirstDialsACleanNumberAndReportsAFailedHandOver) {
@@ -140,57 +134,50 @@ TEST(PhoneTest, AsksFirstDialsACleanNumberAndReportsAFailedHandOver) {
     EXPECT_EQ(boxes.Calls()[0].style & MB_TYPEMASK, MB_OK);
 }
 
-// The built-in logos first, then couriers whose logos are drawn from their names.
+// The built-in logos first, then couriers whose logos are drawn from their names; every
+// field fits its place in the courier table and the address takes the number once.
 TEST(SampleIniTest, CouriersThatFitTheirFields) {
     QFile file(QStringLiteral(PARCELO_SOURCE_DIR "/res/parcelo.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QRegularExpression courier(R"(^ID(\d\d)=[^;]{0,7};[^;]*;[^;]{0,31};[^;]{0,14};(https://[^;%]*%s[^;%]*)$)");
     int count = 0;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
         // Detection keys and carrier ids are checked with the courier rules.
-        if (line.indexOf(u'=') <= 0 || line.startsWith(u"NUMBER") || line.startsWith(u"CHECK") ||
-            line.startsWith(u"CARRIER")) {
-            continue;
+        if (line.indexOf(u'=') > 0 && !line.startsWith(u"NUMBER") && !line.startsWith(u"CHECK") &&
+            !line.startsWith(u"CARRIER")) {
+            const QRegularExpressionMatch match = courier.match(line);
+            EXPECT_TRUE(match.hasMatch() && match.captured(2).size() <= 255) << line.toStdString();
+            EXPECT_EQ(match.captured(1).toInt(), ++count);
         }
-        EXPECT_TRUE(line.startsWith(QStringLiteral("ID%1=").arg(++count, 2, 10, QLatin1Char('0')))) << count;
-        const QStringList fields = line.section(u'=', 1).split(u';');
-        ASSERT_EQ(fields.size(), 5) << line.toStdString();
-        EXPECT_TRUE(fields[0].size() <= 7 && fields[2].size() <= 31 && fields[3].size() <= 14) << line.toStdString();
-        EXPECT_TRUE(fields[4].size() <= 255 && fields[4].startsWith("https://") && fields[4].count(u'%') == 1 &&
-                    fields[4].contains("%s"))
-            << line.toStdString();
     }
     EXPECT_EQ(count, kCourierLogoCount + 6);
-}
-
-// The processors a helper thread may use once it has been kept off the caller's.
-cpu_set_t PlacedHelper() {
-    std::latch done(1);
-    std::thread helper([&done] { done.wait(); });
-    KeepOffCallersProcessor(helper);
-    cpu_set_t placed;
-    CPU_ZERO(&placed);
-    EXPECT_EQ(pthread_getaffinity_np(helper.native_handle(), sizeof placed, &placed), 0);
-    done.count_down();
-    helper.join();
-    return placed;
 }
 
 // A helper is kept off the caller's processor when it may use another, only ever on
 // processors the program may use, and a caller pinned to one processor keeps it.
 TEST(ThreadPlacementTest, AHelperLeavesTheCallersProcessorButNeverHasNoneLeft) {
+    const auto placedHelper = [] {
+        std::latch done(1);
+        std::thread helper([&done] { done.wait(); });
+        KeepOffCallersProcessor(helper);
+        cpu_set_t placed;
+        CPU_ZERO(&placed);
+        EXPECT_EQ(pthread_getaffinity_np(helper.native_handle(), sizeof placed, &placed), 0);
+        done.count_down();
+        helper.join();
+        return placed;
+    };
     cpu_set_t mine;
     ASSERT_EQ(sched_getaffinity(0, sizeof mine, &mine), 0);
-    cpu_set_t placed = PlacedHelper();
-    if (CPU_COUNT(&mine) >= 2) {
-        CPU_AND(&placed, &placed, &mine);
-        EXPECT_EQ(CPU_COUNT(&placed), CPU_COUNT(&mine) - 1);
-    }
+    cpu_set_t placed = placedHelper();
+    CPU_AND(&placed, &placed, &mine);
+    EXPECT_EQ(CPU_COUNT(&placed), std::max(CPU_COUNT(&mine) - 1, 1));
 
     cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(sched_getcpu(), &one);
     ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-    placed = PlacedHelper();
+    placed = placedHelper();
     ASSERT_EQ(sched_setaffinity(0, sizeof mine, &mine), 0);
     EXPECT_TRUE(CPU_EQUAL(&placed, &one));
 }
@@ -200,10 +187,10 @@ TEST(ThreadPlacementTest, AHelperLeavesTheCallersProcessorButNeverHasNoneLeft) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen"); // no test here needs a display
     const QTemporaryDir root;
-    g_userConfig = root.filePath("user");
-    g_systemConfig = root.filePath("system");
-    qputenv("XDG_CONFIG_HOME", g_userConfig.toLocal8Bit());
-    qputenv("XDG_CONFIG_DIRS", g_systemConfig.toLocal8Bit());
+    g_userFile = root.filePath("user/VELDAN/Parcelo.conf");
+    g_systemFile = root.filePath("system/VELDAN/Parcelo.conf");
+    qputenv("XDG_CONFIG_HOME", root.filePath("user").toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", root.filePath("system").toLocal8Bit());
     qunsetenv("PARCELO_DPI");
     qputenv("QT_SCALE_FACTOR", "2");
     PrepareHighDpiEnvironment();
