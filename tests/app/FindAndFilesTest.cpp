@@ -27,9 +27,8 @@ namespace {
 
 constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
 
-// Answers the file dialogs with queued paths; an empty queue is a cancel.
-class FakeFileChooser final : public FileChooser {
-public:
+// Answers the file dialogs with queued paths, choosing `filter`; an empty queue is a cancel.
+struct FakeFileChooser final : FileChooser {
     QString SaveFile(QWidget*, const QString&, const QString&, const QString&, QString* chosenFilter) override {
         if (chosenFilter != nullptr && !filter.isEmpty()) {
             *chosenFilter = filter;
@@ -37,12 +36,10 @@ public:
         return OpenFile(nullptr, {}, {});
     }
     QString OpenFile(QWidget*, const QString&, const QString&) override {
-        const QString file = answers.empty() ? QString() : answers.front();
-        answers.erase(answers.begin(), answers.begin() + std::min<size_t>(answers.size(), 1));
-        return file;
+        return answers.empty() ? QString() : answers.takeFirst();
     }
 
-    std::deque<QString> answers;
+    QStringList answers;
     QString filter;
 };
 
@@ -136,7 +133,7 @@ TEST_F(FindAndFilesTest, ItemCommandsCopyAndOpenWebAddressesOnly) {
 
 // Under a find the question offers the shown rows (Yes), all of them (No), or nothing at
 // all; the JSON filter names the file; what is exported imports into a fresh store as it was.
-TEST_F(FindAndFilesTest, ExportFollowsTheFindAndImportsIntoAFreshStoreAsItWas) {
+TEST_F(FindAndFilesTest, ExportImportAndRestoreKeepTheShipmentsAsTheyWere) {
     Load(kShipments);
     view.SetFindText(u"ㅊ"_qs);
     const auto exported = [&](int answer, const QString& name) {
@@ -158,7 +155,7 @@ TEST_F(FindAndFilesTest, ExportFollowsTheFindAndImportsIntoAFreshStoreAsItWas) {
         return plan.toAdd.size();
     };
     exported(IDCANCEL, "cancelled");
-    EXPECT_EQ(chooser.answers.size(), 1U) << "no file is asked for";
+    EXPECT_EQ(chooser.answers.size(), 1) << "no file is asked for";
     EXPECT_EQ(exported(IDYES, "shown"), 2U);
     EXPECT_EQ(exported(IDNO, "all"), kShipments.size());
 
@@ -182,11 +179,9 @@ TEST_F(FindAndFilesTest, ExportFollowsTheFindAndImportsIntoAFreshStoreAsItWas) {
     };
     EXPECT_EQ(fields(fresh), fields(store));
     EXPECT_EQ(freshView.List().GetItemCount(), 5);
-}
 
-// A duplicate of the first shipment, a new one and one without a number.
-TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled) {
-    Load(kShipments);
+    // A file with a duplicate of the first shipment, a new one and one without a number: the
+    // errors are shown, and nothing is committed when the import is cancelled.
     chooser.answers = {
         WriteFile("mixed.csv", "courier,invoiceNumber,itemName\nC0,1234-5678-90,책\nC0,4444-4444,책\nC0,,책\n")};
     QString details;
@@ -198,6 +193,22 @@ TEST_F(FindAndFilesTest, ImportWithErrorsShowsThemAndCommitsNothingWhenCancelled
     commands.Import();
     EXPECT_TRUE(details.contains("2행") && details.contains("4행")) << details.toStdString();
     EXPECT_EQ(AllShipments(store).size(), kShipments.size());
+
+    // A restore refuses garbage and brings a backup back.
+    view.SetFindText({});
+    messages.Clear();
+    chooser.answers = {WriteFile("garbage.edb", QByteArray(4096, 'x')), folder.filePath("backup.edb")};
+    commands.Restore();
+    EXPECT_EQ(messages.Calls().size(), 1U);
+    EXPECT_EQ(AllShipments(store).size(), kShipments.size());
+    commands.BackUp();
+    ASSERT_TRUE(store.Delete(ids[0]));
+    view.Refresh(RefillCause::User);
+    chooser.answers = {folder.filePath("backup.edb")};
+    commands.Restore(); // the fake answers Yes
+    EXPECT_EQ(AllShipments(store).size(), kShipments.size());
+    EXPECT_EQ(view.List().GetItemCount(), static_cast<int>(kShipments.size()));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(StoreBackup::KeptCopyOf(store.VolumeFile()))));
 }
 
 // A photographed label: a Code 128 barcode, turned a little, on a grey background.
@@ -298,22 +309,6 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
     EXPECT_TRUE(messages.Calls()[0].text.contains("가져오지 못했습니다")) << messages.Calls()[0].text.toStdString();
     EXPECT_EQ(AllShipments(store).size(), 1U);
     EXPECT_EQ(bulk.size(), 4);
-}
-
-TEST_F(FindAndFilesTest, RestoreRefusesGarbageAndBringsABackupBack) {
-    Load(kShipments);
-    chooser.answers = {WriteFile("garbage.edb", QByteArray(4096, 'x')), folder.filePath("backup.edb")};
-    commands.Restore();
-    EXPECT_EQ(messages.Calls().size(), 1U);
-    EXPECT_EQ(AllShipments(store).size(), kShipments.size());
-    commands.BackUp();
-    ASSERT_TRUE(store.Delete(ids[0]));
-    view.Refresh(RefillCause::User);
-    chooser.answers = {folder.filePath("backup.edb")};
-    commands.Restore(); // the fake answers Yes
-    EXPECT_EQ(AllShipments(store).size(), kShipments.size());
-    EXPECT_EQ(view.List().GetItemCount(), static_cast<int>(kShipments.size()));
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(StoreBackup::KeptCopyOf(store.VolumeFile()))));
 }
 
 } // namespace
