@@ -167,7 +167,7 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
 // A crashed owner, a silent one or a socket path the system cannot take whole never blocks a
 // start. Such a path is never shortened to another file: the program then runs without the
 // guard, and a second start does too.
-TEST(SingleInstanceTest, CrashedOrSilentOwnerOrTooLongAPathNeverBlocksAStart) {
+TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     Probe crashed(QStringLiteral("crash"), Data());
     ASSERT_EQ(crashed.NextLine(), "listening");
     crashed.Crash();
@@ -197,11 +197,9 @@ TEST(SingleInstanceTest, CrashedOrSilentOwnerOrTooLongAPathNeverBlocksAStart) {
               QStringList());
     Probe second(key, Data(), 300);
     EXPECT_EQ(second.NextLine(), "not-listening");
-}
 
-// One data folder has one program, whatever path leads to it and whatever runtime
-// folder each start has; another data folder has a program of its own.
-TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
+    // One data folder has one program, whatever path leads to it and whatever runtime
+    // folder each start has; another data folder has a program of its own.
     const QTemporaryDir root;
     const QTemporaryDir otherRuntime;
     const QString folder = root.filePath("data/VELDAN/Parcelo");
@@ -213,22 +211,21 @@ TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
     {
-        Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
+        Probe linked(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
                      {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
-        EXPECT_EQ(second.NextLine(), "handed-over");
+        EXPECT_EQ(linked.NextLine(), "handed-over");
         EXPECT_EQ(activations, 1);
     }
     Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
     EXPECT_EQ(elsewhere.NextLine(), "listening");
     EXPECT_EQ(activations, 1);
-}
 
-TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
+    // The window comes forward unminimised; the program still starting has no window yet.
     QWidget window;
     window.showMinimized();
     SingleInstance::BringToFront(&window, "offscreen-token");
     EXPECT_FALSE(window.isMinimized());
-    SingleInstance::BringToFront(nullptr); // the program is still starting and has no window yet
+    SingleInstance::BringToFront(nullptr);
     EXPECT_FALSE(SingleInstance::HandTokenToPlatform("token")) << "no window system takes it here";
 
     // The id of a launch is quoted in its end message where the protocol needs it.

@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
             }
             xcb_client_message_event_t event{.response_type = XCB_CLIENT_MESSAGE,
                                              .format = 32,
+                                             .sequence = 0,
                                              .window = window,
                                              .type = protocols,
                                              .data = {.data32 = {deleteWindow, XCB_CURRENT_TIME}}};
