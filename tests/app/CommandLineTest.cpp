@@ -9,7 +9,6 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
@@ -28,22 +27,18 @@ struct Outcome {
     std::string err;
 };
 
-std::string Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// The lines of `text`, or with a tab the fields of a line, a trailing empty one included.
+QStringList Split(const std::string& text, char separator = '\n') {
+    return QString::fromStdString(text).split(separator, separator == '\n' ? Qt::SkipEmptyParts : Qt::KeepEmptyParts);
 }
 
-// The pieces of `text` between the `separator`s; a trailing empty field counts, a trailing line end does not.
-std::vector<std::string> Split(const std::string& text, char separator = '\n') {
-    std::vector<std::string> pieces;
-    std::istringstream in(text);
-    for (std::string piece; std::getline(in, piece, separator);) {
-        pieces.push_back(piece);
+// The list without its first field, the id, which an import gives anew.
+QStringList WithoutIds(const std::string& list) {
+    QStringList rows = Split(list);
+    for (QString& row : rows) {
+        row = row.section(u'\t', 1);
     }
-    if (separator != '\n' && (text.empty() || text.back() == separator)) {
-        pieces.emplace_back();
-    }
-    return pieces;
+    return rows;
 }
 
 // A profile of its own (data, settings, the sample courier list) for the real program.
@@ -52,7 +47,7 @@ public:
     explicit Profile(const fs::path& installPath = PARCELO_SOURCE_DIR "/res") {
         fs::create_directories(m_folder.Path() / "config" / "VELDAN");
         fs::create_directories(m_folder.Path() / "data");
-        std::ofstream(File("config/VELDAN/Parcelo.conf")) << "[SETTINGS]\nINSTALLPATH=" << installPath.string() << "\n";
+        Configure("[SETTINGS]\nINSTALLPATH=" + installPath.string() + "\n");
     }
 
     // Runs the program; its standard output goes to `output` when one is given. A test's
@@ -98,15 +93,6 @@ private:
                                                                    {"LANG", "C.UTF-8"}};
 };
 
-// The list without its first field, the id, which an import gives anew.
-std::vector<std::string> WithoutIds(const std::string& list) {
-    std::vector<std::string> rows;
-    for (const std::string& line : Split(list)) {
-        rows.push_back(line.substr(line.find('\t')));
-    }
-    return rows;
-}
-
 TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipments) {
     const Profile first;
     ASSERT_EQ(first.Run({"--add", "CJ대한통운", "1234-5678-9012", "무선 이어폰"}).code, 0);
@@ -120,25 +106,25 @@ TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipment
 
     const Outcome list = first.Run({"--list"});
     ASSERT_EQ(list.code, 0) << list.err;
-    const std::vector<std::string> lines = Split(list.out);
-    ASSERT_EQ(lines.size(), 3u) << list.out;
-    for (const std::string& line : lines) {
-        EXPECT_EQ(Split(line, '\t').size(), 7u) << line;
+    const QStringList lines = Split(list.out);
+    ASSERT_EQ(lines.size(), 3) << list.out;
+    for (const QString& line : lines) {
+        EXPECT_EQ(line.count(u'\t'), 6) << line.toStdString();
     }
-    const std::vector<std::string> ems = Split(lines[1], '\t');
-    EXPECT_EQ(ems[1], "우체국EMS");
-    EXPECT_EQ(ems[3], "서류 두 장 급함") << "tabs and line ends kept off the line";
+    EXPECT_EQ(lines[1].section(u'\t', 1, 1), "우체국EMS");
+    EXPECT_EQ(lines[1].section(u'\t', 3, 3), "서류 두 장 급함") << "tabs and line ends kept off the line";
 
     ASSERT_EQ(first.Run({"--export", first.File("list.json")}).code, 0);
     ASSERT_EQ(first.Run({"--export", first.File("list.csv")}).code, 0);
-    EXPECT_EQ(first.Run({"--list", "--json"}).out, Read(first.File("list.json")));
+    std::ifstream json(first.File("list.json"), std::ios::binary);
+    EXPECT_EQ(first.Run({"--list", "--json"}).out, std::string(std::istreambuf_iterator<char>(json), {}));
     for (const char* name : {"list.json", "list.csv"}) {
         const Profile fresh;
         const Outcome imported = fresh.Run({"--import", first.File(name)});
         ASSERT_EQ(imported.code, 0) << imported.err;
         EXPECT_EQ(WithoutIds(fresh.Run({"--list"}).out), WithoutIds(list.out)) << name;
         EXPECT_EQ(fresh.Run({"--import", first.File(name)}).code, 0) << "again: only duplicates";
-        EXPECT_EQ(Split(fresh.Run({"--list"}).out).size(), 3u);
+        EXPECT_EQ(Split(fresh.Run({"--list"}).out).size(), 3);
     }
 
     ASSERT_EQ(first.Run({"--backup", first.File("backup.edb")}).code, 0);
@@ -146,35 +132,104 @@ TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipment
     EXPECT_EQ(backup.execAndGet("SELECT count(*) FROM TRACKDB").getInt(), 3);
 }
 
-TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
-    const Profile profile;
-    for (const Arguments& arguments : std::vector<Arguments>{{"--list", "extra"},
-                                                             {"--add", "a", "b", "c", "d"},
-                                                             {"--list", "--export", "x.csv"},
-                                                             {"--json"},
-                                                             {"--export"},
-                                                             {"--list", "--no-such-option"},
-                                                             {"--import", "a.csv", "--import", "b.csv"},
-                                                             {"--scan"},
-                                                             {"--scan", "a.png", "--list"},
-                                                             {"--refresh", "--list"},
-                                                             // no window for what is not a window option
-                                                             {"-x"},
-                                                             {"-list"},
-                                                             {"foo"},
-                                                             {"-hv"},
-                                                             {"-platform", "offscreen", "--bogus"}}) {
-        const Outcome outcome = profile.Run(arguments);
-        EXPECT_EQ(outcome.code, 2) << arguments.front() << " " << arguments.back();
-        EXPECT_THAT(outcome.err, HasSubstr("parcelo: "));
-    }
-    EXPECT_FALSE(fs::exists(profile.Store())) << "bad usage opened the store";
-    EXPECT_EQ(profile.Run({"--help"}).code, 0);
-    const Outcome version = profile.Run({"--version"});
-    EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out, "parcelo " PARCELO_VERSION "\n");
+// A grey image as a binary PGM file, which the program reads as any image.
+void WritePgm(const std::string& file, const test::GreyImage& image) {
+    std::ofstream out(file, std::ios::binary);
+    out << "P5\n" << image.width << ' ' << image.height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(image.pixels.data()), static_cast<std::streamsize>(image.pixels.size()));
+}
 
-    // The usage and its errors, Qt's own words among them, follow the locale as the window does.
+// Bad usage ends with 2, input refused with 1 and a scan without numbers with 3, each saying
+// why, and adds nothing. --scan prints each number of an image's barcodes with the couriers
+// it fits, without a window or a display; nothing here opens one.
+TEST(CommandLineTest, EachOutcomeHasItsExitCodeAndNothingRefusedIsAdded) {
+    Profile profile;
+    profile.SetEnvironment("QT_QPA_PLATFORM", "no-such-platform");
+    profile.SetEnvironment("DISPLAY", "");
+    profile.SetEnvironment("WAYLAND_DISPLAY", "");
+    ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "111122223333"}).code, 0);
+    test::GreyImage label(1200, 900, 255);
+    test::Place(label, test::Encode(ZXing::BarcodeFormat::QRCode, "https://t.example/?n=EE123456785KR", 200, 200),
+                {.centreX = 300, .centreY = 200, .degrees = 20});
+    // The invoice number twice, as labels print it, the second time sideways.
+    const test::GreyImage number = test::Encode(ZXing::BarcodeFormat::Code128, "640123456789", 500, 120);
+    test::Place(label, number, {.centreX = 600, .centreY = 500});
+    test::Place(label, number, {.centreX = 1000, .centreY = 600, .degrees = 90});
+    WritePgm(profile.File("label.pgm"), label);
+    test::GreyImage blank(800, 400, 255);
+    test::Place(blank, test::Encode(ZXing::BarcodeFormat::Code128, "ORDER-7", 400, 100),
+                {.centreX = 400, .centreY = 200});
+    WritePgm(profile.File("blank.pgm"), blank);
+    std::ofstream(profile.File("huge.pgm")) << "P5\n9000 9000\n255\n";
+    std::ofstream(profile.File("text.png")) << "not an image\n";
+    // Bad lines: the summary, the lines, and nothing imported.
+    std::ofstream(profile.File("mixed.csv"))
+        << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\nCJ대한통운," << std::string(41, '2') << "\n";
+
+    struct Case {
+        Arguments arguments;
+        int code;
+        std::string told = "parcelo: ";
+        std::string out = {};
+    };
+    for (const Case& c :
+         std::vector<Case>{{{"--list", "extra"}, 2},
+                           {{"--add", "a", "b", "c", "d"}, 2},
+                           {{"--list", "--export", "x.csv"}, 2},
+                           {{"--json"}, 2},
+                           {{"--export"}, 2},
+                           {{"--list", "--no-such-option"}, 2},
+                           {{"--import", "a.csv", "--import", "b.csv"}, 2},
+                           {{"--scan"}, 2},
+                           {{"--scan", "a.png", "--list"}, 2},
+                           {{"--refresh", "--list"}, 2},
+                           {{"-x"}, 2}, // no window for what is not a window option
+                           {{"-list"}, 2},
+                           {{"foo"}, 2},
+                           {{"-hv"}, 2},
+                           {{"-platform", "offscreen", "--bogus"}, 2},
+                           {{"--version"}, 0, "", "parcelo " PARCELO_VERSION "\n"},
+                           {{"--import", profile.File("missing.csv")}, 1},
+                           {{"--import", profile.File("")}, 1},
+                           {{"--export", profile.File("list.txt")}, 1},
+                           {{"--export", profile.File("missing/list.csv")}, 1},
+                           {{"--add", "모르는택배", "1"}, 1},
+                           {{"--add", "auto", "12"}, 1},
+                           {{"--add", "auto", "123456789012"}, 1},
+                           {{"--add", "CJ대한통운", std::string(41, '1')}, 1},
+                           {{"--add", "cj대한통운", "1111 2222 3333"}, 1},
+                           {{"--add", "CJ대한통운", "   "}, 1},
+                           {{"--backup", profile.Store().string()}, 1},
+                           // A valid 롯데택배 number is a 12-digit number of two other couriers too.
+                           {{"--add", "auto", "234567890126"}, 1, "(후보: 롯데택배, CJ대한통운, 한진택배)"},
+                           {{"--import", profile.File("mixed.csv")}, 1, "3번째 줄"},
+                           {{"--import", profile.File("mixed.csv")}, 1, "4번째 줄: 송장번호가 너무 깁니다"},
+                           {{"--scan", profile.File("label.pgm")},
+                            0,
+                            "",
+                            "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n"},
+                           {{"--scan", profile.File("blank.pgm")}, 3, "바코드에 송장번호가 없습니다"},
+                           {{"--scan", profile.File("missing.png")}, 1},
+                           {{"--scan", profile.File("huge.pgm")}, 1},
+                           {{"--scan", profile.File("text.png")}, 1}}) {
+        SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
+        const Outcome outcome = profile.Run(c.arguments);
+        EXPECT_EQ(outcome.code, c.code) << outcome.err;
+        EXPECT_THAT(outcome.err, HasSubstr(c.told));
+        EXPECT_EQ(outcome.out, c.out);
+    }
+    EXPECT_EQ(Split(profile.Run({"--list"}).out).size(), 1);
+    EXPECT_EQ(profile.Run({"--list"}, "/dev/full").code, 1) << "a list nobody received";
+
+    const Profile withoutCouriers(PARCELO_SOURCE_DIR "/no-such-folder");
+    const Outcome missing = withoutCouriers.Run({"--list"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_THAT(missing.err, HasSubstr("INSTALLPATH"));
+    EXPECT_FALSE(fs::exists(withoutCouriers.Store())) << "no store is made for a program that cannot run";
+    EXPECT_EQ(withoutCouriers.Run({"--backup", withoutCouriers.File("copy.edb")}).code, 0) << "needs no couriers";
+
+    // The usage and its errors, Qt's own words among them, follow the locale as the window
+    // does; bad usage does not even open the store.
     for (const auto& [variable, value, english] :
          std::vector<std::tuple<std::string, std::string, bool>>{{"LANG", "en_US.UTF-8", true},
                                                                  {"LC_MESSAGES", "en_GB.UTF-8", true},
@@ -195,91 +250,8 @@ TEST(CommandLineTest, BadUsageEndsWithTwoAndHelpAndVersionWithZero) {
         EXPECT_EQ(local.Run({"--list", "extra"}).err,
                   english ? "parcelo: Unknown argument: extra\nSee 'parcelo --help'.\n"
                           : "parcelo: 알 수 없는 인수: extra\n'parcelo --help'를 참고하십시오.\n");
+        EXPECT_FALSE(fs::exists(local.Store())) << "bad usage opened the store";
     }
-}
-
-// A grey image as a binary PGM file, which the program reads as any image.
-void WritePgm(const std::string& file, const test::GreyImage& image) {
-    std::ofstream out(file, std::ios::binary);
-    out << "P5\n" << image.width << ' ' << image.height << "\n255\n";
-    out.write(reinterpret_cast<const char*>(image.pixels.data()), static_cast<std::streamsize>(image.pixels.size()));
-}
-
-// --scan prints each number of an image's barcodes with the couriers it fits, without
-// a window or a display; an image without numbers ends with 3, one it cannot read with 1.
-TEST(CommandLineTest, ScanPrintsTheNumbersInAnImageWithoutADisplay) {
-    Profile profile;
-    profile.SetEnvironment("QT_QPA_PLATFORM", "no-such-platform");
-    profile.SetEnvironment("DISPLAY", "");
-    profile.SetEnvironment("WAYLAND_DISPLAY", "");
-    test::GreyImage label(1200, 900, 255);
-    test::Place(label, test::Encode(ZXing::BarcodeFormat::QRCode, "https://t.example/?n=EE123456785KR", 200, 200),
-                {.centreX = 300, .centreY = 200, .degrees = 20});
-    // The invoice number twice, as labels print it, the second time sideways.
-    const test::GreyImage number = test::Encode(ZXing::BarcodeFormat::Code128, "640123456789", 500, 120);
-    test::Place(label, number, {.centreX = 600, .centreY = 500});
-    test::Place(label, number, {.centreX = 1000, .centreY = 600, .degrees = 90});
-    WritePgm(profile.File("label.pgm"), label);
-    test::GreyImage blank(800, 400, 255);
-    test::Place(blank, test::Encode(ZXing::BarcodeFormat::Code128, "ORDER-7", 400, 100),
-                {.centreX = 400, .centreY = 200});
-    WritePgm(profile.File("blank.pgm"), blank);
-    std::ofstream(profile.File("huge.pgm")) << "P5\n9000 9000\n255\n";
-    std::ofstream(profile.File("text.png")) << "not an image\n";
-
-    for (const auto& [name, code, out, told] : std::vector<std::tuple<std::string, int, std::string, std::string>>{
-             {"label.pgm", 0, "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n", ""},
-             {"blank.pgm", 3, "", "바코드에 송장번호가 없습니다"},
-             {"missing.png", 1, "", "parcelo: "},
-             {"huge.pgm", 1, "", "parcelo: "},
-             {"text.png", 1, "", "parcelo: "}}) {
-        const Outcome scanned = profile.Run({"--scan", profile.File(name)});
-        EXPECT_EQ(scanned.code, code) << name << "\n" << scanned.err;
-        EXPECT_EQ(scanned.out, out) << name;
-        EXPECT_THAT(scanned.err, HasSubstr(told));
-    }
-    EXPECT_FALSE(fs::exists(profile.Store())) << "a scan adds nothing";
-}
-
-TEST(CommandLineTest, RefusedInputsEndWithOneAndSayWhy) {
-    const Profile profile;
-    ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "111122223333"}).code, 0);
-    for (const Arguments& arguments : std::vector<Arguments>{{"--import", profile.File("missing.csv")},
-                                                             {"--import", profile.File("")},
-                                                             {"--export", profile.File("list.txt")},
-                                                             {"--export", profile.File("missing/list.csv")},
-                                                             {"--add", "모르는택배", "1"},
-                                                             {"--add", "auto", "12"},
-                                                             {"--add", "auto", "123456789012"},
-                                                             {"--add", "CJ대한통운", std::string(41, '1')},
-                                                             {"--add", "cj대한통운", "1111 2222 3333"},
-                                                             {"--add", "CJ대한통운", "   "},
-                                                             {"--backup", profile.Store().string()}}) {
-        const Outcome outcome = profile.Run(arguments);
-        EXPECT_EQ(outcome.code, 1) << arguments.front() << " " << arguments.back();
-        EXPECT_THAT(outcome.err, HasSubstr("parcelo: "));
-    }
-    // A valid 롯데택배 number is a 12-digit number of two other couriers too.
-    EXPECT_THAT(profile.Run({"--add", "auto", "234567890126"}).err,
-                HasSubstr("(후보: 롯데택배, CJ대한통운, 한진택배)"));
-
-    // Bad lines: the summary, the lines, and nothing imported.
-    std::ofstream(profile.File("mixed.csv"))
-        << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\nCJ대한통운," << std::string(41, '2') << "\n";
-    const Outcome mixed = profile.Run({"--import", profile.File("mixed.csv")});
-    EXPECT_EQ(mixed.code, 1);
-    EXPECT_EQ(mixed.out, "") << "nothing was added";
-    EXPECT_THAT(mixed.err, HasSubstr("3번째 줄"));
-    EXPECT_THAT(mixed.err, HasSubstr("4번째 줄: 송장번호가 너무 깁니다"));
-    EXPECT_EQ(Split(profile.Run({"--list"}).out).size(), 1u);
-    EXPECT_EQ(profile.Run({"--list"}, "/dev/full").code, 1) << "a list nobody received";
-
-    const Profile withoutCouriers(PARCELO_SOURCE_DIR "/no-such-folder");
-    const Outcome missing = withoutCouriers.Run({"--list"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_THAT(missing.err, HasSubstr("INSTALLPATH"));
-    EXPECT_FALSE(fs::exists(withoutCouriers.Store())) << "no store is made for a program that cannot run";
-    EXPECT_EQ(withoutCouriers.Run({"--backup", withoutCouriers.File("copy.edb")}).code, 0) << "needs no couriers";
 }
 
 // --refresh ends with 1, having touched nothing, when it is off or its plugin is missing,

@@ -90,13 +90,6 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     EXPECT_TRUE(line.contains(QString::fromUtf16(u"\u00B7 배송출발 ")) && line.contains(u"강남 배송센터…"))
         << line.toStdString();
     EXPECT_FALSE(ItemText(main, 1 - row).contains(u'\u00B7'));
-    // The status keeps the item at its three lines in the phone-sized window.
-    main.resize(480, 640);
-    CHTMLListCtrl& list = main.View().List();
-    const std::u16string withStatus = list.GetItemText(row);
-    const std::u16string without = withStatus.substr(0, withStatus.find(u" \u00B7 "));
-    const int width = list.viewport()->width();
-    EXPECT_EQ(list.MeasureItem(withStatus, ITEM_HTML, 0, width), list.MeasureItem(without, ITEM_HTML, 0, width));
 
     server.SetFallback({200, QByteArray::fromStdString(TrackAnswer(
                                  {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "강남"),

@@ -52,7 +52,9 @@ protected:
     Sent sent;
 };
 
-TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
+// The buttons share the bar above the list, their menus drop from it, each choice shows and is
+// sent; the smallest window and its message boxes show everything whole.
+TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingWhole) {
     ASSERT_EQ(DpiCache().DpiX(), kDpi);
     CDropDownButton& filter = bar->FilterButton();
     CDropDownButton& sort = bar->SortButton();
@@ -85,114 +87,12 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAboveTheListAndMenusDropFromIt) {
     const QPoint before = filter.PopupPosition();
     frame->move(frame->pos() + QPoint(S(7), S(11)));
     EXPECT_EQ(filter.PopupPosition(), before + QPoint(S(7), S(11)));
-}
 
-// The small arrow up to 130 dpi; above, the large one at 192 and in proportion
-// to it elsewhere, one picture pixel to a device pixel at any ratio. The check
-// boxes for screens Qt scales are the small ones at twice the pixels.
-TEST(ScaledPictureTest, ArrowsGrowAbove130DpiAndLargeCheckBoxesAreTheSmallOnes) {
-    const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
-    const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
-    const auto topRow = [](const QImage& picture) { // the width of the first inked row
-        int inked = 0;
-        for (int y = 0; y < picture.height() && inked == 0; ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                inked += qAlpha(picture.pixel(x, y)) != 0;
-            }
-        }
-        return inked;
-    };
-    int previousWidth = 0;
-    for (int dpi = 96; dpi <= 400; ++dpi) {
-        for (const double ratio : {1.0, 1.5, 2.0}) {
-            SCOPED_TRACE(testing::Message() << dpi << " dpi, ratio " << ratio);
-            const QPixmap arrow = CDropDownButton::ArrowPicture({dpi, dpi, ratio});
-            EXPECT_EQ(arrow.devicePixelRatio(), ratio);
-            const QImage picture = arrow.toImage().convertToFormat(QImage::Format_ARGB32);
-            if (dpi <= 130) {
-                EXPECT_EQ(picture, small);
-                continue;
-            }
-            if (dpi == 192) {
-                EXPECT_EQ(picture, large);
-            }
-            EXPECT_EQ(picture.size(), QSize(1, 1) * ((32 * dpi + 96) / 192));
-            const int width = topRow(picture);
-            EXPECT_LE(std::abs(width * 192 - 19 * dpi), 192) << "in proportion to the large arrow";
-            EXPECT_GE(width, std::max(previousWidth, topRow(small) + 1));
-            previousWidth = width;
-        }
-    }
-
-    const QImage boxes = LoadResourceImage(IDB_CHECKBOXES).convertToFormat(QImage::Format_RGB32);
-    const QImage largeBoxes = LoadResourceImage(IDB_CHECKBOXES_LARGE).convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(largeBoxes.size(), boxes.size() * 2);
-    int differing = 0;
-    for (int y = 0; y < boxes.height(); ++y) {
-        for (int x = 0; x < boxes.width(); ++x) {
-            differing += qAbs(qGray(largeBoxes.pixel(2 * x, 2 * y)) - qGray(boxes.pixel(x, y))) > 64;
-        }
-    }
-    EXPECT_LE(differing, 12) << "of " << boxes.width() * boxes.height();
-}
-
-// The window is never made smaller than what shows every caption of the bar, one item and
-// the soft keys whole; a message box with a long text is no wider than the window.
-TEST_F(FilterSortBarTest, TheSmallestWindowAndItsMessageBoxesShowEverythingWhole) {
-    ASSERT_TRUE(frame->Store().Add(MakeShipment(0, u"무선 이어폰", 1, 1, InDelivery)));
-    frame->View().Refresh(RefillCause::User);
-    frame->resize(S(40), S(30));
-    EXPECT_EQ(frame->size(), frame->minimumSize());
-    for (const CDropDownButton* button : {&bar->FilterButton(), &bar->SortButton()}) {
-        for (const QAction* entry : button->Menu()->actions()) {
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowWidth(), button->width())
-                << entry->text().toStdString();
-        }
-    }
-    EXPECT_LT(bar->FilterButton().geometry().right(), bar->SortButton().x());
-    CHTMLListCtrl& list = frame->View().List();
-    list.viewport()->grab();
-    EXPECT_LE(list.GetItemRect(0).Height(), list.viewport()->height()) << "one item shows whole";
-    const QPushButton *left = frame->CommandBar().KeyButton(CCommandBar::Key::Left),
-                      *right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
-    EXPECT_LE(left->geometry().right(), right->x());
-    for (const QPushButton* key : {left, right}) {
-        EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width()) << key->text().toStdString();
-    }
-
-    frame->resize(S(240), S(320));
-    const QString path = QStringLiteral("/home/user/") + QString(12, u'가') + QStringLiteral("/parcelo-backup-") +
-                         QString(60, u'7') + QStringLiteral(".edb");
-    const QString text = QStringLiteral("이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 "
-                                        "보관됩니다. 복원한 뒤에도 그 파일로 되돌릴 수 있습니다.")
-                             .arg(path);
-    MessageBoxService* fake = MessageBoxService::Install(nullptr); // the real box
-    QRect box;
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        box = dialog->frameGeometry();
-        shown = dialog->text();
-        dialog->reject();
-    });
-    ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);
-    MessageBoxService::Install(fake);
-    EXPECT_TRUE(box.left() >= frame->frameGeometry().left() && box.right() <= frame->frameGeometry().right())
-        << box.width() << " in " << frame->frameGeometry().width();
-    const auto letters = [](QString value) { return value.remove(QRegularExpression(QStringLiteral("\\s"))); };
-    EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
-}
-
-// Every entry becomes its button's caption, is drawn, and is sent each time it is picked.
-TEST_F(FilterSortBarTest, EveryChoiceShowsInItsButtonAndIsSentEachTime) {
-    QTest::mousePress(&bar->FilterButton(), Qt::LeftButton, {}, QPoint(10, 5));
-    EXPECT_TRUE(bar->FilterButton().Menu()->isVisible());
-    bar->FilterButton().Menu()->close();
-
-    const std::pair<CDropDownButton*, unsigned> buttons[] = {{&bar->FilterButton(), WM_FILTER_CHANGED},
-                                                             {&bar->SortButton(), WM_SORT_CHANGED}};
-    for (const auto& [button, message] : buttons) {
+    // Every entry becomes its button's caption, is drawn, and is sent each time it is picked.
+    QTest::mousePress(&filter, Qt::LeftButton, {}, QPoint(10, 5));
+    EXPECT_TRUE(filter.Menu()->isVisible());
+    filter.Menu()->close();
+    for (const auto& [button, message] : {std::pair{&filter, WM_FILTER_CHANGED}, {&sort, WM_SORT_CHANGED}}) {
         SCOPED_TRACE(button->objectName().toStdString());
         const QList<QAction*> entries = button->Menu()->actions();
         ASSERT_GE(entries.size(), 2);
@@ -210,6 +110,86 @@ TEST_F(FilterSortBarTest, EveryChoiceShowsInItsButtonAndIsSentEachTime) {
         sent.clear();
         entries.back()->trigger(); // the current entry again is sent again
         EXPECT_EQ(sent.size(), 1U);
+    }
+    filter.Menu()->actions().front()->trigger();
+    sort.Menu()->actions().front()->trigger();
+
+    // The window is never made smaller than what shows every caption of the bar, one item and
+    // the soft keys whole; a message box with a long text is no wider than the window.
+    ASSERT_TRUE(frame->Store().Add(MakeShipment(0, u"무선 이어폰", 1, 1, InDelivery)));
+    frame->View().Refresh(RefillCause::User);
+    frame->resize(S(40), S(30));
+    EXPECT_EQ(frame->size(), frame->minimumSize());
+    for (const CDropDownButton* button : {&filter, &sort}) {
+        for (const QAction* entry : button->Menu()->actions()) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowWidth(), button->width())
+                << entry->text().toStdString();
+        }
+    }
+    EXPECT_LT(filter.geometry().right(), sort.x());
+    CHTMLListCtrl& list = frame->View().List();
+    list.viewport()->grab();
+    EXPECT_LE(list.GetItemRect(0).Height(), list.viewport()->height()) << "one item shows whole";
+    const QPushButton *left = frame->CommandBar().KeyButton(CCommandBar::Key::Left),
+                      *right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
+    EXPECT_LE(left->geometry().right(), right->x());
+    for (const QPushButton* key : {left, right}) {
+        EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width()) << key->text().toStdString();
+    }
+
+    frame->resize(S(240), S(320));
+    const QString text = u"이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 보관됩니다. 복원한 "
+                         u"뒤에도 그 파일로 되돌릴 수 있습니다."_qs.arg(
+                             "/home/user/" + QString(12, u'가') + "/parcelo-backup-" + QString(60, u'7') + ".edb");
+    MessageBoxService* fake = MessageBoxService::Install(nullptr); // the real box
+    QRect box;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        box = dialog->frameGeometry();
+        shown = dialog->text();
+        dialog->reject();
+    });
+    ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);
+    MessageBoxService::Install(fake);
+    EXPECT_TRUE(box.left() >= frame->frameGeometry().left() && box.right() <= frame->frameGeometry().right())
+        << box.width() << " in " << frame->frameGeometry().width();
+    const auto letters = [](QString value) { return value.remove(QRegularExpression("\\s")); };
+    EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
+}
+
+// The small arrow up to 130 dpi; above, the large one at 192 and in proportion to it
+// elsewhere, growing with the resolution, one picture pixel to a device pixel at any ratio.
+TEST(ScaledPictureTest, ArrowsGrowAbove130Dpi) {
+    const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
+    const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
+    const auto topRow = [](const QImage& picture) { // the width of the first inked row
+        int inked = 0;
+        for (int y = 0; y < picture.height() && inked == 0; ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                inked += qAlpha(picture.pixel(x, y)) != 0;
+            }
+        }
+        return inked;
+    };
+    int previousWidth = topRow(small) + 1;
+    for (int dpi = 96; dpi <= 400; ++dpi) {
+        for (const double ratio : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, ratio " << ratio);
+            const QPixmap arrow = CDropDownButton::ArrowPicture({dpi, dpi, ratio});
+            EXPECT_EQ(arrow.devicePixelRatio(), ratio);
+            const QImage picture = arrow.toImage().convertToFormat(QImage::Format_ARGB32);
+            if (dpi <= 130 || dpi == 192) {
+                EXPECT_EQ(picture, dpi <= 130 ? small : large);
+            }
+            if (dpi > 130) {
+                EXPECT_EQ(picture.size(), QSize(1, 1) * ((32 * dpi + 96) / 192));
+                const int width = topRow(picture);
+                EXPECT_LE(std::abs(width * 192 - 19 * dpi), 192) << "in proportion to the large arrow";
+                EXPECT_GE(width, std::exchange(previousWidth, width));
+            }
+        }
     }
 }
 

@@ -4,10 +4,8 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
@@ -74,40 +72,29 @@ private:
 };
 
 // A connection to an instance's socket that sends whatever a test wants.
-class Client {
-public:
-    explicit Client(const QString& socketPath)
-        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
+struct Client {
+    explicit Client(const QString& socketPath) {
         sockaddr_un address{AF_UNIX, {}};
-        const QByteArray path = QFile::encodeName(socketPath);
-        std::memcpy(address.sun_path, path.constData(), std::min(sizeof(address.sun_path) - 1, size_t(path.size())));
-        EXPECT_EQ(::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof(address.sun_path) - 1);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
     }
-    ~Client() { HangUp(); }
+    ~Client() { ::close(fd); }
     void Send(const QByteArray& data) {
-        EXPECT_EQ(::send(m_fd, data.constData(), data.size(), MSG_NOSIGNAL), data.size());
-    }
-    void HangUp() {
-        if (m_fd >= 0) {
-            ::close(std::exchange(m_fd, -1));
-        }
+        EXPECT_EQ(::send(fd, data.constData(), data.size(), MSG_NOSIGNAL), data.size());
     }
     // What the instance answers before it closes the connection; nothing while it keeps it open.
     std::optional<QByteArray> AnswerUntilClosed() {
         QByteArray answer;
         const bool closed = PumpEventsUntil([&] {
             char chunk[64];
-            const ssize_t received = ::recv(m_fd, chunk, sizeof(chunk), 0);
-            if (received > 0) {
-                answer.append(chunk, received);
-            }
+            const ssize_t received = ::recv(fd, chunk, sizeof(chunk), 0);
+            answer.append(chunk, std::max<ssize_t>(received, 0));
             return received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR);
         });
         return closed ? std::optional(answer) : std::nullopt;
     }
 
-private:
-    int m_fd;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
 };
 
 // A second start hands over to the running one, which answers only the request whatever a
@@ -162,9 +149,7 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
         EXPECT_EQ(activations, 5);
 
         // One that asks and hangs up before the answer still gets the window forward.
-        Client hasty(first.ServerName());
-        hasty.Send("activate\n");
-        hasty.HangUp();
+        Client(first.ServerName()).Send("activate\n");
         EXPECT_TRUE(PumpEventsUntil([&activations] { return activations == 6; }));
 
         // One that never sends holds up no other start, and is dropped after a while.
@@ -182,7 +167,7 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
 // A crashed owner, a silent one or a socket path the system cannot take whole never blocks a
 // start. Such a path is never shortened to another file: the program then runs without the
 // guard, and a second start does too.
-TEST(SingleInstanceTest, CrashedOrSilentOwnerOrTooLongAPathNeverBlocksAStart) {
+TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     Probe crashed(QStringLiteral("crash"), Data());
     ASSERT_EQ(crashed.NextLine(), "listening");
     crashed.Crash();
@@ -212,11 +197,9 @@ TEST(SingleInstanceTest, CrashedOrSilentOwnerOrTooLongAPathNeverBlocksAStart) {
               QStringList());
     Probe second(key, Data(), 300);
     EXPECT_EQ(second.NextLine(), "not-listening");
-}
 
-// One data folder has one program, whatever path leads to it and whatever runtime
-// folder each start has; another data folder has a program of its own.
-TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
+    // One data folder has one program, whatever path leads to it and whatever runtime
+    // folder each start has; another data folder has a program of its own.
     const QTemporaryDir root;
     const QTemporaryDir otherRuntime;
     const QString folder = root.filePath("data/VELDAN/Parcelo");
@@ -228,22 +211,21 @@ TEST(SingleInstanceTest, OneDataFolderHasOneProgram) {
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
     {
-        Probe second(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
+        Probe linked(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
                      {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
-        EXPECT_EQ(second.NextLine(), "handed-over");
+        EXPECT_EQ(linked.NextLine(), "handed-over");
         EXPECT_EQ(activations, 1);
     }
     Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
     EXPECT_EQ(elsewhere.NextLine(), "listening");
     EXPECT_EQ(activations, 1);
-}
 
-TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
+    // The window comes forward unminimised; the program still starting has no window yet.
     QWidget window;
     window.showMinimized();
     SingleInstance::BringToFront(&window, "offscreen-token");
     EXPECT_FALSE(window.isMinimized());
-    SingleInstance::BringToFront(nullptr); // the program is still starting and has no window yet
+    SingleInstance::BringToFront(nullptr);
     EXPECT_FALSE(SingleInstance::HandTokenToPlatform("token")) << "no window system takes it here";
 
     // The id of a launch is quoted in its end message where the protocol needs it.
@@ -254,7 +236,7 @@ TEST(SingleInstanceTest, BringToFrontRestoresAMinimisedWindow) {
 // The startup-notification messages sent to the root window, as a launcher sees them.
 class StartupMessages {
 public:
-    StartupMessages() : m_connection(xcb_connect(nullptr, nullptr)) {
+    StartupMessages() {
         const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(m_connection, xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root,
                                      XCB_CW_EVENT_MASK, &mask);
@@ -266,7 +248,7 @@ public:
     QByteArray Next() {
         QByteArray message;
         PumpEventsUntil([&] {
-            while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection), &std::free}) {
+            while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
                 const auto* client = reinterpret_cast<xcb_client_message_event_t*>(event.get());
                 if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
                     (client->type == m_begin || client->type == m_more)) {
@@ -285,28 +267,26 @@ public:
     }
     // A text property of a window.
     QByteArray Property(xcb_window_t window, const char* name) {
-        const Reply<xcb_get_property_reply_t> reply{
-            xcb_get_property_reply(
-                m_connection, xcb_get_property(m_connection, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-                nullptr),
-            &std::free};
-        return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                                  xcb_get_property_value_length(reply.get()))
-                     : QByteArray();
+        const Reply<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+            nullptr)};
+        return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                          xcb_get_property_value_length(reply.get()));
     }
 
 private:
-    template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+    struct Free {
+        void operator()(void* reply) const { std::free(reply); }
+    };
+    template <typename T> using Reply = std::unique_ptr<T, Free>;
     xcb_atom_t Atom(const char* name) {
-        const Reply<xcb_intern_atom_reply_t> reply{
-            xcb_intern_atom_reply(m_connection,
-                                  xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
-                                  nullptr),
-            &std::free};
-        return reply ? reply->atom : 0;
+        const auto length = static_cast<uint16_t>(std::strlen(name));
+        return Reply<xcb_intern_atom_reply_t> {
+            xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, length, name), nullptr)
+            } -> atom;
     }
 
-    xcb_connection_t* m_connection;
+    xcb_connection_t* m_connection = xcb_connect(nullptr, nullptr);
     const xcb_atom_t m_begin = Atom("_NET_STARTUP_INFO_BEGIN");
     const xcb_atom_t m_more = Atom("_NET_STARTUP_INFO");
     QByteArray m_partial;
@@ -342,11 +322,7 @@ int main(int argc, char** argv) {
     const QTemporaryDir home;
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit()); // a new temporary folder is private to its owner
     // No test here needs a display but the one that is run on Xvfb alone.
-    if (qEnvironmentVariableIsEmpty("PARCELO_TEST_ON_X11")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    } else {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("PARCELO_TEST_ON_X11") ? "offscreen" : "xcb");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

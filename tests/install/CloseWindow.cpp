@@ -31,17 +31,10 @@ xcb_atom_t Atom(const char* name) {
 std::vector<uint32_t> Values(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
     const auto reply = Wrap(
         xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, property, type, 0, 32), nullptr));
-    if (!reply || reply->format != 32) {
-        return {};
-    }
-    const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
-    return {values, values + xcb_get_property_value_length(reply.get()) / 4};
-}
-
-bool IsMapped(xcb_window_t window) {
-    const auto reply =
-        Wrap(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
-    return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    const auto* values =
+        reply && reply->format == 32 ? static_cast<const uint32_t*>(xcb_get_property_value(reply.get())) : nullptr;
+    return values ? std::vector<uint32_t>(values, values + xcb_get_property_value_length(reply.get()) / 4)
+                  : std::vector<uint32_t>();
 }
 
 } // namespace
@@ -52,7 +45,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto pid = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
     int screenNumber = 0;
     connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection) != 0) {
@@ -66,25 +58,26 @@ int main(int argc, char** argv) {
     const xcb_atom_t pidAtom = Atom("_NET_WM_PID"), protocols = Atom("WM_PROTOCOLS"),
                      deleteWindow = Atom("WM_DELETE_WINDOW");
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(argc > 2 ? std::atoi(argv[2]) : 20);
     for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
         const auto tree =
             Wrap(xcb_query_tree_reply(connection, xcb_query_tree(connection, screens.data->root), nullptr));
-        const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
         for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
-            const xcb_window_t window = children[i];
+            const xcb_window_t window = xcb_query_tree_children(tree.get())[i];
             const std::vector<uint32_t> offered = Values(window, protocols, XCB_ATOM_ATOM);
-            if (!IsMapped(window) || Values(window, pidAtom, XCB_ATOM_CARDINAL) != std::vector<uint32_t>{pid} ||
+            const auto attributes = Wrap(
+                xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+                Values(window, pidAtom, XCB_ATOM_CARDINAL) != std::vector<uint32_t>{pid} ||
                 std::find(offered.begin(), offered.end(), deleteWindow) == offered.end()) {
                 continue;
             }
-            xcb_client_message_event_t event{};
-            event.response_type = XCB_CLIENT_MESSAGE;
-            event.format = 32;
-            event.window = window;
-            event.type = protocols;
-            event.data.data32[0] = deleteWindow;
-            event.data.data32[1] = XCB_CURRENT_TIME;
+            xcb_client_message_event_t event{.response_type = XCB_CLIENT_MESSAGE,
+                                             .format = 32,
+                                             .sequence = 0,
+                                             .window = window,
+                                             .type = protocols,
+                                             .data = {.data32 = {deleteWindow, XCB_CURRENT_TIME}}};
             xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
             // Wait until the server has carried the request out. Hanging up right after writing
             // it can lose it: an X server that sees the hang-up before it has read the request
