@@ -27,9 +27,7 @@ TEST(CourierDetectorTest, DetectsCouriersWhoseRuleTakesTheWholeNormalisedNumber)
         {{{0, u"\\d{10}|\\d{12}", u""}, {2, u"\\d{10}|\\d{12}", u"mod7"}, {3, u"\\d{12}", u"none"}},
          {{u" 5078-1234-5670 ", {2, 0, 3}},
           {u"５０７８１２３４５６７０", {2, 0, 3}},
-          {u"12345678912", {}}, // the alternation is anchored as a whole
-          {u"5078123456701", {}},
-          {u" - ", {}}}},
+          {u"12345678912", {}}}}, // the alternation is anchored as a whole
         {{{0, u"\\d+", u""}, {1, u".*", u""}},
          {{longest, {0, 1}},
           {longest + u"7", {}},
@@ -76,11 +74,11 @@ TEST(CourierDetectorTest, FaultyRulesAreLoggedOnceAndTheOthersDecideWhatIsAccept
 
     EXPECT_THAT(detector.Detect(u"507812345670"), ElementsAre(6, 8, 0, 3));
     EXPECT_THAT(detector.Detect(u"1234567891"), ElementsAre(8));
-    EXPECT_EQ(detector.Accepts(0, u"5078-1234-5671"), Verdict::Accepted);
-    EXPECT_EQ(detector.Accepts(0, u"50781234567"), Verdict::Rejected);
-    EXPECT_EQ(detector.Accepts(8, u"507812345671"), Verdict::Rejected); // pattern passes, check fails
-    EXPECT_EQ(detector.Accepts(7, u"1234567891"), Verdict::Accepted);
-    EXPECT_EQ(detector.Accepts(7, u"1234567892"), Verdict::Rejected);
+    EXPECT_EQ(
+        std::tuple(detector.Accepts(0, u"5078-1234-5671"), detector.Accepts(0, u"50781234567"),
+                   detector.Accepts(8, u"507812345671"), detector.Accepts(7, u"1234567891"),
+                   detector.Accepts(7, u"1234567892")), // 8: the pattern passes, the check fails
+        std::tuple(Verdict::Accepted, Verdict::Rejected, Verdict::Rejected, Verdict::Accepted, Verdict::Rejected));
     for (const int index : {1, 2, 4, 5, 9, 10, -1}) {
         EXPECT_FALSE(detector.HasRule(index)) << index;
         EXPECT_EQ(detector.Accepts(index, u"1234567891"), Verdict::NoRule) << index;

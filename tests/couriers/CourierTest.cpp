@@ -17,17 +17,13 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::u16string>;
 
-template <size_t N> std::u16string Text(const char16_t (&field)[N]) {
-    return std::u16string(field, std::char_traits<char16_t>::length(field));
-}
-
-// The five fields of each courier as "name|code|note|phone|url".
+// The five fields of each courier as "name|code|note|phone|url", each read up to its NUL.
 Strings Fields(const std::vector<Courier>& couriers) {
     Strings fields;
     for (const Courier& courier : couriers) {
         const std::string code = std::to_string(courier.code);
-        fields.push_back(Text(courier.name) + u"|" + std::u16string(code.begin(), code.end()) + u"|" +
-                         Text(courier.note) + u"|" + Text(courier.phone) + u"|" + Text(courier.trackingUrl));
+        fields.push_back(courier.name + (u"|" + std::u16string(code.begin(), code.end())) + u"|" + courier.note + u"|" +
+                         courier.phone + u"|" + courier.trackingUrl);
     }
     return fields;
 }
@@ -40,14 +36,9 @@ Strings BuildFrom(std::string_view text) {
     return Fields(couriers);
 }
 
-class CourierTest : public ::testing::Test {
-protected:
-    void SetUp() override { unsetenv("PARCELO_CODEPAGE"); }
-};
-
 // Fields are trimmed (ideographic spaces, E3 80 80, too), the code read as decimal strtol
 // clamped to 32 bits, long fields cut and terminated; the table ends before the first missing ID.
-TEST_F(CourierTest, SplitsTrimsAndBoundsTheFiveFields) {
+TEST(CourierTest, SplitsTrimsAndBoundsTheFiveFields) {
     const std::string longFields = std::string(40, 'n') + ";" + std::string(20, '1') + ";" + std::string(300, 'u');
     const std::pair<std::string, Strings> cases[] = {
         {"ID01= A ; 12 ; B ; C ; D;E \nID02=\xE3\x80\x80N\xE3\x80\x80;7;\tnote\t;\xE3\x80\x80 010\n"
@@ -73,7 +64,8 @@ TEST_F(CourierTest, SplitsTrimsAndBoundsTheFiveFields) {
     EXPECT_EQ(couriers[98], u"C99|99|||");
 }
 
-TEST_F(CourierTest, LoadsTheCouriersAndTheirDetectionRulesFromTheInstallFolder) {
+TEST(CourierTest, LoadsTheCouriersAndTheirDetectionRulesFromTheInstallFolder) {
+    unsetenv("PARCELO_CODEPAGE");
     const test::TempFolder folder;
     const std::u16string path = folder.Path().u16string();
     std::vector<Courier> couriers;

@@ -73,17 +73,13 @@ TEST(NumberPasteParserTest, FindsTheNumbersAmongOtherDigitsAndWords) {
     }
 }
 
-// The nearest cell names an item; long names are cut without splitting a surrogate pair.
-TEST(NumberPasteParserTest, ItemNamesComeFromTheNearestCell) {
+// The nearest cell names an item, cut without splitting a surrogate pair; a courier's name or a
+// caption is never the item name, and a header row's columns are used as named until the next.
+TEST(NumberPasteParserTest, ItemNamesComeFromTheNearestCellAndNeverACourierOrACaption) {
     EXPECT_EQ(Describe(u"책 601234567890 펜 507812345670", {}, 2), (Strings{"책", "펜"}));
     EXPECT_EQ(Describe(u"601234567890 507812345670 끝", {}, 2), (Strings{"", "끝"}));
     std::u16string longName(NumberPasteParser::kMaxItemName - 1, u'가');
     EXPECT_EQ(Describe(longName + u"\U0001F4E6\U0001F4E6 601234567890", {}, 2), Strings{Utf16ToUtf8(longName)});
-}
-
-// A shop's order list: a courier's name or a caption is never the item name, and a
-// header row's columns are used as named until the next header.
-TEST(NumberPasteParserTest, CourierNamesAndCaptionsAreNeverItemNames) {
     const std::vector<std::u16string> couriers{u"CJ대한통운", u"우체국택배", u"한진택배", u"우체국EMS"};
     EXPECT_EQ(Describe(u"무선 이어폰\tCJ대한통운\t601234567890\n"
                        u"무선 이어폰: cj 대한통운 601234567891\n"

@@ -23,12 +23,8 @@ using Text = const std::string&;
 // Positions in the sample file.
 enum SampleCourier { CJ = 0, EPOST = 1, HANJIN = 2, LOTTE = 3, LOGEN = 4, EMS = 14, UPS = 16, USPS = 18 };
 
-bool AllDigits(Text n) {
-    return !n.empty() && std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-bool Upper(char c) {
-    return c >= 'A' && c <= 'Z';
-}
+constexpr auto Upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+constexpr auto AllDigits = [](Text n) { return !n.empty() && std::ranges::all_of(n, ::isdigit); };
 
 // The digits but the last, read as one number, modulo 7, are the last.
 bool IsMod7(Text n) {
@@ -46,10 +42,9 @@ bool IsS10(Text n, Text service = "", Text country = "") {
         !AllDigits(n.substr(2, 9)) || !Upper(n[11]) || !Upper(n[12]) || (!country.empty() && n.substr(11) != country)) {
         return false;
     }
-    static constexpr int kWeights[] = {8, 6, 4, 2, 3, 5, 9, 7};
     int sum = 0;
     for (size_t i = 0; i < 8; ++i) {
-        sum += (n[2 + i] - '0') * kWeights[i];
+        sum += (n[2 + i] - '0') * ("86423597"[i] - '0');
     }
     const int check = 11 - sum % 11;
     return n[10] - '0' == (check == 10 ? 0 : check == 11 ? 5 : check);
@@ -128,13 +123,9 @@ TEST(SampleCourierRulesTest, ChecksAndDetectionAgreeWithTheReferencesOverGenerat
     std::vector<Courier> couriers;
     BuildCourierTable(reader, couriers);
     ASSERT_EQ(couriers.size(), 21u);
-    std::vector<std::string> log;
     const CourierDetector detector(CourierDetector::ReadRules(reader, couriers.size()),
-                                   [&](std::string_view line) { log.emplace_back(line); });
-    EXPECT_THAT(log, ElementsAre());
-    const auto detect = [&](const std::string& number) {
-        return detector.Detect(std::u16string(number.begin(), number.end()));
-    };
+                                   [](std::string_view line) { ADD_FAILURE() << line; });
+    const auto detect = [&](Text number) { return detector.Detect(std::u16string(number.begin(), number.end())); };
     NumberMaker make;
     const std::string alphabet = "0123456789AEKRSUZaez -";
     const auto other = [&] { return alphabet[make.random() % alphabet.size()]; };

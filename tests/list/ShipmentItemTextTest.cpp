@@ -27,10 +27,10 @@ TEST(ShipmentListCommands, CommandsSetTheirPartOfTheQuery) {
               std::tuple(ShipmentSortKey::OrderDate, false, Cancelled));
 }
 
-// Whatever the user typed, or the courier file holds, is written as the renderer's
-// escapes, and a NUL, which would end the item text, as U+FFFD: it shows as typed and
-// cannot restyle its item or the next.
-TEST(ShipmentItemText, ItemTexts) {
+// Whatever the user typed, or the courier file holds, is written as the renderer's escapes,
+// and a NUL as U+FFFD: it shows as typed and cannot restyle its item or the next. The
+// service's status text is trimmed, cut without splitting a character, and escaped.
+TEST(ShipmentItemText, ItemTextsAndTheLatestStatusShowAsTyped) {
     test::ScopedEnv zone("TZ", test::kBerlinRule);
     Courier courier{};
     std::copy_n(u"대&한<통운택", 7, courier.name);
@@ -61,11 +61,7 @@ TEST(ShipmentItemText, ItemTexts) {
     EXPECT_EQ(DaysElapsed(0, -47 * kHour), -1);
     DaysElapsed(0, INT64_MAX);
     EXPECT_EQ(DaysElapsed(INT64_MAX, INT64_MIN), 0) << "the difference wraps to one second";
-}
 
-// The service's status text is trimmed, cut without splitting a character, and escaped.
-TEST(ShipmentItemText, LatestStatusFollowsTheDateTrimmedCutAndEscaped) {
-    test::ScopedEnv zone("TZ", test::kBerlinRule);
     TrackingEvent event;
     event.time = 1'704'063'600 + 14 * kHour + 3 * 60; // 2024-01-01 14:03 local
     event.statusCode = "OUT_FOR_DELIVERY";
@@ -78,7 +74,7 @@ TEST(ShipmentItemText, LatestStatusFollowsTheDateTrimmedCutAndEscaped) {
     event.time = std::nullopt;
     EXPECT_EQ(FormatLatestStatus(event), u"확인중");
 
-    Shipment shipment = test::MakeShipment(u"1", 0, 1'704'063'600);
+    shipment = test::MakeShipment(u"1", 0, 1'704'063'600);
     shipment.itemName = u"x";
     shipment.status = Done;
     EXPECT_EQ(

@@ -109,28 +109,23 @@ TEST_F(HTMLListCtrlTest, PointerAndSpaceNotifyInOrder) {
 }
 
 ColorRef ColourAt(const QImage& image, int x, int y) {
-    const QRgb pixel = image.pixel(x, y);
-    return Rgb(qRed(pixel), qGreen(pixel), qBlue(pixel));
+    return Rgb(qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)), qBlue(image.pixel(x, y)));
 }
 
 // The best (`best`) or least contrast on `background` of the pixels of `area`.
 double Contrast(const QImage& image, const QRect& area, ColorRef background, bool best) {
-    double found = best ? 1 : 21;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const double ratio = ContrastRatio(ColourAt(image, x, y), background);
-            found = best ? std::max(found, ratio) : std::min(found, ratio);
-        }
+    std::vector<double> ratios;
+    for (int at = 0; at < area.width() * area.height(); ++at) {
+        ratios.push_back(ContrastRatio(ColourAt(image, area.left() + at % area.width(), area.top() + at / area.width()),
+                                       background));
     }
-    return found;
+    return best ? std::ranges::max(ratios) : std::ranges::min(ratios);
 }
 
-// On a dark palette every text reads (at least 4.5:1) on the background it is drawn on,
-// the selected item's too, and a switch back to the light palette draws the seed's white.
-// The focus ring reads (at least 3:1) on the selected item, in either palette, and around
-// the client area when the keyboard brought the focus and nothing is selected; a list
-// that has the focus otherwise looks as it did. An empty list says how to fill it, and
-// nothing while rows are still to come.
+// In a dark palette every text reads (4.5:1) on its background, the selected item's too; the
+// focus ring reads (3:1) on the selected item in either palette, and around the client area when
+// Tab focused a list without selection, else nothing shows it. An empty list says how to fill it,
+// but not while rows are still to come.
 TEST_F(HTMLListCtrlTest, TextsAndTheFocusReadInEitherPaletteAndAnEmptyListSaysHowToFillIt) {
     const auto ink = [this] { return Contrast(Paint(), Client()->rect(), Rgb(255, 255, 255), true); };
     EXPECT_EQ(ink(), 1.0);
@@ -257,10 +252,8 @@ TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsAndTheBarFollowT
     EXPECT_TRUE(list.verticalScrollBar()->isVisible());
 }
 
-// The first frame of a shown list does not wait for the measuring of what it does not
-// show; estimated items select, scroll and hit like measured ones; and refined heights
-// leave the selected item where it is on the screen.
-// (The heights themselves are tested in ItemHeightsTest.)
+// The first frame does not wait for the measuring of what it does not show; estimated items
+// select, scroll and hit like measured ones; refined heights leave the selected item in place.
 TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothingInView) {
     constexpr int kCount = 1000;
     constexpr int64_t kBigData = int64_t{1} << 40; // shipment ids do not fit 32 bits
@@ -272,10 +265,7 @@ TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothin
     for (int i = 0; i < kCount; ++i) {
         list.InsertItem(text(i), 0, kBigData + i, ITEM_TEXT);
     }
-    for (int round = 0; round < 1000 && list.measuredAtFirstDraw < 0; ++round) {
-        QCoreApplication::processEvents();
-    }
-    ASSERT_GE(list.measuredAtFirstDraw, 0);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return list.measuredAtFirstDraw >= 0; }));
     EXPECT_LT(list.measuredAtFirstDraw, kCount / 10);
     EXPECT_TRUE(list.HasPendingWork());
 
@@ -296,10 +286,7 @@ TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothin
     const Rect before = list.GetItemRect(500);
     ASSERT_TRUE(before.top >= 0 && before.bottom <= kClientHeight);
     const int positionBefore = ScrollPos();
-    for (int round = 0; round < 100000 && list.HasPendingWork(); ++round) {
-        QCoreApplication::processEvents(); // replaces the estimates of the items above
-    }
-    ASSERT_FALSE(list.HasPendingWork());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !list.HasPendingWork(); })); // measures the items above
     Paint();
     EXPECT_EQ(list.GetItemRect(500), before);
     EXPECT_NE(ScrollPos(), positionBefore) << "the estimates above were off, so the position follows";

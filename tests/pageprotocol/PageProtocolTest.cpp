@@ -1,5 +1,6 @@
 #include "pageprotocol/PageProtocol.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -15,13 +16,8 @@ std::string RandomLine(std::mt19937& random) {
         "0",     "1",       "4",      "-",    "12",     "4294967295", "4294967296", "007",     "-0",   "%20",
         "%41",   "%e2",     "%E2%80", "%",    "%G1",    "http",       "%3A%2F%2F",  "a.b_c~d", "\t"};
     std::string line;
-    const int count = static_cast<int>(random() % 6);
-    for (int i = 0; i < count; ++i) {
-        if (random() % 20 == 0) {
-            line.push_back(static_cast<char>(random() % 256));
-        } else {
-            line += pieces[random() % pieces.size()];
-        }
+    for (int count = static_cast<int>(random() % 6); count > 0; --count) {
+        line += random() % 20 == 0 ? std::string(1, static_cast<char>(random())) : pieces[random() % pieces.size()];
     }
     return line;
 }
@@ -47,9 +43,7 @@ TEST(PageProtocolTest, AcceptedLinesAreTheCanonicalLinesOfTheirMessages) {
     // Texts of every byte go through encoded and come back whole.
     for (int i = 0; i < 2000; ++i) {
         std::string text(random() % 300, '\0');
-        for (char& c : text) {
-            c = static_cast<char>(random() % 256);
-        }
+        std::ranges::generate(text, [&] { return static_cast<char>(random()); });
         const std::string line = FormatPageLine({PageVerb::Open, {}, text});
         ASSERT_FALSE(line.empty());
         EXPECT_EQ(ParsePageLine(std::string_view(line).substr(0, line.size() - 1), PageSender::Program),
@@ -74,9 +68,8 @@ TEST(PageProtocolTest, TheReaderSplitsAnyCutAndStopsAtTheFirstFault) {
         bool broken = false;
         for (int count = static_cast<int>(random() % 8); count > 0; --count) {
             std::string line(random() % 5 == 0 ? kPageLineLimit - 2 + random() % 3 : random() % 40, 'a');
-            for (char& c : line) {
-                c = random() % 500 == 0 ? '\x7f' : static_cast<char>(0x20 + random() % 95);
-            }
+            std::ranges::generate(line,
+                                  [&] { return random() % 500 ? static_cast<char>(0x20 + random() % 95) : '\x7f'; });
             stream += line + "\n";
             broken = broken || line.find('\x7f') != std::string::npos || line.size() + 1 > kPageLineLimit;
             if (!broken) {

@@ -102,23 +102,23 @@ TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedRestoringReselectsTheOldOn
 
 // Words drawn from the shaping cache give drawText's pixels, every time, underlined or not.
 TEST_F(QtDrawingContextTest, CachedWordsDrawWhatDrawTextDraws) {
+    const QString text = QStringLiteral("CJ대한통운: 6012 3일");
     for (const bool underline : {false, true}) {
         QFont shown = font;
         shown.setUnderline(underline);
-        QImage expected(300, 80, QImage::Format_RGB32);
+        QImage expected(image.size(), image.format());
         expected.fill(Qt::white);
-        {
-            QPainter painter(&expected);
-            painter.setFont(shown);
-            painter.setPen(QColor(0, 0, 255));
-            painter.drawText(QPoint(7, 3 + QFontMetrics(shown).ascent()), QStringLiteral("CJ대한통운: 6012 3일"));
-        }
+        QPainter painter(&expected);
+        painter.setFont(shown);
+        painter.setPen(QColor(0, 0, 255));
+        painter.drawText(QPoint(7, 3 + QFontMetrics(shown).ascent()), text);
+        painter.end();
         for (int pass = 0; pass < 2; ++pass) {
             Paint(
-                [](DrawingContext& dc) {
+                [&](DrawingContext& dc) {
                     dc.SetTextColor(Rgb(0, 0, 255));
                     Rect rect{7, 3, 300, 80};
-                    dc.DrawText(u"CJ대한통운: 6012 3일", rect, DT_NOCLIP | DT_SINGLELINE);
+                    dc.DrawText(text.toStdU16String(), rect, DT_NOCLIP | DT_SINGLELINE);
                 },
                 &shown);
             EXPECT_EQ(image, expected) << "underline " << underline << ", pass " << pass;

@@ -114,21 +114,15 @@ private:
     int misuses_ = 0;
 };
 
-// Each drawn run as "text@left,top", and with `styled` its colour and font too; a unit
-// outside ASCII is written as "&#<number>;".
-inline std::vector<std::string> RunsOf(const FakeDrawingContext& dc, bool styled = false) {
+// Each drawn run as "text@left,top", a unit outside ASCII written as "&#<number>;".
+inline std::vector<std::string> RunsOf(const FakeDrawingContext& dc) {
     std::vector<std::string> runs;
     for (const FakeDrawCall& call : dc.Calls()) {
         std::string run;
         for (const char16_t unit : call.text) {
             run += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "&#" + std::to_string(unit) + ";";
         }
-        run += "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top);
-        if (styled) {
-            run += " #" + std::to_string(call.color) + " w" + std::to_string(call.font.weight) +
-                   (call.font.italic ? " i" : "") + (call.font.underline ? " u" : "");
-        }
-        runs.push_back(run);
+        runs.push_back(run + "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top));
     }
     return runs;
 }
