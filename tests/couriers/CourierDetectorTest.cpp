@@ -14,10 +14,9 @@ using Verdict = CourierDetector::Verdict;
 
 void Ignore(std::string_view) {}
 
-// The whole normalised number must match, checked couriers first; blanks do not count
-// but typed text is bounded before it is normalised; patterns are UTF-8 and ignore
-// case (a lone surrogate is one character); a later rule for a courier wins and a
-// negative index is ignored.
+// The whole normalised number must match, checked couriers first; typed text is bounded before
+// blanks go; patterns are UTF-8 (a lone surrogate is one character) and ignore case; a later
+// rule for a courier wins and a negative index is ignored.
 TEST(CourierDetectorTest, DetectsCouriersWhoseRuleTakesTheWholeNormalisedNumber) {
     const std::u16string longest(CourierDetector::kMaxNumberLength, u'7');
     const struct {

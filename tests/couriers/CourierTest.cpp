@@ -93,8 +93,7 @@ TEST(CourierTest, LoadsTheCouriersAndTheirDetectionRulesFromTheInstallFolder) {
     EXPECT_EQ(LoadCourierTable((folder.Path() / "sub").u16string(), couriers), CourierFileStatus::Missing);
 }
 
-// Each "%s" takes the number, percent-encoded as one query component (no added parameter,
-// fragment, escape or space reaches the server); every other percent sequence stays.
+// Each "%s" takes the number percent-encoded as one query component; other percent signs stay.
 TEST(TrackingUrl, PutsThePercentEncodedNumberInPlaceOfEachStringConversion) {
     const struct {
         std::u16string_view pattern, number, url;
@@ -111,11 +110,9 @@ TEST(TrackingUrl, PutsThePercentEncodedNumberInPlaceOfEachStringConversion) {
     }
 }
 
-// Courier 0: ten digits starting with 1; courier 1: ten digits starting with 2; courier 2:
-// twelve digits with mod7; courier 3: any twelve digits; courier 4: no rule. For a new
-// shipment the one matching courier is picked, and the pick follows typing until the user
-// chooses; a selection the hint did not make is the user's, and its rule only warns.
-// Editing a stored shipment picks nothing; a courier the table lost shows the candidates.
+// For a new shipment the one matching courier is picked, following the typing until the user
+// chooses; a selection the hint did not make is the user's and its rule only warns. Editing a
+// stored shipment picks nothing; a courier the table lost shows the candidates.
 TEST(CourierHintTest, PickFollowsTypingAndAChosenCourierIsOnlyWarnedAbout) {
     using Kind = CourierHint::Kind;
     using Outcome = std::tuple<int, Kind, std::vector<int>>;
@@ -148,8 +145,7 @@ TEST(CourierHintTest, PickFollowsTypingAndAChosenCourierIsOnlyWarnedAbout) {
         EXPECT_EQ(Outcome(got.selection, got.kind, got.couriers), outcome)
             << testing::PrintToString(std::u16string(number));
     }
-    EXPECT_FALSE(hint.UserHasChosen());
-    EXPECT_TRUE(chosen.UserHasChosen());
+    EXPECT_TRUE(!hint.UserHasChosen() && chosen.UserHasChosen());
     // A choice of the user's, even of the courier that was picked, is never changed.
     hint.Update(-1, u"1234567890");
     hint.UserChose();

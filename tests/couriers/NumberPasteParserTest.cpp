@@ -37,14 +37,11 @@ TEST(NumberPasteParserTest, FindsNumbersAndNamesInAMessyOrderPage) {
                                 u"601234567890 (같은 송장)\n"
                                 u"\u3000책 세 권 ― 9753-1086-420";
     EXPECT_FALSE(NumberPasteParser::Parse(page).truncated);
-    EXPECT_EQ(Describe(page, {u"CJ대한통운"}), (Strings{
-                                                   "6012-3456-7890|601234567890|무선 이어폰|0|3",
-                                                   "５０７８１２３４５６７０|507812345670|39,900원|-1|4",
-                                                   "EE 123 456 785 KR|EE123456785KR|EMS|-1|7",
-                                                   "420193857215|420193857215||-1|8",
-                                                   "601234567890|601234567890|(같은 송장)|-1|10*",
-                                                   "9753-1086-420|97531086420|책 세 권|-1|11",
-                                               }));
+    EXPECT_EQ(
+        Describe(page, {u"CJ대한통운"}),
+        (Strings{"6012-3456-7890|601234567890|무선 이어폰|0|3", "５０７８１２３４５６７０|507812345670|39,900원|-1|4",
+                 "EE 123 456 785 KR|EE123456785KR|EMS|-1|7", "420193857215|420193857215||-1|8",
+                 "601234567890|601234567890|(같은 송장)|-1|10*", "9753-1086-420|97531086420|책 세 권|-1|11"}));
 }
 
 // Groups of three or more digits join, a short group (a row number, a date) stands alone,

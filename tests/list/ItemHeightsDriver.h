@@ -35,9 +35,7 @@ public:
         }
         Check();
         KeepTextsInView();
-        for (int i = 0; i < m_heights.Count(); ++i) {
-            Expect(m_heights.Item(i).measured, "an item was left unmeasured");
-        }
+        Expect(m_heights.Unmeasured() == 0, "an item was left unmeasured");
         return m_failure;
     }
 
@@ -83,9 +81,7 @@ private:
         case 4:
             m_width = 40 + arg;
             m_heights.InvalidateMeasures();
-            for (Added& added : m_added) {
-                ++added.mayAsk;
-            }
+            std::ranges::for_each(m_added, [](Added& added) { ++added.mayAsk; });
             break;
         case 5:
             Move([&] { return m_heights.MeasureInView(m_position, kViewHeight); });

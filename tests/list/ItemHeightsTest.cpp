@@ -25,19 +25,17 @@ TEST(ItemHeightsTest, RandomOperationsKeepTheOffsetsAndHeightsOfTheReference) {
 // A refill of the same texts at the same width measures nothing again, whether the
 // texts come with the items or later; a text that changed is measured anew.
 TEST(ItemHeightsTest, ARefillMeasuresOnlyTheTextsThatChanged) {
-    std::vector<std::u16string> texts(500);
-    for (size_t i = 0; i < texts.size(); ++i) {
-        texts[i] = std::u16string(i % 13, u'x');
-    }
+    int longer = -1; // the item whose text grows
+    const auto text = [&](int i) { return std::u16string(i % 13, u'x') + (i == longer ? u"longer" : u""); };
     ItemHeights heights([](const HTMLListItem& item) { return 20 + static_cast<int>(item.text.size()); });
-    heights.SetTextProvider([&](int i) { return texts[static_cast<size_t>(i)]; });
+    heights.SetTextProvider(text);
     const auto fill = [&](bool withText) {
         heights.Reset();
-        for (size_t i = 0; i < texts.size(); ++i) {
+        for (int i = 0; i < 500; ++i) {
             HTMLListItem item;
-            item.data = (int64_t{1} << 40) + static_cast<int64_t>(i); // ids beyond 32 bits
+            item.data = (int64_t{1} << 40) + i; // ids beyond 32 bits
             item.textPending = !withText;
-            item.text = withText ? texts[i] : std::u16string();
+            item.text = withText ? text(i) : std::u16string();
             heights.Append(std::move(item), 100);
         }
         while (heights.Unmeasured() > 0) {
@@ -48,7 +46,7 @@ TEST(ItemHeightsTest, ARefillMeasuresOnlyTheTextsThatChanged) {
     EXPECT_EQ(fill(true), 500);
     EXPECT_EQ(fill(true), 500);
     EXPECT_EQ(fill(false), 500);
-    texts[7] += u"longer";
+    longer = 7;
     EXPECT_EQ(fill(false), 501);
 }
 

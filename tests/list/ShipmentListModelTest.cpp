@@ -15,11 +15,9 @@ namespace {
 
 constexpr Instant kNow = 1'704'067'200; // 2024-01-01 00:00 UTC
 
-// Random stores, edits between fills (texts the find keys were made from among them),
-// filters, orders, find texts and short first reads, each fill checked against the
-// store's own query and a matcher made afresh: the rows, the place of each id, the item
-// texts, and the row selected after a refill the user caused (the same row, nothing past
-// the end) and one the user did not (the same shipment wherever it went).
+// Random stores, edits between fills, filters, orders, find texts and short first reads, each
+// fill checked against the store's own query and a fresh matcher: the rows, each id's place, the
+// item texts, and the row selected after a refill by the user (the same row) or not (the same id).
 TEST(ShipmentListModelTest, RowsFollowTheQueryAndTheFindTextAndTheSelectionFollowsItsRule) {
     test::TempFolder folder;
     CShipmentDatabase store;
@@ -116,10 +114,8 @@ bool Finds(std::u16string_view query, std::u16string_view item, std::u16string_v
     return ShipmentMatcher(query).Matches(ShipmentSearchKey::Make(courier, invoice, item));
 }
 
-// Plain queries are substrings of the item or the courier ignoring Latin case (blanks
-// count); invoice numbers ignore blanks, hyphens and case; initial consonants match
-// consecutive syllables, skipping blanks on both sides, and mix with syllables in place,
-// up to the end of the text.
+// Queries are substrings of the item or courier ignoring case; numbers ignore blanks, hyphens and
+// case; initial consonants match consecutive syllables, skipping blanks, and mix with syllables.
 TEST(ShipmentMatcherTest, FindsItemsCouriersNumbersAndInitialConsonants) {
     for (const char16_t* query : {u"트북", u"", u"   ", u"ㄴㅌㅂ", u"ㅂㄱ", u"ㄴㅌㅂㄱ", u"노ㅌ", u"ㄴ트ㅂ", u"가ㅂ"}) {
         EXPECT_TRUE(Finds(query, u"노트북 가방")) << testing::PrintToString(std::u16string(query));

@@ -7,8 +7,7 @@
 namespace parcelo {
 namespace {
 
-// A random line: mostly pieces of real lines, so that many are accepted, with any
-// byte now and then.
+// A random line: mostly pieces of real lines, so that many are accepted, now and then any byte.
 std::string RandomLine(std::mt19937& random) {
     static const std::vector<std::string> pieces = {
         "scale", "zoom",    "shrink", "open", "stop",   "place",      "show",       "quit",    "eval", "press",
@@ -57,9 +56,8 @@ TEST(PageProtocolTest, AcceptedLinesAreTheCanonicalLinesOfTheirMessages) {
     EXPECT_EQ(FormatPageLine({PageVerb::Ready, {int64_t{0xffffffff}}, {}}), "ready 4294967295\n");
 }
 
-// The reader gives back the lines of a stream however it is cut, and stops for good at a
-// byte that is not printable ASCII or at a line over the limit: lines before the fault may
-// come out or not, depending on the cut; none after it.
+// The reader gives back the lines of a stream however it is cut, and stops for good at a byte
+// that is not printable ASCII or at a line over the limit: no line after the fault comes out.
 TEST(PageProtocolTest, TheReaderSplitsAnyCutAndStopsAtTheFirstFault) {
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {

@@ -56,9 +56,8 @@ protected:
     ColorRef callerColor = 0;
 };
 
-// Words, breaks and paragraphs land where the metrics put them, and measuring lays out
-// exactly what drawing does. "&lt;" and "&amp;" are measured, wrapped and drawn as the
-// units they stand for, never read as a tag; other "&" sequences stay as written.
+// Words, breaks and paragraphs land where the metrics put them, measured as drawn; "&lt;" and
+// "&amp;" are the units they stand for, never a tag; other "&" sequences stay as written.
 TEST_F(MarkupRendererTest, PlacesWordsBreaksAndParagraphsAndMeasuresWhatItDraws) {
     const struct {
         std::u16string_view text;
@@ -134,8 +133,8 @@ TEST_F(MarkupRendererTest, ColoursTheEndOfTheTextAndStyledFonts) {
     EXPECT_EQ(Runs(), (RunList{"ab@0,0"}));
     Draw(std::u16string_view(u"a <strong>", 6), 0);
     EXPECT_EQ(Runs(), (RunList{"a@0,0", "<str@20,0"}));
-    // Colour digits stop at the end of a text without a NUL (the sanitizer build catches
-    // one unit read too far), and run on into the text: a, b, c, >, x, then padding.
+    // Colour digits stop at the end of a text without a NUL (ASan sees a unit read too far),
+    // and run on into the text: a, b, c, >, x, then padding.
     for (std::u16string_view value : {u"<font color=#ab", u"<font color='", u"<font color="}) {
         const std::vector<char16_t> exact(value.begin(), value.end());
         EXPECT_EQ(DrawMarkupText(&dc, exact.data(), static_cast<int>(exact.size()), &rect, 0), 0);

@@ -20,12 +20,10 @@ struct FakeDrawCall {
     LogFont font;        // the selected font
 };
 
-// A drawing context with fixed metrics that records the text runs drawn. A font of height
-// h is |h| pixels high and every UTF-16 unit |h| * 2 / 3 pixels wide, one more when bold:
-// the default font (height -15) gives lines of 15 and units of 10 (11 bold), its 7/10
-// variant lines of 10 and units of 6; the stock system font has height 16. DrawText lays
-// a run out on one line. Fonts made by CreateFont are counted, so tests can check that
-// each one is deleted again. Markup draws text only: any other drawing is a misuse.
+// A drawing context with fixed metrics that records the text runs drawn, each on one line. A
+// font of height h is |h| pixels high, every UTF-16 unit |h| * 2 / 3 wide, one more when bold;
+// the stock system font has height 16. Fonts made by CreateFont are counted, so tests can check
+// each is deleted again. Markup draws text only: any other drawing is a misuse.
 class FakeDrawingContext final : public DrawingContext {
 public:
     static constexpr int DefaultFontHeight = 15;
