@@ -1,8 +1,6 @@
 #include "support/FakeDrawingContext.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 
 namespace parcelo {
