@@ -372,6 +372,7 @@ TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomesAndReadsTokens) {
         {200, "<html>", Invalid, Invalid},
         {404, "<html>Not Found</html>", Invalid, Invalid},
         {404, events, Invalid, Invalid}, // events with an error status are not trusted
+        {404, R"({"data":{"carriers":{"edges":[]}}})", Invalid, Invalid},
     };
     for (const auto& [status, body, track, check] : answers) {
         EXPECT_EQ(interpret(status, body).outcome, track) << status << body;
