@@ -10,7 +10,16 @@ namespace parcelo::test {
 
 FakeTrackingServer::FakeTrackingServer() {
     m_server.listen(QHostAddress::LocalHost, 0);
-    connect(&m_server, &QTcpServer::newConnection, this, &FakeTrackingServer::OnConnection);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnData(socket); });
+            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                m_buffers.erase(socket);
+                socket->deleteLater();
+            });
+        }
+    });
 }
 
 FakeTrackingServer::~FakeTrackingServer() = default;
@@ -23,17 +32,6 @@ QUrl FakeTrackingServer::TokenUrl() const {
     return QUrl(QStringLiteral("http://127.0.0.1:%1/oauth2/token").arg(m_server.serverPort()));
 }
 
-void FakeTrackingServer::OnConnection() {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        socket->setParent(this);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnData(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_buffers.erase(socket);
-            socket->deleteLater();
-        });
-    }
-}
-
 void FakeTrackingServer::OnData(QTcpSocket* socket) {
     QByteArray& buffer = m_buffers[socket];
     buffer += socket->readAll();
@@ -42,22 +40,20 @@ void FakeTrackingServer::OnData(QTcpSocket* socket) {
         return;
     }
     const QByteArray head = buffer.left(headerEnd);
-    qsizetype length = 0;
-    for (const QByteArray& line : head.split('\n')) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.toLower().startsWith("content-length:")) {
-            length = trimmed.mid(15).trimmed().toLongLong();
-        } else if (trimmed.toLower().startsWith("authorization:")) {
-            m_lastAuthorization = trimmed.mid(14).trimmed();
-        }
-    }
+    const auto header = [&head](const QByteArray& name) {
+        const qsizetype at = head.toLower().indexOf("\r\n" + name + ":");
+        return at < 0 ? QByteArray() : head.mid(at + name.size() + 3).split('\r').front().trimmed();
+    };
+    const qsizetype length = header("content-length").toLongLong();
     if (buffer.size() < headerEnd + 4 + length) {
         return;
     }
     const QByteArray body = buffer.mid(headerEnd + 4, length);
     buffer.clear();
-    const QList<QByteArray> requestLine = head.left(head.indexOf('\r')).split(' ');
-    if (requestLine.size() > 1 && requestLine[1] == TokenUrl().path().toLatin1()) {
+    if (const QByteArray authorization = header("authorization"); !authorization.isEmpty()) {
+        m_lastAuthorization = authorization;
+    }
+    if (head.startsWith("POST " + TokenUrl().path().toLatin1() + " ")) {
         ++m_tokenRequests;
         m_lastTokenRequest = head + "\r\n\r\n" + body;
         Respond(socket, m_tokenAnswer);
@@ -66,12 +62,9 @@ void FakeTrackingServer::OnData(QTcpSocket* socket) {
     m_lastBody = body;
     ++m_requests;
     m_mostAtOnce = std::max(m_mostAtOnce, ++m_atOnce);
-
-    std::string number;
-    const nlohmann::json request = nlohmann::json::parse(m_lastBody.toStdString(), nullptr, false);
-    if (const nlohmann::json::json_pointer at("/variables/trackingNumber"); request.contains(at)) {
-        number = request[at].is_string() ? request[at].get<std::string>() : "";
-    }
+    const nlohmann::json request = nlohmann::json::parse(body.toStdString(), nullptr, false);
+    const nlohmann::json::json_pointer at("/variables/trackingNumber");
+    const std::string number = request.contains(at) && request[at].is_string() ? request[at].get<std::string>() : "";
     const auto found = m_answers.find(number);
     const Answer answer = m_handler ? m_handler(number) : found != m_answers.end() ? found->second : m_fallback;
     if (answer.never) {

@@ -22,17 +22,12 @@ class FakeTrackingServer : public QObject {
 
 public:
     struct Answer {
-        Answer(int status = 200, QByteArray body = {}, QList<QPair<QByteArray, QByteArray>> headers = {},
-               int delayMs = 0, bool withLength = true, bool never = false)
-            : status(status), body(std::move(body)), headers(std::move(headers)), delayMs(delayMs),
-              withLength(withLength), never(never) {}
-
-        int status;
-        QByteArray body;
-        QList<QPair<QByteArray, QByteArray>> headers;
-        int delayMs;     // before answering
-        bool withLength; // Content-Length given; else the body ends with the connection
-        bool never;      // never answers
+        int status = 200;
+        QByteArray body{};
+        QList<QPair<QByteArray, QByteArray>> headers{};
+        int delayMs = 0;        // before answering
+        bool withLength = true; // Content-Length given; else the body ends with the connection
+        bool never = false;     // never answers
     };
 
     FakeTrackingServer();
@@ -61,7 +56,6 @@ public:
     const QByteArray& LastBody() const { return m_lastBody; }
 
 private:
-    void OnConnection();
     void OnData(QTcpSocket* socket);
     void Respond(QTcpSocket* socket, const Answer& answer);
 

@@ -120,8 +120,8 @@ TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
     EXPECT_EQ(m_server.TokenRequests(), 1);
     EXPECT_EQ(m_server.LastAuthorization(), "Bearer t1");
     const QByteArray exchange = m_server.LastTokenRequest();
-    EXPECT_TRUE(exchange.startsWith("POST /oauth2/token ")) << exchange.toStdString();
-    EXPECT_TRUE(exchange.contains("application/x-www-form-urlencoded"));
+    EXPECT_TRUE(exchange.startsWith("POST /oauth2/token ") && exchange.contains("application/x-www-form-urlencoded"))
+        << exchange.toStdString();
     EXPECT_TRUE(exchange.endsWith("grant_type=client_credentials&client_id=old+id&client_secret=s%26cret%3D1"));
 
     m_clock.Advance(539);

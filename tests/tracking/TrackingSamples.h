@@ -12,12 +12,7 @@ namespace parcelo::test {
 
 inline TrackingQuery Query(int64_t shipmentId, const std::string& number, const std::string& carrierId = "kr.epost",
                            int32_t courier = -1) {
-    TrackingQuery query;
-    query.shipmentId = shipmentId;
-    query.carrierId = carrierId;
-    query.trackingNumber = number;
-    query.courierIndex = courier;
-    return query;
+    return {shipmentId, carrierId, number, courier, false, {}};
 }
 
 // An event as the tracking service writes it, with a Korean offset.
