@@ -140,16 +140,13 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         EXPECT_EQ(UserVersion(m_work), 4);
         EXPECT_TRUE(Dump(m_work) == migrated) << "shipments changed";
         EXPECT_EQ(SchemaOf(m_work), schema);
-        for (const test::Version1Row& row :
-             {rows[0], rows[1], rows[2], rows[5], rows[19'999]}) { // read back through the store
-            const std::optional<Shipment> read = store.Read(row.id);
-            ASSERT_TRUE(read.has_value()) << row.id;
-            EXPECT_EQ(std::tie(read->entryDate, read->orderDate, read->status),
-                      std::tie(row.shipment.entryDate, row.shipment.orderDate, row.shipment.status));
-            if (from == 1) { // a leading mark is lost unless escaped as version 1 did
-                EXPECT_EQ(std::tie(read->invoiceNumber, read->itemName),
-                          std::tie(row.shipment.invoiceNumber, row.shipment.itemName));
-            }
+        for (const int i : {0, 1, 2, 5, 19'999}) { // read back through the store
+            const Shipment read = store.Read(rows[i].id).value_or(Shipment{});
+            const Shipment& row = rows[i].shipment;
+            EXPECT_EQ(std::tie(read.entryDate, read.orderDate, read.status),
+                      std::tie(row.entryDate, row.orderDate, row.status));
+            // A leading mark is lost unless escaped as version 1 did.
+            EXPECT_TRUE(from != 1 || (read.invoiceNumber == row.invoiceNumber && read.itemName == row.itemName)) << i;
         }
         CheckRecord record;
         ASSERT_TRUE(store.Tracking().AddEvents(1, std::vector{TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}},
@@ -205,10 +202,8 @@ TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
     for (Instant instant = 1'672'531'200; instant < 1'735'689'600; instant += 37 * 60 + 11) {
         const uint64_t stored = InstantToStoredTime(instant);
         const Instant back = StoredTimeToInstant(stored);
-        if (back != instant) {
-            ASSERT_EQ(InstantToStoredTime(back), stored) << instant;
-            ASSERT_EQ(std::abs(back - instant), 3600) << instant;
-        }
+        ASSERT_TRUE(back == instant || (InstantToStoredTime(back) == stored && std::abs(back - instant) == 3600))
+            << instant;
     }
 
     EXPECT_EQ(StoredTimeToInstant(summer + kTicks - 1), 1'719'835'200) << "milliseconds are dropped";
@@ -221,8 +216,7 @@ TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
         test::ScopedEnv ruled("TZ", rule);
         CLocalTimeComposer composer;
         for (int64_t wall = 1'672'531'200; wall < 1'735'689'600; wall += 17 * 60 + 7) {
-            int64_t expected = 0;
-            int64_t actual = 0;
+            int64_t expected = 0, actual = 0;
             ASSERT_TRUE(ComposeLocalTime(WallClockFields(wall), expected));
             ASSERT_TRUE(composer.Compose(wall, actual));
             if (actual != expected) { // a wall clock shown twice: the composer takes the first
