@@ -19,10 +19,6 @@ using Names = std::vector<std::u16string>;
 constexpr Instant kNow = 1'717'200'000;
 constexpr Instant kDay = 86400;
 
-std::u16string Numbered(int round, uint32_t i) {
-    return test::Numbered(std::to_string(round) + "-", i);
-}
-
 // Every field of each shipment, in the order given.
 auto Fields(const std::vector<Shipment>& shipments) {
     std::vector<std::tuple<int64_t, int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>> fields;
@@ -158,7 +154,7 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
     std::mt19937 random(5);
     std::vector<Shipment> added;
     for (uint32_t i = 0; i < 60; ++i) { // dates of a few days only: many are equal
-        added.push_back(MakeShipment(Numbered(0, i), kNow - random() % 4 * kDay, kNow - random() % 5 * kDay,
+        added.push_back(MakeShipment(test::Numbered("0-", i), kNow - random() % 4 * kDay, kNow - random() % 5 * kDay,
                                      static_cast<int>(random() % 3)));
         added.back().courierIndex = static_cast<int32_t>(i % 5);
     }
@@ -341,13 +337,8 @@ TEST_F(ShipmentDatabaseTest, ReadOnlyFilesAndFolders) {
         ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
     }
     ASSERT_EQ(chown(m_folder.Path().c_str(), kNobody, kNobody), 0);
-    const pid_t child = test::ForkChild([&] {
-        const bool user = setgid(kNobody) == 0 && setuid(kNobody) == 0;
-        if (user) {
-            body();
-        }
-        return user && !::testing::Test::HasFailure();
-    });
+    const pid_t child = test::ForkChild(
+        [&] { return setgid(kNobody) == 0 && setuid(kNobody) == 0 && (body(), !::testing::Test::HasFailure()); });
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's failures above";
@@ -366,7 +357,7 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     uint32_t acknowledged = 0;
     while (acknowledged < 10000 &&
-           store.Add(MakeShipment(std::u16string(3000, u'x') + Numbered(0, acknowledged), kNow, kNow))) {
+           store.Add(MakeShipment(std::u16string(3000, u'x') + test::Numbered("0-", acknowledged), kNow, kNow))) {
         ++acknowledged;
     }
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
@@ -388,12 +379,9 @@ TrackingEvent Event(Instant time, const std::string& code, const std::string& pl
 TEST_F(ShipmentDatabaseTest, TrackingStoresEventsOnceAndGoesWithItsShipment) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
-    std::vector<int64_t> ids;
-    for (int i = 0; i < 3; ++i) {
-        Shipment shipment = MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
-        ASSERT_TRUE(store.Add(shipment));
-        ids.push_back(shipment.id);
-    }
+    std::vector<Shipment> three(3, MakeShipment(u"601234567890", 0, 0));
+    ASSERT_TRUE(store.AddBatch(three));
+    const std::vector<int64_t> ids{three[0].id, three[1].id, three[2].id};
     ShipmentTracking& tracking = store.Tracking();
     EXPECT_FALSE(tracking.LastCheck(ids[0]).has_value());
     CheckRecord record;

@@ -63,12 +63,11 @@ TEST(ShipmentFileParserTest, FaultyRowsBecomeErrorsWithTheirLines) {
     EXPECT_EQ(result.shipments[1].record.courierCode, 12);
     EXPECT_EQ(result.shipments[2].record.status, 2);
     EXPECT_EQ(result.shipments[2].line, 9u);
-    ASSERT_EQ(result.errors.size(), 5u);
-    const size_t lines[] = {3, 4, 6, 7, 8};
-    for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(result.errors[i].line, lines[i]);
-        EXPECT_FALSE(result.errors[i].reason.empty());
+    std::vector<size_t> lines;
+    for (const ImportError& error : result.errors) {
+        lines.push_back(error.reason.empty() ? 0 : error.line); // an error without its reason counts as line 0
     }
+    EXPECT_EQ(lines, (std::vector<size_t>{3, 4, 6, 7, 8}));
 }
 
 std::string JsonWith(std::string_view shipments) {
