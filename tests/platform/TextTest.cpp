@@ -77,7 +77,7 @@ TEST(NumberNormaliserTest, RemovesBlanksAndDashesAndFoldsWidthAndCase) {
 TEST(TranslationTest, TheFirstLocaleVariableSetChoosesTheLanguage) {
     const std::vector<const char*> values = {nullptr,   "",      "en_US.UTF-8", "en",      "en_GB@euro",
                                              "C",       "POSIX", "ko_KR.UTF-8", "C.UTF-8", "eng",
-                                             "english", "de_DE", "EN_US"};
+                                             "english", "de_DE", "EN_US",       "en.UTF-8"};
     const auto english = [](std::string_view name) {
         return name == "en" || (name.starts_with("en") && name.size() > 2 &&
                                 std::string_view("_.@").find(name[2]) != std::string_view::npos);
