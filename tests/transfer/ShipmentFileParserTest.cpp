@@ -10,6 +10,8 @@
 namespace parcelo {
 namespace {
 
+using namespace std::string_literals;
+
 constexpr int64_t kNow = 1'700'000'000;
 
 ParseOptions Options() {
@@ -103,13 +105,12 @@ TEST(ShipmentFileParserTest, HostileFilesGiveOneErrorAndNoRecords) {
     const std::string valid = JsonWith(R"({"courier": "CJ", "invoiceNumber": "1"})");
     const std::string broken = "{\n\"format\": \"parcelo\",\n\"version\": 1,\n\"shipments\": [,]}";
     for (const std::string& file :
-         {std::string(), std::string("item,status\nbook,0\n"), std::string("courier,item\nCJ,book\n"),
-          std::string("courier,invoice\nCJ,1\nCJ,\"2\n"), "courier,invoice\n" + std::string(1'000'000, ','),
-          "courier,invoice\nCJ," + std::string(70'000, '7'), valid.substr(0, valid.size() - 3),
-          std::string(R"({"format": "other", "version": 1, "shipments": []})"),
-          std::string(R"({"format": "parcelo", "version": 2, "shipments": []})"),
-          std::string(R"({"format": "parcelo", "version": 1, "shipments": {}})"),
-          std::string("{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}"), // not UTF-8
+         {""s, "item,status\nbook,0\n"s, "courier,item\nCJ,book\n"s, "courier,invoice\nCJ,1\nCJ,\"2\n"s,
+          "courier,invoice\n" + std::string(1'000'000, ','), "courier,invoice\nCJ," + std::string(70'000, '7'),
+          valid.substr(0, valid.size() - 3), R"({"format": "other", "version": 1, "shipments": []})"s,
+          R"({"format": "parcelo", "version": 2, "shipments": []})"s,
+          R"({"format": "parcelo", "version": 1, "shipments": {}})"s,
+          "{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}"s, // not UTF-8
           JsonWith(R"({"courier": "CJ", "invoiceNumber": "1", "id": 1E400})"), "{\"a\":" + std::string(100'000, '['),
           broken}) {
         SCOPED_TRACE(file.substr(0, 60));
