@@ -195,11 +195,10 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
 TEST_F(ShipmentDatabaseTest, TextMatchesTheItemNameOrTheInvoiceNumberWithoutItsBlanks) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
-    std::vector<Shipment> added = {MakeShipment(u"6012-3456-7890", kNow - 3 * kDay, kNow),
-                                   MakeShipment(u"b", kNow - 2 * kDay, kNow), MakeShipment(u"c", kNow - 2 * kDay, kNow),
+    std::vector<Shipment> added = {{0, u"6012-3456-7890", u"iPhone 케이스", kNow - 3 * kDay},
+                                   MakeShipment(u"b", kNow - 2 * kDay, kNow),
+                                   {0, u"c", u"USB-C 케이블", kNow - 2 * kDay},
                                    MakeShipment(u"d", kNow - kDay, kNow)};
-    added[0].itemName = u"iPhone 케이스";
-    added[2].itemName = u"USB-C 케이블";
     ASSERT_TRUE(store.AddBatch(added));
     const std::u16string a = added[0].invoiceNumber;
     const auto matching = [&](const std::u16string& text) { return Invoices(store, {FILTER_ALL, {}, false, text}); };

@@ -52,14 +52,14 @@ std::vector<test::Version1Row> OldRows(int count) {
 }
 
 // Every row's id, courier, status and the exact bytes of its text, then every row's dates.
+Rows Joined(Rows first, const Rows& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
 Rows Dump(const fs::path& file) {
-    Rows rows = test::Column(file, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || ' ' "
-                                   "|| hex(item_name) FROM TRACKDB ORDER BY id");
-    for (std::string& row : test::Column(file, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB "
-                                               "ORDER BY id")) {
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return Joined(test::Column(file, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || "
+                                     "' ' || hex(item_name) FROM TRACKDB ORDER BY id"),
+                  test::Column(file, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB ORDER BY id"));
 }
 
 // The dump of `rows` with their version-1 dates or their instants.
@@ -75,14 +75,10 @@ Rows ExpectedDump(const std::vector<test::Version1Row>& rows, const Rows& dump, 
 
 // Every event in the order a shipment's history reads it, with the checks.
 Rows TrackingDump(const fs::path& file, const char* order) {
-    Rows rows = test::Column(
-        file, std::string("SELECT shipment_id || ' ' || time || ' ' || status_code || ' ' || status_name || ' ' || "
-                          "hex(location) FROM TRACKDB_events ORDER BY shipment_id, time DESC, ") +
-                  order + " DESC");
-    for (std::string& row : test::Column(file, "SELECT shipment_id || ' ' || last_check FROM TRACKDB_checks")) {
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return Joined(test::Column(file, "SELECT shipment_id || ' ' || time || ' ' || status_code || ' ' || status_name || "
+                                     "' ' || hex(location) FROM TRACKDB_events ORDER BY shipment_id, time DESC, " +
+                                         std::string(order) + " DESC"),
+                  test::Column(file, "SELECT shipment_id || ' ' || last_check FROM TRACKDB_checks"));
 }
 
 class StoreMigrationTest : public test::StoreFolderTest {

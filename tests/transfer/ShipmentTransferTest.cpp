@@ -69,10 +69,8 @@ TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipme
     for (const char* name : {"all.csv", "all.json"}) {
         SCOPED_TRACE(name);
         const std::string path = PathOf(name).string();
-        const auto format = ShipmentTransfer::FormatOf(name);
-        ASSERT_TRUE(format.has_value());
         size_t exported = 0;
-        ASSERT_EQ(Transfer().Export(path, *format, {}, &exported), Error::None);
+        ASSERT_EQ(Transfer().Export(path, ShipmentTransfer::FormatOf(name).value(), {}, &exported), Error::None);
         EXPECT_EQ(exported, 3u);
 
         CShipmentDatabase fresh;
@@ -97,9 +95,7 @@ TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipme
         json.find(R"("courier": "CJ대한통운", "courierCode": 1, "courierIndex": 0, "invoiceNumber": "111122223333")");
     EXPECT_NE(known, std::string::npos) << json;
     EXPECT_LT(json.find(R"("courier": "", "courierCode": null, "courierIndex": 7, "invoiceNumber": "999")"), known);
-    ShipmentQuery done;
-    done.filter = Done;
-    const std::string csv = Transfer().ExportBytes(Format::Csv, done).value_or("");
+    const std::string csv = Transfer().ExportBytes(Format::Csv, ShipmentQuery{Done, {}, true, {}}).value_or("");
     EXPECT_NE(csv.find("111122223333"), std::string::npos);
     EXPECT_EQ(csv.find("6012-3456-7890-1"), std::string::npos);
     EXPECT_FALSE(ShipmentTransfer::FormatOf("folder.csv/list").has_value());
