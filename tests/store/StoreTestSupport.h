@@ -25,11 +25,9 @@ namespace parcelo::test {
 inline constexpr const char* kBerlinRule = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 inline std::string FileBytes(const std::filesystem::path& path) {
-    if (!std::filesystem::is_regular_file(path)) {
-        return "(not a file)";
-    }
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return std::filesystem::is_regular_file(path) ? std::string(std::istreambuf_iterator<char>(in), {})
+                                                  : "(not a file)";
 }
 
 // "<prefix><i>" as a UTF-16 number.
