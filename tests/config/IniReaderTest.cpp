@@ -62,10 +62,7 @@ TEST_F(IniReaderTest, DecodesCp949Utf8AndUtf16) {
     EXPECT_EQ(Values(utf8), u"대한통운|");
     EXPECT_EQ(Values("ID01=\xEB\x8C\x80\n\0\xFF"sv), u"대|");
     // 0xFF is neither UTF-8 nor CP949; a lone CP949 lead byte at the very end is cut off.
-    EXPECT_EQ(Values("ID01=a\xFF"
-                     "b\nID02=" +
-                         std::string(kCp949Korean) + "\nID03=\xB4"s,
-                     3),
+    EXPECT_EQ(Values("ID01=a\xFF"s + "b\nID02=" + std::string(kCp949Korean) + "\nID03=\xB4", 3),
               u"a\uFFFDb|대한통운|\uFFFD|");
     // An unassigned pair at the very end: nothing past the input may be read.
     EXPECT_EQ(DecodeWithCodePage("L\xA2\xE8"s, "CP949"), std::u16string(u"L\uFFFD"));

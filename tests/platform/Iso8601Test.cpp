@@ -80,9 +80,7 @@ TEST(Iso8601Test, TheTwoGrammars) {
                              "2026-12-07T14:3:00Z", "26-12-07T14:03:00Z", "2026-13-07T14:03:00Z", ""}) {
         EXPECT_EQ(read(text), Read(none, none)) << text;
     }
-}
-
-TEST(Iso8601Test, LocalOffsetFollowsTz) {
+    // The local offset follows TZ.
     const test::ScopedEnv zone("TZ", "KST-9");
     EXPECT_EQ(LocalUtcOffset(1'796'619'780), 9 * 3600);
     EXPECT_EQ(LocalWallClockToInstant(1'796'619'780 + 9 * 3600), 1'796'619'780);

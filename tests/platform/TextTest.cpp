@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace parcelo {
@@ -76,22 +77,17 @@ TEST(NumberNormaliserTest, RemovesBlanksAndDashesAndFoldsWidthAndCase) {
 TEST(TranslationTest, TheFirstLocaleVariableSetChoosesTheLanguage) {
     const std::vector<const char*> values = {nullptr,   "",      "en_US.UTF-8", "en",      "en_GB@euro",
                                              "C",       "POSIX", "ko_KR.UTF-8", "C.UTF-8", "eng",
-                                             "english", "de_DE", "EN_US"};
-    const auto english = [](const char* value) {
-        const std::string name = value;
-        return name == "en" || name.rfind("en_", 0) == 0 || name.rfind("en.", 0) == 0 || name.rfind("en@", 0) == 0;
+                                             "english", "de_DE", "EN_US",       "en.UTF-8"};
+    const auto english = [](std::string_view name) {
+        return name == "en" || (name.starts_with("en") && name.size() > 2 &&
+                                std::string_view("_.@").find(name[2]) != std::string_view::npos);
     };
+    const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
     for (const char* lcAll : values) {
         for (const char* lcMessages : values) {
             for (const char* lang : values) {
-                bool expected = false;
-                for (const char* value : {lcAll, lcMessages, lang}) {
-                    if (value != nullptr && *value != '\0') {
-                        expected = english(value);
-                        break;
-                    }
-                }
-                EXPECT_EQ(InterfaceLanguageFor(lcAll, lcMessages, lang) == InterfaceLanguage::English, expected)
+                const char* decides = set(lcAll) ? lcAll : set(lcMessages) ? lcMessages : set(lang) ? lang : "";
+                EXPECT_EQ(InterfaceLanguageFor(lcAll, lcMessages, lang) == InterfaceLanguage::English, english(decides))
                     << (lcAll ? lcAll : "-") << " " << (lcMessages ? lcMessages : "-") << " " << (lang ? lang : "-");
             }
         }

@@ -19,10 +19,6 @@ using Names = std::vector<std::u16string>;
 constexpr Instant kNow = 1'717'200'000;
 constexpr Instant kDay = 86400;
 
-std::u16string Numbered(int round, uint32_t i) {
-    return test::Numbered(std::to_string(round) + "-", i);
-}
-
 // Every field of each shipment, in the order given.
 auto Fields(const std::vector<Shipment>& shipments) {
     std::vector<std::tuple<int64_t, int32_t, std::u16string, std::u16string, Instant, Instant, int32_t>> fields;
@@ -31,26 +27,24 @@ auto Fields(const std::vector<Shipment>& shipments) {
     }
     return fields;
 }
+auto Fields(const ShipmentTable& table) {
+    std::vector<Shipment> shipments;
+    for (size_t i = 0; i < table.Size(); ++i) {
+        shipments.push_back(table.At(i));
+    }
+    return Fields(shipments);
+}
 
 class ShipmentDatabaseTest : public test::StoreFolderTest {
 protected:
-    std::string IntegrityCheck() {
-        return SQLite::Database(PathOf("VELDAN.EDB")).execAndGet("PRAGMA integrity_check").getString();
-    }
-
     void MakeOurVolume(const std::string& name) {
         CShipmentDatabase store;
         ASSERT_TRUE(OpenStore(store, name) && store.Add(MakeShipment(u"kept", kNow, kNow)));
     }
 
-    std::vector<std::string> SideFiles(const std::string& name) const {
-        std::vector<std::string> found;
-        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-            if (fs::exists(PathOf(name + suffix))) {
-                found.push_back(name + suffix);
-            }
-        }
-        return found;
+    bool HasSideFile(const std::string& name) const {
+        const auto exists = [&](const char* suffix) { return fs::exists(PathOf(name + suffix)); };
+        return exists("-wal") || exists("-shm") || exists("-journal");
     }
 
     // Opening must fail with `expected`, leaving the file byte for byte and no side file.
@@ -63,7 +57,7 @@ protected:
         EXPECT_FALSE(store.Add(MakeShipment(u"x", kNow, kNow)) || store.Delete(1));
         EXPECT_EQ(store.LastError(), StoreError::NotOpen);
         EXPECT_TRUE(FileBytes(PathOf(name)) == before) << name << " was changed";
-        EXPECT_EQ(SideFiles(name), std::vector<std::string>{}) << "while the store is alive";
+        EXPECT_FALSE(HasSideFile(name)) << "while the store is alive";
     }
 
     test::ScopedEnv m_zone{"TZ", test::kBerlinRule};
@@ -71,10 +65,8 @@ protected:
 
 // Odd text and values come back as they were, past a column the store does not know.
 TEST_F(ShipmentDatabaseTest, KeepsRecordsExactly) {
-    Shipment odd = MakeShipment(u"", kNow + 17, kNow - 3 * kDay + 5, 0x1FFFF);
-    odd.courierIndex = -1;
-    odd.invoiceNumber = std::u16string{u'\xFFFE', u'a', u'b'};
-    odd.itemName = std::u16string{u'\xFEFF', u'\xD800', u'x', u'\0', u'\xDC00', u'한', u'\xD83D', u'\xDE00'};
+    Shipment odd{-1, {u'\xFFFE', u'a', u'b'}, {}, kNow + 17, kNow - 3 * kDay + 5, 0x1FFFF};
+    odd.itemName = {u'\xFEFF', u'\xD800', u'x', u'\0', u'\xDC00', u'한', u'\xD83D', u'\xDE00'};
     {
         CShipmentDatabase store;
         ASSERT_TRUE(OpenStore(store) && store.Add(odd));
@@ -95,12 +87,9 @@ TEST_F(ShipmentDatabaseTest, WritesReachTheirShipmentOnlyAndBatchesKeepAllOrNoth
     CShipmentDatabase store;
     CShipmentDatabase theirs;
     ASSERT_TRUE(OpenStore(store) && OpenStore(theirs));
-    Shipment a = MakeShipment(u"A", kNow, kNow);
-    Shipment b = MakeShipment(u"B", kNow, kNow);
-    Shipment c = MakeShipment(u"C", kNow, kNow);
+    Shipment a = MakeShipment(u"A", kNow, kNow), b = MakeShipment(u"B", kNow, kNow), c = MakeShipment(u"C", kNow, kNow);
     ASSERT_TRUE(store.Add(a) && store.Add(b) && store.Add(c));
     EXPECT_TRUE(a.id > 0 && a.id < b.id && b.id < c.id);
-    ASSERT_EQ(Invoices(store).size(), 3u);
     EXPECT_FALSE(store.ChangedElsewhere()) << "its own writes are no news";
     Shipment d = MakeShipment(u"D", kNow + kDay, kNow);
     ASSERT_TRUE(theirs.Add(d));
@@ -129,14 +118,10 @@ TEST_F(ShipmentDatabaseTest, WritesReachTheirShipmentOnlyAndBatchesKeepAllOrNoth
         EXPECT_EQ(store.LastError(), StoreError::NotFound);
         EXPECT_FALSE(store.Delete(missing) || store.Read(missing).has_value());
     }
-    EXPECT_EQ(store.LastError(), StoreError::NotFound);
-    EXPECT_FALSE(IsTransient(store.LastError()));
+    EXPECT_TRUE(store.LastError() == StoreError::NotFound && !IsTransient(store.LastError()));
     EXPECT_EQ(Invoices(store), (Names{u"E", u"C", u"B", u"A"}));
 
-    std::vector<Shipment> many;
-    for (uint32_t i = 0; i < 1000; ++i) {
-        many.push_back(MakeShipment(Numbered(1, i), kNow + i, kNow));
-    }
+    std::vector<Shipment> many(1000, MakeShipment(u"many", kNow, kNow));
     ASSERT_TRUE(store.AddBatch(many));
     EXPECT_TRUE(std::all_of(many.begin(), many.end(), [](const Shipment& s) { return s.id > 0; }));
     EXPECT_EQ(Invoices(store).size(), 1004u);
@@ -158,8 +143,7 @@ TEST_F(ShipmentDatabaseTest, WritesReachTheirShipmentOnlyAndBatchesKeepAllOrNoth
     SQLite::Database other(PathOf("VELDAN.EDB"), SQLite::OPEN_READWRITE);
     SQLite::Transaction lock(other, SQLite::TransactionBehavior::EXCLUSIVE);
     EXPECT_FALSE(store.Add(MakeShipment(u"y", kNow, kNow)));
-    EXPECT_EQ(store.LastError(), StoreError::Busy);
-    EXPECT_TRUE(IsTransient(store.LastError()));
+    EXPECT_TRUE(store.LastError() == StoreError::Busy && IsTransient(store.LastError()));
 }
 
 // Queries give what filtering and sorting what was added gives, in a vector and in the
@@ -170,18 +154,11 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
     std::mt19937 random(5);
     std::vector<Shipment> added;
     for (uint32_t i = 0; i < 60; ++i) { // dates of a few days only: many are equal
-        added.push_back(MakeShipment(Numbered(0, i), kNow - random() % 4 * kDay, kNow - random() % 5 * kDay,
+        added.push_back(MakeShipment(test::Numbered("0-", i), kNow - random() % 4 * kDay, kNow - random() % 5 * kDay,
                                      static_cast<int>(random() % 3)));
         added.back().courierIndex = static_cast<int32_t>(i % 5);
     }
     ASSERT_TRUE(store.AddBatch(added));
-    const auto fromTable = [](const ShipmentTable& table) {
-        std::vector<Shipment> shipments;
-        for (size_t i = 0; i < table.Size(); ++i) {
-            shipments.push_back(table.At(i));
-        }
-        return shipments;
-    };
     for (const ShipmentSortKey key : {ShipmentSortKey::EntryDate, ShipmentSortKey::OrderDate}) {
         for (const bool newestFirst : {true, false}) {
             for (const int filter : {FILTER_ALL, int{InDelivery}, int{Cancelled}, 0x10001}) {
@@ -189,12 +166,11 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
                 std::vector<Shipment> expected;
                 std::copy_if(added.begin(), added.end(), std::back_inserter(expected),
                              [&](const Shipment& s) { return filter == FILTER_ALL || s.status == filter; });
-                const auto date = [&](const Shipment& s) {
-                    return key == ShipmentSortKey::EntryDate ? s.entryDate : s.orderDate;
+                const auto order = [&](const Shipment& s) {
+                    return std::pair(key == ShipmentSortKey::EntryDate ? s.entryDate : s.orderDate, s.id);
                 };
                 std::sort(expected.begin(), expected.end(), [&](const Shipment& a, const Shipment& b) {
-                    return newestFirst ? std::make_pair(date(b), b.id) < std::make_pair(date(a), a.id)
-                                       : std::make_pair(date(a), a.id) < std::make_pair(date(b), b.id);
+                    return newestFirst ? order(b) < order(a) : order(a) < order(b);
                 });
                 const ShipmentQuery query{filter, key, newestFirst, {}};
                 std::vector<Shipment> shipments{MakeShipment(u"replaced", 0, 0)};
@@ -202,16 +178,15 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
                 table.Append(MakeShipment(u"replaced", 0, 0));
                 ASSERT_TRUE(store.Query(query, shipments) && store.Query(query, table));
                 EXPECT_EQ(Fields(shipments), Fields(expected));
-                EXPECT_EQ(Fields(fromTable(table)), Fields(expected));
+                EXPECT_EQ(Fields(table), Fields(expected));
 
-                size_t selected = 99;
-                size_t inTable = 99;
+                size_t selected = 99, inTable = 99;
                 ASSERT_TRUE(store.QueryFirst(query, 5, shipments, selected) &&
                             store.QueryFirst(query, 5, table, inTable));
                 EXPECT_EQ(std::make_pair(selected, inTable), std::make_pair(expected.size(), expected.size()));
                 expected.resize(std::min<size_t>(expected.size(), 5));
                 EXPECT_EQ(Fields(shipments), Fields(expected));
-                EXPECT_EQ(Fields(fromTable(table)), Fields(expected));
+                EXPECT_EQ(Fields(table), Fields(expected));
             }
         }
     }
@@ -220,11 +195,10 @@ TEST_F(ShipmentDatabaseTest, QueriesFilterAndSortAsAPlainSortDoes) {
 TEST_F(ShipmentDatabaseTest, TextMatchesTheItemNameOrTheInvoiceNumberWithoutItsBlanks) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
-    std::vector<Shipment> added = {MakeShipment(u"6012-3456-7890", kNow - 3 * kDay, kNow),
-                                   MakeShipment(u"b", kNow - 2 * kDay, kNow), MakeShipment(u"c", kNow - 2 * kDay, kNow),
+    std::vector<Shipment> added = {{0, u"6012-3456-7890", u"iPhone 케이스", kNow - 3 * kDay},
+                                   MakeShipment(u"b", kNow - 2 * kDay, kNow),
+                                   {0, u"c", u"USB-C 케이블", kNow - 2 * kDay},
                                    MakeShipment(u"d", kNow - kDay, kNow)};
-    added[0].itemName = u"iPhone 케이스";
-    added[2].itemName = u"USB-C 케이블";
     ASSERT_TRUE(store.AddBatch(added));
     const std::u16string a = added[0].invoiceNumber;
     const auto matching = [&](const std::u16string& text) { return Invoices(store, {FILTER_ALL, {}, false, text}); };
@@ -261,13 +235,11 @@ TEST_F(ShipmentDatabaseTest, FilesThatAreNotOursOrDamagedAreLeftByteForByte) {
     fs::current_path(m_folder.Path());
     for (const char16_t* path : {u"newer.edb", u"./newer.edb", u"fresh.edb", u""}) {
         CShipmentDatabase relative;
-        EXPECT_FALSE(relative.MountVolume(path));
-        EXPECT_EQ(relative.LastError(), StoreError::Io);
-        EXPECT_FALSE(relative.Open(u"TRACKDB"));
+        EXPECT_FALSE(relative.MountVolume(path) || relative.LastError() != StoreError::Io || relative.Open(u"TRACKDB"));
     }
     fs::current_path(workingFolder);
     EXPECT_EQ(FileBytes(PathOf("newer.edb")), newer);
-    EXPECT_EQ(SideFiles("newer.edb"), std::vector<std::string>{});
+    EXPECT_FALSE(HasSideFile("newer.edb"));
     EXPECT_FALSE(fs::exists(PathOf("fresh.edb")));
     ExpectRefused(written("newer.edb", "PRAGMA user_version = 99"), StoreError::TooNew);
     ExpectRefused(m_folder.Write("garbage.edb", std::string(8192, '\xA5')).filename(), StoreError::Damaged);
@@ -275,10 +247,8 @@ TEST_F(ShipmentDatabaseTest, FilesThatAreNotOursOrDamagedAreLeftByteForByte) {
     ExpectRefused("folder.edb", StoreError::Foreign);
     {
         CShipmentDatabase store;
-        ASSERT_TRUE(OpenStore(store));
-        for (int i = 0; i < 150; ++i) {
-            ASSERT_TRUE(store.Add(MakeShipment(std::u16string(400, u'x'), kNow + i, kNow)));
-        }
+        std::vector<Shipment> large(150, MakeShipment(std::u16string(400, u'x'), kNow, kNow));
+        ASSERT_TRUE(OpenStore(store) && store.AddBatch(large));
     }
     const std::string sound = FileBytes(PathOf("VELDAN.EDB"));
     ExpectRefused(m_folder.Write("truncated.edb", sound.substr(0, sound.size() / 2)).filename(), StoreError::Damaged);
@@ -308,7 +278,7 @@ TEST_F(ShipmentDatabaseTest, FilesThatAreNotOursOrDamagedAreLeftByteForByte) {
         EXPECT_EQ(store.LastError(), StoreError::Damaged);
         EXPECT_FALSE(store.IsOpen() || store.Delete(1));
         EXPECT_EQ(FileBytes(PathOf("scrambled.edb")), scrambled);
-        EXPECT_EQ(SideFiles("scrambled.edb"), std::vector<std::string>{});
+        EXPECT_FALSE(HasSideFile("scrambled.edb"));
     }
     CShipmentDatabase ours;
     mountLater(ours, "VELDAN.EDB");
@@ -324,8 +294,8 @@ TEST_F(ShipmentDatabaseTest, FilesThatAreNotOursOrDamagedAreLeftByteForByte) {
     // An empty file is an empty database and becomes ours.
     m_folder.Write("empty.edb", "");
     CShipmentDatabase store;
-    EXPECT_TRUE(OpenStore(store, "empty.edb") && store.Add(MakeShipment(u"first", kNow, kNow)));
-    EXPECT_EQ(store.LastError(), StoreError::None);
+    EXPECT_TRUE(OpenStore(store, "empty.edb") && store.Add(MakeShipment(u"first", kNow, kNow)) &&
+                store.LastError() == StoreError::None);
 }
 
 // A read-only volume is refused without side files and opens once writable; nothing is
@@ -366,13 +336,8 @@ TEST_F(ShipmentDatabaseTest, ReadOnlyFilesAndFolders) {
         ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
     }
     ASSERT_EQ(chown(m_folder.Path().c_str(), kNobody, kNobody), 0);
-    const pid_t child = test::ForkChild([&] {
-        const bool user = setgid(kNobody) == 0 && setuid(kNobody) == 0;
-        if (user) {
-            body();
-        }
-        return user && !::testing::Test::HasFailure();
-    });
+    const pid_t child = test::ForkChild(
+        [&] { return setgid(kNobody) == 0 && setuid(kNobody) == 0 && (body(), !::testing::Test::HasFailure()); });
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's failures above";
@@ -391,17 +356,16 @@ TEST_F(ShipmentDatabaseTest, FullDiskFailsCleanly) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     uint32_t acknowledged = 0;
     while (acknowledged < 10000 &&
-           store.Add(MakeShipment(std::u16string(3000, u'x') + Numbered(0, acknowledged), kNow, kNow))) {
+           store.Add(MakeShipment(std::u16string(3000, u'x') + test::Numbered("0-", acknowledged), kNow, kNow))) {
         ++acknowledged;
     }
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    EXPECT_EQ(store.LastError(), StoreError::Full);
-    EXPECT_TRUE(IsTransient(store.LastError()));
+    EXPECT_TRUE(store.LastError() == StoreError::Full && IsTransient(store.LastError()));
     EXPECT_TRUE(acknowledged > 0 && acknowledged < 10000) << acknowledged;
     CShipmentDatabase reopened;
     ASSERT_TRUE(OpenStore(reopened));
     EXPECT_EQ(Invoices(reopened).size(), acknowledged);
-    EXPECT_EQ(IntegrityCheck(), "ok");
+    EXPECT_EQ(test::Column(PathOf("VELDAN.EDB"), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }
 
 TrackingEvent Event(Instant time, const std::string& code, const std::string& place = "서울") {
@@ -414,12 +378,9 @@ TrackingEvent Event(Instant time, const std::string& code, const std::string& pl
 TEST_F(ShipmentDatabaseTest, TrackingStoresEventsOnceAndGoesWithItsShipment) {
     CShipmentDatabase store;
     ASSERT_TRUE(OpenStore(store));
-    std::vector<int64_t> ids;
-    for (int i = 0; i < 3; ++i) {
-        Shipment shipment = MakeShipment(u"60123456789" + std::u16string(1, u'0' + i), 0, 0);
-        ASSERT_TRUE(store.Add(shipment));
-        ids.push_back(shipment.id);
-    }
+    std::vector<Shipment> three(3, MakeShipment(u"601234567890", 0, 0));
+    ASSERT_TRUE(store.AddBatch(three));
+    const std::vector<int64_t> ids{three[0].id, three[1].id, three[2].id};
     ShipmentTracking& tracking = store.Tracking();
     EXPECT_FALSE(tracking.LastCheck(ids[0]).has_value());
     CheckRecord record;

@@ -39,7 +39,7 @@ std::vector<test::Version1Row> OldRows(int count) {
         shipment.invoiceNumber = i % 4 == 0 ? u"" : i % 4 == 1 ? u'\xFEFF' + number : number;
         shipment.itemName = i % 5 == 0 ? u"" : i % 5 == 1 ? u"\xFFFE뒤집힌 표시 " + number : u"무선 이어폰 " + number;
         shipment.status = i % 3;
-        shipment.entryDate = kStart + i * 947LL;
+        shipment.entryDate = kStart + i * 2371LL;
         shipment.orderDate = shipment.entryDate - (i % 40) * 3600LL;
         rows.push_back(
             {1 + 2LL * i, shipment, test::Version1Ticks(shipment.entryDate), test::Version1Ticks(shipment.orderDate)});
@@ -52,14 +52,14 @@ std::vector<test::Version1Row> OldRows(int count) {
 }
 
 // Every row's id, courier, status and the exact bytes of its text, then every row's dates.
+Rows Joined(Rows first, const Rows& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
 Rows Dump(const fs::path& file) {
-    Rows rows = test::Column(file, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || ' ' "
-                                   "|| hex(item_name) FROM TRACKDB ORDER BY id");
-    for (std::string& row : test::Column(file, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB "
-                                               "ORDER BY id")) {
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return Joined(test::Column(file, "SELECT id || ' ' || courier || ' ' || status || ' ' || hex(invoice_number) || "
+                                     "' ' || hex(item_name) FROM TRACKDB ORDER BY id"),
+                  test::Column(file, "SELECT id || ' ' || entry_date || ' ' || order_date FROM TRACKDB ORDER BY id"));
 }
 
 // The dump of `rows` with their version-1 dates or their instants.
@@ -75,14 +75,10 @@ Rows ExpectedDump(const std::vector<test::Version1Row>& rows, const Rows& dump, 
 
 // Every event in the order a shipment's history reads it, with the checks.
 Rows TrackingDump(const fs::path& file, const char* order) {
-    Rows rows = test::Column(
-        file, std::string("SELECT shipment_id || ' ' || time || ' ' || status_code || ' ' || status_name || ' ' || "
-                          "hex(location) FROM TRACKDB_events ORDER BY shipment_id, time DESC, ") +
-                  order + " DESC");
-    for (std::string& row : test::Column(file, "SELECT shipment_id || ' ' || last_check FROM TRACKDB_checks")) {
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return Joined(test::Column(file, "SELECT shipment_id || ' ' || time || ' ' || status_code || ' ' || status_name || "
+                                     "' ' || hex(location) FROM TRACKDB_events ORDER BY shipment_id, time DESC, " +
+                                         std::string(order) + " DESC"),
+                  test::Column(file, "SELECT shipment_id || ' ' || last_check FROM TRACKDB_checks"));
 }
 
 class StoreMigrationTest : public test::StoreFolderTest {
@@ -97,7 +93,7 @@ protected:
 // any moment, the migration leaves the old version as it was or the complete current one,
 // and a whole copy of the old one or none.
 TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
-    const std::vector<test::Version1Row> rows = OldRows(20'000);
+    const std::vector<test::Version1Row> rows = OldRows(8'000);
     {
         CShipmentDatabase fresh;
         ASSERT_TRUE(OpenStore(fresh, "new.edb"));
@@ -107,7 +103,7 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         SCOPED_TRACE(testing::Message() << "version " << from);
         const fs::path pristine = PathOf("pristine" + std::to_string(from) + ".edb");
         const std::string copy = m_work.string() + ".v" + std::to_string(from) + ".bak";
-        test::WriteOldVolume(pristine, from, rows, 5'000);
+        test::WriteOldVolume(pristine, from, rows, 2'000);
         const Rows before = Dump(pristine);
         if (from == 1) {
             ASSERT_EQ(before, ExpectedDump(rows, before, false)) << "the version-1 dates as written";
@@ -140,16 +136,13 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         EXPECT_EQ(UserVersion(m_work), 4);
         EXPECT_TRUE(Dump(m_work) == migrated) << "shipments changed";
         EXPECT_EQ(SchemaOf(m_work), schema);
-        for (const test::Version1Row& row :
-             {rows[0], rows[1], rows[2], rows[5], rows[19'999]}) { // read back through the store
-            const std::optional<Shipment> read = store.Read(row.id);
-            ASSERT_TRUE(read.has_value()) << row.id;
-            EXPECT_EQ(std::tie(read->entryDate, read->orderDate, read->status),
-                      std::tie(row.shipment.entryDate, row.shipment.orderDate, row.shipment.status));
-            if (from == 1) { // a leading mark is lost unless escaped as version 1 did
-                EXPECT_EQ(std::tie(read->invoiceNumber, read->itemName),
-                          std::tie(row.shipment.invoiceNumber, row.shipment.itemName));
-            }
+        for (const int i : {0, 1, 2, 5, 7'999}) { // read back through the store
+            const Shipment read = store.Read(rows[i].id).value_or(Shipment{});
+            const Shipment& row = rows[i].shipment;
+            EXPECT_EQ(std::tie(read.entryDate, read.orderDate, read.status),
+                      std::tie(row.entryDate, row.orderDate, row.status));
+            // A leading mark is lost unless escaped as version 1 did.
+            EXPECT_TRUE(from != 1 || (read.invoiceNumber == row.invoiceNumber && read.itemName == row.itemName)) << i;
         }
         CheckRecord record;
         ASSERT_TRUE(store.Tracking().AddEvents(1, std::vector{TrackingEvent{std::nullopt, "UNKNOWN", "", "", ""}},
@@ -158,8 +151,8 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         if (from == 3) {
             EXPECT_EQ(record.latest, record.latestBefore);
             std::map<int64_t, TrackingEvent> latest;
-            ASSERT_TRUE(store.Tracking().LatestEvents(std::vector{rows[0].id, rows[1].id, rows[4999].id, rows[5000].id},
-                                                      latest));
+            ASSERT_TRUE(store.Tracking().LatestEvents(
+                std::vector{rows[0].id, rows[1].id, rows[1'999].id, rows[2'000].id}, latest));
             ASSERT_EQ(latest.size(), 3u);
             EXPECT_EQ(latest[3].statusCode, "OUT_FOR_DELIVERY") << "of two at the same time, the one stored later";
             EXPECT_EQ(latest[3].time, 303);
@@ -175,7 +168,7 @@ TEST_F(StoreMigrationTest, EveryEarlierVersionIsMigratedWholeOrNotAtAll) {
         CShipmentDatabase again;
         ASSERT_TRUE(OpenStore(again));
         EXPECT_EQ(again.Tracking().LastCheck(1), 8) << "opening again changes nothing";
-        EXPECT_EQ(test::Invoices(again).size(), 20'000u);
+        EXPECT_EQ(test::Invoices(again).size(), 8'000u);
     }
 }
 
@@ -205,10 +198,8 @@ TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
     for (Instant instant = 1'672'531'200; instant < 1'735'689'600; instant += 37 * 60 + 11) {
         const uint64_t stored = InstantToStoredTime(instant);
         const Instant back = StoredTimeToInstant(stored);
-        if (back != instant) {
-            ASSERT_EQ(InstantToStoredTime(back), stored) << instant;
-            ASSERT_EQ(std::abs(back - instant), 3600) << instant;
-        }
+        ASSERT_TRUE(back == instant || (InstantToStoredTime(back) == stored && std::abs(back - instant) == 3600))
+            << instant;
     }
 
     EXPECT_EQ(StoredTimeToInstant(summer + kTicks - 1), 1'719'835'200) << "milliseconds are dropped";
@@ -221,8 +212,7 @@ TEST(ShipmentDates, StoreLocalWallClockReadBackAndAgreeWithTheCLibrary) {
         test::ScopedEnv ruled("TZ", rule);
         CLocalTimeComposer composer;
         for (int64_t wall = 1'672'531'200; wall < 1'735'689'600; wall += 17 * 60 + 7) {
-            int64_t expected = 0;
-            int64_t actual = 0;
+            int64_t expected = 0, actual = 0;
             ASSERT_TRUE(ComposeLocalTime(WallClockFields(wall), expected));
             ASSERT_TRUE(composer.Compose(wall, actual));
             if (actual != expected) { // a wall clock shown twice: the composer takes the first

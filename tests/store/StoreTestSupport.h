@@ -25,11 +25,9 @@ namespace parcelo::test {
 inline constexpr const char* kBerlinRule = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 inline std::string FileBytes(const std::filesystem::path& path) {
-    if (!std::filesystem::is_regular_file(path)) {
-        return "(not a file)";
-    }
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return std::filesystem::is_regular_file(path) ? std::string(std::istreambuf_iterator<char>(in), {})
+                                                  : "(not a file)";
 }
 
 // "<prefix><i>" as a UTF-16 number.
@@ -90,7 +88,7 @@ inline pid_t ForkChild(const std::function<bool()>& body) {
 
 // Kills children running `body` on a fresh copy of `pristine` at `work` (every file named
 // like `work` removed first), `rounds` times at moments spread over a little more than
-// the longest of three whole runs; `finished` tells from what the kill left whether the
+// a whole run; `finished` tells from what the kill left whether the
 // work was done. Further kills aim past the end or at the start until both outcomes have
 // been seen, however the machine's load moved the kills.
 inline void KillAtMoments(const std::filesystem::path& pristine, const std::filesystem::path& work, int rounds,
@@ -104,15 +102,12 @@ inline void KillAtMoments(const std::filesystem::path& pristine, const std::file
         std::filesystem::copy_file(pristine, work);
     };
     using std::chrono::microseconds;
-    microseconds whole{0};
-    for (int run = 0; run < 3; ++run) {
-        reset();
-        const auto start = std::chrono::steady_clock::now();
-        int status = 0;
-        waitpid(ForkChild(body), &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a whole run fails";
-        whole = std::max(whole, std::chrono::duration_cast<microseconds>(std::chrono::steady_clock::now() - start));
-    }
+    reset();
+    const auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    waitpid(ForkChild(body), &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a whole run fails";
+    const auto whole = std::chrono::duration_cast<microseconds>(std::chrono::steady_clock::now() - start);
     std::mt19937 random(11);
     int done = 0;
     int undone = 0;

@@ -10,6 +10,8 @@
 namespace parcelo {
 namespace {
 
+using namespace std::string_literals;
+
 constexpr int64_t kNow = 1'700'000'000;
 
 ParseOptions Options() {
@@ -63,12 +65,11 @@ TEST(ShipmentFileParserTest, FaultyRowsBecomeErrorsWithTheirLines) {
     EXPECT_EQ(result.shipments[1].record.courierCode, 12);
     EXPECT_EQ(result.shipments[2].record.status, 2);
     EXPECT_EQ(result.shipments[2].line, 9u);
-    ASSERT_EQ(result.errors.size(), 5u);
-    const size_t lines[] = {3, 4, 6, 7, 8};
-    for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(result.errors[i].line, lines[i]);
-        EXPECT_FALSE(result.errors[i].reason.empty());
+    std::vector<size_t> lines;
+    for (const ImportError& error : result.errors) {
+        lines.push_back(error.reason.empty() ? 0 : error.line); // an error without its reason counts as line 0
     }
+    EXPECT_EQ(lines, (std::vector<size_t>{3, 4, 6, 7, 8}));
 }
 
 std::string JsonWith(std::string_view shipments) {
@@ -104,13 +105,12 @@ TEST(ShipmentFileParserTest, HostileFilesGiveOneErrorAndNoRecords) {
     const std::string valid = JsonWith(R"({"courier": "CJ", "invoiceNumber": "1"})");
     const std::string broken = "{\n\"format\": \"parcelo\",\n\"version\": 1,\n\"shipments\": [,]}";
     for (const std::string& file :
-         {std::string(), std::string("item,status\nbook,0\n"), std::string("courier,item\nCJ,book\n"),
-          std::string("courier,invoice\nCJ,1\nCJ,\"2\n"), "courier,invoice\n" + std::string(1'000'000, ','),
-          "courier,invoice\nCJ," + std::string(70'000, '7'), valid.substr(0, valid.size() - 3),
-          std::string(R"({"format": "other", "version": 1, "shipments": []})"),
-          std::string(R"({"format": "parcelo", "version": 2, "shipments": []})"),
-          std::string(R"({"format": "parcelo", "version": 1, "shipments": {}})"),
-          std::string("{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}"), // not UTF-8
+         {""s, "item,status\nbook,0\n"s, "courier,item\nCJ,book\n"s, "courier,invoice\nCJ,1\nCJ,\"2\n"s,
+          "courier,invoice\n" + std::string(1'000'000, ','), "courier,invoice\nCJ," + std::string(70'000, '7'),
+          valid.substr(0, valid.size() - 3), R"({"format": "other", "version": 1, "shipments": []})"s,
+          R"({"format": "parcelo", "version": 2, "shipments": []})"s,
+          R"({"format": "parcelo", "version": 1, "shipments": {}})"s,
+          "{\"format\": \"parcelo\", \"x\": \"\xC0\xAF\"}"s, // not UTF-8
           JsonWith(R"({"courier": "CJ", "invoiceNumber": "1", "id": 1E400})"), "{\"a\":" + std::string(100'000, '['),
           broken}) {
         SCOPED_TRACE(file.substr(0, 60));
