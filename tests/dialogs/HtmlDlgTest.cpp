@@ -269,9 +269,8 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
             << "the page covers the client area";
         if (QGuiApplication::platformName() == "xcb") {
             // On X11 the page's window is a child window of the dialog, over its client area.
-            ASSERT_NE(dialog.PageContainer(), nullptr);
-            EXPECT_TRUE(dialog.PageContainer()->isVisible() &&
-                        dialog.PageContainer()->geometry() == dialog.ClientRect());
+            const auto* container = dialog.PageContainer();
+            EXPECT_TRUE(container != nullptr && container->isVisible() && container->geometry() == dialog.ClientRect());
             auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
             const auto window = static_cast<xcb_window_t>(dialog.Page().WindowId());
             const std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
