@@ -328,11 +328,7 @@ TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
         ASSERT_EQ(dialog.WaitCursors(), 3);
         EXPECT_FALSE(dialog.IsPageShown()) << "the dialog's own text stands while the page loads";
         const qint64 group = dialog.Page().ProcessId();
-        if (byEscape) {
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        } else {
-            dialog.OnOK();
-        }
+        byEscape ? QTest::keyClick(&dialog, Qt::Key_Escape) : dialog.OnOK();
         EXPECT_EQ(std::tuple(dialog.result(), dialog.IsLoading(), dialog.isVisible(), dialog.WaitCursors()),
                   std::tuple(byEscape ? IDCANCEL : IDOK, false, false, 0));
         EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000)); // killed processes take a moment
