@@ -13,10 +13,7 @@ namespace {
 TEST(AboutDlgTest, ShowsTheVersionOfTheBuildInFull) {
     const QStringList parts = QStringLiteral(PARCELO_TEST_PROJECT_VERSION).split(u'.');
     ASSERT_EQ(parts.size(), 3) << PARCELO_TEST_PROJECT_VERSION;
-    const QString expected = QStringLiteral("ver. %1.%2.%3")
-                                 .arg(parts[0].toInt())
-                                 .arg(parts[1].toInt())
-                                 .arg(parts[2].toInt(), 3, 10, QChar(u'0'));
+    const QString expected = QString::asprintf("ver. %d.%d.%03d", parts[0].toInt(), parts[1].toInt(), parts[2].toInt());
     QWidget mainWindow;
     mainWindow.setGeometry(0, 0, 240, 320);
     CAboutDlg dialog(&mainWindow);

@@ -36,10 +36,19 @@ Form FormOf(CNewTrackDlg& dialog) {
             Item(dialog, IDC_ITEM_NAME).text(), Item(dialog, IDC_INVOICE_NUMBER).text(),
             Item<QComboBox>(dialog, IDC_STATUS_COMBO).currentText()};
 }
-void Fill(CNewTrackDlg& dialog, int courier, const QString& itemName, const QString& invoiceNumber) {
-    Item<QComboBox>(dialog, IDC_COURIER_COMBO).setCurrentIndex(courier);
-    Item(dialog, IDC_ITEM_NAME).setText(itemName);
-    Item(dialog, IDC_INVOICE_NUMBER).setText(invoiceNumber);
+// Picks and types what is given; -1 and nullptr leave a field as it is.
+void Fill(CNewTrackDlg& dialog, int courier, const char* itemName, const char* number, int status = -1) {
+    for (auto [id, index] : {std::pair(IDC_COURIER_COMBO, courier), {IDC_STATUS_COMBO, status}}) {
+        Item<QComboBox>(dialog, id).setCurrentIndex(index >= 0 ? index : Item<QComboBox>(dialog, id).currentIndex());
+    }
+    for (auto [id, text] : {std::pair(IDC_ITEM_NAME, itemName), {IDC_INVOICE_NUMBER, number}}) {
+        Item(dialog, id).setText(text != nullptr ? QString(text) : Item(dialog, id).text());
+    }
+}
+QDateTime Local(Instant instant) {
+    LocalDateTime t;
+    EXPECT_TRUE(BreakDownLocalTime(instant, t));
+    return {QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second)};
 }
 
 // Couriers C0..C2; with the detector, 0 takes ten digits from 1, 1 twelve digits with mod7, 2
@@ -65,10 +74,9 @@ protected:
         EXPECT_TRUE(m_store.Add(shipment));
         return shipment.id;
     }
-    // The text of the one message box shown since the last call, or "" when none was.
+    // The text of the one message box shown since the last call ("" when none or several were).
     QString TakeMessage() {
-        EXPECT_LE(m_messages.Calls().size(), 1u);
-        QString text = m_messages.Calls().empty() ? QString() : m_messages.Calls()[0].text;
+        const QString text = m_messages.Calls().size() == 1 ? m_messages.Calls()[0].text : QString();
         m_messages.Clear();
         return text;
     }
@@ -89,21 +97,16 @@ protected:
 // 2100), both ends read back as picked.
 TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
     // Per case: typed into the year and the date that gives, picked and the date kept.
-    const std::tuple<const char*, QDate, QDateTime, QDateTime> cases[] = {
-        {"195537", QDate(1955, 3, 7), QDateTime(QDate(1850, 6, 1), QTime(0, 0)),
-         QDateTime(QDate(1900, 1, 1), QTime(0, 0))},
-        {"2100", QDate(2100, 1, 1), QDateTime(QDate(2400, 1, 1), QTime(12, 0)),
-         QDateTime(QDate(2100, 12, 31), QTime(23, 59, 59))}};
-    for (const auto& [typed, typedDate, picked, kept] : cases) {
+    for (const auto& [typed, typedDate, picked, kept] :
+         {std::tuple("195537", "1955-03-07", "1850-06-01", "1900-01-01"),
+          {"2100", "2100-01-01", "2400-01-01T12:00", "2100-12-31T23:59:59"}}) {
         auto dialog = Open(CNewTrackDlg::kNewShipment);
         auto& picker = Item<QDateTimeEdit>(*dialog, IDC_ORDER_DATE);
-        LocalDateTime date;
-        ASSERT_TRUE(BreakDownLocalTime(kNow, date));
-        EXPECT_EQ(picker.date(), QDate(date.year, date.month, date.day));
+        EXPECT_EQ(picker.date(), Local(kNow).date());
         QLineEdit& field = *picker.findChild<QLineEdit*>();
         QTest::mouseClick(&field, Qt::LeftButton, {}, QPoint(3, field.height() / 2)); // into the year
         QTest::keyClicks(&picker, typed);
-        EXPECT_EQ(picker.date(), typedDate) << picker.text().toStdString();
+        EXPECT_EQ(picker.date(), QDate::fromString(typedDate, Qt::ISODate)) << picker.text().toStdString();
         EXPECT_LE(field.fontMetrics().horizontalAdvance(picker.text()), field.width()) << "the date shows whole";
         for (const char* item : {"", " ", " "}) {
             dialog->OnOK();
@@ -116,15 +119,15 @@ TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
         EXPECT_TRUE(TakeMessage().contains("40자") && Stored().empty());
 
         Fill(*dialog, 0, " ", " 1234 ");
-        picker.setDateTime(picked);
-        EXPECT_EQ(picker.dateTime(), kept);
+        picker.setDateTime(QDateTime::fromString(picked, Qt::ISODate));
+        EXPECT_EQ(picker.dateTime(), QDateTime::fromString(kept, Qt::ISODate));
         dialog->OnOK();
         EXPECT_EQ(dialog->result(), IDOK);
         const std::vector<Shipment> stored = Stored();
         ASSERT_EQ(stored.size(), 1u);
         EXPECT_EQ(Fields(stored[0]), Fields({0, u" 1234 ", u" ", kNow, stored[0].orderDate, InDelivery}));
-        ASSERT_TRUE(BreakDownLocalTime(stored[0].orderDate, date) && m_store.Delete(stored[0].id));
-        EXPECT_EQ(QDateTime(QDate(date.year, date.month, date.day), QTime(date.hour, date.minute, date.second)), kept);
+        EXPECT_EQ(Local(stored[0].orderDate), QDateTime::fromString(kept, Qt::ISODate));
+        ASSERT_TRUE(m_store.Delete(stored[0].id));
     }
 }
 
@@ -139,8 +142,8 @@ TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndDuplicateNumbersAreAskedA
     Fill(*dialog, 1, "새 책", " INV-y");
     m_messages.QueueAnswer(IDNO);
     dialog->OnOK();
-    EXPECT_EQ(TakeMessage(), "이미 등록된 송장번호입니다: 상품명 y\n그래도 저장하시겠습니까?");
-    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(std::pair(TakeMessage(), dialog->isVisible()),
+              std::pair(QString("이미 등록된 송장번호입니다: 상품명 y\n그래도 저장하시겠습니까?"), true));
     dialog->OnOK(); // the fake answers Yes
     ASSERT_EQ(std::pair(TakeMessage().isEmpty(), Stored().size()), std::pair(false, size_t{3}));
     EXPECT_EQ(m_store.Read(dialog->SavedId()).value_or(Shipment{}).itemName, u"새 책");
@@ -154,17 +157,8 @@ TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndDuplicateNumbersAreAskedA
     original.itemName = u"바뀐 이름";
     for (const auto& [id, courier, status, number, asked] : edits) {
         auto edit = Open(id);
-        Item(*edit, IDC_ITEM_NAME).setText("바뀐 이름");
-        if (courier >= 0) {
-            Item<QComboBox>(*edit, IDC_COURIER_COMBO).setCurrentIndex(courier);
-        }
-        if (status >= 0) {
-            Item<QComboBox>(*edit, IDC_STATUS_COMBO).setCurrentIndex(status);
-            original.status = status;
-        }
-        if (number != nullptr) {
-            Item(*edit, IDC_INVOICE_NUMBER).setText(number);
-        }
+        Fill(*edit, courier, "바뀐 이름", number, status);
+        original.status = status >= 0 ? status : original.status;
         m_messages.QueueAnswer(IDNO);
         edit->OnOK();
         EXPECT_EQ(TakeMessage().startsWith("이미 등록된 송장번호입니다"), asked) << id << " " << courier;
@@ -176,7 +170,7 @@ TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndDuplicateNumbersAreAskedA
     dialog = Open(unknown);
     EXPECT_EQ(FormOf(*dialog), (Form{-1, "", "9", "INV-9", "배송중"}));
     ASSERT_TRUE(m_store.Delete(unknown));
-    Item<QComboBox>(*dialog, IDC_COURIER_COMBO).setCurrentIndex(0);
+    Fill(*dialog, 0, nullptr, nullptr);
     dialog->OnOK();
     EXPECT_FALSE(TakeMessage().isEmpty());
     EXPECT_EQ(std::pair(dialog->result(), m_store.Read(unknown).has_value()), std::pair(int{IDCANCEL}, false))
@@ -198,9 +192,9 @@ TEST_F(NewTrackDlgTest, ClosingAChangedFormAsksFirstAndAFailedWriteKeepsIt) {
     EXPECT_EQ(TakeMessage(), "변경 내용을 저장하지 않고 닫을까요?");
     EXPECT_TRUE(dialog->isVisible());
     QTest::keyClick(dialog.get(), Qt::Key_Escape); // the fake answers Yes
-    EXPECT_FALSE(TakeMessage().isEmpty() || dialog->isVisible());
-    EXPECT_EQ(dialog->result(), IDCANCEL);
-    EXPECT_EQ(m_store.Read(id)->itemName, u"x") << "nothing saved";
+    EXPECT_EQ(std::tuple(TakeMessage().isEmpty(), dialog->isVisible(), dialog->result(), m_store.Read(id)->itemName),
+              std::tuple(false, false, int{IDCANCEL}, u"x"))
+        << "nothing saved";
 
     dialog = Open(CNewTrackDlg::kNewShipment);
     Fill(*dialog, 0, "책", "1234");
@@ -231,7 +225,7 @@ TEST_F(NewTrackDlgTest, TheNumberSuggestsACourierOnlyUntilTheUserPicks) {
     EXPECT_EQ(std::get<0>(FormOf(*dialog)), 0);
     number.clear();
     EXPECT_EQ(FormOf(*dialog), (Form{-1, "", "", "", "배송중"}));
-    Item<QComboBox>(*dialog, IDC_COURIER_COMBO).setCurrentIndex(1);
+    Fill(*dialog, 1, nullptr, nullptr);
     QTest::keyClicks(&number, "1234567890");
     EXPECT_EQ(FormOf(*dialog), (Form{1, "송장번호를 다시 확인하십시오", "", "1234567890", "배송중"}));
     Item(*dialog, IDC_ITEM_NAME).setText("책");

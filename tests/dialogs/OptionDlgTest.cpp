@@ -38,12 +38,9 @@ TEST_F(OptionDlgTest, OkStoresTheChoicesAndCarriesTheHiddenFontSize) {
         }
         COptionDlg dialog;
         dialog.show();
-        if (chosen >= 0) {
-            Combo(dialog, IDC_DBLCLICK_COMBO).setCurrentIndex(chosen);
-        }
-        if (stored.empty()) {
-            EXPECT_EQ(Stored("DBLCLICK"), 4711) << "nothing is written before OK";
-        }
+        QComboBox& combo = Combo(dialog, IDC_DBLCLICK_COMBO);
+        combo.setCurrentIndex(chosen >= 0 ? chosen : combo.currentIndex());
+        EXPECT_TRUE(!stored.empty() || Stored("DBLCLICK") == 4711) << "nothing is written before OK";
         dialog.OnOK();
         EXPECT_EQ(std::pair(Stored("DBLCLICK"), Stored("FONTSIZE")), std::pair(doubleClick, fontSize)) << chosen;
     }
@@ -59,8 +56,7 @@ TEST_F(OptionDlgTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
     dialog.show();
     Combo(dialog, IDC_DBLCLICK_COMBO).setCurrentIndex(2);
     dialog.OnOK();
-    EXPECT_TRUE(dialog.isVisible());
-    ASSERT_EQ(messages.Calls().size(), 1U);
+    ASSERT_TRUE(dialog.isVisible() && messages.Calls().size() == 1);
     EXPECT_TRUE(messages.Calls()[0].text.contains(file) && messages.Calls()[0].parent == &dialog);
     EXPECT_EQ(Profile().DoubleClickAction(), 0) << "the list goes by what is saved";
 
@@ -81,8 +77,7 @@ TEST_F(OptionDlgStatusTest, TheStatusSectionFitsScrollsAndRoundTrips) {
     auto* area = dialog.findChild<QScrollArea*>("StatusOptionsArea");
     ASSERT_NE(area, nullptr);
     CStatusOptionsPanel& panel = *dialog.StatusPanel();
-    const QRect client = dialog.ClientRect();
-    EXPECT_TRUE(client.contains(area->geometry())) << "above the soft-key bar";
+    EXPECT_TRUE(dialog.ClientRect().contains(area->geometry())) << "above the soft-key bar";
     EXPECT_LE(panel.minimumSizeHint().width(), area->viewport()->width()) << "nothing is cut at the side";
     if (panel.minimumSizeHint().height() > area->viewport()->height()) {
         EXPECT_GT(area->verticalScrollBar()->maximum(), 0) << "what does not fit scrolls";
@@ -93,9 +88,10 @@ TEST_F(OptionDlgStatusTest, TheStatusSectionFitsScrollsAndRoundTrips) {
     panel.EndpointEdit().setText("http://tracking.example/graphql");
     Combo(dialog, IDC_DBLCLICK_COMBO).setCurrentIndex(1);
     dialog.OnOK();
-    EXPECT_TRUE(dialog.isVisible());
-    ASSERT_EQ(messages.Calls().size(), 1U);
-    EXPECT_EQ(UserSettings().value("STATUS/ENABLED", 4711).toInt(), 4711) << "nothing is written";
+    EXPECT_EQ(
+        std::tuple(dialog.isVisible(), messages.Calls().size(), UserSettings().value("STATUS/ENABLED", 4711).toInt()),
+        std::tuple(true, size_t{1}, 4711))
+        << "told, and nothing is written";
 
     panel.EndpointEdit().setText(" https://tracking.example/graphql ");
     panel.IntervalBox().setValue(30);

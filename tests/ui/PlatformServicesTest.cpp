@@ -76,13 +76,11 @@ TEST(ScaleTest, ForcedDpiIsParsedStrictlyAndEveryLengthIsScaledOnce) {
         for (const int base : {96, 120}) {
             const ScreenDpi dpi{static_cast<int>(std::lround(base * ratio)), base, ratio};
             for (int value = 0; value <= 500; ++value) {
-                SCOPED_TRACE(testing::Message() << value << " at " << dpi.x << " dpi, ratio " << ratio);
-                const int device = dpi.ScaleX(value);
-                EXPECT_EQ(device, static_cast<int>(std::floor(value * dpi.x / 96.0 + 0.5)));
-                EXPECT_LE(std::abs(dpi.LogicalX(value) * ratio - device), ratio / 2 + 1e-9);
-                if (base == 96 && ratio == std::floor(ratio)) {
-                    EXPECT_EQ(dpi.LogicalX(value), value);
-                }
+                const int device = dpi.ScaleX(value), logical = dpi.LogicalX(value);
+                EXPECT_TRUE(device == static_cast<int>(std::floor(value * dpi.x / 96.0 + 0.5)) &&
+                            std::abs(logical * ratio - device) <= ratio / 2 + 1e-9 &&
+                            (base != 96 || ratio != std::floor(ratio) || logical == value))
+                    << value << " at " << dpi.x << " dpi, ratio " << ratio << ": " << device << ", " << logical;
             }
         }
     }
@@ -161,7 +159,6 @@ TEST(ThreadPlacementTest, AHelperLeavesTheCallersProcessorButNeverHasNoneLeft) {
         std::thread helper([&done] { done.wait(); });
         KeepOffCallersProcessor(helper);
         cpu_set_t placed;
-        CPU_ZERO(&placed);
         EXPECT_EQ(pthread_getaffinity_np(helper.native_handle(), sizeof placed, &placed), 0);
         done.count_down();
         helper.join();
