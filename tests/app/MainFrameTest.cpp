@@ -459,11 +459,7 @@ QImage LabelPhoto(const std::string& number) {
     GreyImage photo = NoisyBackground(1600, 1200, 5);
     Place(photo, Encode(ZXing::BarcodeFormat::Code128, number, 500, 130),
           {.centreX = 800, .centreY = 500, .degrees = 6});
-    QImage image(photo.width, photo.height, QImage::Format_Grayscale8);
-    for (int y = 0; y < photo.height; ++y) {
-        std::copy_n(&photo.At(0, y), photo.width, image.scanLine(y));
-    }
-    return image;
+    return QImage(photo.pixels.data(), photo.width, photo.height, photo.width, QImage::Format_Grayscale8).copy();
 }
 
 // Text, images and files dropped on the list or pasted into it: text and barcodes go
