@@ -62,9 +62,11 @@ int CountDifferingPixels(const QImage& shot, const QImage& reference, int reach 
             marked.setPixelColor(x, y, same ? a.lighter(160) : QColor(Qt::red));
         }
     }
-    QFile::remove(marks);
-    if (differing > 0 && !marks.isEmpty()) {
-        marked.save(marks);
+    if (!marks.isEmpty()) {
+        QFile::remove(marks);
+        if (differing > 0) {
+            marked.save(marks);
+        }
     }
     return differing;
 }
