@@ -18,11 +18,7 @@ using namespace parcelo;
 using namespace parcelo::test;
 
 int main(int argc, char** argv) {
-    qputenv("XDG_CONFIG_HOME", TestRoot().filePath("config").toLocal8Bit());
-    qputenv("XDG_CONFIG_DIRS", TestRoot().filePath("system").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", TestRoot().filePath("data").toLocal8Bit());
-    qputenv("PARCELO_DPI", "96");
-    PrepareHighDpiEnvironment();
+    PrepareShellEnvironment("96");
     QApplication app(argc, argv);
     FakeMessageBoxService messages;
 

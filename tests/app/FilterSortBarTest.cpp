@@ -78,8 +78,8 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingW
                       button->width())
                 << "the caption and its arrow fit";
             // The menus drop from the bar's lower edge, inside the window.
-            EXPECT_GE(button->PopupPosition().y(), barBottom - S(2));
-            EXPECT_LE(button->PopupPosition().y(), barBottom);
+            const int top = button->PopupPosition().y();
+            EXPECT_TRUE(top >= barBottom - S(2) && top <= barBottom) << top << " below " << barBottom;
             EXPECT_GE(button->PopupPosition().x(), frame->mapToGlobal(QPoint(0, 0)).x());
         }
         EXPECT_LE(sort.PopupPosition().x() + sort.Menu()->sizeHint().width(), frame->mapToGlobal(QPoint(width, 0)).x());
@@ -101,15 +101,14 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingW
         for (QAction* entry : entries) {
             sent.clear();
             entry->trigger();
+            entry->trigger(); // the current entry again is sent again
             EXPECT_EQ(button->Caption(), entry->text());
-            EXPECT_EQ(sent, (Sent{{message, static_cast<uint32_t>(QtMenuBuilder::CommandOf(entry))}}));
+            const std::pair once{message, static_cast<uint32_t>(QtMenuBuilder::CommandOf(entry))};
+            EXPECT_EQ(sent, (Sent{once, once}));
             const QImage image = button->grab().toImage();
             EXPECT_EQ(std::count(drawn.begin(), drawn.end(), image), 0) << "two entries look the same in the button";
             drawn.push_back(image);
         }
-        sent.clear();
-        entries.back()->trigger(); // the current entry again is sent again
-        EXPECT_EQ(sent.size(), 1U);
     }
     filter.Menu()->actions().front()->trigger();
     sort.Menu()->actions().front()->trigger();
@@ -147,8 +146,7 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingW
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        box = dialog->frameGeometry();
-        shown = dialog->text();
+        std::tie(box, shown) = std::pair(dialog->frameGeometry(), dialog->text());
         dialog->reject();
     });
     ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);

@@ -27,10 +27,7 @@ inline QString DataFolder() {
 
 // Everything is set before the QApplication and the first QSettings, which fix their paths.
 // `dpi` is the resolution forced, or null for none (also with PARCELO_TEST_AT_DESKTOP_SCALE set).
-inline int RunShellTests(int argc, char** argv, const char* dpi) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+inline void PrepareShellEnvironment(const char* dpi) {
     qputenv("XDG_CONFIG_HOME", TestRoot().filePath("config").toLocal8Bit());
     qputenv("XDG_CONFIG_DIRS", TestRoot().filePath("system").toLocal8Bit());
     qputenv("XDG_DATA_HOME", TestRoot().filePath("data").toLocal8Bit());
@@ -40,6 +37,13 @@ inline int RunShellTests(int argc, char** argv, const char* dpi) {
         qunsetenv("PARCELO_DPI"); // the screen's own resolution and scale, QT_SCALE_FACTOR say
     }
     PrepareHighDpiEnvironment();
+}
+// On the offscreen platform unless another is set.
+inline int RunShellTests(int argc, char** argv, const char* dpi) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    PrepareShellEnvironment(dpi);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
