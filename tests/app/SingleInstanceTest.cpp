@@ -38,16 +38,14 @@ QString Data() {
 }
 
 // A second start of the program, reporting what happened; killed, like a crash, with the
-// object. `environment` is set over the test's own, which loses its activation tokens.
+// object. `variable` (NAME=value) is set over the test's own environment, which loses its
+// activation tokens.
 struct Probe : QProcess {
-    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000,
-          const std::vector<std::pair<QString, QString>>& environment = {}) {
+    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& variable = "TZ=UTC") {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.remove("XDG_ACTIVATION_TOKEN");
         variables.remove("DESKTOP_STARTUP_ID");
-        for (const auto& [name, value] : environment) {
-            variables.insert(name, value);
-        }
+        variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         setProcessEnvironment(variables);
         start(PARCELO_PROBE, {key, dataFolder, QString::number(timeoutMs)});
     }
@@ -98,7 +96,7 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
               {"XDG_ACTIVATION_TOKEN", "kwin-1234_TIME5678", "kwin-1234_TIME5678"},
               {"DESKTOP_STARTUP_ID", "openbox-77-host-xterm_TIME42", "openbox-77-host-xterm_TIME42"},
               {"XDG_ACTIVATION_TOKEN", "two words", ""}}) {
-            Probe launched(key, Data(), 3000, {{variable, given}});
+            Probe launched(key, Data(), 3000, QString(variable) + '=' + given);
             EXPECT_EQ(launched.NextLine(), "handed-over");
             EXPECT_EQ(token, received) << given;
         }
@@ -171,7 +169,7 @@ TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     SingleInstance first(QStringLiteral("store"), folder);
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
-    const std::vector<std::pair<QString, QString>> runtime{{"XDG_RUNTIME_DIR", otherRuntime.path()}};
+    const QString runtime = "XDG_RUNTIME_DIR=" + otherRuntime.path();
     EXPECT_EQ(Probe(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000, runtime).NextLine(), "handed-over");
     EXPECT_EQ(activations, 1);
     Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, runtime);
@@ -235,11 +233,12 @@ TEST(SingleInstanceTest, OnX11TheRaiseCarriesTheStartupIdAndEndsTheLaunch) {
         GTEST_SKIP() << "needs an X server";
     }
     StartupMessages launcher;
-    QWidget window, other;
+    QWidget window;
     ASSERT_TRUE(SingleInstance::HandTokenToPlatform("parcelo-first_TIME0"));
     window.show();
     EXPECT_EQ(launcher.Next(), "remove: ID=parcelo-first_TIME0") << "Qt ends the launch of the window it maps";
 
+    QWidget other;
     other.show();
     other.activateWindow();
     ASSERT_TRUE(PumpEventsUntil([&] { return other.isActiveWindow(); }));
