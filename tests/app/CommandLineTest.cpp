@@ -4,11 +4,14 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <SQLiteCpp/Database.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
@@ -18,27 +21,24 @@ namespace parcelo {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using Arguments = std::vector<std::string>;
+using namespace std::string_literals;
 
 struct Outcome {
     int code = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-// The lines of `text`, or with a tab the fields of a line, a trailing empty one included.
-QStringList Split(const std::string& text, char separator = '\n') {
-    return QString::fromStdString(text).split(separator, separator == '\n' ? Qt::SkipEmptyParts : Qt::KeepEmptyParts);
+QStringList Lines(const std::string& text) {
+    return QString::fromStdString(text).split(u'\n', Qt::SkipEmptyParts);
 }
 
 // The list without its first field, the id, which an import gives anew.
 QStringList WithoutIds(const std::string& list) {
-    QStringList rows = Split(list);
-    for (QString& row : rows) {
-        row = row.section(u'\t', 1);
-    }
-    return rows;
+    return Lines(list).replaceInStrings(QRegularExpression("^\\d+\t"), QString());
 }
 
 // A profile of its own (data, settings, the sample courier list) for the real program.
@@ -46,25 +46,22 @@ class Profile {
 public:
     explicit Profile(const fs::path& installPath = PARCELO_SOURCE_DIR "/res") {
         fs::create_directories(m_folder.Path() / "config" / "VELDAN");
-        fs::create_directories(m_folder.Path() / "data");
         Configure("[SETTINGS]\nINSTALLPATH=" + installPath.string() + "\n");
+        m_environment.remove("LC_ALL"); // the program speaks Korean unless a test sets an English locale
+        m_environment.remove("LC_MESSAGES");
+        for (const std::string& setting : {"XDG_DATA_HOME=" + File("data"), "XDG_CONFIG_HOME=" + File("config"),
+                                           "XDG_CONFIG_DIRS=" + File("none"), "TZ=KST-9"s, "LANG=C.UTF-8"s}) {
+            Set(setting);
+        }
     }
 
     // Runs the program; its standard output goes to `output` when one is given. A test's
     // tracking service answers meanwhile, in this process's event loop.
     Outcome Run(const Arguments& arguments, const std::string& output = {}) const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("LC_ALL"); // the program speaks Korean unless a test sets an English locale
-        environment.remove("LC_MESSAGES");
-        for (const auto& [name, value] : m_environment) {
-            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
-        }
         QStringList list;
-        for (const std::string& argument : arguments) {
-            list << QString::fromStdString(argument);
-        }
+        std::ranges::transform(arguments, std::back_inserter(list), &QString::fromStdString);
         QProcess program;
-        program.setProcessEnvironment(environment);
+        program.setProcessEnvironment(m_environment);
         program.setStandardInputFile(QProcess::nullDevice());
         if (!output.empty()) {
             program.setStandardOutputFile(QString::fromStdString(output));
@@ -77,7 +74,20 @@ public:
                 program.readAllStandardOutput().toStdString(), program.readAllStandardError().toStdString()};
     }
 
-    void SetEnvironment(std::string name, std::string value) { m_environment.emplace_back(name, value); }
+    // The words of `line`, an argument each, a leading @ standing for this profile's folder.
+    Arguments Words(const std::string& line) const {
+        Arguments words;
+        std::istringstream in(line);
+        for (std::string word; in >> word;) {
+            words.push_back(word.starts_with('@') ? File(word.substr(1)) : word);
+        }
+        return words;
+    }
+    // Sets an environment variable of the program's, given as NAME=value.
+    void Set(const std::string& variable) {
+        const QString text = QString::fromStdString(variable);
+        m_environment.insert(text.section(u'=', 0, 0), text.section(u'=', 1));
+    }
     void Configure(const std::string& lines) const {
         std::ofstream(File("config/VELDAN/Parcelo.conf"), std::ios::app) << lines;
     }
@@ -86,11 +96,7 @@ public:
 
 private:
     test::TempFolder m_folder;
-    std::vector<std::pair<std::string, std::string>> m_environment{{"XDG_DATA_HOME", File("data")},
-                                                                   {"XDG_CONFIG_HOME", File("config")},
-                                                                   {"XDG_CONFIG_DIRS", File("no-system-settings")},
-                                                                   {"TZ", "KST-9"},
-                                                                   {"LANG", "C.UTF-8"}};
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 };
 
 TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipments) {
@@ -106,26 +112,22 @@ TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipment
 
     const Outcome list = first.Run({"--list"});
     ASSERT_EQ(list.code, 0) << list.err;
-    const QStringList lines = Split(list.out);
+    const QStringList lines = Lines(list.out);
     ASSERT_EQ(lines.size(), 3) << list.out;
-    for (const QString& line : lines) {
-        EXPECT_EQ(line.count(u'\t'), 6) << line.toStdString();
-    }
+    EXPECT_EQ(std::ranges::count(list.out, '\t'), 3 * 6) << "seven fields a line";
     EXPECT_EQ(lines[1].section(u'\t', 1, 1), "우체국EMS");
     EXPECT_EQ(lines[1].section(u'\t', 3, 3), "서류 두 장 급함") << "tabs and line ends kept off the line";
 
-    ASSERT_EQ(first.Run({"--export", first.File("list.json")}).code, 0);
-    ASSERT_EQ(first.Run({"--export", first.File("list.csv")}).code, 0);
+    for (const char* name : {"list.json", "list.csv"}) {
+        ASSERT_EQ(first.Run({"--export", first.File(name)}).code, 0);
+        const Profile fresh;
+        for (int again = 0; again < 2; ++again) { // the second time: only duplicates
+            EXPECT_EQ(fresh.Run({"--import", first.File(name)}).code, 0) << name;
+            EXPECT_EQ(WithoutIds(fresh.Run({"--list"}).out), WithoutIds(list.out)) << name;
+        }
+    }
     std::ifstream json(first.File("list.json"), std::ios::binary);
     EXPECT_EQ(first.Run({"--list", "--json"}).out, std::string(std::istreambuf_iterator<char>(json), {}));
-    for (const char* name : {"list.json", "list.csv"}) {
-        const Profile fresh;
-        const Outcome imported = fresh.Run({"--import", first.File(name)});
-        ASSERT_EQ(imported.code, 0) << imported.err;
-        EXPECT_EQ(WithoutIds(fresh.Run({"--list"}).out), WithoutIds(list.out)) << name;
-        EXPECT_EQ(fresh.Run({"--import", first.File(name)}).code, 0) << "again: only duplicates";
-        EXPECT_EQ(Split(fresh.Run({"--list"}).out).size(), 3);
-    }
 
     ASSERT_EQ(first.Run({"--backup", first.File("backup.edb")}).code, 0);
     SQLite::Database backup(first.File("backup.edb"), SQLite::OPEN_READONLY);
@@ -144,9 +146,9 @@ void WritePgm(const std::string& file, const test::GreyImage& image) {
 // it fits, without a window or a display; nothing here opens one.
 TEST(CommandLineTest, EachOutcomeHasItsExitCodeAndNothingRefusedIsAdded) {
     Profile profile;
-    profile.SetEnvironment("QT_QPA_PLATFORM", "no-such-platform");
-    profile.SetEnvironment("DISPLAY", "");
-    profile.SetEnvironment("WAYLAND_DISPLAY", "");
+    profile.Set("QT_QPA_PLATFORM=no-such-platform");
+    profile.Set("DISPLAY=");
+    profile.Set("WAYLAND_DISPLAY=");
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "111122223333"}).code, 0);
     test::GreyImage label(1200, 900, 255);
     test::Place(label, test::Encode(ZXing::BarcodeFormat::QRCode, "https://t.example/?n=EE123456785KR", 200, 200),
@@ -166,59 +168,36 @@ TEST(CommandLineTest, EachOutcomeHasItsExitCodeAndNothingRefusedIsAdded) {
     std::ofstream(profile.File("mixed.csv"))
         << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\nCJ대한통운," << std::string(41, '2') << "\n";
 
-    struct Case {
-        Arguments arguments;
-        int code;
-        std::string told = "parcelo: ";
-        std::string out = {};
+    const auto expect = [&profile](const Arguments& arguments, int code,
+                                   const std::string& told = "parcelo: ", const std::string& out = "") {
+        const Outcome outcome = profile.Run(arguments);
+        EXPECT_EQ(outcome.code, code) << arguments.front() << " " << arguments.back() << ": " << outcome.err;
+        EXPECT_THAT(outcome.err, HasSubstr(told)) << arguments.back();
+        EXPECT_EQ(outcome.out, out) << arguments.back();
     };
-    for (const Case& c :
-         std::vector<Case>{{{"--list", "extra"}, 2},
-                           {{"--add", "a", "b", "c", "d"}, 2},
-                           {{"--list", "--export", "x.csv"}, 2},
-                           {{"--json"}, 2},
-                           {{"--export"}, 2},
-                           {{"--list", "--no-such-option"}, 2},
-                           {{"--import", "a.csv", "--import", "b.csv"}, 2},
-                           {{"--scan"}, 2},
-                           {{"--scan", "a.png", "--list"}, 2},
-                           {{"--refresh", "--list"}, 2},
-                           {{"-x"}, 2}, // no window for what is not a window option
-                           {{"-list"}, 2},
-                           {{"foo"}, 2},
-                           {{"-hv"}, 2},
-                           {{"-platform", "offscreen", "--bogus"}, 2},
-                           {{"--version"}, 0, "", "parcelo " PARCELO_VERSION "\n"},
-                           {{"--import", profile.File("missing.csv")}, 1},
-                           {{"--import", profile.File("")}, 1},
-                           {{"--export", profile.File("list.txt")}, 1},
-                           {{"--export", profile.File("missing/list.csv")}, 1},
-                           {{"--add", "모르는택배", "1"}, 1},
-                           {{"--add", "auto", "12"}, 1},
-                           {{"--add", "auto", "123456789012"}, 1},
-                           {{"--add", "CJ대한통운", std::string(41, '1')}, 1},
-                           {{"--add", "cj대한통운", "1111 2222 3333"}, 1},
-                           {{"--add", "CJ대한통운", "   "}, 1},
-                           {{"--backup", profile.Store().string()}, 1},
-                           // A valid 롯데택배 number is a 12-digit number of two other couriers too.
-                           {{"--add", "auto", "234567890126"}, 1, "(후보: 롯데택배, CJ대한통운, 한진택배)"},
-                           {{"--import", profile.File("mixed.csv")}, 1, "3번째 줄"},
-                           {{"--import", profile.File("mixed.csv")}, 1, "4번째 줄: 송장번호가 너무 깁니다"},
-                           {{"--scan", profile.File("label.pgm")},
-                            0,
-                            "",
-                            "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n"},
-                           {{"--scan", profile.File("blank.pgm")}, 3, "바코드에 송장번호가 없습니다"},
-                           {{"--scan", profile.File("missing.png")}, 1},
-                           {{"--scan", profile.File("huge.pgm")}, 1},
-                           {{"--scan", profile.File("text.png")}, 1}}) {
-        SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
-        const Outcome outcome = profile.Run(c.arguments);
-        EXPECT_EQ(outcome.code, c.code) << outcome.err;
-        EXPECT_THAT(outcome.err, HasSubstr(c.told));
-        EXPECT_EQ(outcome.out, c.out);
+    // Bad usage, a window option among it, opens no window either.
+    for (const char* bad : {"--list extra", "--add a b c d", "--list --export x.csv", "--json", "--export",
+                            "--list --no-such-option", "--import a.csv --import b.csv", "--scan", "--scan a.png --list",
+                            "--refresh --list", "-x", "-list", "foo", "-hv", "-platform offscreen --bogus"}) {
+        expect(profile.Words(bad), 2);
     }
-    EXPECT_EQ(Split(profile.Run({"--list"}).out).size(), 1);
+    for (const char* refused :
+         {"--import @missing.csv", "--import @", "--export @list.txt", "--export @missing/list.csv",
+          "--add 모르는택배 1", "--add auto 12", "--add auto 123456789012", "--backup @data/VELDAN/Parcelo/VELDAN.EDB",
+          "--scan @missing.png", "--scan @huge.pgm", "--scan @text.png"}) {
+        expect(profile.Words(refused), 1);
+    }
+    expect({"--add", "CJ대한통운", std::string(41, '1')}, 1);
+    expect({"--add", "CJ대한통운", "   "}, 1);
+    expect({"--add", "cj대한통운", "1111 2222 3333"}, 1);
+    expect({"--version"}, 0, "", "parcelo " PARCELO_VERSION "\n");
+    // A valid 롯데택배 number is a 12-digit number of two other couriers too.
+    expect({"--add", "auto", "234567890126"}, 1, "(후보: 롯데택배, CJ대한통운, 한진택배)");
+    expect(profile.Words("--import @mixed.csv"), 1, "3번째 줄");
+    expect(profile.Words("--import @mixed.csv"), 1, "4번째 줄: 송장번호가 너무 깁니다");
+    expect(profile.Words("--scan @label.pgm"), 0, "", "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n");
+    expect(profile.Words("--scan @blank.pgm"), 3, "바코드에 송장번호가 없습니다");
+    EXPECT_EQ(Lines(profile.Run({"--list"}).out).size(), 1);
     EXPECT_EQ(profile.Run({"--list"}, "/dev/full").code, 1) << "a list nobody received";
 
     const Profile withoutCouriers(PARCELO_SOURCE_DIR "/no-such-folder");
@@ -230,17 +209,14 @@ TEST(CommandLineTest, EachOutcomeHasItsExitCodeAndNothingRefusedIsAdded) {
 
     // The usage and its errors, Qt's own words among them, follow the locale as the window
     // does; bad usage does not even open the store.
-    for (const auto& [variable, value, english] :
-         std::vector<std::tuple<std::string, std::string, bool>>{{"LANG", "en_US.UTF-8", true},
-                                                                 {"LC_MESSAGES", "en_GB.UTF-8", true},
-                                                                 {"LANG", "ko_KR.UTF-8", false},
-                                                                 {"LC_ALL", "C", false}}) {
-        SCOPED_TRACE(variable + "=" + value);
+    for (const auto& [variable, english] : {std::pair{"LANG=en_US.UTF-8", true},
+                                            {"LC_MESSAGES=en_GB.UTF-8", true},
+                                            {"LANG=ko_KR.UTF-8", false},
+                                            {"LC_ALL=C", false}}) {
+        SCOPED_TRACE(variable);
         Profile local;
-        local.SetEnvironment(variable, value);
-        if (variable != "LANG") {
-            local.SetEnvironment("LANG", english ? "ko_KR.UTF-8" : "en_US.UTF-8");
-        }
+        local.Set(english ? "LANG=ko_KR.UTF-8" : "LANG=en_US.UTF-8"); // the variable wins over it
+        local.Set(variable);
         const Outcome help = local.Run({"--help"});
         EXPECT_EQ(help.code, 0);
         for (const std::string& text : english ? Arguments{"Usage:", "Shows this help.", "Exit codes:"}
@@ -262,16 +238,14 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
     Profile offline, withoutPlugin;
     EXPECT_EQ(offline.Run({"--refresh"}).code, 1) << "off";
     EXPECT_FALSE(fs::exists(offline.Store())) << "nothing is even opened";
-    withoutPlugin.SetEnvironment("PARCELO_PLUGIN_DIR", withoutPlugin.File("no-plugins"));
+    withoutPlugin.Set("PARCELO_PLUGIN_DIR=" + withoutPlugin.File("no-plugins"));
     for (const Profile* enabled : {&offline, &withoutPlugin}) {
         enabled->Configure("[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n");
     }
     const Outcome missing = withoutPlugin.Run({"--refresh"});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_THAT(missing.err, HasSubstr("배송 상태를 확인할 수 없습니다"));
-    EXPECT_THAT(missing.err, HasSubstr("status-services.so"));
-    EXPECT_TRUE(missing.out.empty());
-    EXPECT_FALSE(fs::exists(withoutPlugin.Store()));
+    EXPECT_THAT(missing.err, AllOf(HasSubstr("배송 상태를 확인할 수 없습니다"), HasSubstr("status-services.so")));
+    EXPECT_TRUE(missing.out.empty() && !fs::exists(withoutPlugin.Store())) << "nothing touched";
     EXPECT_EQ(offline.Run({"--refresh"}).code, 0) << "nothing due";
     EXPECT_EQ(offline.Run({"--refresh"}, "/dev/full").code, 1) << "a result nobody received";
     ASSERT_EQ(offline.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
@@ -293,28 +267,24 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
         const Outcome refused = profile.Run({"--refresh"});
         EXPECT_EQ(refused.code, 1);
         EXPECT_THAT(refused.err, HasSubstr(told));
-        EXPECT_EQ(service.Requests() + service.TokenRequests(), 0) << "nothing asked without a key";
-        profile.SetEnvironment("PARCELO_KEY_FILE", keyFile);
+        profile.Set("PARCELO_KEY_FILE=" + keyFile);
     }
-
+    EXPECT_EQ(service.Requests() + service.TokenRequests(), 0) << "nothing asked without a key";
     ASSERT_EQ(chmod(keyFile.c_str(), 0600), 0);
     const Outcome fromFile = profile.Run({"--refresh"});
     EXPECT_EQ(fromFile.code, 0) << fromFile.err;
-    EXPECT_EQ(service.TokenRequests(), 1);
-    EXPECT_EQ(service.Requests(), 1);
+    EXPECT_EQ(std::pair(service.TokenRequests(), service.Requests()), std::pair(1, 1));
     EXPECT_THAT(service.LastTokenRequest().toStdString(),
-                ::testing::EndsWith("grant_type=client_credentials&client_id=file-id&client_secret=file-secret"));
+                EndsWith("grant_type=client_credentials&client_id=file-id&client_secret=file-secret"));
     EXPECT_EQ(service.LastAuthorization(), "Bearer tok");
 
     // systemd's credential comes before the file named by PARCELO_KEY_FILE.
-    fs::create_directories(profile.File("credentials"));
-    std::ofstream(profile.File("credentials/parcelo-key")) << "cred-id:cred:secret";
-    profile.SetEnvironment("CREDENTIALS_DIRECTORY", profile.File("credentials"));
+    std::ofstream(profile.File("parcelo-key")) << "cred-id:cred:secret";
+    profile.Set("CREDENTIALS_DIRECTORY=" + profile.File(""));
     ASSERT_EQ(profile.Run({"--add", "CJ대한통운", "123456789013", "책"}).code, 0);
     EXPECT_EQ(profile.Run({"--refresh"}).code, 0);
     EXPECT_EQ(service.TokenRequests(), 2);
-    EXPECT_THAT(service.LastTokenRequest().toStdString(),
-                ::testing::EndsWith("client_id=cred-id&client_secret=cred%3Asecret"));
+    EXPECT_THAT(service.LastTokenRequest().toStdString(), EndsWith("client_id=cred-id&client_secret=cred%3Asecret"));
 }
 
 } // namespace

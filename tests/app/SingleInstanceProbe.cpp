@@ -9,17 +9,15 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each report reaches the test at once
     const QStringList arguments = QCoreApplication::arguments();
     parcelo::SingleInstance instance(arguments.value(1), arguments.value(2));
-    const auto report = [](const QByteArray& line) {
-        std::puts(line.constData());
-        std::fflush(stdout);
-    };
     if (instance.HandOverToRunning(arguments.value(3, QStringLiteral("3000")).toInt())) {
-        report("handed-over");
+        std::puts("handed-over");
         return 0;
     }
-    report(instance.Listen([&report](const QByteArray& token) { report("activated " + token); }) ? "listening"
-                                                                                                 : "not-listening");
+    const bool listening =
+        instance.Listen([](const QByteArray& token) { std::puts(("activated " + token).constData()); });
+    std::puts(listening ? "listening" : "not-listening");
     return QCoreApplication::exec();
 }

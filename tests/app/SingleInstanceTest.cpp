@@ -1,25 +1,20 @@
 #include "app/SingleInstance.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <optional>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 using namespace parcelo;
@@ -42,99 +37,74 @@ QString Data() {
     return data.path();
 }
 
-// A second start of the program, reporting what happened; killed, like a crash, when it goes out of scope.
-// `environment` is set over the test's own, which loses its activation tokens.
-class Probe {
-public:
-    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000,
-          const std::vector<std::pair<QString, QString>>& environment = {}) {
+// A second start of the program, reporting what happened; killed, like a crash, with the
+// object. `variable` (NAME=value) is set over the test's own environment, which loses its
+// activation tokens.
+struct Probe : QProcess {
+    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& variable = "TZ=UTC") {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.remove("XDG_ACTIVATION_TOKEN");
         variables.remove("DESKTOP_STARTUP_ID");
-        for (const auto& [name, value] : environment) {
-            variables.insert(name, value);
-        }
-        m_process.setProcessEnvironment(variables);
-        m_process.start(PARCELO_PROBE, {key, dataFolder, QString::number(timeoutMs)});
+        variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        setProcessEnvironment(variables);
+        start(PARCELO_PROBE, {key, dataFolder, QString::number(timeoutMs)});
     }
-    ~Probe() { Crash(); }
+    ~Probe() override {
+        kill();
+        waitForFinished();
+    }
     QByteArray NextLine() {
-        PumpEventsUntil([this] { return m_process.canReadLine(); });
-        return m_process.readLine().trimmed();
+        PumpEventsUntil([this] { return canReadLine(); });
+        return readLine().trimmed();
     }
-    void Crash() {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
-private:
-    QProcess m_process;
 };
 
 // A connection to an instance's socket that sends whatever a test wants.
-struct Client {
+struct Client : QLocalSocket {
     explicit Client(const QString& socketPath) {
-        sockaddr_un address{AF_UNIX, {}};
-        std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof(address.sun_path) - 1);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        connectToServer(socketPath);
+        EXPECT_TRUE(waitForConnected());
     }
-    ~Client() { ::close(fd); }
-    void Send(const QByteArray& data) {
-        EXPECT_EQ(::send(fd, data.constData(), data.size(), MSG_NOSIGNAL), data.size());
-    }
+    void Send(const QByteArray& data) { EXPECT_TRUE(write(data) == data.size() && flush()); }
     // What the instance answers before it closes the connection; nothing while it keeps it open.
     std::optional<QByteArray> AnswerUntilClosed() {
         QByteArray answer;
-        const bool closed = PumpEventsUntil([&] {
-            char chunk[64];
-            const ssize_t received = ::recv(fd, chunk, sizeof(chunk), 0);
-            answer.append(chunk, std::max<ssize_t>(received, 0));
-            return received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR);
-        });
+        const bool closed = PumpEventsUntil([&] { return (answer += readAll(), state() == UnconnectedState); });
         return closed ? std::optional(answer) : std::nullopt;
     }
-
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
 };
 
 // A second start hands over to the running one, which answers only the request whatever a
 // connection sends, and neither stops answering nor ends.
 TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheRequest) {
     int activations = 0;
+    const QString key = QStringLiteral("handover");
     {
-        SingleInstance first(QStringLiteral("handover"), Data());
+        SingleInstance first(key, Data());
         ASSERT_FALSE(first.HandOverToRunning());
         QByteArray token = "none";
-        ASSERT_TRUE(first.Listen([&](const QByteArray& given) {
-            ++activations;
-            token = given;
-        }));
+        ASSERT_TRUE(first.Listen([&](const QByteArray& given) { ++activations, token = given; }));
 
-        // A program left running for hours never touches its lock; it must still count.
+        // A program left running for hours never touches its lock; it must still count. The
+        // launcher's activation token travels to the running window; one that cannot be sent
+        // whole is left out rather than cut.
         QFile lock(first.LockFileName());
-        ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
-        Probe second(QStringLiteral("handover"), Data());
-        EXPECT_EQ(second.NextLine(), "handed-over");
-        EXPECT_EQ(activations, 1);
-        EXPECT_EQ(token, QByteArray());
-
-        // The launcher's activation token travels to the running window; one that
-        // cannot be sent whole is left out rather than cut.
+        ASSERT_TRUE(lock.open(QIODevice::ReadWrite) &&
+                    lock.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
         for (const auto& [variable, given, received] :
-             {std::tuple{"XDG_ACTIVATION_TOKEN", "kwin-1234_TIME5678", "kwin-1234_TIME5678"},
+             {std::tuple{"XDG_ACTIVATION_TOKEN", "", ""},
+              {"XDG_ACTIVATION_TOKEN", "kwin-1234_TIME5678", "kwin-1234_TIME5678"},
               {"DESKTOP_STARTUP_ID", "openbox-77-host-xterm_TIME42", "openbox-77-host-xterm_TIME42"},
               {"XDG_ACTIVATION_TOKEN", "two words", ""}}) {
-            Probe launched(QStringLiteral("handover"), Data(), 3000, {{variable, given}});
+            Probe launched(key, Data(), 3000, QString(variable) + '=' + given);
             EXPECT_EQ(launched.NextLine(), "handed-over");
             EXPECT_EQ(token, received) << given;
         }
         EXPECT_EQ(activations, 4);
 
         // Anything but the request, a request line that never ends among it, is dropped unanswered.
-        for (const QByteArray& request :
-             {QByteArray(200, 'x'), QByteArray("activate please now\n"), QByteArray("activate \n"),
-              QByteArray("activate\ttoken\n"), QByteArray("activated\n")}) {
+        for (const QByteArray& request : QByteArrayList{QByteArray(200, 'x'), "activate please now\n", "activate \n",
+                                                        "activate\ttoken\n", "activated\n"}) {
             Client wrong(first.ServerName());
             wrong.Send(request);
             EXPECT_EQ(wrong.AnswerUntilClosed(), QByteArray()) << request.left(30).toStdString();
@@ -154,14 +124,12 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
 
         // One that never sends holds up no other start, and is dropped after a while.
         Client silent(first.ServerName());
-        Probe third(QStringLiteral("handover"), Data());
-        EXPECT_EQ(third.NextLine(), "handed-over");
+        EXPECT_EQ(Probe(key, Data()).NextLine(), "handed-over");
         EXPECT_EQ(activations, 7);
         EXPECT_EQ(silent.AnswerUntilClosed(), QByteArray());
     }
     // After a clean end the next start is the first again.
-    Probe next(QStringLiteral("handover"), Data());
-    EXPECT_EQ(next.NextLine(), "listening");
+    EXPECT_EQ(Probe(key, Data()).NextLine(), "listening");
 }
 
 // A crashed owner, a silent one or a socket path the system cannot take whole never blocks a
@@ -170,53 +138,41 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
 TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     Probe crashed(QStringLiteral("crash"), Data());
     ASSERT_EQ(crashed.NextLine(), "listening");
-    crashed.Crash();
-
+    crashed.kill();
+    crashed.waitForFinished();
     SingleInstance next(QStringLiteral("crash"), Data());
-    // The crash left both the lock and the socket file behind.
-    ASSERT_TRUE(QFile::exists(next.LockFileName()));
-    ASSERT_TRUE(QFile::exists(next.ServerName()));
+    ASSERT_TRUE(QFile::exists(next.LockFileName()) && QFile::exists(next.ServerName())) << "left behind";
     EXPECT_FALSE(next.HandOverToRunning());
     EXPECT_TRUE(next.Listen([](const QByteArray&) {}));
 
     // An owner that holds the lock but never answers delays a start only until the timeout.
     SingleInstance silent(QStringLiteral("silent"), Data());
     ASSERT_FALSE(silent.HandOverToRunning());
-    Probe probe(QStringLiteral("silent"), Data(), 300);
-    EXPECT_EQ(probe.NextLine(), "not-listening");
+    EXPECT_EQ(Probe(QStringLiteral("silent"), Data(), 300).NextLine(), "not-listening");
 
     const QString key = QStringLiteral("long") + QString(120, u'g');
     SingleInstance unguarded(key, Data());
     ASSERT_FALSE(unguarded.HandOverToRunning());
-    EXPECT_FALSE(unguarded.Listen([](const QByteArray&) {}));
-    EXPECT_FALSE(unguarded.IsListening());
+    EXPECT_FALSE(unguarded.Listen([](const QByteArray&) {}) || unguarded.IsListening());
     QFile lock(unguarded.LockFileName());
-    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
-    EXPECT_EQ(lock.readAll(), QByteArray());
+    EXPECT_TRUE(lock.open(QIODevice::ReadOnly) && lock.readAll().isEmpty());
     EXPECT_EQ(QDir(QFileInfo(unguarded.ServerName()).path()).entryList({"long*"}, QDir::System | QDir::Files),
               QStringList());
-    Probe second(key, Data(), 300);
-    EXPECT_EQ(second.NextLine(), "not-listening");
+    EXPECT_EQ(Probe(key, Data(), 300).NextLine(), "not-listening");
 
     // One data folder has one program, whatever path leads to it and whatever runtime
     // folder each start has; another data folder has a program of its own.
-    const QTemporaryDir root;
-    const QTemporaryDir otherRuntime;
-    const QString folder = root.filePath("data/VELDAN/Parcelo");
-    const QString link = root.filePath("linked");
+    const QTemporaryDir root, otherRuntime;
+    const QString folder = root.filePath("data/VELDAN/Parcelo"), link = root.filePath("linked");
     ASSERT_TRUE(QDir().mkpath(folder) && QFile::link(root.filePath("data"), link));
-
     int activations = 0;
     SingleInstance first(QStringLiteral("store"), folder);
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
-    {
-        Probe linked(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000,
-                     {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
-        EXPECT_EQ(linked.NextLine(), "handed-over");
-        EXPECT_EQ(activations, 1);
-    }
-    Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, {{"XDG_RUNTIME_DIR", otherRuntime.path()}});
+    const QString runtime = "XDG_RUNTIME_DIR=" + otherRuntime.path();
+    EXPECT_EQ(Probe(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000, runtime).NextLine(), "handed-over");
+    EXPECT_EQ(activations, 1);
+    Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, runtime);
     EXPECT_EQ(elsewhere.NextLine(), "listening");
     EXPECT_EQ(activations, 1);
 
@@ -233,63 +189,40 @@ TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     EXPECT_EQ(SingleInstance::StartupRemoveMessage("a\"b\\c"), "remove: ID=\"a\\\"b\\\\c\"");
 }
 
-// The startup-notification messages sent to the root window, as a launcher sees them.
-class StartupMessages {
-public:
-    StartupMessages() {
-        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_connection, xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root,
-                                     XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_connection);
-    }
-    ~StartupMessages() { xcb_disconnect(m_connection); }
+xcb_connection_t* X11() {
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+xcb_atom_t Atom(const char* name) {
+    const auto length = static_cast<uint16_t>(std::strlen(name));
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(X11(), xcb_intern_atom(X11(), 0, length, name), nullptr);
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
 
-    // The next whole message, waiting for it while this process's own events are served.
-    QByteArray Next() {
-        QByteArray message;
-        PumpEventsUntil([&] {
-            while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
-                const auto* client = reinterpret_cast<xcb_client_message_event_t*>(event.get());
-                if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
-                    (client->type == m_begin || client->type == m_more)) {
-                    m_partial = (client->type == m_begin ? QByteArray() : m_partial) +
-                                QByteArray(reinterpret_cast<const char*>(client->data.data8), 20);
-                }
-                if (const qsizetype end = m_partial.indexOf('\0'); end >= 0) {
-                    message = m_partial.left(end);
-                    m_partial.clear();
-                    return true;
-                }
+// The startup-notification messages sent to the root window, as a launcher sees them
+// (Qt listens to the root window's property changes, which they are sent as).
+struct StartupMessages : QAbstractNativeEventFilter {
+    StartupMessages() { qApp->installNativeEventFilter(this); }
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
+        const auto* event = static_cast<xcb_client_message_event_t*>(message);
+        if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE && (event->type == begin || event->type == more)) {
+            partial = (event->type == begin ? QByteArray() : partial) +
+                      QByteArray(reinterpret_cast<const char*>(event->data.data8), 20);
+            if (const qsizetype end = partial.indexOf('\0'); end >= 0) {
+                whole.append(partial.left(end));
             }
-            return false;
-        });
-        return message;
+        }
+        return false;
     }
-    // A text property of a window.
-    QByteArray Property(xcb_window_t window, const char* name) {
-        const Reply<xcb_get_property_reply_t> reply{xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-            nullptr)};
-        return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                          xcb_get_property_value_length(reply.get()));
+    // The next whole message, waiting for it while this process's events are served.
+    QByteArray Next() {
+        return PumpEventsUntil([this] { return !whole.isEmpty(); }) ? whole.takeFirst() : QByteArray();
     }
 
-private:
-    struct Free {
-        void operator()(void* reply) const { std::free(reply); }
-    };
-    template <typename T> using Reply = std::unique_ptr<T, Free>;
-    xcb_atom_t Atom(const char* name) {
-        const auto length = static_cast<uint16_t>(std::strlen(name));
-        return Reply<xcb_intern_atom_reply_t> {
-            xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, length, name), nullptr)
-            } -> atom;
-    }
-
-    xcb_connection_t* m_connection = xcb_connect(nullptr, nullptr);
-    const xcb_atom_t m_begin = Atom("_NET_STARTUP_INFO_BEGIN");
-    const xcb_atom_t m_more = Atom("_NET_STARTUP_INFO");
-    QByteArray m_partial;
+    const xcb_atom_t begin = Atom("_NET_STARTUP_INFO_BEGIN"), more = Atom("_NET_STARTUP_INFO");
+    QByteArray partial;
+    QByteArrayList whole;
 };
 
 // On X11 (run on Xvfb with a window manager, see CMakeLists.txt) the startup id of a
@@ -311,7 +244,14 @@ TEST(SingleInstanceTest, OnX11TheRaiseCarriesTheStartupIdAndEndsTheLaunch) {
     ASSERT_TRUE(PumpEventsUntil([&] { return other.isActiveWindow(); }));
     SingleInstance::BringToFront(&window, "parcelo-second_TIME0");
     EXPECT_EQ(launcher.Next(), "remove: ID=parcelo-second_TIME0");
-    EXPECT_EQ(launcher.Property(static_cast<xcb_window_t>(window.winId()), "_NET_STARTUP_ID"), "parcelo-second_TIME0");
+    xcb_get_property_reply_t* id =
+        xcb_get_property_reply(X11(),
+                               xcb_get_property(X11(), 0, static_cast<xcb_window_t>(window.winId()),
+                                                Atom("_NET_STARTUP_ID"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+                               nullptr);
+    EXPECT_EQ(QByteArray(static_cast<const char*>(xcb_get_property_value(id)), xcb_get_property_value_length(id)),
+              "parcelo-second_TIME0");
+    std::free(id);
     EXPECT_TRUE(PumpEventsUntil([&] { return window.isActiveWindow(); })) << "the raise still works";
 }
 

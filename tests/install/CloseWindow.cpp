@@ -72,12 +72,8 @@ int main(int argc, char** argv) {
                 std::find(offered.begin(), offered.end(), deleteWindow) == offered.end()) {
                 continue;
             }
-            xcb_client_message_event_t event{.response_type = XCB_CLIENT_MESSAGE,
-                                             .format = 32,
-                                             .sequence = 0,
-                                             .window = window,
-                                             .type = protocols,
-                                             .data = {.data32 = {deleteWindow, XCB_CURRENT_TIME}}};
+            const xcb_client_message_event_t event{
+                XCB_CLIENT_MESSAGE, 32, 0, window, protocols, {.data32 = {deleteWindow, XCB_CURRENT_TIME}}};
             xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
             // Wait until the server has carried the request out. Hanging up right after writing
             // it can lose it: an X server that sees the hang-up before it has read the request
