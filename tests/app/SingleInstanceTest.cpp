@@ -41,11 +41,13 @@ QString Data() {
 // object. `variable` (NAME=value) is set over the test's own environment, which loses its
 // activation tokens.
 struct Probe : QProcess {
-    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& variable = "TZ=UTC") {
+    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& variable = {}) {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.remove("XDG_ACTIVATION_TOKEN");
         variables.remove("DESKTOP_STARTUP_ID");
-        variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        if (!variable.isEmpty()) {
+            variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        }
         setProcessEnvironment(variables);
         start(PARCELO_PROBE, {key, dataFolder, QString::number(timeoutMs)});
     }
