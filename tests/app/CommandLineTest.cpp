@@ -14,14 +14,12 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <tuple>
 #include <vector>
 
 namespace parcelo {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::AllOf;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using Arguments = std::vector<std::string>;
@@ -63,9 +61,7 @@ public:
         QProcess program;
         program.setProcessEnvironment(m_environment);
         program.setStandardInputFile(QProcess::nullDevice());
-        if (!output.empty()) {
-            program.setStandardOutputFile(QString::fromStdString(output));
-        }
+        program.setStandardOutputFile(QString::fromStdString(output)); // none when empty
         program.start(PARCELO_PROGRAM, list);
         while (program.state() != QProcess::NotRunning && !program.waitForFinished(5)) {
             QCoreApplication::processEvents();
@@ -74,6 +70,15 @@ public:
                 program.readAllStandardOutput().toStdString(), program.readAllStandardError().toStdString()};
     }
 
+    // Runs the program and checks its exit code, that its errors hold `told` and that its output is `out`.
+    Outcome Expect(const Arguments& arguments, int code,
+                   const std::string& told = "parcelo: ", const std::string& out = "") const {
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.code, code) << arguments.front() << " " << arguments.back() << ": " << outcome.err;
+        EXPECT_THAT(outcome.err, HasSubstr(told)) << arguments.back();
+        EXPECT_EQ(outcome.out, out) << arguments.back();
+        return outcome;
+    }
     // The words of `line`, an argument each, a leading @ standing for this profile's folder.
     Arguments Words(const std::string& line) const {
         Arguments words;
@@ -101,14 +106,11 @@ private:
 
 TEST(CommandLineTest, AddListExportAndImportIntoAFreshProfileGiveTheSameShipments) {
     const Profile first;
-    ASSERT_EQ(first.Run({"--add", "CJ대한통운", "1234-5678-9012", "무선 이어폰"}).code, 0);
-    const Outcome detected = first.Run({"--add", "auto", "EE123456785KR", "서류\t두 장\n급함"});
-    ASSERT_EQ(detected.code, 0) << detected.err;
-    EXPECT_EQ(detected.out, "2\n") << "the new id";
-    // A number the courier's rule refuses is added as the editor adds it, with its warning.
-    const Outcome unusual = first.Run({"--add", "  한진택배 ", "30000000002"});
-    ASSERT_EQ(unusual.code, 0);
-    EXPECT_EQ(unusual.err, "parcelo: 송장번호를 다시 확인하십시오: 한진택배의 송장번호 형식에 맞지 않습니다.\n");
+    // Each prints the new id; a number the courier's rule refuses is added as the editor adds it, with its warning.
+    first.Expect({"--add", "CJ대한통운", "1234-5678-9012", "무선 이어폰"}, 0, "", "1\n");
+    first.Expect({"--add", "auto", "EE123456785KR", "서류\t두 장\n급함"}, 0, "", "2\n");
+    EXPECT_EQ(first.Expect({"--add", "  한진택배 ", "30000000002"}, 0, "", "3\n").err,
+              "parcelo: 송장번호를 다시 확인하십시오: 한진택배의 송장번호 형식에 맞지 않습니다.\n");
 
     const Outcome list = first.Run({"--list"});
     ASSERT_EQ(list.code, 0) << list.err;
@@ -168,42 +170,34 @@ TEST(CommandLineTest, EachOutcomeHasItsExitCodeAndNothingRefusedIsAdded) {
     std::ofstream(profile.File("mixed.csv"))
         << "courier,invoiceNumber\nCJ대한통운,222233334444\n없는택배,1\nCJ대한통운," << std::string(41, '2') << "\n";
 
-    const auto expect = [&profile](const Arguments& arguments, int code,
-                                   const std::string& told = "parcelo: ", const std::string& out = "") {
-        const Outcome outcome = profile.Run(arguments);
-        EXPECT_EQ(outcome.code, code) << arguments.front() << " " << arguments.back() << ": " << outcome.err;
-        EXPECT_THAT(outcome.err, HasSubstr(told)) << arguments.back();
-        EXPECT_EQ(outcome.out, out) << arguments.back();
-    };
     // Bad usage, a window option among it, opens no window either.
     for (const char* bad : {"--list extra", "--add a b c d", "--list --export x.csv", "--json", "--export",
                             "--list --no-such-option", "--import a.csv --import b.csv", "--scan", "--scan a.png --list",
                             "--refresh --list", "-x", "-list", "foo", "-hv", "-platform offscreen --bogus"}) {
-        expect(profile.Words(bad), 2);
+        profile.Expect(profile.Words(bad), 2);
     }
     for (const char* refused :
          {"--import @missing.csv", "--import @", "--export @list.txt", "--export @missing/list.csv",
           "--add 모르는택배 1", "--add auto 12", "--add auto 123456789012", "--backup @data/VELDAN/Parcelo/VELDAN.EDB",
           "--scan @missing.png", "--scan @huge.pgm", "--scan @text.png"}) {
-        expect(profile.Words(refused), 1);
+        profile.Expect(profile.Words(refused), 1);
     }
-    expect({"--add", "CJ대한통운", std::string(41, '1')}, 1);
-    expect({"--add", "CJ대한통운", "   "}, 1);
-    expect({"--add", "cj대한통운", "1111 2222 3333"}, 1);
-    expect({"--version"}, 0, "", "parcelo " PARCELO_VERSION "\n");
+    profile.Expect({"--add", "CJ대한통운", std::string(41, '1')}, 1);
+    profile.Expect({"--add", "CJ대한통운", "   "}, 1);
+    profile.Expect({"--add", "cj대한통운", "1111 2222 3333"}, 1);
+    profile.Expect({"--version"}, 0, "", "parcelo " PARCELO_VERSION "\n");
     // A valid 롯데택배 number is a 12-digit number of two other couriers too.
-    expect({"--add", "auto", "234567890126"}, 1, "(후보: 롯데택배, CJ대한통운, 한진택배)");
-    expect(profile.Words("--import @mixed.csv"), 1, "3번째 줄");
-    expect(profile.Words("--import @mixed.csv"), 1, "4번째 줄: 송장번호가 너무 깁니다");
-    expect(profile.Words("--scan @label.pgm"), 0, "", "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n");
-    expect(profile.Words("--scan @blank.pgm"), 3, "바코드에 송장번호가 없습니다");
+    profile.Expect({"--add", "auto", "234567890126"}, 1, "(후보: 롯데택배, CJ대한통운, 한진택배)");
+    EXPECT_THAT(profile.Expect(profile.Words("--import @mixed.csv"), 1, "3번째 줄").err,
+                HasSubstr("4번째 줄: 송장번호가 너무 깁니다"));
+    profile.Expect(profile.Words("--scan @label.pgm"), 0, "",
+                   "EE123456785KR\t우체국EMS\n640123456789\tCJ대한통운, 한진택배\n");
+    profile.Expect(profile.Words("--scan @blank.pgm"), 3, "바코드에 송장번호가 없습니다");
     EXPECT_EQ(Lines(profile.Run({"--list"}).out).size(), 1);
     EXPECT_EQ(profile.Run({"--list"}, "/dev/full").code, 1) << "a list nobody received";
 
     const Profile withoutCouriers(PARCELO_SOURCE_DIR "/no-such-folder");
-    const Outcome missing = withoutCouriers.Run({"--list"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_THAT(missing.err, HasSubstr("INSTALLPATH"));
+    withoutCouriers.Expect({"--list"}, 1, "INSTALLPATH");
     EXPECT_FALSE(fs::exists(withoutCouriers.Store())) << "no store is made for a program that cannot run";
     EXPECT_EQ(withoutCouriers.Run({"--backup", withoutCouriers.File("copy.edb")}).code, 0) << "needs no couriers";
 
@@ -235,17 +229,15 @@ TEST(CommandLineTest, EachOutcomeHasItsExitCodeAndNothingRefusedIsAdded) {
 // could not be written. A timer's run takes the key from systemd's credential or from an
 // owner-only PARCELO_KEY_FILE, exchanges it for an OAuth2 token, and sends nothing without a key.
 TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
-    Profile offline, withoutPlugin;
+    Profile offline;
     EXPECT_EQ(offline.Run({"--refresh"}).code, 1) << "off";
     EXPECT_FALSE(fs::exists(offline.Store())) << "nothing is even opened";
-    withoutPlugin.Set("PARCELO_PLUGIN_DIR=" + withoutPlugin.File("no-plugins"));
-    for (const Profile* enabled : {&offline, &withoutPlugin}) {
-        enabled->Configure("[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n");
-    }
-    const Outcome missing = withoutPlugin.Run({"--refresh"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_THAT(missing.err, AllOf(HasSubstr("배송 상태를 확인할 수 없습니다"), HasSubstr("status-services.so")));
-    EXPECT_TRUE(missing.out.empty() && !fs::exists(withoutPlugin.Store())) << "nothing touched";
+    offline.Configure("[STATUS]\nENABLED=1\nENDPOINT=http://127.0.0.1:9/graphql\n");
+    offline.Set("PARCELO_PLUGIN_DIR=" + offline.File("no-plugins"));
+    EXPECT_THAT(offline.Expect({"--refresh"}, 1, "배송 상태를 확인할 수 없습니다").err,
+                HasSubstr("status-services.so"));
+    EXPECT_FALSE(fs::exists(offline.Store())) << "nothing touched";
+    offline.Set("PARCELO_PLUGIN_DIR="); // the program's own plugin folders
     EXPECT_EQ(offline.Run({"--refresh"}).code, 0) << "nothing due";
     EXPECT_EQ(offline.Run({"--refresh"}, "/dev/full").code, 1) << "a result nobody received";
     ASSERT_EQ(offline.Run({"--add", "CJ대한통운", "123456789012", "책"}).code, 0);
@@ -264,9 +256,7 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
     std::ofstream(keyFile) << "file-id : file-secret\n";
     ASSERT_EQ(chmod(keyFile.c_str(), 0644), 0);
     for (const char* told : {"키가 없어", "chmod 600"}) {
-        const Outcome refused = profile.Run({"--refresh"});
-        EXPECT_EQ(refused.code, 1);
-        EXPECT_THAT(refused.err, HasSubstr(told));
+        profile.Expect({"--refresh"}, 1, told);
         profile.Set("PARCELO_KEY_FILE=" + keyFile);
     }
     EXPECT_EQ(service.Requests() + service.TokenRequests(), 0) << "nothing asked without a key";

@@ -42,17 +42,13 @@ protected:
             {200, QByteArray::fromStdString(TrackAnswer(
                       {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "  강남   배송센터 제3구역  ")}))});
     }
-    // The status on or off, with the test's service and no notifications, and one shipment A in delivery.
-    void Enable(bool enabled) {
-        QSettings settings = UserSettings();
-        settings.setValue("STATUS/ENABLED", enabled ? 1 : 0);
-        settings.setValue("STATUS/ENDPOINT", server.Url().toString());
-        settings.setValue("STATUS/NOTIFY", 0);
+    // The window with one shipment A in delivery, the status on or off with the test's service and
+    // no notifications, and a secret store that keeps `kept`, or none at all.
+    CMainFrame& Start(bool enabled, bool available, StoredKey kept = {}) {
+        UserSettings().setValue("STATUS/ENABLED", enabled ? 1 : 0);
+        UserSettings().setValue("STATUS/ENDPOINT", server.Url().toString());
+        UserSettings().setValue("STATUS/NOTIFY", 0);
         AddToProgramVolume({MakeShipment(0, u"A", now - kDay, now - 2 * kDay, InDelivery)});
-    }
-    // The window with a secret store that keeps `kept`, or none at all.
-    CMainFrame& Start(bool available = true, StoredKey kept = {}) {
-        frame.reset();
         frame = std::make_unique<CMainFrame>(ProgramPaths());
         auto store = std::make_unique<FakeSecretStore>(secretsExecutor, available, std::move(kept));
         secrets = store.get();
@@ -83,8 +79,7 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
     UserSettings().setValue("STATUS/INTERVAL", 0); // an administrator's out-of-range interval
     EXPECT_EQ(StatusSettings::Read(Profile()).intervalMinutes, StatusSettings::kMinIntervalMinutes);
     AddToProgramVolume({MakeShipment(0, u"B", now - kDay, now - 3 * kDay, Cancelled)});
-    Enable(true);
-    CMainFrame& main = Start(true, {StoredKey::Outcome::Ok, "client-id", "very-secret"});
+    CMainFrame& main = Start(true, true, {StoredKey::Outcome::Ok, "client-id", "very-secret"});
     ASSERT_TRUE(AwaitRefresh());
     EXPECT_EQ(server.Requests(), 1); // the cancelled shipment is never asked about
     EXPECT_EQ(server.LastAuthorization(), "TRACKQL-API-KEY client-id:very-secret") << "from the first refresh on";
@@ -95,13 +90,19 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
         << line.toStdString();
     EXPECT_FALSE(ItemText(main, 1 - row).contains(u'\u00B7'));
 
+    // A refused key: said under the list and in the options.
+    server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
+    ASSERT_TRUE(main.Status().RefreshNow() && AwaitRefresh());
+    EXPECT_TRUE(main.StatusLabel().text().contains(QStringLiteral("키를 거부"))) << "under the list";
     {
         // "연결 확인" sends one request with what is entered, the secret in use when none is typed.
         COptionDlg options;
         options.SetKeyState("client-id", true, false);
         options.SetKnownSecret("very-secret");
+        options.SetStatusProblem(QString::fromStdU16String(main.Status().TakeKeyRefusal()));
         options.show();
         CStatusOptionsPanel& panel = *options.StatusPanel();
+        EXPECT_TRUE(panel.Problem().text().contains(QStringLiteral("옵션")));
         for (const auto& [typed, answer, told] :
              {std::tuple{"", 200, "연결되었습니다"}, {"typed", 401, "서비스가 키를 거부했습니다"}}) {
             panel.SecretEdit().setText(typed);
@@ -111,18 +112,10 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
             EXPECT_FALSE(panel.CheckButton().isEnabled()) << "one check at a time";
             EXPECT_TRUE(WaitUntil([&panel] { return panel.CheckButton().isEnabled(); }));
             EXPECT_TRUE(panel.CheckResult().text().startsWith(told)) << panel.CheckResult().text().toStdString();
-            EXPECT_EQ(server.Requests(), *typed ? 3 : 2);
+            EXPECT_EQ(server.Requests(), *typed ? 4 : 3);
             EXPECT_EQ(server.LastAuthorization(),
                       QByteArray("TRACKQL-API-KEY client-id:") + (*typed ? typed : "very-secret"));
         }
-        // A refused key: said under the list and in the options.
-        server.SetFallback({200, QByteArray::fromStdString(ErrorAnswer("FORBIDDEN"))});
-        ASSERT_TRUE(main.Status().RefreshNow() && AwaitRefresh());
-        EXPECT_TRUE(main.StatusLabel().text().contains(QStringLiteral("키를 거부"))) << "under the list";
-        COptionDlg told;
-        told.SetStatusProblem(QString::fromStdU16String(main.Status().TakeKeyRefusal()));
-        told.show();
-        EXPECT_TRUE(told.StatusPanel()->Problem().text().contains(QStringLiteral("옵션")));
     }
 
     server.SetFallback({200, QByteArray::fromStdString(TrackAnswer(
@@ -169,11 +162,10 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
 // restart the status line asks for it: see StatusControllerTest). OAuth2 here, so that
 // the service wants a key.
 TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession) {
-    Enable(false);
     UserSettings().setValue("STATUS/AUTH", "oauth2");
     UserSettings().setValue("STATUS/TOKENURL", server.TokenUrl().toString());
     server.SetTokenAnswer({200, R"({"access_token":"session-token","token_type":"bearer","expires_in":3600})"});
-    CMainFrame& main = Start(false);
+    CMainFrame& main = Start(false, false);
     EXPECT_EQ(secrets->reads, 0) << "off: the secret store is not even asked";
 
     COptionDlg options;

@@ -1,35 +1,27 @@
 #include "app/SingleInstance.h"
 
+#include "status/EventLoop.h"
+#include "support/ScopedEnv.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QWidget>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <xcb/xcb.h>
 
 using namespace parcelo;
+using test::WaitUntil;
 
 namespace {
-
-// Serves this process's event loop, where an instance may answer, until `done` holds or the time (ten seconds) passes.
-bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return done();
-}
 
 // The data folder of the tests; each test keys its instances apart.
 QString Data() {
@@ -37,26 +29,18 @@ QString Data() {
     return data.path();
 }
 
-// A second start of the program, reporting what happened; killed, like a crash, with the
-// object. `variable` (NAME=value) is set over the test's own environment, which loses its
-// activation tokens.
+// A second start of the program (this program, see main), reporting what happened; killed,
+// like a crash, with the object. It has the test's environment.
 struct Probe : QProcess {
-    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000, const QString& variable = {}) {
-        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-        variables.remove("XDG_ACTIVATION_TOKEN");
-        variables.remove("DESKTOP_STARTUP_ID");
-        if (!variable.isEmpty()) {
-            variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-        }
-        setProcessEnvironment(variables);
-        start(PARCELO_PROBE, {key, dataFolder, QString::number(timeoutMs)});
+    Probe(const QString& key, const QString& dataFolder, int timeoutMs = 3000) {
+        start(QCoreApplication::applicationFilePath(), {"--probe", key, dataFolder, QString::number(timeoutMs)});
     }
     ~Probe() override {
         kill();
         waitForFinished();
     }
     QByteArray NextLine() {
-        PumpEventsUntil([this] { return canReadLine(); });
+        WaitUntil([this] { return canReadLine(); }, 10000);
         return readLine().trimmed();
     }
 };
@@ -71,7 +55,7 @@ struct Client : QLocalSocket {
     // What the instance answers before it closes the connection; nothing while it keeps it open.
     std::optional<QByteArray> AnswerUntilClosed() {
         QByteArray answer;
-        const bool closed = PumpEventsUntil([&] { return (answer += readAll(), state() == UnconnectedState); });
+        const bool closed = WaitUntil([&] { return (answer += readAll(), state() == UnconnectedState); }, 10000);
         return closed ? std::optional(answer) : std::nullopt;
     }
 };
@@ -98,8 +82,8 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
               {"XDG_ACTIVATION_TOKEN", "kwin-1234_TIME5678", "kwin-1234_TIME5678"},
               {"DESKTOP_STARTUP_ID", "openbox-77-host-xterm_TIME42", "openbox-77-host-xterm_TIME42"},
               {"XDG_ACTIVATION_TOKEN", "two words", ""}}) {
-            Probe launched(key, Data(), 3000, QString(variable) + '=' + given);
-            EXPECT_EQ(launched.NextLine(), "handed-over");
+            const test::ScopedEnv launcher(variable, given);
+            EXPECT_EQ(Probe(key, Data()).NextLine(), "handed-over");
             EXPECT_EQ(token, received) << given;
         }
         EXPECT_EQ(activations, 4);
@@ -115,14 +99,14 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
         // The request may arrive in pieces.
         Client slow(first.ServerName());
         slow.Send("acti");
-        PumpEventsUntil([] { return false; }, 50);
+        WaitUntil([] { return false; }, 50);
         slow.Send("vate\n");
         EXPECT_EQ(slow.AnswerUntilClosed(), "ok\n");
         EXPECT_EQ(activations, 5);
 
         // One that asks and hangs up before the answer still gets the window forward.
         Client(first.ServerName()).Send("activate\n");
-        EXPECT_TRUE(PumpEventsUntil([&activations] { return activations == 6; }));
+        EXPECT_TRUE(WaitUntil([&activations] { return activations == 6; }));
 
         // One that never sends holds up no other start, and is dropped after a while.
         Client silent(first.ServerName());
@@ -138,10 +122,7 @@ TEST(SingleInstanceTest, SecondStartHandsOverAndTheRunningOneAnswersOnlyTheReque
 // start. Such a path is never shortened to another file: the program then runs without the
 // guard, and a second start does too.
 TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
-    Probe crashed(QStringLiteral("crash"), Data());
-    ASSERT_EQ(crashed.NextLine(), "listening");
-    crashed.kill();
-    crashed.waitForFinished();
+    ASSERT_EQ(Probe(QStringLiteral("crash"), Data()).NextLine(), "listening"); // and killed
     SingleInstance next(QStringLiteral("crash"), Data());
     ASSERT_TRUE(QFile::exists(next.LockFileName()) && QFile::exists(next.ServerName())) << "left behind";
     EXPECT_FALSE(next.HandOverToRunning());
@@ -171,10 +152,10 @@ TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     SingleInstance first(QStringLiteral("store"), folder);
     ASSERT_FALSE(first.HandOverToRunning());
     ASSERT_TRUE(first.Listen([&activations](const QByteArray&) { ++activations; }));
-    const QString runtime = "XDG_RUNTIME_DIR=" + otherRuntime.path();
-    EXPECT_EQ(Probe(QStringLiteral("store"), link + "/VELDAN/Parcelo", 3000, runtime).NextLine(), "handed-over");
+    const test::ScopedEnv runtime("XDG_RUNTIME_DIR", QFile::encodeName(otherRuntime.path()).constData());
+    EXPECT_EQ(Probe(QStringLiteral("store"), link + "/VELDAN/Parcelo").NextLine(), "handed-over");
     EXPECT_EQ(activations, 1);
-    Probe elsewhere(QStringLiteral("store"), root.filePath("other"), 3000, runtime);
+    Probe elsewhere(QStringLiteral("store"), root.filePath("other"));
     EXPECT_EQ(elsewhere.NextLine(), "listening");
     EXPECT_EQ(activations, 1);
 
@@ -191,12 +172,10 @@ TEST(SingleInstanceTest, NothingBlocksAStartAndOneDataFolderHasOneProgram) {
     EXPECT_EQ(SingleInstance::StartupRemoveMessage("a\"b\\c"), "remove: ID=\"a\\\"b\\\\c\"");
 }
 
-xcb_connection_t* X11() {
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
 xcb_atom_t Atom(const char* name) {
+    xcb_connection_t* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
     const auto length = static_cast<uint16_t>(std::strlen(name));
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(X11(), xcb_intern_atom(X11(), 0, length, name), nullptr);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(x11, xcb_intern_atom(x11, 0, length, name), nullptr);
     const xcb_atom_t atom = reply->atom;
     std::free(reply);
     return atom;
@@ -219,7 +198,7 @@ struct StartupMessages : QAbstractNativeEventFilter {
     }
     // The next whole message, waiting for it while this process's events are served.
     QByteArray Next() {
-        return PumpEventsUntil([this] { return !whole.isEmpty(); }) ? whole.takeFirst() : QByteArray();
+        return WaitUntil([this] { return !whole.isEmpty(); }) ? whole.takeFirst() : QByteArray();
     }
 
     const xcb_atom_t begin = Atom("_NET_STARTUP_INFO_BEGIN"), more = Atom("_NET_STARTUP_INFO");
@@ -243,26 +222,34 @@ TEST(SingleInstanceTest, OnX11TheRaiseCarriesTheStartupIdAndEndsTheLaunch) {
     QWidget other;
     other.show();
     other.activateWindow();
-    ASSERT_TRUE(PumpEventsUntil([&] { return other.isActiveWindow(); }));
+    ASSERT_TRUE(WaitUntil([&] { return other.isActiveWindow(); }));
     SingleInstance::BringToFront(&window, "parcelo-second_TIME0");
     EXPECT_EQ(launcher.Next(), "remove: ID=parcelo-second_TIME0");
-    xcb_get_property_reply_t* id =
-        xcb_get_property_reply(X11(),
-                               xcb_get_property(X11(), 0, static_cast<xcb_window_t>(window.winId()),
-                                                Atom("_NET_STARTUP_ID"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-                               nullptr);
-    EXPECT_EQ(QByteArray(static_cast<const char*>(xcb_get_property_value(id)), xcb_get_property_value_length(id)),
-              "parcelo-second_TIME0");
-    std::free(id);
-    EXPECT_TRUE(PumpEventsUntil([&] { return window.isActiveWindow(); })) << "the raise still works";
+    QProcess id; // the window's property, read as a launcher would
+    id.start("xprop", {"-id", QString::number(window.winId()), "_NET_STARTUP_ID"});
+    EXPECT_TRUE(id.waitForFinished() && id.readAll().endsWith("= \"parcelo-second_TIME0\"\n"));
+    EXPECT_TRUE(WaitUntil([&] { return window.isActiveWindow(); })) << "the raise still works";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Keeps every socket and lock away from a program the developer may be running.
+    if (argc == 5 && std::strcmp(argv[1], "--probe") == 0) { // a second start, as the program makes it
+        QCoreApplication app(argc, argv);
+        std::setvbuf(stdout, nullptr, _IOLBF, 0); // each report reaches the test at once
+        SingleInstance instance(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        if (instance.HandOverToRunning(std::atoi(argv[4]))) {
+            return std::puts("handed-over"), 0;
+        }
+        std::puts(instance.Listen([](const QByteArray&) {}) ? "listening" : "not-listening");
+        return QCoreApplication::exec();
+    }
+    // Keeps every socket and lock away from a program the developer may be running, and the
+    // launcher's activation tokens away from the probes.
     const QTemporaryDir home;
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit()); // a new temporary folder is private to its owner
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("DESKTOP_STARTUP_ID");
     // No test here needs a display but the one that is run on Xvfb alone.
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("PARCELO_TEST_ON_X11") ? "offscreen" : "xcb");
     QApplication app(argc, argv);
