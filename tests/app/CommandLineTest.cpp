@@ -181,7 +181,7 @@ TEST(CommandLineTest, ShipmentsTravelWholeAndEachOutcomeHasItsExitCode) {
     }
     profile.Expect({"--add", "CJ대한통운", std::string(41, '1')}, 1);
     profile.Expect({"--add", "CJ대한통운", "   "}, 1);
-    profile.Expect({"--add", "cj대한통운", "1234 5678 9012"}, 1); // the first shipment again
+    profile.Expect({"--add", "cj대한통운", "1234 5678 9012"}, 1, "이미 등록된 송장번호입니다"); // the first again
     profile.Expect({"--version"}, 0, "", "parcelo " PARCELO_VERSION "\n");
     // A valid 롯데택배 number is a 12-digit number of two other couriers too.
     profile.Expect({"--add", "auto", "234567890126"}, 1, "(후보: 롯데택배, CJ대한통운, 한진택배)");
