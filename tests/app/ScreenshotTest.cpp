@@ -176,7 +176,8 @@ TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwoAndEnglishF
     EXPECT_GE(mixedBlocks, 2000) << "drawn at 1x and enlarged";
 
     // The desktop switches to dark while the program runs: what is on screen is drawn anew, the list, the
-    // bars, the soft keys and a dialog's title each reading at least 4.5:1; back to light looks as before.
+    // bars, the soft keys and a dialog's title each reading at least 4.5:1 (each item of the list on its
+    // background, the list control's own test); back to light looks as before.
     auto* editor = new CNewTrackDlg(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
     editor->setModal(false);
     editor->show();
@@ -185,18 +186,9 @@ TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwoAndEnglishF
     QApplication::setPalette(QPalette(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32)));
     const QImage dark = OnScreen(*frame);
     EXPECT_EQ(dark, frame->grab().toImage().convertToFormat(QImage::Format_RGB32)) << "a part kept its light colours";
-    const CHTMLListCtrl& list = frame->View().List();
-    for (int i = 0; i < list.GetItemCount(); ++i) {
-        const Rect r = list.GetItemRect(i);
-        const QRect item =
-            QRect(list.viewport()->mapTo(frame.get(), QPoint(r.left, r.top)), QSize(r.Width(), r.Height()))
-                .adjusted(40, 2, -2, -2); // right of the logo
-        EXPECT_GE(TextContrast(dark, item), 4.5) << "item " << i;
-        EXPECT_LT(qGray(dark.pixel(item.right() - 2, item.center().y())), 128) << "item " << i << " on Base";
-    }
     for (const QWidget* part : std::initializer_list<const QWidget*>{
-             &frame->FilterSortBar().FilterButton(), &frame->FilterSortBar().SortButton(),
-             frame->CommandBar().KeyButton(CCommandBar::Key::Left),
+             frame->View().List().viewport(), &frame->FilterSortBar().FilterButton(),
+             &frame->FilterSortBar().SortButton(), frame->CommandBar().KeyButton(CCommandBar::Key::Left),
              frame->CommandBar().KeyButton(CCommandBar::Key::Right)}) {
         const QRect area(part->mapTo(frame.get(), QPoint(0, 0)), part->size());
         EXPECT_GE(TextContrast(dark, area.adjusted(4, 4, -4, -4)), 4.5) << part->metaObject()->className();
