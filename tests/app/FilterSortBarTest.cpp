@@ -111,13 +111,14 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     EXPECT_EQ(filter.PopupPosition(), before + QPoint(S(7), S(11)));
 
     // Every entry becomes its button's caption, is drawn, is sent each time it is picked, and
-    // orders or narrows the window's list as it does a list view of its own.
+    // orders or narrows the window's list as it does a list view of its own (sorts first: the last
+    // filter leaves nothing to order).
     QTest::mousePress(&filter, Qt::LeftButton, {}, QPoint(10, 5));
     EXPECT_TRUE(filter.Menu()->isVisible());
     filter.Menu()->close();
     CShipmentListView reference{frame->Couriers(), frame->Store(), frame->GetClock()};
     reference.OnInitialUpdate();
-    for (const auto& [button, message] : {std::pair{&filter, WM_FILTER_CHANGED}, {&sort, WM_SORT_CHANGED}}) {
+    for (const auto& [button, message] : {std::pair{&sort, WM_SORT_CHANGED}, {&filter, WM_FILTER_CHANGED}}) {
         SCOPED_TRACE(button->objectName().toStdString());
         const QList<QAction*> entries = button->Menu()->actions();
         ASSERT_GE(entries.size(), 2);

@@ -302,6 +302,7 @@ TEST_F(FindAndFilesTest, ItemCommandsExportImportAndRestoreKeepTheShipmentsAsThe
         ASSERT_TRUE(store.Delete(id));
     }
     view.SetFindText({});
+    view.Refresh(RefillCause::User); // empty now
     chooser.answers = {folder.filePath("all.json")};
     OnNextDialog<CImportConfirmDlg>([](CImportConfirmDlg& dialog) {
         EXPECT_EQ(dialog.SummaryText(), u"5건 추가, 0건 중복, 0건 오류"_qs);
