@@ -3,14 +3,15 @@
 
 #include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
+#include "platform/LocalTime.h"
 #include "platform/resource.h"
 #include "render/qt/ResourceImages.h"
 #include "support/FakeMessageBoxService.h"
-#include "support/ShellTestSupport.h"
 #include "ui/MessageBoxService.h"
 #include "ui/QtMenuBuilder.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,17 +26,29 @@
 namespace parcelo::test {
 namespace {
 
+using Names = std::vector<std::u16string>;
 using Sent = std::vector<std::pair<unsigned, uint32_t>>;
 constexpr int kDpi = PARCELO_TEST_DPI;
 constexpr int S(int value) {
     return ScaleLength(value, kDpi);
 }
 
+// The main window over four shipments. Entry dates newest first: A B C D; order dates oldest
+// first: C D A B. B and D are done.
 class FilterSortBarTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearProfileAndData();
         InstallCourierFile("[COURIERS]\nID01=하나;1;;1111;https://one.example/%s\n");
+        const Instant now = CurrentInstant(), day = 24 * 3600;
+        AddToProgramVolume({MakeShipment(0, u"책D", now - 4 * day, now - 9 * day, Done),
+                            MakeShipment(0, u"의C", now - 3 * day, now - 10 * day, InDelivery),
+                            MakeShipment(0, u"책B", now - 2 * day, now - 7 * day, Done),
+                            MakeShipment(0, u"책A", now - 1 * day, now - 8 * day, InDelivery)});
+        Start();
+    }
+    void Start() {
+        frame.reset();
         frame = std::make_unique<CMainFrame>(ProgramPaths());
         ASSERT_TRUE(frame->LoadFrame());
         frame->setGeometry(300, 40, S(240), S(320));
@@ -45,6 +58,14 @@ protected:
             sent.push_back({message, command});
         });
     }
+    // Item names from top to bottom.
+    Names Listed() {
+        Names names;
+        for (const int64_t id : RowIds(frame->View())) {
+            names.push_back(frame->Store().Read(id).value_or(Shipment{}).itemName);
+        }
+        return names;
+    }
 
     FakeMessageBoxService messages;
     std::unique_ptr<CMainFrame> frame;
@@ -52,9 +73,10 @@ protected:
     Sent sent;
 };
 
-// The buttons share the bar above the list, their menus drop from it, each choice shows and is
-// sent; the smallest window and its message boxes show everything whole.
-TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingWhole) {
+// The buttons share the bar above the list, their menus drop from it, each choice shows, is sent
+// and acts on the list; the smallest window and its message boxes show everything whole; the find
+// field narrows within the filter; every list action has a key.
+TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAndEveryActionHasAKey) {
     ASSERT_EQ(DpiCache().DpiX(), kDpi);
     CDropDownButton& filter = bar->FilterButton();
     CDropDownButton& sort = bar->SortButton();
@@ -88,11 +110,15 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingW
     frame->move(frame->pos() + QPoint(S(7), S(11)));
     EXPECT_EQ(filter.PopupPosition(), before + QPoint(S(7), S(11)));
 
-    // Every entry becomes its button's caption, is drawn, and is sent each time it is picked.
+    // Every entry becomes its button's caption, is drawn, is sent each time it is picked, and
+    // orders or narrows the window's list as it does a list view of its own (sorts first: the last
+    // filter leaves nothing to order).
     QTest::mousePress(&filter, Qt::LeftButton, {}, QPoint(10, 5));
     EXPECT_TRUE(filter.Menu()->isVisible());
     filter.Menu()->close();
-    for (const auto& [button, message] : {std::pair{&filter, WM_FILTER_CHANGED}, {&sort, WM_SORT_CHANGED}}) {
+    CShipmentListView reference{frame->Couriers(), frame->Store(), frame->GetClock()};
+    reference.OnInitialUpdate();
+    for (const auto& [button, message] : {std::pair{&sort, WM_SORT_CHANGED}, {&filter, WM_FILTER_CHANGED}}) {
         SCOPED_TRACE(button->objectName().toStdString());
         const QList<QAction*> entries = button->Menu()->actions();
         ASSERT_GE(entries.size(), 2);
@@ -105,18 +131,16 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingW
             EXPECT_EQ(button->Caption(), entry->text());
             const std::pair once{message, static_cast<uint32_t>(QtMenuBuilder::CommandOf(entry))};
             EXPECT_EQ(sent, (Sent{once, once}));
+            button == &filter ? reference.FilterBy(once.second) : reference.SortBy(once.second);
+            EXPECT_EQ(RowIds(frame->View()), RowIds(reference)) << entry->text().toStdString();
             const QImage image = button->grab().toImage();
             EXPECT_EQ(std::count(drawn.begin(), drawn.end(), image), 0) << "two entries look the same in the button";
             drawn.push_back(image);
         }
     }
-    filter.Menu()->actions().front()->trigger();
-    sort.Menu()->actions().front()->trigger();
 
     // The window is never made smaller than what shows every caption of the bar, one item and
     // the soft keys whole; a message box with a long text is no wider than the window.
-    ASSERT_TRUE(frame->Store().Add(MakeShipment(0, u"무선 이어폰", 1, 1, InDelivery)));
-    frame->View().Refresh(RefillCause::User);
     frame->resize(S(40), S(30));
     EXPECT_EQ(frame->size(), frame->minimumSize());
     for (const CDropDownButton* button : {&filter, &sort}) {
@@ -155,6 +179,68 @@ TEST_F(FilterSortBarTest, ButtonsShareTheBarAndTheSmallestWindowShowsEverythingW
         << box.width() << " in " << frame->frameGeometry().width();
     const auto letters = [](QString value) { return value.remove(QRegularExpression("\\s")); };
     EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
+
+    // Ctrl+F or the menu opens the find field, which narrows within the filter and keeps the
+    // selection; Escape undoes the find.
+    frame->activateWindow(); // again, after the message box
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QtMenuBuilder::FindCommand(*sort.Menu(), ID_SORT_ORDER_ASC)->trigger();
+    QtMenuBuilder::FindCommand(*filter.Menu(), ID_FILTER_DONE)->trigger();
+    list.SetSelectedIndex(1);
+    const int64_t selected = frame->View().SelectedId();
+    CFindBar& find = frame->FindBar();
+    EXPECT_FALSE(find.isVisible());
+    QTest::keyClick(list.viewport(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(find.isVisible());
+    find.insert(u"ㅊ"_qs); // as typed: QTest types Latin letters only
+    EXPECT_EQ(frame->View().SelectedId(), selected) << "the find keeps the selected shipment";
+    QtMenuBuilder::FindCommand(*filter.Menu(), ID_FILTER_ALL)->trigger();
+    EXPECT_EQ(Listed(), (Names{u"책D", u"책A", u"책B"}));
+    QTest::keyClick(&find, Qt::Key_Escape);
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_EQ(Listed(), (Names{u"의C", u"책D", u"책A", u"책B"}));
+    EXPECT_TRUE(frame->OnCmdMsg(ID_FIND));
+    EXPECT_TRUE(find.isVisible() && find.text().isEmpty());
+    QTest::keyClick(&find, Qt::Key_Escape);
+
+    // Every list action has a key: Delete (in the list only), Ctrl+V, the menu keys, F3/F4 for
+    // the bar, Space on its buttons; the menus show the keys.
+    // Presses `key` on `target`; gives how many messages were shown by then.
+    const auto press = [&](QWidget* target, QKeyCombination key) {
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        return messages.Calls().size();
+    };
+    list.SetSelectedIndex(0);
+    list.setFocus();
+    QGuiApplication::clipboard()->clear();
+    ASSERT_EQ(press(list.viewport(), Qt::Key_Delete), 1u) << "Delete asks before it deletes";
+    EXPECT_TRUE(messages.Calls()[0].text.contains(u"의C"_qs));
+    press(list.viewport(), Qt::CTRL | Qt::Key_F);
+    EXPECT_EQ(press(&find, Qt::Key_Delete), 1u) << "Delete in the find field edits the text";
+    EXPECT_EQ(press(&find, Qt::CTRL | Qt::Key_V), 1u) << "Ctrl+V in the find field pastes text";
+    press(&find, Qt::Key_Escape);
+    ASSERT_EQ(press(list.viewport(), Qt::CTRL | Qt::Key_V), 2u) << "Ctrl+V in the list adds what the clipboard holds";
+    EXPECT_TRUE(messages.Calls()[1].text.startsWith(u"붙여 넣을 것이 없습니다"_qs));
+
+    // Whether `key` on `target` opens `menu`, or the item menu when none is given.
+    const auto opens = [&](QWidget* target, QKeyCombination key, QMenu* menu = nullptr) {
+        press(target, key);
+        QMenu* shown = menu != nullptr ? menu : frame->View().OpenItemMenu();
+        return shown != nullptr && QTest::qWaitFor([shown] { return shown->isVisible(); }, 2000) && shown->close();
+    };
+    EXPECT_TRUE(opens(list.viewport(), Qt::Key_F3, filter.Menu()));
+    EXPECT_TRUE(opens(list.viewport(), Qt::Key_F4, sort.Menu()));
+    EXPECT_TRUE(opens(list.viewport(), Qt::Key_Menu));
+    EXPECT_TRUE(opens(list.viewport(), Qt::SHIFT | Qt::Key_F10));
+    filter.setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(opens(&filter, Qt::Key_Space, filter.Menu()));
+    QMenu& menu = *frame->CommandBar().KeyMenu(CCommandBar::Key::Right);
+    EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_DELETE_SHIPMENT)->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXIT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // Filter and sort reset on a restart.
+    Start(); // the first shipment went with the Delete above
+    EXPECT_EQ(Listed(), (Names{u"책A", u"책B", u"책D"}));
 }
 
 // The small arrow up to 130 dpi; above, the large one at 192 and in proportion to it

@@ -119,11 +119,10 @@ void OpenMainWindow(std::unique_ptr<CMainFrame>& frame) {
 // of its own, with no resolution forced) it has twice the pixels, every length scaled once: halved again it
 // looks like the reference. Its text and logos are drawn at the device pixels, not at 1x and enlarged,
 // which would leave every aligned 2 x 2 block of one colour.
-TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwo) {
+TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwoAndEnglishFits) {
     FakeMessageBoxService messages;
     std::unique_ptr<CMainFrame> frame;
     ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
-    EXPECT_TRUE(messages.Calls().empty());
     // The process that shoots at another scale; it can be run by hand at others too (on X11 or Wayland,
     // with PARCELO_TEST_AT_DESKTOP_SCALE=1), writing main-window@<scale>x.png.
     if (qEnvironmentVariableIsSet(kShotAtScale)) {
@@ -177,52 +176,41 @@ TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwo) {
     EXPECT_GE(mixedBlocks, 2000) << "drawn at 1x and enlarged";
 
     // The desktop switches to dark while the program runs: what is on screen is drawn anew, the list, the
-    // bars, the soft keys and a dialog's title each reading at least 4.5:1; back to light looks as before.
-    CNewTrackDlg editor(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
-    editor.setModal(false);
-    editor.show();
+    // bars, the soft keys and a dialog's title each reading at least 4.5:1 (each item of the list on its
+    // background, the list control's own test); back to light looks as before.
+    auto* editor = new CNewTrackDlg(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
+    editor->setModal(false);
+    editor->show();
     QCoreApplication::processEvents();
     const QPalette light = QApplication::palette();
     QApplication::setPalette(QPalette(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32)));
     const QImage dark = OnScreen(*frame);
     EXPECT_EQ(dark, frame->grab().toImage().convertToFormat(QImage::Format_RGB32)) << "a part kept its light colours";
-    const CHTMLListCtrl& list = frame->View().List();
-    for (int i = 0; i < list.GetItemCount(); ++i) {
-        const Rect r = list.GetItemRect(i);
-        const QRect item =
-            QRect(list.viewport()->mapTo(frame.get(), QPoint(r.left, r.top)), QSize(r.Width(), r.Height()))
-                .adjusted(40, 2, -2, -2); // right of the logo
-        EXPECT_GE(TextContrast(dark, item), 4.5) << "item " << i;
-        EXPECT_LT(qGray(dark.pixel(item.right() - 2, item.center().y())), 128) << "item " << i << " on Base";
-    }
     for (const QWidget* part : std::initializer_list<const QWidget*>{
-             &frame->FilterSortBar().FilterButton(), &frame->FilterSortBar().SortButton(),
-             frame->CommandBar().KeyButton(CCommandBar::Key::Left),
+             frame->View().List().viewport(), &frame->FilterSortBar().FilterButton(),
+             &frame->FilterSortBar().SortButton(), frame->CommandBar().KeyButton(CCommandBar::Key::Left),
              frame->CommandBar().KeyButton(CCommandBar::Key::Right)}) {
         const QRect area(part->mapTo(frame.get(), QPoint(0, 0)), part->size());
         EXPECT_GE(TextContrast(dark, area.adjusted(4, 4, -4, -4)), 4.5) << part->metaObject()->className();
     }
-    const QImage darkEditor = OnScreen(editor);
-    EXPECT_EQ(darkEditor, editor.grab().toImage().convertToFormat(QImage::Format_RGB32));
-    EXPECT_GE(TextContrast(darkEditor, QRect(0, 0, editor.width(), 20)), 4.5) << "the dialog's title";
+    const QImage darkEditor = OnScreen(*editor);
+    EXPECT_EQ(darkEditor, editor->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_GE(TextContrast(darkEditor, QRect(0, 0, editor->width(), 20)), 4.5) << "the dialog's title";
     QApplication::setPalette(light);
     EXPECT_LE(CountDifferingPixels(OnScreen(*frame), reference), 0) << "the light look after dark";
-}
 
-// In English the main window and the dialogs, laid out for Korean, still show every label and button
-// whole: its width holds what its text needs (a label that wraps, by its height for that width). The
-// pictures are written beside the Korean one.
-TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
+    // In English the main window and the dialogs, laid out for Korean, still show every label and
+    // button whole: its width holds what its text needs (a label that wraps, by its height for that
+    // width). The pictures are written beside the Korean one.
+    frame.reset(); // and the editor with it
     const Language english(InterfaceLanguage::English);
-    FakeMessageBoxService messages;
-    std::unique_ptr<CMainFrame> frame;
     ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
-    CNewTrackDlg editor(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
+    editor = new CNewTrackDlg(frame->Couriers(), frame->Store(), frame->GetClock(), frame.get());
     COptionDlg options(frame.get());
     CBulkAddDlg bulk(frame->Couriers(), frame->Detector(), frame->Store(), frame.get());
     CAboutDlg about(frame.get()); // only its picture: its one text, the version, is the same in every language
     const std::vector<std::pair<QWidget*, QString>> windows{{frame.get(), "main-window"},
-                                                            {&editor, "editor"},
+                                                            {editor, "editor"},
                                                             {&options, "options"},
                                                             {&bulk, "bulk-add"},
                                                             {&about, "about"}};
@@ -250,7 +238,7 @@ TEST(ScreenshotTest, EnglishTextsFitTheWindowAndDialogs) {
             }
         }
     }
-    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_TRUE(messages.Calls().empty()) << "in either language";
 }
 
 } // namespace
