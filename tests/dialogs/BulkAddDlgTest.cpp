@@ -101,15 +101,6 @@ protected:
         }
         return rows;
     }
-    static void ChooseCourier(CBulkAddDlg& dialog, int row, int courier) {
-        dialog.Table().item(row, CBulkAddDlg::kCourierColumn)->setData(CourierComboDelegate::kCourierRole, courier);
-    }
-    // The text of the one message shown since the last call ("" when none or several were).
-    QString TakeMessage() {
-        const QString text = m_messages.Calls().size() == 1 ? m_messages.Calls()[0].text : QString();
-        m_messages.Clear();
-        return text;
-    }
 
     QTemporaryDir m_folder;
     CShipmentDatabase m_store;
@@ -118,30 +109,50 @@ protected:
 };
 
 // The table shows the marks of numbers stored already and takes the user's ticks, names
-// and couriers; text edited and typed just before OK is read; ticked rows without a
-// courier are refused by number; the rest go in delivery, ordered today and entered at one
-// instant. Nothing to add is told too.
+// and couriers; a row's courier list starts with the couriers that accept its number, and
+// "apply to all" goes from the current row's courier. Text edited and typed just before OK
+// is read; ticked rows without a courier are refused by number; the rest go in delivery,
+// ordered today and entered at one instant. Nothing to add is told too, and a store that
+// cannot take the batch adds nothing, says so, and keeps the review.
 TEST_F(BulkAddDlgTest, TheTableIsTheReviewAndOnlyCompleteRowsAreAdded) {
     Shipment old = MakeShipment(0, u"old", 1'600'000'000, 1'600'000'000, Done);
     old.invoiceNumber = u"1234-567890";
     ASSERT_TRUE(m_store.Add(old));
     auto dialog = Open("1234567890 책\n111111111111 나\n222222222222 다");
+    QTableWidget& table = dialog->Table();
     EXPECT_EQ(Rows(*dialog), (std::vector<Row>{{false, "1234567890", "C0", "책", "등록됨"},
                                                {true, "111111111111", "(선택)", "나", ""},
                                                {true, "222222222222", "(선택)", "다", ""}}));
     dialog->OnOK();
-    EXPECT_TRUE(TakeMessage().contains("111111111111, 222222222222") && dialog->isVisible());
+    EXPECT_TRUE(m_messages.Take().contains("111111111111, 222222222222") && dialog->isVisible());
 
-    dialog->Table().item(1, CBulkAddDlg::kItemColumn)->setText("새 이름");
-    ChooseCourier(*dialog, 1, 3);
-    dialog->Table().item(0, CBulkAddDlg::kNumberColumn)->setCheckState(Qt::Checked);
+    const QModelIndex cell = table.model()->index(1, CBulkAddDlg::kCourierColumn);
+    QAbstractItemDelegate* delegate = table.itemDelegateForColumn(CBulkAddDlg::kCourierColumn);
+    auto* combo = qobject_cast<QComboBox*>(delegate->createEditor(table.viewport(), {}, cell)); // the table's
+    ASSERT_NE(combo, nullptr);
+    QStringList names;
+    for (int i = 0; i < combo->count(); ++i) {
+        names << combo->itemText(i);
+    }
+    EXPECT_EQ(names, QStringList({"C2", "C3", "", "C0", "C1", "C4"}));
+    table.setCurrentCell(2, CBulkAddDlg::kItemColumn);
+    dialog->ApplyCourierToCandidates();
+    EXPECT_NE(m_messages.Take(), "") << "row 2 has no courier to apply yet";
+    combo->setCurrentIndex(1);
+    delegate->setModelData(combo, table.model(), cell);
+    table.setCurrentCell(1, CBulkAddDlg::kItemColumn);
+    dialog->ApplyCourierToCandidates(); // to 222222222222, not to the row of C0
+    EXPECT_EQ(std::get<2>(Rows(*dialog)[2]), "C3");
+    table.item(1, CBulkAddDlg::kItemColumn)->setText("새 이름");
+    table.item(0, CBulkAddDlg::kNumberColumn)->setCheckState(Qt::Checked);
     dialog->TextBox().setPlainText("2000000002 가\n1234567890 책\n111111111111 나\n222222222222 다");
     dialog->ReviewText();
     EXPECT_EQ(Rows(*dialog), (std::vector<Row>{{true, "2000000002", "C1", "가", ""},
                                                {true, "1234567890", "C0", "책", "등록됨"},
                                                {true, "111111111111", "C3", "새 이름", ""},
-                                               {true, "222222222222", "(선택)", "다", ""}}));
-    ChooseCourier(*dialog, 3, 4);                       // a courier without a rule may be chosen too
+                                               {true, "222222222222", "C3", "다", ""}}));
+    // A courier without a rule may be chosen too.
+    table.item(3, CBulkAddDlg::kCourierColumn)->setData(CourierComboDelegate::kCourierRole, 4);
     dialog->TextBox().appendPlainText("2000000003 라"); // OK before the pause is over
     const Instant before = CurrentInstant();
     dialog->OnOK();
@@ -153,51 +164,24 @@ TEST_F(BulkAddDlgTest, TheTableIsTheReviewAndOnlyCompleteRowsAreAdded) {
     for (const Shipment& shipment : stored) {
         ASSERT_TRUE(BreakDownLocalTime(shipment.orderDate, ordered));
         EXPECT_TRUE(shipment.itemName == u"old" ||
-                    std::tuple(shipment.status, shipment.entryDate, ordered.day, ordered.hour) ==
-                        std::tuple(InDelivery, stored[0].entryDate, today.day, 0))
+                    std::tuple(shipment.status, shipment.entryDate, ordered.day, ordered.hour,
+                               shipment.invoiceNumber != u"222222222222" || shipment.courierIndex == 4) ==
+                        std::tuple(InDelivery, stored[0].entryDate, today.day, 0, true))
             << shipment.id;
     }
 
     dialog = Open("주문 내역 없음");
     dialog->OnOK();
-    EXPECT_TRUE(!TakeMessage().isEmpty() && dialog->isVisible()) << "nothing to add is told";
-}
-
-// The courier list of a row starts with the couriers that accept its number; the choice
-// reaches the review, and "apply to all" goes from the current row's courier. A store that
-// cannot take the batch adds nothing, says so, and keeps the review.
-TEST_F(BulkAddDlgTest, TheCourierListStartsWithTheCandidatesAndItsChoiceCanGoToAll) {
-    auto dialog = Open("111111111111\n222222222222\n1000000001");
-    QTableWidget& table = dialog->Table();
-    const QModelIndex cell = table.model()->index(0, CBulkAddDlg::kCourierColumn);
-    QAbstractItemDelegate* delegate = table.itemDelegateForColumn(CBulkAddDlg::kCourierColumn);
-    std::unique_ptr<QWidget> editor(delegate->createEditor(table.viewport(), {}, cell));
-    auto* combo = qobject_cast<QComboBox*>(editor.get());
-    ASSERT_NE(combo, nullptr);
-    QStringList names;
-    for (int i = 0; i < combo->count(); ++i) {
-        names << combo->itemText(i);
-    }
-    EXPECT_EQ(names, QStringList({"C2", "C3", "", "C0", "C1", "C4"}));
-    table.setCurrentCell(1, CBulkAddDlg::kItemColumn);
-    dialog->ApplyCourierToCandidates();
-    EXPECT_NE(TakeMessage(), "") << "row 1 has no courier to apply yet";
-    combo->setCurrentIndex(1);
-    delegate->setModelData(combo, table.model(), cell);
-    EXPECT_EQ(dialog->Review().Rows()[0].courierIndex, 3);
-    table.setCurrentCell(0, CBulkAddDlg::kItemColumn);
-    dialog->ApplyCourierToCandidates();
-    EXPECT_EQ(std::pair(std::get<2>(Rows(*dialog)[1]), std::get<2>(Rows(*dialog)[2])),
-              std::pair(QString("C3"), QString("C0")));
+    EXPECT_TRUE(!m_messages.Take().isEmpty() && dialog->isVisible()) << "nothing to add is told";
 
     CShipmentDatabase closed; // never opened: every write fails
-    const auto failed = Open("1000000001 가\n2000000002 나", &closed);
-    failed->Table().item(0, CBulkAddDlg::kItemColumn)->setText("바뀐 이름");
-    failed->OnOK();
-    EXPECT_TRUE(!TakeMessage().isEmpty() && failed->isVisible());
-    EXPECT_EQ(Rows(*failed),
+    dialog = Open("1000000001 가\n2000000002 나", &closed);
+    dialog->Table().item(0, CBulkAddDlg::kItemColumn)->setText("바뀐 이름");
+    dialog->OnOK();
+    EXPECT_TRUE(!m_messages.Take().isEmpty() && dialog->isVisible());
+    EXPECT_EQ(Rows(*dialog),
               (std::vector<Row>{{true, "1000000001", "C0", "바뀐 이름", ""}, {true, "2000000002", "C1", "나", ""}}));
-    EXPECT_TRUE(AllShipments(m_store).empty());
+    EXPECT_EQ(AllShipments(m_store).size(), 6u);
 }
 
 } // namespace

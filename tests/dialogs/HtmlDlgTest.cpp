@@ -101,13 +101,6 @@ struct PageWindow {
                                              (loading && message.verb != PageVerb::Loaded);
                                },
                                false};
-
-    void Open(const std::u16string& address) {
-        window.Handle({PageVerb::Open, {}, QString::fromStdU16String(address).toStdString()});
-        window.Handle({PageVerb::Show, {}, {}});
-    }
-    QWebEngineView& View() { return *window.View().View(); }
-    bool Loaded() const { return !sent.empty() && !loading; } // since `sent` was last cleared
 };
 
 // The result of `script` in the page of a dialog's parcelo-page, run for tests.
@@ -136,24 +129,53 @@ int ProcessesInGroup(qint64 group) {
     return alive;
 }
 
-// F2, Menu and Escape pressed in the page go to the program's dialog, once, other keys to
-// the page. A page cannot lead the view to another program's scheme, a local file or a
-// data: page.
-TEST(TrackingPageWindowTest, ThePageHandsTheDialogsKeysOnAndStaysOnTheWeb) {
-    QTextBrowser launcher; // stands in for the program the scheme would start
-    QList<QUrl> opened;
-    QObject::connect(&launcher, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
-    QDesktopServices::setUrlHandler("x-parcelo-test", &launcher, "anchorClicked");
-    const auto unsetHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("x-parcelo-test"); });
-    LoopbackServer server(R"(<html><body style="margin:0"><a id="app" href="x-parcelo-test:launch"
-        style="display:block;width:200px;height:50px">app</a><a id="next" href="/next">next</a>
-        <p id="at">start</p></body></html>)");
+// A failed load shows the program's page: the address decoded, as text, never markup,
+// broken only after "/", "?" and "&"; and a retry link. It is drawn at the program's
+// scale, as the courier's page is. F2, Menu and Escape pressed in the page go to the
+// program's dialog, once, other keys to the page. A page cannot lead the view to another
+// program's scheme, a local file or a data: page.
+TEST(TrackingPageWindowTest, AFailedLoadShowsAKoreanPageWithARetryLinkAndThePageStaysOnTheWeb) {
+    quint16 port = 0;
+    {
+        LoopbackServer gone("");
+        port = gone.serverPort(); // nobody listens here once it is closed
+    }
+    const QString address =
+        QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%25&name=%ED%95%9C%EA%B8%80").arg(port);
     PageWindow page;
-    page.Open(server.Address("/start"));
+    page.window.Handle({PageVerb::Scale, {2000}, {}}); // the program draws at 192 dpi
+    page.window.Handle({PageVerb::Open, {}, address.toStdString()});
+    page.window.Handle({PageVerb::Show, {}, {}});
+    QWebEngineView& view = *page.window.View().View();
+    ASSERT_TRUE(
+        WaitFor([&] { return !page.loading && RunScript(view, "!!document.getElementById('retry')").toBool(); }));
+    EXPECT_TRUE(RunScript(view, "document.body.innerText").toString().contains("서버가 연결을 거부했습니다"));
+    const QString pieces =
+        RunScript(view, "Array.from(document.querySelectorAll('#address > span'), s => s.textContent).join('\\n')")
+            .toString();
+    EXPECT_EQ(QString(pieces).remove(u'\n'),
+              QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%&name=한글").arg(port));
+    EXPECT_FALSE(pieces.contains(QRegularExpression("[^/?&]\n"))) << pieces.toStdString();
+    const QString screenPixelsPerCssPixel =
+        "window.devicePixelRatio * (parseFloat(document.documentElement.style.zoom) || 1)";
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.0; }));
+    page.window.Handle({PageVerb::Zoom, {3}, {}});
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.5; }));
+
+    LoopbackServer back(R"(<html><body style="margin:0"><a id="app" href="x-parcelo-test:launch"
+        style="display:block;width:200px;height:50px">app</a><a id="next" href="/next">next</a>
+        <p id="at">다시 열림</p></body></html>)",
+                        true, port);
+    ASSERT_EQ(back.serverPort(), port);
+    RunScript(view, "document.getElementById('retry').click()");
+    ASSERT_TRUE(WaitFor([&] { return back.requests.size() == 1 && !page.loading; }));
+    EXPECT_TRUE(back.requests[0].startsWith("/track?no=")) << back.requests[0].toStdString();
+    const QString shown = "document.getElementById('at').textContent"; // none on the program's page
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, shown).toString() == "다시 열림"; }));
+    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.5; }));
+
     page.window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&page.window) &&
-                WaitFor([&] { return server.requests.contains("/start") && page.Loaded(); }));
-    QWebEngineView& view = page.View();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page.window));
     for (const auto& [key, name] :
          {std::pair{Qt::Key_F2, "tools"}, {Qt::Key_Menu, "tools"}, {Qt::Key_Escape, "close"}, {Qt::Key_A, ""}}) {
         page.sent.clear();
@@ -161,7 +183,11 @@ TEST(TrackingPageWindowTest, ThePageHandsTheDialogsKeysOnAndStaysOnTheWeb) {
         EXPECT_EQ(page.sent, std::vector<PageMessage>(*name != 0, {PageVerb::Key, {}, name})) << key;
     }
 
-    QList<QUrl> ended;
+    QTextBrowser launcher; // stands in for the program the scheme would start
+    QList<QUrl> opened, ended;
+    QObject::connect(&launcher, &QTextBrowser::anchorClicked, [&](const QUrl& url) { opened << url; });
+    QDesktopServices::setUrlHandler("x-parcelo-test", &launcher, "anchorClicked");
+    const auto unsetHandler = qScopeGuard([] { QDesktopServices::unsetUrlHandler("x-parcelo-test"); });
     QObject::connect(view.page(), &QWebEnginePage::loadingChanged, &view, [&](const QWebEngineLoadingInfo& info) {
         ended << (info.status() != QWebEngineLoadingInfo::LoadStartedStatus ? info.url() : QUrl());
     });
@@ -182,59 +208,21 @@ TEST(TrackingPageWindowTest, ThePageHandsTheDialogsKeysOnAndStaysOnTheWeb) {
     RunScript(view, "location.href = 'data:text/html,<p id=at>data</p>'");
     RunScript(view, "location.href = 'file:///etc/hostname'");
     Pause(300);
-    EXPECT_EQ(RunScript(view, "document.getElementById('at').textContent").toString(), "start");
-    EXPECT_EQ(view.url().path(), "/start");
+    EXPECT_EQ(RunScript(view, shown).toString(), "다시 열림");
+    EXPECT_EQ(view.url().path(), "/track");
     EXPECT_EQ(RunScript(view, "document.body.innerText").toString().left(3), "app") << "no error page";
     // Links within the web still work.
     page.sent.clear();
     RunScript(view, "document.getElementById('next').click()");
-    EXPECT_TRUE(WaitFor([&] { return server.requests.contains("/next") && page.Loaded(); }));
+    EXPECT_TRUE(WaitFor([&] { return back.requests.contains("/next") && !page.sent.empty() && !page.loading; }));
 }
 
-// A failed load shows the program's page: the address decoded, as text, never markup,
-// broken only after "/", "?" and "&"; and a retry link. It is drawn at the program's
-// scale, as the courier's page is.
-TEST(TrackingPageWindowTest, AFailedLoadShowsAKoreanPageWithARetryLinkAtTheProgramsScale) {
-    quint16 port = 0;
-    {
-        LoopbackServer gone("");
-        port = gone.serverPort(); // nobody listens here once it is closed
-    }
-    const QString address =
-        QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%25&name=%ED%95%9C%EA%B8%80").arg(port);
-    PageWindow page;
-    page.window.Handle({PageVerb::Scale, {2000}, {}}); // the program draws at 192 dpi
-    page.Open(address.toStdU16String());
-    QWebEngineView& view = page.View();
-    ASSERT_TRUE(
-        WaitFor([&] { return !page.loading && RunScript(view, "!!document.getElementById('retry')").toBool(); }));
-    EXPECT_TRUE(RunScript(view, "document.body.innerText").toString().contains("서버가 연결을 거부했습니다"));
-    const QString pieces =
-        RunScript(view, "Array.from(document.querySelectorAll('#address > span'), s => s.textContent).join('\\n')")
-            .toString();
-    EXPECT_EQ(QString(pieces).remove(u'\n'),
-              QStringLiteral("http://127.0.0.1:%1/track?no=<i>1</i>&to=\"x\"&p=100%&name=한글").arg(port));
-    EXPECT_FALSE(pieces.contains(QRegularExpression("[^/?&]\n"))) << pieces.toStdString();
-    const QString screenPixelsPerCssPixel =
-        "window.devicePixelRatio * (parseFloat(document.documentElement.style.zoom) || 1)";
-    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.0; }));
-    page.window.Handle({PageVerb::Zoom, {3}, {}});
-    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.5; }));
-
-    LoopbackServer back("<html><body>다시 열림</body></html>", true, port);
-    ASSERT_EQ(back.serverPort(), port);
-    RunScript(view, "document.getElementById('retry').click()");
-    ASSERT_TRUE(WaitFor([&] { return back.requests.size() == 1 && !page.loading; }));
-    EXPECT_TRUE(back.requests[0].startsWith("/track?no=")) << back.requests[0].toStdString();
-    EXPECT_TRUE(WaitFor([&] { return RunScript(view, "document.body.innerText").toString() == "다시 열림"; }));
-    EXPECT_TRUE(WaitFor([&] { return RunScript(view, screenPixelsPerCssPixel).toDouble() == 2.5; }));
-}
-
-// The dialog shows its own "연결 중..." at once and the page from parcelo-page once it has
-// loaded, at the dialog's text size; the tools reach the page and the browser; and closing,
-// by OK or by Escape in the page, ends every process of the page's group. A page started
-// when the item menu opens is taken over by the next dialog, or ended soon after the menu
-// closes without one.
+// The dialog shows its own "연결 중..." at once and until the page from parcelo-page has
+// loaded, then the page at the dialog's text size; the tools reach the page and the browser;
+// and closing, by OK or by Escape, ends every process of the page's group, while loading
+// too, when the download stops and the wait cursor goes for good. A page started when the
+// item menu opens is taken over by the next dialog, or ended soon after the menu closes
+// without one.
 TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
     const test::ScopedEnv testing("PARCELO_PAGE_TESTING", "1"); // the page process runs the test's scripts
     CHtmlDlg::PreparePage();
@@ -245,7 +233,25 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
                         CHtmlDlg::kPreparedIdleMs + 3000));
 
     LoopbackServer server(R"(<html><body style="margin:0"><div style="width:960px">배송 완료</div></body></html>)");
+    LoopbackServer silent("", false);
     for (const bool byEscape : {false, true}) {
+        {
+            CHtmlDlg dialog;
+            dialog.SetAddress(silent.Address("/slow"));
+            dialog.show();
+            dialog.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            ASSERT_TRUE(WaitFor([&] { return silent.requests.size() > byEscape && dialog.IsLoading(); }));
+            emit dialog.Page().received({PageVerb::Loading, {}, {}}); // further loads start before the first ends
+            emit dialog.Page().received({PageVerb::Loading, {}, {}});
+            ASSERT_EQ(dialog.WaitCursors(), 3);
+            EXPECT_FALSE(dialog.IsPageShown()) << "the dialog's own text stands while the page loads";
+            const qint64 group = dialog.Page().ProcessId();
+            byEscape ? QTest::keyClick(&dialog, Qt::Key_Escape) : dialog.OnOK();
+            EXPECT_EQ(std::tuple(dialog.result(), dialog.IsLoading(), dialog.isVisible(), dialog.WaitCursors()),
+                      std::tuple(byEscape ? IDCANCEL : IDOK, false, false, 0));
+            EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000)); // killed ones take a moment
+        }
         qint64 prepared = 0;
         if (byEscape) {
             CHtmlDlg::PreparePage();
@@ -313,33 +319,11 @@ TEST(HtmlDlgTest, TheDialogShowsThePageFromItsOwnProcessAndEndsItOnClose) {
     }
 }
 
-// OK and Escape alike stop the download, take back the wait cursor for good and end the page.
-TEST(HtmlDlgTest, ClosingWhileLoadingStopsAndLeavesNoWaitCursor) {
-    LoopbackServer silent("", false);
-    for (const bool byEscape : {false, true}) {
-        CHtmlDlg dialog;
-        dialog.SetAddress(silent.Address("/slow"));
-        dialog.show();
-        dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        ASSERT_TRUE(WaitFor([&] { return silent.requests.contains("/slow") && dialog.IsLoading(); }));
-        emit dialog.Page().received({PageVerb::Loading, {}, {}}); // further loads start before the first ends
-        emit dialog.Page().received({PageVerb::Loading, {}, {}});
-        ASSERT_EQ(dialog.WaitCursors(), 3);
-        EXPECT_FALSE(dialog.IsPageShown()) << "the dialog's own text stands while the page loads";
-        const qint64 group = dialog.Page().ProcessId();
-        byEscape ? QTest::keyClick(&dialog, Qt::Key_Escape) : dialog.OnOK();
-        EXPECT_EQ(std::tuple(dialog.result(), dialog.IsLoading(), dialog.isVisible(), dialog.WaitCursors()),
-                  std::tuple(byEscape ? IDCANCEL : IDOK, false, false, 0));
-        EXPECT_TRUE(WaitFor([&] { return ProcessesInGroup(group) == 0; }, 2000)); // killed processes take a moment
-        Pause(300);
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "no wait cursor, now or later";
-    }
-}
-
 // A page process that does not start, dies, never says it is ready or says what it should
-// not is ended with all it started, and the user is told what happened.
-TEST(HtmlDlgTest, APageProcessThatFailsIsEndedAndTold) {
+// not is ended with all it started, and the user is told what happened. Only http(s)
+// addresses are opened; anything else is told, naming the courier's line when the courier
+// is known. Run modally, the dialog returns at once.
+TEST(HtmlDlgTest, APageProcessThatFailsOrAnAddressOtherThanHttpIsTold) {
     QTemporaryDir scratch;
     const QString groupFile = scratch.filePath("group");
     LoopbackServer server("<html><body>ok</body></html>");
@@ -376,12 +360,7 @@ TEST(HtmlDlgTest, APageProcessThatFailsIsEndedAndTold) {
         const qint64 id = group.open(QIODevice::ReadOnly) ? group.readAll().trimmed().toLongLong() : 0;
         EXPECT_TRUE(id == 0 || WaitFor([&] { return ProcessesInGroup(id) == 0; }, 2000)) << body.toStdString();
     }
-}
 
-// Only http(s) addresses are opened; anything else is told, naming the courier's line when
-// the courier is known. Run modally, the dialog returns at once.
-TEST(HtmlDlgTest, AnAddressOtherThanHttpIsRefusedWithAMessageNamingTheCouriersLine) {
-    FakeMessageBoxService messages;
     for (const char16_t* address : {u"file:///etc/passwd", u"data:text/html,<b>x</b>", u"javascript:alert(1)",
                                     u"ftp://example.com/x", u"http://", u"택배 조회", u""}) {
         messages.Clear();

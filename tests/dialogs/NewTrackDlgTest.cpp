@@ -74,11 +74,16 @@ protected:
         EXPECT_TRUE(m_store.Add(shipment));
         return shipment.id;
     }
-    // The text of the one message box shown since the last call ("" when none or several were).
-    QString TakeMessage() {
-        const QString text = m_messages.Calls().size() == 1 ? m_messages.Calls()[0].text : QString();
-        m_messages.Clear();
-        return text;
+    // Types `typed` over the year of the picker, then picks `picked`: the date typed and the one kept.
+    static std::pair<QDate, QDateTime> TypeAndPick(CNewTrackDlg& dialog, const char* typed, const char* picked) {
+        auto& picker = Item<QDateTimeEdit>(dialog, IDC_ORDER_DATE);
+        QLineEdit& field = *picker.findChild<QLineEdit*>();
+        QTest::mouseClick(&field, Qt::LeftButton, {}, QPoint(3, field.height() / 2)); // into the year
+        QTest::keyClicks(&picker, typed);
+        EXPECT_LE(field.fontMetrics().horizontalAdvance(picker.text()), field.width()) << "the date shows whole";
+        const QDate typedDate = picker.date();
+        picker.setDateTime(QDateTime::fromString(picked, Qt::ISODate));
+        return {typedDate, picker.dateTime()};
     }
 
     QTemporaryDir m_folder;
@@ -90,62 +95,69 @@ protected:
                                      [](std::string_view) {}};
 };
 
-// A missing courier, item name or invoice number (a blank is text) or one longer than any real
-// number is told and keeps the form; the shipment is stored as typed, entered at the clock's
-// instant. The picker starts on the clock's day; a date is typed over the part under the
-// cursor, every year written out whole; it keeps to the dates the store can hold (1900 to
-// 2100), both ends read back as picked.
-TEST_F(NewTrackDlgTest, NewShipmentIsCheckedInOrderAndStoredAsTyped) {
-    // Per case: typed into the year and the date that gives, picked and the date kept.
-    for (const auto& [typed, typedDate, picked, kept] :
-         {std::tuple("195537", "1955-03-07", "1850-06-01", "1900-01-01"),
-          {"2100", "2100-01-01", "2400-01-01T12:00", "2100-12-31T23:59:59"}}) {
-        auto dialog = Open(CNewTrackDlg::kNewShipment);
-        auto& picker = Item<QDateTimeEdit>(*dialog, IDC_ORDER_DATE);
-        EXPECT_EQ(picker.date(), Local(kNow).date());
-        QLineEdit& field = *picker.findChild<QLineEdit*>();
-        QTest::mouseClick(&field, Qt::LeftButton, {}, QPoint(3, field.height() / 2)); // into the year
-        QTest::keyClicks(&picker, typed);
-        EXPECT_EQ(picker.date(), QDate::fromString(typedDate, Qt::ISODate)) << picker.text().toStdString();
-        EXPECT_LE(field.fontMetrics().horizontalAdvance(picker.text()), field.width()) << "the date shows whole";
-        for (const char* item : {"", " ", " "}) {
-            dialog->OnOK();
-            EXPECT_FALSE(TakeMessage().isEmpty());
-            Fill(*dialog, 1, item, "");
-        }
-        EXPECT_EQ(FormOf(*dialog), (Form{1, "note 1", " ", "", "배송중"})) << "the note follows the courier";
-        Fill(*dialog, 0, " ", "12345678901234567890123456789012345678901");
+// Typing picks the one courier that accepts a new number; once the user picks, the pick
+// stands, warned but saved, and an edit keeps the stored courier whatever the number says.
+// A missing courier, item name or invoice number (a blank is text) or one longer than any
+// real number is told and keeps the form; the shipment is stored as typed, entered at the
+// clock's instant. The picker starts on the clock's day, or the stored one; a date is typed
+// over the part under the cursor, every year written out whole; it keeps to the dates the
+// store can hold (1900 to 2100), both ends read back as picked.
+TEST_F(NewTrackDlgTest, TheFormSuggestsACourierChecksInOrderAndStoresAsTyped) {
+    auto dialog = Open(CNewTrackDlg::kNewShipment, nullptr, true);
+    EXPECT_EQ(Item<QDateTimeEdit>(*dialog, IDC_ORDER_DATE).date(), Local(kNow).date());
+    EXPECT_EQ(TypeAndPick(*dialog, "195537", "1850-06-01"),
+              std::pair(QDate(1955, 3, 7), QDateTime(QDate(1900, 1, 1), QTime(0, 0))));
+    QLineEdit& number = Item(*dialog, IDC_INVOICE_NUMBER);
+    QTest::keyClicks(&number, "1234-567890");
+    EXPECT_EQ(std::get<0>(FormOf(*dialog)), 0);
+    number.clear();
+    EXPECT_EQ(FormOf(*dialog), (Form{-1, "", "", "", "배송중"}));
+    for (const char* item : {"", " ", " "}) {
         dialog->OnOK();
-        EXPECT_TRUE(TakeMessage().contains("40자") && Stored().empty());
-
-        Fill(*dialog, 0, " ", " 1234 ");
-        picker.setDateTime(QDateTime::fromString(picked, Qt::ISODate));
-        EXPECT_EQ(picker.dateTime(), QDateTime::fromString(kept, Qt::ISODate));
-        dialog->OnOK();
-        EXPECT_EQ(dialog->result(), IDOK);
-        const std::vector<Shipment> stored = Stored();
-        ASSERT_EQ(stored.size(), 1u);
-        EXPECT_EQ(Fields(stored[0]), Fields({0, u" 1234 ", u" ", kNow, stored[0].orderDate, InDelivery}));
-        EXPECT_EQ(Local(stored[0].orderDate), QDateTime::fromString(kept, Qt::ISODate));
-        ASSERT_TRUE(m_store.Delete(stored[0].id));
+        EXPECT_FALSE(m_messages.Take().isEmpty());
+        Fill(*dialog, 1, item, "");
     }
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "note 1", " ", "", "배송중"})) << "the note follows the courier";
+    QTest::keyClicks(&number, "1234567890");
+    EXPECT_EQ(FormOf(*dialog), (Form{1, "송장번호를 다시 확인하십시오", " ", "1234567890", "배송중"}));
+    Fill(*dialog, -1, nullptr, "12345678901234567890123456789012345678901");
+    dialog->OnOK();
+    EXPECT_TRUE(m_messages.Take().contains("40자") && Stored().empty());
+    Fill(*dialog, -1, nullptr, " 1234567890 ");
+    dialog->OnOK();
+    EXPECT_EQ(std::pair(m_messages.Take(), dialog->result()), std::pair(QString(), int{IDOK}));
+    ASSERT_EQ(Stored().size(), 1u);
+    const Shipment stored = Stored()[0];
+    EXPECT_EQ(Fields(stored), Fields({1, u" 1234567890 ", u" ", kNow, stored.orderDate, InDelivery}));
+    EXPECT_EQ(Local(stored.orderDate), QDateTime(QDate(1900, 1, 1), QTime(0, 0)));
+
+    auto edit = Open(stored.id, nullptr, true);
+    EXPECT_EQ(std::get<1>(FormOf(*edit)), "송장번호를 다시 확인하십시오");
+    Item(*edit, IDC_INVOICE_NUMBER).setText("123456789013");
+    EXPECT_EQ(FormOf(*edit), (Form{1, "note 1", " ", "123456789013", "배송중"}));
+    const QDateTime last(QDate(2100, 12, 31), QTime(23, 59, 59));
+    EXPECT_EQ(TypeAndPick(*edit, "2100", "2400-01-01T12:00"), std::pair(QDate(2100, 1, 1), last));
+    edit->OnOK();
+    EXPECT_EQ(Local(m_store.Read(stored.id).value_or(Shipment{}).orderDate), last);
 }
 
 // A number stored for the same courier (blanks and hyphens aside) is asked about, on an add
 // and on an edit that makes one. An edit keeps the entry date and an unknown status code
 // unless a status is chosen; a courier the table no longer has shows no selection; a
-// shipment deleted meanwhile is told and never saved back.
-TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndDuplicateNumbersAreAskedAbout) {
+// shipment deleted meanwhile is told and never saved back. Closing the window or Escape asks
+// first once something was typed; No keeps the form. A failed write keeps the form; only a
+// lock elsewhere, which a retry mends, invites a retry.
+TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndNothingIsLostUnasked) {
     const int64_t first = Add(0, u"x", 7);
     const int64_t second = Add(1, u"y");
     auto dialog = Open(CNewTrackDlg::kNewShipment);
     Fill(*dialog, 1, "새 책", " INV-y");
     m_messages.QueueAnswer(IDNO);
     dialog->OnOK();
-    EXPECT_EQ(std::pair(TakeMessage(), dialog->isVisible()),
+    EXPECT_EQ(std::pair(m_messages.Take(), dialog->isVisible()),
               std::pair(QString("이미 등록된 송장번호입니다: 상품명 y\n그래도 저장하시겠습니까?"), true));
     dialog->OnOK(); // the fake answers Yes
-    ASSERT_EQ(std::pair(TakeMessage().isEmpty(), Stored().size()), std::pair(false, size_t{3}));
+    ASSERT_EQ(std::pair(m_messages.Take().isEmpty(), Stored().size()), std::pair(false, size_t{3}));
     EXPECT_EQ(m_store.Read(dialog->SavedId()).value_or(Shipment{}).itemName, u"새 책");
 
     // Per edit: shipment, courier and status chosen (-1: as stored), number typed, asked about.
@@ -161,7 +173,7 @@ TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndDuplicateNumbersAreAskedA
         original.status = status >= 0 ? status : original.status;
         m_messages.QueueAnswer(IDNO);
         edit->OnOK();
-        EXPECT_EQ(TakeMessage().startsWith("이미 등록된 송장번호입니다"), asked) << id << " " << courier;
+        EXPECT_EQ(m_messages.Take().startsWith("이미 등록된 송장번호입니다"), asked) << id << " " << courier;
         EXPECT_EQ(Fields(*m_store.Read(first)), Fields(original))
             << "the picker gives back date and time; No keeps all";
     }
@@ -172,30 +184,24 @@ TEST_F(NewTrackDlgTest, EditsKeepWhatTheyDoNotChangeAndDuplicateNumbersAreAskedA
     ASSERT_TRUE(m_store.Delete(unknown));
     Fill(*dialog, 0, nullptr, nullptr);
     dialog->OnOK();
-    EXPECT_FALSE(TakeMessage().isEmpty());
+    EXPECT_FALSE(m_messages.Take().isEmpty());
     EXPECT_EQ(std::pair(dialog->result(), m_store.Read(unknown).has_value()), std::pair(int{IDCANCEL}, false))
         << "nothing came back";
-}
 
-// Closing the window or Escape asks first once something was typed; No keeps the form. A
-// failed write keeps the form; only a lock elsewhere, which a retry mends, invites a retry.
-TEST_F(NewTrackDlgTest, ClosingAChangedFormAsksFirstAndAFailedWriteKeepsIt) {
-    auto dialog = Open(CNewTrackDlg::kNewShipment);
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    EXPECT_EQ(std::pair(TakeMessage(), dialog->isVisible()), std::pair(QString(), false));
-
-    const int64_t id = Add(0, u"x");
-    dialog = Open(id);
+    dialog = Open(first);
     QTest::keyClicks(&Item(*dialog, IDC_ITEM_NAME), "y");
     m_messages.QueueAnswer(IDNO);
     dialog->close();
-    EXPECT_EQ(TakeMessage(), "변경 내용을 저장하지 않고 닫을까요?");
-    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(std::pair(m_messages.Take(), dialog->isVisible()),
+              std::pair(QString("변경 내용을 저장하지 않고 닫을까요?"), true));
     QTest::keyClick(dialog.get(), Qt::Key_Escape); // the fake answers Yes
-    EXPECT_EQ(std::tuple(TakeMessage().isEmpty(), dialog->isVisible(), dialog->result(), m_store.Read(id)->itemName),
-              std::tuple(false, false, int{IDCANCEL}, u"x"))
-        << "nothing saved";
+    EXPECT_EQ(std::tuple(m_messages.Take().isEmpty(), dialog->isVisible(), dialog->result()),
+              std::tuple(false, false, int{IDCANCEL}));
+    EXPECT_EQ(Fields(*m_store.Read(first)), Fields(original)) << "nothing saved";
 
+    dialog = Open(CNewTrackDlg::kNewShipment);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(std::pair(m_messages.Take(), dialog->isVisible()), std::pair(QString(), false));
     dialog = Open(CNewTrackDlg::kNewShipment);
     Fill(*dialog, 0, "책", "1234");
     {
@@ -203,7 +209,7 @@ TEST_F(NewTrackDlgTest, ClosingAChangedFormAsksFirstAndAFailedWriteKeepsIt) {
         SQLite::Transaction lock(other, SQLite::TransactionBehavior::EXCLUSIVE);
         dialog->OnOK();
     }
-    EXPECT_TRUE(TakeMessage().contains("다시 시도"));
+    EXPECT_TRUE(m_messages.Take().contains("다시 시도"));
     EXPECT_EQ(FormOf(*dialog), (Form{0, "note 0", "책", "1234", "배송중"}));
     dialog->OnOK();
     EXPECT_EQ(dialog->result(), IDOK) << "the retry works once the lock is gone";
@@ -212,59 +218,30 @@ TEST_F(NewTrackDlgTest, ClosingAChangedFormAsksFirstAndAFailedWriteKeepsIt) {
     dialog = Open(CNewTrackDlg::kNewShipment, &closed);
     Fill(*dialog, 0, "책", "1234");
     dialog->OnOK();
-    const QString refusal = TakeMessage();
+    const QString refusal = m_messages.Take();
     EXPECT_FALSE(refusal.isEmpty() || refusal.contains("다시 시도") || !dialog->isVisible()) << refusal.toStdString();
-}
-
-// Typing picks the one courier that accepts a new number, and the user's pick stands, warned
-// but saved; an edit keeps the stored courier whatever the number says.
-TEST_F(NewTrackDlgTest, TheNumberSuggestsACourierOnlyUntilTheUserPicks) {
-    auto dialog = Open(CNewTrackDlg::kNewShipment, nullptr, true);
-    QLineEdit& number = Item(*dialog, IDC_INVOICE_NUMBER);
-    QTest::keyClicks(&number, "1234-567890");
-    EXPECT_EQ(std::get<0>(FormOf(*dialog)), 0);
-    number.clear();
-    EXPECT_EQ(FormOf(*dialog), (Form{-1, "", "", "", "배송중"}));
-    Fill(*dialog, 1, nullptr, nullptr);
-    QTest::keyClicks(&number, "1234567890");
-    EXPECT_EQ(FormOf(*dialog), (Form{1, "송장번호를 다시 확인하십시오", "", "1234567890", "배송중"}));
-    Item(*dialog, IDC_ITEM_NAME).setText("책");
-    dialog->OnOK();
-    EXPECT_EQ(TakeMessage(), "");
-    ASSERT_EQ(Stored().size(), 1u);
-    EXPECT_EQ(std::tie(Stored()[0].courierIndex, Stored()[0].invoiceNumber), std::tuple(1, u"1234567890"));
-
-    auto edit = Open(Stored()[0].id, nullptr, true);
-    EXPECT_EQ(std::get<1>(FormOf(*edit)), "송장번호를 다시 확인하십시오");
-    Item(*edit, IDC_INVOICE_NUMBER).setText("123456789013");
-    EXPECT_EQ(FormOf(*edit), (Form{1, "note 1", "책", "123456789013", "배송중"}));
 }
 
 // Upright or on its side, no field runs off the dialog and the longest courier note shows
 // whole; screen readers hear each field by a name, and the dialog by its title. The title band
 // leaves the caller's font selected and leaks none.
-TEST(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
+class NewTrackDlgLayoutTest : public NewTrackDlgTest {};
+TEST_F(NewTrackDlgLayoutTest, FieldsAndNoteStretchToTheDialogWidth) {
     const int scale = DpiCache().DpiX() / 96;
-    std::vector<Courier> couriers = NumberedCouriers(1);
     const QString note = QString::fromUtf16(u"송장번호는숫자열두자리이며하이픈없이붙여서입력하십시오확인바랍");
-    CopyField(couriers[0].note, note); // as long as a note can be
-    CShipmentDatabase store;
-    const Clock clock;
-    QWidget owner;
-    owner.resize(480 * scale, 640 * scale);
-    CNewTrackDlg dialog(couriers, store, clock, &owner);
-    dialog.show();
-    Item<QComboBox>(dialog, IDC_COURIER_COMBO).setCurrentIndex(0);
-    const auto& noteLabel = Item<QLabel>(dialog, IDC_COURIER_NOTE);
+    CopyField(m_couriers[0].note, note); // as long as a note can be
+    auto dialog = Open(CNewTrackDlg::kNewShipment);
+    Fill(*dialog, 0, nullptr, nullptr);
+    const auto& noteLabel = Item<QLabel>(*dialog, IDC_COURIER_NOTE);
     ASSERT_EQ(noteLabel.text(), note);
-    EXPECT_EQ(dialog.accessibleName(), "새 배송조회");
+    EXPECT_EQ(dialog->accessibleName(), "새 배송조회");
     for (const QSize shape : {QSize(480, 640), QSize(640, 480)}) {
-        dialog.resize(shape * scale);
+        dialog->resize(shape * scale);
         for (const int id : {IDC_COURIER_COMBO, IDC_ITEM_NAME, IDC_INVOICE_NUMBER, IDC_ORDER_DATE, IDC_STATUS_COMBO}) {
-            EXPECT_TRUE(dialog.rect().contains(dialog.GetDlgItem(id)->geometry())) << id << " at " << dialog.width();
-            EXPECT_FALSE(dialog.GetDlgItem(id)->accessibleName().isEmpty()) << id;
+            EXPECT_TRUE(dialog->rect().contains(dialog->GetDlgItem(id)->geometry())) << id << " at " << dialog->width();
+            EXPECT_FALSE(dialog->GetDlgItem(id)->accessibleName().isEmpty()) << id;
         }
-        EXPECT_TRUE(dialog.rect().contains(noteLabel.geometry()));
+        EXPECT_TRUE(dialog->rect().contains(noteLabel.geometry()));
         EXPECT_LE(noteLabel.fontMetrics().horizontalAdvance(note), noteLabel.contentsRect().width());
     }
     FakeDrawingContext dc;

@@ -1,5 +1,6 @@
 #include "dialogs/OptionDlg.h"
 
+#include "dialogs/AboutDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
 #include "platform/qt/Profile.h"
 #include "platform/resource.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,6 +19,27 @@
 
 namespace parcelo::test {
 namespace {
+
+// The version is project()'s, the patch in three digits, and fits its label.
+TEST(AboutDlgTest, ShowsTheVersionOfTheBuildInFull) {
+    const QStringList parts = QStringLiteral(PARCELO_TEST_PROJECT_VERSION).split(u'.');
+    ASSERT_EQ(parts.size(), 3) << PARCELO_TEST_PROJECT_VERSION;
+    const QString expected = QString::asprintf("ver. %d.%d.%03d", parts[0].toInt(), parts[1].toInt(), parts[2].toInt());
+    QWidget mainWindow;
+    mainWindow.setGeometry(0, 0, 240, 320);
+    CAboutDlg dialog(&mainWindow);
+    dialog.show();
+    const auto* label = qobject_cast<QLabel*>(dialog.GetDlgItem(IDC_ABOUT_VERSION));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text().toStdString(), expected.toStdString());
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+        << "the version is cut off";
+    // Screens of many dots per inch get the large logo.
+    EXPECT_EQ(std::pair(CAboutDlg::LayOutDecoration(240, {96, 96, 1.0}, 100).logoId,
+                        CAboutDlg::LayOutDecoration(240, {192, 192, 2.0}, 100).logoId),
+              std::pair(IDB_ABOUT_LOGO, IDB_ABOUT_LOGO_LARGE));
+}
 
 class OptionDlgTest : public ::testing::Test {
 protected:

@@ -26,11 +26,8 @@ public:
 
     int ShowMessage(QWidget* parent, const QString& text, unsigned style) override {
         m_calls.push_back({parent, text, style});
-        if (m_answers.empty()) {
-            return MessageBoxLayoutFor(style).buttons.front().result;
-        }
-        const int answer = m_answers.front();
-        m_answers.pop_front();
+        const int answer = m_answers.empty() ? MessageBoxLayoutFor(style).buttons.front().result : m_answers.front();
+        m_answers.erase(m_answers.begin(), m_answers.begin() + (m_answers.empty() ? 0 : 1));
         return answer;
     }
 
@@ -39,6 +36,13 @@ public:
     void Clear() {
         m_calls.clear();
         m_answers.clear();
+    }
+    // The text of the one box shown since the last Clear() or Take() ("" when none or
+    // several were), and a fresh start.
+    QString Take() {
+        const QString text = m_calls.size() == 1 ? m_calls[0].text : QString();
+        Clear();
+        return text;
     }
 
 private:

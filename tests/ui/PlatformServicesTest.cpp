@@ -4,12 +4,16 @@
 #include "render/qt/DpiCache.h"
 #include "render/qt/ResourceImages.h"
 #include "support/FakeMessageBoxService.h"
+#include "ui/CommandBar.h"
 #include "ui/MessageBoxService.h"
 #include "ui/PhoneService.h"
+#include "ui/QtMenuBuilder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -177,6 +181,38 @@ TEST(ThreadPlacementTest, AHelperLeavesTheCallersProcessorButNeverHasNoneLeft) {
     placed = placedHelper();
     ASSERT_EQ(sched_setaffinity(0, sizeof mine, &mine), 0);
     EXPECT_TRUE(CPU_EQUAL(&placed, &one));
+}
+
+TEST(CommandBarTest, KeysSendCommandsAndTheOwnerPreparesThePopup) {
+    using Key = CCommandBar::Key;
+    QWidget window;
+    auto* bar = new CCommandBar(&window);
+    ASSERT_TRUE(bar->InsertMenuBar(IDR_MENUBAR));
+    bar->setGeometry(0, 290, 240, 30);
+    window.show();
+    ASSERT_NE(bar->KeyMenu(Key::Right), nullptr);
+    QMenu& menu = *bar->KeyMenu(Key::Right);
+
+    QObject::connect(bar, &CCommandBar::popupAboutToShow, [](QMenu* popup) {
+        QtMenuBuilder::EnableCommand(*popup, ID_EDIT_SHIPMENT, false); // inside the "도구" sub-menu
+    });
+    bar->PressKey(Key::Right);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_FALSE(QtMenuBuilder::FindCommand(menu, ID_EDIT_SHIPMENT)->isEnabled());
+    EXPECT_LE(menu.geometry().bottom(), bar->mapToGlobal(QPoint(0, 0)).y());
+
+    // Commands picked in the pop-up and in its sub-menu arrive like the command key's; a greyed key sends nothing.
+    std::vector<uint32_t> chosen;
+    QObject::connect(bar, &CCommandBar::commandChosen, [&chosen](uint32_t id) { chosen.push_back(id); });
+    bar->KeyButton(Key::Left)->click();
+    QtMenuBuilder::FindCommand(menu, ID_OPTIONS)->trigger();
+    QtMenuBuilder::FindCommand(menu, ID_DELETE_SHIPMENT)->trigger();
+    bar->EnableCommand(ID_NEW_SHIPMENT, false);
+    bar->PressKey(Key::Left);
+    EXPECT_EQ(chosen, (std::vector<uint32_t>{ID_NEW_SHIPMENT, ID_OPTIONS, ID_DELETE_SHIPMENT}));
+
+    EXPECT_FALSE(bar->InsertMenuBar(4711));
+    EXPECT_EQ(bar->KeyButton(Key::Left), nullptr);
 }
 
 } // namespace
