@@ -32,10 +32,17 @@ std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
     return {ids.begin(), ids.end()};
 }
 
-TEST(TrackingScheduleTest, PicksShipmentsInDeliveryWithACarrierNotCheckedWithinTheInterval) {
+// The carrier ids read by courier, unsafe values skipped; the shipments due among those
+// in delivery with a carrier id.
+TEST(TrackingScheduleTest, ReadsCarrierIdsAndPicksShipmentsNotCheckedWithinTheInterval) {
+    CIniReader reader;
+    reader.LoadText("ID01=CJ대한통운;1;;;\nCARRIER01= kr.cjlogistics \nCARRIER03=kr.epost\nCARRIER04=a b\n"
+                    "CARRIER05=kr.x\"}\nCARRIER99=last\n");
+    const std::vector<std::string> carriers = ReadCarrierIds(reader, 5);
+    EXPECT_EQ(carriers, (std::vector<std::string>{"kr.cjlogistics", "", "kr.epost", "", ""}));
+    EXPECT_EQ(ReadCarrierIds(reader, 120).at(98), "last");
     FakeClock clock{1'709'615'220};
     const Instant now = clock.Now();
-    const std::vector<std::string> carriers{"kr.cjlogistics", "", "kr.epost"};
     const std::vector<Shipment> shipments{
         Parcel(1, 0, u"6012-3456-7890"), // checked long ago
         Parcel(2, 0, u"111", Done),      // done
@@ -240,30 +247,10 @@ TEST(NotificationComposerTest, OneEachForAFewOneGroupForManyAndOneStatusLine) {
     EXPECT_EQ(RefreshStatusLine(summary), u"오프라인: 배송 상태를 확인하지 못했습니다");
 }
 
-TEST(CarrierIdsTest, ReadsCarrierKeysByCourierAndSkipsUnsafeValues) {
-    CIniReader reader;
-    reader.LoadText("ID01=CJ대한통운;1;;;\nCARRIER01= kr.cjlogistics \nCARRIER03=kr.epost\nCARRIER04=a b\n"
-                    "CARRIER05=kr.x\"}\nCARRIER99=last\n");
-    const std::vector<std::string> ids = ReadCarrierIds(reader, 5);
-    EXPECT_EQ(ids, (std::vector<std::string>{"kr.cjlogistics", "", "kr.epost", "", ""}));
-    EXPECT_EQ(ReadCarrierIds(reader, 120).at(98), "last");
-}
-
 constexpr Instant kMarch5 = 1'709'615'220; // 2024-03-05 05:07:00 UTC
 
 std::optional<TrackingResponse> Parse(const std::string& body) {
     return ParseTrackingResponse(body.data(), body.size());
-}
-
-TEST(TrackingRequestTest, SendsTheNumberAndCursorAsVariablesNotAsQueryText) {
-    const std::string body = BuildTrackingRequest("kr.cjlogistics", "123\"}) { x } #\n\xff");
-    const nlohmann::json parsed = nlohmann::json::parse(body);
-    EXPECT_EQ(parsed["variables"]["carrierId"], "kr.cjlogistics");
-    EXPECT_EQ(parsed["variables"]["trackingNumber"], "123\"}) { x } #\n\xEF\xBF\xBD");
-    EXPECT_TRUE(parsed["variables"]["before"].is_null()) << "the newest page";
-    EXPECT_EQ(parsed["query"].get<std::string>().find("123"), std::string::npos);
-    EXPECT_EQ(nlohmann::json::parse(BuildTrackingRequest("a", "1", "eyJpbmRleCI6MjB9"))["variables"]["before"],
-              "eyJpbmRleCI6MjB9");
 }
 
 // Events oldest first with the latest once, null fields kept as far as they go, pages
@@ -331,8 +318,19 @@ TEST(TrackingResponseParserTest, ReadsEventsOldestFirstAndRefusesOtherShapes) {
     EXPECT_FALSE(ParseTrackingResponse(nullptr, 0).has_value());
 }
 
-TEST(TrackingAnswerTest, MapsStatusAndErrorsToOutcomesAndReadsTokens) {
+// The request sends the number and cursor as variables, not as query text; the answers
+// map to outcomes by status and error code, and the token issuer's are read.
+TEST(TrackingAnswerTest, SendsVariablesMapsAnswersToOutcomesAndReadsTokens) {
     using enum TrackingOutcome;
+    const std::string body = BuildTrackingRequest("kr.cjlogistics", "123\"}) { x } #\n\xff");
+    const nlohmann::json parsed = nlohmann::json::parse(body);
+    EXPECT_EQ(parsed["variables"]["carrierId"], "kr.cjlogistics");
+    EXPECT_EQ(parsed["variables"]["trackingNumber"], "123\"}) { x } #\n\xEF\xBF\xBD");
+    EXPECT_TRUE(parsed["variables"]["before"].is_null()) << "the newest page";
+    EXPECT_EQ(parsed["query"].get<std::string>().find("123"), std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(BuildTrackingRequest("a", "1", "eyJpbmRleCI6MjB9"))["variables"]["before"],
+              "eyJpbmRleCI6MjB9");
+
     const std::string events = test::TrackAnswer({test::EventNode("2024-03-05T14:07:00+09:00", "DELIVERED", "x")});
     const auto interpret = [](int status, const std::string& body) {
         return InterpretTrackingAnswer(status, body.data(), body.size());
