@@ -28,12 +28,11 @@ public:
     void Track(const TrackingQuery& query, Callback done) override {
         ++requests;
         mostAtOnce = std::max(mostAtOnce, ++m_atOnce);
-        std::optional<TrackingReply> reply = m_handler(query);
-        if (!reply) {
+        if (std::optional<TrackingReply> reply = m_handler(query)) {
+            Answer(std::move(done), std::move(*reply));
+        } else {
             m_waiting.push_back(std::move(done));
-            return;
         }
-        Answer(std::move(done), std::move(*reply));
     }
     void CancelAll() override {
         for (Callback& done : std::exchange(m_waiting, {})) {
@@ -82,25 +81,23 @@ public:
 
     void ReadKey(Done done) override {
         ++reads;
-        StoredKey key = m_kept;
-        key.outcome = !m_available               ? StoredKey::Outcome::Unavailable
-                      : key.clientSecret.empty() ? StoredKey::Outcome::NotFound
-                                                 : StoredKey::Outcome::Ok;
-        Answer(std::move(done), std::move(key));
+        Answer(std::move(done), m_kept, !m_kept.clientSecret.empty());
     }
     void WriteKey(const std::string& clientId, const std::string& clientSecret, Done done) override {
-        const StoredKey key{m_available ? StoredKey::Outcome::Ok : StoredKey::Outcome::Unavailable, clientId,
-                            clientSecret};
         if (m_available) {
-            m_kept = key;
+            m_kept = {StoredKey::Outcome::Ok, clientId, clientSecret};
         }
-        Answer(std::move(done), key);
+        Answer(std::move(done), {StoredKey::Outcome::Ok, clientId, clientSecret}, true);
     }
 
     int reads = 0;
 
 private:
-    void Answer(Done done, StoredKey key) {
+    // Answers `key`, unless there is no store, and found or not.
+    void Answer(Done done, StoredKey key, bool found) {
+        key.outcome = !m_available ? StoredKey::Outcome::Unavailable
+                      : found      ? StoredKey::Outcome::Ok
+                                   : StoredKey::Outcome::NotFound;
         m_executor.Post([alive = std::weak_ptr<int>(m_alive), done = std::move(done), key = std::move(key)] {
             if (!alive.expired()) {
                 done(key);
