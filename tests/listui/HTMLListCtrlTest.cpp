@@ -293,10 +293,3 @@ TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothin
 
 } // namespace
 } // namespace parcelo
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen"); // no test here needs a display
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
