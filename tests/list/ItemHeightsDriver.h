@@ -3,7 +3,7 @@
 // Drives ItemHeights with operations read from bytes (pairs: operation, argument) and
 // checks it after each against a brute-force reference: tops summed item by item, the
 // item found by walking the list, the height measuring gives now, the anchor's place
-// on screen. Shared by the unit test (random bytes) and the fuzz target (its input).
+// on screen. Shared by the list test (random bytes) and the fuzz target (its input).
 #include "list/ItemHeights.h"
 
 #include <algorithm>

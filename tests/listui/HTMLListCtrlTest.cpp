@@ -198,7 +198,6 @@ TEST_F(HTMLListCtrlTest, KeysMoveWithoutWrappingAndAScrolledListPaintsAndHitsThe
         EXPECT_GE(data, 102u);
         EXPECT_EQ(top, static_cast<int>(data - 100) * 100 - 250);
     }
-    EXPECT_EQ(list.GetItemRect(3).top, 50);
     Tap(100, 60); // 310 down the list
     EXPECT_EQ(list.GetSelectedIndex(), 3);
     list.InsertItem(u"tall", 0, 0, ITEM_TEXT, 400);
@@ -207,10 +206,14 @@ TEST_F(HTMLListCtrlTest, KeysMoveWithoutWrappingAndAScrolledListPaintsAndHitsThe
     list.EnsureVisible(6); // taller than the client area: its top is shown
     EXPECT_EQ(ScrollPos(), 600);
 
-    // A selection left past the end by a shorter refill continues from the last item.
+    // The selection outlives a refill and shows in it; left past the end by a shorter refill,
+    // it continues from the last item.
+    list.DeleteAllItems();
+    EXPECT_TRUE(list.GetSelectedIndex() == 3 && list.GetItemRect(0).IsEmpty());
+    AddFixed(5, 60);
+    EXPECT_EQ(Paint().pixelColor(75, 230), list.palette().color(QPalette::Button));
     list.DeleteAllItems();
     AddFixed(2, 100);
-    list.SetSelectedIndex(4);
     Key(Qt::Key_Up);
     EXPECT_EQ(list.GetSelectedIndex(), 1);
     list.DeleteAllItems();
@@ -222,7 +225,7 @@ TEST_F(HTMLListCtrlTest, KeysMoveWithoutWrappingAndAScrolledListPaintsAndHitsThe
     EXPECT_EQ(std::pair(list.GetSelectedIndex(), Sent()), std::pair(-1, Codes{HTMLLIST_RETURN})) << "an empty list";
 }
 
-TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsAndTheBarFollowTheWidth) {
+TEST_F(HTMLListCtrlTest, MeasuredItemsAndTheBarFollowTheWidth) {
     const std::u16string longText = u"several words that wrap onto more lines when the list is narrow";
     list.InsertItem(longText, 0, 0, ITEM_TEXT);
     list.InsertItem(longText, 0, 0, ITEM_TEXT, 70);
@@ -233,12 +236,6 @@ TEST_F(HTMLListCtrlTest, SelectionSurvivesRefillAndMeasuredItemsAndTheBarFollowT
     Paint();
     EXPECT_GT(list.GetItemRect(0).Height(), wideHeight);
     EXPECT_EQ(list.GetItemRect(1).Height(), 70);
-
-    Tap(40, list.GetItemRect(1).top + 5);
-    list.DeleteAllItems();
-    EXPECT_TRUE(list.GetSelectedIndex() == 1 && list.GetItemRect(0).IsEmpty());
-    AddFixed(3, 60);
-    EXPECT_EQ(Paint().pixelColor(75, 110), list.palette().color(QPalette::Button));
 
     // The bar follows a resize in the very next frame, without a turn of the event loop.
     list.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -275,7 +272,6 @@ TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothin
     const Rect rect = list.GetItemRect(last);
     EXPECT_EQ(std::pair(list.GetSelectedIndex(), rect.bottom), std::pair(last, kClientHeight));
     EXPECT_EQ(rect.Height(), list.MeasureItem(text(last), ITEM_TEXT, 0, kClientWidth));
-    EXPECT_EQ(ScrollPos(), list.verticalScrollBar()->maximum());
     const Rect above = list.GetItemRect(last - 1);
     ASSERT_EQ(Tap(100, (above.top + above.bottom) / 2), (Codes{HTMLLIST_LBUTTONDOWN, HTMLLIST_SELCHANGED}));
     EXPECT_EQ(std::pair(log[1].item, log[1].data), std::pair(last - 1, kBigData + last - 1));
@@ -297,10 +293,3 @@ TEST_F(HTMLListCtrlTest, EstimatedItemsActLikeMeasuredOnesAndRefiningMovesNothin
 
 } // namespace
 } // namespace parcelo
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen"); // no test here needs a display
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

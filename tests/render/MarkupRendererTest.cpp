@@ -1,12 +1,16 @@
 #include "render/MarkupRenderer.h"
 
+#include "render/Contrast.h"
+#include "render/TextWidthCache.h"
 #include "support/FakeDrawingContext.h"
 
 #include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Metrics of the fake: the default font is 15 high with units 10 wide (11 bold),
@@ -44,7 +48,14 @@ protected:
         EXPECT_EQ(std::tuple(height, measured.right, int64_t{measured.bottom}),
                   std::tuple(drawn, right, std::min<int64_t>(INT_MAX, int64_t{area.top} + drawn + 15)));
     }
-    RunList Runs() const { return RunsOf(dc); }
+    RunList Runs() const { // each run as "text@left,top"
+        RunList runs;
+        for (const FakeDrawCall& call : dc.Calls()) {
+            const std::string at = "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top);
+            runs.push_back(std::string(call.text.begin(), call.text.end()) + at);
+        }
+        return runs;
+    }
     std::vector<ColorRef> Colours() const {
         std::vector<ColorRef> colours;
         std::ranges::transform(dc.Calls(), std::back_inserter(colours), &FakeDrawCall::color);
@@ -158,6 +169,59 @@ TEST_F(MarkupRendererTest, ColoursTheEndOfTheTextAndStyledFonts) {
               std::tuple(16, -15, 16)); // the stock font, the default one
     EXPECT_EQ(CreateStyledFont(dc, FontHandle::None, MARKUP_STYLE_BOLD), FontHandle::None);
     dc.SelectFont(dc.DefaultFont());
+}
+
+// Over random pairs: a colour that reads is kept; any other moves just enough to read,
+// or all the way to white or black when even that is not enough; either way no colour
+// ever reads worse than it did.
+TEST(ContrastTest, ReadableColoursKeepTheirHueAndReachTheContrastWhereItCanBeReached) {
+    EXPECT_NEAR(ContrastRatio(Rgb(0, 0, 0), Rgb(255, 255, 255)), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(Rgb(0x77, 0x77, 0x77), Rgb(255, 255, 255)), 4.48, 0.01);
+    std::mt19937 random(3);
+    for (int i = 0; i < 20'000; ++i) {
+        const ColorRef colour = random() & 0xFFFFFF;
+        const ColorRef background = random() & 0xFFFFFF;
+        const ColorRef readable = ReadableOn(colour, background);
+        const double before = ContrastRatio(colour, background);
+        const double after = ContrastRatio(readable, background);
+        if (before >= 4.5) {
+            ASSERT_EQ(readable, colour);
+        } else if (readable != Rgb(255, 255, 255) && readable != Rgb(0, 0, 0)) {
+            ASSERT_GE(after, 4.5) << std::hex << colour << " on " << background;
+        }
+        ASSERT_GE(after, before - 1e-9);
+    }
+}
+
+// Against a map of the texts themselves, over random words (many repeated, some
+// added again with a new width) and through the fresh starts at the bound.
+TEST(TextWidthCacheTest, FindsWhatAMapOfTheTextsFinds) {
+    constexpr size_t kBound = 3000;
+    TextWidthCache cache(kBound);
+    std::unordered_map<std::u16string, int> reference;
+    std::mt19937 random(7);
+    for (int step = 0; step < 40000; ++step) {
+        std::u16string word(1 + random() % 12, u'a');
+        for (char16_t& c : word) {
+            c = static_cast<char16_t>(u'a' + random() % 6);
+        }
+        const std::optional<int> found = cache.Find(word);
+        const auto known = reference.find(word);
+        if (known != reference.end()) {
+            ASSERT_EQ(found, known->second) << "step " << step;
+        } else {
+            ASSERT_FALSE(found.has_value()) << "step " << step;
+        }
+        if (!found || random() % 16 == 0) {
+            if (reference.size() >= kBound) {
+                reference.clear(); // the cache starts afresh at its bound
+            }
+            const int width = static_cast<int>(random() % 500);
+            cache.Add(word, width);
+            reference[word] = width;
+        }
+        ASSERT_EQ(cache.Size(), reference.size());
+    }
 }
 
 } // namespace

@@ -50,7 +50,7 @@ Rect DrawMarkup(DrawingContext& dc, std::u16string_view text, Rect rect, unsigne
     return rect;
 }
 
-TEST_F(QtDrawingContextTest, ColoursMeasuresAndClipsTextLikeItDraws) {
+TEST_F(QtDrawingContextTest, ColoursMeasuresAndClipsTextLikeItDrawsAndCachedWordsDrawAsDrawText) {
     ASSERT_TRUE(QFontInfo(font).family().startsWith(QStringLiteral("Noto Sans CJK")));
     Paint([](DrawingContext& dc) { DrawMarkup(dc, u"<font color=#ff0000>운동화 HH</font>", {0, 0, 300, 80}); });
     const std::span pixels(reinterpret_cast<const QRgb*>(image.constBits()), image.sizeInBytes() / sizeof(QRgb));
@@ -74,6 +74,30 @@ TEST_F(QtDrawingContextTest, ColoursMeasuresAndClipsTextLikeItDraws) {
     const QRect elided =
         Paint([&](DrawingContext& dc) { dc.DrawText(u"배송중 배송중 배송중 배송중 배송중", rect, kSingleLine); });
     EXPECT_TRUE(elided.right() <= 119 && std::abs(elided.center().y() - 40) <= 4) << elided.right();
+
+    // Words drawn from the shaping cache give drawText's pixels, every time, underlined or not.
+    const QString text = QStringLiteral("CJ대한통운: 6012 3일");
+    for (const bool underline : {false, true}) {
+        QFont shown = font;
+        shown.setUnderline(underline);
+        QImage expected(image.size(), image.format());
+        expected.fill(Qt::white);
+        QPainter painter(&expected);
+        painter.setFont(shown);
+        painter.setPen(QColor(0, 0, 255));
+        painter.drawText(QPoint(7, 3 + QFontMetrics(shown).ascent()), text);
+        painter.end();
+        for (int pass = 0; pass < 2; ++pass) {
+            Paint(
+                [&](DrawingContext& dc) {
+                    dc.SetTextColor(Rgb(0, 0, 255));
+                    Rect at{7, 3, 300, 80};
+                    dc.DrawText(text.toStdU16String(), at, DT_NOCLIP | DT_SINGLELINE);
+                },
+                &shown);
+            EXPECT_EQ(image, expected) << "underline " << underline << ", pass " << pass;
+        }
+    }
 }
 
 TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedRestoringReselectsTheOldOneAndImagesLeaveMagentaOut) {
@@ -98,32 +122,6 @@ TEST_F(QtDrawingContextTest, ASelectedFontIsNotDeletedRestoringReselectsTheOldOn
         dc.DrawImage(images, 7, {0, 0});
     });
     EXPECT_EQ(ink, QRect(21, 30, 1, 4)); // the green column alone: magenta and the unknown image draw nothing
-}
-
-// Words drawn from the shaping cache give drawText's pixels, every time, underlined or not.
-TEST_F(QtDrawingContextTest, CachedWordsDrawWhatDrawTextDraws) {
-    const QString text = QStringLiteral("CJ대한통운: 6012 3일");
-    for (const bool underline : {false, true}) {
-        QFont shown = font;
-        shown.setUnderline(underline);
-        QImage expected(image.size(), image.format());
-        expected.fill(Qt::white);
-        QPainter painter(&expected);
-        painter.setFont(shown);
-        painter.setPen(QColor(0, 0, 255));
-        painter.drawText(QPoint(7, 3 + QFontMetrics(shown).ascent()), text);
-        painter.end();
-        for (int pass = 0; pass < 2; ++pass) {
-            Paint(
-                [&](DrawingContext& dc) {
-                    dc.SetTextColor(Rgb(0, 0, 255));
-                    Rect rect{7, 3, 300, 80};
-                    dc.DrawText(text.toStdU16String(), rect, DT_NOCLIP | DT_SINGLELINE);
-                },
-                &shown);
-            EXPECT_EQ(image, expected) << "underline " << underline << ", pass " << pass;
-        }
-    }
 }
 
 } // namespace

@@ -28,13 +28,9 @@ struct GreyImage {
 
 // The barcode alone, black on white with the writer's quiet zone, at least w x h pixels.
 inline GreyImage Encode(ZXing::BarcodeFormat format, const std::string& text, int w, int h) {
-    const ZXing::BitMatrix bits = ZXing::MultiFormatWriter(format).setMargin(10).encode(text, w, h);
-    GreyImage image(bits.width(), bits.height(), 255);
-    for (int y = 0; y < bits.height(); ++y) {
-        for (int x = 0; x < bits.width(); ++x) {
-            image.At(x, y) = bits.get(x, y) ? 0 : 255;
-        }
-    }
+    const auto grey = ZXing::ToMatrix<uint8_t>(ZXing::MultiFormatWriter(format).setMargin(10).encode(text, w, h));
+    GreyImage image(grey.width(), grey.height(), 255);
+    std::copy(grey.begin(), grey.end(), image.pixels.begin());
     return image;
 }
 

@@ -5,25 +5,15 @@
 
 namespace parcelo {
 
-namespace {
-
-// Rectangles may span the whole coordinate range, where right - left overflows.
-int32_t Clamped(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
-LogFont MakeFont(int32_t height, std::u16string_view face) {
-    LogFont font;
-    font.height = height;
-    std::copy_n(face.begin(), std::min(face.size(), std::size(font.face) - 1), font.face);
-    return font;
-}
-
-} // namespace
-
 FakeDrawingContext::FakeDrawingContext() {
-    stockFont_ = AddFont(MakeFont(StockFontHeight, u"System"), false);
-    defaultFont_ = AddFont(MakeFont(-DefaultFontHeight, u"Fake Sans"), false);
+    const auto font = [](int32_t height, std::u16string_view face) {
+        LogFont made;
+        made.height = height;
+        std::copy_n(face.begin(), std::min(face.size(), std::size(made.face) - 1), made.face);
+        return made;
+    };
+    stockFont_ = AddFont(font(StockFontHeight, u"System"), false);
+    defaultFont_ = AddFont(font(-DefaultFontHeight, u"Fake Sans"), false);
     state_.font = defaultFont_;
 }
 
@@ -58,9 +48,9 @@ void FakeDrawingContext::DeleteFont(FontHandle font) {
 int FakeDrawingContext::DrawText(std::u16string_view text, Rect& rect, uint32_t format) {
     const LogFont& font = Find(state_.font)->description;
     const Size extent = Extent(font, text);
-    if ((format & DT_CALCRECT) != 0) {
-        rect.right = Clamped(int64_t{rect.left} + extent.cx);
-        rect.bottom = Clamped(int64_t{rect.top} + extent.cy);
+    if ((format & DT_CALCRECT) != 0) { // a rectangle may span the whole range, where right - left overflows
+        rect.right = static_cast<int32_t>(std::clamp<int64_t>(int64_t{rect.left} + extent.cx, INT32_MIN, INT32_MAX));
+        rect.bottom = static_cast<int32_t>(std::clamp<int64_t>(int64_t{rect.top} + extent.cy, INT32_MIN, INT32_MAX));
     } else {
         calls_.push_back({std::u16string(text), rect, format, state_.color, font});
     }

@@ -112,17 +112,4 @@ private:
     int misuses_ = 0;
 };
 
-// Each drawn run as "text@left,top", a unit outside ASCII written as "&#<number>;".
-inline std::vector<std::string> RunsOf(const FakeDrawingContext& dc) {
-    std::vector<std::string> runs;
-    for (const FakeDrawCall& call : dc.Calls()) {
-        std::string run;
-        for (const char16_t unit : call.text) {
-            run += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "&#" + std::to_string(unit) + ";";
-        }
-        runs.push_back(run + "@" + std::to_string(call.rect.left) + "," + std::to_string(call.rect.top));
-    }
-    return runs;
-}
-
 } // namespace parcelo
