@@ -102,7 +102,7 @@ TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipme
     EXPECT_EQ(ShipmentTransfer::FormatOf("LIST.JSON"), Format::Json);
 }
 
-TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTellsDuplicates) {
+TEST_F(ShipmentTransferTest, ImportFindsCouriersTellsDuplicatesAndRefusesWhatItShouldNotReadOrCannotStore) {
     Add(0, u"111122223333", u"stored");
     const CourierDetector detector({{0, u"\\d{12}", u""}, {1, u"\\d{13}", u""}, {2, u"\\d{13}", u""}},
                                    [](std::string_view) {});
@@ -128,10 +128,8 @@ TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTell
     EXPECT_NE(withDetection.errors[0].reason.find(u"(후보: 우체국택배, Hanjin)"), std::u16string::npos);
     EXPECT_EQ(withDetection.errors[1].line, 8u);
     EXPECT_EQ(Transfer().PlanImportBytes(file).summary, u"2건 추가, 2건 중복, 3건 오류");
-}
 
-TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadOrTheStoreCannotTakeAndWritesNothing) {
-    Add(0, u"111122223333", u"stored");
+    // Files it should not read and imports the store cannot take write nothing.
     ImportPlan plan;
     ShipmentTransfer transfer = Transfer();
     const fs::path fifo = PathOf("pipe.csv");

@@ -23,27 +23,12 @@ inline std::optional<int64_t> SeoulWallClock(int64_t wallSeconds) {
 // with dates and statuses spread out.
 inline std::vector<TransferRecord> AwkwardRecords(size_t count) {
     using namespace std::string_literals;
-    static const std::u16string texts[] = {u"",
-                                           u"plain",
-                                           u"노트북 가방",
-                                           u"say \"hi\"",
-                                           u"a,b",
-                                           u"two\nlines",
-                                           u"cr\rlf\r\n"s,
-                                           u"\ttab first",
-                                           u"=SUM(A1:A9)",
-                                           u"'=not a formula",
-                                           u"''+twice",
-                                           u"-5",
-                                           u"@user",
-                                           u"+82 10",
-                                           u"\uFEFF마크로 시작",
-                                           u"emoji \U0001F4E6 상자",
-                                           u" blanks around ",
-                                           u"\\back\\slash",
-                                           u"\"",
-                                           u"'",
-                                           u"nul\0ctl\x01\x1F\x7F"s};
+    // clang-format off
+    static const std::u16string texts[] = {
+        u"", u"plain", u"노트북 가방", u"say \"hi\"", u"a,b", u"two\nlines", u"cr\rlf\r\n", u"\ttab first",
+        u"=SUM(A1:A9)", u"'=not a formula", u"''+twice", u"-5", u"@user", u"+82 10", u"\uFEFF마크로 시작",
+        u"emoji \U0001F4E6 상자", u" blanks around ", u"\\back\\slash", u"\"", u"'", u"nul\0ctl\x01\x1F\x7F"s};
+    // clang-format on
     const size_t kinds = std::size(texts);
     std::vector<TransferRecord> records;
     records.reserve(count);
