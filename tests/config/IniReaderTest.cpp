@@ -23,14 +23,10 @@ class IniReaderTest : public ::testing::Test {
 protected:
     void SetUp() override { unsetenv("PARCELO_CODEPAGE"); }
 
-    static CIniReader Parse(std::string_view bytes) {
-        CIniReader reader;
-        reader.LoadText(bytes);
-        return reader;
-    }
     // The values of ID01, ID02, ... ID0<count>, each followed by '|'.
     static std::u16string Values(std::string_view bytes, int count = 1) {
-        const CIniReader reader = Parse(bytes);
+        CIniReader reader;
+        reader.LoadText(bytes);
         std::u16string values;
         for (int n = 1; n <= count; ++n) {
             values += reader.GetValue(u"ID0" + std::u16string(1, char16_t(u'0' + n))) + u"|";
@@ -41,9 +37,9 @@ protected:
 
 TEST_F(IniReaderTest, SplitsEntryLinesAtTheFirstEqualsSign) {
     // U+3000 (E3 80 80) around the '=' of ID09; a zero byte ends the text.
-    const auto reader =
-        Parse("ID01 = A;B\n  ID02=x\nID04=a=b\n =under the empty key\n"
-              "ID09\xE3\x80\x80=\xE3\x80\x80 y\xE3\x80\x80\nDUP=first\nDUP=second\nLAST=b\0c\nAFTER=d"sv);
+    CIniReader reader;
+    reader.LoadText("ID01 = A;B\n  ID02=x\nID04=a=b\n =under the empty key\n"
+                    "ID09\xE3\x80\x80=\xE3\x80\x80 y\xE3\x80\x80\nDUP=first\nDUP=second\nLAST=b\0c\nAFTER=d"sv);
     const std::pair<std::u16string, std::u16string> expected[] = {
         {u"ID01", u"A;B"},     {u"ID02", u""},      {u"  ID02", u"x"}, {u"ID04", u"a=b"}, {u"", u"under the empty key"},
         {u"ID09", u"y\u3000"}, {u"DUP", u"second"}, {u"dup", u""},     {u"LAST", u"b"},   {u"AFTER", u""}};

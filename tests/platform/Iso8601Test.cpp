@@ -11,10 +11,8 @@
 namespace parcelo {
 namespace {
 
-constexpr int64_t kSeoul = 9 * 3600;
-
 std::optional<int64_t> SeoulWallClock(int64_t wall) {
-    return wall - kSeoul;
+    return wall - 9 * 3600;
 }
 
 // Every day from 1600-01-01 to the end of 2799 both ways against the C library's calendar;

@@ -66,13 +66,15 @@ protected:
     TempFolder m_folder;
 };
 
-// The first column of each row `select` gives from `file`.
-inline std::vector<std::string> Column(const std::filesystem::path& file, const std::string& select) {
+// The first column of each row each of `selects` gives from `file`, one after the other.
+template <class... Selects>
+std::vector<std::string> Column(const std::filesystem::path& file, const Selects&... selects) {
     SQLite::Database raw(file, SQLite::OPEN_READONLY);
-    SQLite::Statement statement(raw, select);
     std::vector<std::string> rows;
-    while (statement.executeStep()) {
-        rows.push_back(statement.getColumn(0).getString());
+    for (const std::string& select : {std::string(selects)...}) {
+        for (SQLite::Statement statement(raw, select); statement.executeStep();) {
+            rows.push_back(statement.getColumn(0).getString());
+        }
     }
     return rows;
 }

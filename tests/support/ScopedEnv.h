@@ -11,9 +11,7 @@ namespace parcelo::test {
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
+        m_old = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
         Set(value);
     }
     ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }

@@ -102,7 +102,7 @@ TEST_F(ShipmentTransferTest, WhatIsExportedImportsIntoAFreshStoreAsTheSameShipme
     EXPECT_EQ(ShipmentTransfer::FormatOf("LIST.JSON"), Format::Json);
 }
 
-TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTellsDuplicates) {
+TEST_F(ShipmentTransferTest, ImportFindsCouriersTellsDuplicatesAndRefusesWhatItShouldNotReadOrCannotStore) {
     Add(0, u"111122223333", u"stored");
     const CourierDetector detector({{0, u"\\d{12}", u""}, {1, u"\\d{13}", u""}, {2, u"\\d{13}", u""}},
                                    [](std::string_view) {});
@@ -128,10 +128,8 @@ TEST_F(ShipmentTransferTest, ImportPlanFindsCouriersByNameCodeOrDetectionAndTell
     EXPECT_NE(withDetection.errors[0].reason.find(u"(후보: 우체국택배, Hanjin)"), std::u16string::npos);
     EXPECT_EQ(withDetection.errors[1].line, 8u);
     EXPECT_EQ(Transfer().PlanImportBytes(file).summary, u"2건 추가, 2건 중복, 3건 오류");
-}
 
-TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadOrTheStoreCannotTakeAndWritesNothing) {
-    Add(0, u"111122223333", u"stored");
+    // Files it should not read and imports the store cannot take write nothing.
     ImportPlan plan;
     ShipmentTransfer transfer = Transfer();
     const fs::path fifo = PathOf("pipe.csv");
@@ -150,6 +148,11 @@ TEST_F(ShipmentTransferTest, ImportRefusesFilesItShouldNotReadOrTheStoreCannotTa
     EXPECT_TRUE(plan.failed);
     EXPECT_EQ(transfer.CommitImport(plan), Error::Unrecognised);
     EXPECT_EQ(Rows(m_store).size(), 1u);
+    // A file is read whole up to its limit; one that says it is empty in stat may still have content.
+    std::string bytes;
+    EXPECT_EQ(ReadFileBounded(m_folder.Write("data", std::string(100, 'a')).string(), 100, bytes), FileStatus::Ok);
+    EXPECT_EQ(ReadFileBounded(PathOf("data").string(), 99, bytes), FileStatus::TooLarge);
+    EXPECT_EQ(ReadFileBounded("/proc/self/status", 1 << 20, bytes), FileStatus::Ok);
 
     // An import the store cannot take adds nothing and says so.
     plan = transfer.PlanImportBytes("courier,invoiceNumber\nCJ대한통운,1\nHanjin,2\n");
@@ -177,15 +180,6 @@ TEST_F(ShipmentTransferTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     EXPECT_EQ(Transfer().Export((PathOf("missing") / "list.csv").string(), Format::Csv), Error::NotFound);
     // The store's three files, the folder and the list: no temporary file is left.
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), fs::directory_iterator()), 5);
-}
-
-TEST(AtomicFileTest, ReadsAFileThatGrowsNoFurtherThanTheLimit) {
-    test::TempFolder folder;
-    const std::string file = folder.Write("data", std::string(100, 'a')).string();
-    std::string bytes;
-    EXPECT_EQ(ReadFileBounded(file, 100, bytes), FileStatus::Ok);
-    EXPECT_EQ(ReadFileBounded(file, 99, bytes), FileStatus::TooLarge);
-    EXPECT_EQ(ReadFileBounded("/proc/self/status", 1 << 20, bytes), FileStatus::Ok) << "size 0 in stat, yet content";
 }
 
 } // namespace
