@@ -4,6 +4,7 @@
 #include "dialogs/OptionDlg.h"
 #include "dialogs/StatusHistoryDlg.h"
 #include "dialogs/StatusOptionsPanel.h"
+#include "platform/Iso8601.h"
 #include "platform/LocalTime.h"
 #include "platform/qt/Profile.h"
 #include "platform/qt/QtExecutor.h"
@@ -29,6 +30,12 @@ namespace {
 
 constexpr Instant kDay = 24 * 3600;
 
+// Event times in Seoul, counted back from the start of the test: the program leaves out an
+// event from before the order.
+std::string SeoulTime(Instant instant) {
+    return FormatIsoDateTime(instant, 9 * 3600);
+}
+
 QString ItemText(CMainFrame& frame, int row) {
     return QString::fromStdU16String(frame.View().List().GetItemText(row));
 }
@@ -38,9 +45,8 @@ protected:
     void SetUp() override {
         ClearProfileAndData();
         InstallCourierFile("[COURIERS]\nID01=하나;1;;1111;https://one.example/%s\nCARRIER01=kr.one\n");
-        server.SetFallback(
-            {200, QByteArray::fromStdString(TrackAnswer(
-                      {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "  강남   배송센터 제3구역  ")}))});
+        server.SetFallback({200, QByteArray::fromStdString(TrackAnswer({EventNode(
+                                     SeoulTime(now - 3600), "OUT_FOR_DELIVERY", "  강남   배송센터 제3구역  ")}))});
     }
     // The window with one shipment A in delivery, the status on or off with the test's service and
     // no notifications, and a secret store that keeps `kept`, or none at all.
@@ -118,9 +124,9 @@ TEST_F(DeliveryStatusTest, OnShowsTheLatestStatusAndDeliveredMakesItDone) {
         }
     }
 
-    server.SetFallback({200, QByteArray::fromStdString(TrackAnswer(
-                                 {EventNode("2026-12-06T14:03:00+09:00", "OUT_FOR_DELIVERY", "강남"),
-                                  EventNode("2026-12-06T16:20:00+09:00", "DELIVERED", "강남", "<b>문 앞</b>")}))});
+    server.SetFallback({200, QByteArray::fromStdString(
+                                 TrackAnswer({EventNode(SeoulTime(now - 3600), "OUT_FOR_DELIVERY", "강남"),
+                                              EventNode(SeoulTime(now - 600), "DELIVERED", "강남", "<b>문 앞</b>")}))});
     main.View().List().SetSelectedIndex(row);
     const int64_t selected = main.View().SelectedId();
     EXPECT_TRUE(main.OnCmdMsg(ID_REFRESH_STATUS));
