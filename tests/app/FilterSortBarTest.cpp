@@ -11,10 +11,12 @@
 #include "ui/QtMenuBuilder.h"
 
 #include <QAction>
+#include <QBitmap>
 #include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegion>
 #include <QRegularExpression>
 #include <QTest>
 #include <memory>
@@ -238,14 +240,8 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
 TEST(ScaledPictureTest, ArrowsGrowAbove130Dpi) {
     const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
     const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
-    const auto topRow = [](const QImage& picture) { // the width of the first inked row
-        int inked = 0;
-        for (int y = 0; y < picture.height() && inked == 0; ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                inked += qAlpha(picture.pixel(x, y)) != 0;
-            }
-        }
-        return inked;
+    const auto topRow = [](const QImage& picture) { // the inked width, that of its first row
+        return QRegion(QBitmap::fromImage(picture.createAlphaMask())).boundingRect().width();
     };
     int previousWidth = topRow(small) + 1;
     for (int dpi = 96; dpi <= 400; ++dpi) {
