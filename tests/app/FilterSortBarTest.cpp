@@ -11,10 +11,12 @@
 #include "ui/QtMenuBuilder.h"
 
 #include <QAction>
+#include <QBitmap>
 #include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegion>
 #include <QRegularExpression>
 #include <QTest>
 #include <memory>
@@ -53,6 +55,7 @@ protected:
         ASSERT_TRUE(frame->LoadFrame());
         frame->setGeometry(300, 40, S(240), S(320));
         frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
         bar = &frame->FilterSortBar();
         QObject::connect(bar, &CFilterSortBar::notifyMainWindow, [this](unsigned message, uint32_t command) {
             sent.push_back({message, command});
@@ -81,30 +84,43 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     CDropDownButton& filter = bar->FilterButton();
     CDropDownButton& sort = bar->SortButton();
     const CShipmentListView& view = frame->View();
-    for (const QSize size : {QSize(S(320), S(240)), QSize(S(240), S(320))}) { // turned, then upright
+    CHTMLListCtrl& list = frame->View().List();
+    const QPushButton *left = frame->CommandBar().KeyButton(CCommandBar::Key::Left),
+                      *right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
+    // The window is never made smaller than what shows every caption of the bar, one item and the
+    // soft keys whole; smallest, turned, then upright.
+    for (const QSize size : {QSize(S(40), S(30)), QSize(S(320), S(240)), QSize(S(240), S(320))}) {
         SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
         frame->resize(size);
-        const int width = size.width();
-        ASSERT_GT(bar->height(), 0);
+        EXPECT_EQ(frame->size(), size.expandedTo(frame->minimumSize()));
+        const int width = frame->width();
         EXPECT_EQ(bar->geometry(), QRect(0, 0, width, bar->height())) << "the bar spans the top of the window";
         EXPECT_EQ(view.geometry(), QRect(0, bar->height(), width, frame->CommandBar().y() - bar->height()))
             << "the list fills the room between the bar and the soft keys, neither under them nor leaving a gap";
 
-        // The buttons do not overlap, stay in the window, and show their captions whole.
+        // The buttons do not overlap, stay in the window, and show each of their captions whole.
         ASSERT_TRUE(filter.isVisible() && sort.isVisible());
         EXPECT_LT(filter.geometry().right(), sort.x());
         const int barBottom = bar->mapToGlobal(QPoint(0, bar->height())).y();
         for (const CDropDownButton* button : {&filter, &sort}) {
             EXPECT_TRUE(button->x() >= 0 && button->geometry().right() < width);
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->Caption()) + button->ArrowWidth(),
-                      button->width())
-                << "the caption and its arrow fit";
+            for (const QAction* entry : button->Menu()->actions()) {
+                EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowWidth(),
+                          button->width())
+                    << entry->text().toStdString() << " and its arrow fit";
+            }
             // The menus drop from the bar's lower edge, inside the window.
             const int top = button->PopupPosition().y();
             EXPECT_TRUE(top >= barBottom - S(2) && top <= barBottom) << top << " below " << barBottom;
             EXPECT_GE(button->PopupPosition().x(), frame->mapToGlobal(QPoint(0, 0)).x());
         }
         EXPECT_LE(sort.PopupPosition().x() + sort.Menu()->sizeHint().width(), frame->mapToGlobal(QPoint(width, 0)).x());
+        list.viewport()->grab();
+        EXPECT_LE(list.GetItemRect(0).Height(), list.viewport()->height()) << "one item shows whole";
+        EXPECT_LE(left->geometry().right(), right->x());
+        for (const QPushButton* key : {left, right}) {
+            EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width()) << key->text().toStdString();
+        }
     }
     const QPoint before = filter.PopupPosition();
     frame->move(frame->pos() + QPoint(S(7), S(11)));
@@ -114,8 +130,7 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     // orders or narrows the window's list as it does a list view of its own (sorts first: the last
     // filter leaves nothing to order).
     QTest::mousePress(&filter, Qt::LeftButton, {}, QPoint(10, 5));
-    EXPECT_TRUE(filter.Menu()->isVisible());
-    filter.Menu()->close();
+    EXPECT_TRUE(filter.Menu()->isVisible() && filter.Menu()->close());
     CShipmentListView reference{frame->Couriers(), frame->Store(), frame->GetClock()};
     reference.OnInitialUpdate();
     for (const auto& [button, message] : {std::pair{&sort, WM_SORT_CHANGED}, {&filter, WM_FILTER_CHANGED}}) {
@@ -139,52 +154,9 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
         }
     }
 
-    // The window is never made smaller than what shows every caption of the bar, one item and
-    // the soft keys whole; a message box with a long text is no wider than the window.
-    frame->resize(S(40), S(30));
-    EXPECT_EQ(frame->size(), frame->minimumSize());
-    for (const CDropDownButton* button : {&filter, &sort}) {
-        for (const QAction* entry : button->Menu()->actions()) {
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(entry->text()) + button->ArrowWidth(), button->width())
-                << entry->text().toStdString();
-        }
-    }
-    EXPECT_LT(filter.geometry().right(), sort.x());
-    CHTMLListCtrl& list = frame->View().List();
-    list.viewport()->grab();
-    EXPECT_LE(list.GetItemRect(0).Height(), list.viewport()->height()) << "one item shows whole";
-    const QPushButton *left = frame->CommandBar().KeyButton(CCommandBar::Key::Left),
-                      *right = frame->CommandBar().KeyButton(CCommandBar::Key::Right);
-    EXPECT_LE(left->geometry().right(), right->x());
-    for (const QPushButton* key : {left, right}) {
-        EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width()) << key->text().toStdString();
-    }
-
-    frame->resize(S(240), S(320));
-    const QString text = u"이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 보관됩니다. 복원한 "
-                         u"뒤에도 그 파일로 되돌릴 수 있습니다."_qs.arg(
-                             "/home/user/" + QString(12, u'가') + "/parcelo-backup-" + QString(60, u'7') + ".edb");
-    MessageBoxService* fake = MessageBoxService::Install(nullptr); // the real box
-    QRect box;
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        std::tie(box, shown) = std::pair(dialog->frameGeometry(), dialog->text());
-        dialog->reject();
-    });
-    ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);
-    MessageBoxService::Install(fake);
-    EXPECT_TRUE(box.left() >= frame->frameGeometry().left() && box.right() <= frame->frameGeometry().right())
-        << box.width() << " in " << frame->frameGeometry().width();
-    const auto letters = [](QString value) { return value.remove(QRegularExpression("\\s")); };
-    EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
-
     // Ctrl+F or the menu opens the find field, which narrows within the filter and keeps the
     // selection; Escape undoes the find.
-    frame->activateWindow(); // again, after the message box
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    QtMenuBuilder::FindCommand(*sort.Menu(), ID_SORT_ORDER_ASC)->trigger();
+    // The entries above left the list in order date order.
     QtMenuBuilder::FindCommand(*filter.Menu(), ID_FILTER_DONE)->trigger();
     list.SetSelectedIndex(1);
     const int64_t selected = frame->View().SelectedId();
@@ -199,9 +171,6 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     QTest::keyClick(&find, Qt::Key_Escape);
     EXPECT_FALSE(find.isVisible());
     EXPECT_EQ(Listed(), (Names{u"의C", u"책D", u"책A", u"책B"}));
-    EXPECT_TRUE(frame->OnCmdMsg(ID_FIND));
-    EXPECT_TRUE(find.isVisible() && find.text().isEmpty());
-    QTest::keyClick(&find, Qt::Key_Escape);
 
     // Every list action has a key: Delete (in the list only), Ctrl+V, the menu keys, F3/F4 for
     // the bar, Space on its buttons; the menus show the keys.
@@ -211,11 +180,11 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
         return messages.Calls().size();
     };
     list.SetSelectedIndex(0);
-    list.setFocus();
     QGuiApplication::clipboard()->clear();
     ASSERT_EQ(press(list.viewport(), Qt::Key_Delete), 1u) << "Delete asks before it deletes";
     EXPECT_TRUE(messages.Calls()[0].text.contains(u"의C"_qs));
-    press(list.viewport(), Qt::CTRL | Qt::Key_F);
+    EXPECT_TRUE(frame->OnCmdMsg(ID_FIND));
+    EXPECT_TRUE(find.isVisible() && find.text().isEmpty());
     EXPECT_EQ(press(&find, Qt::Key_Delete), 1u) << "Delete in the find field edits the text";
     EXPECT_EQ(press(&find, Qt::CTRL | Qt::Key_V), 1u) << "Ctrl+V in the find field pastes text";
     press(&find, Qt::Key_Escape);
@@ -238,6 +207,25 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
     EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_DELETE_SHIPMENT)->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(QtMenuBuilder::FindCommand(menu, ID_EXIT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    // A message box with a long text is no wider than the window.
+    const QString text = u"이 파일의 배송정보로 바꾸시겠습니까?\n%1\n\n현재 배송정보는 %1.bak 으로 보관됩니다."_qs.arg(
+        "/home/user/" + QString(12, u'가') + "/parcelo-backup-" + QString(60, u'7') + ".edb");
+    MessageBoxService* fake = MessageBoxService::Install(nullptr); // the real box
+    std::pair<QRect, QString> seen;                                // the box's frame and text
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = {dialog->frameGeometry(), dialog->text()};
+        dialog->reject();
+    });
+    ShowMessage(frame.get(), text, MB_YESNO | MB_ICONQUESTION);
+    MessageBoxService::Install(fake);
+    const auto& [box, shown] = seen;
+    EXPECT_TRUE(box.left() >= frame->frameGeometry().left() && box.right() <= frame->frameGeometry().right())
+        << box.width() << " in " << frame->frameGeometry().width();
+    const auto letters = [](QString value) { return value.remove(QRegularExpression("\\s")); };
+    EXPECT_EQ(letters(shown), letters(text)) << "broken into lines, nothing lost";
+
     // Filter and sort reset on a restart.
     Start(); // the first shipment went with the Delete above
     EXPECT_EQ(Listed(), (Names{u"책A", u"책B", u"책D"}));
@@ -248,14 +236,8 @@ TEST_F(FilterSortBarTest, TheBarOrdersTheListTheSmallestWindowShowsEverythingAnd
 TEST(ScaledPictureTest, ArrowsGrowAbove130Dpi) {
     const QImage small = LoadResourceImage(IDI_ARROW_DOWN).convertToFormat(QImage::Format_ARGB32);
     const QImage large = LoadResourceImage(IDI_ARROW_DOWN_HIRES).convertToFormat(QImage::Format_ARGB32);
-    const auto topRow = [](const QImage& picture) { // the width of the first inked row
-        int inked = 0;
-        for (int y = 0; y < picture.height() && inked == 0; ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                inked += qAlpha(picture.pixel(x, y)) != 0;
-            }
-        }
-        return inked;
+    const auto topRow = [](const QImage& picture) { // the inked width, that of its first row
+        return QRegion(QBitmap::fromImage(picture.createAlphaMask())).boundingRect().width();
     };
     int previousWidth = topRow(small) + 1;
     for (int dpi = 96; dpi <= 400; ++dpi) {
