@@ -276,9 +276,3 @@ TEST(CommandLineTest, RefreshRunsOnlyWhenItCanAndTakesItsKeyFromAFile) {
 
 } // namespace
 } // namespace parcelo
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -202,7 +202,3 @@ TEST_F(DeliveryStatusTest, WithoutASecretStoreOnlyTheClientIdOutlivesTheSession)
 
 } // namespace
 } // namespace parcelo::test
-
-int main(int argc, char** argv) {
-    return parcelo::test::RunShellTests(argc, argv, "96");
-}

@@ -261,7 +261,3 @@ TEST(ScaledPictureTest, ArrowsGrowAbove130Dpi) {
 
 } // namespace
 } // namespace parcelo::test
-
-int main(int argc, char** argv) {
-    return parcelo::test::RunShellTests(argc, argv, QT_STRINGIFY(PARCELO_TEST_DPI));
-}

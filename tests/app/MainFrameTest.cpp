@@ -437,8 +437,4 @@ TEST_F(FindAndFilesTest, DropsAndPastesOpenBulkAddOrTheImport) {
 } // namespace
 } // namespace parcelo::test
 
-int main(int argc, char** argv) {
-    return parcelo::test::RunShellTests(argc, argv, "96");
-}
-
 #include "MainFrameTest.moc"

@@ -274,7 +274,3 @@ TEST(CourierLogoStripTest, DrawsALogoForEveryCourierPastTheArtwork) {
 
 } // namespace
 } // namespace parcelo::test
-
-int main(int argc, char** argv) {
-    return parcelo::test::RunShellTests(argc, argv, "96");
-}
