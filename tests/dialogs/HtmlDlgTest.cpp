@@ -78,9 +78,7 @@ bool Tool(CHtmlDlg& dialog, int command) {
     tool->trigger();
     return tool->isChecked();
 }
-void Pause(int ms) {
-    WaitFor([] { return false; }, ms);
-}
+const auto Pause = [](int ms) { WaitFor([] { return false; }, ms); };
 
 // The result of `script` in the page shown now.
 QVariant RunScript(QWebEngineView& view, const QString& script) {

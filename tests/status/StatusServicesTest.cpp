@@ -23,9 +23,7 @@ namespace {
 
 using Answer = test::FakeTrackingServer::Answer;
 
-QByteArray Bytes(const std::string& text) {
-    return QByteArray::fromStdString(text);
-}
+const auto Bytes = [](const std::string& text) { return QByteArray::fromStdString(text); };
 
 const std::string kDelivered =
     test::TrackAnswer({test::EventNode("2024-03-04T09:00:00+09:00", "AT_PICKUP", "대전"),
@@ -49,12 +47,13 @@ protected:
     }
 
     // Sends queries 0 to count - 1 at once; their outcomes are told into `outcomes`.
-    void Send(int count, std::vector<TrackingOutcome>& outcomes) {
+    void Send(int count) {
         for (int i = 0; i < count; ++i) {
             m_client.Track(test::Query(i, std::to_string(i)),
-                           [&outcomes](const TrackingReply& reply) { outcomes.push_back(reply.outcome); });
+                           [this](const TrackingReply& reply) { outcomes.push_back(reply.outcome); });
         }
     }
+    std::vector<TrackingOutcome> outcomes;
 
     test::FakeTrackingServer m_server;
     FakeClock m_clock{1'709'615'220};
@@ -135,9 +134,7 @@ TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
     settings.clientSecret = "s&cret=1";
     m_client.SetSettings(settings);
 
-    std::vector<TrackingOutcome> outcomes;
-    Send(12, outcomes);
-    EXPECT_LE(m_client.InFlight(), 4);
+    Send(12);
     ASSERT_TRUE(test::WaitUntil([&] { return outcomes.size() == 12; }));
     EXPECT_EQ(outcomes, std::vector(12, TrackingOutcome::Ok));
     EXPECT_EQ(m_server.MostAtOnce(), 4);
@@ -146,14 +143,16 @@ TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
     EXPECT_TRUE(m_server.LastTokenRequest().toLower().contains("\r\ncontent-type: application/x-www-form-urlencoded"))
         << m_server.LastTokenRequest().toStdString(); // the form itself: BuildAccessTokenRequest's test
 
+    // A query for "1": its outcome, the tokens asked for by then and the header it went with.
+    const auto askOne = [&] {
+        const TrackingOutcome outcome = Ask("1").outcome;
+        return std::tuple(outcome, m_server.TokenRequests(), m_server.LastAuthorization());
+    };
     m_clock.Advance(539);
-    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
-    EXPECT_EQ(m_server.TokenRequests(), 1) << "kept while it is valid";
+    EXPECT_EQ(askOne(), std::tuple(TrackingOutcome::Ok, 1, "Bearer t1")) << "kept while it is valid";
     m_server.SetTokenAnswer({200, R"({"access_token":"t2","token_type":"bearer","expires_in":600})"});
     m_clock.Advance(1);
-    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
-    EXPECT_EQ(m_server.TokenRequests(), 2) << "renewed before it runs out";
-    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t2");
+    EXPECT_EQ(askOne(), std::tuple(TrackingOutcome::Ok, 2, "Bearer t2")) << "renewed before it runs out";
 
     // A token refused before its time is renewed and the request sent once more.
     m_server.SetAnswer("revoked", {401, Bytes(test::ErrorAnswer("UNAUTHENTICATED"))});
@@ -162,16 +161,13 @@ TEST_F(QtTrackingClientTest, OAuth2TokenIsSharedKeptUntilItExpiresAndRenewed) {
     EXPECT_EQ(m_server.TokenRequests(), 3);
     EXPECT_EQ(m_server.Requests(), before + 2) << "once with a new token, not more";
     m_server.SetTokenAnswer({200, R"({"access_token":"t3","token_type":"bearer","expires_in":600})"});
-    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::Ok);
-    EXPECT_EQ(m_server.TokenRequests(), 4) << "a refused token is not sent again";
-    EXPECT_EQ(m_server.LastAuthorization(), "Bearer t3");
+    EXPECT_EQ(askOne(), std::tuple(TrackingOutcome::Ok, 4, "Bearer t3")) << "a refused token is not sent again";
 
     m_server.SetTokenAnswer({401, R"({"error":"invalid_client"})"});
     settings.clientSecret = "wrong";
     m_client.SetSettings(settings);
     const int sent = m_server.Requests();
-    EXPECT_EQ(Ask("1").outcome, TrackingOutcome::KeyRefused);
-    EXPECT_EQ(m_server.TokenRequests(), 5) << "a new key, a new token";
+    EXPECT_EQ(askOne(), std::tuple(TrackingOutcome::KeyRefused, 5, "Bearer t3")) << "a new key, a new token";
     EXPECT_EQ(m_server.Requests(), sent) << "no query without a token";
 
     // The connection check waits for a token too, and says what the issuer said.
@@ -202,9 +198,8 @@ TEST_F(QtTrackingClientTest, GivesUpSlowLargeAndRedirectedAnswersAndCancelsEvery
     EXPECT_EQ(m_client.InFlight(), 0);
 
     m_server.SetFallback({200, {}, {}, 0, true, true});
-    std::vector<TrackingOutcome> outcomes;
     const int sent = m_server.Requests();
-    Send(6, outcomes);
+    Send(6);
     ASSERT_TRUE(test::WaitUntil([&] { return m_server.Requests() == sent + 4; }));
     m_client.CancelAll();
     ASSERT_TRUE(test::WaitUntil([&] { return outcomes.size() == 6; }));
@@ -253,12 +248,15 @@ public:
 
     explicit FakeNotifications(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
+    QDBusConnection m_bus;
     std::vector<Call> calls;
     QStringList capabilities{QStringLiteral("body"), QStringLiteral("actions"), QStringLiteral("body-markup")};
 
-    void Click(uint id, const char* action) {
-        m_bus.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"))
-                   << id << QString::fromLatin1(action));
+    void Click(std::initializer_list<std::pair<uint, const char*>> clicks) { // id and action of each
+        for (const auto& [id, action] : clicks) {
+            m_bus.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"))
+                       << id << QString::fromLatin1(action));
+        }
     }
 
 public slots: // NOLINT(readability-redundant-access-specifiers)
@@ -268,9 +266,6 @@ public slots: // NOLINT(readability-redundant-access-specifiers)
         calls.push_back({appName, summary, body, actions});
         return static_cast<uint>(calls.size()) + 100;
     }
-
-private:
-    QDBusConnection m_bus;
 };
 
 // A private session bus of its own, the fake service on one connection to it and the
@@ -307,10 +302,7 @@ TEST(DesktopNotifierTest, ShowsEachItemAndReportsTheClickedShipment) {
     EXPECT_EQ(service.calls[0].body, QStringLiteral("배송출발 · 서울 &lt;강남&gt;")) << "markup escaped";
     EXPECT_TRUE(service.calls[0].actions.contains(QStringLiteral("default")));
 
-    service.Click(101, "default");
-    service.Click(102, "default");
-    service.Click(102, "other");
-    service.Click(999, "default"); // another program's notification
+    service.Click({{101, "default"}, {102, "default"}, {102, "other"}, {999, "default"}}); // 999: not ours
     ASSERT_TRUE(test::WaitUntil([&] { return activated.size() >= 2; }));
     test::WaitUntil([] { return false; }, 100);
     EXPECT_EQ(activated, (std::vector<int64_t>{41, 0}));
