@@ -38,6 +38,9 @@ module_of() {
 
 failed=0
 cd "$source_dir"
+# Outside a git checkout there is nothing to read, which must not pass as clean.
+files=$(git ls-files 'src/*.h' 'src/*.cpp' 'res/*.h' 'res/*.cpp')
+[ -n "$files" ] || { echo "check-layers: no sources under src/ in a git checkout at $source_dir" >&2; exit 1; }
 while IFS= read -r file; do
     if [ "${file#res/}" != "$file" ]; then
         echo "check-layers: $file: res/ keeps data only; code belongs to a module under src/" >&2
@@ -63,7 +66,7 @@ while IFS= read -r file; do
             edges["$folder $included"]="$file"
         fi
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([A-Za-z0-9_/.+-]*\)".*/\1/p' "$file" | sort -u)
-done < <(git ls-files 'src/*.h' 'src/*.cpp' 'res/*.h' 'res/*.cpp')
+done <<<"$files"
 
 for edge in "${!edges[@]}"; do
     read -r from to <<<"$edge"
