@@ -31,8 +31,9 @@ auto Fields(const std::vector<Shipment>& shipments) {
 }
 auto Fields(const ShipmentTable& table) {
     std::vector<Shipment> shipments;
-    std::ranges::transform(std::views::iota(size_t{0}, table.Size()), std::back_inserter(shipments),
-                           [&](size_t row) { return table.At(row); });
+    for (size_t row = 0; row < table.Size(); ++row) {
+        shipments.push_back(table.At(row));
+    }
     return Fields(shipments);
 }
 
