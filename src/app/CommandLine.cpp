@@ -32,9 +32,6 @@ namespace parcelo {
 
 namespace {
 
-constexpr const char* kCommandOptions[] = {"-h",    "--help",   "-v",       "--version", "--list",    "--json",
-                                           "--add", "--export", "--import", "--backup",  "--refresh", "--scan"};
-
 // The window's own options, which Qt takes with one dash or two; any other option
 // with two dashes is ours, and an unknown one is bad usage rather than a window.
 constexpr std::string_view kWindowOptions[] = {"platform",

@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <ranges>
 
 namespace parcelo {
 namespace {
@@ -28,8 +27,11 @@ Shipment Parcel(int64_t id, int courier, const std::u16string& invoice, int stat
 }
 
 std::vector<int64_t> Ids(const std::vector<TrackingQuery>& queries) {
-    const auto ids = queries | std::views::transform(&TrackingQuery::shipmentId);
-    return {ids.begin(), ids.end()};
+    std::vector<int64_t> ids;
+    for (const TrackingQuery& query : queries) {
+        ids.push_back(query.shipmentId);
+    }
+    return ids;
 }
 
 // The carrier ids read by courier, unsafe values skipped; the shipments due among those
