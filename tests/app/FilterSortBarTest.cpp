@@ -1,4 +1,4 @@
-// Built at 96 and, in a second executable, at 192 dots per inch: the bar is checked at both scales.
+// Run at 96 and, once more, at 192 dots per inch (PARCELO_TEST_DPI): the bar is checked at both scales.
 #include "ui/FilterSortBar.h"
 
 #include "app/AppTestSupport.h"
@@ -21,17 +21,13 @@
 #include <QTest>
 #include <memory>
 
-#ifndef PARCELO_TEST_DPI
-#define PARCELO_TEST_DPI 96
-#endif
-
 namespace parcelo::test {
 namespace {
 
 using Names = std::vector<std::u16string>;
 using Sent = std::vector<std::pair<unsigned, uint32_t>>;
-constexpr int kDpi = PARCELO_TEST_DPI;
-constexpr int S(int value) {
+const int kDpi = TestDpi();
+int S(int value) {
     return ScaleLength(value, kDpi);
 }
 

@@ -25,13 +25,22 @@ inline QString DataFolder() {
     return TestRoot().filePath("data/VELDAN/Parcelo");
 }
 
+// The resolution the test runs at: PARCELO_TEST_DPI from the environment, or 96.
+inline int TestDpi() {
+    bool ok = false;
+    const int dpi = qEnvironmentVariableIntValue("PARCELO_TEST_DPI", &ok);
+    return ok && dpi > 0 ? dpi : 96;
+}
+
 // Everything is set before the QApplication and the first QSettings, which fix their paths.
-// `dpi` is the resolution forced, or null for none (also with PARCELO_TEST_AT_DESKTOP_SCALE set).
+// `dpi` is the resolution forced, or null for none (also with PARCELO_TEST_AT_DESKTOP_SCALE or
+// QT_SCALE_FACTOR set).
 inline void PrepareShellEnvironment(const char* dpi) {
     qputenv("XDG_CONFIG_HOME", TestRoot().filePath("config").toLocal8Bit());
     qputenv("XDG_CONFIG_DIRS", TestRoot().filePath("system").toLocal8Bit());
     qputenv("XDG_DATA_HOME", TestRoot().filePath("data").toLocal8Bit());
-    if (dpi != nullptr && !qEnvironmentVariableIsSet("PARCELO_TEST_AT_DESKTOP_SCALE")) {
+    if (dpi != nullptr && !qEnvironmentVariableIsSet("PARCELO_TEST_AT_DESKTOP_SCALE") &&
+        !qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
         qputenv("PARCELO_DPI", dpi);
     } else {
         qunsetenv("PARCELO_DPI"); // the screen's own resolution and scale, QT_SCALE_FACTOR say
