@@ -4,6 +4,7 @@
 #include "store/StoreTestSupport.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <ranges>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -297,14 +298,18 @@ TEST_F(ShipmentDatabaseTest, FilesThatAreNotOursDamagedOrReadOnlyAreLeftByteForB
         // A relative path is refused untouched, even one naming a sound volume of ours, and
         // a new one is not made anywhere.
         const std::string newer = FileBytes(PathOf("newer.edb"));
-        const fs::path workingFolder = fs::current_path();
+        // Back by descriptor: the ordinary user may not be let through the folders above it.
+        const int workingFolder = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(workingFolder, 0);
         fs::current_path(m_folder.Path());
         for (const char16_t* path : {u"newer.edb", u"./newer.edb", u"fresh.edb", u""}) {
             CShipmentDatabase relative;
             EXPECT_FALSE(relative.MountVolume(path) || relative.LastError() != StoreError::Io ||
                          relative.Open(u"TRACKDB"));
         }
-        fs::current_path(workingFolder);
+        const int back = fchdir(workingFolder);
+        close(workingFolder);
+        ASSERT_EQ(back, 0);
         EXPECT_EQ(FileBytes(PathOf("newer.edb")), newer);
         EXPECT_FALSE(HasSideFile("newer.edb") || fs::exists(PathOf("fresh.edb")));
         ExpectRefused(made("newer.edb", "PRAGMA user_version = 99"), StoreError::TooNew);
